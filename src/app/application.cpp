@@ -1,0 +1,58 @@
+#include "app/application.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace trevalon {
+
+CApplication::CApplication(Platform& p) : platform(p), settings(DefaultSettings()) {}
+
+int CApplication::StartUp(const StartOptions& options) {
+  settings = DefaultSettings();
+  if (options.language.empty()) {
+    language = LanguageFromEnvironment();
+  } else if (!ParseLanguage(options.language, language)) {
+    return 0;
+  }
+  systemDir = SystemDirectory(options.systemDir);
+  bool workDirRead = false;
+  ReadSettingsFile(SettingsPath(), settings, &workDirRead);
+  if (workDirRead && options.enterWorkDir) {
+    std::error_code ec;
+    std::filesystem::current_path(settings.workDir, ec);  // a missing directory is not tested
+  }
+  return 1;
+}
+
+void CApplication::ShowCannotOpen() {
+  Notify(Txt::CannotOpenFile, Txt::ErrorMessage);
+}
+
+Answer CApplication::Ask(Txt text, Txt caption) {
+  return platform.ShowMessage(Text(text), Text(caption), MessageIcon::Question,
+                              MessageButtons::OkCancel);
+}
+
+void CApplication::Notify(Txt text, Txt caption) {
+  platform.ShowMessage(Text(text), Text(caption), MessageIcon::Information, MessageButtons::Ok);
+}
+
+int CApplication::ApplySettings(const AppSettings& s) {
+  int written = WriteSettingsFile(SettingsPath(), s);
+  if (!written) ShowCannotOpen();
+  settings = s;
+  return written;
+}
+
+CDocument& CApplication::NewDocument() {
+  documents.push_back(std::make_unique<CDocument>());
+  return *documents.back();
+}
+
+void CApplication::CloseDocument(CDocument* doc) {
+  documents.erase(std::remove_if(documents.begin(), documents.end(),
+                                 [&](const auto& d) { return d.get() == doc; }),
+                  documents.end());
+}
+
+}  // namespace trevalon

@@ -1,0 +1,56 @@
+#pragma once
+// CApplication: what the whole program shares: the platform, the settings and language,
+// the user texts, and the ring of undo snapshots that all documents use.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/document.h"
+#include "app/settings.h"
+#include "app/user_texts.h"
+#include "model/undo_ring.h"
+#include "platform/platform.h"
+
+namespace trevalon {
+
+struct StartOptions {
+  std::string systemDir;  // where korvo.cfg lives; empty: the usual place
+  std::string language;   // "en", "ko", "ja"; empty: from the environment
+  // The desktop makes the configured work directory current; the command-line tool keeps
+  // the directory it was started in so that paths in scripts mean what they say.
+  bool enterWorkDir = false;
+};
+
+class CApplication {
+ public:
+  explicit CApplication(Platform& platform);
+  CApplication(const CApplication&) = delete;
+  CApplication& operator=(const CApplication&) = delete;
+
+  // Defaults, language, user texts, korvo.cfg. Returns 0 for an unknown language code.
+  int StartUp(const StartOptions& options);
+
+  const char* Text(Txt id) const { return UserText(id, language); }
+  // The file error of the whole program: " Can not open file !!.\n", "Error message".
+  void ShowCannotOpen();
+  Answer Ask(Txt text, Txt caption);
+  void Notify(Txt text, Txt caption);
+
+  std::string SettingsPath() const { return systemDir + "/korvo.cfg"; }
+  // The work-environment dialog's OK: writes korvo.cfg, then the values take effect (also
+  // when the file could not be written, after the file error is shown). 1 when written.
+  int ApplySettings(const AppSettings& s);
+
+  CDocument& NewDocument();
+  void CloseDocument(CDocument* doc);
+
+  Platform& platform;
+  AppSettings settings;
+  Language language = Language::English;
+  std::string systemDir;
+  CUndoRing undo;
+  std::vector<std::unique_ptr<CDocument>> documents;
+};
+
+}  // namespace trevalon

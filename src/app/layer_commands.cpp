@@ -1,0 +1,56 @@
+#include "app/layer_commands.h"
+
+#include "model/layer_table.h"
+
+namespace trevalon {
+
+int SwitchLayerCommand(CDocument& doc, int j) {
+  if (j < 0 || j >= CLayerTable::kUserLayers) return 0;
+  if (!doc.layers.SwitchWorkLayer(j, doc.store)) return 0;
+  doc.title = doc.layers[j].fileName;
+  doc.Redraw();
+  return 1;
+}
+
+int CopyLayerCommand(CApplication& app, CDocument& doc, int src, int dst) {
+  CLayerTable& L = doc.layers;
+  if (src < 0 || src >= CLayerTable::kUserLayers || dst < 0 || dst >= CLayerTable::kUserLayers)
+    return 0;
+  // The snapshots must hold the latest edits of the work layer.
+  if (src == L.workLayer || dst == L.workLayer) L.SaveLayer(L.workLayer, doc.store);
+  const LayerSlot& s = L[src];
+  const bool sourceEmpty = !s.snapshotAllocated || s.snapshotCount == 0;
+  if (!sourceEmpty && s.toolNumber != L[dst].toolNumber &&
+      app.Ask(Txt::LayerToolMismatch, Txt::KorvoMessage) != Answer::Ok) {
+    return 0;
+  }
+  int ok = L.AppendLayer(src, dst);
+  if (ok && dst == L.workLayer) L.RestoreLayer(L.workLayer, doc.store);
+  doc.Redraw();
+  return ok;
+}
+
+void EchoLayersCommand(CDocument& doc, bool on, const std::string& list) {
+  for (int l : ParseLayerList(list, 0, CLayerTable::kUserLayers - 1)) doc.layers[l].echo = on;
+  doc.Redraw();
+}
+
+int UndoCommand(CApplication& app, CDocument& doc) {
+  if (!app.undo.Undo(doc.store)) return 0;
+  doc.Redraw();
+  return 1;
+}
+
+int RedoCommand(CApplication& app, CDocument& doc) {
+  if (!app.undo.Redo(doc.store)) return 0;
+  doc.Redraw();
+  return 1;
+}
+
+int ClearCommand(CApplication& app, CDocument& doc) {
+  doc.store.Clear(app.undo);
+  doc.Redraw();
+  return 1;
+}
+
+}  // namespace trevalon

@@ -1,0 +1,125 @@
+#pragma once
+// The user-text table: every text that the program shows at run time in message boxes
+// (texts and captions), prompts of the help pane and the window text, progress lines and
+// dialog labels that are filled at run time. The table exists in Korean, Japanese and
+// English with the same entries in the same places; start-up picks the version of the system
+// language. Where a message only ever existed in Korean, the English version holds that
+// Korean text unchanged. Menus and dialog templates are Korean in every language and are not
+// part of this table.
+//
+// The texts are UTF-8 and are kept byte for byte, blanks, "!!" and line breaks included:
+// message boxes and the help pane show them as they stand, and printf conversions in them are
+// filled by the caller.
+
+#include <string_view>
+
+namespace trevalon {
+
+// The values are those of the language setting: 1 Korean, 2 Japanese, 3 English.
+enum class Language { Korean = 1, Japanese = 2, English = 3 };
+
+enum class Txt : int {
+  // ---- Message boxes shared by every subsystem ----------------------------------------
+  CannotOpenFile,          // " Can not open file !!.\n": any file that cannot be opened/created
+  ErrorMessage,            // "Error message": caption of file errors
+  KorvoMessage,            // "Korvo message": caption of questions and notices
+  OptimizerMessage,        // "Optimizer message": caption of the feed optimiser's questions
+  OptimizerMessageSpaced,  // " Optimizer message ": caption of the master-model delete question
+  Message,                 // " Message": caption of the writer's and the mesh's notices
+
+  // ---- Point store and layers ----------------------------------------------------------
+  LayerToolMismatch,  // Korean: source and target layer tools differ; continue?
+
+  // ---- NC program writer ----------------------------------------------------------------
+  CannotOutputIncrementalAsHeidenhain,  // Korean: incremental ncdata cannot go out as Heidenhain
+  DiagonalRapidFound,                   // Korean: a rapid moving diagonally has been found
+  ConfirmStop,                          // Korean: stop here?
+
+  // ---- Post-processor --------------------------------------------------------------------
+  EnterValue,  // Korean: "please enter the value", follows the "F Code" ... labels directly
+
+  // ---- Cutting conditions ----------------------------------------------------------------
+  // The labels of the positional lines of a condition file. Each is one token followed by a
+  // blank, because the reader skips exactly one token before each value.
+  LmxToolDiameter,        // Korean: tool diameter
+  LmxSafetyDistance,      // Korean: safety distance
+  LmxCornerMinAngle,      // Korean: corner minimum angle
+  LmxCornerMaxReduction,  // Korean: corner maximum reduction ratio
+  LmxSlopeMinAngle,       // Korean: slope minimum angle
+  LmxSlopeMaxReduction,   // Korean: slope maximum reduction ratio
+  LmxMaxFeed,             // Korean: maximum feed
+  LmxMaterial,            // Korean: work material
+  ConditionFileButton,    // Korean: "condition file :", the file name follows it
+  DegreeWeight,           // Korean: "degree weight", in the weight slider labels "30%s(%2.2f)"
+
+  // ---- Master model ----------------------------------------------------------------------
+  DeleteMasterModel,     // " Do you want master model? ": asked before the mesh is deleted
+  CannotAllocateMemory,  // Korean: memory cannot be allocated
+  NotExistMasterModel,   // " Not exist master model.\r\n Create or load master model"
+  Mesh10x10,             // " 10X10 Mesh "
+
+  // ---- Feed optimiser and feed changes ---------------------------------------------------
+  MmaFile,            // "MMA : ": master-model button of the transfer dialog, path follows
+  MmaFileNone,        // "MMA :": the same button when no master-model file is chosen
+  ChangeFeed,         // "Change Feed": value label of the change-feed command
+  MaxFeed,            // "Max feed": value label of the window and polygon feed commands
+  CncWeight,          // Korean: "CNC weight", in the machine-feed slider label "<< %s(%d) >>"
+  ConfirmFeedChange,  // "Do you want feed chagne?": asked when a feed region is cancelled
+
+  // ---- Region, trim, delete and edit commands -------------------------------------------
+  HelpPrefix,               // "Help: ": leads every text of the help pane
+  HelpDragWindow,           // "Help: (ESC : cencel) Push left mouse button and drag."
+  HelpSelectPolygonVertex,  // "Help: (ESC : cancel, ENTER : close) Select polygon vertex."
+  ZMinimum,                 // "Z minimum": first label of the Z band dialog
+  ZMaximum,                 // "Z maximum": second label of the Z band dialog
+  SelectFileName,           // " Select file name.": title of the point-file dialog
+  ProcessingProgress,       // " %s(%.2f%).": progress of the trims, "%)" prints ")"
+  HelpProcessing,           // " Help: Processing.....": filled into ProcessingProgress
+  HelpSelectToolpath,       // "Help: Select toolpath with left mouse button."
+  Angle,                    // " Angle ": direction label of the XY-angle delete
+  DeleteLength,             // Korean: delete length, label of the points-by-length delete
+  DeleteToolpathLength,     // " Delete toolpath length ": label of the paths-by-length delete
+  MinSurfaceAngle,          // " Min surface angle ": first label of the Z-angle delete
+  IgnoreDeletePointGap,     // " Ignore delete point gap ": third label of the Z-angle delete
+  All,                      // " All "
+  HelpSelectStartPoint,     // " Help: (ESC: cancel ENTER: run) Select start point on top view."
+  FilterTolerance,          // Korean: filtering tolerance, label of the filter commands
+  XyPlaneProcessing,        // " XY Plane processing (%6.3f)": progress of the arc fitting
+  ZxPlaneProcessing,        // " ZX Plane processing (%6.3f)"
+  YzPlaneProcessing,        // " YZ Plane processing (%6.3f)"
+
+  // ---- View and status line ----------------------------------------------------------
+  XCenter,          // "X center": labels of the rotation-centre dialog
+  YCenter,          // "Y center"
+  ZCenter,          // "Z center"
+  StatusG00,        // "G00": motion word of pane 1 for rapids
+  StatusG01,        // "G01": linear moves
+  StatusG02,        // "G02": clockwise arcs
+  StatusG03,        // "G03": counter-clockwise arcs
+  StatusX,          // "X:%3.3f": pane 2
+  StatusY,          // "Y:%3.3f": pane 3
+  StatusZ,          // "Z:%3.3f": pane 4
+  StatusRadius,     // "R:%3.3f": pane 5, arcs only
+  StatusFeed,       // "F:%4d": pane 6, cutting moves and arcs
+  StatusRapidFeed,  // "F:": pane 6, rapids
+  PickedPoint,      // " X%6.3f Y%6.3f Z%6.3f": pane 7, the point a click picked
+
+  // ---- Application -----------------------------------------------------------------------
+  AppTitle,  // "TREVALON"
+
+  Count
+};
+
+// The text of an entry in a language. Never null: an id outside the table gives "", a
+// language outside the three gives the English version (as start-up does for every system
+// language other than Korean and Japanese).
+const char* UserText(Txt id, Language lang);
+
+// The entry's name as written in the enum ("CannotOpenFile"); "" for an id outside the table.
+const char* TxtName(Txt id);
+
+// Finds an entry by its name, compared without regard to case, or by its decimal index.
+// Returns false and leaves `out` unchanged when nothing matches.
+bool FindTxt(std::string_view nameOrIndex, Txt& out);
+
+}  // namespace trevalon

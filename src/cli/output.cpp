@@ -1,0 +1,31 @@
+#include "cli/output.h"
+
+#include <cstdio>
+#include <ostream>
+#include <string>
+
+namespace trevalon::cli {
+
+namespace {
+std::string Real(double v) {
+  char b[64];
+  std::snprintf(b, sizeof b, "%.6f", v);
+  return b;
+}
+std::string Triple(const double v[3]) {
+  return "[" + Real(v[0]) + "," + Real(v[1]) + "," + Real(v[2]) + "]";
+}
+}  // namespace
+
+void PrintStatisticsJson(std::ostream& out, const CPointStore& store) {
+  const ToolpathStatistics& st = store.stats;
+  out << "{\"count\":" << store.count << ",\"max_feed\":" << st.maxFeed
+      << ",\"cutting_length\":" << Real(st.cuttingLength)
+      << ",\"rapid_length\":" << Real(st.rapidLength)
+      << ",\"cutting_time\":" << Real(st.cuttingTime)
+      << ",\"cutting_min\":" << Triple(st.cuttingMin)
+      << ",\"cutting_max\":" << Triple(st.cuttingMax) << ",\"rapid_min\":" << Triple(st.rapidMin)
+      << ",\"rapid_max\":" << Triple(st.rapidMax) << "}\n";
+}
+
+}  // namespace trevalon::cli

@@ -1,0 +1,157 @@
+#include "model/layer_table.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "model/point_store.h"
+
+namespace trevalon {
+
+CLayerTable::CLayerTable() {
+  for (int i = 0; i < kSlots; ++i) {
+    layers_[i].name = "Layer " + std::to_string(i);
+    layers_[i].fileName = layers_[i].name;
+  }
+}
+
+void CLayerTable::Release(LayerSlot& s) {
+  s.snapshot.reset();
+  s.snapshotCount = 0;
+  s.snapshotAllocated = false;
+}
+
+int CLayerTable::SaveLayer(int i, CPointStore& store) {
+  if (!Valid(i)) return 0;
+  LayerSlot& s = layers_[i];
+  Release(s);
+  s.snapshot = AllocateRecords(store.count);
+  if (!s.snapshot) return 0;
+  s.snapshotCount = store.count;
+  s.snapshotAllocated = true;
+  // Fetching applies the store's sanity test, so a snapshot never carries a broken record.
+  PointRecord* out = s.snapshot.get();
+  for (std::uint32_t k = 0; k < store.count; ++k) {
+    const PointRecord* raw = store.RawRecord(k);
+    store.FetchPoint(k);  // rewrites an unsound record as a null record first
+    out[k] = raw ? *raw : PointRecord{CPointStore::kSaneLimit,
+                                      CPointStore::kSaneLimit,
+                                      CPointStore::kSaneLimit,
+                                      300,
+                                      0,
+                                      MOVE_NONE};
+  }
+  return 1;
+}
+
+int CLayerTable::RestoreLayer(int i, CPointStore& store) {
+  if (!Valid(i)) return 0;
+  LayerSlot& s = layers_[i];
+  if (!s.snapshotAllocated || !s.snapshot) {
+    store.count = 0;
+    return 0;
+  }
+  if (!store.CopyRecordsIn(s.snapshot.get(), s.snapshotCount)) {
+    store.count = 0;
+    return 0;
+  }
+  return 1;
+}
+
+int CLayerTable::CopyLayer(int src, int dst) {
+  if (!Valid(src) || !Valid(dst)) return 0;
+  if (src == dst) return 1;
+  LayerSlot& s = layers_[src];
+  LayerSlot& d = layers_[dst];
+  Release(d);
+  std::uint32_t n = s.snapshotAllocated ? s.snapshotCount : 0;
+  d.snapshot = AllocateRecords(n);
+  if (!d.snapshot) return 0;
+  d.fileName = s.fileName;
+  d.comment = s.comment;
+  d.spindle = s.spindle;
+  d.toolNumber = s.toolNumber;
+  d.toolOffset = s.toolOffset;
+  d.programNumber = s.programNumber;
+  if (n) std::memcpy(d.snapshot.get(), s.snapshot.get(), n * sizeof(PointRecord));
+  d.snapshotCount = n;
+  d.snapshotAllocated = true;
+  return 1;
+}
+
+int CLayerTable::AppendLayer(int src, int dst) {
+  if (!Valid(src) || !Valid(dst)) return 0;
+  LayerSlot& s = layers_[src];
+  LayerSlot& d = layers_[dst];
+  if (!s.snapshotAllocated || s.snapshotCount == 0 || !d.snapshotAllocated) {
+    CopyLayer(src, dst);
+    return 1;
+  }
+  if (src == dst || src == kScratch || dst == kScratch) return 0;  // would lose its own points
+  LayerSlot& scratch = layers_[kScratch];
+  if (!CopyLayer(dst, kScratch)) return 0;
+  // The old destination's attributes stay with it; only its points are rebuilt.
+  Release(d);
+  std::uint32_t total = s.snapshotCount + scratch.snapshotCount;
+  if (total > CPointStore::kCapacity) {
+    CopyLayer(kScratch, dst);
+    Release(scratch);
+    return 0;
+  }
+  d.snapshot = AllocateRecords(total);
+  if (!d.snapshot) {
+    CopyLayer(kScratch, dst);
+    Release(scratch);
+    return 0;
+  }
+  std::memcpy(d.snapshot.get(), scratch.snapshot.get(),
+              scratch.snapshotCount * sizeof(PointRecord));
+  std::memcpy(d.snapshot.get() + scratch.snapshotCount, s.snapshot.get(),
+              s.snapshotCount * sizeof(PointRecord));
+  d.snapshotCount = total;
+  d.snapshotAllocated = true;
+  Release(scratch);
+  return 1;
+}
+
+int CLayerTable::SwitchWorkLayer(int j, CPointStore& store) {
+  if (!Valid(j) || j == workLayer) return 0;
+  SaveLayer(workLayer, store);
+  workLayer = j;
+  RestoreLayer(j, store);
+  return 1;
+}
+
+std::vector<int> ParseLayerList(std::string_view text, int lo, int hi) {
+  std::vector<int> out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t' || text[pos] == ',' ||
+                                 text[pos] == '\r' || text[pos] == '\n'))
+      ++pos;
+    std::size_t end = pos;
+    while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != ',' &&
+           text[end] != '\r' && text[end] != '\n')
+      ++end;
+    std::string_view word = text.substr(pos, end - pos);
+    pos = end;
+    if (word.empty()) continue;
+    long a = 0, b = 0;
+    const char* p = word.data();
+    const char* e = word.data() + word.size();
+    auto r1 = std::from_chars(p, e, a);
+    if (r1.ec != std::errc()) continue;
+    if (r1.ptr == e) {
+      b = a;
+    } else if (*r1.ptr == '-') {
+      auto r2 = std::from_chars(r1.ptr + 1, e, b);
+      if (r2.ec != std::errc() || r2.ptr != e) continue;
+    } else {
+      continue;
+    }
+    for (long k = std::max<long>(a, lo); k <= b && k <= hi; ++k) out.push_back(static_cast<int>(k));
+  }
+  return out;
+}
+
+}  // namespace trevalon

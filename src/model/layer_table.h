@@ -1,0 +1,62 @@
+#pragma once
+// CLayerTable: the layers of a document. Only the work layer lives in the point store; every
+// other layer is a snapshot array with the layer's attributes. Slot 255 is scratch space.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/point_record.h"
+
+namespace trevalon {
+
+class CPointStore;
+
+struct LayerSlot {
+  std::string name;      // display name, "Layer %d" at first
+  std::string fileName;  // the NC program loaded into it, "Layer %d" at first
+  std::string comment;   // comment lines of the program, each ending "\r\n"
+  std::int32_t spindle = 1000;
+  std::int32_t toolNumber = 1;
+  std::int32_t toolOffset = 1;
+  std::int32_t programNumber = 0;
+  bool echo = true;  // drawn behind the work layer
+  RecordArray snapshot;
+  std::uint32_t snapshotCount = 0;
+  bool snapshotAllocated = false;
+};
+
+class CLayerTable {
+ public:
+  static constexpr int kSlots = 256;
+  static constexpr int kUserLayers = 100;  // layers 0 to 99 are reachable by the user
+  static constexpr int kScratch = 255;
+
+  CLayerTable();
+
+  int SaveLayer(int i, CPointStore& store);
+  int RestoreLayer(int i, CPointStore& store);
+  int CopyLayer(int src, int dst);
+  int AppendLayer(int src, int dst);
+  // Makes layer j the work layer; 1 when it changed (the caller updates title and redraws).
+  int SwitchWorkLayer(int j, CPointStore& store);
+
+  static bool Valid(int i) { return i >= 0 && i < kSlots; }
+  LayerSlot& operator[](int i) { return layers_[static_cast<std::size_t>(i)]; }
+  const LayerSlot& operator[](int i) const { return layers_[static_cast<std::size_t>(i)]; }
+
+  int workLayer = 0;
+
+ private:
+  static void Release(LayerSlot& s);
+  std::array<LayerSlot, kSlots> layers_;
+};
+
+// Parses a list of layer numbers and ranges separated by blanks ("3 7-12 20"), in the order
+// written. Numbers outside [lo, hi] are dropped, a range whose end is below its start
+// ("5-2") gives nothing, and words that are not numbers or ranges are skipped.
+std::vector<int> ParseLayerList(std::string_view text, int lo = 0, int hi = 99);
+
+}  // namespace trevalon

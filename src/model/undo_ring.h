@@ -1,0 +1,40 @@
+#pragma once
+// The ring of ten undo snapshots, one for the whole application: before a command changes
+// a store the whole store is copied into the next slot; undo and redo copy a slot back into
+// whichever store they are given. The ring holds the current state and the nine before it.
+
+#include <cstdint>
+
+#include "model/point_record.h"
+
+namespace trevalon {
+
+class CPointStore;
+
+class CUndoRing {
+ public:
+  static constexpr std::uint32_t kSlots = 10;
+
+  // Records the store before a change; an empty store records nothing.
+  void SaveUndo(CPointStore& store);
+  // Each returns 1 when the store was changed (the caller redraws), 0 when nothing happened.
+  int Undo(CPointStore& store);
+  int Redo(CPointStore& store);
+
+  std::uint32_t undoPos = 0;  // position of the current state
+  std::uint32_t undoTop = 0;  // one past the newest saved state
+
+  std::uint32_t SlotCount(std::uint32_t slot) const { return slots_[slot % kSlots].count; }
+
+ private:
+  struct Slot {
+    RecordArray records;
+    std::uint32_t count = 0;
+  };
+  void Record(CPointStore& store, std::uint32_t pos);
+  void RestoreSlot(CPointStore& store, std::uint32_t pos);
+
+  Slot slots_[kSlots];
+};
+
+}  // namespace trevalon

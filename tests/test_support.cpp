@@ -1,0 +1,41 @@
+#include "test_support.h"
+
+#include <random>
+
+namespace trevalon::testing {
+
+TempDir::TempDir() {
+  std::random_device rd;
+  path_ = std::filesystem::temp_directory_path() /
+          ("trevalon-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+  std::filesystem::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed, int mark) {
+  s.reg.type = type;
+  s.reg.x = x, s.reg.y = y, s.reg.z = z;
+  s.reg.feed = feed, s.reg.mark = mark;
+  s.StorePoint(s.count);
+  ++s.count;
+}
+
+ScriptResult RunCli(const std::vector<std::string>& args, const std::string& input) {
+  std::vector<std::string> all = {"trevalon-cli"};
+  all.insert(all.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& a : all) argv.push_back(a.data());
+  std::ostringstream out, err;
+  std::istringstream in(input);
+  ScriptResult r;
+  r.status = cli::Main(static_cast<int>(argv.size()), argv.data(), out, err, in);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+}  // namespace trevalon::testing

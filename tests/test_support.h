@@ -1,0 +1,36 @@
+#pragma once
+// Helpers shared by the tests: temporary directories, building toolpaths, running the
+// command-line tool in-process.
+
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/script.h"
+#include "model/point_store.h"
+
+namespace trevalon::testing {
+
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& path() const { return path_; }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// Appends one record through the register.
+void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed = 0, int mark = 0);
+
+struct ScriptResult {
+  int status = 0;
+  std::string out, err;
+};
+// Runs trevalon-cli's main with these arguments (without the program name).
+ScriptResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
+
+}  // namespace trevalon::testing

@@ -44,6 +44,15 @@ int CApplication::ApplySettings(const AppSettings& s) {
   return written;
 }
 
+CFeedControl& CApplication::FeedControl() {
+  if (!feedControl_) {
+    // The channels' directories sit beside the configuration directory's defaults.
+    std::string root = settings.configDir;
+    feedControl_ = std::make_unique<CFeedControl>(root);
+  }
+  return *feedControl_;
+}
+
 CDocument& CApplication::NewDocument() {
   documents.push_back(std::make_unique<CDocument>());
   return *documents.back();

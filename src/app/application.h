@@ -9,6 +9,7 @@
 #include "app/document.h"
 #include "app/settings.h"
 #include "app/user_texts.h"
+#include "feed/feed_control.h"
 #include "model/undo_ring.h"
 #include "platform/platform.h"
 
@@ -42,6 +43,9 @@ class CApplication {
   // when the file could not be written, after the file error is shown). 1 when written.
   int ApplySettings(const AppSettings& s);
 
+  // The optimiser object, created the first time it is needed.
+  CFeedControl& FeedControl();
+
   CDocument& NewDocument();
   void CloseDocument(CDocument* doc);
 
@@ -51,6 +55,9 @@ class CApplication {
   std::string systemDir;
   CUndoRing undo;
   std::vector<std::unique_ptr<CDocument>> documents;
+
+ private:
+  std::unique_ptr<CFeedControl> feedControl_;
 };
 
 }  // namespace trevalon

@@ -13,7 +13,9 @@ std::string Real(double v) {
   return b;
 }
 std::string Triple(const double v[3]) {
-  return "[" + Real(v[0]) + "," + Real(v[1]) + "," + Real(v[2]) + "]";
+  char b[200];
+  std::snprintf(b, sizeof b, "[%.6f,%.6f,%.6f]", v[0], v[1], v[2]);
+  return b;
 }
 }  // namespace
 

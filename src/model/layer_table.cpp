@@ -88,27 +88,35 @@ int CLayerTable::AppendLayer(int src, int dst) {
     return 1;
   }
   if (src == dst || src == kScratch || dst == kScratch) return 0;  // would lose its own points
+  // The old destination waits in the scratch slot while the combined array is built. Its
+  // points are moved there rather than copied, so putting them back can never fail.
   LayerSlot& scratch = layers_[kScratch];
-  if (!CopyLayer(dst, kScratch)) return 0;
-  // The old destination's attributes stay with it; only its points are rebuilt.
+  Release(scratch);
+  scratch.snapshot = std::move(d.snapshot);
+  scratch.snapshotCount = d.snapshotCount;
+  scratch.snapshotAllocated = true;
   Release(d);
-  std::uint32_t total = s.snapshotCount + scratch.snapshotCount;
-  if (total > CPointStore::kCapacity) {
-    CopyLayer(kScratch, dst);
+  auto putBack = [&] {
+    d.snapshot = std::move(scratch.snapshot);
+    d.snapshotCount = scratch.snapshotCount;
+    d.snapshotAllocated = true;
     Release(scratch);
+  };
+  const std::uint64_t total = std::uint64_t{s.snapshotCount} + scratch.snapshotCount;
+  if (total > CPointStore::kCapacity) {
+    putBack();
     return 0;
   }
-  d.snapshot = AllocateRecords(total);
+  d.snapshot = AllocateRecords(static_cast<std::size_t>(total));
   if (!d.snapshot) {
-    CopyLayer(kScratch, dst);
-    Release(scratch);
+    putBack();
     return 0;
   }
   std::memcpy(d.snapshot.get(), scratch.snapshot.get(),
               scratch.snapshotCount * sizeof(PointRecord));
   std::memcpy(d.snapshot.get() + scratch.snapshotCount, s.snapshot.get(),
               s.snapshotCount * sizeof(PointRecord));
-  d.snapshotCount = total;
+  d.snapshotCount = static_cast<std::uint32_t>(total);
   d.snapshotAllocated = true;
   Release(scratch);
   return 1;

@@ -1,0 +1,182 @@
+#include "model/geometry.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "model/point_store.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+
+TEST(Geometry, AnglesOfAxisDirectionsAreExact) {
+  EXPECT_EQ(Angle(0, 1), 0.0);
+  EXPECT_EQ(Angle(1, 0), 90.0);
+  EXPECT_EQ(Angle(0, -1), 180.0);
+  EXPECT_EQ(Angle(-1, 0), 270.0);
+  EXPECT_EQ(Angle(0.00005, 0), 0.0);  // shorter than the limit
+  EXPECT_NEAR(Angle(1, 1), 45.0, 1e-5);
+  EXPECT_NEAR(Angle(-1, -1), 225.0, 1e-5);
+  double a = Angle(-1e-12, 1);  // just below the seam stays below 360
+  EXPECT_GE(a, 0.0);
+  EXPECT_LT(a, 360.0);
+}
+
+TEST(Geometry, AnglesUseTheProgramsDegreeFactor) {
+  // 0.0174532927 is slightly above pi/180, so a true 60 degrees reads a little low.
+  EXPECT_NEAR(Angle(std::sqrt(3.0), 1.0), (M_PI / 3) / 0.0174532927, 1e-9);
+  EXPECT_NE(Angle(std::sqrt(3.0), 1.0), 60.0);
+}
+
+TEST(Geometry, AngleDifferenceAcrossTheSeam) {
+  EXPECT_EQ(AngleDifference(10, 350), 20);
+  EXPECT_EQ(AngleDifference(350, 10), 20);
+  EXPECT_EQ(AngleDifference(100, 40), 60);
+  EXPECT_EQ(AngleDifference(40, 100), 60);
+}
+
+TEST(Geometry, ArcWrapRules) {
+  const double c[3] = {0, 0, 0};
+  double s[3], e[3];
+  PointOnCircle(c, 10, 350, PLANE_XY, s);
+  PointOnCircle(c, 10, 10, PLANE_XY, e);
+  ArcDescription a;
+  ArcParameters(s, e, c, MOVE_ARC_CCW, PLANE_XY, a);
+  EXPECT_NEAR(a.startAngle, -10, 1e-4);
+  EXPECT_NEAR(a.endAngle, 10, 1e-4);
+  EXPECT_NEAR(a.sweep, 20, 1e-4);
+  ArcParameters(s, e, c, MOVE_ARC_CW, PLANE_XY, a);
+  EXPECT_NEAR(a.sweep, 340, 1e-4);
+  const double p[3] = {10, 0, 0};
+  ArcParameters(p, p, c, MOVE_ARC_CW, PLANE_XY, a);  // start = end: full circle
+  EXPECT_EQ(a.sweep, 360);
+  EXPECT_DOUBLE_EQ(a.length, 2 * kArcPi * 10);
+}
+
+TEST(Geometry, PlanesMeasureFromTheirFirstAxis) {
+  const double c[3] = {0, 0, 0};
+  double p[3];
+  PointOnCircle(c, 2, 90, PLANE_ZX, p);  // ZX: a = z, b = x
+  EXPECT_NEAR(p[0], 2, 1e-6);
+  EXPECT_NEAR(p[2], 0, 1e-6);
+  PointOnCircle(c, 2, 0, PLANE_YZ, p);  // YZ: a = y
+  EXPECT_NEAR(p[1], 2, 1e-12);
+  PointOnCircle(c, 2, 0, 17, p);  // unknown codes are XY
+  EXPECT_NEAR(p[0], 2, 1e-12);
+}
+
+TEST(Geometry, CentreFromRadius) {
+  const double s[3] = {0, 0, 0}, e[3] = {10, 0, 0};
+  double ijk[3];
+  ArcCentreFromRadius(PLANE_XY, s, e, 5, MOVE_ARC_CW, ijk);
+  EXPECT_NEAR(ijk[0], 5, 1e-9);
+  EXPECT_NEAR(ijk[1], 0, 1e-9);
+  ArcCentreFromRadius(PLANE_XY, s, e, 5, MOVE_ARC_CCW, ijk);
+  EXPECT_NEAR(ijk[0], 5, 1e-9);
+  ArcCentreFromRadius(PLANE_XY, s, e, 10, MOVE_ARC_CCW, ijk);
+  EXPECT_NEAR(ijk[0], 5, 1e-9);
+  EXPECT_NEAR(ijk[1], 8.660254, 1e-5);
+  ArcCentreFromRadius(PLANE_XY, s, e, -10, MOVE_ARC_CCW, ijk);
+  EXPECT_NEAR(ijk[1], -8.660254, 1e-5);
+  ArcCentreFromRadius(PLANE_XY, s, e, 2, MOVE_ARC_CCW, ijk);  // too short: chord middle
+  EXPECT_NEAR(ijk[0], 5, 1e-9);
+  EXPECT_NEAR(ijk[1], 0, 1e-9);
+  // ZX plane: a = z, b = x; the offset comes back as I (x) and K (z).
+  const double zs[3] = {0, 0, 0}, ze[3] = {0, 0, 10};
+  ArcCentreFromRadius(PLANE_ZX, zs, ze, 10, MOVE_ARC_CCW, ijk);
+  EXPECT_NEAR(ijk[2], 5, 1e-9);
+  EXPECT_NEAR(std::fabs(ijk[0]), 8.660254, 1e-5);
+  EXPECT_EQ(ijk[1], 0);
+}
+
+TEST(Geometry, QuarterCircleBecomes56Chords) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 10, 0, 0, 200);
+  s.reg.x = 0, s.reg.y = 10, s.reg.z = 0;
+  s.reg.feed = 200, s.reg.mark = 0, s.reg.plane = PLANE_XY;
+  double off[3] = {-10, 0, 3};  // the normal component is dropped
+  std::uint32_t next = ArcToChords(s, 1, MOVE_ARC_CCW, off, kReaderChordTolerance);
+  EXPECT_EQ(next, 57u);  // 55 chord points and the end point
+  s.count = next;
+  for (std::uint32_t i = 1; i < next; ++i) {
+    ASSERT_EQ(s.FetchPoint(i), 1);
+    EXPECT_EQ(s.reg.type, MOVE_LINE_CONT);  // the arc follows a cut
+    EXPECT_NEAR(std::hypot(s.reg.x, s.reg.y), 10, 1e-5);
+    EXPECT_EQ(s.reg.z, 0);
+  }
+  EXPECT_EQ(off[2], 0);
+}
+
+TEST(Geometry, ChordsOfArcsAfterRapidsAndTinyArcs) {
+  CPointStore s;
+  AddPoint(s, MOVE_RAPID, 0, 0, 0);
+  s.reg.x = 0.005, s.reg.y = 0.005, s.reg.z = 0, s.reg.plane = 0, s.reg.feed = 50;
+  double off[3] = {0.0025, 0.0025, 0};
+  std::uint32_t next = ArcToChords(s, 1, MOVE_ARC_CW, off, 0.001);
+  EXPECT_EQ(next, 2u);  // radius below 0.01: the end point alone
+  EXPECT_EQ(s.reg.plane, PLANE_XY);
+  s.count = next;
+  ASSERT_EQ(s.FetchPoint(1), 1);
+  EXPECT_EQ(s.reg.type, MOVE_LINE);  // first cut after a rapid
+  EXPECT_EQ(s.reg.feed, 50);
+}
+
+TEST(Geometry, HelicalChordsStayAtTheStartHeight) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 10, 0, 0, 100);
+  s.reg.x = -10, s.reg.y = 0, s.reg.z = -2, s.reg.plane = PLANE_XY;
+  double off[3] = {-10, 0, 0};
+  std::uint32_t next = ArcToChords(s, 1, MOVE_ARC_CCW, off, 0.01);
+  s.count = next;
+  for (std::uint32_t i = 1; i + 1 < next; ++i) {
+    s.FetchPoint(i);
+    EXPECT_EQ(s.reg.z, 0);
+  }
+  s.FetchPoint(next - 1);
+  EXPECT_EQ(s.reg.z, -2);
+}
+
+TEST(Geometry, ZeroToleranceDoesNotRunAway) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 1, 0, 0, 100);
+  s.reg.x = -1, s.reg.y = 0, s.reg.z = 0;
+  double off[3] = {-1, 0, 0};
+  std::uint32_t next = ArcToChords(s, 1, MOVE_ARC_CCW, off, 0.0);
+  EXPECT_GT(next, 1u);
+  EXPECT_LE(next, 360002u);
+}
+
+TEST(Geometry, ArcOfPointReadsTheCentreRecord) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 0, 0, 5, 100);
+  AddPoint(s, MOVE_ARC_CW, 0, 10, 5, 100);
+  AddPoint(s, PLANE_XY, 0, 5, 7, 100);  // a normal component is ignored
+  StoredArc a;
+  ArcOfPoint(s, 1, a);
+  EXPECT_EQ(a.centre[1], 5);
+  EXPECT_EQ(a.centre[2], 5);
+  EXPECT_NEAR(a.arc.radius, 5, 1e-12);
+  EXPECT_NEAR(a.arc.sweep, 180, 1e-4);
+  EXPECT_NEAR(a.arc.length, 5 * kArcPi, 1e-3);
+}
+
+TEST(Geometry, SegmentIntersection) {
+  const double p1[3] = {0, 0, 0}, p2[3] = {10, 10, 0};
+  const double p3[3] = {0, 10, 10}, p4[3] = {10, 0, 0};
+  double out[3];
+  ASSERT_EQ(IntersectSegmentsXY(p1, p2, p3, p4, out), 1);
+  EXPECT_NEAR(out[0], 5, 1e-12);
+  EXPECT_NEAR(out[1], 5, 1e-12);
+  EXPECT_NEAR(out[2], 5, 1e-12);  // half way down the toolpath segment
+  const double q3[3] = {0, 1, 0}, q4[3] = {10, 11, 0};
+  EXPECT_EQ(IntersectSegmentsXY(p1, p2, q3, q4, out), 0);  // parallel
+  const double r3[3] = {20, 0, 0}, r4[3] = {30, -10, 0};
+  EXPECT_EQ(IntersectSegmentsXY(p1, p2, r3, r4, out), 0);  // crossing outside
+  EXPECT_EQ(IntersectSegmentsXY(p1, p1, p3, p4, out), 0);
+}
+
+}  // namespace
+}  // namespace trevalon

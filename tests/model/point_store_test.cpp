@@ -1,0 +1,177 @@
+#include "model/point_store.h"
+
+#include <gtest/gtest.h>
+
+#include "model/undo_ring.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+
+TEST(PointStore, EmptyStoreAnswersNothing) {
+  CPointStore s;
+  s.reg.x = 7;
+  EXPECT_EQ(s.FetchPoint(0), 0);
+  EXPECT_EQ(s.reg.x, 7);  // register untouched
+  EXPECT_EQ(s.PrevMotion(5), 0u);
+  EXPECT_EQ(s.NextMotion(0), 0u);
+  double mn[3], mx[3];
+  EXPECT_EQ(s.Extent(mn, mx), 0);
+  EXPECT_EQ(mn[0], 10000.0);
+  EXPECT_EQ(mx[2], -10000.0);
+}
+
+TEST(PointStore, RecordsKeepSingleFloatsAndLow16Bits) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 1.1, -2.2, 3.3, 40000, -1);
+  ASSERT_EQ(s.FetchPoint(0), 1);
+  EXPECT_EQ(s.reg.x, static_cast<double>(1.1f));
+  EXPECT_EQ(s.reg.y, static_cast<double>(-2.2f));
+  EXPECT_EQ(s.reg.feed, 40000 - 65536);  // sign-extended low 16 bits
+  EXPECT_EQ(s.reg.mark, -1);
+  EXPECT_EQ(s.reg.type, MOVE_LINE);
+}
+
+TEST(PointStore, PageLimitAndPagesAllocatedOnFirstStore) {
+  CPointStore s;
+  EXPECT_EQ(s.AllocatedPages(), 0u);
+  s.reg = PointRegister{};
+  s.reg.type = MOVE_LINE;
+  EXPECT_EQ(s.StorePoint(13'079'999), 1);  // last slot of page 3999
+  EXPECT_EQ(s.StorePoint(13'080'000), 0);
+  EXPECT_EQ(s.AllocatedPages(), 1u);
+  EXPECT_EQ(s.count, 0u);  // storing never changes count
+  EXPECT_EQ(s.StorePoint(3270), 1);
+  EXPECT_EQ(s.AllocatedPages(), 2u);
+}
+
+TEST(PointStore, FailedPageAllocationStoresNothing) {
+  CPointStore s;
+  FailRecordAllocationsAfter(0);
+  s.reg.type = MOVE_LINE;
+  EXPECT_EQ(s.StorePoint(0), 0);
+  FailRecordAllocationsAfter(-1);
+  EXPECT_EQ(s.AllocatedPages(), 0u);
+  EXPECT_EQ(s.StorePoint(0), 1);
+}
+
+TEST(PointStore, InsaneRecordBecomesNullRecordOnFetch) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 1, 2, 3, 100);
+  AddPoint(s, MOVE_LINE, 40000, 0, 0, 100, 1);
+  AddPoint(s, MOVE_LINE, 0, 40000, 0, 100);  // y is not tested
+  ASSERT_EQ(s.FetchPoint(0), 1);
+  EXPECT_EQ(s.FetchPoint(1), 0);
+  EXPECT_EQ(s.reg.x, 1.0);  // register keeps the previous point
+  EXPECT_EQ(s.FetchPoint(1), 0);
+  const PointRecord* r = s.RawRecord(1);
+  EXPECT_EQ(r->x, 32700.0f);
+  EXPECT_EQ(r->z, 32700.0f);
+  EXPECT_EQ(r->feed, 300);
+  EXPECT_EQ(r->type, 0);
+  EXPECT_EQ(r->mark, 1);  // mark unchanged
+  EXPECT_EQ(s.FetchPoint(2), 1);
+  EXPECT_EQ(s.reg.y, 40000.0);
+}
+
+TEST(PointStore, WalkHelpersSkipCentreRecordsAndLeaveTheRegister) {
+  CPointStore s;
+  AddPoint(s, MOVE_RAPID, 0, 0, 5);
+  AddPoint(s, MOVE_LINE, 0, 0, 0, 100);
+  AddPoint(s, MOVE_ARC_CCW, 10, 0, 0, 100);
+  AddPoint(s, PLANE_XY, 5, 0, 0, 100);
+  AddPoint(s, MOVE_LINE_CONT, 10, 10, 0, 100);
+  EXPECT_EQ(s.PrevMotion(4), 2u);
+  EXPECT_EQ(s.reg.type, MOVE_ARC_CCW);
+  EXPECT_EQ(s.NextMotion(2), 4u);
+  EXPECT_EQ(s.NextMotion(4), 0u);  // count - 1
+  EXPECT_EQ(s.PrevMotion(0), 0u);
+  EXPECT_EQ(s.reg.type, MOVE_RAPID);  // PrevMotion(0) fetches point 0
+  EXPECT_TRUE(s.IsArc(2));
+  EXPECT_FALSE(s.IsLinear(5));                  // beyond count
+  EXPECT_EQ(s.SetMotionType(3, MOVE_LINE), 0);  // a centre record is not a move
+  EXPECT_EQ(s.SetMotionType(4, MOVE_LINE), 1);
+  EXPECT_TRUE(s.IsLinearStart(4));
+}
+
+TEST(PointStore, SegmentLengthsBelowTheFloorAreZero) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 0, 0, 0);
+  AddPoint(s, MOVE_LINE, 3, 4, 0);
+  AddPoint(s, MOVE_LINE, 3.00003, 4, 0);
+  double d[4], u[3] = {9, 9, 9};
+  EXPECT_EQ(s.Segment(0, 0, d, u), 0);
+  EXPECT_EQ(u[0], 0.0);
+  EXPECT_EQ(s.Segment(1, 0, d, u), 1);
+  EXPECT_DOUBLE_EQ(d[3], 5.0);
+  EXPECT_DOUBLE_EQ(u[1], 0.8);
+  u[0] = 42;
+  EXPECT_EQ(s.Segment(2, 1, d, u), 0);
+  EXPECT_EQ(d[3], 0.0);
+  EXPECT_EQ(u[0], 42);  // unchanged for a zero length
+}
+
+TEST(PointStore, ExtentCountsLinearMovesAndTheStartOfFirstCuts) {
+  CPointStore s;
+  AddPoint(s, MOVE_RAPID, -50, -50, 50);
+  AddPoint(s, MOVE_RAPID_CONT, 1, 2, 10);
+  AddPoint(s, MOVE_LINE, 1, 2, 0, 100);
+  AddPoint(s, MOVE_LINE_CONT, 5, 6, -1, 100);
+  AddPoint(s, MOVE_ARC_CW, 99, 99, -1, 100);
+  AddPoint(s, PLANE_XY, 1, 1, 0, 100);
+  double mn[3], mx[3];
+  ASSERT_EQ(s.Extent(mn, mx), 1);
+  EXPECT_EQ(mn[0], 1);
+  EXPECT_EQ(mx[0], 5);
+  EXPECT_EQ(mx[2], 10);  // the rapid before the first cut is its start
+  EXPECT_EQ(mn[2], -1);
+}
+
+TEST(PointStore, SelectionOperationsTouchMotionPointsOnly) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 0, 0, 0, 1, -1);
+  AddPoint(s, MOVE_LINE_CONT, 1, 0, 0, 1, 1);
+  AddPoint(s, MOVE_ARC_CW, 2, 0, 0, 1, 0);
+  AddPoint(s, PLANE_XY, 1, 0, 0, 1, 0);
+  s.InvertSelection();
+  auto mark = [&](std::uint32_t i) { return s.RawRecord(i)->mark; };
+  EXPECT_EQ(mark(0), 1);  // -1 becomes 1
+  EXPECT_EQ(mark(1), 0);
+  EXPECT_EQ(mark(2), 1);
+  EXPECT_EQ(mark(3), 0);  // centre record untouched
+  s.ClearSelection();
+  EXPECT_EQ(mark(0), 0);
+  AddPoint(s, MOVE_LINE, 0, 0, 0, 1, -1);
+  s.ClearMarks();
+  EXPECT_EQ(mark(4), 0);
+}
+
+TEST(PointStore, ClearTakesAnUndoSnapshot) {
+  CPointStore s;
+  CUndoRing undo;
+  AddPoint(s, MOVE_LINE, 1, 2, 3, 4);
+  s.Clear(undo);
+  EXPECT_EQ(s.count, 0u);
+  EXPECT_EQ(undo.Undo(s), 1);
+  ASSERT_EQ(s.count, 1u);
+  ASSERT_EQ(s.FetchPoint(0), 1);
+  EXPECT_EQ(s.reg.z, 3.0);
+}
+
+TEST(PointStore, WalkAcrossPagesForwardAndBackward) {
+  CPointStore s;
+  const std::uint32_t n = 3 * CPointStore::kPageSize + 17;
+  for (std::uint32_t i = 0; i < n; ++i) AddPoint(s, MOVE_LINE_CONT, i, 0, 0, 1);
+  for (std::uint32_t i = n; i-- > 0;) {
+    ASSERT_EQ(s.FetchPoint(i), 1);
+    ASSERT_EQ(s.reg.x, static_cast<double>(static_cast<float>(i)));
+  }
+  std::vector<PointRecord> copy(n);
+  s.CopyRecordsOut(copy.data(), n);
+  EXPECT_EQ(copy[n - 1].x, static_cast<float>(n - 1));
+}
+
+}  // namespace
+}  // namespace trevalon

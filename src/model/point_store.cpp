@@ -29,7 +29,17 @@ void CPointStore::ReleasePages() {
   }
   curPage_ = nullptr;
   curBase_ = 0;
+  curSize_ = 0;
   count = 0;
+}
+
+int CPointStore::EnterPage(std::uint32_t i) {
+  std::uint32_t p = i / kPageSize;
+  if (pages_[p] == nullptr) return 0;  // counted but never written: nothing to load
+  curPage_ = pages_[p];
+  curBase_ = p * kPageSize;
+  curSize_ = kPageSize;
+  return 1;
 }
 
 std::uint32_t CPointStore::AllocatedPages() const {
@@ -54,12 +64,13 @@ void CPointStore::NullRecord(PointRecord& r) {
 
 int CPointStore::StorePoint(std::uint32_t i) {
   std::uint32_t slot = i - curBase_;
-  if (curPage_ == nullptr || slot >= kPageSize) {
+  if (slot >= curSize_) {
     std::uint32_t p = i / kPageSize;
     PointRecord* page = PageFor(p);
     if (page == nullptr) return 0;
     curPage_ = page;
     curBase_ = p * kPageSize;
+    curSize_ = kPageSize;
     slot = i - curBase_;
   }
   PointRecord& r = curPage_[slot];

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 #include "model/point_record.h"
@@ -21,6 +22,7 @@ class CPointStore {
   static constexpr std::uint32_t kCapacity = kPageSize * kMaxPages;  // 13,080,000 records
   // A coordinate beyond this marks a record that was counted but never written.
   static constexpr float kSaneLimit = 32700.0f;
+  static constexpr std::uint32_t kSaneBits = 0x46ff7800u;  // the bit pattern of 32700.0f
 
   CPointStore();
   ~CPointStore();
@@ -94,11 +96,14 @@ class CPointStore {
 
  private:
   PointRecord* PageFor(std::uint32_t page);  // allocates on first use; null on failure
+  // Makes the page of record i the current page for fetching; 0 when it was never written.
+  int EnterPage(std::uint32_t i);
   void NullRecord(PointRecord& r);
 
   PointRecord* pages_[kMaxPages];
   // The page of the last access: consecutive accesses inside it skip the page table.
   std::uint32_t curBase_ = 0;
+  std::uint32_t curSize_ = 0;  // kPageSize while there is a current page, else 0
   PointRecord* curPage_ = nullptr;
 };
 
@@ -111,16 +116,17 @@ inline double FlooredSqrt(double sq) {
 inline int CPointStore::FetchPoint(std::uint32_t i) {
   if (i >= count) return 0;
   std::uint32_t slot = i - curBase_;
-  if (curPage_ == nullptr || slot >= kPageSize) {
-    std::uint32_t p = i / kPageSize;
-    if (pages_[p] == nullptr) return 0;  // counted but never written: nothing to load
-    curPage_ = pages_[p];
-    curBase_ = p * kPageSize;
+  if (slot >= curSize_) [[unlikely]] {  // another page than the last access (0 before any)
+    if (!EnterPage(i)) return 0;
     slot = i - curBase_;
   }
   PointRecord& r = curPage_[slot];
-  // Sanity test on x and z only (y is not tested); NaN fails it too.
-  if (!(std::fabs(r.x) <= kSaneLimit && std::fabs(r.z) <= kSaneLimit)) {
+  // Sanity test on x and z only (y is not tested), on the bit patterns: |v| <= 32700 exactly
+  // when the magnitude bits are at most those of 32700.0f; NaN fails it too.
+  std::uint32_t bx, bz;
+  std::memcpy(&bx, &r.x, sizeof bx);
+  std::memcpy(&bz, &r.z, sizeof bz);
+  if (((bx & 0x7fffffffu) > kSaneBits) | ((bz & 0x7fffffffu) > kSaneBits)) [[unlikely]] {
     NullRecord(r);
     return 0;
   }

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Every test: the release build with the desktop program, the same suite under
+# AddressSanitizer and UndefinedBehaviorSanitizer, and short runs of the fuzz harnesses.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/tools/setup-deps.sh"
+fuzz_seconds=${TREVALON_FUZZ_SECONDS:-20}
+
+echo "== release build and tests"
+"$root/tools/build.sh" "$root/build"
+(cd "$root/build" && ctest --output-on-failure -j"$(nproc)")
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+"$root/tools/build.sh" "$root/build-asan" -DTREVALON_SANITIZE=ON -DTREVALON_BUILD_BENCH=OFF \
+  -DTREVALON_BUILD_GUI=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure -j"$(nproc)")
+
+if [ -f "$root/fuzz/CMakeLists.txt" ] && command -v clang++ >/dev/null; then
+  echo "== fuzz harnesses (${fuzz_seconds} s each)"
+  "$root/tools/build.sh" "$root/build-fuzz" -DCMAKE_CXX_COMPILER=clang++ -DTREVALON_BUILD_FUZZ=ON \
+    -DTREVALON_BUILD_TESTS=OFF -DTREVALON_BUILD_BENCH=OFF -DTREVALON_BUILD_GUI=OFF
+  fuzzed=0
+  for h in "$root"/build-fuzz/fuzz/*_fuzz; do
+    [ -x "$h" ] || continue
+    name=$(basename "$h")
+    corpus=$(mktemp -d)
+    seeds="$root/fuzz/corpus/${name%_fuzz}"
+    [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/ 2>/dev/null || true
+    echo "-- $name"
+    "$h" -max_total_time="$fuzz_seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
+      -print_final_stats=1 "$corpus" 2>&1 | grep -E 'stat::number_of_executed_units|ERROR|SUMMARY' || true
+    rm -rf "$corpus"
+    fuzzed=$((fuzzed + 1))
+  done
+  echo "fuzzed $fuzzed harnesses"
+fi
+echo "all test stages passed"

@@ -35,7 +35,7 @@ TEST(Layers, SnapshotsCarryNoBrokenRecords) {
   AddPoint(s, MOVE_LINE, 40000, 0, 0, 5);
   ASSERT_EQ(t.SaveLayer(1, s), 1);
   EXPECT_EQ(t[1].snapshot[0].type, MOVE_NONE);
-  EXPECT_EQ(t[1].snapshot[0].x, 32700.0f);
+  EXPECT_EQ(float{t[1].snapshot[0].x}, 32700.0f);
 }
 
 TEST(Layers, AppendPutsSourceBehindDestinationAndKeepsDestinationAttributes) {
@@ -49,8 +49,8 @@ TEST(Layers, AppendPutsSourceBehindDestinationAndKeepsDestinationAttributes) {
   t[3].fileName = "/nc/finish.nc";
   ASSERT_EQ(t.AppendLayer(3, 5), 1);
   ASSERT_EQ(t[5].snapshotCount, 700u);
-  EXPECT_EQ(t[5].snapshot[0].x, 5.0f);
-  EXPECT_EQ(t[5].snapshot[200].x, 3.0f);
+  EXPECT_EQ(float{t[5].snapshot[0].x}, 5.0f);
+  EXPECT_EQ(float{t[5].snapshot[200].x}, 3.0f);
   EXPECT_EQ(t[5].name, "roughing");
   EXPECT_EQ(t[5].fileName, "Layer 5");
   EXPECT_FALSE(t[CLayerTable::kScratch].snapshotAllocated);
@@ -80,7 +80,7 @@ TEST(Layers, FailedAppendRestoresTheDestination) {
   EXPECT_EQ(t.AppendLayer(1, 2), 0);
   FailRecordAllocationsAfter(-1);
   ASSERT_EQ(t[2].snapshotCount, 40u);
-  EXPECT_EQ(t[2].snapshot[39].x, 2.0f);
+  EXPECT_EQ(float{t[2].snapshot[39].x}, 2.0f);
 }
 
 TEST(Layers, ListParserTakesNumbersAndRanges) {

@@ -67,8 +67,8 @@ TEST(PointStore, InsaneRecordBecomesNullRecordOnFetch) {
   EXPECT_EQ(s.reg.x, 1.0);  // register keeps the previous point
   EXPECT_EQ(s.FetchPoint(1), 0);
   const PointRecord* r = s.RawRecord(1);
-  EXPECT_EQ(r->x, 32700.0f);
-  EXPECT_EQ(r->z, 32700.0f);
+  EXPECT_EQ(float{r->x}, 32700.0f);
+  EXPECT_EQ(float{r->z}, 32700.0f);
   EXPECT_EQ(r->feed, 300);
   EXPECT_EQ(r->type, 0);
   EXPECT_EQ(r->mark, 1);  // mark unchanged
@@ -170,7 +170,7 @@ TEST(PointStore, WalkAcrossPagesForwardAndBackward) {
   }
   std::vector<PointRecord> copy(n);
   s.CopyRecordsOut(copy.data(), n);
-  EXPECT_EQ(copy[n - 1].x, static_cast<float>(n - 1));
+  EXPECT_EQ(float{copy[n - 1].x}, static_cast<float>(n - 1));
 }
 
 }  // namespace

@@ -1,0 +1,28 @@
+// Arbitrary bytes as a command script: every line must end in a result or a clean error.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <sstream>
+#include <string>
+
+#include "cli/script.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const std::string sysdir = [] {
+    auto d = std::filesystem::temp_directory_path() / "trevalon-script-fuzz";
+    std::filesystem::create_directories(d);
+    std::filesystem::current_path(d);  // relative file names land here too
+    return d.string();
+  }();
+  std::string text(reinterpret_cast<const char*>(data), size);
+  // Files the script could write stay inside the scratch directory.
+  if (text.find('/') != std::string::npos) return 0;
+  std::ostringstream out, err;
+  trevalon::cli::Session s(out, err);
+  trevalon::StartOptions o;
+  o.systemDir = sysdir;
+  o.language = "en";
+  s.app.StartUp(o);
+  trevalon::cli::RunScript(s, text, false);
+  return 0;
+}

@@ -30,6 +30,7 @@ class CUndoRing {
   struct Slot {
     RecordArray records;
     std::uint32_t count = 0;
+    std::uint32_t capacity = 0;  // records the array can hold
   };
   void Record(CPointStore& store, std::uint32_t pos);
   void RestoreSlot(CPointStore& store, std::uint32_t pos);

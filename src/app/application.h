@@ -11,6 +11,7 @@
 #include "app/user_texts.h"
 #include "feed/feed_control.h"
 #include "model/undo_ring.h"
+#include "ncio/fanuc_reader.h"
 #include "platform/platform.h"
 
 namespace trevalon {
@@ -54,6 +55,8 @@ class CApplication {
   Language language = Language::English;
   std::string systemDir;
   CUndoRing undo;
+  // The NC reader's modal state: shared by all documents, kept from one read to the next.
+  NcReaderState ncReader;
   std::vector<std::unique_ptr<CDocument>> documents;
 
  private:

@@ -5,8 +5,11 @@
 #include <functional>
 #include <string>
 
+#include "feed/master_model.h"
 #include "model/layer_table.h"
 #include "model/point_store.h"
+#include "ncio/nc_settings.h"
+#include "view/layer_colours.h"
 #include "view/view_state.h"
 
 namespace trevalon {
@@ -25,6 +28,15 @@ class CDocument {
   CPointStore store;
   CLayerTable layers;
   ViewState view;
+  NcSwitches nc;  // how this document reads and writes NC programs (from korvo.par)
+  // The Z of the retracts, traverses and plunges that editing creates: the highest rapid Z
+  // of the last program read, 100.0 until a program has set it.
+  double retractHeight = 100.0;
+  // The document's maximum (cutting) feed: the highest cutting feed of the last program
+  // loaded, 300 until a program has set it.
+  std::int32_t maxFeed = 300;
+  LayerColourTable colours;  // from color.par when the view is made
+  MasterModel master;  // the stock mesh the feed optimiser consults
   std::string title;  // the window's title: the work layer's file name
   std::function<void()> onRedraw;
 };

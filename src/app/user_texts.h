@@ -29,6 +29,7 @@ enum class Txt : int {
 
   // ---- Point store and layers ----------------------------------------------------------
   LayerToolMismatch,  // Korean: source and target layer tools differ; continue?
+  PointStoreFull,     // a read stopped because the point store is full
 
   // ---- NC program writer ----------------------------------------------------------------
   CannotOutputIncrementalAsHeidenhain,  // Korean: incremental ncdata cannot go out as Heidenhain
@@ -65,6 +66,8 @@ enum class Txt : int {
   MaxFeed,            // "Max feed": value label of the window and polygon feed commands
   CncWeight,          // Korean: "CNC weight", in the machine-feed slider label "<< %s(%d) >>"
   ConfirmFeedChange,  // "Do you want feed chagne?": asked when a feed region is cancelled
+  OptimizerProgress,  // " Feed Optimizer %u / %u": help pane while the optimiser runs
+  OptimizerSummary,   // help pane after a run: moves slowed, cutting time before and after
 
   // ---- Region, trim, delete and edit commands -------------------------------------------
   HelpPrefix,               // "Help: ": leads every text of the help pane
@@ -106,6 +109,95 @@ enum class Txt : int {
 
   // ---- Application -----------------------------------------------------------------------
   AppTitle,  // "TREVALON"
+
+  // ---- Status tips of the desktop's menu items -------------------------------------------
+  TipLoad,
+  TipAppend,
+  TipSaveNc,
+  TipSaveLayers,
+  TipPostProcessor,
+  TipNewWindow,
+  TipCloseWindow,
+  TipRecentFile,
+  TipExit,
+  TipFeedOptimizer,
+  TipAutoFeed,
+  TipMasterCreate,
+  TipMasterDelete,
+  TipMasterSave,
+  TipMasterLoad,
+  TipChangeFeed,
+  TipWindowMaxFeed,
+  TipPolygonMaxFeed,
+  TipWindowMinFeed,
+  TipPolygonMinFeed,
+  TipArcFeed,
+  TipLengthFeed,
+  TipMachineFeed,
+  TipUndo,
+  TipRedo,
+  TipTrimInside,
+  TipTrimOutside,
+  TipDeletePoint,
+  TipDeletePath,
+  TipDeleteEverySecond,
+  TipDeleteInWindows,
+  TipDeleteInPolygon,
+  TipDeleteXyAngle,
+  TipDeletePointsByLength,
+  TipDeletePathsByLength,
+  TipDeleteAll,
+  TipDeleteZAngle,
+  TipRapidRebuild,
+  TipClearSelection,
+  TipDeleteSelected,
+  TipInvertSelection,
+  TipReverse,
+  TipReverseOne,
+  TipStartPoints,
+  TipSort,
+  TipZUpToZDown,
+  TipMoveCopy,
+  TipLinearFilter,
+  TipArcFilter,
+  TipRegenerate,
+  TipSubdivide,
+  TipArcConvert,
+  TipOffset,
+  TipFace,
+  TipRadial,
+  TipSpiral,
+  TipViewDirection,
+  TipFit,
+  TipZoomIn,
+  TipZoomOut,
+  TipRedraw,
+  TipRotateMode,
+  TipPanMode,
+  TipSelectMode,
+  TipShowRapids,
+  TipFeedColours,
+  TipGrid,
+  TipTriad,
+  TipShowMaster,
+  TipRotationCentreInput,
+  TipRotationCentreSelect,
+  TipViewInEditor,
+  TipToolpathInfo,
+  TipWorkLayer,
+  TipLayerByToolpath,
+  TipEchoLayers,
+  TipCopyLayer,
+  TipLayerInfo,
+  TipNcSettings,
+  TipWorkEnvironment,
+  TipLayerColours,
+  TipCascade,
+  TipTile,
+  TipNextWindow,
+  TipHelp,
+  TipTutorial,
+  TipAbout,
 
   Count
 };

@@ -4,6 +4,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/load_commands.h"
 #include "cli/script.h"
 
 namespace trevalon::cli {
@@ -78,6 +79,7 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err, std::istre
     return 2;
   }
   s.platform.presetAnswer = answer == "ok" ? Answer::Ok : Answer::Cancel;
+  InitDocument(s.app, *s.doc);  // the document's NC switches from korvo.par
 
   const std::string& mode = rest[0];
   if (mode == "-c") {

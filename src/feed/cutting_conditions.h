@@ -3,8 +3,12 @@
 // by slope angle, feed change unit), kept in .lmx files. Single-precision fields stay single
 // precision: the optimiser's arithmetic depends on it.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
+
+#include "app/user_texts.h"
 
 namespace trevalon {
 
@@ -29,5 +33,77 @@ struct CuttingConditions {
   float SideCorRat = 2.0f;
   std::int32_t LmxByMaster = 0;
 };
+
+class CApplication;
+
+// ---- .lmx files ------------------------------------------------------------------------------
+// The 23 lines of a condition file, each ended by CR LF: nine positional lines (the label of
+// the active language, then the value), then the keyword lines. Labels and material are
+// written as they are (UTF-8); reals with six decimals.
+std::string ConditionsFileText(const CuttingConditions& c, Language lang);
+
+// Reads a condition file's text into c: nine positional entries (a token, skipped whatever it
+// says, then the value), then keyword/value pairs to the end. Keywords are compared without
+// regard to case; LmxByMaster and unknown keywords are skipped; a missing entry leaves its
+// field as it was; malformed numbers read as 0.
+void ReadConditionsText(std::string_view text, CuttingConditions& c);
+
+// The file versions: 1 when read, 0 when the file cannot be opened (c unchanged, no message:
+// the dialogs only reset their button text).
+int ReadConditionsFile(const std::string& path, CuttingConditions& c);
+// 1 when written; 0 after the file error message when it cannot be created.
+int WriteConditionsFile(CApplication& app, const std::string& path, const CuttingConditions& c);
+
+// ---- Relations the dialogs keep -----------------------------------------------------------
+// The feed change unit is never below 1: every optimised feed is rounded down to a multiple of
+// it, and a unit of 0 (a hand-edited file) would make that rounding divide by zero. A file
+// saying 0 or less is read as 1.
+void KeepFeedUnitUsable(CuttingConditions& c);
+
+// SlopeMaxReduction = CornerMaxReduction x SideCorRat, capped at 1.0 (single precision).
+void SlopeReductionFromCorner(CuttingConditions& c);
+
+// A feed times a reduction, truncated toward zero, as the dialogs show it. The product is
+// taken in single precision like the fields themselves, so 1000 x 0.7 shows 700, not 699.
+int ReducedFeed(std::int32_t feed, float reduction);
+
+// The transfer dialog's boxes.
+struct FeedBoxes {
+  int maxFeed = 0;
+  int minFeed = 0;
+};
+// What the boxes show when the transfer dialog opens: the maximum box MaxFeed, the minimum
+// box MaxFeed x CornerMaxReduction. (The first opening also makes SlopeMaxReduction follow
+// the corner reduction: CFeedControl::OpenTransferDialog.)
+FeedBoxes TransferDialogBoxes(const CuttingConditions& c);
+// A changed maximum or minimum box (nothing happens unless the maximum is above 0): MaxFeed =
+// maximum, CornerMaxReduction = minimum / maximum, SlopeMaxReduction follows. 1 when applied.
+int ApplyFeedBoxes(CuttingConditions& c, int maxFeed, int minFeed);
+// The minimum box after reading a condition file or after the automatic feed adjustment
+// dialog's OK: MaxFeed x the smaller of the two reductions, truncated.
+int MinimumFeedShown(const CuttingConditions& c);
+
+// The LMX settings dialog's master check box: switching on succeeds only while the channel's
+// master-model file name is longer than 4 characters, else the flag stays 0. Returns the flag.
+int SetLmxByMaster(CuttingConditions& c, int on, const std::string& masterModelFile);
+
+// The MMA button: the chosen path, with ".mma" appended when it does not contain "mma".
+std::string MasterModelFileName(const std::string& chosenPath);
+
+// ---- Fields by name (scripts) ---------------------------------------------------------------
+enum class ConditionKind { Real, Integer, Flag, Word };
+struct ConditionField {
+  const char* name;  // the data-model name, also the keyword of keyword lines
+  ConditionKind kind;
+  float CuttingConditions::*real = nullptr;
+  std::int32_t CuttingConditions::*integer = nullptr;  // Integer and Flag
+  std::string CuttingConditions::*word = nullptr;
+};
+// All fields, in the order of the file's lines.
+const ConditionField* ConditionFields(std::size_t& count);
+// By name, without regard to case; null for an unknown name.
+const ConditionField* FindConditionField(std::string_view name);
+// The value as a condition file writes it ("%f", "%d" or the word).
+std::string FormatConditionValue(const CuttingConditions& c, const ConditionField& f);
 
 }  // namespace trevalon

@@ -10,4 +10,9 @@ CFeedControl::CFeedControl(const std::string& korvoRoot) {
   }
 }
 
+void CFeedControl::OpenTransferDialog() {
+  if (!transferDialogOpened) SlopeReductionFromCorner(Current().conditions);
+  transferDialogOpened = true;
+}
+
 }  // namespace trevalon

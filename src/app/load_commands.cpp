@@ -1,0 +1,103 @@
+#include "app/load_commands.h"
+
+#include "ncio/statistics.h"
+
+namespace trevalon {
+
+namespace {
+
+// The start value of the statistics' rapid maximum: no rapid move was counted.
+constexpr double kNoRapidMaximum = -10000.0;
+
+// After a read: the retract height becomes the highest Z among the rapid moves. A toolpath
+// without rapid moves has no such height, so the height in force stays (a retract to the
+// statistics' start value of -10000 would plunge every later edit into the part).
+void RefreshRetractHeight(CDocument& doc) {
+  if (doc.store.stats.rapidMax[2] > kNoRapidMaximum)
+    doc.retractHeight = doc.store.stats.rapidMax[2];
+}
+
+void ReportOutcome(CApplication& app, NcReadOutcome outcome) {
+  if (outcome == NcReadOutcome::CannotOpen) app.ShowCannotOpen();
+  if (outcome == NcReadOutcome::StoreFull) app.Notify(Txt::PointStoreFull, Txt::KorvoMessage);
+}
+
+void FitAndRedraw(CDocument& doc) {
+  doc.view.Fit(doc.store, &doc.layers);
+  doc.Redraw();
+}
+
+}  // namespace
+
+NcReadTarget ReadTargetOf(CApplication& app, CDocument& doc) {
+  return NcReadTarget{doc.store, doc.layers[doc.layers.workLayer], doc.nc, app.ncReader};
+}
+
+void InitDocument(CApplication& app, CDocument& doc) {
+  ReadNcSettings(app, doc);
+}
+
+void ReadNcSettings(CApplication& app, CDocument& doc) {
+  doc.nc = NcSwitches{};
+  ReadNcSettingsFile(NcSettingsPath(app.settings.configDir), doc.nc);
+}
+
+int WriteNcSettings(CApplication& app, const CDocument& doc, bool* written) {
+  const int ok = WriteNcSettingsFile(NcSettingsPath(app.settings.configDir), doc.nc);
+  if (!ok) app.ShowCannotOpen();
+  if (written) *written = ok != 0;
+  return 1;
+}
+
+int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chosen, bool save) {
+  doc.nc = chosen;
+  if (!save) return 1;
+  bool written = false;
+  WriteNcSettings(app, doc, &written);
+  return written ? 1 : 0;
+}
+
+int LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path,
+                  NcReadOutcome* outcome) {
+  NcReadOutcome o = NcReadOutcome::Read;
+  const int read = LoadNcProgram(ReadTargetOf(app, doc), app.undo, path, &o);
+  if (outcome) *outcome = o;
+  if (o == NcReadOutcome::CannotOpen) {
+    // Nothing was touched: the toolpath, the title and the layer stay as they were.
+    ReportOutcome(app, o);
+    return 0;
+  }
+  // The result of the read is otherwise not a reason to stop: a full store keeps the points
+  // read so far and they go through the same steps.
+  doc.title = path;
+  LayerSlot& work = doc.layers[doc.layers.workLayer];
+  doc.layers.SaveLayer(doc.layers.workLayer, doc.store);
+  work.fileName = path;
+  if (ComputeStatistics(doc.store)) {
+    RefreshRetractHeight(doc);
+    // The document's maximum feed follows the program's highest cutting feed; a program
+    // without cutting moves leaves the one in force.
+    if (doc.store.stats.maxFeed > 0) doc.maxFeed = doc.store.stats.maxFeed;
+  }
+  FitAndRedraw(doc);
+  ReportOutcome(app, o);
+  return read;
+}
+
+int AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path,
+                    NcReadOutcome* outcome) {
+  NcReadOutcome o = NcReadOutcome::Read;
+  const int read = AppendNcProgram(ReadTargetOf(app, doc), path, &o);
+  if (outcome) *outcome = o;
+  if (o == NcReadOutcome::CannotOpen) {
+    ReportOutcome(app, o);
+    return 0;
+  }
+  // The retract height looks at the whole toolpath, the appended points included.
+  if (ComputeStatistics(doc.store)) RefreshRetractHeight(doc);
+  FitAndRedraw(doc);
+  ReportOutcome(app, o);
+  return read;
+}
+
+}  // namespace trevalon

@@ -1,0 +1,39 @@
+#pragma once
+// The NC program commands of a document window, shared by the desktop and the command-line
+// tool: creating a document's reader settings, loading and appending a program, and the NC
+// settings dialog's OK and save.
+
+#include <string>
+
+#include "app/application.h"
+#include "ncio/fanuc_reader.h"
+
+namespace trevalon {
+
+// What a read of this document works on.
+NcReadTarget ReadTargetOf(CApplication& app, CDocument& doc);
+
+// A new document's reader settings: its switches from korvo.par in ConfigDir (the defaults
+// when the file is missing). Call once when the document is created.
+void InitDocument(CApplication& app, CDocument& doc);
+void ReadNcSettings(CApplication& app, CDocument& doc);
+// Writes the document's switches to korvo.par; a file that cannot be written is reported
+// with the file error message. Returns 1 in both cases; `written` tells which.
+int WriteNcSettings(CApplication& app, const CDocument& doc, bool* written = nullptr);
+// The NC settings dialog's OK (save false) and its save button (save true): the switches
+// become the document's, then save writes them. 1 unless the file could not be written.
+int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chosen, bool save);
+
+// Load: the program replaces the work layer's toolpaths. The path becomes the title and the
+// work layer's file name, the layer is saved, the statistics computed, the retract height and
+// the document's maximum feed refreshed, the view fitted. A file that cannot be opened is
+// reported and changes nothing; a full store is reported and keeps the points read. 1 when
+// the program was read to its end.
+int LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path,
+                  NcReadOutcome* outcome = nullptr);
+// Append: the program's points go after the existing ones; no snapshot, no layer save, the
+// title stays. The retract height is refreshed and the view fitted.
+int AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path,
+                    NcReadOutcome* outcome = nullptr);
+
+}  // namespace trevalon

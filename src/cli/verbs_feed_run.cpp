@@ -1,0 +1,104 @@
+// Verbs of the feed optimiser run: "optimize" on the document, and the shortcut that
+// optimises one NC program into another.
+
+#include <cstdio>
+#include <ostream>
+
+#include "cli/script.h"
+#include "feed/cutting_conditions.h"
+#include "feed/feed_control.h"
+#include "feed/feed_run.h"
+
+namespace trevalon::cli {
+
+namespace {
+
+void PrintSummary(Session& s, const FeedRunSummary& r) {
+  char line[240];
+  std::snprintf(line, sizeof line,
+                "optimize: %u points -> %u points, %u moves slowed, cutting time %.3f min -> "
+                "%.3f min%s\n",
+                r.pointsBefore, r.pointsAfter, r.slowedMoves, r.cuttingTimeBefore,
+                r.cuttingTimeAfter, r.aborted ? " (stopped by Escape)" : "");
+  s.out << line;
+}
+
+// The transfer dialog on channel 1 confirmed with OK, then the run.
+FeedRunSummary Optimize(Session& s, const char* verb) {
+  FeedRunSummary r;
+  if (!FeedOptimizerCommand(s.app, *s.doc, &r)) {
+    if (s.app.FeedControl().Current().enabled != 1)
+      Failure(std::string(verb) + ": channel 1 is not enabled");
+    Failure(std::string(verb) + ": not enough memory for the optimiser run");
+  }
+  return r;
+}
+
+void OptimizeVerb(Session& s, const Args& a) {
+  a.Expect(0, 0);
+  PrintSummary(s, Optimize(s, "optimize"));
+}
+
+// optimize IN -o OUT [--lmx FILE] [--mma FILE]
+int OptimizeShortcut(Session& s, const std::vector<std::string>& args) {
+  std::string in, out, lmx, mma;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& w = args[i];
+    auto value = [&](const char* what) -> const std::string& {
+      if (i + 1 >= args.size()) Usage(std::string("optimize: ") + what + " needs a file");
+      return args[++i];
+    };
+    if (w == "-o") {
+      out = value("-o");
+    } else if (w == "--lmx") {
+      lmx = value("--lmx");
+    } else if (w == "--mma") {
+      mma = value("--mma");
+    } else if (!w.empty() && w[0] == '-') {
+      Usage("optimize: unknown option '" + w + "'");
+    } else if (in.empty()) {
+      in = w;
+    } else {
+      Usage("optimize: more than one input file ('" + in + "', '" + w + "')");
+    }
+  }
+  if (in.empty() || out.empty())
+    Usage("optimize: usage: optimize IN -o OUT [--lmx FILE] [--mma FILE]");
+
+  ChannelSettings& ch = s.app.FeedControl().channels[1];
+  if (!lmx.empty() && !ReadConditionsFile(lmx, ch.conditions))
+    Failure("optimize: cannot open '" + lmx + "'");
+  if (!mma.empty()) {
+    ch.masterModelFile = MasterModelFileName(mma);
+    SetLmxByMaster(ch.conditions, 1, ch.masterModelFile);
+  }
+  RunCommand(s, {"load", in});
+  FeedRunSummary r = Optimize(s, "optimize");
+  // A command-line optimisation opens no editor.
+  RunCommand(s, {"save", out, "editor=0"});
+  char line[160];
+  std::snprintf(line, sizeof line, "cutting time before: %.3f min\ncutting time after: %.3f min\n",
+                r.cuttingTimeBefore, r.cuttingTimeAfter);
+  s.out << line;
+  std::snprintf(line, sizeof line, "moves slowed: %u\npoints: %u -> %u\n", r.slowedMoves,
+                r.pointsBefore, r.pointsAfter);
+  s.out << line;
+  return 0;
+}
+
+VerbRegistrar registrar{
+    {"optimize",
+     "optimize   run the feed optimiser on the toolpath with channel 1's cutting conditions",
+     OptimizeVerb},
+};
+
+ShortcutRegistrar shortcuts{
+    {"optimize",
+     "optimize IN -o OUT [--lmx FILE] [--mma FILE]   optimise the feeds of an NC program and "
+     "save the result, printing the cutting time before and after",
+     OptimizeShortcut},
+};
+
+}  // namespace
+
+}  // namespace trevalon::cli

@@ -1,0 +1,108 @@
+// Verbs of NC program input: loading and appending programs, the NC switches, and the
+// shortcuts that read one program and print what came of it.
+
+#include <cstdio>
+#include <ostream>
+
+#include "app/load_commands.h"
+#include "cli/output.h"
+#include "cli/script.h"
+
+namespace trevalon::cli {
+
+namespace {
+
+// Runs a load or append and turns its outcome into the verb's result. The message box has
+// already said what happened; the failure adds the path for the script's log.
+void Read(Session& s, const std::string& verb, const std::string& path, bool load) {
+  NcReadOutcome outcome = NcReadOutcome::Read;
+  if (load)
+    LoadNcCommand(s.app, *s.doc, path, &outcome);
+  else
+    AppendNcCommand(s.app, *s.doc, path, &outcome);
+  if (outcome == NcReadOutcome::CannotOpen) Failure(verb + ": cannot open '" + path + "'");
+  if (outcome == NcReadOutcome::StoreFull)
+    Failure(verb + ": the point store is full; " + std::to_string(s.doc->store.count) +
+            " records kept");
+}
+
+void Load(Session& s, const Args& a) {
+  a.Expect(1, 1);
+  Read(s, "load", a[0], true);
+}
+
+void Append(Session& s, const Args& a) {
+  a.Expect(1, 1);
+  Read(s, "append", a[0], false);
+}
+
+void PrintSwitches(std::ostream& out, const NcSwitches& nc) {
+  out << FormatNcSettings(nc);
+}
+
+void NcSet(Session& s, const Args& a) {
+  a.Expect(0, 1, {"int", "arc2cut", "hhin", "hhout"});
+  bool save = false;
+  if (a.size() == 1) {
+    if (a[0] != "save") Usage("ncset: unexpected word '" + a[0] + "' (only save)");
+    save = true;
+  }
+  if (!save && a.options().empty()) {
+    PrintSwitches(s.out, s.doc->nc);
+    return;
+  }
+  // Every value is checked before any is taken over, so a bad one changes nothing.
+  NcSwitches next = s.doc->nc;
+  next.intNcdataFlg = a.FlagOption("int", next.intNcdataFlg != 0) ? 1 : 0;
+  next.arcToCutInputChk = a.FlagOption("arc2cut", next.arcToCutInputChk != 0) ? 1 : 0;
+  next.heidenhainInputChk = a.FlagOption("hhin", next.heidenhainInputChk != 0) ? 1 : 0;
+  next.heidenhainOutChk = a.FlagOption("hhout", next.heidenhainOutChk != 0) ? 1 : 0;
+  if (!NcSettingsCommand(s.app, *s.doc, next, save))
+    Failure("ncset: cannot write " + NcSettingsPath(s.app.settings.configDir));
+}
+
+// Shortcuts: read one program into a fresh session and print the result.
+int ReadForShortcut(Session& s, const char* name, const std::vector<std::string>& args) {
+  if (args.size() != 1) Usage(std::string(name) + " takes one NC program");
+  Read(s, name, args[0], true);
+  return 0;
+}
+
+int InfoShortcut(Session& s, const std::vector<std::string>& args) {
+  ReadForShortcut(s, "info", args);
+  PrintStatisticsJson(s.out, s.doc->store);
+  return 0;
+}
+
+int DumpShortcut(Session& s, const std::vector<std::string>& args) {
+  ReadForShortcut(s, "dump", args);
+  const CPointStore& st = s.doc->store;
+  char line[160];
+  for (std::uint32_t i = 0; i < st.count; ++i) {
+    const PointRecord* r = st.RawRecord(i);
+    if (!r) continue;
+    std::snprintf(line, sizeof line, "%u %d %.4f %.4f %.4f %d %d\n", i, r->type,
+                  static_cast<double>(r->x), static_cast<double>(r->y), static_cast<double>(r->z),
+                  r->feed, r->mark);
+    s.out << line;
+  }
+  return 0;
+}
+
+VerbRegistrar registrar{
+    {"load", "load FILE   read an NC program into the work layer (undoable)", Load},
+    {"append", "append FILE   read an NC program behind the toolpaths there", Append},
+    {"ncset",
+     "ncset [int=0|1] [arc2cut=0|1] [hhin=0|1] [hhout=0|1] [save]   NC switches of the "
+     "document (save writes korvo.par); no option prints them",
+     NcSet},
+};
+
+ShortcutRegistrar shortcuts{
+    {"info", "info FILE   load an NC program and print its statistics as JSON", InfoShortcut},
+    {"dump", "dump FILE   load an NC program and print its records", DumpShortcut},
+};
+
+}  // namespace
+
+}  // namespace trevalon::cli

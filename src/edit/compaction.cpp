@@ -1,0 +1,43 @@
+#include "edit/compaction.h"
+
+#include "model/point_store.h"
+
+namespace trevalon {
+
+int CompactStore(CPointStore& store) {
+  std::uint32_t kept = 0;
+  bool afterArc = false;  // the last kept record is an arc point awaiting its centre
+  const std::uint32_t n = store.count;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    if (!store.FetchPoint(i)) {
+      afterArc = false;
+      continue;
+    }
+    const int t = store.reg.type;
+    bool keep = false;
+    if (IsMotionType(t)) {
+      keep = true;
+      afterArc = IsArcType(t);
+    } else {
+      keep = afterArc && IsPlaneCode(t);
+      afterArc = false;
+    }
+    if (!keep) continue;
+    if (kept != i) store.StorePoint(kept);
+    ++kept;
+  }
+  store.count = kept;
+  return 1;
+}
+
+void MarkRemoved(CPointStore& store, std::uint32_t from, std::uint32_t to) {
+  if (to > store.count) to = store.count;
+  for (std::uint32_t i = from; i < to; ++i) {
+    // Records that fail the fetch are already no motion; the rest keep their values.
+    if (!store.FetchPoint(i)) continue;
+    store.reg.type = MOVE_NONE;
+    store.StorePoint(i);
+  }
+}
+
+}  // namespace trevalon

@@ -1,0 +1,19 @@
+#pragma once
+// Compaction of the point store: the editing commands append their result behind the old
+// points, give the old points motion type 0 and then squeeze the store in one pass.
+
+#include <cstdint>
+
+namespace trevalon {
+
+class CPointStore;
+
+// Keeps, in order, only the motion points and the arc centre record that follows each kept
+// arc point; everything else (type 0, stray centre records, records that fail the store's
+// sanity test) goes. The count becomes the number kept. Returns 1.
+int CompactStore(CPointStore& store);
+
+// Gives the points [from, to) motion type 0, so that the next compaction drops them.
+void MarkRemoved(CPointStore& store, std::uint32_t from, std::uint32_t to);
+
+}  // namespace trevalon

@@ -1,0 +1,290 @@
+#include "feed/cutting_conditions.h"
+
+#include <charconv>
+#include <cmath>
+#include <fstream>
+#include <iterator>
+#include <limits>
+
+#include "app/application.h"
+#include "app/file_io.h"
+
+namespace trevalon {
+
+namespace {
+
+using C = CuttingConditions;
+
+// In the order of the file's lines: nine positional entries, then the keyword lines.
+const ConditionField kFields[] = {
+    {"ToolDiameter", ConditionKind::Real, &C::ToolDiameter},
+    {"SafetyDistance", ConditionKind::Real, &C::SafetyDistance},
+    {"CornerMinAngle", ConditionKind::Real, &C::CornerMinAngle},
+    {"CornerMaxReduction", ConditionKind::Real, &C::CornerMaxReduction},
+    {"SlopeMinAngle", ConditionKind::Real, &C::SlopeMinAngle},
+    {"SlopeMaxReduction", ConditionKind::Real, &C::SlopeMaxReduction},
+    {"PlungeFeed", ConditionKind::Integer, nullptr, &C::PlungeFeed},
+    {"MaxFeed", ConditionKind::Integer, nullptr, &C::MaxFeed},
+    {"Material", ConditionKind::Word, nullptr, nullptr, &C::Material},
+    {"LmxByMaster", ConditionKind::Flag, nullptr, &C::LmxByMaster},
+    {"ConCorChk", ConditionKind::Flag, nullptr, &C::ConCorChk},
+    {"UpDownChk", ConditionKind::Flag, nullptr, &C::UpDownChk},
+    {"FeedChgSmoothCheck", ConditionKind::Flag, nullptr, &C::FeedChgSmoothCheck},
+    {"XyChgReduceCheck", ConditionKind::Flag, nullptr, &C::XyChgReduceCheck},
+    {"FeedChgAng", ConditionKind::Integer, nullptr, &C::FeedChgAng},
+    {"CorWeight0", ConditionKind::Real, &C::CorWeight0},
+    {"CorWeight30", ConditionKind::Real, &C::CorWeight30},
+    {"CorWeight60", ConditionKind::Real, &C::CorWeight60},
+    {"SideWeight0", ConditionKind::Real, &C::SideWeight0},
+    {"SideWeight30", ConditionKind::Real, &C::SideWeight30},
+    {"SideWeight60", ConditionKind::Real, &C::SideWeight60},
+    {"ZupZdown", ConditionKind::Real, &C::ZupZdown},
+    {"SideCorRat", ConditionKind::Real, &C::SideCorRat},
+};
+constexpr std::size_t kFieldCount = sizeof kFields / sizeof kFields[0];
+constexpr std::size_t kPositional = 9;
+static_assert(kFieldCount == 23, "a condition file has 23 lines");
+
+// The labels in front of the positional values (lines 7 is written with its own keyword).
+constexpr Txt kLabels[kPositional] = {Txt::LmxToolDiameter,
+                                      Txt::LmxSafetyDistance,
+                                      Txt::LmxCornerMinAngle,
+                                      Txt::LmxCornerMaxReduction,
+                                      Txt::LmxSlopeMinAngle,
+                                      Txt::LmxSlopeMaxReduction,
+                                      Txt::LmxMaxFeed /* unused for line 7 */,
+                                      Txt::LmxMaxFeed,
+                                      Txt::LmxMaterial};
+
+bool IsBlank(char ch) {
+  return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n' || ch == '\v' || ch == '\f';
+}
+
+// Whitespace-separated words, one after the other.
+class Words {
+ public:
+  explicit Words(std::string_view text) : text_(text) {}
+  bool Next(std::string_view& word) {
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+    if (pos_ >= text_.size()) return false;
+    std::size_t start = pos_;
+    while (pos_ < text_.size() && !IsBlank(text_[pos_])) ++pos_;
+    word = text_.substr(start, pos_ - start);
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// The usual leading-digits rule: the number at the start of the word, 0 when there is none.
+// Integers beyond the 32-bit range saturate; reals that are not finite in single precision
+// read as 0 like any other malformed value. Independent of the locale.
+std::string_view SkipPlus(std::string_view w) {
+  if (!w.empty() && w[0] == '+' && (w.size() < 2 || w[1] != '-')) w.remove_prefix(1);
+  return w;
+}
+std::int32_t LeadingInt(std::string_view w) {
+  w = SkipPlus(w);
+  long long v = 0;
+  auto r = std::from_chars(w.data(), w.data() + w.size(), v);
+  if (r.ec == std::errc::result_out_of_range)
+    return !w.empty() && w[0] == '-' ? std::numeric_limits<std::int32_t>::min()
+                                     : std::numeric_limits<std::int32_t>::max();
+  if (r.ec != std::errc()) return 0;
+  if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
+  if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+  return static_cast<std::int32_t>(v);
+}
+float LeadingReal(std::string_view w) {
+  w = SkipPlus(w);
+  double v = 0.0;
+  auto r = std::from_chars(w.data(), w.data() + w.size(), v);
+  if (r.ec != std::errc()) return 0.0f;
+  if (!std::isfinite(v) || std::fabs(v) > std::numeric_limits<float>::max()) return 0.0f;
+  return static_cast<float>(v);
+}
+
+void SetFromWord(CuttingConditions& c, const ConditionField& f, std::string_view value) {
+  switch (f.kind) {
+    case ConditionKind::Real:
+      c.*f.real = LeadingReal(value);
+      break;
+    case ConditionKind::Integer:
+    case ConditionKind::Flag:
+      c.*f.integer = LeadingInt(value);
+      break;
+    case ConditionKind::Word:
+      c.*f.word = std::string(value);
+      break;
+  }
+}
+
+// "%f" and "%d" without the locale's decimal separator.
+void AppendReal(std::string& out, float v) {
+  char buf[64];
+  auto r =
+      std::to_chars(buf, buf + sizeof buf, static_cast<double>(v), std::chars_format::fixed, 6);
+  out.append(buf, r.ptr);
+}
+void AppendInt(std::string& out, std::int32_t v) {
+  char buf[16];
+  auto r = std::to_chars(buf, buf + sizeof buf, v);
+  out.append(buf, r.ptr);
+}
+void AppendValue(std::string& out, const CuttingConditions& c, const ConditionField& f) {
+  switch (f.kind) {
+    case ConditionKind::Real:
+      AppendReal(out, c.*f.real);
+      break;
+    case ConditionKind::Integer:
+    case ConditionKind::Flag:
+      AppendInt(out, c.*f.integer);
+      break;
+    case ConditionKind::Word:
+      out += c.*f.word;
+      break;
+  }
+}
+
+}  // namespace
+
+// ---- Files -----------------------------------------------------------------------------------
+
+std::string ConditionsFileText(const CuttingConditions& c, Language lang) {
+  std::string out;
+  out.reserve(640);
+  for (std::size_t n = 0; n < kFieldCount; ++n) {
+    const ConditionField& f = kFields[n];
+    if (n < kPositional && n != 6) {
+      out += UserText(kLabels[n], lang);  // the label ends in a blank
+    } else {
+      out += f.name;  // line 7 and the keyword lines: the keyword, one blank, the value
+      out += ' ';
+    }
+    AppendValue(out, c, f);
+    out += "\r\n";
+  }
+  return out;
+}
+
+void ReadConditionsText(std::string_view text, CuttingConditions& c) {
+  Words words(text);
+  std::string_view label, value;
+  for (std::size_t n = 0; n < kPositional; ++n) {
+    if (!words.Next(label) || !words.Next(value)) {
+      KeepFeedUnitUsable(c);
+      return;  // a short file leaves the rest as it was
+    }
+    SetFromWord(c, kFields[n], value);
+  }
+  std::string_view key;
+  while (words.Next(key) && words.Next(value)) {
+    // Master control is a decision of the user in the dialog, never of a file.
+    for (std::size_t n = kPositional + 1; n < kFieldCount; ++n) {
+      if (EqualNoCase(key, kFields[n].name)) {
+        SetFromWord(c, kFields[n], value);
+        break;
+      }
+    }
+  }
+  KeepFeedUnitUsable(c);
+}
+
+int ReadConditionsFile(const std::string& path, CuttingConditions& c) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return 0;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return 0;
+  ReadConditionsText(text, c);
+  return 1;
+}
+
+int WriteConditionsFile(CApplication& app, const std::string& path, const CuttingConditions& c) {
+  if (!WriteFileReplacing(path, ConditionsFileText(c, app.language))) {
+    app.ShowCannotOpen();
+    return 0;
+  }
+  return 1;
+}
+
+// ---- Relations -------------------------------------------------------------------------------
+
+void KeepFeedUnitUsable(CuttingConditions& c) {
+  if (c.FeedChgAng < 1) c.FeedChgAng = 1;
+}
+
+void SlopeReductionFromCorner(CuttingConditions& c) {
+  float s = c.CornerMaxReduction * c.SideCorRat;
+  if (s > 1.0f) s = 1.0f;
+  c.SlopeMaxReduction = s;
+}
+
+int ReducedFeed(std::int32_t feed, float reduction) {
+  float v = static_cast<float>(feed) * reduction;
+  // Out-of-range products (hand-edited files) saturate instead of overflowing the integer.
+  if (!(v == v)) return 0;
+  if (v >= 2147483520.0f) return std::numeric_limits<int>::max();
+  if (v <= -2147483520.0f) return std::numeric_limits<int>::min();
+  return static_cast<int>(v);
+}
+
+FeedBoxes TransferDialogBoxes(const CuttingConditions& c) {
+  return {c.MaxFeed, ReducedFeed(c.MaxFeed, c.CornerMaxReduction)};
+}
+
+int ApplyFeedBoxes(CuttingConditions& c, int maxFeed, int minFeed) {
+  if (maxFeed <= 0) return 0;
+  c.MaxFeed = maxFeed;
+  c.CornerMaxReduction = static_cast<float>(static_cast<double>(minFeed) / maxFeed);
+  SlopeReductionFromCorner(c);
+  return 1;
+}
+
+int MinimumFeedShown(const CuttingConditions& c) {
+  return ReducedFeed(c.MaxFeed, c.CornerMaxReduction < c.SlopeMaxReduction ? c.CornerMaxReduction
+                                                                           : c.SlopeMaxReduction);
+}
+
+int SetLmxByMaster(CuttingConditions& c, int on, const std::string& masterModelFile) {
+  c.LmxByMaster = on && masterModelFile.size() > 4 ? 1 : 0;
+  return c.LmxByMaster;
+}
+
+std::string MasterModelFileName(const std::string& chosenPath) {
+  if (chosenPath.find("mma") != std::string::npos) return chosenPath;
+  return chosenPath + ".mma";
+}
+
+// ---- Fields by name --------------------------------------------------------------------------
+
+const ConditionField* ConditionFields(std::size_t& count) {
+  count = kFieldCount;
+  return kFields;
+}
+
+const ConditionField* FindConditionField(std::string_view name) {
+  for (const ConditionField& f : kFields)
+    if (EqualNoCase(name, f.name)) return &f;
+  return nullptr;
+}
+
+std::string FormatConditionValue(const CuttingConditions& c, const ConditionField& f) {
+  std::string out;
+  AppendValue(out, c, f);
+  return out;
+}
+
+}  // namespace trevalon

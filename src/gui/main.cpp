@@ -1,0 +1,70 @@
+// trevalon: the desktop program. Start-up picks the language, reads korvo.cfg and opens the
+// frame; the files named on the command line open in their own windows, and with none an
+// empty document window opens.
+
+#include <QApplication>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "gui/main_window.h"
+#include "gui/qt_platform.h"
+#include "gui/screenshot.h"
+
+int main(int argc, char** argv) {
+  using namespace trevalon;
+  std::vector<std::string> args(argv + 1, argv + argc);
+  ScreenshotRequest shot;
+  bool isScreenshot = false;
+  const std::string problem = ParseScreenshotArgs(args, shot, isScreenshot);
+  if (isScreenshot) {
+    if (!problem.empty()) {
+      std::fprintf(stderr, "trevalon: %s\n", problem.c_str());
+      return 2;
+    }
+    // A screenshot needs no screen.
+    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  }
+  QApplication qapp(argc, argv);
+  QApplication::setApplicationName("trevalon");
+  QApplication::setOrganizationName("trevalon");
+
+  QtPlatform platform;
+  CApplication app(platform);
+  StartOptions start;
+  start.enterWorkDir = true;
+  for (std::size_t i = 0; i + 1 < args.size(); ++i) {
+    if (args[i] == "--sysdir") start.systemDir = args[i + 1];
+    if (args[i] == "--lang") start.language = args[i + 1];
+  }
+  if (!app.StartUp(start)) {
+    std::fprintf(stderr, "trevalon: unknown language (en, ko or ja)\n");
+    return 2;
+  }
+
+  if (isScreenshot) {
+    platform.scripted = true;
+    std::string error;
+    const int rc = TakeScreenshot(app, shot, error);
+    if (platform.messageCount)
+      std::fprintf(stderr, "%s: %s\n", platform.lastCaption.c_str(), platform.lastMessage.c_str());
+    if (rc) std::fprintf(stderr, "trevalon: %s\n", error.c_str());
+    return rc;
+  }
+
+  MainWindow window(app, platform);
+  window.startOptions.colourByLayer = !shot.feedColours;
+  window.startOptions.showGrid = shot.showGrid;
+  window.startDirection = shot.direction;
+  window.show();
+  if (shot.files.empty()) {
+    window.NewDocument();
+  } else {
+    QTimer::singleShot(0, &window, [&window, files = shot.files] {
+      for (const auto& f : files) window.OpenFile(f);
+    });
+  }
+  return qapp.exec();
+}

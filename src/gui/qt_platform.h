@@ -1,0 +1,60 @@
+#pragma once
+// The platform layer on Qt: message boxes, the value prompt, the help pane, Escape polling
+// during long operations with a busy indication in the status line, and handing files to the
+// editor and to the desktop.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "platform/platform.h"
+
+class QWidget;
+
+namespace trevalon {
+
+class QtPlatform : public QObject, public Platform {
+  Q_OBJECT
+ public:
+  QtPlatform();
+  ~QtPlatform() override;
+
+  Answer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                     MessageButtons buttons) override;
+  std::optional<std::string> AskValue(std::string_view caption, std::string_view label,
+                                      std::string_view current) override;
+  void SetHelpText(std::string_view text) override;
+  bool EscapePressed() override;
+  std::uint64_t TickCount() override;
+  bool OpenInEditor(const std::string& editor, const std::string& path) override;
+  bool OpenDocument(const std::string& path) override;
+
+  // The window that message boxes belong to.
+  QWidget* parentWindow = nullptr;
+  // Where the help pane's text and the busy indication go (the main window's status line).
+  std::function<void(const std::string&)> onHelpText;
+  std::function<void(bool busy)> onBusy;
+
+  // Scripted answers for tests and for the screenshot mode: when set, no box is shown; the
+  // message is recorded and the queue (then Cancel, or Ok for notices) answers.
+  bool scripted = false;
+  std::deque<Answer> answers;
+  std::deque<std::string> values;  // answers to AskValue; empty string cancels
+  std::string lastCaption, lastMessage, helpText;
+  int messageCount = 0;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QElapsedTimer clock_;
+  bool escape_ = false;
+  bool inOperation_ = false;
+  std::uint64_t lastPoll_ = 0;
+  int idleTimer_ = 0;
+  void timerEvent(QTimerEvent* e) override;
+};
+
+}  // namespace trevalon

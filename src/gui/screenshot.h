@@ -1,0 +1,33 @@
+#pragma once
+// `trevalon --screenshot OUT.png [--size WxH] [--view top|front|side|iso1..iso4]
+// [--feed-colours] FILE...`: opens the files, renders the view offscreen into a PNG and ends.
+
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+
+namespace trevalon {
+
+struct ScreenshotRequest {
+  std::string output;
+  int width = 1600, height = 1000;
+  int direction = 4;  // the first isometric direction, as a new view starts
+  bool feedColours = false;
+  bool showGrid = false;
+  std::vector<std::string> files;
+};
+
+// Parses the words after the program name. Returns an empty string when they are a
+// screenshot request, else the reason they are not; `isScreenshot` tells whether
+// --screenshot was given at all.
+std::string ParseScreenshotArgs(const std::vector<std::string>& args, ScreenshotRequest& r,
+                                bool& isScreenshot);
+// The view names of --view: "top" 1 ... "iso4" 7; 0 for an unknown name.
+int ViewDirectionByName(const std::string& name);
+
+// Reads the files (the first into layer 0, each further one into the next layer so that all
+// are drawn in their layer colours), fits and renders. 0 when the PNG was written.
+int TakeScreenshot(CApplication& app, const ScreenshotRequest& r, std::string& error);
+
+}  // namespace trevalon

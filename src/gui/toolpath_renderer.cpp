@@ -1,0 +1,422 @@
+#include "gui/toolpath_renderer.h"
+
+#include <QFont>
+#include <QLinearGradient>
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+
+namespace trevalon {
+namespace {
+
+constexpr double kTwoPi = 6.283185307179586;
+// Window positions further out than this are clamped before they become integers; the
+// painter clips them anyway and the clamp keeps the conversion defined at any zoom.
+constexpr double kFarPixel = 1.0e7;
+
+// The view's projection with the trigonometry taken out of the object, so that the inner
+// loop is a handful of multiplications. The arithmetic is that of ViewState::Project: the
+// pixel is the truncation of (u - cu) * scale, measured from the window's middle.
+struct Projector {
+  explicit Projector(const ViewState& v)
+      : sx(v.sinX),
+        cx(v.cosX),
+        sy(v.sinY),
+        cy(v.cosY),
+        sz(v.sinZ),
+        cz(v.cosZ),
+        scale(std::max(v.scale, 1e-5)),
+        cu(v.cu),
+        cv(v.cv),
+        mx(v.width / 2),
+        my(v.height / 2) {}
+  void operator()(double x, double y, double z, int& px, int& py) const {
+    const double t = x * cy - z * sy;
+    const double u = t * cz - y * sz;
+    const double v = (-y * cz - t * sz) * cx + (z * cy + x * sy) * sx;
+    px = static_cast<int>(std::clamp((u - cu) * scale, -kFarPixel, kFarPixel)) + mx;
+    py = static_cast<int>(std::clamp((v - cv) * scale, -kFarPixel, kFarPixel)) + my;
+  }
+  double sx, cx, sy, cy, sz, cz, scale, cu, cv;
+  int mx, my;
+};
+
+inline bool Sane(const PointRecord& r) {
+  return std::fabs(r.x) <= CPointStore::kSaneLimit && std::fabs(r.z) <= CPointStore::kSaneLimit;
+}
+
+}  // namespace
+
+// The state of one walk over a layer: the polyline being collected, its colour, the last
+// motion point (the start of the next move and of an arc) and an arc end waiting for its
+// centre record.
+struct ToolpathRenderer::Pass {
+  QPainter* painter = nullptr;
+  Projector project;
+  bool showRapids = false;
+  bool byLayer = true;
+  int lowFeed = 0, highFeed = 0;
+  std::array<QPen, 2 + kFeedBuckets + 1> pens;  // 0 layer, 1 rapid, 2.. feeds, last highlight
+  int penIndex = -1;
+  std::vector<QPoint> line;
+  int stepX = 0, stepY = 0;  // the pixel step that led to the polyline's last point
+  bool haveLast = false;     // a motion point has been seen
+  double last[3] = {0, 0, 0};
+  int lastPx = 0, lastPy = 0;
+  bool arcPending = false;
+  PointRecord arcEnd{};
+  std::uint64_t drawn = 0;
+
+  explicit Pass(const ViewState& v) : project(v) {}
+
+  void Flush() {
+    if (line.size() >= 2) {
+      painter->setPen(pens[static_cast<std::size_t>(penIndex)]);
+      painter->drawPolyline(line.data(), static_cast<int>(line.size()));
+      drawn += line.size();
+    }
+    line.clear();
+  }
+  // Starts a polyline in pen `pen` at the last point unless one of that pen is running.
+  void Use(int pen) {
+    if (pen == penIndex && !line.empty()) return;
+    Flush();
+    penIndex = pen;
+    line.push_back(QPoint(lastPx, lastPy));
+  }
+  void LineTo(int px, int py) {
+    const QPoint& b = line.back();
+    const int dx = px - b.x(), dy = py - b.y();
+    // Consecutive points on the same pixel add nothing to the picture.
+    if (dx == 0 && dy == 0) return;
+    // A step that repeats the step before it continues the same straight line exactly: the
+    // end point moves on instead of a new point being added.
+    if (line.size() >= 2 && dx == stepX && dy == stepY) {
+      line.back() = QPoint(px, py);
+      return;
+    }
+    stepX = dx, stepY = dy;
+    if (line.size() >= 4096) {
+      const QPoint keep = b;
+      Flush();
+      line.push_back(keep);
+    }
+    line.push_back(QPoint(px, py));
+  }
+  void MoveTo(double x, double y, double z) {
+    Flush();
+    last[0] = x, last[1] = y, last[2] = z;
+    project(x, y, z, lastPx, lastPy);
+    haveLast = true;
+  }
+  int PenFor(const PointRecord& r) const {
+    if (r.mark == 1) return static_cast<int>(pens.size()) - 1;
+    if (IsRapidType(r.type)) return 1;
+    if (byLayer) return 0;
+    if (highFeed <= lowFeed) return 2 + kFeedBuckets - 1;
+    const int f = std::clamp<int>(r.feed, lowFeed, highFeed);
+    return 2 + static_cast<int>(static_cast<long>(f - lowFeed) * (kFeedBuckets - 1) /
+                                (highFeed - lowFeed));
+  }
+  void Segment(const PointRecord& r) {
+    const int pen = PenFor(r);
+    int px, py;
+    project(r.x, r.y, r.z, px, py);
+    Use(pen);
+    LineTo(px, py);
+    last[0] = r.x, last[1] = r.y, last[2] = r.z;
+    lastPx = px, lastPy = py;
+  }
+  // An arc from the last motion point to `end` round start + offset, sampled so that no chord
+  // strays more than a third of a pixel from the circle at the present zoom.
+  void Arc(const PointRecord& end, const PointRecord& centre) {
+    int a = 0, b = 1, n = 2;
+    if (centre.type == PLANE_ZX) a = 2, b = 0, n = 1;
+    if (centre.type == PLANE_YZ) a = 1, b = 2, n = 0;
+    const double s[3] = {last[0], last[1], last[2]};
+    const double e[3] = {end.x, end.y, end.z};
+    const double off[3] = {centre.x, centre.y, centre.z};
+    const double ca = s[a] + off[a], cb = s[b] + off[b];
+    const double r = std::hypot(s[a] - ca, s[b] - cb);
+    const double as = std::atan2(s[b] - cb, s[a] - ca);
+    const double ae = std::atan2(e[b] - cb, e[a] - ca);
+    double sweep;
+    const bool closed = std::fabs(s[a] - e[a]) < 1e-6 && std::fabs(s[b] - e[b]) < 1e-6;
+    if (end.type == MOVE_ARC_CCW) {
+      sweep = closed ? kTwoPi : std::fmod(ae - as + 2 * kTwoPi, kTwoPi);
+      if (sweep <= 0) sweep += kTwoPi;
+    } else {
+      sweep = closed ? -kTwoPi : -std::fmod(as - ae + 2 * kTwoPi, kTwoPi);
+      if (sweep >= 0) sweep -= kTwoPi;
+    }
+    const double rpx = r * project.scale;
+    int steps = 1;
+    if (rpx > 0.5 && r > 1e-9) {
+      const double step = 2.0 * std::acos(1.0 - 0.33 / rpx);
+      steps = static_cast<int>(std::ceil(std::fabs(sweep) / step));
+      steps = std::clamp(steps, 2, 4000);
+    }
+    Use(PenFor(end));
+    double p[3];
+    for (int k = 1; k < steps; ++k) {
+      const double t = static_cast<double>(k) / steps;
+      const double ang = as + sweep * t;
+      p[a] = ca + r * std::cos(ang);
+      p[b] = cb + r * std::sin(ang);
+      p[n] = s[n] + (e[n] - s[n]) * t;
+      int px, py;
+      project(p[0], p[1], p[2], px, py);
+      LineTo(px, py);
+    }
+    int px, py;
+    project(end.x, end.y, end.z, px, py);
+    LineTo(px, py);
+    last[0] = end.x, last[1] = end.y, last[2] = end.z;
+    lastPx = px, lastPy = py;
+  }
+};
+
+void ToolpathRenderer::DrawRecords(Pass& pass, const PointRecord* records, std::uint32_t n) {
+  for (std::uint32_t i = 0; i < n; ++i) {
+    const PointRecord& r = records[i];
+    const int t = r.type;
+    if (pass.arcPending) {
+      pass.arcPending = false;
+      // The centre record follows its arc's end point; without one the arc is drawn straight.
+      if (IsPlaneCode(t)) {
+        if (Sane(r))
+          pass.Arc(pass.arcEnd, r);
+        else
+          pass.Segment(pass.arcEnd);
+        continue;
+      }
+      pass.Segment(pass.arcEnd);
+    }
+    if (!IsMotionType(t) || !Sane(r)) continue;  // centre records are never drawn as points
+    if (!pass.haveLast) {
+      pass.MoveTo(r.x, r.y, r.z);
+      if (!IsArcType(t)) continue;
+    }
+    if (IsRapidType(t) && !pass.showRapids) {
+      pass.MoveTo(r.x, r.y, r.z);
+    } else if (IsArcType(t)) {
+      pass.arcPending = true;
+      pass.arcEnd = r;
+    } else {
+      pass.Segment(r);
+    }
+  }
+}
+
+void ToolpathRenderer::DrawStore(Pass& pass, CPointStore& store) {
+  for (std::uint32_t base = 0; base < store.count; base += CPointStore::kPageSize) {
+    const PointRecord* page = store.RawRecord(base);
+    const std::uint32_t n = std::min(CPointStore::kPageSize, store.count - base);
+    if (page == nullptr) continue;
+    DrawRecords(pass, page, n);
+  }
+}
+
+QColor ToolpathRenderer::FeedColour(int feed, int low, int high) {
+  double t =
+      high > low ? static_cast<double>(std::clamp(feed, low, high) - low) / (high - low) : 1.0;
+  // Hue from 240 (blue) down to 0 (red), full saturation and value.
+  return QColor::fromHsvF(static_cast<float>((1.0 - t) * 240.0 / 360.0), 1.0f, 1.0f);
+}
+
+void ToolpathRenderer::ScanFeeds(CDocument& doc) {
+  // The scale spans the cutting feeds of everything drawn: the work layer and the echoes.
+  int low = 0, high = 0;
+  bool any = false;
+  auto scan = [&](const PointRecord* r, std::uint32_t n) {
+    for (std::uint32_t i = 0; i < n; ++i) {
+      const int t = r[i].type;
+      if (!IsLinearType(t) && !IsArcType(t)) continue;
+      const int f = r[i].feed;
+      if (!any) low = high = f, any = true;
+      low = std::min(low, f);
+      high = std::max(high, f);
+    }
+  };
+  CPointStore& store = doc.store;
+  for (std::uint32_t base = 0; base < store.count; base += CPointStore::kPageSize) {
+    if (const PointRecord* page = store.RawRecord(base))
+      scan(page, std::min(CPointStore::kPageSize, store.count - base));
+  }
+  for (int layer = 0; layer < CLayerTable::kSlots - 1; ++layer) {
+    const LayerSlot& slot = doc.layers[layer];
+    if (layer == doc.layers.workLayer || !slot.echo || !slot.snapshotAllocated) continue;
+    scan(slot.snapshot.get(), slot.snapshotCount);
+  }
+  lowFeed = low;
+  highFeed = high;
+}
+
+void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOptions& o) {
+  ViewState& view = doc.view;
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.fillRect(QRect(0, 0, view.width, view.height), Background(o));
+  if (o.showGrid) DrawGrid(painter, view);
+  if (!o.colourByLayer) ScanFeeds(doc);
+  pointsDrawn = 0;
+
+  auto setup = [&](Pass& pass, int layer) {
+    pass.painter = &painter;
+    pass.showRapids = view.showRapids;
+    pass.byLayer = o.colourByLayer;
+    pass.lowFeed = lowFeed;
+    pass.highFeed = highFeed;
+    const NamedColour c = DrawnColour(LayerColour(doc.colours, layer), o.reversedBackground);
+    pass.pens[0] = QPen(QColor(c.red, c.green, c.blue), 0);
+    QColor rapid = o.reversedBackground ? QColor(150, 150, 150) : QColor(110, 110, 120);
+    pass.pens[1] = QPen(rapid, 0, Qt::DashLine);
+    for (int k = 0; k < kFeedBuckets; ++k) {
+      const int f = lowFeed + (highFeed - lowFeed) * k / (kFeedBuckets - 1);
+      pass.pens[static_cast<std::size_t>(2 + k)] = QPen(FeedColour(f, lowFeed, highFeed), 0);
+    }
+    pass.pens.back() = QPen(Highlight(), 0);
+  };
+
+  // Echo layers behind the work layer, from their snapshots.
+  for (int layer = 0; layer < CLayerTable::kSlots - 1; ++layer) {
+    if (layer == doc.layers.workLayer) continue;
+    const LayerSlot& slot = doc.layers[layer];
+    if (!slot.echo || !slot.snapshotAllocated || slot.snapshotCount == 0) continue;
+    Pass pass(view);
+    setup(pass, layer);
+    DrawRecords(pass, slot.snapshot.get(), slot.snapshotCount);
+    if (pass.arcPending) pass.Segment(pass.arcEnd);
+    pass.Flush();
+    pointsDrawn += pass.drawn;
+  }
+  {
+    Pass pass(view);
+    setup(pass, doc.layers.workLayer);
+    DrawStore(pass, doc.store);
+    if (pass.arcPending) pass.Segment(pass.arcEnd);
+    pass.Flush();
+    pointsDrawn += pass.drawn;
+  }
+  if (o.showTriad) DrawTriad(painter, view, o);
+  if (!o.colourByLayer) DrawLegend(painter, view, o);
+  painter.restore();
+}
+
+void ToolpathRenderer::DrawGrid(QPainter& painter, const ViewState& view) {
+  // The grid lies in the plane of the screen and only means something in the three views
+  // that look along an axis; the isometric views go without it.
+  const int dir = view.Direction();
+  if (dir < 1 || dir > 3) return;
+  const double scale = std::max(view.scale, 1e-5);
+  double spacing = 1e-3;
+  for (int guard = 0; guard < 40 && spacing * scale < 40.0; ++guard) {
+    const double m = spacing;
+    spacing = m * 2;
+    if (spacing * scale >= 40.0) break;
+    spacing = m * 5;
+    if (spacing * scale >= 40.0) break;
+    spacing = m * 10;
+  }
+  const int w = view.width, h = view.height;
+  QPen minor(QColor(60, 66, 76, 110), 0);
+  QPen axis(QColor(90, 100, 115, 200), 0);
+  auto pixelU = [&](double p) { return (p - view.cu) * scale + w / 2; };
+  auto pixelV = [&](double q) { return (q - view.cv) * scale + h / 2; };
+  const double p0 = (0 - w / 2) / scale + view.cu, p1 = (w - w / 2) / scale + view.cu;
+  const double q0 = (0 - h / 2) / scale + view.cv, q1 = (h - h / 2) / scale + view.cv;
+  for (double p = std::floor(p0 / spacing) * spacing; p <= p1; p += spacing) {
+    painter.setPen(std::fabs(p) < spacing * 1e-3 ? axis : minor);
+    const int x = static_cast<int>(pixelU(p));
+    painter.drawLine(x, 0, x, h);
+  }
+  for (double q = std::floor(q0 / spacing) * spacing; q <= q1; q += spacing) {
+    painter.setPen(std::fabs(q) < spacing * 1e-3 ? axis : minor);
+    const int y = static_cast<int>(pixelV(q));
+    painter.drawLine(0, y, w, y);
+  }
+  painter.setPen(QColor(120, 130, 145));
+  painter.drawText(8, h - 8, QString::number(spacing, 'g', 6));
+}
+
+void ToolpathRenderer::DrawTriad(QPainter& painter, const ViewState& view, const RenderOptions& o) {
+  const QPoint origin(42, view.height - 42);
+  const double len = 28.0;
+  const struct {
+    double x, y, z;
+    QColor colour;
+    const char* label;
+  } axes[3] = {{1, 0, 0, QColor(235, 70, 70), "X"},
+               {0, 1, 0, QColor(70, 210, 90), "Y"},
+               {0, 0, 1, QColor(80, 140, 255), "Z"}};
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, true);
+  QFont f = painter.font();
+  f.setPixelSize(11);
+  f.setBold(true);
+  painter.setFont(f);
+  for (const auto& a : axes) {
+    double u, v;
+    view.ProjectUV(a.x, a.y, a.z, u, v);
+    const QPointF tip(origin.x() + u * len, origin.y() + v * len);
+    painter.setPen(QPen(a.colour, 2));
+    painter.drawLine(QPointF(origin), tip);
+    // An axis that points at the viewer has no length on the screen and gets no label.
+    if (u * u + v * v < 0.04) continue;
+    painter.setPen(a.colour);
+    painter.drawText(QPointF(tip.x() + u * 8 - 4, tip.y() + v * 8 + 4), a.label);
+  }
+  painter.setPen(o.reversedBackground ? Qt::black : Qt::white);
+  painter.drawEllipse(QPointF(origin), 2, 2);
+  painter.restore();
+}
+
+void ToolpathRenderer::DrawLegend(QPainter& painter, const ViewState& view,
+                                  const RenderOptions& o) {
+  const int barW = 14, barH = std::min(220, view.height - 80);
+  if (barH < 40) return;
+  const int x = view.width - barW - 56, y = 36;
+  QLinearGradient g(0, y + barH, 0, y);
+  for (int k = 0; k <= 8; ++k) {
+    const double t = k / 8.0;
+    g.setColorAt(
+        t, FeedColour(static_cast<int>(lowFeed + (highFeed - lowFeed) * t), lowFeed, highFeed));
+  }
+  painter.save();
+  painter.fillRect(QRect(x, y, barW, barH), g);
+  const QColor text = o.reversedBackground ? Qt::black : QColor(220, 225, 235);
+  painter.setPen(text);
+  painter.drawRect(QRect(x, y, barW, barH));
+  QFont f = painter.font();
+  f.setPixelSize(11);
+  painter.setFont(f);
+  painter.drawText(x - 4, y - 10, "F");
+  for (int k = 0; k <= 4; ++k) {
+    const int feed = lowFeed + (highFeed - lowFeed) * k / 4;
+    const int ty = y + barH - barH * k / 4;
+    painter.drawLine(x + barW, ty, x + barW + 4, ty);
+    painter.drawText(x + barW + 7, ty + 4, QString::number(feed));
+  }
+  painter.restore();
+}
+
+void RenderNaive(QPainter& painter, CDocument& doc) {
+  ViewState& view = doc.view;
+  CPointStore& store = doc.store;
+  painter.fillRect(QRect(0, 0, view.width, view.height), QColor(12, 16, 22));
+  painter.setPen(QPen(Qt::white, 0));
+  bool have = false;
+  WindowPoint prev{};
+  for (std::uint32_t i = 0; i < store.count; ++i) {
+    if (!store.FetchPoint(i) || !IsMotionType(store.reg.type)) continue;
+    const WindowPoint p = view.Project(store.reg.x, store.reg.y, store.reg.z);
+    if (have && (view.showRapids || !IsRapidType(store.reg.type))) {
+      painter.drawLine(prev.x + view.width / 2, prev.y + view.height / 2, p.x + view.width / 2,
+                       p.y + view.height / 2);
+    }
+    prev = p;
+    have = true;
+  }
+}
+
+}  // namespace trevalon

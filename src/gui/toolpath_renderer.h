@@ -1,0 +1,58 @@
+#pragma once
+// Drawing a document's toolpaths with QPainter: the echo layers behind the work layer, rapids,
+// cuts and arcs, the selection, the axis triad, the optional grid and the feed legend. The
+// work is done per page of records with consecutive points on the same pixel dropped and
+// runs of one colour drawn as one polyline, so that millions of points redraw in a blink.
+
+#include <QColor>
+#include <QPainter>
+#include <QPoint>
+#include <array>
+#include <cstdint>
+#include <vector>
+
+#include "app/document.h"
+
+namespace trevalon {
+
+struct RenderOptions {
+  bool colourByLayer = true;  // off: lines coloured by feed, with a legend
+  bool showGrid = false;
+  bool showTriad = true;
+  bool reversedBackground = false;  // white paper instead of the dark screen
+};
+
+class ToolpathRenderer {
+ public:
+  static constexpr int kFeedBuckets = 32;
+
+  // Draws the whole picture into a device of view.width x view.height pixels.
+  void Render(QPainter& painter, CDocument& doc, const RenderOptions& options);
+
+  // Colour of a feed on the scale between the lowest and highest cutting feed: blue for the
+  // slowest, through cyan, green and yellow, to red for the fastest.
+  static QColor FeedColour(int feed, int lowFeed, int highFeed);
+  static QColor Highlight() { return QColor(255, 160, 0); }
+  QColor Background(const RenderOptions& o) const {
+    return o.reversedBackground ? QColor(255, 255, 255) : QColor(12, 16, 22);
+  }
+
+  // Feed range of the last render's work layer (the legend's ends).
+  int lowFeed = 0, highFeed = 0;
+  // Points handed to the painter by the last render (after dropping same-pixel points).
+  std::uint64_t pointsDrawn = 0;
+
+ private:
+  struct Pass;
+  void DrawRecords(Pass& pass, const PointRecord* records, std::uint32_t n);
+  void DrawStore(Pass& pass, CPointStore& store);
+  void ScanFeeds(CDocument& doc);
+  void DrawGrid(QPainter& painter, const ViewState& view);
+  void DrawTriad(QPainter& painter, const ViewState& view, const RenderOptions& o);
+  void DrawLegend(QPainter& painter, const ViewState& view, const RenderOptions& o);
+};
+
+// One drawLine per move, nothing dropped: the yardstick the renderer is measured against.
+void RenderNaive(QPainter& painter, CDocument& doc);
+
+}  // namespace trevalon

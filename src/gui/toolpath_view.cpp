@@ -1,0 +1,362 @@
+#include "gui/toolpath_view.h"
+
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+#include <cstdlib>
+
+#include "gui/point_search.h"
+
+namespace trevalon {
+
+ToolpathView::ToolpathView(CApplication& app, CDocument& doc, QWidget* parent)
+    : QWidget(parent), app_(app), doc_(doc) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setAttribute(Qt::WA_DeleteOnClose);
+  setFocusPolicy(Qt::StrongFocus);
+  setMouseTracking(true);
+  setMinimumSize(200, 150);
+  if (app.settings.crossCursorChk == 1) setCursor(Qt::CrossCursor);
+  doc_.onRedraw = [this] { Redraw(); };
+  UpdateTitle();
+}
+
+ToolpathView::~ToolpathView() {
+  doc_.onRedraw = nullptr;
+}
+
+void ToolpathView::UpdateTitle() {
+  setWindowTitle(QString::fromStdString(doc_.title.empty() ? "Layer 0" : doc_.title));
+}
+
+// ---- Drawing -------------------------------------------------------------------------------
+
+void ToolpathView::Render() {
+  doc_.view.width = std::max(1, width());
+  doc_.view.height = std::max(1, height());
+  const QSize size(doc_.view.width, doc_.view.height);
+  if (cache_.size() != size) cache_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+  QPainter painter(&cache_);
+  renderer.Render(painter, doc_, options);
+  dirty_ = false;
+}
+
+int ToolpathView::Redraw() {
+  QElapsedTimer t;
+  t.start();
+  Render();
+  update();
+  return static_cast<int>(t.elapsed());
+}
+
+void ToolpathView::paintEvent(QPaintEvent*) {
+  if (dirty_ || cache_.size() != size()) Render();
+  QPainter p(this);
+  p.drawImage(0, 0, cache_);
+  if (markedPath) {
+    std::vector<QPoint> pts;
+    CPointStore& store = doc_.store;
+    for (std::uint32_t k = markedPath->first; k < markedPath->second; ++k) {
+      if (store.FetchPoint(k) && IsMotionType(store.reg.type))
+        pts.push_back(ClientOf(store.reg.x, store.reg.y, store.reg.z));
+    }
+    p.setPen(QPen(ToolpathRenderer::Highlight(), 2));
+    if (pts.size() >= 2) p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+  }
+  if (bandDrag_) {
+    p.setPen(QPen(Qt::white, 0, Qt::DashLine));
+    p.setBrush(QColor(255, 255, 255, 24));
+    p.drawRect(QRect(press_, bandEnd_).normalized());
+    p.setBrush(Qt::NoBrush);
+  }
+  if (input_) input_->Paint(p);
+}
+
+void ToolpathView::resizeEvent(QResizeEvent*) {
+  // The picture keeps its centre and scale; only the window around it changes.
+  dirty_ = true;
+  if (fitOnResize_) {
+    doc_.view.width = std::max(1, width());
+    doc_.view.height = std::max(1, height());
+    doc_.view.Fit(doc_.store, &doc_.layers);
+  }
+}
+
+QPoint ToolpathView::ClientOf(double x, double y, double z) {
+  int px, py;
+  ClientPosition(doc_.view, x, y, z, px, py);
+  return {px, py};
+}
+
+// ---- Navigation ------------------------------------------------------------------------------
+
+bool ToolpathView::NavigationAllowed() {
+  return !app_.platform.HonoursQuietTime() || doc_.view.InputAllowed(app_.platform.TickCount());
+}
+
+void ToolpathView::MarkOperationEnd() {
+  doc_.view.MarkOperationEnd(app_.platform.TickCount());
+}
+
+void ToolpathView::SetDirection(int n) {
+  if (!NavigationAllowed()) return;
+  doc_.view.SetDirection(n);
+  Redraw();
+  emit viewChanged();
+}
+
+void ToolpathView::Fit() {
+  if (!NavigationAllowed()) return;
+  doc_.view.width = std::max(1, width());
+  doc_.view.height = std::max(1, height());
+  doc_.view.Fit(doc_.store, &doc_.layers);
+  Redraw();
+}
+
+void ToolpathView::ZoomIn() {
+  if (!NavigationAllowed()) return;
+  doc_.view.ZoomIn();
+  Redraw();
+}
+
+void ToolpathView::ZoomOut() {
+  if (!NavigationAllowed()) return;
+  doc_.view.ZoomOut();
+  Redraw();
+}
+
+void ToolpathView::keyPressEvent(QKeyEvent* e) {
+  fitOnResize_ = false;
+  if (input_ && input_->Key(e)) return;
+  const bool selectMode = doc_.view.mouseMode == MouseMode::Select;
+  const int key = e->key();
+  if (key >= Qt::Key_F1 && key <= Qt::Key_F7) return SetDirection(key - Qt::Key_F1 + 1);
+  if (key == Qt::Key_F8) return Fit();
+  if (key == Qt::Key_F9) return ZoomIn();
+  if (key == Qt::Key_F10) return ZoomOut();
+  if (selectMode && key == Qt::Key_Space) {
+    if (AnySelected()) {
+      doc_.store.ClearSelection();
+      Redraw();
+    }
+    return;
+  }
+  if (selectMode && key == Qt::Key_Backspace) {
+    doc_.store.InvertSelection();
+    Redraw();
+    return;
+  }
+  ViewKey vk;
+  switch (key) {
+    case Qt::Key_Up:
+      vk = ViewKey::Up;
+      break;
+    case Qt::Key_Down:
+      vk = ViewKey::Down;
+      break;
+    case Qt::Key_Left:
+      vk = ViewKey::Left;
+      break;
+    case Qt::Key_Right:
+      vk = ViewKey::Right;
+      break;
+    case Qt::Key_PageUp:
+      vk = ViewKey::PageUp;
+      break;
+    case Qt::Key_PageDown:
+      vk = ViewKey::PageDown;
+      break;
+    case Qt::Key_Home:
+      vk = ViewKey::Home;
+      break;
+    case Qt::Key_End:
+      vk = ViewKey::End;
+      break;
+    case Qt::Key_Insert:
+      vk = ViewKey::Insert;
+      break;
+    case Qt::Key_Delete:
+      // Shift+Delete over a selection deletes it (an editing command); otherwise Delete tilts.
+      if (selectMode && (e->modifiers() & Qt::ShiftModifier) && AnySelected()) return;
+      vk = ViewKey::Delete;
+      break;
+    default:
+      QWidget::keyPressEvent(e);
+      return;
+  }
+  if (!NavigationAllowed()) return;
+  doc_.view.Key(vk);
+  Redraw();
+  emit viewChanged();
+}
+
+void ToolpathView::wheelEvent(QWheelEvent* e) {
+  fitOnResize_ = false;
+  if (!NavigationAllowed()) return;
+  doc_.view.Wheel(e->angleDelta().y());
+  Redraw();
+}
+
+void ToolpathView::mousePressEvent(QMouseEvent* e) {
+  fitOnResize_ = false;
+  if (input_ && input_->MousePress(e)) return;
+  if (e->button() != Qt::LeftButton) return;
+  setFocus();
+  leftDown_ = true;
+  dragMoved_ = false;
+  press_ = e->position().toPoint();
+  bandEnd_ = press_;
+  doc_.view.BeginDrag(press_.x(), press_.y());
+  bandDrag_ = doc_.view.mouseMode == MouseMode::Select || (e->modifiers() & Qt::ControlModifier);
+  if (markedPath) {
+    markedPath.reset();
+    update();
+  }
+}
+
+void ToolpathView::mouseMoveEvent(QMouseEvent* e) {
+  if (input_ && input_->MouseMove(e)) return;
+  const QPoint p = e->position().toPoint();
+  if (!NavigationAllowed()) return;
+  if (leftDown_ && (e->buttons() & Qt::LeftButton)) {
+    if (bandDrag_) {
+      bandEnd_ = p;
+      update();
+    } else if (doc_.view.mouseMode == MouseMode::Pan || (e->modifiers() & Qt::ShiftModifier)) {
+      if (doc_.view.DragPan(p.x(), p.y())) dragMoved_ = true, Redraw();
+    } else {
+      if (doc_.view.DragRotate(p.x(), p.y())) dragMoved_ = true, Redraw(), emit viewChanged();
+    }
+  }
+  ShowMouseStatus(p);
+}
+
+void ToolpathView::mouseReleaseEvent(QMouseEvent* e) {
+  if (input_ && input_->MouseRelease(e)) return;
+  if (e->button() != Qt::LeftButton || !leftDown_) return;
+  leftDown_ = false;
+  const QPoint p = e->position().toPoint();
+  const bool shift = e->modifiers() & Qt::ShiftModifier;
+  const bool band = bandDrag_;
+  bandDrag_ = false;
+  // A release within 10 pixels of the press is a click: it picks the point there.
+  if (std::abs(p.x() - press_.x()) <= 10 && std::abs(p.y() - press_.y()) <= 10) {
+    if (!dragMoved_) ClickPick(press_, shift && band);
+    update();
+    return;
+  }
+  if (band) {
+    WindowRect r{std::min(press_.x(), p.x()), std::min(press_.y(), p.y()),
+                 std::max(press_.x(), p.x()), std::max(press_.y(), p.y())};
+    if (shift)
+      SelectInRectangle(doc_.store, doc_.view, r);
+    else
+      TogglePathsInRectangle(doc_.store, doc_.view, r);
+    Redraw();
+  }
+}
+
+void ToolpathView::ClickPick(QPoint at, bool markPath) {
+  auto found = FindPointAt(doc_.store, doc_.view, at.x(), at.y());
+  if (!found) return;
+  if (markPath) {
+    const std::uint32_t start = PathStart(doc_.store, *found);
+    markedPath = std::make_pair(start, PathEnd(doc_.store, start));
+  } else if (doc_.store.FetchPoint(*found)) {
+    panes.pane[7] =
+        PickedPointText(doc_.store.reg.x, doc_.store.reg.y, doc_.store.reg.z, app_.language);
+    ShowPointStatus(*found);
+  }
+}
+
+bool ToolpathView::AnySelected() {
+  CPointStore& store = doc_.store;
+  for (std::uint32_t i = 0; i < store.count; ++i) {
+    if (store.FetchPoint(i) && IsMotionType(store.reg.type) && store.reg.mark == 1) return true;
+  }
+  return false;
+}
+
+int ToolpathView::LayerAt(QPoint client) {
+  long best = 18L * 18L + 1;
+  int layer = -1;
+  auto consider = [&](const PointRecord& r, int l) {
+    if (!IsMotionType(r.type)) return;
+    if (!doc_.view.showRapids && IsRapidType(r.type)) return;
+    const QPoint q = ClientOf(r.x, r.y, r.z);
+    const long dx = q.x() - client.x(), dy = q.y() - client.y();
+    const long d = dx * dx + dy * dy;
+    if (d < best) best = d, layer = l;
+  };
+  CPointStore& store = doc_.store;
+  for (std::uint32_t i = 0; i < store.count; ++i) {
+    if (const PointRecord* r = store.RawRecord(i)) consider(*r, doc_.layers.workLayer);
+  }
+  for (int l = 0; l < CLayerTable::kUserLayers; ++l) {
+    const LayerSlot& s = doc_.layers[l];
+    if (l == doc_.layers.workLayer || !s.echo || !s.snapshotAllocated) continue;
+    for (std::uint32_t i = 0; i < s.snapshotCount; ++i) consider(s.snapshot[i], l);
+  }
+  return layer;
+}
+
+// ---- Status line ---------------------------------------------------------------------------
+
+void ToolpathView::ShowPointStatus(std::uint32_t index) {
+  if (ShowPoint(doc_.store, index, app_.language, panes)) emit statusChanged();
+}
+
+void ToolpathView::ShowMouseStatus(QPoint client) {
+  doc_.view.width = std::max(1, width());
+  doc_.view.height = std::max(1, height());
+  ShowMouse(doc_.view, client.x(), client.y(), app_.language, panes);
+  emit statusChanged();
+}
+
+// ---- Inputs --------------------------------------------------------------------------------
+
+void ToolpathView::StartInput(std::unique_ptr<InputMode> mode) {
+  if (input_) input_->Cancel();
+  input_ = std::move(mode);
+  setFocus();
+  update();
+}
+
+void ToolpathView::FinishInput() {
+  retired_.push_back(std::move(input_));
+  QMetaObject::invokeMethod(
+      this, [this] { retired_.clear(); }, Qt::QueuedConnection);
+  app_.platform.SetHelpText(HelpPaneText("", app_.language));
+  UpdateTitle();
+  update();
+}
+
+void ToolpathView::SetPrompt(const std::string& prompt) {
+  setWindowTitle(QString::fromStdString(prompt));
+  app_.platform.SetHelpText(HelpPaneText(prompt, app_.language));
+}
+
+void ToolpathView::SelectWindow(WindowInput::Done done, const std::string& prompt) {
+  StartInput(std::make_unique<WindowInput>(*this, std::move(done)));
+  SetPrompt(prompt.empty() ? app_.Text(Txt::HelpDragWindow) : prompt);
+}
+
+void ToolpathView::InputPolygon(int limit, DropRule rule, bool negativeEnds,
+                                PolygonInput::Done done) {
+  StartInput(std::make_unique<PolygonInput>(*this, limit, rule, negativeEnds, std::move(done)));
+  SetPrompt(app_.Text(Txt::HelpSelectPolygonVertex));
+}
+
+void ToolpathView::PickPoint(PointPicker::Done done, const std::string& prompt) {
+  StartInput(std::make_unique<PointPicker>(*this, std::move(done)));
+  SetPrompt(prompt.empty() ? app_.Text(Txt::HelpSelectToolpath) : prompt);
+}
+
+void ToolpathView::PickPath(PathPicker::Done done) {
+  StartInput(std::make_unique<PathPicker>(*this, std::move(done)));
+  SetPrompt(app_.Text(Txt::HelpSelectToolpath));
+}
+
+}  // namespace trevalon

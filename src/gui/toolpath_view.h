@@ -1,0 +1,111 @@
+#pragma once
+// The view of one document window: draws the toolpaths, navigates (keys, drags, wheel), shows
+// positions and points in the status line, selects by mouse and runs the interactive inputs
+// that commands ask for.
+
+#include <QImage>
+#include <QPoint>
+#include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/application.h"
+#include "gui/input_modes.h"
+#include "gui/toolpath_renderer.h"
+#include "view/status_line.h"
+
+namespace trevalon {
+
+class ToolpathView : public QWidget {
+  Q_OBJECT
+ public:
+  ToolpathView(CApplication& app, CDocument& doc, QWidget* parent = nullptr);
+  ~ToolpathView() override;
+
+  CApplication& app() { return app_; }
+  CDocument& doc() { return doc_; }
+
+  // Renders the picture anew and schedules the repaint; returns the time it took in ms.
+  int Redraw();
+  // The title of the window: the work layer's file name.
+  void UpdateTitle();
+
+  // ---- Navigation (each honours the quiet time after a long operation) -----------------
+  void SetDirection(int n);
+  void Fit();
+  void ZoomIn();
+  void ZoomOut();
+  bool NavigationAllowed();
+  // After a program was read the picture keeps fitting the window while the window settles
+  // into its size, until the user first works with the view.
+  void FitWhenSized() { fitOnResize_ = true; }
+  // Marks the end of a long operation: navigation rests for 1000 ms.
+  void MarkOperationEnd();
+
+  // ---- Interactive inputs ----------------------------------------------------------------
+  void SelectWindow(WindowInput::Done done, const std::string& prompt);
+  void InputPolygon(int limit, DropRule rule, bool negativeEnds, PolygonInput::Done done);
+  void PickPoint(PointPicker::Done done, const std::string& prompt = {});
+  void PickPath(PathPicker::Done done);
+  InputMode* input() const { return input_.get(); }
+  // Ends the running input: the mode is kept alive until the next event, the help pane and
+  // the window text return to their rest state.
+  void FinishInput();
+  // The prompt of an input: the window text and the help pane.
+  void SetPrompt(const std::string& prompt);
+
+  // ---- Status line -----------------------------------------------------------------------
+  void ShowPointStatus(std::uint32_t index);
+  void ShowMouseStatus(QPoint client);
+  StatusPanes panes;
+
+  // ---- Selection ---------------------------------------------------------------------------
+  bool AnySelected();
+  // A path marked in the highlight colour by a Shift-click ([first, end) records).
+  std::optional<std::pair<std::uint32_t, std::uint32_t>> markedPath;
+  // The points whose window position lies under the cursor in the work layer or an echo
+  // layer: the layer that holds the nearest one, or -1.
+  int LayerAt(QPoint client);
+
+  RenderOptions options;
+  ToolpathRenderer renderer;
+  const QImage& picture() const { return cache_; }
+  // Client position of a model point.
+  QPoint ClientOf(double x, double y, double z);
+
+ signals:
+  void statusChanged();
+  void viewChanged();  // direction or modes changed: the frame refreshes its check marks
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
+  void resizeEvent(QResizeEvent*) override;
+  void keyPressEvent(QKeyEvent*) override;
+  void mousePressEvent(QMouseEvent*) override;
+  void mouseMoveEvent(QMouseEvent*) override;
+  void mouseReleaseEvent(QMouseEvent*) override;
+  void wheelEvent(QWheelEvent*) override;
+
+ private:
+  void Render();
+  void StartInput(std::unique_ptr<InputMode> mode);
+  void ClickPick(QPoint at, bool shift);
+
+  CApplication& app_;
+  CDocument& doc_;
+  QImage cache_;
+  bool dirty_ = true;
+  std::unique_ptr<InputMode> input_;
+  // Inputs that ended; kept until control is back in the event loop, because an input's
+  // own handler may be what ended it (and its result may start the next input).
+  std::vector<std::unique_ptr<InputMode>> retired_;
+  // Left-button state of the view's own drags.
+  bool fitOnResize_ = false;
+  bool leftDown_ = false;
+  bool bandDrag_ = false;
+  bool dragMoved_ = false;
+  QPoint press_, bandEnd_;
+};
+
+}  // namespace trevalon

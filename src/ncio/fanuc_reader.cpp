@@ -1,0 +1,482 @@
+#include "ncio/fanuc_reader.h"
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+
+#include "model/geometry.h"
+#include "model/undo_ring.h"
+#include "ncio/nc_number.h"
+
+namespace trevalon {
+
+using ncnumber::IntegerPart;
+using ncnumber::ReadRun;
+using ncnumber::RunValue;
+
+// ---- Fanuc-style block parser ----------------------------------------------------------------
+namespace {
+
+// Characters that decide a line before it is walked: "#" (a macro line, skipped), "(" (a
+// comment line) and NUL (the end of the text held in the line buffer). The test runs eight
+// characters at a time: it is made on every line of the program.
+constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+constexpr std::uint64_t kHighs = 0x8080808080808080ull;
+
+inline std::uint64_t ZeroBytes(std::uint64_t w) {
+  return (w - kOnes) & ~w & kHighs;
+}
+
+inline bool MayHoldMark(const char* p) {
+  std::uint64_t w;
+  std::memcpy(&w, p, 8);
+  return (ZeroBytes(w) | ZeroBytes(w ^ (kOnes * '#')) | ZeroBytes(w ^ (kOnes * '('))) != 0;
+}
+
+// Scans the line for the marks: -1 for a "#", 1 for a "(" (none of them before a NUL), 0
+// otherwise; `len` becomes the length up to a NUL.
+inline int ScanLineMarks(const char* s, std::size_t& len) {
+  int comment = 0;
+  std::size_t i = 0;
+  for (;;) {
+    while (i + 8 <= len && !MayHoldMark(s + i)) i += 8;
+    const std::size_t stop = i + 8 <= len ? i + 8 : len;
+    for (; i < stop; ++i) {
+      if (s[i] == '#') return -1;
+      if (s[i] == '(') comment = 1;
+      if (s[i] == '\0') {
+        len = i;
+        return comment;
+      }
+    }
+    if (i >= len) return comment;
+  }
+}
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// A comment line goes into the work layer's comment text: the line without its first
+// character, without any "(" or ")", with the blanks at both ends trimmed (the line feed
+// counts as a blank), followed by "\r\n".
+void AddCommentLine(LayerSlot& layer, const char* s, std::size_t length) {
+  std::size_t b = length > 0 ? 1 : 0, e = length;
+  std::string text;
+  text.reserve(e - b);
+  for (std::size_t i = b; i < e; ++i) {
+    if (s[i] != '(' && s[i] != ')') text += s[i];
+  }
+  std::size_t first = 0, last = text.size();
+  while (first < last && IsBlank(text[first])) ++first;
+  while (last > first && IsBlank(text[last - 1])) --last;
+  layer.comment.append(text, first, last - first);
+  layer.comment += "\r\n";
+}
+
+}  // namespace
+
+int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3]) {
+  const char* s = line.data();
+  std::size_t len = line.size();
+
+  // A "#" anywhere skips the line; a "(" anywhere makes the whole line a comment, so a
+  // motion block that carries a comment is never read as a move.
+  const int marks = ScanLineMarks(s, len);
+  if (marks < 0) return 0;
+  const bool comment = marks > 0;
+  if (comment) {
+    AddCommentLine(c.layer, s, len);
+    return 0;
+  }
+
+  PointRegister& reg = c.reg;
+  FanucModalState& m = c.state.fanuc;
+  int& incremental = c.state.incremental;
+  LayerSlot& layer = c.layer;
+  const double scale = c.scale;
+
+  // Block start: absolute blocks start from the last position; incremental blocks collect
+  // their increments in the register.
+  double start[3] = {m.modalPosition[0], m.modalPosition[1], m.modalPosition[2]};
+  m.blockStart[0] = start[0], m.blockStart[1] = start[1], m.blockStart[2] = start[2];
+  if (incremental) {
+    reg.x = reg.y = reg.z = 0.0;
+  } else {
+    reg.x = start[0], reg.y = start[1], reg.z = start[2];
+  }
+  arcOffset[0] = arcOffset[1] = arcOffset[2] = 0.0;
+  int valid = 1;
+  // A block without a G word continues a linear or rapid motion as its continuation type
+  // and an arc as the same arc.
+  int type = m.modalMotion;
+  if (type == MOVE_LINE) type = MOVE_LINE_CONT;
+  if (type == MOVE_RAPID) type = MOVE_RAPID_CONT;
+
+  RunValue v;
+  std::size_t i = 0;
+  while (i < len) {
+    const char ch = s[i++];
+    switch (ch) {
+      case 'G': {
+        i = ReadRun<false>(s, i, len, v);
+        if (v.empty) valid = 0;  // a bare G acts as G0
+        switch (IntegerPart(v.value)) {
+          case 0:
+            type = MOVE_RAPID;
+            break;
+          case 1:
+            if (type != MOVE_LINE_CONT) type = MOVE_LINE;
+            break;
+          case 2:
+            type = MOVE_ARC_CW;
+            break;
+          case 3:
+            type = MOVE_ARC_CCW;
+            break;
+          case 17:
+            reg.plane = PLANE_XY;
+            arcOffset[2] = 0.0;
+            break;
+          case 18:
+            reg.plane = PLANE_ZX;
+            arcOffset[1] = 0.0;
+            break;
+          case 19:
+            reg.plane = PLANE_YZ;
+            arcOffset[0] = 0.0;
+            break;
+          case 90:  // coordinates read before it in the block are discarded
+            incremental = 0;
+            reg.x = start[0], reg.y = start[1], reg.z = start[2];
+            break;
+          case 91:
+            incremental = 1;
+            reg.x = reg.y = reg.z = 0.0;
+            break;
+          default:
+            break;
+        }
+        m.modalMotion = type;
+        break;
+      }
+      case 'X':
+      case 'x':
+        i = ReadRun<false>(s, i, len, v);
+        reg.x = v.value * scale;
+        if (v.empty) valid = 0;
+        break;
+      case 'Y':
+      case 'y':
+        i = ReadRun<false>(s, i, len, v);
+        reg.y = v.value * scale;
+        if (v.empty) valid = 0;
+        break;
+      case 'Z':
+      case 'z':
+        i = ReadRun<false>(s, i, len, v);
+        reg.z = v.value * scale;
+        if (v.empty) valid = 0;
+        break;
+      case 'I':
+      case 'i':
+        i = ReadRun<false>(s, i, len, v);
+        arcOffset[0] = v.value * scale;
+        if (v.empty) valid = 0;
+        break;
+      case 'J':
+      case 'j':
+        i = ReadRun<false>(s, i, len, v);
+        arcOffset[1] = v.value * scale;
+        if (v.empty) valid = 0;
+        break;
+      case 'K':
+      case 'k':
+        i = ReadRun<false>(s, i, len, v);
+        arcOffset[2] = v.value * scale;
+        if (v.empty) valid = 0;
+        break;
+      case 'R': {
+        i = ReadRun<false>(s, i, len, v);
+        if (v.empty) {
+          valid = 0;  // the radius and the offset stay as they were
+          break;
+        }
+        reg.radius = v.value * scale;
+        // The centre is computed the moment R is read: an R written before the end point's
+        // words sees the end as it stands at that point of the block.
+        double end[3] = {reg.x, reg.y, reg.z};
+        if (incremental) end[0] += start[0], end[1] += start[1], end[2] += start[2];
+        ArcCentreFromRadius(reg.plane, start, end, reg.radius, type, arcOffset);
+        break;
+      }
+      case 'F':
+      case 'f':
+        i = ReadRun<false>(s, i, len, v);
+        reg.feed = IntegerPart(v.value);
+        if (v.empty) valid = 0;
+        break;
+      case 'S':
+      case 's':
+        i = ReadRun<false>(s, i, len, v);
+        layer.spindle = IntegerPart(v.value);
+        if (v.empty) valid = 0;
+        break;
+      case 'T':
+      case 't':
+        i = ReadRun<false>(s, i, len, v);
+        layer.toolNumber = layer.toolOffset = IntegerPart(v.value);
+        if (v.empty) valid = 0;
+        break;
+      case 'H':
+      case 'h':
+        i = ReadRun<false>(s, i, len, v);
+        if (v.empty)
+          valid = 0;  // the offset number stays
+        else
+          layer.toolOffset = IntegerPart(v.value);
+        break;
+      case 'O':
+      case 'o':
+        i = ReadRun<false>(s, i, len, v);
+        layer.programNumber = IntegerPart(v.value);
+        if (v.empty) valid = 0;
+        break;
+      case 'c':  // a lower-case c ends the block at once
+        reg.type = type;
+        m.valid = valid;
+        return 0;
+      case '\n': {
+        reg.type = type;
+        m.valid = valid;
+        if (!valid) return 0;
+        const bool arc = type == MOVE_ARC_CW || type == MOVE_ARC_CCW;
+        if (!incremental) {
+          m.modalPosition[0] = reg.x, m.modalPosition[1] = reg.y, m.modalPosition[2] = reg.z;
+          // A block that does not move is dropped (F-only, M-only, tool change blocks),
+          // except an arc, which is a full circle.
+          if (reg.x == start[0] && reg.y == start[1] && reg.z == start[2]) return arc ? 1 : 0;
+          return 1;
+        }
+        if (reg.x == 0.0 && reg.y == 0.0 && reg.z == 0.0 && !arc) return 0;
+        reg.x += start[0], reg.y += start[1], reg.z += start[2];
+        m.modalPosition[0] = reg.x, m.modalPosition[1] = reg.y, m.modalPosition[2] = reg.z;
+        return 1;
+      }
+      default:
+        break;  // N, M, P, Q, D, L, blanks and every other character
+    }
+  }
+  // The walk passed the end of the line without a line feed: a last line without a line
+  // feed, or the first 79 characters of a longer line, is not a block.
+  reg.type = type;
+  m.valid = valid;
+  return 0;
+}
+
+// ---- Reading the file ------------------------------------------------------------------------
+namespace {
+
+// The line buffer of the read: every read gives at most 79 characters, up to and including
+// a line feed; a longer line is split and its tail comes as the next line. The file is read
+// in binary chunks and the pairs CR LF become LF as a text-mode read makes them, before the
+// characters are counted, so a program written with CR LF reads exactly like one with LF.
+class NcLineReader {
+ public:
+  static constexpr std::size_t kChunk = 1 << 20;
+  static constexpr std::size_t kLineChars = 79;
+  // Raw bytes needed to decide one line: 79 characters, a CR and an LF.
+  static constexpr std::size_t kLookAhead = kLineChars + 2;
+
+  explicit NcLineReader(std::FILE* f) : file_(f) {}
+
+  // Allocates the buffer and reads the first chunk; 0 when the memory cannot be had or the
+  // stream cannot be read at all.
+  int Start() {
+    buffer_.reset(new (std::nothrow) char[kChunk + kLookAhead]);
+    if (!buffer_) return 0;
+    next_ = end_ = buffer_.get();
+    Fill();
+    return !(std::ferror(file_) && next_ == end_);
+  }
+
+  // The next line; false at the end of the file.
+  bool Next(std::string_view& line) {
+    if (static_cast<std::size_t>(end_ - next_) < kLookAhead && !eof_) Fill();
+    char* p = next_;
+    const std::size_t avail = static_cast<std::size_t>(end_ - p);
+    if (avail == 0) return false;
+    const std::size_t window = avail < kLineChars + 1 ? avail : kLineChars + 1;
+    const char* lf = static_cast<const char*>(std::memchr(p, '\n', window));
+    std::size_t length, used;
+    if (lf != nullptr && lf - p < static_cast<std::ptrdiff_t>(kLineChars)) {
+      const std::size_t k = static_cast<std::size_t>(lf - p);
+      used = k + 1;
+      if (k > 0 && p[k - 1] == '\r') {
+        p[k - 1] = '\n';  // CR LF reads as LF
+        length = k;
+      } else {
+        length = k + 1;
+      }
+    } else if (lf != nullptr && p[kLineChars - 1] == '\r') {
+      // 78 characters and CR LF: the line and its line feed fit.
+      p[kLineChars - 1] = '\n';
+      length = kLineChars;
+      used = kLineChars + 1;
+    } else {
+      length = used = avail < kLineChars ? avail : kLineChars;
+    }
+    line = std::string_view(p, length);
+    next_ = p + used;
+    return true;
+  }
+
+ private:
+  void Fill() {
+    const std::size_t keep = static_cast<std::size_t>(end_ - next_);
+    if (next_ != buffer_.get() && keep > 0) std::memmove(buffer_.get(), next_, keep);
+    next_ = buffer_.get();
+    end_ = next_ + keep;
+    while (!eof_ && static_cast<std::size_t>(end_ - next_) < kLookAhead) {
+      const std::size_t room = kChunk + kLookAhead - static_cast<std::size_t>(end_ - next_);
+      const std::size_t got = std::fread(end_, 1, room, file_);
+      end_ += got;
+      // A read error ends the file where it happened, as a line read does.
+      if (got == 0 || std::feof(file_) || std::ferror(file_)) eof_ = true;
+    }
+  }
+
+  std::FILE* file_;
+  std::unique_ptr<char[]> buffer_;
+  char* next_ = nullptr;
+  char* end_ = nullptr;
+  bool eof_ = false;
+};
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// A path that names a directory opens on some systems but reads as nothing; it counts as a
+// file that cannot be opened.
+FileHandle OpenProgram(const std::string& path) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return nullptr;
+  return FileHandle(std::fopen(path.c_str(), "rb"));
+}
+
+// After ArcToChords failed: the chord points went in order from `from` on until a page could
+// not be had, so the records stored are exactly those below the first missing page.
+std::uint32_t StoredUpTo(const CPointStore& store, std::uint32_t from) {
+  std::uint32_t k = from;
+  while (k < CPointStore::kCapacity && store.RawRecord(k) != nullptr)
+    k = (k / CPointStore::kPageSize + 1) * CPointStore::kPageSize;
+  return k < CPointStore::kCapacity ? k : CPointStore::kCapacity;
+}
+
+// The read proper, over a reader that has its first chunk.
+int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome) {
+  CPointStore& store = t.store;
+  PointRegister& reg = store.reg;
+  LayerSlot& layer = t.workLayer;
+
+  t.state.incremental = 0;
+  reg.mark = 0;
+  reg.plane = PLANE_XY;
+  layer.comment.clear();
+  layer.spindle = layer.toolNumber = layer.toolOffset = layer.programNumber = 0;
+
+  // The switches cannot change while a read runs, so they are taken once.
+  NcBlockContext c{reg, t.state, layer, t.nc.intNcdataFlg == 1 ? 0.001 : 1.0};
+  const bool arcsAsChords = t.nc.arcToCutInputChk == 1;
+  bool heidenhain = false;
+  bool first = true;
+
+  auto storeFull = [&] {
+    if (outcome) *outcome = NcReadOutcome::StoreFull;
+    return 0;
+  };
+  std::string_view line;
+  double arcOffset[3];
+  while (lines.Next(line)) {
+    if (first) {
+      // Any value other than 1 is reset to 0 when the first block is read.
+      if (t.nc.heidenhainInputChk != 1) t.nc.heidenhainInputChk = 0;
+      heidenhain = t.nc.heidenhainInputChk == 1;
+      first = false;
+    }
+    const int move =
+        heidenhain ? ParseHeidenhainBlock(c, line, arcOffset) : ParseFanucBlock(c, line, arcOffset);
+    if (!move || reg.type == MOVE_NONE) continue;
+    const int type = reg.type;
+    if (type == MOVE_ARC_CW || type == MOVE_ARC_CCW) {
+      if (arcsAsChords) {
+        const std::uint32_t next =
+            ArcToChords(store, store.count, type, arcOffset, kReaderChordTolerance);
+        if (next == 0) {
+          store.count = StoredUpTo(store, store.count);
+          return storeFull();
+        }
+        store.count = next;
+        continue;
+      }
+      if (!store.StorePoint(store.count)) return storeFull();
+      ++store.count;
+      // The centre record: the offset from the arc's start, without the component along
+      // the plane's normal, with the plane code as its type and the arc's feed and mark.
+      if (reg.plane != PLANE_ZX && reg.plane != PLANE_YZ) reg.plane = PLANE_XY;
+      arcOffset[reg.plane == PLANE_XY ? 2 : reg.plane == PLANE_ZX ? 1 : 0] = 0.0;
+      reg.x = arcOffset[0], reg.y = arcOffset[1], reg.z = arcOffset[2];
+      reg.type = reg.plane;
+      if (!store.StorePoint(store.count)) return storeFull();
+      ++store.count;
+      continue;
+    }
+    if (!store.StorePoint(store.count)) return storeFull();
+    ++store.count;
+  }
+  store.Extent(store.extentMin, store.extentMax);
+  if (outcome) *outcome = NcReadOutcome::Read;
+  return 1;
+}
+
+}  // namespace
+
+int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcome) {
+  NcLineReader lines(file);
+  if (!lines.Start()) {
+    if (outcome) *outcome = NcReadOutcome::CannotOpen;
+    return 0;
+  }
+  return ReadLines(t, lines, outcome);
+}
+
+int AppendNcProgram(const NcReadTarget& t, const std::string& path, NcReadOutcome* outcome) {
+  FileHandle f = OpenProgram(path);
+  if (!f) {
+    if (outcome) *outcome = NcReadOutcome::CannotOpen;
+    return 0;
+  }
+  return AppendNcStream(t, f.get(), outcome);
+}
+
+int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& path,
+                  NcReadOutcome* outcome) {
+  // The file is opened and its first chunk read before anything changes: a program that
+  // cannot be opened leaves the store, the register and the undo ring as they were.
+  FileHandle f = OpenProgram(path);
+  NcLineReader lines(f.get());
+  if (!f || !lines.Start()) {
+    if (outcome) *outcome = NcReadOutcome::CannotOpen;
+    return 0;
+  }
+  undo.SaveUndo(t.store);
+  t.store.count = 0;
+  t.store.reg.type = MOVE_NONE;
+  t.store.reg.feed = 0;
+  return ReadLines(t, lines, outcome);
+}
+
+}  // namespace trevalon

@@ -1,0 +1,84 @@
+#pragma once
+// Reading NC programs into the point store: the line-by-line read (LoadNcProgram,
+// AppendNcProgram), the Fanuc-style block parser and the modal state that the parsers keep
+// from block to block and from one read to the next.
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+#include "model/layer_table.h"
+#include "model/point_store.h"
+#include "ncio/heidenhain_reader.h"
+#include "ncio/nc_settings.h"
+
+namespace trevalon {
+
+class CUndoRing;
+
+// ---- Modal state ---------------------------------------------------------------------------
+// Modal state of the Fanuc-style parser. It starts at zero when the program starts and
+// carries over from one read to the next and from one document to another.
+struct FanucModalState {
+  // The absolute position of the last block that reached its line feed with `valid` set,
+  // whether it moved or not.
+  double modalPosition[3] = {0, 0, 0};
+  int modalMotion = 0;               // motion type of the last block that held a G word
+  double blockStart[3] = {0, 0, 0};  // the position at the start of the current block
+  int valid = 0;  // set at each block start, cleared by a recognised word without a number
+};
+
+// Everything the parsers keep between blocks. One for the whole application.
+struct NcReaderState {
+  int incremental = 0;  // G91 in force; shared by both parsers, cleared at the start of a read
+  FanucModalState fanuc;
+  HeidenhainModalState heidenhain;
+};
+
+// What a block parser works on: the store's register, the shared modal state, the work
+// layer that collects S, T, H, O and the comment lines, and the coordinate scale (0.001 for
+// programs in thousandths, else 1).
+struct NcBlockContext {
+  PointRegister& reg;
+  NcReaderState& state;
+  LayerSlot& layer;
+  double scale = 1.0;
+};
+
+// 1 when the register holds a move to be stored, 0 otherwise; fills the register and
+// arcOffset (the centre's offset from the block's start). The line is what one read of the
+// line buffer gave, its line feed included when it had one; a NUL byte ends it as the end of
+// the text does.
+int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3]);
+
+// ---- Reading a program ---------------------------------------------------------------------
+// What a read works on: the document's store and work layer, its switches, and the reader
+// state of the application.
+struct NcReadTarget {
+  CPointStore& store;
+  LayerSlot& workLayer;
+  NcSwitches& nc;
+  NcReaderState& state;
+};
+
+enum class NcReadOutcome {
+  Read,        // read to the end of the file
+  CannotOpen,  // nothing was read and nothing changed
+  StoreFull,   // stopped when a store failed; the points stored so far stay
+};
+
+// Appends the program's points after record count-1. 1 when read to the end, 0 when the
+// file cannot be opened (nothing changes) or a store failed (count covers exactly the
+// records stored).
+int AppendNcProgram(const NcReadTarget& t, const std::string& path,
+                    NcReadOutcome* outcome = nullptr);
+// The same over an open stream (read from its current position, not closed here).
+int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcome = nullptr);
+
+// Takes an undo snapshot, empties the store, sets the register's type and feed to 0 and
+// appends the program. A file that cannot be opened changes nothing, not even the undo ring.
+int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& path,
+                  NcReadOutcome* outcome = nullptr);
+
+}  // namespace trevalon

@@ -1,0 +1,76 @@
+#include "ncio/nc_settings.h"
+
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <string_view>
+
+#include "app/file_io.h"
+
+namespace trevalon {
+
+namespace {
+
+bool SameKey(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+// A value word as a C scan of "%d" takes it: optional blanks are already gone, an optional
+// sign, then digits as far as they go; a word without leading digits gives 0, and a number
+// beyond the 32-bit range saturates instead of wrapping.
+std::int32_t DecimalValue(std::string_view w) {
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < w.size() && (w[i] == '-' || w[i] == '+')) negative = w[i++] == '-';
+  long long v = 0;
+  for (; i < w.size() && w[i] >= '0' && w[i] <= '9'; ++i) {
+    v = v * 10 + (w[i] - '0');
+    if (v > 2147483648LL) v = 2147483648LL;
+  }
+  if (negative) v = -v;
+  if (v > 2147483647LL) v = 2147483647LL;
+  return static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+std::string NcSettingsPath(const std::string& configDir) {
+  return configDir + "/korvo.par";
+}
+
+void ReadNcSettingsFile(const std::string& path, NcSwitches& nc) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return;
+  std::string key, value;
+  while (in >> key >> value) {
+    if (SameKey(key, "IntNcdataFlg"))
+      nc.intNcdataFlg = DecimalValue(value);
+    else if (SameKey(key, "ArcToCutInputChk"))
+      nc.arcToCutInputChk = DecimalValue(value);
+    else if (SameKey(key, "HeidenhainInputChk"))
+      nc.heidenhainInputChk = DecimalValue(value);
+    else if (SameKey(key, "HeidenhainOutChk"))
+      nc.heidenhainOutChk = DecimalValue(value);
+  }
+}
+
+std::string FormatNcSettings(const NcSwitches& nc) {
+  char text[160];
+  std::snprintf(text, sizeof text,
+                "IntNcdataFlg %d \nArcToCutInputChk %d \nHeidenhainInputChk %d \n"
+                "HeidenhainOutChk %d \n",
+                nc.intNcdataFlg, nc.arcToCutInputChk, nc.heidenhainInputChk, nc.heidenhainOutChk);
+  return text;
+}
+
+int WriteNcSettingsFile(const std::string& path, const NcSwitches& nc) {
+  return WriteFileReplacing(path, FormatNcSettings(nc));
+}
+
+}  // namespace trevalon

@@ -1,0 +1,34 @@
+#pragma once
+// The four switches that steer how NC programs are read and written, and korvo.par, the
+// file in the configuration directory that holds their defaults for new documents.
+
+#include <cstdint>
+#include <string>
+
+namespace trevalon {
+
+// Every document holds its own copy; a new document takes them from korvo.par.
+struct NcSwitches {
+  std::int32_t intNcdataFlg = 0;        // IntNcdataFlg: coordinates in thousandths
+  std::int32_t arcToCutInputChk = 0;    // ArcToCutInputChk: arcs read as chord points
+  std::int32_t heidenhainInputChk = 0;  // HeidenhainInputChk: programs read as Heidenhain
+  std::int32_t heidenhainOutChk = 0;    // HeidenhainOutChk: programs written as Heidenhain
+};
+
+// configDir + "/korvo.par".
+std::string NcSettingsPath(const std::string& configDir);
+
+// Reads korvo.par: whitespace-separated key and value pairs, keys compared without regard
+// to case, values as decimal integers (a value that is not a number gives 0), unknown keys
+// skipped, a later pair wins. A missing or unreadable file keeps the switches as they are.
+void ReadNcSettingsFile(const std::string& path, NcSwitches& nc);
+
+// Writes the four lines "IntNcdataFlg %d \n", "ArcToCutInputChk %d \n",
+// "HeidenhainInputChk %d \n", "HeidenhainOutChk %d \n". 1 when the file now holds them, 0
+// when it could not be written (the old file is then untouched).
+int WriteNcSettingsFile(const std::string& path, const NcSwitches& nc);
+
+// The four lines as they are written.
+std::string FormatNcSettings(const NcSwitches& nc);
+
+}  // namespace trevalon

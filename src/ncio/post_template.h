@@ -1,0 +1,101 @@
+#pragma once
+// Post-processor templates (.ppr): 21 named sections of up to ten template lines each, the
+// built-in defaults, reading and writing the file, and the section editor's splitting.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace trevalon {
+
+class CApplication;
+
+// ---- Line masks ----------------------------------------------------------------------
+// One bit per letter (bit 0 for A up to bit 25 for Z) and bit 26 for ARCPLANE, so that the
+// conversion looks only for the tokens a line holds.
+constexpr std::uint32_t kArcPlaneBit = 1u << 26;
+constexpr std::uint32_t LetterBit(char letter) {
+  return 1u << (letter - 'A');
+}
+struct LineMasks {
+  std::uint32_t bracket = 0;  // "[$A]" to "[$Z]", "[$ARCPLANE]"
+  std::uint32_t plain = 0;    // "$A" to "$Z", "$ARCPLANE", outside the bracketed forms
+  std::uint32_t prompt = 0;   // "?A" to "?Z", "[?ARCPLANE]", outside the bracketed forms
+};
+LineMasks ComputeLineMasks(std::string_view line);
+
+// ---- Sections ------------------------------------------------------------------------
+enum PostSectionId : int {
+  kSecDefine,
+  kSecStart,
+  kSecNewCut,
+  kSecCut,
+  kSecNewRapid,
+  kSecRapid,
+  kSecNewXyCW,
+  kSecXyCW,
+  kSecNewXyCCW,
+  kSecXyCCW,
+  kSecNewYzCW,
+  kSecYzCW,
+  kSecNewYzCCW,
+  kSecYzCCW,
+  kSecNewZxCW,
+  kSecZxCW,
+  kSecNewZxCCW,
+  kSecZxCCW,
+  kSecTool,
+  kSecSpindle,
+  kSecTerm,
+  kSectionCount
+};
+
+// The name between the brackets of a section's header ("Start" for "[Start]").
+const char* PostSectionName(int id);
+
+class CPostSection {
+ public:
+  static constexpr int kMaxLines = 10;
+
+  void Clear();                         // no lines, not defined
+  void AddLine(std::string_view line);  // kept with its masks; beyond the tenth dropped
+  std::string Text() const;             // the lines one after the other
+  // The section editor's OK: the text split after every "\r\n" (a last line without one gets
+  // it), at most ten lines, not trimmed; defined exactly when the text is not empty.
+  void SetText(std::string_view text);
+
+  std::array<std::string, kMaxLines> lines;
+  std::array<LineMasks, kMaxLines> masks;
+  int lineCount = 0;
+  bool defined = false;
+};
+
+class CPostTemplate {
+ public:
+  CPostTemplate() { SetDefaults(); }
+
+  // Every section gets its default lines and is left not defined.
+  void SetDefaults();
+  // The defaults, then the file (retried with ".ppr" appended). 1 when a file was read.
+  int LoadTemplate(const std::string& fileName);
+  // Reads the sections out of a template's text (after SetDefaults).
+  void ParseTemplateText(std::string_view text);
+  // The file as SaveTemplate writes it.
+  std::string FormatTemplate() const;
+  // "PP저장": the name becomes `path` and the file is written; 0 with the file error shown.
+  int SaveTemplate(CApplication& app, const std::string& path);
+  // "PP 파일": the chosen file's name without its ".ppr" becomes the template's name and the
+  // template is loaded from it (the ".ppr" retry finds the file).
+  int ChooseTemplate(const std::string& path);
+  // The section editor closed with OK on `text`.
+  void EditSection(int id, std::string_view text) { sections[id].SetText(text); }
+
+  CPostSection& operator[](int id) { return sections[static_cast<std::size_t>(id)]; }
+  const CPostSection& operator[](int id) const { return sections[static_cast<std::size_t>(id)]; }
+
+  std::array<CPostSection, kSectionCount> sections;
+  std::string name;  // shown on the "PP 파일" button
+};
+
+}  // namespace trevalon

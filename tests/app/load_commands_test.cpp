@@ -1,0 +1,196 @@
+// The load and append commands as the desktop and the command-line tool run them: undo,
+// layer, title, statistics, retract height, maximum feed and messages; the NC settings
+// commands; and the verbs and shortcuts of the command-line tool.
+
+#include "app/load_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "test_support.h"
+
+namespace trevalon::testing {
+namespace {
+
+std::string Data(const std::string& name) {
+  return std::string(TREVALON_TEST_DATA) + "/" + name;
+}
+
+struct App {
+  TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CApplication app{platform};
+  CDocument* doc;
+  App() {
+    app.StartUp(StartOptions{dir.path().string(), "en", false});
+    app.settings.configDir = dir.path().string();
+    doc = &app.NewDocument();
+  }
+};
+
+TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
+  App a;
+  CDocument& d = *a.doc;
+  EXPECT_DOUBLE_EQ(d.retractHeight, 100.0);
+  EXPECT_EQ(d.maxFeed, 300);
+  ASSERT_EQ(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")), 1);
+  EXPECT_EQ(d.title, Data("pocket_ijk.nc"));
+  EXPECT_EQ(d.layers[0].fileName, Data("pocket_ijk.nc"));
+  EXPECT_EQ(d.layers[0].snapshotCount, 12u);
+  EXPECT_EQ(d.store.count, 12u);
+  EXPECT_EQ(d.store.stats.maxFeed, 800);
+  EXPECT_DOUBLE_EQ(d.store.stats.cuttingLength, 67.0);
+  EXPECT_DOUBLE_EQ(d.retractHeight, 5.0);
+  EXPECT_EQ(d.maxFeed, 800);
+  EXPECT_EQ(a.platform.messageCount, 0);
+
+  // A second load is undoable back to the first program.
+  ASSERT_EQ(LoadNcCommand(a.app, d, Data("face_mill.nc")), 1);
+  EXPECT_EQ(d.store.count, 8u);
+  EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);
+  EXPECT_EQ(d.maxFeed, 1200);
+  ASSERT_EQ(a.app.undo.Undo(d.store), 1);
+  EXPECT_EQ(d.store.count, 12u);
+}
+
+TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {
+  App a;
+  CDocument& d = *a.doc;
+  ASSERT_EQ(LoadNcCommand(a.app, d, Data("helix.nc")), 1);
+  const std::uint32_t undoPos = a.app.undo.undoPos;
+  NcReadOutcome o;
+  EXPECT_EQ(LoadNcCommand(a.app, d, a.dir.file("missing.nc"), &o), 0);
+  EXPECT_EQ(o, NcReadOutcome::CannotOpen);
+  EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
+  EXPECT_EQ(a.platform.lastCaption, "Error message");
+  EXPECT_EQ(d.store.count, 9u);
+  EXPECT_EQ(d.title, Data("helix.nc"));
+  EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
+  EXPECT_EQ(a.app.undo.undoPos, undoPos);
+  EXPECT_EQ(AppendNcCommand(a.app, d, a.dir.file("missing.nc")), 0);
+  EXPECT_EQ(a.platform.messageCount, 2);
+  EXPECT_EQ(d.store.count, 9u);
+}
+
+TEST(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {
+  App a;
+  CDocument& d = *a.doc;
+  {
+    std::ofstream f(a.dir.file("long.nc"));
+    f << "G0 X0 Y0 Z7.\n";
+    for (int i = 0; i < 4000; ++i) f << "G1 Z-" << (i % 2) << ". F" << 100 + i << "\n";
+  }
+  FailRecordAllocationsAfter(1);
+  NcReadOutcome o;
+  const int r = LoadNcCommand(a.app, d, a.dir.file("long.nc"), &o);
+  FailRecordAllocationsAfter(-1);
+  EXPECT_EQ(r, 0);
+  EXPECT_EQ(o, NcReadOutcome::StoreFull);
+  EXPECT_EQ(d.store.count, CPointStore::kPageSize);
+  EXPECT_EQ(a.platform.lastCaption, "Korvo message");
+  EXPECT_EQ(a.platform.lastMessage, a.app.Text(Txt::PointStoreFull));
+  EXPECT_EQ(d.title, a.dir.file("long.nc"));
+  EXPECT_DOUBLE_EQ(d.retractHeight, 7.0);
+  EXPECT_EQ(d.maxFeed, 100 + 3268);
+}
+
+TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
+  App a;
+  CDocument& d = *a.doc;
+  ASSERT_EQ(LoadNcCommand(a.app, d, Data("helix.nc")), 1);
+  const std::uint32_t undoPos = a.app.undo.undoPos;
+  ASSERT_EQ(AppendNcCommand(a.app, d, Data("drill_cycle.nc")), 1);
+  EXPECT_EQ(d.store.count, 9u + 6u);
+  EXPECT_EQ(a.app.undo.undoPos, undoPos);
+  EXPECT_EQ(d.title, Data("helix.nc"));
+  EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
+  EXPECT_EQ(d.layers[0].snapshotCount, 9u);
+  EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);  // the drilling program's G0 Z50.
+  EXPECT_EQ(d.maxFeed, 100);                // the helix's highest cutting feed, from the load
+  // A program without rapid moves leaves the retract height.
+  std::ofstream(a.dir.file("cuts.nc")) << "G1 X1. Z-1. F50\nX2.\n";
+  ASSERT_EQ(LoadNcCommand(a.app, d, a.dir.file("cuts.nc")), 1);
+  EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);
+}
+
+TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
+  App a;
+  NcSwitches chosen;
+  chosen.heidenhainInputChk = 1;
+  ASSERT_EQ(NcSettingsCommand(a.app, *a.doc, chosen, false), 1);  // OK: this document only
+  CDocument& other = a.app.NewDocument();
+  InitDocument(a.app, other);
+  EXPECT_EQ(other.nc.heidenhainInputChk, 0);
+  ASSERT_EQ(NcSettingsCommand(a.app, *a.doc, chosen, true), 1);  // save: the file follows
+  CDocument& third = a.app.NewDocument();
+  InitDocument(a.app, third);
+  EXPECT_EQ(third.nc.heidenhainInputChk, 1);
+  ASSERT_EQ(LoadNcCommand(a.app, third, Data("heidenhain_pocket.h")), 1);
+  EXPECT_EQ(third.store.count, 7u);
+
+  a.app.settings.configDir = a.dir.file("missing/dir");
+  chosen.intNcdataFlg = 1;
+  EXPECT_EQ(NcSettingsCommand(a.app, *a.doc, chosen, true), 0);
+  EXPECT_EQ(a.doc->nc.intNcdataFlg, 1);  // the fields keep their new values
+  EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
+  bool written = true;
+  EXPECT_EQ(WriteNcSettings(a.app, *a.doc, &written), 1);
+  EXPECT_FALSE(written);
+}
+
+// ---- Command-line tool ---------------------------------------------------------------------
+
+TEST(NcInputVerbs, LoadAppendAndSwitches) {
+  TempDir dir;
+  const std::string sys = dir.path().string();
+  std::ofstream(dir.file("korvo.cfg")) << "ConfigDir " << sys << "\n";
+  auto r = RunCli({"--sysdir", sys, "-c",
+                   "ncset; load " + Data("face_mill.nc") + "; append " + Data("helix.nc") +
+                       "; dump 8 8; layerinfo 0"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(
+      r.out.rfind(
+          "IntNcdataFlg 0 \nArcToCutInputChk 0 \nHeidenhainInputChk 0 \nHeidenhainOutChk 0 \n8 ",
+          0),
+      0u);
+  EXPECT_NE(r.out.find("8 1 10.0000 0.0000 2.0000 1200 0\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("spindle=0"), std::string::npos);  // the append's own values
+
+  r = RunCli({"--sysdir", sys, "-c", "ncset int=1 hhout=1 save; ncset"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("IntNcdataFlg 1 \n"), std::string::npos);
+  r = RunCli({"--sysdir", sys, "-c", "ncset"});  // a new session starts from the file
+  EXPECT_NE(r.out.find("HeidenhainOutChk 1 \n"), std::string::npos);
+  r = RunCli({"--sysdir", sys, "-c", "ncset int=2"});
+  EXPECT_EQ(r.status, 2);
+  r = RunCli({"--sysdir", sys, "-c", "ncset keep"});
+  EXPECT_EQ(r.status, 2);
+  r = RunCli({"--sysdir", sys, "-c", "load " + dir.file("none.nc")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Error message:  Can not open file !!."), std::string::npos) << r.err;
+}
+
+TEST(NcInputVerbs, InfoAndDumpShortcuts) {
+  TempDir dir;
+  const std::string sys = dir.path().string();
+  auto r = RunCli({"--sysdir", sys, "info", Data("pocket_ijk.nc")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("\"max_feed\":800"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"cutting_length\":67.000000"), std::string::npos) << r.out;
+  r = RunCli({"--sysdir", sys, "dump", Data("long_lines.tap")});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out,
+            "0 1 0.0000 0.0000 5.0000 0 0\n1 3 0.0000 0.0000 -1.0000 250 0\n"
+            "2 4 99.0000 0.0000 -1.0000 250 0\n3 4 20.0000 0.0000 -1.0000 250 0\n"
+            "4 1 20.0000 0.0000 5.0000 250 0\n");
+  r = RunCli({"--sysdir", sys, "dump"});
+  EXPECT_EQ(r.status, 2);
+  r = RunCli({"--sysdir", sys, "info", dir.file("none.nc")});
+  EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
+}  // namespace trevalon::testing

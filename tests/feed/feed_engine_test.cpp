@@ -1,0 +1,379 @@
+// The optimiser engine's rules, one at a time, on toolpaths small enough to work out by hand.
+// The expected feeds follow the engine's arithmetic: double arithmetic on single-precision
+// conditions, whole steps, truncation toward zero, rounding down to the feed change unit.
+
+#include "feed/feed_engine.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "feed/feed_control.h"
+#include "model/point_record.h"
+
+namespace trevalon {
+namespace {
+
+struct P {
+  int type;
+  double x, y, z;
+};
+
+class EngineTest : public ::testing::Test {
+ protected:
+  CFeedControl fc{"/nonexistent"};
+  ChannelSettings& ch = fc.channels[1];
+  CuttingConditions& c = ch.conditions;
+  std::vector<FeedPoint> out;
+
+  // Fills the work array and runs the engine; the output lands in `out`.
+  void Run(const std::vector<P>& pts, int feed = 100) {
+    ch.work.reset(new FeedPoint[pts.size() + 1]);
+    for (std::size_t i = 0; i < pts.size(); ++i) {
+      FeedPoint& r = ch.work[i];
+      r = FeedPoint{};
+      r.X = pts[i].x, r.Y = pts[i].y, r.Z = pts[i].z;
+      r.ProgFeed = r.Feed = feed;
+      r.MotionType = static_cast<std::uint32_t>(pts[i].type);
+    }
+    ch.pointCount = static_cast<std::uint32_t>(pts.size());
+    CFeedEngine e(fc, 1);
+    ASSERT_EQ(e.Run(), 1);
+    out.assign(fc.output.get(), fc.output.get() + fc.outputCount);
+  }
+  std::vector<int> Feeds() const {
+    std::vector<int> f;
+    for (const FeedPoint& p : out) f.push_back(p.Feed);
+    return f;
+  }
+  // No corner ever counts: isolates the slope and short-move rules.
+  void NoCorners() { c.CornerMinAngle = 90.0f; }
+};
+
+TEST_F(EngineTest, LevelsAnchorsAndStepsUseSinglePrecisionConditions) {
+  CFeedEngine e(fc, 1);
+  // ((1 - 0.1f) x 0.7f + 0.1f) x 1000 = 729.99998... truncates to 729, not 730.
+  EXPECT_EQ(e.Level(0.7f, 0.1f), 729);
+  EXPECT_EQ(e.Level(0.3f, 0.1f), 370);
+  EXPECT_EQ(e.Level(1.0f, 0.1f), 1000);
+  EXPECT_EQ(e.Level(0.0f, 0.1f), 100);
+  // 45 degrees: step (370 - 729) / 30 = -11 in integers, 729 - 11 x 15 = 564.
+  EXPECT_EQ(e.SlopeFeed(45.0), 564);
+  EXPECT_EQ(e.SlopeFeed(0.0), 1000);
+  EXPECT_EQ(e.SlopeFeed(90.0), 100);  // 370 + (-9) x 30
+  // Corner feed of the arcs: real interpolation, then rounded: 1000 - 271 x 15/30 = 864.5.
+  EXPECT_EQ(e.CornerFeed(15.0), 860);
+  EXPECT_EQ(e.CornerFeed(10.0), -1);    // not above CornerMinAngle
+  EXPECT_EQ(e.CornerFeed(370.0), -1);   // 370 is 10 once brought into 0..360
+  EXPECT_EQ(e.CornerFeed(200.0), 100);  // capped at 90
+  // The XY corners use whole steps: 1000 + (-9) x 15 = 865 -> 860; at 45: 729 - 11 x 15.
+  EXPECT_EQ(e.CornerFeedSteps(45.0), 560);
+}
+
+TEST_F(EngineTest, FlatMovesComeOutAtTheMaximumFeedRoundedToTheUnit) {
+  c.MaxFeed = 1005;
+  Run({{1, 0, 0, 5}, {2, 0, 0, 1}, {3, 0, 0, 0}, {4, 40, 0, 0}, {4, 80, 0, 0}, {1, 80, 0, 5}});
+  ASSERT_EQ(out.size(), 6u);
+  for (int i : {3, 4}) EXPECT_EQ(out[i].Feed, 1000) << i;
+  EXPECT_EQ(ch.pointCount, 6u);
+  EXPECT_EQ(ch.slowedMoves, 0u);
+}
+
+TEST_F(EngineTest, SlopeRule) {
+  // A rising 45-degree move: 564, stored as 560. A plunge (code 3, 90 degrees) takes the
+  // plunge feed, rounded to the unit.
+  NoCorners();
+  c.PlungeFeed = 305;
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10}, {4, 20, 0, 10}});
+  EXPECT_EQ(Feeds(), (std::vector<int>{1000, 300, 560, 1000}));
+
+  // Falling 45 degrees with ZupZdown 0.5: 564 x 0.5 = 282 -> 280; with 0.1 the result is
+  // raised to MaxFeed x SlopeMaxReduction = 100.
+  c.ZupZdown = 0.5f;
+  Run({{1, 0, 0, 20}, {3, 0, 0, 10}, {4, 10, 0, 0}});
+  EXPECT_EQ(out[2].Feed, 280);
+  c.ZupZdown = 0.1f;
+  Run({{1, 0, 0, 20}, {3, 0, 0, 10}, {4, 10, 0, 0}});
+  EXPECT_EQ(out[2].Feed, 100);
+  // Without the Z up / Z down check the falling move keeps its slope feed.
+  c.UpDownChk = 0;
+  Run({{1, 0, 0, 20}, {3, 0, 0, 10}, {4, 10, 0, 0}});
+  EXPECT_EQ(out[2].Feed, 560);
+}
+
+TEST_F(EngineTest, SlopeAtOrBelowTheMinimumAngleKeepsItsFeed) {
+  NoCorners();
+  c.SlopeMinAngle = 45.0f;
+  // tan(45) = 1 exactly in the geometry; the program's degree factor makes it 44.99999...,
+  // so the move is not above the minimum and keeps the maximum feed.
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10}});
+  EXPECT_EQ(out[2].Feed, 1000);
+  // 46 degrees is above it: 729 - 11 x 16 = 553 -> 550.
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10 * std::tan(46 * M_PI / 180)}});
+  EXPECT_EQ(out[2].Feed, 550);
+}
+
+TEST_F(EngineTest, XyCornerGivesZonesOfTheSearchDistanceOnLongLegs) {
+  c.ConCorChk = 0;
+  const double a = 75 * M_PI / 180;
+  Run({{1, 0, 0, 0},
+       {3, 100, 0, 0},
+       {4, 100 + 100 * std::cos(a), 100 * std::sin(a), 0},
+       {1, 0, 0, 5}});
+  // 75 degrees: 370 + (-9) x 15 = 235 -> 230 in 5 % zones (5 of 100) on both sides.
+  ASSERT_EQ(out.size(), 6u);
+  EXPECT_EQ(Feeds(), (std::vector<int>{1000, 1000, 230, 230, 1000, 1000}));
+  EXPECT_NEAR(out[1].X, 95.0, 1e-9);
+  EXPECT_EQ(out[2].X, 100.0);
+  EXPECT_NEAR(out[3].X, 100 + 5 * std::cos(a), 1e-9);
+  EXPECT_NEAR(out[3].Y, 5 * std::sin(a), 1e-9);
+  // Only the first piece of a split code-3 move keeps code 3.
+  EXPECT_EQ(out[1].MotionType, 3u);
+  EXPECT_EQ(out[2].MotionType, 4u);
+  EXPECT_EQ(out[3].MotionType, 4u);
+  EXPECT_EQ(ch.slowedMoves, 2u);
+}
+
+TEST_F(EngineTest, ShallowCornersDependOnTheEngagementCheck) {
+  const double a = 8 * M_PI / 180;
+  std::vector<P> path{
+      {1, 0, 0, 5}, {3, 0, 0, 0}, {4, 50, 0, 0}, {4, 50 + 50 * std::cos(a), 50 * std::sin(a), 0}};
+  // 8 degrees is not above CornerMinAngle 10: without the check nothing changes.
+  c.ConCorChk = 0;
+  Run(path);
+  EXPECT_EQ(out.size(), 4u);
+  // With it, the corner (above the effective minimum of 10 x 5 / 5, at most 10 / 3) is
+  // raised to its engagement angle: twice the turn, 16 degrees (the circle through the
+  // corner and the zone points is far larger than the tool): 1000 - 9 x 16 = 856 -> 850.
+  c.ConCorChk = 1;
+  Run(path);
+  ASSERT_EQ(out.size(), 6u);
+  EXPECT_EQ(out[3].Feed, 850);
+  EXPECT_EQ(out[4].Feed, 850);
+  // A 3-degree corner lies below the effective minimum: nothing changes.
+  const double b = 3 * M_PI / 180;
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 50, 0, 0}, {4, 50 + 50 * std::cos(b), 50 * std::sin(b), 0}});
+  EXPECT_EQ(out.size(), 4u);
+}
+
+TEST_F(EngineTest, ZonesCoveringMoreThan80PercentCollapseIntoOneFeed) {
+  c.ConCorChk = 0;
+  // Two 90-degree corners 12 apart: zones of 41 % at both ends of the middle move (82 %).
+  Run({{1, 0, -50, 5}, {3, 0, -50, 0}, {4, 0, 0, 0}, {4, 12, 0, 0}, {4, 12, 50, 0}});
+  ASSERT_EQ(out.size(), 7u);  // the two long moves are split once each, the middle not
+  EXPECT_EQ(out[3].X, 0.0);
+  EXPECT_EQ(out[4].X, 12.0);
+  EXPECT_EQ(out[4].Y, 0.0);
+  EXPECT_EQ(out[4].Feed, 100);
+  // 20 apart: 25 % zones stay zones, the middle keeps the maximum feed.
+  Run({{1, 0, -50, 5}, {3, 0, -50, 0}, {4, 0, 0, 0}, {4, 20, 0, 0}, {4, 20, 50, 0}});
+  ASSERT_EQ(out.size(), 9u);
+  EXPECT_EQ(Feeds(), (std::vector<int>{1000, 1000, 1000, 100, 100, 1000, 100, 100, 1000}));
+}
+
+TEST_F(EngineTest, ShortMoveBetweenSlowerNeighboursTakesTheirMean) {
+  NoCorners();
+  // Rising 45 degrees (560), a flat move of 2 (shorter than the tool radius 5), then a
+  // vertical rise (code 4, 90 degrees: 100): the short move gets (560 + 100) / 2 = 330.
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10}, {4, 12, 0, 10}, {4, 12, 0, 20}});
+  EXPECT_EQ(Feeds(), (std::vector<int>{1000, 1000, 560, 330, 100}));
+  // A long flat move keeps its feed.
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10}, {4, 22, 0, 10}, {4, 22, 0, 20}});
+  EXPECT_EQ(out[3].Feed, 1000);
+}
+
+TEST_F(EngineTest, SmoothingRampsAFeedDropOverEqualPieces) {
+  NoCorners();
+  c.FeedChgSmoothCheck = 1;
+  // Slope moves all at 300: weights 0 and a slope reduction of 0.3.
+  c.SideWeight0 = c.SideWeight30 = c.SideWeight60 = 0.0f;
+  c.SlopeMaxReduction = 0.3f;
+  const double h = 1.42;  // a 45-degree move of length 2.008
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 50, 0, 0}, {4, 50 + h, 0, h}, {4, 60 + h, 0, 10 + h}});
+  // The 2-long move after 1000 and before 300: 2 x 2.008 + 1 = 5 pieces.
+  ASSERT_EQ(out.size(), 9u);
+  EXPECT_EQ(Feeds(), (std::vector<int>{1000, 1000, 1000, 860, 720, 580, 440, 300, 300}));
+  for (int k = 1; k <= 5; ++k) EXPECT_NEAR(out[2 + k].X, 50 + h * k / 5, 1e-9);
+  EXPECT_EQ(out[7].X, 50 + h);  // the last piece ends on the move's own point
+
+  // Output capacity: starting with room for one record, the pass restarts with doubled
+  // capacities and produces the same output.
+  std::vector<FeedPoint> large = out;
+  fc.firstOutputCapacity = 1;
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 50, 0, 0}, {4, 50 + h, 0, h}, {4, 60 + h, 0, 10 + h}});
+  EXPECT_GE(fc.outputCapacity, 16u);
+  ASSERT_EQ(out.size(), large.size());
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    EXPECT_EQ(out[i].Feed, large[i].Feed);
+    EXPECT_EQ(out[i].X, large[i].X);
+  }
+}
+
+TEST_F(EngineTest, ArcFeedFollowsItsEngagement) {
+  // A quarter circle of radius 10 about the origin, entered along its tangent.
+  std::vector<P> path{
+      {1, 10, -50, 5}, {3, 10, -50, 0}, {4, 10, 0, 0}, {6, 0, 10, 0}, {PLANE_XY, -10, 0, 0}};
+  c.ConCorChk = 0;
+  // 2 asin(5 x 0.5 / 10) = 28.96 degrees: 1000 - 271 x 28.96 / 30 = 738 -> 730.
+  Run(path);
+  ASSERT_EQ(out.size(), 6u);
+  EXPECT_EQ(out[4].Feed, 730);
+  // The move into the arc: its last 5 of 50 (10 %) at the arc's feed.
+  EXPECT_NEAR(out[2].Y, -5.0, 1e-9);
+  EXPECT_EQ(out[3].Feed, 730);
+  EXPECT_EQ(out[5].MotionType, static_cast<std::uint32_t>(PLANE_XY));
+  EXPECT_EQ(out[5].X, -10.0);
+  // With the engagement check the tool radius comes off: radius 5, 60 degrees: 370.
+  c.ConCorChk = 1;
+  Run(path);
+  EXPECT_EQ(out[4].Feed, 370);
+}
+
+TEST_F(EngineTest, MasterModelSlowsMovesUnderSteepMaterial) {
+  NoCorners();
+  std::vector<MeshCell> cells(20 * 20);
+  for (MeshCell& m : cells) m.x = 0, m.y = 0, m.z = 10.0f, m.slope = 45;
+  ch.master.originX = ch.master.originY = 0;
+  ch.master.cellSize = 1.0;
+  ch.master.columns = ch.master.rows = 20;
+  ch.master.cells = cells.data();
+  c.LmxByMaster = 1;
+  // A flat move of 3 (no zone: not longer than 1.2 x 5) under material at 45 degrees: 560.
+  Run({{1, 5, 10, 0}, {3, 8, 10, 0}});
+  EXPECT_EQ(out[1].Feed, 560);
+  // Above the material nothing is found.
+  Run({{1, 5, 10, 11}, {3, 8, 10, 11}});
+  EXPECT_EQ(out[1].Feed, 1000);
+  // A plunge of 20 (zones of 5 / 20 = 25 %) into the material, then the short move: the
+  // plunge's last 25 % at the feed of the steepness met at its end (560), and the short move
+  // after it slowed whole: 1000 x (1 - 0.9 x 45 / 90) = 550.
+  Run({{1, 5, 10, 20}, {3, 5, 10, 0}, {4, 8, 10, 0}});
+  ASSERT_EQ(out.size(), 4u);
+  EXPECT_EQ(Feeds(), (std::vector<int>{1000, 1000, 560, 550}));
+  EXPECT_NEAR(out[1].Z, 5.0, 1e-9);
+  // Master control off: the mesh is not consulted.
+  c.LmxByMaster = 0;
+  Run({{1, 5, 10, 0}, {3, 8, 10, 0}});
+  EXPECT_EQ(out[1].Feed, 1000);
+}
+
+TEST_F(EngineTest, AbortLeavesTheRecordsAsTheyStandAndStillOutputs) {
+  // 600 records: the abort raised after the first window leaves the rest unreset.
+  std::vector<P> path{{1, 0, 0, 5}};
+  for (int i = 1; i < 600; ++i) path.push_back({i == 1 ? 3 : 4, double(i), 0, 0});
+  ch.work.reset(new FeedPoint[path.size()]);
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    ch.work[i] = FeedPoint{};
+    ch.work[i].X = path[i].x, ch.work[i].Y = path[i].y, ch.work[i].Z = path[i].z;
+    ch.work[i].ProgFeed = ch.work[i].Feed = 123;
+    ch.work[i].MotionType = static_cast<std::uint32_t>(path[i].type);
+  }
+  ch.pointCount = static_cast<std::uint32_t>(path.size());
+  CFeedEngine e(fc, 1);
+  int windows = 0;
+  e.onWindow = [&](std::uint32_t, std::uint32_t) {
+    ++windows;
+    ch.abort = 1;
+  };
+  ASSERT_EQ(e.Run(), 1);
+  EXPECT_EQ(windows, 2);  // the second window stops at its first record
+  ASSERT_EQ(fc.outputCount, 600u);
+  EXPECT_EQ(fc.output[100].Feed, 1000);
+  EXPECT_EQ(fc.output[500].Feed, 120);  // as it stood, rounded to the unit
+}
+
+TEST_F(EngineTest, ZoneWalksGiveTheSameResultWithAndWithoutSkipping) {
+  // A winding 3D path of short moves with rapids and sharp turns, treated once with
+  // the walks jumping by path length and once point by point.
+  std::vector<P> path;
+  for (int run = 0; run < 6; ++run) {
+    double y0 = run * 7.0;
+    path.push_back({1, 0, y0, 10});
+    for (int k = 0; k < 400; ++k) {
+      double t = k * 0.15;
+      double x = t * 2.0 + std::sin(t * (1 + run)) * 3.0;
+      double y = y0 + std::cos(t * 0.7) * 2.0 + (k % 37 == 0 ? 1.5 : 0.0);
+      double z = std::sin(t * 0.5) * 2.0 - (k % 53 < 3 ? 1.0 : 0.0);
+      path.push_back({k == 0 ? 3 : 4, x, y, z});
+    }
+  }
+  c.SafetyDistance = 3.0f;
+  auto runWith = [&](bool skip) {
+    ch.work.reset(new FeedPoint[path.size()]);
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      ch.work[i] = FeedPoint{};
+      ch.work[i].X = path[i].x, ch.work[i].Y = path[i].y, ch.work[i].Z = path[i].z;
+      ch.work[i].MotionType = static_cast<std::uint32_t>(path[i].type);
+    }
+    ch.pointCount = static_cast<std::uint32_t>(path.size());
+    CFeedEngine e(fc, 1);
+    e.skipByPathLength = skip;
+    EXPECT_EQ(e.Run(), 1);
+    return std::vector<FeedPoint>(fc.output.get(), fc.output.get() + fc.outputCount);
+  };
+  std::vector<FeedPoint> a = runWith(true), b = runWith(false);
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_GT(a.size(), path.size());
+  int slowed = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    EXPECT_EQ(a[i].Feed, b[i].Feed) << i;
+    EXPECT_EQ(a[i].X, b[i].X) << i;
+    slowed += a[i].Feed < 1000;
+  }
+  EXPECT_GT(slowed, 100);
+}
+
+TEST_F(EngineTest, XyCornerDistanceWithTheReduceCheck) {
+  // Before any run the kept distance is 0: the check's floor of 0.3 applies. A run without
+  // the check keeps the search distance for the runs with it.
+  c.XyChgReduceCheck = 1;
+  EXPECT_DOUBLE_EQ(CFeedEngine(fc, 1).XyCornerDistance(), 0.3);
+  c.XyChgReduceCheck = 0;
+  c.SafetyDistance = 0.5f;  // raised to 1.0
+  EXPECT_DOUBLE_EQ(CFeedEngine(fc, 1).XyCornerDistance(), 1.0);
+  c.SafetyDistance = 8.0f;
+  c.XyChgReduceCheck = 1;
+  EXPECT_DOUBLE_EQ(CFeedEngine(fc, 1).XyCornerDistance(), 1.0);
+}
+
+TEST_F(EngineTest, DegenerateInputDoesNotBreakTheRun) {
+  // A feed change unit of 0 counts as 1; zero-length moves take no rule; a linear record
+  // with no motion before it passes through; an empty work array gives an empty output.
+  c.FeedChgAng = 0;
+  c.MaxFeed = 1005;
+  Run({{4, 0, 0, 0}, {4, 0, 0, 0}, {4, 10, 0, 10}, {4, 10, 0, 10}, {0, 1, 1, 1}});
+  EXPECT_EQ(out.size(), 5u);
+  EXPECT_EQ(out[0].Feed, 1005);
+  EXPECT_EQ(out[2].Feed, 553);  // 733 + (-12) x 15 with the 1005 anchors, unrounded
+  Run({});
+  EXPECT_EQ(out.size(), 0u);
+  EXPECT_EQ(ch.pointCount, 0u);
+  // Absurd conditions from a hand-edited file: feeds stay within what the store can hold.
+  c.FeedChgAng = 10;
+  c.MaxFeed = 100000;
+  c.SideWeight30 = 1e30f;
+  c.CorWeight60 = -1e30f;
+  c.ZupZdown = -1e30f;
+  c.CornerMaxReduction = 5.0f;
+  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10}, {4, 20, 0, 0}, {4, 20, 20, 0}});
+  for (const FeedPoint& p : out) {
+    EXPECT_GE(p.Feed, 0);
+    EXPECT_LE(p.Feed, 32767);
+  }
+  c = CuttingConditions{};
+  c.FeedChgAng = 0;
+  // An arc without its centre record and zero tool diameter and safety distance.
+  c.ToolDiameter = 0;
+  c.SafetyDistance = 0;
+  Run({{1, 0, 0, 0}, {3, 1, 0, 0}, {6, 2, 1, 0}, {4, 2, 1, 0}, {4, 2, 5, 0}});
+  EXPECT_GE(out.size(), 5u);
+  for (const FeedPoint& p : out) {
+    EXPECT_GT(p.Feed, 0);
+    EXPECT_LE(p.Feed, 1005);
+  }
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -1,0 +1,331 @@
+// The optimiser run on a document: master control, work array, write-back, feed-rise
+// smoothing, tidy-up, undo, abort, and the whole run on a realistic finishing toolpath
+// checked against the properties every optimised toolpath must have.
+
+#include "feed/feed_run.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "app/application.h"
+#include "feed/feed_control.h"
+#include "model/point_store.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+using testing::TempDir;
+
+// A 3D finishing raster: zig-zag passes along X over a wavy surface with a sharp ridge,
+// flat near both ends, where each pass starts and ends with one long move; the passes are
+// linked by half circles at one end and by square stepovers at the other; every 8 passes the
+// tool retracts, traverses and plunges again.
+void FinishingRaster(CPointStore& s, int passes, int pointsPerPass, double step) {
+  const double length = step * (pointsPerPass - 1);
+  auto z = [&](double x, double y) {
+    if (x < 5 || x > length - 5) return -10.0;
+    double w = std::min(x - 5, length - 5 - x) / 5.0;
+    w = std::min(w, 1.0);
+    double ridge = 4.0 - std::fabs(x - length / 2) * 0.4;
+    return -10.0 + w * (3.0 * std::sin(x / 7.0) * std::cos(y / 9.0) + std::max(ridge, 0.0));
+  };
+  const double stepover = 1.0;
+  for (int p = 0; p < passes; ++p) {
+    double y = p * stepover;
+    bool forward = p % 2 == 0;
+    auto xAt = [&](int k) { return forward ? k * step : length - k * step; };
+    if (p % 8 == 0) {
+      AddPoint(s, 1, xAt(0), y, 20);
+      AddPoint(s, 2, xAt(0), y, 2);
+      AddPoint(s, 3, xAt(0), y, z(xAt(0), y), 300);
+    } else if (forward) {
+      AddPoint(s, 4, xAt(0), y, -10.0, 1200);  // square stepover at the left end
+    } else {
+      // Half-circle link at the right end, counter-clockwise around its centre.
+      AddPoint(s, 6, xAt(0), y, -10.0, 1200);
+      AddPoint(s, PLANE_XY, 0, stepover / 2, 0);
+    }
+    const int flat = static_cast<int>(8.0 / step);  // points within the flat long moves
+    for (int k = 1; k < pointsPerPass; ++k) {
+      if ((k < flat || k > pointsPerPass - 1 - flat) && k != pointsPerPass - 1) continue;
+      AddPoint(s, 4, xAt(k), y, z(xAt(k), y), 1200);
+    }
+    if (p % 8 == 7) AddPoint(s, 1, xAt(pointsPerPass - 1), y, 20);
+  }
+}
+
+struct StoredPoint {
+  int type;
+  float x, y, z;
+  int feed;
+};
+std::vector<StoredPoint> Points(const CPointStore& s) {
+  std::vector<StoredPoint> v;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord* r = s.RawRecord(i);
+    v.push_back({r->type, r->x, r->y, r->z, r->feed});
+  }
+  return v;
+}
+
+class FeedRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StartOptions o;
+    o.systemDir = dir.path().string();
+    o.language = "en";
+    app.StartUp(o);
+    doc = &app.NewDocument();
+  }
+  CuttingConditions& Conditions() { return app.FeedControl().channels[1].conditions; }
+
+  TempDir dir;
+  HeadlessPlatform platform;
+  CApplication app{platform};
+  CDocument* doc = nullptr;
+};
+
+// Every original point comes back in order; the points between lie on the original move
+// they split, in order along it; rapids, arcs and centre records are unchanged.
+void ExpectSameGeometry(const std::vector<StoredPoint>& before,
+                        const std::vector<StoredPoint>& after) {
+  std::size_t j = 0;
+  double lastT = 0;
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    const StoredPoint& a = after[i];
+    ASSERT_LT(j, before.size()) << "extra point " << i;
+    const StoredPoint& b = before[j];
+    if (a.x == b.x && a.y == b.y && a.z == b.z) {
+      bool sameKind = (IsRapidType(a.type) && IsRapidType(b.type)) ||
+                      (IsLinearType(a.type) && IsLinearType(b.type)) || a.type == b.type;
+      ASSERT_TRUE(sameKind) << "point " << i << " type " << a.type << " was " << b.type;
+      ++j;
+      lastT = 0;
+      continue;
+    }
+    // A split point: on the linear move from before[j - 1] to before[j], past the last one.
+    // (A cut after an arc starts a cutting run again: type 3 after the tidy-up.)
+    ASSERT_TRUE(j > 0 && IsLinearType(b.type) && IsLinearType(a.type))
+        << "point " << i << " " << a.type << " " << a.x << " " << a.y << " " << a.z << " vs "
+        << b.type << " " << b.x << " " << b.y << " " << b.z << " prev " << after[i - 1].type << " "
+        << after[i - 1].x << " " << after[i - 1].y << " " << after[i - 1].z;
+    std::size_t k = j - 1;
+    while (k > 0 && IsPlaneCode(before[k].type)) --k;  // the arc's end, not its centre
+    const StoredPoint& s = before[k];
+    double d[3] = {double(b.x) - s.x, double(b.y) - s.y, double(b.z) - s.z};
+    double q[3] = {double(a.x) - s.x, double(a.y) - s.y, double(a.z) - s.z};
+    double len2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    double t = (q[0] * d[0] + q[1] * d[1] + q[2] * d[2]) / len2;
+    double off[3] = {q[0] - t * d[0], q[1] - t * d[1], q[2] - t * d[2]};
+    EXPECT_LT(std::sqrt(off[0] * off[0] + off[1] * off[1] + off[2] * off[2]), 1e-3)
+        << "point " << i;
+    EXPECT_GT(t, lastT) << "point " << i;
+    EXPECT_LT(t, 1.0) << "point " << i;
+    lastT = t;
+  }
+  EXPECT_EQ(j, before.size());
+}
+
+void ExpectOptimisedFeeds(const std::vector<StoredPoint>& after, int maxFeed, int unit) {
+  for (std::size_t i = 0; i < after.size(); ++i) {
+    const StoredPoint& a = after[i];
+    if (!IsLinearType(a.type) && !IsArcType(a.type)) continue;
+    EXPECT_LE(a.feed, maxFeed) << "point " << i;
+    EXPECT_GT(a.feed, 0) << "point " << i;
+    EXPECT_EQ(a.feed % unit, 0) << "point " << i << " feed " << a.feed;
+  }
+}
+
+TEST_F(FeedRun, RealisticToolpathKeepsItsGeometryAndGetsValidFeeds) {
+  // Without smoothing, with smoothing, and with a master model made from the same toolpath
+  // (a document holding a model switches master control on).
+  for (int pass : {0, 1, 2}) {
+    SCOPED_TRACE(pass);
+    const int smooth = pass == 1;
+    if (pass == 2) {
+      doc->store.Init();
+      FinishingRaster(doc->store, 24, 301, 0.5);
+      ASSERT_EQ(doc->master.Create(doc->store, app.undo), 1);
+    }
+    doc->store.Init();
+    FinishingRaster(doc->store, 24, 301, 0.5);
+    std::vector<StoredPoint> before = Points(doc->store);
+    CuttingConditions& c = Conditions();
+    c.MaxFeed = 1500;
+    c.FeedChgAng = 25;
+    c.FeedChgSmoothCheck = smooth;
+    FeedRunSummary r;
+    ASSERT_EQ(FeedOptimizerCommand(app, *doc, &r), 1);
+    std::vector<StoredPoint> after = Points(doc->store);
+    EXPECT_EQ(r.pointsBefore, before.size());
+    EXPECT_EQ(r.pointsAfter, after.size());
+    EXPECT_GT(after.size(), before.size());  // corners and slopes split moves
+    EXPECT_GT(r.slowedMoves, 100u);
+    ExpectSameGeometry(before, after);
+    ExpectOptimisedFeeds(after, 1500, 25);
+    EXPECT_EQ(doc->store.stats.maxFeed, 1500);
+    EXPECT_EQ(c.LmxByMaster, pass == 2 ? 1 : 0);
+  }
+}
+
+TEST_F(FeedRun, UndoBringsTheToolpathBackAndTheHelpLineReports) {
+  FinishingRaster(doc->store, 3, 41, 0.5);
+  std::vector<StoredPoint> before = Points(doc->store);
+  FeedRunSummary r;
+  ASSERT_EQ(FeedOptimizerCommand(app, *doc, &r), 1);
+  EXPECT_GT(Points(doc->store).size(), before.size());
+  char expected[200];
+  std::snprintf(expected, sizeof expected,
+                " Feed Optimizer: %u moves slowed, cutting time %.2f min -> %.2f min",
+                r.slowedMoves, r.cuttingTimeBefore, r.cuttingTimeAfter);
+  EXPECT_EQ(platform.helpText, expected);
+  EXPECT_GT(r.cuttingTimeAfter, 0.0);
+  ASSERT_EQ(app.undo.Undo(doc->store), 1);
+  std::vector<StoredPoint> back = Points(doc->store);
+  ASSERT_EQ(back.size(), before.size());
+  for (std::size_t i = 0; i < back.size(); ++i) EXPECT_EQ(back[i].feed, before[i].feed);
+}
+
+TEST_F(FeedRun, CancelEmptyDocumentAndEscape) {
+  // Cancel: nothing changes but the dialog result.
+  AddPoint(doc->store, 1, 0, 0, 5);
+  AddPoint(doc->store, 3, 0, 0, 0, 100);
+  AddPoint(doc->store, 4, 50, 0, 0, 100);
+  CFeedControl& fc = app.FeedControl();
+  fc.Current().dialogResult = 0;
+  EXPECT_EQ(RunFeedOptimizer(app, *doc), 0);
+  EXPECT_EQ(doc->store.RawRecord(2)->feed, 100);
+
+  // Escape after the first window: the analysis stops, the output is still written back
+  // (the records of the later windows with their old feeds).
+  doc->store.Init();
+  FinishingRaster(doc->store, 3, 101, 0.5);
+  const std::uint32_t n = doc->store.count;
+  platform.escapeAfterPolls = 0;
+  Conditions().MaxFeed = 2000;
+  FeedRunSummary r;
+  ASSERT_EQ(FeedOptimizerCommand(app, *doc, &r), 1);
+  EXPECT_TRUE(r.aborted);
+  EXPECT_GE(doc->store.count, n);
+  EXPECT_EQ(doc->store.RawRecord(doc->store.count - 1)->feed, 1200);
+  EXPECT_EQ(fc.Current().abort, 0);  // the next run starts afresh
+
+  // An empty document stays empty.
+  platform.escapeAfterPolls = -1;
+  doc->store.Init();
+  ASSERT_EQ(FeedOptimizerCommand(app, *doc, &r), 1);
+  EXPECT_EQ(doc->store.count, 0u);
+  EXPECT_EQ(r.slowedMoves, 0u);
+}
+
+TEST_F(FeedRun, MasterControlRulesAndTheFirstOpening) {
+  AddPoint(doc->store, 1, 0, 0, 5);
+  AddPoint(doc->store, 3, 0, 0, 0, 100);
+  AddPoint(doc->store, 4, 50, 0, 0, 100);
+  CFeedControl& fc = app.FeedControl();
+  CuttingConditions& c = Conditions();
+  // A master-model file that cannot be loaded switches master control off for good.
+  c.LmxByMaster = 1;
+  fc.Current().masterModelFile = dir.file("missing.mma");
+  ASSERT_EQ(FeedOptimizerCommand(app, *doc), 1);
+  EXPECT_EQ(c.LmxByMaster, 0);
+  EXPECT_EQ(platform.lastCaption, "Error message");
+  EXPECT_EQ(fc.Current().master.cells, nullptr);
+  // The first opening made SlopeMaxReduction follow the corner reduction (0.1 x 2.0); a
+  // value set afterwards survives later openings.
+  EXPECT_FLOAT_EQ(c.SlopeMaxReduction, 0.2f);
+  c.SlopeMaxReduction = 0.5f;
+  ASSERT_EQ(FeedOptimizerCommand(app, *doc), 1);
+  EXPECT_FLOAT_EQ(c.SlopeMaxReduction, 0.5f);
+}
+
+TEST(FeedRiseSmoothing, RiseBeforeASlowerPointWithinTheToolRadiusIsHalved) {
+  CPointStore s;
+  AddPoint(s, 1, 0, 0, 5, 1000);
+  AddPoint(s, 3, 0, 0, 0, 300);
+  AddPoint(s, 4, 2, 0, 0, 900);  // rises sharply; within 5 of the point before
+  AddPoint(s, 4, 4, 0, 0, 400);  // also within 5: the lowest feed met
+  AddPoint(s, 4, 9, 0, 0, 200);  // beyond: not counted
+  EXPECT_EQ(SmoothFeedRises(s, 5.0, 10), 1u);
+  EXPECT_EQ(s.RawRecord(2)->feed, 350);  // (300 + 400) / 2
+  EXPECT_EQ(s.RawRecord(3)->feed, 400);  // 350 -> 400 is no sharp rise
+  // Rounded down to the unit; no change when the walk finds nothing slower.
+  CPointStore t;
+  AddPoint(t, 1, 0, 0, 5, 1000);
+  AddPoint(t, 3, 0, 0, 0, 300);
+  AddPoint(t, 4, 2, 0, 0, 900);
+  AddPoint(t, 4, 4, 0, 0, 410);
+  EXPECT_EQ(SmoothFeedRises(t, 5.0, 20), 1u);
+  EXPECT_EQ(t.RawRecord(2)->feed, 340);  // 355 -> 340
+  CPointStore u;
+  AddPoint(u, 1, 0, 0, 5, 1000);
+  AddPoint(u, 3, 0, 0, 0, 300);
+  AddPoint(u, 4, 2, 0, 0, 900);
+  AddPoint(u, 4, 9, 0, 0, 100);
+  EXPECT_EQ(SmoothFeedRises(u, 5.0, 10), 0u);
+}
+
+TEST(FeedRunCli, BundledPocketWithAluminiumConditions) {
+  // The bundled pocket (four sides, four quarter arcs) under the bundled aluminium
+  // conditions (MaxFeed 3000, feed change unit 50).
+  TempDir dir;
+  std::ifstream f(std::string(TREVALON_EXAMPLES) + "/pocket-finish.tvs", std::ios::binary);
+  std::string script((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  script += "\nlmx load \"" + std::string(TREVALON_EXAMPLES) +
+            "/aluminium-finish.lmx\"\noptimize\ndump\n";
+  auto r = testing::RunCli({"--sysdir", dir.path().string(), "run", "-"}, script);
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::istringstream lines(r.out.substr(r.out.find("\n0 ") + 1));
+  int index, type, feed, mark, arcs = 0, centres = 0, cuts = 0;
+  double x, y, z;
+  while (lines >> index >> type >> x >> y >> z >> feed >> mark) {
+    arcs += IsArcType(type);
+    centres += IsPlaneCode(type);
+    if (!IsLinearType(type) && !IsArcType(type)) continue;
+    ++cuts;
+    EXPECT_LE(feed, 3000) << index;
+    EXPECT_EQ(feed % 50, 0) << index;
+  }
+  EXPECT_EQ(arcs, 4);
+  EXPECT_EQ(centres, 4);
+  EXPECT_GT(cuts, 9);  // the sides next to the arcs are split
+}
+
+TEST(FeedRunCli, OptimizeVerbAndShortcut) {
+  TempDir dir;
+  const std::string nc = dir.file("in.nc"), out = dir.file("out.nc");
+  {
+    std::ofstream f(nc, std::ios::binary);
+    f << "G00 X0 Y0 Z10\nG01 Z-1 F100\nX50\nY50\nX100\nG00 Z10\nM30\n";
+  }
+  auto r = testing::RunCli({"--sysdir", dir.path().string(), "-c",
+                            "add 1 0 0 5 0; add 3 0 0 0 100; add 4 50 0 0 100; "
+                            "add 4 50 50 0 100; optimize; optimize extra"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.out.find("optimize: 4 points -> 6 points, 2 moves slowed"), std::string::npos)
+      << r.out;
+
+  r = testing::RunCli({"--sysdir", dir.path().string(), "optimize", nc, "-o", out, "--lmx",
+                       std::string(TREVALON_EXAMPLES) + "/steel-finish.lmx"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("cutting time before: "), std::string::npos);
+  EXPECT_NE(r.out.find("cutting time after: "), std::string::npos);
+  std::ifstream f(out, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("G01Z-1.000F300"), std::string::npos) << text;  // the plunge feed
+
+  r = testing::RunCli({"--sysdir", dir.path().string(), "optimize", nc});
+  EXPECT_EQ(r.status, 2);
+  r = testing::RunCli({"--sysdir", dir.path().string(), "optimize", nc, "-o", out, "--lmx",
+                       dir.file("missing.lmx")});
+  EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -1,0 +1,347 @@
+#include "feed/master_model.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "app/application.h"
+#include "model/undo_ring.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+using testing::RunCli;
+using testing::TempDir;
+
+struct TestCell {
+  float z;
+  std::int16_t slope;
+};
+
+// An .mma file built byte by byte, independently of the writer.
+std::string MmaBytes(double ox, double oy, double cell, std::uint32_t count, std::uint32_t cols,
+                     std::uint32_t rows, const std::vector<TestCell>& cells) {
+  std::string b(100, '\0');
+  auto put = [&](const void* p, std::size_t n) { b.append(static_cast<const char*>(p), n); };
+  double reals[8] = {ox, oy, -5.0, 7.0, 8.0, 9.0, 12.0, cell};
+  put(reals, sizeof reals);
+  std::uint32_t ints[6] = {count, cols, rows, 0, 1, 0};
+  put(ints, sizeof ints);
+  for (const TestCell& c : cells) {
+    put(&c.z, 4);
+    put(&c.slope, 2);
+  }
+  return b;
+}
+
+std::vector<TestCell> Ramp(std::size_t n) {
+  std::vector<TestCell> v;
+  for (std::size_t i = 0; i < n; ++i)
+    v.push_back({static_cast<float>(i) * 0.5f, static_cast<std::int16_t>(i * 7 % 91)});
+  return v;
+}
+
+TEST(MasterFile, TwoByThreeIs224BytesAndReadsBackByteExact) {
+  std::string bytes = MmaBytes(10.5, -3.25, 1.0, 6, 2, 3, Ramp(6));
+  ASSERT_EQ(bytes.size(), 224u);
+  MasterModel m;
+  ASSERT_EQ(m.ReadBytes(bytes), 1);
+  ASSERT_TRUE(m.Exists());
+  EXPECT_EQ(m.header.columns, 2u);
+  EXPECT_EQ(m.header.rows, 3u);
+  EXPECT_EQ(m.header.originX, 10.5);
+  EXPECT_EQ(m.header.toolDiameter, 12.0);
+  EXPECT_EQ(m.Cell(1, 2).z, 2.5f);  // element 5: row 2, column 1
+  EXPECT_EQ(m.Cell(1, 2).slope, 35);
+  EXPECT_EQ(m.Cell(1, 2).x, -9999.0f);  // node positions are not kept in files
+  EXPECT_EQ(m.FileBytes(), bytes);
+
+  // Text in the header block is ignored and written back as zeros.
+  std::string texted = bytes;
+  std::memcpy(texted.data(), "some text", 9);
+  MasterModel t;
+  ASSERT_EQ(t.ReadBytes(texted), 1);
+  EXPECT_EQ(t.FileBytes(), bytes);
+}
+
+TEST(MasterFile, BadFilesAreRefusedAndTheModelStaysAsItWas) {
+  MasterModel m;
+  const std::string good = MmaBytes(0, 0, 2.0, 6, 3, 2, Ramp(6));
+  ASSERT_EQ(m.ReadBytes(good), 1);
+  const std::string before = m.FileBytes();
+
+  std::vector<std::string> bad = {
+      good.substr(0, good.size() - 1),                     // last cell cut short
+      good.substr(0, 150),                                 // header cut short
+      "",                                                  // empty
+      MmaBytes(0, 0, 2.0, 7, 3, 2, Ramp(7)),               // count not columns x rows
+      MmaBytes(0, 0, 2.0, 0, 0, 5, {}),                    // no cell
+      MmaBytes(0, 0, 0.0, 6, 3, 2, Ramp(6)),               // cell size 0
+      MmaBytes(0, 0, -1.0, 6, 3, 2, Ramp(6)),              // negative cell size
+      MmaBytes(0, 0, std::nan(""), 6, 3, 2, Ramp(6)),      // cell size not a number
+      MmaBytes(HUGE_VAL, 0, 1.0, 6, 3, 2, Ramp(6)),        // infinite origin
+      MmaBytes(0, 0, 1.0, 0, 65536, 65536, {}),            // 2^32 cells, count wraps to 0
+      MmaBytes(0, 0, 1.0, 4000000000u, 80000, 50000, {}),  // absurd: billions of cells
+  };
+  for (std::size_t i = 0; i < bad.size(); ++i) {
+    std::string why;
+    EXPECT_EQ(m.ReadBytes(bad[i], &why), 0) << i;
+    EXPECT_FALSE(why.empty()) << i;
+    EXPECT_EQ(m.FileBytes(), before) << i;
+  }
+  // Bytes behind the last cell do not matter.
+  MasterModel n;
+  EXPECT_EQ(n.ReadBytes(good + "xyz"), 1);
+  EXPECT_EQ(n.FileBytes(), good);
+}
+
+TEST(MasterFile, LoadAndSaveThroughTheDocument) {
+  TempDir dir;
+  HeadlessPlatform platform;
+  CApplication app(platform);
+  CDocument doc;
+  const std::string good = MmaBytes(0, 0, 1.0, 6, 3, 2, Ramp(6));
+  {
+    std::ofstream(dir.file("a.mma"), std::ios::binary) << good;
+    std::ofstream(dir.file("bad.mma"), std::ios::binary) << good.substr(0, 200);
+  }
+  EXPECT_EQ(SaveMasterModel(app, doc, dir.file("none.mma")), 0);  // nothing to save
+  EXPECT_EQ(platform.lastCaption, "Optimizer message");
+
+  ASSERT_EQ(LoadMasterModel(app, doc, dir.file("a.mma")), 1);
+  EXPECT_EQ(doc.master.shown, 1);  // loading switches the display on
+  std::string why;
+  int messages = platform.messageCount;
+  EXPECT_EQ(LoadMasterModel(app, doc, dir.file("bad.mma"), &why), 0);
+  EXPECT_EQ(platform.messageCount, messages + 1);
+  EXPECT_EQ(platform.lastCaption, "Error message");
+  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
+  EXPECT_EQ(LoadMasterModel(app, doc, dir.file("missing.mma")), 0);
+  EXPECT_TRUE(doc.master.Exists());  // the refused files left the loaded model
+
+  ASSERT_EQ(SaveMasterModel(app, doc, dir.file("b.mma")), 1);
+  std::ifstream in(dir.file("b.mma"), std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  EXPECT_EQ(ss.str(), good);
+  EXPECT_EQ(SaveMasterModel(app, doc, dir.file("no/dir/b.mma")), 0);
+  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
+}
+
+TEST(MasterModelDisplay, DeleteAsksAndShowNeedsAMesh) {
+  HeadlessPlatform platform;
+  CApplication app(platform);
+  CDocument doc;
+  ASSERT_EQ(doc.master.ReadBytes(MmaBytes(0, 0, 1.0, 4, 2, 2, Ramp(4))), 1);
+  doc.master.shown = 1;
+  platform.answers.push_back(Answer::Cancel);
+  EXPECT_EQ(DeleteMasterModel(app, doc), 0);
+  EXPECT_EQ(platform.lastMessage, " Do you want master model? ");
+  EXPECT_EQ(platform.lastCaption, " Optimizer message ");
+  EXPECT_TRUE(doc.master.Exists());
+  platform.answers.push_back(Answer::Ok);
+  EXPECT_EQ(DeleteMasterModel(app, doc), 1);
+  EXPECT_FALSE(doc.master.Exists());
+  EXPECT_EQ(doc.master.header.exists, 0u);
+  EXPECT_EQ(doc.master.shown, 0);
+  EXPECT_EQ(ToggleMasterModelDisplay(doc), 0);
+  EXPECT_EQ(doc.master.shown, 0);
+}
+
+// A 6 x 5 grid of cell size 2 at origin (10, 20), all cells at height 5 and slope 0 except
+// the ones a test sets.
+struct QueryGrid {
+  std::vector<TestCell> cells = std::vector<TestCell>(30, TestCell{5.0f, 0});
+  void Set(int i, int j, float z, int slope) { cells[j * 6 + i] = {z, std::int16_t(slope)}; }
+  MasterModel model;
+  void Load() { ASSERT_EQ(model.ReadBytes(MmaBytes(10, 20, 2.0, 30, 6, 5, cells)), 1); }
+};
+
+TEST(MasterQuery, SnapsTiesToTheLowerNodeAndCountsCellsWithinTheRadius) {
+  QueryGrid g;
+  g.Set(1, 2, 5, 60);
+  g.Set(3, 2, 5, 30);
+  g.Set(3, 3, 5, 80);  // diagonal of node (2, 2): 2.83 away
+  g.Load();
+  // x = 10 + 5 lies half-way between nodes 2 and 3: the tie goes to node 2.
+  EXPECT_EQ(g.model.MaxSlopeAbove(15.0, 24.0, 0.0, 2.0), 60);
+  // A hair past the middle snaps to node 3: column 1 is then 4 away.
+  EXPECT_EQ(g.model.MaxSlopeAbove(15.01, 24.0, 0.0, 2.0), 80);
+  EXPECT_EQ(g.model.MaxSlopeAbove(15.01, 24.0, 0.0, 1.9), 30);
+  // The diagonal counts once the radius reaches it.
+  EXPECT_EQ(g.model.MaxSlopeAbove(14.0, 24.0, 0.0, 2.82), 60);
+  g.Set(1, 2, 5, 0);
+  g.Load();
+  EXPECT_EQ(g.model.MaxSlopeAbove(14.0, 24.0, 0.0, 2.9), 80);
+}
+
+TEST(MasterQuery, OnlyMaterialAboveTheToolAndNeverColumnOrRowZero) {
+  QueryGrid g;
+  g.Set(0, 2, 50, 70);  // column 0 is never looked at
+  g.Set(2, 0, 50, 70);  // nor row 0
+  g.Set(2, 2, 5, 40);
+  g.Set(1, 1, 6, 20);
+  g.Load();
+  // Node (1, 2): column 0 beside it is not looked at.
+  EXPECT_EQ(g.model.MaxSlopeAbove(12.0, 24.0, 0.0, 2.0), 40);
+  EXPECT_EQ(g.model.MaxSlopeAbove(12.0, 24.0, 5.0, 2.0), 20);  // height 5 is not above 5
+  EXPECT_EQ(g.model.MaxSlopeAbove(12.0, 24.0, 6.0, 2.0), 0);
+  // Node (2, 1): row 0 below it is not looked at.
+  EXPECT_EQ(g.model.MaxSlopeAbove(14.0, 22.0, 0.0, 2.0), 40);
+  // Snapped to node (0, 0), whose only candidate, cell (1, 1), lies 2.83 away.
+  EXPECT_EQ(g.model.MaxSlopeAbove(10.0, 20.0, 0.0, 2.0), 0);
+  EXPECT_EQ(g.model.MaxSlopeAbove(10.0, 20.0, 0.0, 3.0), 20);
+}
+
+TEST(MasterQuery, FarAwayOrDegenerateQueriesFindNothing) {
+  QueryGrid g;
+  g.Set(5, 4, 5, 33);
+  g.Load();
+  EXPECT_EQ(g.model.MaxSlopeAbove(1e9, 1e9, 0.0, 3.0), 0);
+  EXPECT_EQ(g.model.MaxSlopeAbove(-1e9, 24.0, 0.0, 3.0), 0);
+  EXPECT_EQ(g.model.MaxSlopeAbove(1e300, std::nan(""), 0.0, 3.0), 0);
+  EXPECT_EQ(g.model.MaxSlopeAbove(20.0, 28.0, 0.0, -1.0), 0);
+  EXPECT_EQ(g.model.MaxSlopeAbove(20.0, 28.0, 0.0, 0.0), 33);    // the snapped node itself
+  EXPECT_EQ(g.model.MaxSlopeAbove(100.0, 100.0, 0.0, 1e6), 33);  // clamped to the grid
+  MasterModel empty;
+  EXPECT_EQ(empty.MaxSlopeAbove(0, 0, 0, 10), 0);
+}
+
+// Two rising cuts along X at Y 0 and Y 2: Z = X, from X 0 to 4.
+void TwoRamps(CPointStore& s) {
+  AddPoint(s, MOVE_RAPID, 0, 0, 10);
+  AddPoint(s, MOVE_LINE, 0, 0, 0, 500);
+  AddPoint(s, MOVE_LINE_CONT, 4, 0, 4, 500);
+  AddPoint(s, MOVE_RAPID, 0, 2, 10);
+  AddPoint(s, MOVE_LINE, 0, 2, 0, 500);
+  AddPoint(s, MOVE_LINE_CONT, 4, 2, 4, 500);
+}
+
+TEST(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
+  CPointStore s;
+  CUndoRing undo;
+  TwoRamps(s);
+  MasterModel m;
+  ASSERT_EQ(m.Create(s, undo), 1);
+  // Origin one tolerance below the lowest X and Y; the cell size is the tolerance.
+  EXPECT_EQ(m.header.originX, -1.0);
+  EXPECT_EQ(m.header.originY, -1.0);
+  EXPECT_EQ(m.header.cellSize, 1.0);
+  EXPECT_EQ(m.header.highX, 5.0);
+  EXPECT_EQ(m.header.highZ, 10.0);
+  EXPECT_EQ(m.header.toolDiameter, 10.0);
+  // Fine spacing 0.2: 26 x 16 fine cells, every fifth kept: 5 x 3.
+  EXPECT_EQ(m.header.columns, 5u);
+  EXPECT_EQ(m.header.rows, 3u);
+  EXPECT_EQ(m.header.cellCount, 15u);
+  for (std::uint32_t i = 1; i < 5; ++i) {
+    for (std::uint32_t j = 1; j < 3; ++j) {
+      // Column i lies at X = i - 1; the row between the cuts is filled from them.
+      EXPECT_NEAR(m.Cell(i, j).z, i - 1.0, 1e-5) << i << "," << j;
+      EXPECT_EQ(m.Cell(i, j).slope, 45) << i << "," << j;
+    }
+    EXPECT_FALSE(m.Cell(i, 0).HasHeight());
+  }
+  EXPECT_FALSE(m.Cell(0, 1).HasHeight());  // X -1 holds no cut
+  // The toolpath has left the store; undo brings it back.
+  EXPECT_EQ(s.count, 0u);
+  ASSERT_EQ(undo.Undo(s), 1);
+  EXPECT_EQ(s.count, 6u);
+  ASSERT_TRUE(s.FetchPoint(2));
+  EXPECT_EQ(s.reg.x, 4.0);  // as the user had it, not shifted
+}
+
+TEST(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
+  CPointStore s;
+  CUndoRing undo;
+  AddPoint(s, MOVE_RAPID, 0, 0, 10);
+  AddPoint(s, MOVE_LINE, 0, 0, 0, 300);  // plunge: the end point, not the start at Z 10
+  AddPoint(s, MOVE_RAPID, 3, 3, 0);
+  AddPoint(s, MOVE_LINE, 3, 3, 10, 300);  // lift: the start point
+  AddPoint(s, MOVE_RAPID, 6, 6, 10);
+  AddPoint(s, MOVE_LINE, 6, 6, 0, 300);  // on the last fine column: beyond the coarse grid
+  MasterModel m;
+  ASSERT_EQ(m.Create(s, undo), 1);
+  ASSERT_EQ(m.header.columns, 7u);  // 36 fine columns / 5
+  int filled = 0;
+  for (std::uint32_t j = 0; j < m.header.rows; ++j)
+    for (std::uint32_t i = 0; i < m.header.columns; ++i) filled += m.Cell(i, j).HasHeight();
+  EXPECT_EQ(filled, 2);
+  EXPECT_EQ(m.Cell(1, 1).z, 0.0f);
+  EXPECT_EQ(m.Cell(4, 4).z, 0.0f);
+  EXPECT_EQ(m.Cell(1, 1).slope, 0);  // no neighbour with a height
+}
+
+TEST(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
+  CPointStore s;
+  CUndoRing undo;
+  TwoRamps(s);
+  // An arc end far out in Y (the store does not range-check Y) followed by a cut from it.
+  AddPoint(s, MOVE_ARC_CW, 2, 1e30, 0, 500);
+  AddPoint(s, PLANE_XY, 0, 0, 0, 500);
+  AddPoint(s, MOVE_LINE_CONT, 2, 1, 0, 500);
+  MasterModel m;
+  EXPECT_EQ(m.Create(s, undo), 1);
+  EXPECT_EQ(m.header.rows, 3u);
+}
+
+TEST(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
+  CPointStore s;
+  CUndoRing undo;
+  MasterModel m;
+  ASSERT_EQ(m.ReadBytes(MmaBytes(0, 0, 1.0, 4, 2, 2, Ramp(4))), 1);
+  const std::string before = m.FileBytes();
+  AddPoint(s, MOVE_RAPID, 0, 0, 10);
+  AddPoint(s, MOVE_LINE, 0, 0, 0, 300);
+  AddPoint(s, MOVE_LINE_CONT, 10, 0, 0, 300);
+  AddPoint(s, MOVE_LINE_CONT, 10, 10, 0, 300);
+  EXPECT_EQ(m.Create(s, undo), 0);  // 4 points: nothing happens
+  EXPECT_EQ(m.FileBytes(), before);
+  EXPECT_EQ(s.count, 4u);
+
+  // A tolerance far too fine for the extent: the memory failure, nothing changed.
+  AddPoint(s, MOVE_LINE_CONT, 5000, 5000, 0, 300);
+  m.tolerance = 0.001;
+  bool memory = false;
+  EXPECT_EQ(m.Create(s, undo, &memory), 0);
+  EXPECT_TRUE(memory);
+  EXPECT_EQ(m.FileBytes(), before);
+  EXPECT_EQ(s.count, 5u);
+
+  // Only rapids: no box, the model is cleared.
+  CPointStore r;
+  for (int i = 0; i < 5; ++i) AddPoint(r, i ? MOVE_RAPID_CONT : MOVE_RAPID, i, i, 10);
+  EXPECT_EQ(m.Create(r, undo), -1);
+  EXPECT_FALSE(m.Exists());
+  EXPECT_EQ(r.count, 5u);
+}
+
+TEST(MasterVerbs, CreateSaveLoadShowDelete) {
+  TempDir dir;
+  std::string f = dir.file("m.mma");
+  auto r = RunCli({"--sysdir", dir.path().string(), "--answer", "ok", "-c",
+                   "add 1 0 0 10 0; add 3 0 0 0 500; add 4 4 0 4 500; add 1 0 2 10 0; "
+                   "add 3 0 2 0 500; add 4 4 2 4 500; master create tol=1; master save " +
+                       f + "; master show; master delete; master load " + f + "; master show"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("master 5 x 3 cells (15), cell size 1.000000, shown 1\n"
+                       "master 5 x 3 cells (15), cell size 1.000000, shown 0\n"
+                       "master 5 x 3 cells (15), cell size 1.000000, shown 1\n"
+                       "master 5 x 3 cells (15), cell size 1.000000, shown 0\n"),
+            std::string::npos)
+      << r.out;
+  std::ofstream(dir.file("short.mma"), std::ios::binary) << std::string(150, '\0');
+  auto q = RunCli({"--sysdir", dir.path().string(), "-c", "master load " + dir.file("short.mma")});
+  EXPECT_EQ(q.status, 1);
+  EXPECT_NE(q.err.find("shorter than its header"), std::string::npos);
+  auto t = RunCli({"--sysdir", dir.path().string(), "-c", "add 1 0 0 0 0; master create"});
+  EXPECT_EQ(t.status, 1);
+}
+
+}  // namespace
+}  // namespace trevalon

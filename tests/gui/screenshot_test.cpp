@@ -1,0 +1,67 @@
+// The --screenshot mode: arguments, and a PNG of the requested size from a program.
+
+#include "gui/screenshot.h"
+
+#include <QImage>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "gui_test_support.h"
+
+using namespace trevalon;
+using namespace trevalon::guitest;
+
+class ScreenshotTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void argumentsAreCheckedBeforeAnythingOpens() {
+    ScreenshotRequest r;
+    bool shot = false;
+    QCOMPARE(ParseScreenshotArgs({"a.nc", "b.nc"}, r, shot), std::string());
+    QVERIFY(!shot);
+    QCOMPARE(r.files.size(), std::size_t(2));
+    r = {};
+    QCOMPARE(ParseScreenshotArgs({"--screenshot", "o.png", "--size", "640x480", "--view", "side",
+                                  "--feed-colours", "x.nc"},
+                                 r, shot),
+             std::string());
+    QVERIFY(shot);
+    QCOMPARE(r.output, std::string("o.png"));
+    QCOMPARE(r.width, 640);
+    QCOMPARE(r.height, 480);
+    QCOMPARE(r.direction, 3);
+    QVERIFY(r.feedColours);
+    QVERIFY(!ParseScreenshotArgs({"--screenshot", "o.png", "--size", "640"}, r, shot).empty());
+    QVERIFY(!ParseScreenshotArgs({"--screenshot", "o.png", "--view", "iso9"}, r, shot).empty());
+    QVERIFY(!ParseScreenshotArgs({"--screenshot"}, r, shot).empty());
+    QCOMPARE(ViewDirectionByName("iso4"), 7);
+  }
+
+  void programBecomesAPngOfTheRequestedSize() {
+    Program p;
+    ScreenshotRequest r;
+    r.output = p.dir.filePath("shot.png").toStdString();
+    r.width = 320;
+    r.height = 200;
+    r.direction = 1;
+    r.files = {TestFile("pocket_ijk.nc"), TestFile("face_mill.nc")};
+    std::string error;
+    QCOMPARE(TakeScreenshot(*p.app, r, error), 0);
+    QImage image(QString::fromStdString(r.output));
+    QCOMPARE(image.size(), QSize(320, 200));
+    // Something was drawn: not every pixel has the background's colour.
+    const QRgb background = image.pixel(160, 2);
+    bool drawn = false;
+    for (int y = 0; y < image.height() && !drawn; ++y)
+      for (int x = 0; x < image.width() && !drawn; ++x) drawn = image.pixel(x, y) != background;
+    QVERIFY(drawn);
+    QVERIFY(p.app->documents.empty());  // the document is gone again
+
+    r.files = {"/no/such/program.nc"};
+    QCOMPARE(TakeScreenshot(*p.app, r, error), 1);
+    QVERIFY(error.find("/no/such/program.nc") != std::string::npos);
+  }
+};
+
+QTEST_MAIN(ScreenshotTest)
+#include "screenshot_test.moc"

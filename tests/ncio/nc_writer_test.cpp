@@ -1,0 +1,601 @@
+#include "ncio/nc_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "app/application.h"
+#include "app/file_io.h"
+#include "app/load_commands.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+using testing::TempDir;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::size_t from = 0;
+  while (from < text.size()) {
+    std::size_t lf = text.find('\n', from);
+    if (lf == std::string::npos) lf = text.size();
+    out.push_back(text.substr(from, lf - from));
+    from = lf + 1;
+  }
+  return out;
+}
+
+// ---- Number formats ------------------------------------------------------------------
+
+// The short-number format spelled out as the text manipulation it is defined by.
+std::string ShortByText(double v, double& rounded) {
+  char buf[512];
+  std::snprintf(buf, sizeof buf, " %.3f ", v);
+  rounded = std::strtod(buf, nullptr);
+  std::string s = buf;
+  auto cut = [&s](const char* from, const char* to) {
+    for (std::size_t p; (p = s.find(from)) != std::string::npos;)
+      s = s.substr(0, p) + to + s.substr(p + 2);
+  };
+  cut("0 ", " ");
+  cut("-0", "-");
+  cut(" 0", "");
+  std::size_t b = s.find_first_not_of(' '), e = s.find_last_not_of(' ');
+  return b == std::string::npos ? "" : s.substr(b, e - b + 1);
+}
+
+TEST(NcNumberFormat, FixedAndShortMatchTheirTextDefinitions) {
+  std::vector<double> values = {0,      -0.0,   0.0005, -0.0005, 1.0625, -1.0625, 2.5e-4,
+                                0.0015, 9999.0, 1e14,   -1e15,   1e300,  0.9995,  -0.00049};
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<double> wide(-40000, 40000);
+  std::uniform_int_distribution<int> milli(-4000000, 4000000);
+  for (int k = 0; k < 20000; ++k) {
+    values.push_back(wide(rng));
+    values.push_back(static_cast<float>(wide(rng)));               // values as the store holds them
+    values.push_back(milli(rng) / 1000.0 + (k % 3 - 1) * 0.0005);  // near the rounding ties
+  }
+  for (double v : values) {
+    char fast[512], slow[512];
+    *AppendFixed3(fast, v) = '\0';
+    std::snprintf(slow, sizeof slow, "%.3f", v);
+    ASSERT_STREQ(fast, slow) << v;
+    double r1 = 0, r2 = 0;
+    char* e = AppendShort3(fast, v, r1);
+    ASSERT_EQ(std::string(fast, e), ShortByText(v, r2)) << v;
+    ASSERT_EQ(r1, r2) << v;
+  }
+  char buf[64];
+  double r;
+  EXPECT_EQ(std::string(buf, AppendShort3(buf, 1.5, r)), "1.5");
+  EXPECT_EQ(std::string(buf, AppendShort3(buf, 10.0, r)), "10.");
+  EXPECT_EQ(std::string(buf, AppendShort3(buf, 0.25, r)), ".25");
+  EXPECT_EQ(std::string(buf, AppendShort3(buf, -0.25, r)), "-.25");
+  EXPECT_EQ(std::string(buf, AppendShort3(buf, 100.05, r)), "100.05");
+  EXPECT_EQ(std::string(buf, AppendInt(buf, -2147483647L - 1)), "-2147483648");
+}
+
+// ---- Writer fixture ------------------------------------------------------------------
+
+class NcWriter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StartOptions o;
+    o.systemDir = dir.path().string();
+    o.language = "en";
+    app.StartUp(o);
+    app.settings.editor = "editor";
+    doc = &app.NewDocument();
+  }
+  // A dialog as a plain ISO output: no tool change, no spindle, no editor.
+  void Plain(CNcOutputDlg& dlg) {
+    dlg.outputPath = dir.file("out.nc");
+    dlg.toolChange = false;
+    dlg.spindle = 0;
+    dlg.openInEditor = false;
+  }
+  std::string Write(CNcOutputDlg& dlg) {
+    int hh = 0;
+    EXPECT_EQ(SaveNcCommand(app, *doc, dlg, hh), 1);
+    return ReadAll(dlg.outputPath);
+  }
+  std::string WritePlain(std::function<void(CNcOutputDlg&)> set = {}) {
+    CNcOutputDlg dlg;
+    Plain(dlg);
+    if (set) set(dlg);
+    return Write(dlg);
+  }
+  // Reads a written program into a fresh document.
+  CDocument& ReadBack(const std::string& path) {
+    CDocument& d = app.NewDocument();
+    EXPECT_EQ(LoadNcCommand(app, d, path), 1);
+    return d;
+  }
+
+  TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CApplication app{platform};
+  CDocument* doc = nullptr;
+};
+
+TEST_F(NcWriter, ModalSuppressionInAbsoluteIso) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 9999.0, 5, 50);           // X exactly 9999 is "no change" from the start
+  AddPoint(s, MOVE_LINE, 9999.0, 5, 50, 300);       // nothing changed, same feed? no: new feed
+  AddPoint(s, MOVE_LINE_CONT, 9999.0, 5, 50, 300);  // nothing at all: no block
+  AddPoint(s, MOVE_LINE, 9999.0, 5, 50, 300);       // a new G01 is written even so
+  AddPoint(s, MOVE_LINE_CONT, 10, 5, 50, 400);
+  AddPoint(s, MOVE_RAPID_CONT, 10, 5, 50);  // nothing changed: no block
+  AddPoint(s, MOVE_RAPID, 10, 5, 50);       // "G00" alone
+  AddPoint(s, MOVE_NONE, 1, 2, 3);          // no block of its own
+  std::string out = WritePlain();
+  EXPECT_EQ(out,
+            "%\nG90G00G17\nG00Y5.000Z50.000\nG01F300\nG01\nX10.000F400\nG00\n"
+            "M09\nM30\n%\n");
+}
+
+TEST_F(NcWriter, HeaderToolChangeCommentAndFooter) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 1, 2, 30);
+  AddPoint(s, MOVE_LINE, 1, 2, 20, 100);
+  LayerSlot& l = doc->layers[0];
+  l.toolNumber = 7, l.toolOffset = 8, l.spindle = 1200, l.programNumber = 55;
+  l.comment = "  A \r\n B\r\n\r\n";
+  CNcOutputDlg dlg;
+  dlg.TakeLayerDefaults(l, 0);
+  dlg.outputPath = dir.file("t.nc");
+  dlg.openInEditor = true;
+  std::string out = Write(dlg);
+  EXPECT_EQ(out,
+            "%\nO55\n(A)\r\n(B)\nG90G00G17\nZ30.000\nG49\nG28G91Z0.0T7M06\nG90\n"
+            "G43Z30.000H8\nG00X1.000Y2.000\nS1200M03\nG00X1.000Y2.000Z30.000\nG01Z20.000F100\n"
+            "G00Z30.000\nM09\nM30\n%\n");
+  // The layer and the title follow the output; the editor gets the file.
+  EXPECT_EQ(doc->title, dlg.outputPath);
+  EXPECT_EQ(l.fileName, dlg.outputPath);
+  ASSERT_EQ(platform.opened.size(), 1u);
+  EXPECT_EQ(platform.opened[0], "editor " + dlg.outputPath);
+}
+
+TEST_F(NcWriter, IncrementalRoundsDeltasAndCarriesG90G91) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 0, 0, 10);
+  AddPoint(s, MOVE_LINE, 1.5, 0, 10, 200);
+  AddPoint(s, MOVE_LINE_CONT, 1.5004, 0, 10, 200);  // rounds to nothing: no block, no move
+  AddPoint(s, MOVE_LINE_CONT, 1.5008, 0, 10, 200);  // 0.0008 from the written 1.5: .001
+  AddPoint(s, MOVE_RAPID, 1.5008, 0, 10);           // nothing changed: G90 would be written...
+  AddPoint(s, MOVE_RAPID_CONT, 1.5008, 0, 10);      // ...and a skipped rapid passes it on
+  AddPoint(s, MOVE_RAPID_CONT, 1.5008, 0, 20);
+  AddPoint(s, MOVE_LINE, 0.25, -0.25, 20, 200);
+  std::string out = WritePlain([](CNcOutputDlg& d) { d.incremental = true; });
+  EXPECT_EQ(out,
+            "%\nG90G00G17\nG00X0.000Y0.000Z10.000\nG91G01X1.5F200\nX.001\nG90G00X1.501\nZ20.000\n"
+            "G91G01X-1.251Y-.25\nG00Z20.000\nM09\nM30\n%\n");
+}
+
+TEST_F(NcWriter, IncrementalNeverDrifts) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 0, 0, 5);
+  double x = 0, y = 0;
+  for (int k = 1; k <= 100000; ++k) {
+    x += 0.0013, y -= 0.0007;
+    AddPoint(s, k == 1 ? MOVE_LINE : MOVE_LINE_CONT, x, y, 5, 900);
+  }
+  const float endX = static_cast<float>(x), endY = static_cast<float>(y);
+  WritePlain([](CNcOutputDlg& d) { d.incremental = true; });
+  CDocument& back = ReadBack(dir.file("out.nc"));
+  // The last cutting record read back: the sum of every written delta.
+  double bx = 0, by = 0;
+  for (std::uint32_t i = 0; i < back.store.count; ++i)
+    if (back.store.FetchPoint(i) && IsLinearType(back.store.reg.type))
+      bx = back.store.reg.x, by = back.store.reg.y;
+  EXPECT_NEAR(bx, endX, 0.0005);
+  EXPECT_NEAR(by, endY, 0.0005);
+}
+
+TEST_F(NcWriter, ArcsFullCircleRadiusAndCentreWords) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 0, 0, 0);
+  AddPoint(s, MOVE_ARC_CCW, 0, 0, 3, 500);  // full circle; the Z is held in the XY plane
+  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
+  std::string withR = WritePlain();
+  EXPECT_NE(withR.find("\nG17G03X10.000R5.000F500\nX0.000R5.000F500\n"), std::string::npos)
+      << withR;
+  s.count = 2;
+  AddPoint(s, PLANE_XY, 5, 0.0009, 0, 0);  // J below 0.001: no J word
+  std::string withIjk = WritePlain([](CNcOutputDlg& d) { d.ijkToR = false; });
+  EXPECT_NE(withIjk.find("\nG17G03I5.000F500\nM09"), std::string::npos) << withIjk;
+  // The radius is rounded up by half a thousandth.
+  s.count = 2;
+  AddPoint(s, PLANE_XY, 0, 2.25, 0, 0);
+  EXPECT_NE(WritePlain().find("R2.251F500"), std::string::npos);
+}
+
+TEST_F(NcWriter, PlaneWordsOnlyWhenThePlaneChanges) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 0, 0, 0);
+  AddPoint(s, MOVE_ARC_CW, 10, 0, 0, 500);
+  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
+  AddPoint(s, MOVE_ARC_CW, 0, 0, 0, 500);  // continuing: no G word at all
+  AddPoint(s, PLANE_XY, -5, 0, 0, 0);
+  AddPoint(s, MOVE_ARC_CCW, 10, 0, 0, 500);  // new arc, same plane: G03 without G17
+  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
+  AddPoint(s, MOVE_ARC_CCW, 10, 0, 10, 500);  // new plane: G18
+  AddPoint(s, PLANE_ZX, 0, 0, 5, 0);
+  std::string out = WritePlain();
+  EXPECT_NE(out.find("G17G02X10.000R5.000F500\nX0.000R5.000\nG03X10.000R5.000\n"
+                     "G18G03Z10.000R5.000\n"),
+            std::string::npos)
+      << out;
+}
+
+TEST_F(NcWriter, RoundTripInAllThreePlanes) {
+  CPointStore& s = doc->store;
+  // Quarter and half circles of radius 5 in each plane, both directions, lines between, and
+  // a full circle. (A radius of 5 keeps its value through the half-thousandth rounding.)
+  AddPoint(s, MOVE_RAPID, 0, 0, 20);
+  AddPoint(s, MOVE_LINE, 0, 0, 0, 400);
+  AddPoint(s, MOVE_ARC_CW, 5, 5, 0, 400);
+  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
+  AddPoint(s, MOVE_ARC_CCW, 15, 5, 0, 400);
+  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
+  AddPoint(s, MOVE_LINE, 15, 5, 5, 300);
+  AddPoint(s, MOVE_ARC_CW, 20, 5, 10, 300);
+  AddPoint(s, PLANE_ZX, 0, 0, 5, 0);
+  AddPoint(s, MOVE_ARC_CCW, 10, 5, 10, 300);
+  AddPoint(s, PLANE_ZX, -5, 0, 0, 0);
+  AddPoint(s, MOVE_LINE, 10, 0, 10, 300);
+  AddPoint(s, MOVE_ARC_CW, 10, 5, 15, 250);
+  AddPoint(s, PLANE_YZ, 0, 5, 0, 0);
+  AddPoint(s, MOVE_ARC_CCW, 10, 5, 5, 250);
+  AddPoint(s, PLANE_YZ, 0, 0, -5, 0);
+  AddPoint(s, MOVE_ARC_CW, 10, 5, 5, 250);  // full circle, new arc
+  AddPoint(s, PLANE_YZ, 0, 0, 5, 0);
+
+  struct Move {
+    int type;
+    double p[3];
+    double centre[3];  // absolute, for arcs
+  };
+  auto moves = [](CPointStore& st) {
+    std::vector<Move> out;
+    double last[3] = {0, 0, 0};
+    for (std::uint32_t i = 0; i < st.count; ++i) {
+      if (!st.FetchPoint(i) || !IsMotionType(st.reg.type)) continue;
+      Move m{st.reg.type, {st.reg.x, st.reg.y, st.reg.z}, {0, 0, 0}};
+      if (IsArcType(m.type) && st.FetchPoint(i + 1))
+        for (int a = 0; a < 3; ++a) m.centre[a] = last[a] + (&st.reg.x)[a];
+      for (int a = 0; a < 3; ++a) last[a] = m.p[a];
+      out.push_back(m);
+    }
+    return out;
+  };
+  const std::vector<Move> want = moves(s);
+
+  for (bool r : {false, true}) {
+    WritePlain([&](CNcOutputDlg& d) { d.ijkToR = r; });
+    CDocument& back = ReadBack(dir.file("out.nc"));
+    std::vector<Move> got = moves(back.store);
+    // With R the full circle comes back as its two halves; the footer adds one retract.
+    ASSERT_EQ(got.size(), want.size() + (r ? 2u : 1u)) << "R " << r;
+    std::size_t g = 0;
+    for (std::size_t w = 0; w < want.size(); ++w, ++g) {
+      if (r && w + 1 == want.size()) {
+        ASSERT_EQ(got[g].type, MOVE_ARC_CW);
+        EXPECT_NEAR(got[g].p[2], 15, 0.0005);  // the opposite point of the circle
+        ++g;
+      }
+      SCOPED_TRACE(::testing::Message() << "R " << r << " move " << w);
+      EXPECT_EQ(IsArcType(got[g].type) ? got[g].type : 0,
+                IsArcType(want[w].type) ? want[w].type : 0);
+      for (int a = 0; a < 3; ++a) {
+        EXPECT_NEAR(got[g].p[a], want[w].p[a], 0.0005);
+        if (IsArcType(want[w].type)) {
+          EXPECT_NEAR(got[g].centre[a], want[w].centre[a], 0.0005);
+        }
+      }
+    }
+  }
+}
+
+TEST_F(NcWriter, NoBlockThatTheSuppressionRulesLeaveOut) {
+  // Random moves on a coarse grid, so that many coordinates and feeds repeat.
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> grid(0, 2), kind(0, 3), feed(1, 2);
+  CPointStore& s = doc->store;
+  for (int k = 0; k < 3000; ++k) {
+    static const int kTypes[] = {MOVE_RAPID, MOVE_RAPID_CONT, MOVE_LINE, MOVE_LINE_CONT};
+    AddPoint(s, kTypes[kind(rng)], grid(rng), grid(rng), grid(rng) * 0.5, feed(rng) * 100);
+  }
+  for (bool incremental : {false, true}) {
+    std::string out = WritePlain([&](CNcOutputDlg& d) {
+      d.incremental = incremental;
+      d.diagonalRapidCheck = false;
+    });
+    double modal[3] = {9999, 9999, 9999};
+    long modalFeed = 0;
+    std::vector<std::string> lines = Lines(out);
+    // The closing retract may repeat the height the tool is at; it is no motion block.
+    auto m09 = std::find(lines.begin(), lines.end(), "M09");
+    ASSERT_NE(m09, lines.begin());
+    lines.erase(m09 - 1);
+    for (const std::string& line : lines) {
+      SCOPED_TRACE(line);
+      ASSERT_FALSE(line.empty());
+      ASSERT_NE(line, "G90");
+      ASSERT_NE(line, "G91");
+      if (incremental) continue;
+      // In absolute ISO every coordinate and feed word changes the modal value.
+      for (std::size_t p = 0; p < line.size(); ++p) {
+        const char c = line[p];
+        if (c != 'X' && c != 'Y' && c != 'Z' && c != 'F') continue;
+        const double v = std::strtod(line.c_str() + p + 1, nullptr);
+        if (c == 'F') {
+          EXPECT_NE(static_cast<long>(v), modalFeed);
+          modalFeed = static_cast<long>(v);
+        } else {
+          EXPECT_NE(v, modal[c - 'X']);
+          modal[c - 'X'] = v;
+        }
+      }
+    }
+  }
+}
+
+TEST_F(NcWriter, HeidenhainProgram) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 0, 0, 10);
+  AddPoint(s, MOVE_LINE, 5, 0, 10, 300);
+  AddPoint(s, MOVE_LINE_CONT, 5, 5, 10, 300);
+  std::string out = WritePlain([](CNcOutputDlg& d) {
+    d.heidenhain = true;
+    d.programNumber = 12;
+  });
+  EXPECT_EQ(out,
+            "1 BEGIN PGM 12 MM\n2 BLK FORM 0.1 Z X+0.000 Y+0.000 Z-100.000\n"
+            "3 BLK FORM 0.2 X+100.000 Y+100.000 Z+0.000\n4LX0.000Y0.000Z10.000F6000\n"
+            "5LX0.000Y0.000Z10.000F6000\n6LX5.000F300\n7LY5.000\n8LY5.000\n9 END PGM 12 MM\n");
+}
+
+TEST_F(NcWriter, BlockNumbersWrapAfterTenThousand) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 0, 0, 0);
+  for (int k = 1; k <= 10005; ++k) AddPoint(s, MOVE_LINE_CONT, k * 0.01, 0, 0, 100);
+  std::string out = WritePlain([](CNcOutputDlg& d) { d.blockNumbers = true; });
+  EXPECT_NE(out.find("\nN9999X"), std::string::npos);
+  EXPECT_NE(out.find("\nN10000X"), std::string::npos);
+  EXPECT_NE(out.find("\nN1X"), std::string::npos);
+  EXPECT_EQ(out.find("N10001"), std::string::npos);
+  EXPECT_EQ(out.rfind("%\n"), out.size() - 2);  // the tape character carries a number
+  EXPECT_NE(out.find("\nN"), out.rfind("%\n") - 6);
+}
+
+TEST_F(NcWriter, DiagonalRapidQuestion) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 0, 0, 10);
+  AddPoint(s, MOVE_LINE, 0, 0, 0, 100);
+  AddPoint(s, MOVE_RAPID, 5, 5, 10);  // diagonal
+  AddPoint(s, MOVE_LINE, 5, 5, 0, 100);
+  AddPoint(s, MOVE_RAPID, 9, 9, 10);  // diagonal again
+  const std::string path = dir.file("out.nc");
+
+  // Cancel: the check is off for the rest of the run, everything is written.
+  platform.answers = {Answer::Cancel};
+  std::string out = WritePlain();
+  EXPECT_EQ(platform.messageCount, 2);  // the notice and the question, once
+  EXPECT_EQ(platform.lastCaption, "Korvo message");
+  EXPECT_NE(out.find("G00X9.000Y9.000Z10.000\nM09"), std::string::npos);
+
+  // OK: the program stops where it is, without footer, and replaces the old file.
+  platform.answers = {Answer::Ok};
+  out = WritePlain([](CNcOutputDlg& d) { d.openInEditor = true; });
+  EXPECT_EQ(out, "%\nG90G00G17\nG00X0.000Y0.000Z10.000\nG01Z0.000F100\n");
+  EXPECT_TRUE(platform.opened.empty());  // no editor for a stopped program
+}
+
+TEST_F(NcWriter, FileThatCannotBeCreated) {
+  AddPoint(doc->store, MOVE_RAPID, 0, 0, 0);
+  CNcOutputDlg dlg;
+  Plain(dlg);
+  dlg.outputPath = dir.file("missing/dir/out.nc");
+  int hh = 0;
+  EXPECT_EQ(SaveNcCommand(app, *doc, dlg, hh), 0);
+  EXPECT_EQ(platform.lastCaption, "Error message");
+  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
+}
+
+TEST_F(NcWriter, HeidenhainAndIncrementalExcludeEachOther) {
+  CNcOutputDlg dlg;
+  EXPECT_EQ(dlg.TickIncremental(app), 1);
+  EXPECT_EQ(dlg.TickHeidenhain(app), 0);
+  EXPECT_FALSE(dlg.heidenhain);
+  EXPECT_EQ(platform.lastCaption, " Message");
+  EXPECT_EQ(platform.lastMessage, " Incremental ncdata를 하이덴하인으로 출력할 수 없습니다.!!!");
+}
+
+// ---- Start and end part ----------------------------------------------------------------
+
+TEST(NcStartEndPart, StartPartStopsAtTheFirstCut) {
+  std::string start, end = "kept";
+  ScanStartPart("%\nO1234\n(DATE 1/2)\nG90G00X0Y0\nS1000M03\nG43Z50.H1\nG01Z-1.F100\n", start, end);
+  // The comment with a slash is passed over; the Z approach before the cut is taken off.
+  EXPECT_EQ(start, "%\nO1234\nG90G00X0Y0\nS1000M03");
+  EXPECT_EQ(end, "kept");
+  ScanStartPart("%\nG0X1Y1\nM08\nX2Y2\nG1Z0\n", start, end);
+  EXPECT_EQ(start, "%\nG0X1Y1\nM08\nX2Y2");  // the line before the cut has an X
+  // Long lines are tested piece by piece and kept whole.
+  ScanStartPart("(" + std::string(100, 'A') + ")\nG00X1\nG01X2\n", start, end);
+  EXPECT_EQ(start, "(" + std::string(100, 'A') + ")\nG00X1");
+  std::string many;
+  for (int k = 0; k < 60; ++k) many += "M08\n";
+  ScanStartPart(many, start, end);
+  EXPECT_EQ(start, "");
+  EXPECT_EQ(end, "");
+}
+
+TEST(NcStartEndPart, EndPartFromTheLastRetract) {
+  std::string tail;
+  for (int k = 0; k < 24; ++k) tail += "X1.234Y5.678Z9.0123\n";
+  tail += "G01X5\nG00Z50.\nM09\nM30\n%\n";
+  std::string end;
+  ScanEndPart(tail, 10000, end);
+  EXPECT_EQ(end, "G00Z50.\nM09\nM30\n%");
+  ScanEndPart(tail, 499, end);  // a file shorter than 500 bytes has no end part
+  EXPECT_EQ(end, "");
+  std::string diagonal = tail.substr(0, 480);
+  diagonal += "\nG00X1Z50.\nM30\n";
+  ScanEndPart(diagonal, 10000, end);
+  EXPECT_EQ(end, "");
+  std::string none(480, 'x');  // one long line: only its first 79 characters are dropped
+  none += "\nM09\nM30\n";
+  ScanEndPart(none, 10000, end);
+  EXPECT_EQ(end, std::string(401, 'x') + "\nM09\nM30");
+}
+
+TEST_F(NcWriter, StartAndEndPartReplaceHeaderAndFooter) {
+  std::string src = "%\nO7\nG00G90X0Y0\nG43Z50.H1\nG01Z0F100\n";
+  for (int k = 0; k < 100; ++k) {
+    src += 'X';
+    src += std::to_string(k);
+    src += "Y1.\n";
+  }
+  src += "G00Z100.\nM05\nM30\n%\n";
+  const std::string srcPath = dir.file("src.nc");
+  std::ofstream(srcPath, std::ios::binary) << src;
+  AddPoint(doc->store, MOVE_RAPID, 0, 0, 50);
+  AddPoint(doc->store, MOVE_LINE, 1, 0, 50, 100);
+  std::string out = WritePlain([&](CNcOutputDlg& d) {
+    d.fileStartEnd = true;
+    d.sourcePath = srcPath;
+  });
+  EXPECT_EQ(out,
+            "%\nO7\nG00G90X0Y0\nG00X0.000Y0.000Z50.000\nG01X1.000F100\nG00Z100.\nM05\nM30\n%\n");
+  // A source that cannot be read gives the fixed header and footer.
+  out = WritePlain([&](CNcOutputDlg& d) {
+    d.fileStartEnd = true;
+    d.sourcePath = dir.file("nothing.nc");
+  });
+  EXPECT_EQ(out.substr(0, 12), "%\nG90G00G17\n");
+}
+
+// ---- Layer output --------------------------------------------------------------------
+
+TEST_F(NcWriter, LayerOutputInTheOrderTyped) {
+  CPointStore& s = doc->store;
+  CLayerTable& layers = doc->layers;
+  AddPoint(s, MOVE_RAPID, 1, 1, 10);
+  AddPoint(s, MOVE_LINE, 1, 1, 0, 100);
+  layers[1].toolNumber = 3, layers[1].toolOffset = 4, layers[1].spindle = 900;
+  layers[1].comment = "ONE";
+  layers.SaveLayer(1, s);
+  s.count = 0;
+  AddPoint(s, MOVE_RAPID, 2, 2, 10);
+  AddPoint(s, MOVE_LINE, 2, 2, 0, 100);
+  layers[2].toolNumber = 0, layers[2].spindle = 0;
+  layers.SaveLayer(2, s);
+  s.count = 0;
+  AddPoint(s, MOVE_RAPID, 7, 7, 7);  // the work layer 0, edited and not saved yet
+  layers[0].toolNumber = 0, layers[0].spindle = 0, layers[0].programNumber = 42;
+  const std::string path = dir.file("layers.nc");
+  int hh = 1;
+  ASSERT_EQ(SaveLayersCommand(app, *doc, path, "2 1 99 0", hh), 1);
+  EXPECT_EQ(hh, 0);
+  EXPECT_EQ(ReadAll(path),
+            "%\nO42\n"
+            "G90G00G17\nG00X2.000Y2.000Z10.000\nG01Z0.000F100\n"
+            "(ONE)\nG90G00G17\nZ10.000\nG49\nG28G91Z0.0T3M06\nG90\nG43Z10.000H4\n"
+            "G00X1.000Y1.000\nS900M03\nG00X1.000Y1.000Z10.000\nG01Z0.000\n"
+            "G90G00G17\nS900M03\nG00X7.000Y7.000Z7.000\n"
+            "M09\nM30\n%\n");
+  // The work layer's points are back in the store.
+  EXPECT_EQ(s.count, 1u);
+  s.FetchPoint(0);
+  EXPECT_EQ(s.reg.x, 7);
+  EXPECT_EQ(SaveLayersCommand(app, *doc, path, "50 60-55", hh), 0);  // nothing to write
+}
+
+// ---- Command line --------------------------------------------------------------------
+
+TEST(NcWriterCli, SaveVerbOptionsAndErrors) {
+  TempDir dir;
+  const std::string sys = dir.path().string(), out = dir.file("o.nc");
+  const std::string points = "add 1 0 0 5 0; add 3 1 0 5 100; ";
+  auto r = testing::RunCli(
+      {"--sysdir", sys, "-c",
+       points + "save " + out + " tool=0 spindle=0 nnum=1 program=12 editor=0 comment=\"C1\nC2\""});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadAll(out),
+            "%\nO12\n(C1)\r\n(C2)\nN1G90G00G17\nN2G00X0.000Y0.000Z5.000\nN3G01X1.000F100\n"
+            "N4M09\nN5M30\nN6%\n");
+  // Heidenhain refuses incremental with the dialog's message, then writes Heidenhain.
+  r = testing::RunCli(
+      {"--sysdir", sys, "-c", points + "save " + out + " heidenhain=1 incremental=1 editor=0"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find(" Message:  Incremental"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadAll(out).substr(0, 18), "1 BEGIN PGM 0 MM\n2");
+  // The switch follows the dialect of the last output.
+  r = testing::RunCli(
+      {"--sysdir", sys, "-c", points + "save " + out + " heidenhain=1 editor=0; ncset"});
+  EXPECT_NE(r.out.find("HeidenhainOutChk 1"), std::string::npos) << r.out;
+
+  // A bad value is a usage error and writes nothing.
+  const std::string other = dir.file("p.nc");
+  for (const char* bad : {" spindle=100001", " offset=-1", " r=2", " bogus=1"}) {
+    r = testing::RunCli({"--sysdir", sys, "-c", points + "save " + other + bad});
+    EXPECT_EQ(r.status, 2) << bad;
+  }
+  EXPECT_FALSE(std::filesystem::exists(other));
+  r = testing::RunCli({"--sysdir", sys, "-c", points + "save " + dir.file("x/y.nc")});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Error message:  Can not open file"), std::string::npos) << r.err;
+}
+
+TEST(NcWriterCli, SaveLayersAndShortcuts) {
+  TempDir dir;
+  const std::string sys = dir.path().string(), out = dir.file("l.nc");
+  auto r = testing::RunCli({"--sysdir", sys, "-c",
+                            "layerinfo 0 tool=0 spindle=0; add 1 0 0 5 0; layer 1; "
+                            "layerinfo 1 tool=0 spindle=0; add 1 1 1 5 0; savelayers " +
+                                out + " 1 0"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadAll(out),
+            "%\nG90G00G17\nG00X1.000Y1.000Z5.000\nG90G00G17\nG00X0.000Y0.000\nM09\nM30\n%\n");
+  r = testing::RunCli({"--sysdir", sys, "-c", "add 1 0 0 5 0; savelayers " + out + " 7-3 abc"});
+  EXPECT_EQ(r.status, 1);
+
+  const std::string in = dir.file("in.nc"), conv = dir.file("c.nc"), post = dir.file("p.nc");
+  std::ofstream(in, std::ios::binary) << "G00X0Y0Z5.\nG01X1.5F200\nX3.\nM30\n";
+  r = testing::RunCli({"--sysdir", sys, "convert", in, "-o", conv, "--incremental=1", "--tool", "0",
+                       "--spindle=0"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadAll(conv),
+            "%\nG90G00G17\nG00X0.000Y0.000Z5.000\nG91G01X1.5F200\nX1.5\nM09\nM30\n%\n");
+  EXPECT_TRUE(r.err.find("would open") == std::string::npos);
+  r = testing::RunCli({"--sysdir", sys, "post", in, "-o", post, "--ppr",
+                       std::string(TREVALON_EXAMPLES) + "/default.ppr", "--spindle=800"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  // The program names no tool: no tool change, the spindle as given.
+  EXPECT_EQ(ReadAll(post).substr(0, 46), "%\nO0\nN0G90G17G00X0.000Y0.000Z5.000\nN1S800M03\nN");
+  r = testing::RunCli({"--sysdir", sys, "convert", in});
+  EXPECT_EQ(r.status, 2);
+  r = testing::RunCli({"--sysdir", sys, "convert", dir.file("none.nc"), "-o", conv});
+  EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -1,0 +1,165 @@
+#include "ncio/post_conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/application.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+using testing::RunCli;
+using testing::TempDir;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+class PostConversion : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    StartOptions o;
+    o.systemDir = dir.path().string();
+    o.language = "en";
+    app.StartUp(o);
+    doc = &app.NewDocument();
+    dlg.outputPath = dir.file("out.nc");
+  }
+  // Only the sections given are defined.
+  void Only(const std::string& templateText) {
+    dlg.ppr.SetDefaults();
+    dlg.ppr.ParseTemplateText(templateText);
+  }
+  std::string Convert() {
+    EXPECT_EQ(PostProcessCommand(app, *doc, dlg), 1);
+    return ReadAll(dlg.outputPath);
+  }
+
+  TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CApplication app{platform};
+  CDocument* doc = nullptr;
+  CPostProcessorDlg dlg;
+};
+
+TEST_F(PostConversion, DefaultTemplateProgram) {
+  dlg.ppr.LoadTemplate(std::string(TREVALON_EXAMPLES) + "/default.ppr");
+  AddPoint(doc->store, MOVE_RAPID, 0, 0, 50, 0);
+  AddPoint(doc->store, MOVE_LINE, 10, 0, 50, 500);
+  dlg.spindle = 1000;
+  EXPECT_EQ(Convert(),
+            "%\nO0\nN0G90G17G00X0.000Y0.000Z50.000\nN1S1000M03\nN2G00\nN3G01X10.000F500\n"
+            "N4M09\nN5M30\n%\n");
+  EXPECT_EQ(doc->title, dlg.outputPath);
+  EXPECT_EQ(doc->layers[0].fileName, dlg.outputPath);
+}
+
+TEST_F(PostConversion, NoTemplateFileWritesAnEmptyProgram) {
+  dlg.ppr.LoadTemplate(dir.file("none"));
+  AddPoint(doc->store, MOVE_RAPID, 0, 0, 50, 0);
+  EXPECT_EQ(Convert(), "");
+}
+
+TEST_F(PostConversion, BlockNumbersWrapDifferentlyForPlainAndBracketed) {
+  for (int k = 0; k < 10001; ++k) AddPoint(doc->store, MOVE_LINE_CONT, k, 0, 0, 100);
+  Only("[Cut]\nN$N\n[End]\n");
+  std::string plain = Convert();
+  EXPECT_EQ(plain.substr(plain.size() - 15), "N9998\nN9999\nN0\n");
+  Only("[Cut]\n[$N]\n[End]\n");
+  std::string bracket = Convert();
+  EXPECT_EQ(bracket.substr(bracket.size() - 15), "N9998\nN9999\nN1\n");
+  EXPECT_EQ(bracket.substr(0, 3), "N0\n");
+  // [Define] sets the first number.
+  doc->store.count = 1;
+  Only("[Define]\nfirst $N=100\n$F=300 $N=7\n[End]\n[Cut]\nN$N\n[End]\n");
+  EXPECT_EQ(Convert(), "N100\n");  // only a line's first key counts
+}
+
+TEST_F(PostConversion, ArcSectionsNewAndContinuing) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_RAPID, 0, 0, 0);
+  AddPoint(s, MOVE_ARC_CW, 10, 0, 0, 100);
+  AddPoint(s, PLANE_XY, 5, 0, 0);
+  AddPoint(s, MOVE_ARC_CW, 0, 0, 0, 100);  // continuing
+  AddPoint(s, PLANE_XY, -5, 0, 0);
+  AddPoint(s, MOVE_LINE, 0, 5, 0, 100);
+  AddPoint(s, MOVE_ARC_CCW, 5, 5, 0, 100);  // CCW after CW: new
+  AddPoint(s, PLANE_XY, 2.5, 0, 0);
+  AddPoint(s, MOVE_ARC_CW, 5, 5, 5, 100);  // new: other direction, other plane
+  AddPoint(s, PLANE_ZX, 0, 0, 2.5);
+  AddPoint(s, MOVE_ARC_CW, 5, 9, 9, 100);
+  AddPoint(s, 94, 0, 0, 0);  // no plane: nothing written
+  Only(
+      "[NewXyCW]\nNEW-CW [$I]\n[End]\n[XyCW]\nCW [$I]\n[End]\n[NewXyCCW]\nNEW-CCW [$I]\n[End]\n"
+      "[NewZxCW]\nNEW-ZX-CW [$ARCPLANE][$K]$R\n[End]\n[NewCut]\nLINE [$I]\n[End]\n");
+  EXPECT_EQ(Convert(),
+            "NEW-CW I5.000\nCW I-5.000\nLINE \nNEW-CCW I2.500\nNEW-ZX-CW G18K2.5002.500\n");
+}
+
+TEST_F(PostConversion, StartSeesEveryCoordinateAsChanged) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_NONE, 1, 1, 1);  // not a motion: the next motion record starts
+  AddPoint(s, MOVE_RAPID, 999.0, 2, 3);
+  dlg.toolChange = true;
+  dlg.toolNumber = 4;
+  dlg.lengthOffset = 9;
+  dlg.programNumber = 77;
+  Only(
+      "[Start]\nO$O [$X][$Y][$Z]\n[End]\n[Tool]\nT$T H$H [$H]\n[End]\n[Spindle]\nS$S\n[End]\n"
+      "[NewRapid]\n[$X][$Y][$Z]\n[End]\n[Term]\nEND $X [$Z]\n[End]\n");
+  dlg.spindle = 1234;
+  EXPECT_EQ(Convert(), "O77 Y2.000Z3.000\nT4 H9 H9\nS1234\n\nEND 999.000 \n");
+}
+
+TEST_F(PostConversion, PromptsAskEveryTimeAndKeepTheValueOnCancel) {
+  CPointStore& s = doc->store;
+  AddPoint(s, MOVE_LINE, 1, 2, 3, 100);
+  AddPoint(s, MOVE_LINE, 4, 5, 6, 100);
+  Only("[NewCut]\n?X ?F ?N $N ?J ?R\n[End]\n");
+  // Asked in the order F, J, N, X; "$N" was expanded before any question.
+  platform.values = {"250.9", "", "", "7.5", "oops", "", ""};
+  std::string out = Convert();
+  // Second line: F "oops" keeps the feed, J and N cancelled, X unanswered keeps 4.
+  EXPECT_EQ(out, "7.500 250 1 0 0.000 ?R\n4.000 100 3 2 0.000 ?R\n");
+}
+
+TEST_F(PostConversion, FileThatCannotBeCreated) {
+  dlg.outputPath = dir.file("no/dir/out.nc");
+  EXPECT_EQ(PostProcessCommand(app, *doc, dlg), 0);
+  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
+}
+
+// ---- Command line ----------------------------------------------------------------------
+
+TEST(PostCli, PostWithPromptAnswersAndPprSave) {
+  TempDir dir;
+  const std::string sys = dir.path().string();
+  const std::string ppr = dir.file("t.ppr"), out = dir.file("p.nc");
+  std::ofstream(ppr, std::ios::binary) << "[NewCut]\nN$N X?X F?F\n[End]\n";
+  auto r =
+      RunCli({"--sysdir", sys, "-c", "add 3 1 2 3 100; post " + out + " ppr=" + ppr + " ?X=42.5"});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadAll(out), "N0 X42.500 F100\n");
+  r = RunCli({"--sysdir", sys, "-c", "post " + out + " ?Q=1"});
+  EXPECT_EQ(r.status, 2);
+  r = RunCli({"--sysdir", sys, "-c", "post " + out + " ?X=abc"});
+  EXPECT_EQ(r.status, 2);
+
+  const std::string saved = dir.file("saved.ppr");
+  r = RunCli({"--sysdir", sys, "-c", "ppr save " + saved + " from=" + ppr});
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(ReadAll(saved).find("\r\n[NewCut]\r\nN$N X?X F?F\r\n[End]\r\n"), std::string::npos);
+  r = RunCli({"--sysdir", sys, "-c", "ppr save " + saved + " from=" + dir.file("nothing")});
+  EXPECT_EQ(r.status, 1);
+}
+
+}  // namespace
+}  // namespace trevalon

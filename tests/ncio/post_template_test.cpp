@@ -1,0 +1,143 @@
+#include "ncio/post_template.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/application.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::TempDir;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+TEST(PostTemplate, DefaultsAreShownButNotDefined) {
+  CPostTemplate t;
+  for (int id = 0; id < kSectionCount; ++id) EXPECT_FALSE(t[id].defined) << PostSectionName(id);
+  EXPECT_EQ(t[kSecStart].Text(), "%\r\nO$O\r\nN$NG90G17G00[$X][$Y][$Z]\r\n");
+  EXPECT_EQ(t[kSecTool].lineCount, 4);
+  EXPECT_EQ(t[kSecDefine].Text(), " ");
+  EXPECT_STREQ(PostSectionName(kSecNewZxCCW), "NewZxCCW");
+}
+
+TEST(PostTemplate, ReadingSectionsTrimmingAndEnd) {
+  CPostTemplate t;
+  t.ParseTemplateText(
+      "junk before any section\r\n"
+      "[Cut]\r\n"
+      "   G01 X1 \t\r\n"
+      "[End]\r\n"
+      "[Rapid]\n"
+      "A\n"
+      "(a note on [End] ends it)\n"
+      "B\n"
+      "[NewCut][End]\n"  // a header followed directly by its end: stays empty
+      "[End]\n"
+      "[Term]\n"
+      "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n"
+      "[End]\n"
+      "[Rapid]\n"
+      "C\n"  // the later [Rapid] wins; a section may end with the file
+  );
+  EXPECT_TRUE(t[kSecCut].defined);
+  EXPECT_EQ(t[kSecCut].Text(), "G01 X1\r\n");
+  EXPECT_TRUE(t[kSecRapid].defined);
+  EXPECT_EQ(t[kSecRapid].Text(), "C\r\n");
+  EXPECT_FALSE(t[kSecNewCut].defined);
+  EXPECT_EQ(t[kSecNewCut].lineCount, 0);
+  EXPECT_EQ(t[kSecTerm].lineCount, 10);  // lines beyond the tenth are dropped
+  EXPECT_EQ(t[kSecTerm].lines[9], "10\r\n");
+  // Untouched sections keep their default lines and write nothing.
+  EXPECT_FALSE(t[kSecStart].defined);
+  EXPECT_EQ(t[kSecStart].lineCount, 3);
+}
+
+TEST(PostTemplate, LongLinesAreReadInPieces) {
+  CPostTemplate t;
+  std::string text = "[Cut]\n" + std::string(150, 'A') + "\n[End]\n";
+  t.ParseTemplateText(text);
+  ASSERT_EQ(t[kSecCut].lineCount, 2);
+  EXPECT_EQ(t[kSecCut].lines[0], std::string(99, 'A') + "\r\n");
+  EXPECT_EQ(t[kSecCut].lines[1], std::string(51, 'A') + "\r\n");
+}
+
+TEST(PostTemplate, SaveLoadSaveKeepsEverySection) {
+  TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform(&messages);
+  CApplication app(platform);
+  CPostTemplate t;
+  t.EditSection(kSecCut, "N$N[$X][$Y]\r\nM01");
+  const std::string first = dir.file("a.ppr"), second = dir.file("b.ppr");
+  ASSERT_EQ(t.SaveTemplate(app, first), 1);
+  EXPECT_EQ(t.name, first);
+  const std::string text = ReadAll(first);
+  const std::string define1 = "\r\n[Define]\r\n \r\n[End]\r\n";
+  EXPECT_EQ(text.substr(0, define1.size() + 9), define1 + "\r\n[Start]");
+  EXPECT_NE(text.find("\r\n[Cut]\r\nN$N[$X][$Y]\r\nM01\r\n[End]\r\n"), std::string::npos);
+
+  CPostTemplate u;
+  ASSERT_EQ(u.LoadTemplate(dir.file("a")), 1);  // found with ".ppr" appended
+  for (int id = 0; id < kSectionCount; ++id) {
+    EXPECT_TRUE(u[id].defined) << PostSectionName(id);
+    if (id != kSecDefine) {
+      EXPECT_EQ(u[id].Text(), t[id].Text()) << PostSectionName(id);
+    }
+  }
+  EXPECT_EQ(u[kSecDefine].Text(), "\r\n");  // the blank line before "[End]"
+  ASSERT_EQ(u.SaveTemplate(app, second), 1);
+  std::string again = ReadAll(second);
+  // Only [Define] grows, by the empty line the format gives it.
+  const std::string define2 = "\r\n[Define]\r\n\r\n\r\n[End]\r\n";
+  EXPECT_EQ(again.substr(0, define2.size()), define2);
+  EXPECT_EQ(again.substr(define2.size()), text.substr(define1.size()));
+
+  EXPECT_EQ(u.SaveTemplate(app, dir.file("no/such/dir.ppr")), 0);
+  EXPECT_EQ(platform.lastCaption, "Error message");
+  EXPECT_EQ(u.LoadTemplate(dir.file("missing")), 0);
+  EXPECT_FALSE(u[kSecCut].defined);
+  EXPECT_EQ(u[kSecCut].Text(), "N$N[$X][$Y][$Z][$F]\r\n");
+}
+
+TEST(PostTemplate, ShippedDefaultTemplateIsTheDefaultsSaved) {
+  CPostTemplate t;
+  EXPECT_EQ(ReadAll(std::string(TREVALON_EXAMPLES) + "/default.ppr"), t.FormatTemplate());
+}
+
+TEST(PostTemplate, SectionEditorSplitsAtLineBreaks) {
+  CPostSection s;
+  s.SetText("A\r\nB");  // the second line typed without Enter
+  ASSERT_EQ(s.lineCount, 2);
+  EXPECT_EQ(s.lines[1], "B\r\n");
+  EXPECT_TRUE(s.defined);
+  s.SetText("  X \r\n");  // not trimmed
+  EXPECT_EQ(s.Text(), "  X \r\n");
+  std::string many;
+  for (int k = 0; k < 12; ++k) many += "L\r\n";
+  s.SetText(many);
+  EXPECT_EQ(s.lineCount, 10);
+  s.SetText("");
+  EXPECT_FALSE(s.defined);
+  EXPECT_EQ(s.lineCount, 0);
+}
+
+TEST(PostTemplate, MasksKeepBracketedAndPlainFormsApart) {
+  LineMasks m = ComputeLineMasks("[$N]G01[$X]$Y?Z[$ARCPLANE]$ARCPLANE[?ARCPLANE]?Q");
+  EXPECT_EQ(m.bracket, LetterBit('N') | LetterBit('X') | kArcPlaneBit);
+  EXPECT_EQ(m.plain, LetterBit('Y') | LetterBit('A') | kArcPlaneBit);
+  // "[?ARCPLANE]" also holds "?A"; marking a token that is then not found costs nothing.
+  EXPECT_EQ(m.prompt, LetterBit('Z') | LetterBit('Q') | LetterBit('A') | kArcPlaneBit);
+  EXPECT_EQ(ComputeLineMasks("[$N]").plain, 0u);
+}
+
+}  // namespace
+}  // namespace trevalon

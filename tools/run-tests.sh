@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 fuzz_seconds=${TREVALON_FUZZ_SECONDS:-20}
 
 echo "== release build and tests"
-"$root/tools/build.sh" "$root/build"
+"$root/tools/build.sh" "$root/build" -DTREVALON_BUILD_TESTS=ON -DTREVALON_BUILD_BENCH=ON -DTREVALON_BUILD_GUI=ON
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)")
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"

@@ -148,7 +148,8 @@ void Args::Expect(std::size_t min, std::size_t max,
                   std::initializer_list<const char*> allowed) const {
   if (positional_.size() < min) Usage(verb_ + ": missing argument");
   if (positional_.size() > max) Usage(verb_ + ": too many arguments ('" + positional_[max] + "')");
-  for (const auto& [key, value] : ordered_) {
+  for (const auto& option : ordered_) {
+    const std::string& key = option.first;
     bool ok = std::any_of(allowed.begin(), allowed.end(), [&](const char* a) { return key == a; });
     if (!ok) Usage(verb_ + ": unknown option '" + key + "'");
   }

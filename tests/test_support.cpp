@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <fstream>
 #include <random>
 
 namespace trevalon::testing {
@@ -14,6 +15,13 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
 }
 
 void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed, int mark) {

@@ -23,6 +23,9 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// The whole file as bytes ("" when it cannot be read).
+std::string ReadAll(const std::string& path);
+
 // Appends one record through the register.
 void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed = 0, int mark = 0);
 

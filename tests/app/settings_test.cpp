@@ -13,12 +13,7 @@
 namespace trevalon {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream o;
-  o << f.rdbuf();
-  return o.str();
-}
+using testing::ReadAll;
 
 TEST(Settings, MissingFileIsCreatedEmptyAndDefaultsStay) {
   testing::TempDir dir;

@@ -12,15 +12,10 @@
 namespace trevalon {
 namespace {
 
+using testing::ReadAll;
+
 using testing::RunCli;
 using testing::TempDir;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  return ss.str();
-}
 
 CuttingConditions Unusual() {
   CuttingConditions c;

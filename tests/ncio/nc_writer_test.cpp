@@ -17,15 +17,10 @@
 namespace trevalon {
 namespace {
 
+using testing::ReadAll;
+
 using testing::AddPoint;
 using testing::TempDir;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> out;

@@ -11,16 +11,11 @@
 namespace trevalon {
 namespace {
 
+using testing::ReadAll;
+
 using testing::AddPoint;
 using testing::RunCli;
 using testing::TempDir;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
 
 class PostConversion : public ::testing::Test {
  protected:

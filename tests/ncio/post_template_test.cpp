@@ -11,14 +11,9 @@
 namespace trevalon {
 namespace {
 
-using testing::TempDir;
+using testing::ReadAll;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  std::ostringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using testing::TempDir;
 
 TEST(PostTemplate, DefaultsAreShownButNotDefined) {
   CPostTemplate t;

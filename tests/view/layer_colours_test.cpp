@@ -10,12 +10,7 @@
 namespace trevalon {
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using testing::ReadAll;
 
 TEST(LayerColours, MissingFileGivesLayerNumberAsColour) {
   testing::TempDir dir;

@@ -21,6 +21,7 @@
 #include "app/file_io.h"
 #include "app/layer_commands.h"
 #include "gui/dialogs.h"
+#include "gui/feed_commands.h"
 #include "gui/nc_commands.h"
 #include "ncio/statistics.h"
 
@@ -266,13 +267,27 @@ void MainWindow::BuildMenus() {
 
   // ---- Optimise
   QMenu* opt = menuBar()->addMenu(QString::fromUtf8("최적화(&O)"));
-  Add(opt, "Feed Optimizer", Txt::TipFeedOptimizer, "feedOptimizer", none);
-  Add(opt, "자동 피드 조정", Txt::TipAutoFeed, "autoFeed", none);
+  track(Add(opt, "Feed Optimizer", Txt::TipFeedOptimizer, "feedOptimizer",
+            onView([this](ToolpathView& v) {
+              FeedOptimizerDialogCommand(app_, v, this);
+              RefreshState();
+            })));
+  Add(opt, "자동 피드 조정", Txt::TipAutoFeed, "autoFeed", [this] { AutoFeedCommand(app_, this); });
   QMenu* master = opt->addMenu(QString::fromUtf8("Lmx 마스터 모델"));
-  Add(master, "생성", Txt::TipMasterCreate, "masterCreate", none);
-  Add(master, "삭제", Txt::TipMasterDelete, "masterDelete", none);
-  Add(master, "저장", Txt::TipMasterSave, "masterSave", none);
-  Add(master, "불러오기", Txt::TipMasterLoad, "masterLoad", none);
+  auto masterCommand = [this, &onView](std::function<void(ToolpathView&)> f) {
+    return onView([this, f](ToolpathView& v) {
+      f(v);
+      RefreshState();
+    });
+  };
+  track(Add(master, "생성", Txt::TipMasterCreate, "masterCreate",
+            masterCommand([this](ToolpathView& v) { MasterCreateCommand(app_, v, this); })));
+  track(Add(master, "삭제", Txt::TipMasterDelete, "masterDelete",
+            masterCommand([this](ToolpathView& v) { MasterDeleteCommand(app_, v); })));
+  track(Add(master, "저장", Txt::TipMasterSave, "masterSave",
+            masterCommand([this](ToolpathView& v) { MasterSaveCommand(app_, v, this); })));
+  track(Add(master, "불러오기", Txt::TipMasterLoad, "masterLoad",
+            masterCommand([this](ToolpathView& v) { MasterLoadCommand(app_, v, this); })));
   opt->addSeparator();
   Add(opt, "피드변경", Txt::TipChangeFeed, "changeFeed", none);
   Add(opt, "Window로 최대 feed 변경", Txt::TipWindowMaxFeed, "windowMaxFeed", none);
@@ -422,7 +437,12 @@ void MainWindow::BuildMenus() {
   toggle("Grid", Txt::TipGrid, "grid", [](ToolpathView& v) -> bool& { return v.options.showGrid; });
   toggle("Axis", Txt::TipTriad, "triad",
          [](ToolpathView& v) -> bool& { return v.options.showTriad; });
-  Add(view, "마스타 모델 보기", Txt::TipShowMaster, "showMaster", none);
+  track(Add(view, "마스타 모델 보기", Txt::TipShowMaster, "showMaster",
+            onView([this](ToolpathView& v) {
+              MasterShowCommand(v);
+              RefreshState();
+            })))
+      ->setCheckable(true);
   view->addSeparator();
   track(Add(view, "Rotation center input", Txt::TipRotationCentreInput, "rotationCentreInput",
             [this] { RotationCentreInput(); }));
@@ -560,6 +580,7 @@ void MainWindow::RefreshState() {
   Action("feedColours")->setChecked(!v->options.colourByLayer);
   Action("grid")->setChecked(v->options.showGrid);
   Action("triad")->setChecked(v->options.showTriad);
+  Action("showMaster")->setChecked(v->doc().master.shown != 0);
   if (!refillingLayers_ && layerList_) layerList_->setCurrentIndex(v->doc().layers.workLayer);
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
+#include "feed/master_model.h"
 #include "gui/toolpath_renderer.h"
 
 namespace trevalon {
@@ -42,6 +43,8 @@ std::string ParseScreenshotArgs(const std::vector<std::string>& args, Screenshot
         return "--view takes top, front, side, iso1, iso2, iso3 or iso4";
     } else if (a == "--feed-colours") {
       r.feedColours = true;
+    } else if (a == "--master") {
+      if (!value(r.master)) return "--master needs the NC program to build the master model from";
     } else if (a == "--grid") {
       r.showGrid = true;
     } else if (a == "--sysdir" || a == "--lang") {
@@ -62,6 +65,20 @@ int TakeScreenshot(CApplication& app, const ScreenshotRequest& r, std::string& e
   doc.view.width = r.width;
   doc.view.height = r.height;
   doc.view.SetDirection(r.direction);
+  if (!r.master.empty()) {
+    // The mesh takes the place of the program it was built from, which leaves the store.
+    if (!LoadNcCommand(app, doc, r.master)) {
+      error = "cannot read " + r.master;
+      app.CloseDocument(&doc);
+      return 1;
+    }
+    doc.view.Fit(doc.store, &doc.layers);
+    if (CreateMasterModel(app, doc) != 1) {
+      error = "cannot build a master model from " + r.master;
+      app.CloseDocument(&doc);
+      return 1;
+    }
+  }
   int layer = 0;
   for (const std::string& f : r.files) {
     if (layer >= CLayerTable::kUserLayers) break;
@@ -74,7 +91,7 @@ int TakeScreenshot(CApplication& app, const ScreenshotRequest& r, std::string& e
     ++layer;
   }
   if (layer > 1) SwitchLayerCommand(doc, 0);
-  doc.view.Fit(doc.store, &doc.layers);
+  if (!r.files.empty()) doc.view.Fit(doc.store, &doc.layers);
   // A little room round the picture so that nothing touches the image's edge.
   doc.view.scale *= 0.94;
   QImage image(r.width, r.height, QImage::Format_ARGB32_Premultiplied);

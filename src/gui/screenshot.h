@@ -1,6 +1,8 @@
 #pragma once
 // `trevalon --screenshot OUT.png [--size WxH] [--view top|front|side|iso1..iso4]
-// [--feed-colours] FILE...`: opens the files, renders the view offscreen into a PNG and ends.
+// [--feed-colours] [--master FILE] FILE...`: opens the files, renders the view offscreen into a
+// PNG and ends. With --master the master model is first built from FILE's toolpath (default
+// creation values) and shown under the files' toolpaths.
 
 #include <string>
 #include <vector>
@@ -16,6 +18,7 @@ struct ScreenshotRequest {
   bool feedColours = false;
   bool showGrid = false;
   std::vector<std::string> files;
+  std::string master;  // the program the master model is built from; empty: none
 };
 
 // Parses the words after the program name. Returns an empty string when they are a

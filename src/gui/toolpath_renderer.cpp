@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/master_model_drawing.h"
+
 namespace trevalon {
 namespace {
 
@@ -258,6 +260,8 @@ void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOpt
   painter.setRenderHint(QPainter::Antialiasing, false);
   painter.fillRect(QRect(0, 0, view.width, view.height), Background(o));
   if (o.showGrid) DrawGrid(painter, view);
+  // The master model lies under the toolpaths.
+  meshQuadsDrawn = doc.master.shown ? DrawMasterModel(painter, doc.master, view) : 0;
   if (!o.colourByLayer) ScanFeeds(doc);
   pointsDrawn = 0;
 

@@ -41,6 +41,8 @@ class ToolpathRenderer {
   int lowFeed = 0, highFeed = 0;
   // Points handed to the painter by the last render (after dropping same-pixel points).
   std::uint64_t pointsDrawn = 0;
+  // Quads of the master model drawn by the last render (0 while it is not shown).
+  std::uint64_t meshQuadsDrawn = 0;
 
  private:
   struct Pass;

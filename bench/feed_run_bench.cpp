@@ -1,7 +1,8 @@
 // The feed optimiser run on a 1-million-point 3D finishing toolpath with corners and slopes,
 // without and with a master model, against a baseline in the same run: copying every point
 // of the store into the work array and back, the least any run must do. Reported: points per
-// second, the ratio to the copy, and the peak resident memory of the process.
+// second, the ratio to the copy, and the peak resident memory of the process. A third
+// benchmark times the master rule's query alone.
 
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
@@ -12,10 +13,12 @@
 #include <vector>
 
 #include "app/application.h"
+#include "feed/cutting_conditions.h"
 #include "feed/feed_point.h"
 #include "feed/feed_run.h"
 #include "feed/master_model.h"
 #include "model/point_store.h"
+#include "model/undo_ring.h"
 #include "platform/platform.h"
 
 namespace {
@@ -154,7 +157,55 @@ void BM_FeedRunWithMasterModel(benchmark::State& state) {
   RunBenchmark(state, true);
 }
 
+// The master rule's query alone, at every cutting point of the same toolpath with the
+// optimiser's default search distance: asked of the grid afresh (plain), through the prepared
+// query, and through the prepared query for slopes above the default minimum slope angle
+// only (what the rule asks for short moves). Reported: nanoseconds per point of each and the
+// plain / prepared ratio.
+void BM_FeedMasterQuery(benchmark::State& state) {
+  const std::vector<PointRecord>& path = Toolpath();
+  CPointStore store;
+  CUndoRing undo;
+  MasterModel model;
+  store.CopyRecordsIn(path.data(), static_cast<std::uint32_t>(path.size()));
+  model.tolerance = 1.0;
+  if (model.Create(store, undo) != 1) {
+    state.SkipWithError("master model could not be created");
+    return;
+  }
+  const MasterGrid grid = model.Grid();
+  const CuttingConditions defaults;
+  enum Kind { kPlain, kPrepared, kSteep };
+  auto seconds = [&](Kind kind, long& sum) {
+    MasterGrid g = grid;
+    g.preparedQuery = kind != kPlain;
+    auto t0 = std::chrono::steady_clock::now();
+    MasterQuery query(g, defaults.SafetyDistance, defaults.SlopeMinAngle);
+    for (const PointRecord& p : path) {
+      if (p.type != MOVE_LINE && p.type != MOVE_LINE_CONT) continue;
+      sum += kind == kSteep ? query.SteepSlopeAbove(p.x, p.y, p.z)
+                            : query.MaxSlopeAbove(p.x, p.y, p.z);
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+  };
+  double plain = 0.0, prepared = 0.0, steep = 0.0;
+  long plainSum = 0, preparedSum = 0, steepSum = 0;
+  for (auto _ : state) {
+    plain += seconds(kPlain, plainSum);
+    prepared += seconds(kPrepared, preparedSum);
+    steep += seconds(kSteep, steepSum);
+  }
+  if (plainSum != preparedSum) state.SkipWithError("the prepared query answered differently");
+  benchmark::DoNotOptimize(steepSum);
+  const double n = static_cast<double>(state.iterations()) * static_cast<double>(path.size());
+  state.counters["plain_ns"] = plain / n * 1e9;
+  state.counters["prepared_ns"] = prepared / n * 1e9;
+  state.counters["steep_ns"] = steep / n * 1e9;
+  state.counters["plain_vs_prepared"] = plain / prepared;
+}
+
 BENCHMARK(BM_FeedRun)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FeedRunWithMasterModel)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FeedMasterQuery)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace

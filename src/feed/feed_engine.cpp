@@ -336,6 +336,9 @@ bool CFeedEngine::AnalyseWindow(std::uint32_t lo, std::uint32_t hi) {
     if (IsLinearCode(w_[i].MotionType)) SlopeRule(i);
   }
   if (c.LmxByMaster == 1 && ch_.master.cells != nullptr) {
+    // The grid and the search distance stay the same for the whole run.
+    if (!masterQuery_.PreparedFor(ch_.master, search_, c.SlopeMinAngle))
+      masterQuery_.Prepare(ch_.master, search_, c.SlopeMinAngle);
     for (std::uint32_t i = lo; i < hi; ++i) {
       if (ch_.abort == 1) return false;
       if (IsLinearCode(w_[i].MotionType)) MasterRule(i);
@@ -406,22 +409,25 @@ void CFeedEngine::SlopeRule(std::uint32_t i) {
 void CFeedEngine::MasterRule(std::uint32_t i) {
   std::uint32_t p = Prev(i);
   if (p == kNone) return;
-  std::uint32_t n = Next(i);
   const double S = search_;
-  const MasterGrid& grid = ch_.master;
+  MasterQuery& query = masterQuery_;
   FeedPoint& r = w_[i];
   const FeedPoint& pp = w_[p];
   double len = Distance(pp, r);
-  double nlen = n != kNone ? Distance(r, w_[n]) : 0.0;
   int ps = len > 1.2 * S ? static_cast<int>(Trunc(S * 100.0 / len)) : 0;
-  int pe = nlen > 1.2 * S ? static_cast<int>(Trunc(S * 100.0 / nlen)) : 0;
 
-  int m0 = grid.MaxSlopeAbove(r.X, r.Y, r.Z, S);
+  // Without a zone (every short move) the slopes met count only through the largest of
+  // them, and only when it exceeds SlopeMinAngle: the query need not look at the cells that
+  // are not steeper than that, and reports 0 for whatever lies at or below it.
+  const bool steepOnly = ps == 0;
+  auto ask = [&](double x, double y, double z) {
+    return steepOnly ? query.SteepSlopeAbove(x, y, z) : query.MaxSlopeAbove(x, y, z);
+  };
+  int m0 = ask(r.X, r.Y, r.Z);
   int ms = 0;
   if (len > 1.2 * S) {
     auto at = [&](double f) {
-      return grid.MaxSlopeAbove(r.X + (pp.X - r.X) * f, r.Y + (pp.Y - r.Y) * f,
-                                r.Z + (pp.Z - r.Z) * f, S);
+      return ask(r.X + (pp.X - r.X) * f, r.Y + (pp.Y - r.Y) * f, r.Z + (pp.Z - r.Z) * f);
     };
     if (len > 6.0 * S) {
       long N = Trunc(len / S);
@@ -446,7 +452,11 @@ void CFeedEngine::MasterRule(std::uint32_t i) {
   int fz = floored(SlopeFeed(m0), r.ProgFeed);
   SetEndZone(r, ps, fz);
 
+  // The move after point i only matters from here on: most records never look for it.
+  std::uint32_t n = Next(i);
   if (n == kNone) return;
+  double nlen = Distance(r, w_[n]);
+  int pe = nlen > 1.2 * S ? static_cast<int>(Trunc(S * 100.0 / nlen)) : 0;
   FeedPoint& nr = w_[n];
   if (pe > 0 && pe < 100) {
     if (nr.Feed > fz) SetStartZone(nr, pe, fz);

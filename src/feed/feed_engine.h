@@ -110,6 +110,7 @@ class CFeedEngine {
   std::uint32_t slowed_ = 0;
   bool aborted_ = false;
   std::uint32_t lastShortNext_ = kNone;  // next move lowered whole by the master rule
+  MasterQuery masterQuery_;              // the master rule's query, prepared once per run
   // Path length from the start of each record's run of cuts, and the run's number (it rises
   // at every rapid): lets the zone walks skip the points that cannot be far enough away.
   // Both absent when their memory cannot be had; the walks then go point by point.

@@ -18,24 +18,10 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "gui/qt_helpers.h"
+
 namespace trevalon {
 namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-QString Q(const char* s) {
-  return QString::fromUtf8(s);
-}
-
-QDialogButtonBox* OkCancel(QDialog* d) {
-  auto* b = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);
-  b->button(QDialogButtonBox::Ok)->setObjectName("ok");
-  b->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
-  QObject::connect(b, &QDialogButtonBox::accepted, d, &QDialog::accept);
-  QObject::connect(b, &QDialogButtonBox::rejected, d, &QDialog::reject);
-  return b;
-}
 
 QLineEdit* IntEdit(QWidget* parent, const char* name, int value, int low, int high) {
   auto* e = new QLineEdit(QString::number(value), parent);

@@ -23,14 +23,11 @@
 #include "gui/dialogs.h"
 #include "gui/feed_commands.h"
 #include "gui/nc_commands.h"
+#include "gui/qt_helpers.h"
 #include "ncio/statistics.h"
 
 namespace trevalon {
 namespace {
-
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
 
 constexpr int kRecentCount = 4;
 

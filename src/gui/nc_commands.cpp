@@ -19,6 +19,7 @@
 
 #include "app/load_commands.h"
 #include "gui/dialogs.h"
+#include "gui/qt_helpers.h"
 #include "gui/toolpath_view.h"
 #include "ncio/nc_writer.h"
 #include "ncio/post_conversion.h"
@@ -27,10 +28,6 @@
 namespace trevalon {
 namespace {
 
-QString Q(const std::string& s) {
-  return QString::fromStdString(s);
-}
-
 // The filter of the NC file dialogs, "NCDATA FILE (%s)|%s|All Files (*.*)|*.*||" with the
 // pattern twice, in the form the Qt file dialog takes: the pattern's ';' become blanks.
 QString NcFilterEntry(const AppSettings& s) {
@@ -38,15 +35,6 @@ QString NcFilterEntry(const AppSettings& s) {
   QString spaced = pattern;
   spaced.replace(';', ' ');
   return QString("NCDATA FILE (%1)").arg(spaced);
-}
-
-QDialogButtonBox* OkCancel(QDialog* d) {
-  auto* b = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);
-  b->button(QDialogButtonBox::Ok)->setObjectName("ok");
-  b->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
-  QObject::connect(b, &QDialogButtonBox::accepted, d, &QDialog::accept);
-  QObject::connect(b, &QDialogButtonBox::rejected, d, &QDialog::reject);
-  return b;
 }
 
 // The save dialog of the outputs: NC filter, overwrite prompted. Empty: cancelled.

@@ -36,8 +36,8 @@ class CDocument {
   // loaded, 300 until a program has set it.
   std::int32_t maxFeed = 300;
   LayerColourTable colours;  // from color.par when the view is made
-  MasterModel master;  // the stock mesh the feed optimiser consults
-  std::string title;  // the window's title: the work layer's file name
+  MasterModel master;        // the stock mesh the feed optimiser consults
+  std::string title;         // the window's title: the work layer's file name
   std::function<void()> onRedraw;
 };
 

@@ -166,27 +166,28 @@ void PolygonInput::Paint(QPainter& p) {
   }
 }
 
-// ---- Point picker ----------------------------------------------------------------------------
+// ---- Pickers ----------------------------------------------------------------------------------
 
-void PointPicker::Mark(std::uint32_t i) {
+void StepPicker::Mark(std::uint32_t i) {
   marked = i;
   view_.ShowPointStatus(i);
   view_.update();
 }
 
-bool PointPicker::MousePress(QMouseEvent* e) {
+bool StepPicker::MousePress(QMouseEvent* e) {
   if (e->button() != Qt::LeftButton) return false;
   const QPoint p = e->position().toPoint();
-  auto found = FindPointAt(view_.doc().store, view_.doc().view, p.x(), p.y());
+  CPointStore& store = view_.doc().store;
+  auto found = FindPointAt(store, view_.doc().view, p.x(), p.y());
   if (found) {
-    Mark(*found);
+    Mark(Target(store, *found));
   } else if (!marked) {
-    Cancel();  // no point near the cursor: the picker ends
+    Cancel();  // nothing near the cursor: the picker ends
   }
   return true;
 }
 
-bool PointPicker::Key(QKeyEvent* e) {
+bool StepPicker::Key(QKeyEvent* e) {
   CPointStore& store = view_.doc().store;
   switch (e->key()) {
     case Qt::Key_Escape:
@@ -202,12 +203,12 @@ bool PointPicker::Key(QKeyEvent* e) {
       return true;
     case Qt::Key_Space:
       if (marked) {
-        if (auto n = NextMotionPoint(store, *marked)) Mark(*n);
+        if (auto n = Next(store, *marked)) Mark(*n);
       }
       return true;
     case Qt::Key_Backspace:
       if (marked) {
-        if (auto n = PrevMotionPoint(store, *marked)) Mark(*n);
+        if (auto n = Prev(store, *marked)) Mark(*n);
       }
       return true;
     default:
@@ -215,9 +216,19 @@ bool PointPicker::Key(QKeyEvent* e) {
   }
 }
 
-void PointPicker::Cancel() {
+void StepPicker::Cancel() {
   marked.reset();
   EndWith(view_, done_, std::nullopt);
+}
+
+// ---- Point picker ----------------------------------------------------------------------------
+
+std::optional<std::uint32_t> PointPicker::Next(CPointStore& store, std::uint32_t i) {
+  return NextMotionPoint(store, i);
+}
+
+std::optional<std::uint32_t> PointPicker::Prev(CPointStore& store, std::uint32_t i) {
+  return PrevMotionPoint(store, i);
 }
 
 void PointPicker::Paint(QPainter& p) {
@@ -242,56 +253,16 @@ void PointPicker::Paint(QPainter& p) {
 
 // ---- Path picker -------------------------------------------------------------------------------
 
-void PathPicker::Mark(std::uint32_t start) {
-  marked = start;
-  view_.ShowPointStatus(start);
-  view_.update();
+std::uint32_t PathPicker::Target(CPointStore& store, std::uint32_t i) {
+  return PathStart(store, i);
 }
 
-bool PathPicker::MousePress(QMouseEvent* e) {
-  if (e->button() != Qt::LeftButton) return false;
-  const QPoint p = e->position().toPoint();
-  auto found = FindPointAt(view_.doc().store, view_.doc().view, p.x(), p.y());
-  if (found) {
-    Mark(PathStart(view_.doc().store, *found));
-  } else if (!marked) {
-    Cancel();
-  }
-  return true;
+std::optional<std::uint32_t> PathPicker::Next(CPointStore& store, std::uint32_t i) {
+  return NextPath(store, i);
 }
 
-bool PathPicker::Key(QKeyEvent* e) {
-  CPointStore& store = view_.doc().store;
-  switch (e->key()) {
-    case Qt::Key_Escape:
-      Cancel();
-      return true;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      if (!marked) return true;
-      {
-        const auto m = marked;
-        EndWith(view_, done_, m);
-      }
-      return true;
-    case Qt::Key_Space:
-      if (marked) {
-        if (auto n = NextPath(store, *marked)) Mark(*n);
-      }
-      return true;
-    case Qt::Key_Backspace:
-      if (marked) {
-        if (auto n = PrevPath(store, *marked)) Mark(*n);
-      }
-      return true;
-    default:
-      return false;
-  }
-}
-
-void PathPicker::Cancel() {
-  marked.reset();
-  EndWith(view_, done_, std::nullopt);
+std::optional<std::uint32_t> PathPicker::Prev(CPointStore& store, std::uint32_t i) {
+  return PrevPath(store, i);
 }
 
 void PathPicker::Paint(QPainter& p) {

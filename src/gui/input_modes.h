@@ -16,6 +16,7 @@ class QKeyEvent;
 
 namespace trevalon {
 
+class CPointStore;
 class ToolpathView;
 
 // Two corners in client pixels: where the button went down and where it came up.
@@ -95,39 +96,50 @@ class PolygonInput : public InputMode {
   Done done_;
 };
 
-// The point picker: a click marks the nearest point (3, 8, 13, 18 pixels), Space and
-// Backspace step to the next and previous motion point, Enter takes it, Escape cancels.
-class PointPicker : public InputMode {
+// What the two pickers share: a click marks the nearest point (3, 8, 13, 18 pixels), Space
+// and Backspace step forward and back, Enter takes the marked record, Escape cancels.
+class StepPicker : public InputMode {
  public:
   using Done = std::function<void(std::optional<std::uint32_t>)>;
-  PointPicker(ToolpathView& view, Done done) : InputMode(view), done_(std::move(done)) {}
+  StepPicker(ToolpathView& view, Done done) : InputMode(view), done_(std::move(done)) {}
   bool MousePress(QMouseEvent* e) override;
   bool Key(QKeyEvent* e) override;
-  void Paint(QPainter& p) override;
   void Cancel() override;
   void Mark(std::uint32_t i);
 
   std::optional<std::uint32_t> marked;
 
+ protected:
+  // The record a click on point i marks, and the steps from a marked record.
+  virtual std::uint32_t Target(CPointStore& store, std::uint32_t i) { return (void)store, i; }
+  virtual std::optional<std::uint32_t> Next(CPointStore& store, std::uint32_t i) = 0;
+  virtual std::optional<std::uint32_t> Prev(CPointStore& store, std::uint32_t i) = 0;
+
  private:
   Done done_;
 };
 
-// The path picker: the same with whole paths; the result is the path's first record.
-class PathPicker : public InputMode {
+// The point picker: steps go to the next and previous motion point.
+class PointPicker : public StepPicker {
  public:
-  using Done = std::function<void(std::optional<std::uint32_t>)>;
-  PathPicker(ToolpathView& view, Done done) : InputMode(view), done_(std::move(done)) {}
-  bool MousePress(QMouseEvent* e) override;
-  bool Key(QKeyEvent* e) override;
+  using StepPicker::StepPicker;
   void Paint(QPainter& p) override;
-  void Cancel() override;
-  void Mark(std::uint32_t start);
 
-  std::optional<std::uint32_t> marked;  // first record of the marked path
+ protected:
+  std::optional<std::uint32_t> Next(CPointStore& store, std::uint32_t i) override;
+  std::optional<std::uint32_t> Prev(CPointStore& store, std::uint32_t i) override;
+};
 
- private:
-  Done done_;
+// The path picker: the same with whole paths; the marked record is the path's first record.
+class PathPicker : public StepPicker {
+ public:
+  using StepPicker::StepPicker;
+  void Paint(QPainter& p) override;
+
+ protected:
+  std::uint32_t Target(CPointStore& store, std::uint32_t i) override;
+  std::optional<std::uint32_t> Next(CPointStore& store, std::uint32_t i) override;
+  std::optional<std::uint32_t> Prev(CPointStore& store, std::uint32_t i) override;
 };
 
 }  // namespace trevalon

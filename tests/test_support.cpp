@@ -17,6 +17,13 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+int StartInTempDir(CApplication& app, const TempDir& dir) {
+  StartOptions o;
+  o.systemDir = dir.path().string();
+  o.language = "en";
+  return app.StartUp(o);
+}
+
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

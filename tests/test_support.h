@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/application.h"
 #include "cli/script.h"
 #include "model/point_store.h"
 
@@ -22,6 +23,9 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// Starts the application in English with korvo.cfg in dir, never in the user's home.
+int StartInTempDir(CApplication& app, const TempDir& dir);
 
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadAll(const std::string& path);

@@ -233,32 +233,23 @@ void CPostProcessorDlg::ExpandLine(const std::string& line, const LineMasks& mas
       ReplaceAll(work_, scratch_, "[$F]",
                  current.feed != previous.feed ? Int(buf, 'F', current.feed) : std::string_view());
     if (b & LetterBit('H')) ReplaceAll(work_, scratch_, "[$H]", Int(buf, 'H', H));
-    if (b & LetterBit('I'))
-      ReplaceAll(work_, scratch_, "[$I]",
-                 current.i != previous.i ? Fixed3(buf, 'I', current.i) : "");
-    if (b & LetterBit('J'))
-      ReplaceAll(work_, scratch_, "[$J]",
-                 current.j != previous.j ? Fixed3(buf, 'J', current.j) : "");
-    if (b & LetterBit('K'))
-      ReplaceAll(work_, scratch_, "[$K]",
-                 current.k != previous.k ? Fixed3(buf, 'K', current.k) : "");
+    // A coordinate or offset word is written only when its value changed.
+    auto onChange = [&](char letter, const char* token, double now, double before) {
+      if (b & LetterBit(letter))
+        ReplaceAll(work_, scratch_, token, now != before ? Fixed3(buf, letter, now) : "");
+    };
+    onChange('I', "[$I]", current.i, previous.i);
+    onChange('J', "[$J]", current.j, previous.j);
+    onChange('K', "[$K]", current.k, previous.k);
     if (b & LetterBit('N')) {
       KeepBlockNumberInRange(N);
       // Every "[$N]" of one line gets the same number; the line counts as one block.
       if (ReplaceAll(work_, scratch_, "[$N]", Int(buf, 'N', N)) && ++N > 9999) N = 1;
     }
-    if (b & LetterBit('R'))
-      ReplaceAll(work_, scratch_, "[$R]",
-                 current.r != previous.r ? Fixed3(buf, 'R', current.r) : "");
-    if (b & LetterBit('X'))
-      ReplaceAll(work_, scratch_, "[$X]",
-                 current.x != previous.x ? Fixed3(buf, 'X', current.x) : "");
-    if (b & LetterBit('Y'))
-      ReplaceAll(work_, scratch_, "[$Y]",
-                 current.y != previous.y ? Fixed3(buf, 'Y', current.y) : "");
-    if (b & LetterBit('Z'))
-      ReplaceAll(work_, scratch_, "[$Z]",
-                 current.z != previous.z ? Fixed3(buf, 'Z', current.z) : "");
+    onChange('R', "[$R]", current.r, previous.r);
+    onChange('X', "[$X]", current.x, previous.x);
+    onChange('Y', "[$Y]", current.y, previous.y);
+    onChange('Z', "[$Z]", current.z, previous.z);
     if (b & kArcPlaneBit)
       ReplaceAll(work_, scratch_, "[$ARCPLANE]",
                  current.plane != previous.plane ? PlaneGWord(current.plane) : "");

@@ -69,10 +69,7 @@ TEST(Settings, UnwritableFileShowsTheFileErrorButTheValuesApply) {
   std::filesystem::create_directories(dir.path() / "korvo.cfg");  // a directory: cannot write
   HeadlessPlatform platform;
   CApplication app(platform);
-  StartOptions o;
-  o.systemDir = dir.path().string();
-  o.language = "en";
-  ASSERT_EQ(app.StartUp(o), 1);
+  ASSERT_EQ(testing::StartInTempDir(app, dir), 1);
   AppSettings s = app.settings;
   s.editor = "nano";
   EXPECT_EQ(app.ApplySettings(s), 0);

@@ -77,10 +77,7 @@ std::vector<StoredPoint> Points(const CPointStore& s) {
 class FeedRun : public ::testing::Test {
  protected:
   void SetUp() override {
-    StartOptions o;
-    o.systemDir = dir.path().string();
-    o.language = "en";
-    app.StartUp(o);
+    testing::StartInTempDir(app, dir);
     doc = &app.NewDocument();
   }
   CuttingConditions& Conditions() { return app.FeedControl().channels[1].conditions; }

@@ -31,13 +31,6 @@ using namespace trevalon::guitest;
 
 namespace {
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 using Point = std::tuple<float, float, float, int, int>;
 std::vector<Point> Points(CPointStore& s) {
   std::vector<Point> out;

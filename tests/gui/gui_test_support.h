@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <string>
 
 #include "app/application.h"
@@ -52,6 +53,13 @@ struct Program {
     return dir.filePath(QString("config/") + name).toStdString();
   }
 };
+
+inline std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 inline std::string TestFile(const char* name) {
   return std::string(TREVALON_TEST_DATA) + "/" + name;

@@ -21,15 +21,6 @@
 using namespace trevalon;
 using namespace trevalon::guitest;
 
-namespace {
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-}  // namespace
-
 class MainWindowTest : public QObject {
   Q_OBJECT
  private slots:

@@ -89,10 +89,7 @@ TEST(NcNumberFormat, FixedAndShortMatchTheirTextDefinitions) {
 class NcWriter : public ::testing::Test {
  protected:
   void SetUp() override {
-    StartOptions o;
-    o.systemDir = dir.path().string();
-    o.language = "en";
-    app.StartUp(o);
+    testing::StartInTempDir(app, dir);
     app.settings.editor = "editor";
     doc = &app.NewDocument();
   }

@@ -20,10 +20,7 @@ using testing::TempDir;
 class PostConversion : public ::testing::Test {
  protected:
   void SetUp() override {
-    StartOptions o;
-    o.systemDir = dir.path().string();
-    o.language = "en";
-    app.StartUp(o);
+    testing::StartInTempDir(app, dir);
     doc = &app.NewDocument();
     dlg.outputPath = dir.file("out.nc");
   }

@@ -42,7 +42,7 @@ int ComputeStatistics(CPointStore& store) {
       sx = lx, sy = ly, sz = lz;
     }
     const double dx = x - sx, dy = y - sy, dz = z - sz;
-    const double len = i == 0 ? 0.0 : FlooredSqrt(dx * dx + dy * dy + dz * dz);
+    const double len = FlooredSqrt(dx * dx + dy * dy + dz * dz);
     if (cut) {
       if (feed > st.maxFeed) st.maxFeed = feed;
       st.cuttingLength += len;

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "app/master_model_commands.h"
 #include "feed/master_model.h"
 #include "model/point_store.h"
 #include "model/undo_ring.h"

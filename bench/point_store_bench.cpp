@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "model/point_store.h"
+#include "model/statistics.h"
 #include "model/undo_ring.h"
-#include "ncio/statistics.h"
 
 namespace trevalon {
 namespace {

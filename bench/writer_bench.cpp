@@ -15,10 +15,10 @@
 #include <string>
 
 #include "app/application.h"
-#include "app/file_io.h"
 #include "model/point_store.h"
 #include "ncio/nc_writer.h"
 #include "ncio/post_conversion.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -115,13 +115,13 @@ void Write(Variant v, CApplication& app, CPointStore& s, const std::string& path
     CPostProcessorDlg dlg;
     // The default template as saved, so that every section is defined.
     dlg.ppr.ParseTemplateText(CPostTemplate().FormatTemplate());
-    dlg.Convert(app, s, file);
+    dlg.Convert(app.Msg(), s, file);
   } else {
     CNcOutputDlg dlg;
     dlg.incremental = v == Variant::IsoIncremental;
     dlg.diagonalRapidCheck = false;
     dlg.openInEditor = false;
-    dlg.WriteProgram(app, s, file);
+    dlg.WriteProgram(app.Msg(), s, file);
   }
   file.Commit();
 }

@@ -19,8 +19,8 @@
 
 #include "model/layer_table.h"
 #include "model/point_store.h"
+#include "model/statistics.h"
 #include "ncio/fanuc_reader.h"
-#include "ncio/statistics.h"
 
 using namespace trevalon;
 

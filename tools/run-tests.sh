@@ -8,6 +8,9 @@ fuzz_seconds=${TREVALON_FUZZ_SECONDS:-20}
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
+echo "== include check"
+"$root/tools/check-layers.sh"
+
 echo "== release build and tests"
 "$root/tools/build.sh" "$root/build" -DTREVALON_BUILD_TESTS=ON -DTREVALON_BUILD_BENCH=ON -DTREVALON_BUILD_GUI=ON
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)") | tee -a "$log"

@@ -24,19 +24,6 @@ int CApplication::StartUp(const StartOptions& options) {
   return 1;
 }
 
-void CApplication::ShowCannotOpen() {
-  Notify(Txt::CannotOpenFile, Txt::ErrorMessage);
-}
-
-Answer CApplication::Ask(Txt text, Txt caption) {
-  return platform.ShowMessage(Text(text), Text(caption), MessageIcon::Question,
-                              MessageButtons::OkCancel);
-}
-
-void CApplication::Notify(Txt text, Txt caption) {
-  platform.ShowMessage(Text(text), Text(caption), MessageIcon::Information, MessageButtons::Ok);
-}
-
 int CApplication::ApplySettings(const AppSettings& s) {
   int written = WriteSettingsFile(SettingsPath(), s);
   if (!written) ShowCannotOpen();
@@ -62,6 +49,11 @@ void CApplication::CloseDocument(CDocument* doc) {
   documents.erase(std::remove_if(documents.begin(), documents.end(),
                                  [&](const auto& d) { return d.get() == doc; }),
                   documents.end());
+}
+
+EditContext MakeEditContext(CApplication& app, CDocument& doc) {
+  return EditContext{doc.store, app.undo,  doc.retractHeight,
+                     app.Msg(), &doc.view, [&doc] { doc.Redraw(); }};
 }
 
 }  // namespace trevalon

@@ -8,11 +8,13 @@
 
 #include "app/document.h"
 #include "app/settings.h"
-#include "app/user_texts.h"
+#include "edit/command_frame.h"
 #include "feed/feed_control.h"
 #include "model/undo_ring.h"
 #include "ncio/fanuc_reader.h"
 #include "platform/platform.h"
+#include "texts/messages.h"
+#include "texts/user_texts.h"
 
 namespace trevalon {
 
@@ -34,10 +36,12 @@ class CApplication {
   int StartUp(const StartOptions& options);
 
   const char* Text(Txt id) const { return UserText(id, language); }
+  // Notices and questions in the current language, for the core's commands.
+  Messages Msg() const { return Messages(platform, language); }
   // The file error of the whole program: " Can not open file !!.\n", "Error message".
-  void ShowCannotOpen();
-  Answer Ask(Txt text, Txt caption);
-  void Notify(Txt text, Txt caption);
+  void ShowCannotOpen() { Msg().ShowCannotOpen(); }
+  Answer Ask(Txt text, Txt caption) { return Msg().Ask(text, caption); }
+  void Notify(Txt text, Txt caption) { Msg().Notify(text, caption); }
 
   std::string SettingsPath() const { return systemDir + "/korvo.cfg"; }
   // The work-environment dialog's OK: writes korvo.cfg, then the values take effect (also
@@ -62,5 +66,9 @@ class CApplication {
  private:
   std::unique_ptr<CFeedControl> feedControl_;
 };
+
+// The context of an editing command on a document: its store, the application's undo ring,
+// the document's retract height, messages in the current language, the view and its redraw.
+EditContext MakeEditContext(CApplication& app, CDocument& doc);
 
 }  // namespace trevalon

@@ -1,6 +1,6 @@
 #include "app/load_commands.h"
 
-#include "ncio/statistics.h"
+#include "model/statistics.h"
 
 namespace trevalon {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/file_io.h"
+#include "platform/file_io.h"
 
 namespace trevalon {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/user_texts.h"
+#include "texts/user_texts.h"
 
 namespace trevalon {
 

@@ -123,6 +123,10 @@ void Failure(const std::string& message) {
   throw ScriptError(1, message);
 }
 
+void Check(const Outcome& outcome, const std::string& verb) {
+  if (!outcome.ok()) Failure(verb + ": " + outcome.reason());
+}
+
 // ---- Session -------------------------------------------------------------------------------
 Session::Session(std::ostream& o, std::ostream& e) : platform(&e), app(platform), out(o), err(e) {
   doc = &app.NewDocument();

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "platform/outcome.h"
 #include "platform/platform.h"
 
 namespace trevalon::cli {
@@ -41,6 +42,9 @@ struct ScriptError : std::runtime_error {
 };
 [[noreturn]] void Usage(const std::string& message);
 [[noreturn]] void Failure(const std::string& message);
+// A command of the core that did not do its work fails the verb with the core's reason:
+// "VERB: reason".
+void Check(const Outcome& outcome, const std::string& verb);
 
 // ---- Session -------------------------------------------------------------------------------
 // One application with one document, driven by scripts.

@@ -7,6 +7,7 @@
 #include <limits>
 #include <ostream>
 
+#include "app/master_model_commands.h"
 #include "cli/script.h"
 #include "feed/cutting_conditions.h"
 #include "feed/feed_control.h"
@@ -77,8 +78,7 @@ void Lmx(Session& s, const Args& a) {
     if (!ReadConditionsFile(a[1], ch.conditions)) Failure("lmx load: cannot open '" + a[1] + "'");
   } else if (what == "save") {
     a.Expect(2, 2);
-    if (!WriteConditionsFile(s.app, a[1], ch.conditions))
-      Failure("lmx save: cannot create '" + a[1] + "'");
+    Check(WriteConditionsFile(s.app.Msg(), a[1], ch.conditions), "lmx save");
   } else if (what == "set") {
     if (a.size() != 1) Usage("lmx set: FIELD=VALUE...");
     if (a.options().empty()) Usage("lmx set: FIELD=VALUE...");
@@ -154,25 +154,21 @@ void Master(Session& s, const Args& a) {
     m.allowance = allowance;
     m.tolerance = tol;
     if (s.doc->store.count < 5) Failure("master create: the toolpath has fewer than 5 points");
-    int r = CreateMasterModel(s.app, *s.doc);
-    if (r == -1) Failure("master create: the toolpath has no cutting move; the model is cleared");
-    if (r == 0) Failure("master create: no memory for the mesh; the model is unchanged");
+    Check(CreateMasterModel(s.app, *s.doc), "master create");
     PrintMaster(s);
   } else if (what == "save") {
     a.Expect(2, 2);
-    if (!SaveMasterModel(s.app, *s.doc, a[1])) Failure("master save: nothing written");
+    Check(SaveMasterModel(s.app, *s.doc, a[1]), "master save");
   } else if (what == "load") {
     a.Expect(2, 2);
-    std::string why;
-    if (!LoadMasterModel(s.app, *s.doc, a[1], &why))
-      Failure("master load: '" + a[1] + "' refused: " + why);
+    Check(LoadMasterModel(s.app, *s.doc, a[1]), "master load");
     PrintMaster(s);
   } else if (what == "delete") {
     a.Expect(1, 1);
-    DeleteMasterModel(s.app, *s.doc);
+    (void)DeleteMasterModel(s.app, *s.doc);  // a "no" to the question is not a failure
   } else if (what == "show") {
     a.Expect(1, 1);
-    ToggleMasterModelDisplay(*s.doc);
+    (void)ToggleMasterModelDisplay(*s.doc);  // without a model the display stays off
     PrintMaster(s);
   } else {
     Usage("master: create, save FILE, load FILE, delete or show");

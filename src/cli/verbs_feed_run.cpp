@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <ostream>
 
+#include "app/feed_commands.h"
 #include "cli/script.h"
 #include "feed/cutting_conditions.h"
 #include "feed/feed_control.h"
@@ -26,11 +27,7 @@ void PrintSummary(Session& s, const FeedRunSummary& r) {
 // The transfer dialog on channel 1 confirmed with OK, then the run.
 FeedRunSummary Optimize(Session& s, const char* verb) {
   FeedRunSummary r;
-  if (!FeedOptimizerCommand(s.app, *s.doc, &r)) {
-    if (s.app.FeedControl().Current().enabled != 1)
-      Failure(std::string(verb) + ": channel 1 is not enabled");
-    Failure(std::string(verb) + ": not enough memory for the optimiser run");
-  }
+  Check(FeedOptimizerCommand(s.app, *s.doc, &r), verb);
   return r;
 }
 

@@ -8,7 +8,7 @@
 #include "app/layer_commands.h"
 #include "cli/output.h"
 #include "cli/script.h"
-#include "ncio/statistics.h"
+#include "model/statistics.h"
 
 namespace trevalon::cli {
 

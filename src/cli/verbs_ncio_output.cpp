@@ -5,6 +5,7 @@
 #include <ostream>
 
 #include "app/load_commands.h"
+#include "app/output_commands.h"
 #include "cli/script.h"
 #include "ncio/nc_writer.h"
 #include "ncio/post_conversion.h"
@@ -61,10 +62,9 @@ void Save(Session& s, const Args& a) {
   // The two boxes as the user ticks them: Heidenhain first, then incremental, which is
   // refused (with the dialog's message) while Heidenhain is ticked.
   dlg.heidenhain = false;
-  if (heidenhain) dlg.TickHeidenhain(s.app);
-  if (incremental) dlg.TickIncremental(s.app);
-  if (!SaveNcCommand(s.app, doc, dlg, doc.nc.heidenhainOutChk))
-    Failure("save: cannot create '" + a[0] + "'");
+  if (heidenhain) dlg.TickHeidenhain(s.app.Msg());
+  if (incremental) dlg.TickIncremental(s.app.Msg());
+  Check(SaveNcCommand(s.app, doc, dlg, doc.nc.heidenhainOutChk), "save");
 }
 
 // savelayers FILE LIST: LIST as typed in "출력 layer"; several words are joined by blanks.
@@ -72,11 +72,7 @@ void SaveLayers(Session& s, const Args& a) {
   a.Expect(2, 1000);
   std::string list;
   for (std::size_t i = 1; i < a.size(); ++i) list += a[i] + " ";
-  const int before = s.platform.messageCount;
-  if (!SaveLayersCommand(s.app, *s.doc, a[0], list, s.doc->nc.heidenhainOutChk)) {
-    if (s.platform.messageCount != before) Failure("savelayers: cannot create '" + a[0] + "'");
-    Failure("savelayers: no layer of the document in '" + list + "'");
-  }
+  Check(SaveLayersCommand(s.app, *s.doc, a[0], list, s.doc->nc.heidenhainOutChk), "savelayers");
 }
 
 // The answers of the value prompts given on the command line ("?X=12.5"), by letter; a
@@ -146,7 +142,7 @@ void Post(Session& s, const Args& a) {
     dlg.programNumberOn = dlg.programNumber != 0;
   }
   dlg.prompts = &prompts;
-  if (!PostProcessCommand(s.app, doc, dlg)) Failure("post: cannot create '" + a[0] + "'");
+  Check(PostProcessCommand(s.app, doc, dlg), "post");
 }
 
 // ppr save FILE [from=TEMPLATE]: "PP저장" with the defaults or a template read from a file.
@@ -156,7 +152,7 @@ void Ppr(Session& s, const Args& a) {
   CPostTemplate t;
   if (const std::string* from = a.Option("from"))
     if (!t.LoadTemplate(*from)) Failure("ppr: cannot open template '" + *from + "'");
-  if (!t.SaveTemplate(s.app, a[1])) Failure("ppr: cannot create '" + a[1] + "'");
+  Check(t.SaveTemplate(s.app.Msg(), a[1]), "ppr");
 }
 
 // ---- Shortcuts -----------------------------------------------------------------------

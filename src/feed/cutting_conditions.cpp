@@ -6,8 +6,8 @@
 #include <iterator>
 #include <limits>
 
-#include "app/application.h"
-#include "app/file_io.h"
+#include "platform/file_io.h"
+#include "texts/messages.h"
 
 namespace trevalon {
 
@@ -212,12 +212,13 @@ int ReadConditionsFile(const std::string& path, CuttingConditions& c) {
   return 1;
 }
 
-int WriteConditionsFile(CApplication& app, const std::string& path, const CuttingConditions& c) {
-  if (!WriteFileReplacing(path, ConditionsFileText(c, app.language))) {
-    app.ShowCannotOpen();
-    return 0;
+Outcome WriteConditionsFile(const Messages& msg, const std::string& path,
+                            const CuttingConditions& c) {
+  if (!WriteFileReplacing(path, ConditionsFileText(c, msg.language()))) {
+    msg.ShowCannotOpen();
+    return Outcome::CannotCreate(path);
   }
-  return 1;
+  return Outcome::Done();
 }
 
 // ---- Relations -------------------------------------------------------------------------------

@@ -8,7 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/user_texts.h"
+#include "platform/outcome.h"
+#include "texts/user_texts.h"
 
 namespace trevalon {
 
@@ -34,7 +35,7 @@ struct CuttingConditions {
   std::int32_t LmxByMaster = 0;
 };
 
-class CApplication;
+class Messages;
 
 // ---- .lmx files ------------------------------------------------------------------------------
 // The 23 lines of a condition file, each ended by CR LF: nine positional lines (the label of
@@ -52,7 +53,8 @@ void ReadConditionsText(std::string_view text, CuttingConditions& c);
 // the dialogs only reset their button text).
 int ReadConditionsFile(const std::string& path, CuttingConditions& c);
 // 1 when written; 0 after the file error message when it cannot be created.
-int WriteConditionsFile(CApplication& app, const std::string& path, const CuttingConditions& c);
+Outcome WriteConditionsFile(const Messages& msg, const std::string& path,
+                            const CuttingConditions& c);
 
 // ---- Relations the dialogs keep -----------------------------------------------------------
 // The feed change unit is never below 1: every optimised feed is rounded down to a multiple of

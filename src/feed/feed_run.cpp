@@ -3,13 +3,11 @@
 #include <cstdio>
 #include <new>
 
-#include "app/application.h"
-#include "app/document.h"
-#include "edit/compaction.h"
-#include "edit/regenerate.h"
+#include "edit/command_frame.h"
+#include "feed/feed_control.h"
 #include "feed/feed_engine.h"
 #include "feed/master_model.h"
-#include "ncio/statistics.h"
+#include "model/statistics.h"
 
 namespace trevalon {
 
@@ -23,20 +21,10 @@ double CuttingTime(CPointStore& store) {
   return store.stats.cuttingTime;
 }
 
-// Every page the output will need beyond the current count is taken before the store is
-// touched, so that a failure leaves the toolpath as it was.
-bool ReservePages(CPointStore& store, std::uint32_t n) {
-  constexpr std::uint32_t page = CPointStore::kPageSize;
-  std::uint32_t firstNew = (store.count + page - 1) / page * page;
-  PointRegister saved = store.reg;
-  bool ok = true;
-  for (std::uint32_t at = firstNew; at < n && ok; at += page) ok = store.StorePoint(at) != 0;
-  store.reg = saved;
-  return ok;
-}
-
-void ShowMemoryFailure(CApplication& app) {
-  app.Notify(Txt::CannotAllocateMemory, Txt::Message);
+// The run says why it could not start in the words of the memory message.
+Outcome NoMemory(const Messages& msg) {
+  msg.Notify(Txt::CannotAllocateMemory, Txt::Message);
+  return Outcome::Failed(OutcomeCode::NoMemory, "not enough memory for the optimiser run");
 }
 
 }  // namespace
@@ -83,25 +71,14 @@ std::uint32_t SmoothFeedRises(CPointStore& store, double rt, int unit) {
   return changed;
 }
 
-int RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summary) {
-  CFeedControl& fc = app.FeedControl();
+Outcome OptimizeFeeds(EditContext& ctx, CFeedControl& fc, const MasterModel& master,
+                      FeedRunSummary* summary) {
   ChannelSettings& ch = fc.Current();
-  if (ch.dialogResult != 1 || ch.enabled != 1) {
-    ch.dialogResult = 0;
-    return 0;
-  }
   CuttingConditions& c = ch.conditions;
-  CPointStore& store = doc.store;
+  CPointStore& store = ctx.store;
+  CommandFrame frame(ctx);
   FeedRunSummary result;
-
-  // Master control: a model already in the document switches it on; otherwise, when it is
-  // on, the channel's file is loaded, and a file that cannot be loaded switches it off.
-  if (c.LmxByMaster == 0 && doc.master.Exists()) {
-    c.LmxByMaster = 1;
-  } else if (c.LmxByMaster == 1) {
-    if (!LoadMasterModel(app, doc, ch.masterModelFile)) c.LmxByMaster = 0;
-  }
-  ch.master = c.LmxByMaster == 1 ? doc.master.Grid() : MasterGrid{};
+  ch.master = c.LmxByMaster == 1 ? master.Grid() : MasterGrid{};
 
   result.pointsBefore = store.count;
   result.cuttingTimeBefore = CuttingTime(store);
@@ -112,8 +89,7 @@ int RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summary)
   ch.work.reset(new (std::nothrow) FeedPoint[n > 0 ? n : 1]);
   if (!ch.work) {
     ch.pointCount = 0;
-    ShowMemoryFailure(app);
-    return 0;
+    return NoMemory(ctx.msg);
   }
   ch.pointCount = n;
   FeedPoint* w = ch.work.get();
@@ -136,31 +112,29 @@ int RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summary)
   CFeedEngine engine(fc, fc.currentChannel);
   std::uint32_t windows = 0;
   engine.onWindow = [&](std::uint32_t done, std::uint32_t count) {
-    if (app.platform.EscapePressed()) ch.abort = 1;
+    if (frame.EscapePressed()) ch.abort = 1;
     if (++windows % kProgressWindows == 0) {
       char line[160];
-      std::snprintf(line, sizeof line, app.Text(Txt::OptimizerProgress), done, count);
-      app.platform.SetHelpText(line);
+      std::snprintf(line, sizeof line, ctx.msg.Text(Txt::OptimizerProgress), done, count);
+      ctx.msg.Help(line);
     }
   };
-  int ran = engine.Run();
+  const int ran = engine.Run();
   result.aborted = engine.Aborted();
   ch.abort = 0;
   ch.work.reset();  // the work array lives only while a run lasts
   if (!ran) {
     ch.pointCount = 0;
-    ShowMemoryFailure(app);
-    return 0;
+    return NoMemory(ctx.msg);
   }
+  // Every page the output needs is taken before the store is touched, so that a failure
+  // leaves the toolpath as it was.
   const std::uint32_t m = fc.outputCount;
-  if (m > CPointStore::kCapacity || !ReservePages(store, m)) {
-    ShowMemoryFailure(app);
-    return 0;
-  }
+  if (!frame.Reserve(m)) return NoMemory(ctx.msg);
 
   // Write-back: the output replaces the toolpath, point for point. The optimiser's records
   // carry no selection, so the points come back unselected.
-  app.undo.SaveUndo(store);
+  frame.SaveUndo();
   const FeedPoint* o = fc.output.get();
   store.count = m;
   for (std::uint32_t i = 0; i < m; ++i) {
@@ -172,31 +146,21 @@ int RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summary)
   }
 
   SmoothFeedRises(store, static_cast<double>(c.ToolDiameter) * 0.5, engine.Unit());
-  CompactStore(store);
-  Regenerate(store);
+  frame.Compact();
+  frame.Regenerate();
 
   result.pointsAfter = store.count;
   result.slowedMoves = ch.slowedMoves;
   result.cuttingTimeAfter = CuttingTime(store);
-  // The document's maximum feed is the channel's.
-  store.stats.maxFeed = c.MaxFeed;
 
   char line[200];
-  std::snprintf(line, sizeof line, app.Text(Txt::OptimizerSummary), result.slowedMoves,
+  std::snprintf(line, sizeof line, ctx.msg.Text(Txt::OptimizerSummary), result.slowedMoves,
                 result.cuttingTimeBefore, result.cuttingTimeAfter);
-  app.platform.SetHelpText(line);
-  doc.Redraw();
-  doc.view.MarkOperationEnd(app.platform.TickCount());
+  frame.Finish(line);
+  // The document's maximum feed is the channel's.
+  store.stats.maxFeed = c.MaxFeed;
   if (summary) *summary = result;
-  return 1;
-}
-
-int FeedOptimizerCommand(CApplication& app, CDocument& doc, FeedRunSummary* summary) {
-  CFeedControl& fc = app.FeedControl();
-  fc.currentChannel = 1;
-  fc.OpenTransferDialog();
-  fc.Current().dialogResult = 1;  // OK
-  return RunFeedOptimizer(app, doc, summary);
+  return Outcome::Done();
 }
 
 }  // namespace trevalon

@@ -5,11 +5,14 @@
 
 #include <cstdint>
 
+#include "platform/outcome.h"
+
 namespace trevalon {
 
-class CApplication;
-class CDocument;
+class CFeedControl;
 class CPointStore;
+class MasterModel;
+struct EditContext;
 
 struct FeedRunSummary {
   std::uint32_t pointsBefore = 0, pointsAfter = 0;
@@ -18,17 +21,13 @@ struct FeedRunSummary {
   bool aborted = false;  // Escape ended the analysis early; the output was written all the same
 };
 
-// The run after the transfer dialog: nothing happens (and the dialog result becomes 0)
-// unless the channel's dialog result is 1 and the channel is enabled. Takes an undo snapshot
-// before the store changes and reports the summary in the help pane. 1 when the store was
-// rewritten; 0 when nothing happened or the memory for the run could not be had (message
-// shown, store unchanged).
-int RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summary = nullptr);
-
-// The command as a whole, for callers without a dialog: channel 1 becomes current, the
-// transfer dialog opens (its first-opening relation applies) and is confirmed with OK, then
-// the run follows.
-int FeedOptimizerCommand(CApplication& app, CDocument& doc, FeedRunSummary* summary = nullptr);
+// The optimiser run on the command frame, for the current channel of `fc` whose master
+// control rule has been settled (the model's grid is consulted when LmxByMaster is 1). The
+// toolpath is copied into the work array, the engine assigns and splits feeds, and the
+// output replaces the toolpath after one undo snapshot; the summary goes to the help pane.
+// NoMemory (message shown, store unchanged) when the memory for the run cannot be had.
+Outcome OptimizeFeeds(EditContext& ctx, CFeedControl& fc, const MasterModel& master,
+                      FeedRunSummary* summary = nullptr);
 
 // Feed-rise smoothing: a cutting point whose feed rises sharply from the point before it,
 // while a slower feed follows within the tool radius, is brought down to the mean of the

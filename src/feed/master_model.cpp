@@ -8,12 +8,10 @@
 #include <limits>
 #include <new>
 
-#include "app/application.h"
-#include "app/document.h"
-#include "app/file_io.h"
 #include "model/point_store.h"
+#include "model/statistics.h"
 #include "model/undo_ring.h"
-#include "ncio/statistics.h"
+#include "platform/file_io.h"
 
 namespace trevalon {
 
@@ -629,74 +627,6 @@ int MasterModel::ReadBytes(std::string_view bytes, std::string* why) {
   h.exists = 1;
   cells_ = std::move(cells);
   header = h;
-  return 1;
-}
-
-// ---- Document commands ---------------------------------------------------------------------
-
-int CreateMasterModel(CApplication& app, CDocument& doc) {
-  bool memoryFailed = false;
-  int r = doc.master.Create(doc.store, app.undo, &memoryFailed);
-  if (memoryFailed) app.Notify(Txt::CannotAllocateMemory, Txt::Message);
-  if (r == 0) return 0;
-  ComputeStatistics(doc.store);
-  if (r == 1 && !doc.master.shown) doc.master.shown = 1;
-  doc.Redraw();
-  return r;
-}
-
-int SaveMasterModel(CApplication& app, const CDocument& doc, const std::string& path) {
-  // Without a mesh there is nothing a later load could use: say so instead of writing.
-  if (!doc.master.Exists()) {
-    app.Notify(Txt::NotExistMasterModel, Txt::OptimizerMessage);
-    return 0;
-  }
-  if (!WriteFileReplacing(path, doc.master.FileBytes())) {
-    app.ShowCannotOpen();
-    return 0;
-  }
-  return 1;
-}
-
-int LoadMasterModel(CApplication& app, CDocument& doc, const std::string& path, std::string* why) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (why) *why = "the file cannot be opened";
-    app.ShowCannotOpen();
-    return 0;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    if (why) *why = "the file cannot be read";
-    app.ShowCannotOpen();
-    return 0;
-  }
-  // A refused file leaves the model that the document had: the old cells are replaced only
-  // by a complete new mesh.
-  if (!doc.master.ReadBytes(bytes, why)) {
-    app.ShowCannotOpen();
-    return 0;
-  }
-  if (!doc.master.shown) doc.master.shown = 1;
-  doc.Redraw();
-  return 1;
-}
-
-int DeleteMasterModel(CApplication& app, CDocument& doc, bool ask) {
-  if (ask && app.Ask(Txt::DeleteMasterModel, Txt::OptimizerMessageSpaced) != Answer::Ok) return 0;
-  bool wasShown = doc.master.shown != 0;
-  doc.master.Release();
-  if (wasShown) doc.Redraw();
-  return 1;
-}
-
-int ToggleMasterModelDisplay(CDocument& doc) {
-  if (!doc.master.Exists()) {
-    doc.master.shown = 0;
-    return 0;
-  }
-  doc.master.shown = !doc.master.shown;
-  doc.Redraw();
   return 1;
 }
 

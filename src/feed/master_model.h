@@ -11,8 +11,6 @@
 
 namespace trevalon {
 
-class CApplication;
-class CDocument;
 class CPointStore;
 class CUndoRing;
 
@@ -207,24 +205,5 @@ class MasterModel {
  private:
   std::unique_ptr<MeshCell[]> cells_;
 };
-
-// ---- Document commands ---------------------------------------------------------------------
-// Each shows the system's messages through the application and returns 1 or 0.
-
-// Creates the mesh from the document's toolpath; on success switches the display on and
-// redraws. The memory message is shown when the grid cannot be had. Returns what
-// MasterModel::Create returns (1 built, 0 nothing happened, -1 cleared).
-int CreateMasterModel(CApplication& app, CDocument& doc);
-// Writes the model to path (taken as given, no extension added); the file error on failure.
-int SaveMasterModel(CApplication& app, const CDocument& doc, const std::string& path);
-// Loads path into the document's model. A file that cannot be opened, or is truncated or
-// inconsistent, shows the file error and leaves the model as it was. On success the display
-// is switched on. `why` receives the reason of a refusal.
-int LoadMasterModel(CApplication& app, CDocument& doc, const std::string& path,
-                    std::string* why = nullptr);
-// Releases the mesh (after the question when `ask`); switches the display off.
-int DeleteMasterModel(CApplication& app, CDocument& doc, bool ask = true);
-// Flips the shown flag when a mesh exists (redraws); without a mesh the flag is 0.
-int ToggleMasterModelDisplay(CDocument& doc);
 
 }  // namespace trevalon

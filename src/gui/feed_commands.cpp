@@ -2,9 +2,9 @@
 
 #include <QFileDialog>
 
+#include "app/feed_commands.h"
+#include "app/master_model_commands.h"
 #include "feed/feed_control.h"
-#include "feed/feed_run.h"
-#include "feed/master_model.h"
 #include "gui/feed_dialogs.h"
 #include "gui/toolpath_view.h"
 
@@ -26,7 +26,7 @@ int FeedOptimizerDialogCommand(CApplication& app, ToolpathView& view, QWidget* p
   if (!ok) return 0;
   // The run polls Escape between its windows of moves (the status line shows the busy bar and
   // the progress meanwhile) and ends with the summary in the help pane.
-  const int done = RunFeedOptimizer(app, view.doc());
+  const int done = RunFeedOptimizer(app, view.doc()).ok();
   view.Redraw();
   view.MarkOperationEnd();
   emit view.statusChanged();
@@ -48,7 +48,8 @@ int MasterCreateCommand(CApplication& app, ToolpathView& view, QWidget* parent) 
   m.toolDiameter = tool;
   m.allowance = allowance;
   m.tolerance = tolerance;
-  const int r = CreateMasterModel(app, view.doc());
+  const Outcome created = CreateMasterModel(app, view.doc());
+  const int r = created.ok() ? 1 : created.code() == OutcomeCode::Refused ? -1 : 0;
   view.Redraw();
   view.MarkOperationEnd();
   emit view.statusChanged();
@@ -56,7 +57,7 @@ int MasterCreateCommand(CApplication& app, ToolpathView& view, QWidget* parent) 
 }
 
 int MasterDeleteCommand(CApplication& app, ToolpathView& view) {
-  const int r = DeleteMasterModel(app, view.doc());
+  const int r = DeleteMasterModel(app, view.doc()).ok();
   view.Redraw();
   return r;
 }
@@ -73,7 +74,7 @@ int MasterSaveCommand(CApplication& app, ToolpathView& view, QWidget* parent,
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return 0;
     path = d.selectedFiles().front().toStdString();
   }
-  return SaveMasterModel(app, view.doc(), path);
+  return SaveMasterModel(app, view.doc(), path).ok();
 }
 
 int MasterLoadCommand(CApplication& app, ToolpathView& view, QWidget* parent,
@@ -87,13 +88,13 @@ int MasterLoadCommand(CApplication& app, ToolpathView& view, QWidget* parent,
     if (d.exec() != QDialog::Accepted || d.selectedFiles().isEmpty()) return 0;
     path = d.selectedFiles().front().toStdString();
   }
-  const int r = LoadMasterModel(app, view.doc(), path);
+  const int r = LoadMasterModel(app, view.doc(), path).ok();
   view.Redraw();
   return r;
 }
 
 int MasterShowCommand(ToolpathView& view) {
-  const int r = ToggleMasterModelDisplay(view.doc());
+  const int r = ToggleMasterModelDisplay(view.doc()).ok();
   view.Redraw();
   return r;
 }

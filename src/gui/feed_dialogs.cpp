@@ -254,7 +254,7 @@ int AutoFeedDialog::ReadConditions(const std::string& path) {
 
 int AutoFeedDialog::WriteConditions(const std::string& path) {
   TakeEdits();
-  return WriteConditionsFile(app_, path, conditions);
+  return WriteConditionsFile(app_.Msg(), path, conditions).ok();
 }
 
 // ---- Transfer dialog -----------------------------------------------------------------------

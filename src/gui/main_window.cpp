@@ -18,13 +18,13 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/file_io.h"
 #include "app/layer_commands.h"
 #include "gui/dialogs.h"
 #include "gui/feed_commands.h"
 #include "gui/nc_commands.h"
 #include "gui/qt_helpers.h"
-#include "ncio/statistics.h"
+#include "model/statistics.h"
+#include "platform/file_io.h"
 
 namespace trevalon {
 namespace {

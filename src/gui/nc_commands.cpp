@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/load_commands.h"
+#include "app/output_commands.h"
 #include "gui/dialogs.h"
 #include "gui/qt_helpers.h"
 #include "gui/toolpath_view.h"
@@ -179,12 +180,12 @@ bool NcOutputOptionsDialog(CApplication& app, CNcOutputDlg& o, QWidget* parent) 
   QObject::connect(heidenhain, &QCheckBox::clicked, &d, [&, heidenhain](bool on) {
     o.incremental = incremental->isChecked();
     o.heidenhain = false;
-    if (on && !o.TickHeidenhain(app)) heidenhain->setChecked(false);
+    if (on && !o.TickHeidenhain(app.Msg())) heidenhain->setChecked(false);
   });
   QObject::connect(incremental, &QCheckBox::clicked, &d, [&, incremental](bool on) {
     o.heidenhain = heidenhain->isChecked();
     o.incremental = false;
-    if (on && !o.TickIncremental(app)) incremental->setChecked(false);
+    if (on && !o.TickIncremental(app.Msg())) incremental->setChecked(false);
   });
   auto* sx = new QLineEdit(QString::number(o.startPoint[0]), &d);
   auto* sy = new QLineEdit(QString::number(o.startPoint[1]), &d);
@@ -242,7 +243,8 @@ void SaveNcDialogCommand(CApplication& app, ToolpathView& view, QWidget* parent)
   dlg.outputPath = path;
   dlg.TakeLayerDefaults(layer, doc.nc.heidenhainOutChk);
   if (!NcOutputOptionsDialog(app, dlg, parent)) return;
-  SaveNcCommand(app, doc, dlg, doc.nc.heidenhainOutChk);
+  // Failures have shown their messages; the view is refreshed either way.
+  (void)SaveNcCommand(app, doc, dlg, doc.nc.heidenhainOutChk);
   view.MarkOperationEnd();
   AfterOutput(view);
 }
@@ -261,7 +263,7 @@ void SaveLayersDialogCommand(CApplication& app, ToolpathView& view, QWidget* par
                     NcNameFilters(app.settings).join(";;").toStdString());
   if (d.exec() != QDialog::Accepted) return;
   if (ParseLayerList(d.outputLayers, 0, CLayerTable::kSlots - 1).empty()) return;
-  SaveLayersCommand(app, doc, d.outputPath, d.outputLayers, doc.nc.heidenhainOutChk);
+  (void)SaveLayersCommand(app, doc, d.outputPath, d.outputLayers, doc.nc.heidenhainOutChk);
   view.MarkOperationEnd();
   view.Redraw();
   AfterOutput(view);
@@ -371,7 +373,7 @@ bool PostProcessorDialog(CApplication& app, CPostProcessorDlg& p, QWidget* paren
     dlg.setNameFilter("Post processor (*.ppr)");
     dlg.setDirectory(Q(app.settings.postDir));
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty()) return;
-    p.ppr.SaveTemplate(app, dlg.selectedFiles().front().toStdString());
+    (void)p.ppr.SaveTemplate(app.Msg(), dlg.selectedFiles().front().toStdString());
     pprButton->setText(Q(p.ppr.name));
   });
   sgrid->addWidget(editPp, 3, 0);
@@ -408,7 +410,7 @@ void PostProcessorCommand(CApplication& app, ToolpathView& view, QWidget* parent
   p.TakeLayerDefaults(layer);
   p.prompts = &app.platform;
   if (!PostProcessorDialog(app, p, parent)) return;
-  PostProcessCommand(app, doc, p);
+  (void)PostProcessCommand(app, doc, p);
   view.MarkOperationEnd();
   AfterOutput(view);
 }

@@ -5,7 +5,7 @@
 
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
-#include "feed/master_model.h"
+#include "app/master_model_commands.h"
 #include "gui/toolpath_renderer.h"
 
 namespace trevalon {
@@ -73,7 +73,7 @@ int TakeScreenshot(CApplication& app, const ScreenshotRequest& r, std::string& e
       return 1;
     }
     doc.view.Fit(doc.store, &doc.layers);
-    if (CreateMasterModel(app, doc) != 1) {
+    if (!CreateMasterModel(app, doc)) {
       error = "cannot build a master model from " + r.master;
       app.CloseDocument(&doc);
       return 1;

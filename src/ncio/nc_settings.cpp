@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string_view>
 
-#include "app/file_io.h"
+#include "platform/file_io.h"
 
 namespace trevalon {
 

@@ -7,10 +7,10 @@
 #include <fstream>
 #include <vector>
 
-#include "app/application.h"
-#include "app/file_io.h"
 #include "model/layer_table.h"
-#include "ncio/statistics.h"
+#include "model/statistics.h"
+#include "platform/file_io.h"
+#include "texts/messages.h"
 
 namespace trevalon {
 
@@ -339,9 +339,9 @@ void CNcOutputDlg::TakeLayerDefaults(const LayerSlot& layer, int heidenhainOutCh
   comment = layer.comment;
 }
 
-int CNcOutputDlg::TickHeidenhain(CApplication& app) {
+int CNcOutputDlg::TickHeidenhain(const Messages& msg) {
   if (incremental) {
-    app.Notify(Txt::CannotOutputIncrementalAsHeidenhain, Txt::Message);
+    msg.Notify(Txt::CannotOutputIncrementalAsHeidenhain, Txt::Message);
     heidenhain = false;
     return 0;
   }
@@ -349,9 +349,9 @@ int CNcOutputDlg::TickHeidenhain(CApplication& app) {
   return 1;
 }
 
-int CNcOutputDlg::TickIncremental(CApplication& app) {
+int CNcOutputDlg::TickIncremental(const Messages& msg) {
   if (heidenhain) {
-    app.Notify(Txt::CannotOutputIncrementalAsHeidenhain, Txt::Message);
+    msg.Notify(Txt::CannotOutputIncrementalAsHeidenhain, Txt::Message);
     incremental = false;
     return 0;
   }
@@ -594,17 +594,17 @@ void CNcOutputDlg::AccumulateArc(const double from[3], const double to[3], const
   writtenTime += std::hypot(r * sweep, to[n] - from[n]) / feed;
 }
 
-int CNcOutputDlg::RapidBlock(CApplication& app, const PointRegister& r) {
+int CNcOutputDlg::RapidBlock(const Messages& msg, const PointRegister& r) {
   const double to[3] = {r.x, r.y, r.z};
   if (diagonalRapidCheck && PositionKnown()) {
     const double dx = std::fabs(to[0] - position[0]), dy = std::fabs(to[1] - position[1]),
                  dz = std::fabs(to[2] - position[2]);
     if (dz > 0.001 && (dx > 0.001 || dy > 0.001)) {
-      const char* caption = app.Text(Txt::KorvoMessage);
-      app.platform.ShowMessage(app.Text(Txt::DiagonalRapidFound), caption, MessageIcon::Information,
-                               MessageButtons::Ok);
-      if (app.platform.ShowMessage(app.Text(Txt::ConfirmStop), caption, MessageIcon::Information,
-                                   MessageButtons::OkCancel) == Answer::Ok)
+      const char* caption = msg.Text(Txt::KorvoMessage);
+      msg.platform().ShowMessage(msg.Text(Txt::DiagonalRapidFound), caption,
+                                 MessageIcon::Information, MessageButtons::Ok);
+      if (msg.platform().ShowMessage(msg.Text(Txt::ConfirmStop), caption, MessageIcon::Information,
+                                     MessageButtons::OkCancel) == Answer::Ok)
         return 0;
       diagonalRapidCheck = false;
     }
@@ -779,7 +779,7 @@ void CNcOutputDlg::ArcBlock(const PointRegister& r, const double ijk[3], int pla
   previousType = r.type;
 }
 
-int CNcOutputDlg::WriteRecords(CApplication& app, CPointStore& store) {
+int CNcOutputDlg::WriteRecords(const Messages& msg, CPointStore& store) {
   PointRegister& reg = store.reg;
   const std::uint32_t n = store.count;
   for (std::uint32_t i = 0; i < n; ++i) {
@@ -787,7 +787,7 @@ int CNcOutputDlg::WriteRecords(CApplication& app, CPointStore& store) {
     switch (reg.type) {
       case MOVE_RAPID:
       case MOVE_RAPID_CONT:
-        if (!RapidBlock(app, reg)) return 0;
+        if (!RapidBlock(msg, reg)) return 0;
         break;
       case MOVE_LINE:
       case MOVE_LINE_CONT:
@@ -820,115 +820,20 @@ int CNcOutputDlg::WriteRecords(CApplication& app, CPointStore& store) {
   return 1;
 }
 
-int CNcOutputDlg::WriteProgram(CApplication& app, CPointStore& store, ReplacingFile& file) {
+int CNcOutputDlg::WriteProgram(const Messages& msg, CPointStore& store, ReplacingFile& file) {
   BeginOutput(file);
   WriteHeader();
   WriteComment();
   WriteStartBlock(store);
   WriteToolChange();
   ResetMotionState();
-  if (!WriteRecords(app, store)) {
+  if (!WriteRecords(msg, store)) {
     stopped = true;
     EndOutput();
     return 0;
   }
   WriteFooter();
   EndOutput();
-  return 1;
-}
-
-// ---- Commands ------------------------------------------------------------------------
-
-int SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk) {
-  LayerSlot& layer = doc.layers[doc.layers.workLayer];
-  layer.fileName = dlg.outputPath;
-  doc.title = dlg.outputPath;
-  if (dlg.machiningInfo) {
-    ComputeStatistics(doc.store);
-    for (int a = 0; a < 3; ++a) {
-      dlg.cuttingMin[a] = doc.store.stats.cuttingMin[a];
-      dlg.cuttingMax[a] = doc.store.stats.cuttingMax[a];
-    }
-    dlg.statisticsCuttingTime = doc.store.stats.cuttingTime;
-  }
-  heidenhainOutChk = dlg.heidenhain ? 1 : 0;
-  ReplacingFile file;
-  if (!file.Open(dlg.outputPath)) {
-    app.ShowCannotOpen();
-    return 0;
-  }
-  const int complete = dlg.WriteProgram(app, doc.store, file);
-  // A program that could not be written to the end leaves the old file in place; the user
-  // hears about it as about a file that cannot be created.
-  if (!file.Commit()) {
-    app.ShowCannotOpen();
-    return 0;
-  }
-  if (complete && dlg.openInEditor) app.platform.OpenInEditor(app.settings.editor, dlg.outputPath);
-  return 1;
-}
-
-int SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& path,
-                      std::string_view layerList, int& heidenhainOutChk) {
-  CLayerTable& layers = doc.layers;
-  std::vector<int> typed = ParseLayerList(layerList, 0, CLayerTable::kSlots - 1);
-  if (typed.size() > 256) typed.resize(256);
-  std::vector<int> picked;
-  for (int k : typed) {
-    // A layer that never held points (nothing read into it, never saved) is not a layer of
-    // the document; the work layer always is, it is saved below.
-    if (k >= CLayerTable::kUserLayers) continue;
-    if (k != layers.workLayer && !layers[k].snapshotAllocated) continue;
-    picked.push_back(k);
-  }
-  if (picked.empty()) return 0;
-  const LayerSlot& work = layers[layers.workLayer];
-  if (work.fileName.find("Layer") == std::string::npos) doc.title = work.fileName;
-
-  layers.SaveLayer(layers.workLayer, doc.store);
-  CNcOutputDlg dlg;
-  dlg.heidenhain = false;
-  heidenhainOutChk = 0;
-  dlg.programNumberOn = layers[0].programNumber != 0;
-  dlg.programNumber = layers[0].programNumber;
-
-  ReplacingFile file;
-  if (!file.Open(path)) {
-    app.ShowCannotOpen();
-    return 0;
-  }
-  dlg.BeginOutput(file);
-  layers.RestoreLayer(picked.front(), doc.store);
-  dlg.WriteHeader();
-  dlg.ResetMotionState();
-  bool complete = true;
-  for (int k : picked) {
-    const LayerSlot& l = layers[k];
-    layers.RestoreLayer(k, doc.store);
-    dlg.comment = l.comment;
-    dlg.toolChange = l.toolNumber != 0;
-    dlg.toolNumber = l.toolNumber;
-    dlg.toolOffset = l.toolNumber != 0 ? l.toolOffset : 0;
-    if (l.spindle != 0) dlg.spindle = l.spindle;
-    dlg.WriteComment();
-    dlg.WriteStartBlock(doc.store);
-    dlg.WriteToolChange();
-    dlg.previousType = 0;
-    dlg.previousPlane = 0;
-    if (!dlg.WriteRecords(app, doc.store)) {
-      complete = false;
-      dlg.stopped = true;
-      break;
-    }
-  }
-  if (complete) dlg.WriteFooter();
-  dlg.EndOutput();
-  const int committed = file.Commit();
-  layers.RestoreLayer(layers.workLayer, doc.store);
-  if (!committed) {
-    app.ShowCannotOpen();
-    return 0;
-  }
   return 1;
 }
 

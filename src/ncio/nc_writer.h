@@ -13,8 +13,7 @@
 
 namespace trevalon {
 
-class CApplication;
-class CDocument;
+class Messages;
 class ReplacingFile;
 struct LayerSlot;
 
@@ -71,14 +70,14 @@ class CNcOutputDlg {
   void TakeLayerDefaults(const LayerSlot& layer, int heidenhainOutChk);
   // The two check boxes that exclude each other: ticking one while the other is ticked shows
   // the refusal and leaves the box clear. 1 when the box is ticked.
-  int TickHeidenhain(CApplication& app);
-  int TickIncremental(CApplication& app);
+  int TickHeidenhain(const Messages& msg);
+  int TickIncremental(const Messages& msg);
 
   // ---- Writer (one output run) --------------------------------------------------------
   // Writes the store as one program into `file` (already open): header, comment, start
   // block, tool change, every record, footer. Returns 1 when complete, 0 when the user
   // stopped at the diagonal rapid question (the blocks so far are written, no footer).
-  int WriteProgram(CApplication& app, CPointStore& store, ReplacingFile& file);
+  int WriteProgram(const Messages& msg, CPointStore& store, ReplacingFile& file);
 
   // The parts of a run, used by the single and the layer output.
   void BeginOutput(ReplacingFile& file);
@@ -87,7 +86,7 @@ class CNcOutputDlg {
   void WriteStartBlock(CPointStore& store);
   void WriteToolChange();
   void ResetMotionState();
-  int WriteRecords(CApplication& app, CPointStore& store);  // 0: stopped by the user
+  int WriteRecords(const Messages& msg, CPointStore& store);  // 0: stopped by the user
   void WriteFooter();
   void EndOutput();  // flushes what is buffered into the file
 
@@ -118,7 +117,7 @@ class CNcOutputDlg {
   bool PositionKnown() const {
     return !(position[0] == 9999.0 && position[1] == 9999.0 && position[2] == 9999.0);
   }
-  int RapidBlock(CApplication& app, const PointRegister& r);  // 0: stop
+  int RapidBlock(const Messages& msg, const PointRegister& r);  // 0: stop
   void LinearBlock(const PointRegister& r);
   void ArcBlock(const PointRegister& r, const double ijk[3], int plane);
   void AccumulateLine(const double from[3], const double to[3], double rate);
@@ -131,17 +130,5 @@ class CNcOutputDlg {
   std::string lastBlock_;              // text of the last block written
   double recordStart_[3] = {0, 0, 0};  // record 0 of the points being written
 };
-
-// ---- Commands ------------------------------------------------------------------------
-// "Ncdata로 저장": the options dialog has been answered with OK. The layer's file path and the
-// title become the output path, HeidenhainOutChk follows the dialect, the program is written
-// and the editor started when asked. 1 when the program was written (completely, or up to
-// where the user stopped), 0 when the file could not be created (message shown).
-int SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk);
-
-// "Layer ncdata 저장": writes the layers listed as in "출력 layer" ("1 3-5 2") into one file.
-// 0 when no layer is named or the file cannot be created.
-int SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& path,
-                      std::string_view layerList, int& heidenhainOutChk);
 
 }  // namespace trevalon

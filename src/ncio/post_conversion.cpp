@@ -5,10 +5,10 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/application.h"
-#include "app/file_io.h"
 #include "model/layer_table.h"
 #include "ncio/nc_writer.h"
+#include "platform/file_io.h"
+#include "texts/messages.h"
 
 namespace trevalon {
 
@@ -205,11 +205,11 @@ void CPostProcessorDlg::ApplyDefine() {
 
 int CPostProcessorDlg::Prompt(char letter, double& value, bool integer) {
   std::string label = letter == 'J' ? "\tJ Code" : std::string(1, letter) + " Code";
-  label += app_ ? app_->Text(Txt::EnterValue) : "";
+  label += msg_ ? msg_->Text(Txt::EnterValue) : "";
   char shown[64];
   std::string_view text =
       integer ? Int(shown, 0, static_cast<long>(value)) : Fixed3(shown, 0, value);
-  Platform* platform = prompts ? prompts : app_ ? &app_->platform : nullptr;
+  Platform* platform = prompts ? prompts : msg_ ? &msg_->platform() : nullptr;
   if (!platform) return 0;
   std::optional<std::string> answer = platform->AskValue(kPromptCaption, label, text);
   if (!answer) return 0;
@@ -333,8 +333,8 @@ void CPostProcessorDlg::FlushOutput() {
   out_.clear();
 }
 
-void CPostProcessorDlg::Convert(CApplication& app, CPointStore& store, ReplacingFile& file) {
-  app_ = &app;
+void CPostProcessorDlg::Convert(const Messages& msg, CPointStore& store, ReplacingFile& file) {
+  msg_ = &msg;
   file_ = &file;
   out_.clear();
   out_.reserve(kFlushAt + 4096);
@@ -401,23 +401,7 @@ void CPostProcessorDlg::Convert(CApplication& app, CPointStore& store, Replacing
   WriteSection(kSecTerm);
   FlushOutput();
   file_ = nullptr;
-}
-
-int PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg) {
-  LayerSlot& layer = doc.layers[doc.layers.workLayer];
-  layer.fileName = dlg.outputPath;
-  doc.title = dlg.outputPath;
-  ReplacingFile file;
-  if (!file.Open(dlg.outputPath)) {
-    app.ShowCannotOpen();
-    return 0;
-  }
-  dlg.Convert(app, doc.store, file);
-  if (!file.Commit()) {
-    app.ShowCannotOpen();
-    return 0;
-  }
-  return 1;
+  msg_ = nullptr;
 }
 
 }  // namespace trevalon

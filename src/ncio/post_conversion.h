@@ -12,8 +12,7 @@
 
 namespace trevalon {
 
-class CApplication;
-class CDocument;
+class Messages;
 class Platform;
 class ReplacingFile;
 struct LayerSlot;
@@ -52,7 +51,7 @@ class CPostProcessorDlg {
   // ---- Conversion --------------------------------------------------------------------
   // Writes the whole program of `store` into `file` (steps 6 to 10 of the command). The
   // value prompts go to `prompts` (the application's platform when null).
-  void Convert(CApplication& app, CPointStore& store, ReplacingFile& file);
+  void Convert(const Messages& msg, CPointStore& store, ReplacingFile& file);
 
   // [Define]: N becomes 0, then each line's first key sets its value.
   void ApplyDefine();
@@ -70,16 +69,11 @@ class CPostProcessorDlg {
   int Prompt(char letter, double& value, bool integer);
   void FlushOutput();
 
-  CApplication* app_ = nullptr;
+  const Messages* msg_ = nullptr;
   ReplacingFile* file_ = nullptr;
   std::string out_;      // the program text not yet handed to the file
   std::string work_;     // the line being expanded
   std::string scratch_;  // the other half of the line being expanded
 };
-
-// "Post Processor" after the dialog's OK: the layer's file path and the title become the
-// output path, the file is created and the program written. 0 when the file could not be
-// created (message shown).
-int PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg);
 
 }  // namespace trevalon

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/application.h"
-#include "app/file_io.h"
+#include "platform/file_io.h"
+#include "texts/messages.h"
 
 namespace trevalon {
 
@@ -205,13 +205,13 @@ std::string CPostTemplate::FormatTemplate() const {
   return out;
 }
 
-int CPostTemplate::SaveTemplate(CApplication& app, const std::string& path) {
+Outcome CPostTemplate::SaveTemplate(const Messages& msg, const std::string& path) {
   name = path;
   if (!WriteFileReplacing(path, FormatTemplate())) {
-    app.ShowCannotOpen();
-    return 0;
+    msg.ShowCannotOpen();
+    return Outcome::CannotCreate(path);
   }
-  return 1;
+  return Outcome::Done();
 }
 
 int CPostTemplate::ChooseTemplate(const std::string& path) {

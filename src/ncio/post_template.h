@@ -7,9 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/outcome.h"
+
 namespace trevalon {
 
-class CApplication;
+class Messages;
 
 // ---- Line masks ----------------------------------------------------------------------
 // One bit per letter (bit 0 for A up to bit 25 for Z) and bit 26 for ARCPLANE, so that the
@@ -84,7 +86,7 @@ class CPostTemplate {
   // The file as SaveTemplate writes it.
   std::string FormatTemplate() const;
   // "PP저장": the name becomes `path` and the file is written; 0 with the file error shown.
-  int SaveTemplate(CApplication& app, const std::string& path);
+  Outcome SaveTemplate(const Messages& msg, const std::string& path);
   // "PP 파일": the chosen file's name without its ".ppr" becomes the template's name and the
   // template is loaded from it (the ".ppr" retry finds the file).
   int ChooseTemplate(const std::string& path);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/file_io.h"
+#include "platform/file_io.h"
 
 namespace trevalon {
 

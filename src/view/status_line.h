@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/user_texts.h"
+#include "texts/user_texts.h"
 
 namespace trevalon {
 

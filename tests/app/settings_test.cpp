@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "app/application.h"
-#include "app/file_io.h"
+#include "platform/file_io.h"
 #include "test_support.h"
 
 namespace trevalon {

@@ -145,7 +145,7 @@ TEST(ConditionFile, FilesOnDisk) {
   HeadlessPlatform platform;
   CApplication app(platform);
   CuttingConditions c = Unusual();
-  ASSERT_EQ(WriteConditionsFile(app, dir.file("a.lmx"), c), 1);
+  ASSERT_TRUE(WriteConditionsFile(app.Msg(), dir.file("a.lmx"), c).ok());
   CuttingConditions back;
   ASSERT_EQ(ReadConditionsFile(dir.file("a.lmx"), back), 1);
   EXPECT_EQ(ConditionsFileText(back, app.language), ReadAll(dir.file("a.lmx")));
@@ -157,7 +157,7 @@ TEST(ConditionFile, FilesOnDisk) {
   EXPECT_EQ(platform.messageCount, 0);
 
   // A file that cannot be created: the file error, nothing written.
-  EXPECT_EQ(WriteConditionsFile(app, dir.file("no/such/dir/a.lmx"), c), 0);
+  EXPECT_FALSE(WriteConditionsFile(app.Msg(), dir.file("no/such/dir/a.lmx"), c).ok());
   EXPECT_EQ(platform.lastCaption, "Error message");
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
 }

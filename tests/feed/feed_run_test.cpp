@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/feed_commands.h"
 #include "feed/feed_control.h"
 #include "model/point_store.h"
 #include "test_support.h"
@@ -158,7 +159,7 @@ TEST_F(FeedRun, RealisticToolpathKeepsItsGeometryAndGetsValidFeeds) {
     c.FeedChgAng = 25;
     c.FeedChgSmoothCheck = smooth;
     FeedRunSummary r;
-    ASSERT_EQ(FeedOptimizerCommand(app, *doc, &r), 1);
+    ASSERT_TRUE(FeedOptimizerCommand(app, *doc, &r).ok());
     std::vector<StoredPoint> after = Points(doc->store);
     EXPECT_EQ(r.pointsBefore, before.size());
     EXPECT_EQ(r.pointsAfter, after.size());
@@ -175,7 +176,7 @@ TEST_F(FeedRun, UndoBringsTheToolpathBackAndTheHelpLineReports) {
   FinishingRaster(doc->store, 3, 41, 0.5);
   std::vector<StoredPoint> before = Points(doc->store);
   FeedRunSummary r;
-  ASSERT_EQ(FeedOptimizerCommand(app, *doc, &r), 1);
+  ASSERT_TRUE(FeedOptimizerCommand(app, *doc, &r).ok());
   EXPECT_GT(Points(doc->store).size(), before.size());
   char expected[200];
   std::snprintf(expected, sizeof expected,
@@ -196,7 +197,7 @@ TEST_F(FeedRun, CancelEmptyDocumentAndEscape) {
   AddPoint(doc->store, 4, 50, 0, 0, 100);
   CFeedControl& fc = app.FeedControl();
   fc.Current().dialogResult = 0;
-  EXPECT_EQ(RunFeedOptimizer(app, *doc), 0);
+  EXPECT_FALSE(RunFeedOptimizer(app, *doc).ok());
   EXPECT_EQ(doc->store.RawRecord(2)->feed, 100);
 
   // Escape after the first window: the analysis stops, the output is still written back
@@ -207,7 +208,7 @@ TEST_F(FeedRun, CancelEmptyDocumentAndEscape) {
   platform.escapeAfterPolls = 0;
   Conditions().MaxFeed = 2000;
   FeedRunSummary r;
-  ASSERT_EQ(FeedOptimizerCommand(app, *doc, &r), 1);
+  ASSERT_TRUE(FeedOptimizerCommand(app, *doc, &r).ok());
   EXPECT_TRUE(r.aborted);
   EXPECT_GE(doc->store.count, n);
   EXPECT_EQ(doc->store.RawRecord(doc->store.count - 1)->feed, 1200);
@@ -216,7 +217,7 @@ TEST_F(FeedRun, CancelEmptyDocumentAndEscape) {
   // An empty document stays empty.
   platform.escapeAfterPolls = -1;
   doc->store.Init();
-  ASSERT_EQ(FeedOptimizerCommand(app, *doc, &r), 1);
+  ASSERT_TRUE(FeedOptimizerCommand(app, *doc, &r).ok());
   EXPECT_EQ(doc->store.count, 0u);
   EXPECT_EQ(r.slowedMoves, 0u);
 }
@@ -230,7 +231,7 @@ TEST_F(FeedRun, MasterControlRulesAndTheFirstOpening) {
   // A master-model file that cannot be loaded switches master control off for good.
   c.LmxByMaster = 1;
   fc.Current().masterModelFile = dir.file("missing.mma");
-  ASSERT_EQ(FeedOptimizerCommand(app, *doc), 1);
+  ASSERT_TRUE(FeedOptimizerCommand(app, *doc).ok());
   EXPECT_EQ(c.LmxByMaster, 0);
   EXPECT_EQ(platform.lastCaption, "Error message");
   EXPECT_EQ(fc.Current().master.cells, nullptr);
@@ -238,7 +239,7 @@ TEST_F(FeedRun, MasterControlRulesAndTheFirstOpening) {
   // value set afterwards survives later openings.
   EXPECT_FLOAT_EQ(c.SlopeMaxReduction, 0.2f);
   c.SlopeMaxReduction = 0.5f;
-  ASSERT_EQ(FeedOptimizerCommand(app, *doc), 1);
+  ASSERT_TRUE(FeedOptimizerCommand(app, *doc).ok());
   EXPECT_FLOAT_EQ(c.SlopeMaxReduction, 0.5f);
 }
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "app/master_model_commands.h"
 #include "model/undo_ring.h"
 #include "test_support.h"
 
@@ -110,26 +111,28 @@ TEST(MasterFile, LoadAndSaveThroughTheDocument) {
     std::ofstream(dir.file("a.mma"), std::ios::binary) << good;
     std::ofstream(dir.file("bad.mma"), std::ios::binary) << good.substr(0, 200);
   }
-  EXPECT_EQ(SaveMasterModel(app, doc, dir.file("none.mma")), 0);  // nothing to save
+  EXPECT_FALSE(SaveMasterModel(app, doc, dir.file("none.mma")).ok());  // nothing to save
   EXPECT_EQ(platform.lastCaption, "Optimizer message");
 
-  ASSERT_EQ(LoadMasterModel(app, doc, dir.file("a.mma")), 1);
+  ASSERT_TRUE(LoadMasterModel(app, doc, dir.file("a.mma")).ok());
   EXPECT_EQ(doc.master.shown, 1);  // loading switches the display on
-  std::string why;
   int messages = platform.messageCount;
-  EXPECT_EQ(LoadMasterModel(app, doc, dir.file("bad.mma"), &why), 0);
+  const Outcome refused = LoadMasterModel(app, doc, dir.file("bad.mma"));
+  EXPECT_EQ(refused.code(), OutcomeCode::Refused);
+  EXPECT_NE(refused.reason().find("shorter than its header"), std::string::npos)
+      << refused.reason();
   EXPECT_EQ(platform.messageCount, messages + 1);
   EXPECT_EQ(platform.lastCaption, "Error message");
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
-  EXPECT_EQ(LoadMasterModel(app, doc, dir.file("missing.mma")), 0);
+  EXPECT_FALSE(LoadMasterModel(app, doc, dir.file("missing.mma")).ok());
   EXPECT_TRUE(doc.master.Exists());  // the refused files left the loaded model
 
-  ASSERT_EQ(SaveMasterModel(app, doc, dir.file("b.mma")), 1);
+  ASSERT_TRUE(SaveMasterModel(app, doc, dir.file("b.mma")).ok());
   std::ifstream in(dir.file("b.mma"), std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
   EXPECT_EQ(ss.str(), good);
-  EXPECT_EQ(SaveMasterModel(app, doc, dir.file("no/dir/b.mma")), 0);
+  EXPECT_FALSE(SaveMasterModel(app, doc, dir.file("no/dir/b.mma")).ok());
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
 }
 
@@ -140,16 +143,16 @@ TEST(MasterModelDisplay, DeleteAsksAndShowNeedsAMesh) {
   ASSERT_EQ(doc.master.ReadBytes(MmaBytes(0, 0, 1.0, 4, 2, 2, Ramp(4))), 1);
   doc.master.shown = 1;
   platform.answers.push_back(Answer::Cancel);
-  EXPECT_EQ(DeleteMasterModel(app, doc), 0);
+  EXPECT_FALSE(DeleteMasterModel(app, doc).ok());
   EXPECT_EQ(platform.lastMessage, " Do you want master model? ");
   EXPECT_EQ(platform.lastCaption, " Optimizer message ");
   EXPECT_TRUE(doc.master.Exists());
   platform.answers.push_back(Answer::Ok);
-  EXPECT_EQ(DeleteMasterModel(app, doc), 1);
+  EXPECT_TRUE(DeleteMasterModel(app, doc).ok());
   EXPECT_FALSE(doc.master.Exists());
   EXPECT_EQ(doc.master.header.exists, 0u);
   EXPECT_EQ(doc.master.shown, 0);
-  EXPECT_EQ(ToggleMasterModelDisplay(doc), 0);
+  EXPECT_FALSE(ToggleMasterModelDisplay(doc).ok());
   EXPECT_EQ(doc.master.shown, 0);
 }
 

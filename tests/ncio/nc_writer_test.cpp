@@ -10,8 +10,9 @@
 #include <sstream>
 
 #include "app/application.h"
-#include "app/file_io.h"
 #include "app/load_commands.h"
+#include "app/output_commands.h"
+#include "platform/file_io.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -102,7 +103,7 @@ class NcWriter : public ::testing::Test {
   }
   std::string Write(CNcOutputDlg& dlg) {
     int hh = 0;
-    EXPECT_EQ(SaveNcCommand(app, *doc, dlg, hh), 1);
+    EXPECT_TRUE(SaveNcCommand(app, *doc, dlg, hh).ok());
     return ReadAll(dlg.outputPath);
   }
   std::string WritePlain(std::function<void(CNcOutputDlg&)> set = {}) {
@@ -406,15 +407,15 @@ TEST_F(NcWriter, FileThatCannotBeCreated) {
   Plain(dlg);
   dlg.outputPath = dir.file("missing/dir/out.nc");
   int hh = 0;
-  EXPECT_EQ(SaveNcCommand(app, *doc, dlg, hh), 0);
+  EXPECT_FALSE(SaveNcCommand(app, *doc, dlg, hh).ok());
   EXPECT_EQ(platform.lastCaption, "Error message");
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
 }
 
 TEST_F(NcWriter, HeidenhainAndIncrementalExcludeEachOther) {
   CNcOutputDlg dlg;
-  EXPECT_EQ(dlg.TickIncremental(app), 1);
-  EXPECT_EQ(dlg.TickHeidenhain(app), 0);
+  EXPECT_EQ(dlg.TickIncremental(app.Msg()), 1);
+  EXPECT_EQ(dlg.TickHeidenhain(app.Msg()), 0);
   EXPECT_FALSE(dlg.heidenhain);
   EXPECT_EQ(platform.lastCaption, " Message");
   EXPECT_EQ(platform.lastMessage, " Incremental ncdata를 하이덴하인으로 출력할 수 없습니다.!!!");
@@ -505,7 +506,7 @@ TEST_F(NcWriter, LayerOutputInTheOrderTyped) {
   layers[0].toolNumber = 0, layers[0].spindle = 0, layers[0].programNumber = 42;
   const std::string path = dir.file("layers.nc");
   int hh = 1;
-  ASSERT_EQ(SaveLayersCommand(app, *doc, path, "2 1 99 0", hh), 1);
+  ASSERT_TRUE(SaveLayersCommand(app, *doc, path, "2 1 99 0", hh).ok());
   EXPECT_EQ(hh, 0);
   EXPECT_EQ(ReadAll(path),
             "%\nO42\n"
@@ -518,7 +519,7 @@ TEST_F(NcWriter, LayerOutputInTheOrderTyped) {
   EXPECT_EQ(s.count, 1u);
   s.FetchPoint(0);
   EXPECT_EQ(s.reg.x, 7);
-  EXPECT_EQ(SaveLayersCommand(app, *doc, path, "50 60-55", hh), 0);  // nothing to write
+  EXPECT_FALSE(SaveLayersCommand(app, *doc, path, "50 60-55", hh).ok());  // nothing to write
 }
 
 // ---- Command line --------------------------------------------------------------------

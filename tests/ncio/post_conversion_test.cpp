@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "app/application.h"
+#include "app/output_commands.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -30,7 +31,7 @@ class PostConversion : public ::testing::Test {
     dlg.ppr.ParseTemplateText(templateText);
   }
   std::string Convert() {
-    EXPECT_EQ(PostProcessCommand(app, *doc, dlg), 1);
+    EXPECT_TRUE(PostProcessCommand(app, *doc, dlg).ok());
     return ReadAll(dlg.outputPath);
   }
 
@@ -125,7 +126,7 @@ TEST_F(PostConversion, PromptsAskEveryTimeAndKeepTheValueOnCancel) {
 
 TEST_F(PostConversion, FileThatCannotBeCreated) {
   dlg.outputPath = dir.file("no/dir/out.nc");
-  EXPECT_EQ(PostProcessCommand(app, *doc, dlg), 0);
+  EXPECT_FALSE(PostProcessCommand(app, *doc, dlg).ok());
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
 }
 

@@ -73,7 +73,7 @@ TEST(PostTemplate, SaveLoadSaveKeepsEverySection) {
   CPostTemplate t;
   t.EditSection(kSecCut, "N$N[$X][$Y]\r\nM01");
   const std::string first = dir.file("a.ppr"), second = dir.file("b.ppr");
-  ASSERT_EQ(t.SaveTemplate(app, first), 1);
+  ASSERT_TRUE(t.SaveTemplate(app.Msg(), first).ok());
   EXPECT_EQ(t.name, first);
   const std::string text = ReadAll(first);
   const std::string define1 = "\r\n[Define]\r\n \r\n[End]\r\n";
@@ -89,14 +89,14 @@ TEST(PostTemplate, SaveLoadSaveKeepsEverySection) {
     }
   }
   EXPECT_EQ(u[kSecDefine].Text(), "\r\n");  // the blank line before "[End]"
-  ASSERT_EQ(u.SaveTemplate(app, second), 1);
+  ASSERT_TRUE(u.SaveTemplate(app.Msg(), second).ok());
   std::string again = ReadAll(second);
   // Only [Define] grows, by the empty line the format gives it.
   const std::string define2 = "\r\n[Define]\r\n\r\n\r\n[End]\r\n";
   EXPECT_EQ(again.substr(0, define2.size()), define2);
   EXPECT_EQ(again.substr(define2.size()), text.substr(define1.size()));
 
-  EXPECT_EQ(u.SaveTemplate(app, dir.file("no/such/dir.ppr")), 0);
+  EXPECT_FALSE(u.SaveTemplate(app.Msg(), dir.file("no/such/dir.ppr")).ok());
   EXPECT_EQ(platform.lastCaption, "Error message");
   EXPECT_EQ(u.LoadTemplate(dir.file("missing")), 0);
   EXPECT_FALSE(u[kSecCut].defined);

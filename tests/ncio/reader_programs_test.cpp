@@ -3,8 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "model/statistics.h"
 #include "ncio/reader_test_support.h"
-#include "ncio/statistics.h"
 
 namespace trevalon::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/file_io.h"
+#include "platform/file_io.h"
 
 #include <cstdio>
 #include <filesystem>

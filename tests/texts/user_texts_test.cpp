@@ -1,4 +1,4 @@
-#include "app/user_texts.h"
+#include "texts/user_texts.h"
 
 #include <gtest/gtest.h>
 

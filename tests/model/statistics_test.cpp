@@ -1,4 +1,4 @@
-#include "ncio/statistics.h"
+#include "model/statistics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,32 @@
+#include "app/feed_commands.h"
+
+#include "app/master_model_commands.h"
+
+namespace trevalon {
+
+Outcome RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summary) {
+  CFeedControl& fc = app.FeedControl();
+  ChannelSettings& ch = fc.Current();
+  if (ch.dialogResult != 1 || ch.enabled != 1) {
+    ch.dialogResult = 0;
+    return Outcome::Unchanged("channel " + std::to_string(fc.currentChannel) + " is not enabled");
+  }
+  CuttingConditions& c = ch.conditions;
+  if (c.LmxByMaster == 0 && doc.master.Exists()) {
+    c.LmxByMaster = 1;
+  } else if (c.LmxByMaster == 1) {
+    if (!LoadMasterModel(app, doc, ch.masterModelFile)) c.LmxByMaster = 0;
+  }
+  EditContext ctx = MakeEditContext(app, doc);
+  return OptimizeFeeds(ctx, fc, doc.master, summary);
+}
+
+Outcome FeedOptimizerCommand(CApplication& app, CDocument& doc, FeedRunSummary* summary) {
+  CFeedControl& fc = app.FeedControl();
+  fc.currentChannel = 1;
+  fc.OpenTransferDialog();
+  fc.Current().dialogResult = 1;  // OK
+  return RunFeedOptimizer(app, doc, summary);
+}
+
+}  // namespace trevalon

@@ -1,0 +1,81 @@
+#include "app/master_model_commands.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "model/statistics.h"
+#include "platform/file_io.h"
+
+namespace trevalon {
+
+Outcome CreateMasterModel(CApplication& app, CDocument& doc) {
+  bool memoryFailed = false;
+  const int r = doc.master.Create(doc.store, app.undo, &memoryFailed);
+  if (memoryFailed) app.Notify(Txt::CannotAllocateMemory, Txt::Message);
+  if (r == 0) {
+    if (memoryFailed)
+      return Outcome::Failed(OutcomeCode::NoMemory,
+                             "no memory for the mesh; the model is unchanged");
+    return Outcome::Unchanged(doc.store.count < 5 ? "the toolpath has fewer than 5 points"
+                                                  : "the tolerance is not above 0");
+  }
+  ComputeStatistics(doc.store);
+  if (r == 1 && !doc.master.shown) doc.master.shown = 1;
+  doc.Redraw();
+  if (r == -1)
+    return Outcome::Failed(OutcomeCode::Refused,
+                           "the toolpath has no cutting move; the model is cleared");
+  return Outcome::Done();
+}
+
+Outcome SaveMasterModel(CApplication& app, const CDocument& doc, const std::string& path) {
+  // Without a mesh there is nothing a later load could use: say so instead of writing.
+  if (!doc.master.Exists()) {
+    app.Notify(Txt::NotExistMasterModel, Txt::OptimizerMessage);
+    return Outcome::Failed(OutcomeCode::Refused, "nothing written");
+  }
+  if (!WriteFileReplacing(path, doc.master.FileBytes())) {
+    app.ShowCannotOpen();
+    return Outcome::Failed(OutcomeCode::CannotOpen, "nothing written");
+  }
+  return Outcome::Done();
+}
+
+Outcome LoadMasterModel(CApplication& app, CDocument& doc, const std::string& path) {
+  auto refuse = [&](OutcomeCode code, const std::string& why) {
+    app.ShowCannotOpen();
+    return Outcome::Failed(code, "'" + path + "' refused: " + why);
+  };
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return refuse(OutcomeCode::CannotOpen, "the file cannot be opened");
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return refuse(OutcomeCode::CannotOpen, "the file cannot be read");
+  // A refused file leaves the model that the document had: the old cells are replaced only
+  // by a complete new mesh.
+  std::string why;
+  if (!doc.master.ReadBytes(bytes, &why)) return refuse(OutcomeCode::Refused, why);
+  if (!doc.master.shown) doc.master.shown = 1;
+  doc.Redraw();
+  return Outcome::Done();
+}
+
+Outcome DeleteMasterModel(CApplication& app, CDocument& doc, bool ask) {
+  if (ask && app.Ask(Txt::DeleteMasterModel, Txt::OptimizerMessageSpaced) != Answer::Ok)
+    return Outcome::Cancelled();
+  const bool wasShown = doc.master.shown != 0;
+  doc.master.Release();
+  if (wasShown) doc.Redraw();
+  return Outcome::Done();
+}
+
+Outcome ToggleMasterModelDisplay(CDocument& doc) {
+  if (!doc.master.Exists()) {
+    doc.master.shown = 0;
+    return Outcome::Unchanged("no master model");
+  }
+  doc.master.shown = !doc.master.shown;
+  doc.Redraw();
+  return Outcome::Done();
+}
+
+}  // namespace trevalon

@@ -1,0 +1,124 @@
+// The output commands of a document: the fixed-format writer for the work layer and for a
+// list of layers, and the template-driven conversion.
+
+#include "app/output_commands.h"
+
+#include <vector>
+
+#include "model/statistics.h"
+#include "platform/file_io.h"
+
+namespace trevalon {
+
+Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk) {
+  LayerSlot& layer = doc.layers[doc.layers.workLayer];
+  layer.fileName = dlg.outputPath;
+  doc.title = dlg.outputPath;
+  if (dlg.machiningInfo) {
+    ComputeStatistics(doc.store);
+    for (int a = 0; a < 3; ++a) {
+      dlg.cuttingMin[a] = doc.store.stats.cuttingMin[a];
+      dlg.cuttingMax[a] = doc.store.stats.cuttingMax[a];
+    }
+    dlg.statisticsCuttingTime = doc.store.stats.cuttingTime;
+  }
+  heidenhainOutChk = dlg.heidenhain ? 1 : 0;
+  ReplacingFile file;
+  if (!file.Open(dlg.outputPath)) {
+    app.ShowCannotOpen();
+    return Outcome::CannotCreate(dlg.outputPath);
+  }
+  const int complete = dlg.WriteProgram(app.Msg(), doc.store, file);
+  // A program that could not be written to the end leaves the old file in place; the user
+  // hears about it as about a file that cannot be created.
+  if (!file.Commit()) {
+    app.ShowCannotOpen();
+    return Outcome::CannotCreate(dlg.outputPath);
+  }
+  if (complete && dlg.openInEditor) app.platform.OpenInEditor(app.settings.editor, dlg.outputPath);
+  return Outcome::Done();
+}
+
+Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& path,
+                          std::string_view layerList, int& heidenhainOutChk) {
+  CLayerTable& layers = doc.layers;
+  std::vector<int> typed = ParseLayerList(layerList, 0, CLayerTable::kSlots - 1);
+  if (typed.size() > 256) typed.resize(256);
+  std::vector<int> picked;
+  for (int k : typed) {
+    // A layer that never held points (nothing read into it, never saved) is not a layer of
+    // the document; the work layer always is, it is saved below.
+    if (k >= CLayerTable::kUserLayers) continue;
+    if (k != layers.workLayer && !layers[k].snapshotAllocated) continue;
+    picked.push_back(k);
+  }
+  if (picked.empty())
+    return Outcome::Unchanged("no layer of the document in '" + std::string(layerList) + "'");
+  const LayerSlot& work = layers[layers.workLayer];
+  if (work.fileName.find("Layer") == std::string::npos) doc.title = work.fileName;
+
+  layers.SaveLayer(layers.workLayer, doc.store);
+  CNcOutputDlg dlg;
+  dlg.heidenhain = false;
+  heidenhainOutChk = 0;
+  dlg.programNumberOn = layers[0].programNumber != 0;
+  dlg.programNumber = layers[0].programNumber;
+
+  ReplacingFile file;
+  if (!file.Open(path)) {
+    app.ShowCannotOpen();
+    return Outcome::CannotCreate(path);
+  }
+  dlg.BeginOutput(file);
+  layers.RestoreLayer(picked.front(), doc.store);
+  dlg.WriteHeader();
+  dlg.ResetMotionState();
+  bool complete = true;
+  for (int k : picked) {
+    const LayerSlot& l = layers[k];
+    layers.RestoreLayer(k, doc.store);
+    dlg.comment = l.comment;
+    dlg.toolChange = l.toolNumber != 0;
+    dlg.toolNumber = l.toolNumber;
+    dlg.toolOffset = l.toolNumber != 0 ? l.toolOffset : 0;
+    if (l.spindle != 0) dlg.spindle = l.spindle;
+    dlg.WriteComment();
+    dlg.WriteStartBlock(doc.store);
+    dlg.WriteToolChange();
+    dlg.previousType = 0;
+    dlg.previousPlane = 0;
+    if (!dlg.WriteRecords(app.Msg(), doc.store)) {
+      complete = false;
+      dlg.stopped = true;
+      break;
+    }
+  }
+  if (complete) dlg.WriteFooter();
+  dlg.EndOutput();
+  const int committed = file.Commit();
+  layers.RestoreLayer(layers.workLayer, doc.store);
+  if (!committed) {
+    app.ShowCannotOpen();
+    return Outcome::CannotCreate(path);
+  }
+  return Outcome::Done();
+}
+
+Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg) {
+  LayerSlot& layer = doc.layers[doc.layers.workLayer];
+  layer.fileName = dlg.outputPath;
+  doc.title = dlg.outputPath;
+  ReplacingFile file;
+  if (!file.Open(dlg.outputPath)) {
+    app.ShowCannotOpen();
+    return Outcome::CannotCreate(dlg.outputPath);
+  }
+  dlg.Convert(app.Msg(), doc.store, file);
+  if (!file.Commit()) {
+    app.ShowCannotOpen();
+    return Outcome::CannotCreate(dlg.outputPath);
+  }
+  return Outcome::Done();
+}
+
+}  // namespace trevalon

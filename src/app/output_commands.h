@@ -1,0 +1,32 @@
+#pragma once
+// The output commands of a document: "Ncdata로 저장", "Layer ncdata 저장" and "Post Processor",
+// after their dialogs have been answered with OK.
+
+#include <string>
+#include <string_view>
+
+#include "app/application.h"
+#include "ncio/nc_writer.h"
+#include "ncio/post_conversion.h"
+#include "platform/outcome.h"
+
+namespace trevalon {
+
+// "Ncdata로 저장": the layer's file path and the title become the output path,
+// HeidenhainOutChk follows the dialect, the program is written and the editor started when
+// asked. Done when the program was written (completely, or up to where the user stopped);
+// CannotOpen when the file could not be created (message shown).
+Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk);
+
+// "Layer ncdata 저장": writes the layers listed as in "출력 layer" ("1 3-5 2") into one file.
+// Unchanged when no layer of the document is named, CannotOpen when the file cannot be
+// created (message shown).
+Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& path,
+                          std::string_view layerList, int& heidenhainOutChk);
+
+// "Post Processor": the layer's file path and the title become the output path, the file is
+// created and the program written. CannotOpen when the file could not be created (message
+// shown).
+Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg);
+
+}  // namespace trevalon

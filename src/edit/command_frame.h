@@ -1,0 +1,82 @@
+#pragma once
+// The command frame: the steps every command that rewrites the toolpath shares. A command
+// takes the memory it will need, records one undo snapshot, walks the old points and appends
+// its result behind them, marks what it replaced as removed, compacts the store, rebuilds
+// the rapid runs, computes the statistics, asks for a redraw, puts its line into the help
+// pane and sets the view's last-operation mark. The command itself only decides what to
+// append.
+//
+// EditContext is what a command may touch; the application builds it for a document in one
+// place (MakeEditContext), so commands never reach for the application or the document.
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "model/point_store.h"
+#include "model/undo_ring.h"
+#include "texts/messages.h"
+#include "view/view_state.h"
+
+namespace trevalon {
+
+struct EditContext {
+  CPointStore& store;
+  CUndoRing& undo;
+  // The Z of the retracts, traverses and plunges that editing creates.
+  double& retractHeight;
+  Messages msg;                  // notices, questions, the help pane, Escape and the clock
+  ViewState* view = nullptr;     // projections of window regions; the last-operation mark
+  std::function<void()> redraw;  // asks the desktop to repaint the document's view
+};
+
+class CommandFrame {
+ public:
+  explicit CommandFrame(EditContext& ctx) : ctx_(ctx), originalCount_(ctx.store.count) {}
+  CommandFrame(const CommandFrame&) = delete;
+  CommandFrame& operator=(const CommandFrame&) = delete;
+
+  CPointStore& store() { return ctx_.store; }
+  EditContext& context() { return ctx_; }
+
+  // ---- Before the store changes ---------------------------------------------------------
+  // Takes every page that `total` records will need, so that running out of memory is found
+  // before anything changes. False when `total` is beyond the store's capacity or a page
+  // cannot be had; the store's records and register are as they were either way.
+  bool Reserve(std::uint64_t total);
+  // One undo snapshot of the whole store.
+  void SaveUndo() { ctx_.undo.SaveUndo(ctx_.store); }
+  // The points the command found; its result goes behind them.
+  std::uint32_t originalCount() const { return originalCount_; }
+
+  // ---- Walking and appending ------------------------------------------------------------
+  // Stores the register behind the last point and raises the count. False when the store is
+  // full: nothing is stored and the count stays.
+  bool Append();
+  // Once every `every` points: the progress line (a printf text with the point index and
+  // the point count) in the help pane, and Escape polled. True when Escape was pressed.
+  bool Progress(std::uint32_t i, std::uint32_t n, const char* format, std::uint32_t every = 1001);
+  // Polls Escape between steps of a long operation.
+  bool EscapePressed() { return ctx_.msg.platform().EscapePressed(); }
+
+  // ---- After the walk -------------------------------------------------------------------
+  // Gives the points the command found (0 .. originalCount-1) motion type 0 and compacts
+  // the store, leaving only the appended result.
+  void RemoveOriginal();
+  // Keeps only the motion points and their centre records.
+  void Compact();
+  // Rewrites the run types (rapid runs 1, 2; cutting runs 3, 4) and gives cuts of no length
+  // type 0, which the next compaction drops.
+  void Regenerate();
+
+  // ---- The end ----------------------------------------------------------------------------
+  // Statistics, the redraw request, the help line (when given) and the view's
+  // last-operation mark.
+  void Finish(std::string_view helpLine = {});
+
+ private:
+  EditContext& ctx_;
+  std::uint32_t originalCount_;
+};
+
+}  // namespace trevalon

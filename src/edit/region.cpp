@@ -1,0 +1,191 @@
+#include "edit/region.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "model/point_store.h"
+
+namespace trevalon {
+
+RegionPolygon::RegionPolygon(std::vector<RegionPoint> vertices) : closed_(std::move(vertices)) {
+  if (!closed_.empty()) closed_.push_back(closed_.front());
+}
+
+std::optional<RegionPoint> SegmentCrossing(const RegionPoint& a, const RegionPoint& b,
+                                           const RegionPoint& c, const RegionPoint& d) {
+  if (a.x == b.x && a.y == b.y && a.z == b.z) return std::nullopt;
+  const double det = (d.x - c.x) * (b.y - a.y) - (b.x - a.x) * (d.y - c.y);
+  if (std::fabs(det) < 0.001) return std::nullopt;  // parallel
+  const double a1 = (b.x - a.x) * a.y - (b.y - a.y) * a.x;
+  const double a2 = (d.x - c.x) * c.y - (d.y - c.y) * c.x;
+  RegionPoint i;
+  // Axis-parallel edges take the exact coordinate instead of the quotient, so that a point on
+  // a horizontal or vertical edge is not lost to rounding.
+  if (b.y == a.y)
+    i.y = a.y;
+  else if (d.y == c.y)
+    i.y = c.y;
+  else
+    i.y = (a2 * (b.y - a.y) - a1 * (d.y - c.y)) / det;
+  if (b.x == a.x)
+    i.x = a.x;
+  else if (d.x == c.x)
+    i.x = c.x;
+  else
+    i.x = (a2 * (b.x - a.x) - a1 * (d.x - c.x)) / det;
+  auto within = [](double v, double p, double q) {
+    return std::fmin(p, q) <= v && v <= std::fmax(p, q);
+  };
+  if (!within(i.x, a.x, b.x) || !within(i.y, a.y, b.y) || !within(i.x, c.x, d.x) ||
+      !within(i.y, c.y, d.y))
+    return std::nullopt;
+  const double ci = FlooredSqrt((c.x - i.x) * (c.x - i.x) + (c.y - i.y) * (c.y - i.y));
+  const double cd = FlooredSqrt((c.x - d.x) * (c.x - d.x) + (c.y - d.y) * (c.y - d.y));
+  // C and D cannot coincide in XY here (det would be 0), so cd is not 0.
+  i.z = cd > 0 ? c.z - (c.z - d.z) * ci / cd : c.z;
+  return i;
+}
+
+bool InsideRegion(const RegionPolygon& polygon, const RegionPoint& q) {
+  const RegionPoint far{32000.0, 0.0, 0.0};
+  int crossings = 0;
+  for (std::size_t k = 0; k < polygon.size(); ++k)
+    if (SegmentCrossing(polygon[k], polygon[k + 1], q, far)) ++crossings;
+  return crossings % 2 == 1;
+}
+
+// ---- Region --------------------------------------------------------------------------------
+
+Region Region::Window(int x1, int y1, int x2, int y2, const ViewState& view) {
+  Region r;
+  r.kind_ = Kind::Window;
+  if (view.Direction() == 1) {
+    double c1[3], c2[3];
+    view.WindowToModel(x1, y1, c1);
+    view.WindowToModel(x2, y2, c2);
+    r.plane_ = RegionPlane::ModelXY;
+    r.polygon_ = RegionPolygon({{c1[0], c1[1], c1[2]},
+                                {c2[0], c1[1], c1[2]},
+                                {c2[0], c2[1], c1[2]},
+                                {c1[0], c2[1], c1[2]}});
+  } else {
+    const double ax = x1, ay = y1, bx = x2, by = y2;
+    r.plane_ = RegionPlane::Window;
+    r.polygon_ = RegionPolygon({{ax, ay, 0}, {bx, ay, 0}, {bx, by, 0}, {ax, by, 0}});
+  }
+  return r;
+}
+
+Region Region::Polygon(std::vector<RegionPoint> windowVertices) {
+  Region r;
+  r.kind_ = Kind::Polygon;
+  r.plane_ = RegionPlane::Window;
+  for (RegionPoint& v : windowVertices) v.z = 0;
+  r.polygon_ = RegionPolygon(std::move(windowVertices));
+  return r;
+}
+
+Region Region::Box(double xMin, double yMin, double xMax, double yMax, double z) {
+  Region r;
+  r.kind_ = Kind::Box;
+  r.plane_ = RegionPlane::ModelXY;
+  r.polygon_ = RegionPolygon({{xMin, yMin, z}, {xMax, yMin, z}, {xMax, yMax, z}, {xMin, yMax, z}});
+  return r;
+}
+
+Region Region::Circle(double cx, double cy, double cz, double radius) {
+  Region r;
+  r.kind_ = Kind::Circle;
+  r.plane_ = RegionPlane::ModelXY;
+  r.centre_ = {cx, cy, cz};
+  r.radius_ = radius;
+  return r;
+}
+
+Region Region::ZBand(double zMin, double zMax) {
+  Region r;
+  r.kind_ = Kind::ZBand;
+  r.plane_ = RegionPlane::ModelZ;
+  r.zMin_ = zMin;
+  r.zMax_ = zMax;
+  return r;
+}
+
+Region Region::PointFilePolygon(std::vector<RegionPoint> modelVertices) {
+  Region r;
+  r.kind_ = Kind::PointFile;
+  r.plane_ = RegionPlane::ModelXY;
+  r.polygon_ = RegionPolygon(std::move(modelVertices));
+  return r;
+}
+
+bool Region::usable() const {
+  switch (kind_) {
+    case Kind::Circle:
+      return radius_ > 0;
+    case Kind::ZBand:
+      return true;
+    default:
+      return polygon_.usable();
+  }
+}
+
+RegionPoint Region::InPlane(double x, double y, double z, ViewState& view) const {
+  if (plane_ != RegionPlane::Window) return {x, y, z};
+  // The window position: the projection from the window's middle plus half the client size,
+  // in whole pixels.
+  const WindowPoint w = view.Project(x, y, z);
+  return {static_cast<double>(w.x + view.width / 2), static_cast<double>(w.y + view.height / 2), 0};
+}
+
+bool Region::Contains(double x, double y, double z, ViewState& view) const {
+  switch (kind_) {
+    case Kind::Circle: {
+      const double dx = x - centre_.x, dy = y - centre_.y;
+      return FlooredSqrt(dx * dx + dy * dy) < radius_;
+    }
+    case Kind::ZBand:
+      return zMin_ <= z && z <= zMax_;
+    default:
+      return InsideRegion(polygon_, InPlane(x, y, z, view));
+  }
+}
+
+// ---- Point files ---------------------------------------------------------------------------
+
+bool ReadPointFile(const std::string& path,
+                   const std::function<void(const RegionPolygon&)>& operation) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return false;
+  char line[80];
+  bool inPolygon = false;
+  std::vector<RegionPoint> vertices;
+  double x = 0, y = 0, z = 0;
+  auto firstWord = [](const char* s, const char* word) {
+    while (*s == ' ' || *s == '\t' || *s == '\r' || *s == '\n') ++s;
+    const std::size_t n = std::strlen(word);
+    return std::strncmp(s, word, n) == 0 &&
+           (s[n] == '\0' || s[n] == ' ' || s[n] == '\t' || s[n] == '\r' || s[n] == '\n');
+  };
+  while (std::fgets(line, sizeof line, f)) {
+    if (!inPolygon) {
+      if (firstWord(line, "start")) {
+        inPolygon = true;
+        vertices.clear();
+      }
+      continue;
+    }
+    if (firstWord(line, "end")) {
+      inPolygon = false;
+      operation(RegionPolygon(vertices));
+      continue;
+    }
+    std::sscanf(line, "%lf %lf %lf", &x, &y, &z);
+    if (vertices.size() < kPointFileMaxVertices) vertices.push_back({x, y, z});
+  }
+  std::fclose(f);
+  return true;
+}
+
+}  // namespace trevalon

@@ -1,0 +1,35 @@
+#pragma once
+// Messages: how the core tells the user something or asks a question, in the user's
+// language, without knowing the rest of the application. The writers, the file readers and
+// the editing commands take one of these instead of the application.
+
+#include <string_view>
+
+#include "platform/platform.h"
+#include "texts/user_texts.h"
+
+namespace trevalon {
+
+class Messages {
+ public:
+  Messages(Platform& platform, Language language) : platform_(platform), language_(language) {}
+
+  const char* Text(Txt id) const { return UserText(id, language_); }
+  Language language() const { return language_; }
+  Platform& platform() const { return platform_; }
+
+  // A notice with the information icon and an OK button.
+  void Notify(Txt text, Txt caption) const;
+  // A question with OK and Cancel.
+  Answer Ask(Txt text, Txt caption) const;
+  // The file error of the whole program: " Can not open file !!.\n" under "Error message".
+  void ShowCannotOpen() const { Notify(Txt::CannotOpenFile, Txt::ErrorMessage); }
+  // The help pane of the status line: prompts and progress lines.
+  void Help(std::string_view text) const { platform_.SetHelpText(text); }
+
+ private:
+  Platform& platform_;
+  Language language_;
+};
+
+}  // namespace trevalon

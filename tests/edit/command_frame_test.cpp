@@ -1,0 +1,79 @@
+// The command frame: memory is taken before anything changes, the result goes behind the old
+// points, the old points go, and the end of a command is reported once.
+
+#include "edit/command_frame.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+
+struct FrameFixture : ::testing::Test {
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  ViewState view;
+  double retract = 50;
+  int redraws = 0;
+  EditContext ctx{
+      store, undo, retract, Messages(platform, Language::English), &view, [this] { ++redraws; }};
+};
+
+TEST_F(FrameFixture, AppendsBehindRemovesTheOriginalAndFinishesOnce) {
+  AddPoint(store, 1, 0, 0, 10);
+  AddPoint(store, 3, 10, 0, 0, 500);
+  AddPoint(store, 4, 20, 0, 0, 500);
+  CommandFrame frame(ctx);
+  ASSERT_TRUE(frame.Reserve(store.count + 2));
+  frame.SaveUndo();
+  // The result: the cut reversed.
+  for (std::uint32_t i = frame.originalCount(); i-- > 0;) {
+    store.FetchPoint(i);
+    ASSERT_TRUE(frame.Append());
+  }
+  frame.RemoveOriginal();
+  frame.Regenerate();
+  frame.Finish("done");
+  ASSERT_EQ(store.count, 3u);
+  EXPECT_EQ(store.RawRecord(0)->type, MOVE_RAPID);
+  EXPECT_EQ(float{store.RawRecord(0)->x}, 20.0f);
+  EXPECT_EQ(store.RawRecord(1)->type, MOVE_LINE);
+  EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(platform.helpText, "done");
+  EXPECT_TRUE(view.haveLastOperation);
+  // One undo snapshot brings the original back.
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(float{store.RawRecord(2)->x}, 20.0f);
+  EXPECT_EQ(store.RawRecord(2)->type, MOVE_LINE_CONT);
+}
+
+TEST_F(FrameFixture, ReserveBeyondTheCapacityChangesNothing) {
+  AddPoint(store, 1, 1, 2, 3);
+  const PointRegister before = store.reg;
+  CommandFrame frame(ctx);
+  EXPECT_FALSE(frame.Reserve(std::uint64_t{CPointStore::kCapacity} + 1));
+  EXPECT_EQ(store.count, 1u);
+  EXPECT_EQ(store.reg.x, before.x);
+  EXPECT_EQ(store.AllocatedPages(), 1u);
+  // A full store refuses the append and keeps its count.
+  store.count = CPointStore::kCapacity;
+  EXPECT_FALSE(frame.Append());
+  EXPECT_EQ(store.count, CPointStore::kCapacity);
+  store.count = 1;
+}
+
+TEST_F(FrameFixture, ProgressEveryThousandAndOnePointsPollsEscape) {
+  platform.escapeAfterPolls = 1;
+  CommandFrame frame(ctx);
+  EXPECT_FALSE(frame.Progress(1, 5000, "%u of %u"));
+  EXPECT_FALSE(frame.Progress(1001, 5000, "%u of %u"));  // first poll: not yet
+  EXPECT_EQ(platform.helpText, "1001 of 5000");
+  EXPECT_TRUE(frame.Progress(2002, 5000, "%u of %u"));
+}
+
+}  // namespace
+}  // namespace trevalon

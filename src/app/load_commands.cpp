@@ -17,9 +17,22 @@ void RefreshRetractHeight(CDocument& doc) {
     doc.retractHeight = doc.store.stats.rapidMax[2];
 }
 
-void ReportOutcome(CApplication& app, NcReadOutcome outcome) {
-  if (outcome == NcReadOutcome::CannotOpen) app.ShowCannotOpen();
-  if (outcome == NcReadOutcome::StoreFull) app.Notify(Txt::PointStoreFull, Txt::KorvoMessage);
+// Shows the message of a read that did not reach the end of the program and says what
+// happened.
+Outcome ReportOutcome(CApplication& app, const CDocument& doc, NcReadOutcome outcome,
+                      const std::string& path) {
+  switch (outcome) {
+    case NcReadOutcome::CannotOpen:
+      app.ShowCannotOpen();
+      return Outcome::CannotOpen(path);
+    case NcReadOutcome::StoreFull:
+      app.Notify(Txt::PointStoreFull, Txt::KorvoMessage);
+      return Outcome::Failed(
+          OutcomeCode::NoMemory,
+          "the point store is full; " + std::to_string(doc.store.count) + " records kept");
+    default:
+      return Outcome::Done();
+  }
 }
 
 void FitAndRedraw(CDocument& doc) {
@@ -57,16 +70,12 @@ int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chose
   return written ? 1 : 0;
 }
 
-int LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path,
-                  NcReadOutcome* outcome) {
+Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
   NcReadOutcome o = NcReadOutcome::Read;
-  const int read = LoadNcProgram(ReadTargetOf(app, doc), app.undo, path, &o);
-  if (outcome) *outcome = o;
-  if (o == NcReadOutcome::CannotOpen) {
-    // Nothing was touched: the toolpath, the title and the layer stay as they were.
-    ReportOutcome(app, o);
-    return 0;
-  }
+  (void)LoadNcProgram(ReadTargetOf(app, doc), app.undo, path, &o);
+  // A file that cannot be opened touched nothing: the toolpath, the title and the layer stay
+  // as they were.
+  if (o == NcReadOutcome::CannotOpen) return ReportOutcome(app, doc, o, path);
   // The result of the read is otherwise not a reason to stop: a full store keeps the points
   // read so far and they go through the same steps.
   doc.title = path;
@@ -80,24 +89,17 @@ int LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path,
     if (doc.store.stats.maxFeed > 0) doc.maxFeed = doc.store.stats.maxFeed;
   }
   FitAndRedraw(doc);
-  ReportOutcome(app, o);
-  return read;
+  return ReportOutcome(app, doc, o, path);
 }
 
-int AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path,
-                    NcReadOutcome* outcome) {
+Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
   NcReadOutcome o = NcReadOutcome::Read;
-  const int read = AppendNcProgram(ReadTargetOf(app, doc), path, &o);
-  if (outcome) *outcome = o;
-  if (o == NcReadOutcome::CannotOpen) {
-    ReportOutcome(app, o);
-    return 0;
-  }
+  (void)AppendNcProgram(ReadTargetOf(app, doc), path, &o);
+  if (o == NcReadOutcome::CannotOpen) return ReportOutcome(app, doc, o, path);
   // The retract height looks at the whole toolpath, the appended points included.
   if (ComputeStatistics(doc.store)) RefreshRetractHeight(doc);
   FitAndRedraw(doc);
-  ReportOutcome(app, o);
-  return read;
+  return ReportOutcome(app, doc, o, path);
 }
 
 }  // namespace trevalon

@@ -7,6 +7,7 @@
 
 #include "app/application.h"
 #include "ncio/fanuc_reader.h"
+#include "platform/outcome.h"
 
 namespace trevalon {
 
@@ -27,13 +28,12 @@ int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chose
 // Load: the program replaces the work layer's toolpaths. The path becomes the title and the
 // work layer's file name, the layer is saved, the statistics computed, the retract height and
 // the document's maximum feed refreshed, the view fitted. A file that cannot be opened is
-// reported and changes nothing; a full store is reported and keeps the points read. 1 when
-// the program was read to its end.
-int LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path,
-                  NcReadOutcome* outcome = nullptr);
+// reported and changes nothing (CannotOpen); a full store is reported and keeps the points
+// read (NoMemory, the reason giving the number kept). Done when the program was read to its
+// end.
+Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path);
 // Append: the program's points go after the existing ones; no snapshot, no layer save, the
-// title stays. The retract height is refreshed and the view fitted.
-int AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path,
-                    NcReadOutcome* outcome = nullptr);
+// title stays. The retract height is refreshed and the view fitted. Outcomes as for load.
+Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path);
 
 }  // namespace trevalon

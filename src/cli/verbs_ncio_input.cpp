@@ -15,15 +15,7 @@ namespace {
 // Runs a load or append and turns its outcome into the verb's result. The message box has
 // already said what happened; the failure adds the path for the script's log.
 void Read(Session& s, const std::string& verb, const std::string& path, bool load) {
-  NcReadOutcome outcome = NcReadOutcome::Read;
-  if (load)
-    LoadNcCommand(s.app, *s.doc, path, &outcome);
-  else
-    AppendNcCommand(s.app, *s.doc, path, &outcome);
-  if (outcome == NcReadOutcome::CannotOpen) Failure(verb + ": cannot open '" + path + "'");
-  if (outcome == NcReadOutcome::StoreFull)
-    Failure(verb + ": the point store is full; " + std::to_string(s.doc->store.count) +
-            " records kept");
+  Check(load ? LoadNcCommand(s.app, *s.doc, path) : AppendNcCommand(s.app, *s.doc, path), verb);
 }
 
 void Load(Session& s, const Args& a) {

@@ -190,11 +190,7 @@ ShortcutArgs ParseShortcut(const char* name, const std::vector<std::string>& arg
 }
 
 void LoadForShortcut(Session& s, const char* name, const std::string& path) {
-  NcReadOutcome outcome = NcReadOutcome::Read;
-  LoadNcCommand(s.app, *s.doc, path, &outcome);
-  if (outcome == NcReadOutcome::CannotOpen)
-    Failure(std::string(name) + ": cannot open '" + path + "'");
-  if (outcome == NcReadOutcome::StoreFull) Failure(std::string(name) + ": the point store is full");
+  Check(LoadNcCommand(s.app, *s.doc, path), name);
 }
 
 int ConvertShortcut(Session& s, const std::vector<std::string>& args) {

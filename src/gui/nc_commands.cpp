@@ -86,7 +86,7 @@ int ReadNcFile(CApplication& app, ToolpathView& view, const std::string& path, b
   CDocument& doc = view.doc();
   doc.view.width = std::max(1, view.width());
   doc.view.height = std::max(1, view.height());
-  const int ok = append ? AppendNcCommand(app, doc, path) : LoadNcCommand(app, doc, path);
+  const int ok = (append ? AppendNcCommand(app, doc, path) : LoadNcCommand(app, doc, path)).ok();
   view.UpdateTitle();
   view.Redraw();
   return ok;

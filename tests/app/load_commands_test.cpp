@@ -36,7 +36,7 @@ TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   CDocument& d = *a.doc;
   EXPECT_DOUBLE_EQ(d.retractHeight, 100.0);
   EXPECT_EQ(d.maxFeed, 300);
-  ASSERT_EQ(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")), 1);
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
   EXPECT_EQ(d.title, Data("pocket_ijk.nc"));
   EXPECT_EQ(d.layers[0].fileName, Data("pocket_ijk.nc"));
   EXPECT_EQ(d.layers[0].snapshotCount, 12u);
@@ -48,7 +48,7 @@ TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   EXPECT_EQ(a.platform.messageCount, 0);
 
   // A second load is undoable back to the first program.
-  ASSERT_EQ(LoadNcCommand(a.app, d, Data("face_mill.nc")), 1);
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("face_mill.nc")).ok());
   EXPECT_EQ(d.store.count, 8u);
   EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);
   EXPECT_EQ(d.maxFeed, 1200);
@@ -59,18 +59,16 @@ TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
 TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {
   App a;
   CDocument& d = *a.doc;
-  ASSERT_EQ(LoadNcCommand(a.app, d, Data("helix.nc")), 1);
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
   const std::uint32_t undoPos = a.app.undo.undoPos;
-  NcReadOutcome o;
-  EXPECT_EQ(LoadNcCommand(a.app, d, a.dir.file("missing.nc"), &o), 0);
-  EXPECT_EQ(o, NcReadOutcome::CannotOpen);
+  EXPECT_EQ(LoadNcCommand(a.app, d, a.dir.file("missing.nc")).code(), OutcomeCode::CannotOpen);
   EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
   EXPECT_EQ(a.platform.lastCaption, "Error message");
   EXPECT_EQ(d.store.count, 9u);
   EXPECT_EQ(d.title, Data("helix.nc"));
   EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
   EXPECT_EQ(a.app.undo.undoPos, undoPos);
-  EXPECT_EQ(AppendNcCommand(a.app, d, a.dir.file("missing.nc")), 0);
+  EXPECT_EQ(AppendNcCommand(a.app, d, a.dir.file("missing.nc")).code(), OutcomeCode::CannotOpen);
   EXPECT_EQ(a.platform.messageCount, 2);
   EXPECT_EQ(d.store.count, 9u);
 }
@@ -84,11 +82,10 @@ TEST(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {
     for (int i = 0; i < 4000; ++i) f << "G1 Z-" << (i % 2) << ". F" << 100 + i << "\n";
   }
   FailRecordAllocationsAfter(1);
-  NcReadOutcome o;
-  const int r = LoadNcCommand(a.app, d, a.dir.file("long.nc"), &o);
+  const Outcome r = LoadNcCommand(a.app, d, a.dir.file("long.nc"));
   FailRecordAllocationsAfter(-1);
-  EXPECT_EQ(r, 0);
-  EXPECT_EQ(o, NcReadOutcome::StoreFull);
+  EXPECT_EQ(r.code(), OutcomeCode::NoMemory);
+  EXPECT_EQ(r.reason(), "the point store is full; 3270 records kept");
   EXPECT_EQ(d.store.count, CPointStore::kPageSize);
   EXPECT_EQ(a.platform.lastCaption, "Korvo message");
   EXPECT_EQ(a.platform.lastMessage, a.app.Text(Txt::PointStoreFull));
@@ -100,9 +97,9 @@ TEST(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {
 TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
   App a;
   CDocument& d = *a.doc;
-  ASSERT_EQ(LoadNcCommand(a.app, d, Data("helix.nc")), 1);
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
   const std::uint32_t undoPos = a.app.undo.undoPos;
-  ASSERT_EQ(AppendNcCommand(a.app, d, Data("drill_cycle.nc")), 1);
+  ASSERT_TRUE(AppendNcCommand(a.app, d, Data("drill_cycle.nc")).ok());
   EXPECT_EQ(d.store.count, 9u + 6u);
   EXPECT_EQ(a.app.undo.undoPos, undoPos);
   EXPECT_EQ(d.title, Data("helix.nc"));
@@ -112,7 +109,7 @@ TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
   EXPECT_EQ(d.maxFeed, 100);                // the helix's highest cutting feed, from the load
   // A program without rapid moves leaves the retract height.
   std::ofstream(a.dir.file("cuts.nc")) << "G1 X1. Z-1. F50\nX2.\n";
-  ASSERT_EQ(LoadNcCommand(a.app, d, a.dir.file("cuts.nc")), 1);
+  ASSERT_TRUE(LoadNcCommand(a.app, d, a.dir.file("cuts.nc")).ok());
   EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);
 }
 
@@ -128,7 +125,7 @@ TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
   CDocument& third = a.app.NewDocument();
   InitDocument(a.app, third);
   EXPECT_EQ(third.nc.heidenhainInputChk, 1);
-  ASSERT_EQ(LoadNcCommand(a.app, third, Data("heidenhain_pocket.h")), 1);
+  ASSERT_TRUE(LoadNcCommand(a.app, third, Data("heidenhain_pocket.h")).ok());
   EXPECT_EQ(third.store.count, 7u);
 
   a.app.settings.configDir = a.dir.file("missing/dir");

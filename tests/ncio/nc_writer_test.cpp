@@ -115,7 +115,7 @@ class NcWriter : public ::testing::Test {
   // Reads a written program into a fresh document.
   CDocument& ReadBack(const std::string& path) {
     CDocument& d = app.NewDocument();
-    EXPECT_EQ(LoadNcCommand(app, d, path), 1);
+    EXPECT_TRUE(LoadNcCommand(app, d, path).ok());
     return d;
   }
 

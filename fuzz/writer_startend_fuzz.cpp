@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "ncio/nc_writer.h"
+#include "ncio/start_end_parts.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace trevalon;

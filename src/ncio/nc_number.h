@@ -1,7 +1,8 @@
 #pragma once
-// The number that follows a letter of an NC block, as both block parsers read it: a run of
-// characters collected into a buffer of 20, converted as far as it forms a decimal number.
-// Shared by the Fanuc-style and the Heidenhain parser; not part of any other interface.
+// The numbers of NC blocks: the number that follows a letter, as both block parsers read it
+// (namespace ncnumber: a run of characters collected into a buffer of 20, converted as far as
+// it forms a decimal number; shared by the Fanuc-style and the Heidenhain parser), and the
+// formats in which the writers spell coordinates, feeds and incremental deltas.
 
 #include <charconv>
 #include <cstddef>
@@ -85,3 +86,19 @@ inline std::int32_t IntegerPart(double v) {
 }
 
 }  // namespace trevalon::ncnumber
+
+namespace trevalon {
+
+// ---- Number formats of the writers ---------------------------------------------------
+// Appends v exactly as printf("%.3f") spells it (same rounding, "-0.000" for small negative
+// values) and returns the end. Coordinates are written millions of times per program, so the
+// common case avoids printf; the caller leaves at least 400 bytes of room.
+char* AppendFixed3(char* p, double v);
+// Appends a decimal integer ("%d").
+char* AppendInt(char* p, long v);
+// The short-number format of incremental deltas: v rounded to 3 decimals as " %.3f " spells
+// it, trailing zeros, a leading "0" and the blanks dropped (1.5, 10., .25, -.25, 100.05).
+// Appends the text and returns the end; `rounded` receives the value that text stands for.
+char* AppendShort3(char* p, double v, double& rounded);
+
+}  // namespace trevalon

@@ -2,8 +2,8 @@
 // CNcOutputDlg: the options of "Ncdata로 저장" and the state of the fixed-format NC writer
 // (ISO absolute or incremental, Heidenhain conversational) for one output run, independent of
 // any window toolkit: the desktop dialog fills the options, the writer walks the point store.
-// Also the single output and the layer output commands, and the number formats the writers
-// share.
+// Its number formats are in nc_number.h, the start and end parts it copies from a source
+// program in start_end_parts.h.
 
 #include <cstdint>
 #include <string>
@@ -16,27 +16,6 @@ namespace trevalon {
 class Messages;
 class ReplacingFile;
 struct LayerSlot;
-
-// ---- Number formats ------------------------------------------------------------------
-// Appends v exactly as printf("%.3f") spells it (same rounding, "-0.000" for small negative
-// values) and returns the end. Coordinates are written millions of times per program, so the
-// common case avoids printf; the caller leaves at least 400 bytes of room.
-char* AppendFixed3(char* p, double v);
-// Appends a decimal integer ("%d").
-char* AppendInt(char* p, long v);
-// The short-number format of incremental deltas: v rounded to 3 decimals as " %.3f " spells
-// it, trailing zeros, a leading "0" and the blanks dropped (1.5, 10., .25, -.25, 100.05).
-// Appends the text and returns the end; `rounded` receives the value that text stands for.
-char* AppendShort3(char* p, double v, double& rounded);
-
-// The start and end parts that the "file start and end" option copies from a source program.
-// `head` is the beginning of the file (enough for 51 lines of 79 characters), `tail` its
-// last 500 bytes or less, `fileSize` the whole file's size. Both parts are lines joined by
-// line feeds, without a final one.
-void ScanStartPart(std::string_view head, std::string& startPart, std::string& endPart);
-void ScanEndPart(std::string_view tail, std::uint64_t fileSize, std::string& endPart);
-// Reads the source file; a file that cannot be opened gives two empty parts.
-void ReadStartEndParts(const std::string& path, std::string& startPart, std::string& endPart);
 
 // ---- The output object ---------------------------------------------------------------
 class CNcOutputDlg {
@@ -117,12 +96,24 @@ class CNcOutputDlg {
   bool PositionKnown() const {
     return !(position[0] == 9999.0 && position[1] == 9999.0 && position[2] == 9999.0);
   }
+  // The record walk (nc_writer_walk.cpp): one block per record in the chosen format, then
+  // the position, the modal feeds and the time written.
   int RapidBlock(const Messages& msg, const PointRegister& r);  // 0: stop
   void LinearBlock(const PointRegister& r);
   void ArcBlock(const PointRegister& r, const double ijk[3], int plane);
   void AccumulateLine(const double from[3], const double to[3], double rate);
   void AccumulateArc(const double from[3], const double to[3], const double ijk[3], int plane,
                      int type, std::int32_t feed);
+  // The blocks of one move ending at `to` (iso_blocks.cpp, heidenhain_blocks.cpp); where a
+  // block writes the move's end elsewhere (an arc held in its plane, rounded incremental
+  // deltas) `to` becomes that end. `continuing`: an arc of the same kind and plane as before.
+  void IsoRapid(const PointRegister& r, const double to[3]);
+  void IsoLinear(const PointRegister& r, double to[3]);
+  void IsoArc(const PointRegister& r, const double ijk[3], int plane, bool continuing,
+              double to[3]);
+  void HeidenhainRapid(const PointRegister& r, const double to[3]);
+  void HeidenhainLinear(const PointRegister& r, const double to[3]);
+  void HeidenhainArc(const PointRegister& r, int plane, bool continuing, double to[3]);
 
   ReplacingFile* file_ = nullptr;
   char* buf_ = nullptr;  // output buffer, flushed into the file when nearly full

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "model/layer_table.h"
-#include "ncio/nc_writer.h"
+#include "ncio/nc_number.h"
 #include "platform/file_io.h"
 #include "texts/messages.h"
 

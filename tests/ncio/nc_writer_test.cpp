@@ -12,6 +12,8 @@
 #include "app/application.h"
 #include "app/load_commands.h"
 #include "app/output_commands.h"
+#include "ncio/nc_number.h"
+#include "ncio/start_end_parts.h"
 #include "platform/file_io.h"
 #include "test_support.h"
 

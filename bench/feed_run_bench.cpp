@@ -18,6 +18,7 @@
 #include "feed/feed_point.h"
 #include "feed/feed_run.h"
 #include "feed/master_model.h"
+#include "feed/master_query.h"
 #include "model/point_store.h"
 #include "model/undo_ring.h"
 #include "platform/platform.h"

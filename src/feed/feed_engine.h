@@ -12,6 +12,7 @@
 
 #include "feed/feed_control.h"
 #include "feed/feed_point.h"
+#include "feed/master_query.h"
 
 namespace trevalon {
 

@@ -3,6 +3,8 @@
 // gives, on awkward grids, radii and points; and the optimiser must write the same output,
 // record for record and bit for bit, whichever of the two it asks.
 
+#include "feed/master_query.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -3,7 +3,9 @@
 // and, under master control, from the material the move meets, and writes the result, with
 // moves split where a feed changes part of the way along them, into the output array of the
 // optimiser. The engine only lowers feeds: every move starts at the maximum feed and each
-// rule can bring it down to the floor of that rule, never lower, and never raise it.
+// rule can bring it down to the floor of that rule, never lower, and never raise it. The feed
+// arithmetic of the rules is FeedRules (feed_rules.h); the passes are in slope_pass.cpp,
+// corner_pass.cpp and output_pass.cpp.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +14,7 @@
 
 #include "feed/feed_control.h"
 #include "feed/feed_point.h"
+#include "feed/feed_rules.h"
 #include "feed/master_query.h"
 
 namespace trevalon {
@@ -38,22 +41,24 @@ class CFeedEngine {
   // same result, slower). Lets tests hold the two against each other.
   bool skipByPathLength = true;
 
-  // ---- Feed rules ------------------------------------------------------------------------
+  // ---- Feed rules (FeedRules of the run's conditions) -----------------------------------
   // Level of a weight against a reduction ratio: ((1 - Q) x W + Q) x MaxFeed, truncated.
-  int Level(float weight, float reduction) const;
+  int Level(float weight, float reduction) const { return rules_.Level(weight, reduction); }
   // Slope feed at an angle in degrees (0 to 90): linear between the anchors at 0, 30, 60 and
   // 90 degrees in whole steps of (second - first) / 30.
-  int SlopeFeed(double angle) const;
+  int SlopeFeed(double angle) const { return rules_.SlopeFeed(angle); }
   // Corner feed of the arc rules: real interpolation between the corner anchors, raised to
   // the corner floor and rounded; -1 when the angle does not exceed CornerMinAngle.
-  int CornerFeed(double angle) const;
+  int CornerFeed(double angle) const {
+    return rules_.CornerFeed(angle, ch_.conditions.CornerMinAngle);
+  }
   // Corner feed of the XY and elevation corners: whole steps like SlopeFeed, with the corner
   // weights, raised to the corner floor and rounded.
-  int CornerFeedSteps(double angle) const;
+  int CornerFeedSteps(double angle) const { return rules_.CornerFeedSteps(angle); }
   // Rounds a computed feed down to a multiple of the feed change unit.
-  int RoundFeed(long feed) const { return static_cast<int>(feed / unit_ * unit_); }
+  int RoundFeed(long feed) const { return rules_.RoundFeed(feed); }
   // Slope of a move in degrees, 0 to 90, rising and falling alike; -1 when it has none.
-  static double SlopeAngle(const double d[4]);
+  static double SlopeAngle(const double d[4]) { return FeedRules::SlopeAngle(d); }
 
   // ---- Work-array access -----------------------------------------------------------------
   // False when i is beyond the count or the record is no motion.
@@ -65,39 +70,60 @@ class CFeedEngine {
   bool Vector(std::uint32_t from, std::uint32_t to, double d[4], double u[3]) const;
 
   // ---- Derived values of the run ---------------------------------------------------------
-  int MaxFeed() const { return maxFeed_; }
-  int Unit() const { return unit_; }
+  int MaxFeed() const { return rules_.MaxFeed(); }
+  int Unit() const { return rules_.Unit(); }
   double SearchDistance() const { return search_; }
   double XyCornerDistance() const { return xyDistance_; }
 
  private:
-  struct Leg;  // one side of a corner: its zone point, its neighbour move, its zone
+  // One side of a corner, found by walking from the corner point along the toolpath.
+  struct Leg {
+    bool found = false;               // a zone point exists
+    double point[3] = {0, 0, 0};      // the zone point
+    std::uint32_t neighbour = kNone;  // the move next to the corner on this side (its record)
+    double moveLength = 0;            // length of that move
+    bool zoneOnMove = false;          // the move is longer than the distance: it gets a zone
+    int pct = 0;                      // the zone's percentage of the move
+  };
 
   // ---- Passes ------------------------------------------------------------------------------
   void MeasurePaths();
   bool AnalyseWindow(std::uint32_t lo, std::uint32_t hi);  // false when aborted
+  void ShortMovePass();
+  // slope_pass.cpp
   void SlopeRule(std::uint32_t i);
   void MasterRule(std::uint32_t i);
+  // corner_pass.cpp
   void XyCorner(std::uint32_t i, const Leg& in, const Leg& out);
   void ElevationCorner(std::uint32_t i, const Leg& in, const Leg& out);
   void ArcRule(std::uint32_t i);
   void ArcEndCorner(std::uint32_t arc, bool atEnd, const double centre[3], int plane, int arcFeed);
-  void ShortMovePass();
+  // output_pass.cpp
   bool OutputPass();  // false when the output array is full
   bool EmitLinear(std::uint32_t r);
 
   // ---- Helpers -------------------------------------------------------------------------------
-  std::uint32_t Prev(std::uint32_t i) const;  // kNone when none
-  std::uint32_t Next(std::uint32_t i) const;  // kNone when none
+  // The motion point before and after record i; kNone when none. Inline: every pass asks
+  // them for every move.
+  std::uint32_t Prev(std::uint32_t i) const {
+    while (i-- > 0) {
+      if (IsMotionCode(w_[i].MotionType)) return i;
+    }
+    return kNone;
+  }
+  std::uint32_t Next(std::uint32_t i) const {
+    for (std::uint32_t k = i + 1; k < n_; ++k) {
+      if (IsMotionCode(w_[k].MotionType)) return k;
+    }
+    return kNone;
+  }
   bool WalkZone(std::uint32_t i, bool forward, double distance, Leg& leg) const;
   void ApplyCorner(std::uint32_t i, const Leg& in, const Leg& out, int cornerFeed);
   double Engagement(double a, double b, double c) const;
-  int StepInterpolation(const int anchors[4], double angle) const;
   void SetStartZone(FeedPoint& r, int pct, int feed) const;
   void SetEndZone(FeedPoint& r, int pct, int feed) const;
   void MergeZones(FeedPoint& r, int zoneFeed) const;
   void LowerWhole(FeedPoint& r, int feed) const;
-  int Finish(int feed) const;  // the output's cap, zero rule and rounding
   bool Append(const FeedPoint& r);
   bool AppendPoint(const FeedPoint& src, const double p[3], int feed, std::uint32_t type);
 
@@ -119,11 +145,7 @@ class CFeedEngine {
   std::unique_ptr<std::uint32_t[]> runOf_;
 
   // Conditions as the run uses them.
-  int maxFeed_ = 0;
-  int unit_ = 1;
-  float cornerReduction_ = 0, slopeReduction_ = 0;
-  int cornerFloor_ = 0, slopeFloor_ = 0;
-  int slopeAnchors_[4] = {}, cornerAnchors_[4] = {};
+  FeedRules rules_;
   double rt_ = 0, search_ = 1, xyDistance_ = 1, elevationDistance_ = 0;
   double xyMinAngle_ = 0, elevationMinAngle_ = 0, elevationDeviation_ = 0.2;
 };

@@ -2,9 +2,7 @@
 // fields by name, the transfer dialog's feed boxes, the master-model file name) and the
 // document's master model.
 
-#include <cmath>
 #include <cstdio>
-#include <limits>
 #include <ostream>
 
 #include "app/master_model_commands.h"
@@ -36,17 +34,17 @@ void SetField(CuttingConditions& c, const ConditionField& f, const std::string& 
   switch (f.kind) {
     case ConditionKind::Real: {
       double v = ParseReal(value, what.c_str());
-      if (std::fabs(v) > std::numeric_limits<float>::max()) Usage(what + " is out of range");
+      if (!kConditionRealRange.Contains(v)) Usage(what + " is out of range");
       c.*f.real = static_cast<float>(v);
       break;
     }
     case ConditionKind::Integer: {
       long v = ParseInt(value, what.c_str());
-      if (v < std::numeric_limits<std::int32_t>::min() ||
-          v > std::numeric_limits<std::int32_t>::max())
-        Usage(what + " is out of range");
       // Every optimised feed is a multiple of the unit, so it must be at least 1.
-      if (f.integer == &CuttingConditions::FeedChgAng && v < 1) Usage(what + " must be at least 1");
+      const bool unit = f.integer == &CuttingConditions::FeedChgAng;
+      const IntRange range = unit ? kFeedUnitRange : kConditionFeedRange;
+      if (unit && v < range.lo) Usage(what + " must be at least 1");
+      if (!range.Contains(v)) Usage(what + " is out of range");
       c.*f.integer = static_cast<std::int32_t>(v);
       break;
     }
@@ -104,7 +102,9 @@ void Transfer(Session& s, const Args& a) {
   a.Expect(0, 0, {"max", "min"});
   auto box = [&](const char* key) {
     long v = a.IntOption(key, 0);
-    if (v < 0 || v > 100000) Usage(std::string("transfer: ") + key + " lies in 0 to 100000");
+    if (!kTransferFeedRange.Contains(v))
+      Usage(std::string("transfer: ") + key + " lies in " + std::to_string(kTransferFeedRange.lo) +
+            " to " + std::to_string(kTransferFeedRange.hi));
     return static_cast<int>(v);
   };
   int maxBox = box("max"), minBox = box("min");
@@ -149,7 +149,7 @@ void Master(Session& s, const Args& a) {
     double tool = a.RealOption("tool", m.toolDiameter);
     double allowance = a.RealOption("allowance", m.allowance);
     double tol = a.RealOption("tol", m.tolerance);
-    if (!(tol > 0.0)) Usage("master create: tol must be above 0");
+    if (!MasterModel::kToleranceRange.Contains(tol)) Usage("master create: tol must be above 0");
     m.toolDiameter = tool;
     m.allowance = allowance;
     m.tolerance = tol;

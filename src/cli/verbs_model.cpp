@@ -115,7 +115,10 @@ void LayerInfo(Session& s, const Args& a) {
   // All values are checked before any is written, so a bad one changes nothing.
   auto number = [&](const char* key, std::int32_t current) -> std::int32_t {
     long v = a.IntOption(key, current);
-    if (v < 0 || v > 100000) Usage(std::string("layerinfo: ") + key + " must lie in 0 to 100000");
+    const IntRange range = LayerSlot::kNumberRange;
+    if (!range.Contains(v))
+      Usage(std::string("layerinfo: ") + key + " must lie in " + std::to_string(range.lo) + " to " +
+            std::to_string(range.hi));
     return static_cast<std::int32_t>(v);
   };
   std::int32_t program = number("program", l.programNumber), tool = number("tool", l.toolNumber),

@@ -15,11 +15,11 @@ namespace trevalon::cli {
 namespace {
 
 std::int32_t RangeOption(const Args& a, const char* verb, const char* key, std::int32_t fallback,
-                         long lo, long hi) {
+                         IntRange range) {
   long v = a.IntOption(key, fallback);
-  if (v < lo || v > hi)
-    Usage(std::string(verb) + ": " + key + " must lie in " + std::to_string(lo) + " to " +
-          std::to_string(hi));
+  if (!range.Contains(v))
+    Usage(std::string(verb) + ": " + key + " must lie in " + std::to_string(range.lo) + " to " +
+          std::to_string(range.hi));
   return static_cast<std::int32_t>(v);
 }
 
@@ -33,10 +33,14 @@ void Save(Session& s, const Args& a) {
   dlg.outputPath = a[0];
   dlg.TakeLayerDefaults(doc.layers[doc.layers.workLayer], doc.nc.heidenhainOutChk);
   // Every value is checked before anything is written.
-  const std::int32_t spindle = RangeOption(a, "save", "spindle", dlg.spindle, 0, 100000);
-  const std::int32_t offset = RangeOption(a, "save", "offset", dlg.toolOffset, 0, 100000);
-  const std::int32_t tool = RangeOption(a, "save", "tool", dlg.toolNumber, 0, 100000);
-  const std::int32_t program = RangeOption(a, "save", "program", dlg.programNumber, 0, 99999999);
+  const std::int32_t spindle =
+      RangeOption(a, "save", "spindle", dlg.spindle, CNcOutputDlg::kSpindleRange);
+  const std::int32_t offset =
+      RangeOption(a, "save", "offset", dlg.toolOffset, CNcOutputDlg::kToolOffsetRange);
+  const std::int32_t tool =
+      RangeOption(a, "save", "tool", dlg.toolNumber, CNcOutputDlg::kToolNumberRange);
+  const std::int32_t program =
+      RangeOption(a, "save", "program", dlg.programNumber, CNcOutputDlg::kProgramNumberRange);
   const bool heidenhain = a.FlagOption("heidenhain", dlg.heidenhain);
   const bool incremental = a.FlagOption("incremental", false);
   dlg.blockNumbers = a.FlagOption("nnum", dlg.blockNumbers);
@@ -132,13 +136,15 @@ void Post(Session& s, const Args& a) {
   dlg.ppr.LoadTemplate(ppr);
   dlg.ppr.name = ppr;
   dlg.TakeLayerDefaults(doc.layers[doc.layers.workLayer]);
-  dlg.spindle = RangeOption(a, "post", "spindle", dlg.spindle, 0, 100000);
+  dlg.spindle = RangeOption(a, "post", "spindle", dlg.spindle, CPostProcessorDlg::kSpindleRange);
   if (a.Has("tool")) {
-    dlg.toolNumber = RangeOption(a, "post", "tool", dlg.toolNumber, 0, 100000);
+    dlg.toolNumber =
+        RangeOption(a, "post", "tool", dlg.toolNumber, CPostProcessorDlg::kToolNumberRange);
     dlg.toolChange = dlg.toolNumber != 0;
   }
   if (a.Has("program")) {
-    dlg.programNumber = RangeOption(a, "post", "program", dlg.programNumber, 0, 99999999);
+    dlg.programNumber = RangeOption(a, "post", "program", dlg.programNumber,
+                                    CPostProcessorDlg::kProgramNumberRange);
     dlg.programNumberOn = dlg.programNumber != 0;
   }
   dlg.prompts = &prompts;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/outcome.h"
+#include "platform/value_range.h"
 #include "texts/user_texts.h"
 
 namespace trevalon {
@@ -34,6 +35,13 @@ struct CuttingConditions {
   float SideCorRat = 2.0f;
   std::int32_t LmxByMaster = 0;
 };
+
+// What the dialogs' fields and `lmx set` accept: the feeds (MaxFeed, PlungeFeed), the feed
+// change unit (FeedChgAng, never 0: it divides), and the reals, which are single precision.
+inline constexpr IntRange kConditionFeedRange{0, 1000000};
+inline constexpr IntRange kFeedUnitRange{1, 100000};
+inline constexpr RealRange kConditionRealRange{-std::numeric_limits<float>::max(),
+                                               std::numeric_limits<float>::max()};
 
 class Messages;
 
@@ -74,6 +82,7 @@ struct FeedBoxes {
   int maxFeed = 0;
   int minFeed = 0;
 };
+inline constexpr IntRange kTransferFeedRange{0, 100000};  // what a box (and `transfer`) takes
 // What the boxes show when the transfer dialog opens: the maximum box MaxFeed, the minimum
 // box MaxFeed x CornerMaxReduction. (The first opening also makes SlopeMaxReduction follow
 // the corner reduction: CFeedControl::OpenTransferDialog.)

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/value_range.h"
+
 namespace trevalon {
 
 class CPointStore;
@@ -85,6 +87,10 @@ class MasterModel {
   double tolerance = 1.0;  // becomes the cell size
   double allowance = 0.0;  // machining allowance
   int shown = 0;           // whether the view draws the mesh
+  // What the dialog and `master create` accept: the tolerance must stay above 0.
+  static constexpr RealRange kToolDiameterRange = kAnyReal;
+  static constexpr RealRange kAllowanceRange = kAnyReal;
+  static constexpr RealRange kToleranceRange{0.0, kAnyReal.hi, true};
 
   MeshHeader header;
 

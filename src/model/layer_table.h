@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "model/point_record.h"
+#include "platform/value_range.h"
 
 namespace trevalon {
 
@@ -22,6 +23,8 @@ struct LayerSlot {
   std::int32_t toolNumber = 1;
   std::int32_t toolOffset = 1;
   std::int32_t programNumber = 0;
+  // What the layer dialog's number fields and `layerinfo` take for the four numbers above.
+  static constexpr IntRange kNumberRange{0, 100000};
   bool echo = true;  // drawn behind the work layer
   RecordArray snapshot;
   std::uint32_t snapshotCount = 0;

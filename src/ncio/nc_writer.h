@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "model/point_store.h"
+#include "platform/value_range.h"
 
 namespace trevalon {
 
@@ -44,6 +45,13 @@ class CNcOutputDlg {
   bool fileStartEnd = false;         // "화일 시작, 종료부"
   bool openInEditor = true;          // "파일 생성후 편집기"
   double startPoint[3] = {0, 0, 0};  // "시작점(X, Y, Z)": kept, not used by the writer
+
+  // What the dialog's number fields and the save verb accept. A program number is written
+  // as "O" and its digits ("BEGIN PGM n MM" in Heidenhain), so any eight digits will do.
+  static constexpr IntRange kSpindleRange{0, 100000};
+  static constexpr IntRange kToolNumberRange{0, 100000};
+  static constexpr IntRange kToolOffsetRange{0, 100000};
+  static constexpr IntRange kProgramNumberRange{0, 99999999};
 
   // The dialog's initial values from the work layer's attributes and HeidenhainOutChk.
   void TakeLayerDefaults(const LayerSlot& layer, int heidenhainOutChk);

@@ -9,6 +9,7 @@
 
 #include "model/point_store.h"
 #include "ncio/post_template.h"
+#include "platform/value_range.h"
 
 namespace trevalon {
 
@@ -43,6 +44,10 @@ class CPostProcessorDlg {
   // H when [Define] does not set it: the layer's length-offset number, which is what a
   // "G43 ... H" block of a tool change means.
   std::int32_t lengthOffset = 0;
+  // What the dialog's number fields and the post verb accept.
+  static constexpr IntRange kSpindleRange{0, 100000};
+  static constexpr IntRange kToolNumberRange{0, 100000};
+  static constexpr IntRange kProgramNumberRange{0, 99999999};
 
   // The layer's values: spindle speed (1000 when the layer has none), tool number, program
   // number, length-offset number.

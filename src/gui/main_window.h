@@ -1,27 +1,31 @@
 #pragma once
 // The frame of the desktop program: the multi-document area with one toolpath view per
-// document, the menus with their accelerators and status tips, the toolbars with the layer
-// list, the status line's panes and the list of recently used files.
+// document, the menus with their accelerators and status tips (each item runs the command
+// registered under its name), the toolbars with the layer list, the status line's panes and
+// the list of recently used files.
 
 #include <QMainWindow>
 #include <array>
-#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/application.h"
+#include "gui/command_registry.h"
 #include "gui/qt_platform.h"
 #include "gui/toolpath_view.h"
 
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QLabel;
 class QMdiArea;
-class QMdiSubWindow;
 class QMenu;
 class QProgressBar;
 
 namespace trevalon {
+
+struct MenuEntry;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -37,8 +41,9 @@ class MainWindow : public QMainWindow {
   // Reads a program into the document of `view`: load replaces the work layer's toolpath,
   // append adds to it. 1 when read.
   int ReadInto(ToolpathView* view, const std::string& path, bool append);
-  // The load and append commands; `path` given skips the file dialog.
-  void LoadCommand(bool append, const std::string& path = {});
+  // Makes `layer` the work layer of the active document (the layer list and the layer
+  // commands).
+  void SwitchLayer(int layer);
 
   // How new document windows start: their drawing options and view direction (the command
   // line's --feed-colours and --view).
@@ -52,54 +57,40 @@ class MainWindow : public QMainWindow {
   QMdiArea* mdi() const { return mdi_; }
   QComboBox* layerList() const { return layerList_; }
   const std::vector<std::string>& recentFiles() const { return recent_; }
+  QtPlatform& platform() { return platform_; }
+
+  // The enabled items, the tick marks and the layer list follow the active document (after
+  // every command, and when another window becomes active).
+  void RefreshState();
+  // The layer list's names anew (names true) and its current entry.
+  void RefreshLayerList(bool names);
 
  protected:
   void closeEvent(QCloseEvent* e) override;
 
  private:
-  QAction* Add(QMenu* menu, const char* label, Txt tip, const char* name,
-               std::function<void()> handler, QKeySequence key = {}, bool enabled = true);
   void BuildMenus();
+  void AddItem(QMenu* menu, const MenuEntry& e, QActionGroup* directions, QActionGroup* modes);
+  void Run(const Command& c);
   void BuildToolbars();
   void BuildStatusLine();
-  void RefreshState();
   void RefreshStatus();
-  void RefreshLayerList(bool names);
   void AddRecent(const std::string& path);
   void LoadRecent();
   void SaveRecent();
   void RebuildRecentMenu();
-  void SwitchLayer(int layer);
-
-  // Commands
-  void SaveNc();
-  void SaveLayers();
-  void PostProcessor();
-  void WorkLayer();
-  void LayerByToolpath();
-  void EchoLayers();
-  void CopyLayer();
-  void LayerInformation();
-  void ToolpathInformation();
-  void NcSettings();
-  void WorkEnvironment();
-  void LayerColours();
-  void ViewInEditor();
-  void RotationCentreInput();
-  void RotationCentreSelect();
-  void SetMouseMode(MouseMode m);
 
   CApplication& app_;
   QtPlatform& platform_;
+  DialogMemory memory_;
   QMdiArea* mdi_ = nullptr;
   QComboBox* layerList_ = nullptr;
   std::array<QLabel*, StatusPanes::kCount> panes_{};
   QProgressBar* busy_ = nullptr;
   QMenu* recentMenu_ = nullptr;
   std::vector<std::string> recent_;
-  std::vector<QAction*> viewActions_;  // enabled only with a document window
-  std::string lastLoadDir_[2];         // the load and the append dialog remember their own
-  std::string lastEditorFile_;
+  std::vector<QAction*> viewActions_;                        // enabled only with a document window
+  std::vector<std::pair<QAction*, const Command*>> ticked_;  // items whose tick follows a state
   bool refillingLayers_ = false;
   bool closing_ = false;
 };

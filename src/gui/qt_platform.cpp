@@ -9,7 +9,7 @@
 #include <QTimerEvent>
 #include <QUrl>
 
-#include "gui/dialogs.h"
+#include "gui/dialog_kit.h"
 
 namespace trevalon {
 

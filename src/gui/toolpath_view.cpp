@@ -1,6 +1,5 @@
 #include "gui/toolpath_view.h"
 
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -41,14 +40,12 @@ void ToolpathView::Render() {
   QPainter painter(&cache_);
   renderer.Render(painter, doc_, options);
   dirty_ = false;
+  ++renders;
 }
 
-int ToolpathView::Redraw() {
-  QElapsedTimer t;
-  t.start();
-  Render();
+void ToolpathView::Redraw() {
+  dirty_ = true;
   update();
-  return static_cast<int>(t.elapsed());
 }
 
 void ToolpathView::paintEvent(QPaintEvent*) {

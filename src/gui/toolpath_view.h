@@ -26,8 +26,11 @@ class ToolpathView : public QWidget {
   CApplication& app() { return app_; }
   CDocument& doc() { return doc_; }
 
-  // Renders the picture anew and schedules the repaint; returns the time it took in ms.
-  int Redraw();
+  // Marks the picture out of date and schedules one repaint: however often a command and the
+  // core ask, the toolpath is rendered once, when the window paints next.
+  void Redraw();
+  // Renders done since the view was made.
+  int renders = 0;
   // The title of the window: the work layer's file name.
   void UpdateTitle();
 

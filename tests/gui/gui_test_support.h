@@ -1,12 +1,16 @@
 #pragma once
 // A desktop program for the tests: a temporary system and configuration directory, the Qt
-// platform answering from scripts, the frame, and mouse and key events sent straight to a
-// view.
+// platform answering from scripts, the frame, mouse and key events sent straight to a view,
+// and the modal dialogs of a command answered step by step.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <fstream>
@@ -14,6 +18,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/application.h"
 #include "gui/main_window.h"
@@ -33,7 +38,8 @@ struct Program {
     // korvo.cfg sends every settings file into the temporary tree.
     std::ofstream(root + "/korvo.cfg") << "ConfigDir " << root << "/config \n"
                                        << "WorkDir " << root << " \n"
-                                       << "PostDir " << root << "/config \n";
+                                       << "PostDir " << root << "/config \n"
+                                       << "Editor true \n";
     qputenv("TREVALON_SYSDIR", dir.path().toUtf8());
     platform = std::make_unique<QtPlatform>();
     platform->scripted = true;
@@ -48,9 +54,6 @@ struct Program {
     window.reset();
     app.reset();
     platform.reset();
-  }
-  std::string ConfigFile(const char* name) const {
-    return dir.filePath(QString("config/") + name).toStdString();
   }
 };
 
@@ -88,11 +91,55 @@ inline void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier
   QApplication::sendEvent(w, &e);
 }
 
-// Runs `act` on the modal dialog that the next call opens.
-inline void OnModal(std::function<void(QWidget*)> act) {
-  QTimer::singleShot(0, [act] {
-    if (QWidget* w = QApplication::activeModalWidget()) act(w);
-  });
+// Answers the modal dialogs that open while it lives, one step per dialog in order; a dialog
+// beyond the steps is cancelled.
+using Step = std::function<void(QWidget*)>;
+class Dialogs {
+ public:
+  explicit Dialogs(std::vector<Step> steps) : steps_(std::move(steps)) {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      QWidget* w = QApplication::activeModalWidget();
+      if (!w || w == last_) return;
+      last_ = w;
+      Step step = answered < steps_.size()
+                      ? steps_[answered++]
+                      : Step([](QWidget* d) { static_cast<QDialog*>(d)->reject(); });
+      // Out of the timer's own call, so that a dialog the step opens is answered as well.
+      QTimer::singleShot(0, w, [step, w] { step(w); });
+    });
+    timer_.start(5);
+  }
+  std::size_t answered = 0;
+
+ private:
+  std::vector<Step> steps_;
+  QPointer<QWidget> last_;
+  QTimer timer_;
+};
+
+template <class T>
+T* Find(QWidget* w, const char* name) {
+  T* child = w->findChild<T*>(name);
+  if (!child) qFatal("no %s in the dialog", name);
+  return child;
+}
+inline void Click(QWidget* dialog, const char* button) {
+  Find<QAbstractButton>(dialog, button)->click();
+}
+inline Step Cancel() {
+  return [](QWidget* w) { static_cast<QDialog*>(w)->reject(); };
+}
+// The file dialog takes `path`.
+inline Step ChooseFile(const std::string& path) {
+  return [path](QWidget* w) {
+    auto* d = qobject_cast<QFileDialog*>(w);
+    if (!d) qFatal("not a file dialog");
+    // Typed into the name field: selectFile leaves a field that has the focus alone.
+    auto* name = d->findChild<QLineEdit*>("fileNameEdit");
+    if (!name) qFatal("the file dialog has no name field");
+    name->setText(QString::fromStdString(path));
+    static_cast<QDialog*>(d)->accept();
+  };
 }
 
 }  // namespace trevalon::guitest

@@ -1,69 +1,51 @@
-// The frame: start-up, opening programs, titles, the status panes, the NC settings dialog.
+// The frame: opening programs (command line, the file picker, the recent list), the menu
+// items wired to their registered commands, one render per command, the status panes and
+// the layer list.
 
-#include <QAbstractButton>
-#include <QCheckBox>
 #include <QComboBox>
-#include <QDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QtTest>
-#include <fstream>
-#include <sstream>
 
+#include "gui/command_registry.h"
 #include "gui/point_search.h"
 #include "gui_test_support.h"
-#include "ncio/nc_settings.h"
 #include "view/status_line.h"
 
 using namespace trevalon;
 using namespace trevalon::guitest;
 
+namespace {
+
+// Every item of the menus, submenus included.
+void Items(QMenu* menu, std::vector<QAction*>& out) {
+  for (QAction* a : menu->actions()) {
+    if (a->menu())
+      Items(a->menu(), out);
+    else if (!a->isSeparator())
+      out.push_back(a);
+  }
+}
+
+}  // namespace
+
 class MainWindowTest : public QObject {
   Q_OBJECT
  private slots:
-  void frameStartsWithMenusToolbarsAndStatusLine() {
+  void programsOpenFromTheCommandLineAndThePicker() {
     Program p;
-    QCOMPARE(p.window->windowTitle(), QString("TREVALON"));
-    const auto menus = p.window->menuBar()->actions();
-    QCOMPARE(menus.size(), 8);
-    // Every command is in its place; unbuilt ones are there and disabled.
-    QVERIFY(p.window->Action("load")->isEnabled());
-    QCOMPARE(p.window->Action("load")->text(), QString::fromUtf8("Ncdata 불러오기(&N)...\tCtrl+N"));
-    QCOMPARE(p.window->Action("load")->shortcut(), QKeySequence("Ctrl+N"));
-    QCOMPARE(p.window->Action("load")->statusTip(),
-             QString("Read an NC program into the work layer"));
-    QVERIFY(p.window->Action("trimWindowIn") != nullptr);
-    QVERIFY(!p.window->Action("trimWindowIn")->isEnabled());
-    QCOMPARE(p.window->Action("trimWindowIn")->shortcut(), QKeySequence("Ctrl+W"));
-    QCOMPARE(p.window->layerList()->count(), 100);
-    QCOMPARE(p.window->layerList()->itemText(7), QString("Layer   7"));
-    QCOMPARE(p.window->PaneText(0), QString("Help:  "));
-    // No document yet: the view commands wait for one.
-    QVERIFY(!p.window->Action("fit")->isEnabled());
-    ToolpathView* v = p.window->NewDocument();
-    QVERIFY(v);
-    QVERIFY(p.window->Action("fit")->isEnabled());
-    QCOMPARE(v->windowTitle(), QString("Layer 0"));
-  }
-
-  void programOpensFromTheCommandLineAndTheTitleFollowsIt() {
-    Program p;
-    const std::string file = TestFile("pocket_ijk.nc");
-    QCOMPARE(p.window->OpenFile(file), 1);
+    const std::string first = TestFile("face_mill.nc"), second = TestFile("pocket_ijk.nc");
+    QCOMPARE(p.window->OpenFile(second), 1);
     ToolpathView* v = p.window->ActiveView();
-    QVERIFY(v);
-    QCOMPARE(v->windowTitle(), QString::fromStdString(file));
-    QCOMPARE(p.window->mdi()->activeSubWindow()->windowTitle(), QString::fromStdString(file));
-    QVERIFY(v->doc().store.count > 5);
+    QCOMPARE(v->windowTitle(), QString::fromStdString(second));
+    QCOMPARE(p.window->mdi()->activeSubWindow()->windowTitle(), QString::fromStdString(second));
     QCOMPARE(p.window->recentFiles().size(), std::size_t(1));
-    // The view was fitted to the program: every end point of a cut is inside the window (arcs
-    // may bulge beyond their end points, rapids are not counted while they are hidden, and the
-    // centre is kept in whole model units, so the picture may sit up to one unit off).
+    // Fitted: every end point of a cut is inside the window (the centre is kept in whole
+    // model units, so the picture may sit up to one unit off).
     const int slack = static_cast<int>(v->doc().view.scale) + 1;
     CPointStore& s = v->doc().store;
+    QVERIFY(s.count > 5);
     for (std::uint32_t i = 0; i < s.count; ++i) {
       if (!s.FetchPoint(i) || !IsLinearType(s.reg.type)) continue;
       const QPoint c = v->ClientOf(s.reg.x, s.reg.y, s.reg.z);
@@ -71,30 +53,95 @@ class MainWindowTest : public QObject {
       QVERIFY(c.y() >= -slack && c.y() <= v->height() + slack);
     }
     // A missing file is the file error and leaves the document as it was.
-    const std::uint32_t before = s.count;
+    const std::uint32_t secondCount = s.count;
     QCOMPARE(p.window->ReadInto(v, "/no/such/file.nc", false), 0);
     QCOMPARE(QString::fromStdString(p.platform->lastCaption), QString("Error message"));
-    QCOMPARE(s.count, before);
-    QCOMPARE(v->windowTitle(), QString::fromStdString(file));
-  }
+    QCOMPARE(s.count, secondCount);
 
-  void loadCommandReplacesAndAppendKeepsTheTitle() {
-    Program p;
-    ToolpathView* v = p.window->NewDocument();
-    const std::string first = TestFile("face_mill.nc"), second = TestFile("pocket_ijk.nc");
-    p.window->LoadCommand(false, first);
+    // The picker starts in the work directory with the NC filter, then on the file it took.
+    QString startDir, filter, startFile;
+    {
+      Dialogs d({[&](QWidget* w) {
+        auto* f = qobject_cast<QFileDialog*>(w);
+        startDir = f->directory().absolutePath();
+        filter = f->nameFilters().value(0);
+        ChooseFile(first)(w);
+      }});
+      p.window->Action("load")->trigger();
+    }
+    QCOMPARE(startDir, p.dir.path());
+    QCOMPARE(filter, QString("NCDATA FILE (*.nc *.hnc *.ppp *.tap)"));
     QCOMPARE(v->windowTitle(), QString::fromStdString(first));
-    const std::uint32_t firstCount = v->doc().store.count;
-    QVERIFY(firstCount > 0);
-    p.window->LoadCommand(false, second);
-    QCOMPARE(v->windowTitle(), QString::fromStdString(second));
-    const std::uint32_t secondCount = v->doc().store.count;
-    p.window->LoadCommand(true, first);
-    QCOMPARE(v->windowTitle(), QString::fromStdString(second));
-    QCOMPARE(v->doc().store.count, secondCount + firstCount);
+    const std::uint32_t firstCount = s.count;
+    {
+      Dialogs d({ChooseFile(second)});
+      p.window->Action("append")->trigger();
+    }
+    QCOMPARE(v->windowTitle(), QString::fromStdString(first));  // append keeps the title
+    QCOMPARE(s.count, firstCount + secondCount);
+    {
+      Dialogs d({[&](QWidget* w) {
+        startFile = qobject_cast<QFileDialog*>(w)->selectedFiles().value(0);
+        Cancel()(w);
+      }});
+      p.window->Action("load")->trigger();
+    }
+    QCOMPARE(startFile, QString::fromStdString(first));
+    QCOMPARE(s.count, firstCount + secondCount);
     // Undo returns to the program before the last load.
     p.window->Action("undo")->trigger();
-    QCOMPARE(v->doc().store.count, firstCount);
+    QCOMPARE(s.count, secondCount);
+    QCOMPARE(p.window->recentFiles().front(), second);  // the last read, the append
+  }
+
+  void menuItemsRunTheirRegisteredCommandsOrWaitDisabled() {
+    Program p;
+    std::vector<QAction*> items;
+    for (QAction* top : p.window->menuBar()->actions()) Items(top->menu(), items);
+    for (QAction* a : items) {
+      if (a->menu() || a->objectName().isEmpty()) continue;  // the recent files
+      const bool built = FindCommand(a->objectName().toStdString()) != nullptr;
+      QVERIFY2(built != a->property("unbuilt").toBool(), qPrintable(a->objectName()));
+      if (!built) QVERIFY(!a->isEnabled());
+    }
+    // Each registered command has its item, and runs with every dialog cancelled.
+    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
+    for (const Command& c : AllCommands()) {
+      QAction* a = p.window->Action(c.action);
+      QVERIFY2(a && a->isEnabled(), c.action);
+      if (std::string_view(c.action) == "exit" || std::string_view(c.action) == "closeWindow")
+        continue;
+      Dialogs cancelEverything({});
+      a->trigger();
+    }
+    p.window->Action("closeWindow")->trigger();
+    QTRY_VERIFY(p.window->Views().size() == 1);  // the one "newWindow" opened
+    p.window->Action("exit")->trigger();
+    QTRY_VERIFY(p.window->Views().empty());
+    QVERIFY(!p.window->Action("fit")->isEnabled());
+  }
+
+  void everyCommandRendersTheViewOnce() {
+    Program p;
+    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
+    ToolpathView* v = p.window->ActiveView();
+    QTRY_VERIFY(v->renders > 0);
+    // The load asked for its redraw once, and the view rendered once.
+    QApplication::processEvents();
+    int renders = v->renders;
+    v->doc().view.haveLastOperation = false;  // no quiet time after the load
+    for (const char* name :
+         {"deleteAll", "undo", "redo", "undo", "view1", "fit", "zoomIn", "zoomOut", "redraw",
+          "showRapids", "grid", "feedColours", "invertSelection", "clearSelection"}) {
+      p.window->Action(name)->trigger();
+      QApplication::processEvents();
+      QVERIFY2(v->renders == renders + 1, name);
+      renders = v->renders;
+    }
+    // A read: the core fits and asks, the frame retitles; one render.
+    QCOMPARE(p.window->ReadInto(v, TestFile("face_mill.nc"), true), 1);
+    QApplication::processEvents();
+    QCOMPARE(v->renders, renders + 1);
   }
 
   void statusPanesShowThePickedPoint() {
@@ -106,11 +153,8 @@ class MainWindowTest : public QObject {
     CPointStore& s = v->doc().store;
     // The first arc end point of the program.
     std::uint32_t arc = 0;
-    for (std::uint32_t i = 0; i < s.count; ++i)
-      if (s.FetchPoint(i) && IsArcType(s.reg.type)) {
-        arc = i;
-        break;
-      }
+    for (std::uint32_t i = 0; i < s.count && !arc; ++i)
+      if (s.FetchPoint(i) && IsArcType(s.reg.type)) arc = i;
     QVERIFY(arc > 0);
     s.FetchPoint(arc);
     const double x = s.reg.x, y = s.reg.y, z = s.reg.z;
@@ -122,48 +166,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(p.window->PaneText(2).toStdString(), "X:" + QString::number(x, 'f', 3).toStdString());
     QCOMPARE(p.window->PaneText(5), QString("R:10.000"));
     QCOMPARE(p.window->PaneText(6), QString("F: 800"));
-    // Moving the mouse shows its model position (once the quiet time after the load is over) in the
-    // top view and empties the point panes.
+    // Moving the mouse (once the quiet time after the load is over) shows its model position
+    // and empties the point panes.
     v->doc().view.haveLastOperation = false;
     Hover(v, QPoint(v->width() / 2, v->height() / 2));
     QCOMPARE(p.window->PaneText(1), QString());
     QVERIFY(p.window->PaneText(2).startsWith("X:"));
     QCOMPARE(p.window->PaneText(6), QString());
-  }
-
-  void ncSettingsDialogRoundTripsKorvoPar() {
-    Program p;
-    std::ofstream(p.ConfigFile("korvo.par")) << "heidenhaininputchk 1\nIntNcdataFlg 1\n";
-    ToolpathView* v = p.window->NewDocument();
-    QCOMPARE(v->doc().nc.heidenhainInputChk, 1);
-    QCOMPARE(v->doc().nc.intNcdataFlg, 1);
-    bool seen = false;
-    OnModal([&](QWidget* d) {
-      auto* hin = d->findChild<QCheckBox*>("HeidenhainInputChk");
-      auto* hout = d->findChild<QCheckBox*>("HeidenhainOutChk");
-      auto* integer = d->findChild<QCheckBox*>("IntNcdataFlg");
-      seen =
-          hin && hin->isChecked() && integer && integer->isChecked() && hout && !hout->isChecked();
-      hin->setChecked(false);
-      hout->setChecked(true);
-      d->findChild<QAbstractButton*>("save")->click();
-    });
-    p.window->Action("ncSettings")->trigger();
-    QVERIFY(seen);
-    QCOMPARE(ReadAll(p.ConfigFile("korvo.par")),
-             std::string("IntNcdataFlg 1 \nArcToCutInputChk 0 \nHeidenhainInputChk 0 \n"
-                         "HeidenhainOutChk 1 \n"));
-    QCOMPARE(v->doc().nc.heidenhainOutChk, 1);
-    // OK changes only this document; a new one starts from the file.
-    OnModal([](QWidget* d) {
-      d->findChild<QCheckBox*>("ArcToCutInputChk")->setChecked(true);
-      d->findChild<QAbstractButton*>("ok")->click();
-    });
-    p.window->Action("ncSettings")->trigger();
-    QCOMPARE(v->doc().nc.arcToCutInputChk, 1);
-    ToolpathView* w = p.window->NewDocument();
-    QCOMPARE(w->doc().nc.arcToCutInputChk, 0);
-    QCOMPARE(w->doc().nc.heidenhainOutChk, 1);
   }
 
   void layerListSwitchesTheWorkLayerAndTheTitle() {
@@ -178,49 +187,6 @@ class MainWindowTest : public QObject {
     p.window->layerList()->activated(0);
     QCOMPARE(v->doc().store.count, count);
     QCOMPARE(v->windowTitle(), QString::fromStdString(TestFile("pocket_ijk.nc")));
-  }
-
-  void layerDialogsCancelWithoutChangeAndColoursSave() {
-    Program p;
-    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
-    ToolpathView* v = p.window->ActiveView();
-    const std::uint32_t count = v->doc().store.count;
-    // Every dialog of the layers and the view opens and Cancel leaves everything as it was.
-    for (const char* name : {"workLayer", "echoLayers", "copyLayer", "layerInfo", "toolpathInfo",
-                             "workEnvironment", "layerColours", "rotationCentreInput"}) {
-      bool opened = false;
-      OnModal([&](QWidget* d) {
-        opened = true;
-        static_cast<QDialog*>(d)->reject();
-      });
-      p.window->Action(name)->trigger();
-      QVERIFY2(opened, name);
-      QCOMPARE(v->doc().store.count, count);
-      QCOMPARE(v->doc().layers.workLayer, 0);
-    }
-    QCOMPARE(v->doc().store.stats.maxFeed, 800);  // the information command measured
-    // Layer OFF "0-99" clears every echo box when its field loses the focus.
-    OnModal([](QWidget* d) {
-      auto* off = d->findChild<QLineEdit*>("layerOff");
-      off->setText("stale");
-      QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
-      QApplication::sendEvent(off, &in);  // a field is emptied when it gets the focus
-      if (!off->text().isEmpty()) return;
-      off->setText("0-99");
-      QApplication::sendEvent(off, &out);
-      d->findChild<QAbstractButton*>("ok")->click();
-    });
-    p.window->Action("echoLayers")->trigger();
-    QVERIFY(!v->doc().layers[5].echo);
-    // The colour dialog's save writes color.par and takes the colours into the view.
-    OnModal([](QWidget* d) {
-      d->findChild<QComboBox*>("colour0")->setCurrentIndex(6);
-      d->findChild<QAbstractButton*>("save")->click();
-      static_cast<QDialog*>(d)->reject();
-    });
-    p.window->Action("layerColours")->trigger();
-    QCOMPARE(v->doc().colours.index[0], 6);
-    QCOMPARE(ReadAll(p.ConfigFile("color.par")).substr(0, 9), std::string("6 \n1 \n2 \n"));
   }
 };
 

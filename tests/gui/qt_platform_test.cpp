@@ -1,5 +1,5 @@
-// The Qt platform layer: Escape polling with the busy indication, input dropped during a
-// long operation, scripted message boxes and value prompts.
+// The Qt platform layer: Escape polling with the busy indication, and input dropped during a
+// long operation.
 
 #include <QKeyEvent>
 #include <QProgressBar>
@@ -30,20 +30,6 @@ class QtPlatformTest : public QObject {
     QCOMPARE(v->doc().view.az, az);
     // Once the polls stop, the indication goes away and input flows again.
     QTRY_VERIFY_WITH_TIMEOUT(!busy->isVisibleTo(p.window.get()), 3000);
-  }
-
-  void scriptedMessagesAndValues() {
-    Program p;
-    p.platform->answers.push_back(Answer::Ok);
-    QCOMPARE(p.app->Ask(Txt::ConfirmStop, Txt::KorvoMessage), Answer::Ok);
-    QCOMPARE(p.app->Ask(Txt::ConfirmStop, Txt::KorvoMessage), Answer::Cancel);
-    QCOMPARE(p.platform->lastCaption, std::string("Korvo message"));
-    QCOMPARE(p.platform->messageCount, 2);
-    p.platform->values = {"12.5", ""};
-    QCOMPARE(p.platform->AskValue("c", "X Code", "0").value_or("none"), std::string("12.5"));
-    QVERIFY(!p.platform->AskValue("c", "X Code", "0"));
-    p.platform->SetHelpText("Help: Processing");
-    QCOMPARE(p.window->PaneText(0), QString("Help: Processing"));
   }
 };
 

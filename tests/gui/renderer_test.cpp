@@ -1,6 +1,6 @@
 // What the renderer draws: arcs round and centre records never as points, rapids only when
-// shown, the selection and echo layers in their colours, feeds on their scale, and no more
-// points than pixels; and the point search of the pickers.
+// shown, the selection and echo layers in their colours, feeds on their scale, no more points
+// than pixels, and a damaged master model without harm; and the point search of the pickers.
 
 #include <QImage>
 #include <QPainter>
@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "app/document.h"
+#include "gui/master_model_drawing.h"
 #include "gui/point_search.h"
 #include "gui/toolpath_renderer.h"
 
@@ -172,6 +173,48 @@ class RendererTest : public QObject {
     for (int k = 0; k < 1000; ++k) Put(d.store, MOVE_LINE_CONT, -90 + 0.18 * k, 0, 0);
     Draw(d, {}, &r);
     QVERIFY(r.pointsDrawn <= 3);
+  }
+
+  void damagedMeshValuesDrawWithoutHarm() {
+    // Heights that are not numbers or lie far away, and slopes outside 0 to 90, as a damaged
+    // or foreign .mma file may hold them; then a sound mesh, whose 3 x 3 quads are drawn.
+    auto mesh = [](bool damaged) {
+      MeshHeader h;
+      h.cellSize = 1.0;
+      h.columns = 4, h.rows = 4, h.cellCount = 16, h.exists = 1;
+      std::string bytes(100, '\0');
+      bytes.append(reinterpret_cast<const char*>(&h), sizeof h);
+      const float heights[4] = {std::nanf(""), 1e30f, -1e30f, 2.0f};
+      const std::int16_t slopes[4] = {-300, 32000, 45, 0};
+      for (int k = 0; k < 16; ++k) {
+        const float z = damaged ? heights[k % 4] : static_cast<float>(k % 3);
+        const std::int16_t slope = damaged ? slopes[(k / 4) % 4] : 10;
+        bytes.append(reinterpret_cast<const char*>(&z), 4);
+        bytes.append(reinterpret_cast<const char*>(&slope), 2);
+      }
+      return bytes;
+    };
+    CDocument d;
+    QCOMPARE(d.master.ReadBytes(mesh(true)), 1);
+    d.master.shown = 1;
+    d.view.width = 200, d.view.height = 150;
+    QImage image(200, 150, QImage::Format_ARGB32_Premultiplied);
+    ToolpathRenderer renderer;
+    for (double scale : {1e-6, 1.0, 40.0, 1e9}) {
+      for (int n = 1; n <= 7; ++n) {
+        d.view.SetDirection(n);
+        d.view.scale = scale;
+        QPainter painter(&image);
+        renderer.Render(painter, d, RenderOptions{});
+      }
+    }
+    CDocument sound;
+    QCOMPARE(sound.master.ReadBytes(mesh(false)), 1);
+    sound.view.width = 200, sound.view.height = 150;
+    sound.view.SetDirection(1);
+    sound.view.scale = 20.0;
+    QPainter painter(&image);
+    QCOMPARE(DrawMasterModel(painter, sound.master, sound.view), std::uint64_t(9));
   }
 
   void searchFindsTheNearestPointWithinEighteenPixels() {

@@ -1,4 +1,5 @@
-// The --screenshot mode: arguments, and a PNG of the requested size from a program.
+// The --screenshot mode: arguments, and a PNG of the requested size from programs or with the
+// master model built from one.
 
 #include "gui/screenshot.h"
 
@@ -34,10 +35,11 @@ class ScreenshotTest : public QObject {
     QVERIFY(!ParseScreenshotArgs({"--screenshot", "o.png", "--size", "640"}, r, shot).empty());
     QVERIFY(!ParseScreenshotArgs({"--screenshot", "o.png", "--view", "iso9"}, r, shot).empty());
     QVERIFY(!ParseScreenshotArgs({"--screenshot"}, r, shot).empty());
+    QVERIFY(!ParseScreenshotArgs({"--screenshot", "o.png", "--master"}, r, shot).empty());
     QCOMPARE(ViewDirectionByName("iso4"), 7);
   }
 
-  void programBecomesAPngOfTheRequestedSize() {
+  void programsBecomeAPngOfTheRequestedSize() {
     Program p;
     ScreenshotRequest r;
     r.output = p.dir.filePath("shot.png").toStdString();
@@ -60,6 +62,19 @@ class ScreenshotTest : public QObject {
     r.files = {"/no/such/program.nc"};
     QCOMPARE(TakeScreenshot(*p.app, r, error), 1);
     QVERIFY(error.find("/no/such/program.nc") != std::string::npos);
+
+    // --master: the mesh built from a program covers the middle of the picture.
+    const std::string example = std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc";
+    const std::string png = p.dir.filePath("master.png").toStdString();
+    r = {};
+    bool shot = false;
+    QCOMPARE(ParseScreenshotArgs({"--screenshot", png, "--size", "320x200", "--master", example}, r,
+                                 shot),
+             std::string());
+    QCOMPARE(TakeScreenshot(*p.app, r, error), 0);
+    QVERIFY(QImage(QString::fromStdString(png)).pixelColor(160, 100) != QColor(12, 16, 22));
+    r.master = p.dir.filePath("missing.nc").toStdString();
+    QCOMPARE(TakeScreenshot(*p.app, r, error), 1);
   }
 };
 

@@ -1,0 +1,48 @@
+// "NCDATA 설정": the dialog "설정" with the four NC switches. OK takes them into the document;
+// "저장" takes them and writes korvo.par as well.
+
+#include <QCheckBox>
+#include <QVBoxLayout>
+
+#include "app/load_commands.h"
+#include "gui/command_registry.h"
+#include "gui/toolpath_view.h"
+
+namespace trevalon {
+namespace {
+
+void NcSettings(CommandContext& c) {
+  CDocument& doc = c.view->doc();
+  NcSwitches chosen = doc.nc;
+  QDialog d(c.parent());
+  d.setWindowTitle(Q("설정"));
+  FieldBinder f(&d);
+  auto* layout = new QVBoxLayout(&d);
+  layout->addWidget(f.Check(Q("Heidenhain 입력"), "HeidenhainInputChk", chosen.heidenhainInputChk));
+  layout->addWidget(f.Check(Q("Heidenhain 출력"), "HeidenhainOutChk", chosen.heidenhainOutChk));
+  layout->addWidget(f.Check(Q("정수 NCDATA 입력"), "IntNcdataFlg", chosen.intNcdataFlg));
+  layout->addWidget(
+      f.Check(Q("ARC(G2, G3) -> LINEAR(G01)"), "ArcToCutInputChk", chosen.arcToCutInputChk));
+  auto* buttons = new QDialogButtonBox(&d);
+  auto* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
+  auto* save = buttons->addButton(Q("저장"), QDialogButtonBox::AcceptRole);
+  auto* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
+  ok->setObjectName("ok");
+  save->setObjectName("save");
+  cancel->setObjectName("cancel");
+  bool saving = false;
+  QObject::connect(ok, &QPushButton::clicked, &d, &QDialog::accept);
+  QObject::connect(save, &QPushButton::clicked, &d, [&] {
+    saving = true;
+    d.accept();
+  });
+  QObject::connect(cancel, &QPushButton::clicked, &d, &QDialog::reject);
+  layout->addWidget(buttons);
+  if (!f.Exec(d)) return;
+  NcSettingsCommand(c.app, doc, chosen, saving);
+}
+
+CommandRegistrar registrar{{"ncSettings", Needs::View, NcSettings}};
+
+}  // namespace
+}  // namespace trevalon

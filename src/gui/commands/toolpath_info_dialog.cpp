@@ -1,0 +1,62 @@
+// "공구경로 정보": the statistics of the work layer's toolpath in the dialog "Ncdata 정보".
+
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+#include "gui/command_registry.h"
+#include "gui/toolpath_view.h"
+#include "model/statistics.h"
+
+namespace trevalon {
+namespace {
+
+void ShowStatistics(QWidget* parent, const ToolpathStatistics& s) {
+  QDialog d(parent);
+  d.setWindowTitle(Q("Ncdata 정보"));
+  auto* layout = new QVBoxLayout(&d);
+  auto* top = new QFormLayout;
+  auto value = [&d](const QString& text) {
+    auto* e = new QLineEdit(text, &d);
+    e->setReadOnly(true);
+    e->setAlignment(Qt::AlignRight);
+    return e;
+  };
+  auto fixed = [](double v) { return QString::number(v, 'f', 3); };
+  top->addRow(Q("최대 절삭속도"), value(QString::number(s.maxFeed)));
+  top->addRow(Q("절삭 이송거리"), value(fixed(s.cuttingLength)));
+  top->addRow(Q("급속 이송거리"), value(fixed(s.rapidLength)));
+  top->addRow(Q("가공 예상시간(min)"), value(QString::number(s.cuttingTime, 'f', 2)));
+  layout->addLayout(top);
+  auto group = [&](const char* title, const double* mn, const double* mx) {
+    auto* g = new QGroupBox(Q(title), &d);
+    auto* f = new QGridLayout(g);
+    const char* minLabels[3] = {"최소 X:", "최소 Y:", "최소 Z:"};
+    const char* maxLabels[3] = {"최대 X:", "최대 Y:", "최대 Z:"};
+    for (int k = 0; k < 3; ++k) {
+      f->addWidget(new QLabel(Q(minLabels[k]), g), k, 0);
+      f->addWidget(value(fixed(mn[k])), k, 1);
+      f->addWidget(new QLabel(Q(maxLabels[k]), g), k, 2);
+      f->addWidget(value(fixed(mx[k])), k, 3);
+    }
+    layout->addWidget(g);
+  };
+  group("<< 절삭이송 >>", s.cuttingMin, s.cuttingMax);
+  group("<< 급속이송 >>", s.rapidMin, s.rapidMax);
+  layout->addWidget(OkCancel(&d));
+  d.exec();
+}
+
+CommandRegistrar registrar{
+    {"toolpathInfo", Needs::View,
+     [](CommandContext& c) {
+       ComputeStatistics(c.view->doc().store);
+       ShowStatistics(c.parent(), c.view->doc().store.stats);
+     }},
+};
+
+}  // namespace
+}  // namespace trevalon

@@ -1,0 +1,46 @@
+#include "gui/nc_files.h"
+
+#include "gui/dialog_kit.h"
+#include "gui/toolpath_view.h"
+
+namespace trevalon {
+
+QStringList NcNameFilters(const AppSettings& s) {
+  // "NCDATA FILE (%s)|%s|All Files (*.*)|*.*||" with the pattern twice, in the form the Qt
+  // file dialog takes: the pattern's ';' become blanks.
+  QString pattern = Q(s.fileExt);
+  pattern.replace(';', ' ');
+  return {QString("NCDATA FILE (%1)").arg(pattern), "All Files (*.*)"};
+}
+
+std::string AskOutputPath(const AppSettings& s, QWidget* parent, const std::string& initial) {
+  FilePick pick;
+  pick.mode = FilePick::Mode::Save;
+  pick.filters = NcNameFilters(s);
+  pick.start = initial;
+  pick.directory = s.workDir;
+  return PickFile(parent, pick);
+}
+
+QString CommentForEditing(const std::string& comment) {
+  QString c = Q(comment);
+  c.replace("\r\n", "\n");
+  if (c.endsWith('\n')) c.chop(1);
+  return c;
+}
+
+std::string CommentFromEditing(const QString& text) {
+  std::string out;
+  for (const QString& line : text.split('\n')) {
+    if (line.isEmpty()) continue;
+    out += line.toStdString() + "\r\n";
+  }
+  return out;
+}
+
+void RetitleAfterOutput(ToolpathView& view) {
+  view.UpdateTitle();
+  if (auto* sub = view.parentWidget()) sub->setWindowTitle(view.windowTitle());
+}
+
+}  // namespace trevalon

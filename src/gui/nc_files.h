@@ -1,0 +1,29 @@
+#pragma once
+// NC programs in the desktop's dialogs: the file filters from the FileExt pattern, the output
+// path prompt of the writing commands, comments edited as plain lines, and the window title
+// after a program was written.
+
+#include <QStringList>
+#include <string>
+
+#include "app/settings.h"
+
+class QWidget;
+
+namespace trevalon {
+
+class ToolpathView;
+
+// "NCDATA FILE (pattern)" and "All Files (*.*)".
+QStringList NcNameFilters(const AppSettings& s);
+// The save dialog of the outputs: NC filter, replacing asks first; it shows `initial`, else
+// opens in the work directory. Empty: cancelled.
+std::string AskOutputPath(const AppSettings& s, QWidget* parent, const std::string& initial);
+// A comment kept as lines each ending "\r\n", edited as plain lines; empty lines are dropped
+// on the way back.
+QString CommentForEditing(const std::string& comment);
+std::string CommentFromEditing(const QString& text);
+// The view's window takes the work layer's file name again.
+void RetitleAfterOutput(ToolpathView& view);
+
+}  // namespace trevalon

@@ -1,0 +1,178 @@
+// Every command dialog, from its menu item: Cancel leaves the document and the settings as
+// they were, OK applies what was typed (numbers only inside the ranges the core declares), and
+// a dialog reopens on the values of its last OK.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QRadioButton>
+#include <QSlider>
+#include <QSpinBox>
+#include <QtTest>
+
+#include "feed/feed_control.h"
+#include "gui_test_support.h"
+
+using namespace trevalon;
+using namespace trevalon::guitest;
+
+namespace {
+
+// What to type into a dialog: a field's text, a box's state ("0", "1"), a list's or slider's
+// position, or "click" for a button.
+using Fields = std::vector<std::pair<const char*, const char*>>;
+
+void Fill(QWidget* d, const Fields& fields) {
+  for (const auto& [name, value] : fields) {
+    QWidget* w = Find<QWidget>(d, name);
+    const QString v = QString::fromUtf8(value);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+      // Typed as a user does: some fields act when they lose the focus.
+      QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
+      QApplication::sendEvent(e, &in);
+      e->setText(v);
+      QApplication::sendEvent(e, &out);
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w); b && v == "click") {
+      b->click();
+    } else if (b) {
+      b->setChecked(v == "1");
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+      c->setCurrentIndex(v.toInt());
+    } else if (auto* s = qobject_cast<QAbstractSlider*>(w)) {
+      s->setValue(v.toInt());
+    } else if (auto* n = qobject_cast<QSpinBox*>(w)) {
+      n->setValue(v.toInt());
+    }
+  }
+}
+
+Step FillAndOk(Fields fields) {
+  return [fields](QWidget* d) {
+    Fill(d, fields);
+    Click(d, "ok");
+  };
+}
+
+std::string S(double v) {
+  return QString::number(v).toStdString();
+}
+
+struct Case {
+  const char* action;
+  std::vector<Step> before;  // dialogs ahead of the command's own (file dialogs)
+  Fields fields;             // typed into the command's dialog
+  std::vector<Step> nested;  // dialogs that the typing opens
+  std::function<std::string(CDocument&)> state;
+  std::string afterOk;
+};
+
+}  // namespace
+
+class DialogsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void cancelLeavesEverythingAndOkApplies() {
+    Program p;
+    const std::string dir = p.dir.path().toStdString();
+    const std::string saved = dir + "/saved.nc", layers = dir + "/layers.nc",
+                      posted = dir + "/posted.nc";
+    std::ofstream(layers).flush();  // the layer output's picker takes existing files only
+    const CuttingConditions& c = p.app->FeedControl().channels[1].conditions;
+    // clang-format off
+    const std::vector<Case> cases = {
+        {"ncSettings", {}, {{"ArcToCutInputChk", "1"}}, {},
+         [](CDocument& d) { return S(d.nc.arcToCutInputChk); }, "1"},
+        {"workLayer", {}, {{"layer3", "1"}}, {},
+         [](CDocument& d) { return S(d.layers.workLayer); }, "3"},
+        {"echoLayers", {}, {{"layerOff", "5 7"}, {"echo9", "0"}}, {},
+         [](CDocument& d) {
+           return S(d.layers[5].echo) + S(d.layers[7].echo) + S(d.layers[9].echo);
+         }, "000"},
+        {"copyLayer", {}, {{"target", "2"}}, {},
+         [](CDocument& d) { return S(d.layers[2].snapshotCount == d.store.count); }, "1"},
+        // "Layer update" edits the layer in place; OK shows the names in the layer list. A
+        // program number above 100000 is refused (the file's O2001 stays).
+        {"layerInfo", {},
+         {{"name", "Roughing"}, {"programNumber", "100001"}, {"update", "click"}}, {},
+         [&p](CDocument& d) {
+           return p.window->layerList()->itemText(0).toStdString() + " " +
+                  S(d.layers[0].programNumber);
+         }, "Roughing 2001"},
+        {"layerColours", {}, {{"colour0", "6"}}, {},
+         [](CDocument& d) { return S(d.colours.index[0]); }, "6"},
+        {"workEnvironment", {}, {{"HelpFileName", "guide.pdf"}}, {},
+         [&p](CDocument&) { return p.app->settings.helpFileName; }, "guide.pdf"},
+        {"rotationCentreInput", {}, {{"value0", "12.5"}, {"value2", "abc"}}, {},
+         [](CDocument& d) {
+           return S(d.view.rotationCentre[0]) + " " + S(d.view.rotationCentre[2]);
+         }, "12.5 0"},
+        // A tolerance must stay above 0; an allowance that is no number keeps its value.
+        {"masterCreate", {}, {{"tolerance", "0.8"}, {"allowance", "x"}}, {},
+         [](CDocument& d) {
+           return S(d.master.tolerance) + " " + S(d.master.allowance) + " " + S(d.master.Exists());
+         }, "0.8 0 1"},
+        {"autoFeed", {}, {{"maxFeed", "1700"}, {"real0", "6"}, {"material", "ALU 6061"}}, {},
+         [&c](CDocument&) { return S(c.MaxFeed) + " " + S(c.ToolDiameter) + " " + c.Material; },
+         "1700 6 ALU_6061"},
+        // The transfer dialog, and "LMX 설정" over it.
+        {"feedOptimizer", {}, {{"maxFeed", "2400"}, {"minFeed", "600"}, {"set", "click"}},
+         {FillAndOk({{"sideCorner", "20"}, {"weight4", "45"}})},
+         [&c](CDocument&) {
+           return S(c.MaxFeed) + " " + S(c.CornerMaxReduction) + " " + S(c.SideCorRat) + " " +
+                  S(c.SideWeight30);
+         }, "2400 0.25 20 0.45"},
+        // Eight digits: as many as the writer and the save verb take.
+        {"saveNc", {ChooseFile(saved)},
+         {{"programNumberOn", "1"}, {"programNumber", "12345678"}}, {},
+         [saved](CDocument&) { return ReadAll(saved).substr(0, 12); }, "%\nO12345678\n"},
+        {"saveLayers", {}, {{"outputFile", "click"}, {"outputLayers", "0"}}, {ChooseFile(layers)},
+         [layers](CDocument&) { return ReadAll(layers).substr(0, 2); }, "%\n"},
+        {"postProcessor", {ChooseFile(posted)}, {{"spindle", "2500"}}, {},
+         [posted](CDocument&) { return S(QFile::exists(QString::fromStdString(posted))); }, "1"},
+    };
+    // clang-format on
+    for (const Case& k : cases) {
+      ToolpathView* v = p.window->NewDocument();
+      QCOMPARE(p.window->ReadInto(v, TestFile("pocket_ijk.nc"), false), 1);
+      CDocument& doc = v->doc();
+      p.platform->answers = {Answer::Ok, Answer::Ok};  // the copied layers' tools differ
+      const std::string before = k.state(doc);
+      for (bool ok : {false, true}) {
+        std::vector<Step> steps = k.before;
+        steps.push_back([&k, ok](QWidget* d) {
+          Fill(d, k.fields);
+          ok ? Click(d, "ok") : static_cast<QDialog*>(d)->reject();
+        });
+        steps.insert(steps.end(), k.nested.begin(), k.nested.end());
+        Dialogs dialogs(steps);
+        p.window->Action(k.action)->trigger();
+        QVERIFY2(dialogs.answered == steps.size(), k.action);
+        const std::string now = k.state(doc);
+        QVERIFY2(now == (ok ? k.afterOk : before), (std::string(k.action) + ": " + now).c_str());
+      }
+      p.window->mdi()->closeActiveSubWindow();
+    }
+  }
+
+  void dialogsReopenOnTheValuesOfTheirLastOk() {
+    Program p;
+    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
+    auto copy = [&p](const char* source, bool ok) {
+      int shown = -1;
+      Dialogs d({[&](QWidget* w) {
+        shown = Find<QSpinBox>(w, "source")->value();
+        Fill(w, {{"source", source}, {"target", "5"}});
+        Click(w, ok ? "ok" : "cancel");
+      }});
+      p.window->Action("copyLayer")->trigger();
+      return shown;
+    };
+    QCOMPARE(copy("4", true), 0);
+    QCOMPARE(copy("9", false), 4);
+    QCOMPARE(copy("1", true), 4);
+    QCOMPARE(copy("0", false), 1);
+  }
+};
+
+QTEST_MAIN(DialogsTest)
+#include "dialogs_test.moc"

@@ -19,7 +19,7 @@ int CopyLayerCommand(CApplication& app, CDocument& doc, int src, int dst) {
   // The snapshots must hold the latest edits of the work layer.
   if (src == L.workLayer || dst == L.workLayer) L.SaveLayer(L.workLayer, doc.store);
   const LayerSlot& s = L[src];
-  const bool sourceEmpty = !s.snapshotAllocated || s.snapshotCount == 0;
+  const bool sourceEmpty = !s.snapshotAllocated || s.snapshot.count() == 0;
   if (!sourceEmpty && s.toolNumber != L[dst].toolNumber &&
       app.Ask(Txt::LayerToolMismatch, Txt::KorvoMessage) != Answer::Ok) {
     return 0;

@@ -109,7 +109,7 @@ void LayerInfo(Session& s, const Args& a) {
           << "\nprogram=" << l.programNumber << "\ntool=" << l.toolNumber
           << "\noffset=" << l.toolOffset << "\nspindle=" << l.spindle
           << "\ncomment=" << QuoteWord(l.comment) << "\necho=" << (l.echo ? 1 : 0)
-          << "\npoints=" << (l.snapshotAllocated ? l.snapshotCount : 0) << '\n';
+          << "\npoints=" << (l.snapshotAllocated ? l.snapshot.count() : 0) << '\n';
     return;
   }
   // All values are checked before any is written, so a bad one changes nothing.

@@ -248,7 +248,7 @@ void ToolpathRenderer::ScanFeeds(CDocument& doc) {
   for (int layer = 0; layer < CLayerTable::kSlots - 1; ++layer) {
     const LayerSlot& slot = doc.layers[layer];
     if (layer == doc.layers.workLayer || !slot.echo || !slot.snapshotAllocated) continue;
-    scan(slot.snapshot.get(), slot.snapshotCount);
+    slot.snapshot.ForEachSpan(scan);
   }
   lowFeed = low;
   highFeed = high;
@@ -286,10 +286,11 @@ void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOpt
   for (int layer = 0; layer < CLayerTable::kSlots - 1; ++layer) {
     if (layer == doc.layers.workLayer) continue;
     const LayerSlot& slot = doc.layers[layer];
-    if (!slot.echo || !slot.snapshotAllocated || slot.snapshotCount == 0) continue;
+    if (!slot.echo || !slot.snapshotAllocated || slot.snapshot.count() == 0) continue;
     Pass pass(view);
     setup(pass, layer);
-    DrawRecords(pass, slot.snapshot.get(), slot.snapshotCount);
+    slot.snapshot.ForEachSpan(
+        [&](const PointRecord* r, std::uint32_t n) { DrawRecords(pass, r, n); });
     if (pass.arcPending) pass.Segment(pass.arcEnd);
     pass.Flush();
     pointsDrawn += pass.drawn;

@@ -294,7 +294,7 @@ int ToolpathView::LayerAt(QPoint client) {
   for (int l = 0; l < CLayerTable::kUserLayers; ++l) {
     const LayerSlot& s = doc_.layers[l];
     if (l == doc_.layers.workLayer || !s.echo || !s.snapshotAllocated) continue;
-    for (std::uint32_t i = 0; i < s.snapshotCount; ++i) consider(s.snapshot[i], l);
+    for (std::uint32_t i = 0; i < s.snapshot.count(); ++i) consider(s.snapshot[i], l);
   }
   return layer;
 }

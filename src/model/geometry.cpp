@@ -101,8 +101,8 @@ int ArcParameters(const double start[3], const double end[3], const double centr
 namespace {
 int ArcFromLoaded(CPointStore& store, std::uint32_t i, StoredArc& out, bool haveCentreRecord,
                   const double offset[3], int centreType,
-                  std::uint32_t (*prev)(CPointStore&, std::uint32_t, const PointRecord*),
-                  const PointRecord* a) {
+                  std::uint32_t (*prev)(CPointStore&, std::uint32_t, const RecordSnapshot*),
+                  const RecordSnapshot* a) {
   out.plane = haveCentreRecord ? NormalisePlane(centreType) : PLANE_XY;
   store.reg.plane = out.plane;
   prev(store, i, a);
@@ -130,10 +130,11 @@ int ArcOfPoint(CPointStore& store, std::uint32_t i, StoredArc& out) {
   }
   return ArcFromLoaded(
       store, i, out, have, offset, store.reg.type,
-      [](CPointStore& s, std::uint32_t k, const PointRecord*) { return s.PrevMotion(k); }, nullptr);
+      [](CPointStore& s, std::uint32_t k, const RecordSnapshot*) { return s.PrevMotion(k); },
+      nullptr);
 }
 
-int ArcOfArrayPoint(CPointStore& store, const PointRecord* a, std::uint32_t i, StoredArc& out) {
+int ArcOfArrayPoint(CPointStore& store, const RecordSnapshot& a, std::uint32_t i, StoredArc& out) {
   store.LoadFromArray(a, i);
   out.end[0] = store.reg.x;
   out.end[1] = store.reg.y;
@@ -143,10 +144,10 @@ int ArcOfArrayPoint(CPointStore& store, const PointRecord* a, std::uint32_t i, S
   double offset[3] = {store.reg.x, store.reg.y, store.reg.z};
   return ArcFromLoaded(
       store, i, out, true, offset, store.reg.type,
-      [](CPointStore& s, std::uint32_t k, const PointRecord* arr) {
-        return s.PrevMotionInArray(k, arr);
+      [](CPointStore& s, std::uint32_t k, const RecordSnapshot* arr) {
+        return s.PrevMotionInArray(k, *arr);
       },
-      a);
+      &a);
 }
 
 void ArcCentreFromRadius(int plane, const double start[3], const double end[3], double R, int type,

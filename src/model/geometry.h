@@ -9,6 +9,7 @@
 namespace trevalon {
 
 class CPointStore;
+class RecordSnapshot;
 struct PointRecord;
 
 // Degrees to radians (multiply) and back (divide). Not the exact pi/180.
@@ -45,7 +46,7 @@ struct StoredArc {
   ArcDescription arc;
 };
 int ArcOfPoint(CPointStore& store, std::uint32_t i, StoredArc& out);
-int ArcOfArrayPoint(CPointStore& store, const PointRecord* a, std::uint32_t i, StoredArc& out);
+int ArcOfArrayPoint(CPointStore& store, const RecordSnapshot& a, std::uint32_t i, StoredArc& out);
 
 // Centre offset (I, J, K) from the start point for the R word of a block; a negative R asks
 // for the arc of more than 180 degrees.

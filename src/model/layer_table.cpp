@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 
 #include "model/point_store.h"
 
@@ -16,8 +15,7 @@ CLayerTable::CLayerTable() {
 }
 
 void CLayerTable::Release(LayerSlot& s) {
-  s.snapshot.reset();
-  s.snapshotCount = 0;
+  s.snapshot.Clear();
   s.snapshotAllocated = false;
 }
 
@@ -25,36 +23,21 @@ int CLayerTable::SaveLayer(int i, CPointStore& store) {
   if (!Valid(i)) return 0;
   LayerSlot& s = layers_[i];
   Release(s);
-  s.snapshot = AllocateRecords(store.count);
-  if (!s.snapshot) return 0;
-  s.snapshotCount = store.count;
+  // Fetching every record applies the store's sanity test, so a snapshot never carries a
+  // broken record; the snapshot then shares the store's pages.
+  if (!store.FetchEveryRecord() || !store.Snapshot(s.snapshot)) return 0;
   s.snapshotAllocated = true;
-  // Fetching applies the store's sanity test, so a snapshot never carries a broken record.
-  PointRecord* out = s.snapshot.get();
-  for (std::uint32_t k = 0; k < store.count; ++k) {
-    const PointRecord* raw = store.RawRecord(k);
-    store.FetchPoint(k);  // rewrites an unsound record as a null record first
-    out[k] = raw ? *raw : PointRecord{CPointStore::kSaneLimit,
-                                      CPointStore::kSaneLimit,
-                                      CPointStore::kSaneLimit,
-                                      300,
-                                      0,
-                                      MOVE_NONE};
-  }
   return 1;
 }
 
 int CLayerTable::RestoreLayer(int i, CPointStore& store) {
   if (!Valid(i)) return 0;
   LayerSlot& s = layers_[i];
-  if (!s.snapshotAllocated || !s.snapshot) {
+  if (!s.snapshotAllocated) {
     store.count = 0;
     return 0;
   }
-  if (!store.CopyRecordsIn(s.snapshot.get(), s.snapshotCount)) {
-    store.count = 0;
-    return 0;
-  }
+  store.Restore(s.snapshot);
   return 1;
 }
 
@@ -64,17 +47,13 @@ int CLayerTable::CopyLayer(int src, int dst) {
   LayerSlot& s = layers_[src];
   LayerSlot& d = layers_[dst];
   Release(d);
-  std::uint32_t n = s.snapshotAllocated ? s.snapshotCount : 0;
-  d.snapshot = AllocateRecords(n);
-  if (!d.snapshot) return 0;
+  if (!d.snapshot.Share(s.snapshot)) return 0;
   d.fileName = s.fileName;
   d.comment = s.comment;
   d.spindle = s.spindle;
   d.toolNumber = s.toolNumber;
   d.toolOffset = s.toolOffset;
   d.programNumber = s.programNumber;
-  if (n) std::memcpy(d.snapshot.get(), s.snapshot.get(), n * sizeof(PointRecord));
-  d.snapshotCount = n;
   d.snapshotAllocated = true;
   return 1;
 }
@@ -83,40 +62,28 @@ int CLayerTable::AppendLayer(int src, int dst) {
   if (!Valid(src) || !Valid(dst)) return 0;
   LayerSlot& s = layers_[src];
   LayerSlot& d = layers_[dst];
-  if (!s.snapshotAllocated || s.snapshotCount == 0 || !d.snapshotAllocated) {
+  if (!s.snapshotAllocated || s.snapshot.count() == 0 || !d.snapshotAllocated) {
     CopyLayer(src, dst);
     return 1;
   }
   if (src == dst || src == kScratch || dst == kScratch) return 0;  // would lose its own points
-  // The old destination waits in the scratch slot while the combined array is built. Its
+  // The old destination waits in the scratch slot while the combined snapshot is built. Its
   // points are moved there rather than copied, so putting them back can never fail.
   LayerSlot& scratch = layers_[kScratch];
   Release(scratch);
   scratch.snapshot = std::move(d.snapshot);
-  scratch.snapshotCount = d.snapshotCount;
   scratch.snapshotAllocated = true;
   Release(d);
   auto putBack = [&] {
     d.snapshot = std::move(scratch.snapshot);
-    d.snapshotCount = scratch.snapshotCount;
     d.snapshotAllocated = true;
     Release(scratch);
   };
-  const std::uint64_t total = std::uint64_t{s.snapshotCount} + scratch.snapshotCount;
-  if (total > CPointStore::kCapacity) {
+  const std::uint64_t total = std::uint64_t{s.snapshot.count()} + scratch.snapshot.count();
+  if (total > CPointStore::kCapacity || !d.snapshot.Join(scratch.snapshot, s.snapshot)) {
     putBack();
     return 0;
   }
-  d.snapshot = AllocateRecords(static_cast<std::size_t>(total));
-  if (!d.snapshot) {
-    putBack();
-    return 0;
-  }
-  std::memcpy(d.snapshot.get(), scratch.snapshot.get(),
-              scratch.snapshotCount * sizeof(PointRecord));
-  std::memcpy(d.snapshot.get() + scratch.snapshotCount, s.snapshot.get(),
-              s.snapshotCount * sizeof(PointRecord));
-  d.snapshotCount = static_cast<std::uint32_t>(total);
   d.snapshotAllocated = true;
   Release(scratch);
   return 1;

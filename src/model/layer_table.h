@@ -1,6 +1,7 @@
 #pragma once
 // CLayerTable: the layers of a document. Only the work layer lives in the point store; every
-// other layer is a snapshot array with the layer's attributes. Slot 255 is scratch space.
+// other layer is a snapshot with the layer's attributes, sharing pages with the store until
+// one side writes. Slot 255 is scratch space.
 
 #include <array>
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "model/point_record.h"
+#include "model/record_pages.h"
 #include "platform/value_range.h"
 
 namespace trevalon {
@@ -25,10 +26,9 @@ struct LayerSlot {
   std::int32_t programNumber = 0;
   // What the layer dialog's number fields and `layerinfo` take for the four numbers above.
   static constexpr IntRange kNumberRange{0, 100000};
-  bool echo = true;  // drawn behind the work layer
-  RecordArray snapshot;
-  std::uint32_t snapshotCount = 0;
-  bool snapshotAllocated = false;
+  bool echo = true;                // drawn behind the work layer
+  RecordSnapshot snapshot;         // the layer's points, in store order
+  bool snapshotAllocated = false;  // a snapshot was taken, possibly of no points
 };
 
 class CLayerTable {
@@ -45,6 +45,10 @@ class CLayerTable {
   int AppendLayer(int src, int dst);
   // Makes layer j the work layer; 1 when it changed (the caller updates title and redraws).
   int SwitchWorkLayer(int j, CPointStore& store);
+
+  void TallyPages(PageTally& tally) const {
+    for (const LayerSlot& s : layers_) tally.Add(s.snapshot);
+  }
 
   static bool Valid(int i) { return i >= 0 && i < kSlots; }
   LayerSlot& operator[](int i) { return layers_[static_cast<std::size_t>(i)]; }

@@ -3,7 +3,6 @@
 // through, and the motion type codes.
 
 #include <cstdint>
-#include <memory>
 
 namespace trevalon {
 
@@ -60,16 +59,5 @@ struct PointRegister {
   std::int32_t plane = PLANE_XY;  // plane of the arc being stored; other values mean XY
   double radius = 0;              // the last R word read
 };
-
-// ---- Record arrays (layer snapshots, undo slots) ---------------------------------------
-using RecordArray = std::unique_ptr<PointRecord[]>;
-
-// Allocates n uninitialised records; null when the memory cannot be had. Every toolpath
-// array of the program comes from here so that a failed allocation is an ordinary result.
-RecordArray AllocateRecords(std::size_t n);
-
-// Test hook: after this many further successful allocations every allocation fails
-// (negative: never). Lets tests drive the out-of-memory paths deterministically.
-void FailRecordAllocationsAfter(long n);
 
 }  // namespace trevalon

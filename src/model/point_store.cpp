@@ -8,13 +8,10 @@
 namespace trevalon {
 
 CPointStore::CPointStore() {
-  std::fill(std::begin(pages_), std::end(pages_), nullptr);
   Init();
 }
 
-CPointStore::~CPointStore() {
-  ReleasePages();
-}
+CPointStore::~CPointStore() = default;
 
 int CPointStore::Init() {
   ReleasePages();
@@ -23,57 +20,73 @@ int CPointStore::Init() {
 }
 
 void CPointStore::ReleasePages() {
-  for (auto& p : pages_) {
-    delete[] p;
-    p = nullptr;
-  }
-  curPage_ = nullptr;
-  curBase_ = 0;
-  curSize_ = 0;
+  for (auto& p : pages_) p.reset();
+  ForgetCurrentPage();
   count = 0;
 }
 
 int CPointStore::EnterPage(std::uint32_t i) {
   std::uint32_t p = i / kPageSize;
-  if (pages_[p] == nullptr) return 0;  // counted but never written: nothing to load
-  curPage_ = pages_[p];
+  if (p >= kMaxPages || !pages_[p]) return 0;  // counted but never written: nothing to load
+  cur_ = pages_[p].get();
   curBase_ = p * kPageSize;
   curSize_ = kPageSize;
+  curWriteSize_ = pages_[p].shared() ? 0 : kPageSize;
   return 1;
 }
 
 std::uint32_t CPointStore::AllocatedPages() const {
-  return static_cast<std::uint32_t>(
-      std::count_if(std::begin(pages_), std::end(pages_), [](auto* p) { return p != nullptr; }));
+  return static_cast<std::uint32_t>(std::count_if(std::begin(pages_), std::end(pages_),
+                                                  [](const PageRef& p) { return bool(p); }));
 }
 
-PointRecord* CPointStore::PageFor(std::uint32_t p) {
+void CPointStore::TallyPages(PageTally& tally) const {
+  for (const PageRef& p : pages_) tally.Add(p.get());
+}
+
+RecordPage* CPointStore::WritablePage(std::uint32_t p) {
   if (p >= kMaxPages) return nullptr;
-  if (pages_[p] == nullptr) {
-    // A new page is not cleared: its slots hold whatever the memory held until stored.
-    pages_[p] = AllocateRecords(kPageSize).release();
+  PageRef& ref = pages_[p];
+  if (!ref) {
+    RecordPage* fresh = NewRecordPage();
+    if (fresh == nullptr) return nullptr;
+    ref = PageRef(fresh);
+  } else if (ref.shared()) {
+    // A snapshot holds this page too: from now on the store writes its own copy.
+    RecordPage* copy = NewRecordPage();
+    if (copy == nullptr) return nullptr;
+    copy->sound = ref->sound;
+    std::memcpy(copy->records, ref->records, sizeof copy->records);
+    ref = PageRef(copy);
   }
-  return pages_[p];
+  cur_ = ref.get();
+  curBase_ = p * kPageSize;
+  curSize_ = curWriteSize_ = kPageSize;
+  return cur_;
 }
 
-void CPointStore::NullRecord(PointRecord& r) {
-  r.x = r.y = r.z = kSaneLimit;
+namespace {
+void MakeNull(PointRecord& r) {
+  r.x = r.y = r.z = CPointStore::kSaneLimit;
   r.feed = 300;
   r.type = MOVE_NONE;
+}
+}  // namespace
+
+void CPointStore::NullUnsound(std::uint32_t i) {
+  // Without memory for a copy of a shared page the record stays as it is; the next fetch
+  // finds it unsound again and gives 0 just the same.
+  if (RecordPage* page = WritablePage(i / kPageSize)) MakeNull(page->records[i % kPageSize]);
 }
 
 int CPointStore::StorePoint(std::uint32_t i) {
   std::uint32_t slot = i - curBase_;
-  if (slot >= curSize_) {
-    std::uint32_t p = i / kPageSize;
-    PointRecord* page = PageFor(p);
-    if (page == nullptr) return 0;
-    curPage_ = page;
-    curBase_ = p * kPageSize;
-    curSize_ = kPageSize;
+  if (slot >= curWriteSize_) {
+    if (WritablePage(i / kPageSize) == nullptr) return 0;
     slot = i - curBase_;
   }
-  PointRecord& r = curPage_[slot];
+  RecordPage& page = *cur_;
+  PointRecord& r = page.records[slot];
   r.x = static_cast<float>(reg.x);
   r.y = static_cast<float>(reg.y);
   r.z = static_cast<float>(reg.z);
@@ -81,7 +94,29 @@ int CPointStore::StorePoint(std::uint32_t i) {
   r.feed = static_cast<std::int16_t>(static_cast<std::uint16_t>(reg.feed));
   r.mark = static_cast<std::int16_t>(static_cast<std::uint16_t>(reg.mark));
   r.type = static_cast<std::int16_t>(static_cast<std::uint16_t>(reg.type));
+  // The sound prefix grows with records appended in order, so that saving a layer finds
+  // nothing to test after a read.
+  if (IsUnsoundRecord(r)) [[unlikely]] {
+    if (slot < page.sound) page.sound = slot;
+  } else if (slot == page.sound) {
+    page.sound = slot + 1;
+  }
   return 1;
+}
+
+int CPointStore::Peek(std::uint32_t i, PointRegister& out) const {
+  if (i >= count || i >= kCapacity) return 0;
+  const RecordPage* page = pages_[i / kPageSize].get();
+  if (page == nullptr) return 0;
+  const PointRecord& r = page->records[i % kPageSize];
+  if (IsUnsoundRecord(r)) {
+    PointRecord null = r;
+    MakeNull(null);
+    LoadRecord(null, out);
+    return 0;
+  }
+  LoadRecord(r, out);
+  return out.type != 0;
 }
 
 int CPointStore::FetchXYZ(std::uint32_t i, double p[3]) {
@@ -92,14 +127,8 @@ int CPointStore::FetchXYZ(std::uint32_t i, double p[3]) {
   return 1;
 }
 
-int CPointStore::LoadFromArray(const PointRecord* a, std::uint32_t i) {
-  const PointRecord& r = a[i];
-  reg.x = r.x;
-  reg.y = r.y;
-  reg.z = r.z;
-  reg.feed = r.feed;
-  reg.mark = r.mark;
-  reg.type = r.type;
+int CPointStore::LoadFromArray(const RecordSnapshot& a, std::uint32_t i) {
+  LoadRecord(a[i], reg);
   return 1;
 }
 
@@ -120,7 +149,7 @@ std::uint32_t CPointStore::PrevMotion(std::uint32_t i) {
   return 0;
 }
 
-std::uint32_t CPointStore::PrevMotionInArray(std::uint32_t i, const PointRecord* a) {
+std::uint32_t CPointStore::PrevMotionInArray(std::uint32_t i, const RecordSnapshot& a) {
   if (i == 0) {
     LoadFromArray(a, 0);
     return 0;
@@ -226,9 +255,9 @@ int CPointStore::Clear(CUndoRing& undo) {
 void CPointStore::CopyRecordsOut(PointRecord* dst, std::uint32_t n) const {
   for (std::uint32_t base = 0; base < n; base += kPageSize) {
     std::uint32_t len = std::min(kPageSize, n - base);
-    const PointRecord* page = pages_[base / kPageSize];
+    const RecordPage* page = pages_[base / kPageSize].get();
     if (page) {
-      std::memcpy(dst + base, page, len * sizeof(PointRecord));
+      std::memcpy(dst + base, page->records, len * sizeof(PointRecord));
     } else {
       for (std::uint32_t k = 0; k < len; ++k) {
         dst[base + k] = PointRecord{kSaneLimit, kSaneLimit, kSaneLimit, 300, 0, MOVE_NONE};
@@ -240,13 +269,80 @@ void CPointStore::CopyRecordsOut(PointRecord* dst, std::uint32_t n) const {
 int CPointStore::CopyRecordsIn(const PointRecord* src, std::uint32_t n) {
   if (n > kCapacity) return 0;
   for (std::uint32_t base = 0; base < n; base += kPageSize) {
-    if (PageFor(base / kPageSize) == nullptr) return 0;
+    if (WritablePage(base / kPageSize) == nullptr) return 0;
   }
   for (std::uint32_t base = 0; base < n; base += kPageSize) {
     std::uint32_t len = std::min(kPageSize, n - base);
-    std::memcpy(pages_[base / kPageSize], src + base, len * sizeof(PointRecord));
+    RecordPage& page = *pages_[base / kPageSize].get();
+    std::memcpy(page.records, src + base, len * sizeof(PointRecord));
+    page.sound = 0;  // nothing is known about the records written
   }
   count = n;
+  return 1;
+}
+
+int CPointStore::Snapshot(RecordSnapshot& out) {
+  if (count > kCapacity || !out.Reserve(count)) {
+    out.Clear();
+    return 0;
+  }
+  for (std::uint32_t p = 0; p < out.PageCount(); ++p) {
+    if (pages_[p]) {
+      out.pages_[p] = pages_[p];
+      continue;
+    }
+    // Counted but never written: the snapshot holds null records there, the store keeps
+    // the page unallocated.
+    RecordPage* page = NewRecordPage();
+    if (page == nullptr) {
+      out.Clear();
+      return 0;
+    }
+    for (PointRecord& r : page->records) {
+      r = PointRecord{kSaneLimit, kSaneLimit, kSaneLimit, 300, 0, MOVE_NONE};
+    }
+    page->sound = kPageSize;
+    out.pages_[p] = PageRef(page);
+  }
+  // Every page of the store below count is shared now: the next write copies it.
+  curWriteSize_ = 0;
+  return 1;
+}
+
+void CPointStore::Restore(const RecordSnapshot& in) {
+  for (std::uint32_t p = 0; p < in.PageCount(); ++p) pages_[p] = in.pages_[p];
+  count = in.count();
+  ForgetCurrentPage();
+}
+
+int CPointStore::FetchEveryRecord() {
+  // The register: the last sound record in an allocated page, the last one a walk loads.
+  for (std::uint32_t end = count; end > 0;) {
+    const std::uint32_t base = (end - 1) / kPageSize * kPageSize;
+    if (const RecordPage* page = pages_[base / kPageSize].get()) {
+      std::uint32_t k = end - base;
+      while (k-- > 0 && IsUnsoundRecord(page->records[k])) {
+      }
+      if (k < end - base) {
+        LoadRecord(page->records[k], reg);
+        break;
+      }
+    }
+    end = base;
+  }
+  // The rewrite of every unsound record, skipping the sound prefix of each page.
+  for (std::uint32_t base = 0; base < count; base += kPageSize) {
+    const std::uint32_t p = base / kPageSize;
+    if (!pages_[p]) continue;
+    const std::uint32_t end = std::min(kPageSize, count - base);
+    for (std::uint32_t k = pages_[p]->sound; k < end; ++k) {
+      if (!IsUnsoundRecord(pages_[p]->records[k])) continue;
+      RecordPage* page = WritablePage(p);
+      if (page == nullptr) return 0;
+      MakeNull(page->records[k]);
+    }
+    if (pages_[p]->sound < end) pages_[p]->sound = end;
+  }
   return 1;
 }
 

@@ -5,26 +5,13 @@
 namespace trevalon {
 
 void CUndoRing::Record(CPointStore& store, std::uint32_t pos) {
-  Slot& s = slots_[pos % kSlots];
-  s.count = 0;  // the slot's old snapshot is given up first
-  // An array that is large enough is reused: a fresh one of the size of a big program costs
-  // more in first-touch page faults than the copy itself.
-  if (!s.records || s.capacity < store.count) {
-    s.records.reset();
-    s.capacity = 0;
-    s.records = AllocateRecords(store.count);
-    if (!s.records) return;  // no memory: the slot stays empty and restores an empty store
-    s.capacity = store.count;
-  }
-  store.CopyRecordsOut(s.records.get(), store.count);
-  s.count = store.count;
+  RecordSnapshot& s = slots_[pos % kSlots];
+  s.Clear();          // the slot's old snapshot is given up first
+  store.Snapshot(s);  // no memory: the slot stays empty and restores an empty store
 }
 
 void CUndoRing::RestoreSlot(CPointStore& store, std::uint32_t pos) {
-  const Slot& s = slots_[pos % kSlots];
-  if (s.count == 0 || !s.records || !store.CopyRecordsIn(s.records.get(), s.count)) {
-    store.count = 0;
-  }
+  store.Restore(slots_[pos % kSlots]);
 }
 
 void CUndoRing::SaveUndo(CPointStore& store) {

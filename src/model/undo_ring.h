@@ -1,11 +1,12 @@
 #pragma once
 // The ring of ten undo snapshots, one for the whole application: before a command changes
-// a store the whole store is copied into the next slot; undo and redo copy a slot back into
-// whichever store they are given. The ring holds the current state and the nine before it.
+// a store the whole store is recorded into the next slot; undo and redo bring a slot back
+// into whichever store they are given. The ring holds the current state and the nine before
+// it. A slot shares the store's pages; only the pages an edit touches are ever copied.
 
 #include <cstdint>
 
-#include "model/point_record.h"
+#include "model/record_pages.h"
 
 namespace trevalon {
 
@@ -24,18 +25,16 @@ class CUndoRing {
   std::uint32_t undoPos = 0;  // position of the current state
   std::uint32_t undoTop = 0;  // one past the newest saved state
 
-  std::uint32_t SlotCount(std::uint32_t slot) const { return slots_[slot % kSlots].count; }
+  std::uint32_t SlotCount(std::uint32_t slot) const { return slots_[slot % kSlots].count(); }
+  void TallyPages(PageTally& tally) const {
+    for (const RecordSnapshot& s : slots_) tally.Add(s);
+  }
 
  private:
-  struct Slot {
-    RecordArray records;
-    std::uint32_t count = 0;
-    std::uint32_t capacity = 0;  // records the array can hold
-  };
   void Record(CPointStore& store, std::uint32_t pos);
   void RestoreSlot(CPointStore& store, std::uint32_t pos);
 
-  Slot slots_[kSlots];
+  RecordSnapshot slots_[kSlots];
 };
 
 }  // namespace trevalon

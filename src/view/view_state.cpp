@@ -102,9 +102,9 @@ void ViewState::Fit(CPointStore& store, const CLayerTable* layers) {
   if (layers) {
     for (int l = 0; l < CLayerTable::kSlots - 1; ++l) {
       const LayerSlot& s = (*layers)[l];
-      if (l == layers->workLayer || !s.echo || !s.snapshotAllocated || s.snapshotCount == 0)
+      if (l == layers->workLayer || !s.echo || !s.snapshotAllocated || s.snapshot.count() == 0)
         continue;
-      for (std::uint32_t i = 0; i < s.snapshotCount; ++i) {
+      for (std::uint32_t i = 0; i < s.snapshot.count(); ++i) {
         const PointRecord& r = s.snapshot[i];
         if (!IsMotionType(r.type)) continue;
         take(r.type, r.x, r.y, r.z);

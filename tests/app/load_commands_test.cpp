@@ -39,7 +39,7 @@ TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
   EXPECT_EQ(d.title, Data("pocket_ijk.nc"));
   EXPECT_EQ(d.layers[0].fileName, Data("pocket_ijk.nc"));
-  EXPECT_EQ(d.layers[0].snapshotCount, 12u);
+  EXPECT_EQ(d.layers[0].snapshot.count(), 12u);
   EXPECT_EQ(d.store.count, 12u);
   EXPECT_EQ(d.store.stats.maxFeed, 800);
   EXPECT_DOUBLE_EQ(d.store.stats.cuttingLength, 67.0);
@@ -104,7 +104,7 @@ TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
   EXPECT_EQ(a.app.undo.undoPos, undoPos);
   EXPECT_EQ(d.title, Data("helix.nc"));
   EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
-  EXPECT_EQ(d.layers[0].snapshotCount, 9u);
+  EXPECT_EQ(d.layers[0].snapshot.count(), 9u);
   EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);  // the drilling program's G0 Z50.
   EXPECT_EQ(d.maxFeed, 100);                // the helix's highest cutting feed, from the load
   // A program without rapid moves leaves the retract height.

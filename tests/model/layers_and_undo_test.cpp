@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <vector>
+
 #include "app/layer_commands.h"
 #include "model/layer_table.h"
 #include "model/undo_ring.h"
@@ -48,7 +51,7 @@ TEST(Layers, AppendPutsSourceBehindDestinationAndKeepsDestinationAttributes) {
   t[5].name = "roughing";
   t[3].fileName = "/nc/finish.nc";
   ASSERT_EQ(t.AppendLayer(3, 5), 1);
-  ASSERT_EQ(t[5].snapshotCount, 700u);
+  ASSERT_EQ(t[5].snapshot.count(), 700u);
   EXPECT_EQ(float{t[5].snapshot[0].x}, 5.0f);
   EXPECT_EQ(float{t[5].snapshot[200].x}, 3.0f);
   EXPECT_EQ(t[5].name, "roughing");
@@ -64,7 +67,7 @@ TEST(Layers, AppendingAnEmptyLayerCopiesIt) {
   t[2].fileName = "empty.nc";
   t[2].toolNumber = 9;
   ASSERT_EQ(t.AppendLayer(2, 7), 1);
-  EXPECT_EQ(t[7].snapshotCount, 0u);
+  EXPECT_EQ(t[7].snapshot.count(), 0u);
   EXPECT_EQ(t[7].fileName, "empty.nc");
   EXPECT_EQ(t[7].toolNumber, 9);
 }
@@ -79,8 +82,175 @@ TEST(Layers, FailedAppendRestoresTheDestination) {
   FailRecordAllocationsAfter(0);  // the combined array cannot be had
   EXPECT_EQ(t.AppendLayer(1, 2), 0);
   FailRecordAllocationsAfter(-1);
-  ASSERT_EQ(t[2].snapshotCount, 40u);
+  ASSERT_EQ(t[2].snapshot.count(), 40u);
   EXPECT_EQ(float{t[2].snapshot[39].x}, 2.0f);
+}
+
+// Every record below count as it reads through the store or a snapshot: x, y, feed, mark and
+// type, enough to tell the states of these tests apart.
+using Contents = std::vector<std::array<double, 5>>;
+Contents Of(const PointRecord& r) {
+  return {{r.x, r.y, static_cast<double>(r.feed), static_cast<double>(r.mark),
+           static_cast<double>(r.type)}};
+}
+Contents Of(CPointStore& s) {
+  Contents c;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    s.FetchPoint(i);
+    c.push_back({s.reg.x, s.reg.y, static_cast<double>(s.reg.feed), static_cast<double>(s.reg.mark),
+                 static_cast<double>(s.reg.type)});
+  }
+  return c;
+}
+Contents Of(const RecordSnapshot& a) {
+  Contents c;
+  for (std::uint32_t i = 0; i < a.count(); ++i) c.push_back(Of(a[i])[0]);
+  return c;
+}
+
+void Edit(CPointStore& s, std::uint32_t i, double tag) {
+  ASSERT_EQ(s.FetchPoint(i), 1);
+  s.reg.x = tag;
+  s.reg.mark = -1;
+  ASSERT_EQ(s.StorePoint(i), 1);
+}
+
+std::size_t DistinctPages(const CPointStore& s, const CUndoRing& u, const CLayerTable& t) {
+  PageTally tally;
+  s.TallyPages(tally);
+  u.TallyPages(tally);
+  t.TallyPages(tally);
+  return tally.Pages();
+}
+
+TEST(SharedPages, SnapshotsKeepTheirRecordsWhateverTheStoreWrites) {
+  constexpr std::uint32_t kPage = CPointStore::kPageSize;
+  CPointStore s;
+  CUndoRing u;
+  CLayerTable t;
+  Fill(s, 2 * kPage + 100, 1.0);
+  const Contents a = Of(s);
+  u.SaveUndo(s);
+  ASSERT_EQ(t.SaveLayer(0, s), 1);
+  EXPECT_EQ(DistinctPages(s, u, t), 3u);  // neither snapshot copied a page
+  Edit(s, 5, 2.0);
+  EXPECT_EQ(DistinctPages(s, u, t), 4u);  // the first write copied its page, only that one
+  Edit(s, 6, 2.5);
+  EXPECT_EQ(DistinctPages(s, u, t), 4u);
+  const Contents b = Of(s);
+  ASSERT_NE(a, b);
+  EXPECT_EQ(Of(t[0].snapshot), a);
+
+  ASSERT_EQ(u.Undo(s), 1);  // records b, brings back a
+  EXPECT_EQ(Of(s), a);
+  Edit(s, kPage + 1, 3.0);  // a write after a restore must not reach the restored slot
+  ASSERT_EQ(u.Redo(s), 1);
+  EXPECT_EQ(Of(s), b);
+  ASSERT_EQ(u.Undo(s), 1);
+  EXPECT_EQ(Of(s), a);
+  ASSERT_EQ(u.Redo(s), 1);
+  Edit(s, 2 * kPage, 4.0);
+  const Contents c = Of(s);
+
+  ASSERT_EQ(t.SwitchWorkLayer(1, s), 1);  // layer 0 takes c, layer 1 was never filled
+  EXPECT_EQ(s.count, 0u);
+  Fill(s, 50, 5.0);  // writes into pages that layer 0 holds
+  const Contents d = Of(s);
+  ASSERT_EQ(t.SwitchWorkLayer(0, s), 1);
+  EXPECT_EQ(Of(s), c);
+  Edit(s, 0, 6.0);
+  const Contents e = Of(s);
+  ASSERT_EQ(t.SwitchWorkLayer(1, s), 1);
+  EXPECT_EQ(Of(s), d);
+  ASSERT_EQ(t.SwitchWorkLayer(0, s), 1);
+  EXPECT_EQ(Of(s), e);
+  ASSERT_EQ(u.Undo(s), 1);
+  EXPECT_EQ(Of(s), a);
+  ASSERT_EQ(u.Redo(s), 1);
+  EXPECT_EQ(Of(s), b);
+  EXPECT_EQ(Of(t[1].snapshot), d);
+}
+
+// SaveLayer must leave the store, the register and the snapshot exactly as a walk of
+// FetchPoint over every record would, pages shared with an undo slot or never allocated too.
+TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
+  constexpr std::uint32_t kPage = CPointStore::kPageSize;
+  CPointStore shared, walked;
+  CUndoRing u;
+  CLayerTable t;
+  for (CPointStore* s : {&shared, &walked}) {
+    for (std::uint32_t i = 0; i < 3 * kPage + 40; ++i) {
+      s->count = i;
+      if (i / kPage == 1) continue;  // page 1 is never written
+      // Unsound records here and there, and all through the last page.
+      const bool broken = i % 997 == 3 || i >= 3 * kPage;
+      AddPoint(*s, i % 7 == 0 ? MOVE_RAPID : MOVE_LINE_CONT, i % 1999 == 5 ? 40000.0 : i, -2.0 * i,
+               broken ? -50000.0 : 1.0, i % 300, i % 3 - 1);
+    }
+  }
+  u.SaveUndo(shared);
+  ASSERT_EQ(t.SaveLayer(2, shared), 1);
+  for (std::uint32_t i = 0; i < walked.count; ++i) walked.FetchPoint(i);
+
+  EXPECT_EQ(shared.reg.x, walked.reg.x);
+  EXPECT_EQ(shared.reg.y, walked.reg.y);
+  EXPECT_EQ(shared.reg.feed, walked.reg.feed);
+  EXPECT_EQ(shared.reg.mark, walked.reg.mark);
+  EXPECT_EQ(shared.reg.type, walked.reg.type);
+  EXPECT_EQ(shared.reg.y, -2.0 * (3 * kPage - 1));  // the last sound record, a page back
+  EXPECT_EQ(shared.AllocatedPages(), 3u);
+  for (std::uint32_t i = 0; i < walked.count; ++i) {
+    const PointRecord* w = walked.RawRecord(i);
+    const Contents expected = w ? Of(*w) : Contents{{32700.0, 32700.0, 300, 0, MOVE_NONE}};
+    if (w) {
+      ASSERT_EQ(Of(*shared.RawRecord(i)), expected) << i;
+    }
+    ASSERT_EQ(Of(t[2].snapshot[i]), expected) << i;
+  }
+  // The undo slot keeps the records as recorded, unsound ones included, and null records
+  // where the store had no page.
+  ASSERT_EQ(u.Undo(shared), 1);
+  EXPECT_EQ(shared.RawRecord(3)->z, -50000.0f);
+  EXPECT_EQ(Of(*shared.RawRecord(kPage + 1)), (Contents{{32700.0, 32700.0, 300, 0, MOVE_NONE}}));
+  EXPECT_EQ(shared.FetchPoint(3), 0);  // a fetch rewrites the store's record, not the slot's
+  EXPECT_EQ(shared.RawRecord(3)->z, 32700.0f);
+  ASSERT_EQ(u.Redo(shared), 1);
+  ASSERT_EQ(u.Undo(shared), 1);
+  EXPECT_EQ(shared.RawRecord(3)->z, -50000.0f);
+}
+
+TEST(SharedPages, AppendAcrossPagesCopiesOnlyWhatFollowsTheLastWholePage) {
+  constexpr std::uint32_t kPage = CPointStore::kPageSize;
+  CPointStore s;
+  CUndoRing u;
+  CLayerTable t;
+  Fill(s, kPage + 10, 3.0);
+  t.SaveLayer(3, s);
+  Fill(s, 2 * kPage + 7, 5.0);
+  t.SaveLayer(5, s);
+  Fill(s, kPage, 6.0);
+  t.SaveLayer(6, s);
+  s.ReleasePages();
+  const Contents three = Of(t[3].snapshot), five = Of(t[5].snapshot), six = Of(t[6].snapshot);
+  EXPECT_EQ(DistinctPages(s, u, t), 2u + 3u + 1u);
+
+  ASSERT_EQ(t.AppendLayer(3, 5), 1);
+  Contents joined = five;
+  joined.insert(joined.end(), three.begin(), three.end());
+  EXPECT_EQ(Of(t[5].snapshot), joined);
+  EXPECT_EQ(Of(t[3].snapshot), three);
+  // Layer 5 keeps its two whole pages; its last 7 records and layer 3's went into two new ones.
+  EXPECT_EQ(DistinctPages(s, u, t), 2u + 4u + 1u);
+
+  ASSERT_EQ(t.AppendLayer(3, 6), 1);  // layer 6 ends on a page boundary: nothing is copied
+  joined = six;
+  joined.insert(joined.end(), three.begin(), three.end());
+  EXPECT_EQ(Of(t[6].snapshot), joined);
+  EXPECT_EQ(DistinctPages(s, u, t), 7u);
+  t.RestoreLayer(6, s);
+  Edit(s, kPage + 2, 7.0);
+  EXPECT_EQ(Of(t[3].snapshot), three);
+  EXPECT_EQ(Of(t[6].snapshot), joined);
 }
 
 TEST(Layers, ListParserTakesNumbersAndRanges) {

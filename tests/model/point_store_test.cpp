@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
+#include <vector>
+
 #include "model/undo_ring.h"
 #include "test_support.h"
 
@@ -158,6 +161,60 @@ TEST(PointStore, ClearTakesAnUndoSnapshot) {
   ASSERT_EQ(s.count, 1u);
   ASSERT_EQ(s.FetchPoint(0), 1);
   EXPECT_EQ(s.reg.z, 3.0);
+}
+
+void ExpectSameRegister(const PointRegister& a, const PointRegister& b) {
+  EXPECT_EQ(a.x, b.x);
+  EXPECT_EQ(a.y, b.y);
+  EXPECT_EQ(a.z, b.z);
+  EXPECT_EQ(a.feed, b.feed);
+  EXPECT_EQ(a.mark, b.mark);
+  EXPECT_EQ(a.type, b.type);
+  EXPECT_EQ(a.plane, b.plane);
+  EXPECT_EQ(a.radius, b.radius);
+}
+
+TEST(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
+  CPointStore s;
+  AddPoint(s, MOVE_LINE, 1.1, -2.2, 3.3, 40000, -1);
+  AddPoint(s, MOVE_LINE, 40000, 0, 0, 100, 1);  // unsound
+  AddPoint(s, MOVE_NONE, 4, 5, 6, 7);           // sound, but no motion
+  AddPoint(s, MOVE_ARC_CW, 8, 9, 10, 11);
+  const std::uint32_t unallocated = CPointStore::kPageSize;  // page 1 was never written
+  s.count = unallocated + 1;
+  const std::uint32_t probes[] = {0, 1, 2, 3, unallocated, s.count, 0xffffffffu};
+
+  s.reg = PointRegister{};
+  s.reg.x = -1, s.reg.plane = PLANE_ZX, s.reg.radius = 2.5;
+  const PointRegister before = s.reg;
+  PointRegister seen[std::size(probes)];
+  int results[std::size(probes)];
+  for (std::size_t k = 0; k < std::size(probes); ++k) {
+    seen[k].x = -7;  // left alone where nothing can be read
+    results[k] = s.Peek(probes[k], seen[k]);
+  }
+  ExpectSameRegister(s.reg, before);
+  EXPECT_EQ(float{s.RawRecord(1)->x}, 40000.0f);  // the unsound record is not rewritten
+  EXPECT_EQ((std::vector<int>(results, results + std::size(probes))),
+            (std::vector<int>{1, 0, 0, 1, 0, 0, 0}));
+  EXPECT_EQ(seen[4].x, -7);
+  EXPECT_EQ(seen[5].x, -7);
+
+  // A fetch gives the same result; where it loads the register, it loads what Peek read. An
+  // unsound record is read by Peek as the null record a fetch turns it into.
+  for (std::size_t k = 0; k < 4; ++k) {
+    PointRegister r = s.reg;
+    EXPECT_EQ(s.FetchPoint(probes[k]), results[k]) << k;
+    if (k == 1) {
+      ExpectSameRegister(s.reg, r);  // the fetch that rewrites loads nothing
+      EXPECT_EQ(s.FetchPoint(1), 0);
+    }
+    seen[k].plane = s.reg.plane, seen[k].radius = s.reg.radius;
+    ExpectSameRegister(s.reg, seen[k]);
+  }
+  EXPECT_EQ(seen[1].mark, 1);
+  EXPECT_EQ(seen[1].feed, 300);
+  EXPECT_EQ(seen[1].y, 32700.0);
 }
 
 TEST(PointStore, WalkAcrossPagesForwardAndBackward) {

@@ -152,8 +152,9 @@ inline bool IsUnsoundRecord(const PointRecord& r) {
   std::uint32_t bx, bz;
   std::memcpy(&bx, &r.x, sizeof bx);
   std::memcpy(&bz, &r.z, sizeof bz);
-  return ((bx & 0x7fffffffu) > CPointStore::kSaneBits) |
-         ((bz & 0x7fffffffu) > CPointStore::kSaneBits);
+  // Shifting out the sign bit leaves the magnitude bits; one compare for both.
+  const std::uint32_t mx = bx << 1, mz = bz << 1;
+  return (mx > mz ? mx : mz) > (CPointStore::kSaneBits << 1);
 }
 
 // x, y, z widened, feed, mark and type sign-extended: what a fetch loads.

@@ -101,7 +101,7 @@ class CPointStore {
   // snapshot could not be copied to rewrite a record in it; the record then stays unsound.
   int FetchEveryRecord();
 
-  // ---- Raw access for dumps and tests (no sanity test) ---------------------------------
+  // ---- Raw access for drawing, dumps and tests (no sanity test) ------------------------
   // The record as stored, or null when its page was never allocated.
   const PointRecord* RawRecord(std::uint32_t i) const {
     const RecordPage* page = i < kCapacity ? pages_[i / kPageSize].get() : nullptr;

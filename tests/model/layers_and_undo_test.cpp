@@ -210,13 +210,13 @@ TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
   // The undo slot keeps the records as recorded, unsound ones included, and null records
   // where the store had no page.
   ASSERT_EQ(u.Undo(shared), 1);
-  EXPECT_EQ(shared.RawRecord(3)->z, -50000.0f);
+  EXPECT_EQ(float{shared.RawRecord(3)->z}, -50000.0f);
   EXPECT_EQ(Of(*shared.RawRecord(kPage + 1)), (Contents{{32700.0, 32700.0, 300, 0, MOVE_NONE}}));
   EXPECT_EQ(shared.FetchPoint(3), 0);  // a fetch rewrites the store's record, not the slot's
-  EXPECT_EQ(shared.RawRecord(3)->z, 32700.0f);
+  EXPECT_EQ(float{shared.RawRecord(3)->z}, 32700.0f);
   ASSERT_EQ(u.Redo(shared), 1);
   ASSERT_EQ(u.Undo(shared), 1);
-  EXPECT_EQ(shared.RawRecord(3)->z, -50000.0f);
+  EXPECT_EQ(float{shared.RawRecord(3)->z}, -50000.0f);
 }
 
 TEST(SharedPages, AppendAcrossPagesCopiesOnlyWhatFollowsTheLastWholePage) {

@@ -112,6 +112,11 @@ class CPointStore {
   // Writes records [0, n) page by page and sets count = n. 0 (count unchanged) when n is
   // beyond the capacity or a page cannot be allocated.
   int CopyRecordsIn(const PointRecord* src, std::uint32_t n);
+  // Record i can be stored without memory: its page exists and no snapshot shares it. A run
+  // of stores that failed for want of memory stopped at the first page where this is false.
+  bool WritableInPlace(std::uint32_t i) const {
+    return i < kCapacity && pages_[i / kPageSize] && !pages_[i / kPageSize].shared();
+  }
   // Pages the store holds, shared ones included.
   std::uint32_t AllocatedPages() const;
   void TallyPages(PageTally& tally) const;

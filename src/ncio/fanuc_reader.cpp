@@ -368,10 +368,11 @@ FileHandle OpenProgram(const std::string& path) {
 }
 
 // After ArcToChords failed: the chord points went in order from `from` on until a page could
-// not be had, so the records stored are exactly those below the first missing page.
+// not be had (a missing page, or one still shared with a snapshot that could not be copied),
+// so the records stored are exactly those below the first such page.
 std::uint32_t StoredUpTo(const CPointStore& store, std::uint32_t from) {
   std::uint32_t k = from;
-  while (k < CPointStore::kCapacity && store.RawRecord(k) != nullptr)
+  while (k < CPointStore::kCapacity && store.WritableInPlace(k))
     k = (k / CPointStore::kPageSize + 1) * CPointStore::kPageSize;
   return k < CPointStore::kCapacity ? k : CPointStore::kCapacity;
 }

@@ -354,6 +354,25 @@ TEST(NcRead, FullStoreStopsWithThePointsStored) {
     EXPECT_EQ(o, NcReadOutcome::StoreFull);
     EXPECT_EQ(c.store->count, CPointStore::kPageSize);
     EXPECT_EQ(c.Records().back().type, MOVE_LINE_CONT);
+
+    // The same over the pages of a program loaded before, which the undo state shares: a
+    // page that cannot be copied stops the chords like a missing one, and none of the old
+    // program's points is counted.
+    ReaderBench d;
+    d.nc.arcToCutInputChk = 1;
+    std::string before;
+    for (std::uint32_t i = 0; i < 3 * CPointStore::kPageSize; ++i)
+      before += "G1 X" + std::to_string(i % 100) + ". Y5.\n";
+    ASSERT_EQ(d.AppendText(before), 1);
+    TempDir dir;
+    std::ofstream(dir.file("arcs.nc")) << arcs;
+    FailRecordAllocationsAfter(1);
+    EXPECT_EQ(d.Load(dir.file("arcs.nc"), &o), 0);
+    FailRecordAllocationsAfter(-1);
+    EXPECT_EQ(o, NcReadOutcome::StoreFull);
+    EXPECT_EQ(d.store->count, CPointStore::kPageSize);
+    EXPECT_EQ(d.Records().back().type, MOVE_LINE_CONT);
+    EXPECT_NE(d.Records().back().y, 5.0);
   }
 }
 

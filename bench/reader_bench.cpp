@@ -228,7 +228,10 @@ void BM_LoadCommandVsBaseline(benchmark::State& state) {
   HeadlessPlatform platform;
   auto app = std::make_unique<CApplication>(platform);
   CDocument* doc = &app->NewDocument();
-  if (again) LoadNcCommand(*app, *doc, file.path);
+  if (again && !LoadNcCommand(*app, *doc, file.path)) {
+    state.SkipWithError("the program could not be loaded");
+    return;
+  }
   double baselineTotal = 0, loadTotal = 0;
   for (auto _ : state) {
     if (!again) {
@@ -238,8 +241,12 @@ void BM_LoadCommandVsBaseline(benchmark::State& state) {
     const double t0 = ThreadSeconds();
     BaselineRead(file.path, records);
     const double t1 = ThreadSeconds();
-    LoadNcCommand(*app, *doc, file.path);
+    const bool loaded = LoadNcCommand(*app, *doc, file.path).ok();
     const double t2 = ThreadSeconds();
+    if (!loaded) {
+      state.SkipWithError("the program could not be loaded");
+      break;
+    }
     benchmark::DoNotOptimize(records.data());
     baselineTotal += t1 - t0;
     loadTotal += t2 - t1;

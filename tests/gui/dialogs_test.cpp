@@ -89,7 +89,7 @@ class DialogsTest : public QObject {
            return S(d.layers[5].echo) + S(d.layers[7].echo) + S(d.layers[9].echo);
          }, "000"},
         {"copyLayer", {}, {{"target", "2"}}, {},
-         [](CDocument& d) { return S(d.layers[2].snapshotCount == d.store.count); }, "1"},
+         [](CDocument& d) { return S(d.layers[2].snapshot.count() == d.store.count); }, "1"},
         // "Layer update" edits the layer in place; OK shows the names in the layer list. A
         // program number above 100000 is refused (the file's O2001 stays).
         {"layerInfo", {},

@@ -39,6 +39,17 @@ void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed, 
   ++s.count;
 }
 
+void AddPoints(CPointStore& s, std::string_view records) {
+  std::istringstream in{std::string(records)};
+  for (std::string one; std::getline(in, one, ',');) {
+    std::istringstream r(one);
+    int type = 0, feed = 0, mark = 0;
+    double x = 0, y = 0, z = 0;
+    r >> type >> x >> y >> z >> feed >> mark;  // a missing feed or mark reads as 0
+    AddPoint(s, type, x, y, z, feed, mark);
+  }
+}
+
 ScriptResult RunCli(const std::vector<std::string>& args, const std::string& input) {
   std::vector<std::string> all = {"trevalon-cli"};
   all.insert(all.end(), args.begin(), args.end());

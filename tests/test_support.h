@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/application.h"
@@ -32,6 +33,9 @@ std::string ReadAll(const std::string& path);
 
 // Appends one record through the register.
 void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed = 0, int mark = 0);
+// Appends records written as `dump` prints them without the index, separated by commas:
+// "1 0 0 5, 3 0 0 0 100" (feed and mark may be left out).
+void AddPoints(CPointStore& s, std::string_view records);
 
 struct ScriptResult {
   int status = 0;

@@ -1,6 +1,6 @@
 // The load and append commands as the desktop and the command-line tool run them: undo,
-// layer, title, statistics, retract height, maximum feed and messages; the NC settings
-// commands; and the verbs and shortcuts of the command-line tool.
+// layer, title, statistics, retract height, maximum feed and messages; and the NC settings
+// commands.
 
 #include "app/load_commands.h"
 
@@ -61,16 +61,20 @@ TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {
   CDocument& d = *a.doc;
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
   const std::uint32_t undoPos = a.app.undo.undoPos;
-  EXPECT_EQ(LoadNcCommand(a.app, d, a.dir.file("missing.nc")).code(), OutcomeCode::CannotOpen);
-  EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
-  EXPECT_EQ(a.platform.lastCaption, "Error message");
-  EXPECT_EQ(d.store.count, 9u);
-  EXPECT_EQ(d.title, Data("helix.nc"));
-  EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
-  EXPECT_EQ(a.app.undo.undoPos, undoPos);
-  EXPECT_EQ(AppendNcCommand(a.app, d, a.dir.file("missing.nc")).code(), OutcomeCode::CannotOpen);
-  EXPECT_EQ(a.platform.messageCount, 2);
-  EXPECT_EQ(d.store.count, 9u);
+  const std::string comment = d.layers[0].comment;
+  for (std::string path : {a.dir.file("missing.nc"), a.dir.path().string()}) {
+    EXPECT_EQ(LoadNcCommand(a.app, d, path).code(), OutcomeCode::CannotOpen);
+    EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
+    EXPECT_EQ(a.platform.lastCaption, "Error message");
+    EXPECT_EQ(AppendNcCommand(a.app, d, path).code(), OutcomeCode::CannotOpen);
+    EXPECT_EQ(d.store.count, 9u);
+    EXPECT_EQ(d.store.reg.feed, 400);
+    EXPECT_EQ(d.title, Data("helix.nc"));
+    EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
+    EXPECT_EQ(d.layers[0].comment, comment);
+    EXPECT_EQ(a.app.undo.undoPos, undoPos);
+  }
+  EXPECT_EQ(a.platform.messageCount, 4);
 }
 
 TEST(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {
@@ -136,57 +140,6 @@ TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
   bool written = true;
   EXPECT_EQ(WriteNcSettings(a.app, *a.doc, &written), 1);
   EXPECT_FALSE(written);
-}
-
-// ---- Command-line tool ---------------------------------------------------------------------
-
-TEST(NcInputVerbs, LoadAppendAndSwitches) {
-  TempDir dir;
-  const std::string sys = dir.path().string();
-  std::ofstream(dir.file("korvo.cfg")) << "ConfigDir " << sys << "\n";
-  auto r = RunCli({"--sysdir", sys, "-c",
-                   "ncset; load " + Data("face_mill.nc") + "; append " + Data("helix.nc") +
-                       "; dump 8 8; layerinfo 0"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(
-      r.out.rfind(
-          "IntNcdataFlg 0 \nArcToCutInputChk 0 \nHeidenhainInputChk 0 \nHeidenhainOutChk 0 \n8 ",
-          0),
-      0u);
-  EXPECT_NE(r.out.find("8 1 10.0000 0.0000 2.0000 1200 0\n"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("spindle=0"), std::string::npos);  // the append's own values
-
-  r = RunCli({"--sysdir", sys, "-c", "ncset int=1 hhout=1 save; ncset"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("IntNcdataFlg 1 \n"), std::string::npos);
-  r = RunCli({"--sysdir", sys, "-c", "ncset"});  // a new session starts from the file
-  EXPECT_NE(r.out.find("HeidenhainOutChk 1 \n"), std::string::npos);
-  r = RunCli({"--sysdir", sys, "-c", "ncset int=2"});
-  EXPECT_EQ(r.status, 2);
-  r = RunCli({"--sysdir", sys, "-c", "ncset keep"});
-  EXPECT_EQ(r.status, 2);
-  r = RunCli({"--sysdir", sys, "-c", "load " + dir.file("none.nc")});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Error message:  Can not open file !!."), std::string::npos) << r.err;
-}
-
-TEST(NcInputVerbs, InfoAndDumpShortcuts) {
-  TempDir dir;
-  const std::string sys = dir.path().string();
-  auto r = RunCli({"--sysdir", sys, "info", Data("pocket_ijk.nc")});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("\"max_feed\":800"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\"cutting_length\":67.000000"), std::string::npos) << r.out;
-  r = RunCli({"--sysdir", sys, "dump", Data("long_lines.tap")});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out,
-            "0 1 0.0000 0.0000 5.0000 0 0\n1 3 0.0000 0.0000 -1.0000 250 0\n"
-            "2 4 99.0000 0.0000 -1.0000 250 0\n3 4 20.0000 0.0000 -1.0000 250 0\n"
-            "4 1 20.0000 0.0000 5.0000 250 0\n");
-  r = RunCli({"--sysdir", sys, "dump"});
-  EXPECT_EQ(r.status, 2);
-  r = RunCli({"--sysdir", sys, "info", dir.file("none.nc")});
-  EXPECT_EQ(r.status, 1);
 }
 
 }  // namespace

@@ -4,7 +4,8 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <map>
+#include <optional>
 
 #include "app/application.h"
 #include "platform/file_io.h"
@@ -15,24 +16,17 @@ namespace {
 
 using testing::ReadAll;
 
-TEST(Settings, MissingFileIsCreatedEmptyAndDefaultsStay) {
+TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
   testing::TempDir dir;
+  // A missing file is created empty and the defaults stay.
   AppSettings s = DefaultSettings();
-  std::string path = dir.file("sub/korvo.cfg");
-  ASSERT_EQ(ReadSettingsFile(path, s), 1);
-  EXPECT_TRUE(std::filesystem::exists(path));
-  EXPECT_EQ(ReadAll(path), "");
+  ASSERT_EQ(ReadSettingsFile(dir.file("sub/korvo.cfg"), s), 1);
+  EXPECT_EQ(ReadAll(dir.file("sub/korvo.cfg")), "");
   EXPECT_EQ(s.fileExt, "*.nc;*.hnc;*.ppp;*.tap");
-}
 
-TEST(Settings, KeysWithoutCaseLaterLinesWinUnknownKeysSkipped) {
-  testing::TempDir dir;
-  std::string path = dir.file("korvo.cfg");
-  {
-    std::ofstream f(path, std::ios::binary);
-    f << "workdir /a \r\nBogus x\nWORKDIR /b\nPostDir /p CrossCursorChk 1 Editor";
-  }
-  AppSettings s = DefaultSettings();
+  const std::string path = dir.file("korvo.cfg");
+  std::ofstream(path, std::ios::binary)
+      << "workdir /a \r\nBogus x\nWORKDIR /b\nPostDir /p CrossCursorChk 1 Editor";
   bool workDirRead = false;
   ASSERT_EQ(ReadSettingsFile(path, s, &workDirRead), 1);
   EXPECT_TRUE(workDirRead);
@@ -40,20 +34,8 @@ TEST(Settings, KeysWithoutCaseLaterLinesWinUnknownKeysSkipped) {
   EXPECT_EQ(s.postDir, "/p");
   EXPECT_EQ(s.crossCursorChk, 1);
   EXPECT_EQ(s.editor, DefaultSettings().editor);  // a key without a value is ignored
-}
 
-TEST(Settings, WrittenFileHasTheEightLinesAndReadsBack) {
-  testing::TempDir dir;
-  std::string path = dir.file("korvo.cfg");
-  AppSettings s = DefaultSettings();
-  s.configDir = "/c";
-  s.workDir = "/w";
-  s.postDir = "/p";
-  s.editor = "vi";
-  s.fileExt = "*.nc";
-  s.helpFileName = "/h";
-  s.trainingHelpName = "/t";
-  s.crossCursorChk = 1;
+  s = {"/c", "/w", "/p", "vi", "*.nc", "/h", "/t", 1};
   ASSERT_EQ(WriteSettingsFile(path, s), 1);
   EXPECT_EQ(ReadAll(path),
             "ConfigDir /c \nWorkDir /w \nPostDir /p \nEditor vi \nFileExt *.nc \n"
@@ -62,6 +44,12 @@ TEST(Settings, WrittenFileHasTheEightLinesAndReadsBack) {
   ReadSettingsFile(path, back);
   EXPECT_EQ(back.trainingHelpName, "/t");
   EXPECT_EQ(back.crossCursorChk, 1);
+
+  // Arbitrary bytes do not break the reader.
+  std::string junk;
+  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 256);
+  std::ofstream(path, std::ios::binary) << junk << '\0' << "CrossCursorChk 99999999999999999999";
+  EXPECT_EQ(ReadSettingsFile(path, back), 1);
 }
 
 TEST(Settings, UnwritableFileShowsTheFileErrorButTheValuesApply) {
@@ -78,24 +66,10 @@ TEST(Settings, UnwritableFileShowsTheFileErrorButTheValuesApply) {
   EXPECT_EQ(app.settings.editor, "nano");
 }
 
-TEST(Settings, ArbitraryBytesDoNotBreakTheReader) {
-  testing::TempDir dir;
-  std::string path = dir.file("korvo.cfg");
-  std::string junk;
-  for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 256);
-  junk += "\0CrossCursorChk 99999999999999999999 ConfigDir";
-  {
-    std::ofstream f(path, std::ios::binary);
-    f << junk;
-  }
-  AppSettings s = DefaultSettings();
-  EXPECT_EQ(ReadSettingsFile(path, s), 1);
-}
-
-TEST(Settings, LanguageFromEnvironmentOrder) {
-  const char* saved[3] = {std::getenv("LC_ALL"), std::getenv("LC_MESSAGES"), std::getenv("LANG")};
-  std::string keep[3];
-  for (int i = 0; i < 3; ++i) keep[i] = saved[i] ? saved[i] : "";
+TEST(Settings, LanguageAndSystemDirectoryFromTheEnvironment) {
+  std::map<std::string, std::optional<std::string>> saved;
+  for (const char* n : {"LC_ALL", "LC_MESSAGES", "LANG", "TREVALON_SYSDIR"})
+    if (const char* v = std::getenv(n); v) saved[n] = v;
   unsetenv("LC_ALL");
   setenv("LC_MESSAGES", "ja_JP.UTF-8", 1);
   setenv("LANG", "ko_KR.UTF-8", 1);
@@ -105,25 +79,11 @@ TEST(Settings, LanguageFromEnvironmentOrder) {
   unsetenv("LC_ALL");
   unsetenv("LC_MESSAGES");
   EXPECT_EQ(LanguageFromEnvironment(), Language::Korean);
-  const char* names[3] = {"LC_ALL", "LC_MESSAGES", "LANG"};
-  for (int i = 0; i < 3; ++i) {
-    if (saved[i])
-      setenv(names[i], keep[i].c_str(), 1);
-    else
-      unsetenv(names[i]);
-  }
-}
-
-TEST(Settings, SystemDirectoryOverrides) {
-  EXPECT_EQ(SystemDirectory("/x"), "/x");
-  const char* saved = std::getenv("TREVALON_SYSDIR");
-  std::string keep = saved ? saved : "";
   setenv("TREVALON_SYSDIR", "/from-env", 1);
   EXPECT_EQ(SystemDirectory(""), "/from-env");
-  if (saved)
-    setenv("TREVALON_SYSDIR", keep.c_str(), 1);
-  else
-    unsetenv("TREVALON_SYSDIR");
+  EXPECT_EQ(SystemDirectory("/x"), "/x");
+  for (const char* n : {"LC_ALL", "LC_MESSAGES", "LANG", "TREVALON_SYSDIR"})
+    saved[n] ? setenv(n, saved[n]->c_str(), 1) : unsetenv(n);
 }
 
 TEST(FileIo, NothingHalfWrittenReplacesAFile) {
@@ -133,8 +93,7 @@ TEST(FileIo, NothingHalfWrittenReplacesAFile) {
   {
     ReplacingFile f;
     ASSERT_EQ(f.Open(path), 1);
-    f.Write("half");
-    // destroyed without Commit: abandoned
+    f.Write("half");  // destroyed without Commit: abandoned
   }
   EXPECT_EQ(ReadAll(path), "good\n");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),

@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <sstream>
 #include <vector>
 
 #include "app/application.h"
@@ -109,10 +107,7 @@ void ExpectSameGeometry(const std::vector<StoredPoint>& before,
     }
     // A split point: on the linear move from before[j - 1] to before[j], past the last one.
     // (A cut after an arc starts a cutting run again: type 3 after the tidy-up.)
-    ASSERT_TRUE(j > 0 && IsLinearType(b.type) && IsLinearType(a.type))
-        << "point " << i << " " << a.type << " " << a.x << " " << a.y << " " << a.z << " vs "
-        << b.type << " " << b.x << " " << b.y << " " << b.z << " prev " << after[i - 1].type << " "
-        << after[i - 1].x << " " << after[i - 1].y << " " << after[i - 1].z;
+    ASSERT_TRUE(j > 0 && IsLinearType(b.type) && IsLinearType(a.type)) << "point " << i;
     std::size_t k = j - 1;
     while (k > 0 && IsPlaneCode(before[k].type)) --k;  // the arc's end, not its centre
     const StoredPoint& s = before[k];
@@ -192,9 +187,7 @@ TEST_F(FeedRun, UndoBringsTheToolpathBackAndTheHelpLineReports) {
 
 TEST_F(FeedRun, CancelEmptyDocumentAndEscape) {
   // Cancel: nothing changes but the dialog result.
-  AddPoint(doc->store, 1, 0, 0, 5);
-  AddPoint(doc->store, 3, 0, 0, 0, 100);
-  AddPoint(doc->store, 4, 50, 0, 0, 100);
+  testing::AddPoints(doc->store, "1 0 0 5, 3 0 0 0 100, 4 50 0 0 100");
   CFeedControl& fc = app.FeedControl();
   fc.Current().dialogResult = 0;
   EXPECT_FALSE(RunFeedOptimizer(app, *doc).ok());
@@ -223,9 +216,7 @@ TEST_F(FeedRun, CancelEmptyDocumentAndEscape) {
 }
 
 TEST_F(FeedRun, MasterControlRulesAndTheFirstOpening) {
-  AddPoint(doc->store, 1, 0, 0, 5);
-  AddPoint(doc->store, 3, 0, 0, 0, 100);
-  AddPoint(doc->store, 4, 50, 0, 0, 100);
+  testing::AddPoints(doc->store, "1 0 0 5, 3 0 0 0 100, 4 50 0 0 100");
   CFeedControl& fc = app.FeedControl();
   CuttingConditions& c = Conditions();
   // A master-model file that cannot be loaded switches master control off for good.
@@ -244,85 +235,20 @@ TEST_F(FeedRun, MasterControlRulesAndTheFirstOpening) {
 }
 
 TEST(FeedRiseSmoothing, RiseBeforeASlowerPointWithinTheToolRadiusIsHalved) {
+  // From 300 to 900, then 400 within 5 of the point before and 200 beyond: (300 + 400) / 2,
+  // and 350 -> 400 is no sharp rise.
   CPointStore s;
-  AddPoint(s, 1, 0, 0, 5, 1000);
-  AddPoint(s, 3, 0, 0, 0, 300);
-  AddPoint(s, 4, 2, 0, 0, 900);  // rises sharply; within 5 of the point before
-  AddPoint(s, 4, 4, 0, 0, 400);  // also within 5: the lowest feed met
-  AddPoint(s, 4, 9, 0, 0, 200);  // beyond: not counted
+  testing::AddPoints(s, "1 0 0 5 1000, 3 0 0 0 300, 4 2 0 0 900, 4 4 0 0 400, 4 9 0 0 200");
   EXPECT_EQ(SmoothFeedRises(s, 5.0, 10), 1u);
-  EXPECT_EQ(s.RawRecord(2)->feed, 350);  // (300 + 400) / 2
-  EXPECT_EQ(s.RawRecord(3)->feed, 400);  // 350 -> 400 is no sharp rise
-  // Rounded down to the unit; no change when the walk finds nothing slower.
-  CPointStore t;
-  AddPoint(t, 1, 0, 0, 5, 1000);
-  AddPoint(t, 3, 0, 0, 0, 300);
-  AddPoint(t, 4, 2, 0, 0, 900);
-  AddPoint(t, 4, 4, 0, 0, 410);
+  EXPECT_EQ(s.RawRecord(2)->feed, 350);
+  EXPECT_EQ(s.RawRecord(3)->feed, 400);
+  // Rounded down to the unit: 355 -> 340; no change when the walk finds nothing slower.
+  CPointStore t, u;
+  testing::AddPoints(t, "1 0 0 5 1000, 3 0 0 0 300, 4 2 0 0 900, 4 4 0 0 410");
   EXPECT_EQ(SmoothFeedRises(t, 5.0, 20), 1u);
-  EXPECT_EQ(t.RawRecord(2)->feed, 340);  // 355 -> 340
-  CPointStore u;
-  AddPoint(u, 1, 0, 0, 5, 1000);
-  AddPoint(u, 3, 0, 0, 0, 300);
-  AddPoint(u, 4, 2, 0, 0, 900);
-  AddPoint(u, 4, 9, 0, 0, 100);
+  EXPECT_EQ(t.RawRecord(2)->feed, 340);
+  testing::AddPoints(u, "1 0 0 5 1000, 3 0 0 0 300, 4 2 0 0 900, 4 9 0 0 100");
   EXPECT_EQ(SmoothFeedRises(u, 5.0, 10), 0u);
-}
-
-TEST(FeedRunCli, BundledPocketWithAluminiumConditions) {
-  // The bundled pocket (four sides, four quarter arcs) under the bundled aluminium
-  // conditions (MaxFeed 3000, feed change unit 50).
-  TempDir dir;
-  std::ifstream f(std::string(TREVALON_EXAMPLES) + "/pocket-finish.tvs", std::ios::binary);
-  std::string script((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  script += "\nlmx load \"" + std::string(TREVALON_EXAMPLES) +
-            "/aluminium-finish.lmx\"\noptimize\ndump\n";
-  auto r = testing::RunCli({"--sysdir", dir.path().string(), "run", "-"}, script);
-  ASSERT_EQ(r.status, 0) << r.err;
-  std::istringstream lines(r.out.substr(r.out.find("\n0 ") + 1));
-  int index, type, feed, mark, arcs = 0, centres = 0, cuts = 0;
-  double x, y, z;
-  while (lines >> index >> type >> x >> y >> z >> feed >> mark) {
-    arcs += IsArcType(type);
-    centres += IsPlaneCode(type);
-    if (!IsLinearType(type) && !IsArcType(type)) continue;
-    ++cuts;
-    EXPECT_LE(feed, 3000) << index;
-    EXPECT_EQ(feed % 50, 0) << index;
-  }
-  EXPECT_EQ(arcs, 4);
-  EXPECT_EQ(centres, 4);
-  EXPECT_GT(cuts, 9);  // the sides next to the arcs are split
-}
-
-TEST(FeedRunCli, OptimizeVerbAndShortcut) {
-  TempDir dir;
-  const std::string nc = dir.file("in.nc"), out = dir.file("out.nc");
-  {
-    std::ofstream f(nc, std::ios::binary);
-    f << "G00 X0 Y0 Z10\nG01 Z-1 F100\nX50\nY50\nX100\nG00 Z10\nM30\n";
-  }
-  auto r = testing::RunCli({"--sysdir", dir.path().string(), "-c",
-                            "add 1 0 0 5 0; add 3 0 0 0 100; add 4 50 0 0 100; "
-                            "add 4 50 50 0 100; optimize; optimize extra"});
-  EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.out.find("optimize: 4 points -> 6 points, 2 moves slowed"), std::string::npos)
-      << r.out;
-
-  r = testing::RunCli({"--sysdir", dir.path().string(), "optimize", nc, "-o", out, "--lmx",
-                       std::string(TREVALON_EXAMPLES) + "/steel-finish.lmx"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("cutting time before: "), std::string::npos);
-  EXPECT_NE(r.out.find("cutting time after: "), std::string::npos);
-  std::ifstream f(out, std::ios::binary);
-  std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  EXPECT_NE(text.find("G01Z-1.000F300"), std::string::npos) << text;  // the plunge feed
-
-  r = testing::RunCli({"--sysdir", dir.path().string(), "optimize", nc});
-  EXPECT_EQ(r.status, 2);
-  r = testing::RunCli({"--sysdir", dir.path().string(), "optimize", nc, "-o", out, "--lmx",
-                       dir.file("missing.lmx")});
-  EXPECT_EQ(r.status, 1);
 }
 
 }  // namespace

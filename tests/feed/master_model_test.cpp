@@ -16,7 +16,6 @@ namespace trevalon {
 namespace {
 
 using testing::AddPoint;
-using testing::RunCli;
 using testing::TempDir;
 
 struct TestCell {
@@ -217,12 +216,7 @@ TEST(MasterQuery, FarAwayOrDegenerateQueriesFindNothing) {
 
 // Two rising cuts along X at Y 0 and Y 2: Z = X, from X 0 to 4.
 void TwoRamps(CPointStore& s) {
-  AddPoint(s, MOVE_RAPID, 0, 0, 10);
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 500);
-  AddPoint(s, MOVE_LINE_CONT, 4, 0, 4, 500);
-  AddPoint(s, MOVE_RAPID, 0, 2, 10);
-  AddPoint(s, MOVE_LINE, 0, 2, 0, 500);
-  AddPoint(s, MOVE_LINE_CONT, 4, 2, 4, 500);
+  testing::AddPoints(s, "1 0 0 10, 3 0 0 0 500, 4 4 0 4 500, 1 0 2 10, 3 0 2 0 500, 4 4 2 4 500");
 }
 
 TEST(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
@@ -262,12 +256,9 @@ TEST(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
 TEST(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
   CPointStore s;
   CUndoRing undo;
-  AddPoint(s, MOVE_RAPID, 0, 0, 10);
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 300);  // plunge: the end point, not the start at Z 10
-  AddPoint(s, MOVE_RAPID, 3, 3, 0);
-  AddPoint(s, MOVE_LINE, 3, 3, 10, 300);  // lift: the start point
-  AddPoint(s, MOVE_RAPID, 6, 6, 10);
-  AddPoint(s, MOVE_LINE, 6, 6, 0, 300);  // on the last fine column: beyond the coarse grid
+  // A plunge marks its end point, not the start at Z 10; a lift its start point; the last
+  // plunge lies on the last fine column, beyond the coarse grid.
+  testing::AddPoints(s, "1 0 0 10, 3 0 0 0 300, 1 3 3 0, 3 3 3 10 300, 1 6 6 10, 3 6 6 0 300");
   MasterModel m;
   ASSERT_EQ(m.Create(s, undo), 1);
   ASSERT_EQ(m.header.columns, 7u);  // 36 fine columns / 5
@@ -285,9 +276,7 @@ TEST(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
   CUndoRing undo;
   TwoRamps(s);
   // An arc end far out in Y (the store does not range-check Y) followed by a cut from it.
-  AddPoint(s, MOVE_ARC_CW, 2, 1e30, 0, 500);
-  AddPoint(s, PLANE_XY, 0, 0, 0, 500);
-  AddPoint(s, MOVE_LINE_CONT, 2, 1, 0, 500);
+  testing::AddPoints(s, "6 2 1e30 0 500, 91 0 0 0 500, 4 2 1 0 500");
   MasterModel m;
   EXPECT_EQ(m.Create(s, undo), 1);
   EXPECT_EQ(m.header.rows, 3u);
@@ -299,10 +288,7 @@ TEST(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
   MasterModel m;
   ASSERT_EQ(m.ReadBytes(MmaBytes(0, 0, 1.0, 4, 2, 2, Ramp(4))), 1);
   const std::string before = m.FileBytes();
-  AddPoint(s, MOVE_RAPID, 0, 0, 10);
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 300);
-  AddPoint(s, MOVE_LINE_CONT, 10, 0, 0, 300);
-  AddPoint(s, MOVE_LINE_CONT, 10, 10, 0, 300);
+  testing::AddPoints(s, "1 0 0 10, 3 0 0 0 300, 4 10 0 0 300, 4 10 10 0 300");
   EXPECT_EQ(m.Create(s, undo), 0);  // 4 points: nothing happens
   EXPECT_EQ(m.FileBytes(), before);
   EXPECT_EQ(s.count, 4u);
@@ -322,28 +308,6 @@ TEST(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
   EXPECT_EQ(m.Create(r, undo), -1);
   EXPECT_FALSE(m.Exists());
   EXPECT_EQ(r.count, 5u);
-}
-
-TEST(MasterVerbs, CreateSaveLoadShowDelete) {
-  TempDir dir;
-  std::string f = dir.file("m.mma");
-  auto r = RunCli({"--sysdir", dir.path().string(), "--answer", "ok", "-c",
-                   "add 1 0 0 10 0; add 3 0 0 0 500; add 4 4 0 4 500; add 1 0 2 10 0; "
-                   "add 3 0 2 0 500; add 4 4 2 4 500; master create tol=1; master save " +
-                       f + "; master show; master delete; master load " + f + "; master show"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("master 5 x 3 cells (15), cell size 1.000000, shown 1\n"
-                       "master 5 x 3 cells (15), cell size 1.000000, shown 0\n"
-                       "master 5 x 3 cells (15), cell size 1.000000, shown 1\n"
-                       "master 5 x 3 cells (15), cell size 1.000000, shown 0\n"),
-            std::string::npos)
-      << r.out;
-  std::ofstream(dir.file("short.mma"), std::ios::binary) << std::string(150, '\0');
-  auto q = RunCli({"--sysdir", dir.path().string(), "-c", "master load " + dir.file("short.mma")});
-  EXPECT_EQ(q.status, 1);
-  EXPECT_NE(q.err.find("shorter than its header"), std::string::npos);
-  auto t = RunCli({"--sysdir", dir.path().string(), "-c", "add 1 0 0 0 0; master create"});
-  EXPECT_EQ(t.status, 1);
 }
 
 }  // namespace

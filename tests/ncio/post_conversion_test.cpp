@@ -15,7 +15,6 @@ namespace {
 using testing::ReadAll;
 
 using testing::AddPoint;
-using testing::RunCli;
 using testing::TempDir;
 
 class PostConversion : public ::testing::Test {
@@ -128,30 +127,6 @@ TEST_F(PostConversion, FileThatCannotBeCreated) {
   dlg.outputPath = dir.file("no/dir/out.nc");
   EXPECT_FALSE(PostProcessCommand(app, *doc, dlg).ok());
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
-}
-
-// ---- Command line ----------------------------------------------------------------------
-
-TEST(PostCli, PostWithPromptAnswersAndPprSave) {
-  TempDir dir;
-  const std::string sys = dir.path().string();
-  const std::string ppr = dir.file("t.ppr"), out = dir.file("p.nc");
-  std::ofstream(ppr, std::ios::binary) << "[NewCut]\nN$N X?X F?F\n[End]\n";
-  auto r =
-      RunCli({"--sysdir", sys, "-c", "add 3 1 2 3 100; post " + out + " ppr=" + ppr + " ?X=42.5"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(ReadAll(out), "N0 X42.500 F100\n");
-  r = RunCli({"--sysdir", sys, "-c", "post " + out + " ?Q=1"});
-  EXPECT_EQ(r.status, 2);
-  r = RunCli({"--sysdir", sys, "-c", "post " + out + " ?X=abc"});
-  EXPECT_EQ(r.status, 2);
-
-  const std::string saved = dir.file("saved.ppr");
-  r = RunCli({"--sysdir", sys, "-c", "ppr save " + saved + " from=" + ppr});
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(ReadAll(saved).find("\r\n[NewCut]\r\nN$N X?X F?F\r\n[End]\r\n"), std::string::npos);
-  r = RunCli({"--sysdir", sys, "-c", "ppr save " + saved + " from=" + dir.file("nothing")});
-  EXPECT_EQ(r.status, 1);
 }
 
 }  // namespace

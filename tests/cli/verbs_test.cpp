@@ -1,0 +1,328 @@
+// The verbs of trevalon-cli, one table per verb file: what each command line parses to, its
+// exit status and the fragments of its output. What the commands do is tested in the core;
+// these rows check that the words reach it and that its results and failures come back.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "cli/script.h"
+#include "feed/cutting_conditions.h"
+#include "feed/feed_control.h"
+#include "test_support.h"
+
+namespace trevalon::testing {
+namespace {
+
+// A script run with -c, or "$ WORDS" for a command line split at blanks (after "-c" the rest is
+// one word). {d} is the row's directory (also --sysdir), {data} the test data, {ex} the
+// examples. Each expectation is "STREAM:TEXT" with STREAM out, err or a file in {d}: TEXT occurs
+// there; a leading '=' asks for all of it, '^' for its start, '!' for TEXT not to occur.
+struct Row {
+  std::string command;
+  int status;
+  std::vector<std::string> expect = {};
+};
+
+std::string Fill(std::string s, const TempDir& dir) {
+  const std::pair<std::string, std::string> keys[] = {
+      {"{d}", dir.path().string()}, {"{data}", TREVALON_TEST_DATA}, {"{ex}", TREVALON_EXAMPLES}};
+  for (const auto& [key, value] : keys)
+    for (std::size_t p; (p = s.find(key)) != std::string::npos;) s.replace(p, key.size(), value);
+  return s;
+}
+
+// The rows run in order in one directory, so a row may use the files of the rows before it.
+void RunTable(const std::vector<Row>& rows, const std::map<std::string, std::string>& files = {}) {
+  TempDir dir;
+  for (const auto& [name, bytes] : files) std::ofstream(dir.file(name), std::ios::binary) << bytes;
+  for (const Row& row : rows) {
+    const std::string command = Fill(row.command, dir);
+    SCOPED_TRACE(command);
+    std::vector<std::string> args = {"--sysdir", dir.path().string(), "--lang", "en"};
+    if (command.rfind("$ ", 0) == 0) {
+      std::istringstream words(command.substr(2));
+      for (std::string w; words >> w;) {
+        args.push_back(w);
+        if (w != "-c") continue;
+        std::getline(words >> std::ws, w);
+        args.push_back(w);
+      }
+    } else {
+      args.insert(args.end(), {"-c", command});
+    }
+    const ScriptResult r = RunCli(args);
+    EXPECT_EQ(r.status, row.status) << r.out << r.err;
+    for (const std::string& e : row.expect) {
+      const std::size_t colon = e.find(':');
+      const char how = std::string("=^!").find(e[0]) != std::string::npos ? e[0] : ' ';
+      const std::string where = e.substr(how == ' ' ? 0 : 1, colon - (how == ' ' ? 0 : 1));
+      const std::string text = Fill(e.substr(colon + 1), dir);
+      const std::string got = where == "out"   ? r.out
+                              : where == "err" ? r.err
+                                               : ReadAll(dir.file(where));
+      const bool found = got.find(text) != std::string::npos;
+      EXPECT_TRUE(how == '='   ? got == text
+                  : how == '^' ? got.rfind(text, 0) == 0
+                               : found == (how != '!'))
+          << e << "\n"
+          << where << ":\n"
+          << got;
+    }
+  }
+}
+
+TEST(Verbs, Model) {
+  RunTable({
+      {"add 1 0 0 10 0; add 3 0 0 0 500; add 4 30 40 0 500 1; dump 1; info",
+       0,
+       {"=out:1 3 0.0000 0.0000 0.0000 500 0\n2 4 30.0000 40.0000 0.0000 500 1\n"
+        "{\"count\":3,\"max_feed\":500,\"cutting_length\":60.000000,\"rapid_length\":0.000000,"
+        "\"cutting_time\":0.120000,\"cutting_min\":[0.000000,0.000000,0.000000],"
+        "\"cutting_max\":[30.000000,40.000000,10.000000],"
+        "\"rapid_min\":[0.000000,0.000000,10.000000],"
+        "\"rapid_max\":[0.000000,0.000000,10.000000]}\n"}},
+      // dump shows the records as stored; info fetches them and so nulls the bad one.
+      {"add 3 40000 0 0 100; dump; info; dump",
+       0,
+       {"^out:0 3 40000.0000 0.0000 0.0000 100 0\n",
+        "out:0 0 32700.0000 32700.0000 32700.0000 300 0\n"}},
+      {"add 1 x 0 0 0", 2, {"err:line 1: X must be a number"}},
+      {"add 5 0 0 0 0", 2},
+      {"add 1 0 0 0", 2},
+      {"add 1 0 0 0 0; dump -1", 2},
+      {"info now", 2},
+      {"undo; redo; clear; undo; undo", 0},  // nothing to undo is no failure
+      {"add 1 0 0 0 0; add 3 1 0 0 10; clear; dump; undo; dump 1; redo; dump",
+       0,
+       {"=out:1 3 1.0000 0.0000 0.0000 10 0\n"}},
+      {"layer 100", 2},
+      {"layerinfo 1 tool=100001", 2},
+      {"layerinfo 1 colour=3", 2},
+      {"copylayer 1 100", 2},
+      // Copying onto a layer with another tool asks; ok copies, cancel keeps the work layer.
+      {"$ --answer ok -c add 1 0 0 0 0; add 3 1 0 0 10; layer 3; add 1 5 5 5 0; layerinfo 3 "
+       "tool=7 file=/jobs/b.nc \"comment=first\\r\\n\"; layer 0; copylayer 3 0; dump",
+       0,
+       {"err:Korvo message: ", "out:2 1 5.0000 5.0000 5.0000 0 0\n"}},
+      {"layer 3; add 1 5 5 5 0; layerinfo 3 tool=7; layer 0; add 1 0 0 0 0; copylayer 3 0; dump",
+       0,
+       {"=out:0 1 0.0000 0.0000 0.0000 0 0\n"}},
+      {"layerinfo 3 tool=7 spindle=12000 name=\"Finish pass\"; echo off 1-3 9; layerinfo 3",
+       0,
+       {"out:name=\"Finish pass\"\n", "out:spindle=12000\n", "out:echo=0\n"}},
+      {"echo maybe 1", 2},
+      {"add 1 -50 0 10 0; add 3 -50 0 0 100; add 4 50 0 0 100; view top; view size 200 100; "
+       "view fit; select rect 99 49 101 51; dump 2; selection invert; dump 2; select rect 0 0 "
+       "199 99 shift; dump 2; selection clear; selection clearmarks; dump 2",
+       0,
+       {"=out:2 4 50.0000 0.0000 0.0000 100 1\n2 4 50.0000 0.0000 0.0000 100 0\n"
+        "2 4 50.0000 0.0000 0.0000 100 1\n2 4 50.0000 0.0000 0.0000 100 0\n"}},
+      {"select rect 1 2 3", 2},
+      {"select box 1 2 3 4", 2},
+      {"select rect 0 0 1 1 ctrl", 2},
+      {"select rect 0 0 1 2000000", 2},
+      {"selection all", 2},
+  });
+}
+
+TEST(Verbs, View) {
+  RunTable({
+      {"add 1 -50 0 10 0; add 3 -50 0 0 100; add 4 50 0 0 100; view top; view size 200 100; "
+       "view fit; view show; view key PageUp; view show; view zoomin; view show; view zoomout; "
+       "view zoomout; view show",
+       0,
+       {"=out:0 0 0 2.000000 0 0\n0 0 10 2.000000 0 0\n0 0 10 4.000000 0 0\n"
+        "0 0 10 1.000000 0 0\n"}},
+      {"view key Escape", 2},
+      {"view nowhere", 2},
+      {"view size 0 100", 2},
+      {"view top now", 2},
+      {"view", 2},
+  });
+}
+
+TEST(Verbs, App) {
+  RunTable({
+      {"settings workdir=/nc/jobs CrossCursorChk=1 save; settings",
+       0,
+       {"out:WorkDir /nc/jobs\n", "out:CrossCursorChk 1\n", "korvo.cfg:\nWorkDir /nc/jobs \n"}},
+      {"settings", 0, {"out:WorkDir /nc/jobs\n", "out:SettingsFile {d}/korvo.cfg\n"}},
+      {"settings Editor=\"my editor\"", 2},  // korvo.cfg would read it back cut
+      {"settings Colour=1", 2},
+      {"settings keep", 2},
+      {"settings CrossCursorChk=yes", 2},
+      {"text CannotOpenFile", 0, {"=out: Can not open file !!.\n\n"}},
+      {"$ --lang ja -c text NotExistMasterModel", 0, {"!out:Not exist"}},
+      {"text NoSuchText", 2},
+  });
+}
+
+TEST(Verbs, NcInput) {
+  RunTable({
+      {"$ info {data}/pocket_ijk.nc",
+       0,
+       {"out:\"max_feed\":800", "out:\"cutting_length\":67.0000"}},
+      {"$ dump {data}/long_lines.tap",
+       0,
+       {"=out:0 1 0.0000 0.0000 5.0000 0 0\n1 3 0.0000 0.0000 -1.0000 250 0\n"
+        "2 4 99.0000 0.0000 -1.0000 250 0\n3 4 20.0000 0.0000 -1.0000 250 0\n"
+        "4 1 20.0000 0.0000 5.0000 250 0\n"}},
+      {"$ dump", 2},
+      {"$ info {d}/none.nc", 1},
+      {"settings ConfigDir={d} save", 0},
+      {"ncset; load {data}/face_mill.nc; append {data}/helix.nc; dump 8 8; layerinfo 0",
+       0,
+       {"^out:IntNcdataFlg 0 \nArcToCutInputChk 0 \nHeidenhainInputChk 0 \n"
+        "HeidenhainOutChk 0 \n8 1 10.0000 0.0000 2.0000 1200 0\n",
+        "out:spindle=0"}},  // the append's own values
+      {"ncset int=1 hhout=1 save; ncset", 0, {"out:IntNcdataFlg 1 \n"}},
+      {"ncset", 0, {"out:HeidenhainOutChk 1 \n"}},  // a new session starts from the file
+      {"ncset int=2", 2},
+      {"ncset keep", 2},
+      {"load {d}/none.nc", 1, {"err:Error message:  Can not open file !!."}},
+      {"append {d}/none.nc", 1},
+  });
+}
+
+TEST(Verbs, NcOutput) {
+  const std::string points = "add 1 0 0 5 0; add 3 1 0 5 100; ";
+  RunTable(
+      {
+          {points + "save {d}/o.nc tool=0 spindle=0 nnum=1 program=12 editor=0 comment=\"C1\nC2\"",
+           0,
+           {"=o.nc:%\nO12\n(C1)\r\n(C2)\nN1G90G00G17\nN2G00X0.000Y0.000Z5.000\nN3G01X1.000F100\n"
+            "N4M09\nN5M30\nN6%\n"}},
+          // Heidenhain refuses incremental with the dialog's message, then writes Heidenhain,
+          // and the switch follows the dialect of the last output.
+          {points + "save {d}/o.nc heidenhain=1 incremental=1 editor=0; ncset",
+           0,
+           {"err: Message:  Incremental", "^o.nc:1 BEGIN PGM 0 MM\n2", "out:HeidenhainOutChk 1"}},
+          // A bad value is a usage error and writes nothing.
+          {points + "save {d}/p.nc spindle=100001", 2},
+          {points + "save {d}/p.nc offset=-1", 2},
+          {points + "save {d}/p.nc r=2", 2},
+          {points + "save {d}/p.nc bogus=1", 2},
+          {"load {d}/p.nc", 1},
+          {points + "save {d}/x/y.nc", 1, {"err:Error message:  Can not open file"}},
+          {"layerinfo 0 tool=0 spindle=0; add 1 0 0 5 0; layer 1; layerinfo 1 tool=0 spindle=0; "
+           "add 1 1 1 5 0; savelayers {d}/l.nc 1 0",
+           0,
+           {"=l.nc:%\nG90G00G17\nG00X1.000Y1.000Z5.000\nG90G00G17\nG00X0.000Y0.000\nM09\nM30\n%"
+            "\n"}},
+          {"add 1 0 0 5 0; savelayers {d}/l.nc 7-3 abc", 1},
+          {"savelayers {d}/l.nc", 2},
+          {"$ convert {d}/in.nc -o {d}/c.nc --incremental=1 --tool 0 --spindle=0",
+           0,
+           {"=c.nc:%\nG90G00G17\nG00X0.000Y0.000Z5.000\nG91G01X1.5F200\nX1.5\nM09\nM30\n%\n",
+            "!err:would open"}},
+          {"$ convert {d}/in.nc", 2},
+          {"$ convert {d}/in.nc -o {d}/c.nc extra", 2},
+          {"$ convert {d}/none.nc -o {d}/c.nc", 1},
+          // The program names no tool: no tool change, the spindle as given.
+          {"$ post {d}/in.nc -o {d}/p.nc --ppr {ex}/default.ppr --spindle=800",
+           0,
+           {"^p.nc:%\nO0\nN0G90G17G00X0.000Y0.000Z5.000\nN1S800M03\nN"}},
+          {"add 3 1 2 3 100; post {d}/p.nc ppr={d}/t.ppr ?X=42.5 tool=3 program=5",
+           0,
+           {"=p.nc:N0 X42.500 F100\n"}},
+          {"post {d}/p.nc ?Q=1", 2},
+          {"post {d}/p.nc ?X=abc", 2},
+          {"post {d}/p.nc spindle=-5", 2},
+          {"ppr save {d}/saved.ppr from={d}/t.ppr",
+           0,
+           {"saved.ppr:\r\n[NewCut]\r\nN$N X?X F?F\r\n[End]\r\n"}},
+          {"ppr save {d}/saved.ppr from={d}/nothing", 1},
+          {"ppr load {d}/t.ppr", 2},
+      },
+      {{"in.nc", "G00X0Y0Z5.\nG01X1.5F200\nX3.\nM30\n"},
+       {"t.ppr", "[NewCut]\nN$N X?X F?F\n[End]\n"}});
+}
+
+TEST(Verbs, FeedConditions) {
+  RunTable(
+      {
+          {"lmx set MaxFeed=1200 CornerMaxReduction=0.15 CorWeight30=0.6 Material=ALU; "
+           "lmx set LmxByMaster=1; mma part; lmx set lmxbymaster=1; transfer; "
+           "transfer max=2000 min=500; lmx save {d}/c.lmx; lmx show",
+           0,
+           {"err:LmxByMaster stays 0", "out:MMA : part.mma\n",
+            "out:max 1200 min 180 MaxFeed 1200 CornerMaxReduction 0.150000 "
+            "SlopeMaxReduction 0.300000\n",
+            "out:max 2000 min 500 MaxFeed 2000 CornerMaxReduction 0.250000 "
+            "SlopeMaxReduction 0.500000\n",
+            "out:\nMaterial ALU\nLmxByMaster 1\n", "out:\nCorWeight30 0.600000\n"}},
+          // A file never switches master control on.
+          {"lmx load {d}/c.lmx; lmx show",
+           0,
+           {"out:\nMaxFeed 2000\n", "out:\nMaterial ALU\nLmxByMaster 0\n"}},
+          {"lmx set MaxFeed=1200 CorWeight0=abc", 2},
+          {"lmx set Nope=1", 2},
+          {"lmx set FeedChgAng=0", 2},
+          {"lmx set ConCorChk=2", 2},
+          {"lmx set Material=", 2},
+          {"lmx set ZupZdown=1e60", 2},
+          {"lmx set MaxFeed=3000000000", 2},
+          {"lmx set", 2},
+          {"lmx peek", 2},
+          {"transfer max=-1", 2},
+          {"lmx load /no/such/file.lmx", 1},
+          {"lmx save {d}/no/dir/c.lmx", 1},
+          {"mma", 0, {"=out:MMA : \n"}},
+          {"$ --answer ok -c add 1 0 0 10 0; add 3 0 0 0 500; add 4 4 0 4 500; add 1 0 2 10 0; "
+           "add 3 0 2 0 500; add 4 4 2 4 500; master create tol=1; master save {d}/m.mma; "
+           "master show; master delete; master load {d}/m.mma; master show",
+           0,
+           {"=out:master 5 x 3 cells (15), cell size 1.000000, shown 1\n"
+            "master 5 x 3 cells (15), cell size 1.000000, shown 0\n"
+            "master 5 x 3 cells (15), cell size 1.000000, shown 1\n"
+            "master 5 x 3 cells (15), cell size 1.000000, shown 0\n"}},
+          {"master load {d}/short.mma", 1, {"err:master load: ", "err:shorter than its header"}},
+          {"add 1 0 0 0 0; master create", 1},
+          {"master create tol=0", 2},
+          {"master", 2},
+          {"master grow", 2},
+      },
+      {{"short.mma", std::string(150, '\0')}});
+
+  // `lmx set` is all or nothing, and a failed `lmx load` changes nothing either.
+  std::ostringstream out, err;
+  cli::Session s(out, err);
+  const CuttingConditions& c = s.app.FeedControl().channels[1].conditions;
+  for (const char* bad :
+       {"CorWeight0=abc", "Nope=1", "FeedChgAng=0", "ConCorChk=2", "Material=", "ZupZdown=1e60"}) {
+    EXPECT_THROW(cli::RunCommand(s, {"lmx", "set", "MaxFeed=1200", bad}), cli::ScriptError);
+    EXPECT_EQ(c.MaxFeed, CuttingConditions{}.MaxFeed) << bad;
+  }
+  EXPECT_THROW(cli::RunCommand(s, {"lmx", "load", "/no/such/file.lmx"}), cli::ScriptError);
+  EXPECT_EQ(ConditionsFileText(c, Language::English),
+            ConditionsFileText(CuttingConditions{}, Language::English));
+}
+
+TEST(Verbs, FeedRun) {
+  RunTable(
+      {
+          {"add 1 0 0 5 0; add 3 0 0 0 100; add 4 50 0 0 100; add 4 50 50 0 100; optimize; "
+           "optimize extra",
+           2,
+           {"out:optimize: 4 points -> 6 points, 2 moves slowed, cutting time "}},
+          {"$ optimize {d}/in.nc -o {d}/out.nc --lmx {ex}/steel-finish.lmx",
+           0,
+           {"out:cutting time before: ", "out:cutting time after: ", "out:moves slowed: ",
+            "out.nc:G01Z-1.000F300"}},  // the plunge feed
+          // A master-model file that cannot be loaded is said and switches master control off.
+          {"$ optimize {d}/in.nc -o {d}/out.nc --mma {d}/none", 0, {"err:Error message: "}},
+          {"$ optimize {d}/in.nc", 2},
+          {"$ optimize {d}/in.nc -o", 2},
+          {"$ optimize {d}/in.nc {d}/in.nc -o {d}/out.nc", 2},
+          {"$ optimize {d}/in.nc -o {d}/out.nc --fast", 2},
+          {"$ optimize {d}/in.nc -o {d}/out.nc --lmx {d}/missing.lmx", 1},
+          {"$ run {ex}/pocket-finish.tvs", 0, {"^out:{\"count\":16,"}},
+      },
+      {{"in.nc", "G00 X0 Y0 Z10\nG01 Z-1 F100\nX50\nY50\nX100\nG00 Z10\nM30\n"}});
+}
+
+}  // namespace
+}  // namespace trevalon::testing

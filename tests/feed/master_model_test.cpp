@@ -276,7 +276,7 @@ TEST(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
   CUndoRing undo;
   TwoRamps(s);
   // An arc end far out in Y (the store does not range-check Y) followed by a cut from it.
-  testing::AddPoints(s, "6 2 1e30 0 500, 91 0 0 0 500, 4 2 1 0 500");
+  testing::AddPoints(s, "8 2 1e30 0 500, 91 0 0 0 500, 4 2 1 0 500");
   MasterModel m;
   EXPECT_EQ(m.Create(s, undo), 1);
   EXPECT_EQ(m.header.rows, 3u);

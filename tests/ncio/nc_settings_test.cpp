@@ -6,51 +6,32 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "test_support.h"
 
 namespace trevalon::testing {
 namespace {
 
-std::string Slurp(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-TEST(NcSettings, ReadsPairsWithoutRegardToCase) {
+TEST(NcSettings, ReadWithoutRegardToCaseAndWrittenAsFourLines) {
   TempDir dir;
   const std::string path = NcSettingsPath(dir.path().string());
-  std::ofstream(path) << "heidenhaininputchk 1\nArcToCutInputChk yes\nINTNCDATAFLG 1\n"
-                         "Unknown 7 HeidenhainOutChk 1\r\nIntNcdataFlg 0 \nHeidenhainOutChk";
   NcSwitches nc;
   nc.arcToCutInputChk = 1;
+  ReadNcSettingsFile(path, nc);  // no file: the switches stay
+  EXPECT_EQ(nc.arcToCutInputChk, 1);
+  std::ofstream(path) << "heidenhaininputchk 1\nArcToCutInputChk yes\nINTNCDATAFLG 1\n"
+                         "Unknown 7 HeidenhainOutChk 1\r\nIntNcdataFlg 0 \nHeidenhainOutChk";
   ReadNcSettingsFile(path, nc);
   EXPECT_EQ(nc.heidenhainInputChk, 1);
   EXPECT_EQ(nc.arcToCutInputChk, 0);  // "yes" is no number
   EXPECT_EQ(nc.intNcdataFlg, 0);      // the later pair wins
   EXPECT_EQ(nc.heidenhainOutChk, 1);  // a key without a value at the end is ignored
-}
 
-TEST(NcSettings, MissingFileKeepsTheSwitches) {
-  TempDir dir;
-  NcSwitches nc;
-  nc.intNcdataFlg = 1;
-  ReadNcSettingsFile(dir.file("korvo.par"), nc);
-  EXPECT_EQ(nc.intNcdataFlg, 1);
-  EXPECT_EQ(nc.heidenhainInputChk, 0);
-}
-
-TEST(NcSettings, WritesFourLinesInOrderAndReadsThemBack) {
-  TempDir dir;
-  const std::string path = NcSettingsPath(dir.path().string());
-  NcSwitches nc;
+  nc = NcSwitches{};
   nc.intNcdataFlg = 1;
   nc.heidenhainOutChk = 1;
   ASSERT_EQ(WriteNcSettingsFile(path, nc), 1);
-  EXPECT_EQ(Slurp(path),
+  EXPECT_EQ(ReadAll(path),
             "IntNcdataFlg 1 \nArcToCutInputChk 0 \nHeidenhainInputChk 0 \nHeidenhainOutChk 1 \n");
   NcSwitches back;
   ReadNcSettingsFile(path, back);

@@ -23,19 +23,8 @@ namespace {
 using testing::ReadAll;
 
 using testing::AddPoint;
+using testing::AddPoints;
 using testing::TempDir;
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::size_t from = 0;
-  while (from < text.size()) {
-    std::size_t lf = text.find('\n', from);
-    if (lf == std::string::npos) lf = text.size();
-    out.push_back(text.substr(from, lf - from));
-    from = lf + 1;
-  }
-  return out;
-}
 
 // ---- Number formats ------------------------------------------------------------------
 
@@ -129,15 +118,13 @@ class NcWriter : public ::testing::Test {
 };
 
 TEST_F(NcWriter, ModalSuppressionInAbsoluteIso) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 9999.0, 5, 50);           // X exactly 9999 is "no change" from the start
-  AddPoint(s, MOVE_LINE, 9999.0, 5, 50, 300);       // nothing changed, same feed? no: new feed
-  AddPoint(s, MOVE_LINE_CONT, 9999.0, 5, 50, 300);  // nothing at all: no block
-  AddPoint(s, MOVE_LINE, 9999.0, 5, 50, 300);       // a new G01 is written even so
-  AddPoint(s, MOVE_LINE_CONT, 10, 5, 50, 400);
-  AddPoint(s, MOVE_RAPID_CONT, 10, 5, 50);  // nothing changed: no block
-  AddPoint(s, MOVE_RAPID, 10, 5, 50);       // "G00" alone
-  AddPoint(s, MOVE_NONE, 1, 2, 3);          // no block of its own
+  // X exactly 9999 is "no change" from the start; a cut that changes only the feed gives
+  // G01F300, one that changes nothing no block, unless it starts a run (G01 alone); a rapid
+  // that changes nothing gives no block, unless it starts a run (G00 alone); a removed
+  // record gives no block of its own.
+  AddPoints(doc->store,
+            "1 9999 5 50, 3 9999 5 50 300, 4 9999 5 50 300, 3 9999 5 50 300, "
+            "4 10 5 50 400, 2 10 5 50, 1 10 5 50, 0 1 2 3");
   std::string out = WritePlain();
   EXPECT_EQ(out,
             "%\nG90G00G17\nG00Y5.000Z50.000\nG01F300\nG01\nX10.000F400\nG00\n"
@@ -145,9 +132,7 @@ TEST_F(NcWriter, ModalSuppressionInAbsoluteIso) {
 }
 
 TEST_F(NcWriter, HeaderToolChangeCommentAndFooter) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 1, 2, 30);
-  AddPoint(s, MOVE_LINE, 1, 2, 20, 100);
+  AddPoints(doc->store, "1 1 2 30, 3 1 2 20 100");
   LayerSlot& l = doc->layers[0];
   l.toolNumber = 7, l.toolOffset = 8, l.spindle = 1200, l.programNumber = 55;
   l.comment = "  A \r\n B\r\n\r\n";
@@ -168,15 +153,12 @@ TEST_F(NcWriter, HeaderToolChangeCommentAndFooter) {
 }
 
 TEST_F(NcWriter, IncrementalRoundsDeltasAndCarriesG90G91) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 0, 0, 10);
-  AddPoint(s, MOVE_LINE, 1.5, 0, 10, 200);
-  AddPoint(s, MOVE_LINE_CONT, 1.5004, 0, 10, 200);  // rounds to nothing: no block, no move
-  AddPoint(s, MOVE_LINE_CONT, 1.5008, 0, 10, 200);  // 0.0008 from the written 1.5: .001
-  AddPoint(s, MOVE_RAPID, 1.5008, 0, 10);           // nothing changed: G90 would be written...
-  AddPoint(s, MOVE_RAPID_CONT, 1.5008, 0, 10);      // ...and a skipped rapid passes it on
-  AddPoint(s, MOVE_RAPID_CONT, 1.5008, 0, 20);
-  AddPoint(s, MOVE_LINE, 0.25, -0.25, 20, 200);
+  // 1.5004 rounds to nothing: no block, no move; 1.5008 is 0.0008 from the written 1.5: .001.
+  // The rapid that changes nothing would write G90, and the skipped rapid after it passes
+  // that on.
+  AddPoints(doc->store,
+            "1 0 0 10, 3 1.5 0 10 200, 4 1.5004 0 10 200, 4 1.5008 0 10 200, "
+            "1 1.5008 0 10, 2 1.5008 0 10, 2 1.5008 0 20, 3 0.25 -0.25 20 200");
   std::string out = WritePlain([](CNcOutputDlg& d) { d.incremental = true; });
   EXPECT_EQ(out,
             "%\nG90G00G17\nG00X0.000Y0.000Z10.000\nG91G01X1.5F200\nX.001\nG90G00X1.501\nZ20.000\n"
@@ -185,7 +167,7 @@ TEST_F(NcWriter, IncrementalRoundsDeltasAndCarriesG90G91) {
 
 TEST_F(NcWriter, IncrementalNeverDrifts) {
   CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 0, 0, 5);
+  AddPoints(s, "1 0 0 5");
   double x = 0, y = 0;
   for (int k = 1; k <= 100000; ++k) {
     x += 0.0013, y -= 0.0007;
@@ -203,35 +185,26 @@ TEST_F(NcWriter, IncrementalNeverDrifts) {
   EXPECT_NEAR(by, endY, 0.0005);
 }
 
-TEST_F(NcWriter, ArcsFullCircleRadiusAndCentreWords) {
+TEST_F(NcWriter, ArcsFullCircleRadiusCentreAndPlaneWords) {
   CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 0, 0, 0);
-  AddPoint(s, MOVE_ARC_CCW, 0, 0, 3, 500);  // full circle; the Z is held in the XY plane
-  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
+  AddPoints(s, "1 0 0 0, 6 0 0 3 500, 91 5 0 0");  // a full circle; Z is held in the XY plane
   std::string withR = WritePlain();
   EXPECT_NE(withR.find("\nG17G03X10.000R5.000F500\nX0.000R5.000F500\n"), std::string::npos)
       << withR;
   s.count = 2;
-  AddPoint(s, PLANE_XY, 5, 0.0009, 0, 0);  // J below 0.001: no J word
+  AddPoints(s, "91 5 0.0009 0");  // J below 0.001: no J word
   std::string withIjk = WritePlain([](CNcOutputDlg& d) { d.ijkToR = false; });
   EXPECT_NE(withIjk.find("\nG17G03I5.000F500\nM09"), std::string::npos) << withIjk;
   // The radius is rounded up by half a thousandth.
   s.count = 2;
-  AddPoint(s, PLANE_XY, 0, 2.25, 0, 0);
+  AddPoints(s, "91 0 2.25 0");
   EXPECT_NE(WritePlain().find("R2.251F500"), std::string::npos);
-}
-
-TEST_F(NcWriter, PlaneWordsOnlyWhenThePlaneChanges) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 0, 0, 0);
-  AddPoint(s, MOVE_ARC_CW, 10, 0, 0, 500);
-  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
-  AddPoint(s, MOVE_ARC_CW, 0, 0, 0, 500);  // continuing: no G word at all
-  AddPoint(s, PLANE_XY, -5, 0, 0, 0);
-  AddPoint(s, MOVE_ARC_CCW, 10, 0, 0, 500);  // new arc, same plane: G03 without G17
-  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
-  AddPoint(s, MOVE_ARC_CCW, 10, 0, 10, 500);  // new plane: G18
-  AddPoint(s, PLANE_ZX, 0, 0, 5, 0);
+  // A continuing arc gets no G word at all, a new arc in the same plane G03 without G17, an
+  // arc in a new plane G18.
+  s.count = 0;
+  AddPoints(s,
+            "1 0 0 0, 8 10 0 0 500, 91 5 0 0, 8 0 0 0 500, 91 -5 0 0, "
+            "6 10 0 0 500, 91 5 0 0, 6 10 0 10 500, 92 0 0 5");
   std::string out = WritePlain();
   EXPECT_NE(out.find("G17G02X10.000R5.000F500\nX0.000R5.000\nG03X10.000R5.000\n"
                      "G18G03Z10.000R5.000\n"),
@@ -242,25 +215,13 @@ TEST_F(NcWriter, PlaneWordsOnlyWhenThePlaneChanges) {
 TEST_F(NcWriter, RoundTripInAllThreePlanes) {
   CPointStore& s = doc->store;
   // Quarter and half circles of radius 5 in each plane, both directions, lines between, and
-  // a full circle. (A radius of 5 keeps its value through the half-thousandth rounding.)
-  AddPoint(s, MOVE_RAPID, 0, 0, 20);
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 400);
-  AddPoint(s, MOVE_ARC_CW, 5, 5, 0, 400);
-  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
-  AddPoint(s, MOVE_ARC_CCW, 15, 5, 0, 400);
-  AddPoint(s, PLANE_XY, 5, 0, 0, 0);
-  AddPoint(s, MOVE_LINE, 15, 5, 5, 300);
-  AddPoint(s, MOVE_ARC_CW, 20, 5, 10, 300);
-  AddPoint(s, PLANE_ZX, 0, 0, 5, 0);
-  AddPoint(s, MOVE_ARC_CCW, 10, 5, 10, 300);
-  AddPoint(s, PLANE_ZX, -5, 0, 0, 0);
-  AddPoint(s, MOVE_LINE, 10, 0, 10, 300);
-  AddPoint(s, MOVE_ARC_CW, 10, 5, 15, 250);
-  AddPoint(s, PLANE_YZ, 0, 5, 0, 0);
-  AddPoint(s, MOVE_ARC_CCW, 10, 5, 5, 250);
-  AddPoint(s, PLANE_YZ, 0, 0, -5, 0);
-  AddPoint(s, MOVE_ARC_CW, 10, 5, 5, 250);  // full circle, new arc
-  AddPoint(s, PLANE_YZ, 0, 0, 5, 0);
+  // a full circle, a new arc, at the end. (A radius of 5 keeps its value through the
+  // half-thousandth rounding.)
+  AddPoints(s,
+            "1 0 0 20, 3 0 0 0 400, 8 5 5 0 400, 91 5 0 0, 6 15 5 0 400, 91 5 0 0, "
+            "3 15 5 5 300, 8 20 5 10 300, 92 0 0 5, 6 10 5 10 300, 92 -5 0 0, "
+            "3 10 0 10 300, 8 10 5 15 250, 93 0 5 0, 6 10 5 5 250, 93 0 0 -5, "
+            "8 10 5 5 250, 93 0 0 5");
 
   struct Move {
     int type;
@@ -324,7 +285,9 @@ TEST_F(NcWriter, NoBlockThatTheSuppressionRulesLeaveOut) {
     });
     double modal[3] = {9999, 9999, 9999};
     long modalFeed = 0;
-    std::vector<std::string> lines = Lines(out);
+    std::vector<std::string> lines;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
     // The closing retract may repeat the height the tool is at; it is no motion block.
     auto m09 = std::find(lines.begin(), lines.end(), "M09");
     ASSERT_NE(m09, lines.begin());
@@ -353,10 +316,7 @@ TEST_F(NcWriter, NoBlockThatTheSuppressionRulesLeaveOut) {
 }
 
 TEST_F(NcWriter, HeidenhainProgram) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 0, 0, 10);
-  AddPoint(s, MOVE_LINE, 5, 0, 10, 300);
-  AddPoint(s, MOVE_LINE_CONT, 5, 5, 10, 300);
+  AddPoints(doc->store, "1 0 0 10, 3 5 0 10 300, 4 5 5 10 300");
   std::string out = WritePlain([](CNcOutputDlg& d) {
     d.heidenhain = true;
     d.programNumber = 12;
@@ -368,9 +328,8 @@ TEST_F(NcWriter, HeidenhainProgram) {
 }
 
 TEST_F(NcWriter, BlockNumbersWrapAfterTenThousand) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 0, 0, 0);
-  for (int k = 1; k <= 10005; ++k) AddPoint(s, MOVE_LINE_CONT, k * 0.01, 0, 0, 100);
+  AddPoints(doc->store, "1 0 0 0");
+  for (int k = 1; k <= 10005; ++k) AddPoint(doc->store, MOVE_LINE_CONT, k * 0.01, 0, 0, 100);
   std::string out = WritePlain([](CNcOutputDlg& d) { d.blockNumbers = true; });
   EXPECT_NE(out.find("\nN9999X"), std::string::npos);
   EXPECT_NE(out.find("\nN10000X"), std::string::npos);
@@ -381,13 +340,8 @@ TEST_F(NcWriter, BlockNumbersWrapAfterTenThousand) {
 }
 
 TEST_F(NcWriter, DiagonalRapidQuestion) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 0, 0, 10);
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 100);
-  AddPoint(s, MOVE_RAPID, 5, 5, 10);  // diagonal
-  AddPoint(s, MOVE_LINE, 5, 5, 0, 100);
-  AddPoint(s, MOVE_RAPID, 9, 9, 10);  // diagonal again
-  const std::string path = dir.file("out.nc");
+  // Two diagonal rapids.
+  AddPoints(doc->store, "1 0 0 10, 3 0 0 0 100, 1 5 5 10, 3 5 5 0 100, 1 9 9 10");
 
   // Cancel: the check is off for the rest of the run, everything is written.
   platform.answers = {Answer::Cancel};
@@ -403,24 +357,20 @@ TEST_F(NcWriter, DiagonalRapidQuestion) {
   EXPECT_TRUE(platform.opened.empty());  // no editor for a stopped program
 }
 
-TEST_F(NcWriter, FileThatCannotBeCreated) {
-  AddPoint(doc->store, MOVE_RAPID, 0, 0, 0);
+TEST_F(NcWriter, RefusalsAndAFileThatCannotBeCreated) {
   CNcOutputDlg dlg;
+  EXPECT_EQ(dlg.TickIncremental(app.Msg()), 1);
+  EXPECT_EQ(dlg.TickHeidenhain(app.Msg()), 0);  // Heidenhain and incremental exclude each other
+  EXPECT_FALSE(dlg.heidenhain);
+  EXPECT_EQ(platform.lastCaption, " Message");
+  EXPECT_EQ(platform.lastMessage, " Incremental ncdata를 하이덴하인으로 출력할 수 없습니다.!!!");
+  AddPoints(doc->store, "1 0 0 0");
   Plain(dlg);
   dlg.outputPath = dir.file("missing/dir/out.nc");
   int hh = 0;
   EXPECT_FALSE(SaveNcCommand(app, *doc, dlg, hh).ok());
   EXPECT_EQ(platform.lastCaption, "Error message");
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
-}
-
-TEST_F(NcWriter, HeidenhainAndIncrementalExcludeEachOther) {
-  CNcOutputDlg dlg;
-  EXPECT_EQ(dlg.TickIncremental(app.Msg()), 1);
-  EXPECT_EQ(dlg.TickHeidenhain(app.Msg()), 0);
-  EXPECT_FALSE(dlg.heidenhain);
-  EXPECT_EQ(platform.lastCaption, " Message");
-  EXPECT_EQ(platform.lastMessage, " Incremental ncdata를 하이덴하인으로 출력할 수 없습니다.!!!");
 }
 
 // ---- Start and end part ----------------------------------------------------------------
@@ -472,8 +422,7 @@ TEST_F(NcWriter, StartAndEndPartReplaceHeaderAndFooter) {
   src += "G00Z100.\nM05\nM30\n%\n";
   const std::string srcPath = dir.file("src.nc");
   std::ofstream(srcPath, std::ios::binary) << src;
-  AddPoint(doc->store, MOVE_RAPID, 0, 0, 50);
-  AddPoint(doc->store, MOVE_LINE, 1, 0, 50, 100);
+  AddPoints(doc->store, "1 0 0 50, 3 1 0 50 100");
   std::string out = WritePlain([&](CNcOutputDlg& d) {
     d.fileStartEnd = true;
     d.sourcePath = srcPath;
@@ -493,18 +442,16 @@ TEST_F(NcWriter, StartAndEndPartReplaceHeaderAndFooter) {
 TEST_F(NcWriter, LayerOutputInTheOrderTyped) {
   CPointStore& s = doc->store;
   CLayerTable& layers = doc->layers;
-  AddPoint(s, MOVE_RAPID, 1, 1, 10);
-  AddPoint(s, MOVE_LINE, 1, 1, 0, 100);
+  AddPoints(s, "1 1 1 10, 3 1 1 0 100");
   layers[1].toolNumber = 3, layers[1].toolOffset = 4, layers[1].spindle = 900;
   layers[1].comment = "ONE";
   layers.SaveLayer(1, s);
   s.count = 0;
-  AddPoint(s, MOVE_RAPID, 2, 2, 10);
-  AddPoint(s, MOVE_LINE, 2, 2, 0, 100);
+  AddPoints(s, "1 2 2 10, 3 2 2 0 100");
   layers[2].toolNumber = 0, layers[2].spindle = 0;
   layers.SaveLayer(2, s);
   s.count = 0;
-  AddPoint(s, MOVE_RAPID, 7, 7, 7);  // the work layer 0, edited and not saved yet
+  AddPoints(s, "1 7 7 7");  // the work layer 0, edited and not saved yet
   layers[0].toolNumber = 0, layers[0].spindle = 0, layers[0].programNumber = 42;
   const std::string path = dir.file("layers.nc");
   int hh = 1;

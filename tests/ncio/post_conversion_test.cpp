@@ -15,6 +15,7 @@ namespace {
 using testing::ReadAll;
 
 using testing::AddPoint;
+using testing::AddPoints;
 using testing::TempDir;
 
 class PostConversion : public ::testing::Test {
@@ -44,8 +45,7 @@ class PostConversion : public ::testing::Test {
 
 TEST_F(PostConversion, DefaultTemplateProgram) {
   dlg.ppr.LoadTemplate(std::string(TREVALON_EXAMPLES) + "/default.ppr");
-  AddPoint(doc->store, MOVE_RAPID, 0, 0, 50, 0);
-  AddPoint(doc->store, MOVE_LINE, 10, 0, 50, 500);
+  AddPoints(doc->store, "1 0 0 50, 3 10 0 50 500");
   dlg.spindle = 1000;
   EXPECT_EQ(Convert(),
             "%\nO0\nN0G90G17G00X0.000Y0.000Z50.000\nN1S1000M03\nN2G00\nN3G01X10.000F500\n"
@@ -56,7 +56,7 @@ TEST_F(PostConversion, DefaultTemplateProgram) {
 
 TEST_F(PostConversion, NoTemplateFileWritesAnEmptyProgram) {
   dlg.ppr.LoadTemplate(dir.file("none"));
-  AddPoint(doc->store, MOVE_RAPID, 0, 0, 50, 0);
+  AddPoints(doc->store, "1 0 0 50");
   EXPECT_EQ(Convert(), "");
 }
 
@@ -76,19 +76,11 @@ TEST_F(PostConversion, BlockNumbersWrapDifferentlyForPlainAndBracketed) {
 }
 
 TEST_F(PostConversion, ArcSectionsNewAndContinuing) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_RAPID, 0, 0, 0);
-  AddPoint(s, MOVE_ARC_CW, 10, 0, 0, 100);
-  AddPoint(s, PLANE_XY, 5, 0, 0);
-  AddPoint(s, MOVE_ARC_CW, 0, 0, 0, 100);  // continuing
-  AddPoint(s, PLANE_XY, -5, 0, 0);
-  AddPoint(s, MOVE_LINE, 0, 5, 0, 100);
-  AddPoint(s, MOVE_ARC_CCW, 5, 5, 0, 100);  // CCW after CW: new
-  AddPoint(s, PLANE_XY, 2.5, 0, 0);
-  AddPoint(s, MOVE_ARC_CW, 5, 5, 5, 100);  // new: other direction, other plane
-  AddPoint(s, PLANE_ZX, 0, 0, 2.5);
-  AddPoint(s, MOVE_ARC_CW, 5, 9, 9, 100);
-  AddPoint(s, 94, 0, 0, 0);  // no plane: nothing written
+  // A CW arc, one continuing it, a line, a CCW arc (new after CW), a CW arc in ZX (new: other
+  // direction, other plane) and an arc whose centre record names no plane: nothing written.
+  AddPoints(doc->store,
+            "1 0 0 0, 8 10 0 0 100, 91 5 0 0, 8 0 0 0 100, 91 -5 0 0, 3 0 5 0 100, "
+            "6 5 5 0 100, 91 2.5 0 0, 8 5 5 5 100, 92 0 0 2.5, 8 5 9 9 100, 94 0 0 0");
   Only(
       "[NewXyCW]\nNEW-CW [$I]\n[End]\n[XyCW]\nCW [$I]\n[End]\n[NewXyCCW]\nNEW-CCW [$I]\n[End]\n"
       "[NewZxCW]\nNEW-ZX-CW [$ARCPLANE][$K]$R\n[End]\n[NewCut]\nLINE [$I]\n[End]\n");
@@ -97,9 +89,7 @@ TEST_F(PostConversion, ArcSectionsNewAndContinuing) {
 }
 
 TEST_F(PostConversion, StartSeesEveryCoordinateAsChanged) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_NONE, 1, 1, 1);  // not a motion: the next motion record starts
-  AddPoint(s, MOVE_RAPID, 999.0, 2, 3);
+  AddPoints(doc->store, "0 1 1 1, 1 999 2 3");  // not a motion: the next motion record starts
   dlg.toolChange = true;
   dlg.toolNumber = 4;
   dlg.lengthOffset = 9;
@@ -112,9 +102,7 @@ TEST_F(PostConversion, StartSeesEveryCoordinateAsChanged) {
 }
 
 TEST_F(PostConversion, PromptsAskEveryTimeAndKeepTheValueOnCancel) {
-  CPointStore& s = doc->store;
-  AddPoint(s, MOVE_LINE, 1, 2, 3, 100);
-  AddPoint(s, MOVE_LINE, 4, 5, 6, 100);
+  AddPoints(doc->store, "3 1 2 3 100, 3 4 5 6 100");
   Only("[NewCut]\n?X ?F ?N $N ?J ?R\n[End]\n");
   // Asked in the order F, J, N, X; "$N" was expanded before any question.
   platform.values = {"250.9", "", "", "7.5", "oops", "", ""};

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sstream>
 
 #include "app/application.h"
@@ -12,7 +11,6 @@ namespace trevalon {
 namespace {
 
 using testing::ReadAll;
-
 using testing::TempDir;
 
 TEST(PostTemplate, DefaultsAreShownButNotDefined) {
@@ -22,6 +20,8 @@ TEST(PostTemplate, DefaultsAreShownButNotDefined) {
   EXPECT_EQ(t[kSecTool].lineCount, 4);
   EXPECT_EQ(t[kSecDefine].Text(), " ");
   EXPECT_STREQ(PostSectionName(kSecNewZxCCW), "NewZxCCW");
+  // The shipped default template is the defaults saved.
+  EXPECT_EQ(ReadAll(std::string(TREVALON_EXAMPLES) + "/default.ppr"), t.FormatTemplate());
 }
 
 TEST(PostTemplate, ReadingSectionsTrimmingAndEnd) {
@@ -54,12 +54,8 @@ TEST(PostTemplate, ReadingSectionsTrimmingAndEnd) {
   // Untouched sections keep their default lines and write nothing.
   EXPECT_FALSE(t[kSecStart].defined);
   EXPECT_EQ(t[kSecStart].lineCount, 3);
-}
-
-TEST(PostTemplate, LongLinesAreReadInPieces) {
-  CPostTemplate t;
-  std::string text = "[Cut]\n" + std::string(150, 'A') + "\n[End]\n";
-  t.ParseTemplateText(text);
+  // Long lines are read in pieces.
+  t.ParseTemplateText("[Cut]\n" + std::string(150, 'A') + "\n[End]\n");
   ASSERT_EQ(t[kSecCut].lineCount, 2);
   EXPECT_EQ(t[kSecCut].lines[0], std::string(99, 'A') + "\r\n");
   EXPECT_EQ(t[kSecCut].lines[1], std::string(51, 'A') + "\r\n");
@@ -103,12 +99,7 @@ TEST(PostTemplate, SaveLoadSaveKeepsEverySection) {
   EXPECT_EQ(u[kSecCut].Text(), "N$N[$X][$Y][$Z][$F]\r\n");
 }
 
-TEST(PostTemplate, ShippedDefaultTemplateIsTheDefaultsSaved) {
-  CPostTemplate t;
-  EXPECT_EQ(ReadAll(std::string(TREVALON_EXAMPLES) + "/default.ppr"), t.FormatTemplate());
-}
-
-TEST(PostTemplate, SectionEditorSplitsAtLineBreaks) {
+TEST(PostTemplate, SectionEditorAndLineMasks) {
   CPostSection s;
   s.SetText("A\r\nB");  // the second line typed without Enter
   ASSERT_EQ(s.lineCount, 2);
@@ -123,9 +114,7 @@ TEST(PostTemplate, SectionEditorSplitsAtLineBreaks) {
   s.SetText("");
   EXPECT_FALSE(s.defined);
   EXPECT_EQ(s.lineCount, 0);
-}
-
-TEST(PostTemplate, MasksKeepBracketedAndPlainFormsApart) {
+  // The masks keep the bracketed and plain forms apart.
   LineMasks m = ComputeLineMasks("[$N]G01[$X]$Y?Z[$ARCPLANE]$ARCPLANE[?ARCPLANE]?Q");
   EXPECT_EQ(m.bracket, LetterBit('N') | LetterBit('X') | kArcPlaneBit);
   EXPECT_EQ(m.plain, LetterBit('Y') | LetterBit('A') | kArcPlaneBit);

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,72 @@ struct ReaderBench {
     return out;
   }
 };
+
+// Records written as `dump` prints them without the index and the mark, separated by commas:
+// "1 0 0 5 0, 3 0 0 -1 250".
+inline std::vector<Rec> Recs(const std::string& text) {
+  std::vector<Rec> out;
+  std::istringstream in(text);
+  for (std::string one; std::getline(in, one, ',');) {
+    Rec r{};
+    std::istringstream(one) >> r.type >> r.x >> r.y >> r.z >> r.feed;
+    out.push_back(r);
+  }
+  return out;
+}
+
+// One block for a parser and what it must leave: whether it stored a point, and "key=value"
+// pairs compared exactly (or within 1e-9 after '~'): type x y z feed radius plane of the
+// register; i j k of the arc offset; s t h o of the layer (spindle, tool, offset, program);
+// modal (the parser's modal motion), mx (its modal X), inc (incremental), cc (a circle centre
+// pending).
+struct Block {
+  std::string line;
+  int stored;
+  std::string expect = "";
+};
+
+template <class... V>
+double FieldNamed(const std::string& key, V... values) {
+  const double v[] = {static_cast<double>(values)...};
+  std::istringstream names("type x y z feed radius plane i j k s t h o inc cc modal mx");
+  int i = 0;
+  for (std::string name; names >> name; ++i)
+    if (name == key) return v[i];
+  ADD_FAILURE() << "no field " << key;
+  return 0;
+}
+
+inline double BlockField(ReaderBench& b, bool heidenhain, const std::string& key) {
+  const PointRegister& r = b.store->reg;
+  const LayerSlot& l = b.layers[b.layers.workLayer];
+  const auto& hh = b.state.heidenhain;
+  const auto& modal = heidenhain ? hh.modalMotion : b.state.fanuc.modalMotion;
+  const auto& mx = heidenhain ? hh.modalPosition[0] : b.state.fanuc.modalPosition[0];
+  return FieldNamed(key, r.type, r.x, r.y, r.z, r.feed, r.radius, r.plane, b.offset[0], b.offset[1],
+                    b.offset[2], l.spindle, l.toolNumber, l.toolOffset, l.programNumber,
+                    b.state.incremental, hh.circleCentrePending, modal, mx);
+}
+
+// Parses the blocks in order with one parser.
+inline void ExpectBlocks(ReaderBench& b, bool heidenhain, const std::vector<Block>& blocks) {
+  for (const Block& block : blocks) {
+    SCOPED_TRACE(block.line);
+    EXPECT_EQ(heidenhain ? b.Heidenhain(block.line) : b.Fanuc(block.line), block.stored);
+    std::istringstream in(block.expect);
+    for (std::string pair; in >> pair;) {
+      const std::size_t eq = pair.find('=');
+      const bool near = pair[eq + 1] == '~';
+      const double want = std::strtod(pair.c_str() + eq + 1 + near, nullptr);
+      const double got = BlockField(b, heidenhain, pair.substr(0, eq));
+      if (near) {
+        EXPECT_NEAR(got, want, 1e-9) << pair;
+      } else {
+        EXPECT_EQ(got, want) << pair;
+      }
+    }
+  }
+}
 
 inline std::string Data(const std::string& name) {
   return std::string(TREVALON_TEST_DATA) + "/" + name;

@@ -3,23 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 #include "test_support.h"
 
 namespace trevalon {
 namespace {
-
-using testing::ReadAll;
-
-TEST(LayerColours, MissingFileGivesLayerNumberAsColour) {
-  testing::TempDir dir;
-  LayerColourTable t;
-  EXPECT_EQ(ReadLayerColours(dir.path().string(), t), 0);
-  EXPECT_STREQ(kColourList[static_cast<std::size_t>(LayerColour(t, 3))].name, "Cyan");
-  EXPECT_STREQ(kColourList[static_cast<std::size_t>(LayerColour(t, 7))].name, "Gray");
-  EXPECT_EQ(LayerColour(t, 0), 0);
-}
 
 TEST(LayerColours, LayersAboveTenRepeatOneToTen) {
   LayerColourTable t;
@@ -33,47 +21,33 @@ TEST(LayerColours, LayersAboveTenRepeatOneToTen) {
   EXPECT_EQ(LayerColour(t, -1), kColourGreen);
   // The fixed eleventh entry continues the default sequence.
   EXPECT_EQ(LayerColour(LayerColourTable{}, 10), 10);
-}
-
-TEST(LayerColours, WriteThenReadRoundTripsTheFileFormat) {
-  testing::TempDir dir;
-  LayerColourTable t;
-  t.index = {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 10};
-  ASSERT_EQ(WriteLayerColours(dir.path().string(), t), 1);
-  EXPECT_EQ(ReadAll(LayerColourPath(dir.path().string())),
-            "15 \n14 \n13 \n12 \n11 \n10 \n9 \n8 \n7 \n6 \n");
-  LayerColourTable back;
-  ASSERT_EQ(ReadLayerColours(dir.path().string(), back), 1);
-  EXPECT_EQ(back.index, t.index);
-}
-
-TEST(LayerColours, BadFileKeepsEveryLayerOnAColourOfTheList) {
-  testing::TempDir dir;
-  {
-    std::ofstream out(LayerColourPath(dir.path().string()));
-    out << "5 99 -3 6\nblue 7 7 7\n";
-  }
-  LayerColourTable t;
-  ASSERT_EQ(ReadLayerColours(dir.path().string(), t), 1);
-  EXPECT_EQ(t.index[0], 5);
-  EXPECT_EQ(t.index[1], 1);  // out of range: default kept
-  EXPECT_EQ(t.index[2], 2);
-  EXPECT_EQ(t.index[3], 6);
-  EXPECT_EQ(t.index[4], 4);  // reading stopped at "blue"
-  EXPECT_EQ(t.index[9], 9);
-}
-
-TEST(LayerColours, UnwritableDirectoryFailsAndKeepsNothingHalfWritten) {
-  LayerColourTable t;
-  EXPECT_EQ(WriteLayerColours("/nonexistent-dir/for/colours", t), 0);
-}
-
-TEST(LayerColours, ReversedBackgroundSwapsOnlyWhiteAndBlack) {
+  // Reversed background swaps only white and black.
   EXPECT_EQ(DrawnColour(0, true).red, 0);
   EXPECT_EQ(DrawnColour(15, true).red, 255);
   EXPECT_EQ(DrawnColour(4, true).red, 255);
   EXPECT_EQ(DrawnColour(4, true).green, 0);
   EXPECT_STREQ(DrawnColour(99).name, "White");
+}
+
+TEST(LayerColours, FileRoundTripsAndABadFileKeepsEveryLayerOnTheList) {
+  testing::TempDir dir;
+  const std::string d = dir.path().string();
+  LayerColourTable t;
+  EXPECT_EQ(ReadLayerColours(d, t), 0);  // no file: layer number as colour
+  EXPECT_STREQ(kColourList[static_cast<std::size_t>(LayerColour(t, 3))].name, "Cyan");
+  EXPECT_EQ(LayerColour(t, 0), 0);
+  t.index = {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 10};
+  ASSERT_EQ(WriteLayerColours(d, t), 1);
+  EXPECT_EQ(testing::ReadAll(LayerColourPath(d)), "15 \n14 \n13 \n12 \n11 \n10 \n9 \n8 \n7 \n6 \n");
+  LayerColourTable back;
+  ASSERT_EQ(ReadLayerColours(d, back), 1);
+  EXPECT_EQ(back.index, t.index);
+  EXPECT_EQ(WriteLayerColours("/nonexistent-dir/for/colours", t), 0);
+  // Out of range: the default kept; reading stops at "blue".
+  std::ofstream(LayerColourPath(d)) << "5 99 -3 6\nblue 7 7 7\n";
+  LayerColourTable bad;
+  ASSERT_EQ(ReadLayerColours(d, bad), 1);
+  EXPECT_EQ(bad.index, (std::array<int, 11>{5, 1, 2, 6, 4, 5, 6, 7, 8, 9, 10}));
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
+using testing::AddPoints;
 
 TEST(View, DirectionsAndProjection) {
   ViewState v;
@@ -61,16 +61,14 @@ TEST(View, FitRules) {
   EXPECT_DOUBLE_EQ(v.scale, 15);
   EXPECT_EQ(v.cu, 0);
 
-  AddPoint(s, MOVE_RAPID, 1000, 1000, 0);  // rapids are skipped unless shown
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 1);
-  AddPoint(s, MOVE_LINE_CONT, 0, 100, 0, 1);  // one vertical line: width below 0.01
+  // A rapid (skipped unless shown) and one vertical line: width below 0.01.
+  AddPoints(s, "1 1000 1000 0, 3 0 0 0 1, 4 0 100 0 1");
   v.Fit(s, nullptr);
   EXPECT_DOUBLE_EQ(v.scale, 6);  // min(10, 600 / 100)
   EXPECT_EQ(v.cv, -50);
 
   CPointStore t;
-  AddPoint(t, MOVE_LINE, 0, 0, 0, 1);
-  AddPoint(t, MOVE_LINE_CONT, 0.1, 0.1, 0, 1);
+  AddPoints(t, "3 0 0 0 1, 4 0.1 0.1 0 1");
   v.Fit(t, nullptr);
   EXPECT_EQ(v.scale, 500);  // not 6000
 
@@ -85,15 +83,12 @@ TEST(View, FitIncludesVisibleLayersButNotArcCentres) {
   ViewState v;
   v.width = 100, v.height = 100;
   v.SetDirection(1);
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 1);
-  AddPoint(s, MOVE_ARC_CW, 10, 0, 0, 1);
-  AddPoint(s, PLANE_XY, 500, 500, 0, 1);  // an offset, not a point to fit
+  AddPoints(s, "3 0 0 0 1, 8 10 0 0 1, 91 500 500 0 1");  // an offset is no point to fit
   v.Fit(s, &layers);
   EXPECT_DOUBLE_EQ(v.scale, 10);  // width 10, height 0
   layers.SaveLayer(1, s);
   CPointStore other;
-  AddPoint(other, MOVE_LINE, 0, 0, 0, 1);
-  AddPoint(other, MOVE_LINE_CONT, 50, 0, 0, 1);
+  AddPoints(other, "3 0 0 0 1, 4 50 0 0 1");
   layers.SaveLayer(2, other);
   layers[2].echo = false;
   v.Fit(s, &layers);
@@ -121,7 +116,7 @@ TEST(View, KeysWrapAnglesAndPanInWholeUnits) {
   EXPECT_EQ(v.cu, 21);
 }
 
-TEST(View, DragRotateAccumulatesSmallMoves) {
+TEST(View, DragRotateAccumulatesSmallMovesAndKeepsTheCentre) {
   ViewState v;
   v.SetDirection(1);
   v.BeginDrag(100, 100);
@@ -133,10 +128,7 @@ TEST(View, DragRotateAccumulatesSmallMoves) {
   v.BeginDrag(0, 0);
   v.DragRotate(0, -10);
   EXPECT_EQ(v.ax, 355);
-}
-
-TEST(View, DragRotateKeepsTheRotationCentreInPlace) {
-  ViewState v;
+  // The rotation centre stays in place.
   v.SetDirection(1);
   v.scale = 4;
   v.rotationCentre[0] = 50, v.rotationCentre[1] = 20;
@@ -148,7 +140,7 @@ TEST(View, DragRotateKeepsTheRotationCentreInPlace) {
   EXPECT_NEAR(after.y, before.y, 4 * 1 + 1);
 }
 
-TEST(View, WheelAndPan) {
+TEST(View, WheelPanAndQuietTime) {
   ViewState v;
   v.Wheel(240);
   EXPECT_EQ(v.az, 340);
@@ -162,10 +154,7 @@ TEST(View, WheelAndPan) {
   v.DragPan(25, -11);
   EXPECT_EQ(v.cu, -2);
   EXPECT_EQ(v.cv, 1);
-}
-
-TEST(View, QuietTimeAfterLongOperations) {
-  ViewState v;
+  // Quiet time after long operations.
   EXPECT_TRUE(v.InputAllowed(5));
   v.MarkOperationEnd(10'000);
   EXPECT_FALSE(v.InputAllowed(10'999));
@@ -178,19 +167,16 @@ class RectanglePick : public ::testing::Test {
     v.width = 200, v.height = 200, v.scale = 1;
     v.SetDirection(1);
     // Path 1: rapid, cut along y = 0 from x = -50 to 50. Path 2: rapid, cut along y = 50.
-    AddPoint(s, MOVE_RAPID, -50, 0, 10);
-    AddPoint(s, MOVE_LINE, -50, 0, 0, 100);
-    AddPoint(s, MOVE_LINE_CONT, 50, 0, 0, 100);
-    AddPoint(s, MOVE_RAPID, -50, 50, 10);
-    AddPoint(s, MOVE_LINE, -50, 50, 0, 100);
-    AddPoint(s, MOVE_LINE_CONT, 50, 50, 0, 100);
+    AddPoints(s,
+              "1 -50 0 10, 3 -50 0 0 100, 4 50 0 0 100, 1 -50 50 10, 3 -50 50 0 100, "
+              "4 50 50 0 100");
   }
   int Mark(std::uint32_t i) { return s.RawRecord(i)->mark; }
   CPointStore s;
   ViewState v;
 };
 
-TEST_F(RectanglePick, ToggleWholePathOnce) {
+TEST_F(RectanglePick, ToggleWholePathsAndShiftSelectsMoves) {
   // Around model (0, 0): client (100, 100). A 2-pixel box grows to 12 pixels.
   TogglePathsInRectangle(s, v, {99, 99, 101, 101});
   EXPECT_EQ(Mark(0), 1);
@@ -199,9 +185,7 @@ TEST_F(RectanglePick, ToggleWholePathOnce) {
   EXPECT_EQ(Mark(3), 0);
   TogglePathsInRectangle(s, v, {99, 99, 101, 101});
   EXPECT_EQ(Mark(1), 0);
-}
-
-TEST_F(RectanglePick, LastPathRunsToTheEndAndShiftSelectsMoves) {
+  // The last path runs to the end.
   TogglePathsInRectangle(s, v, {140, 45, 145, 55});  // model (40..45, 50..55)
   EXPECT_EQ(Mark(3), 1);
   EXPECT_EQ(Mark(5), 1);
@@ -215,11 +199,8 @@ TEST_F(RectanglePick, LastPathRunsToTheEndAndShiftSelectsMoves) {
 
 TEST_F(RectanglePick, ArcsAreSampledAlongTheirLength) {
   CPointStore a;
-  AddPoint(a, MOVE_RAPID, 40, 0, 10);
-  AddPoint(a, MOVE_LINE, 40, 0, 0, 100);
-  AddPoint(a, MOVE_ARC_CCW, -40, 0, 0, 100);  // half circle through (0, 40)
-  AddPoint(a, PLANE_XY, -40, 0, 0, 100);
-  SelectInRectangle(a, v, {95, 55, 105, 65});  // around model (0, 40)
+  AddPoints(a, "1 40 0 10, 3 40 0 0 100, 6 -40 0 0 100, 91 -40 0 0 100");  // through (0, 40)
+  SelectInRectangle(a, v, {95, 55, 105, 65});                              // around model (0, 40)
   EXPECT_EQ(a.RawRecord(2)->mark, 1);
 }
 

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -28,8 +29,9 @@ class EngineTest : public ::testing::Test {
   CuttingConditions& c = ch.conditions;
   std::vector<FeedPoint> out;
 
-  // Fills the work array and runs the engine; the output lands in `out`.
-  void Run(const std::vector<P>& pts, int feed = 100) {
+  // Fills the work array and runs the engine (set up by `prepare`); the output lands in `out`.
+  void Run(const std::vector<P>& pts, int feed = 100,
+           const std::function<void(CFeedEngine&)>& prepare = {}) {
     ch.work.reset(new FeedPoint[pts.size() + 1]);
     for (std::size_t i = 0; i < pts.size(); ++i) {
       FeedPoint& r = ch.work[i];
@@ -40,6 +42,7 @@ class EngineTest : public ::testing::Test {
     }
     ch.pointCount = static_cast<std::uint32_t>(pts.size());
     CFeedEngine e(fc, 1);
+    if (prepare) prepare(e);
     ASSERT_EQ(e.Run(), 1);
     out.assign(fc.output.get(), fc.output.get() + fc.outputCount);
   }
@@ -263,25 +266,17 @@ TEST_F(EngineTest, AbortLeavesTheRecordsAsTheyStandAndStillOutputs) {
   // 600 records: the abort raised after the first window leaves the rest unreset.
   std::vector<P> path{{1, 0, 0, 5}};
   for (int i = 1; i < 600; ++i) path.push_back({i == 1 ? 3 : 4, double(i), 0, 0});
-  ch.work.reset(new FeedPoint[path.size()]);
-  for (std::size_t i = 0; i < path.size(); ++i) {
-    ch.work[i] = FeedPoint{};
-    ch.work[i].X = path[i].x, ch.work[i].Y = path[i].y, ch.work[i].Z = path[i].z;
-    ch.work[i].ProgFeed = ch.work[i].Feed = 123;
-    ch.work[i].MotionType = static_cast<std::uint32_t>(path[i].type);
-  }
-  ch.pointCount = static_cast<std::uint32_t>(path.size());
-  CFeedEngine e(fc, 1);
   int windows = 0;
-  e.onWindow = [&](std::uint32_t, std::uint32_t) {
-    ++windows;
-    ch.abort = 1;
-  };
-  ASSERT_EQ(e.Run(), 1);
+  Run(path, 123, [&](CFeedEngine& e) {
+    e.onWindow = [&](std::uint32_t, std::uint32_t) {
+      ++windows;
+      ch.abort = 1;
+    };
+  });
   EXPECT_EQ(windows, 2);  // the second window stops at its first record
-  ASSERT_EQ(fc.outputCount, 600u);
-  EXPECT_EQ(fc.output[100].Feed, 1000);
-  EXPECT_EQ(fc.output[500].Feed, 120);  // as it stood, rounded to the unit
+  ASSERT_EQ(out.size(), 600u);
+  EXPECT_EQ(out[100].Feed, 1000);
+  EXPECT_EQ(out[500].Feed, 120);  // as it stood, rounded to the unit
 }
 
 TEST_F(EngineTest, ZoneWalksGiveTheSameResultWithAndWithoutSkipping) {
@@ -300,20 +295,10 @@ TEST_F(EngineTest, ZoneWalksGiveTheSameResultWithAndWithoutSkipping) {
     }
   }
   c.SafetyDistance = 3.0f;
-  auto runWith = [&](bool skip) {
-    ch.work.reset(new FeedPoint[path.size()]);
-    for (std::size_t i = 0; i < path.size(); ++i) {
-      ch.work[i] = FeedPoint{};
-      ch.work[i].X = path[i].x, ch.work[i].Y = path[i].y, ch.work[i].Z = path[i].z;
-      ch.work[i].MotionType = static_cast<std::uint32_t>(path[i].type);
-    }
-    ch.pointCount = static_cast<std::uint32_t>(path.size());
-    CFeedEngine e(fc, 1);
-    e.skipByPathLength = skip;
-    EXPECT_EQ(e.Run(), 1);
-    return std::vector<FeedPoint>(fc.output.get(), fc.output.get() + fc.outputCount);
-  };
-  std::vector<FeedPoint> a = runWith(true), b = runWith(false);
+  Run(path, 0, [](CFeedEngine& e) { e.skipByPathLength = true; });
+  const std::vector<FeedPoint> a = out;
+  Run(path, 0, [](CFeedEngine& e) { e.skipByPathLength = false; });
+  const std::vector<FeedPoint>& b = out;
   ASSERT_EQ(a.size(), b.size());
   EXPECT_GT(a.size(), path.size());
   int slowed = 0;

@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <sstream>
 
 #include "app/application.h"
 #include "app/master_model_commands.h"
@@ -100,7 +100,7 @@ TEST(MasterFile, BadFilesAreRefusedAndTheModelStaysAsItWas) {
   EXPECT_EQ(n.FileBytes(), good);
 }
 
-TEST(MasterFile, LoadAndSaveThroughTheDocument) {
+TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
   TempDir dir;
   HeadlessPlatform platform;
   CApplication app(platform);
@@ -127,20 +127,11 @@ TEST(MasterFile, LoadAndSaveThroughTheDocument) {
   EXPECT_TRUE(doc.master.Exists());  // the refused files left the loaded model
 
   ASSERT_TRUE(SaveMasterModel(app, doc, dir.file("b.mma")).ok());
-  std::ifstream in(dir.file("b.mma"), std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  EXPECT_EQ(ss.str(), good);
+  EXPECT_EQ(testing::ReadAll(dir.file("b.mma")), good);
   EXPECT_FALSE(SaveMasterModel(app, doc, dir.file("no/dir/b.mma")).ok());
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
-}
 
-TEST(MasterModelDisplay, DeleteAsksAndShowNeedsAMesh) {
-  HeadlessPlatform platform;
-  CApplication app(platform);
-  CDocument doc;
-  ASSERT_EQ(doc.master.ReadBytes(MmaBytes(0, 0, 1.0, 4, 2, 2, Ramp(4))), 1);
-  doc.master.shown = 1;
+  // Deleting asks; showing needs a mesh.
   platform.answers.push_back(Answer::Cancel);
   EXPECT_FALSE(DeleteMasterModel(app, doc).ok());
   EXPECT_EQ(platform.lastMessage, " Do you want master model? ");
@@ -156,62 +147,50 @@ TEST(MasterModelDisplay, DeleteAsksAndShowNeedsAMesh) {
 }
 
 // A 6 x 5 grid of cell size 2 at origin (10, 20), all cells at height 5 and slope 0 except
-// the ones a test sets.
-struct QueryGrid {
-  std::vector<TestCell> cells = std::vector<TestCell>(30, TestCell{5.0f, 0});
-  void Set(int i, int j, float z, int slope) { cells[j * 6 + i] = {z, std::int16_t(slope)}; }
-  MasterModel model;
-  void Load() { ASSERT_EQ(model.ReadBytes(MmaBytes(10, 20, 2.0, 30, 6, 5, cells)), 1); }
+// the ones given as {column, row, height, slope}; and queries {x, y, z, radius, answer}.
+struct Query {
+  double x, y, z, radius;
+  int slope;
 };
-
-TEST(MasterQuery, SnapsTiesToTheLowerNodeAndCountsCellsWithinTheRadius) {
-  QueryGrid g;
-  g.Set(1, 2, 5, 60);
-  g.Set(3, 2, 5, 30);
-  g.Set(3, 3, 5, 80);  // diagonal of node (2, 2): 2.83 away
-  g.Load();
-  // x = 10 + 5 lies half-way between nodes 2 and 3: the tie goes to node 2.
-  EXPECT_EQ(g.model.MaxSlopeAbove(15.0, 24.0, 0.0, 2.0), 60);
-  // A hair past the middle snaps to node 3: column 1 is then 4 away.
-  EXPECT_EQ(g.model.MaxSlopeAbove(15.01, 24.0, 0.0, 2.0), 80);
-  EXPECT_EQ(g.model.MaxSlopeAbove(15.01, 24.0, 0.0, 1.9), 30);
-  // The diagonal counts once the radius reaches it.
-  EXPECT_EQ(g.model.MaxSlopeAbove(14.0, 24.0, 0.0, 2.82), 60);
-  g.Set(1, 2, 5, 0);
-  g.Load();
-  EXPECT_EQ(g.model.MaxSlopeAbove(14.0, 24.0, 0.0, 2.9), 80);
+void ExpectQueries(std::initializer_list<std::array<double, 4>> set,
+                   std::initializer_list<Query> queries) {
+  std::vector<TestCell> cells(30, TestCell{5.0f, 0});
+  for (auto [i, j, z, slope] : set)
+    cells[static_cast<std::size_t>(j * 6 + i)] = {float(z), std::int16_t(slope)};
+  MasterModel m;
+  ASSERT_EQ(m.ReadBytes(MmaBytes(10, 20, 2.0, 30, 6, 5, cells)), 1);
+  for (const Query& q : queries)
+    EXPECT_EQ(m.MaxSlopeAbove(q.x, q.y, q.z, q.radius), q.slope)
+        << q.x << " " << q.y << " " << q.z << " " << q.radius;
 }
 
-TEST(MasterQuery, OnlyMaterialAboveTheToolAndNeverColumnOrRowZero) {
-  QueryGrid g;
-  g.Set(0, 2, 50, 70);  // column 0 is never looked at
-  g.Set(2, 0, 50, 70);  // nor row 0
-  g.Set(2, 2, 5, 40);
-  g.Set(1, 1, 6, 20);
-  g.Load();
-  // Node (1, 2): column 0 beside it is not looked at.
-  EXPECT_EQ(g.model.MaxSlopeAbove(12.0, 24.0, 0.0, 2.0), 40);
-  EXPECT_EQ(g.model.MaxSlopeAbove(12.0, 24.0, 5.0, 2.0), 20);  // height 5 is not above 5
-  EXPECT_EQ(g.model.MaxSlopeAbove(12.0, 24.0, 6.0, 2.0), 0);
-  // Node (2, 1): row 0 below it is not looked at.
-  EXPECT_EQ(g.model.MaxSlopeAbove(14.0, 22.0, 0.0, 2.0), 40);
-  // Snapped to node (0, 0), whose only candidate, cell (1, 1), lies 2.83 away.
-  EXPECT_EQ(g.model.MaxSlopeAbove(10.0, 20.0, 0.0, 2.0), 0);
-  EXPECT_EQ(g.model.MaxSlopeAbove(10.0, 20.0, 0.0, 3.0), 20);
-}
-
-TEST(MasterQuery, FarAwayOrDegenerateQueriesFindNothing) {
-  QueryGrid g;
-  g.Set(5, 4, 5, 33);
-  g.Load();
-  EXPECT_EQ(g.model.MaxSlopeAbove(1e9, 1e9, 0.0, 3.0), 0);
-  EXPECT_EQ(g.model.MaxSlopeAbove(-1e9, 24.0, 0.0, 3.0), 0);
-  EXPECT_EQ(g.model.MaxSlopeAbove(1e300, std::nan(""), 0.0, 3.0), 0);
-  EXPECT_EQ(g.model.MaxSlopeAbove(20.0, 28.0, 0.0, -1.0), 0);
-  EXPECT_EQ(g.model.MaxSlopeAbove(20.0, 28.0, 0.0, 0.0), 33);    // the snapped node itself
-  EXPECT_EQ(g.model.MaxSlopeAbove(100.0, 100.0, 0.0, 1e6), 33);  // clamped to the grid
-  MasterModel empty;
-  EXPECT_EQ(empty.MaxSlopeAbove(0, 0, 0, 10), 0);
+TEST(MasterQuery, HandWorkedAnswers) {
+  // x = 10 + 5 lies half-way between nodes 2 and 3: the tie goes to node 2; a hair past the
+  // middle snaps to node 3, where column 1 is 4 away. The diagonal of node (2, 2), 2.83 away,
+  // counts once the radius reaches it.
+  ExpectQueries(
+      {{1, 2, 5, 60}, {3, 2, 5, 30}, {3, 3, 5, 80}},
+      {{15, 24, 0, 2, 60}, {15.01, 24, 0, 2, 80}, {15.01, 24, 0, 1.9, 30}, {14, 24, 0, 2.82, 60}});
+  ExpectQueries({{3, 2, 5, 30}, {3, 3, 5, 80}}, {{14, 24, 0, 2.9, 80}});
+  // Only material above the tool counts, and column 0 and row 0 are never looked at: node
+  // (1, 2) sees no column 0, node (2, 1) no row 0; node (0, 0)'s only candidate, cell (1, 1),
+  // lies 2.83 away.
+  ExpectQueries({{0, 2, 50, 70}, {2, 0, 50, 70}, {2, 2, 5, 40}, {1, 1, 6, 20}},
+                {{12, 24, 0, 2, 40},
+                 {12, 24, 5, 2, 20},
+                 {12, 24, 6, 2, 0},
+                 {14, 22, 0, 2, 40},
+                 {10, 20, 0, 2, 0},
+                 {10, 20, 0, 3, 20}});
+  // Far away or degenerate queries find nothing; radius 0 sees the snapped node itself; a
+  // huge radius is clamped to the grid.
+  ExpectQueries({{5, 4, 5, 33}}, {{1e9, 1e9, 0, 3, 0},
+                                  {-1e9, 24, 0, 3, 0},
+                                  {1e300, std::nan(""), 0, 3, 0},
+                                  {20, 28, 0, -1, 0},
+                                  {20, 28, 0, 0, 33},
+                                  {100, 100, 0, 1e6, 33}});
+  EXPECT_EQ(MasterModel{}.MaxSlopeAbove(0, 0, 0, 10), 0);
 }
 
 // Two rising cuts along X at Y 0 and Y 2: Z = X, from X 0 to 4.

@@ -95,26 +95,16 @@ std::vector<QueryPoint> QueryPoints(std::mt19937& rng, const MasterGrid& g) {
   std::uniform_int_distribution<std::size_t> anyCell(0, g.columns * g.rows - 1);
   auto height = [&]() -> double {
     const float cz = g.cells[anyCell(rng)].z;
-    switch (pick(rng)) {
-      case 0:
-        return cz;
-      case 1:
-        return std::nextafter(static_cast<double>(cz), kInf);
-      case 2:
-        return std::nextafter(static_cast<double>(cz), -kInf);
-      case 3:
-        return std::nextafter(cz, std::numeric_limits<float>::infinity());
-      case 4:
-        return kInf;
-      case 5:
-        return -kInf;
-      case 6:
-        return kNaN;
-      case 7:
-        return 1e300;
-      default:
-        return uz(rng);
-    }
+    const double special[] = {cz,
+                              std::nextafter(double(cz), kInf),
+                              std::nextafter(double(cz), -kInf),
+                              std::nextafter(cz, std::numeric_limits<float>::infinity()),
+                              kInf,
+                              -kInf,
+                              kNaN,
+                              1e300};
+    const int k = pick(rng);
+    return k < 8 ? special[k] : uz(rng);
   };
   std::vector<QueryPoint> pts;
   for (int run = 0; run < 120; ++run) {

@@ -34,8 +34,6 @@ struct App {
 TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   App a;
   CDocument& d = *a.doc;
-  EXPECT_DOUBLE_EQ(d.retractHeight, 100.0);
-  EXPECT_EQ(d.maxFeed, 300);
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
   EXPECT_EQ(d.title, Data("pocket_ijk.nc"));
   EXPECT_EQ(d.layers[0].fileName, Data("pocket_ijk.nc"));

@@ -22,7 +22,7 @@ TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
   AppSettings s = DefaultSettings();
   ASSERT_EQ(ReadSettingsFile(dir.file("sub/korvo.cfg"), s), 1);
   EXPECT_EQ(ReadAll(dir.file("sub/korvo.cfg")), "");
-  EXPECT_EQ(s.fileExt, "*.nc;*.hnc;*.ppp;*.tap");
+  EXPECT_EQ(s.fileExt, DefaultSettings().fileExt);
 
   const std::string path = dir.file("korvo.cfg");
   std::ofstream(path, std::ios::binary)

@@ -297,6 +297,7 @@ TEST(Verbs, FeedConditions) {
     EXPECT_EQ(c.MaxFeed, CuttingConditions{}.MaxFeed) << bad;
   }
   EXPECT_THROW(cli::RunCommand(s, {"lmx", "load", "/no/such/file.lmx"}), cli::ScriptError);
+  EXPECT_THROW(cli::RunCommand(s, {"transfer", "max=-1"}), cli::ScriptError);
   EXPECT_EQ(ConditionsFileText(c, Language::English),
             ConditionsFileText(CuttingConditions{}, Language::English));
 }

@@ -138,22 +138,18 @@ inline std::string Data(const std::string& name) {
 }
 
 // Records compared as stored: coordinates as single-precision values of the expected ones.
-inline void ExpectRecords(const std::vector<Rec>& got, const std::vector<Rec>& want,
+inline void ExpectRecords(const std::vector<Rec>& got, const std::vector<Rec>& expected,
                           double tolerance = 0.0) {
-  ASSERT_EQ(got.size(), want.size());
-  for (std::size_t i = 0; i < want.size(); ++i) {
+  ASSERT_EQ(got.size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
     SCOPED_TRACE("record " + std::to_string(i));
-    EXPECT_EQ(got[i].type, want[i].type);
-    EXPECT_EQ(got[i].feed, want[i].feed);
-    if (tolerance == 0.0) {
-      EXPECT_EQ(got[i].x, static_cast<double>(static_cast<float>(want[i].x)));
-      EXPECT_EQ(got[i].y, static_cast<double>(static_cast<float>(want[i].y)));
-      EXPECT_EQ(got[i].z, static_cast<double>(static_cast<float>(want[i].z)));
-    } else {
-      EXPECT_NEAR(got[i].x, want[i].x, tolerance);
-      EXPECT_NEAR(got[i].y, want[i].y, tolerance);
-      EXPECT_NEAR(got[i].z, want[i].z, tolerance);
-    }
+    EXPECT_EQ(got[i].type, expected[i].type);
+    EXPECT_EQ(got[i].feed, expected[i].feed);
+    // Exactly (a distance of 0) the single-precision value, or within the tolerance.
+    auto want = [&](double v) { return tolerance == 0.0 ? double(static_cast<float>(v)) : v; };
+    EXPECT_NEAR(got[i].x, want(expected[i].x), tolerance);
+    EXPECT_NEAR(got[i].y, want(expected[i].y), tolerance);
+    EXPECT_NEAR(got[i].z, want(expected[i].z), tolerance);
   }
 }
 

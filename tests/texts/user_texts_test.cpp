@@ -114,6 +114,7 @@ TEST(UserTexts, QuotedTextsAreExact) {
   EXPECT_STREQ(UserText(Txt::CannotOpenFile, Language::English), " Can not open file !!.\n");
   EXPECT_STREQ(UserText(Txt::NotExistMasterModel, Language::English),
                " Not exist master model.\r\n Create or load master model");
+  EXPECT_TRUE(HasJapanese(UserText(Txt::NotExistMasterModel, Language::Japanese)));
   EXPECT_STREQ(UserText(Txt::LayerToolMismatch, Language::Korean),
                " Source layer와 target layer의 공구가 같지않습니다. \n 작업을 진행하겠습니까!!!");
   EXPECT_STREQ(UserText(Txt::EnterValue, Language::English), "값을   입력하시요 !!");

@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <random>
+#include <sstream>
 
 namespace trevalon::testing {
 
@@ -48,20 +49,6 @@ void AddPoints(CPointStore& s, std::string_view records) {
     r >> type >> x >> y >> z >> feed >> mark;  // a missing feed or mark reads as 0
     AddPoint(s, type, x, y, z, feed, mark);
   }
-}
-
-ScriptResult RunCli(const std::vector<std::string>& args, const std::string& input) {
-  std::vector<std::string> all = {"trevalon-cli"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  std::ostringstream out, err;
-  std::istringstream in(input);
-  ScriptResult r;
-  r.status = cli::Main(static_cast<int>(argv.size()), argv.data(), out, err, in);
-  r.out = out.str();
-  r.err = err.str();
-  return r;
 }
 
 }  // namespace trevalon::testing

@@ -1,15 +1,11 @@
 #pragma once
-// Helpers shared by the tests: temporary directories, building toolpaths, running the
-// command-line tool in-process.
+// Helpers shared by the tests: temporary directories, files and building toolpaths.
 
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "app/application.h"
-#include "cli/script.h"
 #include "model/point_store.h"
 
 namespace trevalon::testing {
@@ -36,12 +32,5 @@ void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed =
 // Appends records written as `dump` prints them without the index, separated by commas:
 // "1 0 0 5, 3 0 0 0 100" (feed and mark may be left out).
 void AddPoints(CPointStore& s, std::string_view records);
-
-struct ScriptResult {
-  int status = 0;
-  std::string out, err;
-};
-// Runs trevalon-cli's main with these arguments (without the program name).
-ScriptResult RunCli(const std::vector<std::string>& args, const std::string& input = "");
 
 }  // namespace trevalon::testing

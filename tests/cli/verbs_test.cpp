@@ -261,7 +261,9 @@ TEST(Verbs, NcInput) {
       {"ncset", 0, {"out:HeidenhainOutChk 1 \n"}},  // a new session starts from the file
       {"ncset int=2", 2},
       {"ncset keep", 2},
-      {"load {d}/none.nc", 1, {"err:Error message:  Can not open file !!."}},
+      {"load {d}/none.nc",
+       1,
+       {"err:Error message:  Can not open file !!.\nline 1: load: cannot open '{d}/none.nc'"}},
       {"append {d}/none.nc", 1},
   });
 }

@@ -72,9 +72,12 @@ TEST(PostTemplate, SaveLoadSaveKeepsEverySection) {
   CPostTemplate u;
   ASSERT_EQ(u.LoadTemplate(dir.file("a")), 1);  // found with ".ppr" appended
   for (int id = 0; id < kSectionCount; ++id) {
-    EXPECT_TRUE(u[id].defined) << PostSectionName(id);
+    // Every section is written under the name the section editor shows.
+    const std::string name = PostSectionName(id);
+    EXPECT_NE(text.find("\r\n[" + name + "]\r\n"), std::string::npos) << name;
+    EXPECT_TRUE(u[id].defined) << name;
     if (id != kSecDefine) {
-      EXPECT_EQ(u[id].Text(), t[id].Text()) << PostSectionName(id);
+      EXPECT_EQ(u[id].Text(), t[id].Text()) << name;
     }
   }
   EXPECT_EQ(u[kSecDefine].Text(), "\r\n");  // the blank line before "[End]"

@@ -153,7 +153,6 @@ void Master(Session& s, const Args& a) {
     m.toolDiameter = tool;
     m.allowance = allowance;
     m.tolerance = tol;
-    if (s.doc->store.count < 5) Failure("master create: the toolpath has fewer than 5 points");
     Check(CreateMasterModel(s.app, *s.doc), "master create");
     PrintMaster(s);
   } else if (what == "save") {

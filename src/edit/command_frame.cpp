@@ -52,11 +52,12 @@ void CommandFrame::Regenerate() {
   trevalon::Regenerate(ctx_.store);
 }
 
-void CommandFrame::Finish(std::string_view helpLine) {
-  ComputeStatistics(ctx_.store);
+const ToolpathStatistics* CommandFrame::Finish(std::string_view helpLine) {
+  const bool counted = ComputeStatistics(ctx_.store) != 0;
   if (!helpLine.empty()) ctx_.msg.Help(helpLine);
   if (ctx_.redraw) ctx_.redraw();
   if (ctx_.view) ctx_.view->MarkOperationEnd(ctx_.msg.platform().TickCount());
+  return counted ? &ctx_.store.stats : nullptr;
 }
 
 }  // namespace trevalon

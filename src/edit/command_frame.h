@@ -70,9 +70,10 @@ class CommandFrame {
   void Regenerate();
 
   // ---- The end ----------------------------------------------------------------------------
-  // Statistics, the redraw request, the help line (when given) and the view's
-  // last-operation mark.
-  void Finish(std::string_view helpLine = {});
+  // Statistics, the help line (when given), the redraw request and the view's
+  // last-operation mark. The new statistics, or null for an empty store (they are then left
+  // as they were), so that a command's summary needs no walk of its own.
+  const ToolpathStatistics* Finish(std::string_view helpLine = {});
 
  private:
   EditContext& ctx_;

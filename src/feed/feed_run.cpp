@@ -151,12 +151,14 @@ Outcome OptimizeFeeds(EditContext& ctx, CFeedControl& fc, const MasterModel& mas
 
   result.pointsAfter = store.count;
   result.slowedMoves = ch.slowedMoves;
-  result.cuttingTimeAfter = CuttingTime(store);
+  // The frame's statistics give the time after; the summary follows them into the help pane.
+  const ToolpathStatistics* after = frame.Finish();
+  result.cuttingTimeAfter = after ? after->cuttingTime : 0.0;
 
   char line[200];
   std::snprintf(line, sizeof line, ctx.msg.Text(Txt::OptimizerSummary), result.slowedMoves,
                 result.cuttingTimeBefore, result.cuttingTimeAfter);
-  frame.Finish(line);
+  ctx.msg.Help(line);
   // The document's maximum feed is the channel's.
   store.stats.maxFeed = c.MaxFeed;
   if (summary) *summary = result;

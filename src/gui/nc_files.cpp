@@ -22,6 +22,18 @@ std::string AskOutputPath(const AppSettings& s, QWidget* parent, const std::stri
   return PickFile(parent, pick);
 }
 
+std::string AskNcProgram(const AppSettings& s, QWidget* parent, std::string& remembered,
+                         bool readOnly) {
+  FilePick pick;
+  pick.readOnly = readOnly;
+  pick.filters = NcNameFilters(s);
+  pick.start = remembered;
+  pick.directory = s.workDir;
+  std::string path = PickFile(parent, pick);
+  if (!path.empty()) remembered = path;
+  return path;
+}
+
 QString CommentForEditing(const std::string& comment) {
   QString c = Q(comment);
   c.replace("\r\n", "\n");

@@ -19,6 +19,10 @@ QStringList NcNameFilters(const AppSettings& s);
 // The save dialog of the outputs: NC filter, replacing asks first; it shows `initial`, else
 // opens in the work directory. Empty: cancelled.
 std::string AskOutputPath(const AppSettings& s, QWidget* parent, const std::string& initial);
+// The open dialog of a program to read: NC filter; it shows `remembered`, else opens in the
+// work directory, and a chosen path becomes `remembered`. Empty: cancelled.
+std::string AskNcProgram(const AppSettings& s, QWidget* parent, std::string& remembered,
+                         bool readOnly = false);
 // A comment kept as lines each ending "\r\n", edited as plain lines; empty lines are dropped
 // on the way back.
 QString CommentForEditing(const std::string& comment);

@@ -298,9 +298,9 @@ int CPointStore::Snapshot(RecordSnapshot& out) {
       out.Clear();
       return 0;
     }
-    for (PointRecord& r : page->records) {
-      r = PointRecord{kSaneLimit, kSaneLimit, kSaneLimit, 300, 0, MOVE_NONE};
-    }
+    PointRecord null{};
+    MakeNull(null);
+    std::fill(std::begin(page->records), std::end(page->records), null);
     page->sound = kPageSize;
     out.pages_[p] = PageRef(page);
   }

@@ -11,16 +11,9 @@ namespace {
 
 void Read(CommandContext& c, bool append) {
   ToolpathView* view = c.view ? c.view : c.frame.NewDocument();
-  std::string& last = c.Remembered<std::string>();
-  FilePick pick;
-  pick.mode = FilePick::Mode::Open;
-  pick.readOnly = true;
-  pick.filters = NcNameFilters(c.app.settings);
-  pick.start = last;
-  pick.directory = c.app.settings.workDir;
-  const std::string path = PickFile(c.parent(), pick);
+  const std::string path =
+      AskNcProgram(c.app.settings, c.parent(), c.Remembered<std::string>(), /*readOnly=*/true);
   if (path.empty()) return;
-  last = path;
   c.frame.ReadInto(view, path, append);
 }
 

@@ -9,15 +9,9 @@ namespace trevalon {
 namespace {
 
 void ViewInEditor(CommandContext& c) {
-  std::string& last = c.Remembered<std::string>();
-  FilePick pick;
-  pick.filters = NcNameFilters(c.app.settings);
-  pick.start = last;
-  pick.directory = c.app.settings.workDir;
-  const std::string path = PickFile(c.parent(), pick);
+  const std::string path = AskNcProgram(c.app.settings, c.parent(), c.Remembered<std::string>());
   if (path.empty()) return;
-  last = path;
-  c.frame.platform().OpenInEditor(c.app.settings.editor, last);
+  c.frame.platform().OpenInEditor(c.app.settings.editor, path);
 }
 
 CommandRegistrar registrar{{"viewInEditor", Needs::Nothing, ViewInEditor}};

@@ -176,11 +176,13 @@ void CNcOutputDlg::WriteStartBlock(CPointStore& store) {
     Block("G90G00G17");
   } else {
     char line[kLine];
-    char* p = Put(line, "LX");
+    char* p = Put(line, "L X");
     p = AppendFixed3(p, start[0]);
-    p = Word(p, 'Y', start[1]);
-    p = Word(p, 'Z', start[2]);
-    p = Put(p, "F6000");
+    p = Put(p, " Y");
+    p = AppendFixed3(p, start[1]);
+    p = Put(p, " Z");
+    p = AppendFixed3(p, start[2]);
+    p = Put(p, " F6000");
     Block(line, static_cast<std::size_t>(p - line));
     heidenhainFeed = 6000;
   }
@@ -223,9 +225,9 @@ void CNcOutputDlg::WriteToolChange() {
   Block(line);
   std::snprintf(line, sizeof line, "TOOL CALL %d Z S%d", toolNumber, spindle);
   Block(line);
-  p = Put(line, "LZ");
+  p = Put(line, "L Z");
   p = AppendFixed3(p, safeHeight);
-  p = Put(p, "F6000");
+  p = Put(p, " F6000");
   Block(line, static_cast<std::size_t>(p - line));
   Block("M03M08");
   heidenhainFeed = 6000;
@@ -248,6 +250,18 @@ void CNcOutputDlg::WriteFooter() {
   char line[512];
   if (heidenhain) {
     std::string last = lastBlock_;
+    // Our rule: a C block said again would be read as a whole circle about its end, so after
+    // an arc the last position is said again as a straight block that does not move.
+    if (last.compare(0, 2, "C ") == 0) {
+      char again[kLine];
+      char* p = Put(again, "L X");
+      p = AppendFixed3(p, position[0]);
+      p = Put(p, " Y");
+      p = AppendFixed3(p, position[1]);
+      p = Put(p, " Z");
+      p = AppendFixed3(p, position[2]);
+      last.assign(again, static_cast<std::size_t>(p - again));
+    }
     Block(last);
     std::snprintf(line, sizeof line, " END PGM %d MM", programNumber);
     Block(line);

@@ -119,9 +119,11 @@ class CNcOutputDlg {
   void IsoLinear(const PointRegister& r, double to[3]);
   void IsoArc(const PointRegister& r, const double ijk[3], int plane, bool continuing,
               double to[3]);
+  bool HeidenhainKindBlock(const PointRegister& r);
   void HeidenhainRapid(const PointRegister& r, const double to[3]);
   void HeidenhainLinear(const PointRegister& r, const double to[3]);
-  void HeidenhainArc(const PointRegister& r, int plane, bool continuing, double to[3]);
+  void HeidenhainArc(const PointRegister& r, const double ijk[3], int plane, bool continuing,
+                     double to[3]);
 
   ReplacingFile* file_ = nullptr;
   char* buf_ = nullptr;  // output buffer, flushed into the file when nearly full

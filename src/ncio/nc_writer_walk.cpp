@@ -82,7 +82,7 @@ void CNcOutputDlg::ArcBlock(const PointRegister& r, const double ijk[3], int pla
   const double from[3] = {position[0], position[1], position[2]};
   double to[3] = {r.x, r.y, r.z};
   if (heidenhain)
-    HeidenhainArc(r, plane, continuing, to);
+    HeidenhainArc(r, ijk, plane, continuing, to);
   else
     IsoArc(r, ijk, plane, continuing, to);
   if (machiningInfo && from[0] != 9999.0) AccumulateArc(from, to, ijk, plane, r.type, r.feed);

@@ -323,8 +323,9 @@ TEST_F(NcWriter, HeidenhainProgram) {
   });
   EXPECT_EQ(out,
             "1 BEGIN PGM 12 MM\n2 BLK FORM 0.1 Z X+0.000 Y+0.000 Z-100.000\n"
-            "3 BLK FORM 0.2 X+100.000 Y+100.000 Z+0.000\n4LX0.000Y0.000Z10.000F6000\n"
-            "5LX0.000Y0.000Z10.000F6000\n6LX5.000F300\n7LY5.000\n8LY5.000\n9 END PGM 12 MM\n");
+            "3 BLK FORM 0.2 X+100.000 Y+100.000 Z+0.000\n4L X0.000 Y0.000 Z10.000 F6000\n"
+            "5L X0.000 Y0.000 Z10.000 F6000\n6L X5.000 F300\n7L Y5.000\n8L Y5.000\n"
+            "9 END PGM 12 MM\n");
 }
 
 TEST_F(NcWriter, BlockNumbersWrapAfterTenThousand) {

@@ -1,0 +1,318 @@
+// Heidenhain programs written by the fixed-format writer, read back by the Heidenhain reader:
+// the same moves, feeds and arcs as the toolpath they were written from.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/load_commands.h"
+#include "app/output_commands.h"
+#include "model/statistics.h"
+#include "ncio/nc_writer.h"
+#include "ncio/reader_test_support.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+using testing::AddPoints;
+using testing::ReadAll;
+using testing::Rec;
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr double kRounding = 0.00051;  // 3 decimals, and the store's single precision
+
+double Round3(double v) {
+  char t[512];
+  std::snprintf(t, sizeof t, "%.3f", v);
+  return std::strtod(t, nullptr);
+}
+
+std::vector<Rec> RecordsOf(const CPointStore& s) {
+  std::vector<Rec> out;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord* r = s.RawRecord(i);
+    out.push_back(Rec{r->type, r->x, r->y, r->z, r->feed});
+  }
+  return out;
+}
+
+struct Axes {
+  int a, b, n;
+};
+Axes AxesOf(int plane) {
+  return plane == PLANE_ZX ? Axes{2, 0, 1} : plane == PLANE_YZ ? Axes{1, 2, 0} : Axes{0, 1, 2};
+}
+// Signed angle turned from p to q about c, in the arc's direction, in (0, 2 pi].
+double Turn(const double p[3], const double q[3], const double c[3], const Axes& ax, int type) {
+  const double a0 = std::atan2(p[ax.b] - c[ax.b], p[ax.a] - c[ax.a]);
+  const double a1 = std::atan2(q[ax.b] - c[ax.b], q[ax.a] - c[ax.a]);
+  double t = type == MOVE_ARC_CW ? a0 - a1 : a1 - a0;
+  while (t <= 1e-9) t += 2 * kPi;
+  while (t > 2 * kPi + 1e-9) t -= 2 * kPi;
+  return t;
+}
+
+struct ReadBackCounts {
+  int arcs = 0, pieces = 0, chordArcs = 0, chords = 0;
+  int plainArcsAsChords = 0;  // radius 0.1 or more, sweep 0.2 radians or more
+};
+
+// Walks the toolpath and the program read back from it side by side. Rapids and cuts come
+// back one for one (moves that round to where the tool already is come back as nothing),
+// with their kind, their position within the rounding and the feed of every cut. An arc
+// comes back either as arc pieces of its own direction whose centres lie within 0.005 of its
+// centre, or as straight cuts whose points and chord middles lie within 0.001 of it; either
+// way they turn through the arc's whole sweep and end at its end.
+void ExpectSameToolpath(const std::vector<Rec>& orig, const std::vector<Rec>& back,
+                        ReadBackCounts& counts) {
+  std::size_t j = 0;
+  double cur[3] = {0, 0, 0};   // where the reader is
+  double prev[3] = {0, 0, 0};  // where the toolpath is
+  auto next = [&]() -> const Rec* {
+    while (j < back.size() && IsPlaneCode(back[j].type)) ++j;
+    return j < back.size() ? &back[j] : nullptr;
+  };
+  for (std::size_t i = 0; i < orig.size(); ++i) {
+    const Rec& o = orig[i];
+    SCOPED_TRACE("record " + std::to_string(i) + ", read back " + std::to_string(j));
+    const double end[3] = {o.x, o.y, o.z};
+    const double rend[3] = {Round3(o.x), Round3(o.y), Round3(o.z)};
+    // The move ends where the reader already is (the store holds single precision).
+    auto stays = [&] {
+      return std::fabs(rend[0] - cur[0]) < 1e-4 && std::fabs(rend[1] - cur[1]) < 1e-4 &&
+             std::fabs(rend[2] - cur[2]) < 1e-4;
+    };
+    if (IsRapidType(o.type) || IsLinearType(o.type)) {
+      if (stays()) {
+        prev[0] = o.x, prev[1] = o.y, prev[2] = o.z;
+        continue;
+      }
+      const Rec* b = next();
+      if (!b) {
+        ADD_FAILURE() << "read back ends early";
+        return;
+      }
+      EXPECT_EQ(IsRapidType(b->type), IsRapidType(o.type)) << b->type << " for " << o.type;
+      EXPECT_EQ(IsLinearType(b->type), IsLinearType(o.type)) << b->type << " for " << o.type;
+      if (IsLinearType(o.type)) {
+        EXPECT_EQ(b->feed, o.feed);
+      }
+      EXPECT_NEAR(b->x, o.x, kRounding);
+      EXPECT_NEAR(b->y, o.y, kRounding);
+      EXPECT_NEAR(b->z, o.z, kRounding);
+      cur[0] = b->x, cur[1] = b->y, cur[2] = b->z;
+      prev[0] = o.x, prev[1] = o.y, prev[2] = o.z;
+      ++j;
+      continue;
+    }
+    if (!IsArcType(o.type)) continue;
+    ASSERT_LT(i + 1, orig.size());
+    const Rec& c = orig[i + 1];
+    const Axes ax = AxesOf(c.type);
+    const double ijk[3] = {c.x, c.y, c.z};
+    double centre[3] = {prev[0], prev[1], prev[2]};
+    centre[ax.a] += ijk[ax.a], centre[ax.b] += ijk[ax.b];
+    const double r = std::hypot(prev[ax.a] - centre[ax.a], prev[ax.b] - centre[ax.b]);
+    const double gap = std::hypot(o.x - prev[0], o.y - prev[1]) + std::fabs(o.z - prev[2]);
+    const double sweep = gap < 1e-9 ? 2 * kPi : Turn(prev, end, centre, ax, o.type);
+    ++counts.arcs;
+    if (r * sweep < 0.001 && stays()) {
+      prev[0] = o.x, prev[1] = o.y, prev[2] = o.z;
+      ++i;
+      continue;  // an arc too small to show in 3 decimals
+    }
+    // Rounding the ends turns a small arc's ends about its centre by up to 0.001 / r.
+    const double angleTolerance = 0.01 + 0.002 / r;
+    double turned = 0;
+    int steps = 0;
+    bool asChords = false;
+    for (;;) {
+      const Rec* b = next();
+      if (!b) {
+        ADD_FAILURE() << "read back ends inside an arc";
+        return;
+      }
+      const double to[3] = {b->x, b->y, b->z};
+      EXPECT_EQ(b->feed, o.feed);
+      if (IsArcType(b->type)) {
+        EXPECT_FALSE(asChords);
+        EXPECT_EQ(c.type, PLANE_XY);  // the reader rebuilds XY arcs only
+        EXPECT_EQ(b->type, o.type);
+        const Rec& bc = back[j + 1];
+        EXPECT_EQ(bc.type, PLANE_XY);
+        const double got[2] = {cur[0] + bc.x, cur[1] + bc.y};
+        EXPECT_LE(std::hypot(got[0] - centre[0], got[1] - centre[1]), 0.005);
+        turned += Turn(cur, to, centre, ax, o.type);
+        ++counts.pieces;
+      } else {
+        ASSERT_TRUE(IsLinearType(b->type)) << b->type;
+        asChords = true;
+        const double mid[3] = {(cur[0] + to[0]) / 2, (cur[1] + to[1]) / 2, (cur[2] + to[2]) / 2};
+        for (const double* p : {to, mid})
+          EXPECT_LE(std::fabs(std::hypot(p[ax.a] - centre[ax.a], p[ax.b] - centre[ax.b]) - r),
+                    0.001);
+        const double t = Turn(cur, to, centre, ax, o.type);
+        if (t < kPi) turned += t;  // a chord that does not turn (a tiny radius)
+        ++counts.chords;
+      }
+      cur[0] = to[0], cur[1] = to[1], cur[2] = to[2];
+      ++j;
+      ++steps;
+      const bool atEnd = std::fabs(to[0] - o.x) <= kRounding &&
+                         std::fabs(to[1] - o.y) <= kRounding && std::fabs(to[2] - o.z) <= kRounding;
+      if (atEnd && turned > sweep - angleTolerance) break;
+      ASSERT_LT(steps, 200000) << "the arc never ends";
+    }
+    if (r > 0.01) {
+      EXPECT_NEAR(turned, sweep, angleTolerance);
+    }
+    if (asChords) ++counts.chordArcs;
+    if (asChords && r >= 0.1 && sweep >= 0.2) ++counts.plainArcsAsChords;
+    prev[0] = o.x, prev[1] = o.y, prev[2] = o.z;
+    ++i;  // the centre record
+  }
+  EXPECT_EQ(next(), nullptr) << "the read back has more moves than the toolpath";
+}
+
+class HeidenhainWriter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::StartInTempDir(app, dir);
+    doc = &app.NewDocument();
+  }
+  // Writes the document's toolpath as Heidenhain and returns the text.
+  std::string Write() {
+    CNcOutputDlg dlg;
+    dlg.outputPath = dir.file("hh.nc");
+    dlg.toolChange = false;
+    dlg.spindle = 0;
+    dlg.openInEditor = false;
+    dlg.heidenhain = true;
+    int hh = 0;
+    EXPECT_TRUE(SaveNcCommand(app, *doc, dlg, hh).ok());
+    return ReadAll(dlg.outputPath);
+  }
+  // Reads the written program with the Heidenhain reader into a fresh store and state.
+  std::vector<Rec> ReadBack() {
+    bench.nc.heidenhainInputChk = 1;
+    EXPECT_EQ(bench.Load(dir.file("hh.nc")), 1);
+    return bench.Records();
+  }
+  ReadBackCounts RoundTrip() {
+    Write();
+    ReadBackCounts counts;
+    ExpectSameToolpath(RecordsOf(doc->store), ReadBack(), counts);
+    return counts;
+  }
+
+  testing::TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CApplication app{platform};
+  CDocument* doc = nullptr;
+  testing::ReaderBench bench;
+};
+
+TEST_F(HeidenhainWriter, BlocksAsTheReaderNeedsThem) {
+  // A rapid, a cut, a half circle (two pieces, the feed before DR, a CC before each), a
+  // straight continuation right after the arc (its feed alone first), a rapid continuation
+  // after a cut (F6000 alone first), and the footer saying the position again, not the arc.
+  AddPoints(doc->store,
+            "1 0 0 10, 3 10 0 -1 500, 6 10 10 -1 500, 91 0 5 0 500, 4 0 10 -1 500, "
+            "2 0 10 10, 3 5 10 10 300, 8 15 10 10 300, 91 5 0 0 300");
+  EXPECT_EQ(Write(),
+            "1 BEGIN PGM 0 MM\n2 BLK FORM 0.1 Z X+0.000 Y+0.000 Z-100.000\n"
+            "3 BLK FORM 0.2 X+100.000 Y+100.000 Z+0.000\n4L X0.000 Y0.000 Z10.000 F6000\n"
+            "5L X0.000 Y0.000 Z10.000 F6000\n6L X10.000 Z-1.000 F500\n"
+            "7CC X10.000 Y5.000\n8C X15.000 Y5.000 F500 DR+\n"
+            "9CC X10.000 Y5.000\n10C X10.000 Y10.000 DR+\n"
+            "11F500\n12L X0.000\n13F6000\n14L Z10.000\n15L X5.000 F300\n"
+            "16CC X10.000 Y10.000\n17C X10.000 Y15.000 F300 DR-\n"
+            "18CC X10.000 Y10.000\n19C X15.000 Y10.000 DR-\n"
+            "20L X15.000 Y10.000 Z10.000\n21 END PGM 0 MM\n");
+  ReadBackCounts n;
+  ExpectSameToolpath(RecordsOf(doc->store), ReadBack(), n);
+  EXPECT_EQ(n.pieces, 4);
+  EXPECT_EQ(n.chords, 0);
+  // The continuations come back as continuations, so the statistics agree.
+  const std::vector<Rec> back = bench.Records();
+  EXPECT_EQ(back[6].type, MOVE_LINE_CONT);
+  EXPECT_EQ(back[7].type, MOVE_RAPID_CONT);
+}
+
+TEST_F(HeidenhainWriter, ArcsOfEverySweepPlaneAndDirection) {
+  AddPoints(doc->store,
+            "1 30 10 5, 2 30 10 -1, 3 30 10 -1 400, "
+            // a quarter counter-clockwise, then continuing clockwise arcs of 179.8 and 270
+            // degrees and a full circle with a new feed
+            "6 40 20 -1 400, 91 0 10 0 400, "
+            "8 59.99994 20.03491 -1 400, 91 10 0 0 400, "
+            "8 49.96509 29.99994 -1 400, 91 -9.99994 -0.03491 0 400, "
+            "8 49.96509 29.99994 -1 250, 91 0 -5 0 250, "
+            // a full circle of radius 0.05, and an arc of 8.5 degrees at the top of its
+            // circle, whose chord runs almost along X
+            "6 49.96509 29.99994 -1 250, 91 0.05 0 0 250, "
+            "4 49.30244 24.97564 -1 250, 8 50.78459 24.96917 -1 250, 91 0.69756 -9.97564 0 250, "
+            // a helix: half a turn down by 2
+            "4 70 30 -1 250, 6 70 40 -3 250, 91 0 5 0 250, "
+            // a half circle in ZX and a full circle in YZ
+            "4 70 40 -5 250, 8 70 40 5 250, 92 0 0 5 250, "
+            "6 70 40 5 200, 93 0 -3 0 200, "
+            "1 70 40 20");
+  const ReadBackCounts n = RoundTrip();
+  EXPECT_EQ(n.arcs, 9);
+  EXPECT_EQ(n.chordArcs, 3);  // the helix, the ZX and the YZ arc
+  EXPECT_GT(n.pieces, 6 + 2);
+}
+
+TEST_F(HeidenhainWriter, RandomArcsReadBackWithinTheirLimits) {
+  // Arcs of every size, sweep, direction and place, joined by cuts: among them chords that run
+  // nearly along an axis and radii where the reader cannot tell the sides of a chord apart.
+  std::mt19937_64 rng(11);
+  std::uniform_real_distribution<double> u(0, 1);
+  AddPoint(doc->store, MOVE_RAPID, 0, 0, 5);
+  for (int k = 0; k < 400; ++k) {
+    const double cx = std::round((u(rng) - 0.5) * 4e5) / 1000, cy = (u(rng) - 0.5) * 400;
+    const double r = std::exp(std::log(0.02) + u(rng) * std::log(500 / 0.02));
+    const double a0 = u(rng) * 2 * kPi;
+    const double sweep = k % 10 == 0 ? 2 * kPi : (k % 5 == 0 ? 0.02 : 1) * u(rng) * 2 * kPi;
+    const int type = k % 2 ? MOVE_ARC_CW : MOVE_ARC_CCW;
+    const double a1 = a0 + (type == MOVE_ARC_CW ? -sweep : sweep);
+    const double sx = cx + r * std::cos(a0), sy = cy + r * std::sin(a0);
+    AddPoint(doc->store, MOVE_LINE, sx, sy, -1, 800);
+    // The centre offset from the start as the store holds it.
+    const double fx = static_cast<float>(sx), fy = static_cast<float>(sy);
+    const double ex = k % 10 == 0 ? sx : cx + r * std::cos(a1);
+    const double ey = k % 10 == 0 ? sy : cy + r * std::sin(a1);
+    AddPoint(doc->store, type, ex, ey, -1, 800);
+    AddPoint(doc->store, PLANE_XY, cx - fx, cy - fy, 0, 800);
+  }
+  const ReadBackCounts n = RoundTrip();
+  EXPECT_EQ(n.arcs, 400);
+  // Only arcs that the reader cannot rebuild within 0.005 from 3-decimal ends go out as
+  // chords: radii near the reader's own 0.01 and sweeps of a few degrees.
+  EXPECT_GT(n.chordArcs, 0);
+  EXPECT_EQ(n.plainArcsAsChords, 0);
+}
+
+TEST_F(HeidenhainWriter, TheExampleReadsBackWithItsCuttingLength) {
+  ASSERT_TRUE(
+      LoadNcCommand(app, *doc, std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc").ok());
+  ComputeStatistics(doc->store);
+  const ToolpathStatistics want = doc->store.stats;
+  const ReadBackCounts n = RoundTrip();
+  EXPECT_EQ(n.arcs, 60);
+  EXPECT_EQ(n.chordArcs, 0);
+  ComputeStatistics(*bench.store);
+  EXPECT_NEAR(bench.store->stats.cuttingLength, want.cuttingLength, 0.01);
+  EXPECT_NEAR(bench.store->stats.rapidLength, want.rapidLength, 0.01);
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -7,18 +7,25 @@ namespace trevalon {
 
 CApplication::CApplication(Platform& p) : platform(p), settings(DefaultSettings()) {}
 
-int CApplication::StartUp(const StartOptions& options) {
+int CApplication::StartUp(const StartOptions& options, std::string* why) {
   settings = DefaultSettings();
   if (options.language.empty()) {
     language = LanguageFromEnvironment();
   } else if (!ParseLanguage(options.language, language)) {
+    if (why) *why = "unknown language '" + options.language + "' (en, ko or ja)";
     return 0;
   }
   systemDir = SystemDirectory(options.systemDir);
+  std::error_code ec;
+  if (std::filesystem::exists(systemDir, ec) && !std::filesystem::is_directory(systemDir, ec)) {
+    if (why) *why = "the system directory '" + systemDir + "' is not a folder";
+    return 0;
+  }
   bool workDirRead = false;
-  ReadSettingsFile(SettingsPath(), settings, &workDirRead);
+  const FileReadError read = ReadSettingsFile(SettingsPath(), settings, &workDirRead);
+  if (read != FileReadError::None && read != FileReadError::Missing)
+    Msg().ShowReadError(read, SettingsPath());
   if (workDirRead && options.enterWorkDir) {
-    std::error_code ec;
     std::filesystem::current_path(settings.workDir, ec);  // a missing directory is not tested
   }
   return 1;
@@ -29,6 +36,13 @@ int CApplication::ApplySettings(const AppSettings& s) {
   if (!written) ShowCannotOpen();
   settings = s;
   return written;
+}
+
+Outcome CApplication::MakeFolderFor(const std::string& filePath) {
+  std::string folder;
+  if (MakeOwnFolderFor(settings, filePath, &folder)) return Outcome::Done();
+  Msg().ShowFileError(Txt::CannotCreateFolder, folder);
+  return Outcome::Failed(OutcomeCode::CannotOpen, "cannot create the folder '" + folder + "'");
 }
 
 CFeedControl& CApplication::FeedControl() {

@@ -12,6 +12,7 @@
 #include "feed/feed_control.h"
 #include "model/undo_ring.h"
 #include "ncio/fanuc_reader.h"
+#include "platform/outcome.h"
 #include "platform/platform.h"
 #include "texts/messages.h"
 #include "texts/user_texts.h"
@@ -32,8 +33,11 @@ class CApplication {
   CApplication(const CApplication&) = delete;
   CApplication& operator=(const CApplication&) = delete;
 
-  // Defaults, language, user texts, korvo.cfg. Returns 0 for an unknown language code.
-  int StartUp(const StartOptions& options);
+  // Defaults, language, user texts, korvo.cfg. Returns 0 (and `why` says it) for an unknown
+  // language code and for a system directory that exists but is not a folder. A korvo.cfg
+  // that is refused (a folder, too large, not text) is reported and the defaults stay.
+  // Nothing is created: korvo.cfg and its folder appear when the settings are first saved.
+  int StartUp(const StartOptions& options, std::string* why = nullptr);
 
   const char* Text(Txt id) const { return UserText(id, language); }
   // Notices and questions in the current language, for the core's commands.
@@ -47,6 +51,11 @@ class CApplication {
   // The work-environment dialog's OK: writes korvo.cfg, then the values take effect (also
   // when the file could not be written, after the file error is shown). 1 when written.
   int ApplySettings(const AppSettings& s);
+
+  // Before a file is written: makes its folder when that is one of the program's own and
+  // missing (MakeOwnFolderFor). A folder that cannot be made is shown with its name and the
+  // result says so (CannotOpen); Done otherwise.
+  Outcome MakeFolderFor(const std::string& filePath);
 
   // The optimiser object, created the first time it is needed.
   CFeedControl& FeedControl();

@@ -52,21 +52,35 @@ void InitDocument(CApplication& app, CDocument& doc) {
 
 void ReadNcSettings(CApplication& app, CDocument& doc) {
   doc.nc = NcSwitches{};
-  ReadNcSettingsFile(NcSettingsPath(app.settings.configDir), doc.nc);
+  const std::string path = NcSettingsPath(app.settings.configDir);
+  const FileReadError e = ReadNcSettingsFile(path, doc.nc);
+  // A missing or unreadable file quietly gives the defaults; a file of the wrong kind is said.
+  if (e == FileReadError::Folder || e == FileReadError::TooLarge || e == FileReadError::NotText)
+    app.Msg().ShowReadError(e, path);
 }
 
-int WriteNcSettings(CApplication& app, const CDocument& doc, bool* written) {
-  const int ok = WriteNcSettingsFile(NcSettingsPath(app.settings.configDir), doc.nc);
-  if (!ok) app.ShowCannotOpen();
+int WriteNcSettings(CApplication& app, const CDocument& doc, bool* written, std::string* why) {
+  const std::string path = NcSettingsPath(app.settings.configDir);
+  std::string folder;
+  int ok = 0;
+  if (!MakeOwnFolderFor(app.settings, path, &folder)) {
+    app.Msg().ShowFileError(Txt::CannotCreateFolder, folder);
+    if (why) *why = "cannot create the folder '" + folder + "'";
+  } else {
+    ok = WriteNcSettingsFile(path, doc.nc);
+    if (!ok) app.ShowCannotOpen();
+    if (!ok && why) *why = "cannot write " + path;
+  }
   if (written) *written = ok != 0;
   return 1;
 }
 
-int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chosen, bool save) {
+int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chosen, bool save,
+                      std::string* why) {
   doc.nc = chosen;
   if (!save) return 1;
   bool written = false;
-  WriteNcSettings(app, doc, &written);
+  WriteNcSettings(app, doc, &written, why);
   return written ? 1 : 0;
 }
 

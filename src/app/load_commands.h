@@ -18,12 +18,16 @@ NcReadTarget ReadTargetOf(CApplication& app, CDocument& doc);
 // when the file is missing). Call once when the document is created.
 void InitDocument(CApplication& app, CDocument& doc);
 void ReadNcSettings(CApplication& app, CDocument& doc);
-// Writes the document's switches to korvo.par; a file that cannot be written is reported
-// with the file error message. Returns 1 in both cases; `written` tells which.
-int WriteNcSettings(CApplication& app, const CDocument& doc, bool* written = nullptr);
+// Writes the document's switches to korvo.par, making ConfigDir first when it is missing; a
+// folder that cannot be made is reported with its name, a file that cannot be written with
+// the file error message. Returns 1 in both cases; `written` tells which, `why` says what
+// failed.
+int WriteNcSettings(CApplication& app, const CDocument& doc, bool* written = nullptr,
+                    std::string* why = nullptr);
 // The NC settings dialog's OK (save false) and its save button (save true): the switches
 // become the document's, then save writes them. 1 unless the file could not be written.
-int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chosen, bool save);
+int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chosen, bool save,
+                      std::string* why = nullptr);
 
 // Load: the program replaces the work layer's toolpaths. The path becomes the title and the
 // work layer's file name, the layer is saved, the statistics computed, the retract height and

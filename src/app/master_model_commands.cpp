@@ -1,8 +1,5 @@
 #include "app/master_model_commands.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "model/statistics.h"
 #include "platform/file_io.h"
 
@@ -34,6 +31,7 @@ Outcome SaveMasterModel(CApplication& app, const CDocument& doc, const std::stri
     app.Notify(Txt::NotExistMasterModel, Txt::OptimizerMessage);
     return Outcome::Failed(OutcomeCode::Refused, "nothing written");
   }
+  if (Outcome made = app.MakeFolderFor(path); !made) return made;
   if (!WriteFileReplacing(path, doc.master.FileBytes())) {
     app.ShowCannotOpen();
     return Outcome::Failed(OutcomeCode::CannotOpen, "nothing written");
@@ -46,14 +44,21 @@ Outcome LoadMasterModel(CApplication& app, CDocument& doc, const std::string& pa
     app.ShowCannotOpen();
     return Outcome::Failed(code, "'" + path + "' refused: " + why);
   };
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return refuse(OutcomeCode::CannotOpen, "the file cannot be opened");
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return refuse(OutcomeCode::CannotOpen, "the file cannot be read");
   // A refused file leaves the model that the document had: the old cells are replaced only
   // by a complete new mesh.
+  FileReadError error = FileReadError::None;
   std::string why;
-  if (!doc.master.ReadBytes(bytes, &why)) return refuse(OutcomeCode::Refused, why);
+  if (!doc.master.ReadFile(path, error, &why)) {
+    if (error == FileReadError::Folder) {
+      app.Msg().ShowReadError(error, path);
+      return Outcome::Failed(OutcomeCode::Refused, why);
+    }
+    const bool unreadable = error != FileReadError::None;
+    if (unreadable)
+      why = error == FileReadError::ReadFailed ? "the file cannot be read"
+                                               : "the file cannot be opened";
+    return refuse(unreadable ? OutcomeCode::CannotOpen : OutcomeCode::Refused, why);
+  }
   if (!doc.master.shown) doc.master.shown = 1;
   doc.Redraw();
   return Outcome::Done();

@@ -23,6 +23,7 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
     dlg.statisticsCuttingTime = doc.store.stats.cuttingTime;
   }
   heidenhainOutChk = dlg.heidenhain ? 1 : 0;
+  if (Outcome made = app.MakeFolderFor(dlg.outputPath); !made) return made;
   ReplacingFile file;
   if (!file.Open(dlg.outputPath)) {
     app.ShowCannotOpen();
@@ -64,6 +65,7 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   dlg.programNumberOn = layers[0].programNumber != 0;
   dlg.programNumber = layers[0].programNumber;
 
+  if (Outcome made = app.MakeFolderFor(path); !made) return made;
   ReplacingFile file;
   if (!file.Open(path)) {
     app.ShowCannotOpen();
@@ -105,9 +107,29 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
 }
 
 Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg) {
+  // Our rule: a template that defines no section (none found, empty, or refused on reading)
+  // would write an empty program in place of the toolpath; nothing is written instead.
+  if (!dlg.ppr.DefinesAnySection()) {
+    const CPostTemplate& t = dlg.ppr;
+    const bool refusedFile = t.loadError == FileReadError::Folder ||
+                             t.loadError == FileReadError::TooLarge ||
+                             t.loadError == FileReadError::NotText;
+    const std::string& shownPath = t.loadError != FileReadError::None ? t.loadPath : t.name;
+    if (refusedFile) {
+      app.Msg().ShowReadError(t.loadError, shownPath);
+    } else {
+      app.Msg().ShowFileError(Txt::TemplateDefinesNone, shownPath);
+    }
+    std::string why =
+        t.loadError == FileReadError::None
+            ? "the template '" + shownPath + "' defines no section"
+            : "template: " + DescribeReadError(t.loadError, shownPath, CPostTemplate::kFileLimit);
+    return Outcome::Failed(OutcomeCode::Refused, why + "; nothing written");
+  }
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   layer.fileName = dlg.outputPath;
   doc.title = dlg.outputPath;
+  if (Outcome made = app.MakeFolderFor(dlg.outputPath); !made) return made;
   ReplacingFile file;
   if (!file.Open(dlg.outputPath)) {
     app.ShowCannotOpen();

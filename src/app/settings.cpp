@@ -1,9 +1,9 @@
 #include "app/settings.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "platform/file_io.h"
@@ -74,18 +74,22 @@ Language LanguageFromEnvironment() {
   return Language::English;
 }
 
-int ReadSettingsFile(const std::string& path, AppSettings& s, bool* workDirRead) {
+FileReadError ReadSettingsFile(const std::string& path, AppSettings& s, bool* workDirRead) {
   if (workDirRead) *workDirRead = false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    // First start: an empty file marks the place; the defaults stay.
-    std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
-    std::ofstream create(path, std::ios::binary);
-    return create ? 1 : 0;
-  }
-  std::string key, value;
-  while (in >> key >> value) {
+  std::string text;
+  const FileReadError e = ReadBoundedFile(path, kSettingsFileLimit, text, true);
+  if (e != FileReadError::None) return e;
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; };
+  std::size_t pos = 0;
+  // The next word; `sameLine` stops at a line feed instead of passing it.
+  auto next = [&](bool sameLine) {
+    while (pos < text.size() && (blank(text[pos]) || (!sameLine && text[pos] == '\n'))) ++pos;
+    const std::size_t start = pos;
+    while (pos < text.size() && !blank(text[pos]) && text[pos] != '\n') ++pos;
+    return std::string_view(text).substr(start, pos - start);
+  };
+  for (std::string_view key = next(false); !key.empty(); key = next(false)) {
+    const std::string value(next(true));
     if (EqualNoCase(key, "ConfigDir")) {
       s.configDir = value;
     } else if (EqualNoCase(key, "WorkDir")) {
@@ -106,7 +110,7 @@ int ReadSettingsFile(const std::string& path, AppSettings& s, bool* workDirRead)
       s.crossCursorChk = std::atoi(value.c_str());
     }
   }
-  return 1;
+  return FileReadError::None;
 }
 
 int WriteSettingsFile(const std::string& path, const AppSettings& s) {
@@ -122,6 +126,31 @@ int WriteSettingsFile(const std::string& path, const AppSettings& s) {
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
   return WriteFileReplacing(path, o.str());
+}
+
+std::vector<std::string> OwnFolders(const AppSettings& s) {
+  namespace fs = std::filesystem;
+  return {s.configDir,
+          s.workDir,
+          s.postDir,
+          fs::path(s.helpFileName).parent_path().string(),
+          fs::path(s.trainingHelpName).parent_path().string(),
+          s.configDir + "/lmx"};
+}
+
+bool MakeOwnFolderFor(const AppSettings& s, const std::string& filePath, std::string* failed) {
+  namespace fs = std::filesystem;
+  auto normal = [](const fs::path& p) {
+    fs::path n = p.lexically_normal();
+    return n.has_filename() ? n : n.parent_path();  // "a/b/" and "a/b" are one folder
+  };
+  const fs::path folder = normal(fs::path(filePath).parent_path());
+  if (folder.empty()) return true;
+  std::error_code ec;
+  if (fs::is_directory(folder, ec)) return true;
+  for (const std::string& own : OwnFolders(s))
+    if (!own.empty() && normal(own) == folder) return MakeFolders(folder.string(), failed);
+  return true;  // not ours: the write itself says that the folder is missing
 }
 
 std::string NcFileFilter(const AppSettings& s) {

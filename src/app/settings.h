@@ -2,9 +2,12 @@
 // The work-environment settings kept in korvo.cfg, where that file lives, and the language
 // the user texts are shown in.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "platform/file_io.h"
 #include "texts/user_texts.h"
 
 namespace trevalon {
@@ -34,13 +37,29 @@ Language LanguageFromEnvironment();
 // "en", "ko" or "ja"; false for anything else.
 bool ParseLanguage(std::string_view code, Language& out);
 
-// Reads korvo.cfg: whitespace-separated key and value pairs, keys without regard to case,
-// unknown keys skipped, a later line wins. A missing file is created empty and the settings
-// stay. workDirRead tells whether the file named a work directory. Returns 0 when the file
-// neither exists nor can be created.
-int ReadSettingsFile(const std::string& path, AppSettings& s, bool* workDirRead = nullptr);
+// korvo.cfg holds eight short lines; no real one comes near this.
+inline constexpr std::size_t kSettingsFileLimit = 1u << 20;
+
+// Reads korvo.cfg: key and value pairs separated by blanks, keys without regard to case,
+// unknown keys skipped, a later line wins. A value stands on its key's line: a key with
+// nothing after it on its line has an empty value (korvo.cfg writes an empty setting as
+// "Editor  "), never the next line's key. workDirRead tells whether the file named a work
+// directory. Nothing is created: a missing file (Missing) leaves the settings as they are,
+// and so does a file that is refused (a folder, beyond kSettingsFileLimit, a NUL byte).
+FileReadError ReadSettingsFile(const std::string& path, AppSettings& s,
+                               bool* workDirRead = nullptr);
 // Writes the eight lines; 0 when the file cannot be created (the old file stays).
 int WriteSettingsFile(const std::string& path, const AppSettings& s);
+
+// The folders of the work environment: ConfigDir, WorkDir, PostDir, the help files' folders
+// and the condition files' folder (ConfigDir/lmx).
+std::vector<std::string> OwnFolders(const AppSettings& s);
+
+// Our rule: the program's own folders are made the first time a file is written into one of
+// them (never when something is only read), so a fresh machine needs no set-up; a file
+// elsewhere must go into a folder that exists. True when the file's folder is there now (or
+// is not one of them); otherwise `failed` names the folder that could not be made.
+bool MakeOwnFolderFor(const AppSettings& s, const std::string& filePath, std::string* failed);
 
 // The filter of the NC file dialogs, from the FileExt pattern.
 std::string NcFileFilter(const AppSettings& s);

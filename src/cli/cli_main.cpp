@@ -74,8 +74,9 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err, std::istre
   }
 
   Session s(out, err);
-  if (!s.app.StartUp(start)) {
-    err << "trevalon-cli: unknown language '" << start.language << "' (en, ko or ja)\n";
+  std::string why;
+  if (!s.app.StartUp(start, &why)) {
+    err << "trevalon-cli: " << why << '\n';
     return 2;
   }
   s.platform.presetAnswer = answer == "ok" ? Answer::Ok : Answer::Cancel;

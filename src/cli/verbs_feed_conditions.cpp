@@ -73,9 +73,10 @@ void Lmx(Session& s, const Args& a) {
   ChannelSettings& ch = Channel(s);
   if (what == "load") {
     a.Expect(2, 2);
-    if (!ReadConditionsFile(a[1], ch.conditions)) Failure("lmx load: cannot open '" + a[1] + "'");
+    Check(ReadConditionsFile(s.app.Msg(), a[1], ch.conditions), "lmx load");
   } else if (what == "save") {
     a.Expect(2, 2);
+    Check(s.app.MakeFolderFor(a[1]), "lmx save");
     Check(WriteConditionsFile(s.app.Msg(), a[1], ch.conditions), "lmx save");
   } else if (what == "set") {
     if (a.size() != 1) Usage("lmx set: FIELD=VALUE...");

@@ -63,8 +63,7 @@ int OptimizeShortcut(Session& s, const std::vector<std::string>& args) {
     Usage("optimize: usage: optimize IN -o OUT [--lmx FILE] [--mma FILE]");
 
   ChannelSettings& ch = s.app.FeedControl().channels[1];
-  if (!lmx.empty() && !ReadConditionsFile(lmx, ch.conditions))
-    Failure("optimize: cannot open '" + lmx + "'");
+  if (!lmx.empty()) Check(ReadConditionsFile(s.app.Msg(), lmx, ch.conditions), "optimize");
   if (!mma.empty()) {
     ch.masterModelFile = MasterModelFileName(mma);
     SetLmxByMaster(ch.conditions, 1, ch.masterModelFile);

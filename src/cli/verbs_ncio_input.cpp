@@ -49,8 +49,8 @@ void NcSet(Session& s, const Args& a) {
   next.arcToCutInputChk = a.FlagOption("arc2cut", next.arcToCutInputChk != 0) ? 1 : 0;
   next.heidenhainInputChk = a.FlagOption("hhin", next.heidenhainInputChk != 0) ? 1 : 0;
   next.heidenhainOutChk = a.FlagOption("hhout", next.heidenhainOutChk != 0) ? 1 : 0;
-  if (!NcSettingsCommand(s.app, *s.doc, next, save))
-    Failure("ncset: cannot write " + NcSettingsPath(s.app.settings.configDir));
+  std::string why;
+  if (!NcSettingsCommand(s.app, *s.doc, next, save, &why)) Failure("ncset: " + why);
 }
 
 // Shortcuts: read one program into a fresh session and print the result.

@@ -157,7 +157,13 @@ void Ppr(Session& s, const Args& a) {
   if (a[0] != "save") Usage("ppr: only 'ppr save FILE [from=TEMPLATE]'");
   CPostTemplate t;
   if (const std::string* from = a.Option("from"))
-    if (!t.LoadTemplate(*from)) Failure("ppr: cannot open template '" + *from + "'");
+    if (!t.LoadTemplate(*from)) {
+      if (t.loadError == FileReadError::Missing || t.loadError == FileReadError::CannotOpen)
+        Failure("ppr: cannot open template '" + *from + "'");
+      s.app.Msg().ShowReadError(t.loadError, t.loadPath);
+      Failure("ppr: " + DescribeReadError(t.loadError, t.loadPath, CPostTemplate::kFileLimit));
+    }
+  Check(s.app.MakeFolderFor(a[1]), "ppr");
   Check(t.SaveTemplate(s.app.Msg(), a[1]), "ppr");
 }
 

@@ -1,9 +1,8 @@
 #include "feed/cutting_conditions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <limits>
 
 #include "platform/file_io.h"
@@ -203,13 +202,34 @@ void ReadConditionsText(std::string_view text, CuttingConditions& c) {
   KeepFeedUnitUsable(c);
 }
 
-int ReadConditionsFile(const std::string& path, CuttingConditions& c) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return 0;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return 0;
-  ReadConditionsText(text, c);
-  return 1;
+Outcome ReadConditionsFile(const Messages& msg, const std::string& path, CuttingConditions& c) {
+  std::string text;
+  const FileReadError e = ReadBoundedFile(path, kConditionFileLimit, text, true);
+  if (e == FileReadError::Missing || e == FileReadError::CannotOpen)
+    return Outcome::CannotOpen(path);
+  auto refuse = [&](std::string why) {
+    return Outcome::Failed(
+        e == FileReadError::ReadFailed ? OutcomeCode::CannotOpen : OutcomeCode::Refused,
+        std::move(why) + "; the conditions stay as they were");
+  };
+  if (e != FileReadError::None) {
+    msg.ShowReadError(e, path);
+    return refuse(DescribeReadError(e, path, kConditionFileLimit));
+  }
+  std::string_view first;
+  if (!Words(text).Next(first)) {
+    msg.ShowFileError(Txt::NoUsableFeed, path);
+    return refuse("'" + path + "' holds no cutting conditions");
+  }
+  CuttingConditions read = c;
+  ReadConditionsText(text, read);
+  const std::string unusable = NoUsableFeedReason(read);
+  if (!unusable.empty()) {
+    msg.ShowFileError(Txt::NoUsableFeed, path);
+    return refuse("'" + path + "': " + unusable);
+  }
+  c = read;
+  return Outcome::Done();
 }
 
 Outcome WriteConditionsFile(const Messages& msg, const std::string& path,
@@ -222,6 +242,23 @@ Outcome WriteConditionsFile(const Messages& msg, const std::string& path,
 }
 
 // ---- Relations -------------------------------------------------------------------------------
+
+std::string NoUsableFeedReason(const CuttingConditions& c) {
+  const long unit = c.FeedChgAng > 0 ? c.FeedChgAng : 1;
+  const std::string units = " (feed change unit " + std::to_string(unit) + ")";
+  if (c.MaxFeed < unit) return "MaxFeed " + std::to_string(c.MaxFeed) + " gives no feed" + units;
+  if (c.PlungeFeed < unit)
+    return "PlungeFeed " + std::to_string(c.PlungeFeed) + " gives plunges no feed" + units;
+  // The floors as the rules take them: in double precision, truncated.
+  const double lowest =
+      static_cast<double>(c.MaxFeed) *
+      std::min(static_cast<double>(c.CornerMaxReduction), static_cast<double>(c.SlopeMaxReduction));
+  if (!(lowest >= static_cast<double>(unit)))
+    return "the lowest feed MaxFeed x the smaller of CornerMaxReduction and "
+           "SlopeMaxReduction is below one unit" +
+           units;
+  return {};
+}
 
 void KeepFeedUnitUsable(CuttingConditions& c) {
   if (c.FeedChgAng < 1) c.FeedChgAng = 1;

@@ -57,9 +57,15 @@ std::string ConditionsFileText(const CuttingConditions& c, Language lang);
 // field as it was; malformed numbers read as 0.
 void ReadConditionsText(std::string_view text, CuttingConditions& c);
 
-// The file versions: 1 when read, 0 when the file cannot be opened (c unchanged, no message:
-// the dialogs only reset their button text).
-int ReadConditionsFile(const std::string& path, CuttingConditions& c);
+// A condition file is 23 short lines (well under a kilobyte); no real one comes near this.
+inline constexpr std::size_t kConditionFileLimit = 1u << 20;
+
+// The file version, all or nothing: c changes only when the whole file was read and the
+// conditions it gives are usable (NoUsableFeedReason). A file that cannot be opened says so
+// without a message (the dialogs only reset their button text); a folder, a file beyond
+// kConditionFileLimit, a file with a NUL byte, a file without a single entry and conditions
+// without a usable feed are refused with a message. The reason names the file.
+Outcome ReadConditionsFile(const Messages& msg, const std::string& path, CuttingConditions& c);
 // 1 when written; 0 after the file error message when it cannot be created.
 Outcome WriteConditionsFile(const Messages& msg, const std::string& path,
                             const CuttingConditions& c);
@@ -69,6 +75,14 @@ Outcome WriteConditionsFile(const Messages& msg, const std::string& path,
 // it, and a unit of 0 (a hand-edited file) would make that rounding divide by zero. A file
 // saying 0 or less is read as 1.
 void KeepFeedUnitUsable(CuttingConditions& c);
+
+// Our rule: the optimiser runs only on conditions under which every feed it can give is a
+// real feed, at least one feed change unit: MaxFeed (every feed is capped by it), PlungeFeed
+// (plunges take it) and the lowest feed the reductions allow, MaxFeed x the smaller of
+// CornerMaxReduction and SlopeMaxReduction (every reduced feed is raised to it). Below one
+// unit the rounding to the unit makes a feed of 0, and a program written with it would have
+// moves without a feed. "" when usable, else what is wrong, in the fields' names.
+std::string NoUsableFeedReason(const CuttingConditions& c);
 
 // SlopeMaxReduction = CornerMaxReduction x SideCorRat, capped at 1.0 (single precision).
 void SlopeReductionFromCorner(CuttingConditions& c);

@@ -76,6 +76,12 @@ Outcome OptimizeFeeds(EditContext& ctx, CFeedControl& fc, const MasterModel& mas
   ChannelSettings& ch = fc.Current();
   CuttingConditions& c = ch.conditions;
   CPointStore& store = ctx.store;
+  // Our rule: conditions without a usable feed (set by hand, or by a dialog's boxes) would
+  // give moves a feed of 0, so the run does not start and the toolpath stays as it was.
+  if (const std::string unusable = NoUsableFeedReason(c); !unusable.empty()) {
+    ctx.msg.Notify(Txt::NoUsableFeed, Txt::OptimizerMessage);
+    return Outcome::Failed(OutcomeCode::Refused, unusable + "; the toolpath is unchanged");
+  }
   CommandFrame frame(ctx);
   FeedRunSummary result;
   ch.master = c.LmxByMaster == 1 ? master.Grid() : MasterGrid{};

@@ -18,7 +18,7 @@ namespace {
 // The refinement rule keeps the fine grid near 60 000 000 / 14 cells (about 70 MB); only a
 // tolerance far too small for the toolpath's extent (a refinement below 1, taken as 1) asks
 // for more. Beyond twice that the grid is refused like memory that cannot be had.
-constexpr double kMaxGridCells = 8.0 * 1024 * 1024;
+constexpr double kMaxGridCells = MasterModel::kMaxCells;
 constexpr double kMaxSampledCells = 1u << 30;
 
 // The slope between two cell heights one cell apart, in whole degrees 0 to 90, truncated.

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "platform/value_range.h"
 
 namespace trevalon {
@@ -128,6 +129,14 @@ class MasterModel {
   // must be positive). Bytes behind the last cell are ignored. Nothing is allocated before
   // the file is known to hold every cell its header announces.
   int ReadBytes(std::string_view bytes, std::string* why = nullptr);
+  // The largest mesh there is: creation refuses a fine grid above this many cells, and the
+  // mesh it keeps is never finer. A file announcing more is not a master model.
+  static constexpr std::uint32_t kMaxCells = 8u * 1024 * 1024;
+  // Reads an .mma file into the model as ReadBytes does, reading no more than its header
+  // announces (bytes behind the last cell are never read, so a device that never ends is
+  // no danger), and refusing a header that announces more than kMaxCells cells. `error`
+  // tells a file that could not be read (None when the file's contents were refused).
+  int ReadFile(const std::string& path, FileReadError& error, std::string* why = nullptr);
 
  private:
   // The cells of a mesh, or none when the memory cannot be had.

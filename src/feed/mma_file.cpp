@@ -110,4 +110,32 @@ int MasterModel::ReadBytes(std::string_view bytes, std::string* why) {
   return 1;
 }
 
+int MasterModel::ReadFile(const std::string& path, FileReadError& error, std::string* why) {
+  std::string bytes;
+  BoundedInput in;
+  error = in.Open(path);
+  if (error == FileReadError::None) error = in.Append(kFileHeader, bytes);
+  if (error != FileReadError::None) {
+    if (why) *why = DescribeReadError(error, path);
+    return 0;
+  }
+  if (bytes.size() == kFileHeader) {
+    // The format first: the header says how many cells follow, and only those are read.
+    const auto* counts = reinterpret_cast<const unsigned char*>(bytes.data()) + kTextBlock + 64;
+    const auto cellCount = static_cast<std::uint32_t>(GetBytes(counts, 4));
+    if (cellCount > kMaxCells) {
+      if (why)
+        *why = "the header announces " + std::to_string(cellCount) +
+               " cells, more than any master model holds (" + std::to_string(kMaxCells) + ")";
+      return 0;
+    }
+    error = in.Append(kFileCellBytes * cellCount, bytes);
+    if (error != FileReadError::None) {
+      if (why) *why = DescribeReadError(error, path);
+      return 0;
+    }
+  }
+  return ReadBytes(bytes, why);
+}
+
 }  // namespace trevalon

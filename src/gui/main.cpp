@@ -39,8 +39,9 @@ int main(int argc, char** argv) {
     if (args[i] == "--sysdir") start.systemDir = args[i + 1];
     if (args[i] == "--lang") start.language = args[i + 1];
   }
-  if (!app.StartUp(start)) {
-    std::fprintf(stderr, "trevalon: unknown language (en, ko or ja)\n");
+  std::string why;
+  if (!app.StartUp(start, &why)) {
+    std::fprintf(stderr, "trevalon: %s\n", why.c_str());
     return 2;
   }
 

@@ -2,7 +2,7 @@
 
 #include <cctype>
 #include <cstdio>
-#include <fstream>
+#include <sstream>
 #include <string_view>
 
 #include "platform/file_io.h"
@@ -44,9 +44,11 @@ std::string NcSettingsPath(const std::string& configDir) {
   return configDir + "/korvo.par";
 }
 
-void ReadNcSettingsFile(const std::string& path, NcSwitches& nc) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return;
+FileReadError ReadNcSettingsFile(const std::string& path, NcSwitches& nc) {
+  std::string text;
+  const FileReadError e = ReadBoundedFile(path, kNcSettingsFileLimit, text, true);
+  if (e != FileReadError::None) return e;
+  std::istringstream in(text);
   std::string key, value;
   while (in >> key >> value) {
     if (SameKey(key, "IntNcdataFlg"))
@@ -58,6 +60,7 @@ void ReadNcSettingsFile(const std::string& path, NcSwitches& nc) {
     else if (SameKey(key, "HeidenhainOutChk"))
       nc.heidenhainOutChk = DecimalValue(value);
   }
+  return FileReadError::None;
 }
 
 std::string FormatNcSettings(const NcSwitches& nc) {

@@ -2,8 +2,11 @@
 // The four switches that steer how NC programs are read and written, and korvo.par, the
 // file in the configuration directory that holds their defaults for new documents.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+
+#include "platform/file_io.h"
 
 namespace trevalon {
 
@@ -18,10 +21,15 @@ struct NcSwitches {
 // configDir + "/korvo.par".
 std::string NcSettingsPath(const std::string& configDir);
 
+// korvo.par holds four short lines; no real one comes near this.
+inline constexpr std::size_t kNcSettingsFileLimit = 1u << 20;
+
 // Reads korvo.par: whitespace-separated key and value pairs, keys compared without regard
 // to case, values as decimal integers (a value that is not a number gives 0), unknown keys
-// skipped, a later pair wins. A missing or unreadable file keeps the switches as they are.
-void ReadNcSettingsFile(const std::string& path, NcSwitches& nc);
+// skipped, a later pair wins. A missing or unreadable file keeps the switches as they are,
+// and so does a refused one (a folder, beyond kNcSettingsFileLimit, a NUL byte); the result
+// says which.
+FileReadError ReadNcSettingsFile(const std::string& path, NcSwitches& nc);
 
 // Writes the four lines "IntNcdataFlg %d \n", "ArcToCutInputChk %d \n",
 // "HeidenhainInputChk %d \n", "HeidenhainOutChk %d \n". 1 when the file now holds them, 0

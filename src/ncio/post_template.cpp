@@ -1,8 +1,5 @@
 #include "ncio/post_template.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "platform/file_io.h"
 #include "texts/messages.h"
 
@@ -179,16 +176,26 @@ void CPostTemplate::ParseTemplateText(std::string_view text) {
 
 int CPostTemplate::LoadTemplate(const std::string& fileName) {
   SetDefaults();
-  std::ifstream f(fileName, std::ios::binary);
-  if (!f) {
-    f.clear();
-    f.open(fileName + ".ppr", std::ios::binary);
-    if (!f) return 0;
+  std::string text;
+  loadPath = fileName;
+  loadError = ReadBoundedFile(fileName, kFileLimit, text, true);
+  if (loadError != FileReadError::None) {
+    // The name as given may be a title without its extension.
+    const FileReadError retry = ReadBoundedFile(fileName + ".ppr", kFileLimit, text, true);
+    if (retry != FileReadError::Missing) {
+      loadError = retry;
+      loadPath = fileName + ".ppr";
+    }
+    if (loadError != FileReadError::None) return 0;
   }
-  std::ostringstream text;
-  text << f.rdbuf();
-  ParseTemplateText(text.str());
+  ParseTemplateText(text);
   return 1;
+}
+
+bool CPostTemplate::DefinesAnySection() const {
+  for (const CPostSection& s : sections)
+    if (s.defined) return true;
+  return false;
 }
 
 std::string CPostTemplate::FormatTemplate() const {

@@ -3,10 +3,12 @@
 // built-in defaults, reading and writing the file, and the section editor's splitting.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "platform/file_io.h"
 #include "platform/outcome.h"
 
 namespace trevalon {
@@ -79,8 +81,15 @@ class CPostTemplate {
 
   // Every section gets its default lines and is left not defined.
   void SetDefaults();
-  // The defaults, then the file (retried with ".ppr" appended). 1 when a file was read.
+  // Every section holds at most ten lines of at most 99 characters, some 20 KB in all; lines
+  // outside the sections are free text, so the bound leaves room for plenty of it.
+  static constexpr std::size_t kFileLimit = 4u << 20;
+  // The defaults, then the file (retried with ".ppr" appended). 1 when a file was read; 0
+  // when none was (the defaults stay, nothing defined) and loadError says why: a missing
+  // file, a folder, a file beyond kFileLimit or one with a NUL byte (not a template).
   int LoadTemplate(const std::string& fileName);
+  // Whether any section is defined: a template that defines none writes nothing at all.
+  bool DefinesAnySection() const;
   // Reads the sections out of a template's text (after SetDefaults).
   void ParseTemplateText(std::string_view text);
   // The file as SaveTemplate writes it.
@@ -98,6 +107,9 @@ class CPostTemplate {
 
   std::array<CPostSection, kSectionCount> sections;
   std::string name;  // shown on the "PP 파일" button
+  // Why the last LoadTemplate read no file, and the path it tried (None after a read).
+  FileReadError loadError = FileReadError::None;
+  std::string loadPath;
 };
 
 }  // namespace trevalon

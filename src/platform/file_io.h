@@ -1,7 +1,12 @@
 #pragma once
 // Writing files so that nothing half-written ever replaces a good file: the bytes go to a
 // temporary file beside the target, which replaces the target only once it is complete.
+// Reading the program's own files (settings, conditions, templates, master models) with a
+// bound, so that a folder, a device that never ends or a file of the wrong kind is refused
+// instead of filling the memory.
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -33,5 +38,51 @@ class ReplacingFile {
   std::FILE* file_ = nullptr;
   bool failed_ = false;
 };
+
+// ---- Bounded reading ---------------------------------------------------------------------
+enum class FileReadError : std::uint8_t {
+  None,
+  Missing,     // no such file
+  CannotOpen,  // it exists but cannot be opened (permissions, a dangling link)
+  Folder,      // the path names a folder
+  TooLarge,    // more bytes than any real file of its kind holds
+  NotText,     // a NUL byte in a file that must be text
+  ReadFailed,  // the system reported an error while reading
+};
+
+// A file opened for reading a bounded number of bytes at a time. Anything that is not a
+// folder may be read (a pipe, a device), because the bound is checked while reading: a
+// device that never ends runs into it like a file that is too large.
+class BoundedInput {
+ public:
+  BoundedInput() = default;
+  ~BoundedInput();
+  BoundedInput(const BoundedInput&) = delete;
+  BoundedInput& operator=(const BoundedInput&) = delete;
+
+  FileReadError Open(const std::string& path);
+  // Appends up to `count` more bytes to out; fewer only where the file ends.
+  FileReadError Append(std::size_t count, std::string& out);
+  // True once a read has met the end of the file.
+  bool AtEnd() const { return atEnd_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool atEnd_ = false;
+};
+
+// The whole file into out, when it holds at most maxBytes (TooLarge otherwise; out is then
+// empty). With `text`, a NUL byte makes it NotText: no text file of the program holds one.
+FileReadError ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::string& out,
+                              bool text);
+
+// What went wrong, for a programmer reading a script's log: "'PATH' is a folder", "'PATH' is
+// larger than N bytes" and so on; "" for None.
+std::string DescribeReadError(FileReadError error, const std::string& path,
+                              std::size_t maxBytes = 0);
+
+// Creates a folder and the folders above it that are missing, with the user's umask. True
+// when it exists afterwards; otherwise `failed` names the folder that could not be made.
+bool MakeFolders(const std::string& folder, std::string* failed = nullptr);
 
 }  // namespace trevalon

@@ -11,4 +11,28 @@ Answer Messages::Ask(Txt text, Txt caption) const {
                                MessageButtons::OkCancel);
 }
 
+void Messages::ShowFileError(Txt text, std::string_view path) const {
+  std::string shown = Text(text);
+  shown.append(" ").append(path).append("\n");
+  platform_.ShowMessage(shown, Text(Txt::ErrorMessage), MessageIcon::Information,
+                        MessageButtons::Ok);
+}
+
+void Messages::ShowReadError(FileReadError error, std::string_view path) const {
+  switch (error) {
+    case FileReadError::None:
+      return;
+    case FileReadError::Folder:
+      return ShowFileError(Txt::FileIsFolder, path);
+    case FileReadError::TooLarge:
+      return ShowFileError(Txt::FileTooLarge, path);
+    case FileReadError::NotText:
+      return ShowFileError(Txt::NotTextFile, path);
+    case FileReadError::Missing:
+    case FileReadError::CannotOpen:
+    case FileReadError::ReadFailed:
+      return ShowCannotOpen();
+  }
+}
+
 }  // namespace trevalon

@@ -333,6 +333,27 @@ constexpr TxtEntry kTexts[] = {
     {TREVALON_TXT(TipTutorial), "Open the training help file", "교육용 도움말 파일을 엽니다",
      "トレーニング用ヘルプファイルを開きます"},
     {TREVALON_TXT(TipAbout), "About the program", "프로그램 정보", "プログラムについて"},
+
+    // ---- Files refused on reading, and folders that cannot be made ----------------------
+    {TREVALON_TXT(FileIsFolder), " This is a folder, not a file.\n", " 파일이 아니라 폴더입니다.\n",
+     " ファイルではなくフォルダです。\n"},
+    {TREVALON_TXT(FileTooLarge), " The file is too large for its kind !!.\n",
+     " 파일이 너무 큽니다 !!.\n", " ファイルが大きすぎます !!.\n"},
+    {TREVALON_TXT(NotTextFile), " This is not a text file !!.\n", " 텍스트 파일이 아닙니다 !!.\n",
+     " テキストファイルではありません !!.\n"},
+    {TREVALON_TXT(NoUsableFeed),
+     " The cutting conditions give no usable feed.\n Check MaxFeed, PlungeFeed, the reductions "
+     "and the feed change unit.\n",
+     " 가공조건으로 사용할 수 있는 피드가 없습니다.\n 최대피드, PlungeFeed, 감속비와 피드 변화 "
+     "단위를 확인하십시오.\n",
+     " 加工条件から使えるFeedが得られません。\n 最大Feed、PlungeFeed、減速比とFeed変化単位を"
+     "確認してください。\n"},
+    {TREVALON_TXT(TemplateDefinesNone),
+     " The post-processor template defines no section: nothing is written.\n",
+     " 포스트 프로세서 템플릿에 정의된 섹션이 없어 출력하지 않습니다.\n",
+     " ポストプロセッサのテンプレートにセクションが定義されていないため出力しません。\n"},
+    {TREVALON_TXT(CannotCreateFolder), " Can not create folder !!.\n",
+     " 폴더를 만들 수 없습니다 !!.\n", " フォルダを作成できません !!.\n"},
 };
 
 #undef TREVALON_TXT

@@ -199,6 +199,15 @@ enum class Txt : int {
   TipTutorial,
   TipAbout,
 
+  // ---- Files refused on reading, and folders that cannot be made -------------------------
+  // Each is shown with the path of the file or folder on the line after it.
+  FileIsFolder,         // " This is a folder, not a file.\n"
+  FileTooLarge,         // " The file is too large for its kind !!.\n"
+  NotTextFile,          // " This is not a text file !!.\n"
+  NoUsableFeed,         // the cutting conditions give no feed that a program could use
+  TemplateDefinesNone,  // the post-processor template defines no section: nothing to write
+  CannotCreateFolder,   // " Can not create folder !!.\n"
+
   Count
 };
 

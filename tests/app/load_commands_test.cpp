@@ -130,14 +130,26 @@ TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
   ASSERT_TRUE(LoadNcCommand(a.app, third, Data("heidenhain_pocket.h")).ok());
   EXPECT_EQ(third.store.count, 7u);
 
+  // A configuration folder that is missing is made on the first save.
   a.app.settings.configDir = a.dir.file("missing/dir");
+  ASSERT_EQ(NcSettingsCommand(a.app, *a.doc, chosen, true), 1);
+  EXPECT_EQ(ReadAll(a.dir.file("missing/dir/korvo.par")), FormatNcSettings(chosen));
+  // One that cannot be made is named; a file that cannot be written gets the file error.
+  std::ofstream(a.dir.file("plain")) << "x";
+  a.app.settings.configDir = a.dir.file("plain/korvo");
   chosen.intNcdataFlg = 1;
-  EXPECT_EQ(NcSettingsCommand(a.app, *a.doc, chosen, true), 0);
+  std::string why;
+  EXPECT_EQ(NcSettingsCommand(a.app, *a.doc, chosen, true, &why), 0);
   EXPECT_EQ(a.doc->nc.intNcdataFlg, 1);  // the fields keep their new values
-  EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
+  EXPECT_EQ(a.platform.lastMessage,
+            std::string(" Can not create folder !!.\n ") + a.dir.file("plain") + "\n");
+  EXPECT_NE(why.find(a.dir.file("plain")), std::string::npos) << why;
+  std::filesystem::create_directories(a.dir.path() / "folder" / "korvo.par");
+  a.app.settings.configDir = a.dir.file("folder");
   bool written = true;
   EXPECT_EQ(WriteNcSettings(a.app, *a.doc, &written), 1);
   EXPECT_FALSE(written);
+  EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
 }
 
 }  // namespace

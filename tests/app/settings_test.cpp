@@ -18,38 +18,90 @@ using testing::ReadAll;
 
 TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
   testing::TempDir dir;
-  // A missing file is created empty and the defaults stay.
+  // A missing file is not created (reading creates nothing) and the defaults stay.
   AppSettings s = DefaultSettings();
-  ASSERT_EQ(ReadSettingsFile(dir.file("sub/korvo.cfg"), s), 1);
-  EXPECT_EQ(ReadAll(dir.file("sub/korvo.cfg")), "");
+  EXPECT_EQ(ReadSettingsFile(dir.file("sub/korvo.cfg"), s), FileReadError::Missing);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("sub")));
   EXPECT_EQ(s.fileExt, DefaultSettings().fileExt);
 
   const std::string path = dir.file("korvo.cfg");
   std::ofstream(path, std::ios::binary)
       << "workdir /a \r\nBogus x\nWORKDIR /b\nPostDir /p CrossCursorChk 1 Editor";
   bool workDirRead = false;
-  ASSERT_EQ(ReadSettingsFile(path, s, &workDirRead), 1);
+  ASSERT_EQ(ReadSettingsFile(path, s, &workDirRead), FileReadError::None);
   EXPECT_TRUE(workDirRead);
   EXPECT_EQ(s.workDir, "/b");
   EXPECT_EQ(s.postDir, "/p");
   EXPECT_EQ(s.crossCursorChk, 1);
-  EXPECT_EQ(s.editor, DefaultSettings().editor);  // a key without a value is ignored
+  EXPECT_EQ(s.editor, "");  // a key with nothing after it has an empty value
 
-  s = {"/c", "/w", "/p", "vi", "*.nc", "/h", "/t", 1};
+  // An empty value is written as the key and two blanks and read back empty, never as the
+  // next line's key.
+  s = {"/c", "/w", "/p", "", "*.nc", "/h", "/t", 1};
   ASSERT_EQ(WriteSettingsFile(path, s), 1);
   EXPECT_EQ(ReadAll(path),
-            "ConfigDir /c \nWorkDir /w \nPostDir /p \nEditor vi \nFileExt *.nc \n"
+            "ConfigDir /c \nWorkDir /w \nPostDir /p \nEditor  \nFileExt *.nc \n"
             "HelpFileName /h \nTrainingHelpName /t \nCrossCursorChk 1 \n");
   AppSettings back = DefaultSettings();
-  ReadSettingsFile(path, back);
+  ASSERT_EQ(ReadSettingsFile(path, back), FileReadError::None);
+  EXPECT_EQ(back.editor, "");
+  EXPECT_EQ(back.fileExt, "*.nc");
   EXPECT_EQ(back.trainingHelpName, "/t");
   EXPECT_EQ(back.crossCursorChk, 1);
 
-  // Arbitrary bytes do not break the reader.
+  // Bytes that are no text, a folder and a file too large are refused and change nothing.
   std::string junk;
   for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 256);
-  std::ofstream(path, std::ios::binary) << junk << '\0' << "CrossCursorChk 99999999999999999999";
-  EXPECT_EQ(ReadSettingsFile(path, back), 1);
+  std::ofstream(dir.file("junk.cfg"), std::ios::binary)
+      << junk << '\0' << "CrossCursorChk 99999999999999999999";
+  std::ofstream(dir.file("huge.cfg"), std::ios::binary)
+      << "Editor ed" << std::string(kSettingsFileLimit, ' ');
+  AppSettings kept = back;
+  EXPECT_EQ(ReadSettingsFile(dir.file("junk.cfg"), kept), FileReadError::NotText);
+  EXPECT_EQ(ReadSettingsFile(dir.file("huge.cfg"), kept), FileReadError::TooLarge);
+  EXPECT_EQ(ReadSettingsFile(dir.path().string(), kept), FileReadError::Folder);
+  EXPECT_EQ(kept.crossCursorChk, 1);
+  EXPECT_EQ(kept.editor, "");
+}
+
+// Start-up only reads: a fresh system directory stays as it was; one that is a file is no
+// place for settings; korvo.cfg of the wrong kind is said and the defaults stay.
+TEST(Settings, StartUpCreatesNothingAndRefusesASystemDirectoryThatIsAFile) {
+  testing::TempDir dir;
+  HeadlessPlatform platform;
+  CApplication app(platform);
+  std::string why;
+  ASSERT_EQ(app.StartUp(StartOptions{dir.file("fresh"), "en", false}, &why), 1);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("fresh")));
+  std::ofstream(dir.file("plain")) << "x";
+  EXPECT_EQ(app.StartUp(StartOptions{dir.file("plain"), "en", false}, &why), 0);
+  EXPECT_NE(why.find("is not a folder"), std::string::npos) << why;
+  std::filesystem::create_directories(dir.path() / "cfg-folder" / "korvo.cfg");
+  ASSERT_EQ(app.StartUp(StartOptions{dir.file("cfg-folder"), "en", false}, &why), 1);
+  EXPECT_EQ(platform.lastMessage.rfind(" This is a folder, not a file.\n", 0), 0u)
+      << platform.lastMessage;
+  EXPECT_EQ(app.settings.fileExt, DefaultSettings().fileExt);
+}
+
+// The program's own folders appear when a file is first written into one; other folders
+// are never made, and a folder that cannot be made is named.
+TEST(Settings, OwnFoldersAreMadeOnTheFirstWrite) {
+  testing::TempDir dir;
+  AppSettings s = DefaultSettings();
+  s.configDir = dir.file("korvo");
+  s.postDir = dir.file("korvo/post/");
+  std::string failed;
+  EXPECT_TRUE(MakeOwnFolderFor(s, dir.file("elsewhere/x.nc"), &failed));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("elsewhere")));
+  EXPECT_TRUE(MakeOwnFolderFor(s, dir.file("korvo/post/default.ppr"), &failed));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("korvo/post")));
+  EXPECT_TRUE(MakeOwnFolderFor(s, dir.file("korvo/lmx/a.lmx"), &failed));
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("korvo/lmx")));
+
+  std::ofstream(dir.file("file")) << "x";
+  s.workDir = dir.file("file/ncdata");
+  EXPECT_FALSE(MakeOwnFolderFor(s, dir.file("file/ncdata/a.nc"), &failed));
+  EXPECT_EQ(failed, dir.file("file"));
 }
 
 TEST(Settings, UnwritableFileShowsTheFileErrorButTheValuesApply) {
@@ -100,6 +152,25 @@ TEST(FileIo, NothingHalfWrittenReplacesAFile) {
                           std::filesystem::directory_iterator{}),
             1);  // no temporary file left behind
   EXPECT_EQ(WriteFileReplacing(dir.file("missing/dir/x.nc"), "x"), 0);
+}
+
+// Reading is bounded while it goes on, so a device that never ends is refused like a file
+// that is too large; a folder is refused before it is read.
+TEST(FileIo, BoundedReadingRefusesWhatIsNoFileOfItsKind) {
+  testing::TempDir dir;
+  std::string out;
+  std::ofstream(dir.file("ten"), std::ios::binary) << std::string(9, 'a') << '\0';
+  EXPECT_EQ(ReadBoundedFile(dir.file("ten"), 10, out, false), FileReadError::None);
+  EXPECT_EQ(out.size(), 10u);
+  EXPECT_EQ(ReadBoundedFile(dir.file("ten"), 10, out, true), FileReadError::NotText);
+  EXPECT_EQ(ReadBoundedFile(dir.file("ten"), 9, out, false), FileReadError::TooLarge);
+  EXPECT_EQ(out, "");
+  EXPECT_EQ(ReadBoundedFile(dir.file("none"), 10, out, true), FileReadError::Missing);
+  EXPECT_EQ(ReadBoundedFile(dir.path().string(), 10, out, true), FileReadError::Folder);
+  if (std::filesystem::exists("/dev/zero")) {
+    EXPECT_EQ(ReadBoundedFile("/dev/zero", 1 << 16, out, false), FileReadError::TooLarge);
+  }
+  EXPECT_NE(DescribeReadError(FileReadError::TooLarge, "p", 9).find("'p'"), std::string::npos);
 }
 
 }  // namespace

@@ -316,10 +316,15 @@ TEST(Verbs, NcOutput) {
            0,
            {"saved.ppr:\r\n[NewCut]\r\nN$N X?X F?F\r\n[End]\r\n"}},
           {"ppr save {d}/saved.ppr from={d}/nothing", 1},
+          {"add 3 1 2 3 100; post {d}/q.nc ppr={d}/empty.ppr",
+           1,
+           {"err:defines no section; nothing written", "=q.nc:"}},
+          {"post {d}/q.nc ppr={d}", 1, {"err:is a folder", "=q.nc:"}},
           {"ppr load {d}/t.ppr", 2},
       },
       {{"in.nc", "G00X0Y0Z5.\nG01X1.5F200\nX3.\nM30\n"},
-       {"t.ppr", "[NewCut]\nN$N X?X F?F\n[End]\n"}});
+       {"t.ppr", "[NewCut]\nN$N X?X F?F\n[End]\n"},
+       {"empty.ppr", ""}});
 }
 
 TEST(Verbs, FeedConditions) {
@@ -350,6 +355,8 @@ TEST(Verbs, FeedConditions) {
           {"lmx peek", 2},
           {"transfer max=-1", 2},
           {"lmx load /no/such/file.lmx", 1},
+          {"lmx load {d}", 1, {"err:This is a folder", "err:line 1: lmx load: '{d}' is a folder"}},
+          {"master load {d}", 1, {"err:line 1: master load: '{d}' is a folder"}},
           {"lmx save {d}/no/dir/c.lmx", 1},
           {"mma", 0, {"=out:MMA : \n"}},
           {"$ --answer ok -c add 1 0 0 10 0; add 3 0 0 0 500; add 4 4 0 4 500; add 1 0 2 10 0; "
@@ -401,9 +408,42 @@ TEST(Verbs, FeedRun) {
           {"$ optimize {d}/in.nc {d}/in.nc -o {d}/out.nc", 2},
           {"$ optimize {d}/in.nc -o {d}/out.nc --fast", 2},
           {"$ optimize {d}/in.nc -o {d}/out.nc --lmx {d}/missing.lmx", 1},
+          // Conditions without a usable feed never reach a program: nothing is written.
+          {"$ optimize {d}/in.nc -o {d}/none.nc --lmx {d}/empty.lmx",
+           1,
+           {"err:no usable feed", "err:'{d}/empty.lmx' holds no cutting conditions", "=none.nc:"}},
+          {"$ optimize {d}/in.nc -o {d}/none.nc --lmx {d}", 1, {"err:is a folder", "=none.nc:"}},
+          {"load {d}/in.nc; lmx set MaxFeed=0; optimize",
+           1,
+           {"err:line 3: optimize: MaxFeed 0 gives no feed"}},
           {"$ run {ex}/pocket-finish.tvs", 0, {"^out:{\"count\":16,"}},
       },
-      {{"in.nc", "G00 X0 Y0 Z10\nG01 Z-1 F100\nX50\nY50\nX100\nG00 Z10\nM30\n"}});
+      {{"in.nc", "G00 X0 Y0 Z10\nG01 Z-1 F100\nX50\nY50\nX100\nG00 Z10\nM30\n"},
+       {"empty.lmx", ""}});
+}
+
+// With a fresh home and system directory, commands that only read leave no file behind;
+// the first save makes the program's folder; a system directory that is a file is an error.
+TEST(CliMain, ReadingCreatesNothingAndTheFirstSaveMakesTheFolders) {
+  TempDir home;
+  const char* saved = std::getenv("HOME");
+  const std::string oldHome = saved ? saved : "";
+  setenv("HOME", home.path().c_str(), 1);
+  const std::string sys = home.file("sys"), nc = std::string(TREVALON_TEST_DATA) + "/helix.nc";
+  EXPECT_EQ(RunCli({"--sysdir", sys, "info", nc}).status, 0);
+  EXPECT_EQ(RunCli({"--sysdir", sys, "dump", nc}).status, 0);
+  EXPECT_EQ(RunCli({"--sysdir", sys, "-c", "load " + nc + "; ncset; settings; lmx show"}).status,
+            0);
+  EXPECT_TRUE(std::filesystem::is_empty(home.path()));
+  auto r = RunCli({"--sysdir", sys, "-c", "ncset hhin=1 save; ncset"});
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(ReadAll(home.file("korvo/korvo.par")).find("HeidenhainInputChk 1 \n"),
+            std::string::npos);
+  std::ofstream(home.file("plain")) << "x";
+  r = RunCli({"--sysdir", home.file("plain"), "-c", "ncset"});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("is not a folder"), std::string::npos) << r.err;
+  saved ? setenv("HOME", oldHome.c_str(), 1) : unsetenv("HOME");
 }
 
 }  // namespace

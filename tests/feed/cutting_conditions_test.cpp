@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <map>
+#include <vector>
+
 #include "app/application.h"
 #include "test_support.h"
 
@@ -109,10 +113,11 @@ TEST(ConditionFile, FilesOnDiskAndTheBundledExamples) {
   CApplication app(platform);
   ASSERT_TRUE(WriteConditionsFile(app.Msg(), dir.file("a.lmx"), kUnusual).ok());
   CuttingConditions back;
-  ASSERT_EQ(ReadConditionsFile(dir.file("a.lmx"), back), 1);
+  ASSERT_TRUE(ReadConditionsFile(app.Msg(), dir.file("a.lmx"), back).ok());
   EXPECT_EQ(ConditionsFileText(back, app.language), ReadAll(dir.file("a.lmx")));
   // No file to read: nothing changes and nothing is said.
-  EXPECT_EQ(ReadConditionsFile(dir.file("missing.lmx"), back), 0);
+  EXPECT_EQ(ReadConditionsFile(app.Msg(), dir.file("missing.lmx"), back).code(),
+            OutcomeCode::CannotOpen);
   EXPECT_EQ(ConditionsFileText(back, app.language), ConditionsFileText(kUnusual, app.language));
   EXPECT_EQ(platform.messageCount, 0);
   // A file that cannot be created: the file error.
@@ -123,7 +128,7 @@ TEST(ConditionFile, FilesOnDiskAndTheBundledExamples) {
   for (const char* name : {"steel-finish.lmx", "aluminium-finish.lmx"}) {
     std::string path = std::string(TREVALON_EXAMPLES) + "/" + name;
     CuttingConditions c;
-    ASSERT_EQ(ReadConditionsFile(path, c), 1) << name;
+    ASSERT_TRUE(ReadConditionsFile(app.Msg(), path, c).ok()) << name;
     EXPECT_EQ(ConditionsFileText(c, Language::Korean), ReadAll(path)) << name;
     EXPECT_GE(c.FeedChgAng, 1);
     EXPECT_LE(c.SlopeMaxReduction, 1.0f);
@@ -173,6 +178,57 @@ TEST(TransferDialog, ReductionsFeedBoxesAndMasterControl) {
   EXPECT_EQ(MasterModelFileName("/jobs/part"), "/jobs/part.mma");
   EXPECT_EQ(MasterModelFileName("/jobs/part.mma"), "/jobs/part.mma");
   EXPECT_EQ(MasterModelFileName("/mmas/part.nc"), "/mmas/part.nc");
+}
+
+// Conditions that would give moves a feed of 0 are refused, on reading and before a run;
+// one unit is the least feed there is.
+TEST(ConditionFile, RefusedWhenItGivesNoUsableFeedOrIsNoConditionFile) {
+  CuttingConditions c;
+  c.FeedChgAng = 50;
+  c.MaxFeed = 50;
+  c.PlungeFeed = 50;
+  c.CornerMaxReduction = c.SlopeMaxReduction = 1.0f;
+  EXPECT_EQ(NoUsableFeedReason(c), "");
+  for (auto spoil : std::vector<void (*)(CuttingConditions&)>{
+           [](CuttingConditions& k) { k.MaxFeed = 49; },
+           [](CuttingConditions& k) { k.MaxFeed = -1000; },
+           [](CuttingConditions& k) { k.PlungeFeed = 0; },
+           [](CuttingConditions& k) { k.CornerMaxReduction = 0.9f; },
+           [](CuttingConditions& k) { k.SlopeMaxReduction = -1.0f; }}) {
+    CuttingConditions bad = c;
+    spoil(bad);
+    EXPECT_NE(NoUsableFeedReason(bad), "");
+  }
+
+  testing::TempDir dir;
+  HeadlessPlatform platform;
+  CApplication app(platform);
+  const std::string text = ConditionsFileText(kUnusual, Language::English);
+  const std::string maxLine = "최대피드 1200";
+  std::string zeroFeed = text;
+  zeroFeed.replace(zeroFeed.find(maxLine), maxLine.size(), "최대피드 0");
+  const std::map<std::string, std::string> files = {
+      {"empty.lmx", ""},
+      {"blank.lmx", " \r\n\t"},
+      {"binary.lmx", text.substr(0, 40) + std::string(1, '\0') + text.substr(40)},
+      {"zero-feed.lmx", zeroFeed},
+      {"huge.lmx", std::string(kConditionFileLimit + 1, ' ')},
+  };
+  for (const auto& [name, bytes] : files) std::ofstream(dir.file(name), std::ios::binary) << bytes;
+  std::vector<std::string> paths = {dir.path().string()};
+  for (const auto& [name, bytes] : files) paths.push_back(dir.file(name));
+  for (const std::string& path : paths) {
+    CuttingConditions kept = kUnusual;
+    const int before = platform.messageCount;
+    const Outcome o = ReadConditionsFile(app.Msg(), path, kept);
+    EXPECT_EQ(o.code(), OutcomeCode::Refused) << path;
+    EXPECT_NE(o.reason().find(path), std::string::npos) << o.reason();
+    EXPECT_EQ(platform.messageCount, before + 1) << path;
+    EXPECT_EQ(ConditionsFileText(kept, Language::English),
+              ConditionsFileText(kUnusual, Language::English))
+        << path;
+  }
+  EXPECT_NE(platform.lastMessage.find("zero-feed.lmx"), std::string::npos);
 }
 
 }  // namespace

@@ -124,6 +124,18 @@ TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
   EXPECT_EQ(platform.lastCaption, "Error message");
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
   EXPECT_FALSE(LoadMasterModel(app, doc, dir.file("missing.mma")).ok());
+  // A folder, and a header announcing more cells than any mesh has, are refused before a
+  // cell is read; a device without end gives an empty header.
+  std::ofstream(dir.file("vast.mma"), std::ios::binary)
+      << MmaBytes(0, 0, 1.0, 65536u * 256, 65536, 256, Ramp(6));
+  std::vector<std::string> refusedPaths = {dir.path().string(), dir.file("vast.mma")};
+  if (std::filesystem::exists("/dev/zero")) refusedPaths.push_back("/dev/zero");
+  for (const std::string& path : refusedPaths) {
+    const Outcome o = LoadMasterModel(app, doc, path);
+    EXPECT_EQ(o.code(), OutcomeCode::Refused) << path;
+    EXPECT_NE(o.reason().find(path), std::string::npos) << o.reason();
+  }
+  EXPECT_EQ(doc.master.header.columns, 3u);
   EXPECT_TRUE(doc.master.Exists());  // the refused files left the loaded model
 
   ASSERT_TRUE(SaveMasterModel(app, doc, dir.file("b.mma")).ok());

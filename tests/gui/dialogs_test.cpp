@@ -77,6 +77,8 @@ class DialogsTest : public QObject {
     const std::string saved = dir + "/saved.nc", layers = dir + "/layers.nc",
                       posted = dir + "/posted.nc";
     std::ofstream(layers).flush();  // the layer output's picker takes existing files only
+    // The post-processor writes only through a template that defines a section.
+    std::ofstream(dir + "/config/default.ppr") << "[NewCut]\nG01[$X][$Y][$Z][$F]\n[End]\n";
     const CuttingConditions& c = p.app->FeedControl().channels[1].conditions;
     // clang-format off
     const std::vector<Case> cases = {

@@ -54,10 +54,22 @@ TEST_F(PostConversion, DefaultTemplateProgram) {
   EXPECT_EQ(doc->layers[0].fileName, dlg.outputPath);
 }
 
-TEST_F(PostConversion, NoTemplateFileWritesAnEmptyProgram) {
-  dlg.ppr.LoadTemplate(dir.file("none"));
+// A template that defines nothing would write an empty program in place of the toolpath:
+// whether it is missing, empty or no text, nothing is written and the user is told.
+TEST_F(PostConversion, TemplateDefiningNothingWritesNothing) {
   AddPoints(doc->store, "1 0 0 50");
-  EXPECT_EQ(Convert(), "");
+  std::ofstream(dir.file("empty.ppr")) << "";
+  std::ofstream(dir.file("binary.ppr"), std::ios::binary) << "[Cut]\nX" << '\0' << "\n[End]\n";
+  for (const char* name : {"none", "empty.ppr", "binary.ppr"}) {
+    dlg.ppr.LoadTemplate(dir.file(name));
+    dlg.ppr.name = dir.file(name);
+    const Outcome o = PostProcessCommand(app, *doc, dlg);
+    EXPECT_EQ(o.code(), OutcomeCode::Refused) << name;
+    EXPECT_NE(o.reason().find(name), std::string::npos) << o.reason();
+    EXPECT_FALSE(std::filesystem::exists(dlg.outputPath)) << name;
+    EXPECT_NE(platform.lastMessage.find(name), std::string::npos) << platform.lastMessage;
+  }
+  EXPECT_EQ(platform.lastMessage.rfind(" This is not a text file", 0), 0u);
 }
 
 TEST_F(PostConversion, BlockNumbersWrapDifferentlyForPlainAndBracketed) {
@@ -112,6 +124,7 @@ TEST_F(PostConversion, PromptsAskEveryTimeAndKeepTheValueOnCancel) {
 }
 
 TEST_F(PostConversion, FileThatCannotBeCreated) {
+  Only("[Cut]\nX\n[End]\n");
   dlg.outputPath = dir.file("no/dir/out.nc");
   EXPECT_FALSE(PostProcessCommand(app, *doc, dlg).ok());
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");

@@ -107,7 +107,7 @@ void AutoFeedDialog::TakeEdits() {
 
 void AutoFeedDialog::ReadConditions(const std::string& path) {
   const QString label = Q(app_.Text(Txt::ConditionFileButton));
-  if (!ReadConditionsFile(path, conditions)) {
+  if (!ReadConditionsFile(app_.Msg(), path, conditions)) {
     readButton_->setText(label);
     return;
   }

@@ -124,7 +124,7 @@ class TransferDialog : public QDialog {
   // the button.
   void ReadConditions(const std::string& path) {
     const QString label = Q(app_.Text(Txt::ConditionFileButton));
-    if (!ReadConditionsFile(path, conditions_)) {
+    if (!ReadConditionsFile(app_.Msg(), path, conditions_)) {
       conditionButton_->setText(label);
       return;
     }

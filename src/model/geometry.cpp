@@ -160,8 +160,10 @@ void ArcCentreFromRadius(int plane, const double start[3], const double end[3], 
   double L = std::sqrt(dx * dx + dy * dy + dz * dz);
   double h2 = r * r - L * L / 4.0;
   if (h2 < 1e-9) h2 = 0.0;  // radius shorter than half the chord: centre on the chord
-  double da = std::sqrt(h2 * m * m / (m * m + 1.0));
-  double db = std::sqrt(h2 / (m * m + 1.0));
+  // Floored like every other root: a chord along b (m = 100000) leaves a b offset of a
+  // hundred-thousandth of h, which is no offset at all.
+  double da = FlooredSqrt(h2 * m * m / (m * m + 1.0));
+  double db = FlooredSqrt(h2 / (m * m + 1.0));
   double ma = (as + ae) / 2.0, mb = (bs + be) / 2.0;
   double c1a, c1b, c2a, c2b;
   double ta = ma + da - as, tb = mb + db - bs;

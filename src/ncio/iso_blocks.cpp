@@ -3,7 +3,11 @@
 // position, the feeds and the time around them.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
+#include "model/geometry.h"
+#include "ncio/arc_pieces.h"
 #include "ncio/nc_block_words.h"
 #include "ncio/nc_writer.h"
 
@@ -11,16 +15,59 @@ namespace trevalon {
 
 using namespace ncwords;
 
+namespace {
+
+// Our rule for arcs by radius. The radius word is the radius plus half a thousandth, rounded
+// (up to a thousandth long), and the end points are rounded to a thousandth; a reader puts the
+// centre on the chord's normal at sqrt(R^2 - L^2/4), so a thousandth of radius moves the
+// centre by about 0.001 / cos(sweep / 2), whatever the radius, and the rounded ends turn the
+// chord's normal by up to 0.0007 / tan(sweep / 2). Measured over radii from 1 to 10000 with
+// random centres and directions, the centre a reader finds stays within 0.005 of the true one
+// for sweeps up to 147 degrees, from 214 up to 348 degrees (written with a negative R, the
+// larger arc) and not between. So an arc of at most 145 degrees is one block, one of 215 to
+// 345 degrees one block with -R, and any other (near the half circle, near or at the whole
+// circle) is cut into the fewest equal pieces of at most 145 degrees.
+constexpr double kDegree = kHalfTurn / 180.0;
+constexpr double kMaxSmallerArc = 145.0 * kDegree;
+constexpr double kMinLargerArc = 215.0 * kDegree;
+constexpr double kMaxLargerArc = 345.0 * kDegree;
+// Our rule: a block by radius whose centre, as a reader works it out from the written words,
+// lies further than this from the true centre is written with its centre offsets instead (a
+// reader's choice between the two centres of a chord lying within 0.01 of an axis can miss by
+// up to 0.01 / sin(sweep / 2), which no cut into pieces cures).
+constexpr double kCentreTolerance = 0.005;
+
+// A number as a reader gets it back from its written text.
+double AsWritten(double v) {
+  char text[420];
+  *AppendFixed3(text, v) = '\0';
+  return std::strtod(text, nullptr);
+}
+
+// Whether a written number moves: two values whose texts differ.
+bool Differs3(double a, double b) {
+  char ta[420], tb[420];
+  *AppendFixed3(ta, a) = '\0';
+  *AppendFixed3(tb, b) = '\0';
+  return std::strcmp(ta, tb) != 0;
+}
+
+}  // namespace
+
 void CNcOutputDlg::IsoRapid(const PointRegister& r, const double to[3]) {
   char line[kLine];
   char* p = line;
   const bool g90 = incremental && incrementalInForce;
   if (g90) p = Put(p, "G90");
-  if (r.type == MOVE_RAPID) p = Put(p, "G00");
+  // Our rule: a rapid that continues a run still names G00 when the program's motion in
+  // force is another, or a reader would cut (or turn) its way there.
+  const bool g00 = r.type == MOVE_RAPID || motionWord_ != 0;
+  if (g00) p = Put(p, "G00");
   const bool any = ChangedWords(p, to, position);
   if (any || r.type == MOVE_RAPID) {
     Block(line, static_cast<std::size_t>(p - line));
     if (g90) incrementalInForce = false;
+    motionWord_ = 0;
   }
 }
 
@@ -28,99 +75,168 @@ void CNcOutputDlg::IsoLinear(const PointRegister& r, double to[3]) {
   char line[kLine];
   char* p = line;
   const bool isNew = r.type == MOVE_LINE;
+  // Our rule: a straight move that continues names G01 when the motion in force is another (a
+  // line after an arc or a rapid), or a reader would move it as that motion.
+  const bool g01 = isNew || motionWord_ != 1;
   const bool sameFeed = r.feed == modalFeed;
   if (!incremental) {
-    if (isNew) p = Put(p, "G01");
+    if (g01) p = Put(p, "G01");
     const bool any = ChangedWords(p, to, position);
     if (!sameFeed) p = FeedWord(p, r.feed);
-    if (isNew || any || !sameFeed) Block(line, static_cast<std::size_t>(p - line));
+    if (isNew || any || !sameFeed) {
+      Block(line, static_cast<std::size_t>(p - line));
+      motionWord_ = 1;
+    }
   } else {
     const bool g91 = !incrementalInForce;
     if (g91) p = Put(p, "G91");
-    if (isNew) p = Put(p, "G01");
+    if (g01) p = Put(p, "G01");
     const bool any = DeltaWords(p, to, position);
     if (!sameFeed) p = FeedWord(p, r.feed);
     if (isNew || any || !sameFeed) {
       Block(line, static_cast<std::size_t>(p - line));
       if (g91) incrementalInForce = true;
+      motionWord_ = 1;
     }
   }
 }
 
 void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane, bool continuing,
                           double to[3]) {
-  const double radius = std::sqrt(ijk[0] * ijk[0] + ijk[1] * ijk[1] + ijk[2] * ijk[2]);
   const int normal = NormalAxis(plane);
-  const char* motion = r.type == MOVE_ARC_CW ? "G02" : "G03";
-  char line[kLine];
-  char* p = line;
-  // The radius word: the radius rounded up by half a thousandth, always positive.
-  auto radiusWord = [&](char* q) { return Word(q, 'R', radius + 0.0005); };
-  const bool sameFeed = r.feed == modalFeed;
+  const int word = r.type == MOVE_ARC_CW ? 2 : 3;
+  const char* motion = word == 2 ? "G02" : "G03";
+  // An arc continues only where the program's motion in force is still this arc's.
+  continuing = continuing && motionWord_ == word;
+  bool feedSaid = r.feed == modalFeed;
+  static const char kCentre[3] = {'I', 'J', 'K'};
 
+  // Our rule for the move along the plane's normal: an arc whose end lies at another height
+  // (beyond the output's rounding) keeps that move. By centre offsets it is one helical block,
+  // which a reader takes back as the same move. By radius a reader would measure the chord
+  // with the height in it and misplace the centre, so the arc goes out flat and a straight
+  // move along the normal follows it.
+  bool helix;
   if (!incremental) {
-    to[normal] = position[normal];  // the arc stays in its plane
-    const bool fullCircle = !continuing && ijkToR && std::fabs(to[0] - position[0]) <= 0.0001 &&
-                            std::fabs(to[1] - position[1]) <= 0.0001 &&
-                            std::fabs(to[2] - position[2]) <= 0.0001;
-    if (fullCircle) {
-      // A radius cannot say which way round a whole circle goes: two halves through the
-      // opposite point. The modal feed changes only after the arc, so a new feed goes out in
-      // both halves.
-      const double q[3] = {position[0] + 2 * ijk[0], position[1] + 2 * ijk[1],
-                           position[2] + 2 * ijk[2]};
-      if (plane != previousPlane) p = Put(p, PlaneWord(plane));
-      previousPlane = plane;
-      p = Put(p, motion);
-      ChangedWords(p, q, position);
-      p = radiusWord(p);
-      if (!sameFeed) p = FeedWord(p, r.feed);
-      Block(line, static_cast<std::size_t>(p - line));
-      position[0] = q[0], position[1] = q[1], position[2] = q[2];
-      p = line;
-      ChangedWords(p, to, q);
-      p = radiusWord(p);
-      if (!sameFeed) p = FeedWord(p, r.feed);
-      Block(line, static_cast<std::size_t>(p - line));
-    } else {
-      if (!continuing) {
-        if (plane != previousPlane) p = Put(p, PlaneWord(plane));
-        previousPlane = plane;
-        p = Put(p, motion);
-      }
-      ChangedWords(p, to, position);
-      if (ijkToR) {
-        p = radiusWord(p);
-      } else {
-        static const char kCentre[3] = {'I', 'J', 'K'};
-        for (int a = 0; a < 3; ++a)
-          if (std::fabs(ijk[a]) >= 0.001) p = Word(p, kCentre[a], ijk[a]);
-      }
-      if (!sameFeed) p = FeedWord(p, r.feed);
-      // A continuing arc that changes nothing and has no centre word left has nothing to say.
-      if (p != line) Block(line, static_cast<std::size_t>(p - line));
-    }
+    helix = Differs3(to[normal], position[normal]);
   } else {
-    const bool g91 = !incrementalInForce;
-    if (g91) p = Put(p, "G91");
-    if (!continuing) {
+    char text[420];
+    double rounded = 0;
+    AppendShort3(text, to[normal] - position[normal], rounded);
+    helix = rounded != 0.0;
+  }
+  if (!helix) to[normal] = position[normal];  // the arc stays in its plane
+  const double height = to[normal];
+  double arcEnd[3] = {to[0], to[1], to[2]};
+  if (helix && ijkToR) arcEnd[normal] = position[normal];
+
+  char line[kLine];
+  // Starts a block: G91 when incremental and not in force, the plane and G02/G03 for a new arc.
+  auto head = [&](char* p, bool nameMotion) {
+    if (incremental && !incrementalInForce) p = Put(p, "G91");
+    if (nameMotion) {
       if (plane != previousPlane) p = Put(p, PlaneWord(plane));
       previousPlane = plane;
       p = Put(p, motion);
     }
-    DeltaWords(p, to, position);  // helical arcs pass through: no plane hold
+    return p;
+  };
+  auto send = [&](char* p) {
+    Block(line, static_cast<std::size_t>(p - line));
+    if (incremental) incrementalInForce = true;
+  };
+  auto endWords = [&](char*& p, double end[3]) {
+    if (incremental)
+      DeltaWords(p, end, position);  // `end` becomes where the rounded deltas lead
+    else
+      ChangedWords(p, end, position);
+  };
+  auto offsetWords = [&](char* p, const double off[3]) {
+    for (int a = 0; a < 3; ++a) {
+      if (std::fabs(off[a]) < 0.001) continue;
+      if (incremental)
+        p += std::snprintf(p, 400, "%c%f", kCentre[a], off[a]);
+      else
+        p = Word(p, kCentre[a], off[a]);
+    }
+    return p;
+  };
+
+  if (!ijkToR || !PositionKnown()) {
+    // One block per arc: by centre offsets (a whole circle too: its end words are left out
+    // where they do not move), or by radius from a position no block has set yet.
+    char* p = head(line, !continuing);
+    endWords(p, arcEnd);
     if (ijkToR) {
-      p = radiusWord(p);
+      p = Word(p, 'R', std::sqrt(ijk[0] * ijk[0] + ijk[1] * ijk[1] + ijk[2] * ijk[2]) + 0.0005);
     } else {
-      static const char kCentre[3] = {'I', 'J', 'K'};
-      for (int a = 0; a < 3; ++a)
-        if (std::fabs(ijk[a]) >= 0.001) p += std::snprintf(p, 400, "%c%f", kCentre[a], ijk[a]);
+      p = offsetWords(p, ijk);
     }
-    if (!sameFeed) p = FeedWord(p, r.feed);
+    if (!feedSaid) p = FeedWord(p, r.feed);
+    // A continuing arc that changes nothing and has no centre word left has nothing to say.
     if (p != line) {
-      Block(line, static_cast<std::size_t>(p - line));
-      if (g91) incrementalInForce = true;
+      send(p);
+      motionWord_ = word;
     }
+    for (int a = 0; a < 3; ++a) to[a] = arcEnd[a];
+    return;
+  }
+
+  // By radius: the arc in pieces as the rule above says. An end within a ten-thousandth of
+  // the start on every axis is a whole circle.
+  const bool whole = std::fabs(arcEnd[0] - position[0]) <= 0.0001 &&
+                     std::fabs(arcEnd[1] - position[1]) <= 0.0001 &&
+                     std::fabs(arcEnd[2] - position[2]) <= 0.0001;
+  const double from[3] = {position[0], position[1], position[2]};
+  const double sweep = whole ? 2 * kHalfTurn : ArcSweep(from, arcEnd, ijk, plane, r.type);
+  int n = 1;
+  if (!(sweep <= kMaxSmallerArc || (sweep >= kMinLargerArc && sweep <= kMaxLargerArc)))
+    n = PiecesFor(sweep, kMaxSmallerArc);
+  ArcPiece pieces[8];  // 360 / 145 gives three at most
+  SplitArc(from, whole ? from : arcEnd, ijk, plane, r.type, n, pieces);
+  for (int a = 0; a < 3; ++a) pieces[n - 1].end[a] = arcEnd[a];
+  const bool larger = n == 1 && sweep > kHalfTurn;
+  const double centre[3] = {from[0] + ijk[0], from[1] + ijk[1], from[2] + ijk[2]};
+  const PlaneAxes ax = AxesOfPlane(plane);
+
+  for (int k = 0; k < n; ++k) {
+    double end[3] = {pieces[k].end[0], pieces[k].end[1], pieces[k].end[2]};
+    double off[3] = {0, 0, 0};  // the centre from where this piece starts as written
+    off[ax.a] = centre[ax.a] - position[ax.a];
+    off[ax.b] = centre[ax.b] - position[ax.b];
+    char* p = head(line, k == 0 && !continuing);
+    endWords(p, end);
+    // The centre as a reader works it out from this block's words.
+    const double radius = std::hypot(off[ax.a], off[ax.b]);
+    const double rWord = AsWritten(radius + 0.0005);
+    double readStart[3], readEnd[3], readOff[3];
+    for (int a = 0; a < 3; ++a) {
+      readStart[a] = AsWritten(position[a]);
+      readEnd[a] = incremental ? readStart[a] + (end[a] - position[a]) : AsWritten(end[a]);
+    }
+    ArcCentreFromRadius(plane, readStart, readEnd, larger ? -rWord : rWord, r.type, readOff);
+    const double miss = std::hypot(readStart[ax.a] + readOff[ax.a] - centre[ax.a],
+                                   readStart[ax.b] + readOff[ax.b] - centre[ax.b]);
+    if (miss <= kCentreTolerance)
+      p = Word(p, 'R', larger ? -(radius + 0.0005) : radius + 0.0005);
+    else
+      p = offsetWords(p, off);
+    if (!feedSaid) p = FeedWord(p, r.feed);
+    feedSaid = true;
+    send(p);
+    motionWord_ = word;
+    for (int a = 0; a < 3; ++a) position[a] = end[a];
+  }
+  for (int a = 0; a < 3; ++a) to[a] = position[a];
+  if (helix) {
+    // The arc's move along the normal, as a straight move at the arc's feed.
+    to[normal] = height;
+    char* p = line;
+    if (incremental && !incrementalInForce) p = Put(p, "G91");
+    p = Put(p, "G01");
+    endWords(p, to);
+    send(p);
+    motionWord_ = 1;
   }
 }
 

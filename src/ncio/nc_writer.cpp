@@ -10,7 +10,9 @@
 #include "model/layer_table.h"
 #include "model/point_store.h"
 #include "ncio/nc_block_words.h"
+#include "ncio/nc_comment.h"
 #include "ncio/start_end_parts.h"
+#include "ncio/toolpath_start.h"
 #include "platform/file_io.h"
 #include "texts/messages.h"
 
@@ -26,6 +28,15 @@ std::string Trim(std::string_view s) {
   if (b == std::string_view::npos) return {};
   std::size_t e = s.find_last_not_of(ws);
   return std::string(s.substr(b, e - b + 1));
+}
+// One comment block of the machining information.
+std::string Parenthesised(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + 2);
+  out += '(';
+  out += CommentText(text);
+  out += ')';
+  return out;
 }
 }  // namespace
 
@@ -153,7 +164,8 @@ void CNcOutputDlg::WriteComment() {
   std::size_t from = 0;
   for (;;) {
     std::size_t lf = text.find('\n', from);
-    out += Trim(std::string_view(text).substr(from, lf == std::string::npos ? lf : lf - from));
+    out += CommentText(
+        Trim(std::string_view(text).substr(from, lf == std::string::npos ? lf : lf - from)));
     if (lf == std::string::npos) break;
     out += ")\r\n(";
     from = lf + 1;
@@ -170,10 +182,17 @@ void CNcOutputDlg::WriteStartBlock(CPointStore& store) {
     start[0] = store.reg.x, start[1] = store.reg.y, start[2] = store.reg.z;
   }
   for (int a = 0; a < 3; ++a) recordStart_[a] = start[a];
-  safeHeight = start[2];
-  if (fileStartEnd && !startPart.empty()) return;
+  const ToolpathStart entry = FindToolpathStart(store, 0);
+  safeHeight = entry.height;
+  liftEnd_ = entry.liftEnd;
+  liftHeight_ = entry.liftHeight;
+  if (fileStartEnd && !startPart.empty()) {
+    motionWord_ = -1;  // whatever the source program's start part left in force
+    return;
+  }
   if (!heidenhain) {
     Block("G90G00G17");
+    motionWord_ = 0;
   } else {
     char line[kLine];
     char* p = Put(line, "L X");
@@ -181,7 +200,7 @@ void CNcOutputDlg::WriteStartBlock(CPointStore& store) {
     p = Put(p, " Y");
     p = AppendFixed3(p, start[1]);
     p = Put(p, " Z");
-    p = AppendFixed3(p, start[2]);
+    p = AppendFixed3(p, safeHeight);
     p = Put(p, " F6000");
     Block(line, static_cast<std::size_t>(p - line));
     heidenhainFeed = 6000;
@@ -210,6 +229,7 @@ void CNcOutputDlg::WriteToolChange() {
       p = Word(p, 'X', recordStart_[0]);
       p = Word(p, 'Y', recordStart_[1]);
       Block(line, static_cast<std::size_t>(p - line));
+      motionWord_ = 0;
     }
     if (spindle != 0) {
       p = Put(line, "S");
@@ -220,7 +240,6 @@ void CNcOutputDlg::WriteToolChange() {
     return;
   }
   if (!toolChange) return;
-  safeHeight = recordStart_[2];
   std::snprintf(line, sizeof line, "TOOL DEF %d L+0.000 R+0.000", toolNumber);
   Block(line);
   std::snprintf(line, sizeof line, "TOOL CALL %d Z S%d", toolNumber, spindle);
@@ -273,24 +292,24 @@ void CNcOutputDlg::WriteFooter() {
     char* p = Put(line, "G00");
     p = Word(p, 'Z', safeHeight);
     Block(line, static_cast<std::size_t>(p - line));
+    motionWord_ = 0;
   }
   Block("M09");
   Block("M30");
   Block("%");
   if (!machiningInfo) return;
-  static const char* const kExtent[3] = {"(MIN X = %f      MAX X = %f )",
-                                         "(MIN Y = %f      MAX Y = %f )",
-                                         "(MIN Z = %f      MAX Z = %f )"};
+  static const char* const kExtent[3] = {
+      "MIN X = %f      MAX X = %f ", "MIN Y = %f      MAX Y = %f ", "MIN Z = %f      MAX Z = %f "};
   for (int a = 0; a < 3; ++a) {
     std::snprintf(line, sizeof line, kExtent[a], cuttingMin[a], cuttingMax[a]);
-    Block(line);
+    Block(Parenthesised(line));
   }
   // The estimate printed is the time of the program as written: every written move at its
   // feed (arcs along the arc, full circles included) and the rapids at the rapid rate. The
   // statistics' cutting time leaves the arcs and the rapids out, so it says less about how
   // long the machine will run this program.
-  std::snprintf(line, sizeof line, "(CUTTING TIME = %.2f MIN)", writtenTime);
-  Block(line);
+  std::snprintf(line, sizeof line, "CUTTING TIME = %.2f MIN", writtenTime);
+  Block(Parenthesised(line));
 }
 
 int CNcOutputDlg::WriteProgram(const Messages& msg, CPointStore& store, ReplacingFile& file) {

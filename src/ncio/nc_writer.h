@@ -130,6 +130,12 @@ class CNcOutputDlg {
   std::size_t used_ = 0;
   std::string lastBlock_;              // text of the last block written
   double recordStart_[3] = {0, 0, 0};  // record 0 of the points being written
+  // The motion in force in the ISO program as written: 0 to 3 for G00 to G03, -1 when the
+  // program's own start part leaves it unknown. A block without a G word moves by it.
+  int motionWord_ = -1;
+  // The leading rapids written at the height of their climb (toolpath_start.h).
+  std::uint32_t liftEnd_ = 0;
+  double liftHeight_ = 0;
 };
 
 }  // namespace trevalon

@@ -96,6 +96,7 @@ int CNcOutputDlg::WriteRecords(const Messages& msg, CPointStore& store) {
   const std::uint32_t n = store.count;
   for (std::uint32_t i = 0; i < n; ++i) {
     if (!store.FetchPoint(i)) continue;
+    if (i < liftEnd_ && IsRapidType(reg.type)) reg.z = liftHeight_;  // toolpath_start.h
     switch (reg.type) {
       case MOVE_RAPID:
       case MOVE_RAPID_CONT:

@@ -7,6 +7,7 @@
 
 #include "model/layer_table.h"
 #include "ncio/nc_number.h"
+#include "ncio/toolpath_start.h"
 #include "platform/file_io.h"
 #include "texts/messages.h"
 
@@ -351,9 +352,11 @@ void CPostProcessorDlg::Convert(const Messages& msg, CPointStore& store, Replaci
   double ijk[3] = {0, 0, 0};
   int plane = 0;
   bool startIsArc = false;
+  const ToolpathStart entry = FindToolpathStart(store, start);
   if (store.count) {
     store.FetchPoint(start);
     if (IsArcType(store.reg.type)) startIsArc = ReadArc(store, start, ijk, plane);
+    store.reg.z = entry.height;  // never below the rapids before the first cut
     TakeRecord(current, store.reg, startIsArc ? ijk : nullptr, plane);
   }
   const PointRegister startRecord = store.reg;
@@ -363,29 +366,46 @@ void CPostProcessorDlg::Convert(const Messages& msg, CPointStore& store, Replaci
   if (toolChange) WriteSection(kSecTool);
   WriteSection(kSecSpindle);
 
+  // Our rule: a record that continues a motion is written with the section of a new one
+  // ([NewRapid], [NewCut], an arc's new section) when the motion before it was of another
+  // kind, or when [Start] comes before it (a template's start says nothing a reader can rely
+  // on): the continuing sections carry no motion word, and a reader would move the record as
+  // the motion before it. A continuing section is kept where the new one is not defined.
+  int kind = 0;  // the motion written last: MOVE_RAPID, MOVE_LINE, the arc's type; 0 none
+  auto newWhereNeeded = [&](int kindNow, int continuing, int fresh) {
+    const bool other = kind != kindNow;
+    kind = kindNow;
+    return other && ppr[fresh].defined ? fresh : continuing;
+  };
   PointRegister& reg = store.reg;
   for (std::uint32_t i = 0; i < store.count; ++i) {
     if (!store.FetchPoint(i)) continue;
+    if (i < entry.liftEnd && IsRapidType(reg.type))
+      reg.z = entry.liftHeight;  // see FindToolpathStart
     int id;
     switch (reg.type) {
       case MOVE_RAPID:
         id = kSecNewRapid;
+        kind = MOVE_RAPID;
         break;
       case MOVE_RAPID_CONT:
-        id = kSecRapid;
+        id = newWhereNeeded(MOVE_RAPID, kSecRapid, kSecNewRapid);
         break;
       case MOVE_LINE:
         id = kSecNewCut;
+        kind = MOVE_LINE;
         break;
       case MOVE_LINE_CONT:
-        id = kSecCut;
+        id = newWhereNeeded(MOVE_LINE, kSecCut, kSecNewCut);
         break;
       case MOVE_ARC_CW:
       case MOVE_ARC_CCW: {
         if (!ReadArc(store, i, ijk, plane)) continue;
-        const bool continuing = previous.type == reg.type && previous.plane == plane;
+        const bool continuing =
+            kind == reg.type && previous.type == reg.type && previous.plane == plane;
         id = ArcSection(reg.type, plane, continuing);
         if (id < 0) continue;  // an unknown plane writes nothing and changes nothing
+        kind = reg.type;
         TakeRecord(current, reg, ijk, plane);
         WriteSection(id);
         TakeRecord(previous, reg, ijk, plane);

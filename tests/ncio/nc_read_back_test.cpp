@@ -1,0 +1,401 @@
+// Written programs read back with the matching reader give the toolpath they were written
+// from: the same cuts and arcs at the same feeds, positions within the output's rounding, arc
+// centres within 0.005, and no move the toolpath did not have.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/application.h"
+#include "app/output_commands.h"
+#include "model/geometry.h"
+#include "ncio/fanuc_reader.h"
+#include "ncio/nc_comment.h"
+#include "ncio/nc_writer.h"
+#include "ncio/post_conversion.h"
+#include "reader_test_support.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+using testing::AddPoints;
+using testing::ReadAll;
+using testing::TempDir;
+
+// ---- Moves and their comparison -------------------------------------------------------
+
+struct Move {
+  int kind;  // 1 rapid, 3 line, 6 or 8 arc
+  double end[3];
+  double centre[3];  // arcs: absolute, from the start and the centre record
+  int feed;
+  int plane;
+};
+
+std::vector<Move> Moves(CPointStore& s) {
+  std::vector<Move> out;
+  double last[3] = {0, 0, 0};
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    if (!s.FetchPoint(i) || !IsMotionType(s.reg.type)) continue;
+    Move m{IsRapidType(s.reg.type) ? 1
+           : IsArcType(s.reg.type) ? s.reg.type
+                                   : 3,
+           {s.reg.x, s.reg.y, s.reg.z},
+           {0, 0, 0},
+           s.reg.feed,
+           0};
+    if (IsArcType(m.kind) && s.FetchPoint(i + 1)) {
+      m.plane = NormalisePlane(s.reg.type);
+      const double off[3] = {s.reg.x, s.reg.y, s.reg.z};
+      for (int a = 0; a < 3; ++a)
+        m.centre[a] = last[a] + (a == AxesOfPlane(m.plane).normal ? 0.0 : off[a]);
+    }
+    for (int a = 0; a < 3; ++a) last[a] = m.end[a];
+    out.push_back(m);
+  }
+  return out;
+}
+
+double Gap(const double p[3], const double q[3]) {
+  return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
+}
+
+// Length of the cuts, arcs along the arc (a whole circle when the end is the start).
+double CuttingLength(const std::vector<Move>& moves) {
+  double total = 0;
+  for (std::size_t k = 1; k < moves.size(); ++k) {
+    const Move& m = moves[k];
+    if (m.kind == 1) continue;
+    if (m.kind == 3) {
+      total += Gap(moves[k - 1].end, m.end);
+      continue;
+    }
+    ArcDescription arc;
+    ArcParameters(moves[k - 1].end, m.end, m.centre, m.kind, m.plane, arc);
+    const PlaneAxes ax = AxesOfPlane(m.plane);
+    const double r = std::hypot(m.centre[ax.a] - m.end[ax.a], m.centre[ax.b] - m.end[ax.b]);
+    total += std::hypot(arc.sweep * kDegToRad * r, m.end[ax.normal] - moves[k - 1].end[ax.normal]);
+  }
+  return total;
+}
+
+// Compares from the first cutting move of each on: every cut of `want` comes back as a cut
+// to the same end at the same feed, every arc as one arc or a run of pieces of the same
+// direction about the same centre (a helix by radius as the flat arc and a straight move along
+// the normal), every rapid as a rapid. Moves that do not move in the output's rounding may be
+// gone; after the last move only rapids may follow (the closing retract).
+void ExpectSameToolpath(const std::vector<Move>& want, const std::vector<Move>& got,
+                        double tol = 0.0011) {
+  std::size_t w = 0, g = 0;
+  while (w < want.size() && want[w].kind == 1) ++w;
+  while (g < got.size() && got[g].kind == 1) ++g;
+  ASSERT_GT(w, 0u);
+  ASSERT_GT(g, 0u);
+  ASSERT_LT(Gap(want[w - 1].end, got[g - 1].end), tol) << "the approach ends elsewhere";
+  const double* here = want[w - 1].end;
+  for (; w < want.size(); ++w) {
+    const Move& m = want[w];
+    SCOPED_TRACE(::testing::Message() << "move " << w << " read back " << g);
+    if (m.kind != 1 && Gap(m.end, here) < tol && !IsArcType(m.kind)) continue;  // no move
+    if (m.kind == 1 && Gap(m.end, here) < tol) continue;
+    ASSERT_LT(g, got.size());
+    if (!IsArcType(m.kind)) {
+      EXPECT_EQ(got[g].kind, m.kind);
+      if (m.kind == 3) {
+        EXPECT_EQ(got[g].feed, m.feed);
+      }
+      EXPECT_LT(Gap(got[g].end, m.end), tol);
+      here = m.end;
+      ++g;
+      continue;
+    }
+    // One arc or its pieces.
+    const int normal = AxesOfPlane(m.plane).normal;
+    bool first = true;
+    for (;;) {
+      ASSERT_LT(g, got.size());
+      const Move& p = got[g];
+      if (!first && p.kind == 3) {  // the helix's move along the normal
+        EXPECT_EQ(p.feed, m.feed);
+        EXPECT_LT(Gap(p.end, m.end), tol);
+        ++g;
+        break;
+      }
+      ASSERT_EQ(p.kind, m.kind);
+      EXPECT_EQ(p.plane, m.plane);
+      EXPECT_EQ(p.feed, m.feed);
+      double c[3] = {p.centre[0], p.centre[1], p.centre[2]},
+             mc[3] = {m.centre[0], m.centre[1], m.centre[2]};
+      c[normal] = mc[normal] = 0;
+      EXPECT_LT(Gap(c, mc), 0.005) << "centre";
+      ++g;
+      first = false;
+      double flat[3] = {m.end[0], m.end[1], m.end[2]};
+      flat[normal] = p.end[normal];
+      if (Gap(p.end, m.end) < tol) break;
+      if (Gap(p.end, flat) < tol && g < got.size() && got[g].kind == 3) continue;
+      // A piece ends on the circle, turned further on.
+      ASSERT_LT(g, got.size()) << "the arc stops short";
+    }
+    here = m.end;
+  }
+  for (; g < got.size(); ++g) EXPECT_EQ(got[g].kind, 1) << "a move the toolpath did not have";
+}
+
+// ---- Fixture: write with the application's commands, read back into a fresh store --------
+
+class NcReadBack : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::StartInTempDir(app, dir);
+    doc = &app.NewDocument();
+  }
+  std::string Save(std::function<void(CNcOutputDlg&)> set = {}) {
+    CNcOutputDlg dlg;
+    dlg.outputPath = dir.file("out.nc");
+    dlg.spindle = 0;
+    dlg.openInEditor = false;
+    dlg.diagonalRapidCheck = false;
+    if (set) set(dlg);
+    int hh = 0;
+    EXPECT_TRUE(SaveNcCommand(app, *doc, dlg, hh).ok());
+    return ReadAll(dlg.outputPath);
+  }
+  std::string Post(const std::string& templateText) {
+    CPostProcessorDlg dlg;
+    dlg.outputPath = dir.file("out.nc");
+    dlg.ppr.SetDefaults();
+    if (templateText.empty())
+      dlg.ppr.LoadTemplate(std::string(TREVALON_EXAMPLES) + "/default.ppr");
+    else
+      dlg.ppr.ParseTemplateText(templateText);
+    EXPECT_TRUE(PostProcessCommand(app, *doc, dlg).ok());
+    return ReadAll(dlg.outputPath);
+  }
+  // The last written program read as a fresh application would read it.
+  CPointStore& ReadBack() {
+    back = std::make_unique<testing::ReaderBench>();
+    EXPECT_EQ(AppendNcProgram(back->Target(), dir.file("out.nc")), 1);
+    return *back->store;
+  }
+  std::vector<Move> Want() { return Moves(doc->store); }
+
+  TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CApplication app{platform};
+  CDocument* doc = nullptr;
+  std::unique_ptr<testing::ReaderBench> back;
+};
+
+// The four ISO forms.
+void ForEachIsoForm(const std::function<void(bool incremental, bool r)>& run) {
+  for (bool incremental : {false, true})
+    for (bool r : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "incremental " << incremental << " R " << r);
+      run(incremental, r);
+    }
+}
+
+// ---- A continuing move after another kind of motion names its G word -----------------------
+
+TEST_F(NcReadBack, ContinuingMovesNameTheirMotionAfterAnotherKind) {
+  // Lines of type 4 after an arc and after a rapid, a rapid of type 2 after a cut, an arc
+  // continuing after a line, a feed change alone after an arc.
+  AddPoints(doc->store,
+            "1 0 0 10, 2 0 0 5, 4 0 0 0 300, 4 10 0 0 300, 6 10 10 0 300, 91 0 5 0, "
+            "4 0 10 0 300, 2 0 10 5, 4 0 20 5 400, 6 10 20 5 400, 91 5 0 0, 4 10 20 5 500, "
+            "4 20 20 5 500");
+  const std::vector<Move> want = Want();
+  ForEachIsoForm([&](bool incremental, bool r) {
+    Save([&](CNcOutputDlg& d) {
+      d.incremental = incremental;
+      d.ijkToR = r;
+    });
+    ExpectSameToolpath(want, Moves(ReadBack()));
+  });
+  std::string out = Save();
+  EXPECT_NE(out.find("\nG00X0.000Y0.000Z10.000\nZ5.000\nG01Z0.000F300\nX10.000\n"
+                     "G17G03X15.000Y5.000R5.000\nX10.000Y10.000R5.000\nG01X0.000\n"
+                     "G00Z5.000\nG01Y20.000F400\n"),
+            std::string::npos)
+      << out;
+  // The feed change that does not move after an arc must not read as a whole circle.
+  EXPECT_NE(out.find("\nG01F500\nX20.000\n"), std::string::npos) << out;
+
+  // The template: a continuing record after another kind is written with the new section.
+  const std::string program = Post("");
+  EXPECT_NE(program.find("\nN6G17G03Y10.000I0.000J5.000\nN7G01X0.000\nN8G00Z5.000\n"),
+            std::string::npos)
+      << program;
+  ExpectSameToolpath(want, Moves(ReadBack()));
+  // Where no new section is defined the continuing one stays.
+  const std::string plain = Post("[Cut]\nC[$X]\n[End]\n[NewRapid]\nR[$Z]\n[End]\n");
+  EXPECT_EQ(plain, "R\nC\nCX10.000\nCX0.000\nRZ5.000\nC\nC\nCX20.000\n");
+}
+
+// ---- Arcs by radius -------------------------------------------------------------------------
+
+TEST_F(NcReadBack, ArcsByRadiusOverAndNearAHalfCircle) {
+  // 270 degrees counter-clockwise about the origin from (0, -10) to (-10, 0): one block, the
+  // larger arc by a negative R (10 + 0.0005 is written as 10.001 by the rounding up).
+  AddPoints(doc->store, "1 0 -10 0, 6 -10 0 0 200, 91 0 10 0");
+  EXPECT_NE(Save().find("\nG17G03X-10.000Y0.000R-10.001F200\n"), std::string::npos);
+  // 180 degrees: two quarters; a whole circle: three thirds, each about the same centre.
+  doc->store.count = 0;
+  AddPoints(doc->store, "1 0 -10 0, 6 0 10 0 200, 91 0 10 0, 6 0 10 0 200, 91 0 -10 0");
+  EXPECT_NE(Save().find("\nG17G03X10.000Y0.000R10.001F200\nX0.000Y10.000R10.001\n"
+                        "X-8.660Y-5.000R10.001\nX8.660Y-5.000R10.001\nX0.000Y10.000R10.001\n"),
+            std::string::npos);
+  // With centre offsets every arc stays one block, the whole circle too.
+  EXPECT_NE(Save([](CNcOutputDlg& d) {
+              d.ijkToR = false;
+            }).find("\nG17G03Y10.000J10.000F200\nJ-10.000\n"),
+            std::string::npos);
+}
+
+TEST_F(NcReadBack, RandomArcsInEveryPlaneComeBackAboutTheirCentres) {
+  // Arcs of every sweep (whole circles and sweeps near a half and a whole circle among them),
+  // radii from 0.5 to 2000, both directions, all three planes, some helical, linked by lines.
+  std::mt19937 rng(20);
+  std::uniform_real_distribution<double> unit(0, 1);
+  CPointStore& s = doc->store;
+  AddPoints(s, "1 0 0 5");
+  double at[3] = {0, 0, 5};
+  for (int k = 0; k < 400; ++k) {
+    const int plane = PLANE_XY + k % 3;
+    const PlaneAxes ax = AxesOfPlane(plane);
+    const int type = unit(rng) < 0.5 ? MOVE_ARC_CW : MOVE_ARC_CCW;
+    const double r = 0.5 * std::pow(4000.0, unit(rng));
+    const double pick = unit(rng);
+    const double sweep = pick < 0.1   ? 360.0
+                         : pick < 0.4 ? 180.0 + (unit(rng) - 0.5) * 40
+                         : pick < 0.6 ? 360.0 - unit(rng) * 20
+                                      : unit(rng) * 360;
+    const double a0 = unit(rng) * 360 * kDegToRad;
+    const double a1 = a0 + (type == MOVE_ARC_CCW ? sweep : -sweep) * kDegToRad;
+    double off[3] = {0, 0, 0}, end[3] = {at[0], at[1], at[2]};
+    off[ax.a] = -r * std::cos(a0), off[ax.b] = -r * std::sin(a0);
+    end[ax.a] = at[ax.a] + off[ax.a] + r * std::cos(a1);
+    end[ax.b] = at[ax.b] + off[ax.b] + r * std::sin(a1);
+    if (sweep == 360.0) end[ax.a] = at[ax.a], end[ax.b] = at[ax.b];
+    if (k % 7 == 0) end[ax.normal] += 2.5;  // a helix
+    AddPoint(s, type, end[0], end[1], end[2], 100 + k % 3);
+    AddPoint(s, plane, off[0], off[1], off[2], 100 + k % 3);
+    s.FetchPoint(s.count - 2);
+    at[0] = s.reg.x, at[1] = s.reg.y, at[2] = s.reg.z;
+    if (k % 5 == 0) {
+      at[0] += 1.25;
+      AddPoint(s, MOVE_LINE, at[0], at[1], at[2], 300);
+    }
+  }
+  const std::vector<Move> want = Want();
+  ForEachIsoForm([&](bool incremental, bool r) {
+    Save([&](CNcOutputDlg& d) {
+      d.incremental = incremental;
+      d.ijkToR = r;
+    });
+    ExpectSameToolpath(want, Moves(ReadBack()));
+  });
+}
+
+// ---- Start height ---------------------------------------------------------------------------
+
+TEST_F(NcReadBack, TheToolEntersAtTheHeightOfTheRapidsBeforeTheFirstCut) {
+  // Record 0 at Z0 only because the program had not set Z: it climbs to Z30 where it is, then
+  // moves across at Z30 and down to the cut.
+  AddPoints(doc->store, "1 -42 -32 0, 2 -42 -32 30, 2 -40 -30 30, 2 -40 -30 -9, 3 -40 -30 -14 600");
+  doc->layers[0].toolNumber = 3, doc->layers[0].toolOffset = 3, doc->layers[0].spindle = 9000;
+  const std::string out = Save([&](CNcOutputDlg& d) { d.TakeLayerDefaults(doc->layers[0], 0); });
+  EXPECT_EQ(
+      out.rfind("%\nG90G00G17\nZ30.000\nG49\nG28G91Z0.0T3M06\nG90\nG43Z30.000H3\n"
+                "G00X-42.000Y-32.000\nS9000M03\nG00X-42.000Y-32.000Z30.000\nX-40.000Y-30.000\n"
+                "Z-9.000\nG01Z-14.000F600\n",
+                0),
+      0u)
+      << out;
+  // The closing retract goes back to that height.
+  EXPECT_NE(out.find("\nG00Z30.000\nM09\n"), std::string::npos);
+  // Nothing is written below Z30 before the tool is over the cut.
+  for (const Move& m : Moves(ReadBack())) {
+    if (m.end[0] == -40 && m.end[1] == -30) break;
+    EXPECT_EQ(m.end[2], 30);
+  }
+  // The Heidenhain start and the template's [Start] take the same height.
+  EXPECT_NE(
+      Save([](CNcOutputDlg& d) { d.heidenhain = true; }).find("L X-42.000 Y-32.000 Z30.000 F6000"),
+      std::string::npos);
+  EXPECT_EQ(Post("").substr(0, 40), "%\nO0\nN0G90G17G00X-42.000Y-32.000Z30.000\n");
+
+  // A toolpath that rapids across low first keeps that move: only the start blocks rise.
+  doc->store.count = 0;
+  AddPoints(doc->store, "1 0 0 0, 2 5 0 0, 2 5 0 20, 3 5 0 -1 100");
+  const std::string low = Save();
+  EXPECT_NE(low.find("G90G00G17\nG00X0.000Y0.000Z0.000\nX5.000\nZ20.000\n"), std::string::npos)
+      << low;
+}
+
+// ---- Comments -------------------------------------------------------------------------------
+
+TEST_F(NcReadBack, CommentTextNeverBecomesCode) {
+  EXPECT_EQ(CommentText("A) G00 Z-100. (B"), "A] G00 Z-100. [B");
+  EXPECT_EQ(CommentText("x\ry\x01z\x7f\tw"), "x y z \tw");
+  AddPoints(doc->store, "1 0 0 10, 3 1 0 10 100");
+  const std::string out = Save([](CNcOutputDlg& d) {
+    d.comment = "A) G00 Z-100. (B\nsecond\rG01 X-5.";
+    d.machiningInfo = true;
+  });
+  EXPECT_EQ(out.substr(0, 50), "%\n(A] G00 Z-100. [B)\r\n(second G01 X-5.)\nG90G00G17\n");
+  // Nothing of the comment moves: the program reads back as the toolpath alone.
+  ExpectSameToolpath(Want(), Moves(ReadBack()));
+  EXPECT_EQ(back->layers[0].comment.substr(0, 18), "A] G00 Z-100. [B\r\n");
+}
+
+// ---- The reader's centre from a radius ------------------------------------------------------
+
+TEST(ArcCentreFromRadiusFloor, AChordAlongAnAxisLeavesNoCrumbOfOffset) {
+  testing::ReaderBench b;
+  b.Fanuc("G1 X1.\n");
+  ASSERT_EQ(b.Fanuc("G2 R0.001 Y1000.\n"), 1);
+  EXPECT_EQ(b.offset[1], 0.0);  // R before Y: the chord has no length, the offset no J
+  EXPECT_NEAR(std::fabs(b.offset[0]), 0.001, 1e-12);
+}
+
+// ---- The bundled example, every way it can be written ---------------------------------------
+
+TEST_F(NcReadBack, TheExampleComesBackInEveryForm) {
+  testing::ReaderBench original;
+  ASSERT_EQ(original.Load(std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc"), 1);
+  ASSERT_EQ(original.store->count, 6239u);
+  const std::vector<Move> want = Moves(*original.store);
+  const double length = CuttingLength(want);
+  doc->store.count = 0;
+  for (std::uint32_t i = 0; i < original.store->count; ++i) {
+    original.store->FetchPoint(i);
+    const PointRegister& r = original.store->reg;
+    AddPoint(doc->store, r.type, r.x, r.y, r.z, r.feed);
+  }
+  auto check = [&] {
+    const std::vector<Move> got = Moves(ReadBack());
+    ExpectSameToolpath(want, got);
+    EXPECT_NEAR(CuttingLength(got), length, 0.05);
+  };
+  ForEachIsoForm([&](bool incremental, bool r) {
+    Save([&](CNcOutputDlg& d) {
+      d.incremental = incremental;
+      d.ijkToR = r;
+    });
+    check();
+  });
+  Post("");
+  check();
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -14,6 +14,7 @@
 #include "model/statistics.h"
 #include "ncio/nc_writer.h"
 #include "ncio/reader_test_support.h"
+#include "ncio/toolpath_start.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -207,7 +208,13 @@ class HeidenhainWriter : public ::testing::Test {
   ReadBackCounts RoundTrip() {
     Write();
     ReadBackCounts counts;
-    ExpectSameToolpath(RecordsOf(doc->store), ReadBack(), counts);
+    // The leading rapids below the climb of a program that had not set Z yet are written at
+    // the height of that climb (toolpath_start.h).
+    std::vector<Rec> want = RecordsOf(doc->store);
+    const ToolpathStart entry = FindToolpathStart(doc->store, 0);
+    for (std::uint32_t i = 0; i < entry.liftEnd; ++i)
+      if (IsRapidType(want[i].type)) want[i].z = entry.liftHeight;
+    ExpectSameToolpath(want, ReadBack(), counts);
     return counts;
   }
 
@@ -311,7 +318,9 @@ TEST_F(HeidenhainWriter, TheExampleReadsBackWithItsCuttingLength) {
   EXPECT_EQ(n.chordArcs, 0);
   ComputeStatistics(*bench.store);
   EXPECT_NEAR(bench.store->stats.cuttingLength, want.cuttingLength, 0.01);
-  EXPECT_NEAR(bench.store->stats.rapidLength, want.rapidLength, 0.01);
+  // Record 0 lies at Z0 only because the program had not set Z before climbing to Z30 there:
+  // it goes out at Z30, and the 30 mm climb from it is no move of the program written.
+  EXPECT_NEAR(bench.store->stats.rapidLength, want.rapidLength - 30.0, 0.01);
 }
 
 }  // namespace

@@ -126,6 +126,24 @@ void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane
     helix = rounded != 0.0;
   }
   if (!helix) to[normal] = position[normal];  // the arc stays in its plane
+
+  // Our rule: an arc whose end, as written, cannot be told from its start in its plane is a
+  // whole circle to a reader. It goes out as an arc only when the toolpath's arc turns more
+  // than half way round (a whole circle, or one that misses it by less than the rounding); a
+  // sliver shorter than the rounding goes out as a straight move to its end, where the
+  // toolpath goes, instead of a circle it never cut.
+  if (PositionKnown()) {
+    const PlaneAxes ax = AxesOfPlane(plane);
+    if (SameWhenWritten(position[ax.a], to[ax.a], incremental) &&
+        SameWhenWritten(position[ax.b], to[ax.b], incremental) &&
+        ArcSweep(recordFrom_[0] == 9999.0 ? position : recordFrom_, to, ijk, plane, r.type) <=
+            kHalfTurn) {
+      PointRegister straight = r;
+      straight.type = MOVE_LINE_CONT;
+      IsoLinear(straight, to);
+      return;
+    }
+  }
   const double height = to[normal];
   double arcEnd[3] = {to[0], to[1], to[2]};
   if (helix && ijkToR) arcEnd[normal] = position[normal];
@@ -184,10 +202,12 @@ void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane
 
   // By radius: the arc in pieces as the rule above says. An end within a ten-thousandth of
   // the start on every axis is a whole circle.
+  // (A sliver within that distance is no circle: see the rule on slivers above.)
+  const double from[3] = {position[0], position[1], position[2]};
   const bool whole = std::fabs(arcEnd[0] - position[0]) <= 0.0001 &&
                      std::fabs(arcEnd[1] - position[1]) <= 0.0001 &&
-                     std::fabs(arcEnd[2] - position[2]) <= 0.0001;
-  const double from[3] = {position[0], position[1], position[2]};
+                     std::fabs(arcEnd[2] - position[2]) <= 0.0001 &&
+                     ArcSweep(from, arcEnd, ijk, plane, r.type) > kHalfTurn;
   const double sweep = whole ? 2 * kHalfTurn : ArcSweep(from, arcEnd, ijk, plane, r.type);
   int n = 1;
   if (!(sweep <= kMaxSmallerArc || (sweep >= kMinLargerArc && sweep <= kMaxLargerArc)))

@@ -65,4 +65,18 @@ inline bool DeltaWords(char*& p, double to[3], const double from[3]) {
   return any;
 }
 
+// Whether a reader can tell `to` from `from` once written: absolute words by their texts,
+// incremental ones by the rounded delta.
+inline bool SameWhenWritten(double from, double to, bool incremental) {
+  char a[420], b[420];
+  if (incremental) {
+    double rounded = 0;
+    AppendShort3(a, to - from, rounded);
+    return rounded == 0.0;
+  }
+  *AppendFixed3(a, from) = '\0';
+  *AppendFixed3(b, to) = '\0';
+  return std::strcmp(a, b) == 0;
+}
+
 }  // namespace trevalon::ncwords

@@ -254,6 +254,7 @@ void CNcOutputDlg::WriteToolChange() {
 
 void CNcOutputDlg::ResetMotionState() {
   position[0] = position[1] = position[2] = 9999.0;
+  recordFrom_[0] = recordFrom_[1] = recordFrom_[2] = 9999.0;
   modalFeed = 0;
   heidenhainFeed = 50000;
   previousType = 0;

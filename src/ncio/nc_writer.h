@@ -130,6 +130,10 @@ class CNcOutputDlg {
   std::size_t used_ = 0;
   std::string lastBlock_;              // text of the last block written
   double recordStart_[3] = {0, 0, 0};  // record 0 of the points being written
+  // Where the toolpath itself stands before the record being written (the last motion
+  // record's position as stored, not as rounded into the program): an arc's centre offsets
+  // are taken from there.
+  double recordFrom_[3] = {9999.0, 9999.0, 9999.0};
   // The motion in force in the ISO program as written: 0 to 3 for G00 to G03, -1 when the
   // program's own start part leaves it unknown. A block without a G word moves by it.
   int motionWord_ = -1;

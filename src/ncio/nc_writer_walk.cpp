@@ -127,8 +127,9 @@ int CNcOutputDlg::WriteRecords(const Messages& msg, CPointStore& store) {
         break;
       }
       default:
-        break;
+        continue;
     }
+    recordFrom_[0] = reg.x, recordFrom_[1] = reg.y, recordFrom_[2] = reg.z;
   }
   return 1;
 }

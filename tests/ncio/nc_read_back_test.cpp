@@ -260,6 +260,40 @@ TEST_F(NcReadBack, ArcsByRadiusOverAndNearAHalfCircle) {
             std::string::npos);
 }
 
+// An arc whose ends round to the same words is a whole circle to a reader: a sliver must go
+// out as the straight move it is, a whole circle (or one short of it by less than the
+// rounding) as a circle, in every form.
+TEST_F(NcReadBack, ArcsWhoseEndsRoundTogetherAreCirclesOnlyWhenTheyTurnRound) {
+  // A 0.0004 chord of a radius-100 arc, a half circle of radius 0.0002, a circle short by
+  // 0.00004 of a whole turn.
+  AddPoints(doc->store,
+            "1 0 0 5, 3 0 0 0 100, 8 0.0004 0 0 100, 91 0.0002 -100 0, 3 10 0 0 100, "
+            "8 10.0004 0 0 100, 91 0.0002 0 0, 3 20 0 0 100, 8 20.00004 0 0 100, 91 -10 0 0, "
+            "3 30 0 0 100");
+  const std::vector<Move> want = Want();
+  ForEachIsoForm([&](bool incremental, bool r) {
+    Save([&](CNcOutputDlg& d) {
+      d.incremental = incremental;
+      d.ijkToR = r;
+    });
+    const std::vector<Move> got = Moves(ReadBack());
+    int arcs = 0;
+    double turned = 0;
+    for (const Move& m : got)
+      if (IsArcType(m.kind)) ++arcs;
+    for (std::size_t k = 1; k < got.size(); ++k)
+      if (IsArcType(got[k].kind)) turned += Gap(got[k].end, got[k - 1].end);
+    // Only the near-whole circle comes back as arcs: its pieces' chords add up to about the
+    // circle's perimeter (2 pi 10 = 62.8) and nothing else turns.
+    EXPECT_GE(arcs, 1);
+    EXPECT_LT(turned, 63.0);
+    std::size_t last = got.size();
+    while (last > 0 && got[last - 1].kind == 1) --last;  // the closing retract
+    ASSERT_GT(last, 0u);
+    EXPECT_LT(Gap(got[last - 1].end, want.back().end), 0.001);
+  });
+}
+
 TEST_F(NcReadBack, RandomArcsInEveryPlaneComeBackAboutTheirCentres) {
   // Arcs of every sweep (whole circles and sweeps near a half and a whole circle among them),
   // radii from 0.5 to 2000, both directions, all three planes, some helical, linked by lines.

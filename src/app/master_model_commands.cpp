@@ -32,9 +32,11 @@ Outcome SaveMasterModel(CApplication& app, const CDocument& doc, const std::stri
     return Outcome::Failed(OutcomeCode::Refused, "nothing written");
   }
   if (Outcome made = app.MakeFolderFor(path); !made) return made;
-  if (!WriteFileReplacing(path, doc.master.FileBytes())) {
+  std::string why;
+  if (!WriteFileReplacing(path, doc.master.FileBytes(), &why)) {
     app.ShowCannotOpen();
-    return Outcome::Failed(OutcomeCode::CannotOpen, "nothing written");
+    return Outcome::Failed(OutcomeCode::CannotOpen,
+                           why.empty() ? "nothing written" : "nothing written: " + why);
   }
   return Outcome::Done();
 }

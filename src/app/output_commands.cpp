@@ -27,7 +27,7 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
   ReplacingFile file;
   if (!file.Open(dlg.outputPath)) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(dlg.outputPath);
+    return Outcome::CannotCreate(dlg.outputPath, file.refusal());
   }
   const int complete = dlg.WriteProgram(app.Msg(), doc.store, file);
   // A program that could not be written to the end leaves the old file in place; the user
@@ -69,7 +69,7 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   ReplacingFile file;
   if (!file.Open(path)) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(path);
+    return Outcome::CannotCreate(path, file.refusal());
   }
   dlg.BeginOutput(file);
   layers.RestoreLayer(picked.front(), doc.store);
@@ -133,7 +133,7 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
   ReplacingFile file;
   if (!file.Open(dlg.outputPath)) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(dlg.outputPath);
+    return Outcome::CannotCreate(dlg.outputPath, file.refusal());
   }
   dlg.Convert(app.Msg(), doc.store, file);
   if (!file.Commit()) {

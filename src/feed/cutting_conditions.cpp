@@ -234,9 +234,10 @@ Outcome ReadConditionsFile(const Messages& msg, const std::string& path, Cutting
 
 Outcome WriteConditionsFile(const Messages& msg, const std::string& path,
                             const CuttingConditions& c) {
-  if (!WriteFileReplacing(path, ConditionsFileText(c, msg.language()))) {
+  std::string why;
+  if (!WriteFileReplacing(path, ConditionsFileText(c, msg.language()), &why)) {
     msg.ShowCannotOpen();
-    return Outcome::CannotCreate(path);
+    return Outcome::CannotCreate(path, why);
   }
   return Outcome::Done();
 }

@@ -12,9 +12,13 @@
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
 #include "gui/screenshot.h"
+#include "platform/file_io.h"
 
 int main(int argc, char** argv) {
   using namespace trevalon;
+  // An interrupted save leaves no temporary file. Qt has no handlers of its own for these
+  // signals; ours only remove the files and end the program as the signal asks.
+  InstallTempFileCleanup();
   std::vector<std::string> args(argv + 1, argv + argc);
   ScreenshotRequest shot;
   bool isScreenshot = false;

@@ -214,9 +214,10 @@ std::string CPostTemplate::FormatTemplate() const {
 
 Outcome CPostTemplate::SaveTemplate(const Messages& msg, const std::string& path) {
   name = path;
-  if (!WriteFileReplacing(path, FormatTemplate())) {
+  std::string why;
+  if (!WriteFileReplacing(path, FormatTemplate(), &why)) {
     msg.ShowCannotOpen();
-    return Outcome::CannotCreate(path);
+    return Outcome::CannotCreate(path, why);
   }
   return Outcome::Done();
 }

@@ -1,5 +1,14 @@
 #include "platform/file_io.h"
 
+// The file calls below the standard library (modes, owners, links, signals) are the POSIX
+// ones: replacing a file faithfully and cleaning up on a signal cannot be said without them.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -7,9 +16,88 @@
 
 namespace trevalon {
 
-int WriteFileReplacing(const std::string& path, std::string_view bytes) {
+namespace {
+
+// ---- Live temporary files -------------------------------------------------------------------
+// A fixed table that a signal handler may read: a slot is claimed (1) while its path is
+// copied in and becomes live (2) only when the path is complete, before the file exists; it is
+// freed only after the file has been renamed or removed. The handler unlinks live paths
+// only. A save that finds the table full still works, it is just not cleaned up on a signal.
+
+constexpr int kTempSlots = 16;
+constexpr std::size_t kTempPathBytes = 4096;
+static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs lock-free slots");
+
+struct TempSlot {
+  std::atomic<int> state{0};
+  char path[kTempPathBytes];
+};
+TempSlot g_temps[kTempSlots];
+
+int RegisterTemp(const std::string& path) {
+  if (path.size() >= kTempPathBytes) return -1;
+  for (int k = 0; k < kTempSlots; ++k) {
+    int expected = 0;
+    if (!g_temps[k].state.compare_exchange_strong(expected, 1)) continue;
+    std::memcpy(g_temps[k].path, path.c_str(), path.size() + 1);
+    g_temps[k].state.store(2, std::memory_order_release);
+    return k;
+  }
+  return -1;
+}
+
+void ReleaseTemp(int& slot) {
+  if (slot >= 0) g_temps[slot].state.store(0, std::memory_order_release);
+  slot = -1;
+}
+
+extern "C" void RemoveTempsAndRaise(int sig) {
+  const int savedErrno = errno;
+  for (TempSlot& s : g_temps)
+    if (s.state.load(std::memory_order_acquire) == 2) unlink(s.path);
+  // Then end as the signal asks, so that whoever started us sees the right exit status.
+  struct sigaction dfl {};
+  dfl.sa_handler = SIG_DFL;
+  sigemptyset(&dfl.sa_mask);
+  sigaction(sig, &dfl, nullptr);
+  raise(sig);
+  sigset_t just;
+  sigemptyset(&just);
+  sigaddset(&just, sig);
+  sigprocmask(SIG_UNBLOCK, &just, nullptr);
+  errno = savedErrno;  // only reached if the default action does not end the process
+}
+
+// ---- The target of a write ------------------------------------------------------------------
+
+// The file a write to `path` replaces: symbolic links followed to the file they finally name
+// (which need not exist). False, with the reason, for a chain that does not end.
+bool ResolveLinks(const std::string& path, std::string& target, std::string& why) {
+  namespace fs = std::filesystem;
+  fs::path p = path;
+  for (int hops = 0;; ++hops) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(p, ec))) break;
+    if (hops == 40) {
+      why = "too many symbolic links";
+      return false;
+    }
+    fs::path next = fs::read_symlink(p, ec);
+    if (ec) break;  // unreadable link: the create below fails and says so
+    p = next.is_absolute() ? next : p.parent_path() / next;
+  }
+  target = p.string();
+  return true;
+}
+
+}  // namespace
+
+int WriteFileReplacing(const std::string& path, std::string_view bytes, std::string* why) {
   ReplacingFile f;
-  if (!f.Open(path)) return 0;
+  if (!f.Open(path)) {
+    if (why) *why = f.refusal();
+    return 0;
+  }
   f.Write(bytes);
   return f.Commit();
 }
@@ -20,14 +108,51 @@ ReplacingFile::~ReplacingFile() {
 
 int ReplacingFile::Open(const std::string& path) {
   Abandon();
-  path_ = path;
   failed_ = false;
+  refusal_.clear();
+  if (!ResolveLinks(path, target_, refusal_)) return 0;
+
+  struct stat old {};
+  const bool exists = ::stat(target_.c_str(), &old) == 0;
+  if (exists) {
+    if (::access(target_.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0) {
+      refusal_ = "the file is write-protected";
+      return 0;
+    }
+  }
+
   // A unique name beside the target, so that the final rename stays on one file system.
   static const unsigned salt = std::random_device{}();
   static unsigned counter = 0;
-  temp_ = path + ".tmp" + std::to_string(salt) + "-" + std::to_string(++counter);
-  file_ = std::fopen(temp_.c_str(), "wb");
-  return file_ != nullptr;
+  temp_ = target_ + ".tmp" + std::to_string(salt) + "-" + std::to_string(++counter);
+  slot_ = RegisterTemp(temp_);
+  // An existing file's copy starts private and takes the old owner and mode before any byte
+  // is written; a new file is created as any other (0666 less the umask).
+  const int fd =
+      ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
+  if (fd < 0) {
+    ReleaseTemp(slot_);
+    return 0;
+  }
+  bool ready = true;
+  if (exists) {
+    // Owner and group where we may set them (a user may give the file only a group of his
+    // own, the superuser anything); the mode always, after the owner, which would clear the
+    // set-id bits.
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0 &&
+        ::fchown(fd, static_cast<uid_t>(-1), old.st_gid) != 0) {
+      // Neither is ours to give: the new file keeps our owner and group.
+    }
+    ready = ::fchmod(fd, old.st_mode & 07777) == 0;
+  }
+  if (ready) file_ = ::fdopen(fd, "wb");
+  if (!file_) {
+    ::close(fd);
+    ::unlink(temp_.c_str());
+    ReleaseTemp(slot_);
+    return 0;
+  }
+  return 1;
 }
 
 int ReplacingFile::Write(std::string_view bytes) {
@@ -42,17 +167,15 @@ int ReplacingFile::Commit() {
   if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
-  if (failed_) {
-    std::remove(temp_.c_str());
-    return 0;
+  int done = 0;
+  if (!failed_) {
+    std::error_code ec;
+    std::filesystem::rename(temp_, target_, ec);
+    done = !ec;
   }
-  std::error_code ec;
-  std::filesystem::rename(temp_, path_, ec);
-  if (ec) {
-    std::remove(temp_.c_str());
-    return 0;
-  }
-  return 1;
+  if (!done) std::remove(temp_.c_str());
+  ReleaseTemp(slot_);
+  return done;
 }
 
 void ReplacingFile::Abandon() {
@@ -60,6 +183,23 @@ void ReplacingFile::Abandon() {
     std::fclose(file_);
     file_ = nullptr;
     std::remove(temp_.c_str());
+    ReleaseTemp(slot_);
+  }
+}
+
+void InstallTempFileCleanup() {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction old {};
+    if (sigaction(sig, nullptr, &old) != 0) continue;
+    if ((old.sa_flags & SA_SIGINFO) != 0 || old.sa_handler != SIG_DFL) continue;
+    struct sigaction sa {};
+    sa.sa_handler = RemoveTempsAndRaise;
+    sigemptyset(&sa.sa_mask);
+    // A second of these signals waits until the first has cleaned up.
+    sigaddset(&sa.sa_mask, SIGINT);
+    sigaddset(&sa.sa_mask, SIGTERM);
+    sigaddset(&sa.sa_mask, SIGHUP);
+    sigaction(sig, &sa, nullptr);
   }
 }
 

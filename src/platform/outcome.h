@@ -31,8 +31,10 @@ class [[nodiscard]] Outcome {
   static Outcome Failed(OutcomeCode code, std::string reason) {
     return Outcome(code, std::move(reason));
   }
-  static Outcome CannotCreate(const std::string& path) {
-    return Outcome(OutcomeCode::CannotOpen, "cannot create '" + path + "'");
+  // `why` is said after the name when there is more to say than that it failed.
+  static Outcome CannotCreate(const std::string& path, const std::string& why = {}) {
+    return Outcome(OutcomeCode::CannotOpen,
+                   "cannot create '" + path + "'" + (why.empty() ? "" : ": " + why));
   }
   static Outcome CannotOpen(const std::string& path) {
     return Outcome(OutcomeCode::CannotOpen, "cannot open '" + path + "'");

@@ -1,0 +1,184 @@
+// Replacing files: what a replaced file keeps (mode, owner, being a link's target), which
+// files are not replaced, and that a save ended by a signal leaves no temporary file.
+
+#include "platform/file_io.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadAll;
+using testing::TempDir;
+
+void Put(const std::string& path, const std::string& bytes, mode_t mode) {
+  std::ofstream(path, std::ios::binary) << bytes;
+  ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+}
+
+struct stat StatOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+std::set<std::string> Names(const TempDir& dir) {
+  std::set<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir.path()))
+    names.insert(e.path().filename().string());
+  return names;
+}
+
+TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
+  TempDir dir;
+  for (mode_t mode : {0600, 0640, 0755, 0604}) {
+    const std::string path = dir.file("keep.nc");
+    Put(path, "old\n", mode);
+    ASSERT_EQ(WriteFileReplacing(path, "new\n"), 1);
+    EXPECT_EQ(ReadAll(path), "new\n");
+    EXPECT_EQ(StatOf(path).st_mode & 07777, mode);
+  }
+  // A new file is created as any other: 0666 less the umask.
+  const mode_t mask = ::umask(0027);
+  ASSERT_EQ(WriteFileReplacing(dir.file("fresh.nc"), "x"), 1);
+  ::umask(mask);
+  EXPECT_EQ(StatOf(dir.file("fresh.nc")).st_mode & 07777, 0640u);
+
+  // No write bit: not replaced, whoever we are, and the reason says why.
+  const std::string locked = dir.file("locked.nc");
+  Put(locked, "keep me\n", 0444);
+  std::string why;
+  EXPECT_EQ(WriteFileReplacing(locked, "lost\n", &why), 0);
+  EXPECT_EQ(why, "the file is write-protected");
+  ReplacingFile f;
+  EXPECT_EQ(f.Open(locked), 0);
+  EXPECT_EQ(f.refusal(), "the file is write-protected");
+  EXPECT_EQ(ReadAll(locked), "keep me\n");
+  EXPECT_EQ(StatOf(locked).st_mode & 07777, 0444u);
+  EXPECT_EQ(Names(dir), (std::set<std::string>{"keep.nc", "fresh.nc", "locked.nc"}));
+
+  if (::geteuid() != 0) return;
+  // As the superuser: another user's file stays his.
+  const std::string theirs = dir.file("theirs.nc");
+  Put(theirs, "old\n", 0640);
+  ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
+  ASSERT_EQ(WriteFileReplacing(theirs, "new\n"), 1);
+  EXPECT_EQ(StatOf(theirs).st_uid, 65534u);
+  EXPECT_EQ(StatOf(theirs).st_gid, 65534u);
+  EXPECT_EQ(StatOf(theirs).st_mode & 07777, 0640u);
+  // An ordinary user may not replace a file he may not write, even in a directory where he
+  // could create the new one (the rename would have let him).
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
+  const std::string rootOwned = dir.file("root.nc");
+  Put(rootOwned, "root's\n", 0644);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+    std::string reason;
+    const int wrote = WriteFileReplacing(rootOwned, "nobody's\n", &reason);
+    ::_exit(wrote == 0 && reason == "the file is write-protected" ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(ReadAll(rootOwned), "root's\n");
+}
+
+TEST(FileIo, SymbolicLinksAreWrittenThrough) {
+  TempDir dir;
+  fs::create_directory(dir.path() / "real");
+  const std::string target = dir.file("real/prog.nc");
+  Put(target, "old\n", 0600);
+  // A chain: top -> real/mid (relative to real/) -> prog.nc.
+  fs::create_symlink("prog.nc", dir.path() / "real/mid");
+  fs::create_symlink("real/mid", dir.path() / "top");
+  ASSERT_EQ(WriteFileReplacing(dir.file("top"), "new\n"), 1);
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "top"));
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "real/mid"));
+  EXPECT_EQ(ReadAll(target), "new\n");
+  EXPECT_EQ(StatOf(target).st_mode & 07777, 0600u);
+  EXPECT_EQ(Names(dir), (std::set<std::string>{"real", "top"}));
+
+  // A link to a file that is not there yet creates that file, as an ordinary open would.
+  fs::create_symlink(dir.path() / "real/later.nc", dir.path() / "dangling");
+  ASSERT_EQ(WriteFileReplacing(dir.file("dangling"), "made\n"), 1);
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling"));
+  EXPECT_EQ(ReadAll(dir.file("real/later.nc")), "made\n");
+
+  // A link to a write-protected file protects it; a loop is refused.
+  ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
+  std::string why;
+  EXPECT_EQ(WriteFileReplacing(dir.file("top"), "lost\n", &why), 0);
+  EXPECT_EQ(why, "the file is write-protected");
+  EXPECT_EQ(ReadAll(target), "new\n");
+  fs::create_symlink("b", dir.path() / "a");
+  fs::create_symlink("a", dir.path() / "b");
+  EXPECT_EQ(WriteFileReplacing(dir.file("a"), "x", &why), 0);
+  EXPECT_EQ(why, "too many symbolic links");
+  EXPECT_TRUE(fs::is_symlink(dir.path() / "a"));
+}
+
+// A child process saves over a good file, stops half-way and is sent the signal; it must
+// end by that signal, with the good file intact and no temporary file beside it.
+TEST(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
+  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+    SCOPED_TRACE(sig);
+    TempDir dir;
+    const std::string path = dir.file("big.nc");
+    Put(path, "good\n", 0644);
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::close(ready[0]);
+      InstallTempFileCleanup();
+      ReplacingFile f;
+      if (!f.Open(path)) ::_exit(3);
+      const std::string block(1 << 20, 'x');
+      for (int k = 0; k < 8; ++k) f.Write(block);
+      std::fflush(f.handle());
+      if (::write(ready[1], "r", 1) != 1) ::_exit(4);
+      for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    char c = 0;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    ::close(ready[0]);
+    EXPECT_EQ(Names(dir).size(), 2u);  // the temporary file is there while the save runs
+    ::kill(child, sig);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"big.nc"}));
+    EXPECT_EQ(ReadAll(path), "good\n");
+  }
+
+  // A hang-up that the program was started to ignore (nohup) stays ignored.
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGHUP, SIG_IGN);
+    InstallTempFileCleanup();
+    ::raise(SIGHUP);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -4,6 +4,8 @@
 #include <ostream>
 #include <string>
 
+#include "model/statistics.h"
+
 namespace trevalon::cli {
 
 namespace {
@@ -19,15 +21,16 @@ std::string Triple(const double v[3]) {
 }
 }  // namespace
 
-void PrintStatisticsJson(std::ostream& out, const CPointStore& store) {
-  const ToolpathStatistics& st = store.stats;
+void PrintStatisticsJson(std::ostream& out, CPointStore& store) {
+  const ToolpathStatistics st = CurrentStatistics(store);
   out << "{\"count\":" << store.count << ",\"max_feed\":" << st.maxFeed
       << ",\"cutting_length\":" << Real(st.cuttingLength)
       << ",\"rapid_length\":" << Real(st.rapidLength)
       << ",\"cutting_time\":" << Real(st.cuttingTime)
       << ",\"cutting_min\":" << Triple(st.cuttingMin)
       << ",\"cutting_max\":" << Triple(st.cuttingMax) << ",\"rapid_min\":" << Triple(st.rapidMin)
-      << ",\"rapid_max\":" << Triple(st.rapidMax) << "}\n";
+      << ",\"rapid_max\":" << Triple(st.rapidMax) << ",\"arc_length\":" << Real(st.arcLength)
+      << "}\n";
 }
 
 }  // namespace trevalon::cli

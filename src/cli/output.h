@@ -7,7 +7,8 @@
 
 namespace trevalon::cli {
 
-// The statistics record as one JSON object on one line (reals with 6 decimals).
-void PrintStatisticsJson(std::ostream& out, const CPointStore& store);
+// The statistics of the store as it is now as one JSON object on one line (reals with 6
+// decimals). The arcs' length comes last, so that what printed before keeps its place.
+void PrintStatisticsJson(std::ostream& out, CPointStore& store);
 
 }  // namespace trevalon::cli

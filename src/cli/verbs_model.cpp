@@ -8,7 +8,6 @@
 #include "app/layer_commands.h"
 #include "cli/output.h"
 #include "cli/script.h"
-#include "model/statistics.h"
 
 namespace trevalon::cli {
 
@@ -53,7 +52,6 @@ void Dump(Session& s, const Args& a) {
 
 void Info(Session& s, const Args& a) {
   a.Expect(0, 0);
-  ComputeStatistics(s.doc->store);
   PrintStatisticsJson(s.out, s.doc->store);
 }
 

@@ -1,5 +1,10 @@
 #include "model/statistics.h"
 
+#include <cmath>
+#include <numbers>
+
+#include "model/geometry.h"
+
 namespace trevalon {
 
 namespace {
@@ -11,7 +16,37 @@ inline void Widen(double mn[3], double mx[3], double x, double y, double z) {
   if (z < mn[2]) mn[2] = z;
   if (z > mx[2]) mx[2] = z;
 }
+
+// The length of the arc whose end point is record i: the sweep as the geometry decides it
+// (ArcParameters: direction, full circles) on the radius in the arc's plane, and for a helix
+// its rise along the plane's normal, the length of the screw line unrolled. Exact pi and the
+// mean of the start and end radii: this is a length of the part, not a value the program
+// writes. An arc end point without its centre record says no circle and adds nothing.
+double ArcLength(CPointStore& store, std::uint32_t i) {
+  PointRegister& reg = store.reg;
+  const int type = reg.type;
+  const double end[3] = {reg.x, reg.y, reg.z};
+  if (!store.FetchPoint(i + 1) || !IsPlaneCode(reg.type)) return 0.0;
+  const int plane = NormalisePlane(reg.type);
+  const double offset[3] = {reg.x, reg.y, reg.z};
+  store.PrevMotion(i);
+  const double start[3] = {reg.x, reg.y, reg.z};
+  const PlaneAxes ax = AxesOfPlane(plane);
+  double centre[3];
+  for (int k = 0; k < 3; ++k) centre[k] = start[k] + (k == ax.normal ? 0.0 : offset[k]);
+  ArcDescription arc;
+  ArcParameters(start, end, centre, type, plane, arc);
+  const double rs = std::hypot(start[ax.a] - centre[ax.a], start[ax.b] - centre[ax.b]);
+  const double re = std::hypot(end[ax.a] - centre[ax.a], end[ax.b] - centre[ax.b]);
+  const double turn = arc.sweep * std::numbers::pi / 180.0 * 0.5 * (rs + re);
+  const double rise = end[ax.normal] - start[ax.normal];
+  return std::sqrt(turn * turn + rise * rise);
+}
 }  // namespace
+
+ToolpathStatistics CurrentStatistics(CPointStore& store) {
+  return ComputeStatistics(store) ? store.stats : ToolpathStatistics{};
+}
 
 int ComputeStatistics(CPointStore& store) {
   if (store.count == 0) return 0;
@@ -26,7 +61,14 @@ int ComputeStatistics(CPointStore& store) {
     if (!store.FetchPoint(i)) continue;
     const int type = reg.type;
     const bool cut = IsLinearType(type);
-    if (!cut && !IsRapidType(type)) continue;  // arcs and centre records add nothing
+    if (IsArcType(type)) {
+      // Arcs count into their own length only: the cutting length, extents and time are
+      // those of the linear moves (written programs carry them in their closing comments),
+      // and an arc does not become `last`.
+      st.arcLength += ArcLength(store, i);
+      continue;
+    }
+    if (!cut && !IsRapidType(type)) continue;  // centre records add nothing
     const double x = reg.x, y = reg.y, z = reg.z;
     const int feed = reg.feed;
     double* mn = cut ? st.cuttingMin : st.rapidMin;

@@ -10,4 +10,10 @@ namespace trevalon {
 // Returns 0 and changes nothing when the store is empty.
 int ComputeStatistics(CPointStore& store);
 
+// The statistics of the store as it is now, for showing them: a fresh walk, and for an empty
+// store the start values (ComputeStatistics keeps the last walk's record then, so an emptied
+// or switched-to empty layer would otherwise show the lengths of a toolpath no longer there).
+// store.stats is left as ComputeStatistics leaves it.
+ToolpathStatistics CurrentStatistics(CPointStore& store);
+
 }  // namespace trevalon

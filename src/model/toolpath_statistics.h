@@ -15,6 +15,9 @@ struct ToolpathStatistics {
   double rapidMin[3] = {10000.0, 10000.0, 10000.0};
   double rapidMax[3] = {-10000.0, -10000.0, -10000.0};
   double cuttingTime = 0;  // minutes
+  // The arcs' own length, which the cutting length and time leave out (they count linear
+  // moves only): the whole cutting length of a toolpath is cuttingLength + arcLength.
+  double arcLength = 0;
 };
 
 }  // namespace trevalon

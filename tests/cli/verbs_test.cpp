@@ -162,7 +162,14 @@ TEST(Verbs, Model) {
         "\"cutting_time\":0.120000,\"cutting_min\":[0.000000,0.000000,0.000000],"
         "\"cutting_max\":[30.000000,40.000000,10.000000],"
         "\"rapid_min\":[0.000000,0.000000,10.000000],"
-        "\"rapid_max\":[0.000000,0.000000,10.000000]}\n"}},
+        "\"rapid_max\":[0.000000,0.000000,10.000000],\"arc_length\":0.000000}\n"}},
+      // info shows the store as it is now: an emptied one, an empty layer, arcs' length.
+      {"add 1 0 0 10 0; add 3 0 0 0 500; clear; info; undo; layer 5; info",
+       0,
+       {"!out:\"max_feed\":500", "out:\"count\":0,\"max_feed\":0,\"cutting_length\":0.000000"}},
+      {"add 1 0 0 0 0; add 8 20 0 0 300; add 91 10 0 0 0; info",
+       0,
+       {"out:\"cutting_length\":0.000000", "out:\"arc_length\":31.415927}"}},
       // dump shows the records as stored; info fetches them and so nulls the bad one.
       {"add 3 40000 0 0 100; dump; info; dump",
        0,

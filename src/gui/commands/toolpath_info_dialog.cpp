@@ -52,10 +52,7 @@ void ShowStatistics(QWidget* parent, const ToolpathStatistics& s) {
 
 CommandRegistrar registrar{
     {"toolpathInfo", Needs::View,
-     [](CommandContext& c) {
-       ComputeStatistics(c.view->doc().store);
-       ShowStatistics(c.parent(), c.view->doc().store.stats);
-     }},
+     [](CommandContext& c) { ShowStatistics(c.parent(), CurrentStatistics(c.view->doc().store)); }},
 };
 
 }  // namespace

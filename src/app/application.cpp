@@ -67,7 +67,8 @@ void CApplication::CloseDocument(CDocument* doc) {
 
 EditContext MakeEditContext(CApplication& app, CDocument& doc) {
   return EditContext{doc.store, app.undo,  doc.retractHeight,
-                     app.Msg(), &doc.view, [&doc] { doc.Redraw(); }};
+                     app.Msg(), &doc.view, [&doc] { doc.Redraw(); },
+                     &doc.edits};
 }
 
 }  // namespace trevalon

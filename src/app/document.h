@@ -2,6 +2,8 @@
 // CDocument: the toolpaths of one job and everything its view owns: the point store with the
 // work layer, the other layers, and the view state.
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -39,6 +41,51 @@ class CDocument {
   MasterModel master;        // the stock mesh the feed optimiser consults
   std::string title;         // the window's title: the work layer's file name
   std::function<void()> onRedraw;
+
+  // ---- Changes not yet written -------------------------------------------------------------
+  // Every change of the work layer's toolpath raises `edits`: the command frame (through the
+  // edit context), undo and redo, clear, append, and a load before it is noted as written.
+  // The work layer holds unwritten changes while `edits` differs from the count when it was
+  // last read or written. The other layers keep a flag each: switching the work layer hands
+  // the count over to the layer it leaves, and copying toolpaths into a layer sets its flag.
+  // Our rule: when in doubt a layer counts as changed; asking once too often loses nothing.
+  std::uint64_t edits = 0;
+
+  void NoteWorkLayerChanged() { ++edits; }
+  void NoteLayerChanged(int layer) {
+    if (InTable(layer)) layerChanged_[static_cast<std::size_t>(layer)] = true;
+  }
+  // The work layer's toolpath is now what a file holds (read from it, or written to it
+  // completely).
+  void NoteWorkLayerWritten() {
+    writtenEdits_ = edits;
+    NoteLayerWritten(layers.workLayer);
+  }
+  void NoteLayerWritten(int layer) {
+    if (layer == layers.workLayer) writtenEdits_ = edits;
+    if (InTable(layer)) layerChanged_[static_cast<std::size_t>(layer)] = false;
+  }
+  // After the work layer changed from `from` to the current one.
+  void NoteWorkLayerSwitched(int from) {
+    if (edits != writtenEdits_) NoteLayerChanged(from);
+    writtenEdits_ = edits;
+  }
+  bool LayerModified(int layer) const {
+    if (layer == layers.workLayer && edits != writtenEdits_) return true;
+    return InTable(layer) && layerChanged_[static_cast<std::size_t>(layer)];
+  }
+  // Whether any toolpath of the document holds changes that were not written.
+  bool Modified() const {
+    if (edits != writtenEdits_) return true;
+    for (bool changed : layerChanged_)
+      if (changed) return true;
+    return false;
+  }
+
+ private:
+  static bool InTable(int layer) { return layer >= 0 && layer < CLayerTable::kSlots; }
+  std::uint64_t writtenEdits_ = 0;
+  std::array<bool, CLayerTable::kSlots> layerChanged_{};
 };
 
 }  // namespace trevalon

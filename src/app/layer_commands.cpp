@@ -6,7 +6,9 @@ namespace trevalon {
 
 int SwitchLayerCommand(CDocument& doc, int j) {
   if (j < 0 || j >= CLayerTable::kUserLayers) return 0;
+  const int from = doc.layers.workLayer;
   if (!doc.layers.SwitchWorkLayer(j, doc.store)) return 0;
+  doc.NoteWorkLayerSwitched(from);
   doc.title = doc.layers[j].fileName;
   doc.Redraw();
   return 1;
@@ -25,6 +27,8 @@ int CopyLayerCommand(CApplication& app, CDocument& doc, int src, int dst) {
     return 0;
   }
   int ok = L.AppendLayer(src, dst);
+  // A failed append puts the old destination back, but counting it as changed is harmless.
+  doc.NoteLayerChanged(dst);
   if (ok && dst == L.workLayer) L.RestoreLayer(L.workLayer, doc.store);
   doc.Redraw();
   return ok;
@@ -37,18 +41,21 @@ void EchoLayersCommand(CDocument& doc, bool on, const std::string& list) {
 
 int UndoCommand(CApplication& app, CDocument& doc) {
   if (!app.undo.Undo(doc.store)) return 0;
+  doc.NoteWorkLayerChanged();
   doc.Redraw();
   return 1;
 }
 
 int RedoCommand(CApplication& app, CDocument& doc) {
   if (!app.undo.Redo(doc.store)) return 0;
+  doc.NoteWorkLayerChanged();
   doc.Redraw();
   return 1;
 }
 
 int ClearCommand(CApplication& app, CDocument& doc) {
   doc.store.Clear(app.undo);
+  doc.NoteWorkLayerChanged();
   doc.Redraw();
   return 1;
 }

@@ -1,6 +1,9 @@
 #include "app/load_commands.h"
 
+#include <optional>
+
 #include "model/statistics.h"
+#include "ncio/nc_text_check.h"
 
 namespace trevalon {
 
@@ -33,6 +36,18 @@ Outcome ReportOutcome(CApplication& app, const CDocument& doc, NcReadOutcome out
     default:
       return Outcome::Done();
   }
+}
+
+// Our rule: a file with binary data near its start is not an NC program, whichever reader
+// the document uses. It is refused before anything changes (no undo snapshot, no title, no
+// layer name, no comment or tool numbers cleared), so that choosing the wrong file never
+// costs the toolpath on screen. A file that cannot be opened goes on to the reader, which
+// reports it as before.
+std::optional<Outcome> RefuseBinary(CApplication& app, const std::string& path) {
+  if (CheckNcText(path) != NcTextCheck::NotText) return std::nullopt;
+  app.Notify(Txt::NotNcProgram, Txt::ErrorMessage);
+  return Outcome::Failed(OutcomeCode::Refused,
+                         "'" + path + "' is not an NC program (binary data near its start)");
 }
 
 void FitAndRedraw(CDocument& doc) {
@@ -85,6 +100,7 @@ int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chose
 }
 
 Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
+  if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
   (void)LoadNcProgram(ReadTargetOf(app, doc), app.undo, path, &o);
   // A file that cannot be opened touched nothing: the toolpath, the title and the layer stay
@@ -96,6 +112,10 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   LayerSlot& work = doc.layers[doc.layers.workLayer];
   doc.layers.SaveLayer(doc.layers.workLayer, doc.store);
   work.fileName = path;
+  // The work layer is now what the file holds (up to where a full store stopped the read:
+  // the rest is still in the file). The other layers keep their own state.
+  doc.NoteWorkLayerChanged();
+  doc.NoteWorkLayerWritten();
   if (ComputeStatistics(doc.store)) {
     RefreshRetractHeight(doc);
     // The document's maximum feed follows the program's highest cutting feed; a program
@@ -107,9 +127,11 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
 }
 
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
+  if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
   (void)AppendNcProgram(ReadTargetOf(app, doc), path, &o);
   if (o == NcReadOutcome::CannotOpen) return ReportOutcome(app, doc, o, path);
+  doc.NoteWorkLayerChanged();
   // The retract height looks at the whole toolpath, the appended points included.
   if (ComputeStatistics(doc.store)) RefreshRetractHeight(doc);
   FitAndRedraw(doc);

@@ -32,12 +32,14 @@ int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chose
 // Load: the program replaces the work layer's toolpaths. The path becomes the title and the
 // work layer's file name, the layer is saved, the statistics computed, the retract height and
 // the document's maximum feed refreshed, the view fitted. A file that cannot be opened is
-// reported and changes nothing (CannotOpen); a full store is reported and keeps the points
-// read (NoMemory, the reason giving the number kept). Done when the program was read to its
-// end.
+// reported and changes nothing (CannotOpen), and so is a file with binary data near its start
+// (Refused); a full store is reported and keeps the points read (NoMemory, the reason giving
+// the number kept). Done when the program was read to its end. The work layer then counts as
+// written: it is what the file holds.
 Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path);
 // Append: the program's points go after the existing ones; no snapshot, no layer save, the
-// title stays. The retract height is refreshed and the view fitted. Outcomes as for load.
+// title stays. The retract height is refreshed and the view fitted. Outcomes as for load; the
+// work layer counts as changed.
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path);
 
 }  // namespace trevalon

@@ -10,6 +10,12 @@
 
 namespace trevalon {
 
+bool OpenInEditor(CApplication& app, const std::string& path) {
+  if (app.platform.OpenInEditor(app.settings.editor, path)) return true;
+  app.Msg().Help(FillText(app.Text(Txt::EditorNotStarted), path));
+  return false;
+}
+
 Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk) {
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   layer.fileName = dlg.outputPath;
@@ -36,7 +42,8 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
     app.ShowCannotOpen();
     return Outcome::CannotCreate(dlg.outputPath);
   }
-  if (complete && dlg.openInEditor) app.platform.OpenInEditor(app.settings.editor, dlg.outputPath);
+  if (complete) doc.NoteWorkLayerWritten();
+  if (complete && dlg.openInEditor) OpenInEditor(app, dlg.outputPath);
   return Outcome::Done();
 }
 
@@ -103,6 +110,8 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
     app.ShowCannotOpen();
     return Outcome::CannotCreate(path);
   }
+  if (complete)
+    for (int k : picked) doc.NoteLayerWritten(k);
   return Outcome::Done();
 }
 
@@ -140,6 +149,7 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
     app.ShowCannotOpen();
     return Outcome::CannotCreate(dlg.outputPath);
   }
+  doc.NoteWorkLayerWritten();
   return Outcome::Done();
 }
 

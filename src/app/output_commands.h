@@ -12,21 +12,26 @@
 
 namespace trevalon {
 
+// Starts the external editor on a file; when neither the editor nor the desktop's default
+// program can be started, the help pane says so. False in that case.
+bool OpenInEditor(CApplication& app, const std::string& path);
+
 // "Ncdata로 저장": the layer's file path and the title become the output path,
 // HeidenhainOutChk follows the dialect, the program is written and the editor started when
 // asked. Done when the program was written (completely, or up to where the user stopped);
-// CannotOpen when the file could not be created (message shown).
+// CannotOpen when the file could not be created (message shown). A complete program leaves
+// the work layer counted as written.
 Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk);
 
 // "Layer ncdata 저장": writes the layers listed as in "출력 layer" ("1 3-5 2") into one file.
 // Unchanged when no layer of the document is named, CannotOpen when the file cannot be
-// created (message shown).
+// created (message shown). The layers of a complete program count as written.
 Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& path,
                           std::string_view layerList, int& heidenhainOutChk);
 
 // "Post Processor": the layer's file path and the title become the output path, the file is
 // created and the program written. CannotOpen when the file could not be created (message
-// shown).
+// shown). The work layer then counts as written.
 Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg);
 
 }  // namespace trevalon

@@ -53,6 +53,7 @@ void CommandFrame::Regenerate() {
 }
 
 const ToolpathStatistics* CommandFrame::Finish(std::string_view helpLine) {
+  NoteChange();
   const bool counted = ComputeStatistics(ctx_.store) != 0;
   if (!helpLine.empty()) ctx_.msg.Help(helpLine);
   if (ctx_.redraw) ctx_.redraw();

@@ -28,6 +28,9 @@ struct EditContext {
   Messages msg;                  // notices, questions, the help pane, Escape and the clock
   ViewState* view = nullptr;     // projections of window regions; the last-operation mark
   std::function<void()> redraw;  // asks the desktop to repaint the document's view
+  // The document's change count: raised when a command records its undo snapshot and when
+  // it finishes, so that a command stopped half way still counts as a change.
+  std::uint64_t* edits = nullptr;
 };
 
 class CommandFrame {
@@ -45,7 +48,10 @@ class CommandFrame {
   // cannot be had; the store's records and register are as they were either way.
   bool Reserve(std::uint64_t total);
   // One undo snapshot of the whole store.
-  void SaveUndo() { ctx_.undo.SaveUndo(ctx_.store); }
+  void SaveUndo() {
+    ctx_.undo.SaveUndo(ctx_.store);
+    NoteChange();
+  }
   // The points the command found; its result goes behind them.
   std::uint32_t originalCount() const { return originalCount_; }
 
@@ -76,6 +82,9 @@ class CommandFrame {
   const ToolpathStatistics* Finish(std::string_view helpLine = {});
 
  private:
+  void NoteChange() {
+    if (ctx_.edits) ++*ctx_.edits;
+  }
   EditContext& ctx_;
   std::uint32_t originalCount_;
 };

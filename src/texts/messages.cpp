@@ -2,6 +2,13 @@
 
 namespace trevalon {
 
+std::string FillText(const char* text, std::string_view value) {
+  std::string out = text;
+  const std::size_t at = out.find("%s");
+  if (at != std::string::npos) out.replace(at, 2, value);
+  return out;
+}
+
 void Messages::Notify(Txt text, Txt caption) const {
   platform_.ShowMessage(Text(text), Text(caption), MessageIcon::Information, MessageButtons::Ok);
 }

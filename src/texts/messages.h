@@ -12,6 +12,9 @@
 
 namespace trevalon {
 
+// A text of the table with its one "%s" filled with `value` (any length: paths may be long).
+std::string FillText(const char* text, std::string_view value);
+
 class Messages {
  public:
   Messages(Platform& platform, Language language) : platform_(platform), language_(language) {}

@@ -354,6 +354,22 @@ constexpr TxtEntry kTexts[] = {
      " ポストプロセッサのテンプレートにセクションが定義されていないため出力しません。\n"},
     {TREVALON_TXT(CannotCreateFolder), " Can not create folder !!.\n",
      " 폴더를 만들 수 없습니다 !!.\n", " フォルダを作成できません !!.\n"},
+
+    // ---- Keeping work and files safe ----------------------------------------------------
+    {TREVALON_TXT(NotNcProgram),
+     " This file is not an NC program (it holds binary data) !!.\n Nothing was read.",
+     " NC 프로그램 파일이 아닙니다 (이진 데이터가 있습니다) !!.\n 아무것도 읽지 않았습니다.",
+     " NCプログラムのファイルではありません (バイナリデータがあります) !!.\n "
+     "何も読み込みませんでした。"},
+    {TREVALON_TXT(SaveChanges),
+     " %s\n has toolpath changes that were not written.\n Save the changes?",
+     " %s\n 에 저장하지 않은 공구경로 변경 내용이 있습니다.\n 변경된 내용을 저장하시겠습니까?",
+     " %s\n に保存していない工具経路の変更があります。\n 変更を保存しますか?"},
+    {TREVALON_TXT(ReplaceFile), " %s\n already exists.\n Do you want to replace it?",
+     " %s\n 파일이 이미 있습니다.\n 바꾸시겠습니까?", " %s\n は既に存在します。\n 置き換えますか?"},
+    {TREVALON_TXT(EditorNotStarted), "Help: The editor could not be started on %s.",
+     "도움말: %s 파일로 편집기를 시작할 수 없습니다.",
+     "ヘルプ: %s でエディタを起動できませんでした。"},
 };
 
 #undef TREVALON_TXT

@@ -208,6 +208,13 @@ enum class Txt : int {
   TemplateDefinesNone,  // the post-processor template defines no section: nothing to write
   CannotCreateFolder,   // " Can not create folder !!.\n"
 
+  // ---- Keeping work and files safe -------------------------------------------------------
+  // Added at the end of the table so that the numbers of the older entries stay as they were.
+  NotNcProgram,      // a file with binary data near its start is not read as an NC program
+  SaveChanges,       // "%s": asked when a document window with unwritten changes closes
+  ReplaceFile,       // "%s": asked before a file that exists is replaced
+  EditorNotStarted,  // help pane: the editor could not be started on the file just written
+
   Count
 };
 

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "ncio/nc_text_check.h"
 #include "test_support.h"
 
 namespace trevalon::testing {
@@ -73,6 +74,52 @@ TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {
     EXPECT_EQ(a.app.undo.undoPos, undoPos);
   }
   EXPECT_EQ(a.platform.messageCount, 4);
+}
+
+// A file with a NUL byte in its first 4096 bytes is no NC program: load and append refuse it
+// before anything changes. A NUL further in is the reader's business (it ends that line).
+TEST(LoadCommand, BinaryFileIsRefusedBeforeAnythingChanges) {
+  App a;
+  CDocument& d = *a.doc;
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
+  const std::uint32_t undoPos = a.app.undo.undoPos;
+  const std::string comment = d.layers[0].comment;
+  const std::int32_t spindle = d.layers[0].spindle;
+  const std::string text(4095, '\n');
+  std::ofstream(a.dir.file("late.nc"), std::ios::binary)
+      << text << std::string(1, '\0') << "G0 X1. Y2. Z3.\n";
+  std::ofstream(a.dir.file("early.nc"), std::ios::binary)
+      << "G0 X1. Y2. Z3.\n"
+      << text.substr(20) << std::string(1, '\0') << "G0 X4.\n";
+  EXPECT_EQ(CheckNcText(a.dir.file("late.nc")), NcTextCheck::NotText);
+  EXPECT_EQ(CheckNcText(a.dir.file("missing.nc")), NcTextCheck::CannotOpen);
+  EXPECT_EQ(CheckNcText(a.dir.path().string()), NcTextCheck::CannotOpen);
+  std::ofstream(a.dir.file("empty.nc")).flush();
+  EXPECT_EQ(CheckNcText(a.dir.file("empty.nc")), NcTextCheck::Text);
+
+  for (const std::string name : {"late.nc", "early.nc"}) {
+    const std::string path = a.dir.file(name);
+    for (bool append : {false, true}) {
+      const Outcome r = append ? AppendNcCommand(a.app, d, path) : LoadNcCommand(a.app, d, path);
+      EXPECT_EQ(r.code(), OutcomeCode::Refused);
+      EXPECT_EQ(r.reason(), "'" + path + "' is not an NC program (binary data near its start)");
+      EXPECT_EQ(a.platform.lastMessage, a.app.Text(Txt::NotNcProgram));
+      EXPECT_EQ(a.platform.lastCaption, "Error message");
+    }
+    EXPECT_EQ(d.store.count, 9u);
+    EXPECT_EQ(d.title, Data("helix.nc"));
+    EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
+    EXPECT_EQ(d.layers[0].comment, comment);
+    EXPECT_EQ(d.layers[0].spindle, spindle);
+    EXPECT_EQ(a.app.undo.undoPos, undoPos);
+    EXPECT_FALSE(d.Modified());
+  }
+  // Past the first 4096 bytes the file is text as far as the check goes.
+  std::ofstream(a.dir.file("tail.nc"), std::ios::binary) << "G0 X1. Y2. Z3.\n"
+                                                         << text << std::string(1, '\0') << "\n";
+  EXPECT_EQ(CheckNcText(a.dir.file("tail.nc")), NcTextCheck::Text);
+  EXPECT_TRUE(LoadNcCommand(a.app, d, a.dir.file("tail.nc")).ok());
+  EXPECT_EQ(d.store.count, 1u);
 }
 
 TEST(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {

@@ -275,6 +275,17 @@ TEST(Verbs, NcInput) {
   });
 }
 
+// A file with binary data near its start is refused by every verb that reads one.
+TEST(Verbs, NcInputRefusesBinaryFiles) {
+  RunTable({{"load {data}/face_mill.nc; load {d}/bin.nc; info",
+             1,
+             {"err:line 2: load: '{d}/bin.nc' is not an NC program (binary data near its start)\n",
+              "=out:"}},
+            {"append {d}/bin.nc", 1, {"err:Error message:  This file is not an NC program"}},
+            {"$ convert {d}/bin.nc -o {d}/b.nc", 1, {"=b.nc:"}}},
+           {{"bin.nc", std::string("G0 X1. Y2.\n\0\x7f\x01G1 X3.\n", 20)}});
+}
+
 TEST(Verbs, NcOutput) {
   const std::string points = "add 1 0 0 5 0; add 3 1 0 5 100; ";
   RunTable(

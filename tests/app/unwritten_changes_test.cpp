@@ -1,0 +1,122 @@
+// Whether a document holds toolpath changes that no file has: every kind of change sets it,
+// only a complete output (or a load) of the layers concerned clears it.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "app/layer_commands.h"
+#include "app/load_commands.h"
+#include "app/output_commands.h"
+#include "test_support.h"
+
+namespace trevalon::testing {
+namespace {
+
+std::string Data(const std::string& name) {
+  return std::string(TREVALON_TEST_DATA) + "/" + name;
+}
+
+struct App {
+  TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CApplication app{platform};
+  CDocument* doc;
+  App() {
+    app.StartUp(StartOptions{dir.path().string(), "en", false});
+    app.settings.configDir = dir.path().string();
+    doc = &app.NewDocument();
+  }
+  Outcome Save(const std::string& name) {
+    CNcOutputDlg dlg;
+    dlg.outputPath = dir.file(name);
+    dlg.openInEditor = false;
+    return SaveNcCommand(app, *doc, dlg, doc->nc.heidenhainOutChk);
+  }
+};
+
+TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
+  App a;
+  CDocument& d = *a.doc;
+  EXPECT_FALSE(d.Modified());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
+  EXPECT_FALSE(d.Modified());
+  // An editing command counts from its undo snapshot on, also when it stops before its end.
+  {
+    EditContext ctx = MakeEditContext(a.app, d);
+    CommandFrame frame(ctx);
+    frame.SaveUndo();
+  }
+  EXPECT_TRUE(d.Modified());
+  ASSERT_TRUE(a.Save("a.nc").ok());
+  EXPECT_FALSE(d.Modified());
+  ASSERT_EQ(ClearCommand(a.app, d), 1);
+  EXPECT_TRUE(d.Modified());
+  ASSERT_TRUE(a.Save("b.nc").ok());
+  ASSERT_EQ(UndoCommand(a.app, d), 1);
+  EXPECT_TRUE(d.Modified());
+  ASSERT_TRUE(a.Save("c.nc").ok());
+  ASSERT_EQ(RedoCommand(a.app, d), 1);
+  EXPECT_TRUE(d.Modified());
+  ASSERT_TRUE(AppendNcCommand(a.app, d, Data("helix.nc")).ok());
+  // A failed output leaves the changes unwritten; a post-processor output writes them.
+  CNcOutputDlg bad;
+  bad.outputPath = a.dir.file("no/such/dir/x.nc");
+  EXPECT_FALSE(SaveNcCommand(a.app, d, bad, d.nc.heidenhainOutChk).ok());
+  EXPECT_TRUE(d.Modified());
+  CPostProcessorDlg post;
+  post.outputPath = a.dir.file("p.nc");
+  EXPECT_FALSE(PostProcessCommand(a.app, d, post).ok());  // a template that defines nothing
+  EXPECT_TRUE(d.Modified());
+  post.ppr.EditSection(kSecNewCut, "G01[$X][$Y][$Z][$F]\r\n");
+  ASSERT_TRUE(PostProcessCommand(a.app, d, post).ok());
+  EXPECT_FALSE(d.Modified());
+  // A load makes the work layer what the file holds.
+  ASSERT_EQ(ClearCommand(a.app, d), 1);
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
+  EXPECT_FALSE(d.Modified());
+}
+
+TEST(UnwrittenChanges, EachLayerKeepsItsOwnUntilAnOutputHoldsIt) {
+  App a;
+  CDocument& d = *a.doc;
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
+  ASSERT_EQ(SwitchLayerCommand(d, 1), 1);
+  EXPECT_FALSE(d.Modified());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("face_mill.nc")).ok());
+  a.platform.answers.push_back(Answer::Ok);  // the two layers' tools differ
+  ASSERT_EQ(CopyLayerCommand(a.app, d, 0, 2), 1);
+  EXPECT_TRUE(d.LayerModified(2));
+  EXPECT_FALSE(d.LayerModified(1));
+  ASSERT_EQ(ClearCommand(a.app, d), 1);
+  // Switching hands the work layer's changes to the layer it leaves.
+  ASSERT_EQ(SwitchLayerCommand(d, 0), 1);
+  EXPECT_TRUE(d.LayerModified(1));
+  EXPECT_FALSE(d.LayerModified(0));
+  // Writing or reading the work layer does not touch the others.
+  ASSERT_TRUE(a.Save("zero.nc").ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
+  EXPECT_TRUE(d.Modified());
+  int hh = 0;
+  ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1", hh).ok());
+  EXPECT_FALSE(d.LayerModified(1));
+  EXPECT_TRUE(d.Modified());
+  ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "2 0", hh).ok());
+  EXPECT_FALSE(d.Modified());
+}
+
+// When neither the editor nor the desktop's own program starts, the help pane says so.
+TEST(UnwrittenChanges, EditorThatDoesNotStartIsReported) {
+  struct NoEditor : HeadlessPlatform {
+    bool OpenInEditor(const std::string&, const std::string&) override { return false; }
+  } platform;
+  CApplication app(platform);
+  TempDir dir;
+  app.StartUp(StartOptions{dir.path().string(), "en", false});
+  EXPECT_FALSE(OpenInEditor(app, "/tmp/x.nc"));
+  EXPECT_EQ(platform.helpText, "Help: The editor could not be started on /tmp/x.nc.");
+}
+
+}  // namespace
+}  // namespace trevalon::testing

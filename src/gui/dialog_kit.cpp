@@ -91,12 +91,15 @@ std::string PickFile(QWidget* parent, const FilePick& pick) {
       break;
     case FilePick::Mode::Save:
       dlg.setAcceptMode(QFileDialog::AcceptSave);
+      // Our rule: no output replaces a file without the user's word; the dialog asks.
+      dlg.setOption(QFileDialog::DontConfirmOverwrite, false);
       break;
     case FilePick::Mode::Any:
       dlg.setFileMode(QFileDialog::AnyFile);
       break;
   }
   if (pick.readOnly) dlg.setOption(QFileDialog::ReadOnly, true);
+  if (!pick.title.isEmpty()) dlg.setWindowTitle(pick.title);
   dlg.setNameFilters(pick.filters);
   if (!pick.start.empty())
     dlg.selectFile(Q(pick.start));

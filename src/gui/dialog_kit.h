@@ -63,7 +63,7 @@ QCheckBox* CheckBox(QWidget* parent, const QString& label, const char* name, boo
 struct FilePick {
   enum class Mode {
     Open,  // an existing file
-    Save,  // a file to write; replacing one asks first
+    Save,  // a file to write; replacing one asks first (every picker of an output uses it)
     Any,   // a name that may or may not exist, opened as for reading
   };
   Mode mode = Mode::Open;
@@ -71,6 +71,7 @@ struct FilePick {
   std::string start;      // the file shown first; empty: `directory`
   std::string directory;  // where the dialog starts without `start`
   bool readOnly = false;  // no creating or renaming inside the dialog
+  QString title;          // the dialog's caption; empty: the toolkit's own for the mode
 };
 // The chosen path; empty when cancelled.
 std::string PickFile(QWidget* parent, const FilePick& pick);

@@ -1,14 +1,17 @@
-// trevalon: the desktop program. Start-up picks the language, reads korvo.cfg and opens the
-// frame; the files named on the command line open in their own windows, and with none an
+// trevalon: the desktop program. The command line is read first (--help, --version and
+// mistakes answered on the terminal); start-up picks the language, reads korvo.cfg and opens
+// the frame; the files named on the command line open in their own windows, and with none an
 // empty document window opens.
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "gui/command_line.h"
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
 #include "gui/screenshot.h"
@@ -19,7 +22,26 @@ int main(int argc, char** argv) {
   // An interrupted save leaves no temporary file. Qt has no handlers of its own for these
   // signals; ours only remove the files and end the program as the signal asks.
   InstallTempFileCleanup();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  // The command line is settled before anything can change the current directory (start-up
+  // enters WorkDir) and before Qt wants a display.
+  std::error_code ec;
+  const std::filesystem::path startDir = std::filesystem::current_path(ec);
+  const CommandLine line =
+      ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), startDir);
+  switch (line.action) {
+    case CommandLine::Action::Help:
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
+    case CommandLine::Action::Version:
+      std::printf("trevalon %s\n", TREVALON_VERSION);
+      return 0;
+    case CommandLine::Action::Error:
+      std::fprintf(stderr, "trevalon: %s\n%s", line.error.c_str(), UsageText().c_str());
+      return 2;
+    case CommandLine::Action::Run:
+      break;
+  }
+  const std::vector<std::string>& args = line.args;
   ScreenshotRequest shot;
   bool isScreenshot = false;
   const std::string problem = ParseScreenshotArgs(args, shot, isScreenshot);

@@ -75,6 +75,7 @@ ToolpathView* MainWindow::NewDocument() {
   InitDocument(app_, doc);
   QMdiSubWindow* sub = mdi_->addSubWindow(view);
   sub->setAttribute(Qt::WA_DeleteOnClose);
+  sub->installEventFilter(this);  // closing asks about unwritten changes
   sub->setWindowIcon(windowIcon());
   CDocument* docPtr = &doc;
   connect(view, &QObject::destroyed, this, [this, docPtr] {
@@ -111,12 +112,17 @@ std::vector<ToolpathView*> MainWindow::Views() const {
 }
 
 int MainWindow::ReadInto(ToolpathView* view, const std::string& path, bool append) {
-  if (!view) return 0;
+  return Read(view, path, append).ok() ? 1 : 0;
+}
+
+Outcome MainWindow::Read(ToolpathView* view, const std::string& path, bool append) {
+  if (!view) return Outcome::Unchanged("no document window");
   CDocument& doc = view->doc();
   doc.view.width = std::max(1, view->width());
   doc.view.height = std::max(1, view->height());
   // The read fits the view and asks for the redraw.
-  const int ok = (append ? AppendNcCommand(app_, doc, path) : LoadNcCommand(app_, doc, path)).ok();
+  Outcome outcome = append ? AppendNcCommand(app_, doc, path) : LoadNcCommand(app_, doc, path);
+  const bool ok = outcome.ok();
   view->UpdateTitle();
   view->MarkOperationEnd();
   view->FitWhenSized();
@@ -126,14 +132,42 @@ int MainWindow::ReadInto(ToolpathView* view, const std::string& path, bool appen
       sub->setWindowTitle(view->windowTitle());
   }
   RefreshState();
-  return ok;
+  return outcome;
 }
 
 int MainWindow::OpenFile(const std::string& path) {
   ToolpathView* view = NewDocument();
   // Fit needs the window's real size: let the new window take its place first.
   QApplication::processEvents();
-  return ReadInto(view, path, false);
+  const Outcome outcome = Read(view, path, false);
+  // A file that is not a program leaves nothing behind, not even the window made for it.
+  if (outcome.code() == OutcomeCode::Refused) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget())) sub->close();
+  }
+  return outcome.ok() ? 1 : 0;
+}
+
+bool MainWindow::MayCloseDocument(ToolpathView* view) {
+  if (!view) return true;
+  CDocument& doc = view->doc();
+  if (!doc.Modified()) return true;
+  auto* sub = qobject_cast<QMdiSubWindow*>(view->parentWidget());
+  if (sub) mdi_->setActiveSubWindow(sub);
+  const std::string text = FillText(app_.Text(Txt::SaveChanges), doc.title);
+  switch (platform_.AskSaveChanges(text, app_.Text(Txt::KorvoMessage))) {
+    case QtPlatform::SaveChoice::Discard:
+      return true;
+    case QtPlatform::SaveChoice::Cancel:
+      return false;
+    case QtPlatform::SaveChoice::Save:
+      break;
+  }
+  const Command* save = FindCommand("saveNc");
+  if (!save) return false;
+  RunOn(*save, view);
+  // Cancelled dialogs, a file that could not be written or a program stopped half way keep
+  // the window: the changes are still only here.
+  return !doc.Modified();
 }
 
 void MainWindow::SwitchLayer(int layer) {
@@ -146,7 +180,10 @@ void MainWindow::SwitchLayer(int layer) {
 // ---- Commands ----------------------------------------------------------------------------------
 
 void MainWindow::Run(const Command& c) {
-  ToolpathView* v = ActiveView();
+  RunOn(c, ActiveView());
+}
+
+void MainWindow::RunOn(const Command& c, ToolpathView* v) {
   if (c.needs == Needs::View && !v) return;
   CommandContext ctx{app_, *this, v, memory_, c.action};
   c.run(ctx);
@@ -250,8 +287,33 @@ void MainWindow::RefreshLayerList(bool names) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {
+  // Quitting asks about each document with unwritten changes in turn; a window whose
+  // question was answered closes at once, and Cancel stops the quit with that window open.
+  for (ToolpathView* v : Views()) {
+    if (!MayCloseDocument(v)) {
+      e->ignore();
+      return;
+    }
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(v->parentWidget())) {
+      answered_ = true;
+      sub->close();
+      answered_ = false;
+    }
+  }
   mdi_->closeAllSubWindows();
   e->accept();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
+  if (e->type() == QEvent::Close && !answered_ && !closing_) {
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(watched)) {
+      if (!MayCloseDocument(qobject_cast<ToolpathView*>(sub->widget()))) {
+        e->ignore();
+        return true;
+      }
+    }
+  }
+  return QMainWindow::eventFilter(watched, e);
 }
 
 }  // namespace trevalon

@@ -41,6 +41,11 @@ class MainWindow : public QMainWindow {
   // Reads a program into the document of `view`: load replaces the work layer's toolpath,
   // append adds to it. 1 when read.
   int ReadInto(ToolpathView* view, const std::string& path, bool append);
+  // Before a document window closes: a document with unwritten toolpath changes asks
+  // whether to save them. Save runs "Ncdata로 저장" with its dialogs on that document and
+  // closes only when everything got written; Discard closes; Cancel keeps the window. True
+  // when the window may close.
+  bool MayCloseDocument(ToolpathView* view);
   // Makes `layer` the work layer of the active document (the layer list and the layer
   // commands).
   void SwitchLayer(int layer);
@@ -67,11 +72,14 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
   void BuildMenus();
   void AddItem(QMenu* menu, const MenuEntry& e, QActionGroup* directions, QActionGroup* modes);
   void Run(const Command& c);
+  void RunOn(const Command& c, ToolpathView* view);
+  Outcome Read(ToolpathView* view, const std::string& path, bool append);
   void BuildToolbars();
   void BuildStatusLine();
   void RefreshStatus();
@@ -93,6 +101,8 @@ class MainWindow : public QMainWindow {
   std::vector<std::pair<QAction*, const Command*>> ticked_;  // items whose tick follows a state
   bool refillingLayers_ = false;
   bool closing_ = false;
+  // Set while a window closes whose question has been answered already.
+  bool answered_ = false;
 };
 
 }  // namespace trevalon

@@ -1,5 +1,7 @@
 #include "gui/nc_files.h"
 
+#include <filesystem>
+
 #include "gui/dialog_kit.h"
 #include "gui/toolpath_view.h"
 
@@ -20,6 +22,14 @@ std::string AskOutputPath(const AppSettings& s, QWidget* parent, const std::stri
   pick.start = initial;
   pick.directory = s.workDir;
   return PickFile(parent, pick);
+}
+
+bool MayReplace(CApplication& app, const std::string& path) {
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) return true;
+  const std::string text = FillText(app.Text(Txt::ReplaceFile), path);
+  return app.platform.ShowMessage(text, app.Text(Txt::KorvoMessage), MessageIcon::Question,
+                                  MessageButtons::OkCancel) == Answer::Ok;
 }
 
 std::string AskNcProgram(const AppSettings& s, QWidget* parent, std::string& remembered,

@@ -1,12 +1,12 @@
 #pragma once
 // NC programs in the desktop's dialogs: the file filters from the FileExt pattern, the output
-// path prompt of the writing commands, comments edited as plain lines, and the window title
-// after a program was written.
+// path prompt of the writing commands and the question before replacing a file, comments edited as
+// plain lines, and the window title after a program was written.
 
 #include <QStringList>
 #include <string>
 
-#include "app/settings.h"
+#include "app/application.h"
 
 class QWidget;
 
@@ -19,6 +19,9 @@ QStringList NcNameFilters(const AppSettings& s);
 // The save dialog of the outputs: NC filter, replacing asks first; it shows `initial`, else
 // opens in the work directory. Empty: cancelled.
 std::string AskOutputPath(const AppSettings& s, QWidget* parent, const std::string& initial);
+// Before writing to a path that no save dialog has confirmed (a default taken from the
+// layer): true when nothing is there, or the user agreed to replace the file.
+bool MayReplace(CApplication& app, const std::string& path);
 // The open dialog of a program to read: NC filter; it shows `remembered`, else opens in the
 // work directory, and a chosen path becomes `remembered`. Empty: cancelled.
 std::string AskNcProgram(const AppSettings& s, QWidget* parent, std::string& remembered,

@@ -61,6 +61,33 @@ Answer QtPlatform::ShowMessage(std::string_view text, std::string_view caption, 
   return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
 }
 
+QtPlatform::SaveChoice QtPlatform::AskSaveChanges(std::string_view text, std::string_view caption) {
+  lastCaption = std::string(caption);
+  lastMessage = std::string(text);
+  ++messageCount;
+  if (scripted) {
+    if (saveChoices.empty()) return SaveChoice::Cancel;
+    const SaveChoice c = saveChoices.front();
+    saveChoices.pop_front();
+    return c;
+  }
+  QMessageBox box(parentWindow);
+  box.setWindowTitle(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())));
+  box.setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
+  box.setIcon(QMessageBox::Question);
+  box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+  box.setDefaultButton(QMessageBox::Save);
+  box.setEscapeButton(QMessageBox::Cancel);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return SaveChoice::Save;
+    case QMessageBox::Discard:
+      return SaveChoice::Discard;
+    default:
+      return SaveChoice::Cancel;
+  }
+}
+
 std::optional<std::string> QtPlatform::AskValue(std::string_view caption, std::string_view label,
                                                 std::string_view current) {
   if (scripted) {

@@ -26,6 +26,11 @@ class QtPlatform : public QObject, public Platform {
   std::optional<std::string> AskValue(std::string_view caption, std::string_view label,
                                       std::string_view current) override;
   void SetHelpText(std::string_view text) override;
+
+  // The desktop's own question before a document with unwritten changes closes: Save,
+  // Discard or Cancel (the window stays).
+  enum class SaveChoice { Save, Discard, Cancel };
+  SaveChoice AskSaveChanges(std::string_view text, std::string_view caption);
   bool EscapePressed() override;
   std::uint64_t TickCount() override;
   bool OpenInEditor(const std::string& editor, const std::string& path) override;
@@ -41,7 +46,8 @@ class QtPlatform : public QObject, public Platform {
   // message is recorded and the queue (then Cancel, or Ok for notices) answers.
   bool scripted = false;
   std::deque<Answer> answers;
-  std::deque<std::string> values;  // answers to AskValue; empty string cancels
+  std::deque<std::string> values;      // answers to AskValue; empty string cancels
+  std::deque<SaveChoice> saveChoices;  // answers to AskSaveChanges; then Cancel
   std::string lastCaption, lastMessage, helpText;
   int messageCount = 0;
 

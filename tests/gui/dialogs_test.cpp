@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QMdiArea>
+#include <QMessageBox>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -76,7 +77,13 @@ class DialogsTest : public QObject {
     const std::string dir = p.dir.path().toStdString();
     const std::string saved = dir + "/saved.nc", layers = dir + "/layers.nc",
                       posted = dir + "/posted.nc";
-    std::ofstream(layers).flush();  // the layer output's picker takes existing files only
+    // The layer output's file is there already: its save dialog asks before replacing it.
+    std::ofstream(layers).flush();
+    const Step replace = [](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      if (!box) qFatal("no question before replacing");
+      box->button(QMessageBox::Yes)->click();
+    };
     // The post-processor writes only through a template that defines a section.
     std::ofstream(dir + "/config/default.ppr") << "[NewCut]\nG01[$X][$Y][$Z][$F]\n[End]\n";
     const CuttingConditions& c = p.app->FeedControl().channels[1].conditions;
@@ -127,7 +134,8 @@ class DialogsTest : public QObject {
         {"saveNc", {ChooseFile(saved)},
          {{"programNumberOn", "1"}, {"programNumber", "12345678"}}, {},
          [saved](CDocument&) { return ReadAll(saved).substr(0, 12); }, "%\nO12345678\n"},
-        {"saveLayers", {}, {{"outputFile", "click"}, {"outputLayers", "0"}}, {ChooseFile(layers)},
+        {"saveLayers", {}, {{"outputFile", "click"}, {"outputLayers", "0"}},
+         {ChooseFile(layers), replace},
          [layers](CDocument&) { return ReadAll(layers).substr(0, 2); }, "%\n"},
         {"postProcessor", {ChooseFile(posted)}, {{"spindle", "2500"}}, {},
          [posted](CDocument&) { return S(QFile::exists(QString::fromStdString(posted))); }, "1"},

@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QtTest>
+#include <fstream>
 
 #include "gui/command_registry.h"
 #include "gui/point_search.h"
@@ -114,6 +115,8 @@ class MainWindowTest : public QObject {
       Dialogs cancelEverything({});
       a->trigger();
     }
+    // The commands changed the program's toolpath: closing asks, and this test lets it go.
+    p.platform->saveChoices.assign(2, QtPlatform::SaveChoice::Discard);
     p.window->Action("closeWindow")->trigger();
     QTRY_VERIFY(p.window->Views().size() == 1);  // the one "newWindow" opened
     p.window->Action("exit")->trigger();
@@ -173,6 +176,118 @@ class MainWindowTest : public QObject {
     QCOMPARE(p.window->PaneText(1), QString());
     QVERIFY(p.window->PaneText(2).startsWith("X:"));
     QCOMPARE(p.window->PaneText(6), QString());
+  }
+
+  // Closing a window or quitting with unwritten toolpath changes asks; Save runs the NC
+  // output with its dialogs, Discard closes, Cancel (and a save that did not happen) keeps.
+  void closingAsksBeforeUnwrittenChangesAreLost() {
+    Program p;
+    using Choice = QtPlatform::SaveChoice;
+    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
+    p.window->NewDocument();
+    // Nothing changed: no question.
+    p.window->Action("closeWindow")->trigger();
+    QTRY_COMPARE(p.window->Views().size(), std::size_t(1));
+    QCOMPARE(p.platform->messageCount, 0);
+    p.window->Action("deleteAll")->trigger();
+    p.platform->saveChoices = {Choice::Cancel};
+    p.window->Action("closeWindow")->trigger();
+    QApplication::processEvents();
+    QCOMPARE(p.window->Views().size(), std::size_t(1));
+    QVERIFY(QString::fromStdString(p.platform->lastMessage).contains("pocket_ijk.nc"));
+    QVERIFY(p.platform->lastMessage.find("Save the changes?") != std::string::npos);
+    // Save, but its file dialog is cancelled: the window stays.
+    p.platform->saveChoices = {Choice::Save};
+    {
+      Dialogs d({Cancel()});
+      p.window->Action("closeWindow")->trigger();
+    }
+    QApplication::processEvents();
+    QCOMPARE(p.window->Views().size(), std::size_t(1));
+    // Save through both dialogs: written, then closed.
+    const std::string out = p.dir.filePath("kept.nc").toStdString();
+    p.platform->saveChoices = {Choice::Save};
+    {
+      Dialogs d({ChooseFile(out), [](QWidget* w) { Click(w, "ok"); }});
+      p.window->Action("closeWindow")->trigger();
+    }
+    QTRY_VERIFY(p.window->Views().empty());
+    QVERIFY(ReadAll(out).find("M30") != std::string::npos);
+
+    // Quitting asks for each changed document; Cancel stops the quit with that window open.
+    for (int i = 0; i < 2; ++i) {
+      QCOMPARE(p.window->OpenFile(TestFile("face_mill.nc")), 1);
+      p.window->Action("deleteAll")->trigger();
+    }
+    p.platform->saveChoices = {Choice::Discard, Choice::Cancel};
+    QVERIFY(!p.window->close());
+    QTRY_COMPARE(p.window->Views().size(), std::size_t(1));
+    QVERIFY(p.window->isVisible());
+    p.platform->saveChoices = {Choice::Discard};
+    QVERIFY(p.window->close());
+    QTRY_VERIFY(p.window->Views().empty());
+  }
+
+  // A file that is not text is refused: no window is left for it, the recent list and the
+  // document it was read into stay as they were.
+  void binaryFileIsRefusedAndLeavesNoTrace() {
+    Program p;
+    const std::string binary = p.dir.filePath("image.nc").toStdString();
+    std::ofstream(binary, std::ios::binary) << std::string("G0 X1.\n\0\x01\x02", 10);
+    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
+    ToolpathView* v = p.window->ActiveView();
+    const std::uint32_t count = v->doc().store.count;
+    QCOMPARE(p.window->OpenFile(binary), 0);
+    QTRY_COMPARE(p.window->Views().size(), std::size_t(1));
+    QCOMPARE(p.platform->lastMessage, std::string(p.app->Text(Txt::NotNcProgram)));
+    QCOMPARE(p.window->ReadInto(v, binary, false), 0);
+    QCOMPARE(p.window->ReadInto(v, binary, true), 0);
+    QCOMPARE(v->doc().store.count, count);
+    QCOMPARE(v->windowTitle(), QString::fromStdString(TestFile("pocket_ijk.nc")));
+    QCOMPARE(p.window->recentFiles().size(), std::size_t(1));
+    QVERIFY(!v->doc().Modified());
+  }
+
+  // Every output picks its file in a save dialog that asks before replacing; the layer
+  // output's path taken from the work layer asks the question itself.
+  void outputsAskBeforeReplacingAFile() {
+    Program p;
+    const std::string program = p.dir.filePath("part.nc").toStdString();
+    const std::string original = ReadAll(TestFile("pocket_ijk.nc"));
+    std::ofstream(program, std::ios::binary) << original;
+    QCOMPARE(p.window->OpenFile(program), 1);
+    QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+    QString title;
+    bool confirms = false;
+    {
+      Dialogs d({[&](QWidget* w) {
+        auto* f = qobject_cast<QFileDialog*>(w);
+        mode = f->acceptMode();
+        title = f->windowTitle();
+        confirms = !f->testOption(QFileDialog::DontConfirmOverwrite);
+        f->reject();
+      }});
+      p.window->Action("postProcessor")->trigger();
+    }
+    QCOMPARE(mode, QFileDialog::AcceptSave);
+    QVERIFY(confirms);
+    QVERIFY(title.startsWith("Post Processor"));
+
+    auto layerOutput = [&] {
+      Dialogs d({[](QWidget* w) {
+        Find<QLineEdit>(w, "outputLayers")->setText("0");
+        Click(w, "ok");
+      }});
+      p.window->Action("saveLayers")->trigger();
+    };
+    p.platform->answers = {Answer::Cancel};
+    layerOutput();
+    QVERIFY(p.platform->lastMessage.find("already exists") != std::string::npos);
+    QCOMPARE(ReadAll(program), original);
+    p.platform->answers = {Answer::Ok};
+    layerOutput();
+    QVERIFY(ReadAll(program) != original);
+    QVERIFY(ReadAll(program).find("M30") != std::string::npos);
   }
 
   void layerListSwitchesTheWorkLayerAndTheTitle() {

@@ -1,12 +1,14 @@
-// The --screenshot mode: arguments, and a PNG of the requested size from programs or with the
-// master model built from one.
+// The desktop's command line, the --screenshot mode: arguments, and a PNG of the requested size
+// from programs or with the master model built from one.
 
 #include "gui/screenshot.h"
 
 #include <QImage>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 
+#include "gui/command_line.h"
 #include "gui_test_support.h"
 
 using namespace trevalon;
@@ -37,6 +39,50 @@ class ScreenshotTest : public QObject {
     QVERIFY(!ParseScreenshotArgs({"--screenshot"}, r, shot).empty());
     QVERIFY(!ParseScreenshotArgs({"--screenshot", "o.png", "--master"}, r, shot).empty());
     QCOMPARE(ViewDirectionByName("iso4"), 7);
+  }
+
+  // The command line is read in the folder the program started in: files, the PNG, the
+  // master program and the system directory become absolute there; values that are no paths
+  // stay; --help, --version and mistakes end the start.
+  void commandLinePathsAreTakenFromTheStartFolder() {
+    using Action = CommandLine::Action;
+    const std::filesystem::path start = "/home/u/jobs";
+    CommandLine c = ReadCommandLine(
+        {"--screenshot", "out.png", "--size", "640x480", "--view", "top", "--master", "m.nc",
+         "--sysdir", "cfg", "part.nc", "/abs/b.nc", "--", "-odd.nc"},
+        start);
+    QCOMPARE(int(c.action), int(Action::Run));
+    const std::vector<std::string> expected = {"--screenshot",
+                                               "/home/u/jobs/out.png",
+                                               "--size",
+                                               "640x480",
+                                               "--view",
+                                               "top",
+                                               "--master",
+                                               "/home/u/jobs/m.nc",
+                                               "--sysdir",
+                                               "/home/u/jobs/cfg",
+                                               "/home/u/jobs/part.nc",
+                                               "/abs/b.nc",
+                                               "/home/u/jobs/-odd.nc"};
+    QCOMPARE(c.args, expected);
+    ScreenshotRequest r;
+    bool shot = false;
+    QCOMPARE(ParseScreenshotArgs(c.args, r, shot), std::string());
+    QCOMPARE(r.files, (std::vector<std::string>{"/home/u/jobs/part.nc", "/abs/b.nc",
+                                                "/home/u/jobs/-odd.nc"}));
+    QCOMPARE(int(ReadCommandLine({"a.nc", "--help"}, start).action), int(Action::Help));
+    QCOMPARE(int(ReadCommandLine({"-h"}, start).action), int(Action::Help));
+    QCOMPARE(int(ReadCommandLine({"--version"}, start).action), int(Action::Version));
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--bogus"},
+                                         {"a.nc", "-"},
+                                         {"-platform", "offscreen"},
+                                         {"--lang"}}) {
+      c = ReadCommandLine(bad, start);
+      QCOMPARE(int(c.action), int(Action::Error));
+      QVERIFY(!c.error.empty());
+    }
+    QCOMPARE(ReadCommandLine({"--bogus"}, start).error, std::string("unknown option --bogus"));
   }
 
   void programsBecomeAPngOfTheRequestedSize() {

@@ -56,11 +56,14 @@ LayerInfoDialog::LayerInfoDialog(QWidget* parent, CLayerTable& layers, int selec
     outputButton_->setObjectName("outputFile");
     connect(outputButton_, &QPushButton::clicked, this, [this, ncFilters] {
       FilePick pick;
+      pick.mode = FilePick::Mode::Save;
+      pick.title = Q("출력화일");
       pick.filters = ncFilters;
       pick.start = outputPath;
       const std::string f = PickFile(this, pick);
       if (f.empty()) return;
       outputPath = f;
+      outputConfirmed = true;
       outputButton_->setText(Q(f));
     });
     layersField_ = new QLineEdit(this);

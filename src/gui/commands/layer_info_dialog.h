@@ -20,6 +20,8 @@ class LayerInfoDialog : public QDialog {
   LayerInfoDialog(QWidget* parent, CLayerTable& layers, int selected,
                   const std::string* outputPath = nullptr, const QStringList& ncFilters = {});
   std::string outputPath;
+  // The output path was taken in the save dialog of "출력화일", which asked before replacing.
+  bool outputConfirmed = false;
   std::string outputLayers;  // "출력 layer" after OK
 
  private:

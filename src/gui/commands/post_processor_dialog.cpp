@@ -21,6 +21,16 @@ namespace {
 
 const char* kTemplateFilter = "Post processor (*.ppr)";
 
+// The file the post-processor writes: a save dialog, so that replacing a file asks first.
+std::string PickPostOutput(const AppSettings& s, QWidget* parent, const std::string& start) {
+  FilePick pick;
+  pick.mode = FilePick::Mode::Save;
+  pick.title = Q("Post Processor - 출력 파일");
+  pick.filters = NcNameFilters(s);
+  pick.start = start;
+  return PickFile(parent, pick);
+}
+
 // The section editor: the section's text in a multi-line box; OK replaces its lines.
 void EditSection(CPostTemplate& t, int id, QWidget* parent) {
   QDialog d(parent);
@@ -63,10 +73,7 @@ bool PostDialog(CApplication& app, CPostProcessorDlg& p, QWidget* parent) {
   auto* outButton = new QPushButton(Q(p.outputPath), &d);
   outButton->setObjectName("Button1");
   QObject::connect(outButton, &QPushButton::clicked, &d, [&] {
-    FilePick pick;
-    pick.filters = NcNameFilters(app.settings);
-    pick.start = p.outputPath;
-    const std::string path = PickFile(&d, pick);
+    const std::string path = PickPostOutput(app.settings, &d, p.outputPath);
     if (path.empty()) return;
     p.outputPath = path;
     outButton->setText(Q(path));
@@ -106,8 +113,7 @@ bool PostDialog(CApplication& app, CPostProcessorDlg& p, QWidget* parent) {
     ++k;
   }
   auto* editPp = new QPushButton(Q("PP 편집"), sections);
-  QObject::connect(editPp, &QPushButton::clicked, &d,
-                   [&] { app.platform.OpenInEditor(app.settings.editor, p.ppr.name); });
+  QObject::connect(editPp, &QPushButton::clicked, &d, [&] { (void)OpenInEditor(app, p.ppr.name); });
   auto* savePp = new QPushButton(Q("PP저장"), sections);
   QObject::connect(savePp, &QPushButton::clicked, &d, [&] {
     FilePick pick;
@@ -130,11 +136,9 @@ void PostProcessor(CommandContext& c) {
   CDocument& doc = c.view->doc();
   const LayerSlot& layer = doc.layers[doc.layers.workLayer];
   CPostProcessorDlg p;
-  FilePick pick;
-  pick.mode = FilePick::Mode::Any;
-  pick.filters = NcNameFilters(c.app.settings);
-  pick.start = layer.fileName.find("Layer") == std::string::npos ? layer.fileName : "default.nc";
-  p.outputPath = PickFile(c.parent(), pick);
+  p.outputPath = PickPostOutput(
+      c.app.settings, c.parent(),
+      layer.fileName.find("Layer") == std::string::npos ? layer.fileName : "default.nc");
   if (p.outputPath.empty()) return;
   p.ppr.LoadTemplate(c.app.settings.postDir + "/default.ppr");
   p.TakeLayerDefaults(layer);

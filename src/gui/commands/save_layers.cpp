@@ -1,5 +1,6 @@
 // "Layer ncdata 저장(&L)": the output path (asked when the work layer never came from a file),
-// then the layer dialog with the output file and the list of layers to write.
+// then the layer dialog with the output file and the list of layers to write; a file that is
+// there already is replaced only after a question.
 
 #include "app/output_commands.h"
 #include "gui/command_registry.h"
@@ -14,14 +15,19 @@ void Output(CommandContext& c) {
   CDocument& doc = c.view->doc();
   const LayerSlot& work = doc.layers[doc.layers.workLayer];
   std::string path = work.fileName;
+  bool asked = false;
   if (work.fileName.find("Layer") != std::string::npos) {
     path = AskOutputPath(c.app.settings, c.parent(), {});
     if (path.empty()) return;
+    asked = true;
   }
   LayerInfoDialog d(c.parent(), doc.layers, doc.layers.workLayer, &path,
                     NcNameFilters(c.app.settings));
   if (d.exec() != QDialog::Accepted) return;
   if (ParseLayerList(d.outputLayers, 0, CLayerTable::kSlots - 1).empty()) return;
+  // The path offered from the work layer's file name was never confirmed by a save dialog:
+  // replacing the program it names needs the user's word as any other output does.
+  if (!asked && !d.outputConfirmed && !MayReplace(c.app, d.outputPath)) return;
   (void)SaveLayersCommand(c.app, doc, d.outputPath, d.outputLayers, doc.nc.heidenhainOutChk);
   c.view->MarkOperationEnd();
   c.view->Redraw();

@@ -113,7 +113,12 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err, std::istre
     try {
       return sc->handler(s, args);
     } catch (const ScriptError& e) {
-      err << "trevalon-cli " << mode << ": " << e.what() << '\n';
+      // A reason that already names the shortcut's own verb is not named twice.
+      const std::string what = e.what();
+      if (what.compare(0, mode.size() + 2, mode + ": ") == 0)
+        err << "trevalon-cli " << what << '\n';
+      else
+        err << "trevalon-cli " << mode << ": " << what << '\n';
       return e.status;
     }
   }

@@ -34,10 +34,11 @@ void Add(Session& s, const Args& a) {
 void Dump(Session& s, const Args& a) {
   a.Expect(0, 2);
   CPointStore& st = s.doc->store;
-  if (st.count == 0) return;
+  // The words are checked whether or not there is anything to print.
   long from = a.size() > 0 ? a.Int(0, "FROM") : 0;
   long to = a.size() > 1 ? a.Int(1, "TO") : static_cast<long>(st.count) - 1;
   if (from < 0) Usage("dump: FROM must not be negative");
+  if (st.count == 0) return;
   if (to >= static_cast<long>(st.count)) to = static_cast<long>(st.count) - 1;
   char line[160];
   for (long i = from; i <= to; ++i) {

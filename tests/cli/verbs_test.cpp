@@ -93,6 +93,14 @@ TEST(CliMain, OptionsModesAndLineNumbers) {
   r = RunCli({"--sysdir", sys, "run", "-"}, "add 1 0 0 0 0\ndump\n");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.out, "0 1 0.0000 0.0000 0.0000 0 0\n");
+  // Words are checked on an empty store too.
+  EXPECT_EQ(RunCli({"--sysdir", sys, "-c", "dump x"}).status, 2);
+  EXPECT_EQ(RunCli({"--sysdir", sys, "-c", "dump -1"}).status, 2);
+  // A shortcut's failure names the shortcut once.
+  r = RunCli({"--sysdir", sys, "info", "/no/such.nc"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.find("info: info:"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("trevalon-cli info: "), std::string::npos) << r.err;
 }
 
 // A script run with -c, or "$ WORDS" for a command line split at blanks (after "-c" the rest is

@@ -16,7 +16,28 @@ bool OpenInEditor(CApplication& app, const std::string& path) {
   return false;
 }
 
-Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk) {
+namespace {
+
+// Reads the program at `path` back and turns a difference into the outcome of the command.
+Outcome Verify(const std::string& path, const std::vector<NcVerifyPart>& parts, bool heidenhain,
+               NcVerifyResult& result) {
+  NcVerifyOptions options;
+  options.heidenhain = heidenhain;
+  result = VerifyNcProgram(path, parts, options);
+  if (result.ok()) return Outcome::Done();
+  std::string reason = DescribeVerifyFailure(result, path, Language::English);
+  // The reason is one line in a script's log.
+  for (char& c : reason)
+    if (c == '\n') c = ' ';
+  std::size_t b = reason.find_first_not_of(' ');
+  reason.erase(0, b == std::string::npos ? reason.size() : b);
+  return Outcome::Failed(OutcomeCode::Refused, reason);
+}
+
+}  // namespace
+
+Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk,
+                      NcVerifyResult* verified) {
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   layer.fileName = dlg.outputPath;
   doc.title = dlg.outputPath;
@@ -43,12 +64,21 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
     return Outcome::CannotCreate(dlg.outputPath);
   }
   if (complete) doc.NoteWorkLayerWritten();
+  // The file is complete (or as far as the user let it go) whatever its reading back finds.
+  Outcome outcome = Outcome::Done();
+  if (verified) {
+    NcVerifyPart part;
+    part.store = &doc.store;
+    if (!complete) part.end = dlg.stoppedAt;
+    outcome = Verify(dlg.outputPath, {part}, dlg.heidenhain, *verified);
+  }
   if (complete && dlg.openInEditor) OpenInEditor(app, dlg.outputPath);
-  return Outcome::Done();
+  return outcome;
 }
 
 Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& path,
-                          std::string_view layerList, int& heidenhainOutChk) {
+                          std::string_view layerList, int& heidenhainOutChk,
+                          NcVerifyResult* verified) {
   CLayerTable& layers = doc.layers;
   std::vector<int> typed = ParseLayerList(layerList, 0, CLayerTable::kSlots - 1);
   if (typed.size() > 256) typed.resize(256);
@@ -83,6 +113,7 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   dlg.WriteHeader();
   dlg.ResetMotionState();
   bool complete = true;
+  std::vector<NcVerifyPart> written;
   for (int k : picked) {
     const LayerSlot& l = layers[k];
     layers.RestoreLayer(k, doc.store);
@@ -96,7 +127,12 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
     dlg.WriteToolChange();
     dlg.previousType = 0;
     dlg.previousPlane = 0;
+    NcVerifyPart part;
+    part.snapshot = &l.snapshot;
+    part.layer = k;
+    written.push_back(part);
     if (!dlg.WriteRecords(app.Msg(), doc.store)) {
+      written.back().end = dlg.stoppedAt;
       complete = false;
       dlg.stopped = true;
       break;
@@ -112,10 +148,13 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   }
   if (complete)
     for (int k : picked) doc.NoteLayerWritten(k);
+  // The layers as written: the work layer was saved into its slot before the output.
+  if (verified) return Verify(path, written, false, *verified);
   return Outcome::Done();
 }
 
-Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg) {
+Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg,
+                           NcVerifyResult* verified) {
   // Our rule: a template that defines no section (none found, empty, or refused on reading)
   // would write an empty program in place of the toolpath; nothing is written instead.
   if (!dlg.ppr.DefinesAnySection()) {
@@ -150,6 +189,12 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
     return Outcome::CannotCreate(dlg.outputPath);
   }
   doc.NoteWorkLayerWritten();
+  // A template writes ISO-style blocks: the ISO reader reads them back.
+  if (verified) {
+    NcVerifyPart part;
+    part.store = &doc.store;
+    return Verify(dlg.outputPath, {part}, false, *verified);
+  }
   return Outcome::Done();
 }
 

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "app/application.h"
+#include "ncio/nc_verify.h"
 #include "ncio/nc_writer.h"
 #include "ncio/post_conversion.h"
 #include "platform/outcome.h"
@@ -16,22 +17,31 @@ namespace trevalon {
 // program can be started, the help pane says so. False in that case.
 bool OpenInEditor(CApplication& app, const std::string& path);
 
+// Verify after writing: every output command takes an optional result. When it is given, the
+// program is read back once it is on disk and compared with what it was written from
+// (nc_verify.h); a difference keeps the file for inspection, fills the result and makes the
+// outcome Refused with the count and the first difference. An output stopped at the diagonal
+// rapid question is compared up to where it stopped.
+
 // "Ncdata로 저장": the layer's file path and the title become the output path,
 // HeidenhainOutChk follows the dialect, the program is written and the editor started when
 // asked. Done when the program was written (completely, or up to where the user stopped);
 // CannotOpen when the file could not be created (message shown). A complete program leaves
 // the work layer counted as written.
-Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk);
+Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk,
+                      NcVerifyResult* verified = nullptr);
 
 // "Layer ncdata 저장": writes the layers listed as in "출력 layer" ("1 3-5 2") into one file.
 // Unchanged when no layer of the document is named, CannotOpen when the file cannot be
 // created (message shown). The layers of a complete program count as written.
 Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& path,
-                          std::string_view layerList, int& heidenhainOutChk);
+                          std::string_view layerList, int& heidenhainOutChk,
+                          NcVerifyResult* verified = nullptr);
 
 // "Post Processor": the layer's file path and the title become the output path, the file is
 // created and the program written. CannotOpen when the file could not be created (message
 // shown). The work layer then counts as written.
-Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg);
+Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg,
+                           NcVerifyResult* verified = nullptr);
 
 }  // namespace trevalon

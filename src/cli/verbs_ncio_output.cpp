@@ -14,6 +14,13 @@ namespace trevalon::cli {
 
 namespace {
 
+// verify=1: read the program back after writing it. Off unless asked for, so that scripts
+// written before it keep their output; on success nothing more is printed, a difference
+// fails the command ("line N: verb: ...", exit status 1) and keeps the file.
+NcVerifyResult* Verifying(const Args& a, NcVerifyResult& result) {
+  return a.FlagOption("verify", false) ? &result : nullptr;
+}
+
 std::int32_t RangeOption(const Args& a, const char* verb, const char* key, std::int32_t fallback,
                          IntRange range) {
   long v = a.IntOption(key, fallback);
@@ -27,7 +34,7 @@ std::int32_t RangeOption(const Args& a, const char* verb, const char* key, std::
 void Save(Session& s, const Args& a) {
   a.Expect(1, 1,
            {"heidenhain", "incremental", "nnum", "r", "info", "tool", "offset", "spindle",
-            "program", "diag", "startend", "comment", "editor"});
+            "program", "diag", "startend", "comment", "editor", "verify"});
   CDocument& doc = *s.doc;
   CNcOutputDlg dlg;
   dlg.outputPath = a[0];
@@ -68,15 +75,20 @@ void Save(Session& s, const Args& a) {
   dlg.heidenhain = false;
   if (heidenhain) dlg.TickHeidenhain(s.app.Msg());
   if (incremental) dlg.TickIncremental(s.app.Msg());
-  Check(SaveNcCommand(s.app, doc, dlg, doc.nc.heidenhainOutChk), "save");
+  NcVerifyResult verified;
+  Check(SaveNcCommand(s.app, doc, dlg, doc.nc.heidenhainOutChk, Verifying(a, verified)), "save");
 }
 
-// savelayers FILE LIST: LIST as typed in "출력 layer"; several words are joined by blanks.
+// savelayers FILE LIST [verify=1]: LIST as typed in "출력 layer"; several words are joined by
+// blanks. The verify=1 word may stand anywhere among them: a layer list holds no "=".
 void SaveLayers(Session& s, const Args& a) {
-  a.Expect(2, 1000);
+  a.Expect(2, 1000, {"verify"});
   std::string list;
   for (std::size_t i = 1; i < a.size(); ++i) list += a[i] + " ";
-  Check(SaveLayersCommand(s.app, *s.doc, a[0], list, s.doc->nc.heidenhainOutChk), "savelayers");
+  NcVerifyResult verified;
+  Check(SaveLayersCommand(s.app, *s.doc, a[0], list, s.doc->nc.heidenhainOutChk,
+                          Verifying(a, verified)),
+        "savelayers");
 }
 
 // The answers of the value prompts given on the command line ("?X=12.5"), by letter; a
@@ -116,7 +128,7 @@ class PresetPrompts : public Platform {
 
 // post FILE [ppr=TEMPLATE] [spindle=S] [tool=T] [program=O] [?X=VALUE ...]
 void Post(Session& s, const Args& a) {
-  a.Expect(1, 1000, {"ppr", "spindle", "tool", "program"});
+  a.Expect(1, 1000, {"ppr", "spindle", "tool", "program", "verify"});
   PresetPrompts prompts(s.platform);
   for (std::size_t i = 1; i < a.size(); ++i) {
     const std::string& w = a[i];
@@ -148,7 +160,9 @@ void Post(Session& s, const Args& a) {
     dlg.programNumberOn = dlg.programNumber != 0;
   }
   dlg.prompts = &prompts;
-  Check(PostProcessCommand(s.app, doc, dlg), "post");
+  NcVerifyResult verified;
+  NcVerifyResult* verifying = Verifying(a, verified);
+  Check(PostProcessCommand(s.app, doc, dlg, verifying), "post");
 }
 
 // ppr save FILE [from=TEMPLATE]: "PP저장" with the defaults or a template read from a file.
@@ -231,13 +245,15 @@ VerbRegistrar registrar{
     {"save",
      "save FILE [heidenhain=0|1] [incremental=0|1] [nnum=0|1] [r=0|1] [info=0|1] [tool=T] "
      "[offset=H] [spindle=S] [program=O] [diag=0|1] [startend=SOURCE] [comment=\"...\"] "
-     "[editor=0|1]   write the work layer as an NC program",
+     "[editor=0|1] [verify=0|1]   write the work layer as an NC program (verify=1: read it back "
+     "and compare)",
      Save},
-    {"savelayers", "savelayers FILE LIST   write the listed layers (\"1 3-5 2\") into one program",
+    {"savelayers",
+     "savelayers FILE LIST [verify=0|1]   write the listed layers (\"1 3-5 2\") into one program",
      SaveLayers},
     {"post",
-     "post FILE [ppr=TEMPLATE] [spindle=S] [tool=T] [program=O] [?X=VALUE ...]   write the work "
-     "layer through a post-processor template (default PostDir/default.ppr)",
+     "post FILE [ppr=TEMPLATE] [spindle=S] [tool=T] [program=O] [verify=0|1] [?X=VALUE ...]   "
+     "write the work layer through a post-processor template (default PostDir/default.ppr)",
      Post},
     {"ppr",
      "ppr save FILE [from=TEMPLATE]   save the default (or a loaded) post-processor template", Ppr},
@@ -245,7 +261,8 @@ VerbRegistrar registrar{
 
 ShortcutRegistrar shortcuts{
     {"convert",
-     "convert IN -o OUT [--key=value ...]   load an NC program and save it (save's options)",
+     "convert IN -o OUT [--key=value ...]   load an NC program and save it (save's options, "
+     "--verify=1 among them)",
      ConvertShortcut},
     {"post", "post IN -o OUT --ppr TEMPLATE [?X=VALUE ...]   load an NC program and convert it",
      PostShortcut},

@@ -83,6 +83,7 @@ class CNcOutputDlg {
   double writtenTime = 0;            // minutes, accumulated from the blocks as written
   std::string startPart, endPart;
   bool stopped = false;  // the user chose to stop at the diagonal rapid question
+  std::uint32_t stoppedAt = 0;  // the record of that rapid: records before it were written
 
   // Writer state, public for the tests that check it after a run.
   int blockCounter = 0;

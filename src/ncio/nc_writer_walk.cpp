@@ -100,7 +100,10 @@ int CNcOutputDlg::WriteRecords(const Messages& msg, CPointStore& store) {
     switch (reg.type) {
       case MOVE_RAPID:
       case MOVE_RAPID_CONT:
-        if (!RapidBlock(msg, reg)) return 0;
+        if (!RapidBlock(msg, reg)) {
+          stoppedAt = i;
+          return 0;
+        }
         break;
       case MOVE_LINE:
       case MOVE_LINE_CONT:

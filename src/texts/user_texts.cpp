@@ -53,6 +53,28 @@ constexpr TxtEntry kTexts[] = {
      " 사선으로 이동 되는 급속이송이 발견 되었습니다!!!.",
      " 斜めに移動する早送りが見つかりました!!!"},
     {TREVALON_TXT(ConfirmStop), " 중지 하겠습니까?", " 중지 하겠습니까?", " 中止しますか?"},
+    {TREVALON_TXT(VerifyFailed),
+     " The program read back from %s differs from the toolpath in %llu place(s) (%llu moves "
+     "compared).\n First difference: %s\n The file is kept for inspection.",
+     " %s 파일을 다시 읽으니 공구경로와 %llu곳이 다릅니다 (비교한 이동 %llu개).\n 첫 차이: %s\n "
+     "파일은 확인할 수 있도록 그대로 두었습니다.",
+     " %s を読み戻すと工具経路と %llu 箇所が異なります (比較した移動 %llu 個)。\n 最初の違い: "
+     "%s\n ファイルは確認用にそのまま残しました。"},
+    {TREVALON_TXT(VerifyCannotRead), " The program just written to %s cannot be read back.",
+     " 방금 쓴 %s 파일을 다시 읽을 수 없습니다.", " 書き込んだ %s を読み戻せません。"},
+    {TREVALON_TXT(VerifyPassed), "Verified: %llu moves read back as written",
+     "검증 완료: 이동 %llu개가 쓴 그대로 읽힙니다", "検証済み: %llu 個の移動が書いた通りに読めます"},
+    {TREVALON_TXT(VerifyPartial), " (up to where the output stopped)", " (출력을 중지한 곳까지)",
+     " (出力を中止した所まで)"},
+    {TREVALON_TXT(VerifyRecord), "record %u", "레코드 %u", "レコード %u"},
+    {TREVALON_TXT(VerifyLayerRecord), "layer %d, record %u", "레이어 %d, 레코드 %u",
+     "レイヤー %d、レコード %u"},
+    {TREVALON_TXT(VerifyExpectedRead), "%s: expected %s, read %s", "%s: 원래 %s, 읽은 것 %s",
+     "%s: 元 %s、読み戻し %s"},
+    {TREVALON_TXT(VerifyNothing), "nothing", "없음", "なし"},
+    {TREVALON_TXT(VerifyAfterWriting),
+     "Read the written program back and compare it with the toolpath",
+     "쓴 프로그램을 다시 읽어 공구경로와 비교합니다", "書いたプログラムを読み戻して工具経路と比較します"},
 
     // ---- Post-processor -----------------------------------------------------------------
     {TREVALON_TXT(EnterValue), "값을   입력하시요 !!", "값을   입력하시요 !!",

@@ -1,0 +1,335 @@
+// Round trip: random toolpaths, and the bundled example, written in every output format and
+// read back with the matching reader must give the moves they were written from. The
+// comparison is the one the output commands run after writing (nc_verify.h); here it has to
+// find nothing, and it has to have compared every move the toolpath has.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <sstream>
+
+#include "app/load_commands.h"
+#include "app/output_commands.h"
+#include "ncio/nc_verify.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::TempDir;
+
+constexpr double kPi = 3.14159265358979323846;
+
+// What a generated toolpath may hold. Each format runs with everything on except what its
+// writer cannot say yet (see kFormats).
+struct Limits {
+  // A continuing rapid (2) right after a cut or an arc, a continuing cut (4) right after a
+  // rapid or an arc: toolpaths edited or read from programs hold them.
+  bool continuationAfterOtherKind = true;
+  double maxSweep = 2 * kPi;  // the largest arc, in radians; 2 pi: whole circles too
+  bool arcsOutsideXy = true;  // arcs in the ZX and YZ planes
+  bool arcs = true;
+  std::int32_t maxFeed = 6000;
+  // Rapids anywhere, not only on a grid that both the store and three decimals hold exactly
+  // (eighths).
+  bool rapidsOffGrid = true;
+  // Arcs whose chord runs within a few degrees of an axis of their plane.
+  bool chordsNearAxes = true;
+  // Feeds on rapids and arcs of their own (else rapids carry 0 and arcs the last cut's feed).
+  bool feedsOnRapidsAndArcs = true;
+  // The toolpath may end on an arc.
+  bool endOnArc = true;
+};
+
+// A random toolpath from a fixed seed: runs of rapids and cuts in every order, arcs in the
+// three planes (single and continuing, small, above and below a half circle, whole circles),
+// feed changes inside and between runs. Every move is at least 0.05 long, so that every one
+// must come back. Returns the number of moves.
+std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& lim) {
+  std::mt19937 rng(seed);
+  auto uni = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  double at[3] = {0, 0, 0};
+  std::uint64_t count = 0;
+  std::int32_t feed = 500, cutFeed = 0;
+  int lastKind = 0;  // 1 rapid, 3 cut, 6 arc
+  auto put = [&](int type, const double p[3], std::int32_t f) {
+    testing::AddPoint(s, type, p[0], p[1], p[2], f);
+    // Go on from the point as stored (single precision), as the writer will.
+    s.FetchPoint(s.count - 1);
+    at[0] = s.reg.x, at[1] = s.reg.y, at[2] = s.reg.z;
+  };
+  auto step = [&](double p[3]) {
+    do {
+      for (int a = 0; a < 3; ++a) p[a] = at[a] + (pick(4) == 0 ? 0.0 : uni(-30, 30));
+      for (int a = 0; a < 3; ++a) p[a] = std::fmax(-150.0, std::fmin(150.0, p[a]));
+    } while (std::hypot(p[0] - at[0], p[1] - at[1], p[2] - at[2]) < 0.05);
+  };
+  auto rapidStep = [&](double q[3]) {
+    do {
+      step(q);
+      if (!lim.rapidsOffGrid)
+        for (int a = 0; a < 3; ++a) q[a] = std::round(q[a] * 8) / 8;
+    } while (std::hypot(q[0] - at[0], q[1] - at[1], q[2] - at[2]) < 0.05);
+  };
+  double p[3];
+  rapidStep(p);
+  put(MOVE_RAPID, p, 0);
+  ++count;
+  lastKind = 1;
+  while (count < static_cast<std::uint64_t>(moves)) {
+    const int what = pick(lim.arcs ? 3 : 2);
+    if (pick(5) == 0) feed = 50 + 10 * pick((lim.maxFeed - 50) / 10 + 1);
+    if (what == 0) {  // rapids
+      const int n = 1 + pick(3);
+      for (int k = 0; k < n; ++k) {
+        rapidStep(p);
+        const bool first = k == 0 && (lastKind != 1 || pick(2) == 0);
+        int type = first ? MOVE_RAPID : MOVE_RAPID_CONT;
+        if (k == 0 && lastKind != 1 && !lim.continuationAfterOtherKind) type = MOVE_RAPID;
+        if (k == 0 && lastKind != 1 && lim.continuationAfterOtherKind && pick(2) == 0)
+          type = MOVE_RAPID_CONT;
+        put(type, p, pick(3) == 0 || !lim.feedsOnRapidsAndArcs ? 0 : feed);
+        ++count;
+      }
+      lastKind = 1;
+    } else if (what == 1) {  // cuts
+      const int n = 1 + pick(6);
+      for (int k = 0; k < n; ++k) {
+        step(p);
+        int type = k == 0 ? MOVE_LINE : MOVE_LINE_CONT;
+        if (k == 0 && lastKind == 3 && pick(2) == 0) type = MOVE_LINE_CONT;
+        if (k == 0 && lastKind != 3 && lim.continuationAfterOtherKind && pick(3) == 0)
+          type = MOVE_LINE_CONT;
+        if (k > 0 && pick(4) == 0) feed = 50 + 10 * pick((lim.maxFeed - 50) / 10 + 1);
+        put(type, p, feed);
+        cutFeed = feed;
+        ++count;
+      }
+      lastKind = 3;
+    } else {  // arcs: one, or several of the same kind and plane (continuing arcs)
+      const int plane = lim.arcsOutsideXy ? PLANE_XY + pick(3) : PLANE_XY;
+      const int type = pick(2) ? MOVE_ARC_CW : MOVE_ARC_CCW;
+      const int ia = plane == PLANE_ZX ? 2 : plane == PLANE_YZ ? 1 : 0;
+      const int ib = plane == PLANE_ZX ? 0 : plane == PLANE_YZ ? 2 : 1;
+      const int n = 1 + pick(3);
+      for (int k = 0; k < n; ++k) {
+        static const double kSweeps[][2] = {{0.1, 1.0},  {1.0, 2.6},   {2.9, 3.1},
+                                            {3.1, 3.3},  {3.5, 6.0},   {2 * kPi, 2 * kPi}};
+        double lo, hi;
+        do {
+          const int c = pick(6);
+          lo = kSweeps[c][0], hi = kSweeps[c][1];
+        } while (lo > lim.maxSweep);
+        const double sweep = uni(lo, std::fmin(hi, lim.maxSweep));
+        const double r = uni(1.0, 40.0);
+        double a0 = uni(-kPi, kPi);
+        // The chord's direction is a0 + sweep / 2 + 90 degrees (less for clockwise): keep
+        // it 5 degrees off the axes when asked.
+        if (!lim.chordsNearAxes) {
+          const double tilt = a0 + (type == MOVE_ARC_CW ? -sweep : sweep) / 2;
+          const double off = std::remainder(tilt, kPi / 2);
+          if (std::fabs(off) < 0.09) a0 += off < 0 ? -0.09 - off : 0.09 - off;
+        }
+        double centre[3] = {at[0], at[1], at[2]};
+        centre[ia] = at[ia] - r * std::cos(a0);
+        centre[ib] = at[ib] - r * std::sin(a0);
+        const double a1 = a0 + (type == MOVE_ARC_CW ? -sweep : sweep);
+        double end[3] = {at[0], at[1], at[2]};
+        if (sweep < 2 * kPi) {
+          end[ia] = centre[ia] + r * std::cos(a1);
+          end[ib] = centre[ib] + r * std::sin(a1);
+        }
+        double ijk[3] = {centre[0] - at[0], centre[1] - at[1], centre[2] - at[2]};
+        const std::int32_t arcFeed = lim.feedsOnRapidsAndArcs ? feed : cutFeed;
+        put(type, end, arcFeed);
+        testing::AddPoint(s, plane, ijk[0], ijk[1], ijk[2], arcFeed);
+        ++count;
+      }
+      lastKind = 6;
+    }
+  }
+  if (lastKind == 6 && !lim.endOnArc) {
+    rapidStep(p);
+    put(MOVE_RAPID, p, 0);
+    ++count;
+  }
+  return count;
+}
+
+// One output format and what its writer cannot say yet. Each restriction is lifted by
+// setting the limit back to its default once the writer says it.
+struct Format {
+  const char* name = "";
+  bool heidenhain = false, incremental = false, ijkToR = true, layers = false, post = false;
+  Limits limits;
+};
+
+std::vector<Format> Formats() {
+  std::vector<Format> f;
+  Format isoR;
+  isoR.name = "ISO absolute, R";
+  // waits for: G01/G00 written after a change of kind (a continuation after an arc reads as
+  // an arc)
+  isoR.limits.continuationAfterOtherKind = false;
+  // waits for: arcs near and above a half circle (and whole circles) split for R output
+  isoR.limits.maxSweep = 2.0;
+  // waits for: R output of arcs whose chord runs near an axis (reading R, the centre may
+  // take the mirror image of the chord's tilt, up to some hundredths off)
+  isoR.limits.chordsNearAxes = false;
+  f.push_back(isoR);
+
+  Format isoIjk;
+  isoIjk.name = "ISO absolute, IJK";
+  isoIjk.ijkToR = false;
+  // waits for: G01/G00 written after a change of kind
+  isoIjk.limits.continuationAfterOtherKind = false;
+  f.push_back(isoIjk);
+
+  Format incR;
+  incR.name = "ISO incremental, R";
+  incR.incremental = true;
+  // waits for: G01/G00 written after a change of kind
+  incR.limits.continuationAfterOtherKind = false;
+  // waits for: arcs near and above a half circle (and whole circles) split for R output
+  incR.limits.maxSweep = 2.0;
+  // waits for: R output of arcs whose chord runs near an axis
+  incR.limits.chordsNearAxes = false;
+  // waits for: incremental moves measured from where the absolute rapid before them was
+  // written (today from the unrounded rapid: up to 0.001 off)
+  incR.limits.rapidsOffGrid = false;
+  f.push_back(incR);
+
+  Format incIjk;
+  incIjk.name = "ISO incremental, IJK";
+  incIjk.incremental = true;
+  incIjk.ijkToR = false;
+  // waits for: G01/G00 written after a change of kind
+  incIjk.limits.continuationAfterOtherKind = false;
+  // waits for: incremental moves measured from where the absolute rapid was written
+  incIjk.limits.rapidsOffGrid = false;
+  f.push_back(incIjk);
+
+  Format layers;
+  layers.name = "ISO layer output";
+  layers.layers = true;
+  // waits for: G01/G00 written after a change of kind
+  layers.limits.continuationAfterOtherKind = false;
+  // waits for: arcs near and above a half circle (and whole circles) split for R output
+  layers.limits.maxSweep = 2.0;
+  // waits for: R output of arcs whose chord runs near an axis
+  layers.limits.chordsNearAxes = false;
+  f.push_back(layers);
+
+  Format post;
+  post.name = "default template";
+  post.post = true;
+  // waits for: G01/G00 written after a change of kind
+  post.limits.continuationAfterOtherKind = false;
+  // waits for: feeds in the default template's arc sections, and [$F] after a rapid (the
+  // rapid's feed is not written but counts as the previous feed)
+  post.limits.feedsOnRapidsAndArcs = false;
+  // waits for: a G00/G01 word before the closing blocks of a program that ends on an arc
+  // (the M09 after it reads as a whole circle)
+  post.limits.endOnArc = false;
+  f.push_back(post);
+
+  Format hh;
+  hh.name = "Heidenhain";
+  hh.heidenhain = true;
+  // Heidenhain reads a feed above 2000 as a rapid.
+  hh.limits.maxFeed = 2000;
+  f.push_back(hh);
+  return f;
+}
+
+class RoundTrip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::StartInTempDir(app, dir);
+    doc = &app.NewDocument();
+  }
+
+  // Writes the work layer (or layers 0 to 2) in `f` with verify on; the outcome's reason
+  // carries the first difference.
+  Outcome Write(const Format& f, NcVerifyResult& result) {
+    const std::string path = dir.file("rt.nc");
+    if (f.layers) {
+      int hh = 0;
+      return SaveLayersCommand(app, *doc, path, "0 1 2", hh, &result);
+    }
+    if (f.post) {
+      CPostProcessorDlg dlg;
+      dlg.outputPath = path;
+      EXPECT_TRUE(dlg.ppr.LoadTemplate(std::string(TREVALON_EXAMPLES) + "/default.ppr"));
+      dlg.TakeLayerDefaults(doc->layers[doc->layers.workLayer]);
+      return PostProcessCommand(app, *doc, dlg, &result);
+    }
+    CNcOutputDlg dlg;
+    dlg.outputPath = path;
+    dlg.TakeLayerDefaults(doc->layers[doc->layers.workLayer], 0);
+    dlg.heidenhain = f.heidenhain;
+    dlg.incremental = f.incremental;
+    dlg.ijkToR = f.ijkToR;
+    dlg.diagonalRapidCheck = false;
+    dlg.openInEditor = false;
+    int hh = 0;
+    return SaveNcCommand(app, *doc, dlg, hh, &result);
+  }
+
+  TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CApplication app{platform};
+  CDocument* doc = nullptr;
+};
+
+TEST_F(RoundTrip, RandomToolpathsInEveryFormat) {
+  for (const Format& f : Formats()) {
+    SCOPED_TRACE(f.name);
+    // waits for: a blank after the function word of Heidenhain blocks (the reader passes
+    // over the character after L), arcs as CC/C DR+- and ZX/YZ arcs as chords
+    if (f.heidenhain) continue;
+    for (unsigned seed = 1; seed <= 10; ++seed) {
+      SCOPED_TRACE(seed);
+      std::uint64_t moves = 0;
+      if (f.layers) {
+        // Three layers, each with its own tool: the blocks between them are the framing's.
+        for (int k = 2; k >= 0; --k) {
+          ASSERT_TRUE(doc->store.Init());
+          moves += Generate(doc->store, seed * 10 + k, 400, f.limits);
+          doc->layers[k].toolNumber = k + 1;
+          doc->layers[k].spindle = 1000 * (k + 1);
+          doc->layers.SaveLayer(k, doc->store);
+        }
+      } else {
+        ASSERT_TRUE(doc->store.Init());
+        moves = Generate(doc->store, seed, 1500, f.limits);
+      }
+      NcVerifyResult r;
+      const Outcome o = Write(f, r);
+      EXPECT_TRUE(o.ok()) << o.reason();
+      EXPECT_EQ(r.movesCompared, moves);
+    }
+  }
+}
+
+TEST_F(RoundTrip, BundledExampleInEveryFormat) {
+  for (const Format& f : Formats()) {
+    SCOPED_TRACE(f.name);
+    if (f.layers) continue;  // one layer: the same as the single output
+    // waits for: G01 written after an arc (the example continues its cuts after arcs); and
+    // for Heidenhain the blank after the function word
+    if (!f.limits.continuationAfterOtherKind || f.heidenhain) continue;
+    ASSERT_TRUE(LoadNcCommand(app, *doc, std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc")
+                    .ok());
+    NcVerifyResult r;
+    const Outcome o = Write(f, r);
+    EXPECT_TRUE(o.ok()) << o.reason();
+    EXPECT_GT(r.movesCompared, 5000u);
+  }
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -368,7 +368,10 @@ NcVerifyResult VerifyNcProgram(const std::string& path, const std::vector<NcVeri
 std::string DescribeMove(const NcVerifyMove& m) {
   std::string s;
   if (IsArcType(m.type))
-    s = Format("%s %s ", m.plane == PLANE_ZX ? "G18" : m.plane == PLANE_YZ ? "G19" : "G17",
+    s = Format("%s %s ",
+               m.plane == PLANE_ZX   ? "G18"
+               : m.plane == PLANE_YZ ? "G19"
+                                     : "G17",
                m.type == MOVE_ARC_CW ? "G02" : "G03");
   else
     s = IsRapidType(m.type) ? "G00 " : "G01 ";

@@ -45,7 +45,7 @@ struct NcVerifyPart {
 };
 
 struct NcVerifyOptions {
-  bool heidenhain = false;  // read back with the Heidenhain reader
+  bool heidenhain = false;   // read back with the Heidenhain reader
   double rounding = 0.0005;  // half a unit of the last written decimal
 };
 

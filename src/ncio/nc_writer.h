@@ -82,7 +82,7 @@ class CNcOutputDlg {
   double statisticsCuttingTime = 0;  // minutes, from the statistics walk
   double writtenTime = 0;            // minutes, accumulated from the blocks as written
   std::string startPart, endPart;
-  bool stopped = false;  // the user chose to stop at the diagonal rapid question
+  bool stopped = false;         // the user chose to stop at the diagonal rapid question
   std::uint32_t stoppedAt = 0;  // the record of that rapid: records before it were written
 
   // Writer state, public for the tests that check it after a run.

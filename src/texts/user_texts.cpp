@@ -63,7 +63,8 @@ constexpr TxtEntry kTexts[] = {
     {TREVALON_TXT(VerifyCannotRead), " The program just written to %s cannot be read back.",
      " 방금 쓴 %s 파일을 다시 읽을 수 없습니다.", " 書き込んだ %s を読み戻せません。"},
     {TREVALON_TXT(VerifyPassed), "Verified: %llu moves read back as written",
-     "검증 완료: 이동 %llu개가 쓴 그대로 읽힙니다", "検証済み: %llu 個の移動が書いた通りに読めます"},
+     "검증 완료: 이동 %llu개가 쓴 그대로 읽힙니다",
+     "検証済み: %llu 個の移動が書いた通りに読めます"},
     {TREVALON_TXT(VerifyPartial), " (up to where the output stopped)", " (출력을 중지한 곳까지)",
      " (出力を中止した所まで)"},
     {TREVALON_TXT(VerifyRecord), "record %u", "레코드 %u", "レコード %u"},
@@ -74,7 +75,8 @@ constexpr TxtEntry kTexts[] = {
     {TREVALON_TXT(VerifyNothing), "nothing", "없음", "なし"},
     {TREVALON_TXT(VerifyAfterWriting),
      "Read the written program back and compare it with the toolpath",
-     "쓴 프로그램을 다시 읽어 공구경로와 비교합니다", "書いたプログラムを読み戻して工具経路と比較します"},
+     "쓴 프로그램을 다시 읽어 공구경로와 비교합니다",
+     "書いたプログラムを読み戻して工具経路と比較します"},
 
     // ---- Post-processor -----------------------------------------------------------------
     {TREVALON_TXT(EnterValue), "값을   입력하시요 !!", "값을   입력하시요 !!",

@@ -36,15 +36,15 @@ enum class Txt : int {
   DiagonalRapidFound,                   // Korean: a rapid moving diagonally has been found
   ConfirmStop,                          // Korean: stop here?
   // Verify after writing (the sentence parts are printf formats filled by the caller).
-  VerifyFailed,         // "%s" path, "%llu" differences, "%llu" moves compared, "%s" first one
-  VerifyCannotRead,     // "%s" path: the program just written cannot be read back
-  VerifyPassed,         // help line: "%llu" moves read back as written
-  VerifyPartial,        // appended to the help line when the output stopped early
-  VerifyRecord,         // "%u": record index of the single output
-  VerifyLayerRecord,    // "%d" layer, "%u" record index of the layer output
-  VerifyExpectedRead,   // "%s" where, "%s" expected move, "%s" read move
-  VerifyNothing,        // stands for a move that is not there
-  VerifyAfterWriting,   // status tip of the "쓰기 후 검증" check box
+  VerifyFailed,        // "%s" path, "%llu" differences, "%llu" moves compared, "%s" first one
+  VerifyCannotRead,    // "%s" path: the program just written cannot be read back
+  VerifyPassed,        // help line: "%llu" moves read back as written
+  VerifyPartial,       // appended to the help line when the output stopped early
+  VerifyRecord,        // "%u": record index of the single output
+  VerifyLayerRecord,   // "%d" layer, "%u" record index of the layer output
+  VerifyExpectedRead,  // "%s" where, "%s" expected move, "%s" read move
+  VerifyNothing,       // stands for a move that is not there
+  VerifyAfterWriting,  // status tip of the "쓰기 후 검증" check box
 
   // ---- Post-processor --------------------------------------------------------------------
   EnterValue,  // Korean: "please enter the value", follows the "F Code" ... labels directly

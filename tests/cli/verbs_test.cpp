@@ -353,6 +353,30 @@ TEST(Verbs, NcOutput) {
        {"empty.ppr", ""}});
 }
 
+TEST(Verbs, VerifyAfterWriting) {
+  const std::string points = "add 1 0 0 5 0; add 3 1 2 5 100; ";
+  RunTable(
+      {
+          // A program that reads back as written: nothing more is said.
+          {points + "save {d}/o.nc editor=0 verify=1", 0, {"=out:", "=err:"}},
+          {points + "save {d}/o.nc editor=0 verify=2", 2},
+          // verify=1 may stand among the layer list's words.
+          {points + "savelayers {d}/l.nc 0 verify=1 0", 0, {"=err:"}},
+          {"$ convert {d}/in.nc -o {d}/c.nc --verify=1", 0, {"=err:"}},
+          {"$ convert {d}/in.nc -o {d}/c.nc --verify 1 --r=0", 0, {"=err:"}},
+          // A template that leaves Y out writes a program that reads back otherwise: the
+          // command fails with the count and the first difference, and the file stays.
+          {points + "post {d}/p.nc ppr={d}/t.ppr verify=1",
+           1,
+           {"err:post: The program read back from", "err:differs from the toolpath in 2",
+            "err:First difference: record 0: expected G00 X0.000 Y0.000 Z5.000, read nothing",
+            "=p.nc:N0X1.000\n"}},
+          {"$ post {d}/in.nc -o {d}/p2.nc --ppr {d}/t.ppr --verify=1", 1, {"^p2.nc:N0X"}},
+      },
+      {{"in.nc", "G00X0Y0Z5.\nG01X1.5F200\nG03X3.5Y2.R2.\nG01X4.\nG00Z9.\nM30\n"},
+       {"t.ppr", "[NewCut]\nN$NX$X\n[End]\n"}});
+}
+
 TEST(Verbs, FeedConditions) {
   RunTable(
       {

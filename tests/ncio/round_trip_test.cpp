@@ -48,7 +48,9 @@ struct Limits {
 // must come back. Returns the number of moves.
 std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& lim) {
   std::mt19937 rng(seed);
-  auto uni = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+  auto uni = [&](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng);
+  };
   auto pick = [&](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
   double at[3] = {0, 0, 0};
   std::uint64_t count = 0;
@@ -115,8 +117,8 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
       const int ib = plane == PLANE_ZX ? 0 : plane == PLANE_YZ ? 2 : 1;
       const int n = 1 + pick(3);
       for (int k = 0; k < n; ++k) {
-        static const double kSweeps[][2] = {{0.1, 1.0},  {1.0, 2.6},   {2.9, 3.1},
-                                            {3.1, 3.3},  {3.5, 6.0},   {2 * kPi, 2 * kPi}};
+        static const double kSweeps[][2] = {{0.1, 1.0}, {1.0, 2.6}, {2.9, 3.1},
+                                            {3.1, 3.3}, {3.5, 6.0}, {2 * kPi, 2 * kPi}};
         double lo, hi;
         do {
           const int c = pick(6);
@@ -322,8 +324,8 @@ TEST_F(RoundTrip, BundledExampleInEveryFormat) {
     // waits for: G01 written after an arc (the example continues its cuts after arcs); and
     // for Heidenhain the blank after the function word
     if (!f.limits.continuationAfterOtherKind || f.heidenhain) continue;
-    ASSERT_TRUE(LoadNcCommand(app, *doc, std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc")
-                    .ok());
+    ASSERT_TRUE(
+        LoadNcCommand(app, *doc, std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc").ok());
     NcVerifyResult r;
     const Outcome o = Write(f, r);
     EXPECT_TRUE(o.ok()) << o.reason();

@@ -172,7 +172,10 @@ class Comparer {
     const double ca = sStart[ax.a] + s.ijk[ax.a], cb = sStart[ax.b] + s.ijk[ax.b];
     const double radius = std::hypot(s.ijk[ax.a], s.ijk[ax.b]);
     const double sweep = ArcSweep(sStart, s.p, s.ijk, s.plane, s.type);
-    const bool chordsAllowed = opt_.heidenhain && s.plane != PLANE_XY;
+    // Our rule: Heidenhain output says an arc by CC and C only in the XY plane, and only where
+    // the reader rebuilds the pieces close enough; helices and every other arc go out as
+    // chords, which must then stay on the arc.
+    const bool chordsAllowed = opt_.heidenhain;
     const double dir = s.type == MOVE_ARC_CW ? -1.0 : 1.0;
     const double tolLength = 2 * Tol(radius) + kCentreTolerance;
     double at[3];

@@ -16,7 +16,8 @@
 // - cutting feeds must be equal; a rapid's feed is not compared;
 // - an arc may come back in several pieces on the same circle (same direction and plane,
 //   centres within 0.005, together turning as far as the arc) and must end where it ends; in
-//   Heidenhain output, arcs in the ZX and YZ planes may come back as straight chords that stay
+//   Heidenhain output, arcs (those in the ZX and YZ planes, helices, and XY arcs whose pieces
+//   the reader would not rebuild closely enough) may come back as straight chords that stay
 //   within 0.001 (plus the rounding) of the arc;
 // - the program's own framing (start block, tool change, closing retract, the blocks between
 //   layers) adds rapids: extra rapids are accepted before the first move, between layers and

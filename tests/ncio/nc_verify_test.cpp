@@ -105,11 +105,11 @@ TEST_F(NcVerify, ArcsInPiecesOnTheSameCircle) {
   EXPECT_FALSE(Check(head + "G02X7.071Y-7.071I-10.J0.F300\nX0.Y-10.I-7.071J7.071\nX0.Y-10.\n")
                    .ok());  // and then a whole circle more
   EXPECT_FALSE(Check(head + "G02X7.071Y-7.071I-10.J0.F300\n").ok());
-  // The same arc in the XY plane is never taken from straight chords.
+  // ISO output says every arc as an arc: straight chords are a difference.
   EXPECT_FALSE(Check(head + "G01X7.071Y-7.071F300\nX0.Y-10.\n").ok());
 }
 
-TEST_F(NcVerify, HeidenhainChordsOnlyForArcsOutsideXy) {
+TEST_F(NcVerify, ChordsForArcsOnlyInHeidenhainOutput) {
   // A ZX quarter circle of radius 10 about (0, 0, 0), from (10, 0, 0) to (0, 0, 10) (G18
   // turns from Z towards X: clockwise).
   AddPoints(store, "1 10 0 0, 8 0 0 10 300, 92 -10 0 0 300");

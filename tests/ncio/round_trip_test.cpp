@@ -240,7 +240,8 @@ std::vector<Format> Formats() {
   Format hh;
   hh.name = "Heidenhain";
   hh.heidenhain = true;
-  // Heidenhain reads a feed above 2000 as a rapid.
+  // waits for: Heidenhain cutting feeds above 2000 (the reader takes any feed above 2000 for
+  // a rapid)
   hh.limits.maxFeed = 2000;
   f.push_back(hh);
   return f;
@@ -290,9 +291,6 @@ class RoundTrip : public ::testing::Test {
 TEST_F(RoundTrip, RandomToolpathsInEveryFormat) {
   for (const Format& f : Formats()) {
     SCOPED_TRACE(f.name);
-    // waits for: a blank after the function word of Heidenhain blocks (the reader passes
-    // over the character after L), arcs as CC/C DR+- and ZX/YZ arcs as chords
-    if (f.heidenhain) continue;
     for (unsigned seed = 1; seed <= 10; ++seed) {
       SCOPED_TRACE(seed);
       std::uint64_t moves = 0;
@@ -321,9 +319,8 @@ TEST_F(RoundTrip, BundledExampleInEveryFormat) {
   for (const Format& f : Formats()) {
     SCOPED_TRACE(f.name);
     if (f.layers) continue;  // one layer: the same as the single output
-    // waits for: G01 written after an arc (the example continues its cuts after arcs); and
-    // for Heidenhain the blank after the function word
-    if (!f.limits.continuationAfterOtherKind || f.heidenhain) continue;
+    // waits for: G01 written after an arc (the example continues its cuts after arcs)
+    if (!f.limits.continuationAfterOtherKind) continue;
     ASSERT_TRUE(
         LoadNcCommand(app, *doc, std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc").ok());
     NcVerifyResult r;

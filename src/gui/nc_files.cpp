@@ -1,9 +1,14 @@
 #include "gui/nc_files.h"
 
+#include <QCheckBox>
+#include <cstdio>
 #include <filesystem>
 
+#include "app/application.h"
 #include "gui/dialog_kit.h"
 #include "gui/toolpath_view.h"
+#include "ncio/nc_verify.h"
+#include "platform/outcome.h"
 
 namespace trevalon {
 
@@ -63,6 +68,33 @@ std::string CommentFromEditing(const QString& text) {
 void RetitleAfterOutput(ToolpathView& view) {
   view.UpdateTitle();
   if (auto* sub = view.parentWidget()) sub->setWindowTitle(view.windowTitle());
+}
+
+QCheckBox* VerifyAfterWritingBox(CApplication& app, FieldBinder& f, bool& verify) {
+  QCheckBox* box = f.Check(Q("쓰기 후 검증"), "verifyAfterWriting", verify);
+  const QString tip = Q(app.Msg().Text(Txt::VerifyAfterWriting));
+  box->setToolTip(tip);
+  box->setStatusTip(tip);
+  return box;
+}
+
+void ShowVerifyResult(CApplication& app, const Outcome& outcome, const NcVerifyResult& r,
+                      const std::string& path) {
+  // Only a written file was read back: Done, or Refused by the comparison.
+  if (!outcome.ok() && outcome.code() != OutcomeCode::Refused) return;
+  const Messages& msg = app.Msg();
+  if (!r.ok()) {
+    msg.platform().ShowMessage(DescribeVerifyFailure(r, path, msg.language()),
+                               msg.Text(Txt::KorvoMessage), MessageIcon::Warning,
+                               MessageButtons::Ok);
+    return;
+  }
+  char line[256];
+  std::snprintf(line, sizeof line, msg.Text(Txt::VerifyPassed),
+                static_cast<unsigned long long>(r.movesCompared));
+  std::string text = line;
+  if (r.partial) text += msg.Text(Txt::VerifyPartial);
+  msg.Help(text);
 }
 
 }  // namespace trevalon

@@ -8,11 +8,16 @@
 
 #include "app/application.h"
 
+class QCheckBox;
 class QWidget;
 
 namespace trevalon {
 
+class CApplication;
+class FieldBinder;
+class Outcome;
 class ToolpathView;
+struct NcVerifyResult;
 
 // "NCDATA FILE (pattern)" and "All Files (*.*)".
 QStringList NcNameFilters(const AppSettings& s);
@@ -32,5 +37,13 @@ QString CommentForEditing(const std::string& comment);
 std::string CommentFromEditing(const QString& text);
 // The view's window takes the work layer's file name again.
 void RetitleAfterOutput(ToolpathView& view);
+// The "쓰기 후 검증" box of the output dialogs (on unless the user cleared it at the last OK),
+// with its tip in the user's language.
+QCheckBox* VerifyAfterWritingBox(CApplication& app, FieldBinder& f, bool& verify);
+// What verify after writing found, once the command has run with `r`: a program that reads
+// back otherwise gets a message box (the count, the first difference, the file kept); one that
+// reads back as written a line in the help pane. Nothing when the file was not written.
+void ShowVerifyResult(CApplication& app, const Outcome& outcome, const NcVerifyResult& r,
+                      const std::string& path);
 
 }  // namespace trevalon

@@ -164,6 +164,30 @@ class DialogsTest : public QObject {
     }
   }
 
+  // "쓰기 후 검증" is ticked at first: the program is read back and the help pane says so;
+  // unticked, it is not read back.
+  void outputsVerifyAfterWritingUnlessUnticked() {
+    Program p;
+    const std::string dir = p.dir.path().toStdString();
+    const std::string in = dir + "/in.nc";
+    std::ofstream(in) << "G00X0Y0Z5.\nG01X10.F100\nY10.\nG00Z20.\n";
+    QCOMPARE(p.window->OpenFile(in), 1);
+    const std::string passed = p.app->Msg().Text(Txt::VerifyPassed);
+    const std::string said = passed.substr(0, passed.find('%'));
+    for (bool tick : {true, false}) {
+      p.platform->helpText.clear();
+      bool shownTicked = false;
+      Dialogs d({ChooseFile(dir + (tick ? "/a.nc" : "/b.nc")), [&](QWidget* w) {
+                   shownTicked = Find<QCheckBox>(w, "verifyAfterWriting")->isChecked();
+                   Fill(w, {{"verifyAfterWriting", tick ? "1" : "0"}, {"openInEditor", "0"}});
+                   Click(w, "ok");
+                 }});
+      p.window->Action("saveNc")->trigger();
+      QVERIFY(shownTicked);
+      QCOMPARE(p.platform->helpText.rfind(said, 0) == 0, tick);
+    }
+  }
+
   void dialogsReopenOnTheValuesOfTheirLastOk() {
     Program p;
     QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);

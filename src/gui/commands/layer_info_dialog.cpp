@@ -1,5 +1,6 @@
 #include "gui/commands/layer_info_dialog.h"
 
+#include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -70,6 +71,9 @@ LayerInfoDialog::LayerInfoDialog(QWidget* parent, CLayerTable& layers, int selec
     layersField_->setObjectName("outputLayers");
     outForm->addRow(Q("출력화일"), outputButton_);
     outForm->addRow(Q("출력 layer"), layersField_);
+    // The layer output has no options dialog: its verify box stands with the layer list.
+    verifyBox_ = CheckBox(this, Q("쓰기 후 검증"), "verifyAfterWriting", verify);
+    outForm->addRow(QString(), verifyBox_);
     right->addLayout(outForm);
   }
   right->addWidget(OkCancel(this));
@@ -84,7 +88,14 @@ LayerInfoDialog::LayerInfoDialog(QWidget* parent, CLayerTable& layers, int selec
   Select(selected);
   connect(this, &QDialog::accepted, this, [this] {
     if (layersField_) outputLayers = layersField_->text().toStdString();
+    if (verifyBox_) verify = verifyBox_->isChecked();
   });
+}
+
+void LayerInfoDialog::SetVerifyTip(const QString& tip) {
+  if (!verifyBox_) return;
+  verifyBox_->setToolTip(tip);
+  verifyBox_->setStatusTip(tip);
 }
 
 void LayerInfoDialog::Select(int layer) {

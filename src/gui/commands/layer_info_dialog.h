@@ -8,6 +8,7 @@
 
 #include "model/layer_table.h"
 
+class QCheckBox;
 class QLineEdit;
 class QListWidget;
 class QPlainTextEdit;
@@ -23,6 +24,9 @@ class LayerInfoDialog : public QDialog {
   // The output path was taken in the save dialog of "출력화일", which asked before replacing.
   bool outputConfirmed = false;
   std::string outputLayers;  // "출력 layer" after OK
+  bool verify = true;        // "쓰기 후 검증" after OK (output only)
+  // The tip of the "쓰기 후 검증" box, in the user's language.
+  void SetVerifyTip(const QString& tip);
 
  private:
   // "Layer update": the fields into the selected layer; a number outside its range keeps
@@ -37,6 +41,7 @@ class LayerInfoDialog : public QDialog {
             *offset_ = nullptr, *spindle_ = nullptr, *layersField_ = nullptr;
   QPlainTextEdit* comment_ = nullptr;
   QPushButton* outputButton_ = nullptr;
+  QCheckBox* verifyBox_ = nullptr;
 };
 
 }  // namespace trevalon

@@ -53,7 +53,7 @@ void EditSection(CPostTemplate& t, int id, QWidget* parent) {
 }
 
 // The dialog "NC DATA 출력"; true on OK with the options in `p`.
-bool PostDialog(CApplication& app, CPostProcessorDlg& p, QWidget* parent) {
+bool PostDialog(CApplication& app, CPostProcessorDlg& p, bool& verify, QWidget* parent) {
   QDialog d(parent);
   d.setWindowTitle(Q("NC DATA 출력"));
   FieldBinder f(&d);
@@ -91,6 +91,7 @@ bool PostDialog(CApplication& app, CPostProcessorDlg& p, QWidget* parent) {
   form->addWidget(f.Int("programNumber", p.programNumber, CPostProcessorDlg::kProgramNumberRange),
                   row++, 1);
   form->addWidget(f.Check(Q("가공 정보"), "machiningInfo", p.machiningInfo), row++, 0);
+  form->addWidget(VerifyAfterWritingBox(app, f, verify), row++, 0);
   layout->addLayout(form);
 
   auto* sections = new QGroupBox(Q("PP"), &d);
@@ -143,8 +144,11 @@ void PostProcessor(CommandContext& c) {
   p.ppr.LoadTemplate(c.app.settings.postDir + "/default.ppr");
   p.TakeLayerDefaults(layer);
   p.prompts = &c.app.platform;
-  if (!PostDialog(c.app, p, c.parent())) return;
-  (void)PostProcessCommand(c.app, doc, p);
+  bool verify = true;
+  if (!PostDialog(c.app, p, verify, c.parent())) return;
+  NcVerifyResult verified;
+  const Outcome o = PostProcessCommand(c.app, doc, p, verify ? &verified : nullptr);
+  if (verify) ShowVerifyResult(c.app, o, verified, p.outputPath);
   c.view->MarkOperationEnd();
   RetitleAfterOutput(*c.view);
 }

@@ -5,6 +5,7 @@
 #include "app/output_commands.h"
 #include "gui/command_registry.h"
 #include "gui/commands/layer_info_dialog.h"
+#include "gui/dialog_kit.h"
 #include "gui/main_window.h"
 #include "gui/nc_files.h"
 
@@ -23,12 +24,16 @@ void Output(CommandContext& c) {
   }
   LayerInfoDialog d(c.parent(), doc.layers, doc.layers.workLayer, &path,
                     NcNameFilters(c.app.settings));
+  d.SetVerifyTip(Q(c.app.Msg().Text(Txt::VerifyAfterWriting)));
   if (d.exec() != QDialog::Accepted) return;
   if (ParseLayerList(d.outputLayers, 0, CLayerTable::kSlots - 1).empty()) return;
   // The path offered from the work layer's file name was never confirmed by a save dialog:
   // replacing the program it names needs the user's word as any other output does.
   if (!asked && !d.outputConfirmed && !MayReplace(c.app, d.outputPath)) return;
-  (void)SaveLayersCommand(c.app, doc, d.outputPath, d.outputLayers, doc.nc.heidenhainOutChk);
+  NcVerifyResult verified;
+  const Outcome o = SaveLayersCommand(c.app, doc, d.outputPath, d.outputLayers,
+                                      doc.nc.heidenhainOutChk, d.verify ? &verified : nullptr);
+  if (d.verify) ShowVerifyResult(c.app, o, verified, d.outputPath);
   c.view->MarkOperationEnd();
   c.view->Redraw();
   RetitleAfterOutput(*c.view);

@@ -19,7 +19,7 @@ namespace trevalon {
 namespace {
 
 // The options dialog; true on OK with the options in `o`.
-bool OptionsDialog(CApplication& app, CNcOutputDlg& o, QWidget* parent) {
+bool OptionsDialog(CApplication& app, CNcOutputDlg& o, bool& verify, QWidget* parent) {
   QDialog d(parent);
   d.setWindowTitle(Q("Ncdata로 저장"));
   FieldBinder f(&d);
@@ -81,7 +81,8 @@ bool OptionsDialog(CApplication& app, CNcOutputDlg& o, QWidget* parent) {
     grid->addWidget(box, row + k / 2, 2 + k % 2);
     ++k;
   }
-  row += 4;
+  grid->addWidget(VerifyAfterWritingBox(app, f, verify), row + k / 2, 2 + k % 2);
+  row += 5;
   // Heidenhain and incremental exclude each other: the writer object decides and says why.
   QObject::connect(heidenhain, &QCheckBox::clicked, &d, [&, heidenhain, incremental](bool on) {
     o.incremental = incremental->isChecked();
@@ -121,9 +122,13 @@ void SaveNc(CommandContext& c) {
   CNcOutputDlg dlg;
   dlg.outputPath = path;
   dlg.TakeLayerDefaults(layer, doc.nc.heidenhainOutChk);
-  if (!OptionsDialog(c.app, dlg, c.parent())) return;
+  bool verify = true;
+  if (!OptionsDialog(c.app, dlg, verify, c.parent())) return;
   // Failures have shown their messages; the view is refreshed either way.
-  (void)SaveNcCommand(c.app, doc, dlg, doc.nc.heidenhainOutChk);
+  NcVerifyResult verified;
+  const Outcome o =
+      SaveNcCommand(c.app, doc, dlg, doc.nc.heidenhainOutChk, verify ? &verified : nullptr);
+  if (verify) ShowVerifyResult(c.app, o, verified, dlg.outputPath);
   c.view->MarkOperationEnd();
   RetitleAfterOutput(*c.view);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/statistics.h"
+#include "ncio/toolpath_start.h"
 #include "platform/file_io.h"
 
 namespace trevalon {
@@ -17,6 +18,17 @@ bool OpenInEditor(CApplication& app, const std::string& path) {
 }
 
 namespace {
+
+// The records of `store` as the writers walk them, from the entry they write (the rapids of
+// the initial climb lifted to its top).
+NcVerifyPart WrittenFrom(CPointStore& store, std::uint32_t first) {
+  NcVerifyPart part;
+  part.store = &store;
+  const ToolpathStart entry = FindToolpathStart(store, first);
+  part.liftEnd = entry.liftEnd;
+  part.liftHeight = entry.liftHeight;
+  return part;
+}
 
 // Reads the program at `path` back and turns a difference into the outcome of the command.
 Outcome Verify(const std::string& path, const std::vector<NcVerifyPart>& parts, bool heidenhain,
@@ -67,8 +79,7 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
   // The file is complete (or as far as the user let it go) whatever its reading back finds.
   Outcome outcome = Outcome::Done();
   if (verified) {
-    NcVerifyPart part;
-    part.store = &doc.store;
+    NcVerifyPart part = WrittenFrom(doc.store, 0);
     if (!complete) part.end = dlg.stoppedAt;
     outcome = Verify(dlg.outputPath, {part}, dlg.heidenhain, *verified);
   }
@@ -127,7 +138,8 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
     dlg.WriteToolChange();
     dlg.previousType = 0;
     dlg.previousPlane = 0;
-    NcVerifyPart part;
+    NcVerifyPart part = WrittenFrom(doc.store, 0);
+    part.store = nullptr;
     part.snapshot = &l.snapshot;
     part.layer = k;
     written.push_back(part);
@@ -191,9 +203,9 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
   doc.NoteWorkLayerWritten();
   // A template writes ISO-style blocks: the ISO reader reads them back.
   if (verified) {
-    NcVerifyPart part;
-    part.store = &doc.store;
-    return Verify(dlg.outputPath, {part}, false, *verified);
+    std::uint32_t first = 0;
+    if (doc.store.count && !doc.store.IsMotion(0)) first = doc.store.NextMotion(0);
+    return Verify(dlg.outputPath, {WrittenFrom(doc.store, first)}, false, *verified);
   }
   return Outcome::Done();
 }

@@ -65,6 +65,7 @@ class Walk {
         m.feed = r.feed;
         m.index = i;
         m.part = part_;
+        if (i < part.liftEnd && IsRapidType(r.type)) m.p[2] = part.liftHeight;
         if (IsArcType(r.type)) {
           PointRegister c;
           // The writer looks at the record after the arc whether or not it was written: the
@@ -177,7 +178,9 @@ class Comparer {
     // chords, which must then stay on the arc.
     const bool chordsAllowed = opt_.heidenhain;
     const double dir = s.type == MOVE_ARC_CW ? -1.0 : 1.0;
-    const double tolLength = 2 * Tol(radius) + kCentreTolerance;
+    // How far along the circle the pieces may end from where the arc does. What this catches,
+    // an arc that goes the other way round or a turn too many, is far larger.
+    const double tolLength = 2 * kCentreTolerance + 4 * Tol(radius);
     double at[3];
     Copy(at, from);
     double turned = 0;
@@ -188,6 +191,19 @@ class Comparer {
         if (m.type != s.type || m.plane != s.plane || m.feed != s.feed) return 0;
         const double ma = at[ax.a] + m.ijk[ax.a], mb = at[ax.b] + m.ijk[ax.b];
         piece = ArcSweep(at, m.p, m.ijk, m.plane, m.type);
+        // How far the piece turns, measured about the arc's own centre: its ends are where
+        // they were written, its centre was worked out by the reader and is a little off.
+        // Its own sweep says how many times round (a whole circle's ends meet).
+        {
+          const double a0 = std::atan2(at[ax.b] - cb, at[ax.a] - ca);
+          const double a1 = std::atan2(m.p[ax.b] - cb, m.p[ax.a] - ca);
+          double about = dir * (a1 - a0);
+          while (about < 0) about += 2 * kHalfTurn;
+          while (about >= 2 * kHalfTurn) about -= 2 * kHalfTurn;
+          while (piece - about > kHalfTurn) about += 2 * kHalfTurn;
+          if (about - piece > kHalfTurn) about -= 2 * kHalfTurn;
+          piece = about;
+        }
         if (std::hypot(ma - ca, mb - cb) > kCentreTolerance + 2 * Tol(radius)) {
           // Our rule: a flat arc written by its radius cannot place its centre to a few
           // thousandths (rounding its ends turns the chord, and the centre swings far out

@@ -43,6 +43,10 @@ struct NcVerifyPart {
   const RecordSnapshot* snapshot = nullptr;
   std::uint32_t end = UINT32_MAX;
   int layer = -1;  // named in the report of a layer output; -1 for the single output
+  // The writer's entry (toolpath_start.h): the rapids among records [0, liftEnd) were written
+  // at liftHeight, and are looked for there.
+  std::uint32_t liftEnd = 0;
+  double liftHeight = 0;
 };
 
 struct NcVerifyOptions {

@@ -99,8 +99,10 @@ TEST_F(NcVerify, ArcsInPiecesOnTheSameCircle) {
   // Two pieces through 45 degrees, by radius and by centre.
   EXPECT_TRUE(Check(head + "G02X7.071Y-7.071R10.F300\nX0.Y-10.R10.\n").ok());
   EXPECT_TRUE(Check(head + "G02X7.071Y-7.071I-10.J0.F300\nX0.Y-10.I-7.071J7.071\n").ok());
-  // A piece on another circle, the other direction, the long way round, a stop short.
-  EXPECT_FALSE(Check(head + "G02X7.071Y-7.071I-10.02J0.F300\nX0.Y-10.I-7.071J7.071\n").ok());
+  // A piece on another circle (0.2 off: its middle leaves the arc by 0.015; a centre 0.02
+  // off would leave it by 0.001 only, and pass), the other direction, the long way round, a
+  // stop short.
+  EXPECT_FALSE(Check(head + "G02X7.071Y-7.071I-10.2J0.F300\nX0.Y-10.I-7.071J7.071\n").ok());
   EXPECT_FALSE(Check(head + "G03X0.Y-10.I-10.J0.F300\n").ok());
   EXPECT_FALSE(Check(head + "G02X7.071Y-7.071I-10.J0.F300\nX0.Y-10.I-7.071J7.071\nX0.Y-10.\n")
                    .ok());  // and then a whole circle more
@@ -147,25 +149,29 @@ TEST(NcVerifyCommands, FailedVerifyKeepsTheFileAndTheReaderState) {
   CApplication app{platform};
   testing::StartInTempDir(app, dir);
   CDocument& doc = app.NewDocument();
-  // A helix cannot be written as an arc in absolute ISO: its end comes back at the start's Z.
-  AddPoints(doc.store, "1 10 0 0, 3 10 0 -1 100, 8 -10 0 -3 100, 91 -10 0 0 100");
+  // A template whose cuts leave Y out: the program reads back otherwise.
+  AddPoints(doc.store, "1 0 0 5, 3 10 0 5 100, 4 10 10 5 100, 1 10 10 20");
   const NcReaderState before = app.ncReader;
-  CNcOutputDlg dlg;
-  dlg.outputPath = dir.file("h.nc");
-  dlg.toolChange = false;
-  dlg.openInEditor = false;
-  dlg.ijkToR = false;
-  int hh = 0;
+  CPostProcessorDlg dlg;
+  dlg.outputPath = dir.file("p.nc");
+  dlg.ppr.ParseTemplateText(
+      "[Start]\nG00X$XY$YZ$Z\n[End]\n[NewCut]\nG01X$XF$F\n[End]\n[Cut]\nX$X\n[End]\n"
+      "[NewRapid]\nG00X$XY$YZ$Z\n[End]\n");
   NcVerifyResult r;
-  const Outcome o = SaveNcCommand(app, doc, dlg, hh, &r);
+  const Outcome o = PostProcessCommand(app, doc, dlg, &r);
   EXPECT_EQ(o.code(), OutcomeCode::Refused);
+  // Record 2 goes to Y10, the program stays at Y0 (what is read there is the closing rapid,
+  // which then stands where it should).
   EXPECT_EQ(r.differences, 1u);
   EXPECT_EQ(r.first.sourceIndex, 2u);
-  EXPECT_NE(o.reason().find("record 2: expected G17 G02 X-10.000 Y0.000 Z-3.000"),
+  EXPECT_NE(o.reason().find(
+                "record 2: expected G01 X10.000 Y10.000 Z5.000 F100, read G00 X10.000 Y10.000 "
+                "Z20.000"),
             std::string::npos)
       << o.reason();
-  EXPECT_NE(testing::ReadAll(dlg.outputPath).find("G17G02X-10.000I-10.000\n"), std::string::npos)
-      << testing::ReadAll(dlg.outputPath);
+  EXPECT_EQ(testing::ReadAll(dlg.outputPath),
+            "G00X0.000Y0.000Z5.000\nG00X0.000Y0.000Z5.000\nG01X10.000F100\nX10.000\n"
+            "G00X10.000Y10.000Z20.000\n");
   EXPECT_EQ(std::memcmp(&before.fanuc, &app.ncReader.fanuc, sizeof before.fanuc), 0);
   // The desktop's message in the user's language holds the same.
   EXPECT_NE(DescribeVerifyFailure(r, dlg.outputPath, Language::Korean).find("레코드 2"),

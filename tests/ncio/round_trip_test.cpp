@@ -172,32 +172,16 @@ std::vector<Format> Formats() {
   std::vector<Format> f;
   Format isoR;
   isoR.name = "ISO absolute, R";
-  // waits for: G01/G00 written after a change of kind (a continuation after an arc reads as
-  // an arc)
-  isoR.limits.continuationAfterOtherKind = false;
-  // waits for: arcs near and above a half circle (and whole circles) split for R output
-  isoR.limits.maxSweep = 2.0;
-  // waits for: R output of arcs whose chord runs near an axis (reading R, the centre may
-  // take the mirror image of the chord's tilt, up to some hundredths off)
-  isoR.limits.chordsNearAxes = false;
   f.push_back(isoR);
 
   Format isoIjk;
   isoIjk.name = "ISO absolute, IJK";
   isoIjk.ijkToR = false;
-  // waits for: G01/G00 written after a change of kind
-  isoIjk.limits.continuationAfterOtherKind = false;
   f.push_back(isoIjk);
 
   Format incR;
   incR.name = "ISO incremental, R";
   incR.incremental = true;
-  // waits for: G01/G00 written after a change of kind
-  incR.limits.continuationAfterOtherKind = false;
-  // waits for: arcs near and above a half circle (and whole circles) split for R output
-  incR.limits.maxSweep = 2.0;
-  // waits for: R output of arcs whose chord runs near an axis
-  incR.limits.chordsNearAxes = false;
   // waits for: incremental moves measured from where the absolute rapid before them was
   // written (today from the unrounded rapid: up to 0.001 off)
   incR.limits.rapidsOffGrid = false;
@@ -207,8 +191,6 @@ std::vector<Format> Formats() {
   incIjk.name = "ISO incremental, IJK";
   incIjk.incremental = true;
   incIjk.ijkToR = false;
-  // waits for: G01/G00 written after a change of kind
-  incIjk.limits.continuationAfterOtherKind = false;
   // waits for: incremental moves measured from where the absolute rapid was written
   incIjk.limits.rapidsOffGrid = false;
   f.push_back(incIjk);
@@ -216,19 +198,11 @@ std::vector<Format> Formats() {
   Format layers;
   layers.name = "ISO layer output";
   layers.layers = true;
-  // waits for: G01/G00 written after a change of kind
-  layers.limits.continuationAfterOtherKind = false;
-  // waits for: arcs near and above a half circle (and whole circles) split for R output
-  layers.limits.maxSweep = 2.0;
-  // waits for: R output of arcs whose chord runs near an axis
-  layers.limits.chordsNearAxes = false;
   f.push_back(layers);
 
   Format post;
   post.name = "default template";
   post.post = true;
-  // waits for: G01/G00 written after a change of kind
-  post.limits.continuationAfterOtherKind = false;
   // waits for: feeds in the default template's arc sections, and [$F] after a rapid (the
   // rapid's feed is not written but counts as the previous feed)
   post.limits.feedsOnRapidsAndArcs = false;
@@ -310,7 +284,10 @@ TEST_F(RoundTrip, RandomToolpathsInEveryFormat) {
       NcVerifyResult r;
       const Outcome o = Write(f, r);
       EXPECT_TRUE(o.ok()) << o.reason();
-      EXPECT_EQ(r.movesCompared, moves);
+      // Every move came back; only a layer's first rapid may be made by the blocks that start
+      // the layer (they take the tool to its start already).
+      EXPECT_LE(r.movesCompared, moves);
+      EXPECT_GE(r.movesCompared, moves - (f.layers ? 3 : 0));
     }
   }
 }
@@ -319,8 +296,6 @@ TEST_F(RoundTrip, BundledExampleInEveryFormat) {
   for (const Format& f : Formats()) {
     SCOPED_TRACE(f.name);
     if (f.layers) continue;  // one layer: the same as the single output
-    // waits for: G01 written after an arc (the example continues its cuts after arcs)
-    if (!f.limits.continuationAfterOtherKind) continue;
     ASSERT_TRUE(
         LoadNcCommand(app, *doc, std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc").ok());
     NcVerifyResult r;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "model/point_record.h"
@@ -63,6 +64,13 @@ inline bool DeltaWords(char*& p, double to[3], const double from[3]) {
     }
   }
   return any;
+}
+
+// A coordinate as a reader gets it back from its "%.3f" word.
+inline double WrittenValue(double v) {
+  char text[420];
+  *AppendFixed3(text, v) = '\0';
+  return std::strtod(text, nullptr);
 }
 
 // Whether a reader can tell `to` from `from` once written: absolute words by their texts,

@@ -294,6 +294,12 @@ void CNcOutputDlg::WriteFooter() {
     p = Word(p, 'Z', safeHeight);
     Block(line, static_cast<std::size_t>(p - line));
     motionWord_ = 0;
+  } else if (motionWord_ == 2 || motionWord_ == 3) {
+    // Our rule: a reader takes a block without a motion word while an arc is in force as a
+    // whole circle about where it stands, so a program that ends on an arc at the safe height
+    // leaves the arc with a G00 block that does not move before M09.
+    Block("G00");
+    motionWord_ = 0;
   }
   Block("M09");
   Block("M30");

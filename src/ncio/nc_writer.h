@@ -109,6 +109,7 @@ class CNcOutputDlg {
   // the position, the modal feeds and the time written.
   int RapidBlock(const Messages& msg, const PointRegister& r);  // 0: stop
   void LinearBlock(const PointRegister& r);
+  void DeltasFromWrittenRapid();
   void ArcBlock(const PointRegister& r, const double ijk[3], int plane);
   void AccumulateLine(const double from[3], const double to[3], double rate);
   void AccumulateArc(const double from[3], const double to[3], const double ijk[3], int plane,

@@ -65,7 +65,16 @@ int CNcOutputDlg::RapidBlock(const Messages& msg, const PointRegister& r) {
   return 1;
 }
 
+// Our rule: in incremental output the deltas after a rapid (always absolute) start from the
+// rapid's end as written, rounded to a thousandth, which is where a reader adds them to; from
+// the toolpath's unrounded point they would drift by up to a thousandth.
+void CNcOutputDlg::DeltasFromWrittenRapid() {
+  if (incremental && !heidenhain && IsRapidType(previousType))
+    for (double& v : position) v = WrittenValue(v);
+}
+
 void CNcOutputDlg::LinearBlock(const PointRegister& r) {
+  DeltasFromWrittenRapid();
   double to[3] = {r.x, r.y, r.z};
   if (heidenhain)
     HeidenhainLinear(r, to);
@@ -79,6 +88,7 @@ void CNcOutputDlg::LinearBlock(const PointRegister& r) {
 
 void CNcOutputDlg::ArcBlock(const PointRegister& r, const double ijk[3], int plane) {
   const bool continuing = previousType == r.type && previousPlane == plane;
+  DeltasFromWrittenRapid();
   const double from[3] = {position[0], position[1], position[2]};
   double to[3] = {r.x, r.y, r.z};
   if (heidenhain)

@@ -230,9 +230,14 @@ void CPostProcessorDlg::ExpandLine(const std::string& line, const LineMasks& mas
 
   // Pass 1: words that appear only on change.
   if (const std::uint32_t b = masks.bracket) {
-    if (b & LetterBit('F'))
-      ReplaceAll(work_, scratch_, "[$F]",
-                 current.feed != previous.feed ? Int(buf, 'F', current.feed) : std::string_view());
+    // Our rule: the feed word appears when the feed differs from the one the program last
+    // said, not from the record before: a rapid or an arc whose section says no feed leaves
+    // the reader with the feed written last, and the cut after it must say its own.
+    if (b & LetterBit('F')) {
+      const bool say = !feedSaid_ || current.feed != saidFeed_;
+      ReplaceAll(work_, scratch_, "[$F]", say ? Int(buf, 'F', current.feed) : std::string_view());
+      if (say) feedSaid_ = true, saidFeed_ = current.feed;
+    }
     if (b & LetterBit('H')) ReplaceAll(work_, scratch_, "[$H]", Int(buf, 'H', H));
     // A coordinate or offset word is written only when its value changed.
     auto onChange = [&](char letter, const char* token, double now, double before) {
@@ -258,7 +263,10 @@ void CPostProcessorDlg::ExpandLine(const std::string& line, const LineMasks& mas
 
   // Pass 2: plain values.
   if (const std::uint32_t p = masks.plain) {
-    if (p & LetterBit('F')) ReplaceAll(work_, scratch_, "$F", Int(buf, 0, current.feed));
+    if (p & LetterBit('F')) {
+      ReplaceAll(work_, scratch_, "$F", Int(buf, 0, current.feed));
+      feedSaid_ = true, saidFeed_ = current.feed;
+    }
     if (p & LetterBit('H')) ReplaceAll(work_, scratch_, "$H", Int(buf, 0, H));
     if (p & LetterBit('I')) ReplaceAll(work_, scratch_, "$I", Fixed3(buf, 0, current.i));
     if (p & LetterBit('J')) ReplaceAll(work_, scratch_, "$J", Fixed3(buf, 0, current.j));
@@ -314,6 +322,7 @@ void CPostProcessorDlg::ExpandLine(const std::string& line, const LineMasks& mas
       ReplaceAll(work_, scratch_, token,
                  slot.integer ? Int(buf, 0, *slot.integer) : Fixed3(buf, 0, *slot.real));
       if (slot.letter == 'N' && N < INT32_MAX) ++N;
+      if (slot.letter == 'F') feedSaid_ = true, saidFeed_ = current.feed;
     }
   }
 
@@ -339,6 +348,7 @@ void CPostProcessorDlg::Convert(const Messages& msg, CPointStore& store, Replaci
   file_ = &file;
   out_.clear();
   out_.reserve(kFlushAt + 4096);
+  feedSaid_ = false;
   T = toolNumber;
   S = spindle;
   O = programNumber;

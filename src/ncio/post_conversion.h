@@ -76,9 +76,11 @@ class CPostProcessorDlg {
 
   const Messages* msg_ = nullptr;
   ReplacingFile* file_ = nullptr;
-  std::string out_;      // the program text not yet handed to the file
-  std::string work_;     // the line being expanded
-  std::string scratch_;  // the other half of the line being expanded
+  std::string out_;            // the program text not yet handed to the file
+  std::string work_;           // the line being expanded
+  std::string scratch_;        // the other half of the line being expanded
+  bool feedSaid_ = false;      // an F word has been written
+  std::int32_t saidFeed_ = 0;  // the feed of the last F word written
 };
 
 }  // namespace trevalon

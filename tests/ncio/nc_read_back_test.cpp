@@ -294,6 +294,21 @@ TEST_F(NcReadBack, ArcsWhoseEndsRoundTogetherAreCirclesOnlyWhenTheyTurnRound) {
   });
 }
 
+// A program that ends on an arc at the safe height leaves the arc before M09, which a reader
+// would otherwise take as a whole circle where the tool stands.
+TEST_F(NcReadBack, AProgramEndingOnAnArcDoesNotCloseWithACircle) {
+  AddPoints(doc->store, "1 5 5 0, 3 10 0 0 100, 6 0 10 0 100, 91 -10 0 0");
+  const std::vector<Move> want = Want();
+  ForEachIsoForm([&](bool incremental, bool r) {
+    const std::string out = Save([&](CNcOutputDlg& d) {
+      d.incremental = incremental;
+      d.ijkToR = r;
+    });
+    EXPECT_NE(out.find("\nG00\nM09\n"), std::string::npos) << out;
+    ExpectSameToolpath(want, Moves(ReadBack()));
+  });
+}
+
 TEST_F(NcReadBack, RandomArcsInEveryPlaneComeBackAboutTheirCentres) {
   // Arcs of every sweep (whole circles and sweeps near a half and a whole circle among them),
   // radii from 0.5 to 2000, both directions, all three planes, some helical, linked by lines.

@@ -36,8 +36,10 @@ struct Limits {
   bool rapidsOffGrid = true;
   // Arcs whose chord runs within a few degrees of an axis of their plane.
   bool chordsNearAxes = true;
-  // Feeds on rapids and arcs of their own (else rapids carry 0 and arcs the last cut's feed).
-  bool feedsOnRapidsAndArcs = true;
+  // Feeds on rapids of their own (else they carry 0).
+  bool feedsOnRapids = true;
+  // Feeds on arcs of their own (else they carry the last cut's feed).
+  bool feedsOnArcs = true;
   // The toolpath may end on an arc.
   bool endOnArc = true;
 };
@@ -92,7 +94,7 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
         if (k == 0 && lastKind != 1 && !lim.continuationAfterOtherKind) type = MOVE_RAPID;
         if (k == 0 && lastKind != 1 && lim.continuationAfterOtherKind && pick(2) == 0)
           type = MOVE_RAPID_CONT;
-        put(type, p, pick(3) == 0 || !lim.feedsOnRapidsAndArcs ? 0 : feed);
+        put(type, p, pick(3) == 0 || !lim.feedsOnRapids ? 0 : feed);
         ++count;
       }
       lastKind = 1;
@@ -144,7 +146,7 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
           end[ib] = centre[ib] + r * std::sin(a1);
         }
         double ijk[3] = {centre[0] - at[0], centre[1] - at[1], centre[2] - at[2]};
-        const std::int32_t arcFeed = lim.feedsOnRapidsAndArcs ? feed : cutFeed;
+        const std::int32_t arcFeed = lim.feedsOnArcs ? feed : cutFeed;
         put(type, end, arcFeed);
         testing::AddPoint(s, plane, ijk[0], ijk[1], ijk[2], arcFeed);
         ++count;
@@ -182,17 +184,12 @@ std::vector<Format> Formats() {
   Format incR;
   incR.name = "ISO incremental, R";
   incR.incremental = true;
-  // waits for: incremental moves measured from where the absolute rapid before them was
-  // written (today from the unrounded rapid: up to 0.001 off)
-  incR.limits.rapidsOffGrid = false;
   f.push_back(incR);
 
   Format incIjk;
   incIjk.name = "ISO incremental, IJK";
   incIjk.incremental = true;
   incIjk.ijkToR = false;
-  // waits for: incremental moves measured from where the absolute rapid was written
-  incIjk.limits.rapidsOffGrid = false;
   f.push_back(incIjk);
 
   Format layers;
@@ -203,19 +200,18 @@ std::vector<Format> Formats() {
   Format post;
   post.name = "default template";
   post.post = true;
-  // waits for: feeds in the default template's arc sections, and [$F] after a rapid (the
-  // rapid's feed is not written but counts as the previous feed)
-  post.limits.feedsOnRapidsAndArcs = false;
-  // waits for: a G00/G01 word before the closing blocks of a program that ends on an arc
-  // (the M09 after it reads as a whole circle)
+  // Limits of the default template itself, not of the conversion: its arc sections write no
+  // feed word (an arc runs at the feed written last), and its [Term] says M09 right after
+  // the last block, which a reader takes as a whole circle while an arc is in force.
+  post.limits.feedsOnArcs = false;
   post.limits.endOnArc = false;
   f.push_back(post);
 
   Format hh;
   hh.name = "Heidenhain";
   hh.heidenhain = true;
-  // waits for: Heidenhain cutting feeds above 2000 (the reader takes any feed above 2000 for
-  // a rapid)
+  // A limit of the Heidenhain reader: it takes any feed above 2000 for a rapid, so no
+  // program can say a faster cut to it.
   hh.limits.maxFeed = 2000;
   f.push_back(hh);
   return f;

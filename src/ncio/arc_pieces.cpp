@@ -3,26 +3,14 @@
 
 #include <cmath>
 
+#include "model/geometry.h"
 #include "model/point_record.h"
 
 namespace trevalon {
 
-namespace {
-
-struct Axes {
-  int a, b, n;
-};
-Axes AxesOf(int plane) {
-  if (plane == PLANE_ZX) return {2, 0, 1};
-  if (plane == PLANE_YZ) return {1, 2, 0};
-  return {0, 1, 2};
-}
-
-}  // namespace
-
 double ArcSweep(const double from[3], const double to[3], const double ijk[3], int plane,
                 int type) {
-  const Axes ax = AxesOf(plane);
+  const PlaneAxes ax = AxesOfPlane(plane);
   const double ca = from[ax.a] + ijk[ax.a], cb = from[ax.b] + ijk[ax.b];
   const double a0 = std::atan2(from[ax.b] - cb, from[ax.a] - ca);
   const double a1 = std::atan2(to[ax.b] - cb, to[ax.a] - ca);
@@ -45,7 +33,7 @@ int PiecesFor(double sweep, double maxSweep) {
 void SplitArc(const double from[3], const double to[3], const double ijk[3], int plane, int type,
               int n, ArcPiece* out) {
   if (n < 1) return;
-  const Axes ax = AxesOf(plane);
+  const PlaneAxes ax = AxesOfPlane(plane);
   const double centre[3] = {from[0] + ijk[0], from[1] + ijk[1], from[2] + ijk[2]};
   const double r = std::hypot(ijk[ax.a], ijk[ax.b]);
   const double a0 = std::atan2(from[ax.b] - centre[ax.b], from[ax.a] - centre[ax.a]);
@@ -61,12 +49,12 @@ void SplitArc(const double from[3], const double to[3], const double ijk[3], int
       const double angle = a0 + dir * sweep * t;
       piece.end[ax.a] = centre[ax.a] + r * std::cos(angle);
       piece.end[ax.b] = centre[ax.b] + r * std::sin(angle);
-      piece.end[ax.n] = from[ax.n] + (to[ax.n] - from[ax.n]) * t;
+      piece.end[ax.normal] = from[ax.normal] + (to[ax.normal] - from[ax.normal]) * t;
     }
     // The centre stays where it is; only the normal component follows the helix.
     piece.ijk[ax.a] = centre[ax.a] - start[ax.a];
     piece.ijk[ax.b] = centre[ax.b] - start[ax.b];
-    piece.ijk[ax.n] = ijk[ax.n];
+    piece.ijk[ax.normal] = ijk[ax.normal];
     start[0] = piece.end[0], start[1] = piece.end[1], start[2] = piece.end[2];
   }
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "model/geometry.h"
 #include "model/layer_table.h"
 #include "ncio/arc_pieces.h"
 #include "ncio/fanuc_reader.h"
@@ -21,15 +22,6 @@ constexpr double kCentreTolerance = 0.005;
 constexpr double kChordTolerance = 0.001;
 // The most pieces one arc may come back in; more is not an arc cut for output any longer.
 constexpr int kMaxPieces = 4096;
-
-struct Axes {
-  int a, b, n;
-};
-Axes AxesOf(int plane) {
-  if (plane == PLANE_ZX) return {2, 0, 1};
-  if (plane == PLANE_YZ) return {1, 2, 0};
-  return {0, 1, 2};
-}
 
 // A move of one side with what the comparison needs: where it ends, where its record is and,
 // for an arc, the offset of its centre from where it starts.
@@ -159,7 +151,7 @@ class Comparer {
   bool Vanishes(const Move& s, const double sStart[3], const double at[3]) const {
     if (!Near(s.p, at)) return false;
     if (!IsArcType(s.type)) return true;
-    const Axes ax = AxesOf(s.plane);
+    const PlaneAxes ax = AxesOfPlane(s.plane);
     const double r = std::hypot(s.ijk[ax.a], s.ijk[ax.b]);
     return r * ArcSweep(sStart, s.p, s.ijk, s.plane, s.type) <= 2 * Tol(r);
   }
@@ -169,7 +161,7 @@ class Comparer {
 
   int MatchArc(const Move& s, const double sStart[3], Cursor rd, const double from[3],
                double end[3]) const {
-    const Axes ax = AxesOf(s.plane);
+    const PlaneAxes ax = AxesOfPlane(s.plane);
     const double ca = sStart[ax.a] + s.ijk[ax.a], cb = sStart[ax.b] + s.ijk[ax.b];
     const double radius = std::hypot(s.ijk[ax.a], s.ijk[ax.b]);
     const double sweep = ArcSweep(sStart, s.p, s.ijk, s.plane, s.type);
@@ -256,7 +248,7 @@ NcVerifyMove ViewOf(const Move& m, const double start[3]) {
     v.position[k] = m.p[k];
     v.centre[k] = start[k] + m.ijk[k];
   }
-  if (IsArcType(m.type)) v.centre[AxesOf(m.plane).n] = m.p[AxesOf(m.plane).n];
+  if (IsArcType(m.type)) v.centre[AxesOfPlane(m.plane).normal] = m.p[AxesOfPlane(m.plane).normal];
   return v;
 }
 

@@ -12,5 +12,5 @@ cd "$root"
 # cutting conditions, and write the optimised program.
 out="$root/build-cli/core-insert-finish-optimised.nc"
 "$root/build-cli/trevalon-cli" --sysdir "$sysdir" optimize examples/core-insert-finish.nc -o "$out" \
-  --lmx examples/steel-finish.lmx
-echo "written: $out ($(wc -l <"$out") lines)"
+  --lmx examples/steel-finish.lmx --verify
+echo "written: $out ($(wc -l <"$out") lines, read back as written)"

@@ -36,9 +36,10 @@ void OptimizeVerb(Session& s, const Args& a) {
   PrintSummary(s, Optimize(s, "optimize"));
 }
 
-// optimize IN -o OUT [--lmx FILE] [--mma FILE]
+// optimize IN -o OUT [--lmx FILE] [--mma FILE] [--verify]
 int OptimizeShortcut(Session& s, const std::vector<std::string>& args) {
   std::string in, out, lmx, mma;
+  bool verify = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& w = args[i];
     auto value = [&](const char* what) -> const std::string& {
@@ -51,6 +52,8 @@ int OptimizeShortcut(Session& s, const std::vector<std::string>& args) {
       lmx = value("--lmx");
     } else if (w == "--mma") {
       mma = value("--mma");
+    } else if (w == "--verify" || w == "--verify=1" || w == "--verify=0") {
+      verify = w != "--verify=0";
     } else if (!w.empty() && w[0] == '-') {
       Usage("optimize: unknown option '" + w + "'");
     } else if (in.empty()) {
@@ -60,7 +63,7 @@ int OptimizeShortcut(Session& s, const std::vector<std::string>& args) {
     }
   }
   if (in.empty() || out.empty())
-    Usage("optimize: usage: optimize IN -o OUT [--lmx FILE] [--mma FILE]");
+    Usage("optimize: usage: optimize IN -o OUT [--lmx FILE] [--mma FILE] [--verify]");
 
   ChannelSettings& ch = s.app.FeedControl().channels[1];
   if (!lmx.empty()) Check(ReadConditionsFile(s.app.Msg(), lmx, ch.conditions), "optimize");
@@ -71,7 +74,7 @@ int OptimizeShortcut(Session& s, const std::vector<std::string>& args) {
   RunCommand(s, {"load", in});
   FeedRunSummary r = Optimize(s, "optimize");
   // A command-line optimisation opens no editor.
-  RunCommand(s, {"save", out, "editor=0"});
+  RunCommand(s, {"save", out, "editor=0", verify ? "verify=1" : "verify=0"});
   char line[160];
   std::snprintf(line, sizeof line, "cutting time before: %.3f min\ncutting time after: %.3f min\n",
                 r.cuttingTimeBefore, r.cuttingTimeAfter);
@@ -90,7 +93,8 @@ VerbRegistrar registrar{
 
 ShortcutRegistrar shortcuts{
     {"optimize",
-     "optimize IN -o OUT [--lmx FILE] [--mma FILE]   optimise the feeds of an NC program and "
+     "optimize IN -o OUT [--lmx FILE] [--mma FILE] [--verify]   optimise the feeds of an NC "
+     "program and "
      "save the result, printing the cutting time before and after",
      OptimizeShortcut},
 };

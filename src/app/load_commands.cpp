@@ -1,8 +1,10 @@
 #include "app/load_commands.h"
 
+#include <fstream>
 #include <optional>
 
 #include "model/statistics.h"
+#include "ncio/ext_reader.h"
 #include "ncio/nc_text_check.h"
 
 namespace trevalon {
@@ -28,6 +30,12 @@ Outcome ReportOutcome(CApplication& app, const CDocument& doc, NcReadOutcome out
     case NcReadOutcome::CannotOpen:
       app.ShowCannotOpen();
       return Outcome::CannotOpen(path);
+    case NcReadOutcome::NotText:
+      app.Notify(Txt::NotNcProgram, Txt::ErrorMessage);
+      return Outcome::Failed(OutcomeCode::Refused, "'" + path + "' is not an NC program");
+    case NcReadOutcome::Stopped:
+      return Outcome::Failed(OutcomeCode::Refused,
+                             "extended reading stopped: " + app.ncReader.lastReport.stopReason);
     case NcReadOutcome::StoreFull:
       app.Notify(Txt::PointStoreFull, Txt::KorvoMessage);
       return Outcome::Failed(
@@ -50,12 +58,84 @@ std::optional<Outcome> RefuseBinary(CApplication& app, const std::string& path) 
                          "'" + path + "' is not an NC program (binary data near its start)");
 }
 
+// The text of one passed-over kind; kinds without a text of their own show their key.
+std::string PassedOverItem(const CApplication& app, const std::string& kind, long blocks) {
+  static const std::pair<const char*, Txt> kKinds[] = {
+      {"rotary", Txt::ExtPassRotary},
+      {"tilted-plane", Txt::ExtPassTiltedPlane},
+      {"feed-per-rev", Txt::ExtPassFeedPerRev},
+      {"lathe-cycle", Txt::ExtPassLatheCycle},
+      {"inch", Txt::ExtPassInch},
+      {"macro", Txt::ExtPassMacro},
+      {"corner-unresolved", Txt::ExtPassUnresolvedCorner},
+  };
+  const std::string count = GroupThousands(blocks);
+  for (const auto& [key, id] : kKinds)
+    if (kind == key) return FillText(app.Text(id), count);
+  return FillText(FillText(app.Text(Txt::ExtPassOther), kind).c_str(), count);
+}
+
+// How much of a file the classic hints look at: enough for every real program's start and
+// most whole ones, without reading a huge file twice.
+constexpr std::size_t kHintScanBytes = 8u << 20;
+
+// Our rule: after a classic read, the help line says once when the program holds blocks with
+// coordinates that the classic rules skip, or looks like the other dialect, and points to
+// extended reading. The check reads the file's start again and changes nothing.
+void ShowClassicHints(CApplication& app, const CDocument& doc, const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return;
+  std::string text(kHintScanBytes, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
+  const bool heidenhain = doc.nc.heidenhainInputChk == 1;
+  const ClassicReadHints hints = ScanClassicHints(text, heidenhain);
+  if (hints.otherDialect)
+    app.Msg().Help(app.Text(heidenhain ? Txt::ClassicLooksIso : Txt::ClassicLooksHeidenhain));
+  else if (hints.skippedBlocks > 0)
+    app.Msg().Help(
+        FillText(app.Text(Txt::ClassicSkippedBlocks), GroupThousands(hints.skippedBlocks)));
+}
+
+void ShowReadNotice(CApplication& app, const CDocument& doc, const std::string& path) {
+  if (!app.ncReader.lastReadExtended) {
+    ShowClassicHints(app, doc, path);
+    return;
+  }
+  const std::string notice = ExtendedReadNotice(app);
+  if (!notice.empty()) app.Msg().Help(notice);
+}
+
 void FitAndRedraw(CDocument& doc) {
   doc.view.Fit(doc.store, &doc.layers);
   doc.Redraw();
 }
 
 }  // namespace
+
+std::string GroupThousands(long n) {
+  if (n < 0) return std::to_string(n);
+  const std::string digits = std::to_string(n);
+  std::string out;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
+    out += digits[i];
+  }
+  return out;
+}
+
+std::string ExtendedReadNotice(const CApplication& app) {
+  if (!app.ncReader.lastReadExtended) return "";
+  const ExtReadReport& r = app.ncReader.lastReport;
+  if (!r.stopReason.empty()) return FillText(app.Text(Txt::ExtReadStopped), r.stopReason);
+  if (r.passedOver.empty()) return "";
+  std::string list;
+  for (const auto& [kind, blocks] : r.passedOver) {
+    if (!list.empty()) list += ", ";
+    list += PassedOverItem(app, kind, blocks);
+  }
+  return FillText(app.Text(Txt::ExtReadPassedOver), list);
+}
 
 NcReadTarget ReadTargetOf(CApplication& app, CDocument& doc) {
   return NcReadTarget{doc.store, doc.layers[doc.layers.workLayer], doc.nc, app.ncReader};
@@ -100,12 +180,14 @@ int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chose
 }
 
 Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
+  app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
   if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
   (void)LoadNcProgram(ReadTargetOf(app, doc), app.undo, path, &o);
-  // A file that cannot be opened touched nothing: the toolpath, the title and the layer stay
-  // as they were.
-  if (o == NcReadOutcome::CannotOpen) return ReportOutcome(app, doc, o, path);
+  // A file that cannot be opened (or that extended reading refuses as text) touched nothing:
+  // the toolpath, the title and the layer stay as they were.
+  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText)
+    return ReportOutcome(app, doc, o, path);
   // The result of the read is otherwise not a reason to stop: a full store keeps the points
   // read so far and they go through the same steps.
   doc.title = path;
@@ -123,18 +205,22 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
     if (doc.store.stats.maxFeed > 0) doc.maxFeed = doc.store.stats.maxFeed;
   }
   FitAndRedraw(doc);
+  ShowReadNotice(app, doc, path);
   return ReportOutcome(app, doc, o, path);
 }
 
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
+  app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
   if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
   (void)AppendNcProgram(ReadTargetOf(app, doc), path, &o);
-  if (o == NcReadOutcome::CannotOpen) return ReportOutcome(app, doc, o, path);
+  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText)
+    return ReportOutcome(app, doc, o, path);
   doc.NoteWorkLayerChanged();
   // The retract height looks at the whole toolpath, the appended points included.
   if (ComputeStatistics(doc.store)) RefreshRetractHeight(doc);
   FitAndRedraw(doc);
+  ShowReadNotice(app, doc, path);
   return ReportOutcome(app, doc, o, path);
 }
 

@@ -42,4 +42,11 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
 // work layer counts as changed.
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path);
 
+// After an extended read: what it passed over (or why it stopped) in the user's language,
+// as the help line shows it; "" after a classic read or an extended one that read everything.
+std::string ExtendedReadNotice(const CApplication& app);
+
+// "1,204": a count with its thousands separated by commas, in every language.
+std::string GroupThousands(long n);
+
 }  // namespace trevalon

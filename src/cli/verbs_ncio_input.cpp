@@ -14,8 +14,13 @@ namespace {
 
 // Runs a load or append and turns its outcome into the verb's result. The message box has
 // already said what happened; the failure adds the path for the script's log.
+// After an extended read, what it passed over goes to standard error as the help line says it.
 void Read(Session& s, const std::string& verb, const std::string& path, bool load) {
-  Check(load ? LoadNcCommand(s.app, *s.doc, path) : AppendNcCommand(s.app, *s.doc, path), verb);
+  const Outcome o =
+      load ? LoadNcCommand(s.app, *s.doc, path) : AppendNcCommand(s.app, *s.doc, path);
+  const std::string notice = ExtendedReadNotice(s.app);
+  if (!notice.empty()) s.err << notice << "\n";
+  Check(o, verb);
 }
 
 void Load(Session& s, const Args& a) {
@@ -33,7 +38,7 @@ void PrintSwitches(std::ostream& out, const NcSwitches& nc) {
 }
 
 void NcSet(Session& s, const Args& a) {
-  a.Expect(0, 1, {"int", "arc2cut", "hhin", "hhout"});
+  a.Expect(0, 1, {"int", "arc2cut", "hhin", "hhout", "extended"});
   bool save = false;
   if (a.size() == 1) {
     if (a[0] != "save") Usage("ncset: unexpected word '" + a[0] + "' (only save)");
@@ -49,6 +54,7 @@ void NcSet(Session& s, const Args& a) {
   next.arcToCutInputChk = a.FlagOption("arc2cut", next.arcToCutInputChk != 0) ? 1 : 0;
   next.heidenhainInputChk = a.FlagOption("hhin", next.heidenhainInputChk != 0) ? 1 : 0;
   next.heidenhainOutChk = a.FlagOption("hhout", next.heidenhainOutChk != 0) ? 1 : 0;
+  next.extendedReadingChk = a.FlagOption("extended", next.extendedReadingChk != 0) ? 1 : 0;
   std::string why;
   if (!NcSettingsCommand(s.app, *s.doc, next, save, &why)) Failure("ncset: " + why);
 }
@@ -85,8 +91,8 @@ VerbRegistrar registrar{
     {"load", "load FILE   read an NC program into the work layer (undoable)", Load},
     {"append", "append FILE   read an NC program behind the toolpaths there", Append},
     {"ncset",
-     "ncset [int=0|1] [arc2cut=0|1] [hhin=0|1] [hhout=0|1] [save]   NC switches of the "
-     "document (save writes korvo.par); no option prints them",
+     "ncset [int=0|1] [arc2cut=0|1] [hhin=0|1] [hhout=0|1] [extended=0|1] [save]   NC "
+     "switches of the document (save writes korvo.par); no option prints them",
      NcSet},
 };
 

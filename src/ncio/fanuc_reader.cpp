@@ -7,6 +7,7 @@
 
 #include "model/geometry.h"
 #include "model/undo_ring.h"
+#include "ncio/ext_reader.h"
 #include "ncio/nc_number.h"
 
 namespace trevalon {
@@ -443,9 +444,48 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   return 1;
 }
 
+// Extended reading takes the whole text at once: its dialect is told from the program, and
+// program flow jumps back and forth. false when the stream cannot be read.
+bool ReadWholeStream(std::FILE* file, std::string& text) {
+  char chunk[1 << 16];
+  for (;;) {
+    const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
+    text.append(chunk, got);
+    if (got < sizeof chunk) break;
+  }
+  return !(std::ferror(file) && text.empty());
+}
+
+int ReadExtendedText(const NcReadTarget& t, std::string_view text, NcReadOutcome* outcome) {
+  t.state.lastReport = ExtReadReport{};
+  const int r = ReadNcExtended(t, text, t.state.lastReport, outcome);
+  if (r == 0 && outcome && *outcome == NcReadOutcome::Read) *outcome = NcReadOutcome::Stopped;
+  return r;
+}
+
+// The start of an extended read: the whole text, refused when it is not an NC program.
+// false, with the outcome set, when nothing may change.
+bool TakeExtendedText(std::FILE* file, std::string& text, NcReadOutcome* outcome) {
+  if (file == nullptr || !ReadWholeStream(file, text)) {
+    if (outcome) *outcome = NcReadOutcome::CannotOpen;
+    return false;
+  }
+  if (!IsNcText(text)) {
+    if (outcome) *outcome = NcReadOutcome::NotText;
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcome) {
+  t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
+  if (t.state.lastReadExtended) {
+    std::string text;
+    if (!TakeExtendedText(file, text, outcome)) return 0;
+    return ReadExtendedText(t, text, outcome);
+  }
   NcLineReader lines(file);
   if (!lines.Start()) {
     if (outcome) *outcome = NcReadOutcome::CannotOpen;
@@ -468,6 +508,16 @@ int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& pat
   // The file is opened and its first chunk read before anything changes: a program that
   // cannot be opened leaves the store, the register and the undo ring as they were.
   FileHandle f = OpenProgram(path);
+  t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
+  if (t.state.lastReadExtended) {
+    std::string text;
+    if (!TakeExtendedText(f.get(), text, outcome)) return 0;
+    undo.SaveUndo(t.store);
+    t.store.count = 0;
+    t.store.reg.type = MOVE_NONE;
+    t.store.reg.feed = 0;
+    return ReadExtendedText(t, text, outcome);
+  }
   NcLineReader lines(f.get());
   if (!f || !lines.Start()) {
     if (outcome) *outcome = NcReadOutcome::CannotOpen;

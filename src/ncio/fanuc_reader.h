@@ -10,6 +10,7 @@
 
 #include "model/layer_table.h"
 #include "model/point_store.h"
+#include "ncio/ext_moves.h"
 #include "ncio/heidenhain_reader.h"
 #include "ncio/nc_settings.h"
 
@@ -34,6 +35,10 @@ struct NcReaderState {
   int incremental = 0;  // G91 in force; shared by both parsers, cleared at the start of a read
   FanucModalState fanuc;
   HeidenhainModalState heidenhain;
+  // The last read: whether it was an extended one (NcSwitches::extendedReadingChk), and then
+  // what it passed over.
+  bool lastReadExtended = false;
+  ExtReadReport lastReport;
 };
 
 // What a block parser works on: the store's register, the shared modal state, the work
@@ -66,6 +71,8 @@ enum class NcReadOutcome {
   Read,        // read to the end of the file
   CannotOpen,  // nothing was read and nothing changed
   StoreFull,   // stopped when a store failed; the points stored so far stay
+  NotText,     // extended reading: the file is not an NC program; nothing changed
+  Stopped,     // extended reading: the run stopped (lastReport.stopReason); moves so far stay
 };
 
 // Appends the program's points after record count-1. 1 when read to the end, 0 when the

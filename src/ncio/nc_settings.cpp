@@ -59,6 +59,8 @@ FileReadError ReadNcSettingsFile(const std::string& path, NcSwitches& nc) {
       nc.heidenhainInputChk = DecimalValue(value);
     else if (SameKey(key, "HeidenhainOutChk"))
       nc.heidenhainOutChk = DecimalValue(value);
+    else if (SameKey(key, "ExtendedReadingChk"))
+      nc.extendedReadingChk = DecimalValue(value);
   }
   return FileReadError::None;
 }
@@ -69,7 +71,12 @@ std::string FormatNcSettings(const NcSwitches& nc) {
                 "IntNcdataFlg %d \nArcToCutInputChk %d \nHeidenhainInputChk %d \n"
                 "HeidenhainOutChk %d \n",
                 nc.intNcdataFlg, nc.arcToCutInputChk, nc.heidenhainInputChk, nc.heidenhainOutChk);
-  return text;
+  std::string lines = text;
+  if (nc.extendedReadingChk != 0) {
+    std::snprintf(text, sizeof text, "ExtendedReadingChk %d \n", nc.extendedReadingChk);
+    lines += text;
+  }
+  return lines;
 }
 
 int WriteNcSettingsFile(const std::string& path, const NcSwitches& nc) {

@@ -1,6 +1,6 @@
 #pragma once
-// The four switches that steer how NC programs are read and written, and korvo.par, the
-// file in the configuration directory that holds their defaults for new documents.
+// The switches that steer how NC programs are read and written, and korvo.par, the file in
+// the configuration directory that holds their defaults for new documents.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,6 +16,9 @@ struct NcSwitches {
   std::int32_t arcToCutInputChk = 0;    // ArcToCutInputChk: arcs read as chord points
   std::int32_t heidenhainInputChk = 0;  // HeidenhainInputChk: programs read as Heidenhain
   std::int32_t heidenhainOutChk = 0;    // HeidenhainOutChk: programs written as Heidenhain
+  // ExtendedReadingChk: 1 reads programs as a control runs them (ext_reader.h), dialect
+  // detected per file; 0 keeps the classic readers.
+  std::int32_t extendedReadingChk = 0;
 };
 
 // configDir + "/korvo.par".
@@ -32,11 +35,14 @@ inline constexpr std::size_t kNcSettingsFileLimit = 1u << 20;
 FileReadError ReadNcSettingsFile(const std::string& path, NcSwitches& nc);
 
 // Writes the four lines "IntNcdataFlg %d \n", "ArcToCutInputChk %d \n",
-// "HeidenhainInputChk %d \n", "HeidenhainOutChk %d \n". 1 when the file now holds them, 0
-// when it could not be written (the old file is then untouched).
+// "HeidenhainInputChk %d \n", "HeidenhainOutChk %d \n", and "ExtendedReadingChk %d \n" when
+// that switch is not 0. 1 when the file now holds them, 0 when it could not be written (the
+// old file is then untouched).
 int WriteNcSettingsFile(const std::string& path, const NcSwitches& nc);
 
-// The four lines as they are written.
+// The lines as they are written. Our rule: the extended reading line is left out while the
+// switch is 0 (its default, which a missing key gives back), so that korvo.par files and
+// `ncset` listings of everyone who never turns it on stay exactly as they were.
 std::string FormatNcSettings(const NcSwitches& nc);
 
 }  // namespace trevalon

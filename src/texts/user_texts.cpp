@@ -394,6 +394,56 @@ constexpr TxtEntry kTexts[] = {
     {TREVALON_TXT(EditorNotStarted), "Help: The editor could not be started on %s.",
      "도움말: %s 파일로 편집기를 시작할 수 없습니다.",
      "ヘルプ: %s でエディタを起動できませんでした。"},
+
+    // ---- Extended reading ---------------------------------------------------------------
+    {TREVALON_TXT(TipExtendedReading),
+     "Read programs as a control runs them: comments in blocks, macros, cycles, dialect of "
+     "each file",
+     "프로그램을 컨트롤러가 실행하는 대로 읽습니다: 블록 안의 주석, 매크로, 사이클, 파일마다 "
+     "형식 판별",
+     "プログラムを制御装置が実行するとおりに読み込みます: ブロック内のコメント、マクロ、"
+     "サイクル、ファイルごとの形式判定"},
+    {TREVALON_TXT(ExtReadPassedOver), "Help: Extended reading passed over %s.",
+     "도움말: 확장 읽기에서 읽지 않은 것: %s.", "ヘルプ: 拡張読み込みで読まなかったもの: %s。"},
+    {TREVALON_TXT(ExtReadStopped), "Help: Extended reading stopped: %s",
+     "도움말: 확장 읽기가 중지되었습니다: %s", "ヘルプ: 拡張読み込みが停止しました: %s"},
+    {TREVALON_TXT(ExtPassRotary), "rotary axes in %s blocks", "회전축 %s블록", "回転軸 %sブロック"},
+    {TREVALON_TXT(ExtPassTiltedPlane), "tilted working plane in %s blocks", "경사 작업 평면 %s블록",
+     "傾斜作業平面 %sブロック"},
+    {TREVALON_TXT(ExtPassFeedPerRev), "G95 feed per revolution in %s blocks",
+     "G95 회전당 이송 %s블록", "G95 回転当たり送り %sブロック"},
+    {TREVALON_TXT(ExtPassLatheCycle), "lathe cycles in %s blocks", "선반 사이클 %s블록",
+     "旋盤サイクル %sブロック"},
+    {TREVALON_TXT(ExtPassInch), "inch units (G20, values as written) in %s blocks",
+     "인치 단위 (G20, 값은 쓰인 그대로) %s블록", "インチ単位 (G20、値は記述どおり) %sブロック"},
+    {TREVALON_TXT(ExtPassMacro), "macro statements in %s blocks", "매크로 문장 %s블록",
+     "マクロ文 %sブロック"},
+    {TREVALON_TXT(ExtPassUnresolvedCorner),
+     "corner rounding or chamfer without a straight move after it in %s blocks",
+     "뒤에 직선 이동이 없는 코너 R 또는 모따기 %s블록",
+     "後に直線移動のないコーナーRまたは面取り %sブロック"},
+    {TREVALON_TXT(ExtPassOther), "%s in %s blocks", "%s %s블록", "%s %sブロック"},
+    {TREVALON_TXT(ClassicSkippedBlocks),
+     "Help: %s blocks with coordinates were skipped (a comment in the block or a blank after "
+     "the address); extended reading in the NC settings reads them.",
+     "도움말: 좌표가 있는 %s블록을 건너뛰었습니다 (블록 안의 주석 또는 주소 뒤의 공백). NC "
+     "설정의 확장 읽기로 읽을 수 있습니다.",
+     "ヘルプ: 座標のある %sブロックを読み飛ばしました (ブロック内のコメントまたはアドレスの後の"
+     "空白)。NC設定の拡張読み込みで読み込めます。"},
+    {TREVALON_TXT(ClassicLooksHeidenhain),
+     "Help: This file looks like a Heidenhain program but was read as ISO; extended reading "
+     "in the NC settings tells the dialect of each file.",
+     "도움말: 이 파일은 하이덴하인 프로그램으로 보이지만 ISO로 읽었습니다. NC 설정의 확장 "
+     "읽기는 파일마다 형식을 판별합니다.",
+     "ヘルプ: このファイルはハイデンハインのプログラムに見えますがISOとして読み込みました。NC"
+     "設定の拡張読み込みはファイルごとに形式を判定します。"},
+    {TREVALON_TXT(ClassicLooksIso),
+     "Help: This file looks like an ISO program but was read as Heidenhain; extended reading "
+     "in the NC settings tells the dialect of each file.",
+     "도움말: 이 파일은 ISO 프로그램으로 보이지만 하이덴하인으로 읽었습니다. NC 설정의 확장 "
+     "읽기는 파일마다 형식을 판별합니다.",
+     "ヘルプ: このファイルはISOのプログラムに見えますがハイデンハインとして読み込みました。NC"
+     "設定の拡張読み込みはファイルごとに形式を判定します。"},
 };
 
 #undef TREVALON_TXT

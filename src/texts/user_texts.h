@@ -225,6 +225,22 @@ enum class Txt : int {
   ReplaceFile,       // "%s": asked before a file that exists is replaced
   EditorNotStarted,  // help pane: the editor could not be started on the file just written
 
+  // ---- Extended reading ------------------------------------------------------------------
+  TipExtendedReading,       // status tip of the NC settings' tick box "확장 읽기"
+  ExtReadPassedOver,        // help pane, "%s": the list of what an extended read passed over
+  ExtReadStopped,           // help pane, "%s": why an extended read stopped
+  ExtPassRotary,            // "%s": blocks; one item of the list
+  ExtPassTiltedPlane,       // "%s": blocks
+  ExtPassFeedPerRev,        // "%s": blocks
+  ExtPassLatheCycle,        // "%s": blocks
+  ExtPassInch,              // "%s": blocks
+  ExtPassMacro,             // "%s": blocks
+  ExtPassUnresolvedCorner,  // "%s": blocks
+  ExtPassOther,             // "%s" the reader's key, then "%s" blocks
+  ClassicSkippedBlocks,     // help pane, "%s": blocks with coordinates the classic read skipped
+  ClassicLooksHeidenhain,   // help pane: an ISO read of what looks like a Heidenhain program
+  ClassicLooksIso,          // help pane: a Heidenhain read of what looks like an ISO program
+
   Count
 };
 

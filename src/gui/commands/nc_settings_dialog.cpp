@@ -1,4 +1,4 @@
-// "NCDATA 설정": the dialog "설정" with the four NC switches. OK takes them into the document;
+// "NCDATA 설정": the dialog "설정" with the NC switches. OK takes them into the document;
 // "저장" takes them and writes korvo.par as well.
 
 #include <QCheckBox>
@@ -23,6 +23,10 @@ void NcSettings(CommandContext& c) {
   layout->addWidget(f.Check(Q("정수 NCDATA 입력"), "IntNcdataFlg", chosen.intNcdataFlg));
   layout->addWidget(
       f.Check(Q("ARC(G2, G3) -> LINEAR(G01)"), "ArcToCutInputChk", chosen.arcToCutInputChk));
+  QCheckBox* extended = f.Check(Q("확장 읽기"), "ExtendedReadingChk", chosen.extendedReadingChk);
+  extended->setStatusTip(Q(c.app.Text(Txt::TipExtendedReading)));
+  extended->setToolTip(extended->statusTip());
+  layout->addWidget(extended);
   auto* buttons = new QDialogButtonBox(&d);
   auto* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
   auto* save = buttons->addButton(Q("저장"), QDialogButtonBox::AcceptRole);

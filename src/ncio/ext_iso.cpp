@@ -1,0 +1,471 @@
+// The ISO interpreter of extended reading (see ext_iso.h).
+#include "ncio/ext_iso.h"
+
+#include <cmath>
+
+#include "model/geometry.h"
+#include "ncio/nc_number.h"
+
+namespace trevalon {
+
+namespace {
+
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+void AddComment(std::string* comments, std::string_view text) {
+  if (comments == nullptr) return;
+  std::size_t b = 0, e = text.size();
+  while (b < e && IsBlank(text[b])) ++b;
+  while (e > b && IsBlank(text[e - 1])) --e;
+  comments->append(text.substr(b, e - b));
+  *comments += "\r\n";
+}
+
+// No real coordinate, feed or code comes near this; a longer digit run is a damaged word.
+constexpr double kWordLimit = 1e9;
+
+constexpr double kSame = 1e-9;
+
+bool SamePoint(const double a[3], const double b[3]) {
+  return std::fabs(a[0] - b[0]) < kSame && std::fabs(a[1] - b[1]) < kSame &&
+         std::fabs(a[2] - b[2]) < kSame;
+}
+
+}  // namespace
+
+std::string CleanIsoBlock(std::string_view line, std::string* comments) {
+  std::string out;
+  out.reserve(line.size());
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const char c = line[i];
+    if (c == '(') {
+      const std::size_t close = line.find(')', i + 1);
+      const std::size_t end = close == std::string_view::npos ? line.size() : close;
+      AddComment(comments, line.substr(i + 1, end - i - 1));
+      i = end;
+      continue;
+    }
+    if (c == ';') {
+      AddComment(comments, line.substr(i + 1));
+      break;
+    }
+    out += c;
+  }
+  return out;
+}
+
+// The words of one block. Letters index by their upper-case character; "@" and "^" (polar
+// radius and angle) by themselves; G and M codes keep every occurrence, as tenths (G68.2 is
+// 682).
+struct ExtIsoMachine::Words {
+  double value[128] = {};
+  bool has[128] = {};
+  int g[16] = {};
+  int gCount = 0;
+  int m[8] = {};
+  int mCount = 0;
+  bool commaR = false, commaC = false;
+  double commaRValue = 0, commaCValue = 0;
+  bool macro = false;  // "#" or "[": a block for the macro runner
+  bool Has(char c) const { return has[static_cast<unsigned char>(c)]; }
+  double V(char c) const { return value[static_cast<unsigned char>(c)]; }
+};
+
+namespace {
+
+// A number after an address: blanks, any "+" and "-" signs, digits with one decimal point.
+// false when no digit follows (the word is then ignored) or the number is out of all reason.
+bool ReadNumber(std::string_view s, std::size_t& i, double& out) {
+  while (i < s.size() && IsBlank(s[i])) ++i;
+  bool negative = false;
+  while (i < s.size() && (s[i] == '+' || s[i] == '-' || IsBlank(s[i]))) {
+    if (s[i] == '-') negative = !negative;
+    ++i;
+  }
+  double v = 0, step = 0;
+  bool digits = false;
+  for (; i < s.size(); ++i) {
+    const char c = s[i];
+    if (c >= '0' && c <= '9') {
+      digits = true;
+      if (step == 0)
+        v = v * 10 + (c - '0');
+      else
+        v += (c - '0') * step, step /= 10;
+    } else if (c == '.' && step == 0) {
+      step = 0.1;
+    } else {
+      break;
+    }
+  }
+  if (!digits || !(v < kWordLimit)) return false;
+  out = negative ? -v : v;
+  return true;
+}
+
+}  // namespace
+
+ExtIsoMachine::ExtIsoMachine(ExtMoveSink& sink, ExtReadReport& report, LayerSlot& layer,
+                             double scale)
+    : sink_(sink), report_(report), layer_(layer), scale_(scale) {
+  const double* p = sink.Position();
+  pos_[0] = p[0], pos_[1] = p[1], pos_[2] = p[2];
+}
+
+ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
+  Words w;
+  std::size_t i = 0;
+  while (i < block.size() && IsBlank(block[i])) ++i;
+  if (i < block.size() && block[i] == '%') return ExtIsoStep::Continue;
+  // Our rule: "/" blocks run, as a control runs them with its block-delete switch off (the
+  // switch is the operator's, and the view shows everything the program can do).
+  if (i < block.size() && block[i] == '/') ++i;
+  while (i < block.size()) {
+    const char c = Upper(block[i++]);
+    if (c == '#' || c == '[') {
+      w.macro = true;
+      break;
+    }
+    if (c == ',') {
+      while (i < block.size() && IsBlank(block[i])) ++i;
+      const char k = i < block.size() ? Upper(block[i]) : '\0';
+      if (k != 'R' && k != 'C') continue;
+      ++i;
+      double v;
+      if (!ReadNumber(block, i, v)) continue;
+      (k == 'R' ? w.commaR : w.commaC) = true;
+      (k == 'R' ? w.commaRValue : w.commaCValue) = v * scale_;
+      continue;
+    }
+    if (!((c >= 'A' && c <= 'Z') || c == '@' || c == '^')) continue;
+    double v;
+    if (!ReadNumber(block, i, v)) continue;
+    if (c == 'G' || c == 'M') {
+      const int code = static_cast<int>(std::lround(std::fabs(v) * 10));
+      if (c == 'G' && w.gCount < 16) w.g[w.gCount++] = code;
+      if (c == 'M' && w.mCount < 8) w.m[w.mCount++] = code;
+      continue;
+    }
+    w.has[static_cast<unsigned char>(c)] = true;
+    w.value[static_cast<unsigned char>(c)] = v;
+  }
+  if (w.macro) {
+    // Parameters and program flow are the macro runner's; a plain read passes them over.
+    report_.Pass("macro");
+    return ExtIsoStep::Continue;
+  }
+
+  // The words that only set something.
+  if (w.Has('F')) {
+    const std::int32_t f = ncnumber::IntegerPart(w.V('F'));
+    feed_ = f == INT32_MIN ? 0 : f;
+  }
+  if (w.Has('S')) layer_.spindle = ncnumber::IntegerPart(w.V('S'));
+  if (w.Has('T')) layer_.toolNumber = layer_.toolOffset = ncnumber::IntegerPart(w.V('T'));
+  if (w.Has('H')) layer_.toolOffset = ncnumber::IntegerPart(w.V('H'));
+  if (w.Has('O')) layer_.programNumber = ncnumber::IntegerPart(w.V('O'));
+  if (w.Has('A') || w.Has('B') || w.Has('C')) report_.Pass("rotary");
+
+  bool named = false, noMove = false, end = false;
+  for (int k = 0; k < w.gCount; ++k) {
+    const int g = w.g[k];
+    switch (g) {
+      case 0:
+      case 10:
+      case 20:
+      case 30:
+        motion_ = g / 10;
+        cycle_ = 0;  // a motion G ends a drilling cycle
+        named = true;
+        break;
+      case 40:   // dwell: its X and P are time
+      case 100:  // data setting
+      case 280:  // reference return
+      case 300:  // second reference return
+      case 520:  // local coordinates
+      case 530:  // machine coordinates
+      case 920:  // work coordinates set
+        noMove = true;
+        break;
+      case 170:
+        plane_ = PLANE_XY;
+        break;
+      case 180:
+        plane_ = PLANE_ZX;
+        break;
+      case 190:
+        plane_ = PLANE_YZ;
+        break;
+      case 200:
+        report_.Pass("inch");
+        break;
+      case 900:
+        incremental_ = false;
+        break;
+      case 910:
+        incremental_ = true;
+        break;
+      case 950:
+        report_.Pass("feed-per-rev");
+        break;
+      case 980:
+        returnToR_ = false;
+        break;
+      case 990:
+        returnToR_ = true;
+        break;
+      case 800:
+        cycle_ = 0;
+        rSet_ = bottomSet_ = false;
+        break;
+      case 730:
+      case 740:
+      case 760:
+      case 810:
+      case 820:
+      case 830:
+      case 840:
+      case 850:
+      case 860:
+      case 870:
+      case 880:
+      case 890:
+        // The initial level is where the tool stands when a cycle starts.
+        if (cycle_ == 0) initialZ_ = pos_[2];
+        cycle_ = g / 10;
+        break;
+      case 700:
+      case 710:
+      case 720:
+      case 750:
+      case 770:
+      case 780:
+      case 790:
+        report_.Pass("lathe-cycle");
+        noMove = true;
+        break;
+      case 680:
+        report_.Pass("rotation");
+        break;
+      case 682:
+      case 683:
+      case 684:
+        report_.Pass("tilted-plane");
+        break;
+      case 650:
+        report_.Pass("macro");
+        noMove = true;
+        break;
+      default:
+        break;  // offsets (G54-G59, G43, G49), compensation (G40-G42) and the rest
+    }
+  }
+  for (int k = 0; k < w.mCount; ++k) {
+    if (w.m[k] == 20 || w.m[k] == 300) end = true;
+    if (w.m[k] == 980 || w.m[k] == 970) {
+      report_.Pass("macro");  // a call the macro runner makes
+      noMove = true;
+    }
+  }
+  const ExtIsoStep done = end ? ExtIsoStep::End : ExtIsoStep::Continue;
+  if (noMove) return done;
+
+  // The block's end point.
+  double to[3] = {pos_[0], pos_[1], pos_[2]};
+  const bool cycleBlock = cycle_ != 0;
+  const char axes[3] = {'X', 'Y', 'Z'};
+  bool axisWord = false;
+  for (int a = 0; a < 3; ++a) {
+    if (!w.Has(axes[a])) continue;
+    axisWord = true;
+    if (cycleBlock) continue;  // a cycle's X and Y are the hole, its Z the bottom
+    const double v = w.V(axes[a]) * scale_;
+    to[a] = incremental_ ? pos_[a] + v : v;
+  }
+  if (w.Has('@') || w.Has('^')) {
+    // Polar words: "@" the radius, "^" the angle in degrees, in the plane's axes, about the
+    // origin (G90) or the current point (G91); a missing one keeps its last value.
+    axisWord = true;
+    if (w.Has('@')) polarRadius_ = w.V('@') * scale_;
+    if (w.Has('^')) polarAngle_ = w.V('^');
+    const PlaneAxes ax = AxesOfPlane(plane_);
+    const double rad = polarAngle_ * 3.14159265358979323846 / 180.0;
+    const double a = polarRadius_ * std::cos(rad), b = polarRadius_ * std::sin(rad);
+    to[ax.a] = incremental_ ? pos_[ax.a] + a : a;
+    to[ax.b] = incremental_ ? pos_[ax.b] + b : b;
+  }
+
+  if (cycleBlock) {
+    if (axisWord || w.Has('R')) {
+      if (!RunCycle(w)) return ExtIsoStep::Full;
+    }
+    return done;
+  }
+  bool ok = true;
+  switch (motion_) {
+    case 0:
+      if (!axisWord || SamePoint(to, pos_)) break;
+      ok = Flush(true) && sink_.Rapid(to, named);
+      pos_[0] = to[0], pos_[1] = to[1], pos_[2] = to[2];
+      break;
+    case 1:
+      if (!axisWord) break;
+      ok = Line(to, named, w);
+      break;
+    default:
+      if (!axisWord && !w.Has('I') && !w.Has('J') && !w.Has('K')) break;
+      ok = Arc(w, to, motion_ == 2);
+      break;
+  }
+  return ok ? done : ExtIsoStep::Full;
+}
+
+bool ExtIsoMachine::Finish() {
+  return Flush(true);
+}
+
+bool ExtIsoMachine::Flush(bool unresolved) {
+  if (!pending_.held) return true;
+  pending_.held = false;
+  if (unresolved) report_.Pass("corner-unresolved");
+  return sink_.Line(pending_.to, pending_.feed, pending_.named);
+}
+
+bool ExtIsoMachine::Line(const double to[3], bool named, const Words& w) {
+  if (SamePoint(to, pos_)) return true;
+  if (pending_.held && !Corner(to, named)) return false;
+  if (w.commaR || w.commaC) {
+    // Held back until the next move says where the corner leads.
+    pending_.held = true;
+    const double* from = sink_.Position();
+    for (int a = 0; a < 3; ++a) pending_.from[a] = from[a], pending_.to[a] = to[a];
+    pending_.feed = feed_;
+    pending_.named = named;
+    pending_.chamfer = !w.commaR;
+    pending_.size = w.commaR ? std::fabs(w.commaRValue) : std::fabs(w.commaCValue);
+    pos_[0] = to[0], pos_[1] = to[1], pos_[2] = to[2];
+    return true;
+  }
+  pos_[0] = to[0], pos_[1] = to[1], pos_[2] = to[2];
+  return sink_.Line(to, feed_, named);
+}
+
+// Our rule: ",R" and ",C" join the held straight move and the next one by a tangent arc or a
+// chamfer whose ends lie on both moves; where that cannot be done (the next move is no
+// straight one, the corner does not fit in either move, a rounding out of the arc plane, a
+// reversal) the held move goes out as written and the report says so, so that no move
+// appears that the program did not ask for.
+bool ExtIsoMachine::Corner(const double next[3], bool nextNamed) {
+  (void)nextNamed;
+  const double* p0 = pending_.from;
+  const double* p1 = pending_.to;
+  double u[3], v[3], lu = 0, lv = 0, dot = 0;
+  for (int a = 0; a < 3; ++a) {
+    u[a] = p1[a] - p0[a], v[a] = next[a] - p1[a];
+    lu += u[a] * u[a], lv += v[a] * v[a];
+  }
+  lu = std::sqrt(lu), lv = std::sqrt(lv);
+  if (lu < kSame || lv < kSame) return Flush(true);
+  for (int a = 0; a < 3; ++a) u[a] /= lu, v[a] /= lv, dot += u[a] * v[a];
+  if (dot > 1 - 1e-12) return Flush(false);  // straight on: no corner to round
+  const PlaneAxes ax = AxesOfPlane(plane_);
+  const bool inPlane = std::fabs(u[ax.normal]) < 1e-9 && std::fabs(v[ax.normal]) < 1e-9;
+  if (dot < -1 + 1e-12 || (!pending_.chamfer && !inPlane)) return Flush(true);
+  const double turn = std::acos(dot);
+  const double t = pending_.chamfer ? pending_.size : pending_.size * std::tan(turn / 2);
+  if (t <= 0 || t > lu + kSame || t > lv + kSame) return Flush(true);
+  double a[3], b[3];
+  for (int k = 0; k < 3; ++k) a[k] = p1[k] - u[k] * t, b[k] = p1[k] + v[k] * t;
+  pending_.held = false;
+  if (!SamePoint(a, p0) && !sink_.Line(a, pending_.feed, pending_.named)) return false;
+  if (pending_.chamfer) return sink_.Line(b, pending_.feed, false);
+  double n[3], ln = 0;
+  for (int k = 0; k < 3; ++k) n[k] = v[k] - dot * u[k], ln += n[k] * n[k];
+  ln = std::sqrt(ln);
+  double centre[3];
+  for (int k = 0; k < 3; ++k) centre[k] = a[k] + n[k] / ln * pending_.size;
+  const bool clockwise = u[ax.a] * v[ax.b] - u[ax.b] * v[ax.a] < 0;
+  return sink_.Arc(b, centre, plane_, clockwise, pending_.feed);
+}
+
+bool ExtIsoMachine::Arc(const Words& w, const double to[3], bool clockwise) {
+  if (!Flush(true)) return false;
+  const PlaneAxes ax = AxesOfPlane(plane_);
+  double c[3] = {pos_[0], pos_[1], pos_[2]};
+  const char offsets[3] = {'I', 'J', 'K'};
+  if (w.Has('I') || w.Has('J') || w.Has('K')) {
+    for (int a = 0; a < 3; ++a)
+      if (a != ax.normal && w.Has(offsets[a])) c[a] += w.V(offsets[a]) * scale_;
+  } else if (w.Has('R')) {
+    const double r = w.V('R') * scale_;
+    const double da = to[ax.a] - pos_[ax.a], db = to[ax.b] - pos_[ax.b];
+    const double d = std::hypot(da, db);
+    if (d < kSame || r == 0) {
+      report_.Pass("arc-without-centre");  // a whole circle cannot be given by R
+      return true;
+    }
+    const double h2 = r * r - d * d / 4;
+    const double h = h2 > 0 ? std::sqrt(h2) : 0.0;  // a radius too short: half a circle
+    // The centre of the arc below 180 degrees lies left of the chord for G03 and right of it
+    // for G02; a negative R asks for the other one, the arc over 180 degrees.
+    const double side = (clockwise ? -1.0 : 1.0) * (r > 0 ? 1.0 : -1.0);
+    c[ax.a] = pos_[ax.a] + da / 2 + side * h * (-db / d);
+    c[ax.b] = pos_[ax.b] + db / 2 + side * h * (da / d);
+  } else {
+    report_.Pass("arc-without-centre");
+    return true;
+  }
+  pos_[0] = to[0], pos_[1] = to[1], pos_[2] = to[2];
+  return sink_.Arc(to, c, plane_, clockwise, feed_);
+}
+
+// Our rule for drilling cycles: every hole is a rapid to the hole at the height the tool
+// stands at, a rapid to the R level, a cut to the hole's bottom and a rapid back to the R
+// level (G99) or the initial level (G98); pecks, dwells and spindle reversals make no other
+// move in the view. In G91 X and Y are increments per hole, R counts from the initial level
+// and Z from R. K (or L) repeats the hole; K0 only keeps the cycle's values.
+bool ExtIsoMachine::RunCycle(const Words& w) {
+  if (!Flush(true)) return false;
+  if (w.Has('R')) {
+    const double r = w.V('R') * scale_;
+    rLevel_ = incremental_ ? initialZ_ + r : r;
+    rSet_ = true;
+  }
+  if (!rSet_) rLevel_ = initialZ_;
+  if (w.Has('Z')) {
+    const double z = w.V('Z') * scale_;
+    bottom_ = incremental_ ? rLevel_ + z : z;
+    bottomSet_ = true;
+  }
+  if (!bottomSet_) return true;
+  double repeats = w.Has('K') ? w.V('K') : w.Has('L') ? w.V('L') : 1;
+  if (!(repeats >= 0)) repeats = 0;
+  if (repeats > 9999) repeats = 9999;
+  const int n = static_cast<int>(repeats);
+  for (int k = 0; k < n; ++k) {
+    double hole[3] = {pos_[0], pos_[1], pos_[2]};
+    const char axes[2] = {'X', 'Y'};
+    for (int a = 0; a < 2; ++a) {
+      if (!w.Has(axes[a])) continue;
+      const double v = w.V(axes[a]) * scale_;
+      hole[a] = incremental_ ? pos_[a] + v : v;
+    }
+    if (!SamePoint(hole, pos_) && !sink_.Rapid(hole, false)) return false;
+    hole[2] = rLevel_;
+    if (std::fabs(pos_[2] - rLevel_) >= kSame && !sink_.Rapid(hole, false)) return false;
+    hole[2] = bottom_;
+    if (std::fabs(bottom_ - rLevel_) >= kSame && !sink_.Line(hole, feed_, true)) return false;
+    hole[2] = returnToR_ ? rLevel_ : initialZ_;
+    if (std::fabs(hole[2] - bottom_) >= kSame && !sink_.Rapid(hole, false)) return false;
+    pos_[0] = hole[0], pos_[1] = hole[1], pos_[2] = hole[2];
+  }
+  return true;
+}
+
+}  // namespace trevalon

@@ -1,0 +1,72 @@
+#pragma once
+// The ISO interpreter of extended reading: runs Fanuc-style blocks as a control keeps its
+// modal state (motion, plane, absolute or incremental, drilling cycles) and hands every move
+// to an ExtMoveSink. It takes blocks whose comments are already gone; the macro runner gives
+// such blocks with every expression replaced by its number, and plain programs give their
+// lines through CleanIsoBlock.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "model/layer_table.h"
+#include "ncio/ext_moves.h"
+
+namespace trevalon {
+
+// A line without its comments: "(...)" anywhere (an unclosed one runs to the end of the
+// line) and everything after ";". With `comments`, each comment's text, trimmed, is appended
+// to it followed by "\r\n", as the classic reader fills the layer's comment text.
+std::string CleanIsoBlock(std::string_view line, std::string* comments);
+
+enum class ExtIsoStep {
+  Continue,  // the block ran; read the next one
+  End,       // M02 or M30: the program ends here
+  Full,      // the store is full; every move before it is stored
+};
+
+class ExtIsoMachine {
+ public:
+  // `scale`: 0.001 for programs in thousandths, else 1 (lengths only, as the classic reader).
+  ExtIsoMachine(ExtMoveSink& sink, ExtReadReport& report, LayerSlot& layer, double scale);
+
+  // Runs one block: blanks and lower case allowed, no comments.
+  ExtIsoStep Execute(std::string_view block);
+  // The end of the program: a move held back for a corner goes out as it was written.
+  bool Finish();
+
+ private:
+  struct Words;
+  struct Pending {
+    bool held = false;
+    double from[3], to[3];
+    std::int32_t feed;
+    bool named;
+    bool chamfer;  // ",C" (else ",R")
+    double size;
+  };
+  bool RunCycle(const Words& w);
+  bool Arc(const Words& w, const double to[3], bool clockwise);
+  bool Line(const double to[3], bool named, const Words& w);
+  bool Flush(bool unresolved);
+  bool Corner(const double to[3], bool named);
+
+  ExtMoveSink& sink_;
+  ExtReadReport& report_;
+  LayerSlot& layer_;
+  double scale_;
+  double pos_[3];
+  int motion_ = 0;  // 0 G00, 1 G01, 2 G02, 3 G03; -1 none yet
+  int plane_ = 91;
+  bool incremental_ = false;
+  std::int32_t feed_ = 0;
+  // Drilling cycle in force (73, 74, 76, 81-89), 0 for none.
+  int cycle_ = 0;
+  bool returnToR_ = false;  // G99 (else G98, the default)
+  double initialZ_ = 0, rLevel_ = 0, bottom_ = 0;
+  bool rSet_ = false, bottomSet_ = false;
+  double polarRadius_ = 0, polarAngle_ = 0;
+  Pending pending_;
+};
+
+}  // namespace trevalon

@@ -1,0 +1,203 @@
+// Extended reading: text, dialect and the dispatch to the interpreters (see ext_reader.h).
+#include "ncio/ext_reader.h"
+
+#include "model/point_record.h"
+#include "ncio/ext_iso.h"
+
+namespace trevalon {
+
+namespace {
+
+char Upper(char c) {
+  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::size_t SkipBlanks(std::string_view s, std::size_t i) {
+  while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+  return i;
+}
+
+bool HoldsBeginPgm(std::string_view s) {
+  static constexpr std::string_view kBegin = "BEGIN PGM";
+  if (s.size() < kBegin.size()) return false;
+  for (std::size_t i = 0; i + kBegin.size() <= s.size(); ++i) {
+    std::size_t k = 0;
+    while (k < kBegin.size() && Upper(s[i + k]) == kBegin[k]) ++k;
+    if (k == kBegin.size()) return true;
+  }
+  return false;
+}
+
+// A Heidenhain motion block: an optional block number, then L, C, CC, CR, CT, LP or CP
+// standing alone as a word.
+bool IsHeidenhainMotion(std::string_view s) {
+  std::size_t i = SkipBlanks(s, 0);
+  const std::size_t digits = i;
+  while (i < s.size() && IsDigit(s[i])) ++i;
+  if (i > digits) i = SkipBlanks(s, i);
+  std::size_t e = i;
+  while (e < s.size() && Upper(s[e]) >= 'A' && Upper(s[e]) <= 'Z') ++e;
+  std::string word;
+  for (std::size_t k = i; k < e; ++k) word += Upper(s[k]);
+  if (word != "L" && word != "C" && word != "CC" && word != "CR" && word != "CT" && word != "LP" &&
+      word != "CP")
+    return false;
+  return e == s.size() || s[e] == ' ' || s[e] == '\t' || s[e] == '*';
+}
+
+// An ISO motion block: G0-G3 (G00-G03) or an X, Y or Z word with a number, outside comments.
+bool IsIsoMotion(std::string_view line) {
+  const std::string s = CleanIsoBlock(line, nullptr);
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const char c = Upper(s[i]);
+    if (c != 'G' && c != 'X' && c != 'Y' && c != 'Z') continue;
+    std::size_t k = SkipBlanks(s, i + 1);
+    if (c != 'G') {
+      if (k < s.size() && (s[k] == '+' || s[k] == '-')) ++k;
+      if (k < s.size() && (IsDigit(s[k]) || s[k] == '.')) return true;
+      continue;
+    }
+    std::size_t d = k;
+    while (d < s.size() && s[d] == '0') ++d;
+    if (d < s.size() && s[d] >= '1' && s[d] <= '3' && (d + 1 == s.size() || !IsDigit(s[d + 1])))
+      return true;
+    if (d > k && (d == s.size() || !IsDigit(s[d]))) return true;  // G0, G00
+  }
+  return false;
+}
+
+// Where a read starts: the last motion record of the store when it holds one. Our rule: a
+// program whose first move leaves an axis unknown starts from there, or from the origin in an
+// empty store; the statistics measure no length before record 0 either way.
+void StartPosition(const CPointStore& store, double start[3]) {
+  start[0] = start[1] = start[2] = 0.0;
+  for (std::uint32_t k = store.count, tries = 0; k > 0 && tries < 4; --k, ++tries) {
+    const PointRecord* r = store.RawRecord(k - 1);
+    if (r == nullptr || !IsMotionType(r->type)) continue;
+    start[0] = r->x, start[1] = r->y, start[2] = r->z;
+    return;
+  }
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitNcLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t b = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c != '\n' && c != '\r') continue;
+    lines.push_back(text.substr(b, i - b));
+    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    b = i + 1;
+  }
+  if (b < text.size()) lines.push_back(text.substr(b));
+  return lines;
+}
+
+bool IsNcText(std::string_view text) {
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (c >= 0x20) continue;
+    if (c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r') continue;
+    if ((c >= 0x11 && c <= 0x14) || c == 0x1A) continue;
+    return false;
+  }
+  return true;
+}
+
+NcDialect DetectNcDialect(const std::vector<std::string_view>& lines, std::size_t maxLines) {
+  std::size_t seen = 0;
+  for (const std::string_view line : lines) {
+    if (seen++ >= maxLines) break;
+    const std::size_t first = SkipBlanks(line, 0);
+    if (first < line.size() && (line[first] == ';' || line[first] == '*')) continue;
+    if (HoldsBeginPgm(line) || IsHeidenhainMotion(line)) return NcDialect::Heidenhain;
+    if (IsIsoMotion(line)) return NcDialect::Iso;
+  }
+  return NcDialect::Unknown;
+}
+
+int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& report,
+                   NcReadOutcome* outcome) {
+  CPointStore& store = t.store;
+  LayerSlot& layer = t.workLayer;
+  t.state.incremental = 0;
+  store.reg.mark = 0;
+  store.reg.plane = PLANE_XY;
+  layer.comment.clear();
+  layer.spindle = layer.toolNumber = layer.toolOffset = layer.programNumber = 0;
+
+  const std::vector<std::string_view> lines = SplitNcLines(text);
+  NcDialect dialect = DetectNcDialect(lines);
+  if (dialect == NcDialect::Unknown)
+    dialect = t.nc.heidenhainInputChk == 1 ? NcDialect::Heidenhain : NcDialect::Iso;
+  report.dialect = dialect == NcDialect::Heidenhain ? "Heidenhain" : "ISO";
+
+  double start[3];
+  StartPosition(store, start);
+  ExtMoveSink sink(store, t.nc.arcToCutInputChk == 1);
+  sink.SetPosition(start);
+  bool full = false;
+  if (dialect == NcDialect::Heidenhain) {
+    // The Heidenhain interpreter runs here:
+    //   full = ReadHeidenhainExtended(lines, sink, report, start) == 0 && sink.Full();
+    report.stopReason = "Heidenhain programs are not yet read by extended reading";
+  } else {
+    // Programs with parameters or program flow (#, IF, WHILE, GOTO, M98/M97/G65, o-words)
+    // go through the macro runner, which hands ExtIsoMachine::Execute its blocks; plain
+    // programs give their lines directly.
+    const double scale = t.nc.intNcdataFlg == 1 ? 0.001 : 1.0;
+    ExtIsoMachine machine(sink, report, layer, scale);
+    for (const std::string_view line : lines) {
+      const ExtIsoStep step = machine.Execute(CleanIsoBlock(line, &layer.comment));
+      if (step == ExtIsoStep::Full) {
+        full = true;
+        break;
+      }
+      if (step == ExtIsoStep::End) break;
+    }
+    if (!full && !machine.Finish()) full = true;
+  }
+  store.Extent(store.extentMin, store.extentMax);
+  if (full || sink.Full()) {
+    if (outcome) *outcome = NcReadOutcome::StoreFull;
+    return 0;
+  }
+  if (outcome) *outcome = NcReadOutcome::Read;
+  return report.stopReason.empty() ? 1 : 0;
+}
+
+ClassicReadHints ScanClassicHints(std::string_view text, bool readAsHeidenhain) {
+  ClassicReadHints hints;
+  const std::vector<std::string_view> lines = SplitNcLines(text);
+  const NcDialect dialect = DetectNcDialect(lines, 200);
+  hints.otherDialect =
+      readAsHeidenhain ? dialect == NcDialect::Iso : dialect == NcDialect::Heidenhain;
+  if (readAsHeidenhain || hints.otherDialect) return hints;
+  // Our rule for the count: a line is a skipped block with coordinates when the classic
+  // reader drops it (it holds "(" or a blank between an address and its number) and what is
+  // left of it without its comments is an ISO motion block.
+  for (const std::string_view line : lines) {
+    if (line.find('#') != std::string_view::npos) continue;  // macro lines: skipped by design
+    bool dropped = line.find('(') != std::string_view::npos;
+    for (std::size_t i = 0; !dropped && i + 1 < line.size(); ++i) {
+      const char c = Upper(line[i]);
+      if (c != 'X' && c != 'Y' && c != 'Z' && c != 'I' && c != 'J' && c != 'K' && c != 'R' &&
+          c != 'F')
+        continue;
+      if (line[i + 1] != ' ' && line[i + 1] != '\t') continue;
+      const std::size_t k = SkipBlanks(line, i + 1);
+      dropped = k < line.size() &&
+                (IsDigit(line[k]) || line[k] == '-' || line[k] == '+' || line[k] == '.');
+    }
+    if (dropped && IsIsoMotion(line)) ++hints.skippedBlocks;
+  }
+  return hints;
+}
+
+}  // namespace trevalon

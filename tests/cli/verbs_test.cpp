@@ -294,6 +294,22 @@ TEST(Verbs, NcInputRefusesBinaryFiles) {
            {{"bin.nc", std::string("G0 X1. Y2.\n\0\x7f\x01G1 X3.\n", 20)}});
 }
 
+// Extended reading reads blocks the classic rules skip and says on standard error what it
+// passed over, counts grouped by thousands; a classic read says nothing there.
+TEST(Verbs, ExtendedReading) {
+  std::string many = "G95\n";
+  for (int i = 0; i < 1204; ++i) many += "G1 X" + std::to_string(i + 1) + " A1. F10\n";
+  RunTable({{"load {d}/haas.nc; info", 0, {"out:\"count\":0", "!err:Help"}},
+            {"ncset extended=1; ncset; load {d}/haas.nc; info",
+             0,
+             {"out:HeidenhainOutChk 0 \nExtendedReadingChk 1 \n", "out:\"count\":2", "=err:"}},
+            {"ncset extended=1; load {d}/many.nc",
+             0,
+             {"=err:Help: Extended reading passed over G95 feed per revolution in 1 blocks, "
+              "rotary axes in 1,204 blocks.\n"}}},
+           {{"haas.nc", "G01 X4.75 F50. (FEED X)\nX 0 Y1\n"}, {"many.nc", many}});
+}
+
 TEST(Verbs, NcOutput) {
   const std::string points = "add 1 0 0 5 0; add 3 1 0 5 100; ";
   RunTable(

@@ -1,0 +1,220 @@
+// Extended reading of ISO programs: each construct read through the whole-text read against
+// records worked out by hand, with what the read reports as passed over; then the dialect
+// detection, the text check and the classic read's hints.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "ncio/ext_reader.h"
+#include "ncio/reader_test_support.h"
+#include "test_support.h"
+
+namespace trevalon::testing {
+namespace {
+
+struct ExtCase {
+  const char* what;
+  const char* program;
+  const char* records;     // as Recs reads them; "" for none
+  const char* passedOver;  // "kind=blocks ..." in the report's order
+};
+
+std::string PassedOver(const ExtReadReport& r) {
+  std::string out;
+  for (const auto& [kind, blocks] : r.passedOver)
+    out += (out.empty() ? "" : " ") + kind + "=" + std::to_string(blocks);
+  return out;
+}
+
+class ExtIsoRead : public ::testing::TestWithParam<ExtCase> {};
+
+TEST_P(ExtIsoRead, MovesAsWorkedOutByHand) {
+  const ExtCase& c = GetParam();
+  ReaderBench b;
+  b.nc.extendedReadingChk = 1;
+  NcReadOutcome o;
+  ASSERT_EQ(b.AppendText(c.program, &o), 1);
+  EXPECT_EQ(o, NcReadOutcome::Read);
+  EXPECT_TRUE(b.state.lastReadExtended);
+  EXPECT_EQ(b.state.lastReport.dialect, "ISO");
+  ExpectRecords(b.Records(), *c.records ? Recs(c.records) : std::vector<Rec>{}, 1e-6);
+  EXPECT_EQ(PassedOver(b.state.lastReport), c.passedOver);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Constructs, ExtIsoRead,
+    ::testing::Values(
+        ExtCase{"comments, blanks, lower case, signs", "G01 X4.75 F50. (FEED X)\nx 1 y +2 ;tail\n",
+                "3 4.75 0 0 50, 4 1 2 0 50", ""},
+        ExtCase{"percent lines, N numbers, block delete", "%\nN10 G0 X10 Y0 Z5\n/N20 X20\n%\n",
+                "1 10 0 5 0, 2 20 0 5 0", ""},
+        ExtCase{"G91 and G90 as modal groups", "G91 G1 X10 F100\nY5\nG90 X0\n",
+                "3 10 0 0 100, 4 10 5 0 100, 4 0 5 0 100", ""},
+        ExtCase{"arc by R below 180 degrees", "G17 G1 X10 F200\nG3 X0 Y10 R10\n",
+                "3 10 0 0 200, 6 0 10 0 200, 91 -10 0 0 200", ""},
+        ExtCase{"negative R: the arc over 180 degrees", "G1 X10 F200\nG3 X0 Y10 R-10\n",
+                "3 10 0 0 200, 6 0 10 0 200, 91 0 10 0 200", ""},
+        ExtCase{"clockwise by R", "G1 X10 F200\nG2 X0 Y10 R10\n",
+                "3 10 0 0 200, 8 0 10 0 200, 91 0 10 0 200", ""},
+        ExtCase{"full circle by I", "G1 X10 F100\nG2 I-10\n",
+                "3 10 0 0 100, 8 10 0 0 100, 91 -10 0 0 100", ""},
+        ExtCase{"helix", "G1 X10 F100\nG3 X0 Y10 Z-2 I-10\n",
+                "3 10 0 0 100, 6 0 10 -2 100, 91 -10 0 0 100", ""},
+        ExtCase{"ZX plane arc", "G18 G1 X10 F100\nG3 X0 Z10 I-10\n",
+                "3 10 0 0 100, 6 0 0 10 100, 92 -10 0 0 100", ""},
+        ExtCase{"dwell, reference return, machine and work coordinates make no move",
+                "G1 X10 F100\nG4 X2.\nG28 G91 Z0\nG90 G53 Z0\nG92 X0 Y0\nG54 G43 H2 Z5\nX20\n",
+                "3 10 0 0 100, 4 10 0 5 100, 4 20 0 5 100", ""},
+        ExtCase{"G81 G98 in G90: every hole back to the initial level",
+                "G0 X0 Y0 Z50\nG81 G98 X10 Y10 Z-5 R2 F100\nX20\nG80\nX0\n",
+                "1 0 0 50 0, 2 10 10 50 0, 2 10 10 2 0, 3 10 10 -5 100, 1 10 10 50 100, "
+                "2 20 10 50 100, 2 20 10 2 100, 3 20 10 -5 100, 1 20 10 50 100, "
+                "2 0 10 50 100",
+                ""},
+        ExtCase{"G99 G81 in G91 with K: R from the initial level, Z from R",
+                "G0 X0 Y0 Z10\nG91 G99 G81 X5 Z-7 R-8 K2 F50\n",
+                "1 0 0 10 0, 2 5 0 10 0, 2 5 0 2 0, 3 5 0 -5 50, 1 5 0 2 50, 2 10 0 2 50, "
+                "3 10 0 -5 50, 1 10 0 2 50",
+                ""},
+        ExtCase{"a motion G ends the cycle", "G0 Z10\nG83 X1 Z-3 R1 Q1 F60\nG0 X5\n",
+                "1 0 0 10 0, 2 1 0 10 0, 2 1 0 1 0, 3 1 0 -3 60, 1 1 0 10 60, 1 5 0 10 60", ""},
+        ExtCase{"corner rounding", "G1 X10 ,R2 F100\nY10\n",
+                "3 8 0 0 100, 6 10 2 0 100, 91 0 2 0 100, 3 10 10 0 100", ""},
+        ExtCase{"chamfer", "G1 X10 ,C2 F100\nY10\n", "3 8 0 0 100, 4 10 2 0 100, 4 10 10 0 100",
+                ""},
+        ExtCase{"rounding before an arc is left out and said", "G1 X10 ,R2 F100\nG3 X0 Y10 R10\n",
+                "3 10 0 0 100, 6 0 10 0 100, 91 -10 0 0 100", "corner-unresolved=1"},
+        ExtCase{"a corner larger than the move is left out and said", "G1 X1 ,C2 F100\nY10\n",
+                "3 1 0 0 100, 4 1 10 0 100", "corner-unresolved=1"},
+        ExtCase{"inch, G95, lathe cycle and rotary axes are reported",
+                "G20\nG95\nG71 U1. R0.5\nG1 X1 A90 F1\n", "3 1 0 0 1",
+                "feed-per-rev=1 inch=1 lathe-cycle=1 rotary=1"},
+        ExtCase{"polar words", "G1 @10 ^90 F100\nG91 @5 ^0\n", "3 0 10 0 100, 4 5 10 0 100", ""},
+        ExtCase{"the E axis is ignored", "G1 X10 E0.5 F1200\n", "3 10 0 0 1200", ""},
+        ExtCase{"M30 ends the program", "G1 X10 F100\nM30\nG1 X50\n", "3 10 0 0 100", ""},
+        ExtCase{"a feed never set reads as 0", "G1 X10\n", "3 10 0 0 0", ""},
+        ExtCase{"CR, CR LF and a last line without a line feed", "G1 X10 F100\rX20\r\nX30",
+                "3 10 0 0 100, 4 20 0 0 100, 4 30 0 0 100", ""},
+        ExtCase{"parameters are the macro runner's", "#1=5\nG1 X#1 F100\n", "", "macro=2"},
+        ExtCase{"an arc without centre or radius makes no move", "G1 X10 F100\nG2 X0 Y10\nG1 X20\n",
+                "3 10 0 0 100, 3 20 0 0 100", "arc-without-centre=1"}),
+    [](const ::testing::TestParamInfo<ExtCase>& i) { return "case" + std::to_string(i.index); });
+
+TEST(ExtRead, WorkLayerTakesCommentsToolAndProgramNumber) {
+  ReaderBench b;
+  b.nc.extendedReadingChk = 1;
+  ASSERT_EQ(b.AppendText("O1234 (PART 7)\nT5 M6\nS8000 M3\nG43 H6 Z50\n"), 1);
+  const LayerSlot& l = b.layers[b.layers.workLayer];
+  EXPECT_EQ(l.programNumber, 1234);
+  EXPECT_EQ(l.toolNumber, 5);
+  EXPECT_EQ(l.toolOffset, 6);
+  EXPECT_EQ(l.spindle, 8000);
+  EXPECT_EQ(l.comment, "PART 7\r\n");
+}
+
+TEST(ExtRead, ThousandthsScaleLengthsOnly) {
+  ReaderBench b;
+  b.nc.extendedReadingChk = 1;
+  b.nc.intNcdataFlg = 1;
+  ASSERT_EQ(b.AppendText("G1 X10000 F500\nG3 X0 Y10000 R10000\n"), 1);
+  ExpectRecords(b.Records(), Recs("3 10 0 0 500, 6 0 10 0 500, 91 -10 0 0 500"), 1e-6);
+}
+
+TEST(ExtRead, ArcsAsChordsFollowTheSwitch) {
+  ReaderBench b;
+  b.nc.extendedReadingChk = 1;
+  b.nc.arcToCutInputChk = 1;
+  ASSERT_EQ(b.AppendText("G1 X10 F100\nG3 X0 Y10 R10\n"), 1);
+  const std::vector<Rec> r = b.Records();
+  ASSERT_GT(r.size(), 3u);
+  for (std::size_t i = 1; i < r.size(); ++i) {
+    EXPECT_TRUE(r[i].type == 3 || r[i].type == 4);
+    EXPECT_NEAR(std::hypot(r[i].x, r[i].y), 10.0, 1e-3);  // every chord point on the arc
+  }
+  EXPECT_NEAR(r.back().x, 0, 1e-6);
+  EXPECT_NEAR(r.back().y, 10, 1e-6);
+}
+
+TEST(ExtRead, NotTextRefusedBeforeAnythingChanges) {
+  TempDir dir;
+  ReaderBench b;
+  AddPoints(*b.store, "1 0 0 5, 3 1 0 5 100");
+  b.nc.extendedReadingChk = 1;
+  std::string text(6000, ' ');
+  text += "G1 X1\n";
+  text[5000] = '\0';  // beyond the start that the desktop's first check looks at
+  { std::ofstream(dir.file("bin.nc"), std::ios::binary) << text; }
+  NcReadOutcome o;
+  EXPECT_EQ(b.Load(dir.file("bin.nc"), &o), 0);
+  EXPECT_EQ(o, NcReadOutcome::NotText);
+  EXPECT_EQ(b.store->count, 2u);
+  EXPECT_EQ(b.AppendText("G1 X1\x01\n", &o), 0);
+  EXPECT_EQ(o, NcReadOutcome::NotText);
+  EXPECT_EQ(b.store->count, 2u);
+}
+
+TEST(ExtRead, AppendStartsFromTheLastMove) {
+  ReaderBench b;
+  AddPoints(*b.store, "1 0 0 5, 3 4 0 5 100");
+  b.nc.extendedReadingChk = 1;
+  ASSERT_EQ(b.AppendText("G91 G1 X1 F100\n"), 1);
+  ExpectRecords(b.Records(), Recs("1 0 0 5 0, 3 4 0 5 100, 3 5 0 5 100"), 1e-6);
+}
+
+TEST(ExtRead, DialectOfTheFileBeforeTheSwitch) {
+  struct Case {
+    const char* text;
+    NcDialect dialect;
+  } cases[] = {
+      {"0 BEGIN PGM 12 MM\n1 BLK FORM 0.1 Z X+0 Y+0 Z-20\n", NcDialect::Heidenhain},
+      {"; made by hand\n1 L X+10 Y+0 R0 FMAX\n", NcDialect::Heidenhain},
+      {"10 CC X+0 Y+0\n", NcDialect::Heidenhain},
+      {"7 LP PR+10 PA+30 F100\n", NcDialect::Heidenhain},
+      {"%\nO100 (L X+10)\nG00 X0\n", NcDialect::Iso},
+      {"N1 G90 G17\nN2 x 10.\n", NcDialect::Iso},
+      {"(nothing but a comment)\nM3\nT1\n", NcDialect::Unknown},
+      {"G17\nG90\nG54\n", NcDialect::Unknown},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(DetectNcDialect(SplitNcLines(c.text)), c.dialect);
+  }
+  // A file that says nothing follows the Heidenhain switch.
+  ReaderBench b;
+  b.nc.extendedReadingChk = 1;
+  b.nc.heidenhainInputChk = 1;
+  (void)b.AppendText("M3\n");
+  EXPECT_EQ(b.state.lastReport.dialect, "Heidenhain");
+  (void)b.AppendText("G0 X1\n");
+  EXPECT_EQ(b.state.lastReport.dialect, "ISO");
+}
+
+TEST(ExtRead, TextCheckAndLines) {
+  EXPECT_TRUE(IsNcText("G1 X1\r\n\t\x1A"));
+  EXPECT_FALSE(IsNcText(std::string_view("G1\0X1", 5)));
+  EXPECT_FALSE(IsNcText("G1 \x1b X1"));
+  const auto lines = SplitNcLines("a\rb\r\nc\n\nd");
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[2], "c");
+  EXPECT_EQ(lines[3], "");
+  EXPECT_EQ(lines[4], "d");
+  const std::string longLine = "G1 X" + std::string(5000, '0') + "1 F100";
+  ReaderBench b;
+  b.nc.extendedReadingChk = 1;
+  ASSERT_EQ(b.AppendText(longLine), 1);
+  ExpectRecords(b.Records(), Recs("3 1 0 0 100"), 1e-6);
+}
+
+TEST(ExtRead, ClassicHintsCountSkippedCoordinateBlocks) {
+  const ClassicReadHints iso =
+      ScanClassicHints("(PART 7)\nG01 X4.75 F50. (FEED X)\nG2 X 0 Y1 R 5\nG0 X1\n#1=2\n", false);
+  EXPECT_EQ(iso.skippedBlocks, 2);
+  EXPECT_FALSE(iso.otherDialect);
+  EXPECT_TRUE(ScanClassicHints("BEGIN PGM 1 MM\nL X+1 FMAX\n", false).otherDialect);
+  EXPECT_TRUE(ScanClassicHints("G0 X1\n", true).otherDialect);
+  EXPECT_FALSE(ScanClassicHints("L X+1 FMAX\n", true).otherDialect);
+}
+
+}  // namespace
+}  // namespace trevalon::testing

@@ -937,7 +937,7 @@ void Interpreter::Corner(std::string_view rest, int kind) {
   else
     corner_.feed = feed_;
   if (!pending_.has || !(size > 0)) {
-    report_.Pass("corner");
+    report_.Pass("corner-unresolved");
     return;
   }
   corner_.kind = kind;
@@ -945,7 +945,7 @@ void Interpreter::Corner(std::string_view rest, int kind) {
 }
 
 void Interpreter::ClearCorner() {
-  if (corner_.kind != 0) report_.Pass("corner");
+  if (corner_.kind != 0) report_.Pass("corner-unresolved");
   corner_.kind = 0;
 }
 

@@ -18,7 +18,7 @@
 //   "missing-label"   a call or jump to a label the program does not hold
 //   "formula"         a formula or value that could not be worked out (the parameter keeps
 //                     its value, the word is left out)
-//   "corner"          a rounding or chamfer that is not between two straight moves or does
+//   "corner-unresolved" a rounding or chamfer that is not between two straight moves or does
 //                     not fit them: the corner stays sharp
 //   "bad-arc"         an arc that cannot be built (radius 0, no tangent): a straight cut to its
 //                     end point instead

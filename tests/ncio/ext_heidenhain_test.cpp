@@ -109,7 +109,7 @@ const Case kCases[] = {
      "3 8 0 0 100, 6 10 2 0 50, 91 0 2 0 50, 3 10 7 0 100, 4 7 10 0 100, 4 0 10 0 100"},
     {"a rounding that is not between straight cuts, or too large, leaves the corner",
      "L X+10 F100\nRND R20\nL Y+10\nRND R1\nCC X+0 Y+0\nC X-10 Y+10 DR+\nRND R1",
-     "3 10 0 0 100, 4 10 10 0 100, 6 -10 10 0 100, 91 -10 -10 0 100", "corner=3"},
+     "3 10 0 0 100, 4 10 10 0 100, 6 -10 10 0 100, 91 -10 -10 0 100", "corner-unresolved=3"},
     {"CC with X and Z, or Y and Z, puts the arcs in that plane",
      "L X+10 FMAX\nCC X+0 Z+0\nC X-10 Z+0 DR+ F100\nL X+0 Y+10 Z+0\nCC Y+0 Z+0\n"
      "C Y+0 Z+10 DR-",

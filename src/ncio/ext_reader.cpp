@@ -2,6 +2,7 @@
 #include "ncio/ext_reader.h"
 
 #include "model/point_record.h"
+#include "ncio/ext_heidenhain.h"
 #include "ncio/ext_iso.h"
 
 namespace trevalon {
@@ -144,9 +145,12 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
   sink.SetPosition(start);
   bool full = false;
   if (dialect == NcDialect::Heidenhain) {
-    // The Heidenhain interpreter runs here:
-    //   full = ReadHeidenhainExtended(lines, sink, report, start) == 0 && sink.Full();
-    report.stopReason = "Heidenhain programs are not yet read by extended reading";
+    ExtProgramInfo info;
+    full = ReadHeidenhainExtended(lines, sink, report, start, &info) == 0 && sink.Full();
+    // TOOL CALL gives the tool and with it its length offset, as a T word does.
+    layer.toolNumber = layer.toolOffset = info.tool;
+    layer.spindle = info.spindle;
+    layer.programNumber = info.program;
   } else {
     // Programs with parameters or program flow (#, IF, WHILE, GOTO, M98/M97/G65, o-words)
     // go through the macro runner, which hands ExtIsoMachine::Execute its blocks; plain

@@ -13,6 +13,7 @@
 
 #include "model/point_store.h"
 #include "model/record_pages.h"
+#include "ncio/reader_test_support.h"
 
 namespace trevalon {
 namespace {
@@ -197,6 +198,22 @@ TEST(ExtHeidenhain, AFullStoreStopsTheReadAndKeepsEveryMoveBefore) {
   ASSERT_GT(r.store->count, 0u);
   // The last record kept is a whole arc: its end and its centre record.
   EXPECT_EQ(r.store->RawRecord(r.store->count - 1)->type, PLANE_XY);
+}
+
+TEST(ExtHeidenhain, ExtendedReadingOfAFileRunsTheInterpreter) {
+  testing::ReaderBench b;
+  b.nc.extendedReadingChk = 1;
+  EXPECT_EQ(b.AppendText("BEGIN PGM 7 MM\r\nTOOL CALL 4 Z S2500\r\nL X+1 FQ1\r\n"
+                         "Q1 = 250\r\nL Y+2 FQ1\r\nL Z+9 FMAX"),
+            1);
+  EXPECT_EQ(b.state.lastReport.dialect, "Heidenhain");
+  const auto& l = b.layers[b.layers.workLayer];
+  EXPECT_EQ(l.toolNumber, 4);
+  EXPECT_EQ(l.spindle, 2500);
+  EXPECT_EQ(l.programNumber, 7);
+  ASSERT_EQ(b.store->count, 3u);
+  EXPECT_EQ(b.store->RawRecord(1)->feed, 250);
+  EXPECT_EQ(b.store->RawRecord(2)->type, MOVE_RAPID);
 }
 
 }  // namespace

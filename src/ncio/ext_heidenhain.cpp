@@ -19,7 +19,6 @@ namespace {
 
 // Our rule: a run that executes more blocks than this is a loop that never ends; the read
 // stops there and keeps what it stored.
-constexpr long kMostBlocks = 5'000'000;
 // Subprogram calls nest at most this deep; a deeper call is a program that calls itself.
 constexpr std::size_t kMostCalls = 64;
 // Brackets and functions in one formula nest at most this deep.
@@ -460,7 +459,7 @@ int Interpreter::Run(const std::vector<std::string_view>& lines) {
   CutBlocks(lines);
   long executed = 0;
   while (pc_ < blocks_.size()) {
-    if (++executed > kMostBlocks) {
+    if (++executed > ExtBlockLimit()) {
       Flush();
       report_.stopReason =
           "The program ran more than 5,000,000 blocks (a loop that never ends); reading "

@@ -28,6 +28,13 @@ struct ExtReadReport {
   void Pass(const std::string& kind, long blocks = 1) { passedOver[kind] += blocks; }
 };
 
+// The most blocks one extended read executes before it stops as a loop that never ends
+// (calls, jumps and repeats included). Fuzzing lowers it so that every input ends quickly.
+inline long& ExtBlockLimit() {
+  static long limit = 5'000'000;
+  return limit;
+}
+
 class ExtMoveSink {
  public:
   // Appends behind the store's last record; `arcsAsChords`: the reading switch that stores

@@ -444,6 +444,35 @@ constexpr TxtEntry kTexts[] = {
      "읽기는 파일마다 형식을 판별합니다.",
      "ヘルプ: このファイルはISOのプログラムに見えますがハイデンハインとして読み込みました。NC"
      "設定の拡張読み込みはファイルごとに形式を判定します。"},
+
+    // ---- Extended reading: parameters and program flow -----------------------------------
+    {TREVALON_TXT(MacroAlarm), "The program raised alarm %s.", "프로그램이 알람 %s을(를) 냈습니다.",
+     "プログラムがアラーム %s を出しました。"},
+    {TREVALON_TXT(MacroEndlessLoop),
+     "The program ran more than %s blocks and was stopped (a loop that never ends?).",
+     "프로그램이 %s 블록 넘게 실행되어 멈췄습니다 (끝나지 않는 반복?).",
+     "プログラムが %s ブロックを超えて実行されたため停止しました (終わらないループ?)。"},
+    {TREVALON_TXT(MacroCallsTooDeep),
+     "Subprogram calls nested more than %s deep (a program that calls itself?).",
+     "서브프로그램 호출이 %s 단계를 넘었습니다 (자기 자신을 호출하는 프로그램?).",
+     "サブプログラムの呼び出しが %s 段を超えました (自分自身を呼ぶプログラム?)。"},
+    {TREVALON_TXT(MacroNoSubprogram), "The called subprogram %s is not in the file.",
+     "호출한 서브프로그램 %s이(가) 파일에 없습니다.",
+     "呼び出したサブプログラム %s がファイルにありません。"},
+    {TREVALON_TXT(MacroNoLabel), "Block N%s is not in the program.",
+     "블록 N%s이(가) 프로그램에 없습니다.", "ブロック N%s がプログラムにありません。"},
+    {TREVALON_TXT(MacroBadExpression), "Cannot read the expression in \"%s\".",
+     "\"%s\"의 식을 읽을 수 없습니다.", "\"%s\" の式を読めません。"},
+    {TREVALON_TXT(MacroDivisionByZero), "Division by zero.", "0으로 나누었습니다.",
+     "ゼロで割りました。"},
+    {TREVALON_TXT(MacroOutOfDomain), "A function's argument is outside its range.",
+     "함수의 인수가 범위를 벗어났습니다.", "関数の引数が範囲外です。"},
+    {TREVALON_TXT(MacroBadVariable), "No such variable (numbers #1 to #99999).",
+     "없는 변수입니다 (번호 #1 ~ #99999).", "存在しない変数です (番号 #1 ~ #99999)。"},
+    {TREVALON_TXT(MacroUnmatched), "\"%s\" has no matching start or end.",
+     "\"%s\"에 짝이 되는 시작 또는 끝이 없습니다.",
+     "\"%s\" に対応する開始または終了がありません。"},
+    {TREVALON_TXT(MacroAtLine), " (line %s)", " (%s번째 줄)", " (%s行目)"},
 };
 
 #undef TREVALON_TXT

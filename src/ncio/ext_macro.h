@@ -1,0 +1,153 @@
+#pragma once
+// Parameters and program flow of ISO programs for the extended reader: the runner walks a
+// program as a control executes it (variables, expressions, IF/WHILE/GOTO, subprogram and
+// macro calls, o-word subroutines and loops) and hands out the blocks that remain, with every
+// expression replaced by its number, for the ISO interpreter to move by.
+//
+// Our rules where controls differ or leave it open:
+//  - Assignments on a line take effect after the line: the words and every right-hand side
+//    read the values from before it ("#1=1 #2=[#1+1]" and "G01 X#1 #1=5" read the old #1).
+//    An ISO control only allows an assignment as a block of its own, where this is the same.
+//  - An address word whose value is vacant is left out of the block ("G90 X#1", #1 vacant,
+//    gives "G90").
+//  - M99 in the main program ends it (a control would start it again, for ever); the end of
+//    a subprogram's text, or the next O-number, returns as M99 does; in the main program
+//    either ends the run. "%" lines are passed over; "/" block delete is off (the block runs).
+//  - M98, M97, M99, M30 and M02 are taken out of the block with their P, L and K words; what
+//    remains of it is handed out before the call, return or end takes effect.
+//  - The block limit counts executed blocks beyond one pass over the file: a straight program
+//    of any length runs through, a loop that never ends stops at the limit.
+//  - Calls (M98, M97, G65, o-word call) nest at most `maxCallDepth` deep.
+//  - Errors (an expression that cannot be read, a missing label or subprogram, a #3000
+//    alarm) stop the run: the report's stopReason says why and where.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "ncio/ext_expression.h"
+#include "ncio/ext_moves.h"
+#include "texts/user_texts.h"
+
+namespace trevalon {
+
+struct ExtMacroOptions {
+  Language language = Language::English;  // of the stop reason
+  long maxBlocks = 5'000'000;             // executed blocks beyond one pass over the file
+  int maxCallDepth = 10;                  // nested subprogram and macro calls
+};
+
+class ExtMacroRunner {
+ public:
+  // The whole program's lines (line ends already removed); they must outlive the runner.
+  ExtMacroRunner(const std::vector<std::string_view>& lines, ExtReadReport& report,
+                 ExtMacroOptions options = {});
+  // The next block to execute, comments removed and every expression replaced by its number;
+  // false at the end of the program or when the run stopped (report.stopReason set).
+  bool Next(std::string& block);
+
+  ExtVariables& Variables() { return vars_; }
+
+ private:
+  enum class Kw {
+    Sub,
+    EndSub,
+    Call,
+    Do,
+    While,
+    WhileOfDo,
+    EndWhile,
+    If,
+    ElseIf,
+    Else,
+    EndIf,
+    Repeat,
+    EndRepeat,
+    Return,
+    Break,
+    Continue,
+    None
+  };
+  struct OWord {
+    std::size_t line;
+    std::string name;
+    Kw kw;
+    int match = -1;  // the partner: sub/endsub, while/endwhile, do/while, repeat/endrepeat
+    int next = -1;   // if chains: the following elseif, else or endif
+    int end = -1;    // if chains: the endif
+    int last = -1;   // on the if: its last branch so far (while scanning)
+  };
+  struct Frame {
+    std::size_t returnLine = 0;
+    std::size_t progStart = 0, progEnd = 0;  // the running program's lines (labels, end)
+    std::size_t bodyStart = 0;               // where a repeat starts again
+    long repeats = 1;
+    bool locals = false;  // a call level of its own (G65, o-word call)
+    bool oword = false;
+    std::size_t loopBase = 0, repBase = 0;
+  };
+  struct Loop {
+    long id;
+    std::size_t line;
+  };
+  struct Rep {
+    int entry;
+    long left;
+  };
+  struct Word {
+    char letter;
+    ExtValue v;
+    std::size_t b, e;  // its text in the output
+    int digits;        // digits before the point when written as a plain number
+    bool remove;
+  };
+  struct Assign {
+    ExtVarRef ref;
+    ExtValue v;
+  };
+
+  void PreScan();
+  bool Strip(std::string_view line, std::string& out);
+  bool Execute(std::string& out);
+  bool Block(std::string_view t, std::size_t p, std::string& out);
+  bool OLine(std::string_view t, std::size_t p);
+  bool Call(std::size_t bodyStart, std::size_t progStart, std::size_t progEnd, long repeats,
+            bool locals, bool oword);
+  void Return();
+  bool Jump(long label, const Frame& in, std::size_t& line);
+  bool FindEnd(long id, std::size_t& line) const;
+  bool Branch(int entry);
+  bool Condition(std::string_view t, std::size_t& p, bool& truth);
+  bool Integer(std::string_view t, std::size_t& p, long& out);
+  void Stop(Txt text, std::string_view value);
+  void ExprStop(const ExtExpression& e, std::string_view t);
+  std::size_t ProgramEnd(std::size_t header) const;
+
+  const std::vector<std::string_view>& lines_;
+  ExtReadReport& report_;
+  ExtMacroOptions opt_;
+  ExtVariables vars_;
+
+  std::vector<std::pair<std::size_t, long>> programs_;  // O-number headers: line, number
+  std::unordered_map<long, std::size_t> programByNumber_;
+  std::vector<OWord> owords_;
+  std::unordered_map<std::string, int> subs_;
+  std::unordered_map<unsigned long long, std::size_t> labels_;
+
+  std::vector<Frame> frames_;
+  std::vector<Loop> loops_;
+  std::vector<Rep> reps_;
+  std::size_t cur_ = 0, line_ = 0;
+  unsigned long long executed_ = 0, budget_ = 0;
+  bool ended_ = false;
+  bool branchPending_ = false;  // the next line is an elseif/else reached by a false branch
+
+  std::string clean_, scratch_, name_;
+  std::vector<Word> words_;
+  std::vector<Assign> assigns_;
+  std::string_view comment_;  // the first comment of the line (the text of a #3000 alarm)
+};
+
+}  // namespace trevalon

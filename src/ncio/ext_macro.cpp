@@ -2,6 +2,7 @@
 #include "ncio/ext_macro.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 
@@ -66,6 +67,12 @@ long LabelOf(std::string_view t) {
     if (n > 99999999) return -1;
   }
   return n;
+}
+
+// A word's value as a whole number (program numbers, labels, repeats), kept within reach of
+// a long so that no value, however large, overflows.
+long Whole(double v) {
+  return std::lround(std::clamp(v, -1e9, 1e9));
 }
 
 // A program's name for a message: "O1000", "o<name>".
@@ -226,56 +233,68 @@ void ExtMacroRunner::PreScan() {
   }
 }
 
-// Copies the line without its comments; true when it needs the macro path (variables,
-// expressions, program flow, calls).
-bool ExtMacroRunner::Strip(std::string_view line, std::string& out) {
+// What a character means to the quick look at a line: 1 a comment starts, 2 a variable or
+// an expression, 3 an address that may call or end (M, G).
+constexpr std::array<unsigned char, 256> kLook = [] {
+  std::array<unsigned char, 256> a{};
+  a['('] = a[';'] = 1;
+  a['#'] = a['['] = 2;
+  a['M'] = a['m'] = a['G'] = a['g'] = 3;
+  return a;
+}();
+
+// Copies the line without its comments into `out`: 0 nothing to execute, 1 a plain block
+// (handed out as it stands), 2 a line for the macro path (variables, expressions, program
+// flow, calls). Plain blocks, the bulk of any program, cost one pass over their characters.
+int ExtMacroRunner::Strip(std::string_view line, std::string& out) {
   out.clear();
   comment_ = {};
   bool macro = false;
+  const std::size_t n = line.size();
   std::size_t seg = 0, i = 0;
-  for (; i < line.size(); ++i) {
-    const char c = line[i];
-    if (c == '(') {
-      out.append(line, seg, i - seg);
+  for (; i < n; ++i) {
+    const unsigned char look = kLook[static_cast<unsigned char>(line[i])];
+    if (look == 0) continue;
+    if (look == 2) {
+      macro = true;
+    } else if (look == 3) {
+      // M98, M97, M99, M30, M02 and G65 take the macro path.
+      std::size_t q = i + 1;
+      while (q < n && IsBlank(line[q])) ++q;
+      int v = 0, digits = 0;
+      for (; q < n && IsDigit(line[q]) && digits < 6; ++q, ++digits) v = v * 10 + (line[q] - '0');
+      if (digits > 0 &&
+          (Upper(line[i]) == 'M' ? (v == 98 || v == 97 || v == 99 || v == 30 || v == 2) : v == 65))
+        macro = true;
+    } else if (line[i] == ';') {
+      break;
+    } else {
+      out.append(line.substr(seg, i - seg));
       const std::size_t close = line.find(')', i + 1);
       if (comment_.empty())
         comment_ = line.substr(i + 1, close == std::string_view::npos ? line.npos : close - i - 1);
       if (close == std::string_view::npos) {
-        seg = i = line.size();
+        seg = i = n;
         break;
       }
       i = close;
       seg = close + 1;
-    } else if (c == ';') {
-      break;
-    } else if (c == '#' || c == '[') {
-      macro = true;
     }
   }
   out.append(line.substr(seg, i - seg));
-  if (macro) return true;
+  if (macro) return 2;
   const std::string_view t = out;
-  const std::size_t p = StatementStart(t);
-  if (p >= t.size()) return false;
+  std::size_t p = 0;
+  while (p < t.size() && (IsBlank(t[p]) || t[p] == '\r')) ++p;
+  if (p >= t.size()) return 0;
+  if (t[p] == '/' || Upper(t[p]) == 'N') p = StatementStart(t);
+  if (p >= t.size()) return 1;  // an N number alone: the interpreter passes it over
   const char c = Upper(t[p]);
-  if (c == '%') {
-    out.clear();
-    return false;
-  }
+  if (c == '%') return 0;
   if (c == 'O' || WordAt(t, p, "IF") || WordAt(t, p, "WHILE") || WordAt(t, p, "GOTO") ||
       WordAt(t, p, "END") || WordAt(t, p, "DO"))
-    return true;
-  for (std::size_t k = p; k < t.size(); ++k) {
-    const char a = Upper(t[k]);
-    if (a != 'M' && a != 'G') continue;
-    std::size_t q = k + 1;
-    SkipBlanks(t, q);
-    int v = 0, n = 0;
-    for (; q < t.size() && IsDigit(t[q]) && n < 6; ++q, ++n) v = v * 10 + (t[q] - '0');
-    if (n == 0) continue;
-    if (a == 'M' ? (v == 98 || v == 97 || v == 99 || v == 30 || v == 2) : v == 65) return true;
-  }
-  return false;
+    return 2;
+  return 1;
 }
 
 bool ExtMacroRunner::Next(std::string& block) {
@@ -294,12 +313,9 @@ bool ExtMacroRunner::Next(std::string& block) {
       Stop(Txt::MacroEndlessLoop, std::to_string(opt_.maxBlocks));
       break;
     }
-    if (!Strip(line, block)) {
-      for (char c : block)
-        if (!IsBlank(c) && c != '\r') return true;
-      continue;
-    }
-    if (Execute(block)) return true;
+    const int kind = Strip(line, block);
+    if (kind == 1) return true;
+    if (kind == 2 && Execute(block)) return true;
   }
   block.clear();
   return false;
@@ -453,6 +469,10 @@ bool ExtMacroRunner::Execute(std::string& out) {
 
 // The forward search for "END id" from a WHILE that is not entered.
 bool ExtMacroRunner::FindEnd(long id, std::size_t& line) const {
+  if (const auto it = whileEnds_.find(line_); it != whileEnds_.end()) {
+    line = it->second;
+    return true;
+  }
   for (std::size_t i = cur_; i < frames_.back().progEnd; ++i) {
     const std::string_view t = lines_[i];
     std::size_t p = StatementStart(t);
@@ -463,6 +483,7 @@ bool ExtMacroRunner::FindEnd(long id, std::size_t& line) const {
     int digits = 0;
     for (; p < t.size() && IsDigit(t[p]) && digits < 9; ++p, ++digits) n = n * 10 + (t[p] - '0');
     if (digits > 0 && n == id) {
+      whileEnds_.emplace(line_, i);
       line = i;
       return true;
     }
@@ -628,7 +649,7 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
 
   for (const Assign& a : assigns_) {
     if (!a.ref.named && a.ref.number == 3000) {
-      std::string alarm = a.v.vacant ? std::string() : std::to_string(std::lround(a.v.value));
+      std::string alarm = a.v.vacant ? std::string() : std::to_string(Whole(a.v.value));
       std::string_view text = comment_;
       while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
       if (!text.empty()) alarm.append(alarm.empty() ? "" : " ").append(text);
@@ -645,11 +666,11 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
     double prog = 0, reps = 1;
     if (!value('P', prog)) return Stop(Txt::MacroNoSubprogram, "P"), false;
     value('L', reps);
-    if (std::lround(reps) < 1) return out.clear(), false;
-    const auto it = programByNumber_.find(std::lround(prog));
+    if (Whole(reps) < 1) return out.clear(), false;
+    const auto it = programByNumber_.find(Whole(prog));
     if (it == programByNumber_.end())
-      return Stop(Txt::MacroNoSubprogram, Named('O', std::to_string(std::lround(prog)))), false;
-    if (!Call(it->second + 1, it->second, ProgramEnd(it->second), std::lround(reps), true, false))
+      return Stop(Txt::MacroNoSubprogram, Named('O', std::to_string(Whole(prog)))), false;
+    if (!Call(it->second + 1, it->second, ProgramEnd(it->second), Whole(reps), true, false))
       return false;
     for (const Word& w : words_) {
       const int n = w.letter >= 'A' && w.letter <= 'Z' ? kArg[w.letter - 'A'] : 0;
@@ -660,7 +681,7 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
   }
   if (flow == nullptr) return !out.empty();
 
-  const long m = std::lround(flow->v.value);
+  const long m = Whole(flow->v.value);
   for (Word& w : words_)
     if (&w == flow ||
         (m != 30 && m != 2 && (w.letter == 'P' || w.letter == 'L' || (w.letter == 'K' && m != 99))))
@@ -683,7 +704,7 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
     ended_ = true;
   } else if (m == 98) {
     if (!hasP) return Stop(Txt::MacroNoSubprogram, "P"), false;
-    long prog = std::lround(pv);
+    long prog = Whole(pv);
     // M98 P<repeats><4-digit number>: the leading digits of a longer P count the repeats.
     if (!hasReps && pWord != nullptr && pWord->digits > 4) {
       reps = static_cast<double>(prog / 10000);
@@ -692,16 +713,16 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
     const auto it = programByNumber_.find(prog);
     if (it == programByNumber_.end())
       return Stop(Txt::MacroNoSubprogram, Named('O', std::to_string(prog))), false;
-    if (!Call(it->second + 1, it->second, ProgramEnd(it->second), std::lround(reps), false, false))
+    if (!Call(it->second + 1, it->second, ProgramEnd(it->second), Whole(reps), false, false))
       return false;
   } else if (m == 97) {
     std::size_t target = 0;
     const Frame here = frames_.back();
-    if (!hasP || !Jump(std::lround(pv), here, target)) {
+    if (!hasP || !Jump(Whole(pv), here, target)) {
       if (!ended_) Stop(Txt::MacroNoLabel, "");
       return false;
     }
-    if (!Call(target, here.progStart, here.progEnd, std::lround(reps), false, false)) return false;
+    if (!Call(target, here.progStart, here.progEnd, Whole(reps), false, false)) return false;
   } else if (m == 99) {
     if (frames_.size() == 1) {
       ended_ = true;
@@ -710,7 +731,7 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
       Return();
       if (hasP) {  // M99 P<n>: back to block N<n> of the caller
         std::size_t target = 0;
-        if (!Jump(std::lround(pv), frames_.back(), target)) return false;
+        if (!Jump(Whole(pv), frames_.back(), target)) return false;
         cur_ = target;
       }
     }

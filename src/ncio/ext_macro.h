@@ -109,7 +109,7 @@ class ExtMacroRunner {
   };
 
   void PreScan();
-  bool Strip(std::string_view line, std::string& out);
+  int Strip(std::string_view line, std::string& out);
   bool Execute(std::string& out);
   bool Block(std::string_view t, std::size_t p, std::string& out);
   bool OLine(std::string_view t, std::size_t p);
@@ -135,6 +135,7 @@ class ExtMacroRunner {
   std::vector<OWord> owords_;
   std::unordered_map<std::string, int> subs_;
   std::unordered_map<unsigned long long, std::size_t> labels_;
+  mutable std::unordered_map<std::size_t, std::size_t> whileEnds_;  // WHILE line -> END line
 
   std::vector<Frame> frames_;
   std::vector<Loop> loops_;

@@ -67,6 +67,7 @@ std::string PassedOverItem(const CApplication& app, const std::string& kind, lon
       {"lathe-cycle", Txt::ExtPassLatheCycle},
       {"inch", Txt::ExtPassInch},
       {"macro", Txt::ExtPassMacro},
+      {"call-not-in-file", Txt::ExtPassCallNotInFile},
       {"corner-unresolved", Txt::ExtPassUnresolvedCorner},
   };
   const std::string count = GroupThousands(blocks);

@@ -69,21 +69,19 @@ long LabelOf(std::string_view t) {
   return n;
 }
 
+// Our rule for a call of a program the file does not hold (a probing macro, a subprogram kept
+// in the control): the call is passed over and counted, the rest of the program is read.
+constexpr const char* kCallNotInFile = "call-not-in-file";
+
 // A word's value as a whole number (program numbers, labels, repeats), kept within reach of
 // a long so that no value, however large, overflows.
 long Whole(double v) {
   return std::lround(std::clamp(v, -1e9, 1e9));
 }
 
-// A program's name for a message: "O1000", "o<name>".
-std::string Named(char letter, std::string_view name) {
-  std::string s(1, letter);
-  s.append(name);
-  return s;
-}
-
 // A number as the ISO interpreter reads it back: six decimals, trailing zeros dropped, the
-// point kept ("3.", "-0.5").
+// point kept ("3.", "-0.5"). Six decimals are finer than any control's least input increment,
+// which is what a control rounds an address value to.
 void AppendNumber(double v, std::string& out) {
   char buf[400];
   const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
@@ -664,12 +662,11 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
     static constexpr int kArg[26] = {1, 2, 3, 7,  8,  9,  0,  11, 4,  5,  6,  0,  13,
                                      0, 0, 0, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26};
     double prog = 0, reps = 1;
-    if (!value('P', prog)) return Stop(Txt::MacroNoSubprogram, "P"), false;
+    if (!value('P', prog)) return report_.Pass(kCallNotInFile), out.clear(), false;
     value('L', reps);
     if (Whole(reps) < 1) return out.clear(), false;
     const auto it = programByNumber_.find(Whole(prog));
-    if (it == programByNumber_.end())
-      return Stop(Txt::MacroNoSubprogram, Named('O', std::to_string(Whole(prog)))), false;
+    if (it == programByNumber_.end()) return report_.Pass(kCallNotInFile), out.clear(), false;
     if (!Call(it->second + 1, it->second, ProgramEnd(it->second), Whole(reps), true, false))
       return false;
     for (const Word& w : words_) {
@@ -703,7 +700,7 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
   if (m == 30 || m == 2) {
     ended_ = true;
   } else if (m == 98) {
-    if (!hasP) return Stop(Txt::MacroNoSubprogram, "P"), false;
+    if (!hasP) return report_.Pass(kCallNotInFile), !out.empty();
     long prog = Whole(pv);
     // M98 P<repeats><4-digit number>: the leading digits of a longer P count the repeats.
     if (!hasReps && pWord != nullptr && pWord->digits > 4) {
@@ -711,8 +708,7 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
       prog %= 10000;
     }
     const auto it = programByNumber_.find(prog);
-    if (it == programByNumber_.end())
-      return Stop(Txt::MacroNoSubprogram, Named('O', std::to_string(prog))), false;
+    if (it == programByNumber_.end()) return report_.Pass(kCallNotInFile), !out.empty();
     if (!Call(it->second + 1, it->second, ProgramEnd(it->second), Whole(reps), false, false))
       return false;
   } else if (m == 97) {
@@ -780,7 +776,7 @@ bool ExtMacroRunner::OLine(std::string_view t, std::size_t p) {
     }
     case Kw::Call: {
       const auto s = subs_.find(o.name);
-      if (s == subs_.end()) return Stop(Txt::MacroNoSubprogram, Named('o', o.name)), false;
+      if (s == subs_.end()) return report_.Pass(kCallNotInFile), false;
       ExtExpression e(vars_);
       ExtValue args[30];
       int n = 0;

@@ -18,8 +18,10 @@
 //  - The block limit counts executed blocks beyond one pass over the file: a straight program
 //    of any length runs through, a loop that never ends stops at the limit.
 //  - Calls (M98, M97, G65, o-word call) nest at most `maxCallDepth` deep.
-//  - Errors (an expression that cannot be read, a missing label or subprogram, a #3000
-//    alarm) stop the run: the report's stopReason says why and where.
+//  - A call of a program the file does not hold (M98, G65, o-word call) is passed over and
+//    counted in the report as "call-not-in-file"; the rest of the program is read.
+//  - Errors (an expression that cannot be read, a missing label, a #3000 alarm) stop the
+//    run: the report's stopReason says why and where.
 
 #include <cstddef>
 #include <string>

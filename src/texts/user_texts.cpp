@@ -456,9 +456,6 @@ constexpr TxtEntry kTexts[] = {
      "Subprogram calls nested more than %s deep (a program that calls itself?).",
      "서브프로그램 호출이 %s 단계를 넘었습니다 (자기 자신을 호출하는 프로그램?).",
      "サブプログラムの呼び出しが %s 段を超えました (自分自身を呼ぶプログラム?)。"},
-    {TREVALON_TXT(MacroNoSubprogram), "The called subprogram %s is not in the file.",
-     "호출한 서브프로그램 %s이(가) 파일에 없습니다.",
-     "呼び出したサブプログラム %s がファイルにありません。"},
     {TREVALON_TXT(MacroNoLabel), "Block N%s is not in the program.",
      "블록 N%s이(가) 프로그램에 없습니다.", "ブロック N%s がプログラムにありません。"},
     {TREVALON_TXT(MacroBadExpression), "Cannot read the expression in \"%s\".",
@@ -473,6 +470,8 @@ constexpr TxtEntry kTexts[] = {
      "\"%s\"에 짝이 되는 시작 또는 끝이 없습니다.",
      "\"%s\" に対応する開始または終了がありません。"},
     {TREVALON_TXT(MacroAtLine), " (line %s)", " (%s번째 줄)", " (%s行目)"},
+    {TREVALON_TXT(ExtPassCallNotInFile), "calls of subprograms the file does not hold in %s blocks",
+     "파일에 없는 서브프로그램 호출 %s블록", "ファイルにないサブプログラムの呼び出し %sブロック"},
 };
 
 #undef TREVALON_TXT

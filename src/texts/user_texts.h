@@ -243,17 +243,17 @@ enum class Txt : int {
 
   // ---- Extended reading: parameters and program flow -------------------------------------
   // Why a macro program's run stopped; MacroAtLine follows with the line number.
-  MacroAlarm,           // "%s": the alarm number and message the program raised (#3000)
-  MacroEndlessLoop,     // "%s": the limit of executed blocks, reached by a loop that never ends
-  MacroCallsTooDeep,    // "%s": the nesting limit of subprogram and macro calls
-  MacroNoSubprogram,    // "%s": a called subprogram that the file does not hold
-  MacroNoLabel,         // "%s": a block number that GOTO or M97 looks for in vain
-  MacroBadExpression,   // "%s": the text of a block whose expression cannot be read
-  MacroDivisionByZero,  // division or MOD by zero
-  MacroOutOfDomain,     // a function's argument outside its range (SQRT of a negative, ...)
-  MacroBadVariable,     // a variable number outside #0-#99999, or an assignment to #0
-  MacroUnmatched,       // "%s": a loop, branch or subprogram end without its partner
-  MacroAtLine,          // "%s": the line number, appended to the reasons above
+  MacroAlarm,            // "%s": the alarm number and message the program raised (#3000)
+  MacroEndlessLoop,      // "%s": the limit of executed blocks, reached by a loop that never ends
+  MacroCallsTooDeep,     // "%s": the nesting limit of subprogram and macro calls
+  MacroNoLabel,          // "%s": a block number that GOTO or M97 looks for in vain
+  MacroBadExpression,    // "%s": the text of a block whose expression cannot be read
+  MacroDivisionByZero,   // division or MOD by zero
+  MacroOutOfDomain,      // a function's argument outside its range (SQRT of a negative, ...)
+  MacroBadVariable,      // a variable number outside #0-#99999, or an assignment to #0
+  MacroUnmatched,        // "%s": a loop, branch or subprogram end without its partner
+  MacroAtLine,           // "%s": the line number, appended to the reasons above
+  ExtPassCallNotInFile,  // "%s": blocks calling a subprogram that the file does not hold
 
   Count
 };

@@ -127,8 +127,6 @@ TEST(ExtMacroRunner, Stops) {
        "Subprogram calls nested more than 10 deep (a program that calls itself?). (line 4)"},
       {"o-word sub calling itself", "o1 sub\no1 call\no1 endsub\no1 call", "",
        "Subprogram calls nested more than 10 deep (a program that calls itself?). (line 2)"},
-      {"missing subprogram", "X1\nM98 P77", "X1|",
-       "The called subprogram O77 is not in the file. (line 2)"},
       {"missing label", "GOTO 5", "", "Block N5 is not in the program. (line 1)"},
       {"division by zero", "#1=0\nX[1/#1]", "", "Division by zero. (line 2)"},
       {"bad expression", "G01 X[1+]", "", "Cannot read the expression in \"G01 X[1+]\". (line 1)"},
@@ -148,6 +146,27 @@ TEST(ExtMacroRunner, Stops) {
   // The reason speaks the user's language.
   small.language = Language::Korean;
   EXPECT_EQ(RunProgram("#1=0\nX[1/#1]", small).stop, "0으로 나누었습니다. (2번째 줄)");
+}
+
+// Calls of programs kept in the control (probing macros, subprograms not in the file) are
+// passed over and counted; the program around them is read.
+TEST(ExtMacroRunner, CallsNotInTheFileArePassedOver) {
+  const std::string program =
+      "G65 P9810 X10. Y5.\nG0 X1 M98 P77\no<probe> call [1]\nM98\nX2\nM30\nO1\nM99";
+  std::vector<std::string_view> lines;
+  std::string_view s = program;
+  for (std::size_t at = 0; at < s.size();) {
+    const std::size_t end = s.find('\n', at);
+    lines.push_back(s.substr(at, end == s.npos ? s.npos : end - at));
+    at = end == s.npos ? s.size() : end + 1;
+  }
+  ExtReadReport report;
+  ExtMacroRunner runner(lines, report);
+  std::string block, blocks;
+  while (runner.Next(block)) blocks += block + "|";
+  EXPECT_EQ(blocks, "G0X1|X2|");
+  EXPECT_EQ(report.stopReason, "");
+  EXPECT_EQ(report.passedOver["call-not-in-file"], 4);
 }
 
 // A straight program runs through whatever its length: the block limit counts only what runs

@@ -33,13 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   ExtReadReport report;
   ExtMacroOptions options;
-  options.maxBlocks = 20000;
+  options.maxBlocks = 5000;
+  options.maxChars = 1 << 20;
   options.language = static_cast<Language>(1 + size % 3);
   ExtMacroRunner runner(lines, report, options);
   std::string block;
   // Each executed line hands out at most one block: more than the limit would be a runner
   // that ignores its own bound.
-  const std::size_t most = lines.size() + 20000;
+  const std::size_t most = lines.size() + 5000;
   std::size_t handed = 0;
   while (runner.Next(block)) {
     if (block.find('(') != std::string::npos || block.find(';') != std::string::npos) std::abort();

@@ -118,6 +118,8 @@ ExtMacroRunner::ExtMacroRunner(const std::vector<std::string_view>& lines, ExtRe
     : lines_(lines), report_(report), opt_(options) {
   budget_ = lines_.size() + static_cast<unsigned long long>(std::max(0L, opt_.maxBlocks));
   PreScan();
+  charBudget_ = static_cast<unsigned long long>(std::max(0LL, opt_.maxChars));
+  for (const std::string_view line : lines_) charBudget_ += line.size();
   vars_.floorFix = !owords_.empty();
   Frame main;
   main.progEnd = lines_.size();
@@ -307,8 +309,10 @@ bool ExtMacroRunner::Next(std::string& block) {
     }
     line_ = cur_;
     const std::string_view line = lines_[cur_++];
-    if (++executed_ > budget_) {
-      Stop(Txt::MacroEndlessLoop, std::to_string(opt_.maxBlocks));
+    executedChars_ += line.size();
+    if (++executed_ > budget_ || executedChars_ > charBudget_) {
+      Stop(Txt::MacroEndlessLoop,
+           std::to_string(executed_ > budget_ ? opt_.maxBlocks : static_cast<long>(executed_ - 1)));
       break;
     }
     const int kind = Strip(line, block);

@@ -39,6 +39,9 @@ struct ExtMacroOptions {
   Language language = Language::English;  // of the stop reason
   long maxBlocks = 5'000'000;             // executed blocks beyond one pass over the file
   int maxCallDepth = 10;                  // nested subprogram and macro calls
+  // Characters of executed lines beyond one pass over the file: bounds the time a loop over
+  // very long lines takes before the block limit is reached.
+  long long maxChars = 2'000'000'000;
 };
 
 class ExtMacroRunner {
@@ -144,6 +147,7 @@ class ExtMacroRunner {
   std::vector<Rep> reps_;
   std::size_t cur_ = 0, line_ = 0;
   unsigned long long executed_ = 0, budget_ = 0;
+  unsigned long long executedChars_ = 0, charBudget_ = 0;
   bool ended_ = false;
   bool branchPending_ = false;  // the next line is an elseif/else reached by a false branch
 

@@ -172,6 +172,17 @@ TEST(ExtMacroRunner, CallsNotInTheFileArePassedOver) {
 // A straight program runs through whatever its length: the block limit counts only what runs
 // beyond one pass over the file.
 TEST(ExtMacroRunner, LongStraightProgramIsNotALoop) {
+  // A loop over long lines stops on the characters it has run through, long before its
+  // blocks would reach the limit.
+  ExtMacroOptions chars;
+  chars.maxChars = 100000;
+  std::string line = "N1 X[1";
+  for (int i = 0; i < 250; ++i) line += "+#1";
+  const Ran loop = RunProgram(line + "]\nGOTO 1", chars);
+  const std::string prefix = "The program ran more than ";
+  ASSERT_EQ(loop.stop.substr(0, prefix.size()), prefix);
+  EXPECT_LT(std::stol(loop.stop.substr(prefix.size())), 300);  // about 100000 / 763 loops
+
   std::string program;
   for (int i = 0; i < 3000; ++i) program += "G01 X" + std::to_string(i) + "\n";
   ExtMacroOptions small;

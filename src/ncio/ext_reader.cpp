@@ -4,6 +4,7 @@
 #include "model/point_record.h"
 #include "ncio/ext_heidenhain.h"
 #include "ncio/ext_iso.h"
+#include "ncio/ext_macro.h"
 
 namespace trevalon {
 
@@ -20,6 +21,20 @@ bool IsDigit(char c) {
 std::size_t SkipBlanks(std::string_view s, std::size_t i) {
   while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
   return i;
+}
+
+// Whether a line may hold parameters or program flow: a '#', or one of the words of calls,
+// jumps, loops and conditions (a comment that happens to hold one only costs the slower
+// path, which reads plain blocks the same).
+bool MayHoldMacro(std::string_view s) {
+  if (s.find('#') != std::string_view::npos) return true;
+  static constexpr std::string_view kWords[] = {"GOTO", "WHILE", "M98", "M97",    "M99",
+                                                "G65",  "CALL",  "SUB", "REPEAT", "IF"};
+  std::string upper(s.size(), ' ');
+  for (std::size_t i = 0; i < s.size(); ++i) upper[i] = Upper(s[i]);
+  for (const std::string_view w : kWords)
+    if (upper.find(w) != std::string::npos) return true;
+  return false;
 }
 
 bool HoldsBeginPgm(std::string_view s) {
@@ -157,13 +172,30 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
     // programs give their lines directly.
     const double scale = t.nc.intNcdataFlg == 1 ? 0.001 : 1.0;
     ExtIsoMachine machine(sink, report, layer, scale);
-    for (const std::string_view line : lines) {
-      const ExtIsoStep step = machine.Execute(CleanIsoBlock(line, &layer.comment));
-      if (step == ExtIsoStep::Full) {
-        full = true;
+    auto run = [&](const std::string& block) {
+      const ExtIsoStep step = machine.Execute(block);
+      if (step == ExtIsoStep::Full) full = true;
+      return step == ExtIsoStep::Continue;
+    };
+    bool macro = false;
+    for (const std::string_view line : lines)
+      if (MayHoldMacro(line)) {
+        macro = true;
         break;
       }
-      if (step == ExtIsoStep::End) break;
+    if (!macro) {
+      for (const std::string_view line : lines)
+        if (!run(CleanIsoBlock(line, &layer.comment))) break;
+    } else {
+      // The runner drops comments with everything else it does not hand on: the layer's
+      // comment lines are taken from the text as it stands.
+      for (const std::string_view line : lines) (void)CleanIsoBlock(line, &layer.comment);
+      ExtMacroOptions options;
+      options.maxBlocks = ExtBlockLimit();
+      ExtMacroRunner runner(lines, report, options);
+      std::string block;
+      while (runner.Next(block))
+        if (!run(CleanIsoBlock(block, nullptr))) break;
     }
     if (!full && !machine.Finish()) full = true;
   }

@@ -96,7 +96,11 @@ INSTANTIATE_TEST_SUITE_P(
         ExtCase{"a feed never set reads as 0", "G1 X10\n", "3 10 0 0 0", ""},
         ExtCase{"CR, CR LF and a last line without a line feed", "G1 X10 F100\rX20\r\nX30",
                 "3 10 0 0 100, 4 20 0 0 100, 4 30 0 0 100", ""},
-        ExtCase{"parameters are the macro runner's", "#1=5\nG1 X#1 F100\n", "", "macro=2"},
+        ExtCase{"parameters and loops run as the control runs them",
+                "#1=5\nWHILE [#1 LT 7] DO1\nG1 X#1 F100\n#1=#1+1\nEND1\n",
+                "3 5 0 0 100, 3 6 0 0 100", ""},
+        ExtCase{"a subprogram called twice", "G1 X1 F100\nM98 P10 L2\nM30\nO10\nG91 X2\nG90\nM99\n",
+                "3 1 0 0 100, 4 3 0 0 100, 4 5 0 0 100", ""},
         ExtCase{"an arc without centre or radius makes no move", "G1 X10 F100\nG2 X0 Y10\nG1 X20\n",
                 "3 10 0 0 100, 3 20 0 0 100", "arc-without-centre=1"}),
     [](const ::testing::TestParamInfo<ExtCase>& i) { return "case" + std::to_string(i.index); });

@@ -33,9 +33,17 @@ Outcome ReportOutcome(CApplication& app, const CDocument& doc, NcReadOutcome out
     case NcReadOutcome::NotText:
       app.Notify(Txt::NotNcProgram, Txt::ErrorMessage);
       return Outcome::Failed(OutcomeCode::Refused, "'" + path + "' is not an NC program");
-    case NcReadOutcome::Stopped:
-      return Outcome::Failed(OutcomeCode::Refused,
-                             "extended reading stopped: " + app.ncReader.lastReport.stopReason);
+    case NcReadOutcome::Stopped: {
+      // The run of the program stopped (an alarm, a loop that never ends): the file is
+      // refused and nothing changed; the reason is said where the user looks.
+      const std::string notice = ExtendedReadNotice(app);
+      app.Msg().platform().ShowMessage(notice, app.Text(Txt::ErrorMessage),
+                                       MessageIcon::Information, MessageButtons::Ok);
+      app.Msg().Help(notice);
+      return Outcome::Failed(
+          OutcomeCode::Refused,
+          "extended reading stopped: " + app.ncReader.lastReport.stopReason + "; nothing was read");
+    }
     case NcReadOutcome::StoreFull:
       app.Notify(Txt::PointStoreFull, Txt::KorvoMessage);
       return Outcome::Failed(
@@ -187,7 +195,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   (void)LoadNcProgram(ReadTargetOf(app, doc), app.undo, path, &o);
   // A file that cannot be opened (or that extended reading refuses as text) touched nothing:
   // the toolpath, the title and the layer stay as they were.
-  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText)
+  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
     return ReportOutcome(app, doc, o, path);
   // The result of the read is otherwise not a reason to stop: a full store keeps the points
   // read so far and they go through the same steps.
@@ -215,7 +223,7 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
   if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
   (void)AppendNcProgram(ReadTargetOf(app, doc), path, &o);
-  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText)
+  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
     return ReportOutcome(app, doc, o, path);
   doc.NoteWorkLayerChanged();
   // The retract height looks at the whole toolpath, the appended points included.

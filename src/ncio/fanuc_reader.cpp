@@ -456,10 +456,67 @@ bool ReadWholeStream(std::FILE* file, std::string& text) {
   return !(std::ferror(file) && text.empty());
 }
 
-int ReadExtendedText(const NcReadTarget& t, std::string_view text, NcReadOutcome* outcome) {
+// What an extended read may change, kept so that a read the program itself stops (an alarm,
+// a loop that never ends, calls nested too deep) can be refused as a whole: the moves it
+// stored before it stopped are not what the machine would run.
+struct ExtReadStart {
+  RecordSnapshot records;
+  bool kept = false;
+  PointRegister reg;
+  double extentMin[3], extentMax[3];
+  std::string comment;
+  std::int32_t spindle, toolNumber, toolOffset, programNumber;
+
+  ExtReadStart(const NcReadTarget& t) : kept(t.store.Snapshot(records) != 0), reg(t.store.reg) {
+    for (int a = 0; a < 3; ++a)
+      extentMin[a] = t.store.extentMin[a], extentMax[a] = t.store.extentMax[a];
+    const LayerSlot& l = t.workLayer;
+    comment = l.comment;
+    spindle = l.spindle, toolNumber = l.toolNumber, toolOffset = l.toolOffset;
+    programNumber = l.programNumber;
+  }
+  void Restore(const NcReadTarget& t) const {
+    t.store.Restore(records);
+    t.store.reg = reg;
+    for (int a = 0; a < 3; ++a)
+      t.store.extentMin[a] = extentMin[a], t.store.extentMax[a] = extentMax[a];
+    LayerSlot& l = t.workLayer;
+    l.comment = comment;
+    l.spindle = spindle, l.toolNumber = toolNumber, l.toolOffset = toolOffset;
+    l.programNumber = programNumber;
+  }
+};
+
+// Our rule: a program whose run stops (an alarm, a loop that never ends, calls nested too
+// deep) is refused as a whole and changes nothing; `undo` (a load) gets its snapshot only
+// when the read is kept.
+int ReadExtendedText(const NcReadTarget& t, std::string_view text, NcReadOutcome* outcome,
+                     CUndoRing* undo) {
+  const ExtReadStart start(t);
+  if (undo && !start.kept) undo->SaveUndo(t.store);  // no snapshot to go back to: as before
+  if (undo) {
+    t.store.count = 0;
+    t.store.reg.type = MOVE_NONE;
+    t.store.reg.feed = 0;
+  }
   t.state.lastReport = ExtReadReport{};
-  const int r = ReadNcExtended(t, text, t.state.lastReport, outcome);
-  if (r == 0 && outcome && *outcome == NcReadOutcome::Read) *outcome = NcReadOutcome::Stopped;
+  NcReadOutcome o = NcReadOutcome::Read;
+  const int r = ReadNcExtended(t, text, t.state.lastReport, &o);
+  if (r == 0 && o == NcReadOutcome::Read) o = NcReadOutcome::Stopped;
+  if (o == NcReadOutcome::Stopped && start.kept) {
+    start.Restore(t);
+  } else if (undo && start.kept) {
+    // The load's undo step holds the toolpath as it was before the read.
+    RecordSnapshot read;
+    if (t.store.Snapshot(read)) {
+      const PointRegister reg = t.store.reg;
+      t.store.Restore(start.records);
+      undo->SaveUndo(t.store);
+      t.store.Restore(read);
+      t.store.reg = reg;
+    }
+  }
+  if (outcome) *outcome = o;
   return r;
 }
 
@@ -484,7 +541,7 @@ int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcom
   if (t.state.lastReadExtended) {
     std::string text;
     if (!TakeExtendedText(file, text, outcome)) return 0;
-    return ReadExtendedText(t, text, outcome);
+    return ReadExtendedText(t, text, outcome, nullptr);
   }
   NcLineReader lines(file);
   if (!lines.Start()) {
@@ -512,11 +569,7 @@ int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& pat
   if (t.state.lastReadExtended) {
     std::string text;
     if (!TakeExtendedText(f.get(), text, outcome)) return 0;
-    undo.SaveUndo(t.store);
-    t.store.count = 0;
-    t.store.reg.type = MOVE_NONE;
-    t.store.reg.feed = 0;
-    return ReadExtendedText(t, text, outcome);
+    return ReadExtendedText(t, text, outcome, &undo);
   }
   NcLineReader lines(f.get());
   if (!f || !lines.Start()) {

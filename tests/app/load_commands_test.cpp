@@ -55,6 +55,31 @@ TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   EXPECT_EQ(d.store.count, 12u);
 }
 
+// Extended reading: a program whose run stops (here an alarm) is refused as a whole by load
+// and append; a program that runs to its end is one undo step away from the one before.
+TEST(LoadCommand, ExtendedReadThatStopsIsRefusedAndChangesNothing) {
+  App a;
+  CDocument& d = *a.doc;
+  d.nc.extendedReadingChk = 1;
+  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
+  const std::string alarm = a.dir.file("alarm.nc");
+  std::ofstream(alarm) << "G0 X0 Y0 Z5\nG1 X10 F100\n#3000=1 (TOOL BROKEN)\nG1 X20\n";
+  for (bool append : {false, true}) {
+    const Outcome o = append ? AppendNcCommand(a.app, d, alarm) : LoadNcCommand(a.app, d, alarm);
+    EXPECT_FALSE(o.ok());
+    EXPECT_NE(o.reason().find("TOOL BROKEN"), std::string::npos) << o.reason();
+    EXPECT_EQ(d.store.count, 12u);
+    EXPECT_EQ(d.title, Data("pocket_ijk.nc"));
+    EXPECT_DOUBLE_EQ(d.store.stats.cuttingLength, 67.0);
+  }
+  const std::string loop = a.dir.file("loop.nc");
+  std::ofstream(loop) << "#1=0\nWHILE [#1 LT 2] DO1\nG1 X[#1*5+5] F100\n#1=#1+1\nEND1\n";
+  ASSERT_TRUE(LoadNcCommand(a.app, d, loop).ok());
+  EXPECT_EQ(d.store.count, 2u);
+  ASSERT_EQ(a.app.undo.Undo(d.store), 1);
+  EXPECT_EQ(d.store.count, 12u);
+}
+
 TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {
   App a;
   CDocument& d = *a.doc;

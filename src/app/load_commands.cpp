@@ -77,6 +77,17 @@ std::string PassedOverItem(const CApplication& app, const std::string& kind, lon
       {"macro", Txt::ExtPassMacro},
       {"call-not-in-file", Txt::ExtPassCallNotInFile},
       {"corner-unresolved", Txt::ExtPassUnresolvedCorner},
+      {"arc-without-centre", Txt::ExtPassArcWithoutCentre},
+      {"bad-arc", Txt::ExtPassBadArc},
+      {"coord-transform", Txt::ExtPassCoordTransform},
+      {"cycle", Txt::ExtPassCycle},
+      {"datum-table", Txt::ExtPassDatumTable},
+      {"fk-contour", Txt::ExtPassFkContour},
+      {"formula", Txt::ExtPassFormula},
+      {"machine-datum", Txt::ExtPassMachineDatum},
+      {"missing-label", Txt::ExtPassMissingLabel},
+      {"program-call", Txt::ExtPassProgramCall},
+      {"rotation", Txt::ExtPassRotation},
   };
   const std::string count = GroupThousands(blocks);
   for (const auto& [key, id] : kKinds)
@@ -147,6 +158,7 @@ std::string ExtendedReadNotice(const CApplication& app) {
 }
 
 NcReadTarget ReadTargetOf(CApplication& app, CDocument& doc) {
+  app.ncReader.language = app.language;  // what a read says is said in the user's language
   return NcReadTarget{doc.store, doc.layers[doc.layers.workLayer], doc.nc, app.ncReader};
 }
 

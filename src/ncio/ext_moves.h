@@ -13,6 +13,7 @@
 #include <string>
 
 #include "model/point_store.h"
+#include "texts/user_texts.h"
 
 namespace trevalon {
 
@@ -24,7 +25,8 @@ struct ExtReadReport {
   // Set when the read was refused or stopped (an alarm, a loop that never ends, not text):
   // the reason in the user's words; the moves stored before it stay.
   std::string stopReason;
-  std::string dialect;  // "ISO" or "Heidenhain": what the file was read as
+  std::string dialect;                    // "ISO" or "Heidenhain": what the file was read as
+  Language language = Language::English;  // of the stop reason
   void Pass(const std::string& kind, long blocks = 1) { passedOver[kind] += blocks; }
 };
 

@@ -192,6 +192,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
       for (const std::string_view line : lines) (void)CleanIsoBlock(line, &layer.comment);
       ExtMacroOptions options;
       options.maxBlocks = ExtBlockLimit();
+      options.language = report.language;
       ExtMacroRunner runner(lines, report, options);
       std::string block;
       while (runner.Next(block))

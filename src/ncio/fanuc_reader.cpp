@@ -500,6 +500,7 @@ int ReadExtendedText(const NcReadTarget& t, std::string_view text, NcReadOutcome
     t.store.reg.feed = 0;
   }
   t.state.lastReport = ExtReadReport{};
+  t.state.lastReport.language = t.state.language;
   NcReadOutcome o = NcReadOutcome::Read;
   const int r = ReadNcExtended(t, text, t.state.lastReport, &o);
   if (r == 0 && o == NcReadOutcome::Read) o = NcReadOutcome::Stopped;

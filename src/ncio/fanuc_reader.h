@@ -39,6 +39,7 @@ struct NcReaderState {
   // what it passed over.
   bool lastReadExtended = false;
   ExtReadReport lastReport;
+  Language language = Language::English;  // of what an extended read says
 };
 
 // What a block parser works on: the store's register, the shared modal state, the work

@@ -254,6 +254,18 @@ enum class Txt : int {
   MacroUnmatched,        // "%s": a loop, branch or subprogram end without its partner
   MacroAtLine,           // "%s": the line number, appended to the reasons above
   ExtPassCallNotInFile,  // "%s": blocks calling a subprogram that the file does not hold
+  // "%s": blocks; items of the list of what an extended read passed over
+  ExtPassArcWithoutCentre,
+  ExtPassBadArc,
+  ExtPassCoordTransform,
+  ExtPassCycle,
+  ExtPassDatumTable,
+  ExtPassFkContour,
+  ExtPassFormula,
+  ExtPassMachineDatum,
+  ExtPassMissingLabel,
+  ExtPassProgramCall,
+  ExtPassRotation,
 
   Count
 };

@@ -12,6 +12,7 @@
 #include "model/geometry.h"
 #include "model/point_record.h"
 #include "ncio/nc_number.h"
+#include "texts/messages.h"
 
 namespace trevalon {
 
@@ -313,10 +314,6 @@ class Interpreter {
   void CycleDef(std::string_view rest);
   void ParseWords(std::string_view s, Words& w);
   bool ReadValue(std::string_view s, std::size_t& i, Value& v);
-  bool Stop(const char* reason) {
-    report_.stopReason = reason;
-    return false;
-  }
 
   // ---- Motion ------------------------------------------------------------------------
   bool Straight(std::string_view rest, bool polar);
@@ -461,9 +458,8 @@ int Interpreter::Run(const std::vector<std::string_view>& lines) {
   while (pc_ < blocks_.size()) {
     if (++executed > ExtBlockLimit()) {
       Flush();
-      report_.stopReason =
-          "The program ran more than 5,000,000 blocks (a loop that never ends); reading "
-          "stopped there.";
+      report_.stopReason = FillText(UserText(Txt::MacroEndlessLoop, report_.language),
+                                    std::to_string(ExtBlockLimit()));
       return 0;
     }
     const Step step = Execute(BlockText(pc_));
@@ -633,7 +629,8 @@ Interpreter::Step Interpreter::CallLabel(std::string_view rest) {
     return kNext;
   }
   if (frames_.size() >= kMostCalls) {
-    Stop("Subprogram calls nest too deep (a subprogram that calls itself); reading stopped there.");
+    report_.stopReason =
+        FillText(UserText(Txt::MacroCallsTooDeep, report_.language), std::to_string(kMostCalls));
     return kStop;
   }
   frames_.push_back(Frame{call, label, reps});

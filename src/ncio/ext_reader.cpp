@@ -192,6 +192,8 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
       for (const std::string_view line : lines) (void)CleanIsoBlock(line, &layer.comment);
       ExtMacroOptions options;
       options.maxBlocks = ExtBlockLimit();
+      // 400 characters per block beyond one pass: 2e9 at the default limit.
+      options.maxChars = static_cast<long long>(ExtBlockLimit()) * 400;
       options.language = report.language;
       ExtMacroRunner runner(lines, report, options);
       std::string block;

@@ -2,17 +2,23 @@
 // The baseline splits the same file into lines (1 MiB chunks) and converts every number
 // after X, Y, Z, I, J, K, R and F with std::from_chars into 18-byte records; the reader does
 // all of its work on top of that (line buffer rules, modal state, arcs, the paged store).
+// Extended reading (the whole text, the line table, the interpreters) is measured against
+// the classic reader in the same run, on the same program and on one written with a WHILE
+// loop, with the heap it takes beside the store.
 
 #include <benchmark/benchmark.h>
+#include <malloc.h>
 #include <sys/resource.h>
 #include <time.h>
 
+#include <atomic>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,6 +30,52 @@
 #include "model/undo_ring.h"
 #include "ncio/fanuc_reader.h"
 #include "platform/platform.h"
+
+// Heap accounting for the extended read: while `gHeapCounting` is set, every allocation and
+// release through operator new and delete moves a running balance (the block's usable size,
+// as malloc gives it), and the highest balance is kept. The balance starts at zero when the
+// measurement starts, so the peak is what the measured code held beyond everything that was
+// there before: for a read into a store whose pages already exist, the whole-file text, the
+// line table and whatever the interpreters allocate, not the store. The flag costs one
+// relaxed load per allocation when it is off; the other benchmarks of this program see only
+// that.
+namespace {
+std::atomic<bool> gHeapCounting{false};
+std::atomic<long long> gHeapBalance{0};
+std::atomic<long long> gHeapPeak{0};
+
+void NoteHeap(long long delta) {
+  const long long now = gHeapBalance.fetch_add(delta, std::memory_order_relaxed) + delta;
+  long long peak = gHeapPeak.load(std::memory_order_relaxed);
+  while (now > peak && !gHeapPeak.compare_exchange_weak(peak, now, std::memory_order_relaxed)) {
+  }
+}
+
+// The allocation and the release stay out of line: inlined into one caller, the compiler
+// would pair malloc with an operator delete and warn of a mismatch.
+[[gnu::noinline]] void* CountedAlloc(std::size_t n) {
+  void* p = std::malloc(n == 0 ? 1 : n);
+  if (p == nullptr) throw std::bad_alloc();
+  if (gHeapCounting.load(std::memory_order_relaxed))
+    NoteHeap(static_cast<long long>(malloc_usable_size(p)));
+  return p;
+}
+[[gnu::noinline]] void CountedFree(void* p) noexcept {
+  if (p != nullptr && gHeapCounting.load(std::memory_order_relaxed))
+    NoteHeap(-static_cast<long long>(malloc_usable_size(p)));
+  std::free(p);
+}
+}  // namespace
+
+void* operator new(std::size_t n) {
+  return CountedAlloc(n);
+}
+void operator delete(void* p) noexcept {
+  CountedFree(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  CountedFree(p);
+}
 
 namespace {
 
@@ -102,6 +154,47 @@ const ProgramFile& Program() {
   return file;
 }
 
+// The same kind of program written with parameters and program flow: each raster pass is a
+// WHILE loop whose body holds ten moves with expressions (nine X Y Z, an arc by R), so that
+// the moves stored come near the plain program's block count while the runner executes
+// about 1.3 lines per move (below its block limit).
+struct MacroProgramFile {
+  std::string path;
+  long moves = 0;  // the motion blocks the program executes
+  long bytes = 0;
+
+  MacroProgramFile() {
+    path = (std::filesystem::temp_directory_path() / "trevalon-reader-bench-macro.nc").string();
+    std::FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return;
+    constexpr long kPerPass = 2 + 150 * 11 + 1;  // G0, G1 Z, the loop's moves, G0 Z
+    const long passes = kBlocks / kPerPass;
+    moves = passes * kPerPass;
+    bytes = std::fprintf(f,
+                         "%%\nO0002\n(BALL END MILL D6 FINISHING, PASSES BY WHILE)\n"
+                         "G90 G17 G21\nT1 M6\nS12000 M3\n#1=0\n#2=0.\n"
+                         "WHILE [#1 LT %ld] DO1\n"
+                         "G0 X0. Y#2 Z5.\nG1 Z-1. F600\n#3=0\n"
+                         "WHILE [#3 LT 150] DO2\n",
+                         passes);
+    for (int k = 1; k <= 9; ++k)
+      bytes += std::fprintf(f, "X[#3+0.%d] Y#2 Z[-1.+#3*0.0001-0.00%d]\n", k, k);
+    bytes += std::fprintf(f,
+                          "G2 X[#3+1.] Y[#2+0.1] R0.08\nG1 X[#3+1.] Y#2\n#3=#3+1\nEND2\n"
+                          "G0 Z5.\n#2=#2+0.2\n#1=#1+1\nEND1\nM30\n%%\n");
+    std::fclose(f);
+  }
+  ~MacroProgramFile() {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+  }
+};
+
+const MacroProgramFile& MacroProgram() {
+  static MacroProgramFile file;
+  return file;
+}
+
 // The baseline: lines from 1 MiB chunks, every number after X Y Z I J K R F converted with
 // std::from_chars, one 18-byte record per line that holds any of them.
 std::size_t BaselineRead(const std::string& path, std::vector<PointRecord>& out) {
@@ -151,6 +244,12 @@ std::size_t BaselineRead(const std::string& path, std::vector<PointRecord>& out)
   }
   std::fclose(f);
   return n;
+}
+
+double ThreadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 double PeakRssMb() {
@@ -205,12 +304,6 @@ BENCHMARK(BM_LoadNcProgramVsBaseline)
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);
 
-double ThreadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
-
 // The whole load command of a document (undo snapshot, read, layer save, statistics, fit)
 // against the same baseline, both timed with the thread's CPU clock in every iteration.
 // Argument 0: a new document every time (nothing to snapshot, no page shared). Argument 1:
@@ -261,6 +354,82 @@ void BM_LoadCommandVsBaseline(benchmark::State& state) {
                        : "load command, new document / baseline (aim <= 1.3)");
 }
 BENCHMARK(BM_LoadCommandVsBaseline)
+    ->Arg(0)
+    ->Arg(1)
+    ->UseManualTime()
+    ->Iterations(5)
+    ->Unit(benchmark::kMillisecond);
+
+// Extended reading against the classic reader, both through LoadNcProgram into the same
+// store, timed with the thread's CPU clock in every iteration. Argument 0: the plain program
+// above, read by both. Argument 1: the WHILE program, read extended; the classic read is
+// then the plain program's (the classic reader passes macro lines over, so its read of the
+// WHILE program would measure nothing), a reference of the same number of moves.
+// heap_peak_MB is the extended read's heap beyond the store (see the heap accounting at the
+// top): a read before the loop gives the store its pages, so none are allocated while it is
+// measured. text_and_lines_MB is what the read must hold at the least for that: the file's
+// bytes and one 16-byte line view per line.
+void BM_ExtendedReadVsClassic(benchmark::State& state) {
+  const ProgramFile& plain = Program();
+  const bool macro = state.range(0) == 1;
+  const std::string& extPath = macro ? MacroProgram().path : plain.path;
+  if (plain.blocks == 0 || (macro && MacroProgram().moves == 0)) {
+    state.SkipWithError("cannot write the program file");
+    return;
+  }
+  auto store = std::make_unique<CPointStore>();
+  CLayerTable layers;
+  CUndoRing undo;
+  NcSwitches nc;
+  NcReaderState reader;
+  NcReadTarget target{*store, layers[0], nc, reader};
+  auto read = [&](bool extended, const std::string& path) {
+    nc.extendedReadingChk = extended ? 1 : 0;
+    store->count = 0;  // no undo snapshot of the previous round in the measurement
+    NcReadOutcome o = NcReadOutcome::Read;
+    LoadNcProgram(target, undo, path, &o);
+    return o;
+  };
+  read(false, plain.path);  // the store's pages
+  read(true, extPath);
+  double classicTotal = 0, extendedTotal = 0;
+  std::uint32_t classicRecords = 0;
+  NcReadOutcome extendedOutcome = NcReadOutcome::Read;
+  long long heapPeak = 0;
+  for (auto _ : state) {
+    const double t0 = ThreadSeconds();
+    read(false, plain.path);
+    const double t1 = ThreadSeconds();
+    classicRecords = store->count;
+    gHeapBalance.store(0);
+    gHeapPeak.store(0);
+    gHeapCounting.store(true);
+    const double t2 = ThreadSeconds();
+    extendedOutcome = read(true, extPath);
+    const double t3 = ThreadSeconds();
+    gHeapCounting.store(false);
+    heapPeak = std::max(heapPeak, gHeapPeak.load());
+    classicTotal += t1 - t0;
+    extendedTotal += t3 - t2;
+    state.SetIterationTime(t3 - t2);
+  }
+  if (extendedOutcome != NcReadOutcome::Read) state.SkipWithError("the extended read stopped");
+  std::error_code ec;
+  const double fileBytes = static_cast<double>(std::filesystem::file_size(extPath, ec));
+  const double lines = macro ? 40.0 : static_cast<double>(plain.blocks);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["classic_records"] = static_cast<double>(classicRecords);
+  state.counters["extended_records"] = static_cast<double>(store->count);
+  state.counters["classic_s"] = classicTotal / n;
+  state.counters["extended_s"] = extendedTotal / n;
+  state.counters["ratio"] = extendedTotal / classicTotal;
+  state.counters["heap_peak_MB"] = static_cast<double>(heapPeak) / 1e6;
+  state.counters["text_and_lines_MB"] = (fileBytes + 16.0 * lines) / 1e6;
+  state.counters["peak_rss_MB"] = PeakRssMb();
+  state.SetLabel(macro ? "extended read of the WHILE program / classic read (aim <= 1.5)"
+                       : "extended read / classic read (aim <= 1.5)");
+}
+BENCHMARK(BM_ExtendedReadVsClassic)
     ->Arg(0)
     ->Arg(1)
     ->UseManualTime()

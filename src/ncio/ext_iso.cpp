@@ -1,6 +1,7 @@
 // The ISO interpreter of extended reading (see ext_iso.h).
 #include "ncio/ext_iso.h"
 
+#include <array>
 #include <cmath>
 
 #include "model/geometry.h"
@@ -39,33 +40,57 @@ bool SamePoint(const double a[3], const double b[3]) {
 
 }  // namespace
 
-std::string CleanIsoBlock(std::string_view line, std::string* comments) {
-  std::string out;
-  out.reserve(line.size());
+namespace {
+
+// The text of `line` without its comments, appended to `out` a stretch at a time.
+void AppendClean(std::string_view line, std::string* comments, std::string& out) {
+  std::size_t seg = 0;
   for (std::size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
     if (c == '(') {
+      out.append(line.substr(seg, i - seg));
       const std::size_t close = line.find(')', i + 1);
       const std::size_t end = close == std::string_view::npos ? line.size() : close;
       AddComment(comments, line.substr(i + 1, end - i - 1));
       i = end;
+      seg = end + 1;
       continue;
     }
     if (c == ';') {
+      out.append(line.substr(seg, i - seg));
       AddComment(comments, line.substr(i + 1));
-      break;
+      return;
     }
-    out += c;
   }
+  if (seg < line.size()) out.append(line.substr(seg));
+}
+
+}  // namespace
+
+std::string CleanIsoBlock(std::string_view line, std::string* comments) {
+  std::string out;
+  out.reserve(line.size());
+  AppendClean(line, comments, out);
   return out;
 }
 
-// The words of one block. Letters index by their upper-case character; "@" and "^" (polar
-// radius and angle) by themselves; G and M codes keep every occurrence, as tenths (G68.2 is
-// 682).
+std::string_view CleanIsoBlock(std::string_view line, std::string* comments, std::string& scratch) {
+  std::size_t i = 0;
+  while (i < line.size() && line[i] != '(' && line[i] != ';') ++i;
+  if (i == line.size()) return line;
+  scratch.clear();
+  AppendClean(line, comments, scratch);
+  return scratch;
+}
+
+// The words of one block. Letters index by their upper-case character, "@" and "^" (polar
+// radius and angle) by themselves, all of them (0x40-0x5E) in 32 slots by the character's low
+// five bits, so that the words of a block cost little to clear; G and M codes keep every
+// occurrence, as tenths (G68.2 is 682).
 struct ExtIsoMachine::Words {
-  double value[128] = {};
-  bool has[128] = {};
+  static std::size_t Slot(char c) { return static_cast<unsigned char>(c) & 31u; }
+  double value[32] = {};
+  bool has[32] = {};
   int g[16] = {};
   int gCount = 0;
   int m[8] = {};
@@ -73,11 +98,23 @@ struct ExtIsoMachine::Words {
   bool commaR = false, commaC = false;
   double commaRValue = 0, commaCValue = 0;
   bool macro = false;  // "#" or "[": a block for the macro runner
-  bool Has(char c) const { return has[static_cast<unsigned char>(c)]; }
-  double V(char c) const { return value[static_cast<unsigned char>(c)]; }
+  bool Has(char c) const { return has[Slot(c)]; }
+  double V(char c) const { return value[Slot(c)]; }
 };
 
 namespace {
+
+// The place value of each decimal as dividing 0.1 by ten again and again gives it: the same
+// numbers as that division, without one for every digit read.
+constexpr std::array<double, 24> kDecimalSteps = [] {
+  std::array<double, 24> steps{};
+  double step = 0.1;
+  for (double& s : steps) {
+    s = step;
+    step /= 10;
+  }
+  return steps;
+}();
 
 // A number after an address: blanks, any "+" and "-" signs, digits with one decimal point.
 // false when no digit follows (the word is then ignored) or the number is out of all reason.
@@ -89,17 +126,22 @@ bool ReadNumber(std::string_view s, std::size_t& i, double& out) {
     ++i;
   }
   double v = 0, step = 0;
+  std::size_t decimals = 0;
   bool digits = false;
   for (; i < s.size(); ++i) {
     const char c = s[i];
     if (c >= '0' && c <= '9') {
       digits = true;
-      if (step == 0)
+      if (step == 0) {
         v = v * 10 + (c - '0');
-      else
-        v += (c - '0') * step, step /= 10;
+      } else {
+        v += (c - '0') * step;
+        ++decimals;
+        step = decimals < kDecimalSteps.size() ? kDecimalSteps[decimals] : step / 10;
+      }
     } else if (c == '.' && step == 0) {
-      step = 0.1;
+      step = kDecimalSteps[0];
+      decimals = 0;
     } else {
       break;
     }
@@ -152,8 +194,8 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
       if (c == 'M' && w.mCount < 8) w.m[w.mCount++] = code;
       continue;
     }
-    w.has[static_cast<unsigned char>(c)] = true;
-    w.value[static_cast<unsigned char>(c)] = v;
+    w.has[Words::Slot(c)] = true;
+    w.value[Words::Slot(c)] = v;
   }
   if (w.macro) {
     // Parameters and program flow are the macro runner's; a plain read passes them over.

@@ -18,6 +18,10 @@ namespace trevalon {
 // line) and everything after ";". With `comments`, each comment's text, trimmed, is appended
 // to it followed by "\r\n", as the classic reader fills the layer's comment text.
 std::string CleanIsoBlock(std::string_view line, std::string* comments);
+// The same for a read that cleans line after line: a line without "(" or ";" comes back as
+// it stands, any other is cleaned into `scratch`, whose capacity serves the next one; the
+// result lives as long as both.
+std::string_view CleanIsoBlock(std::string_view line, std::string* comments, std::string& scratch);
 
 enum class ExtIsoStep {
   Continue,  // the block ran; read the next one

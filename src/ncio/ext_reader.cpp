@@ -1,6 +1,8 @@
 // Extended reading: text, dialect and the dispatch to the interpreters (see ext_reader.h).
 #include "ncio/ext_reader.h"
 
+#include <algorithm>
+
 #include "model/point_record.h"
 #include "ncio/ext_heidenhain.h"
 #include "ncio/ext_iso.h"
@@ -23,17 +25,48 @@ std::size_t SkipBlanks(std::string_view s, std::size_t i) {
   return i;
 }
 
+// Whether `s` holds `word` (upper case) at `i`, in any case.
+bool WordAt(std::string_view s, std::size_t i, std::string_view word) {
+  if (s.size() - i < word.size()) return false;
+  for (std::size_t k = 0; k < word.size(); ++k)
+    if (Upper(s[i + k]) != word[k]) return false;
+  return true;
+}
+
 // Whether a line may hold parameters or program flow: a '#', or one of the words of calls,
-// jumps, loops and conditions (a comment that happens to hold one only costs the slower
-// path, which reads plain blocks the same).
+// jumps, loops and conditions, in any case and anywhere in the line (a comment that happens
+// to hold one only costs the slower path, which reads plain blocks the same). One pass over
+// the line: only a word's first letter leads to a comparison.
 bool MayHoldMacro(std::string_view s) {
-  if (s.find('#') != std::string_view::npos) return true;
-  static constexpr std::string_view kWords[] = {"GOTO", "WHILE", "M98", "M97",    "M99",
-                                                "G65",  "CALL",  "SUB", "REPEAT", "IF"};
-  std::string upper(s.size(), ' ');
-  for (std::size_t i = 0; i < s.size(); ++i) upper[i] = Upper(s[i]);
-  for (const std::string_view w : kWords)
-    if (upper.find(w) != std::string::npos) return true;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    switch (Upper(s[i])) {
+      case '#':
+        return true;
+      case 'G':
+        if (WordAt(s, i, "GOTO") || WordAt(s, i, "G65")) return true;
+        break;
+      case 'W':
+        if (WordAt(s, i, "WHILE")) return true;
+        break;
+      case 'M':
+        if (WordAt(s, i, "M98") || WordAt(s, i, "M97") || WordAt(s, i, "M99")) return true;
+        break;
+      case 'C':
+        if (WordAt(s, i, "CALL")) return true;
+        break;
+      case 'S':
+        if (WordAt(s, i, "SUB")) return true;
+        break;
+      case 'R':
+        if (WordAt(s, i, "REPEAT")) return true;
+        break;
+      case 'I':
+        if (WordAt(s, i, "IF")) return true;
+        break;
+      default:
+        break;
+    }
+  }
   return false;
 }
 
@@ -102,11 +135,17 @@ void StartPosition(const CPointStore& store, double start[3]) {
 }  // namespace
 
 std::vector<std::string_view> SplitNcLines(std::string_view text) {
+  // The table is made to its size at once (a line per LF, or per CR in a text without LF),
+  // so that a long program does not hold a table and its copy at twice the size while it
+  // grows.
+  std::size_t ends = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+  if (ends == 0) ends = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
   std::vector<std::string_view> lines;
+  lines.reserve(ends + 1);
   std::size_t b = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
-    if (c != '\n' && c != '\r') continue;
+    if (c > '\r' || (c != '\n' && c != '\r')) continue;
     lines.push_back(text.substr(b, i - b));
     if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     b = i + 1;
@@ -172,7 +211,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
     // programs give their lines directly.
     const double scale = t.nc.intNcdataFlg == 1 ? 0.001 : 1.0;
     ExtIsoMachine machine(sink, report, layer, scale);
-    auto run = [&](const std::string& block) {
+    auto run = [&](std::string_view block) {
       const ExtIsoStep step = machine.Execute(block);
       if (step == ExtIsoStep::Full) full = true;
       return step == ExtIsoStep::Continue;
@@ -183,13 +222,14 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
         macro = true;
         break;
       }
+    std::string scratch;
     if (!macro) {
       for (const std::string_view line : lines)
-        if (!run(CleanIsoBlock(line, &layer.comment))) break;
+        if (!run(CleanIsoBlock(line, &layer.comment, scratch))) break;
     } else {
       // The runner drops comments with everything else it does not hand on: the layer's
       // comment lines are taken from the text as it stands.
-      for (const std::string_view line : lines) (void)CleanIsoBlock(line, &layer.comment);
+      for (const std::string_view line : lines) (void)CleanIsoBlock(line, &layer.comment, scratch);
       ExtMacroOptions options;
       options.maxBlocks = ExtBlockLimit();
       // 400 characters per block beyond one pass: 2e9 at the default limit.
@@ -198,7 +238,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
       ExtMacroRunner runner(lines, report, options);
       std::string block;
       while (runner.Next(block))
-        if (!run(CleanIsoBlock(block, nullptr))) break;
+        if (!run(CleanIsoBlock(block, nullptr, scratch))) break;
     }
     if (!full && !machine.Finish()) full = true;
   }

@@ -446,7 +446,15 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
 
 // Extended reading takes the whole text at once: its dialect is told from the program, and
 // program flow jumps back and forth. false when the stream cannot be read.
+// A stream that can seek (a file) tells its size first, and the text is made to it at once:
+// a long program is then never held twice while the text grows.
 bool ReadWholeStream(std::FILE* file, std::string& text) {
+  const long at = std::ftell(file);
+  if (at >= 0 && std::fseek(file, 0, SEEK_END) == 0) {
+    const long end = std::ftell(file);
+    if (std::fseek(file, at, SEEK_SET) != 0) return false;  // not where the text starts
+    if (end > at) text.reserve(static_cast<std::size_t>(end - at));
+  }
   char chunk[1 << 16];
   for (;;) {
     const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);

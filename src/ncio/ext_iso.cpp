@@ -125,23 +125,47 @@ bool ReadNumber(std::string_view s, std::size_t& i, double& out) {
     if (s[i] == '-') negative = !negative;
     ++i;
   }
+  const std::size_t n = s.size();
   double v = 0, step = 0;
-  std::size_t decimals = 0;
-  bool digits = false;
-  for (; i < s.size(); ++i) {
+  bool digits = false, longTail = false;
+  // Whole digits, a point and the decimals the table holds: every number a program writes.
+  // Up to 15 whole digits are counted in an integer: every step of v * 10 + digit is exact
+  // below 2^53, so the integer is the number the steps in double give.
+  std::uint64_t whole = 0;
+  int wholeDigits = 0;
+  for (; i < n && s[i] >= '0' && s[i] <= '9' && wholeDigits < 15; ++i, ++wholeDigits)
+    whole = whole * 10 + static_cast<std::uint64_t>(s[i] - '0');
+  digits = wholeDigits > 0;
+  v = static_cast<double>(whole);
+  for (; i < n && s[i] >= '0' && s[i] <= '9'; ++i) v = v * 10 + (s[i] - '0');
+  if (i < n && s[i] == '.') {
+    step = kDecimalSteps[0];
+    std::size_t decimals = 0;
+    for (++i; i < n && s[i] >= '0' && s[i] <= '9'; ++i) {
+      v += (s[i] - '0') * step;
+      digits = true;
+      if (++decimals < kDecimalSteps.size()) {
+        step = kDecimalSteps[decimals];
+      } else {
+        step /= 10;
+        ++i;
+        longTail = true;
+        break;
+      }
+    }
+  }
+  // More decimals than that: each place value divided down from the one before, until it
+  // runs out (after which digits count as whole ones again and a point starts over).
+  for (; longTail && i < n; ++i) {
     const char c = s[i];
     if (c >= '0' && c <= '9') {
       digits = true;
-      if (step == 0) {
+      if (step == 0)
         v = v * 10 + (c - '0');
-      } else {
-        v += (c - '0') * step;
-        ++decimals;
-        step = decimals < kDecimalSteps.size() ? kDecimalSteps[decimals] : step / 10;
-      }
+      else
+        v += (c - '0') * step, step /= 10;
     } else if (c == '.' && step == 0) {
-      step = kDecimalSteps[0];
-      decimals = 0;
+      step = 0.1;
     } else {
       break;
     }

@@ -2,11 +2,13 @@
 #include "ncio/ext_reader.h"
 
 #include <algorithm>
+#include <array>
 
 #include "model/point_record.h"
 #include "ncio/ext_heidenhain.h"
 #include "ncio/ext_iso.h"
 #include "ncio/ext_macro.h"
+#include "ncio/text_scan.h"
 
 namespace trevalon {
 
@@ -38,7 +40,16 @@ bool WordAt(std::string_view s, std::size_t i, std::string_view word) {
 // to hold one only costs the slower path, which reads plain blocks the same). One pass over
 // the line: only a word's first letter leads to a comparison.
 bool MayHoldMacro(std::string_view s) {
+  static constexpr std::array<bool, 256> kFirst = [] {
+    std::array<bool, 256> a{};
+    for (const char c : std::string_view("#GWMCSRI")) {
+      a[static_cast<unsigned char>(c)] = true;
+      if (c >= 'A' && c <= 'Z') a[static_cast<unsigned char>(c - 'A' + 'a')] = true;
+    }
+    return a;
+  }();
   for (std::size_t i = 0; i < s.size(); ++i) {
+    if (!kFirst[static_cast<unsigned char>(s[i])]) continue;
     switch (Upper(s[i])) {
       case '#':
         return true;
@@ -142,12 +153,16 @@ std::vector<std::string_view> SplitNcLines(std::string_view text) {
   if (ends == 0) ends = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
   std::vector<std::string_view> lines;
   lines.reserve(ends + 1);
+  const auto endWord = [](std::uint64_t w) {
+    return textscan::AnyEqual(w, '\n') | textscan::AnyEqual(w, '\r');
+  };
+  const auto endByte = [](char c) { return c == '\n' || c == '\r'; };
   std::size_t b = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c > '\r' || (c != '\n' && c != '\r')) continue;
+  for (;;) {
+    std::size_t i = textscan::FindFirstExact(text, b, endWord, endByte);
+    if (i == text.size()) break;
     lines.push_back(text.substr(b, i - b));
-    if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
     b = i + 1;
   }
   if (b < text.size()) lines.push_back(text.substr(b));
@@ -155,14 +170,15 @@ std::vector<std::string_view> SplitNcLines(std::string_view text) {
 }
 
 bool IsNcText(std::string_view text) {
-  for (const char ch : text) {
+  const auto bad = [](char ch) {
     const auto c = static_cast<unsigned char>(ch);
-    if (c >= 0x20) continue;
-    if (c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r') continue;
-    if ((c >= 0x11 && c <= 0x14) || c == 0x1A) continue;
-    return false;
-  }
-  return true;
+    if (c >= 0x20) return false;
+    if (c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r') return false;
+    if ((c >= 0x11 && c <= 0x14) || c == 0x1A) return false;
+    return true;
+  };
+  const auto controlWord = [](std::uint64_t w) { return textscan::AnyBelow(w, 0x20); };
+  return textscan::FindFirst(text, 0, controlWord, bad) == text.size();
 }
 
 NcDialect DetectNcDialect(const std::vector<std::string_view>& lines, std::size_t maxLines) {

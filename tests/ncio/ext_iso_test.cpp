@@ -210,6 +210,39 @@ TEST(ExtRead, TextCheckAndLines) {
   ExpectRecords(b.Records(), Recs("3 1 0 0 100"), 1e-6);
 }
 
+// The line split and the text check look at eight bytes at a time: at every offset and
+// length, against the byte-by-byte rules, with line ends and control bytes placed anywhere.
+TEST(ExtRead, TextScansAgreeWithByteByByteRules) {
+  const char pieces[] = {'G',    '1',    ' ',  'x',    '\n',   '\r', '\t', '\x1A',
+                         '\x11', '\x1b', '\0', '\x80', '\xff', '#',  '(',  ';'};
+  std::uint32_t seed = 7;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    const std::size_t size = round % 40;
+    for (std::size_t k = 0; k < size; ++k) {
+      seed = seed * 1103515245u + 12345u;
+      const std::size_t pick = (seed >> 16) % (round % 3 == 0 ? 16 : 9);
+      text += pieces[pick];
+    }
+    std::vector<std::string_view> expected;
+    std::size_t b = 0;
+    bool control = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const auto c = static_cast<unsigned char>(text[i]);
+      if (c < 0x20 && c != '\t' && c != '\n' && c != '\v' && c != '\f' && c != '\r' &&
+          !(c >= 0x11 && c <= 0x14) && c != 0x1A)
+        control = true;
+      if (c != '\n' && c != '\r') continue;
+      expected.push_back(std::string_view(text).substr(b, i - b));
+      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      b = i + 1;
+    }
+    if (b < text.size()) expected.push_back(std::string_view(text).substr(b));
+    EXPECT_EQ(SplitNcLines(text), expected) << round;
+    EXPECT_EQ(IsNcText(text), !control) << round;
+  }
+}
+
 TEST(ExtRead, ClassicHintsCountSkippedCoordinateBlocks) {
   const ClassicReadHints iso =
       ScanClassicHints("(PART 7)\nG01 X4.75 F50. (FEED X)\nG2 X 0 Y1 R 5\nG0 X1\n#1=2\n", false);

@@ -183,8 +183,8 @@ TEST(ExtHeidenhain, BadBlocksAreSkippedWithoutHarm) {
   // Whatever the bad blocks did, the last cut ends where it says (Q4 kept its value 0).
   ASSERT_GT(r.store->count, 0u);
   const PointRecord* last = r.store->RawRecord(r.store->count - 1);
-  EXPECT_EQ(last->x, 3.0f);
-  EXPECT_EQ(last->y, 0.0f);
+  EXPECT_EQ(float{last->x}, 3.0f);
+  EXPECT_EQ(float{last->y}, 0.0f);
 }
 
 TEST(ExtHeidenhain, AFullStoreStopsTheReadAndKeepsEveryMoveBefore) {

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "model/point_record.h"
 #include "ncio/ext_heidenhain.h"
@@ -35,49 +36,72 @@ bool WordAt(std::string_view s, std::size_t i, std::string_view word) {
   return true;
 }
 
-// Whether a line may hold parameters or program flow: a '#', or one of the words of calls,
-// jumps, loops and conditions, in any case and anywhere in the line (a comment that happens
-// to hold one only costs the slower path, which reads plain blocks the same). One pass over
-// the line: only a word's first letter leads to a comparison.
-bool MayHoldMacro(std::string_view s) {
-  static constexpr std::array<bool, 256> kFirst = [] {
-    std::array<bool, 256> a{};
-    for (const char c : std::string_view("#GWMCSRI")) {
-      a[static_cast<unsigned char>(c)] = true;
-      if (c >= 'A' && c <= 'Z') a[static_cast<unsigned char>(c - 'A' + 'a')] = true;
-    }
-    return a;
-  }();
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (!kFirst[static_cast<unsigned char>(s[i])]) continue;
-    switch (Upper(s[i])) {
-      case '#':
-        return true;
-      case 'G':
-        if (WordAt(s, i, "GOTO") || WordAt(s, i, "G65")) return true;
-        break;
-      case 'W':
-        if (WordAt(s, i, "WHILE")) return true;
-        break;
-      case 'M':
-        if (WordAt(s, i, "M98") || WordAt(s, i, "M97") || WordAt(s, i, "M99")) return true;
-        break;
-      case 'C':
-        if (WordAt(s, i, "CALL")) return true;
-        break;
-      case 'S':
-        if (WordAt(s, i, "SUB")) return true;
-        break;
-      case 'R':
-        if (WordAt(s, i, "REPEAT")) return true;
-        break;
-      case 'I':
-        if (WordAt(s, i, "IF")) return true;
-        break;
-      default:
-        break;
-    }
+// Whether the word at `i` may start parameters or program flow: a '#', or one of the words of
+// calls, jumps, loops and conditions, in any case.
+bool MacroWordAt(std::string_view s, std::size_t i) {
+  switch (Upper(s[i])) {
+    case '#':
+      return true;
+    case 'G':
+      return WordAt(s, i, "GOTO") || WordAt(s, i, "G65");
+    case 'W':
+      return WordAt(s, i, "WHILE");
+    case 'M':
+      return WordAt(s, i, "M98") || WordAt(s, i, "M97") || WordAt(s, i, "M99");
+    case 'C':
+      return WordAt(s, i, "CALL");
+    case 'S':
+      return WordAt(s, i, "SUB");
+    case 'R':
+      return WordAt(s, i, "REPEAT");
+    case 'I':
+      return WordAt(s, i, "IF");
+    default:
+      return false;
   }
+}
+
+// The first letters MacroWordAt looks further at, in either case.
+constexpr std::array<std::uint8_t, 256> kMacroLead = [] {
+  std::array<std::uint8_t, 256> a{};
+  for (const char c : std::string_view("#GWMCSRI")) {
+    a[static_cast<unsigned char>(c)] = 1;
+    if (c >= 'A' && c <= 'Z') a[static_cast<unsigned char>(c - 'A' + 'a')] = 1;
+  }
+  return a;
+}();
+
+inline unsigned MacroLead(char c) {
+  return kMacroLead[static_cast<unsigned char>(c)];
+}
+
+// Whether a text may hold parameters or program flow anywhere (a comment that happens to hold
+// one of their words only costs the slower path, which reads plain blocks the same). None of
+// the words holds a line end, so the whole text is looked at as one: a line holds one exactly
+// when the text does. Eight bytes at a time, a word passes unless it holds a '#' or, folded to
+// lower case, a byte from 'c' to 'w' (all the first letters, and few others in a program).
+bool MayHoldMacro(std::string_view s) {
+  using textscan::kHighs;
+  using textscan::kOnes;
+  const auto word = [](std::uint64_t w) {
+    const std::uint64_t lower = w | (kOnes * 0x20);
+    // High bit of each byte: set when the byte is at least n (bytes below 0x80; a byte above
+    // may be flagged too, which only costs a look at its word).
+    const auto atLeast = [lower](unsigned n) { return ((lower | kHighs) - kOnes * n) & kHighs; };
+    return textscan::AnyEqual(w, '#') | (atLeast('c') & ~atLeast('x'));
+  };
+  const char* p = s.data();
+  const std::size_t n = s.size();
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    if (word(w) == 0) continue;
+    for (std::size_t k = i; k < i + 8; ++k)
+      if (MacroLead(p[k]) != 0 && MacroWordAt(s, k)) return true;
+  }
+  for (; i < n; ++i)
+    if (MacroLead(p[i]) != 0 && MacroWordAt(s, i)) return true;
   return false;
 }
 
@@ -130,6 +154,67 @@ bool IsIsoMotion(std::string_view line) {
   return false;
 }
 
+// The dialect one line shows: Unknown when it shows none (a comment line, no motion).
+NcDialect LineDialect(std::string_view line) {
+  const std::size_t first = SkipBlanks(line, 0);
+  if (first < line.size() && (line[first] == ';' || line[first] == '*')) return NcDialect::Unknown;
+  if (HoldsBeginPgm(line) || IsHeidenhainMotion(line)) return NcDialect::Heidenhain;
+  if (IsIsoMotion(line)) return NcDialect::Iso;
+  return NcDialect::Unknown;
+}
+
+// The lines SplitNcLines gives, one after the other, for the reads that need no line table.
+// Each line comes with whether it holds "(" or ";", found in the same scan as its end, so that
+// a line without a comment is not looked at again for one.
+class NcLineWalk {
+ public:
+  explicit NcLineWalk(std::string_view text) : text_(text) {}
+
+  bool Next(std::string_view& line, bool& comment) {
+    const std::size_t n = text_.size();
+    if (at_ >= n) return false;
+    const auto endOrComment = [](std::uint64_t w) {
+      return textscan::AnyEqual(w, '\n') | textscan::AnyEqual(w, '\r') |
+             textscan::AnyEqual(w, '(') | textscan::AnyEqual(w, ';');
+    };
+    const auto endOrCommentByte = [](char c) {
+      return c == '\n' || c == '\r' || c == '(' || c == ';';
+    };
+    std::size_t i = textscan::FindFirstExact(text_, at_, endOrComment, endOrCommentByte);
+    comment = i < n && (text_[i] == '(' || text_[i] == ';');
+    if (comment) i = textscan::FindFirstExact(text_, i, EndWord, EndByte);
+    line = text_.substr(at_, i - at_);
+    if (i == n) {
+      at_ = n;
+      return true;
+    }
+    if (text_[i] == '\r' && i + 1 < n && text_[i + 1] == '\n') ++i;
+    at_ = i + 1;
+    return true;
+  }
+
+  static std::uint64_t EndWord(std::uint64_t w) {
+    return textscan::AnyEqual(w, '\n') | textscan::AnyEqual(w, '\r');
+  }
+  static bool EndByte(char c) { return c == '\n' || c == '\r'; }
+
+ private:
+  std::string_view text_;
+  std::size_t at_ = 0;
+};
+
+// DetectNcDialect over all lines of a text, without a line table.
+NcDialect DetectTextDialect(std::string_view text) {
+  NcLineWalk walk(text);
+  std::string_view line;
+  bool comment;
+  while (walk.Next(line, comment)) {
+    const NcDialect d = LineDialect(line);
+    if (d != NcDialect::Unknown) return d;
+  }
+  return NcDialect::Unknown;
+}
+
 // Where a read starts: the last motion record of the store when it holds one. Our rule: a
 // program whose first move leaves an axis unknown starts from there, or from the origin in an
 // empty store; the statistics measure no length before record 0 either way.
@@ -153,13 +238,9 @@ std::vector<std::string_view> SplitNcLines(std::string_view text) {
   if (ends == 0) ends = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r'));
   std::vector<std::string_view> lines;
   lines.reserve(ends + 1);
-  const auto endWord = [](std::uint64_t w) {
-    return textscan::AnyEqual(w, '\n') | textscan::AnyEqual(w, '\r');
-  };
-  const auto endByte = [](char c) { return c == '\n' || c == '\r'; };
   std::size_t b = 0;
   for (;;) {
-    std::size_t i = textscan::FindFirstExact(text, b, endWord, endByte);
+    std::size_t i = textscan::FindFirstExact(text, b, NcLineWalk::EndWord, NcLineWalk::EndByte);
     if (i == text.size()) break;
     lines.push_back(text.substr(b, i - b));
     if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
@@ -185,10 +266,8 @@ NcDialect DetectNcDialect(const std::vector<std::string_view>& lines, std::size_
   std::size_t seen = 0;
   for (const std::string_view line : lines) {
     if (seen++ >= maxLines) break;
-    const std::size_t first = SkipBlanks(line, 0);
-    if (first < line.size() && (line[first] == ';' || line[first] == '*')) continue;
-    if (HoldsBeginPgm(line) || IsHeidenhainMotion(line)) return NcDialect::Heidenhain;
-    if (IsIsoMotion(line)) return NcDialect::Iso;
+    const NcDialect d = LineDialect(line);
+    if (d != NcDialect::Unknown) return d;
   }
   return NcDialect::Unknown;
 }
@@ -203,8 +282,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
   layer.comment.clear();
   layer.spindle = layer.toolNumber = layer.toolOffset = layer.programNumber = 0;
 
-  const std::vector<std::string_view> lines = SplitNcLines(text);
-  NcDialect dialect = DetectNcDialect(lines);
+  NcDialect dialect = DetectTextDialect(text);
   if (dialect == NcDialect::Unknown)
     dialect = t.nc.heidenhainInputChk == 1 ? NcDialect::Heidenhain : NcDialect::Iso;
   report.dialect = dialect == NcDialect::Heidenhain ? "Heidenhain" : "ISO";
@@ -216,6 +294,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
   bool full = false;
   if (dialect == NcDialect::Heidenhain) {
     ExtProgramInfo info;
+    const std::vector<std::string_view> lines = SplitNcLines(text);
     full = ReadHeidenhainExtended(lines, sink, report, start, &info) == 0 && sink.Full();
     // TOOL CALL gives the tool and with it its length offset, as a T word does.
     layer.toolNumber = layer.toolOffset = info.tool;
@@ -223,8 +302,8 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
     layer.programNumber = info.program;
   } else {
     // Programs with parameters or program flow (#, IF, WHILE, GOTO, M98/M97/G65, o-words)
-    // go through the macro runner, which hands ExtIsoMachine::Execute its blocks; plain
-    // programs give their lines directly.
+    // go through the macro runner, which hands ExtIsoMachine::Execute its blocks over the
+    // line table; plain programs give their lines directly as the text is walked.
     const double scale = t.nc.intNcdataFlg == 1 ? 0.001 : 1.0;
     ExtIsoMachine machine(sink, report, layer, scale);
     auto run = [&](std::string_view block) {
@@ -232,17 +311,15 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
       if (step == ExtIsoStep::Full) full = true;
       return step == ExtIsoStep::Continue;
     };
-    bool macro = false;
-    for (const std::string_view line : lines)
-      if (MayHoldMacro(line)) {
-        macro = true;
-        break;
-      }
     std::string scratch;
-    if (!macro) {
-      for (const std::string_view line : lines)
-        if (!run(CleanIsoBlock(line, &layer.comment, scratch))) break;
+    if (!MayHoldMacro(text)) {
+      NcLineWalk walk(text);
+      std::string_view line;
+      bool comment;
+      while (walk.Next(line, comment))
+        if (!run(comment ? CleanIsoBlock(line, &layer.comment, scratch) : line)) break;
     } else {
+      const std::vector<std::string_view> lines = SplitNcLines(text);
       // The runner drops comments with everything else it does not hand on: the layer's
       // comment lines are taken from the text as it stands.
       for (const std::string_view line : lines) (void)CleanIsoBlock(line, &layer.comment, scratch);

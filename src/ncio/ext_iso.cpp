@@ -85,20 +85,25 @@ std::string_view CleanIsoBlock(std::string_view line, std::string* comments, std
 
 // The words of one block. Letters index by their upper-case character, "@" and "^" (polar
 // radius and angle) by themselves, all of them (0x40-0x5E) in 32 slots by the character's low
-// five bits, so that the words of a block cost little to clear; G and M codes keep every
-// occurrence, as tenths (G68.2 is 682).
+// five bits, so that the words of a block cost little to clear: only the bits that say which
+// slots hold a word are cleared, and a value is read only where its bit is set; G and M codes
+// keep every occurrence, as tenths (G68.2 is 682), read only up to their counts.
 struct ExtIsoMachine::Words {
   static std::size_t Slot(char c) { return static_cast<unsigned char>(c) & 31u; }
-  double value[32] = {};
-  bool has[32] = {};
-  int g[16] = {};
+  double value[32];
+  std::uint32_t has = 0;
+  int g[16];
   int gCount = 0;
-  int m[8] = {};
+  int m[8];
   int mCount = 0;
   bool commaR = false, commaC = false;
   double commaRValue = 0, commaCValue = 0;
   bool macro = false;  // "#" or "[": a block for the macro runner
-  bool Has(char c) const { return has[Slot(c)]; }
+  bool Has(char c) const { return ((has >> Slot(c)) & 1u) != 0; }
+  void Set(char c, double v) {
+    has |= 1u << Slot(c);
+    value[Slot(c)] = v;
+  }
   double V(char c) const { return value[Slot(c)]; }
 };
 
@@ -119,7 +124,6 @@ constexpr std::array<double, 24> kDecimalSteps = [] {
 // A number after an address: blanks, any "+" and "-" signs, digits with one decimal point.
 // false when no digit follows (the word is then ignored) or the number is out of all reason.
 bool ReadNumber(std::string_view s, std::size_t& i, double& out) {
-  while (i < s.size() && IsBlank(s[i])) ++i;
   bool negative = false;
   while (i < s.size() && (s[i] == '+' || s[i] == '-' || IsBlank(s[i]))) {
     if (s[i] == '-') negative = !negative;
@@ -218,8 +222,7 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
       if (c == 'M' && w.mCount < 8) w.m[w.mCount++] = code;
       continue;
     }
-    w.has[Words::Slot(c)] = true;
-    w.value[Words::Slot(c)] = v;
+    w.Set(c, v);
   }
   if (w.macro) {
     // Parameters and program flow are the macro runner's; a plain read passes them over.

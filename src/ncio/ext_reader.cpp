@@ -258,8 +258,32 @@ bool IsNcText(std::string_view text) {
     if ((c >= 0x11 && c <= 0x14) || c == 0x1A) return false;
     return true;
   };
-  const auto controlWord = [](std::uint64_t w) { return textscan::AnyBelow(w, 0x20); };
-  return textscan::FindFirst(text, 0, controlWord, bad) == text.size();
+  // Every line end is a control character, so a word that holds one is tested exactly, all
+  // eight bytes at once: the high bit of each byte set when it is a control character that no
+  // NC program holds.
+  using textscan::kHighs;
+  using textscan::kOnes;
+  const auto badBytes = [](std::uint64_t w) {
+    const std::uint64_t high = w | kHighs;
+    // Exact for bytes below 0x80: their high bit stays set when the byte is at least n.
+    const auto atLeast = [high](unsigned n) { return (high - kOnes * n) & kHighs; };
+    const std::uint64_t control = ~atLeast(0x20) & ~w & kHighs;
+    const std::uint64_t allowed = (atLeast(0x09) & ~atLeast(0x0E)) |
+                                  (atLeast(0x11) & ~atLeast(0x15)) |
+                                  (atLeast(0x1A) & ~atLeast(0x1B));
+    return control & ~allowed;
+  };
+  const char* p = text.data();
+  const std::size_t n = text.size();
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, p + i, 8);
+    if (textscan::AnyBelow(w, 0x20) != 0 && badBytes(w) != 0) return false;
+  }
+  for (; i < n; ++i)
+    if (bad(p[i])) return false;
+  return true;
 }
 
 NcDialect DetectNcDialect(const std::vector<std::string_view>& lines, std::size_t maxLines) {

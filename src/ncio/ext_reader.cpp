@@ -80,6 +80,8 @@ inline unsigned MacroLead(char c) {
 // the words holds a line end, so the whole text is looked at as one: a line holds one exactly
 // when the text does. Eight bytes at a time, a word passes unless it holds a '#' or, folded to
 // lower case, a byte from 'c' to 'w' (all the first letters, and few others in a program).
+}  // namespace
+
 bool MayHoldMacro(std::string_view s) {
   using textscan::kHighs;
   using textscan::kOnes;
@@ -104,6 +106,8 @@ bool MayHoldMacro(std::string_view s) {
     if (MacroLead(p[i]) != 0 && MacroWordAt(s, i)) return true;
   return false;
 }
+
+namespace {
 
 bool HoldsBeginPgm(std::string_view s) {
   static constexpr std::string_view kBegin = "BEGIN PGM";
@@ -203,7 +207,8 @@ class NcLineWalk {
   std::size_t at_ = 0;
 };
 
-// DetectNcDialect over all lines of a text, without a line table.
+}  // namespace
+
 NcDialect DetectTextDialect(std::string_view text) {
   NcLineWalk walk(text);
   std::string_view line;
@@ -214,6 +219,8 @@ NcDialect DetectTextDialect(std::string_view text) {
   }
   return NcDialect::Unknown;
 }
+
+namespace {
 
 // Where a read starts: the last motion record of the store when it holds one. Our rule: a
 // program whose first move leaves an axis unknown starts from there, or from the origin in an
@@ -296,19 +303,79 @@ NcDialect DetectNcDialect(const std::vector<std::string_view>& lines, std::size_
   return NcDialect::Unknown;
 }
 
-int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& report,
-                   NcReadOutcome* outcome) {
-  CPointStore& store = t.store;
-  LayerSlot& layer = t.workLayer;
+namespace {
+
+// What every extended read clears first.
+void StartExtendedRead(const NcReadTarget& t) {
   t.state.incremental = 0;
-  store.reg.mark = 0;
-  store.reg.plane = PLANE_XY;
+  t.store.reg.mark = 0;
+  t.store.reg.plane = PLANE_XY;
+  LayerSlot& layer = t.workLayer;
   layer.comment.clear();
   layer.spindle = layer.toolNumber = layer.toolOffset = layer.programNumber = 0;
+}
 
-  NcDialect dialect = DetectTextDialect(text);
-  if (dialect == NcDialect::Unknown)
-    dialect = t.nc.heidenhainInputChk == 1 ? NcDialect::Heidenhain : NcDialect::Iso;
+// How every extended read ends: the extent, and what the read gave.
+int EndExtendedRead(CPointStore& store, bool full, const ExtMoveSink& sink,
+                    const ExtReadReport& report, NcReadOutcome* outcome) {
+  store.Extent(store.extentMin, store.extentMax);
+  if (full || sink.Full()) {
+    if (outcome) *outcome = NcReadOutcome::StoreFull;
+    return 0;
+  }
+  if (outcome) *outcome = NcReadOutcome::Read;
+  return report.stopReason.empty() ? 1 : 0;
+}
+
+}  // namespace
+
+NcDialect ExtendedReadDialect(NcDialect detected, const NcSwitches& nc) {
+  if (detected != NcDialect::Unknown) return detected;
+  return nc.heidenhainInputChk == 1 ? NcDialect::Heidenhain : NcDialect::Iso;
+}
+
+ExtPlainIsoRead::ExtPlainIsoRead(const NcReadTarget& t, ExtReadReport& report)
+    : t_(t), report_(report), sink_(t.store, t.nc.arcToCutInputChk == 1) {
+  StartExtendedRead(t);
+  report.dialect = "ISO";
+  double start[3];
+  StartPosition(t.store, start);
+  sink_.SetPosition(start);
+  machine_.emplace(sink_, report, t.workLayer, t.nc.intNcdataFlg == 1 ? 0.001 : 1.0);
+}
+
+bool ExtPlainIsoRead::Feed(std::string_view piece) {
+  NcLineWalk walk(piece);
+  std::string_view line;
+  bool comment;
+  while (!ended_ && walk.Next(line, comment)) {
+    const ExtIsoStep step =
+        machine_->Execute(comment ? CleanIsoBlock(line, &t_.workLayer.comment, scratch_) : line);
+    if (step == ExtIsoStep::Full) full_ = true;
+    ended_ = step != ExtIsoStep::Continue;
+  }
+  return !ended_;
+}
+
+int ExtPlainIsoRead::Finish(NcReadOutcome* outcome) {
+  if (!full_ && !machine_->Finish()) full_ = true;
+  return EndExtendedRead(t_.store, full_, sink_, report_, outcome);
+}
+
+int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& report,
+                   NcReadOutcome* outcome) {
+  const NcDialect dialect = ExtendedReadDialect(DetectTextDialect(text), t.nc);
+  // Plain programs give their lines directly as the text is walked; programs with
+  // parameters or program flow (#, IF, WHILE, GOTO, M98/M97/G65, o-words) go through the
+  // macro runner, which hands ExtIsoMachine::Execute its blocks over the line table.
+  if (dialect == NcDialect::Iso && !MayHoldMacro(text)) {
+    ExtPlainIsoRead read(t, report);
+    read.Feed(text);
+    return read.Finish(outcome);
+  }
+  CPointStore& store = t.store;
+  LayerSlot& layer = t.workLayer;
+  StartExtendedRead(t);
   report.dialect = dialect == NcDialect::Heidenhain ? "Heidenhain" : "ISO";
 
   double start[3];
@@ -316,18 +383,15 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
   ExtMoveSink sink(store, t.nc.arcToCutInputChk == 1);
   sink.SetPosition(start);
   bool full = false;
+  const std::vector<std::string_view> lines = SplitNcLines(text);
   if (dialect == NcDialect::Heidenhain) {
     ExtProgramInfo info;
-    const std::vector<std::string_view> lines = SplitNcLines(text);
     full = ReadHeidenhainExtended(lines, sink, report, start, &info) == 0 && sink.Full();
     // TOOL CALL gives the tool and with it its length offset, as a T word does.
     layer.toolNumber = layer.toolOffset = info.tool;
     layer.spindle = info.spindle;
     layer.programNumber = info.program;
   } else {
-    // Programs with parameters or program flow (#, IF, WHILE, GOTO, M98/M97/G65, o-words)
-    // go through the macro runner, which hands ExtIsoMachine::Execute its blocks over the
-    // line table; plain programs give their lines directly as the text is walked.
     const double scale = t.nc.intNcdataFlg == 1 ? 0.001 : 1.0;
     ExtIsoMachine machine(sink, report, layer, scale);
     auto run = [&](std::string_view block) {
@@ -336,36 +400,21 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
       return step == ExtIsoStep::Continue;
     };
     std::string scratch;
-    if (!MayHoldMacro(text)) {
-      NcLineWalk walk(text);
-      std::string_view line;
-      bool comment;
-      while (walk.Next(line, comment))
-        if (!run(comment ? CleanIsoBlock(line, &layer.comment, scratch) : line)) break;
-    } else {
-      const std::vector<std::string_view> lines = SplitNcLines(text);
-      // The runner drops comments with everything else it does not hand on: the layer's
-      // comment lines are taken from the text as it stands.
-      for (const std::string_view line : lines) (void)CleanIsoBlock(line, &layer.comment, scratch);
-      ExtMacroOptions options;
-      options.maxBlocks = ExtBlockLimit();
-      // 400 characters per block beyond one pass: 2e9 at the default limit.
-      options.maxChars = static_cast<long long>(ExtBlockLimit()) * 400;
-      options.language = report.language;
-      ExtMacroRunner runner(lines, report, options);
-      std::string block;
-      while (runner.Next(block))
-        if (!run(CleanIsoBlock(block, nullptr, scratch))) break;
-    }
+    // The runner drops comments with everything else it does not hand on: the layer's
+    // comment lines are taken from the text as it stands.
+    for (const std::string_view line : lines) (void)CleanIsoBlock(line, &layer.comment, scratch);
+    ExtMacroOptions options;
+    options.maxBlocks = ExtBlockLimit();
+    // 400 characters per block beyond one pass: 2e9 at the default limit.
+    options.maxChars = static_cast<long long>(ExtBlockLimit()) * 400;
+    options.language = report.language;
+    ExtMacroRunner runner(lines, report, options);
+    std::string block;
+    while (runner.Next(block))
+      if (!run(CleanIsoBlock(block, nullptr, scratch))) break;
     if (!full && !machine.Finish()) full = true;
   }
-  store.Extent(store.extentMin, store.extentMax);
-  if (full || sink.Full()) {
-    if (outcome) *outcome = NcReadOutcome::StoreFull;
-    return 0;
-  }
-  if (outcome) *outcome = NcReadOutcome::Read;
-  return report.stopReason.empty() ? 1 : 0;
+  return EndExtendedRead(store, full, sink, report, outcome);
 }
 
 ClassicReadHints ScanClassicHints(std::string_view text, bool readAsHeidenhain) {

@@ -4,10 +4,12 @@
 // readers (fanuc_reader.h) stay as they are; the NC switch ExtendedReadingChk chooses this
 // read instead.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ncio/ext_iso.h"
 #include "ncio/ext_moves.h"
 #include "ncio/fanuc_reader.h"
 
@@ -28,6 +30,41 @@ enum class NcDialect { Unknown, Iso, Heidenhain };
 // word) comes first; Unknown when the text has neither. Looks at most at `maxLines` lines.
 NcDialect DetectNcDialect(const std::vector<std::string_view>& lines,
                           std::size_t maxLines = static_cast<std::size_t>(-1));
+
+// DetectNcDialect over all the lines of a text, without a line table: for a text given a
+// piece at a time, each piece ending at a line end, the first piece that tells gives it.
+NcDialect DetectTextDialect(std::string_view text);
+
+// What an extended read takes the text for: what it shows, else what the switches say.
+NcDialect ExtendedReadDialect(NcDialect detected, const NcSwitches& nc);
+
+// Whether a text may hold parameters or program flow (a '#', or a word of calls, jumps, loops
+// and conditions, anywhere and in any case): then the macro runner reads it. A text holds one
+// exactly when one of its lines does, so pieces that end at line ends may be looked at apart.
+bool MayHoldMacro(std::string_view text);
+
+// The extended read of an ISO program without parameters or program flow (!MayHoldMacro),
+// given a piece at a time, each piece ending at a line end (the last one may not): the same
+// result as ReadNcExtended on the whole text, without the whole text at once.
+class ExtPlainIsoRead {
+ public:
+  // Clears what every extended read clears and starts at the store's last move.
+  ExtPlainIsoRead(const NcReadTarget& t, ExtReadReport& report);
+  // Runs the lines of `piece`; false once the program has ended or the store is full (later
+  // pieces are then passed over).
+  bool Feed(std::string_view piece);
+  // As ReadNcExtended returns.
+  int Finish(NcReadOutcome* outcome);
+
+ private:
+  NcReadTarget t_;
+  ExtReadReport& report_;
+  ExtMoveSink sink_;
+  std::optional<ExtIsoMachine> machine_;  // made once the sink stands at the start
+  bool full_ = false;
+  bool ended_ = false;
+  std::string scratch_;
+};
 
 // Reads `text` into the target as ReadLines does (the work layer's S, T, H, O and comment
 // emptied first), appending behind the store's records; `report` gets what was passed over.

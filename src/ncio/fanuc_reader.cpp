@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
 #include "model/geometry.h"
 #include "model/undo_ring.h"
@@ -498,8 +500,9 @@ struct ExtReadStart {
 // Our rule: a program whose run stops (an alarm, a loop that never ends, calls nested too
 // deep) is refused as a whole and changes nothing; `undo` (a load) gets its snapshot only
 // when the read is kept.
-int ReadExtendedText(const NcReadTarget& t, std::string_view text, NcReadOutcome* outcome,
-                     CUndoRing* undo) {
+// `read(report, outcome)` is the read itself, as ReadNcExtended.
+template <class Read>
+int ReadExtendedWith(const NcReadTarget& t, NcReadOutcome* outcome, CUndoRing* undo, Read read) {
   const ExtReadStart start(t);
   if (undo && !start.kept) undo->SaveUndo(t.store);  // no snapshot to go back to: as before
   if (undo) {
@@ -510,7 +513,7 @@ int ReadExtendedText(const NcReadTarget& t, std::string_view text, NcReadOutcome
   t.state.lastReport = ExtReadReport{};
   t.state.lastReport.language = t.state.language;
   NcReadOutcome o = NcReadOutcome::Read;
-  const int r = ReadNcExtended(t, text, t.state.lastReport, &o);
+  const int r = read(t.state.lastReport, &o);
   if (r == 0 && o == NcReadOutcome::Read) o = NcReadOutcome::Stopped;
   if (o == NcReadOutcome::Stopped && start.kept) {
     start.Restore(t);
@@ -529,6 +532,13 @@ int ReadExtendedText(const NcReadTarget& t, std::string_view text, NcReadOutcome
   return r;
 }
 
+int ReadExtendedText(const NcReadTarget& t, std::string_view text, NcReadOutcome* outcome,
+                     CUndoRing* undo) {
+  return ReadExtendedWith(t, outcome, undo, [&](ExtReadReport& report, NcReadOutcome* o) {
+    return ReadNcExtended(t, text, report, o);
+  });
+}
+
 // The start of an extended read: the whole text, refused when it is not an NC program.
 // false, with the outcome set, when nothing may change.
 bool TakeExtendedText(std::FILE* file, std::string& text, NcReadOutcome* outcome) {
@@ -543,15 +553,100 @@ bool TakeExtendedText(std::FILE* file, std::string& text, NcReadOutcome* outcome
   return true;
 }
 
+// A stream read a piece at a time into one buffer that serves every piece: each piece ends
+// at a line end (a CR is kept back until the byte after it is known, for a CR LF), the last
+// one where the stream ends. A line longer than the buffer makes it grow.
+class NcPieceReader {
+ public:
+  explicit NcPieceReader(std::FILE* file) : file_(file), buffer_(kPiece) {}
+
+  // false once the stream has given everything.
+  bool Next(std::string_view& piece) {
+    std::memmove(buffer_.data(), buffer_.data() + taken_, size_ - taken_);
+    size_ -= taken_;
+    taken_ = 0;
+    for (;;) {
+      if (!end_) {
+        if (size_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+        const std::size_t want = buffer_.size() - size_;
+        const std::size_t got = std::fread(buffer_.data() + size_, 1, want, file_);
+        size_ += got;
+        if (got < want) {
+          end_ = true;
+          failed_ = std::ferror(file_) != 0;
+        }
+      }
+      std::size_t k = size_;
+      if (!end_) {
+        while (k > 0 && buffer_[k - 1] != '\n' && !(buffer_[k - 1] == '\r' && k < size_)) --k;
+        if (k == 0) continue;  // no whole line yet
+      } else if (k == 0) {
+        return false;
+      }
+      piece = std::string_view(buffer_.data(), k);
+      taken_ = k;
+      return true;
+    }
+  }
+  bool Failed() const { return failed_; }
+
+ private:
+  static constexpr std::size_t kPiece = std::size_t{1} << 16;
+  std::FILE* file_;
+  std::vector<char> buffer_;
+  std::size_t size_ = 0, taken_ = 0;
+  bool end_ = false, failed_ = false;
+};
+
+// An extended read of a stream. A plain ISO program, the common long one, is read twice a
+// piece at a time from a stream that can seek: once to check the text and tell its dialect and
+// whether it holds program flow, once to run it; so that the whole text is never held, which
+// for a long program costs more in fresh memory than a second read of the file does. Every
+// other program, a stream that cannot seek, and a stream that fails on the way are read whole.
+int ReadExtendedStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcome,
+                       CUndoRing* undo) {
+  const auto whole = [&] {
+    std::string text;
+    if (!TakeExtendedText(file, text, outcome)) return 0;
+    return ReadExtendedText(t, text, outcome, undo);
+  };
+  const long at = file == nullptr ? -1 : std::ftell(file);
+  if (at < 0 || std::fseek(file, at, SEEK_SET) != 0) return whole();
+  NcDialect dialect = NcDialect::Unknown;
+  bool macro = false, failed = false;
+  {
+    NcPieceReader pieces(file);
+    std::string_view piece;
+    while (pieces.Next(piece)) {
+      if (!IsNcText(piece)) {
+        if (outcome) *outcome = NcReadOutcome::NotText;
+        return 0;
+      }
+      if (!macro) macro = MayHoldMacro(piece);
+      if (dialect == NcDialect::Unknown) dialect = DetectTextDialect(piece);
+    }
+    failed = pieces.Failed();
+  }
+  if (std::fseek(file, at, SEEK_SET) != 0) {
+    if (outcome) *outcome = NcReadOutcome::CannotOpen;
+    return 0;
+  }
+  if (failed || macro || ExtendedReadDialect(dialect, t.nc) != NcDialect::Iso) return whole();
+  return ReadExtendedWith(t, outcome, undo, [&](ExtReadReport& report, NcReadOutcome* o) {
+    ExtPlainIsoRead read(t, report);
+    NcPieceReader pieces(file);
+    std::string_view piece;
+    while (pieces.Next(piece) && read.Feed(piece)) {
+    }
+    return read.Finish(o);
+  });
+}
+
 }  // namespace
 
 int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcome) {
   t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
-  if (t.state.lastReadExtended) {
-    std::string text;
-    if (!TakeExtendedText(file, text, outcome)) return 0;
-    return ReadExtendedText(t, text, outcome, nullptr);
-  }
+  if (t.state.lastReadExtended) return ReadExtendedStream(t, file, outcome, nullptr);
   NcLineReader lines(file);
   if (!lines.Start()) {
     if (outcome) *outcome = NcReadOutcome::CannotOpen;
@@ -575,11 +670,7 @@ int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& pat
   // cannot be opened leaves the store, the register and the undo ring as they were.
   FileHandle f = OpenProgram(path);
   t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
-  if (t.state.lastReadExtended) {
-    std::string text;
-    if (!TakeExtendedText(f.get(), text, outcome)) return 0;
-    return ReadExtendedText(t, text, outcome, &undo);
-  }
+  if (t.state.lastReadExtended) return ReadExtendedStream(t, f.get(), outcome, &undo);
   NcLineReader lines(f.get());
   if (!f || !lines.Start()) {
     if (outcome) *outcome = NcReadOutcome::CannotOpen;

@@ -166,6 +166,47 @@ TEST(ExtRead, AppendStartsFromTheLastMove) {
   ExpectRecords(b.Records(), Recs("1 0 0 5 0, 3 4 0 5 100, 3 5 0 5 100"), 1e-6);
 }
 
+// A plain program read from a file comes a piece of 64 KiB at a time; whatever falls on a
+// piece's edge (a CR LF split in two, a comment, a line longer than a piece, a last line
+// without its end) must read as the whole text does, and a '#' or a NUL far behind the first
+// piece still sends the file to the macro runner or refuses it.
+TEST(ExtRead, FileReadInPiecesAsTheWholeText) {
+  const std::string block = "X1.2345 Y-2.5 Z0.125 (A NOTE)\r\n";
+  std::vector<std::string> texts;
+  for (const char* end : {"\r\n", "\r", "\n\r"}) {
+    for (int shift = 0; shift < 3; ++shift) {
+      std::string t = "G1 F250\n";
+      while (t.size() + block.size() < 65536 - 16) t += block;
+      t += "G2 X" + std::string(65535 - t.size() - 4 - static_cast<std::size_t>(shift), '1');
+      t += std::string(end) + "X3 Y4 (SPLIT\r\nG0 X5 ; HERE\r";
+      texts.push_back(t + "Y" + std::string(70000, '2') + "\nX6 Y7 M30\nX8\n");
+    }
+  }
+  texts.push_back(texts[0] + "G1 X#1\n");
+  texts.push_back(texts[1] + std::string("X9\0\n", 4));
+  for (std::size_t k = 0; k < texts.size(); ++k) {
+    SCOPED_TRACE("text " + std::to_string(k));
+    ReaderBench whole, file;
+    whole.nc.extendedReadingChk = file.nc.extendedReadingChk = 1;
+    NcReadOutcome wholeOutcome = NcReadOutcome::Read, fileOutcome = NcReadOutcome::Read;
+    const int r = IsNcText(texts[k]) ? ReadNcExtended(whole.Target(), texts[k],
+                                                      whole.state.lastReport, &wholeOutcome)
+                                     : (wholeOutcome = NcReadOutcome::NotText, 0);
+    EXPECT_EQ(file.AppendText(texts[k], &fileOutcome), r);
+    EXPECT_EQ(fileOutcome, wholeOutcome);
+    const std::vector<Rec> got = file.Records(), want = whole.Records();
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      EXPECT_EQ(got[i].type, want[i].type);
+      EXPECT_EQ(got[i].x, want[i].x);
+      EXPECT_EQ(got[i].z, want[i].z);
+    }
+    EXPECT_EQ(file.layers[file.layers.workLayer].comment,
+              whole.layers[whole.layers.workLayer].comment);
+    EXPECT_EQ(PassedOver(file.state.lastReport), PassedOver(whole.state.lastReport));
+  }
+}
+
 TEST(ExtRead, DialectOfTheFileBeforeTheSwitch) {
   struct Case {
     const char* text;

@@ -123,9 +123,14 @@ constexpr std::array<double, 24> kDecimalSteps = [] {
 
 // A number after an address: blanks, any "+" and "-" signs, digits with one decimal point.
 // false when no digit follows (the word is then ignored) or the number is out of all reason.
-bool ReadNumber(std::string_view s, std::size_t& i, double& out) {
+// `at` moves past what was read.
+bool ReadNumber(std::string_view s, std::size_t& at, double& out) {
+  // The position is kept here, not behind the reference, which the compiler would otherwise
+  // store back before every byte it loads (a byte may alias anything).
+  std::size_t i = at;
   bool negative = false;
-  while (i < s.size() && (s[i] == '+' || s[i] == '-' || IsBlank(s[i]))) {
+  // Signs and blanks all lie at or below '-': a digit ends the loop with one comparison.
+  while (i < s.size() && s[i] <= '-' && (s[i] == '+' || s[i] == '-' || IsBlank(s[i]))) {
     if (s[i] == '-') negative = !negative;
     ++i;
   }
@@ -174,6 +179,7 @@ bool ReadNumber(std::string_view s, std::size_t& i, double& out) {
       break;
     }
   }
+  at = i;
   if (!digits || !(v < kWordLimit)) return false;
   out = negative ? -v : v;
   return true;

@@ -446,8 +446,10 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   return 1;
 }
 
-// Extended reading takes the whole text at once: its dialect is told from the program, and
-// program flow jumps back and forth. false when the stream cannot be read.
+// Extended reading of programs with program flow, Heidenhain programs and streams that cannot
+// seek takes the whole text at once: flow jumps back and forth, and the Heidenhain reader
+// works on the line table (plain ISO programs from a file are read in pieces, see
+// ReadExtendedStream). false when the stream cannot be read.
 // A stream that can seek (a file) tells its size first, and the text is made to it at once:
 // a long program is then never held twice while the text grows.
 bool ReadWholeStream(std::FILE* file, std::string& text) {

@@ -299,15 +299,15 @@ TEST(Verbs, NcInputRefusesBinaryFiles) {
 TEST(Verbs, ExtendedReading) {
   std::string many = "G95\n";
   for (int i = 0; i < 1204; ++i) many += "G1 X" + std::to_string(i + 1) + " A1. F10\n";
-  RunTable({{"load {d}/haas.nc; info", 0, {"out:\"count\":0", "!err:Help"}},
-            {"ncset extended=1; ncset; load {d}/haas.nc; info",
+  RunTable({{"load {d}/commented.nc; info", 0, {"out:\"count\":0", "!err:Help"}},
+            {"ncset extended=1; ncset; load {d}/commented.nc; info",
              0,
              {"out:HeidenhainOutChk 0 \nExtendedReadingChk 1 \n", "out:\"count\":2", "=err:"}},
             {"ncset extended=1; load {d}/many.nc",
              0,
              {"=err:Help: Extended reading passed over G95 feed per revolution in 1 blocks, "
               "rotary axes in 1,204 blocks.\n"}}},
-           {{"haas.nc", "G01 X4.75 F50. (FEED X)\nX 0 Y1\n"}, {"many.nc", many}});
+           {{"commented.nc", "G01 X4.75 F50. (FEED X)\nX 0 Y1\n"}, {"many.nc", many}});
 }
 
 TEST(Verbs, NcOutput) {

@@ -47,15 +47,6 @@ constexpr double kChordSagitta = 0.0003;
 // should, with longer chords.
 constexpr int kMostChords = 100000;
 
-// A coordinate as the reader gets it back from the written text.
-double Reread(double v) {
-  char text[kLine];
-  char* e = AppendFixed3(text, v);
-  ncnumber::RunValue run;
-  ncnumber::ReadRun<true>(text, 0, static_cast<std::size_t>(e - text), run);
-  return run.value;
-}
-
 // A word after a blank: " X10.000".
 char* Spaced(char* p, char letter, double v) {
   *p++ = ' ';
@@ -81,10 +72,10 @@ bool SpacedChangedWords(char*& p, const double to[3], const double from[3]) {
 // the same numbers the text will give it, the same rebuilding of the centre.
 bool PiecesReadBack(const double from[3], const ArcPiece* pieces, int n, const double centre[2],
                     int type) {
-  double at[3] = {Reread(from[0]), Reread(from[1]), Reread(from[2])};
-  const double cc[2] = {Reread(centre[0]), Reread(centre[1])};
+  double at[3] = {WrittenValue(from[0]), WrittenValue(from[1]), WrittenValue(from[2])};
+  const double cc[2] = {WrittenValue(centre[0]), WrittenValue(centre[1])};
   for (int k = 0; k < n; ++k) {
-    const double end[3] = {Reread(pieces[k].end[0]), Reread(pieces[k].end[1]), at[2]};
+    const double end[3] = {WrittenValue(pieces[k].end[0]), WrittenValue(pieces[k].end[1]), at[2]};
     // A C block that does not move is a whole circle to the reader.
     if (end[0] == at[0] && end[1] == at[1]) return false;
     // A radius of 0 makes the reader take the block as a straight move.
@@ -137,8 +128,9 @@ void CNcOutputDlg::HeidenhainLinear(const PointRegister& r, const double to[3]) 
   // would store nothing for it but would take it as the start of a run, and the cut after it
   // would read back as a continuation measured from before the arc.
   if (isNew && IsArcType(previousType) && r.feed == heidenhainFeed &&
-      Reread(to[0]) == Reread(position[0]) && Reread(to[1]) == Reread(position[1]) &&
-      Reread(to[2]) == Reread(position[2]))
+      WrittenValue(to[0]) == WrittenValue(position[0]) &&
+      WrittenValue(to[1]) == WrittenValue(position[1]) &&
+      WrittenValue(to[2]) == WrittenValue(position[2]))
     return;
   const bool sameFeed = HeidenhainKindBlock(r) || r.feed == heidenhainFeed;
   char* p = Put(line, "L");
@@ -177,7 +169,7 @@ void CNcOutputDlg::HeidenhainArc(const PointRegister& r, const double ijk[3], in
   // An arc stays in its plane where the move along the normal does not show in 3 decimals; a
   // move that does show makes it a helix.
   const int normal = NormalAxis(plane);
-  const bool helix = Reread(to[normal]) != Reread(position[normal]);
+  const bool helix = WrittenValue(to[normal]) != WrittenValue(position[normal]);
   if (!helix) to[normal] = position[normal];
 
   // Our rule: the reader rebuilds arcs in the XY plane only, and rebuilds a C block that

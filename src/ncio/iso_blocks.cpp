@@ -3,8 +3,6 @@
 // position, the feeds and the time around them.
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "model/geometry.h"
 #include "ncio/arc_pieces.h"
@@ -36,21 +34,6 @@ constexpr double kMaxLargerArc = 345.0 * kDegree;
 // reader's choice between the two centres of a chord lying within 0.01 of an axis can miss by
 // up to 0.01 / sin(sweep / 2), which no cut into pieces cures).
 constexpr double kCentreTolerance = 0.005;
-
-// A number as a reader gets it back from its written text.
-double AsWritten(double v) {
-  char text[420];
-  *AppendFixed3(text, v) = '\0';
-  return std::strtod(text, nullptr);
-}
-
-// Whether a written number moves: two values whose texts differ.
-bool Differs3(double a, double b) {
-  char ta[420], tb[420];
-  *AppendFixed3(ta, a) = '\0';
-  *AppendFixed3(tb, b) = '\0';
-  return std::strcmp(ta, tb) != 0;
-}
 
 }  // namespace
 
@@ -116,15 +99,7 @@ void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane
   // which a reader takes back as the same move. By radius a reader would measure the chord
   // with the height in it and misplace the centre, so the arc goes out flat and a straight
   // move along the normal follows it.
-  bool helix;
-  if (!incremental) {
-    helix = Differs3(to[normal], position[normal]);
-  } else {
-    char text[420];
-    double rounded = 0;
-    AppendShort3(text, to[normal] - position[normal], rounded);
-    helix = rounded != 0.0;
-  }
+  const bool helix = !SameWhenWritten(position[normal], to[normal], incremental);
   if (!helix) to[normal] = position[normal];  // the arc stays in its plane
 
   // Our rule: an arc whose end, as written, cannot be told from its start in its plane is a
@@ -228,11 +203,11 @@ void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane
     endWords(p, end);
     // The centre as a reader works it out from this block's words.
     const double radius = std::hypot(off[ax.a], off[ax.b]);
-    const double rWord = AsWritten(radius + 0.0005);
+    const double rWord = WrittenValue(radius + 0.0005);
     double readStart[3], readEnd[3], readOff[3];
     for (int a = 0; a < 3; ++a) {
-      readStart[a] = AsWritten(position[a]);
-      readEnd[a] = incremental ? readStart[a] + (end[a] - position[a]) : AsWritten(end[a]);
+      readStart[a] = WrittenValue(position[a]);
+      readEnd[a] = incremental ? readStart[a] + (end[a] - position[a]) : WrittenValue(end[a]);
     }
     ArcCentreFromRadius(plane, readStart, readEnd, larger ? -rWord : rWord, r.type, readOff);
     const double miss = std::hypot(readStart[ax.a] + readOff[ax.a] - centre[ax.a],

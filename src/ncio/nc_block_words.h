@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 
 #include "model/point_record.h"
@@ -66,11 +65,14 @@ inline bool DeltaWords(char*& p, double to[3], const double from[3]) {
   return any;
 }
 
-// A coordinate as a reader gets it back from its "%.3f" word.
+// A coordinate as a reader gets it back from its "%.3f" word (read by the readers' own
+// number routine).
 inline double WrittenValue(double v) {
   char text[420];
-  *AppendFixed3(text, v) = '\0';
-  return std::strtod(text, nullptr);
+  const char* e = AppendFixed3(text, v);
+  ncnumber::RunValue run;
+  ncnumber::ReadRun<true>(text, 0, static_cast<std::size_t>(e - text), run);
+  return run.value;
 }
 
 // Whether a reader can tell `to` from `from` once written: absolute words by their texts,

@@ -5,20 +5,16 @@
 #include <cmath>
 #include <numbers>
 
+#include "ncio/nc_number.h"
+
 namespace trevalon {
 namespace {
 
-constexpr double kDeg = std::numbers::pi / 180.0;
+using ncnumber::IsAlpha;
+using ncnumber::IsDigit;
+using ncnumber::Upper;
 
-char Upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-bool IsAlpha(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+constexpr double kDeg = std::numbers::pi / 180.0;
 
 void SkipBlanks(std::string_view t, std::size_t& p) {
   while (p < t.size() && (t[p] == ' ' || t[p] == '\t')) ++p;

@@ -322,6 +322,7 @@ class Interpreter {
   void Corner(std::string_view rest, int kind);
   void Target(const Words& w, double to[3]) const;
   void TakeFeed(const Words& w);
+  bool MoveWords(std::string_view rest, Words& w);
   void PolarTarget(const Words& w, double to[3]);
   bool MoveStraight(const double to[3], bool rapid, bool named);
   bool MoveArc(const double to[3], const double centre[3], bool clockwise);
@@ -879,17 +880,23 @@ void Interpreter::PolarTarget(const Words& w, double to[3]) {
   to[ax.b] = pole_[ax.b] + r * std::sin(angle * kDeg);
 }
 
-bool Interpreter::Straight(std::string_view rest, bool polar) {
-  Words w;
+// The words of a move block, its feed taken and its rotary words counted; false for a block
+// in machine coordinates (M91/M92), which by our rule makes no move and leaves the position
+// where it is, since where it goes depends on the machine.
+bool Interpreter::MoveWords(std::string_view rest, Words& w) {
   ParseWords(rest, w);
-  // Our rule: a block in machine coordinates (M91/M92) makes no move and the position stays,
-  // since where it goes depends on the machine.
   if (w.machineDatum) {
     report_.Pass("machine-datum");
-    return true;
+    return false;
   }
   TakeFeed(w);
   if (w.rotary) report_.Pass("rotary");
+  return true;
+}
+
+bool Interpreter::Straight(std::string_view rest, bool polar) {
+  Words w;
+  if (!MoveWords(rest, w)) return true;
   double to[3];
   if (polar)
     PolarTarget(w, to);
@@ -1037,13 +1044,7 @@ bool Interpreter::MoveArc(const double to[3], const double centre[3], bool clock
 // pole).
 bool Interpreter::Circle(std::string_view rest, char kind) {
   Words w;
-  ParseWords(rest, w);
-  if (w.machineDatum) {
-    report_.Pass("machine-datum");
-    return true;
-  }
-  TakeFeed(w);
-  if (w.rotary) report_.Pass("rotary");
+  if (!MoveWords(rest, w)) return true;
   if (w.dr != 0) dr_ = w.dr;
   const PlaneAxes ax = AxesOfPlane(plane_);
   double to[3];

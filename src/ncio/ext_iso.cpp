@@ -11,12 +11,10 @@ namespace trevalon {
 
 namespace {
 
+using ncnumber::Upper;
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-char Upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 void AddComment(std::string* comments, std::string_view text) {

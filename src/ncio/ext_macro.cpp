@@ -6,20 +6,16 @@
 #include <charconv>
 #include <cmath>
 
+#include "ncio/nc_number.h"
 #include "texts/messages.h"
 
 namespace trevalon {
 namespace {
 
-char Upper(char c) {
-  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
-bool IsAlpha(char c) {
-  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-}
+using ncnumber::IsAlpha;
+using ncnumber::IsDigit;
+using ncnumber::Upper;
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
 }
@@ -410,17 +406,7 @@ bool ExtMacroRunner::Execute(std::string& out) {
       return false;
     }
     if (truth) {
-      const Frame& f = frames_.back();
-      for (std::size_t k = f.loopBase; k < loops_.size(); ++k)
-        if (loops_[k].id == id) {
-          loops_.resize(k);
-          break;
-        }
-      if (loops_.size() - f.loopBase >= 32) {
-        Stop(Txt::MacroUnmatched, "DO");
-        return false;
-      }
-      loops_.push_back({id, line_});
+      EnterLoop(id);
       return false;
     }
     std::size_t end = 0;
@@ -434,17 +420,7 @@ bool ExtMacroRunner::Execute(std::string& out) {
   if (WordAt(t, p, "DO")) {
     long id = 0;
     if (!Integer(t, p += 2, id)) return false;
-    const Frame& f = frames_.back();
-    for (std::size_t k = f.loopBase; k < loops_.size(); ++k)
-      if (loops_[k].id == id) {
-        loops_.resize(k);
-        break;
-      }
-    if (loops_.size() - f.loopBase >= 32) {
-      Stop(Txt::MacroUnmatched, "DO");
-      return false;
-    }
-    loops_.push_back({id, line_});
+    EnterLoop(id);
     return false;
   }
   if (WordAt(t, p, "END")) {
@@ -470,6 +446,20 @@ bool ExtMacroRunner::Execute(std::string& out) {
 }
 
 // The forward search for "END id" from a WHILE that is not entered.
+void ExtMacroRunner::EnterLoop(long id) {
+  const Frame& f = frames_.back();
+  for (std::size_t k = f.loopBase; k < loops_.size(); ++k)
+    if (loops_[k].id == id) {
+      loops_.resize(k);
+      break;
+    }
+  if (loops_.size() - f.loopBase >= 32) {
+    Stop(Txt::MacroUnmatched, "DO");
+    return;
+  }
+  loops_.push_back({id, line_});
+}
+
 bool ExtMacroRunner::FindEnd(long id, std::size_t& line) const {
   if (const auto it = whileEnds_.find(line_); it != whileEnds_.end()) {
     line = it->second;

@@ -123,6 +123,9 @@ class ExtMacroRunner {
   void Return();
   bool Jump(long label, const Frame& in, std::size_t& line);
   bool FindEnd(long id, std::size_t& line) const;
+  // A DO loop starts at this line: an open loop of the same number in this call level is
+  // left first; more than 32 open loops stop the run.
+  void EnterLoop(long id);
   bool Branch(int entry);
   bool Condition(std::string_view t, std::size_t& p, bool& truth);
   bool Integer(std::string_view t, std::size_t& p, long& out);

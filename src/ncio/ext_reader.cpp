@@ -9,19 +9,15 @@
 #include "ncio/ext_heidenhain.h"
 #include "ncio/ext_iso.h"
 #include "ncio/ext_macro.h"
+#include "ncio/nc_number.h"
 #include "ncio/text_scan.h"
 
 namespace trevalon {
 
 namespace {
 
-char Upper(char c) {
-  return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool IsDigit(char c) {
-  return c >= '0' && c <= '9';
-}
+using ncnumber::IsDigit;
+using ncnumber::Upper;
 
 std::size_t SkipBlanks(std::string_view s, std::size_t i) {
   while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;

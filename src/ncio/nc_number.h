@@ -25,6 +25,12 @@ struct RunValue {
 inline bool IsDigit(char c) {
   return static_cast<unsigned char>(c - '0') < 10;
 }
+inline bool IsAlpha(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+inline char Upper(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 // Powers of ten that are exact doubles.
 inline constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,

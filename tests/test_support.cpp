@@ -25,6 +25,16 @@ int StartInTempDir(CApplication& app, const TempDir& dir) {
   return app.StartUp(o);
 }
 
+AppInTempDir::AppInTempDir() {
+  app.StartUp(StartOptions{dir.path().string(), "en", false});
+  app.settings.configDir = dir.path().string();
+  doc = &app.NewDocument();
+}
+
+std::string TestData(const std::string& name) {
+  return std::string(TREVALON_TEST_DATA) + "/" + name;
+}
+
 std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream s;

@@ -2,6 +2,7 @@
 // Helpers shared by the tests: temporary directories, files and building toolpaths.
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,20 @@ class TempDir {
 
 // Starts the application in English with korvo.cfg in dir, never in the user's home.
 int StartInTempDir(CApplication& app, const TempDir& dir);
+
+// An application started in a temporary directory (korvo.cfg and the settings there) with
+// one document; messages are collected, not shown.
+struct AppInTempDir {
+  TempDir dir;
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CApplication app{platform};
+  CDocument* doc;
+  AppInTempDir();
+};
+
+// A file of the tests' data folder.
+std::string TestData(const std::string& name);
 
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadAll(const std::string& path);

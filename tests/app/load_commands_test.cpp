@@ -16,21 +16,10 @@ namespace trevalon::testing {
 namespace {
 
 std::string Data(const std::string& name) {
-  return std::string(TREVALON_TEST_DATA) + "/" + name;
+  return TestData(name);
 }
 
-struct App {
-  TempDir dir;
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CApplication app{platform};
-  CDocument* doc;
-  App() {
-    app.StartUp(StartOptions{dir.path().string(), "en", false});
-    app.settings.configDir = dir.path().string();
-    doc = &app.NewDocument();
-  }
-};
+using App = AppInTempDir;
 
 TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   App a;

@@ -14,20 +14,10 @@ namespace trevalon::testing {
 namespace {
 
 std::string Data(const std::string& name) {
-  return std::string(TREVALON_TEST_DATA) + "/" + name;
+  return TestData(name);
 }
 
-struct App {
-  TempDir dir;
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CApplication app{platform};
-  CDocument* doc;
-  App() {
-    app.StartUp(StartOptions{dir.path().string(), "en", false});
-    app.settings.configDir = dir.path().string();
-    doc = &app.NewDocument();
-  }
+struct App : AppInTempDir {
   Outcome Save(const std::string& name) {
     CNcOutputDlg dlg;
     dlg.outputPath = dir.file(name);

@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <cstdio>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -59,6 +60,19 @@ void AddPoints(CPointStore& s, std::string_view records) {
     r >> type >> x >> y >> z >> feed >> mark;  // a missing feed or mark reads as 0
     AddPoint(s, type, x, y, z, feed, mark);
   }
+}
+
+std::string Records(const CPointStore& s) {
+  std::string out;
+  char one[96];
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord* r = s.RawRecord(i);
+    if (!r) continue;
+    std::snprintf(one, sizeof one, "%s%d %g %g %g", out.empty() ? "" : ", ", r->type, double{r->x},
+                  double{r->y}, double{r->z});
+    out += one;
+  }
+  return out;
 }
 
 }  // namespace trevalon::testing

@@ -47,5 +47,8 @@ void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed =
 // Appends records written as `dump` prints them without the index, separated by commas:
 // "1 0 0 5, 3 0 0 0 100" (feed and mark may be left out).
 void AddPoints(CPointStore& s, std::string_view records);
+// The store's records as AddPoints takes them ("type x y z" with %g, feed and mark left out),
+// for comparing a whole toolpath in one line.
+std::string Records(const CPointStore& s);
 
 }  // namespace trevalon::testing

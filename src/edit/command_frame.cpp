@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "edit/compaction.h"
+#include "edit/rapid_rebuild.h"
 #include "edit/regenerate.h"
 #include "model/statistics.h"
 
@@ -23,11 +24,15 @@ bool CommandFrame::Reserve(std::uint64_t total) {
   return ok;
 }
 
+void CommandFrame::SaveUndo() {
+  ctx_.undo.SaveUndo(ctx_.store);
+  // Shares the store's pages, as the undo slot does: nothing is copied until a page changes.
+  haveBefore_ = ctx_.store.Snapshot(before_) != 0;
+  NoteChange();
+}
+
 bool CommandFrame::Append() {
-  CPointStore& s = ctx_.store;
-  if (s.count >= CPointStore::kCapacity || !s.StorePoint(s.count)) return false;
-  ++s.count;
-  return true;
+  return AppendRegister(ctx_.store);
 }
 
 bool CommandFrame::Progress(std::uint32_t i, std::uint32_t n, const char* format,
@@ -50,6 +55,24 @@ void CommandFrame::Compact() {
 
 void CommandFrame::Regenerate() {
   trevalon::Regenerate(ctx_.store);
+}
+
+bool CommandFrame::RapidRebuild() {
+  return trevalon::RapidRebuild(ctx_.store, ctx_.retractHeight);
+}
+
+bool CommandFrame::PlungeCleanup() {
+  return trevalon::PlungeCleanup(ctx_.store, ctx_.retractHeight);
+}
+
+Outcome CommandFrame::Rollback(const std::string& why) {
+  if (haveBefore_) {
+    ctx_.store.Restore(before_);
+  } else if (ctx_.store.count > originalCount_) {
+    ctx_.store.count = originalCount_;  // only appended so far
+  }
+  ComputeStatistics(ctx_.store);
+  return Outcome::Failed(OutcomeCode::NoMemory, why);
 }
 
 const ToolpathStatistics* CommandFrame::Finish(std::string_view helpLine) {

@@ -11,10 +11,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
 
 #include "model/point_store.h"
+#include "model/record_pages.h"
 #include "model/undo_ring.h"
+#include "platform/outcome.h"
 #include "texts/messages.h"
 #include "view/view_state.h"
 
@@ -47,11 +50,8 @@ class CommandFrame {
   // before anything changes. False when `total` is beyond the store's capacity or a page
   // cannot be had; the store's records and register are as they were either way.
   bool Reserve(std::uint64_t total);
-  // One undo snapshot of the whole store.
-  void SaveUndo() {
-    ctx_.undo.SaveUndo(ctx_.store);
-    NoteChange();
-  }
+  // One undo snapshot of the whole store. The frame keeps the same state for Rollback.
+  void SaveUndo();
   // The points the command found; its result goes behind them.
   std::uint32_t originalCount() const { return originalCount_; }
 
@@ -74,6 +74,14 @@ class CommandFrame {
   // Rewrites the run types (rapid runs 1, 2; cutting runs 3, 4) and gives cuts of no length
   // type 0, which the next compaction drops.
   void Regenerate();
+  // The rapid rebuild and the plunge clean-up at the document's retract height
+  // (rapid_rebuild.h). False when the store could not hold the result; it is then as it was
+  // before that step.
+  bool RapidRebuild();
+  bool PlungeCleanup();
+  // Puts the store back as SaveUndo found it (a command that could not finish leaves the
+  // toolpath as it was) and gives the outcome that says so.
+  Outcome Rollback(const std::string& why);
 
   // ---- The end ----------------------------------------------------------------------------
   // Statistics, the help line (when given), the redraw request and the view's
@@ -87,6 +95,8 @@ class CommandFrame {
   }
   EditContext& ctx_;
   std::uint32_t originalCount_;
+  RecordSnapshot before_;  // the store as SaveUndo found it
+  bool haveBefore_ = false;
 };
 
 }  // namespace trevalon

@@ -30,6 +30,12 @@ int CompactStore(CPointStore& store) {
   return 1;
 }
 
+bool AppendRegister(CPointStore& store) {
+  if (store.count >= CPointStore::kCapacity || !store.StorePoint(store.count)) return false;
+  ++store.count;
+  return true;
+}
+
 void MarkRemoved(CPointStore& store, std::uint32_t from, std::uint32_t to) {
   if (to > store.count) to = store.count;
   for (std::uint32_t i = from; i < to; ++i) {

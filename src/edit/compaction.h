@@ -13,6 +13,11 @@ class CPointStore;
 // sanity test) goes. The count becomes the number kept. Returns 1.
 int CompactStore(CPointStore& store);
 
+// Stores the register behind the last point and raises the count: how every editing command
+// writes its result. False when the store is full or the page cannot be had: nothing is
+// stored and the count stays.
+bool AppendRegister(CPointStore& store);
+
 // Gives the points [from, to) motion type 0, so that the next compaction drops them.
 void MarkRemoved(CPointStore& store, std::uint32_t from, std::uint32_t to);
 

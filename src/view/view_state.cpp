@@ -63,7 +63,13 @@ WindowPoint ViewState::Project(double x, double y, double z) {
   if (scale < 1e-5) scale = 1e-5;
   double u, v;
   ProjectUV(x, y, z, u, v);
-  return {static_cast<int>((u - cu) * scale), static_cast<int>((v - cv) * scale)};
+  // Far outside any window at a high zoom, a position is held at a billion pixels rather
+  // than overflowing the whole-pixel result (NaN, from an unsound point, becomes 0).
+  auto pixels = [](double p) {
+    if (!(p == p)) return 0;
+    return static_cast<int>(std::clamp(p, -1e9, 1e9));
+  };
+  return {pixels((u - cu) * scale), pixels((v - cv) * scale)};
 }
 
 int ViewState::WindowToModel(int px, int py, double out[3]) const {

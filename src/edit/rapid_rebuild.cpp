@@ -1,0 +1,167 @@
+#include "edit/rapid_rebuild.h"
+
+#include <cstdint>
+
+#include "edit/compaction.h"
+#include "edit/regenerate.h"
+#include "model/point_store.h"
+
+namespace trevalon {
+
+namespace {
+
+// Appends the register behind the store and remembers where the last appended rapid stands,
+// so that a rapid onto the same spot is left out. After a failed append nothing more is
+// appended; the caller drops what was.
+class RebuildWriter {
+ public:
+  explicit RebuildWriter(CPointStore& s) : s_(s) {}
+  void Put() {
+    if (!ok_) return;
+    ok_ = AppendRegister(s_);
+    haveRapid_ = false;
+  }
+  void PutRapid() {
+    if (!ok_) return;
+    const float x = static_cast<float>(s_.reg.x), y = static_cast<float>(s_.reg.y),
+                z = static_cast<float>(s_.reg.z);
+    if (haveRapid_ && x == x_ && y == y_ && z == z_) return;
+    ok_ = AppendRegister(s_);
+    haveRapid_ = true;
+    x_ = x, y_ = y, z_ = z;
+  }
+  bool ok() const { return ok_; }
+
+ private:
+  CPointStore& s_;
+  bool ok_ = true;
+  bool haveRapid_ = false;
+  float x_ = 0, y_ = 0, z_ = 0;
+};
+
+// The result behind [0, n) replaces the old points; or, when it is incomplete, goes.
+bool Conclude(CPointStore& s, std::uint32_t n, bool ok) {
+  if (!ok) {
+    s.count = n;
+    return false;
+  }
+  MarkRemoved(s, 0, n);
+  CompactStore(s);
+  Regenerate(s);
+  return true;
+}
+
+}  // namespace
+
+bool RapidRebuild(CPointStore& s, double h) {
+  const std::uint32_t n = s.count;
+  RebuildWriter out(s);
+  std::uint32_t firstMotion = n;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    if (s.FetchPoint(i) && IsMotionType(s.reg.type)) {
+      firstMotion = i;
+      break;
+    }
+  }
+  std::uint32_t i = firstMotion;
+  std::uint32_t prevMotion = n;  // none yet
+  PointRegister peek;
+  while (i < n && out.ok()) {
+    if (!s.FetchPoint(i)) {
+      ++i;
+      continue;
+    }
+    if (!IsRapidType(s.reg.type)) {
+      if (IsMotionType(s.reg.type)) prevMotion = i;
+      out.Put();
+      ++i;
+      continue;
+    }
+    // A run of rapids starts at i: the retract.
+    const std::uint32_t j = prevMotion < n ? prevMotion : i;
+    double d[4], u[3];
+    s.Segment(i, j, d, u);
+    if (u[2] == 1.0) {
+      s.FetchPoint(i);
+      s.reg.z = h;
+      out.PutRapid();
+    } else {
+      s.FetchPoint(j);
+      s.reg.z = h;
+      s.reg.type = MOVE_RAPID;
+      out.PutRapid();
+    }
+    // The rest of the run, up to the first motion point that is not a rapid.
+    std::uint32_t r = i, k = i + 1;
+    for (; k < n; ++k) {
+      if (!s.Peek(k, peek) || !IsMotionType(peek.type)) continue;
+      if (!IsRapidType(peek.type)) break;
+      r = k;
+    }
+    if (k >= n) break;  // rapids after the last cut go
+    // The traverse above the run's last rapid, the plunge onto it, and the cut after it.
+    s.FetchPoint(r);
+    s.reg.z = h;
+    s.reg.type = MOVE_RAPID_CONT;
+    out.PutRapid();
+    s.FetchPoint(r);
+    s.reg.type = MOVE_RAPID_CONT;
+    out.PutRapid();
+    s.FetchPoint(k);
+    out.Put();
+    prevMotion = k;
+    i = k + 1;
+  }
+  return Conclude(s, n, out.ok());
+}
+
+bool PlungeCleanup(CPointStore& s, double h) {
+  const std::uint32_t n = s.count;
+  const float level = static_cast<float>(h);  // as a retract at h is stored
+  bool ok = true;
+  // The last two motion points appended (indices behind n), for the approach.
+  std::uint32_t last = 0, beforeLast = 0;
+  bool haveLast = false, haveBeforeLast = false;
+  PointRegister r, q;
+  for (std::uint32_t i = 0; i < n && ok; ++i) {
+    if (!s.FetchPoint(i)) continue;
+    const PointRegister point = s.reg;
+    const bool motion = IsMotionType(point.type);
+    if (motion && !IsRapidType(point.type) && haveLast && s.Peek(last, r) && IsRapidType(r.type) &&
+        static_cast<float>(r.z) < level) {
+      const bool above = haveBeforeLast && s.Peek(beforeLast, q) && IsRapidType(q.type) &&
+                         static_cast<float>(q.x) == static_cast<float>(r.x) &&
+                         static_cast<float>(q.y) == static_cast<float>(r.y);
+      if (above) {
+        if (static_cast<float>(q.z) < level) {
+          s.FetchPoint(beforeLast);
+          s.reg.z = h;
+          ok = s.StorePoint(beforeLast) != 0;
+        }
+      } else {
+        // The point above r takes r's place, and r comes again behind it.
+        s.FetchPoint(last);
+        s.reg.z = h;
+        ok = s.StorePoint(last) != 0;
+        s.FetchPoint(last);
+        s.reg.z = r.z;
+        s.reg.type = MOVE_RAPID_CONT;
+        beforeLast = last;
+        last = s.count;
+        ok = ok && AppendRegister(s);
+      }
+    }
+    s.reg = point;
+    if (!ok || !AppendRegister(s)) {
+      ok = false;
+      break;
+    }
+    if (motion) {
+      beforeLast = last, haveBeforeLast = haveLast;
+      last = s.count - 1, haveLast = true;
+    }
+  }
+  return Conclude(s, n, ok);
+}
+
+}  // namespace trevalon

@@ -127,6 +127,15 @@ void Check(const Outcome& outcome, const std::string& verb) {
   if (!outcome.ok()) Failure(verb + ": " + outcome.reason());
 }
 
+void CheckEdit(Session& s, const Outcome& outcome, const std::string& verb) {
+  if (outcome.code() == OutcomeCode::Unchanged) {
+    s.err << verb << ": " << (outcome.reason().empty() ? "nothing to do" : outcome.reason())
+          << " (nothing changed)\n";
+    return;
+  }
+  Check(outcome, verb);
+}
+
 // ---- Session -------------------------------------------------------------------------------
 Session::Session(std::ostream& o, std::ostream& e) : platform(&e), app(platform), out(o), err(e) {
   doc = &app.NewDocument();

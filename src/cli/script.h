@@ -57,6 +57,11 @@ struct Session {
   std::ostream& err;
 };
 
+// The same for an editing command that may rightly do nothing (a refused window, a polygon of
+// fewer than three vertices, an empty toolpath): Unchanged is not a failure; its reason goes
+// to the error stream as "verb: reason (nothing changed)" and the script goes on.
+void CheckEdit(Session& s, const Outcome& outcome, const std::string& verb);
+
 // ---- Arguments -----------------------------------------------------------------------------
 // The words of one command: positional words, and options written key=value.
 class Args {

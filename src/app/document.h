@@ -34,9 +34,16 @@ class CDocument {
   // The Z of the retracts, traverses and plunges that editing creates: the highest rapid Z
   // of the last program read, 100.0 until a program has set it.
   double retractHeight = 100.0;
-  // The document's maximum (cutting) feed: the highest cutting feed of the last program
-  // loaded, 300 until a program has set it.
+  // The document's cutting feed (its "maximum feed"): the feed that commands give to the
+  // moves they make or restore. One rule keeps it: it is the highest feed among the cutting
+  // moves of the work layer, taken from the statistics after every load and append and at
+  // the end of every editing command (the command frame refreshes it through the edit
+  // context), and the change-feed command sets it. A toolpath without cutting moves leaves
+  // the feed in force; 300 until a toolpath has set it.
   std::int32_t maxFeed = 300;
+  void RefreshCuttingFeed() {
+    if (store.stats.maxFeed > 0) maxFeed = store.stats.maxFeed;
+  }
   LayerColourTable colours;  // from color.par when the view is made
   MasterModel master;        // the stock mesh the feed optimiser consults
   std::string title;         // the window's title: the work layer's file name

@@ -221,9 +221,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   doc.NoteWorkLayerWritten();
   if (ComputeStatistics(doc.store)) {
     RefreshRetractHeight(doc);
-    // The document's maximum feed follows the program's highest cutting feed; a program
-    // without cutting moves leaves the one in force.
-    if (doc.store.stats.maxFeed > 0) doc.maxFeed = doc.store.stats.maxFeed;
+    doc.RefreshCuttingFeed();
   }
   FitAndRedraw(doc);
   ShowReadNotice(app, doc, path);
@@ -239,7 +237,10 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
     return ReportOutcome(app, doc, o, path);
   doc.NoteWorkLayerChanged();
   // The retract height looks at the whole toolpath, the appended points included.
-  if (ComputeStatistics(doc.store)) RefreshRetractHeight(doc);
+  if (ComputeStatistics(doc.store)) {
+    RefreshRetractHeight(doc);
+    doc.RefreshCuttingFeed();
+  }
   FitAndRedraw(doc);
   ShowReadNotice(app, doc, path);
   return ReportOutcome(app, doc, o, path);

@@ -78,6 +78,8 @@ Outcome CommandFrame::Rollback(const std::string& why) {
 const ToolpathStatistics* CommandFrame::Finish(std::string_view helpLine) {
   NoteChange();
   const bool counted = ComputeStatistics(ctx_.store) != 0;
+  if (counted && ctx_.cuttingFeed && ctx_.store.stats.maxFeed > 0)
+    *ctx_.cuttingFeed = ctx_.store.stats.maxFeed;
   if (!helpLine.empty()) ctx_.msg.Help(helpLine);
   if (ctx_.redraw) ctx_.redraw();
   if (ctx_.view) ctx_.view->MarkOperationEnd(ctx_.msg.platform().TickCount());

@@ -34,6 +34,9 @@ struct EditContext {
   // The document's change count: raised when a command records its undo snapshot and when
   // it finishes, so that a command stopped half way still counts as a change.
   std::uint64_t* edits = nullptr;
+  // The document's cutting feed (the highest feed of the cutting moves): Finish refreshes
+  // it from the new statistics; commands that give moves "the cutting feed" read it here.
+  std::int32_t* cuttingFeed = nullptr;
 };
 
 class CommandFrame {

@@ -2,6 +2,7 @@
 // The line-oriented command language of trevalon-cli: splitting a script into commands and
 // words, the verbs' argument helpers, and the registry that every subsystem adds its verbs to.
 
+#include <any>
 #include <functional>
 #include <iosfwd>
 #include <map>
@@ -55,6 +56,19 @@ struct Session {
   CDocument* doc = nullptr;
   std::ostream& out;
   std::ostream& err;
+
+  // The values a command's dialog would keep while the program runs: a verb's options that
+  // are not given take the values of the verb's previous use in this session, starting from
+  // the dialog's first values (`start`).
+  template <class Values>
+  Values& Remembered(const std::string& key, Values start = {}) {
+    auto it = remembered_.find(key);
+    if (it == remembered_.end()) it = remembered_.emplace(key, std::move(start)).first;
+    return *std::any_cast<Values>(&it->second);
+  }
+
+ private:
+  std::map<std::string, std::any> remembered_;
 };
 
 // The same for an editing command that may rightly do nothing (a refused window, a polygon of

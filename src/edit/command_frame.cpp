@@ -72,6 +72,7 @@ Outcome CommandFrame::Rollback(const std::string& why) {
     ctx_.store.count = originalCount_;  // only appended so far
   }
   ComputeStatistics(ctx_.store);
+  ctx_.msg.Notify(Txt::StoreFull, Txt::KorvoMessage);
   return Outcome::Failed(OutcomeCode::NoMemory, why);
 }
 

@@ -83,7 +83,7 @@ class CommandFrame {
   bool RapidRebuild();
   bool PlungeCleanup();
   // Puts the store back as SaveUndo found it (a command that could not finish leaves the
-  // toolpath as it was) and gives the outcome that says so.
+  // toolpath as it was), tells the user so and gives the outcome that says it.
   Outcome Rollback(const std::string& why);
 
   // ---- The end ----------------------------------------------------------------------------

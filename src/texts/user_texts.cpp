@@ -496,6 +496,10 @@ constexpr TxtEntry kTexts[] = {
      "다른 프로그램 호출 %s블록", "他のプログラムの呼び出し %sブロック"},
     {TREVALON_TXT(ExtPassRotation), "coordinate rotation (G68) in %s blocks",
      "좌표 회전 (G68) %s블록", "座標回転 (G68) %sブロック"},
+    {TREVALON_TXT(StoreFull),
+     " The result does not fit in the point store; the toolpath is unchanged !!.\n",
+     " 결과가 포인트 저장소에 들어가지 않습니다. 공구경로는 바뀌지 않았습니다 !!.\n",
+     " 結果がポイントストアに収まりません。工具経路は変更されていません !!.\n"},
 };
 
 #undef TREVALON_TXT

@@ -267,6 +267,9 @@ enum class Txt : int {
   ExtPassProgramCall,
   ExtPassRotation,
 
+  // ---- Editing -----------------------------------------------------------------------------
+  StoreFull,  // an editing command's result does not fit in the point store: nothing changed
+
   Count
 };
 

@@ -512,5 +512,23 @@ TEST(CliMain, ReadingCreatesNothingAndTheFirstSaveMakesTheFolders) {
   saved ? setenv("HOME", oldHome.c_str(), 1) : unsetenv("HOME");
 }
 
+TEST(Verbs, Generate) {
+  RunTable({
+      // Options not given keep the values of the verb's last use; radial and spiral share.
+      {"generate face step=20; info; generate face; info",
+       0,
+       {"out:{\"count\":36,", "out:{\"count\":72,"}},
+      {"generate radial outer=0; dump; generate spiral; info",
+       0,
+       {"out:0 1 0.0000 0.0000 100.0000"}},
+      {"generate face kind=3 xmax=-200",
+       0,
+       {"err:generate face: the face has no area (nothing changed)"}},
+      {"generate face dir=5", 2, {"err:dir lies in 1 to 4"}},
+      {"generate spiral step=0", 2},
+      {"generate cube", 2},
+  });
+}
+
 }  // namespace
 }  // namespace trevalon::testing

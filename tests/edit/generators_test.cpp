@@ -1,0 +1,156 @@
+// The face, radial and spiral generators: counts, types and start points as the dialogs'
+// values give them, appended behind the toolpath without an undo snapshot.
+
+#include "edit/generators.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "model/geometry.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+struct Generators : ::testing::Test {
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  ViewState view;
+  double retract = 40;
+  std::int32_t feed = 750;
+  EditContext ctx{store, undo, retract, Messages(platform, Language::English),
+                  &view, {},   nullptr, &feed};
+
+  const PointRecord& At(std::uint32_t i) const { return *store.RawRecord(i); }
+  int CountType(int type) const {
+    int n = 0;
+    for (std::uint32_t i = 0; i < store.count; ++i) n += At(i).type == type;
+    return n;
+  }
+};
+
+TEST_F(Generators, FaceWithTheFirstValuesCutsSeventeenPassesFromTheTopDown) {
+  testing::AddPoints(store, "1 1 2 3 100 1");  // an existing point stays first
+  store.reg.mark = 1;                          // a mark left in the register is not copied
+  ASSERT_TRUE(GenerateFace(ctx, FaceValues{}).ok());
+  ASSERT_EQ(store.count, 1u + 68u);
+  EXPECT_EQ(undo.undoTop, 0u);  // no undo snapshot
+  for (int pass = 0; pass < 17; ++pass) {
+    const std::uint32_t b = 1 + 4 * pass;
+    const float y = 80.0f - 10.0f * pass;
+    EXPECT_EQ(At(b).type, MOVE_RAPID);
+    EXPECT_EQ(At(b + 1).type, MOVE_LINE);
+    EXPECT_EQ(At(b + 2).type, MOVE_LINE);
+    EXPECT_EQ(At(b + 3).type, MOVE_RAPID);
+    EXPECT_EQ(At(b).x, -100.0f);
+    EXPECT_EQ(At(b + 2).x, 100.0f);
+    EXPECT_FLOAT_EQ(At(b + 1).y, y);
+    EXPECT_EQ(At(b).z, 40.0f);
+    EXPECT_EQ(At(b + 1).z, 0.0f);
+    EXPECT_EQ(At(b + 1).feed, 750);
+    EXPECT_EQ(At(b + 1).mark, 0);
+  }
+}
+
+TEST_F(Generators, FaceAlongYSpreadsThePassesEvenlyAndAnEmptyRectangleMakesNothing) {
+  FaceValues v;
+  v.direction = 3;
+  v.xSize = 25;
+  ASSERT_TRUE(GenerateFace(ctx, v).ok());
+  ASSERT_EQ(store.count, 16u);  // four passes: both edges and two between
+  EXPECT_FLOAT_EQ(At(0).x, -12.5f);
+  EXPECT_FLOAT_EQ(At(4).x, -12.5f + 25.0f / 3);
+  EXPECT_FLOAT_EQ(At(12).x, 12.5f);
+  EXPECT_FLOAT_EQ(At(1).y, -80.0f);  // direction 3 runs towards +Y
+  EXPECT_FLOAT_EQ(At(2).y, 80.0f);
+
+  FaceValues backwards;
+  backwards.kind = 3;
+  backwards.xMax = -150;  // below the X minimum of -100
+  for (int dir = 1; dir <= 4; ++dir) {
+    backwards.direction = dir;
+    EXPECT_EQ(GenerateFace(ctx, backwards).code(), OutcomeCode::Unchanged);
+  }
+  EXPECT_EQ(store.count, 16u);
+}
+
+TEST_F(Generators, RadialCutsThirtyTwoSpokesFromTheOuterCircleToTheCentre) {
+  RadialValues v;
+  v.x = 5, v.y = -5;
+  ASSERT_TRUE(GenerateRadial(ctx, v).ok());
+  ASSERT_EQ(store.count, 129u);
+  EXPECT_EQ(At(0).type, MOVE_RAPID);
+  EXPECT_EQ(At(0).x, 5.0f);
+  EXPECT_EQ(At(0).z, 40.0f);
+  const double n = 100 * kDegToRad * 180 / 10;  // 31.4159...
+  for (int k = 0; k < 32; ++k) {
+    const std::uint32_t b = 1 + 4 * k;
+    const double a = k * 360 / n * kDegToRad;
+    EXPECT_EQ(At(b).type, MOVE_RAPID_CONT);
+    EXPECT_EQ(At(b + 1).type, MOVE_LINE);
+    EXPECT_EQ(At(b + 2).type, MOVE_LINE_CONT);
+    EXPECT_EQ(At(b + 3).type, MOVE_RAPID);
+    EXPECT_NEAR(At(b + 1).x, 5 + 50 * std::cos(a), 1e-4);
+    EXPECT_NEAR(At(b + 1).y, -5 + 50 * std::sin(a), 1e-4);
+    EXPECT_EQ(At(b + 2).x, 5.0f);  // the inner end of every spoke is the centre
+    EXPECT_EQ(At(b + 2).y, -5.0f);
+  }
+}
+
+TEST_F(Generators, SpiralFromTheCentreKeepsEveryCutAStartOfRun) {
+  RadialValues v;
+  v.x = 3, v.y = 4;
+  ASSERT_TRUE(GenerateSpiral(ctx, v).ok());
+  EXPECT_EQ(testing::Records(store).substr(0, 30), "1 0 0 40, 2 3 4 40, 3 3 4 0, 3");
+  EXPECT_EQ(CountType(MOVE_LINE_CONT), 0);
+  EXPECT_EQ(CountType(MOVE_RAPID), 2);  // the origin and the final retract
+  const PointRecord& last = At(store.count - 1);
+  const PointRecord& before = At(store.count - 2);
+  EXPECT_EQ(last.x, before.x);
+  EXPECT_EQ(last.z, 40.0f);
+  // Five rings, each once round while the radius grows by ten, then the outer circle. The
+  // rings start from the raised inner radius 0.1 while the stepover comes from the span
+  // before it was raised, so the last ring ends 0.1 beyond the outer circle, as the
+  // generator has always made it.
+  double far = 0;
+  for (std::uint32_t i = 3; i < store.count - 1; ++i)
+    far = std::max(far, std::hypot(At(i).x - 3.0, At(i).y - 4.0));
+  EXPECT_NEAR(far, 50.1, 0.01);
+}
+
+TEST_F(Generators, SpiralAroundAnIslandPlungesOnTheInnerCircleWithTheEvenedStepover) {
+  RadialValues v;
+  v.outer = 100, v.inner = 20, v.step = 15;
+  ASSERT_TRUE(GenerateSpiral(ctx, v).ok());
+  EXPECT_EQ(testing::Records(store).substr(0, 33), "1 0 0 40, 2 10 0 40, 3 10 0 0, 4 ");
+  EXPECT_EQ(CountType(MOVE_LINE), 1);
+  // Every ring starts at angle 0, one evened stepover (40 / 3) further out than the one
+  // before, and the outer circle ends the cut.
+  std::vector<double> atZero;
+  for (std::uint32_t i = 2; i < store.count; ++i)
+    if (At(i).y == 0.0f && At(i).z == 0.0f) atZero.push_back(At(i).x);
+  ASSERT_EQ(atZero.size(), 5u);  // the plunge, three rings, the outer circle
+  EXPECT_EQ(atZero[0], 10.0);
+  EXPECT_NEAR(atZero[1], 10, 0.05);
+  EXPECT_NEAR(atZero[2], 10 + 40.0 / 3, 0.05);
+  EXPECT_NEAR(atZero[3], 10 + 80.0 / 3, 0.05);
+  EXPECT_EQ(atZero[4], 50.0);
+  // No ring to clear: nothing.
+  const std::uint32_t n = store.count;
+  v.inner = 100;
+  EXPECT_EQ(GenerateSpiral(ctx, v).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(store.count, n);
+}
+
+TEST_F(Generators, AToolpathBeyondTheStoreIsRefusedBeforeAnythingChanges) {
+  RadialValues v;
+  v.outer = 10000, v.step = 0.005;  // about 6.3 million spokes of four points
+  EXPECT_EQ(GenerateRadial(ctx, v).code(), OutcomeCode::NoMemory);
+  EXPECT_EQ(store.count, 0u);
+}
+
+}  // namespace
+}  // namespace trevalon

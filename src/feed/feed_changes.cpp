@@ -15,7 +15,8 @@ std::int32_t StoredFeed(long feed) {
   return static_cast<std::int32_t>(std::clamp<long>(feed, 0, FeedRules::kHighestStoredFeed));
 }
 
-Outcome FeedRuleNoMemory() {
+Outcome FeedRuleNoMemory(const EditContext& ctx) {
+  ctx.msg.Notify(Txt::CannotAllocateMemory, Txt::KorvoMessage);
   return Outcome::Failed(OutcomeCode::NoMemory, "not enough memory for the feed change");
 }
 
@@ -101,7 +102,7 @@ Outcome FeedPlan::Apply(EditContext& ctx, const char* unchangedReason, FeedChang
 Outcome ChangeFeedCommand(EditContext& ctx, long feed, FeedChangeSummary* summary) {
   const std::int32_t f = StoredFeed(feed);
   FeedPlan plan;
-  if (!plan.Take(ctx.store)) return FeedRuleNoMemory();
+  if (!plan.Take(ctx.store)) return FeedRuleNoMemory(ctx);
   plan.SetEveryFeed(ctx.store, f);
   Outcome done = plan.Apply(ctx, "every move already has that feed", summary);
   // The value is the document's cutting feed from now on, whatever the toolpath holds (the
@@ -304,7 +305,7 @@ Outcome RegionFeedCommand(EditContext& ctx, const Region& region, FeedLimit limi
   const std::int32_t value = StoredFeed(feed);
 
   FeedPlan plan;
-  if (!plan.Take(s)) return FeedRuleNoMemory();
+  if (!plan.Take(s)) return FeedRuleNoMemory(ctx);
   std::vector<Split> splits;
   MoveWalk walk(s);
   FeedMove m;
@@ -329,7 +330,10 @@ Outcome RegionFeedCommand(EditContext& ctx, const Region& region, FeedLimit limi
   // points, and the old points go.
   CommandFrame frame(ctx);
   const std::uint32_t n = s.count;
-  if (!frame.Reserve(std::uint64_t{n} * 2 + splits.size() * 2)) return FeedRuleNoMemory();
+  if (!frame.Reserve(std::uint64_t{n} * 2 + splits.size() * 2)) {
+    ctx.msg.Notify(Txt::StoreFull, Txt::KorvoMessage);
+    return Outcome::Failed(OutcomeCode::NoMemory, "the cut moves do not fit in the point store");
+  }
   const std::uint32_t changedPoints = plan.Differences(s);
   frame.SaveUndo();
   const char* full = "the store cannot hold the cut moves";
@@ -390,7 +394,7 @@ Outcome RegionFeedCommand(EditContext& ctx, const Region& region, FeedLimit limi
 Outcome ArcFeedCommand(EditContext& ctx, const ArcFeedOptions& o, FeedChangeSummary* summary) {
   CPointStore& s = ctx.store;
   FeedPlan plan;
-  if (!plan.Take(s)) return FeedRuleNoMemory();
+  if (!plan.Take(s)) return FeedRuleNoMemory(ctx);
   if (o.setFirst) plan.SetEveryFeed(s, StoredFeed(o.firstFeed));
   const double radiusSpan = o.maxRadius == o.minRadius ? 0.01 : o.maxRadius - o.minRadius;
   const double feedSpan = static_cast<double>(o.maxRadiusFeed) - o.minRadiusFeed;
@@ -427,7 +431,7 @@ Outcome LengthFeedCommand(EditContext& ctx, const LengthFeedOptions& o,
                           FeedChangeSummary* summary) {
   CPointStore& s = ctx.store;
   FeedPlan plan;
-  if (!plan.Take(s)) return FeedRuleNoMemory();
+  if (!plan.Take(s)) return FeedRuleNoMemory(ctx);
   if (o.setFirst) plan.SetEveryFeed(s, StoredFeed(o.firstFeed));
   const double lengthSpan = o.maxLength == o.minLength ? 0.01 : o.maxLength - o.minLength;
   const double feedSpan = static_cast<double>(o.maxLengthFeed) - o.minLengthFeed;

@@ -152,7 +152,8 @@ class FeedPlan {
   std::uint32_t size_ = 0;
 };
 
-// The outcome of a rule that could not get its working memory; nothing changed.
-Outcome FeedRuleNoMemory();
+// A rule that could not get its working memory: the memory message, and the outcome that
+// says nothing changed.
+Outcome FeedRuleNoMemory(const EditContext& ctx);
 
 }  // namespace trevalon

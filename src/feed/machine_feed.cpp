@@ -246,7 +246,7 @@ Outcome MachineFeedCommand(EditContext& ctx, const MachineFeedOptions& o,
                            FeedChangeSummary* summary) {
   CPointStore& s = ctx.store;
   FeedPlan plan;
-  if (!plan.Take(s)) return FeedRuleNoMemory();
+  if (!plan.Take(s)) return FeedRuleNoMemory(ctx);
   if (o.setMax) plan.SetEveryFeed(s, StoredFeed(o.maxFeed));
   CapTransferRound(s, plan, o);
   if (o.smooth) {

@@ -95,12 +95,17 @@ void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane
   static const char kCentre[3] = {'I', 'J', 'K'};
 
   // Our rule for the move along the plane's normal: an arc whose end lies at another height
-  // (beyond the output's rounding) keeps that move. By centre offsets it is one helical block,
-  // which a reader takes back as the same move. By radius a reader would measure the chord
-  // with the height in it and misplace the centre, so the arc goes out flat and a straight
-  // move along the normal follows it.
+  // (beyond the output's rounding) keeps that move as one helical block by centre offsets,
+  // which a reader takes back as the same move, even where arcs are written by radius: with a
+  // radius a reader measures the chord with the height in it and misplaces the centre, and
+  // a flat arc with a straight move along the normal after it would be a path the toolpath
+  // never had.
   const bool helix = !SameWhenWritten(position[normal], to[normal], incremental);
   if (!helix) to[normal] = position[normal];  // the arc stays in its plane
+  // Our rule: an arc whose radius is below the output's last digit (a point, for a reader)
+  // has no radius word that says it; it goes out by centre offsets as well.
+  const PlaneAxes inPlane = AxesOfPlane(plane);
+  const bool byOffsets = !ijkToR || helix || std::hypot(ijk[inPlane.a], ijk[inPlane.b]) < 0.001;
 
   // Our rule: an arc whose end, as written, cannot be told from its start in its plane is a
   // whole circle to a reader. It goes out as an arc only when the toolpath's arc turns more
@@ -119,9 +124,7 @@ void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane
       return;
     }
   }
-  const double height = to[normal];
   double arcEnd[3] = {to[0], to[1], to[2]};
-  if (helix && ijkToR) arcEnd[normal] = position[normal];
 
   char line[kLine];
   // Starts a block: G91 when incremental and not in force, the plane and G02/G03 for a new arc.
@@ -155,12 +158,12 @@ void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane
     return p;
   };
 
-  if (!ijkToR || !PositionKnown()) {
+  if (byOffsets || !PositionKnown()) {
     // One block per arc: by centre offsets (a whole circle too: its end words are left out
     // where they do not move), or by radius from a position no block has set yet.
     char* p = head(line, !continuing);
     endWords(p, arcEnd);
-    if (ijkToR) {
+    if (!byOffsets) {
       p = Word(p, 'R', std::sqrt(ijk[0] * ijk[0] + ijk[1] * ijk[1] + ijk[2] * ijk[2]) + 0.0005);
     } else {
       p = offsetWords(p, ijk);
@@ -223,16 +226,6 @@ void CNcOutputDlg::IsoArc(const PointRegister& r, const double ijk[3], int plane
     for (int a = 0; a < 3; ++a) position[a] = end[a];
   }
   for (int a = 0; a < 3; ++a) to[a] = position[a];
-  if (helix) {
-    // The arc's move along the normal, as a straight move at the arc's feed.
-    to[normal] = height;
-    char* p = line;
-    if (incremental && !incrementalInForce) p = Put(p, "G91");
-    p = Put(p, "G01");
-    endWords(p, to);
-    send(p);
-    motionWord_ = 1;
-  }
 }
 
 }  // namespace trevalon

@@ -187,22 +187,23 @@ TEST_F(NcWriter, IncrementalNeverDrifts) {
 
 TEST_F(NcWriter, ArcsFullCircleRadiusCentreAndPlaneWords) {
   CPointStore& s = doc->store;
-  // A full circle that climbs 3 along Z: by radius three thirds in the plane and the climb
-  // as a straight move after them; by centre offsets one helical block.
+  // A full circle that climbs 3 along Z is one helical block by centre offsets, even where
+  // arcs go out by radius: a flat circle and a climb after it is a path it never had.
   AddPoints(s, "1 0 0 0, 6 0 0 3 500, 91 5 0 0");
   std::string withR = WritePlain();
-  EXPECT_NE(withR.find("\nG17G03X7.500Y-4.330R5.000F500\nX7.500Y4.330R5.000\n"
-                       "X0.000Y0.000R5.000\nG01Z3.000\n"),
-            std::string::npos)
-      << withR;
+  EXPECT_NE(withR.find("\nG17G03Z3.000I5.000F500\nG00Z3.000\nM09"), std::string::npos) << withR;
   s.count = 2;
   AddPoints(s, "91 5 0.0009 0");  // J below 0.001: no J word
   std::string withIjk = WritePlain([](CNcOutputDlg& d) { d.ijkToR = false; });
   EXPECT_NE(withIjk.find("\nG17G03Z3.000I5.000F500\nG00Z3.000\nM09"), std::string::npos) << withIjk;
-  // The radius is rounded up by half a thousandth.
-  s.count = 2;
-  AddPoints(s, "91 0 2.25 0");
+  // The radius is rounded up by half a thousandth (a flat whole circle: three thirds).
+  s.count = 1;
+  AddPoints(s, "6 0 0 0 500, 91 0 2.25 0");
   EXPECT_NE(WritePlain().find("R2.251F500"), std::string::npos);
+  // A circle too small for a radius word goes out by centre offsets.
+  s.count = 1;
+  AddPoints(s, "6 0.0004 0 0 500, 91 0.0002 0 0");
+  EXPECT_EQ(WritePlain().find('R'), std::string::npos);
   // A continuing arc gets no G word at all, a new arc in the same plane G03 without G17, an
   // arc in a new plane G18. (Each half circle goes out as two quarters by radius.)
   s.count = 0;

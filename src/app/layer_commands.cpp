@@ -55,6 +55,9 @@ int RedoCommand(CApplication& app, CDocument& doc) {
 
 int ClearCommand(CApplication& app, CDocument& doc) {
   doc.store.Clear(app.undo);
+  // Deleting every path gives the store's memory back; the undo snapshot keeps what it
+  // shares.
+  doc.store.ReleasePages();
   doc.NoteWorkLayerChanged();
   doc.Redraw();
   return 1;

@@ -16,8 +16,8 @@ inline constexpr int kPickRadii[] = {3, 8, 13, 18};
 
 // The motion point nearest to the cursor (client pixels from the top-left corner) within the
 // first ring that holds any. Within a ring the nearest point wins, so the rings come down to
-// "the nearest point, if it is no further than 18 pixels". Rapids count only when they are
-// drawn.
+// "the nearest point, if it is no further than 18 pixels"; of points at the same distance the
+// first in the toolpath wins. Rapids count only when they are drawn.
 std::optional<std::uint32_t> FindPointAt(CPointStore& store, ViewState& view, int px, int py);
 
 // Window position of a point in client pixels (from the top-left corner).

@@ -1,5 +1,6 @@
 #include "gui/toolpath_view.h"
 
+#include <QAction>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -175,8 +176,12 @@ void ToolpathView::keyPressEvent(QKeyEvent* e) {
       vk = ViewKey::Insert;
       break;
     case Qt::Key_Delete:
-      // Shift+Delete over a selection deletes it (an editing command); otherwise Delete tilts.
-      if (selectMode && (e->modifiers() & Qt::ShiftModifier) && AnySelected()) return;
+      // Shift+Delete over a selection runs the frame's "delete selected" command; otherwise
+      // Delete tilts.
+      if (selectMode && (e->modifiers() & Qt::ShiftModifier) && AnySelected()) {
+        if (QAction* a = window()->findChild<QAction*>("deleteSelected")) a->trigger();
+        return;
+      }
       vk = ViewKey::Delete;
       break;
     default:

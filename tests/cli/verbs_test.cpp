@@ -456,6 +456,43 @@ TEST(Verbs, FeedConditions) {
             ConditionsFileText(CuttingConditions{}, Language::English));
 }
 
+TEST(Verbs, Delete) {
+  // One cutting run along X in the top view at one pixel per unit: (x, 0) is at (100 + x, 100).
+  const std::string run =
+      "add 1 0 0 50 0; add 2 0 0 0 0; add 3 10 0 0 500; add 4 20 0 0 500; add 4 30 0 0 500; "
+      "add 4 40 0 0 500; view top; view size 200 200; ";
+  RunTable({
+      // A one-pixel window on (20, 0), then the picked point 2: the cut to (10, 0).
+      {run + "delete window 120 100 120 100; delete point 2; dump",
+       0,
+       {"=out:0 1 0.0000 0.0000 100.0000 0 0\n1 2 0.0000 0.0000 0.0000 0 0\n"
+        "2 2 10.0000 0.0000 100.0000 500 0\n3 2 30.0000 0.0000 100.0000 500 0\n"
+        "4 2 30.0000 0.0000 0.0000 500 0\n5 3 40.0000 0.0000 0.0000 500 0\n"}},
+      {run + "delete point 99", 1, {"err:line 9: delete point: point 99 is beyond the toolpath"}},
+      {"add 1 0 0 50 0; add 3 10 0 0 500; add 6 20 0 0 500; add 91 5 0 0 0; delete path 3",
+       1,
+       {"err:line 5: delete path: record 3 is not a motion point"}},
+      // Commands that rightly do nothing say so and the script goes on.
+      {"add 1 0 0 50 0; add 3 10 0 0 500; delete polygon 1 2 3 4; delete selected; "
+       "delete alternate; dump",
+       0,
+       {"err:delete polygon: a polygon needs 3 to 99 vertices (nothing changed)\n"
+        "delete selected: nothing is selected (nothing changed)\n"
+        "delete alternate: there is no second path (nothing changed)\n",
+        "=out:0 1 0.0000 0.0000 50.0000 0 0\n1 3 10.0000 0.0000 0.0000 500 0\n"}},
+      // The document's cutting feed is 300 until a program or an edit has set it.
+      {"add 1 0 0 50 0; add 2 0 0 0 0; add 3 0 0 -5 500; add 4 10 0 -5 500; add 4 10 0 -10 500; "
+       "delete zangle 0 30 4; dump 3 6",
+       0,
+       {"=out:3 1 0.0000 0.0000 100.0000 300 0\n4 2 10.0000 0.0000 100.0000 300 0\n"
+        "5 2 10.0000 0.0000 -5.0000 300 0\n6 3 10.0000 0.0000 -10.0000 300 0\n"}},
+      {run + "delete all; dump; undo; dump 5", 0, {"=out:5 4 40.0000 0.0000 0.0000 500 0\n"}},
+      {"delete polygon 1 2 3", 2},
+      {"delete xyangle 90 0", 2, {"err:T must lie above 0 and up to 180"}},
+      {"delete", 2},
+  });
+}
+
 TEST(Verbs, FeedRun) {
   RunTable(
       {

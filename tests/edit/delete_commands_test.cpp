@@ -1,0 +1,476 @@
+// The delete commands: what each takes out and how the toolpath is joined where it was, the
+// undo snapshots they record, and the shape every result keeps on any toolpath.
+
+#include "edit/delete_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+#include <set>
+
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoints;
+using testing::Records;
+
+struct DeleteFixture : ::testing::Test {
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  ViewState view;
+  double retract = 50;
+  std::int32_t cuttingFeed = 800;
+  int redraws = 0;
+  EditContext ctx{store,   undo,
+                  retract, Messages(platform, Language::English),
+                  &view,   [this] { ++redraws; },
+                  nullptr, &cuttingFeed};
+
+  // The top view at one pixel per unit, model origin at the window's middle (100, 100): the
+  // window position of (x, y) is (100 + x, 100 - y).
+  DeleteFixture() {
+    view.SetDirection(1);
+    view.width = view.height = 200;
+    view.scale = 1.0;
+    view.cu = view.cv = 0;
+  }
+  void Load(std::string_view records) {
+    store.count = 0;
+    AddPoints(store, records);
+  }
+};
+
+// ---- Picked point and path -------------------------------------------------------------------
+
+TEST_F(DeleteFixture, DeletingAPointJoinsTheToolpathWhereItWasAndRefusesOtherRecords) {
+  const struct {
+    const char *records, *why;
+    std::uint32_t index;
+    const char* expected;
+  } cases[] = {
+      {"1 0 0 10, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0", "the first cut of a run", 2,
+       "1 0 0 10, 2 0 0 0, 3 20 0 0, 4 30 0 0"},
+      {"1 0 0 10, 2 0 0 0, 3 10 0 0, 1 10 0 10, 2 20 0 10, 2 20 0 0, 3 30 0 0",
+       "the first rapid of a run", 3, "1 0 0 10, 2 0 0 0, 3 10 0 0, 1 20 0 10, 2 20 0 0, 3 30 0 0"},
+      {"1 0 0 10, 3 10 0 0, 4 20 0 0, 1 30 0 0, 3 40 0 0", "the only rapid between two runs", 3,
+       "1 0 0 10, 3 10 0 0, 4 20 0 0, 4 40 0 0"},
+      {"1 0 0 10, 3 10 0 0, 1 10 0 10, 2 20 0 10", "the only cut between two rapid runs", 1,
+       "1 0 0 10, 2 10 0 10, 2 20 0 10"},
+      {"1 0 0 10, 3 10 0 0, 4 20 0 0, 4 30 0 0", "the toolpath's first point", 0,
+       "1 10 0 0, 3 20 0 0, 4 30 0 0"},
+      // The arc from (10, 0) round (15, 0) keeps that centre when it starts from (0, 0).
+      {"1 0 0 10, 3 0 0 0, 4 10 0 0, 6 20 0 0, 91 5 0 0", "the start of an arc", 2,
+       "1 0 0 10, 3 0 0 0, 6 20 0 0, 91 15 0 0"},
+      {"1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0, 3 30 0 0", "an arc with its centre", 2,
+       "1 0 0 10, 3 0 0 0, 4 30 0 0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Load(c.records);
+    EXPECT_TRUE(DeletePoint(ctx, c.index).ok());
+    EXPECT_EQ(Records(store), c.expected);
+  }
+  EXPECT_EQ(undo.Undo(store), 0);  // the point delete records no undo snapshot
+  // A pick that is no motion point is refused and changes nothing.
+  Load("1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0");
+  for (std::uint32_t bad : {3u, 4u, 1000u}) {
+    EXPECT_EQ(DeletePoint(ctx, bad).code(), OutcomeCode::Refused) << bad;
+    EXPECT_EQ(DeletePath(ctx, bad).code(), OutcomeCode::Refused) << bad;
+  }
+  EXPECT_EQ(Records(store), "1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0");
+}
+
+TEST_F(DeleteFixture, DeletingAPathKeepsTheRetractsAndJoinsTheRapids) {
+  // A rebuilt toolpath: retract, traverse, plunge before each run. The middle path goes from
+  // its plunge on; its traverse stays and the next retract continues the rapids before it.
+  Load(
+      "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 1 20 0 50, 2 30 0 50, 2 30 0 0, 3 40 0 0, "
+      "4 50 0 0, 1 50 0 50, 2 60 0 50, 2 60 0 0, 3 70 0 0");
+  ASSERT_TRUE(DeletePath(ctx, 7).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 1 20 0 50, 2 30 0 50, 2 50 0 50, "
+            "2 60 0 50, 2 60 0 0, 3 70 0 0");
+  // A program that names G00 on every rapid: the type-1 rapids before the path go with it,
+  // but not the retract straight up out of the cut before them.
+  Load(
+      "1 0 0 50, 1 0 0 0, 3 10 0 0, 1 10 0 50, 1 30 0 50, 1 30 0 0, 3 40 0 0, 1 40 0 50, "
+      "1 60 0 50, 1 60 0 0, 3 70 0 0");
+  ASSERT_TRUE(DeletePath(ctx, 6).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 1 0 0 0, 3 10 0 0, 1 10 0 50, 2 40 0 50, 1 60 0 50, 1 60 0 0, 3 70 0 0");
+  // The last path of a program that ends with a cut goes to the end.
+  ASSERT_TRUE(DeletePath(ctx, 7).ok());
+  EXPECT_EQ(Records(store), "1 0 0 50, 1 0 0 0, 3 10 0 0, 1 10 0 50, 2 40 0 50");
+}
+
+// ---- Every second path -------------------------------------------------------------------------
+
+TEST_F(DeleteFixture, EverySecondPathOfFiveKeepsTheFirstThirdAndFifth) {
+  Load(
+      "1 0 0 50, 2 0 0 0, 3 5 0 0, "
+      "1 5 0 50, 2 10 0 50, 2 10 0 0, 3 15 0 0, "
+      "1 15 0 50, 2 20 0 50, 2 20 0 0, 3 25 0 0, "
+      "1 25 0 50, 2 30 0 50, 2 30 0 0, 3 35 0 0, "
+      "1 35 0 50, 2 40 0 50, 2 40 0 0, 3 45 0 0");
+  const std::string before = Records(store);
+  ASSERT_TRUE(DeleteEverySecondPath(ctx).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 5 0 0, 1 5 0 50, 2 20 0 50, 2 20 0 0, 3 25 0 0, "
+            "1 25 0 50, 2 40 0 50, 2 40 0 0, 3 45 0 0");
+  ASSERT_EQ(undo.Undo(store), 1);  // one snapshot, exactly the toolpath before
+  EXPECT_EQ(Records(store), before);
+
+  // Paths led in by one rapid each: the rapid in front of the third path is its only way in
+  // and stays, so its cut does not start from the second path's approach.
+  Load("1 0 0 5, 3 5 0 0, 1 10 0 5, 3 15 0 0, 1 20 0 5, 3 25 0 0");
+  ASSERT_TRUE(DeleteEverySecondPath(ctx).ok());
+  EXPECT_EQ(Records(store), "1 0 0 5, 3 5 0 0, 1 10 0 5, 2 20 0 5, 3 25 0 0");
+
+  Load("1 0 0 5, 3 5 0 0, 4 10 0 0, 1 10 0 50");  // one path and its retract
+  EXPECT_EQ(DeleteEverySecondPath(ctx).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(Records(store), "1 0 0 5, 3 5 0 0, 4 10 0 0, 1 10 0 50");
+}
+
+// ---- Regions ----------------------------------------------------------------------------------
+
+TEST_F(DeleteFixture, WindowsDeleteTheMovesAtTheirPointsWithEdgesAndAnySize) {
+  const struct {
+    const char* why;
+    const char* records;
+    int x1, y1, x2, y2;
+    const char* expected;
+  } cases[] = {
+      // A one-pixel window on the point (20, 0): the cut into it and the cut out of it go.
+      {"a cut inside", "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0", 120, 100, 120,
+       100, "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 30 0 50, 2 30 0 0, 3 40 0 0"},
+      // Points judged as they were: (30, 5) is a cut, so the move out of it goes too and no
+      // cut runs from (20, 0) straight to (40, 0).
+      {"two cuts inside", "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 5 0, 4 40 0 0, 4 50 0 0",
+       118, 94, 132, 101, "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 40 0 50, 2 40 0 0, 3 50 0 0"},
+      // The rapid at (5, 0) goes, and the cut that started from it with it: the run is
+      // entered at (10, 0), not cut into from the retract height.
+      {"a rapid inside", "1 0 0 50, 2 5 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0", 104, 99, 106, 101,
+       "1 0 0 50, 2 10 0 50, 2 10 0 0, 3 20 0 0, 4 30 0 0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    Load(c.records);
+    ASSERT_TRUE(DeleteInsideWindow(ctx, c.x1, c.y1, c.x2, c.y2, true).ok());
+    EXPECT_EQ(Records(store), c.expected);
+  }
+  Load("1 0 0 50, 2 0 0 0, 3 10 0 0");
+  EXPECT_EQ(DeleteInsideWindow(ctx, 150, 150, 160, 160, true).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(DeleteInsideWindow(ctx, -1, 0, 199, 199, true).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(Records(store), "1 0 0 50, 2 0 0 0, 3 10 0 0");
+}
+
+TEST_F(DeleteFixture, RepeatedWindowsAreUndoneByTheOneSnapshotBeforeThem) {
+  Load("1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0, 4 50 0 0");
+  const std::string before = Records(store);
+  ASSERT_EQ(undo.undoTop, 0u);
+  ASSERT_TRUE(DeleteInsideWindow(ctx, 118, 98, 122, 102, true).ok());
+  ASSERT_TRUE(DeleteInsideWindow(ctx, 138, 98, 142, 102, false).ok());
+  EXPECT_EQ(undo.undoTop, 1u);
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), before);
+}
+
+TEST_F(DeleteFixture, PolygonDeletesTheCutsAtAndAfterItsInsideButNeverTheFirstCut) {
+  auto square = [](double left, double top) {
+    return Region::Polygon(
+        {{left, top, 0}, {left + 10, top, 0}, {left + 10, top + 10, 0}, {left, top + 10, 0}});
+  };
+  Load("1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0");
+  ASSERT_TRUE(DeleteInsidePolygon(ctx, square(115, 95)).ok());  // holds (20, 0)
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 30 0 50, 2 30 0 0, 3 40 0 0");
+  Load("1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0");
+  ASSERT_TRUE(DeleteInsidePolygon(ctx, square(105, 95)).ok());  // holds the first cut (10, 0)
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 20 0 50, 2 20 0 0, 3 30 0 0, 4 40 0 0");
+  const std::string after = Records(store);
+  EXPECT_EQ(DeleteInsidePolygon(ctx, Region::Polygon({{0, 0, 0}, {199, 199, 0}})).code(),
+            OutcomeCode::Unchanged);
+  std::vector<RegionPoint> many;
+  for (int k = 0; k < static_cast<int>(kDeletePolygonLimit); ++k)
+    many.push_back({100 + 90 * std::cos(k * 0.0628), 100 + 90 * std::sin(k * 0.0628), 0});
+  EXPECT_EQ(DeleteInsidePolygon(ctx, Region::Polygon(many)).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(Records(store), after);
+}
+
+// ---- Direction, length and slope ---------------------------------------------------------------
+
+TEST_F(DeleteFixture, XyAngleRemovesBothWaysOfTheDirectionButNeverAPlunge) {
+  Load(
+      "1 0 0 50, 2 0 0 0, 3 10 0 0, "  // +X: stays
+      "4 10 10 0, 4 10 0 0, "          // +Y and -Y: go
+      "4 10 0 -5, "                    // straight down: stays
+      "4 20 0 -5, 4 22 10 -5, "        // +X, then 11.3 degrees off +Y: stay
+      "4 23 20 -5, 4 33 20 -5");       // 5.7 degrees off +Y: goes; +X stays
+  ASSERT_TRUE(DeleteByXyAngle(ctx, XyAngleOptions{90, 10}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 10 0 0, 3 10 0 -5, 4 20 0 -5, "
+            "4 22 10 -5, 1 22 10 50, 2 23 20 50, 2 23 20 -5, 3 33 20 -5");
+}
+
+TEST_F(DeleteFixture, LengthsDecideAtTheirBoundary) {
+  // Points: a cut of 50.0 becomes a rapid, one of 49.9 stays; 50.0 again goes.
+  Load("1 0 0 50, 2 0 0 0, 3 50 0 0, 4 99.9 0 0, 4 99.9 50 0");
+  ASSERT_TRUE(DeletePointsByLength(ctx, 50).ok());
+  EXPECT_EQ(Records(store), "1 0 0 50, 2 50 0 50, 2 50 0 0, 3 99.9 0 0, 1 99.9 0 50");
+  // Paths: one of 49.9 goes, one of 50 stays.
+  Load(
+      "1 0 0 50, 2 0 0 0, 3 49.9 0 0, 1 49.9 0 50, 2 0 10 50, 2 0 10 0, 3 50 10 0, "
+      "1 50 10 50");
+  ASSERT_TRUE(DeletePathsByLength(ctx, 50).ok());
+  EXPECT_EQ(Records(store), "1 0 0 50, 2 0 10 50, 2 0 10 0, 3 50 10 0, 1 50 10 50");
+  EXPECT_EQ(undo.Undo(store), 0);  // neither records an undo snapshot
+}
+
+TEST_F(DeleteFixture, ZAngleTurnsLongRunsOfTheSlopeBandIntoRapidsAndSetsOneFeed) {
+  Load(
+      "1 0 0 50 0, 2 0 0 0 0, 3 0 0 -5 500, "
+      "4 10 0 -5 500, 4 10 0 -10 500, "   // horizontal, 10 long: goes
+      "4 13 0 -10 500, "                  // horizontal, 3 long: stays
+      "4 23 0 -20 500, "                  // a 45-degree ramp: stays
+      "4 33 0 -23 500, 4 33 0 -30 500");  // a 16.7-degree descent, 10.4 long: goes
+  ASSERT_TRUE(DeleteByZAngle(ctx, ZAngleOptions{0, 30, 4}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 0 0 -5, 1 0 0 50, 2 10 0 50, 2 10 0 -5, 3 10 0 -10, "
+            "4 13 0 -10, 4 23 0 -20, 1 23 0 50, 2 33 0 50, 2 33 0 -23, 3 33 0 -30");
+  for (std::uint32_t i = 0; i < store.count; ++i) EXPECT_EQ(store.RawRecord(i)->feed, 800) << i;
+}
+
+// ---- Selection --------------------------------------------------------------------------------
+
+TEST_F(DeleteFixture, DeletingTheSelectionNeedsOneAndIsUndoneExactly) {
+  Load("1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0 0 -1, 4 30 0 0");
+  EXPECT_EQ(DeleteSelected(ctx).code(), OutcomeCode::Unchanged);  // marked is not selected
+  EXPECT_EQ(undo.undoTop, 0u);
+  store.FetchPoint(3);
+  store.reg.mark = 1;
+  store.StorePoint(3);
+  const std::string before = Records(store);
+  ASSERT_TRUE(DeleteSelected(ctx).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 20 0 50, 2 20 0 0, 3 30 0 0");
+  EXPECT_EQ(redraws, 1);
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), before);
+}
+
+TEST_F(DeleteFixture, ACommandWithoutUndoThatRunsOutOfRoomLeavesTheToolpath) {
+  // A store filled to its capacity: the copy behind the points cannot be made.
+  Load("1 0 0 5, 3 0 0 0");
+  store.FetchPoint(1);
+  store.reg.type = MOVE_LINE_CONT;
+  for (std::uint32_t i = store.count; i < CPointStore::kCapacity; ++i) {
+    store.reg.x = i % 2 ? 100 : 0;
+    store.StorePoint(i);
+  }
+  store.count = CPointStore::kCapacity;
+  EXPECT_EQ(DeletePointsByLength(ctx, 50).code(), OutcomeCode::NoMemory);
+  ASSERT_EQ(store.count, CPointStore::kCapacity);
+  EXPECT_EQ(store.RawRecord(2)->type, MOVE_LINE_CONT);
+  EXPECT_EQ(store.RawRecord(3)->x, 100.0f);
+}
+
+// ---- The shape of every result -----------------------------------------------------------------
+
+// The toolpath starts with a rapid; a rapid starts its run (type 1) exactly when no rapid comes
+// before it, and a linear cut starts its cutting run (type 3) exactly when no linear cut does,
+// so no cutting run is without its approach and no rapid run starts twice; every arc has its
+// centre record behind it and nothing else is stored.
+::testing::AssertionResult WellFormed(const CPointStore& s) {
+  int before = MOVE_NONE;
+  bool afterArc = false;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const int t = s.RawRecord(i)->type;
+    if (afterArc) {
+      if (!IsPlaneCode(t)) return ::testing::AssertionFailure() << "arc without centre at " << i;
+      afterArc = false;
+      continue;
+    }
+    if (!IsMotionType(t)) return ::testing::AssertionFailure() << "record " << i << " type " << t;
+    if (before == MOVE_NONE && t != MOVE_RAPID)
+      return ::testing::AssertionFailure() << "starts with type " << t;
+    if (IsRapidType(t) && (t == MOVE_RAPID) == IsRapidType(before))
+      return ::testing::AssertionFailure() << "rapid run type wrong at " << i;
+    if (IsLinearType(t) && (t == MOVE_LINE) == IsLinearType(before))
+      return ::testing::AssertionFailure() << "cutting run type wrong at " << i;
+    afterArc = IsArcType(t);
+    before = t;
+  }
+  if (afterArc) return ::testing::AssertionFailure() << "ends with an arc without centre";
+  return ::testing::AssertionSuccess();
+}
+
+// After a rapid rebuild every cutting run that follows a rapid is entered from the retract
+// height: that rapid stands at it or above, or the rapid before it stands straight above it
+// at it or above.
+::testing::AssertionResult EnteredFromAbove(const CPointStore& s, double h) {
+  const float level = static_cast<float>(h);
+  const PointRecord *q = nullptr, *r = nullptr;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord* p = s.RawRecord(i);
+    if (!IsMotionType(p->type)) continue;
+    if (!IsRapidType(p->type) && r && IsRapidType(r->type) && r->z < level) {
+      const bool above = q && IsRapidType(q->type) && q->x == r->x && q->y == r->y && q->z >= level;
+      if (!above) return ::testing::AssertionFailure() << "cut " << i << " not entered from above";
+    }
+    q = r, r = p;
+  }
+  return ::testing::AssertionSuccess();
+}
+
+// The cutting moves of a toolpath (lines and arcs) by their start and end points.
+std::set<std::array<float, 6>> CuttingMoves(const CPointStore& s) {
+  std::set<std::array<float, 6>> moves;
+  const PointRecord* from = nullptr;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord* p = s.RawRecord(i);
+    if (!IsMotionType(p->type)) continue;
+    if (from && !IsRapidType(p->type)) moves.insert({from->x, from->y, from->z, p->x, p->y, p->z});
+    from = p;
+  }
+  return moves;
+}
+
+// A toolpath as programs and earlier edits leave them: paths led in by a retract, traverse and
+// plunge, by one rapid, or by two rapids (each naming G00 when `namedRapids`: then the input
+// itself is not well formed); cutting runs of lines, ramps and XY arcs on a coarse grid (so
+// that the angles and lengths of the commands are met exactly), some of them selected.
+void RandomToolpath(std::mt19937& rng, CPointStore& s, double h, bool namedRapids) {
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  s.count = 0;
+  double x = 0, y = 0, z = h;
+  const int paths = pick(1, 6);
+  for (int p = 0; p < paths; ++p) {
+    const double nx = 5.0 * pick(-8, 8), ny = 5.0 * pick(-8, 8), nz = -5.0 * pick(0, 2);
+    const int mark = pick(0, 3) == 0;
+    switch (pick(0, 2)) {
+      case 0:
+        testing::AddPoint(s, MOVE_RAPID, x, y, h, 0, mark);
+        testing::AddPoint(s, MOVE_RAPID_CONT, nx, ny, h, 0, mark);
+        testing::AddPoint(s, MOVE_RAPID_CONT, nx, ny, nz, 0, mark);
+        break;
+      case 1:
+        testing::AddPoint(s, MOVE_RAPID, nx, ny, nz, 0, mark);
+        break;
+      default:
+        testing::AddPoint(s, MOVE_RAPID, nx, ny, h, 0, mark);
+        testing::AddPoint(s, namedRapids ? MOVE_RAPID : MOVE_RAPID_CONT, nx, ny, nz, 0, mark);
+        break;
+    }
+    x = nx, y = ny, z = nz;
+    int before = MOVE_RAPID;
+    for (int m = pick(1, 6); m > 0; --m) {
+      const int feed = 100 * pick(1, 9);
+      const int sel = pick(0, 3) == 0;
+      if (pick(0, 3) == 0) {
+        // An XY arc round a grid centre, ending a multiple of 45 degrees further on.
+        const double ox = 5.0 * pick(-2, 2), oy = ox == 0 ? 5.0 : 5.0 * pick(-2, 2);
+        const double r = std::hypot(ox, oy), start = std::atan2(-oy, -ox);
+        const double end = start + 0.785398163 * pick(1, 7);
+        const double ex = x + ox + r * std::cos(end), ey = y + oy + r * std::sin(end);
+        const int type = pick(0, 1) ? MOVE_ARC_CCW : MOVE_ARC_CW;
+        testing::AddPoint(s, type, ex, ey, z, feed, sel);
+        testing::AddPoint(s, PLANE_XY, ox, oy, 0, feed, sel);
+        x = ex, y = ey, before = type;
+      } else {
+        x += 5.0 * pick(-4, 4), y += 5.0 * pick(-4, 4);
+        z += 5.0 * pick(-1, 1) * (pick(0, 2) == 0);
+        testing::AddPoint(s, IsLinearType(before) ? MOVE_LINE_CONT : MOVE_LINE, x, y, z, feed, sel);
+        before = MOVE_LINE;
+      }
+    }
+  }
+}
+
+TEST_F(DeleteFixture, EveryCommandLeavesEveryToolpathWellFormed) {
+  std::mt19937 rng(20260513);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  view.scale = 2.0;
+  for (int round = 0; round < 300; ++round) {
+    for (int command = 0; command < 10; ++command) {
+      // The point, path and every-second-path deletes join the toolpath at their gaps only:
+      // they keep a well-formed toolpath well formed. The others rebuild it whole.
+      const bool joinsOnly = command <= 2;
+      RandomToolpath(rng, store, retract, !joinsOnly && round % 2);
+      if (joinsOnly) {
+        ASSERT_TRUE(WellFormed(store)) << Records(store);
+      }
+      const std::string before = Records(store);
+      const auto cutsBefore = CuttingMoves(store);
+      std::uint32_t motion = 0;
+      do {
+        motion = static_cast<std::uint32_t>(pick(0, static_cast<int>(store.count) - 1));
+      } while (!IsMotionType(store.RawRecord(motion)->type));
+      const int x1 = pick(0, 199), y1 = pick(0, 199);
+      Outcome o = Outcome::Done();
+      switch (command) {
+        case 0:
+          o = DeletePoint(ctx, motion);
+          break;
+        case 1:
+          o = DeletePath(ctx, motion);
+          break;
+        case 2:
+          o = DeleteEverySecondPath(ctx);
+          break;
+        case 3:
+          o = DeleteInsideWindow(ctx, x1, y1, x1 + pick(-60, 60), y1 + pick(-60, 60), true);
+          break;
+        case 4:
+          o = DeleteInsidePolygon(ctx, Region::Polygon({{double(x1), double(y1), 0},
+                                                        {double(pick(0, 199)), double(y1), 0},
+                                                        {double(x1), double(pick(0, 199)), 0}}));
+          break;
+        case 5:
+          o = DeleteByXyAngle(ctx, XyAngleOptions{45.0 * pick(-1, 8), 5.0 * pick(1, 4)});
+          break;
+        case 6:
+          o = DeletePointsByLength(ctx, 5.0 * pick(1, 8));
+          break;
+        case 7:
+          o = DeletePathsByLength(ctx, 10.0 * pick(1, 8));
+          break;
+        case 8:
+          o = DeleteByZAngle(ctx,
+                             ZAngleOptions{15.0 * pick(0, 2), 15.0 * pick(2, 6), 5.0 * pick(0, 4)});
+          break;
+        default:
+          o = DeleteSelected(ctx);
+          break;
+      }
+      SCOPED_TRACE("command " + std::to_string(command) + " on " + before);
+      ASSERT_NE(o.code(), OutcomeCode::NoMemory);
+      if (!o.ok()) {
+        EXPECT_EQ(Records(store), before);
+        continue;
+      }
+      ASSERT_TRUE(WellFormed(store)) << Records(store);
+      if (!joinsOnly) {
+        EXPECT_TRUE(EnteredFromAbove(store, retract)) << Records(store);
+      }
+      // Only a picked point is deleted by joining its neighbours with a new move; every other
+      // delete leaves no cut that the toolpath did not have.
+      if (command != 0) {
+        for (const auto& cut : CuttingMoves(store))
+          ASSERT_TRUE(cutsBefore.count(cut)) << Records(store);
+      }
+      if (command == 8) {
+        for (std::uint32_t i = 0; i < store.count; ++i)
+          ASSERT_EQ(store.RawRecord(i)->feed, cuttingFeed);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -123,6 +123,7 @@ class Safeguard {
     if (undo_) return frame_.Rollback(why);
     frame_.store().Restore(before_);
     ComputeStatistics(frame_.store());
+    frame_.context().msg.Notify(Txt::StoreFull, Txt::KorvoMessage);  // as the frame does
     return Outcome::Failed(OutcomeCode::NoMemory, why);
   }
 

@@ -1,7 +1,9 @@
 #include "edit/region.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "model/point_store.h"
@@ -55,7 +57,34 @@ bool InsideRegion(const RegionPolygon& polygon, const RegionPoint& q) {
   return crossings % 2 == 1;
 }
 
+std::optional<RegionPoint> CircleCrossing(const RegionPoint& centre, double radius,
+                                          const RegionPoint& from, const RegionPoint& to) {
+  // |from + t (to - from) - centre|^2 = radius^2 in XY, for t along the move.
+  const double dx = to.x - from.x, dy = to.y - from.y;
+  const double fx = from.x - centre.x, fy = from.y - centre.y;
+  const double a = dx * dx + dy * dy;
+  if (FlooredSqrt(a) == 0) return std::nullopt;
+  const double b = 2 * (fx * dx + fy * dy);
+  const double c = fx * fx + fy * fy - radius * radius;
+  const double disc = b * b - 4 * a * c;
+  if (disc < 0) return std::nullopt;
+  const double root = std::sqrt(disc);
+  // An end lying on the circle can come out a hair beyond the move's ends; it still counts.
+  constexpr double kSlack = 1e-9;
+  for (double t : {(-b - root) / (2 * a), (-b + root) / (2 * a)}) {
+    if (t < -kSlack || t > 1 + kSlack) continue;
+    t = std::clamp(t, 0.0, 1.0);
+    return RegionPoint{from.x + t * dx, from.y + t * dy, from.z + t * (to.z - from.z)};
+  }
+  return std::nullopt;
+}
+
 // ---- Region --------------------------------------------------------------------------------
+
+bool Region::WindowAccepted(int x1, int y1, int x2, int y2) {
+  if (x1 < 0 || y1 < 0) return false;
+  return std::abs(x2 - x1) >= 2 && std::abs(y2 - y1) >= 2;
+}
 
 Region Region::Window(int x1, int y1, int x2, int y2, const ViewState& view) {
   Region r;

@@ -49,6 +49,14 @@ std::optional<RegionPoint> SegmentCrossing(const RegionPoint& a, const RegionPoi
 // odd number of the polygon's edges. A ray through a vertex counts both adjacent edges.
 bool InsideRegion(const RegionPolygon& polygon, const RegionPoint& q);
 
+// Where the move from `from` to `to` meets the circle of `radius` around `centre` in XY: the
+// first such point along the move (a move that enters and leaves meets it twice; the entry
+// counts), with z interpolated along the move; the centre's z takes no part. Nothing when the
+// move does not reach the circle or has no length in XY. The circle trims and the circle
+// offset cut their moves here.
+std::optional<RegionPoint> CircleCrossing(const RegionPoint& centre, double radius,
+                                          const RegionPoint& from, const RegionPoint& to);
+
 // Where a region is tested.
 enum class RegionPlane {
   ModelXY,  // model x and y
@@ -60,6 +68,10 @@ class Region {
  public:
   enum class Kind { Window, Polygon, Box, Circle, ZBand, PointFile };
 
+  // Whether a command takes a rubber-band window at all: its first corner not left of or
+  // above the client area, and the corners at least 2 pixels apart in x and in y (a click
+  // without a drag is no window).
+  static bool WindowAccepted(int x1, int y1, int x2, int y2);
   // A rubber-band window from corner 1 (button down) to corner 2 (button up), in window
   // pixels. In the top view the corners become model points (the vertices take corner 1's z)
   // and the test runs in model XY; elsewhere it runs in window coordinates.

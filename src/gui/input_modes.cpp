@@ -6,14 +6,14 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "edit/region.h"
 #include "gui/point_search.h"
 #include "gui/toolpath_view.h"
 
 namespace trevalon {
 
 bool WindowAccepted(const WindowCorners& w) {
-  if (w.x1 < 0 || w.y1 < 0) return false;
-  return std::abs(w.x2 - w.x1) >= 2 && std::abs(w.y2 - w.y1) >= 2;
+  return Region::WindowAccepted(w.x1, w.y1, w.x2, w.y2);
 }
 
 namespace {

@@ -215,24 +215,27 @@ std::uint32_t ArcToChords(CPointStore& store, std::uint32_t k, int type, double 
     return true;
   };
 
-  if (std::fabs(arc.radius) >= 0.01) {
-    double c = std::clamp((arc.radius - tolerance) / arc.radius, -1.0, 1.0);
-    double theta = 2.0 * std::acos(c) / kDegToRad;
-    double steps = std::fabs(arc.endAngle - arc.startAngle) / theta;
-    // A tolerance of 0 would ask for infinitely many chords; one step per thousandth of a
-    // degree is far below any machine's resolution.
-    if (!(steps < 360000.0)) steps = 360000.0;
-    long n = static_cast<long>(steps) + 1;
-    double p[3];
-    for (long j = 1; j < n; ++j) {
-      double a = type == MOVE_ARC_CW ? arc.startAngle - j * arc.sweep / n
-                                     : arc.startAngle + j * arc.sweep / n;
-      PointOnCircle(centre, arc.radius, a, plane, p);
-      if (!put(p)) return 0;
-    }
+  const long n = ArcChordCount(arc, tolerance);
+  double p[3];
+  for (long j = 1; j < n; ++j) {
+    double a = type == MOVE_ARC_CW ? arc.startAngle - j * arc.sweep / n
+                                   : arc.startAngle + j * arc.sweep / n;
+    PointOnCircle(centre, arc.radius, a, plane, p);
+    if (!put(p)) return 0;
   }
   if (!put(end)) return 0;
   return k;
+}
+
+long ArcChordCount(const ArcDescription& arc, double tolerance) {
+  if (!(std::fabs(arc.radius) >= 0.01)) return 1;
+  double c = std::clamp((arc.radius - tolerance) / arc.radius, -1.0, 1.0);
+  double theta = 2.0 * std::acos(c) / kDegToRad;
+  double steps = std::fabs(arc.endAngle - arc.startAngle) / theta;
+  // A tolerance of 0 would ask for infinitely many chords; one step per thousandth of a
+  // degree is far below any machine's resolution.
+  if (!(steps < 360000.0)) steps = 360000.0;
+  return static_cast<long>(steps) + 1;
 }
 
 int SegmentOfPoints(const double p[3], const double q[3], double d[4], double u[3]) {

@@ -57,6 +57,10 @@ void ArcCentreFromRadius(int plane, const double start[3], const double end[3], 
 // returns the next free index (0 when a store failed, the caller stops).
 std::uint32_t ArcToChords(CPointStore& store, std::uint32_t k, int type, double offset[3],
                           double tolerance);
+// How many chords ArcToChords cuts the arc into for the tolerance: at least 1, and 1 (the end
+// point alone) for a radius below 0.01. Chord j of n ends at the start angle plus j·sweep/n
+// (minus for a clockwise arc); the last one at the arc's end.
+long ArcChordCount(const ArcDescription& arc, double tolerance);
 
 int SegmentOfPoints(const double p[3], const double q[3], double d[4], double u[3]);
 int IntersectSegmentsXY(const double p1[3], const double p2[3], const double p3[3],

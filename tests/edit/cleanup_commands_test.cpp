@@ -1,0 +1,42 @@
+// The rapid rebuild and the regeneration as commands: no undo snapshot of their own, a change
+// that counts, a redraw; the regeneration leaves the cuts of no length it finds marked in place.
+
+#include "edit/cleanup_commands.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoints;
+using testing::Records;
+
+TEST(CleanupCommands, RecordNoSnapshotAndRegenerationKeepsTheMarkedCutsUntilTheNextCompaction) {
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  double retract = 20;
+  std::uint64_t edits = 0;
+  int redraws = 0;
+  EditContext ctx{
+      store, undo, retract, Messages(platform, Language::English), nullptr, [&] { ++redraws; },
+      &edits};
+  EXPECT_EQ(RegenerateCommand(ctx).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(RapidRebuildCommand(ctx).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(redraws, 0);
+
+  // Types out of order, a cut of no length, an arc end off its plane.
+  AddPoints(store, "1 0 0 5, 1 0 0 0, 4 10 0 0, 3 10 0 0, 4 20 0 0, 6 40 0 3, 91 10 0 0");
+  ASSERT_TRUE(RegenerateCommand(ctx).ok());
+  EXPECT_EQ(Records(store), "1 0 0 5, 2 0 0 0, 3 10 0 0, 0 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
+  ASSERT_TRUE(RapidRebuildCommand(ctx).ok());
+  EXPECT_EQ(Records(store), "1 0 0 20, 2 0 0 0, 3 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
+  EXPECT_EQ(redraws, 2);
+  EXPECT_EQ(edits, 2u);
+  EXPECT_EQ(undo.Undo(store), 0);
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -525,6 +525,56 @@ TEST(Verbs, FeedRun) {
        {"empty.lmx", ""}});
 }
 
+TEST(Verbs, OffsetAndCleanups) {
+  const std::string cut =
+      "add 1 0 0 10 0; add 3 0 0 0 100; add 4 20 0 0 100; add 4 40 0 0 100; add 4 60 0 0 100; "
+      "retract 10; view top; view size 200 100; ";
+  RunTable(
+      {
+          {cut + "offset box 30 -5 50 5 0 0 5; dump 3 7",
+           0,
+           {"=out:3 4 30.0000 0.0000 0.0000 100 0\n4 4 30.0000 0.0000 5.0000 100 0\n"
+            "5 4 40.0000 0.0000 5.0000 100 0\n6 4 50.0000 0.0000 5.0000 100 0\n"
+            "7 4 50.0000 0.0000 0.0000 100 0\n"}},
+          // The same cut by a window (top view: model x 30 to 50), a circle and a file.
+          {cut + "offset window 130 45 150 55 0 0 5; dump 4 4",
+           0,
+           {"=out:4 4 30.0000 0.0000 5.0000 100 0\n"}},
+          {cut + "offset circle 40 0 0 10 0 0 5; dump 4 4",
+           0,
+           {"=out:4 4 30.0000 0.0000 5.0000 100 0\n"}},
+          {cut + "offset file {d}/box.poi 0 0 5; dump 4 4",
+           0,
+           {"=out:4 4 30.0000 0.0000 5.0000 100 0\n"}},
+          {cut + "offset polygon 0 0 5 130 45 150 45 150 55 130 55; undo; dump 2 2",
+           0,
+           {"=out:2 4 20.0000 0.0000 0.0000 100 0\n"}},
+          // Regions that select nothing change nothing and are no failure.
+          {cut + "offset window 130 45 131 55 0 0 5; offset polygon 0 0 5 1 1 2 2; "
+                 "offset box 100 0 110 10 0 0 5; dump 2 2",
+           0,
+           {"err:offset: the window is refused", "err:region selects nothing (nothing changed)",
+            "err:no point of the toolpath lies inside the region (nothing changed)",
+            "=out:2 4 20.0000 0.0000 0.0000 100 0\n"}},
+          {cut + "offset box 30 -5 50 5 0 0 40000", 1, {"err:offset: the offset would move"}},
+          {"offset file {d}/none.poi 0 0 5", 1, {"err:Error message: "}},
+          {"offset box 1 2 3 4 5 6", 2},
+          {"offset polygon 0 0 5 1 2 3", 2},
+          {"offset cube 0 0 5", 2},
+          {"retract; retract -2.5; retract", 0, {"=out:100.000\n-2.500\n"}},
+          {"retract nan", 2},
+          {"retract 40000", 2},
+          {"add 1 0 0 5 0; add 3 0 0 0 100; add 1 50 0 0 0; add 3 50 0 -1 100; retract 20; "
+           "rapidrebuild; regenerate; dump 3 5",
+           0,
+           {"=out:3 1 0.0000 0.0000 20.0000 100 0\n4 2 50.0000 0.0000 20.0000 0 0\n"
+            "5 2 50.0000 0.0000 0.0000 0 0\n"}},
+          {"rapidrebuild; regenerate", 0, {"err:rapidrebuild: the toolpath is empty"}},
+          {"regenerate now", 2},
+      },
+      {{"box.poi", "start\n30 -5 0\n50 -5 0\n50 5 0\n30 5 0\nend\n"}});
+}
+
 // With a fresh home and system directory, commands that only read leave no file behind;
 // the first save makes the program's folder; a system directory that is a file is an error.
 TEST(CliMain, ReadingCreatesNothingAndTheFirstSaveMakesTheFolders) {

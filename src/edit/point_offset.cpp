@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "edit/compaction.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
+#include "model/statistics.h"
 
 namespace trevalon {
 
@@ -200,8 +202,12 @@ bool AnyInside(const CPointStore& s, const Boundary& b) {
 }
 
 // The walk and the removal of the old points. On any failure the appended records go and the
-// store is as it was.
-PassResult RunPass(CPointStore& s, const Boundary& b, const OffsetVector& v) {
+// store is as it was. `keep` runs once the result is known to be whole, before any old point
+// changes, with the store showing its old points only: that is where a command records its
+// undo snapshot, so that an offset that cannot be made records nothing. False from it fails
+// the pass (NoMemory).
+PassResult RunPass(CPointStore& s, const Boundary& b, const OffsetVector& v,
+                   const std::function<bool()>& keep) {
   if (!AnyInside(s, b)) return PassResult::NothingInside;
   const std::uint32_t n = s.count;
   OffsetWriter out(s);
@@ -256,6 +262,12 @@ PassResult RunPass(CPointStore& s, const Boundary& b, const OffsetVector& v) {
     s.count = n;
     return out.result();
   }
+  if (keep) {
+    const std::uint32_t end = s.count;
+    s.count = n;
+    if (!keep()) return PassResult::NoMemory;
+    s.count = end;
+  }
   MarkRemoved(s, 0, n);
   CompactStore(s);
   return PassResult::Done;
@@ -270,21 +282,28 @@ const char* Unusable(const Region& region, const EditContext& ctx) {
   return nullptr;
 }
 
-PassResult Pass(EditContext& ctx, const Region& region, const OffsetVector& v) {
+PassResult Pass(EditContext& ctx, const Region& region, const OffsetVector& v,
+                const std::function<bool()>& keep) {
   if (Unusable(region, ctx)) return PassResult::NothingInside;
   ViewState unused;  // model-plane regions never project
   const Boundary b(region, ctx.view ? *ctx.view : unused);
-  return RunPass(ctx.store, b, v);
+  return RunPass(ctx.store, b, v, keep);
 }
 
 constexpr const char* kNoRoom = "the point store cannot hold the offset toolpath";
 constexpr const char* kOutOfRange =
     "the offset would move points beyond the coordinates a point record can hold (32700)";
 
+// An offset that cannot be made: the user is told why; the toolpath is as it was.
+Outcome Refuse(EditContext& ctx) {
+  ctx.msg.Notify(Txt::OffsetOutOfRange, Txt::KorvoMessage);
+  return Outcome::Failed(OutcomeCode::Refused, kOutOfRange);
+}
+
 }  // namespace
 
 bool OffsetRegion(EditContext& ctx, const Region& region, const OffsetVector& v) {
-  const PassResult r = Pass(ctx, region, v);
+  const PassResult r = Pass(ctx, region, v, nullptr);
   return r == PassResult::Done || r == PassResult::NothingInside;
 }
 
@@ -292,40 +311,40 @@ Outcome OffsetCommand(EditContext& ctx, const Region& region, const OffsetVector
                       bool saveUndo) {
   if (ctx.store.count == 0) return Outcome::Unchanged("the toolpath is empty");
   if (const char* why = Unusable(region, ctx)) return Outcome::Unchanged(why);
-  CommandFrame frame(ctx);
   {
     ViewState unused;
     if (!AnyInside(ctx.store, Boundary(region, ctx.view ? *ctx.view : unused)))
       return Outcome::Unchanged("no point of the toolpath lies inside the region");
   }
+  CommandFrame frame(ctx);
   // Without a snapshot of its own (a further window of the window command), the command still
-  // keeps the state it found, so that a failure leaves the toolpath as it was.
+  // keeps the state it found, so that a failure later on leaves the toolpath as it was.
   RecordSnapshot before;
-  if (saveUndo) {
+  const PassResult r = Pass(ctx, region, v, [&] {
+    if (!saveUndo) return ctx.store.Snapshot(before) != 0;
     frame.SaveUndo();
-  } else if (!ctx.store.Snapshot(before)) {
-    return Outcome::Failed(OutcomeCode::NoMemory, kNoRoom);
-  }
-  auto fail = [&](const char* why, OutcomeCode code) {
-    if (!saveUndo) ctx.store.Restore(before);
-    Outcome o = frame.Rollback(why);
-    return code == OutcomeCode::NoMemory ? o : Outcome::Failed(code, why);
-  };
-  const PassResult r = Pass(ctx, region, v);
-  if (r == PassResult::OutOfRange) return fail(kOutOfRange, OutcomeCode::Refused);
-  if (r == PassResult::NoMemory) return fail(kNoRoom, OutcomeCode::NoMemory);
+    return true;
+  });
+  if (r == PassResult::OutOfRange) return Refuse(ctx);
+  if (r == PassResult::NoMemory) return frame.Rollback(kNoRoom);
   // Window positions cut the toolpath where the picture shows it, so the rapids are rebuilt
   // as after a trim; model-plane regions only need their approaches made safe.
   const bool cleaned =
       region.plane() == RegionPlane::Window ? frame.RapidRebuild() : frame.PlungeCleanup();
-  if (!cleaned) return fail(kNoRoom, OutcomeCode::NoMemory);
+  if (!cleaned) {
+    if (!saveUndo) ctx.store.Restore(before);
+    return frame.Rollback(kNoRoom);
+  }
   frame.Finish();
   return Outcome::Done();
 }
 
 Outcome OffsetFileCommand(EditContext& ctx, const std::string& path, const OffsetVector& v) {
   CommandFrame frame(ctx);
-  bool changed = false, recorded = false;
+  // One undo snapshot for the whole file, recorded by the first polygon that moves anything;
+  // `before` is the same state for a refusal, which must not tell of a full store.
+  RecordSnapshot before;
+  bool recorded = false;
   PassResult failure = PassResult::Done;
   const bool read = ReadPointFile(path, [&](const RegionPolygon& polygon) {
     if (failure != PassResult::Done || !polygon.usable()) return;
@@ -333,24 +352,28 @@ Outcome OffsetFileCommand(EditContext& ctx, const std::string& path, const Offse
     for (std::size_t k = 0; k < polygon.size(); ++k) vertices.push_back(polygon[k]);
     const Region region = Region::PointFilePolygon(std::move(vertices));
     ViewState unused;
-    const Boundary b(region, unused);
-    if (!AnyInside(ctx.store, b)) return;
-    if (!recorded) frame.SaveUndo();  // one snapshot for the whole file
-    recorded = true;
-    const PassResult r = RunPass(ctx.store, b, v);
-    if (r == PassResult::Done) changed = true;
+    const PassResult r = RunPass(ctx.store, Boundary(region, unused), v, [&] {
+      if (recorded) return true;
+      frame.SaveUndo();
+      recorded = true;
+      return ctx.store.Snapshot(before) != 0;
+    });
     if (r == PassResult::NoMemory || r == PassResult::OutOfRange) failure = r;
   });
   if (!read) {
     ctx.msg.ShowCannotOpen();
     return Outcome::CannotOpen(path);
   }
-  if (failure == PassResult::OutOfRange) {
-    (void)frame.Rollback(kOutOfRange);
-    return Outcome::Failed(OutcomeCode::Refused, kOutOfRange);
-  }
   if (failure == PassResult::NoMemory) return frame.Rollback(kNoRoom);
-  if (!changed) return Outcome::Unchanged("no polygon of '" + path + "' holds any of the toolpath");
+  if (failure == PassResult::OutOfRange) {
+    if (recorded) {
+      ctx.store.Restore(before);
+      ComputeStatistics(ctx.store);
+    }
+    return Refuse(ctx);
+  }
+  if (!recorded)
+    return Outcome::Unchanged("no polygon of '" + path + "' holds any of the toolpath");
   if (!frame.PlungeCleanup()) return frame.Rollback(kNoRoom);
   frame.Finish();
   return Outcome::Done();

@@ -500,6 +500,11 @@ constexpr TxtEntry kTexts[] = {
      " The result does not fit in the point store; the toolpath is unchanged !!.\n",
      " 결과가 포인트 저장소에 들어가지 않습니다. 공구경로는 바뀌지 않았습니다 !!.\n",
      " 結果がポイントストアに収まりません。工具経路は変更されていません !!.\n"},
+    {TREVALON_TXT(OffsetOutOfRange),
+     " The offset would move points beyond the coordinates a toolpath can hold; the toolpath "
+     "is unchanged !!.\n",
+     " Offset으로 포인트가 공구경로의 좌표 범위를 벗어납니다. 공구경로는 바뀌지 않았습니다 !!.\n",
+     " オフセットで点が工具経路の座標範囲を超えます。工具経路は変更されていません !!.\n"},
 };
 
 #undef TREVALON_TXT

@@ -269,6 +269,8 @@ enum class Txt : int {
 
   // ---- Editing -----------------------------------------------------------------------------
   StoreFull,  // an editing command's result does not fit in the point store: nothing changed
+  // An offset would carry points beyond the coordinates a record holds: nothing changed.
+  OffsetOutOfRange,
 
   Count
 };

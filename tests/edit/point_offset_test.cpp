@@ -97,6 +97,10 @@ TEST_F(OffsetFixture, APointCarriedBeyondWhatARecordHoldsRefusesTheWholeOffset) 
     EXPECT_EQ(o.code(), OutcomeCode::Refused);
     EXPECT_EQ(Records(store), original);
   }
+  EXPECT_EQ(undo.Undo(store), 0);  // nothing recorded
+  // The user is told why, and not that the store is full.
+  EXPECT_NE(messages.str().find("beyond the coordinates"), std::string::npos);
+  EXPECT_EQ(messages.str().find("point store"), std::string::npos);
 }
 
 TEST_F(OffsetFixture, CirclesCutMovesWhereTheyMeetTheCircleAndOnlyEndsDecide) {
@@ -192,10 +196,19 @@ TEST_F(OffsetFixture, PointFilesOffsetPolygonByPolygonUnderOneSnapshot) {
   EXPECT_EQ(Records(store), original);
   EXPECT_EQ(undo.Undo(store), 0);
 
+  // The second polygon would carry a point beyond what a record holds: the first one's
+  // offset is taken back as well.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 40 0 0, 4 60 0 32000, 4 80 0 0");
+  const std::string high = Records(store);
+  EXPECT_EQ(OffsetFileCommand(ctx, file, {0, 0, 1000}).code(), OutcomeCode::Refused);
+  EXPECT_EQ(Records(store), high);
+  EXPECT_NE(messages.str().find("beyond the coordinates"), std::string::npos);
+
   EXPECT_EQ(OffsetFileCommand(ctx, dir.file("none.poi"), {0, 0, 2}).code(),
             OutcomeCode::CannotOpen);
   EXPECT_NE(messages.str().find("Can not open file"), std::string::npos);
-  EXPECT_EQ(Records(store), original);
+  EXPECT_EQ(Records(store), high);
 }
 
 }  // namespace

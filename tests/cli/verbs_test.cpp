@@ -238,6 +238,54 @@ TEST(Verbs, View) {
   });
 }
 
+TEST(Verbs, Filters) {
+  const std::string line = "add 1 0 0 0.5 500; add 3 0 0 0 500; add 4 1 0 0 500; add 4 2 0 0 500; ";
+  const std::string arc =
+      "add 1 10 0 5 0; add 3 10 0 0 500; add 4 9.986 0.523 0 500; "
+      "add 4 9.945 1.045 0 500; add 4 9.877 1.564 0 500; ";
+  RunTable({
+      {line + "filter linear 0.001; dump 2 2; undo; dump 2 2",
+       0,
+       {"=out:filter linear: 4 points -> 3 points (1 taken out)\n"
+        "2 4 2.0000 0.0000 0.0000 500 0\n2 4 1.0000 0.0000 0.0000 500 0\n"}},
+      {line + "filter arc 0.001", 0, {"err:filter arc: no arc is flat enough", "=out:"}},
+      {"filter linear 0", 2},
+      {"filter curve 0.1", 2},
+      {"filter linear", 2},
+      {line + "subdivide 0.5; dump 3 3; subdivide 1 scope=point 2",
+       0,
+       {"=out:subdivide: 4 points -> 8 points (2 cuts split)\n"
+        "3 4 0.6667 0.0000 0.0000 500 0\n",
+        "err:subdivide: no chosen linear cut is longer than the step (nothing changed)"}},
+      {line + "view top; view size 200 100; view fit; subdivide 0.5 scope=polygon 100 0 199 0 "
+              "199 99 100 99; subdivide 0.4 scope=selected",
+       0,
+       {"out:subdivide: 4 points -> 6 points (1 cuts split)\n",
+        "err:subdivide: no chosen linear cut is longer than the step (nothing changed)"}},
+      {line + "subdivide 1 scope=point 99", 1, {"err:subdivide: there is no point 99"}},
+      {"subdivide 1 scope=point", 2},
+      {"subdivide 1 scope=polygon 0 0 10 10", 2},
+      {"subdivide 1 scope=window", 2},
+      {"subdivide 0", 2},
+      {arc + "arcs fit; dump 2; arcs tolines 0.005; dump 2 2",
+       0,
+       {"out:arcs fit: 5 points -> 4 points (1 arcs for 3 cuts, largest deviation 0.00",
+        "out:\n2 6 9.8770 1.5640 0.0000 500 0\n",
+        "out:arcs tolines: 4 points -> 5 points (1 arcs made linear cuts)\n2 4 9.98"}},
+      {arc + "arcs fit planes=zx,yz prefilter=0.001 tol=0.02 points=3 rmin=1 rmax=20",
+       0,
+       {"err:arcs fit: no run of linear cuts fits an arc within the tolerance"}},
+      {"arcs fit planes=xz", 2},
+      {"arcs fit planes=", 2},
+      {"arcs fit tol=0", 2},
+      {"arcs fit points=2", 2},
+      {"arcs fit rmin=5 rmax=1", 2},
+      {"arcs fit 3", 2},
+      {"arcs tolines", 2},
+      {"arcs", 2},
+  });
+}
+
 TEST(Verbs, App) {
   RunTable({
       {"settings workdir=/nc/jobs CrossCursorChk=1 save; settings",

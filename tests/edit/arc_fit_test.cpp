@@ -1,0 +1,260 @@
+// Arc conversion both ways. Fitted arcs are judged as a reader gets them back from a program
+// written with I/J/K and three decimals: every replaced point and cut within the tolerance,
+// no rapid inside an arc, radii inside the bounds, straight runs left straight.
+
+#include "edit/arc_fit.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "edit/arc_fit_check.h"
+#include "model/geometry.h"
+#include "model/layer_table.h"
+#include "ncio/fanuc_reader.h"
+#include "ncio/nc_verify.h"
+#include "ncio/nc_writer.h"
+#include "platform/file_io.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+using testing::AddPoints;
+using testing::Records;
+using testing::TempDir;
+
+double Round3(double v) {
+  return std::nearbyint(v * 1000.0) / 1000.0;
+}
+
+// Toolpaths as CAM systems write them, with coordinates of three decimals: arcs and whole
+// circles sampled by chords in the three planes, straight runs, 3D moves, rapids between.
+class Generator {
+ public:
+  explicit Generator(CPointStore& s, unsigned seed) : s_(s), rng_(seed) {}
+
+  void Rapid(double x, double y, double z) {
+    Put(MOVE_RAPID, x, y, z);
+    Put(MOVE_LINE, x, y, z - 5);
+  }
+  // Chords within `chord` of a circle of radius r in `plane`, turning `sweep` degrees.
+  void Arc(int plane, double r, double sweep, double chord, bool ccw) {
+    const PlaneAxes ax = AxesOfPlane(plane);
+    const double start = Uniform(0, 2 * M_PI);
+    double c[3] = {at_[0], at_[1], at_[2]};
+    c[ax.a] -= r * std::cos(start);
+    c[ax.b] -= r * std::sin(start);
+    const double step = 2 * std::acos(1 - chord / r);
+    const int n = static_cast<int>(std::ceil(sweep * M_PI / 180 / step));
+    if (r > 1.2 && r < 90 && chord <= 0.008) fittable += n;
+    for (int i = 1; i <= n; ++i) {
+      const double a = start + (ccw ? 1 : -1) * sweep * M_PI / 180 * i / n;
+      double p[3] = {c[0], c[1], c[2]};
+      p[ax.a] += r * std::cos(a);
+      p[ax.b] += r * std::sin(a);
+      Put(MOVE_LINE_CONT, p[0], p[1], p[2]);
+    }
+  }
+  // A straight run; noise of a few thousandths across it when asked.
+  void Line(double length, double spacing, double noise) {
+    const double dx = Uniform(-1, 1), dy = Uniform(-1, 1), dz = Uniform(-0.2, 0.2);
+    const double len = std::sqrt(dx * dx + dy * dy + dz * dz);
+    const double from[3] = {at_[0], at_[1], at_[2]};
+    const int n = static_cast<int>(length / spacing);
+    for (int i = 1; i <= n; ++i) {
+      const double f = length * i / n / len;
+      Put(MOVE_LINE_CONT, from[0] + dx * f + Uniform(-noise, noise),
+          from[1] + dy * f + Uniform(-noise, noise), from[2] + dz * f);
+    }
+  }
+  void Wander(int n) {
+    for (int i = 0; i < n; ++i)
+      Put(MOVE_LINE_CONT, at_[0] + Uniform(-2, 2), at_[1] + Uniform(-2, 2),
+          at_[2] + Uniform(-0.5, 0.5));
+  }
+  void Feed(int f) { feed_ = f; }
+  // Points of arcs well inside the radius bounds 1 and 100, sampled within 0.008: every
+  // one of them can be replaced within 0.01.
+  std::uint64_t fittable = 0;
+  double Uniform(double lo, double hi) { return std::uniform_real_distribution<>(lo, hi)(rng_); }
+  int Pick(int n) { return std::uniform_int_distribution<>(0, n - 1)(rng_); }
+
+ private:
+  void Put(int type, double x, double y, double z) {
+    at_[0] = Round3(x), at_[1] = Round3(y), at_[2] = Round3(z);
+    AddPoint(s_, type, at_[0], at_[1], at_[2], IsRapidType(type) ? 0 : feed_);
+  }
+  CPointStore& s_;
+  std::mt19937 rng_;
+  double at_[3] = {0, 0, 0};
+  int feed_ = 800;
+};
+
+struct ArcFitFixture : ::testing::Test {
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  ViewState view;
+  double retract = 50;
+  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, {}};
+  TempDir dir;
+
+  // Writes the store with I/J/K and three decimals, reads it back into `back`.
+  void WriteAndRead(CPointStore& source, CPointStore& back, const std::string& name) {
+    const std::string path = dir.file(name);
+    {
+      ReplacingFile file;
+      ASSERT_TRUE(file.Open(path));
+      CNcOutputDlg out;
+      out.ijkToR = false;
+      out.diagonalRapidCheck = false;
+      out.openInEditor = false;
+      ASSERT_EQ(out.WriteProgram(Messages(platform, Language::English), source, file), 1);
+      ASSERT_TRUE(file.Commit());
+    }
+    LayerSlot layer;
+    NcSwitches nc;
+    auto state = std::make_unique<NcReaderState>();
+    ASSERT_EQ(AppendNcProgram(NcReadTarget{back, layer, nc, *state}, path), 1);
+    // The program reads back as the toolpath it was written from.
+    NcVerifyPart part;
+    part.store = &source;
+    EXPECT_TRUE(VerifyNcProgram(path, {part}, {}).ok()) << name;
+  }
+};
+
+TEST_F(ArcFitFixture, AFitReplacesMoreThanThreePointsOnly) {
+  // Points 3 degrees apart on a circle of radius 10 (each cut within 0.0035 of the circle):
+  // three points stay, four (three cuts) become one arc.
+  auto onCircle = [](int deg) {
+    return std::to_string(Round3(10 * std::cos(deg * M_PI / 180))) + " " +
+           std::to_string(Round3(10 * std::sin(deg * M_PI / 180))) + " 0 500";
+  };
+  AddPoints(store, "1 10 0 5, 3 10 0 0 500, 4 " + onCircle(3) + ", 4 " + onCircle(6));
+  ArcFitOptions o;
+  EXPECT_EQ(FitArcs(ctx, o).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(store.count, 4u);
+  AddPoints(store, "4 " + onCircle(9));
+  ArcFitSummary sum;
+  ASSERT_TRUE(FitArcs(ctx, o, &sum).ok());
+  EXPECT_EQ(sum.arcs, 1u);
+  EXPECT_EQ(sum.replaced, 3u);
+  // The arc ends where the cuts did; its centre (the rounded points leave it within a few
+  // hundredths of the circle's) has offsets on the written thousandths.
+  ASSERT_EQ(store.count, 4u);
+  EXPECT_EQ(Records(store).substr(0, 37), "1 10 0 5, 3 10 0 0, 6 9.877 1.564 0, ");
+  const PointRecord* c = store.RawRecord(3);
+  EXPECT_EQ(c->type, PLANE_XY);
+  EXPECT_NEAR(c->x, -10, 0.2);
+  EXPECT_NEAR(c->y, 0, 0.02);
+  EXPECT_EQ(std::nearbyint(c->x * 1000.0f) / 1000.0f, c->x);
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(store.count, 5u);
+}
+
+TEST_F(ArcFitFixture, FittedArcsHoldTheToleranceAsWrittenAndReadBack) {
+  for (unsigned seed : {1u, 2u, 3u}) {
+    store.count = 0;
+    Generator g(store, seed);
+    g.Rapid(0, 0, 10);
+    for (int segment = 0; segment < 120; ++segment) {
+      const int plane = PLANE_XY + g.Pick(3);
+      switch (g.Pick(8)) {
+        case 0:
+          g.Line(g.Uniform(2, 30), g.Uniform(0.2, 2), 0);
+          break;
+        case 1:
+          g.Wander(1 + g.Pick(6));
+          break;
+        case 2:
+          g.Rapid(g.Uniform(-100, 100), g.Uniform(-100, 100), g.Uniform(0, 20));
+          break;
+        case 3:
+          g.Feed(600 + 100 * g.Pick(4));
+          [[fallthrough]];
+        default:
+          g.Arc(plane, std::exp(g.Uniform(std::log(0.5), std::log(150.0))),
+                g.Pick(4) ? g.Uniform(15, 200) : 360.0, g.Uniform(0.001, 0.01), g.Pick(2));
+      }
+    }
+    CPointStore original;
+    std::vector<PointRecord> records(store.count);
+    store.CopyRecordsOut(records.data(), store.count);
+    original.CopyRecordsIn(records.data(), store.count);
+
+    ArcFitOptions o;
+    o.tolerance = 0.01;
+    o.minRadius = 1.0;
+    o.maxRadius = 100.0;
+    ArcFitSummary sum;
+    ASSERT_TRUE(FitArcs(ctx, o, &sum).ok());
+    EXPECT_LE(sum.maxDeviation, o.tolerance);
+
+    CPointStore back;
+    WriteAndRead(store, back, "fitted" + std::to_string(seed) + ".nc");
+    const ArcFitCheck c = CheckFittedToolpath(original, back);
+    SCOPED_TRACE(seed);
+    EXPECT_EQ(c.unmatched, 0u);
+    EXPECT_EQ(c.rapidsInArcs, 0u);
+    EXPECT_EQ(c.feedChanges, 0u);
+    EXPECT_EQ(c.arcs, sum.arcs);
+    EXPECT_LE(c.maxDeviation, o.tolerance) << "arc " << c.worstArc;
+    EXPECT_LE(c.maxRadiusMismatch, 0.01);
+    EXPECT_GT(c.minRadius, o.minRadius);
+    EXPECT_LT(c.maxRadius, o.maxRadius);
+    // The arcs well inside the bounds are found: nearly all their points are replaced.
+    EXPECT_GE(static_cast<double>(sum.replaced), 0.95 * static_cast<double>(g.fittable));
+  }
+}
+
+TEST_F(ArcFitFixture, StraightRunsWithRoundingNoiseStayStraight) {
+  Generator g(store, 11);
+  g.Rapid(0, 0, 10);
+  for (int i = 0; i < 40; ++i) g.Line(g.Uniform(5, 60), g.Uniform(0.05, 1), 0.0015);
+  const std::string before = Records(store);
+  ArcFitOptions o;
+  o.maxRadius = 100000;
+  EXPECT_EQ(FitArcs(ctx, o).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(Records(store), before);
+}
+
+TEST_F(ArcFitFixture, ArcsBecomeChordsWithinTheTolerance) {
+  // Quarter circles in the three planes, a helix, and an arc straight after a rapid.
+  AddPoints(store,
+            "1 10 0 5, 3 10 0 0 500, 6 0 10 0 500, 91 -10 0 0 500, "
+            "6 10 10 -10 500, 92 0 0 -10 500, "  // ZX, round (0, 10, -10)
+            "6 10 0 0 500, 93 0 -10 0 500, "     // YZ, round (10, 0, -10)
+            "6 0 10 -2 500, 91 -10 0 0 500, "    // XY, a helix down 2
+            "1 0 10 5, 8 10 0 5 500, 91 0 -10 0 500");
+  CPointStore original;
+  std::vector<PointRecord> records(store.count);
+  store.CopyRecordsOut(records.data(), store.count);
+  original.CopyRecordsIn(records.data(), store.count);
+  ArcFitSummary sum;
+  ASSERT_TRUE(ArcsToLines(ctx, 0.005, &sum).ok());
+  EXPECT_EQ(sum.arcs, 5u);
+  // Every chord within 0.005 of its arc (the helix's climbing evenly): the check walks
+  // the original arcs against the chords the other way round.
+  std::vector<PointRecord> out(store.count);
+  store.CopyRecordsOut(out.data(), store.count);
+  const ArcFitCheck c = CheckFittedToolpath(store, original);
+  EXPECT_EQ(c.arcs, 5u);
+  EXPECT_EQ(c.unmatched, 0u);
+  EXPECT_LE(c.maxDeviation, 0.005);
+  EXPECT_GT(c.maxDeviation, 0.004);  // no more chords than the tolerance asks
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    EXPECT_TRUE(IsRapidType(out[i].type) || IsLinearType(out[i].type));
+    // The arc after the rapid begins a cutting run.
+    if (i > 0 && IsRapidType(out[i - 1].type) && !IsRapidType(out[i].type)) {
+      EXPECT_EQ(out[i].type, MOVE_LINE);
+    }
+  }
+  EXPECT_EQ(ArcsToLines(ctx, 0.005).code(), OutcomeCode::Unchanged);
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -1,0 +1,183 @@
+// The linear and arc filters and subdivision: what goes, what stays, and that each command
+// is one undo step that leaves an unsuitable toolpath as it was.
+
+#include "edit/filters.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "edit/subdivide.h"
+#include "model/geometry.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+using testing::AddPoints;
+using testing::Records;
+
+struct FilterFixture : ::testing::Test {
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  ViewState view;
+  double retract = 50;
+  int redraws = 0;
+  EditContext ctx{
+      store, undo, retract, Messages(platform, Language::English), &view, [this] { ++redraws; }};
+
+  std::string Filtered(const char* points, double t = 0.001) {
+    store.count = 0;
+    AddPoints(store, points);
+    const Outcome o = LinearFilter(ctx, t);
+    EXPECT_TRUE(o.ok() || o.code() == OutcomeCode::Unchanged) << o.reason();
+    return Records(store);
+  }
+};
+
+TEST_F(FilterFixture, LinearFilterDropsPointsOnALineButNotCornersOrFeedChanges) {
+  // Three collinear points at one feed lose the middle one, at the end of the store as before
+  // a rapid; the plunge is no part of the line.
+  EXPECT_EQ(Filtered("1 0 0 5 500, 3 0 0 0 500, 4 1 0 0 500, 4 2 0 0 500"),
+            "1 0 0 5, 3 0 0 0, 4 2 0 0");
+  EXPECT_EQ(Filtered("1 0 0 5 500, 3 0 0 0 500, 4 1 0 0 500, 4 2 0 0 500, 1 2 0 5 500"),
+            "1 0 0 5, 3 0 0 0, 4 2 0 0, 1 2 0 5");
+  // A rapid without a feed: the first cut's feed stands for it, nothing is divided by 0.
+  EXPECT_EQ(Filtered("1 -1 0 0 0, 3 0 0 0 500, 4 1 0 0 500"), "1 -1 0 0, 3 1 0 0");
+  // A zig-zag 0.002 off the chord survives 0.001, and goes at 0.003.
+  const char* zigzag =
+      "1 0 0 5 500, 3 0 0 0 500, 4 1 0.002 0 500, 4 2 0 0 500, 4 3 0.002 0 500, 4 4 0 0 500";
+  EXPECT_EQ(Filtered(zigzag), "1 0 0 5, 3 0 0 0, 4 1 0.002 0, 4 2 0 0, 4 3 0.002 0, 4 4 0 0");
+  EXPECT_EQ(Filtered(zigzag, 0.003), "1 0 0 5, 3 0 0 0, 4 4 0 0");
+  // A feed 20 % up keeps the point where it changes; 5 % does not.
+  EXPECT_EQ(Filtered("1 0 0 5 500, 3 0 0 0 500, 4 1 0 0 500, 4 2 0 0 600"),
+            "1 0 0 5, 3 0 0 0, 4 1 0 0, 4 2 0 0");
+  EXPECT_EQ(Filtered("1 0 0 5 500, 3 0 0 0 500, 4 1 0 0 500, 4 2 0 0 525"),
+            "1 0 0 5, 3 0 0 0, 4 2 0 0");
+  // An arc's end is an anchor: the line after it keeps its first point.
+  EXPECT_EQ(Filtered("1 0 0 5 500, 3 0 0 0 500, 6 10 10 0 500, 91 0 10 0 500, 3 11 10 0 500, "
+                     "4 12 10 0 500, 4 13 10 0 500"),
+            "1 0 0 5, 3 0 0 0, 6 10 10 0, 91 0 10 0, 3 11 10 0, 4 13 10 0");
+  // The tolerance is the single-precision one: a point 0.0010000000474974513 off stays
+  // within 0.001.
+  EXPECT_EQ(Filtered("1 0 0 5 500, 3 0 0 0 500, 4 1 0.001 0 500, 4 2 0 0 500"),
+            "1 0 0 5, 3 0 0 0, 4 2 0 0");
+}
+
+TEST_F(FilterFixture, LinearFilterOnALongNoisyLineMatchesTheFullMeasure) {
+  // The shortcut that skips measuring must take out exactly what measuring every point does:
+  // a long line with noise just under and over the tolerance, checked against a direct walk.
+  AddPoint(store, MOVE_RAPID, 0, 0, 5, 400);
+  std::uint32_t seed = 7;
+  auto noise = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return ((seed >> 8) % 2001) / 1000.0 - 1.0;  // -1 .. 1
+  };
+  for (int i = 0; i < 3000; ++i)
+    AddPoint(store, i ? MOVE_LINE_CONT : MOVE_LINE, i * 0.05, 0.0006 * noise() + i * 1e-5, 0, 400);
+  const std::vector<std::uint32_t> fast = LinearFilterRemovals(store, FilterTolerance(0.001));
+  // The direct walk: anchor, test every point between for every end.
+  std::vector<std::uint32_t> direct;
+  std::uint32_t anchor = 1;  // the first cut: the plunge from the rapid is steep
+  auto off = [&](std::uint32_t a, std::uint32_t j, std::uint32_t e) {
+    const PointRecord *A = store.RawRecord(a), *J = store.RawRecord(j), *E = store.RawRecord(e);
+    const double dx = E->x - A->x, dy = E->y - A->y, wx = J->x - A->x, wy = J->y - A->y;
+    return std::fabs(wx * dy - wy * dx) / std::hypot(dx, dy);
+  };
+  for (std::uint32_t e = 3; e < store.count; ++e) {
+    for (std::uint32_t j = anchor + 1; j < e; ++j) {
+      if (off(anchor, j, e) > FilterTolerance(0.001)) {
+        for (std::uint32_t r = anchor + 1; r < e - 1; ++r) direct.push_back(r);
+        anchor = e - 1;
+        break;
+      }
+    }
+  }
+  for (std::uint32_t r = anchor + 1; r + 1 < store.count; ++r) direct.push_back(r);
+  EXPECT_EQ(fast, direct);
+  EXPECT_GT(fast.size(), 2000u);
+}
+
+TEST_F(FilterFixture, ArcFilterMakesArcsFlatterThanTheToleranceStraight) {
+  // Radius 10: the chord of 1 degree lies 0.00038 from the arc, within 0.001 (the largest
+  // such sweep is about 1.62 degrees); 2 degrees stay an arc.
+  const double d1 = 1 * kDegToRad, d3 = 3 * kDegToRad;
+  AddPoints(store, "1 10 0 5 300, 3 10 0 0 300");
+  AddPoint(store, MOVE_ARC_CCW, 10 * std::cos(d1), 10 * std::sin(d1), 0, 300);
+  AddPoint(store, PLANE_XY, -10, 0, 0, 300);
+  AddPoint(store, MOVE_ARC_CCW, 10 * std::cos(d3), 10 * std::sin(d3), 0, 300);
+  AddPoint(store, PLANE_XY, -10 * std::cos(d1), -10 * std::sin(d1), 0, 300);
+  FilterSummary sum;
+  ASSERT_TRUE(ArcFilter(ctx, 0.001, &sum).ok());
+  EXPECT_EQ(sum.changed, 1u);
+  ASSERT_EQ(store.count, 5u);
+  EXPECT_EQ(store.RawRecord(2)->type, MOVE_LINE_CONT);
+  EXPECT_EQ(store.RawRecord(3)->type, MOVE_ARC_CCW);
+  EXPECT_EQ(store.RawRecord(4)->type, PLANE_XY);
+  // Nothing left to flatten: no change and no snapshot; one undo brings the arc back.
+  EXPECT_EQ(ArcFilter(ctx, 0.001).code(), OutcomeCode::Unchanged);
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(store.RawRecord(2)->type, MOVE_ARC_CCW);
+  EXPECT_EQ(redraws, 1);
+}
+
+TEST_F(FilterFixture, SubdivisionSplitsOnlyCutsLongerThanTheStepInItsScope) {
+  const char* path = "1 0 0 0.5, 3 0 0 0, 4 2.5 0 0 0 1, 4 3.5 0 0, 4 5.5 0 0 0 1";
+  AddPoints(store, path);
+  SubdivideSummary sum;
+  SubdivideRequest all;
+  all.step = 1;
+  ASSERT_TRUE(Subdivide(ctx, all, &sum).ok());
+  // 2.5 long: 3 steps; exactly 1 long: alone; 2 long: int(2) + 1 = 3 steps.
+  EXPECT_EQ(Records(store),
+            "1 0 0 0.5, 3 0 0 0, 4 0.833333 0 0, 4 1.66667 0 0, 4 2.5 0 0, 4 3.5 0 0, "
+            "4 4.16667 0 0, 4 4.83333 0 0, 4 5.5 0 0");
+  EXPECT_EQ(sum.cutsSplit, 2u);
+  EXPECT_EQ(store.RawRecord(4)->mark, 1);  // the steps keep the cut's mark
+
+  // The other scopes on the same path: the selected cuts (mark 1), the cuts ending inside a
+  // polygon around x = 2.5 in the top view, and the one picked cut.
+  view.SetDirection(1);
+  view.scale = 10;
+  view.width = 400, view.height = 400;
+  auto window = [&](double x, double y) {
+    const WindowPoint w = view.Project(x, y, 0);
+    return RegionPoint{double(w.x + 200), double(w.y + 200), 0};
+  };
+  const RegionPoint a = window(2, -1), b = window(3, 1);
+  const Region polygon = Region::Polygon({a, {b.x, a.y, 0}, b, {a.x, b.y, 0}});
+  struct Scope {
+    SubdivideRequest r;
+    std::uint32_t points;
+  };
+  SubdivideRequest selected = all, inPolygon = all, point = all;
+  selected.scope = SubdivideScope::Selected;
+  inPolygon.scope = SubdivideScope::Polygon;
+  inPolygon.region = &polygon;
+  point.scope = SubdivideScope::Point;
+  point.point = 4;  // the cut to 5.5
+  for (const Scope& s : {Scope{selected, 9}, Scope{inPolygon, 7}, Scope{point, 7}}) {
+    store.count = 0;
+    AddPoints(store, path);
+    const int before = redraws;
+    ASSERT_TRUE(Subdivide(ctx, s.r).ok());
+    EXPECT_EQ(store.count, s.points);
+    // "1 Point" changes nothing on screen and asks for no redraw.
+    EXPECT_EQ(redraws - before, s.r.scope == SubdivideScope::Point ? 0 : 1);
+    ASSERT_EQ(undo.Undo(store), 1);  // every subdivision is one undo step
+    EXPECT_EQ(Records(store), "1 0 0 0.5, 3 0 0 0, 4 2.5 0 0, 4 3.5 0 0, 4 5.5 0 0");
+  }
+  // A picked rapid, a point beyond the store, a step of 0: nothing changes.
+  point.point = 0;
+  EXPECT_EQ(Subdivide(ctx, point).code(), OutcomeCode::Unchanged);
+  point.point = 99;
+  EXPECT_EQ(Subdivide(ctx, point).code(), OutcomeCode::Refused);
+  all.step = 0;
+  EXPECT_EQ(Subdivide(ctx, all).code(), OutcomeCode::Refused);
+  EXPECT_EQ(Records(store), "1 0 0 0.5, 3 0 0 0, 4 2.5 0 0, 4 3.5 0 0, 4 5.5 0 0");
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -6,7 +6,8 @@
 // Arcs are fitted at 0.01; the result is written with I/J/K and three decimals and read back,
 // and every replaced point and cut is measured from the arc as read (CheckFittedToolpath,
 // independent of the fitting). Counters: blocks of the program before and after, arcs, the
-// largest deviation, the moves not found, rapids inside arcs, and the time of the fit alone.
+// largest deviation, the largest difference of an arc's start and end radius as read, the
+// moves not found, rapids inside arcs, and the time of the fit alone.
 //
 // BM_LinearFilter: the linear filter on 2 million points against a plain copy of the same
 // store (out into an array and back) in the same run; `ratio` is the filter's CPU time over
@@ -217,6 +218,7 @@ void BM_ArcFit(benchmark::State& state) {
   state.counters["fewer_pct"] = 100.0 * (1.0 - static_cast<double>(blocksAfter) / p.blocks);
   state.counters["arcs"] = static_cast<double>(c.arcs);
   state.counters["max_dev_um"] = c.maxDeviation * 1000.0;
+  state.counters["radius_mismatch_um"] = c.maxRadiusMismatch * 1000.0;
   state.counters["unmatched"] = static_cast<double>(c.unmatched);
   state.counters["rapids_in_arcs"] = static_cast<double>(c.rapidsInArcs);
   state.counters["fit_ms"] = fitTotal / static_cast<double>(state.iterations()) * 1000.0;

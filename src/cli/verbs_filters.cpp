@@ -109,7 +109,7 @@ void ArcsVerb(Session& s, const Args& a) {
   if (!kArcToleranceRange.Contains(o.tolerance))
     Usage("arcs fit: tol must lie above 0 and up to 10");
   const long points = a.IntOption("points", o.maxPoints);
-  if (!kArcPointsRange.Contains(points)) Usage("arcs fit: points must lie in 3 to 1000000");
+  if (!kArcPointsRange.Contains(points)) Usage("arcs fit: points must lie in 3 to 100000");
   o.maxPoints = static_cast<std::int32_t>(points);
   o.minRadius = a.RealOption("rmin", o.minRadius);
   o.maxRadius = a.RealOption("rmax", o.maxRadius);

@@ -219,7 +219,7 @@ class PlanePass {
   void Advance(int k);
   bool Search(int kmax, bool checkStored, Fit& best);
   Verdict Classify(int k, const Fit* best, bool checkStored, Fit& out);
-  bool Measure(int k, int type, double ca, double cb, bool stored, Fit& out);
+  bool Measure(int k, int type, double ca, double cb, bool checkStored, Fit& out);
   double Deviation(const ArcView& v, int k, double stopAbove) const;
   const double* Read(RunPoint& p);
   std::size_t RunEnd(std::size_t most);
@@ -491,9 +491,8 @@ Verdict PlanePass::Classify(int k, const Fit* best, bool checkStored, Fit& out) 
 // The arc is judged twice: as the store holds it (start as stored, centre at the stored
 // offsets from it) and as the ISO writer writes it with I/J/K and three decimals and a reader
 // takes it back (start, end and offsets rounded as written, stored in single precision). The
-// offsets are chosen on the grid of the written thousandths, nearest the fitted centre first;
-// when rounding takes that one just beyond the tolerance, its neighbours on the grid are
-// tried.
+// offsets lie on the grid of the written thousandths around the fitted centre; which of them
+// are tried is said below.
 bool PlanePass::Measure(int k, int type, double ca, double cb, bool checkStored, Fit& out) {
   RunPoint& p0 = pts_[start_];
   RunPoint& pk = pts_[start_ + static_cast<std::size_t>(k)];
@@ -535,15 +534,46 @@ bool PlanePass::Measure(int k, int type, double ca, double cb, bool checkStored,
   };
   double bestA = std::nearbyint((ca - rsa) * 1000.0) / 1000.0;
   double bestB = std::nearbyint((cb - rsb) * 1000.0) / 1000.0;
-  double bestDev = judge(bestA, bestB, limit + 0.0025);
-  if (bestDev > limit && bestDev <= limit + 0.0025) {
-    // Just beyond: the first neighbour on the grid that holds.
-    const double oa = bestA, ob = bestB;
-    for (int n = 0; n < 9 && !(bestDev <= limit); ++n) {
-      if (n == 4) continue;
-      const double na = oa + (n % 3 - 1) * 0.001, nb = ob + (n / 3 - 1) * 0.001;
-      const double d = judge(na, nb, limit);
-      if (d <= limit) bestDev = d, bestA = na, bestB = nb;
+  double bestDev = kInfinity;
+  if (!checkStored) {
+    // While searching: the offsets nearest the fitted centre, and when rounding takes them
+    // just beyond the limit, the first neighbour on the grid that holds.
+    bestDev = judge(bestA, bestB, limit + 0.0025);
+    if (bestDev > limit && bestDev <= limit + 0.0025) {
+      const double oa = bestA, ob = bestB;
+      for (int n = 0; n < 9 && !(bestDev <= limit); ++n) {
+        if (n == 4) continue;
+        const double na = oa + (n % 3 - 1) * 0.001, nb = ob + (n / 3 - 1) * 0.001;
+        const double d = judge(na, nb, limit);
+        if (d <= limit) bestDev = d, bestA = na, bestB = nb;
+      }
+    }
+  } else {
+    // The arc that is kept: of the nine offsets around the fitted centre, the one whose
+    // radius at the start agrees best with the radius at the end as read back (a control
+    // checks that they agree), the first of them that holds the tolerance.
+    struct Option {
+      double a, b, mismatch;
+    };
+    Option options[9];
+    for (int n = 0; n < 9; ++n) {
+      Option& o = options[n];
+      o.a = bestA + (n % 3 - 1) * 0.001;
+      o.b = bestB + (n / 3 - 1) * 0.001;
+      const float fa = static_cast<float>(o.a), fb = static_cast<float>(o.b);
+      const double ra = std::fabs(fa) < 0.001 ? 0.0 : AsRead(fa);
+      const double rb = std::fabs(fb) < 0.001 ? 0.0 : AsRead(fb);
+      const double cra = rsa + ra, crb = rsb + rb;
+      o.mismatch = std::fabs(Len(rsa - cra, rsb - crb) - Len(rea - cra, reb - crb));
+    }
+    std::stable_sort(options, options + 9,
+                     [](const Option& x, const Option& y) { return x.mismatch < y.mismatch; });
+    for (const Option& o : options) {
+      const double d = judge(o.a, o.b, limit);
+      if (d <= limit) {
+        bestDev = d, bestA = o.a, bestB = o.b;
+        break;
+      }
     }
   }
   if (!(bestDev <= limit)) return false;
@@ -675,7 +705,7 @@ Outcome CheckOptions(const ArcFitOptions& o) {
   if (!kArcToleranceRange.Contains(o.tolerance))
     return Outcome::Failed(OutcomeCode::Refused, "the tolerance must lie above 0 and up to 10");
   if (!kArcPointsRange.Contains(o.maxPoints))
-    return Outcome::Failed(OutcomeCode::Refused, "the points must lie in 3 to 1000000");
+    return Outcome::Failed(OutcomeCode::Refused, "the points must lie in 3 to 100000");
   if (!kArcRadiusRange.Contains(o.minRadius) || !kArcRadiusRange.Contains(o.maxRadius) ||
       !(o.minRadius < o.maxRadius))
     return Outcome::Failed(OutcomeCode::Refused,

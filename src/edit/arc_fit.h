@@ -35,7 +35,7 @@ struct ArcFitOptions {
 inline constexpr RealRange kArcToleranceRange{0.0, 10.0, true};
 // A fit needs at least three cuts (four points): three points lie on some circle whatever
 // the toolpath does, so a fit through fewer proves nothing about its shape.
-inline constexpr IntRange kArcPointsRange{3, 1000000};
+inline constexpr IntRange kArcPointsRange{3, 100000};
 inline constexpr RealRange kArcRadiusRange{0.0, 100000.0};
 
 struct ArcFitSummary {

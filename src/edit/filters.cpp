@@ -136,7 +136,7 @@ class LinearFilterWalk {
       refValid_ = false;
       for (const WalkPoint& c : chain_) {
         const double w[3] = {c.p[0] - anchor_.p[0], c.p[1] - anchor_.p[1], c.p[2] - anchor_.p[2]};
-        if (Length3(w) > t_) return false;
+        if (!(Length3(w) <= t_)) return false;
       }
       return true;
     }
@@ -160,10 +160,9 @@ class LinearFilterWalk {
       double w[3];
       Offset(chain_[j], w);
       const double cross = CrossSquared(w, d);
-      if (cross > limit * (1 - 1e-12)) {
-        // Near the limit the root decides, as the distance is defined.
-        if (std::sqrt(cross) / len > t_) return false;
-      }
+      // Near the limit the root decides, as the distance is defined; a point whose distance
+      // is no number (a coordinate beyond any range) counts as off the line.
+      if (!(cross <= limit * (1 - 1e-12)) && !(std::sqrt(cross) / len <= t_)) return false;
       maxCross = std::max(maxCross, cross);
       reach = std::max(reach, w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
     }

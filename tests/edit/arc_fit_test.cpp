@@ -203,7 +203,8 @@ TEST_F(ArcFitFixture, FittedArcsHoldTheToleranceAsWrittenAndReadBack) {
     EXPECT_EQ(c.feedChanges, 0u);
     EXPECT_EQ(c.arcs, sum.arcs);
     EXPECT_LE(c.maxDeviation, o.tolerance) << "arc " << c.worstArc;
-    EXPECT_LE(c.maxRadiusMismatch, 0.01);
+    // The centre is written where the radius at the start agrees with the one at the end.
+    EXPECT_LE(c.maxRadiusMismatch, 0.0015);
     EXPECT_GT(c.minRadius, o.minRadius);
     EXPECT_LT(c.maxRadius, o.maxRadius);
     // The arcs well inside the bounds are found: nearly all their points are replaced.

@@ -209,7 +209,56 @@ TEST_F(ArcFitFixture, FittedArcsHoldTheToleranceAsWrittenAndReadBack) {
     EXPECT_LT(c.maxRadius, o.maxRadius);
     // The arcs well inside the bounds are found: nearly all their points are replaced.
     EXPECT_GE(static_cast<double>(sum.replaced), 0.95 * static_cast<double>(g.fittable));
+
+    // The check sees a replaced point 0.05 off its arc, and an arc that ends elsewhere.
+    for (std::uint32_t i = 1; i + 1 < back.count; ++i) {
+      const PointRecord* e = back.RawRecord(i);
+      if (!IsArcType(e->type)) continue;
+      const PointRecord* s = back.RawRecord(i - 1);
+      const PointRecord* centre = back.RawRecord(i + 1);
+      const PlaneAxes ax = AxesOfPlane(centre->type);
+      auto at = [](const PointRecord* r, int axis) {
+        return double(axis == 0 ? r->x : axis == 1 ? r->y : r->z);
+      };
+      const double ca = at(s, ax.a) + at(centre, ax.a), cb = at(s, ax.b) + at(centre, ax.b);
+      std::uint32_t j = 0;
+      while (j < original.count &&
+             !(std::fabs(at(original.RawRecord(j), ax.a) - at(e, ax.a)) < 0.001 &&
+               std::fabs(at(original.RawRecord(j), ax.b) - at(e, ax.b)) < 0.001))
+        ++j;
+      ASSERT_TRUE(j > 0 && j < original.count);
+      original.FetchPoint(j - 1);  // a point the arc replaced: moved towards the centre
+      double* p[3] = {&original.reg.x, &original.reg.y, &original.reg.z};
+      const double da = ca - *p[ax.a], db = cb - *p[ax.b], d = std::hypot(da, db);
+      *p[ax.a] += 0.05 * da / d;
+      *p[ax.b] += 0.05 * db / d;
+      original.StorePoint(j - 1);
+      EXPECT_GT(CheckFittedToolpath(original, back).maxDeviation, 0.045);
+      back.FetchPoint(i);
+      (ax.a == 0 ? back.reg.x : ax.a == 1 ? back.reg.y : back.reg.z) += 1;
+      back.StorePoint(i);
+      EXPECT_GT(CheckFittedToolpath(original, back).unmatched, 0u);
+      break;
+    }
   }
+}
+
+TEST_F(ArcFitFixture, EscapeKeepsTheArcsFittedSoFar) {
+  Generator g(store, 4);
+  g.Rapid(0, 0, 10);
+  for (int i = 0; i < 40; ++i) g.Arc(PLANE_XY, 20, 120, 0.002, i % 2);
+  const std::string before = Records(store);
+  platform.escapeAfterPolls = 3;
+  ArcFitSummary sum;
+  EXPECT_EQ(FitArcs(ctx, ArcFitOptions{}, &sum).code(), OutcomeCode::Cancelled);
+  EXPECT_TRUE(sum.stopped);
+  EXPECT_GT(sum.arcs, 0u);
+  EXPECT_LT(sum.arcs, 40u);
+  // What was fitted is a whole toolpath that writes and reads back; undo gives the original.
+  CPointStore back;
+  WriteAndRead(store, back, "stopped.nc");
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), before);
 }
 
 TEST_F(ArcFitFixture, StraightRunsWithRoundingNoiseStayStraight) {

@@ -623,6 +623,57 @@ TEST(Verbs, OffsetAndCleanups) {
       {{"box.poi", "start\n30 -5 0\n50 -5 0\n50 5 0\n30 5 0\nend\n"}});
 }
 
+TEST(Verbs, PathOrder) {
+  // Two paths: a line, then a line and a counter-clockwise arc.
+  const std::string two =
+      "add 1 0 0 50 0; add 2 0 0 0 0; add 3 10 0 0 100; add 1 10 0 50 0; add 2 20 0 50 0; "
+      "add 2 20 0 0 0; add 3 30 0 0 200; add 6 40 0 0 200; add 91 5 0 0 200; ";
+  RunTable({
+      // The path of record 6 runs the other way in its place; the arc turns about its centre.
+      {two + "reverse path 6; dump 4",
+       0,
+       {"=out:4 2 40.0000 0.0000 100.0000 0 0\n5 2 40.0000 0.0000 0.0000 0 0\n"
+        "6 8 30.0000 0.0000 0.0000 200 0\n7 91 -5.0000 0.0000 0.0000 200 0\n"
+        "8 3 20.0000 0.0000 0.0000 200 0\n"}},
+      // Commands that rightly do nothing say so and the script goes on.
+      {two + "reverse dir=0; reverse scope=polygon 1 1 2 2 3 3; transform move dx=5 "
+             "scope=selected; zupdown; sort mode=4; dump 8",
+       0,
+       {"err:reverse: direction, order and two-way are all off (nothing changed)",
+        "err:reverse: the polygon input gives no polygon",
+        "err:transform move: no point is selected (nothing changed)",
+        "err:zupdown: no path climbs (nothing changed)",
+        "err:sort: no way between two close paths to change (nothing changed)",
+        "=out:8 91 5.0000 0.0000 0.0000 200 0\n"}},
+      {two + "view iso1; startpoints open 10 10",
+       1,
+       {"err:line 11: startpoints: start points are clicked in the top, front or side view"}},
+      {two + "view top; view size 400 400; startpoints open 240 200 199 200; dump 3 5",
+       0,
+       {"=out:3 1 10.0000 0.0000 100.0000 0 0\n4 2 40.0000 0.0000 100.0000 0 0\n"
+        "5 2 40.0000 0.0000 0.0000 0 0\n"}},
+      {two + "transform mirror sx=-1 copies=3; dump 17",
+       0,
+       {"=out:17 8 -40.0000 0.0000 0.0000 200 0\n18 91 -5.0000 0.0000 0.0000 200 0\n"}},
+      {two + "sort mode=3 dist=100; undo; dump 3 3", 0, {"=out:3 1 10.0000 0.0000 50.0000 0 0\n"}},
+      {"reverse 10 10", 2, {"err:window positions are only given with scope=polygon"}},
+      {"reverse scope=some", 2},
+      {"reverse path -1", 2},
+      {"startpoints open 1 2 3", 2},
+      {"startpoints near 1 2", 2},
+      {"startpoints open 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 19 20 21 22 23 24 25 26 "
+       "27 28 29 30 31 32 33 34 35 36 37 38 39 40 41 42",
+       2,
+       {"err:at most 20 start points"}},
+      {"sort mode=5", 2, {"err:sort: mode must lie in 1 to 4"}},
+      {"sort height=-2", 2},
+      {"zupdown angle=91", 2},
+      {"transform rotate", 2, {"err:angle=A is needed"}},
+      {"transform move dx=1 copies=0", 2},
+      {"transform turn", 2},
+  });
+}
+
 // With a fresh home and system directory, commands that only read leave no file behind;
 // the first save makes the program's folder; a system directory that is a file is an error.
 TEST(CliMain, ReadingCreatesNothingAndTheFirstSaveMakesTheFolders) {

@@ -1,0 +1,166 @@
+#include "edit/path_runs.h"
+
+#include "edit/compaction.h"
+#include "model/geometry.h"
+#include "model/point_store.h"
+
+namespace trevalon {
+
+std::vector<PathRun> CuttingRuns(CPointStore& s) {
+  std::vector<PathRun> runs;
+  const std::uint32_t n = s.count;
+  bool haveMotion = false;
+  std::uint32_t prev = 0;  // the last motion point
+  bool inRun = false;
+  PathRun cur{};
+  PointRegister r, next;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    if (!s.Peek(i, r) || !IsMotionType(r.type)) continue;
+    if (IsRapidType(r.type) || !haveMotion) {
+      if (inRun) runs.push_back(cur);
+      inRun = false;
+      haveMotion = true;
+      prev = i;
+      continue;
+    }
+    if (!inRun) {
+      cur = {prev, i, i, i + 1};
+      inRun = true;
+    }
+    cur.last = i;
+    cur.end = i + 1;
+    if (IsArcType(r.type) && s.Peek(i + 1, next) && IsPlaneCode(next.type)) cur.end = i + 2;
+    prev = i;
+  }
+  if (inRun) runs.push_back(cur);
+  return runs;
+}
+
+ArcCentreRecord ReadArcCentre(CPointStore& s, std::uint32_t i) {
+  ArcCentreRecord c;
+  PointRegister r;
+  if (s.Peek(i + 1, r)) {
+    c.offset[0] = r.x, c.offset[1] = r.y, c.offset[2] = r.z;
+    c.plane = NormalisePlane(r.type);
+    c.feed = r.feed, c.mark = r.mark;
+  } else if (s.Peek(i, r)) {
+    c.feed = r.feed, c.mark = r.mark;
+  }
+  return c;
+}
+
+void PathWriter::Put() {
+  if (!ok_) return;
+  ok_ = AppendRegister(s_);
+  haveRapid_ = IsRapidType(s_.reg.type);
+  rx_ = static_cast<float>(s_.reg.x);
+  ry_ = static_cast<float>(s_.reg.y);
+  rz_ = static_cast<float>(s_.reg.z);
+}
+
+void PathWriter::Register() {
+  Put();
+}
+
+void PathWriter::Arc(int plane, const double offset[3], int centreFeed, int centreMark) {
+  Put();
+  s_.reg.x = offset[0], s_.reg.y = offset[1], s_.reg.z = offset[2];
+  s_.reg.type = plane;
+  s_.reg.feed = centreFeed, s_.reg.mark = centreMark;
+  Put();
+}
+
+void PathWriter::Copy(std::uint32_t from, std::uint32_t to) {
+  PointRegister r;
+  for (std::uint32_t i = from; i < to && ok_; ++i) {
+    if (!s_.Peek(i, r) || !IsMotionType(r.type)) continue;
+    if (!IsArcType(r.type)) {
+      s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z;
+      s_.reg.type = r.type, s_.reg.feed = r.feed, s_.reg.mark = r.mark;
+      Put();
+      continue;
+    }
+    const ArcCentreRecord c = ReadArcCentre(s_, i);
+    s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z;
+    s_.reg.type = r.type, s_.reg.feed = r.feed, s_.reg.mark = r.mark;
+    Arc(c.plane, c.offset, c.feed, c.mark);
+  }
+}
+
+void PathWriter::Rapid(std::uint32_t i, int type) {
+  if (!s_.FetchPoint(i)) return;
+  s_.reg.type = type;
+  Put();
+}
+
+void PathWriter::RapidAt(std::uint32_t i, double z, int type) {
+  if (!s_.FetchPoint(i)) return;
+  s_.reg.z = z;
+  s_.reg.type = type;
+  if (haveRapid_ && static_cast<float>(s_.reg.x) == rx_ && static_cast<float>(s_.reg.y) == ry_ &&
+      static_cast<float>(z) == rz_)
+    return;
+  Put();
+}
+
+void PathWriter::Reversed(std::uint32_t from, std::uint32_t to) {
+  PointRegister r;
+  // The range's first motion point: the reversed run starts with its feed and mark, so that
+  // reversing twice gives every record its feed and mark back.
+  std::int32_t leadFeed = 0, leadMark = 0;
+  bool any = false;
+  for (std::uint32_t i = from; i < to; ++i) {
+    if (s_.Peek(i, r) && IsMotionType(r.type)) {
+      leadFeed = r.feed, leadMark = r.mark;
+      any = true;
+      break;
+    }
+  }
+  if (!any) return;
+
+  // The point that followed the one being appended, in the old order: the move into it is
+  // the move out of the appended point, which the reversal runs backwards.
+  struct Follower {
+    double p[3];
+    int type, feed, mark;
+    ArcCentreRecord centre;
+  } f{};
+  bool haveFollower = false;
+  for (std::uint32_t k = to; k-- > from && ok_;) {
+    if (!s_.Peek(k, r) || !IsMotionType(r.type)) continue;
+    s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z;
+    if (!haveFollower) {
+      // Nothing follows the last point: it starts the reversed run.
+      s_.reg.type = MOVE_RAPID, s_.reg.feed = leadFeed, s_.reg.mark = leadMark;
+      Put();
+    } else if (!IsArcType(f.type)) {
+      s_.reg.type = f.type, s_.reg.feed = f.feed, s_.reg.mark = f.mark;
+      Put();
+    } else {
+      // The arc runs the other way about the same centre; its offset is taken from its new
+      // start point, the old end point.
+      s_.reg.type = f.type == MOVE_ARC_CW ? MOVE_ARC_CCW : MOVE_ARC_CW;
+      s_.reg.feed = f.feed, s_.reg.mark = f.mark;
+      const PlaneAxes ax = AxesOfPlane(f.centre.plane);
+      const double here[3] = {r.x, r.y, r.z};
+      double offset[3] = {0, 0, 0};
+      for (int a : {ax.a, ax.b}) offset[a] = here[a] + f.centre.offset[a] - f.p[a];
+      Arc(f.centre.plane, offset, f.centre.feed, f.centre.mark);
+    }
+    f.p[0] = r.x, f.p[1] = r.y, f.p[2] = r.z;
+    f.type = r.type, f.feed = r.feed, f.mark = r.mark;
+    if (IsArcType(r.type)) f.centre = ReadArcCentre(s_, k);
+    haveFollower = true;
+  }
+}
+
+void PathWriter::Piece(const PathPiece& p, bool reversed) {
+  if (reversed) {
+    Reversed(p.from, p.end);
+  } else {
+    Rapid(p.from, MOVE_RAPID);
+    Copy(p.first, p.end);
+  }
+}
+
+}  // namespace trevalon

@@ -1,0 +1,217 @@
+// Reversing paths: every move keeps its kind, feed and centre and only runs the other way; the
+// scopes put the chosen paths first; one picked path keeps its place.
+
+#include "edit/reverse.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "edit/compaction.h"
+#include "edit/rapid_rebuild.h"
+#include "model/geometry.h"
+#include "model/point_store.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoints;
+using testing::Records;
+
+// Every field of every record, for comparisons that include feeds and marks.
+std::string Full(const CPointStore& s) {
+  std::string out;
+  char one[128];
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord* r = s.RawRecord(i);
+    std::snprintf(one, sizeof one, "%d %.9g %.9g %.9g %d %d; ", r->type, double{r->x}, double{r->y},
+                  double{r->z}, r->feed, r->mark);
+    out += one;
+  }
+  return out;
+}
+
+// Each arc as (in-plane centre, radius at its start, radius at its end).
+struct ArcSeen {
+  double ca, cb, r0, r1;
+};
+std::vector<ArcSeen> Arcs(CPointStore& s) {
+  std::vector<ArcSeen> arcs;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    if (!s.IsArc(i)) continue;
+    StoredArc a;
+    ArcOfPoint(s, i, a);
+    const PlaneAxes ax = AxesOfPlane(a.plane);
+    arcs.push_back({a.centre[ax.a], a.centre[ax.b],
+                    std::hypot(a.start[ax.a] - a.centre[ax.a], a.start[ax.b] - a.centre[ax.b]),
+                    std::hypot(a.end[ax.a] - a.centre[ax.a], a.end[ax.b] - a.centre[ax.b])});
+  }
+  return arcs;
+}
+
+struct Reverse : ::testing::Test {
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  ViewState view;
+  double retract = 50;
+  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, nullptr};
+};
+
+// A path with lines, arcs in all three planes and values as NC programs give them.
+constexpr const char* kMixedPath =
+    "1 1.5 -2.25 3 7 0, 3 12.345 67.891 -1.5 100 1, 8 18.655 67.891 -1.5 200 1, "
+    "91 3.155 -2.359 0 200 1, 6 18.655 60.001 -1.5 300 0, 91 -4.118 -3.945 0 300 0, "
+    "4 18.655 60.001 2.75 400 0, 6 26.655 60.001 10.75 500 0, 92 0 0 8 500 0, "
+    "8 26.655 52.001 18.75 600 0, 93 0 -8 0 600 0";
+
+TEST_F(Reverse, ReversingARangeTwiceGivesEveryRecordBackAndArcsKeepTheirCentres) {
+  AddPoints(store, kMixedPath);
+  const std::string before = Full(store);
+  const std::vector<ArcSeen> arcsBefore = Arcs(store);
+
+  ASSERT_TRUE(ReverseRange(store, 0, store.count - 2));
+  CompactStore(store);
+  // Types and feeds travel with the moves: the last point starts the run with the first
+  // point's feed, every arc runs the other way.
+  EXPECT_EQ(Records(store),
+            "1 26.655 52.001 18.75, 6 26.655 60.001 10.75, 93 0 0 -8, 8 18.655 60.001 2.75, "
+            "92 -8 0 0, 4 18.655 60.001 -1.5, 8 18.655 67.891 -1.5, 91 -4.118 3.945 0, "
+            "6 12.345 67.891 -1.5, 91 -3.155 -2.359 0, 3 1.5 -2.25 3");
+  EXPECT_EQ(store.RawRecord(0)->feed, 7);
+  EXPECT_EQ(store.RawRecord(1)->feed, 600);
+  EXPECT_EQ(store.RawRecord(10)->feed, 100);
+  EXPECT_EQ(store.RawRecord(10)->mark, 1);
+  // Every centre stays where it was (the arcs come in the opposite order), and each arc starts
+  // and ends on its circle.
+  const std::vector<ArcSeen> arcsAfter = Arcs(store);
+  ASSERT_EQ(arcsAfter.size(), arcsBefore.size());
+  for (std::size_t k = 0; k < arcsBefore.size(); ++k) {
+    const ArcSeen &b = arcsBefore[k], &a = arcsAfter[arcsAfter.size() - 1 - k];
+    EXPECT_NEAR(a.ca, b.ca, 1e-5);
+    EXPECT_NEAR(a.cb, b.cb, 1e-5);
+    EXPECT_NEAR(a.r0, b.r1, 1e-5);
+    EXPECT_NEAR(a.r1, b.r0, 1e-5);
+  }
+
+  ASSERT_TRUE(ReverseRange(store, 0, store.count - 1));
+  CompactStore(store);
+  EXPECT_EQ(Full(store), before);
+}
+
+// Four passes along X at y = 0, 10, 20, 30, each from x = 0 to 100 in two cuts, joined as the
+// rapid rebuild joins them; the passes' middle points carry their number as feed.
+void FourPasses(CPointStore& s, double retract) {
+  AddPoints(s,
+            "1 0 0 5, 2 0 0 0, 3 50 0 0 1, 4 100 0 0 1, 1 0 10 5, 2 0 10 0, 3 50 10 0 2, "
+            "4 100 10 0 2, 1 0 20 5, 2 0 20 0, 3 50 20 0 3, 4 100 20 0 3, 1 0 30 5, 2 0 30 0, "
+            "3 50 30 0 4, 4 100 30 0 4");
+  ASSERT_TRUE(RapidRebuild(s, retract));
+}
+
+// The cutting runs as "y:from>to" with the direction of each pass.
+std::string Passes(CPointStore& s) {
+  std::string out;
+  for (std::uint32_t i = 1; i < s.count; ++i) {
+    if (!s.IsLinear(i)) continue;
+    const double y = s.reg.y, to = s.reg.x;
+    s.FetchPoint(s.PrevMotion(i));
+    char part[64];
+    if (s.reg.type == MOVE_RAPID_CONT || s.reg.type == MOVE_RAPID) {
+      std::snprintf(part, sizeof part, "%s%d:%d", out.empty() ? "" : " ", static_cast<int>(y),
+                    static_cast<int>(s.reg.x));
+      out += part;
+    }
+    if (!s.IsLinear(i + 1)) {
+      std::snprintf(part, sizeof part, ">%d", static_cast<int>(to));
+      out += part;
+    }
+  }
+  return out;
+}
+
+TEST_F(Reverse, TwoWayAlternatesDirectionTwiceRestoresAndOrderKeepsDirections) {
+  FourPasses(store, retract);
+  const std::string canonical = Full(store);
+  ASSERT_EQ(Passes(store), "0:0>100 10:0>100 20:0>100 30:0>100");
+
+  ReverseOptions twoWay;
+  twoWay.direction = false, twoWay.twoWay = true;
+  ASSERT_TRUE(ReverseCommand(ctx, twoWay).ok());
+  EXPECT_EQ(Passes(store), "0:0>100 10:100>0 20:0>100 30:100>0");
+  // The traverses are made anew at the retract height: no cut is entered from below it.
+  EXPECT_EQ(Records(store).substr(0, 81),
+            "1 0 0 50, 2 0 0 0, 3 50 0 0, 4 100 0 0, 1 100 0 50, 2 100 10 50, 2 100 10 0, 3 50");
+
+  store.count = 0;
+  FourPasses(store, retract);
+  const ReverseOptions direction;
+  ASSERT_TRUE(ReverseCommand(ctx, direction).ok());
+  EXPECT_EQ(Passes(store), "0:100>0 10:100>0 20:100>0 30:100>0");
+  ASSERT_TRUE(ReverseCommand(ctx, direction).ok());
+  EXPECT_EQ(Full(store), canonical);
+
+  // Direction and order together: the paths come backwards, each in its own direction.
+  ReverseOptions both;
+  both.order = true;
+  ASSERT_TRUE(ReverseCommand(ctx, both).ok());
+  EXPECT_EQ(Passes(store), "30:0>100 20:0>100 10:0>100 0:0>100");
+  // Order alone runs the whole toolpath backwards.
+  ReverseOptions order;
+  order.direction = false, order.order = true;
+  ASSERT_TRUE(ReverseCommand(ctx, order).ok());
+  EXPECT_EQ(Passes(store), "0:100>0 10:100>0 20:100>0 30:100>0");
+  // No undo snapshot: the reverse commands record none.
+  EXPECT_EQ(undo.undoPos, 0u);
+}
+
+TEST_F(Reverse, ChosenPathsComeFirstAndTheOthersFollowInTheirOldOrder) {
+  FourPasses(store, retract);
+  // Select passes 2 and 4 (every point of them, as a path selection marks them) and the
+  // second cut of pass 3 alone.
+  for (std::uint32_t i = 0; i < store.count; ++i) {
+    store.FetchPoint(i);
+    const int y = static_cast<int>(store.reg.y);
+    if (y == 10 || y == 30 || (y == 20 && store.reg.x == 100)) store.reg.mark = 1;
+    store.StorePoint(i);
+  }
+  ReverseOptions selected;
+  selected.scope = PathScope::Selected;
+  ASSERT_TRUE(ReverseCommand(ctx, selected).ok());
+  // Passes 2 and 4 reversed, then the selected half of pass 3 reversed as a path of its own,
+  // then pass 1 and the first half of pass 3, in their direction.
+  EXPECT_EQ(Passes(store), "10:100>0 20:100>50 30:100>0 0:0>100 20:0>50");
+
+  // A polygon round pass 1's middle (window positions of the top view) chooses pass 1.
+  store.count = 0;
+  FourPasses(store, retract);
+  view.SetDirection(1);
+  view.width = 400, view.height = 400, view.scale = 2, view.cu = 50, view.cv = -15;
+  const WindowPoint w = view.Project(50, 0, 0);
+  const double x = w.x + 200, y = w.y + 200;
+  const Region polygon = Region::Polygon({{x - 5, y - 5, 0}, {x + 5, y - 5, 0}, {x, y + 5, 0}});
+  ReverseOptions byPolygon;
+  byPolygon.scope = PathScope::Polygon;
+  ASSERT_TRUE(ReverseCommand(ctx, byPolygon, &polygon).ok());
+  EXPECT_EQ(Passes(store), "0:100>0 10:0>100 20:0>100 30:0>100");
+  const Region far = Region::Polygon({{0, 0, 0}, {4, 0, 0}, {0, 4, 0}});
+  EXPECT_EQ(ReverseCommand(ctx, byPolygon, &far).code(), OutcomeCode::Unchanged);
+}
+
+TEST_F(Reverse, OnePickedPathKeepsItsPlace) {
+  FourPasses(store, retract);
+  // Record 6 is the plunge onto pass 2, 7 a cut of it; 4 is the retract after pass 1.
+  ASSERT_TRUE(ReversePathCommand(ctx, 7).ok());
+  EXPECT_EQ(Passes(store), "0:0>100 10:100>0 20:0>100 30:0>100");
+  ASSERT_TRUE(ReversePathCommand(ctx, 6).ok());
+  EXPECT_EQ(Passes(store), "0:0>100 10:0>100 20:0>100 30:0>100");
+  const std::string now = Full(store);
+  EXPECT_EQ(ReversePathCommand(ctx, 4).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(ReversePathCommand(ctx, store.count).code(), OutcomeCode::Refused);
+  EXPECT_EQ(Full(store), now);
+}
+
+}  // namespace
+}  // namespace trevalon

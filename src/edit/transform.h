@@ -37,20 +37,21 @@ inline constexpr IntRange kTransformCopiesRange{1, 1000};
 // point of the paths a polygon chooses (their leads included). One undo snapshot first.
 //  - Move: by (dx, dy, dz), an axis only when its box is ticked; copy k by k times that.
 //  - Rotate: a point at XY distance r from (cx, cy) and at angle a goes to angle a + angle
-//    (a + k * angle for copy k), z unchanged. Arcs in the XY plane turn with their centre; an
-//    arc in the ZX or YZ plane turned by 90 or 270 degrees lies in the other of the two
-//    planes afterwards, turned by 180 degrees in its own.
+//    (a + k * angle for copy k), z unchanged.
 //  - Mirror and scale: each coordinate becomes reference + (value - reference) * factor, the
-//    reference being the centre (cx, cy, cz); an axis whose box is not ticked keeps factor 1.
-//    Our rule: with copies, mirror and scale make one copy whatever the count, as a mirror
-//    image of a mirror image is the original again.
+//    reference being the centre (cx, cy, cz), which starts at the program zero; an axis whose
+//    box is not ticked keeps factor 1. Our rule: with copies, mirror and scale make one copy
+//    whatever the count, as a mirror image of a mirror image is the original again.
 // Arcs keep their centre record consistent: the centre moves as the points do and the offsets
-// are taken anew from the new start. Our rule for what cannot stay an arc: its direction
-// follows the orientation of its own plane (in XY a negative X factor flips it, and a negative
-// Y factor flips it again; in ZX the Z and X factors, in YZ the Y and Z factors), and an arc
-// whose circle would become an ellipse (unequal factors in its plane, or a 0 factor) or whose
-// plane would tilt out of the three (a ZX or YZ arc turned by another angle than a multiple
-// of 90 degrees) is replaced by its chords (within 0.001, after the transform) first.
+// are taken anew from the new start. Our rules, so that an arc is still the transformed arc:
+//  - its direction follows the orientation of its own plane: in XY a negative X factor flips
+//    it and a negative Y factor flips it again, in ZX the Z and X factors do, in YZ the Y and
+//    Z factors; a ZX or YZ arc turned by 90 or 270 degrees lies in the other of the two planes
+//    afterwards (turned by 180 degrees, in its own), in the direction the turn gives it;
+//  - an arc whose circle would become an ellipse (unequal factors in its plane, or a factor
+//    of 0) or whose plane would tilt out of the three (a ZX or YZ arc turned by an angle that
+//    is not a multiple of 90 degrees) is replaced by its chords first, close enough to stay
+//    within 0.001 of the transformed arc.
 // Our rule where moved and unmoved points meet (a selection that is not whole paths): the move
 // between a moved point and an unmoved one is made a rapid, which the rapid rebuild turns
 // into a retract, a traverse and a plunge; a cut from a point that stayed to one that moved

@@ -356,6 +356,11 @@ void ToolpathView::PickPoint(PointPicker::Done done, const std::string& prompt) 
   SetPrompt(prompt.empty() ? app_.Text(Txt::HelpSelectToolpath) : prompt);
 }
 
+void ToolpathView::StartCommandInput(std::unique_ptr<InputMode> mode, const std::string& prompt) {
+  StartInput(std::move(mode));
+  SetPrompt(prompt);
+}
+
 void ToolpathView::PickPath(PathPicker::Done done) {
   StartInput(std::make_unique<PathPicker>(*this, std::move(done)));
   SetPrompt(app_.Text(Txt::HelpSelectToolpath));

@@ -51,6 +51,8 @@ class ToolpathView : public QWidget {
   void InputPolygon(int limit, DropRule rule, bool negativeEnds, PolygonInput::Done done);
   void PickPoint(PointPicker::Done done, const std::string& prompt = {});
   void PickPath(PathPicker::Done done);
+  // An input a command brings along (clicks of start points, say), with its prompt.
+  void StartCommandInput(std::unique_ptr<InputMode> mode, const std::string& prompt);
   InputMode* input() const { return input_.get(); }
   // Ends the running input: the mode is kept alive until the next event, the help pane and
   // the window text return to their rest state.

@@ -56,17 +56,19 @@ std::vector<char> ChooseRuns(CPointStore& s, const std::vector<PathRun>& runs, P
   return chosen;
 }
 
-StoreKeeper::StoreKeeper(CPointStore& s) : s_(s), count_(s.count) {
-  have_ = s.Snapshot(before_) != 0;
+StoreKeeper::StoreKeeper(EditContext& ctx) : ctx_(ctx), count_(ctx.store.count) {
+  have_ = ctx.store.Snapshot(before_) != 0;
 }
 
 Outcome StoreKeeper::PutBack(const std::string& why) {
+  CPointStore& s = ctx_.store;
   if (have_) {
-    s_.Restore(before_);
-  } else if (s_.count > count_) {
-    s_.count = count_;  // only appended so far
+    s.Restore(before_);
+  } else if (s.count > count_) {
+    s.count = count_;  // only appended so far
   }
-  ComputeStatistics(s_);
+  ComputeStatistics(s);
+  ctx_.msg.Notify(Txt::StoreFull, Txt::KorvoMessage);
   return Outcome::Failed(OutcomeCode::NoMemory, why);
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "edit/command_frame.h"
 #include "edit/path_runs.h"
 #include "edit/region.h"
 #include "model/record_pages.h"
@@ -48,14 +49,15 @@ std::vector<char> ChooseRuns(CPointStore& store, const std::vector<PathRun>& run
 // pages: nothing is copied until a page changes.
 class StoreKeeper {
  public:
-  explicit StoreKeeper(CPointStore& store);
+  explicit StoreKeeper(EditContext& ctx);
   // False when the snapshot could not be had: the command must not start.
   bool ready() const { return have_; }
-  // Puts the store back and gives the outcome that says why.
+  // Puts the store back, tells the user so (as the command frame's rollback does) and gives
+  // the outcome that says why.
   Outcome PutBack(const std::string& why);
 
  private:
-  CPointStore& s_;
+  EditContext& ctx_;
   RecordSnapshot before_;
   std::uint32_t count_;
   bool have_;

@@ -103,7 +103,7 @@ Outcome ReverseCommand(EditContext& ctx, const ReverseOptions& o, const Region* 
     for (Turn& t : chosen) t.reversed = !t.reversed;
   }
 
-  StoreKeeper keeper(s);
+  StoreKeeper keeper(ctx);
   if (!keeper.ready())
     return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the paths");
   const std::uint32_t n = s.count;
@@ -137,7 +137,7 @@ Outcome ReversePathCommand(EditContext& ctx, std::uint32_t index) {
   if (hit == runs.end())
     return Outcome::Unchanged("point " + std::to_string(index) + " is on no cutting path");
 
-  StoreKeeper keeper(s);
+  StoreKeeper keeper(ctx);
   if (!keeper.ready())
     return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the path");
   const std::uint32_t n = s.count;

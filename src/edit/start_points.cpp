@@ -311,9 +311,17 @@ Outcome StartPointsCommand(EditContext& ctx, StartPointPaths which,
       case Plan::Keep:
         w.Copy(run.lead, run.end);
         break;
-      case Plan::Reverse:
+      case Plan::Reverse: {
+        // The path's first point, where the tool now comes down, takes the document's
+        // cutting feed; the cuts keep the feeds they travel with.
+        const std::uint32_t at = s.count;
         w.Reversed(run.lead, run.end);
+        if (w.ok() && ctx.cuttingFeed && s.FetchPoint(at)) {
+          s.reg.feed = *ctx.cuttingFeed;
+          s.StorePoint(at);
+        }
         break;
+      }
       case Plan::Rewrite:
         WriteLoop(s, w, run, plans[k].loop, plans[k].pts, plans[k].foot, ctx.retractHeight);
         break;

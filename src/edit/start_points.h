@@ -31,7 +31,7 @@ inline constexpr std::size_t kMaxStartPoints = 20;
 // is open.
 //  - Open paths: the click nearest to either end (below 1000) picks the end; a path whose last
 //    point is strictly nearer to that click than its start is reversed (ReverseRange rules)
-//    and keeps its place in the toolpath.
+//    and keeps its place in the toolpath; its first point takes the document's cutting feed.
 //  - Closed paths: the foot point nearest to a click (over every click and every move of the
 //    loop, a later candidate only when strictly nearer, below 1000) becomes the loop's start:
 //    the loop is written from there to its end, on from its start back to the foot point, a

@@ -650,8 +650,9 @@ TEST(Verbs, PathOrder) {
        {"err:line 11: startpoints: start points are clicked in the top, front or side view"}},
       {two + "view top; view size 400 400; startpoints open 240 200 199 200; dump 3 5",
        0,
-       {"=out:3 1 10.0000 0.0000 100.0000 0 0\n4 2 40.0000 0.0000 100.0000 0 0\n"
-        "5 2 40.0000 0.0000 0.0000 0 0\n"}},
+       // The reversed path's first point takes the document's cutting feed (300 at first).
+       {"=out:3 1 10.0000 0.0000 100.0000 0 0\n4 2 40.0000 0.0000 100.0000 300 0\n"
+        "5 2 40.0000 0.0000 0.0000 300 0\n"}},
       {two + "transform mirror sx=-1 copies=3; dump 17",
        0,
        {"=out:17 8 -40.0000 0.0000 0.0000 200 0\n18 91 -5.0000 0.0000 0.0000 200 0\n"}},

@@ -36,6 +36,12 @@ std::vector<PathRun> CuttingRuns(CPointStore& s) {
   return runs;
 }
 
+std::uint32_t EndOfPoint(CPointStore& s, std::uint32_t i) {
+  PointRegister r;
+  if (s.Peek(i, r) && IsArcType(r.type) && s.Peek(i + 1, r) && IsPlaneCode(r.type)) return i + 2;
+  return i + 1;
+}
+
 ArcCentreRecord ReadArcCentre(CPointStore& s, std::uint32_t i) {
   ArcCentreRecord c;
   PointRegister r;
@@ -154,9 +160,41 @@ void PathWriter::Reversed(std::uint32_t from, std::uint32_t to) {
   }
 }
 
+void PathWriter::ReversedPath(std::uint32_t from, std::uint32_t to) {
+  PointRegister lead, plunge, r;
+  std::uint32_t first = from + 1, last = to;
+  while (first < to && !(s_.Peek(first, plunge) && IsMotionType(plunge.type))) ++first;
+  for (std::uint32_t k = to; k-- > first;) {
+    if (s_.Peek(k, r) && IsMotionType(r.type)) {
+      last = k;
+      break;
+    }
+  }
+  const bool plunges =
+      s_.Peek(from, lead) && IsRapidType(lead.type) && first < to && IsLinearType(plunge.type) &&
+      last > first && static_cast<float>(plunge.x) == static_cast<float>(lead.x) &&
+      static_cast<float>(plunge.y) == static_cast<float>(lead.y) && plunge.z < lead.z;
+  if (!plunges) {
+    Reversed(from, to);
+    return;
+  }
+  // The new lead above the old last point, then the moves back to the plunge's end; the
+  // first of them, the old last point, becomes the plunge (it carries the plunge's feed).
+  s_.Peek(last, r);
+  s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z + (lead.z - plunge.z);
+  s_.reg.type = MOVE_RAPID, s_.reg.feed = lead.feed, s_.reg.mark = lead.mark;
+  Put();
+  const std::uint32_t at = s_.count;
+  Reversed(first, to);
+  if (ok_ && s_.FetchPoint(at)) {
+    s_.reg.type = MOVE_LINE;
+    s_.StorePoint(at);
+  }
+}
+
 void PathWriter::Piece(const PathPiece& p, bool reversed) {
   if (reversed) {
-    Reversed(p.from, p.end);
+    ReversedPath(p.from, p.end);
   } else {
     Rapid(p.from, MOVE_RAPID);
     Copy(p.first, p.end);

@@ -32,6 +32,9 @@ struct PathRun {
 // passed over.
 std::vector<PathRun> CuttingRuns(CPointStore& store);
 
+// One past the records of motion point i: an arc's centre record belongs to it.
+std::uint32_t EndOfPoint(CPointStore& store, std::uint32_t i);
+
 // Part of a path: the moves into the motion points of [first, end), starting at `from` (the
 // motion point just before `first`).
 struct PathPiece {
@@ -67,7 +70,17 @@ class PathWriter {
   void RapidAt(std::uint32_t i, double z, int type);
   // The moves of [from, to) backwards, as ReverseRange appends them.
   void Reversed(std::uint32_t from, std::uint32_t to);
-  // A piece: its start as a run-starting rapid and its moves; or the piece reversed.
+  // A path led in by the rapid `from`, backwards: as Reversed, with one rule of ours for the
+  // way in. A path whose first cut comes straight down from its lead (a plunge at feed into
+  // the material) would, run backwards, end with that plunge run upwards and start with a
+  // rapid down onto what was its last point, into material not cut yet. So the plunge goes
+  // with the start: the reversed path is led in by a rapid as high above its new first point
+  // as the lead stood above the plunge's end, and comes down at the plunge's feed; it ends at
+  // the plunge's end, from where the retract leaves as it left the old last point. Reversing
+  // such a path twice gives it back as it was.
+  void ReversedPath(std::uint32_t from, std::uint32_t to);
+  // A piece: its start as a run-starting rapid and its moves; or the piece reversed
+  // (ReversedPath).
   void Piece(const PathPiece& p, bool reversed);
   // The register as it stands (for points a command computes itself).
   void Register();

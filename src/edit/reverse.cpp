@@ -11,13 +11,6 @@ namespace trevalon {
 
 namespace {
 
-// One past the records of motion point i: its centre record belongs to it.
-std::uint32_t EndOfPoint(CPointStore& s, std::uint32_t i) {
-  PointRegister r;
-  if (s.Peek(i, r) && IsArcType(r.type) && s.Peek(i + 1, r) && IsPlaneCode(r.type)) return i + 2;
-  return i + 1;
-}
-
 struct Item {
   PathPiece piece;
   bool chosen;
@@ -143,7 +136,7 @@ Outcome ReversePathCommand(EditContext& ctx, std::uint32_t index) {
   const std::uint32_t n = s.count;
   PathWriter w(s);
   w.Copy(0, hit->lead);
-  w.Reversed(hit->lead, hit->end);
+  w.ReversedPath(hit->lead, hit->end);
   w.Copy(hit->end, n);
   if (!w.ok()) return keeper.PutBack("the toolpath does not fit into the point store");
   MarkRemoved(s, 0, n);

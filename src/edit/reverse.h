@@ -42,6 +42,8 @@ struct ReverseOptions {
 // reverses every second chosen path and stands in for "direction" when both are ticked; order
 // reverses the order of the chosen paths and runs each the other way, so together with
 // direction the paths keep their own direction and only come in the opposite order.
+// A path runs backwards as ReverseRange runs a range, except that a plunge at feed that led
+// into it goes with its start (PathWriter::ReversedPath).
 // The chosen paths come first (in store order, or in the opposite order), the others after
 // them in their old order and direction; with the scope "all" every path is chosen, so the
 // toolpath keeps its order unless order is ticked. Then the rapid rebuild (twice for the

@@ -334,7 +334,7 @@ Outcome SortCommand(EditContext& ctx, const SortOptions& o) {
       w.RapidAt(run.last, h, MOVE_RAPID);
     } else {
       w.RapidAt(run.last, h, approach);
-      w.Reversed(run.lead, run.end);
+      w.ReversedPath(run.lead, run.end);
       w.RapidAt(run.lead, h, MOVE_RAPID);
     }
   }

@@ -60,8 +60,8 @@ std::vector<SortStep> SortOrderPlain(const std::vector<PathEnds>& paths, int mod
 // ---- The command ----------------------------------------------------------------------------
 // One undo snapshot first. Modes 1 to 3: the paths are written in the new order behind the
 // store, each as its start at the retract height (the first a run start, the others
-// traverses), its start, its moves (backwards for a reversed path, by the ReverseRange rules)
-// and its last point at the retract height; then the old points go and the run types are
+// traverses), its start, its moves (backwards for a reversed path, as the reverse commands run a
+// path) and its last point at the retract height; then the old points go and the run types are
 // regenerated. Mode 4 keeps the order: for each two paths one after the other whose gap (from
 // the last point of the one to the start of the next) is shorter than D in XY, the rapids
 // between them are

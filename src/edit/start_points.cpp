@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "edit/compaction.h"
 #include "edit/path_runs.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
@@ -116,20 +115,43 @@ std::vector<std::uint32_t> LoopPoints(CPointStore& s, const PathRun& run, Loop l
 
 Foot NearestFoot(CPointStore& s, const std::vector<std::uint32_t>& pts, const ViewPlane& plane,
                  const std::vector<Xyz>& clicks) {
-  Foot best;
+  // The moves once: their ends, and for an arc its geometry and how far from its centre any
+  // point of it can lie (its radius, with the rise of a helix), which bounds the distance
+  // from a click so that most arcs need no search.
+  struct Move {
+    Xyz a, b;
+    bool arc = false;
+    StoredArc geometry{};
+    Xyz centre{};
+    double reach = 0;
+  };
+  std::vector<Move> moves(pts.size());
   PointRegister r;
+  for (std::size_t j = 1; j < pts.size(); ++j) {
+    Move& m = moves[j];
+    m.a = PointOf(s, pts[j - 1]), m.b = PointOf(s, pts[j]);
+    s.Peek(pts[j], r);
+    m.arc = IsArcType(r.type);
+    if (!m.arc) continue;
+    ArcOfPoint(s, pts[j], m.geometry);
+    m.centre = {{m.geometry.centre[0], m.geometry.centre[1], m.geometry.centre[2]}};
+    const PlaneAxes ax = AxesOfPlane(m.geometry.plane);
+    const double r = std::hypot(m.a.v[ax.a] - m.centre.v[ax.a], m.a.v[ax.b] - m.centre.v[ax.b]);
+    const double rise = std::fabs(m.b.v[ax.normal] - m.a.v[ax.normal]);
+    m.reach = std::max(std::hypot(r, rise), Distance3(m.centre, m.b)) * (1 + 1e-9) + 1e-9;
+  }
+  Foot best;
   for (const Xyz& c : clicks) {
     for (std::size_t j = 1; j < pts.size(); ++j) {
-      s.Peek(pts[j], r);
+      const Move& m = moves[j];
       Foot f;
       f.move = j;
-      if (IsArcType(r.type)) {
-        StoredArc a;
-        ArcOfPoint(s, pts[j], a);
-        f.t = NearestOnArc(a, plane, c);
-        f.p = PointOnArc(a, f.t);
+      if (m.arc) {
+        if (plane.Distance(c, m.centre) - m.reach >= best.distance) continue;
+        f.t = NearestOnArc(m.geometry, plane, c);
+        f.p = PointOnArc(m.geometry, f.t);
       } else {
-        const Xyz A = PointOf(s, pts[j - 1]), B = PointOf(s, pts[j]);
+        const Xyz &A = m.a, &B = m.b;
         const double du = B.v[plane.u] - A.v[plane.u], dv = B.v[plane.v] - A.v[plane.v];
         const double len2 = du * du + dv * dv;
         const double t =
@@ -172,12 +194,6 @@ void PutArcPiece(CPointStore& s, PathWriter& w, const StoredArc& a, const ArcCen
   offset[ax.a] = a.centre[ax.a] - from.v[ax.a];
   offset[ax.b] = a.centre[ax.b] - from.v[ax.b];
   w.Arc(a.plane, offset, c.feed, c.mark);
-}
-
-std::uint32_t EndOfPoint(CPointStore& s, std::uint32_t i) {
-  PointRegister r;
-  if (s.Peek(i, r) && IsArcType(r.type) && s.Peek(i + 1, r) && IsPlaneCode(r.type)) return i + 2;
-  return i + 1;
 }
 
 // Writes the loop of `run` anew from the foot point: the approach, the foot point on to the
@@ -315,7 +331,7 @@ Outcome StartPointsCommand(EditContext& ctx, StartPointPaths which,
         // The path's first point, where the tool now comes down, takes the document's
         // cutting feed; the cuts keep the feeds they travel with.
         const std::uint32_t at = s.count;
-        w.Reversed(run.lead, run.end);
+        w.ReversedPath(run.lead, run.end);
         if (w.ok() && ctx.cuttingFeed && s.FetchPoint(at)) {
           s.reg.feed = *ctx.cuttingFeed;
           s.StorePoint(at);

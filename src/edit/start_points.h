@@ -30,8 +30,9 @@ inline constexpr std::size_t kMaxStartPoints = 20;
 // for a loop entered by its first cut, within 0.01 of the first cut's end; every other path
 // is open.
 //  - Open paths: the click nearest to either end (below 1000) picks the end; a path whose last
-//    point is strictly nearer to that click than its start is reversed (ReverseRange rules)
-//    and keeps its place in the toolpath; its first point takes the document's cutting feed.
+//    point is strictly nearer to that click than its start is reversed (as the reverse commands run
+//    a path) and keeps its place in the toolpath; its first point takes the document's cutting
+//    feed.
 //  - Closed paths: the foot point nearest to a click (over every click and every move of the
 //    loop, a later candidate only when strictly nearer, below 1000) becomes the loop's start:
 //    the loop is written from there to its end, on from its start back to the foot point, a

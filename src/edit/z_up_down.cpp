@@ -41,6 +41,12 @@ std::vector<Part> Plan(CPointStore& s, const PathRun& run, const ZUpDownOptions&
   const std::size_t m = pts.size() - 1;  // moves 1 .. m, move j ends at point j
   std::vector<Slope> slope(m + 1, Slope::Level);
   for (std::size_t j = 1; j <= m; ++j) slope[j] = SlopeOf(at[j - 1], at[j], o);
+  // A plunge at feed straight down from the lead stays the way in when the path is reversed:
+  // it counts neither way.
+  if (m >= 1 && IsRapidType(at[0].type) && IsLinearType(at[1].type) &&
+      static_cast<float>(at[1].x) == static_cast<float>(at[0].x) &&
+      static_cast<float>(at[1].y) == static_cast<float>(at[0].y) && at[1].z < at[0].z)
+    slope[1] = Slope::Level;
   std::vector<Part> parts;
 
   if (!o.risingOnly) {

@@ -22,7 +22,8 @@ inline constexpr RealRange kZUpDownSafeRange{0, 100000};
 // lies higher than its start, no higher than the search height, and its slope above the XY
 // plane is the search angle or steeper (a vertical climb always). A cut falls when it would
 // rise run the other way (its start at most the search height). Climbs and descents count
-// by their height.
+// by their height; a plunge at feed into a path counts neither way, as it stays the way in
+// when the path is reversed.
 //  - Whole paths (risingOnly off): a path is reversed when its rising cuts climb more than its
 //    falling cuts descend, by at least the safe distance.
 //  - Rising parts (risingOnly on): every run of rising cuts one after the other that climbs by

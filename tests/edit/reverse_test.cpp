@@ -167,6 +167,28 @@ TEST_F(Reverse, TwoWayAlternatesDirectionTwiceRestoresAndOrderKeepsDirections) {
   EXPECT_EQ(undo.undoPos, 0u);
 }
 
+TEST_F(Reverse, APlungeAtFeedStaysTheWayIntoTheReversedPath) {
+  // Down by rapid to 5 above the material, then at feed 600 to -14 and cut at 1200.
+  AddPoints(store,
+            "1 -40 -30 50, 2 -40 -30 -9, 3 -40 -30 -14 600, 4 -30 -30 -14 1200, "
+            "4 -30 -20 -14 1200, 1 -30 -20 50");
+  ASSERT_TRUE(RapidRebuild(store, retract));
+  const std::string before = Records(store);
+  const ReverseOptions direction;
+  ASSERT_TRUE(ReverseCommand(ctx, direction).ok());
+  // No rapid down into the material at the new start: the plunge comes with it.
+  EXPECT_EQ(Records(store),
+            "1 -40 -30 50, 2 -30 -20 50, 2 -30 -20 -9, 3 -30 -20 -14, 4 -30 -30 -14, "
+            "4 -40 -30 -14, 1 -40 -30 50");
+  EXPECT_EQ(store.RawRecord(3)->feed, 600);
+  EXPECT_EQ(store.RawRecord(5)->feed, 1200);
+  // Twice: every move back with its cutting feed (a rapid's feed is no part of a move).
+  ASSERT_TRUE(ReverseCommand(ctx, direction).ok());
+  EXPECT_EQ(Records(store), before);
+  EXPECT_EQ(store.RawRecord(2)->feed, 600);
+  EXPECT_EQ(store.RawRecord(4)->feed, 1200);
+}
+
 TEST_F(Reverse, ChosenPathsComeFirstAndTheOthersFollowInTheirOldOrder) {
   FourPasses(store, retract);
   // Select passes 2 and 4 (every point of them, as a path selection marks them) and the

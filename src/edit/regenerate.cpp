@@ -1,5 +1,6 @@
 #include "edit/regenerate.h"
 
+#include <cmath>
 #include <cstdint>
 
 #include "model/point_store.h"
@@ -7,6 +8,9 @@
 namespace trevalon {
 
 namespace {
+
+// How far an arc's end may lie off its plane and still count as in it.
+constexpr double kPlanarNoise = 0.001;
 
 std::uint32_t FirstMotion(CPointStore& s, std::uint32_t from) {
   for (std::uint32_t i = from; i < s.count; ++i) {
@@ -67,7 +71,12 @@ int Regenerate(CPointStore& s) {
       if (i + 1 < s.count && s.FetchPoint(i + 1)) plane = s.reg.type;
       int axis = plane == PLANE_XY ? 2 : plane == PLANE_ZX ? 1 : plane == PLANE_YZ ? 0 : -1;
       s.FetchPoint(i);
-      if (axis >= 0 && xyz[axis] != prevXyz[axis]) {
+      // Our rule: only an end that strays from the plane by less than a thousandth (the
+      // rounding of a program's words) is put back in it. A helix keeps its climb: making it
+      // planar would move the whole descent onto the next move, a plunge where the program
+      // ramps down, and every later edit anywhere in the program would do it again.
+      if (axis >= 0 && xyz[axis] != prevXyz[axis] &&
+          std::fabs(xyz[axis] - prevXyz[axis]) < kPlanarNoise) {
         xyz[axis] = prevXyz[axis];
         changed = true;
       }

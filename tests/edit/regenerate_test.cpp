@@ -49,16 +49,17 @@ TEST(Regenerate, RederivesRunTypesMarksCutsOfNoLengthAndMakesArcEndsPlanar) {
   ASSERT_EQ(Regenerate(s), 1);
   EXPECT_EQ(Types(s), (std::vector<int>{1, 3, 4, 1, 2, 2, 3, 4}));
   // A cut of no length after a cut goes, and so does the next one, compared with the cut
-  // before the removed one; a rapid of no length stays. An XY arc takes the Z of the point
-  // before, a ZX arc its Y.
+  // before the removed one; a rapid of no length stays. An XY arc whose end strays from the
+  // plane by rounding noise takes the Z of the point before, a ZX arc its Y; a helix (the
+  // ZX arc climbing 0.7 along Y) keeps its climb.
   CPointStore t;
   AddPoints(t,
-            "1 0 0 5, 3 0 0 0, 4 10 0 0, 4 10 0 0, 4 10 0 0, 6 20 10 0.5, 91 0 10 0, "
+            "1 0 0 5, 3 0 0 0, 4 10 0 0, 4 10 0 0, 4 10 0 0, 6 20 10 0.0004, 91 0 10 0, "
             "8 30 0.7 20, 92 5 0 5, 1 30 0 5, 2 30 0 5");
   Regenerate(t);
   EXPECT_EQ(Types(t), (std::vector<int>{1, 3, 4, 0, 0, 6, PLANE_XY, 8, PLANE_ZX, 1, 2}));
   EXPECT_EQ(float{t.RawRecord(5)->z}, 0.0f);
-  EXPECT_EQ(float{t.RawRecord(7)->y}, 10.0f);
+  EXPECT_EQ(float{t.RawRecord(7)->y}, 0.7f);
   EXPECT_EQ(float{t.RawRecord(7)->z}, 20.0f);
   CompactStore(t);
   EXPECT_EQ(t.count, 9u);

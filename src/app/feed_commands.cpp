@@ -1,6 +1,8 @@
 #include "app/feed_commands.h"
 
+#include "app/machine_settings.h"
 #include "app/master_model_commands.h"
+#include "model/machine_time.h"
 
 namespace trevalon {
 
@@ -18,7 +20,16 @@ Outcome RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summ
     if (!LoadMasterModel(app, doc, ch.masterModelFile)) c.LmxByMaster = 0;
   }
   EditContext ctx = MakeEditContext(app, doc);
-  return OptimizeFeeds(ctx, fc, doc.master, summary);
+  if (!summary) return OptimizeFeeds(ctx, fc, doc.master);
+  // The machine time before and after for the summary, with the limits in force now.
+  const MachineLimits machine = ReadMachineSettings(app);
+  const double before = EstimateMachineTime(doc.store, machine).total;
+  Outcome o = OptimizeFeeds(ctx, fc, doc.master, summary);
+  if (o.ok()) {
+    summary->machineTimeBefore = before;
+    summary->machineTimeAfter = EstimateMachineTime(doc.store, machine).total;
+  }
+  return o;
 }
 
 Outcome FeedOptimizerCommand(CApplication& app, CDocument& doc, FeedRunSummary* summary) {

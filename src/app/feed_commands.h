@@ -12,7 +12,8 @@ namespace trevalon {
 // becomes 0) unless the channel's dialog result is 1 and the channel is enabled. Master
 // control: a model already in the document switches it on; otherwise, when it is on, the
 // channel's model file is loaded, and a file that cannot be loaded switches it off. Then
-// OptimizeFeeds.
+// OptimizeFeeds. With a summary, the machine time before and after a run that was done is
+// estimated with the limits of machine.par.
 Outcome RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summary = nullptr);
 
 // The command as a whole, for callers without a dialog: channel 1 becomes current, the

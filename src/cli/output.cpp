@@ -9,28 +9,81 @@
 namespace trevalon::cli {
 
 namespace {
-std::string Real(double v) {
-  char b[64];
-  std::snprintf(b, sizeof b, "%.6f", v);
-  return b;
-}
 std::string Triple(const double v[3]) {
   char b[200];
   std::snprintf(b, sizeof b, "[%.6f,%.6f,%.6f]", v[0], v[1], v[2]);
   return b;
 }
+
+// The length of the UTF-8 sequence that starts at s[i], 0 when it is not a well-formed one.
+std::size_t Utf8Length(std::string_view s, std::size_t i) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  const std::size_t n = b < 0x80         ? 1
+                        : (b >> 5) == 6  ? 2
+                        : (b >> 4) == 14 ? 3
+                        : (b >> 3) == 30 ? 4
+                                         : 0;
+  if (n == 0 || i + n > s.size()) return 0;
+  for (std::size_t k = 1; k < n; ++k)
+    if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return 0;
+  return n;
+}
 }  // namespace
 
-void PrintStatisticsJson(std::ostream& out, CPointStore& store) {
+std::string JsonReal(double v) {
+  char b[64];
+  std::snprintf(b, sizeof b, "%.6f", v);
+  return b;
+}
+
+std::string JsonString(std::string_view s) {
+  std::string out = "\"";
+  for (std::size_t i = 0; i < s.size();) {
+    const char c = s[i];
+    const auto u = static_cast<unsigned char>(c);
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += c;
+    } else if (u < 0x20) {
+      char b[8];
+      std::snprintf(b, sizeof b, "\\u%04x", u);
+      out += b;
+    } else if (u >= 0x80) {
+      const std::size_t n = Utf8Length(s, i);
+      if (n == 0) {
+        out += "\\ufffd";
+        ++i;
+      } else {
+        out.append(s.substr(i, n));
+        i += n;
+      }
+      continue;
+    } else {
+      out += c;
+    }
+    ++i;
+  }
+  return out + "\"";
+}
+
+std::string StatisticsJsonMembers(CPointStore& store, const MachineLimits& machine) {
   const ToolpathStatistics st = CurrentStatistics(store);
-  out << "{\"count\":" << store.count << ",\"max_feed\":" << st.maxFeed
-      << ",\"cutting_length\":" << Real(st.cuttingLength)
-      << ",\"rapid_length\":" << Real(st.rapidLength)
-      << ",\"cutting_time\":" << Real(st.cuttingTime)
-      << ",\"cutting_min\":" << Triple(st.cuttingMin)
-      << ",\"cutting_max\":" << Triple(st.cuttingMax) << ",\"rapid_min\":" << Triple(st.rapidMin)
-      << ",\"rapid_max\":" << Triple(st.rapidMax) << ",\"arc_length\":" << Real(st.arcLength)
-      << "}\n";
+  const MachineTime t = EstimateMachineTime(store, machine);
+  std::string s =
+      "\"count\":" + std::to_string(store.count) + ",\"max_feed\":" + std::to_string(st.maxFeed) +
+      ",\"cutting_length\":" + JsonReal(st.cuttingLength) +
+      ",\"rapid_length\":" + JsonReal(st.rapidLength) +
+      ",\"cutting_time\":" + JsonReal(st.cuttingTime) +
+      ",\"cutting_min\":" + Triple(st.cuttingMin) + ",\"cutting_max\":" + Triple(st.cuttingMax) +
+      ",\"rapid_min\":" + Triple(st.rapidMin) + ",\"rapid_max\":" + Triple(st.rapidMax) +
+      ",\"arc_length\":" + JsonReal(st.arcLength);
+  s += ",\"machine_time\":" + (t.complete ? JsonReal(t.total) : std::string("null"));
+  s += ",\"rapid_time\":" + (t.complete ? JsonReal(t.rapid) : std::string("null"));
+  return s;
+}
+
+void PrintStatisticsJson(std::ostream& out, CPointStore& store, const MachineLimits& machine) {
+  out << '{' << StatisticsJsonMembers(store, machine) << "}\n";
 }
 
 }  // namespace trevalon::cli

@@ -22,6 +22,9 @@ void PrintSummary(Session& s, const FeedRunSummary& r) {
                 r.pointsBefore, r.pointsAfter, r.slowedMoves, r.cuttingTimeBefore,
                 r.cuttingTimeAfter, r.aborted ? " (stopped by Escape)" : "");
   s.out << line;
+  std::snprintf(line, sizeof line, "optimize: machine time %.3f min -> %.3f min\n",
+                r.machineTimeBefore, r.machineTimeAfter);
+  s.out << line;
 }
 
 // The transfer dialog on channel 1 confirmed with OK, then the run.
@@ -82,6 +85,9 @@ int OptimizeShortcut(Session& s, const std::vector<std::string>& args) {
   std::snprintf(line, sizeof line, "moves slowed: %u\npoints: %u -> %u\n", r.slowedMoves,
                 r.pointsBefore, r.pointsAfter);
   s.out << line;
+  std::snprintf(line, sizeof line, "machine time before: %.3f min\nmachine time after: %.3f min\n",
+                r.machineTimeBefore, r.machineTimeAfter);
+  s.out << line;
   return 0;
 }
 
@@ -95,7 +101,7 @@ ShortcutRegistrar shortcuts{
     {"optimize",
      "optimize IN -o OUT [--lmx FILE] [--mma FILE] [--verify]   optimise the feeds of an NC "
      "program and "
-     "save the result, printing the cutting time before and after",
+     "save the result, printing the cutting time and the machine time before and after",
      OptimizeShortcut},
 };
 

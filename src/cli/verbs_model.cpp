@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "app/layer_commands.h"
+#include "app/machine_settings.h"
 #include "cli/output.h"
 #include "cli/script.h"
 
@@ -53,7 +54,7 @@ void Dump(Session& s, const Args& a) {
 
 void Info(Session& s, const Args& a) {
   a.Expect(0, 0);
-  PrintStatisticsJson(s.out, s.doc->store);
+  PrintStatisticsJson(s.out, s.doc->store, ReadMachineSettings(s.app));
 }
 
 void ClearVerb(Session& s, const Args& a) {
@@ -165,7 +166,7 @@ void Selection(Session& s, const Args& a) {
 VerbRegistrar registrar{
     {"add", "add TYPE X Y Z FEED [MARK]   append one record", Add},
     {"dump", "dump [FROM [TO]]   print records as stored", Dump},
-    {"info", "info   toolpath statistics as JSON", Info},
+    {"info", "info   toolpath statistics and machine time as JSON", Info},
     {"clear", "clear   empty the point store (undoable)", ClearVerb},
     {"undo", "undo", UndoVerb},
     {"redo", "redo", RedoVerb},

@@ -1,12 +1,15 @@
 // Verbs of NC program input: loading and appending programs, the NC switches, and the
 // shortcuts that read one program and print what came of it.
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 
 #include "app/load_commands.h"
+#include "app/machine_settings.h"
 #include "cli/output.h"
 #include "cli/script.h"
+#include "cli/separate_reads.h"
 
 namespace trevalon::cli {
 
@@ -66,9 +69,36 @@ int ReadForShortcut(Session& s, const char* name, const std::vector<std::string>
   return 0;
 }
 
+// info --json FILE...: one JSON object a line per file, in the order named, each with the
+// file's name first; a file that cannot be read in full gives {"file":...,"error":...} and
+// the exit status 1 once every file has been reported.
+int InfoJsonFiles(Session& s, const std::vector<std::string>& files) {
+  if (files.empty()) Usage("info: --json needs at least one NC program");
+  const MachineLimits machine = ReadMachineSettings(s.app);
+  int status = 0;
+  for (const std::string& file : files) {
+    SeparateDocument own(s);
+    const Outcome o = ReadAlone(s, own.doc(), file);
+    s.out << "{\"file\":" << JsonString(file);
+    if (o.ok()) {
+      s.out << ',' << StatisticsJsonMembers(own.doc().store, machine) << "}\n";
+    } else {
+      s.out << ",\"error\":" << JsonString(o.reason()) << "}\n";
+      status = 1;
+    }
+  }
+  return status;
+}
+
 int InfoShortcut(Session& s, const std::vector<std::string>& args) {
+  if (std::find(args.begin(), args.end(), "--json") != args.end()) {
+    std::vector<std::string> files;
+    for (const std::string& a : args)
+      if (a != "--json") files.push_back(a);
+    return InfoJsonFiles(s, files);
+  }
   ReadForShortcut(s, "info", args);
-  PrintStatisticsJson(s.out, s.doc->store);
+  PrintStatisticsJson(s.out, s.doc->store, ReadMachineSettings(s.app));
   return 0;
 }
 
@@ -97,7 +127,11 @@ VerbRegistrar registrar{
 };
 
 ShortcutRegistrar shortcuts{
-    {"info", "info FILE   load an NC program and print its statistics as JSON", InfoShortcut},
+    {"info",
+     "info FILE   load an NC program and print its statistics as JSON\n"
+     "  trevalon-cli info --json FILE...   the statistics of each program as one JSON object a "
+     "line, with \"file\" first (\"error\" for a file that cannot be read, exit status 1)",
+     InfoShortcut},
     {"dump", "dump FILE   load an NC program and print its records", DumpShortcut},
 };
 

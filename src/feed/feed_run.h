@@ -19,6 +19,10 @@ struct FeedRunSummary {
   std::uint32_t slowedMoves = 0;  // cutting moves that came out below the maximum feed
   double cuttingTimeBefore = 0, cuttingTimeAfter = 0;  // minutes
   bool aborted = false;  // Escape ended the analysis early; the output was written all the same
+  // The machine time (model/machine_time.h) before and after, in minutes. The machine's limits
+  // belong to the application, so its command fills these in (RunFeedOptimizer); the run on
+  // the frame leaves them 0.
+  double machineTimeBefore = 0, machineTimeAfter = 0;
 };
 
 // The optimiser run on the command frame, for the current channel of `fc` whose master

@@ -505,6 +505,16 @@ constexpr TxtEntry kTexts[] = {
      "is unchanged !!.\n",
      " Offset으로 포인트가 공구경로의 좌표 범위를 벗어납니다. 공구경로는 바뀌지 않았습니다 !!.\n",
      " オフセットで点が工具経路の座標範囲を超えます。工具経路は変更されていません !!.\n"},
+
+    // ---- Machine time ----------------------------------------------------------------------
+    {TREVALON_TXT(MachineSettingsRefused),
+     " %s\n The machine time is estimated with the default machine limits.",
+     " %s\n 기계 가공시간은 기본 기계 한계값으로 계산합니다.",
+     " %s\n 機械加工時間は既定の機械限界値で見積もります。"},
+    {TREVALON_TXT(TipMachineTime),
+     "Time on the machine: rapids, accelerations, corners and block time from machine.par",
+     "기계에서 걸리는 시간: machine.par의 급속, 가속도, 코너, 블록 처리시간으로 계산",
+     "機械での時間: machine.par の早送り、加速度、コーナー、ブロック処理時間から計算"},
 };
 
 #undef TREVALON_TXT

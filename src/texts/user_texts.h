@@ -272,6 +272,10 @@ enum class Txt : int {
   // An offset would carry points beyond the coordinates a record holds: nothing changed.
   OffsetOutOfRange,
 
+  // ---- Machine time --------------------------------------------------------------------------
+  MachineSettingsRefused,  // machine.par could not be taken; %s: the file and why
+  TipMachineTime,          // status tip of the machine time in the toolpath information
+
   Count
 };
 

@@ -170,14 +170,15 @@ TEST(Verbs, Model) {
         "\"cutting_time\":0.120000,\"cutting_min\":[0.000000,0.000000,0.000000],"
         "\"cutting_max\":[30.000000,40.000000,10.000000],"
         "\"rapid_min\":[0.000000,0.000000,10.000000],"
-        "\"rapid_max\":[0.000000,0.000000,10.000000],\"arc_length\":0.000000}\n"}},
+        "\"rapid_max\":[0.000000,0.000000,10.000000],\"arc_length\":0.000000,"
+        "\"machine_time\":0.120076,\"rapid_time\":0.000000}\n"}},
       // info shows the store as it is now: an emptied one, an empty layer, arcs' length.
       {"add 1 0 0 10 0; add 3 0 0 0 500; clear; info; undo; layer 5; info",
        0,
        {"!out:\"max_feed\":500", "out:\"count\":0,\"max_feed\":0,\"cutting_length\":0.000000"}},
       {"add 1 0 0 0 0; add 8 20 0 0 300; add 91 10 0 0 0; info",
        0,
-       {"out:\"cutting_length\":0.000000", "out:\"arc_length\":31.415927}"}},
+       {"out:\"cutting_length\":0.000000", "out:\"arc_length\":31.415927,\"machine_time\":"}},
       // dump shows the records as stored; info fetches them and so nulls the bad one.
       {"add 3 40000 0 0 100; dump; info; dump",
        0,
@@ -547,11 +548,12 @@ TEST(Verbs, FeedRun) {
           {"add 1 0 0 5 0; add 3 0 0 0 100; add 4 50 0 0 100; add 4 50 50 0 100; optimize; "
            "optimize extra",
            2,
-           {"out:optimize: 4 points -> 6 points, 2 moves slowed, cutting time "}},
+           {"out:optimize: 4 points -> 6 points, 2 moves slowed, cutting time ",
+            "out:\noptimize: machine time "}},
           {"$ optimize {d}/in.nc -o {d}/out.nc --lmx {ex}/steel-finish.lmx",
            0,
            {"out:cutting time before: ", "out:cutting time after: ", "out:moves slowed: ",
-            "out.nc:G01Z-1.000F300"}},  // the plunge feed
+            "out:\nmachine time before: ", "out.nc:G01Z-1.000F300"}},  // the plunge feed
           // A master-model file that cannot be loaded is said and switches master control off.
           {"$ optimize {d}/in.nc -o {d}/out.nc --mma {d}/none", 0, {"err:Error message: "}},
           {"$ optimize {d}/in.nc", 2},
@@ -673,6 +675,63 @@ TEST(Verbs, PathOrder) {
       {"transform move dx=1 copies=0", 2},
       {"transform turn", 2},
   });
+}
+
+// info --json reports every file, a file that cannot be read among them; diff tells the kinds
+// of difference apart and answers with diff(1)'s exit status; machine.par in ConfigDir steers
+// the machine time (the first row points ConfigDir at a folder without one: the defaults).
+TEST(Verbs, InfoJsonAndDiff) {
+  const std::string start = "G00 X0 Y0 Z10\nG01 Z-1 F200\n", end = "G00 Z10\n";
+  RunTable(
+      {
+          {"settings ConfigDir={d}/none save", 0},
+          {"$ info --json {d}/a.nc {d}/missing.nc {d}/feed.nc",
+           1,
+           {"^out:{\"file\":\"{d}/a.nc\",\"count\":7,\"max_feed\":200,",
+            "out:\"arc_length\":0.000000,\"machine_time\":0.807887,\"rapid_time\":0.002854}\n"
+            "{\"file\":\"{d}/missing.nc\",\"error\":\"cannot open '{d}/missing.nc'\"}\n"
+            "{\"file\":\"{d}/feed.nc\",\"count\":7,\"max_feed\":300,",
+            "out:\"machine_time\":0.724558,\"rapid_time\":0.002854}\n"}},
+          {"$ info --json", 2},
+          {"$ diff {d}/a.nc {d}/a.nc",
+           0,
+           {"out:moves: 7 -> 7\n", "out:the toolpaths are the same"}},
+          {"$ diff {d}/a.nc {d}/feed.nc",
+           1,
+           {"=out:moves: 7 -> 7\nmoved points: 0\nchanged feeds: 1\nchanged motion kinds: 0\n"
+            "added moves: 0\nremoved moves: 0\ncutting length: 161.000 mm -> 161.000 mm\n"
+            "cutting time: 0.805 min -> 0.722 min\nmachine time: 0.808 min -> 0.725 min\n"
+            "the toolpaths differ\n"}},
+          {"$ diff {d}/a.nc {d}/removed.nc --json",
+           1,
+           {"^out:{\"file_a\":\"{d}/a.nc\",\"file_b\":\"{d}/removed.nc\",\"tolerance\":0.001000,"
+            "\"same\":false,\"moves_a\":7,\"moves_b\":6,\"moved\":0,\"feed_changed\":0,"
+            "\"motion_changed\":0,\"added\":0,\"removed\":1,",
+            "out:\"differences\":[\n{\"type\":\"removed\",\"a\":2,\"a_pos\":[25.0000,0.0000,"
+            "-1.0000],\"a_feed\":200,\"a_motion\":\"line\"}\n],\"truncated\":false}\n"}},
+          {"$ diff {d}/a.nc {d}/moved.nc --json",
+           1,
+           {"out:\"moved\":1,\"feed_changed\":0,",
+            "out:[\n{\"type\":\"moved\",\"a\":4,\"a_pos\":[50.0000,50.0000,-1.0000],\"a_feed\":200,"
+            "\"a_motion\":\"line\",\"b\":4,\"b_pos\":[50.0000,50.0100,-1.0000],\"b_feed\":200,"
+            "\"b_motion\":\"line\"}\n]"}},
+          {"$ diff {d}/a.nc {d}/moved.nc --tolerance=0.02", 0},  // within the tolerance
+          {"$ diff {d}/a.nc {d}/missing.nc", 2, {"err:trevalon-cli diff: cannot open"}},
+          {"$ diff {d}/a.nc", 2},
+          {"$ diff {d}/a.nc {d}/a.nc --tolerance=-1", 2},
+          {"$ diff {d}/a.nc {d}/a.nc --fast", 2},
+          // A slow machine: Z's 11 mm rapid never passes 10.5 mm/s at 10 mm/s^2.
+          {"settings ConfigDir={d} save; info; load {d}/a.nc; info",
+           0,
+           {"out:\"machine_time\":0.000000,\"rapid_time\":0.000000}\n",
+            "out:\"machine_time\":0.856852,\"rapid_time\":0.034960}\n"}},
+      },
+      {{"a.nc", start + "X25\nX50\nY50\nX0\n" + end},
+       {"feed.nc", start + "X25\nX50\nY50 F300\nX0 F200\n" + end},
+       {"removed.nc", start + "X50\nY50\nX0\n" + end},
+       {"moved.nc", start + "X25\nX50\nY50.01\nX0 Y50\n" + end},
+       {"machine.par",
+        "RapidX 1000\nRapidY 1000\nRapidZ 1000\nAccelX 10\nAccelY 10\nAccelZ 10\n"}});
 }
 
 // With a fresh home and system directory, commands that only read leave no file behind;

@@ -188,6 +188,31 @@ class DialogsTest : public QObject {
     }
   }
 
+  // The toolpath information shows the machine time beside the cutting time, with the
+  // limits of machine.par in the configuration folder as they are when it opens.
+  void toolpathInformationShowsTheMachineTime() {
+    Program p;
+    const std::string dir = p.dir.path().toStdString();
+    std::ofstream(dir + "/in.nc") << "G00X0Y0Z5.\nG01Z0F600\nX100.\nY100.\nG00Z105.\n";
+    QCOMPARE(p.window->OpenFile(dir + "/in.nc"), 1);
+    auto shown = [&p] {
+      QString machine, rapid;
+      Dialogs d({[&](QWidget* w) {
+        machine = Find<QLineEdit>(w, "machineTime")->text();
+        rapid = Find<QLineEdit>(w, "rapidTime")->text();
+        Click(w, "ok");
+      }});
+      p.window->Action("toolpathInfo")->trigger();
+      return machine + " " + rapid;
+    };
+    // 205 mm at 600 mm/min (0.342 min) and the rapid's 100 mm in 0.6 s on the defaults.
+    QCOMPARE(shown(), QString("0.35 0.01"));
+    // A machine whose Z rapids at 1000 mm/min and accelerates at 10 mm/s^2: the rapid takes
+    // 7.7 s, and the plunge never reaches its feed.
+    std::ofstream(dir + "/config/machine.par") << "RapidZ 1000\nAccelZ 10\n";
+    QCOMPARE(shown(), QString("0.49 0.13"));
+  }
+
   void dialogsReopenOnTheValuesOfTheirLastOk() {
     Program p;
     QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);

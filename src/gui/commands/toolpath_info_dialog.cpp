@@ -1,4 +1,5 @@
-// "공구경로 정보": the statistics of the work layer's toolpath in the dialog "Ncdata 정보".
+// "공구경로 정보": the statistics of the work layer's toolpath and its machine time (with the
+// limits of machine.par) in the dialog "Ncdata 정보".
 
 #include <QFormLayout>
 #include <QGridLayout>
@@ -7,14 +8,17 @@
 #include <QLineEdit>
 #include <QVBoxLayout>
 
+#include "app/machine_settings.h"
 #include "gui/command_registry.h"
 #include "gui/toolpath_view.h"
+#include "model/machine_time.h"
 #include "model/statistics.h"
 
 namespace trevalon {
 namespace {
 
-void ShowStatistics(QWidget* parent, const ToolpathStatistics& s) {
+void ShowStatistics(QWidget* parent, const ToolpathStatistics& s, const MachineTime& machine,
+                    const QString& machineTip) {
   QDialog d(parent);
   d.setWindowTitle(Q("Ncdata 정보"));
   auto* layout = new QVBoxLayout(&d);
@@ -30,6 +34,16 @@ void ShowStatistics(QWidget* parent, const ToolpathStatistics& s) {
   top->addRow(Q("절삭 이송거리"), value(fixed(s.cuttingLength)));
   top->addRow(Q("급속 이송거리"), value(fixed(s.rapidLength)));
   top->addRow(Q("가공 예상시간(min)"), value(QString::number(s.cuttingTime, 'f', 2)));
+  // The machine time beside the cutting time: what the job keeps the machine, rapids,
+  // accelerations, corners and block time included (empty when it could not be estimated).
+  auto minutes = [&](double v, const char* name) {
+    QLineEdit* e = value(machine.complete ? QString::number(v, 'f', 2) : QString());
+    e->setObjectName(name);
+    e->setToolTip(machineTip);
+    return e;
+  };
+  top->addRow(Q("기계 예상시간(min)"), minutes(machine.total, "machineTime"));
+  top->addRow(Q("급속 예상시간(min)"), minutes(machine.rapid, "rapidTime"));
   layout->addLayout(top);
   auto group = [&](const char* title, const double* mn, const double* mx) {
     auto* g = new QGroupBox(Q(title), &d);
@@ -52,7 +66,12 @@ void ShowStatistics(QWidget* parent, const ToolpathStatistics& s) {
 
 CommandRegistrar registrar{
     {"toolpathInfo", Needs::View,
-     [](CommandContext& c) { ShowStatistics(c.parent(), CurrentStatistics(c.view->doc().store)); }},
+     [](CommandContext& c) {
+       CPointStore& store = c.view->doc().store;
+       const ToolpathStatistics stats = CurrentStatistics(store);
+       const MachineTime machine = EstimateMachineTime(store, ReadMachineSettings(c.app));
+       ShowStatistics(c.parent(), stats, machine, Q(c.app.Text(Txt::TipMachineTime)));
+     }},
 };
 
 }  // namespace

@@ -1,0 +1,20 @@
+#include "cli/separate_reads.h"
+
+#include <ostream>
+
+#include "app/load_commands.h"
+
+namespace trevalon::cli {
+
+Outcome ReadAlone(Session& s, CDocument& doc, const std::string& path) {
+  doc.nc = s.doc->nc;
+  // The modal state carries over from one read to the next; a file read alone starts where
+  // a fresh start does.
+  s.app.ncReader = NcReaderState{};
+  const Outcome o = LoadNcCommand(s.app, doc, path);
+  const std::string notice = ExtendedReadNotice(s.app);
+  if (!notice.empty()) s.err << notice << "\n";
+  return o;
+}
+
+}  // namespace trevalon::cli

@@ -1,0 +1,760 @@
+#include "edit/trim.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "edit/compaction.h"
+#include "model/geometry.h"
+#include "model/point_store.h"
+
+namespace trevalon {
+
+namespace {
+
+// ---- Points and the result ----------------------------------------------------------------
+
+struct P3 {
+  double x = 0, y = 0, z = 0;
+};
+
+// The point of the move S-E at the ratio t measured back from E: E - (E - S) * t.
+P3 Along(const P3& s, const P3& e, double t) {
+  return {e.x - (e.x - s.x) * t, e.y - (e.y - s.y) * t, e.z - (e.z - s.z) * t};
+}
+RegionPoint Along(const RegionPoint& s, const RegionPoint& e, double t) {
+  return {e.x - (e.x - s.x) * t, e.y - (e.y - s.y) * t, e.z - (e.z - s.z) * t};
+}
+
+double LengthXY(double dx, double dy) {
+  return FlooredSqrt(dx * dx + dy * dy);
+}
+
+// Appends the trim's result behind the old points. After a failed append nothing more is
+// appended; the pass then drops what was.
+class Writer {
+ public:
+  Writer(CPointStore& s, double retractHeight) : s_(s), h_(retractHeight) {}
+  bool ok() const { return ok_; }
+
+  // A point of the move `from` (its feed and mark) at p with the given type.
+  void Put(const P3& p, int type, const PointRegister& from) { Set(p.x, p.y, p.z, type, from); }
+  // The same point at the retract height.
+  void PutRaised(const P3& p, int type, const PointRegister& from) {
+    Set(p.x, p.y, h_, type, from);
+  }
+  // A record as it was read.
+  void PutRecord(const PointRegister& r) { Set(r.x, r.y, r.z, r.type, r); }
+
+ private:
+  void Set(double x, double y, double z, int type, const PointRegister& from) {
+    if (!ok_) return;
+    PointRegister& reg = s_.reg;
+    reg.x = x, reg.y = y, reg.z = z;
+    reg.type = type;
+    reg.feed = from.feed;
+    reg.mark = from.mark;
+    ok_ = AppendRegister(s_);
+  }
+  CPointStore& s_;
+  double h_;
+  bool ok_ = true;
+};
+
+// The old points [0, n) go and the result behind them moves to the front: what marking them
+// removed and compacting the store gives, in one pass over the result alone.
+void DropOriginal(CPointStore& s, std::uint32_t n) {
+  std::uint32_t kept = 0;
+  bool afterArc = false;  // the last kept record is an arc point awaiting its centre
+  const std::uint32_t end = s.count;
+  for (std::uint32_t i = n; i < end; ++i) {
+    if (!s.FetchPoint(i)) {
+      afterArc = false;
+      continue;
+    }
+    const int t = s.reg.type;
+    bool keep = false;
+    if (IsMotionType(t)) {
+      keep = true;
+      afterArc = IsArcType(t);
+    } else {
+      keep = afterArc && IsPlaneCode(t);
+      afterArc = false;
+    }
+    if (!keep) continue;
+    if (kept != i) s.StorePoint(kept);
+    ++kept;
+  }
+  s.count = kept;
+}
+
+// The progress line of the walks: " %s(%.2f%)." with the processing text and the share of
+// the points walked, a whole percentage shown with two decimals. In this text "%)" stands
+// for a plain ")".
+class ProgressLine {
+ public:
+  ProgressLine(const Messages& msg, std::uint32_t n, bool on) : msg_(msg), n_(n), on_(on) {
+    format_ = msg.Text(Txt::ProcessingProgress);
+    for (std::size_t p = format_.find("%)"); p != std::string::npos; p = format_.find("%)", p))
+      format_.erase(p, 1);
+  }
+  void At(std::uint32_t i) const {
+    if (!on_ || i == 0 || i % 1001 != 0) return;
+    const double percent = static_cast<double>(std::uint64_t{100} * i / n_);
+    char line[200];
+    std::snprintf(line, sizeof line, format_.c_str(), msg_.Text(Txt::HelpProcessing), percent);
+    msg_.Help(line);
+  }
+
+ private:
+  const Messages& msg_;
+  std::uint32_t n_;
+  bool on_;
+  std::string format_;
+};
+
+// ---- Changes of side along a move -----------------------------------------------------------
+
+// Where a move A-B changes sides: at the ratio t measured back from B (t = 1 is A, 0 is B),
+// into the region or out of it.
+struct Change {
+  double t;
+  bool intoRegion;
+};
+
+// Our rule for the pieces of a move: the crossings split the move A-B into pieces, and each
+// piece lies inside or outside as the region test of its middle says; the ends keep their
+// own states. So a move is cut at every crossing where it really changes sides, and at no
+// crossing where it only touches the boundary (a corner, a ray through a vertex, a run along
+// an edge, a crossing counted by two edges at a vertex). With a single crossing between ends
+// on different sides, or pairs of crossings between ends on the same side, this is the
+// crossing rule of the trim tables; a move that changes sides and no crossing was found for
+// (a move of no length in the plane of the test) changes at one of its own ends, so no point
+// off the move is ever made. `ts` holds the crossings in order from A to B (t falling).
+template <class InsideAt>
+void Pieces(const std::vector<double>& ts, bool sa, bool sb, InsideAt insideAt,
+            std::vector<Change>& out) {
+  out.clear();
+  if (ts.empty() && sa == sb) return;
+  bool state = sa;
+  double from = 1.0;
+  for (std::size_t j = 0; j <= ts.size(); ++j) {
+    const double to = j < ts.size() ? ts[j] : 0.0;
+    const bool piece = insideAt((from + to) / 2);
+    if (piece != state) {
+      out.push_back({from, piece});
+      state = piece;
+    }
+    from = to;
+  }
+  if (sb != state) out.push_back({0.0, sb});
+}
+
+// ---- The region tests -------------------------------------------------------------------------
+
+// A region polygon in model XY or in window positions. The bounding box only skips work whose
+// answer it knows: SegmentCrossing finds no crossing outside both segments' boxes, so a segment
+// whose box misses the polygon's box crosses no edge, and a point whose test ray misses it is
+// outside. Results are those of InsideRegion and SegmentCrossing exactly.
+class PolygonTest {
+ public:
+  PolygonTest(const Region& region, ViewState& view)
+      : region_(region), poly_(region.polygon()), view_(view) {
+    for (std::size_t k = 0; k < poly_.size(); ++k) {
+      minX_ = std::min(minX_, poly_[k].x), maxX_ = std::max(maxX_, poly_[k].x);
+      minY_ = std::min(minY_, poly_[k].y), maxY_ = std::max(maxY_, poly_[k].y);
+    }
+  }
+  RegionPoint Pos(const P3& m) const { return region_.InPlane(m.x, m.y, m.z, view_); }
+  bool Inside(const RegionPoint& q) const {
+    if (Misses(q.x, 32000.0, q.y, 0.0)) return false;  // the far point of the parity test
+    return InsideRegion(poly_, q);
+  }
+  // The changes of side of the move a-b (plane positions pa, pb, states sa, sb).
+  void Changes(const RegionPoint& pa, const RegionPoint& pb, bool sa, bool sb,
+               std::vector<Change>& out) {
+    Crossings(pa, pb, sa && !sb);
+    Pieces(
+        ts_, sa, sb, [&](double t) { return Inside(Along(pa, pb, t)); }, out);
+  }
+
+ private:
+  bool Misses(double x1, double x2, double y1, double y2) const {
+    return std::max(x1, x2) < minX_ || std::min(x1, x2) > maxX_ || std::max(y1, y2) < minY_ ||
+           std::min(y1, y2) > maxY_;
+  }
+  // The ratio t = |E - I| / |E - S| in the plane of the test. A move of no length in model
+  // XY, or shorter than 0.0001 pixels in the window (1e-5 when it leaves the region), has
+  // both lengths taken as 1, which puts the crossing at S.
+  double Ratio(double lenEI, double lenES, bool leaving) const {
+    const bool none =
+        region_.plane() == RegionPlane::Window ? lenES < (leaving ? 1e-5 : 0.0001) : lenES == 0;
+    if (none) return 1.0;
+    return std::clamp(lenEI / lenES, 0.0, 1.0);
+  }
+  // ts_: the crossings of the move S-E with the edges, in edge order (the move from E back
+  // to S as C-D), then put in order from S to E and with crossings at one point (two edges
+  // meeting at a vertex) counted once.
+  void Crossings(const RegionPoint& s, const RegionPoint& e, bool leaving) {
+    ts_.clear();
+    if (Misses(s.x, e.x, s.y, e.y)) return;
+    found_.clear();
+    found_.push_back(s);
+    for (std::size_t k = 0; k < poly_.size(); ++k)
+      if (auto i = SegmentCrossing(poly_[k], poly_[k + 1], e, s)) found_.push_back(*i);
+    if (found_.size() == 1) return;
+    found_.push_back(e);
+    // The crossings in order along the move: S first, E last, and for each place in turn the
+    // entry nearest (3D) to the one before it, a later entry on equal distance, among
+    // entries no more than 100000 away.
+    const std::size_t m = found_.size();
+    for (std::size_t k = 1; k + 1 < m; ++k) {
+      double best = 100000.0;
+      std::size_t at = k;
+      bool any = false;
+      for (std::size_t j = k; j < m; ++j) {
+        const double dx = found_[j].x - found_[k - 1].x, dy = found_[j].y - found_[k - 1].y,
+                     dz = found_[j].z - found_[k - 1].z;
+        const double d = FlooredSqrt(dx * dx + dy * dy + dz * dz);
+        if (d <= best) best = d, at = j, any = true;
+      }
+      if (any) std::swap(found_[k], found_[at]);
+    }
+    const double lenES = LengthXY(e.x - s.x, e.y - s.y);
+    for (std::size_t k = 1; k + 1 < m; ++k) {
+      const RegionPoint& i = found_[k];
+      if (k > 1 && std::fabs(i.x - found_[k - 1].x) <= 1e-7 &&
+          std::fabs(i.y - found_[k - 1].y) <= 1e-7)
+        continue;
+      ts_.push_back(Ratio(LengthXY(e.x - i.x, e.y - i.y), lenES, leaving));
+    }
+    // Our rule: crossings farther apart than the 100000 that the nearest-first order looks
+    // at (a window position at a high zoom) are left out of order by it, which would run the
+    // hops backwards; they are taken in their order along the move instead.
+    if (!std::is_sorted(ts_.begin(), ts_.end(), std::greater<double>()))
+      std::sort(ts_.begin(), ts_.end(), std::greater<double>());
+  }
+
+  const Region& region_;
+  const RegionPolygon& poly_;
+  ViewState& view_;
+  double minX_ = 1e300, maxX_ = -1e300, minY_ = 1e300, maxY_ = -1e300;
+  std::vector<RegionPoint> found_;
+  std::vector<double> ts_;
+};
+
+// A circle in XY. The inside trim counts a point inside when its distance from the centre is
+// below the radius, the outside trim when it is at most the radius, so that a point at the
+// radius survives both.
+class CircleTest {
+ public:
+  CircleTest(double cx, double cy, double r, bool inclusive)
+      : cx_(cx), cy_(cy), r_(r), inclusive_(inclusive) {}
+  RegionPoint Pos(const P3& m) const { return {m.x, m.y, m.z}; }
+  bool Inside(const RegionPoint& q) const {
+    const double d = LengthXY(q.x - cx_, q.y - cy_);
+    return inclusive_ ? d <= r_ : d < r_;
+  }
+  // The ratios u (0 at a, 1 at b) where the line a-b meets the circle in XY, rising; 0 to 2.
+  int Roots(const RegionPoint& a, const RegionPoint& b, double u[2]) const {
+    const double dx = b.x - a.x, dy = b.y - a.y, fx = a.x - cx_, fy = a.y - cy_;
+    const double qa = dx * dx + dy * dy, qb = 2 * (fx * dx + fy * dy),
+                 qc = fx * fx + fy * fy - r_ * r_;
+    if (qa < 1e-18) return 0;
+    const double disc = qb * qb - 4 * qa * qc;
+    if (disc < 0) return 0;
+    const double root = std::sqrt(disc);
+    u[0] = (-qb - root) / (2 * qa);
+    u[1] = (-qb + root) / (2 * qa);
+    return 2;
+  }
+  void Changes(const RegionPoint& pa, const RegionPoint& pb, bool sa, bool sb,
+               std::vector<Change>& out) {
+    ts_.clear();
+    double u[2];
+    const int n = Roots(pa, pb, u);
+    for (int k = 0; k < n; ++k)
+      if (u[k] >= 0 && u[k] <= 1 && (k == 0 || u[1] != u[0])) ts_.push_back(1 - u[k]);
+    Pieces(
+        ts_, sa, sb, [&](double t) { return Inside(Along(pa, pb, t)); }, out);
+  }
+
+ private:
+  double cx_, cy_, r_;
+  bool inclusive_;
+  std::vector<double> ts_;
+};
+
+// A band of Z, both ends included.
+class ZBandTest {
+ public:
+  ZBandTest(double zMin, double zMax) : zMin_(zMin), zMax_(zMax) {}
+  RegionPoint Pos(const P3& m) const { return {m.x, m.y, m.z}; }
+  bool Inside(const RegionPoint& q) const { return zMin_ <= q.z && q.z <= zMax_; }
+  // The ratio t (from b back to a) where a-b reaches the height z; false when it does not.
+  static bool At(const RegionPoint& a, const RegionPoint& b, double z, double& t) {
+    if (a.z == b.z) return false;
+    const double u = (z - a.z) / (b.z - a.z);
+    if (!(u >= 0 && u <= 1)) return false;
+    t = 1 - u;
+    return true;
+  }
+  void Changes(const RegionPoint& pa, const RegionPoint& pb, bool sa, bool sb,
+               std::vector<Change>& out) {
+    ts_.clear();
+    double t;
+    if (At(pa, pb, zMin_, t)) ts_.push_back(t);
+    if (At(pa, pb, zMax_, t) && (ts_.empty() || t != ts_[0])) ts_.push_back(t);
+    if (ts_.size() == 2 && ts_[1] > ts_[0]) std::swap(ts_[0], ts_[1]);
+    Pieces(
+        ts_, sa, sb, [&](double t) { return Inside(Along(pa, pb, t)); }, out);
+  }
+  double zMin() const { return zMin_; }
+  double zMax() const { return zMax_; }
+
+ private:
+  double zMin_, zMax_;
+  std::vector<double> ts_;
+};
+
+// ---- Arcs -----------------------------------------------------------------------------------
+
+// An arc is walked in steps of about 3 pixels; a zoom that far in on a long arc is held at
+// this many steps, so that a trim always ends.
+constexpr double kMaxArcSteps = 200000;
+
+// The arc rule of every trim. The arc from S to E (centre and plane from the centre record c)
+// is walked in n = int(L * scale / 3 + 1) steps of equal angle; each step is tested like a
+// move (its end's state, its changes of side). A change of side lies on the arc at the angle
+// interpolated by the step's ratio t.
+//  - A kept part ends at a change out of the kept side: it is appended as an arc of E's type
+//    ending there with its centre record (the offset from the kept part's start), then the
+//    retract above that point on the arc as type 1. Our rule: the retract stands on the arc at
+//    the crossing's angle, not on the step's chord.
+//  - A kept part begins at a change into the kept side: the point above it at the retract
+//    height and the point itself, both type 2; the kept part starts there.
+//  - Step points on the removed side are appended as type 2 placeholders (E too, when the
+//    arc ends there).
+//  - An arc kept whole is appended as it was, with its own centre record.
+// A kept part whose chord is 0.001 or shorter is not written: the next move starts from the
+// last point written, which lies within that distance. Our rule: this holds for parts under
+// 180 degrees; a longer part with so short a chord is nearly a whole circle and is written,
+// since leaving it out would lose almost the whole arc.
+// Our rule for the joins at the ends: a kept part that begins at the arc's start is joined to
+// the point before it as it was (it starts at S), and one that ends at the arc's end ends at
+// E itself, so the arc's own ends are never moved.
+// Returns E's state.
+template <class Test>
+bool WalkArc(Test& test, Writer& out, const P3& S, const RegionPoint& sPos, bool sIn,
+             const PointRegister& e, const PointRegister& c, bool keepInside, double scale,
+             std::vector<Change>& changes) {
+  const int plane = IsPlaneCode(c.type) ? c.type : PLANE_XY;
+  const PlaneAxes axes = AxesOfPlane(plane);
+  double offset[3] = {c.x, c.y, c.z};
+  offset[axes.normal] = 0;
+  const double start[3] = {S.x, S.y, S.z}, end[3] = {e.x, e.y, e.z};
+  const double centre[3] = {S.x + offset[0], S.y + offset[1], S.z + offset[2]};
+  ArcDescription arc;
+  ArcParameters(start, end, centre, e.type, plane, arc);
+  const double steps = arc.length * scale / 3 + 1;
+  const int n = steps >= 1 ? static_cast<int>(std::min(steps, kMaxArcSteps)) : 1;
+  const double step = (e.type == MOVE_ARC_CCW ? arc.sweep : -arc.sweep) / n;
+  const P3 E{e.x, e.y, e.z};
+  auto angleAt = [&](int k) { return arc.startAngle + k * step; };
+  auto pointAt = [&](double angle) {
+    double p[3];
+    PointOnCircle(centre, arc.radius, angle, plane, p);
+    return P3{p[0], p[1], p[2]};
+  };
+  auto kept = [keepInside](bool inside) { return inside == keepInside; };
+
+  P3 keptFrom = S;  // where the current kept part begins
+  double keptAngle = arc.startAngle;
+  bool changed = false;
+  auto writePart = [&](const P3& to, double toAngle) {
+    const double dx = to.x - keptFrom.x, dy = to.y - keptFrom.y, dz = to.z - keptFrom.z;
+    const double chord = FlooredSqrt(dx * dx + dy * dy + dz * dz);
+    if (chord <= 0.001 && std::fabs(toAngle - keptAngle) < 180) return;
+    out.Put(to, e.type, e);
+    const P3 o{centre[0] - keptFrom.x, centre[1] - keptFrom.y, centre[2] - keptFrom.z};
+    P3 rel = o;
+    (axes.normal == 0 ? rel.x : axes.normal == 1 ? rel.y : rel.z) = 0;
+    out.Put(rel, plane, e);
+  };
+
+  P3 a = S;
+  RegionPoint pa = sPos;
+  bool sa = sIn;
+  double angleA = angleAt(0);
+  for (int k = 1; k <= n && out.ok(); ++k) {
+    const double angleB = angleAt(k);
+    const P3 b = k == n ? E : pointAt(angleB);
+    const RegionPoint pb = test.Pos(b);
+    const bool sb = test.Inside(pb);
+    test.Changes(pa, pb, sa, sb, changes);
+    for (const Change& ch : changes) {
+      const double angle = angleB - (angleB - angleA) * ch.t;
+      const P3 at = ch.t >= 1 ? a : ch.t <= 0 ? b : pointAt(angle);
+      if (kept(ch.intoRegion)) {
+        out.PutRaised(at, MOVE_RAPID_CONT, e);
+        out.Put(at, MOVE_RAPID_CONT, e);
+        keptFrom = at;
+        keptAngle = angle;
+      } else {
+        writePart(at, angle);
+        out.PutRaised(at, MOVE_RAPID, e);
+      }
+      changed = true;
+    }
+    if (!kept(sb)) out.Put(b, MOVE_RAPID_CONT, e);
+    a = b, pa = pb, sa = sb, angleA = angleB;
+  }
+  if (kept(sa)) {
+    if (!changed) {
+      out.PutRecord(e);
+      PointRegister centreRecord = c;
+      centreRecord.type = plane;
+      out.PutRecord(centreRecord);
+    } else {
+      writePart(E, angleAt(n));
+    }
+  }
+  return sa;
+}
+
+// ---- The walk -------------------------------------------------------------------------------
+
+// Walks the motion points 0 .. N-1; for each point E, with S the motion point before it and
+// sIn S's state, the trim appends what its table says (Trim::Linear) or the arc rule does.
+// S's state is the state E had in the step before; when E starts a cutting run (type 3) it
+// is tested afresh from S.
+// Our rule for the first point: nothing moves into it, so S is taken at E's own position (a
+// move of no length) and counts as outside the region; a change of side there lies at E
+// itself, so no point off the toolpath is ever appended for it. An arc as the first point has
+// no start to walk from and is taken as the rapid that regeneration makes of a toolpath's
+// first point anyway.
+// Our rule for an arc that is the last record, with no centre record behind it: it is taken as
+// a straight cut to its end.
+template <class Trim>
+bool Walk(EditContext& ctx, Trim& trim, bool progress) {
+  CPointStore& s = ctx.store;
+  const std::uint32_t n = s.count;
+  if (n == 0) return true;
+  Writer out(s, ctx.retractHeight);
+  const ProgressLine line(ctx.msg, n, progress);
+  const double scale = ctx.view ? ctx.view->scale : 1.0;
+  std::vector<Change> changes;
+  bool haveS = false, sIn = false;
+  P3 S;
+  RegionPoint sPos;
+  PointRegister e, c;
+  for (std::uint32_t i = 0; i < n && out.ok(); ++i) {
+    line.At(i);
+    if (!s.FetchPoint(i) || !IsMotionType(s.reg.type)) continue;
+    e = s.reg;
+    const P3 E{e.x, e.y, e.z};
+    const RegionPoint ePos = trim.test.Pos(E);
+    bool arc = IsArcType(e.type);
+    if (!haveS) {
+      S = E, sPos = ePos, sIn = false;
+      if (arc) e.type = MOVE_RAPID, arc = false;
+    }
+    if (e.type == MOVE_LINE) sIn = trim.test.Inside(sPos);
+    if (arc && i + 1 >= n) e.type = MOVE_LINE_CONT, arc = false;
+    bool eIn;
+    if (arc) {
+      if (!s.Peek(i + 1, c)) c.type = PLANE_XY;
+      eIn = WalkArc(trim.test, out, S, sPos, sIn, e, c, trim.keepInside, scale, changes);
+    } else {
+      eIn = trim.test.Inside(ePos);
+      trim.Linear(out, S, sPos, sIn, E, ePos, eIn, e, changes);
+    }
+    S = E, sPos = ePos, sIn = eIn, haveS = true;
+  }
+  if (!out.ok()) {
+    s.count = n;  // the old points are untouched: the store is as it was
+    return false;
+  }
+  trim.AfterWalk(s, n);
+  DropOriginal(s, n);
+  return true;
+}
+
+// ---- The three trims ------------------------------------------------------------------------
+
+// Polygon regions (window, polygon, box, point file): the inside and outside tables.
+//  Inside trim (removes what is inside):
+//   out -> out, a rapid: E unchanged; a cut: hops over the inside parts (I type 4, I at the
+//            retract height type 1 / I at the retract height type 1, I type 1), then E type 4
+//   out -> in:  I with E's type, I at the retract height type 1
+//   in  -> in:  E type 2
+//   in  -> out: I at the retract height type 2, I type 2, E unchanged
+//  Outside trim (removes what is outside), the mirror image:
+//   in  -> in:  E unchanged
+//   out -> out, a rapid: E type 2; a cut: the inside parts kept (I at the retract height
+//            type 1, I type 4 / I type 4, I at the retract height type 1); no crossing: E type 2
+//   in  -> out: I with E's type, I at the retract height type 1
+//   out -> in:  I at the retract height type 2, I type 2, E unchanged
+// A cut is cut at every change of side (Pieces); a rapid has only its ends decide, and where
+// they lie on different sides it changes once: our rule, at the change nearest S when it
+// leaves the kept side and at the one nearest E when it enters it, so that the kept piece lies
+// wholly on the kept side.
+struct PolygonTrim {
+  PolygonTest test;
+  TrimSide side;
+  bool keepInside;
+
+  bool Kept(bool inside) const { return inside == keepInside; }
+  void Linear(Writer& out, const P3& S, const RegionPoint& sPos, bool sIn, const P3& E,
+              const RegionPoint& ePos, bool eIn, const PointRegister& e,
+              std::vector<Change>& changes) {
+    const bool keptS = Kept(sIn), keptE = Kept(eIn);
+    if (IsRapidType(e.type)) {
+      if (keptS == keptE) {
+        if (keptE)
+          out.PutRecord(e);
+        else
+          out.Put(E, MOVE_RAPID_CONT, e);
+        return;
+      }
+      test.Changes(sPos, ePos, sIn, eIn, changes);
+      if (keptS) {
+        const P3 at = Along(S, E, changes.front().t);
+        out.Put(at, e.type, e);
+        out.PutRaised(at, MOVE_RAPID, e);
+      } else {
+        const P3 at = Along(S, E, changes.back().t);
+        out.PutRaised(at, MOVE_RAPID_CONT, e);
+        out.Put(at, MOVE_RAPID_CONT, e);
+        out.PutRecord(e);
+      }
+      return;
+    }
+    test.Changes(sPos, ePos, sIn, eIn, changes);
+    if (changes.empty()) {
+      if (keptE)
+        out.PutRecord(e);
+      else
+        out.Put(E, MOVE_RAPID_CONT, e);
+      return;
+    }
+    const bool bothOutside = !sIn && !eIn;
+    for (std::size_t j = 0; j < changes.size(); ++j) {
+      const P3 at = Along(S, E, changes[j].t);
+      if (Kept(changes[j].intoRegion)) {
+        out.PutRaised(at, bothOutside ? MOVE_RAPID : MOVE_RAPID_CONT, e);
+        out.Put(at,
+                !bothOutside                ? MOVE_RAPID_CONT
+                : side == TrimSide::Outside ? MOVE_LINE_CONT
+                                            : MOVE_RAPID,
+                e);
+      } else {
+        const bool last = j + 1 == changes.size();
+        out.Put(at, last && keptS && !keptE ? e.type : MOVE_LINE_CONT, e);
+        out.PutRaised(at, MOVE_RAPID, e);
+      }
+    }
+    if (keptE) {
+      if (bothOutside)
+        out.Put(E, MOVE_LINE_CONT, e);
+      else
+        out.PutRecord(e);
+    } else if (!keptS && side == TrimSide::Inside) {
+      out.Put(E, MOVE_RAPID_CONT, e);
+    }
+  }
+  void AfterWalk(CPointStore&, std::uint32_t) {}
+};
+
+// The Z band keeps what lies between Z min and Z max:
+//   in  -> in:  E unchanged
+//   out -> out: nothing (only the ends decide: a move through the whole band goes)
+//   in  -> out: I, the point at Z min or Z max; a rapid: E at the retract height type 1, then E
+//               unchanged; a cut: I with E's type, then I at the retract height type 1
+//   out -> in:  a rapid: E at the retract height with E's type, then E unchanged; a cut: I at
+//               the retract height type 2, I type 2, then E unchanged
+// The first point appended becomes type 1. Two ends at one height are on one side, so the only
+// change of side without a crossing is the first point's move of no length; its crossing is E.
+struct ZBandTrim {
+  ZBandTest test;
+  bool keepInside = true;
+
+  void Linear(Writer& out, const P3& S, const RegionPoint& sPos, bool sIn, const P3& E,
+              const RegionPoint& ePos, bool eIn, const PointRegister& e, std::vector<Change>&) {
+    if (sIn == eIn) {
+      if (eIn) out.PutRecord(e);
+      return;
+    }
+    const bool rapid = IsRapidType(e.type);
+    // Leaving the band through the end E lies beyond; entering, through the end S lies beyond.
+    const double beyond = sIn ? E.z : S.z;
+    const double z = beyond > test.zMax() ? test.zMax() : test.zMin();
+    double t;
+    const P3 at = ZBandTest::At(sPos, ePos, z, t) ? Along(S, E, t) : sIn ? S : E;
+    if (sIn) {
+      if (rapid) {
+        out.PutRaised(E, MOVE_RAPID, e);
+        out.PutRecord(e);
+      } else {
+        out.Put(at, e.type, e);
+        out.PutRaised(at, MOVE_RAPID, e);
+      }
+    } else {
+      if (rapid) {
+        out.PutRaised(E, e.type, e);
+      } else {
+        out.PutRaised(at, MOVE_RAPID_CONT, e);
+        out.Put(at, MOVE_RAPID_CONT, e);
+      }
+      out.PutRecord(e);
+    }
+  }
+  void AfterWalk(CPointStore& s, std::uint32_t n) {
+    if (s.count > n && s.FetchPoint(n)) {
+      s.reg.type = MOVE_RAPID;
+      s.StorePoint(n);
+    }
+  }
+};
+
+// Circles. Only the ends decide: a move whose two ends lie on one side is not cut (a cut
+// through the circle with both ends outside stays whole in the inside trim).
+//  Inside trim (removes what is inside):
+//   in  -> in:  nothing
+//   out -> in:  I with E's type; unless E has type 2, then I at the retract height type 1
+//   in  -> out: I at the retract height type 2; unless E has type 2, then I type 2 and E (type
+//               3 if it had type 4, else its own)
+//   out -> out: E unchanged
+//  Outside trim: the mirror image.
+// Our rule for the crossing: of the two points where the line meets the circle, a move into
+// the circle takes the one nearer S and a move out of it the one nearer E, so that the piece
+// kept is exactly the part on the kept side. Where none lies on the move (rounding at a
+// tangent, the first point's move of no length), the crossing is the move's end on the kept
+// side, so the whole move goes.
+// Our rule for a rapid continuation (type 2) that enters the kept side: after the point at the
+// retract height E itself is appended (type 2); without it the next cut would start from the
+// retract height, a move that was never on the toolpath.
+struct CircleTrim {
+  CircleTest test;
+  bool keepInside;
+
+  void Linear(Writer& out, const P3& S, const RegionPoint& sPos, bool sIn, const P3& E,
+              const RegionPoint& ePos, bool eIn, const PointRegister& e, std::vector<Change>&) {
+    const bool keptS = sIn == keepInside, keptE = eIn == keepInside;
+    if (keptS == keptE) {
+      if (keptE) out.PutRecord(e);
+      return;
+    }
+    double u[2];
+    double ratio = keptS ? 0.0 : 1.0;  // from S
+    if (test.Roots(sPos, ePos, u) == 2) {
+      const double r = eIn ? u[0] : u[1];
+      if (r >= 0 && r <= 1) ratio = r;
+    }
+    const P3 at = Along(S, E, 1 - ratio);
+    if (keptS) {
+      out.Put(at, e.type, e);
+      if (e.type != MOVE_RAPID_CONT) out.PutRaised(at, MOVE_RAPID, e);
+    } else {
+      out.PutRaised(at, MOVE_RAPID_CONT, e);
+      if (e.type != MOVE_RAPID_CONT) {
+        out.Put(at, MOVE_RAPID_CONT, e);
+        out.Put(E, e.type == MOVE_LINE_CONT ? MOVE_LINE : e.type, e);
+      } else {
+        out.PutRecord(e);
+      }
+    }
+  }
+  void AfterWalk(CPointStore&, std::uint32_t) {}
+};
+
+ViewState& ViewOf(EditContext& ctx, ViewState& fallback) {
+  return ctx.view ? *ctx.view : fallback;
+}
+
+// The end of every trim command: the rapid rebuild twice, then one more compaction, which
+// takes out the cuts of no length that the last regeneration only marked.
+Outcome Conclude(CommandFrame& frame) {
+  if (!frame.RapidRebuild() || !frame.RapidRebuild())
+    return frame.Rollback("the rebuilt toolpath does not fit in the point store");
+  frame.Compact();
+  frame.Finish();
+  return Outcome::Done();
+}
+
+constexpr const char* kNoRoom = "the trimmed toolpath does not fit in the point store";
+
+}  // namespace
+
+// ---- Passes -----------------------------------------------------------------------------------
+
+bool TrimPolygon(EditContext& ctx, TrimSide side, const Region& polygonRegion) {
+  if (polygonRegion.kind() == Region::Kind::Circle)
+    return TrimCircle(ctx, side, polygonRegion.centre().x, polygonRegion.centre().y,
+                      polygonRegion.radius());
+  if (polygonRegion.kind() == Region::Kind::ZBand)
+    return TrimZBand(ctx, polygonRegion.zMin(), polygonRegion.zMax());
+  if (!polygonRegion.polygon().usable()) return true;
+  ViewState fallback;
+  PolygonTrim trim{PolygonTest(polygonRegion, ViewOf(ctx, fallback)), side,
+                   side == TrimSide::Outside};
+  // The window-plane inside trim shows no progress.
+  const bool progress = polygonRegion.plane() != RegionPlane::Window || side == TrimSide::Outside;
+  return Walk(ctx, trim, progress);
+}
+
+bool TrimZBand(EditContext& ctx, double zMin, double zMax) {
+  ZBandTrim trim{ZBandTest(zMin, zMax)};
+  return Walk(ctx, trim, true);
+}
+
+bool TrimCircle(EditContext& ctx, TrimSide side, double cx, double cy, double radius) {
+  const bool outside = side == TrimSide::Outside;
+  CircleTrim trim{CircleTest(cx, cy, radius, outside), outside};
+  return Walk(ctx, trim, true);
+}
+
+// ---- Commands ---------------------------------------------------------------------------------
+
+Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side) {
+  if (ctx.store.count == 0) return Outcome::Unchanged("the toolpath is empty");
+  if (!region.usable())
+    return Outcome::Unchanged(region.kind() == Region::Kind::Circle
+                                  ? "the circle has no radius"
+                                  : "the region has fewer than 3 vertices");
+  CommandFrame frame(ctx);
+  frame.SaveUndo();
+  if (!TrimPolygon(ctx, side, region)) return frame.Rollback(kNoRoom);
+  return Conclude(frame);
+}
+
+Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side) {
+  CommandFrame frame(ctx);
+  bool saved = false, failed = false;
+  const bool opened = ReadPointFile(path, [&](const RegionPolygon& polygon) {
+    if (failed || !polygon.usable() || ctx.store.count == 0) return;
+    if (!saved) {
+      frame.SaveUndo();
+      saved = true;
+    }
+    std::vector<RegionPoint> vertices;
+    vertices.reserve(polygon.size());
+    for (std::size_t k = 0; k < polygon.size(); ++k) vertices.push_back(polygon[k]);
+    failed = !TrimPolygon(ctx, side, Region::PointFilePolygon(std::move(vertices)));
+  });
+  if (!opened) {
+    ctx.msg.ShowCannotOpen();
+    return Outcome::CannotOpen(path);
+  }
+  if (failed) return frame.Rollback(kNoRoom);
+  if (!saved)
+    return Outcome::Unchanged(ctx.store.count == 0
+                                  ? "the toolpath is empty"
+                                  : "'" + path + "' holds no polygon of 3 or more vertices");
+  return Conclude(frame);
+}
+
+}  // namespace trevalon

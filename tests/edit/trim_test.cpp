@@ -1,0 +1,495 @@
+// Trims: what is cut where, the joins at the boundary, arcs shortened on their own circle,
+// and the invariants every trim leaves on any toolpath.
+
+#include "edit/trim.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <random>
+#include <vector>
+
+#include "model/geometry.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoints;
+using testing::Records;
+
+struct TrimFixture : ::testing::Test {
+  TrimFixture() {
+    view.SetDirection(1);  // top view, 1 pixel per model unit, model origin at (400, 300)
+    view.width = 800, view.height = 600;
+  }
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  ViewState view;
+  double retract = 10;
+  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, [] {}};
+
+  Outcome Trim(const Region& r, TrimSide side) { return TrimCommand(ctx, r, side); }
+  // The window of the top view from model corner (x1, y1) to (x2, y2).
+  Region TopWindow(int x1, int y1, int x2, int y2) {
+    return Region::Window(400 + x1, 300 - y1, 400 + x2, 300 - y2, view);
+  }
+};
+
+TEST_F(TrimFixture, InsideWindowCutsStraightMovesAtTheBoundary) {
+  // A straight cut through the middle of the window: cut, retract, traverse, plunge, cut.
+  AddPoints(store, "1 0 0 10, 3 0 0 -1, 4 100 0 -1");
+  ASSERT_TRUE(Trim(TopWindow(40, 10, 60, -10), TrimSide::Inside));
+  EXPECT_EQ(Records(store),
+            "1 0 0 10, 3 0 0 -1, 4 40 0 -1, 1 40 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
+
+  // A move wholly inside leaves no cut between the retract and the plunge around it.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 -1, 4 45 0 -1, 4 55 0 -1, 4 100 0 -1");
+  ASSERT_TRUE(Trim(TopWindow(40, 10, 60, -10), TrimSide::Inside));
+  EXPECT_EQ(Records(store),
+            "1 0 0 10, 3 0 0 -1, 4 40 0 -1, 1 40 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
+
+  // A move that starts inside: the plunge at the crossing, then the cut to its end.
+  store.count = 0;
+  AddPoints(store, "1 50 0 10, 3 50 0 -1, 4 100 0 -1");
+  ASSERT_TRUE(Trim(TopWindow(40, 10, 60, -10), TrimSide::Inside));
+  EXPECT_EQ(Records(store), "1 50 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
+
+  // The outside trim keeps only the piece inside: from the start over to it at the retract
+  // height, down into it (a feed move, as its table has it) and up again at its end.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 -1, 4 100 0 -1");
+  ASSERT_TRUE(Trim(Region::Box(40, -10, 60, 10), TrimSide::Outside));
+  EXPECT_EQ(Records(store), "1 0 0 10, 2 40 0 10, 3 40 0 -1, 4 60 0 -1, 1 60 0 10");
+}
+
+TEST_F(TrimFixture, ConcavePolygonHopsInMoveOrder) {
+  // A U open to the top: the line y = 10 crosses it at x = 0, 10, 20 and 30.
+  const Region u = Region::PointFilePolygon({{0, 0, 0},
+                                             {30, 0, 0},
+                                             {30, 20, 0},
+                                             {20, 20, 0},
+                                             {20, 5, 0},
+                                             {10, 5, 0},
+                                             {10, 20, 0},
+                                             {0, 20, 0}});
+  AddPoints(store, "1 -10 10 10, 3 -10 10 0, 4 40 10 0");
+  ASSERT_TRUE(Trim(u, TrimSide::Inside));
+  EXPECT_EQ(Records(store),
+            "1 -10 10 10, 3 -10 10 0, 4 0 10 0, 1 0 10 10, 2 10 10 10, 2 10 10 0, 3 20 10 0, "
+            "1 20 10 10, 2 30 10 10, 2 30 10 0, 3 40 10 0");
+  // The same move the other way round hops in its own order.
+  store.count = 0;
+  AddPoints(store, "1 40 10 10, 3 40 10 0, 4 -10 10 0");
+  ASSERT_TRUE(Trim(u, TrimSide::Inside));
+  EXPECT_EQ(Records(store),
+            "1 40 10 10, 3 40 10 0, 4 30 10 0, 1 30 10 10, 2 20 10 10, 2 20 10 0, 3 10 10 0, "
+            "1 10 10 10, 2 0 10 10, 2 0 10 0, 3 -10 10 0");
+  // A move through a corner only touches the region (both edges there meet it at one
+  // point): it stays whole.
+  store.count = 0;
+  AddPoints(store, "1 -10 10 10, 3 -10 10 0, 4 10 -10 0");
+  ASSERT_TRUE(Trim(Region::Box(0, 0, 20, 20), TrimSide::Inside));
+  EXPECT_EQ(Records(store), "1 -10 10 10, 3 -10 10 0, 4 10 -10 0");
+}
+
+TEST_F(TrimFixture, MovesOfNoLengthAtTheBoundaryAndTheWindowPlane) {
+  // Repeated points on the edges of the box: nothing divides by zero, nothing inside is kept.
+  AddPoints(store,
+            "1 40 5 10, 3 40 5 0, 4 40 5 0, 4 50 5 0, 4 50 5 0, 4 60 5 0, 4 60 5 0, 4 70 5 0");
+  ASSERT_TRUE(Trim(Region::Box(40, -10, 60, 10), TrimSide::Inside));
+  for (std::uint32_t i = 1; i < store.count; ++i) {
+    const PointRecord& r = *store.RawRecord(i);
+    const PointRecord& q = *store.RawRecord(i - 1);
+    if (IsLinearType(r.type) && IsLinearType(q.type)) {
+      EXPECT_FALSE((q.x + r.x) / 2 > 40 && (q.x + r.x) / 2 < 60) << Records(store);
+    }
+  }
+  EXPECT_EQ(store.RawRecord(store.count - 1)->x, 70.0f);
+
+  // A window in the front view tests window positions: a move straight down is cut where it
+  // passes the window, which the same window in the top view would not see at all.
+  // The crossings are as exact as the whole pixels they are found in.
+  view.SetDirection(2);
+  view.scale = 10;
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 0 0 -100, 4 50 0 -100");
+  const WindowPoint a = view.Project(-2, 0, -4), b = view.Project(2, 0, -6);
+  const Region front = Region::Window(a.x + 400, a.y + 300, b.x + 400, b.y + 300, view);
+  ASSERT_EQ(front.plane(), RegionPlane::Window);
+  ASSERT_TRUE(Trim(front, TrimSide::Inside));
+  ASSERT_EQ(store.count, 7u) << Records(store);
+  const PointRecord* r = store.RawRecord(0);
+  const int types[] = {1, 3, 4, 1, 2, 3, 4};
+  for (int k = 0; k < 7; ++k) {
+    EXPECT_EQ(r[k].type, types[k]) << k;
+    EXPECT_EQ(r[k].x, k < 6 ? 0.0f : 50.0f);
+  }
+  EXPECT_NEAR(r[2].z, -4, 0.1);  // cut down to the window
+  EXPECT_EQ(r[3].z, 10.0f);      // up, and down to its other side
+  EXPECT_NEAR(r[4].z, -6, 0.1);
+  EXPECT_EQ(r[5].z, -100.0f);
+}
+
+// The arc of radius 10 about the origin from (10, 0) counter-clockwise to (-10, 0).
+constexpr const char* kHalfCircle = "1 10 0 10, 3 10 0 0, 6 -10 0 0, 91 -10 0 0";
+
+TEST_F(TrimFixture, ArcsKeepTheirCentreAndDirectionAndEndAtTheBoundary) {
+  AddPoints(store, kHalfCircle);
+  ASSERT_TRUE(Trim(TopWindow(0, 20, 20, -20), TrimSide::Inside));
+  // Over to the crossing at (0, 10), down, and the rest of the arc from there.
+  ASSERT_EQ(store.count, 5u) << Records(store);
+  const PointRecord* r = store.RawRecord(0);
+  EXPECT_EQ(r[1].type, MOVE_RAPID_CONT);
+  EXPECT_NEAR(r[1].x, 0, 1e-4);
+  EXPECT_NEAR(r[1].y, 10, 1e-4);
+  EXPECT_EQ(r[1].z, 10.0f);
+  EXPECT_EQ(r[2].type, MOVE_RAPID_CONT);  // the plunge...
+  EXPECT_EQ(r[2].z, 0.0f);
+  EXPECT_EQ(r[3].type, MOVE_ARC_CCW);  // ...and the same arc onwards
+  EXPECT_EQ(r[3].x, -10.0f);
+  EXPECT_EQ(r[4].type, PLANE_XY);  // the centre, now measured from the crossing
+  EXPECT_NEAR(r[2].x + r[4].x, 0, 1e-4);
+  EXPECT_NEAR(r[2].y + r[4].y, 0, 1e-4);
+
+  // The outside trim keeps the other half: the arc up to the crossing, then the retract
+  // straight above the crossing on the arc.
+  store.count = 0;
+  AddPoints(store, kHalfCircle);
+  ASSERT_TRUE(Trim(TopWindow(0, 20, 20, -20), TrimSide::Outside));
+  ASSERT_GE(store.count, 5u) << Records(store);
+  r = store.RawRecord(0);
+  EXPECT_EQ(r[2].type, MOVE_ARC_CCW);
+  EXPECT_NEAR(r[2].x, 0, 1e-4);
+  EXPECT_NEAR(r[2].y, 10, 1e-4);
+  EXPECT_EQ(r[3].type, PLANE_XY);
+  EXPECT_EQ(r[3].x, -10.0f);  // the arc still starts at (10, 0)
+  EXPECT_EQ(r[4].type, MOVE_RAPID);
+  EXPECT_EQ(r[4].x, r[2].x);
+  EXPECT_EQ(r[4].y, r[2].y);
+  EXPECT_EQ(r[4].z, 10.0f);
+
+  // A boundary off the steps' symmetry: a higher zoom walks the arc in more steps and puts
+  // the crossing closer to the boundary, always on the arc itself.
+  double error[2];
+  for (int k = 0; k < 2; ++k) {
+    view.scale = k == 0 ? 1 : 50;
+    store.count = 0;
+    AddPoints(store, kHalfCircle);
+    ASSERT_TRUE(Trim(Region::Box(3, -20, 20, 20), TrimSide::Inside));
+    const PointRecord& plunge = *store.RawRecord(2);
+    EXPECT_NEAR(std::hypot(plunge.x, plunge.y), 10, 1e-4);
+    error[k] = std::fabs(plunge.x - 3);
+  }
+  EXPECT_LT(error[1], 1e-3);
+  EXPECT_LT(error[1], error[0]);
+}
+
+TEST_F(TrimFixture, ZBandKeepsTheBandAndDropsMovesThroughIt) {
+  AddPoints(store, "1 0 0 2, 3 10 0 -2");
+  ASSERT_TRUE(TrimCommand(ctx, Region::ZBand(-5, 0), TrimSide::Outside));
+  EXPECT_EQ(Records(store), "1 5 0 10, 2 5 0 0, 3 10 0 -2");
+  // Both ends of 5 -> -5 lie outside -1 .. 1: the move goes although it passes the band.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 5, 4 10 0 -5, 4 20 0 0");
+  ASSERT_TRUE(TrimCommand(ctx, Region::ZBand(-1, 1), TrimSide::Outside));
+  EXPECT_EQ(Records(store), "1 18 0 10, 2 18 0 -1, 3 20 0 0");
+}
+
+TEST_F(TrimFixture, CircleBoundaryRules) {
+  // Entering and leaving: the cut stops at the circle and starts again beyond it.
+  AddPoints(store, "1 -20 0 10, 3 -20 0 0, 4 0 0 0, 4 20 0 0");
+  ASSERT_TRUE(Trim(Region::Circle(0, 0, 50, 10), TrimSide::Inside));
+  EXPECT_EQ(Records(store),
+            "1 -20 0 10, 3 -20 0 0, 4 -10 0 0, 1 -10 0 10, 2 10 0 10, 2 10 0 0, 3 20 0 0");
+  // Only the ends decide: a cut through the circle with both ends outside stays whole.
+  store.count = 0;
+  AddPoints(store, "1 -20 0 10, 3 -20 0 0, 4 20 0 0");
+  ASSERT_TRUE(Trim(Region::Circle(0, 0, 0, 10), TrimSide::Inside));
+  EXPECT_EQ(Records(store), "1 -20 0 10, 3 -20 0 0, 4 20 0 0");
+  // A point at the radius is outside for the inside trim and inside for the outside trim: it
+  // survives both.
+  for (TrimSide side : {TrimSide::Inside, TrimSide::Outside}) {
+    store.count = 0;
+    AddPoints(store, "1 20 0 10, 3 20 0 0, 4 6 8 0, 4 20 8 0");
+    ASSERT_TRUE(Trim(Region::Circle(0, 0, 0, 10), side));
+    bool found = false;
+    for (std::uint32_t i = 0; i < store.count; ++i) {
+      const PointRecord& r = *store.RawRecord(i);
+      found |= IsLinearType(r.type) && r.x == 6.0f && r.y == 8.0f && r.z == 0.0f;
+    }
+    EXPECT_TRUE(found) << Records(store);
+  }
+}
+
+TEST_F(TrimFixture, ProgressNothingToDoAndAFullStore) {
+  for (int k = 0; k < 1500; ++k) {
+    const double x = k % 2 ? 100 : 0;
+    testing::AddPoint(store, k == 0 ? 1 : 4, x, k * 0.1, k == 0 ? 10 : 0);
+  }
+  for (int k = 0; k < 1500; ++k) testing::AddPoint(store, 4, 100 - k * 0.01, 200, 0);
+  ASSERT_TRUE(Trim(Region::Box(40, -10, 60, 500), TrimSide::Inside));
+  // The last line at point 2002 of 3000: 66 % as a whole number, with two decimals.
+  EXPECT_EQ(platform.helpText, "  Help: Processing.....(66.00).");
+
+  // Nothing to trim, or a region that selects nothing: unchanged, and said so.
+  const std::string before = Records(store);
+  Outcome o = Trim(Region::Polygon({{1, 1, 0}, {5, 5, 0}}), TrimSide::Inside);
+  EXPECT_EQ(o.code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(Records(store), before);
+  EXPECT_EQ(Trim(Region::Circle(0, 0, 0, 0), TrimSide::Inside).code(), OutcomeCode::Unchanged);
+  CPointStore empty;
+  EditContext none{empty, undo, retract, Messages(platform, Language::English), &view, [] {}};
+  EXPECT_EQ(TrimCommand(none, Region::Box(0, 0, 1, 1), TrimSide::Inside).code(),
+            OutcomeCode::Unchanged);
+
+  // A pass whose result does not fit leaves the store as it was. Pages never written read as
+  // nothing, so a store counted up to two records below its capacity costs two pages here.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 -1, 4 100 0 -1");
+  store.reg = {};
+  for (std::uint32_t i = 3; i < CPointStore::kPageSize; ++i) store.StorePoint(i);  // type 0
+  store.count = CPointStore::kCapacity - 2;
+  EXPECT_FALSE(TrimPolygon(ctx, TrimSide::Inside, Region::Box(40, -10, 60, 10)));
+  EXPECT_EQ(store.count, CPointStore::kCapacity - 2);
+  store.count = 3;
+  EXPECT_EQ(Records(store), "1 0 0 10, 3 0 0 -1, 4 100 0 -1");
+}
+
+TEST_F(TrimFixture, PointFileTrimsEachPolygonAndNamesAFileItCannotOpen) {
+  testing::TempDir dir;
+  const std::string file = dir.file("two.poi");
+  std::ofstream(file) << "two windows\nstart\n10 -5 0\n20 -5 0\n20 5 0\n10 5 0\nend\nstart\n"
+                         "60 -5 0\n70 -5 0\n70 5 0\n60 5 0\nend\n";
+  AddPoints(store, "1 0 0 10, 3 0 0 -1, 4 100 0 -1");
+  const std::string before = Records(store);
+  ASSERT_TRUE(TrimFileCommand(ctx, file, TrimSide::Inside));
+  EXPECT_EQ(Records(store),
+            "1 0 0 10, 3 0 0 -1, 4 10 0 -1, 1 10 0 10, 2 20 0 10, 2 20 0 -1, 3 60 0 -1, "
+            "1 60 0 10, 2 70 0 10, 2 70 0 -1, 3 100 0 -1");
+  // One undo step for the whole file.
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), before);
+
+  const Outcome o = TrimFileCommand(ctx, dir.file("missing.poi"), TrimSide::Inside);
+  EXPECT_EQ(o.code(), OutcomeCode::CannotOpen);
+  EXPECT_NE(o.reason().find("missing.poi"), std::string::npos);
+  EXPECT_NE(platform.lastMessage.find("Can not open file"), std::string::npos);
+  EXPECT_EQ(platform.lastCaption, "Error message");
+  EXPECT_EQ(Records(store), before);
+}
+
+// ---- Invariants on random toolpaths ---------------------------------------------------------
+
+// Paths of a rapid down and cuts in [-50, 50]: straight, some of no length, some XY arcs either
+// way; a third of the coordinates on multiples of 10, where the regions' edges lie too.
+void RandomToolpath(CPointStore& s, std::mt19937& rng) {
+  std::uniform_real_distribution<double> coord(-50, 50);
+  auto pick = [&] {
+    const double v = coord(rng);
+    return rng() % 3 == 0 ? std::round(v / 10) * 10 : v;
+  };
+  const int paths = 4 + rng() % 8;
+  for (int p = 0; p < paths; ++p) {
+    double x = pick(), y = pick(), z = -double(rng() % 6);
+    testing::AddPoint(s, 1, x, y, 10);
+    testing::AddPoint(s, 2, x, y, z);
+    bool linear = false;
+    for (int m = 1 + rng() % 8; m > 0; --m) {
+      const unsigned kind = rng() % 10;
+      if (kind < 2) {
+        const double i = coord(rng) / 3, j = coord(rng) / 3, r = std::hypot(i, j);
+        if (r < 1) continue;
+        const double from = std::atan2(-j, -i), sweep = (10 + rng() % 330) * M_PI / 180;
+        const bool ccw = rng() % 2 == 0;
+        const double to = ccw ? from + sweep : from - sweep;
+        x = x + i + r * std::cos(to), y = y + j + r * std::sin(to);
+        testing::AddPoint(s, ccw ? MOVE_ARC_CCW : MOVE_ARC_CW, x, y, z);
+        testing::AddPoint(s, PLANE_XY, i, j, 0);
+        linear = false;
+        continue;
+      }
+      if (kind >= 3) x = pick(), y = pick();
+      if (kind == 9) z = -double(rng() % 6);
+      testing::AddPoint(s, linear ? MOVE_LINE_CONT : MOVE_LINE, x, y, z);
+      linear = true;
+    }
+  }
+}
+
+// The cutting moves of a toolpath: straight ones from a to b, arcs by their centre.
+struct Cut {
+  bool arc;
+  int type;
+  double a[3], b[3], centre[3];
+};
+
+std::vector<Cut> CutsOf(CPointStore& s) {
+  std::vector<Cut> cuts;
+  std::uint32_t prev = s.count;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord& r = *s.RawRecord(i);
+    if (!IsMotionType(r.type)) continue;
+    if (prev < s.count && !IsRapidType(r.type)) {
+      const PointRecord& q = *s.RawRecord(prev);
+      Cut c{IsArcType(r.type), r.type, {q.x, q.y, q.z}, {r.x, r.y, r.z}, {}};
+      if (c.arc) {
+        const PointRecord& o = *s.RawRecord(i + 1);
+        c.centre[0] = q.x + double{o.x}, c.centre[1] = q.y + double{o.y}, c.centre[2] = q.z;
+      }
+      cuts.push_back(c);
+    }
+    prev = i;
+  }
+  return cuts;
+}
+
+double DistanceToSegment(const double p[3], const Cut& c) {
+  double d[3], w[3], dd = 0, t = 0;
+  for (int k = 0; k < 3; ++k) d[k] = c.b[k] - c.a[k], w[k] = p[k] - c.a[k], dd += d[k] * d[k];
+  for (int k = 0; k < 3; ++k) t += dd > 0 ? w[k] * d[k] / dd : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  double sq = 0;
+  for (int k = 0; k < 3; ++k) sq += (w[k] - t * d[k]) * (w[k] - t * d[k]);
+  return std::sqrt(sq);
+}
+
+// What every trim leaves: rapid runs start with type 1 and continue with 2, cutting runs
+// start with 3, every arc point has its centre record, and every cut lies on a cut of the
+// original (a straight cut with the point before it on one original move, an arc on an
+// original arc's circle about the same centre, in the same direction). For a box region the
+// middle of every straight cut lies on the kept side.
+void CheckTrimmed(const CPointStore& s, const std::vector<Cut>& original, const double* box,
+                  TrimSide side, const std::string& what) {
+  SCOPED_TRACE(what);
+  constexpr double tol = 1e-3;
+  int prevType = 0;
+  double q[3] = {0, 0, 0};
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord& r = *s.RawRecord(i);
+    const double p[3] = {r.x, r.y, r.z};
+    ASSERT_TRUE(std::isfinite(p[0]) && std::isfinite(p[1]) && std::isfinite(p[2]));
+    if (IsPlaneCode(r.type)) {
+      ASSERT_TRUE(i > 0 && IsArcType(s.RawRecord(i - 1)->type)) << "stray centre at " << i;
+      continue;
+    }
+    ASSERT_TRUE(IsMotionType(r.type)) << i;
+    if (IsRapidType(r.type)) {
+      EXPECT_EQ(r.type == MOVE_RAPID, !IsRapidType(prevType)) << "rapid run types at " << i;
+    }
+    if (IsLinearType(r.type)) {
+      EXPECT_EQ(r.type == MOVE_LINE, !IsLinearType(prevType)) << "cutting run types at " << i;
+    }
+    const bool cutting = IsLinearType(prevType) || IsArcType(prevType);
+    if (IsLinearType(r.type)) {
+      bool on = false, both = !cutting;
+      for (const Cut& c : original) {
+        if (c.arc) continue;
+        const bool here = DistanceToSegment(p, c) < tol;
+        on |= here;
+        both |= here && DistanceToSegment(q, c) < tol;
+      }
+      EXPECT_TRUE(on) << "cut point off the toolpath at " << i;
+      EXPECT_TRUE(both) << "cut across the toolpath to " << i;
+      if (box && cutting) {
+        const double mx = (p[0] + q[0]) / 2, my = (p[1] + q[1]) / 2;
+        const bool deepInside =
+            mx > box[0] + tol && mx < box[2] - tol && my > box[1] + tol && my < box[3] - tol;
+        const bool farOutside =
+            mx < box[0] - tol || mx > box[2] + tol || my < box[1] - tol || my > box[3] + tol;
+        EXPECT_FALSE(side == TrimSide::Inside ? deepInside : farOutside)
+            << "kept a cut on the removed side at " << i;
+      }
+    }
+    if (IsArcType(r.type)) {
+      ASSERT_LT(i + 1, s.count);
+      const PointRecord& o = *s.RawRecord(i + 1);
+      ASSERT_TRUE(IsPlaneCode(o.type)) << "arc without its centre at " << i;
+      const double cx = q[0] + o.x, cy = q[1] + o.y;
+      bool on = false;
+      for (const Cut& c : original) {
+        if (!c.arc || c.type != r.type) continue;
+        const double radius = std::hypot(c.b[0] - c.centre[0], c.b[1] - c.centre[1]);
+        on |= std::hypot(cx - c.centre[0], cy - c.centre[1]) < tol &&
+              std::fabs(std::hypot(p[0] - cx, p[1] - cy) - radius) < tol &&
+              std::fabs(std::hypot(q[0] - cx, q[1] - cy) - radius) < tol;
+      }
+      EXPECT_TRUE(on) << "arc not on an original arc at " << i;
+    }
+    prevType = r.type;
+    q[0] = p[0], q[1] = p[1], q[2] = p[2];
+  }
+}
+
+TEST_F(TrimFixture, EveryTrimLeavesAWellFormedToolpathOnTheOriginalMovesAndUndoes) {
+  ViewState iso;
+  iso.SetDirection(4);
+  iso.width = 800, iso.height = 600;
+  for (unsigned seed = 1; seed <= 40; ++seed) {
+    std::mt19937 rng(seed);
+    store.count = 0;
+    RandomToolpath(store, rng);
+    const std::vector<Cut> cuts = CutsOf(store);
+    std::vector<PointRecord> before(store.count);
+    store.CopyRecordsOut(before.data(), store.count);
+    const std::uint32_t count = store.count;
+    auto pick = [&] { return std::round(std::uniform_real_distribution<double>(-50, 50)(rng)); };
+    auto corner = [&](int c) { return c + static_cast<int>(rng() % 160) - 80; };
+
+    view.scale = 1 + rng() % 4;
+    std::vector<std::pair<Region, std::string>> regions;
+    const double x1 = pick(), x2 = pick(), y1 = pick(), y2 = pick();
+    regions.push_back({Region::Box(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1,
+                                   std::max(y1, y2) + 1),
+                       "box"});
+    regions.push_back(
+        {Region::Window(corner(400), corner(300), corner(400), corner(300), view), "top window"});
+    regions.push_back(
+        {Region::Window(corner(400), corner(300), corner(400), corner(300), iso), "iso window"});
+    std::vector<RegionPoint> clicks, star;
+    for (int k = 3 + rng() % 5; k > 0; --k)
+      clicks.push_back({double(corner(400)), double(corner(300)), 0});
+    regions.push_back({Region::Polygon(clicks), "clicked polygon"});
+    for (int k = 0; k < 10; ++k) {
+      const double a = k * M_PI / 5, r = k % 2 ? 10 + rng() % 20 : 30 + rng() % 20;
+      star.push_back({r * std::cos(a) + pick() / 5, r * std::sin(a) + pick() / 5, 0});
+    }
+    regions.push_back({Region::PointFilePolygon(star), "star"});
+    regions.push_back({Region::Circle(pick(), pick(), 0, 5 + rng() % 40), "circle"});
+    const double z1 = -double(rng() % 6), z2 = -double(rng() % 6);
+    regions.push_back({Region::ZBand(std::min(z1, z2), std::max(z1, z2)), "z band"});
+
+    for (const auto& [region, name] : regions) {
+      for (TrimSide side : {TrimSide::Inside, TrimSide::Outside}) {
+        const std::string what = "seed " + std::to_string(seed) + " " + name +
+                                 (side == TrimSide::Inside ? " inside" : " outside");
+        ViewState& v = name == "iso window" ? iso : view;
+        EditContext c{store, undo, retract, Messages(platform, Language::English), &v, [] {}};
+        const Outcome o = TrimCommand(c, region, side);
+        ASSERT_TRUE(o.ok() || o.code() == OutcomeCode::Unchanged) << what << o.reason();
+        const bool isBox = name == "box" || name == "top window";
+        double box[4] = {1e9, 1e9, -1e9, -1e9};
+        for (std::size_t k = 0; isBox && k < 4; ++k) {
+          box[0] = std::min(box[0], region.polygon()[k].x);
+          box[1] = std::min(box[1], region.polygon()[k].y);
+          box[2] = std::max(box[2], region.polygon()[k].x);
+          box[3] = std::max(box[3], region.polygon()[k].y);
+        }
+        CheckTrimmed(store, cuts, isBox ? box : nullptr, side, what);
+        if (!o.ok()) continue;
+        ASSERT_EQ(undo.Undo(store), 1) << what;
+        ASSERT_EQ(store.count, count) << what;
+        for (std::uint32_t i = 0; i < count; ++i)
+          ASSERT_EQ(std::memcmp(store.RawRecord(i), &before[i], sizeof(PointRecord)), 0) << what;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -32,12 +32,17 @@ bool TrimZBand(EditContext& ctx, double zMin, double zMax);
 bool TrimCircle(EditContext& ctx, TrimSide side, double cx, double cy, double radius);
 
 // ---- Commands --------------------------------------------------------------------------------
-// One trim by a window, polygon, box, circle or Z band region: undo snapshot, the pass, the
-// rapid rebuild twice, statistics, redraw, last-operation mark. An empty toolpath or a region
-// that selects nothing (fewer than 3 vertices, no radius) changes nothing and says Unchanged.
+// One trim by a window, polygon, box, circle or Z band region (a Z band always keeps what
+// lies in it): undo snapshot, the pass, the rapid rebuild twice, one more compaction (the
+// cuts of no length that the last regeneration marked go), statistics, redraw, last-operation
+// mark. An empty toolpath or a region that selects nothing (fewer than 3 vertices, no radius)
+// changes nothing and says Unchanged. A result the store cannot hold puts the toolpath back
+// as it was and says NoMemory.
 Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side);
 // One trim per polygon of a point file, in model XY: one undo snapshot before the first, the
-// rapid rebuilds once after the last. A file that cannot be opened shows the file error.
+// rapid rebuilds once after the last. A file that cannot be opened shows the file error and
+// says CannotOpen with the file's name; a file without a polygon of 3 vertices changes
+// nothing.
 Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side);
 
 }  // namespace trevalon

@@ -57,25 +57,40 @@ class Writer {
     reg.type = type;
     reg.feed = from.feed;
     reg.mark = from.mark;
-    ok_ = AppendRegister(s_);
+    // AppendRegister, without the call: this runs for nearly every point.
+    ok_ = s_.count < CPointStore::kCapacity && s_.StorePoint(s_.count);
+    if (ok_) ++s_.count;
   }
   CPointStore& s_;
   double h_;
   bool ok_ = true;
 };
 
+// Record i (below the count) as a fetch loads it, without touching the store's current page
+// or the register: what Peek gives, inline, since every walk here reads each record once. An
+// unsound record reads as no motion.
+inline bool Read(const CPointStore& s, std::uint32_t i, PointRegister& out) {
+  const PointRecord* r = s.RawRecord(i);
+  if (r == nullptr || IsUnsoundRecord(*r)) return false;
+  LoadRecord(*r, out);
+  return out.type != 0;
+}
+
 // The old points [0, n) go and the result behind them moves to the front: what marking them
 // removed and compacting the store gives, in one pass over the result alone.
+// The records are read past the store's current page (Read), so that the writes stay in
+// theirs.
 void DropOriginal(CPointStore& s, std::uint32_t n) {
   std::uint32_t kept = 0;
   bool afterArc = false;  // the last kept record is an arc point awaiting its centre
   const std::uint32_t end = s.count;
+  PointRegister r;
   for (std::uint32_t i = n; i < end; ++i) {
-    if (!s.FetchPoint(i)) {
+    if (!Read(s, i, r)) {
       afterArc = false;
       continue;
     }
-    const int t = s.reg.type;
+    const int t = r.type;
     bool keep = false;
     if (IsMotionType(t)) {
       keep = true;
@@ -85,7 +100,11 @@ void DropOriginal(CPointStore& s, std::uint32_t n) {
       afterArc = false;
     }
     if (!keep) continue;
-    if (kept != i) s.StorePoint(kept);
+    if (kept != i) {
+      s.reg.x = r.x, s.reg.y = r.y, s.reg.z = r.z;
+      s.reg.feed = r.feed, s.reg.mark = r.mark, s.reg.type = r.type;
+      s.StorePoint(kept);
+    }
     ++kept;
   }
   s.count = kept;
@@ -168,7 +187,9 @@ class PolygonTest {
       minY_ = std::min(minY_, poly_[k].y), maxY_ = std::max(maxY_, poly_[k].y);
     }
   }
-  RegionPoint Pos(const P3& m) const { return region_.InPlane(m.x, m.y, m.z, view_); }
+  RegionPoint Pos(const P3& m) const {
+    return window_ ? region_.InPlane(m.x, m.y, m.z, view_) : RegionPoint{m.x, m.y, m.z};
+  }
   bool Inside(const RegionPoint& q) const {
     if (Misses(q.x, 32000.0, q.y, 0.0)) return false;  // the far point of the parity test
     return InsideRegion(poly_, q);
@@ -203,8 +224,17 @@ class PolygonTest {
     if (Misses(s.x, e.x, s.y, e.y)) return;
     found_.clear();
     found_.push_back(s);
-    for (std::size_t k = 0; k < poly_.size(); ++k)
-      if (auto i = SegmentCrossing(poly_[k], poly_[k + 1], e, s)) found_.push_back(*i);
+    const double x0 = std::min(s.x, e.x), x1 = std::max(s.x, e.x), y0 = std::min(s.y, e.y),
+                 y1 = std::max(s.y, e.y);
+    for (std::size_t k = 0; k < poly_.size(); ++k) {
+      const RegionPoint &a = poly_[k], &b = poly_[k + 1];
+      // SegmentCrossing finds nothing outside the edge's box (a vertex that is not a number
+      // counts as its other end, as there), so an edge whose box misses the move's is skipped.
+      if (std::max(a.x, b.x) < x0 || std::min(a.x, b.x) > x1 || std::max(a.y, b.y) < y0 ||
+          std::min(a.y, b.y) > y1)
+        continue;
+      if (auto i = SegmentCrossing(a, b, e, s)) found_.push_back(*i);
+    }
     if (found_.size() == 1) return;
     found_.push_back(e);
     // The crossings in order along the move: S first, E last, and for each place in turn the
@@ -241,6 +271,7 @@ class PolygonTest {
   const Region& region_;
   const RegionPolygon& poly_;
   ViewState& view_;
+  const bool window_ = region_.plane() == RegionPlane::Window;
   double minX_ = 1e300, maxX_ = -1e300, minY_ = 1e300, maxY_ = -1e300;
   std::vector<RegionPoint> found_;
   std::vector<double> ts_;
@@ -453,8 +484,9 @@ bool Walk(EditContext& ctx, Trim& trim, bool progress) {
   PointRegister e, c;
   for (std::uint32_t i = 0; i < n && out.ok(); ++i) {
     line.At(i);
-    if (!s.FetchPoint(i) || !IsMotionType(s.reg.type)) continue;
-    e = s.reg;
+    // Read leaves the current page to the appends, so that reading and writing do not take
+    // turns at it.
+    if (!Read(s, i, e) || !IsMotionType(e.type)) continue;
     const P3 E{e.x, e.y, e.z};
     const RegionPoint ePos = trim.test.Pos(E);
     bool arc = IsArcType(e.type);

@@ -39,6 +39,8 @@ class Writer {
  public:
   Writer(CPointStore& s, double retractHeight) : s_(s), h_(retractHeight) {}
   bool ok() const { return ok_; }
+  // Nothing appended yet.
+  bool empty() const { return !any_; }
 
   // A point of the move `from` (its feed and mark) at p with the given type.
   void Put(const P3& p, int type, const PointRegister& from) { Set(p.x, p.y, p.z, type, from); }
@@ -59,11 +61,12 @@ class Writer {
     reg.mark = from.mark;
     // AppendRegister, without the call: this runs for nearly every point.
     ok_ = s_.count < CPointStore::kCapacity && s_.StorePoint(s_.count);
-    if (ok_) ++s_.count;
+    if (ok_) ++s_.count, any_ = true;
   }
   CPointStore& s_;
   double h_;
   bool ok_ = true;
+  bool any_ = false;
 };
 
 // Record i (below the count) as a fetch loads it, without touching the store's current page
@@ -367,8 +370,12 @@ constexpr double kMaxArcSteps = 200000;
 //    the crossing's angle, not on the step's chord.
 //  - A kept part begins at a change into the kept side: the point above it at the retract
 //    height and the point itself, both type 2; the kept part starts there.
-//  - Step points on the removed side are appended as type 2 placeholders (E too, when the
-//    arc ends there).
+//  - E is appended as a type 2 placeholder when the arc ends on the removed side. Our rule:
+//    the other step points of a removed stretch are appended as placeholders only while the
+//    result is still empty. The rapid rebuild uses only a rapid run's first and last rapid,
+//    and a removed stretch lies between a retract (or, at the very start, its own first
+//    placeholder) and a plunge or E, so the trimmed toolpath is the same as with every step
+//    point, and a view zoomed far in (many steps to an arc) cannot make a trim run out of room.
 //  - An arc kept whole is appended as it was, with its own centre record.
 // A kept part whose chord is 0.001 or shorter is not written: the next move starts from the
 // last point written, which lies within that distance. Our rule: this holds for parts under
@@ -440,7 +447,7 @@ bool WalkArc(Test& test, Writer& out, const P3& S, const RegionPoint& sPos, bool
       }
       changed = true;
     }
-    if (!kept(sb)) out.Put(b, MOVE_RAPID_CONT, e);
+    if ((k == n || out.empty()) && !kept(sb)) out.Put(b, MOVE_RAPID_CONT, e);
     a = b, pa = pb, sa = sb, angleA = angleB;
   }
   if (kept(sa)) {

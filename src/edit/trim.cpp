@@ -113,6 +113,25 @@ void DropOriginal(CPointStore& s, std::uint32_t n) {
   s.count = kept;
 }
 
+// Our rule for the move of the result to the front: the pages it moves into are made the
+// store's own first (a page that an undo snapshot shares is copied on its first write). When
+// one cannot be had nothing has moved yet, and the pass can give up with the store as it
+// was. Rewriting a record with its own value changes nothing; a page never written gets the
+// null record, which reads as nothing, as the page did.
+bool OwnPages(CPointStore& s, std::uint32_t records) {
+  for (std::uint32_t at = 0; at < records; at += CPointStore::kPageSize) {
+    if (s.WritableInPlace(at)) continue;
+    if (const PointRecord* r = s.RawRecord(at)) {
+      LoadRecord(*r, s.reg);
+    } else {
+      s.reg.x = s.reg.y = s.reg.z = CPointStore::kSaneLimit;
+      s.reg.feed = 300, s.reg.mark = 0, s.reg.type = MOVE_NONE;
+    }
+    if (!s.StorePoint(at)) return false;
+  }
+  return true;
+}
+
 // The progress line of the walks: " %s(%.2f%)." with the processing text and the share of
 // the points walked, a whole percentage shown with two decimals. In this text "%)" stands
 // for a plain ")".
@@ -513,7 +532,7 @@ bool Walk(EditContext& ctx, Trim& trim, bool progress) {
     }
     S = E, sPos = ePos, sIn = eIn, haveS = true;
   }
-  if (!out.ok()) {
+  if (!out.ok() || !OwnPages(s, s.count - n)) {
     s.count = n;  // the old points are untouched: the store is as it was
     return false;
   }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/geometry.h"
+#include "model/record_pages.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -267,6 +268,52 @@ TEST_F(TrimFixture, ProgressNothingToDoAndAFullStore) {
   EXPECT_EQ(store.count, CPointStore::kCapacity - 2);
   store.count = 3;
   EXPECT_EQ(Records(store), "1 0 0 10, 3 0 0 -1, 4 100 0 -1");
+}
+
+TEST_F(TrimFixture, RunningOutOfMemoryAnywhereLeavesTheToolpathAsItWas) {
+  // Four pages of zigzag cuts across a window; page allocations fail after k of them, for
+  // every k up to what the whole command needs.
+  for (std::uint32_t k = 0; k < 4 * CPointStore::kPageSize; ++k)
+    testing::AddPoint(store, k == 0 ? 1 : 4, k % 2 ? 100 : 0, k * 0.01, k == 0 ? 10 : 0);
+  std::vector<PointRecord> before(store.count);
+  store.CopyRecordsOut(before.data(), store.count);
+  const std::uint32_t count = store.count;
+  bool done = false;
+  for (long k = 0; !done && k < 40; ++k) {
+    FailRecordAllocationsAfter(k);
+    const Outcome o = Trim(Region::Box(40, -1, 60, 200), TrimSide::Inside);
+    FailRecordAllocationsAfter(-1);
+    done = o.ok();
+    if (done) break;
+    ASSERT_EQ(o.code(), OutcomeCode::NoMemory) << k;
+    ASSERT_EQ(store.count, count) << k;
+    for (std::uint32_t i = 0; i < count; ++i)
+      ASSERT_EQ(std::memcmp(store.RawRecord(i), &before[i], sizeof(PointRecord)), 0) << k;
+    EXPECT_EQ(platform.lastMessage, Messages(platform, Language::English).Text(Txt::StoreFull));
+  }
+  EXPECT_TRUE(done);
+
+  // The pass alone, its pages shared with a snapshot as after the command's undo step: it
+  // gives the whole result or leaves the store as it was, never a part moved.
+  const Region box = Region::Box(40, -1, 60, 200);
+  store.CopyRecordsIn(before.data(), count);
+  ASSERT_TRUE(TrimPolygon(ctx, TrimSide::Inside, box));
+  const std::string whole = Records(store);
+  for (long k = 0; k < 12; ++k) {
+    store.CopyRecordsIn(before.data(), count);
+    RecordSnapshot shared;
+    ASSERT_EQ(store.Snapshot(shared), 1);
+    FailRecordAllocationsAfter(k);
+    const bool ok = TrimPolygon(ctx, TrimSide::Inside, box);
+    FailRecordAllocationsAfter(-1);
+    if (ok) {
+      EXPECT_EQ(Records(store), whole) << k;
+      continue;
+    }
+    ASSERT_EQ(store.count, count) << k;
+    for (std::uint32_t i = 0; i < count; ++i)
+      ASSERT_EQ(std::memcmp(store.RawRecord(i), &before[i], sizeof(PointRecord)), 0) << k;
+  }
 }
 
 TEST_F(TrimFixture, PointFileTrimsEachPolygonAndNamesAFileItCannotOpen) {

@@ -1,8 +1,6 @@
 // Verbs of the trims: by a coordinate box, a circle, a Z band, a window or a polygon of the
 // current view, and by the polygons of a point file.
 
-#include <cmath>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -59,7 +57,7 @@ void Trim(Session& s, const Args& a) {
     const TrimSide side = Side(a[5], verb);
     // The rubber band's own refusal: a first corner left of or above the window, or corners
     // less than 2 pixels apart, ends the command with no change.
-    if (x1 < 0 || y1 < 0 || std::abs(x2 - x1) < 2 || std::abs(y2 - y1) < 2) {
+    if (!Region::WindowAccepted(x1, y1, x2, y2)) {
       CheckEdit(s,
                 Outcome::Unchanged(x1 < 0 || y1 < 0 ? "the first corner lies outside the window"
                                                     : "the corners are less than 2 pixels apart"),

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -301,42 +302,40 @@ class PolygonTest {
 
 // A circle in XY. The inside trim counts a point inside when its distance from the centre is
 // below the radius, the outside trim when it is at most the radius, so that a point at the
-// radius survives both.
+// radius survives both. Moves meet the circle where CircleCrossing says.
 class CircleTest {
  public:
   CircleTest(double cx, double cy, double r, bool inclusive)
-      : cx_(cx), cy_(cy), r_(r), inclusive_(inclusive) {}
+      : centre_{cx, cy, 0}, r_(r), inclusive_(inclusive) {}
   RegionPoint Pos(const P3& m) const { return {m.x, m.y, m.z}; }
   bool Inside(const RegionPoint& q) const {
-    const double d = LengthXY(q.x - cx_, q.y - cy_);
+    const double d = LengthXY(q.x - centre_.x, q.y - centre_.y);
     return inclusive_ ? d <= r_ : d < r_;
   }
-  // The ratios u (0 at a, 1 at b) where the line a-b meets the circle in XY, rising; 0 to 2.
-  int Roots(const RegionPoint& a, const RegionPoint& b, double u[2]) const {
-    const double dx = b.x - a.x, dy = b.y - a.y, fx = a.x - cx_, fy = a.y - cy_;
-    const double qa = dx * dx + dy * dy, qb = 2 * (fx * dx + fy * dy),
-                 qc = fx * fx + fy * fy - r_ * r_;
-    if (qa < 1e-18) return 0;
-    const double disc = qb * qb - 4 * qa * qc;
-    if (disc < 0) return 0;
-    const double root = std::sqrt(disc);
-    u[0] = (-qb - root) / (2 * qa);
-    u[1] = (-qb + root) / (2 * qa);
-    return 2;
+  // Where the move from `from` to `to` first meets the circle.
+  std::optional<RegionPoint> First(const RegionPoint& from, const RegionPoint& to) const {
+    return CircleCrossing(centre_, r_, from, to);
   }
   void Changes(const RegionPoint& pa, const RegionPoint& pb, bool sa, bool sb,
                std::vector<Change>& out) {
     ts_.clear();
-    double u[2];
-    const int n = Roots(pa, pb, u);
-    for (int k = 0; k < n; ++k)
-      if (u[k] >= 0 && u[k] <= 1 && (k == 0 || u[1] != u[0])) ts_.push_back(1 - u[k]);
+    // The first meeting from either end: the two points where the move crosses the circle,
+    // or one point twice.
+    const double len = LengthXY(pb.x - pa.x, pb.y - pa.y);
+    if (len > 0) {
+      for (const auto& i : {First(pa, pb), First(pb, pa)}) {
+        if (!i) continue;
+        const double t = std::clamp(LengthXY(pb.x - i->x, pb.y - i->y) / len, 0.0, 1.0);
+        if (ts_.empty() || t < ts_[0]) ts_.push_back(t);
+      }
+    }
     Pieces(
         ts_, sa, sb, [&](double t) { return Inside(Along(pa, pb, t)); }, out);
   }
 
  private:
-  double cx_, cy_, r_;
+  RegionPoint centre_;
+  double r_;
   bool inclusive_;
   std::vector<double> ts_;
 };
@@ -706,13 +705,9 @@ struct CircleTrim {
       if (keptE) out.PutRecord(e);
       return;
     }
-    double u[2];
-    double ratio = keptS ? 0.0 : 1.0;  // from S
-    if (test.Roots(sPos, ePos, u) == 2) {
-      const double r = eIn ? u[0] : u[1];
-      if (r >= 0 && r <= 1) ratio = r;
-    }
-    const P3 at = Along(S, E, 1 - ratio);
+    // Into the circle: its first meeting from S; out of it: its first meeting from E.
+    const auto i = eIn ? test.First(sPos, ePos) : test.First(ePos, sPos);
+    const P3 at = i ? P3{i->x, i->y, i->z} : keptS ? S : E;
     if (keptS) {
       out.Put(at, e.type, e);
       if (e.type != MOVE_RAPID_CONT) out.PutRaised(at, MOVE_RAPID, e);

@@ -111,7 +111,7 @@ TEST_F(TrimFixture, MovesOfNoLengthAtTheBoundaryAndTheWindowPlane) {
       EXPECT_FALSE((q.x + r.x) / 2 > 40 && (q.x + r.x) / 2 < 60) << Records(store);
     }
   }
-  EXPECT_EQ(store.RawRecord(store.count - 1)->x, 70.0f);
+  EXPECT_EQ(float{store.RawRecord(store.count - 1)->x}, 70.0f);
 
   // A window in the front view tests window positions: a move straight down is cut where it
   // passes the window, which the same window in the top view would not see at all.
@@ -129,12 +129,12 @@ TEST_F(TrimFixture, MovesOfNoLengthAtTheBoundaryAndTheWindowPlane) {
   const int types[] = {1, 3, 4, 1, 2, 3, 4};
   for (int k = 0; k < 7; ++k) {
     EXPECT_EQ(r[k].type, types[k]) << k;
-    EXPECT_EQ(r[k].x, k < 6 ? 0.0f : 50.0f);
+    EXPECT_EQ(float{r[k].x}, k < 6 ? 0.0f : 50.0f);
   }
-  EXPECT_NEAR(r[2].z, -4, 0.1);  // cut down to the window
-  EXPECT_EQ(r[3].z, 10.0f);      // up, and down to its other side
+  EXPECT_NEAR(r[2].z, -4, 0.1);     // cut down to the window
+  EXPECT_EQ(float{r[3].z}, 10.0f);  // up, and down to its other side
   EXPECT_NEAR(r[4].z, -6, 0.1);
-  EXPECT_EQ(r[5].z, -100.0f);
+  EXPECT_EQ(float{r[5].z}, -100.0f);
 }
 
 // The arc of radius 10 about the origin from (10, 0) counter-clockwise to (-10, 0).
@@ -149,11 +149,11 @@ TEST_F(TrimFixture, ArcsKeepTheirCentreAndDirectionAndEndAtTheBoundary) {
   EXPECT_EQ(r[1].type, MOVE_RAPID_CONT);
   EXPECT_NEAR(r[1].x, 0, 1e-4);
   EXPECT_NEAR(r[1].y, 10, 1e-4);
-  EXPECT_EQ(r[1].z, 10.0f);
+  EXPECT_EQ(float{r[1].z}, 10.0f);
   EXPECT_EQ(r[2].type, MOVE_RAPID_CONT);  // the plunge...
-  EXPECT_EQ(r[2].z, 0.0f);
+  EXPECT_EQ(float{r[2].z}, 0.0f);
   EXPECT_EQ(r[3].type, MOVE_ARC_CCW);  // ...and the same arc onwards
-  EXPECT_EQ(r[3].x, -10.0f);
+  EXPECT_EQ(float{r[3].x}, -10.0f);
   EXPECT_EQ(r[4].type, PLANE_XY);  // the centre, now measured from the crossing
   EXPECT_NEAR(r[2].x + r[4].x, 0, 1e-4);
   EXPECT_NEAR(r[2].y + r[4].y, 0, 1e-4);
@@ -169,11 +169,11 @@ TEST_F(TrimFixture, ArcsKeepTheirCentreAndDirectionAndEndAtTheBoundary) {
   EXPECT_NEAR(r[2].x, 0, 1e-4);
   EXPECT_NEAR(r[2].y, 10, 1e-4);
   EXPECT_EQ(r[3].type, PLANE_XY);
-  EXPECT_EQ(r[3].x, -10.0f);  // the arc still starts at (10, 0)
+  EXPECT_EQ(float{r[3].x}, -10.0f);  // the arc still starts at (10, 0)
   EXPECT_EQ(r[4].type, MOVE_RAPID);
-  EXPECT_EQ(r[4].x, r[2].x);
-  EXPECT_EQ(r[4].y, r[2].y);
-  EXPECT_EQ(r[4].z, 10.0f);
+  EXPECT_EQ(float{r[4].x}, float{r[2].x});
+  EXPECT_EQ(float{r[4].y}, float{r[2].y});
+  EXPECT_EQ(float{r[4].z}, 10.0f);
 
   // A boundary off the steps' symmetry: a higher zoom walks the arc in more steps and puts
   // the crossing closer to the boundary, always on the arc itself.

@@ -277,7 +277,7 @@ TEST_F(DeleteFixture, ACommandWithoutUndoThatRunsOutOfRoomLeavesTheToolpath) {
   EXPECT_EQ(DeletePointsByLength(ctx, 50).code(), OutcomeCode::NoMemory);
   ASSERT_EQ(store.count, CPointStore::kCapacity);
   EXPECT_EQ(store.RawRecord(2)->type, MOVE_LINE_CONT);
-  EXPECT_EQ(store.RawRecord(3)->x, 100.0f);
+  EXPECT_EQ(float{store.RawRecord(3)->x}, 100.0f);
 }
 
 // ---- The shape of every result -----------------------------------------------------------------

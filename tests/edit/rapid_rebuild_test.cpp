@@ -70,7 +70,7 @@ TEST(RapidRebuild, AFullStoreLeavesTheToolpathAsItWas) {
   EXPECT_FALSE(RapidRebuild(s, 50));
   ASSERT_EQ(s.count, CPointStore::kCapacity);
   EXPECT_EQ(s.RawRecord(0)->type, MOVE_RAPID);
-  EXPECT_EQ(s.RawRecord(0)->z, 5.0f);
+  EXPECT_EQ(float{s.RawRecord(0)->z}, 5.0f);
   EXPECT_EQ(s.RawRecord(CPointStore::kCapacity - 1)->type, MOVE_LINE_CONT);
 }
 

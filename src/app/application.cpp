@@ -66,9 +66,9 @@ void CApplication::CloseDocument(CDocument* doc) {
 }
 
 EditContext MakeEditContext(CApplication& app, CDocument& doc) {
-  return EditContext{doc.store,  app.undo,    doc.retractHeight,
-                     app.Msg(),  &doc.view,   [&doc] { doc.Redraw(); },
-                     &doc.edits, &doc.maxFeed};
+  return EditContext{doc.store,  app.undo,     doc.retractHeight,
+                     app.Msg(),  &doc.view,    [&doc] { doc.Redraw(); },
+                     &doc.edits, &doc.maxFeed, &doc.sourceLines};
 }
 
 }  // namespace trevalon

@@ -10,6 +10,7 @@
 #include "feed/master_model.h"
 #include "model/layer_table.h"
 #include "model/point_store.h"
+#include "model/source_lines.h"
 #include "ncio/nc_settings.h"
 #include "view/layer_colours.h"
 #include "view/view_state.h"
@@ -44,6 +45,12 @@ class CDocument {
   void RefreshCuttingFeed() {
     if (store.stats.maxFeed > 0) maxFeed = store.stats.maxFeed;
   }
+  // Where the work layer's records came from (source_lines.h): filled by load and append,
+  // carried through editing commands by the command frame, brought back by undo and redo
+  // with the state they belong to, and kept by each layer while it is not the work layer.
+  // Valid while `edits` has not moved past them (TrackedSourceLines).
+  TrackedSourceLines sourceLines;
+  SourceLines CurrentSourceLines() { return sourceLines.Current(edits); }
   LayerColourTable colours;  // from color.par when the view is made
   MasterModel master;        // the stock mesh the feed optimiser consults
   std::string title;         // the window's title: the work layer's file name

@@ -4,10 +4,24 @@
 
 namespace trevalon {
 
+namespace {
+
+// The work layer's snapshot was just taken: its source lines go with it, so that the layer
+// keeps them while another layer is the work layer (or is joined with one).
+void KeepWorkLayerLines(CDocument& doc) {
+  doc.layers[doc.layers.workLayer].sourceLines = doc.CurrentSourceLines();
+}
+
+}  // namespace
+
 int SwitchLayerCommand(CDocument& doc, int j) {
   if (j < 0 || j >= CLayerTable::kUserLayers) return 0;
   const int from = doc.layers.workLayer;
+  const SourceLines leaving = doc.CurrentSourceLines();
   if (!doc.layers.SwitchWorkLayer(j, doc.store)) return 0;
+  doc.layers[from].sourceLines = leaving;
+  // The switch changes the toolpath without a change count of its own: the lines follow.
+  doc.sourceLines.Set(doc.layers[j].sourceLines, doc.edits);
   doc.NoteWorkLayerSwitched(from);
   doc.title = doc.layers[j].fileName;
   doc.Redraw();
@@ -19,7 +33,10 @@ int CopyLayerCommand(CApplication& app, CDocument& doc, int src, int dst) {
   if (src < 0 || src >= CLayerTable::kUserLayers || dst < 0 || dst >= CLayerTable::kUserLayers)
     return 0;
   // The snapshots must hold the latest edits of the work layer.
-  if (src == L.workLayer || dst == L.workLayer) L.SaveLayer(L.workLayer, doc.store);
+  if (src == L.workLayer || dst == L.workLayer) {
+    L.SaveLayer(L.workLayer, doc.store);
+    KeepWorkLayerLines(doc);
+  }
   const LayerSlot& s = L[src];
   const bool sourceEmpty = !s.snapshotAllocated || s.snapshot.count() == 0;
   if (!sourceEmpty && s.toolNumber != L[dst].toolNumber &&
@@ -29,7 +46,10 @@ int CopyLayerCommand(CApplication& app, CDocument& doc, int src, int dst) {
   int ok = L.AppendLayer(src, dst);
   // A failed append puts the old destination back, but counting it as changed is harmless.
   doc.NoteLayerChanged(dst);
-  if (ok && dst == L.workLayer) L.RestoreLayer(L.workLayer, doc.store);
+  if (ok && dst == L.workLayer) {
+    L.RestoreLayer(L.workLayer, doc.store);
+    doc.sourceLines.Set(L[L.workLayer].sourceLines, doc.edits);
+  }
   doc.Redraw();
   return ok;
 }
@@ -39,9 +59,13 @@ void EchoLayersCommand(CDocument& doc, bool on, const std::string& list) {
   doc.Redraw();
 }
 
+// Undo and redo bring back the source lines of the state they restore (undo_ring.h).
 int UndoCommand(CApplication& app, CDocument& doc) {
+  const SourceLines current = doc.CurrentSourceLines();
   if (!app.undo.Undo(doc.store)) return 0;
+  app.undo.TagNewest(current);
   doc.NoteWorkLayerChanged();
+  doc.sourceLines.Set(app.undo.RestoredLines(), doc.edits);
   doc.Redraw();
   return 1;
 }
@@ -49,16 +73,20 @@ int UndoCommand(CApplication& app, CDocument& doc) {
 int RedoCommand(CApplication& app, CDocument& doc) {
   if (!app.undo.Redo(doc.store)) return 0;
   doc.NoteWorkLayerChanged();
+  doc.sourceLines.Set(app.undo.RestoredLines(), doc.edits);
   doc.Redraw();
   return 1;
 }
 
 int ClearCommand(CApplication& app, CDocument& doc) {
+  const SourceLines current = doc.CurrentSourceLines();
   doc.store.Clear(app.undo);
+  app.undo.TagNewest(current);
   // Deleting every path gives the store's memory back; the undo snapshot keeps what it
   // shares.
   doc.store.ReleasePages();
   doc.NoteWorkLayerChanged();
+  doc.sourceLines.Set(current.WithoutRecords(), doc.edits);
   doc.Redraw();
   return 1;
 }

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <optional>
 
+#include "app/source_commands.h"
 #include "model/statistics.h"
 #include "ncio/ext_reader.h"
 #include "ncio/nc_text_check.h"
@@ -204,11 +205,20 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
   if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
-  (void)LoadNcProgram(ReadTargetOf(app, doc), app.undo, path, &o);
+  // The program's source lines: a map of this one file, kept only when the read is.
+  const SourceLines before = doc.CurrentSourceLines();
+  SourceLines lines;
+  lines.BeginFile(DescribeSourceFile(path));
+  NcReadTarget target = ReadTargetOf(app, doc);
+  target.sources = &lines;
+  (void)LoadNcProgram(target, app.undo, path, &o);
   // A file that cannot be opened (or that extended reading refuses as text) touched nothing:
   // the toolpath, the title and the layer stay as they were.
   if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
     return ReportOutcome(app, doc, o, path);
+  // The undo state of the toolpath before the load keeps its lines.
+  app.undo.TagNewest(before);
+  lines.Fit(doc.store.count);
   // The result of the read is otherwise not a reason to stop: a full store keeps the points
   // read so far and they go through the same steps.
   doc.title = path;
@@ -218,6 +228,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   // The work layer is now what the file holds (up to where a full store stopped the read:
   // the rest is still in the file). The other layers keep their own state.
   doc.NoteWorkLayerChanged();
+  doc.sourceLines.Set(std::move(lines), doc.edits);
   doc.NoteWorkLayerWritten();
   if (ComputeStatistics(doc.store)) {
     RefreshRetractHeight(doc);
@@ -232,10 +243,19 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
   app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
   if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
-  (void)AppendNcProgram(ReadTargetOf(app, doc), path, &o);
+  // Our rule: the appended file joins the work layer's source lines, so that each record
+  // keeps the file it came from (the records before it that have none keep none).
+  SourceLines lines = doc.CurrentSourceLines();
+  lines.Fit(doc.store.count);
+  lines.BeginFile(DescribeSourceFile(path));
+  NcReadTarget target = ReadTargetOf(app, doc);
+  target.sources = &lines;
+  (void)AppendNcProgram(target, path, &o);
   if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
     return ReportOutcome(app, doc, o, path);
+  lines.Fit(doc.store.count);
   doc.NoteWorkLayerChanged();
+  doc.sourceLines.Set(std::move(lines), doc.edits);
   // The retract height looks at the whole toolpath, the appended points included.
   if (ComputeStatistics(doc.store)) {
     RefreshRetractHeight(doc);

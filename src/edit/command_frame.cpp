@@ -9,6 +9,56 @@
 
 namespace trevalon {
 
+CommandFrame::CommandFrame(EditContext& ctx)
+    : ctx_(ctx), originalCount_(ctx.store.count), expected_(ctx.store.count) {
+  if (ctx_.sources && ctx_.edits) {
+    if (const SourceLines* valid = ctx_.sources->Valid(*ctx_.edits)) {
+      lines_ = *valid;
+      sourced_ = following_ = true;
+    }
+  }
+}
+
+void CommandFrame::MakeFrom() {
+  const std::uint32_t n = store().count;
+  if (!fromMade_) {
+    from_.resize(n);
+    for (std::uint32_t i = 0; i < n; ++i)
+      from_[i] = i < originalCount_ ? i : SourceLines::kNoRecord;
+    fromMade_ = true;
+  }
+  from_.resize(n, SourceLines::kNoRecord);  // records appended since
+}
+
+void CommandFrame::CompactFollowing() {
+  CheckCount();
+  if (following_) MakeFrom();
+  CompactStore(ctx_.store, following_ ? &from_ : nullptr);
+  expected_ = store().count;
+}
+
+SourceLines CommandFrame::ResultLines() {
+  if (!following_) return lines_.WithoutRecords();
+  MakeFrom();
+  // The position test: a record whose original stood elsewhere (or was a point where it is a
+  // centre record, or the other way round) was rewritten in place and is the command's own.
+  if (haveBefore_) {
+    for (std::uint32_t k = 0; k < from_.size(); ++k) {
+      const std::uint32_t o = from_[k];
+      if (o == SourceLines::kNoRecord) continue;
+      const PointRecord* now = ctx_.store.RawRecord(k);
+      bool same = now && o < before_.count();
+      if (same) {
+        const PointRecord& was = before_[o];
+        same = now->x == was.x && now->y == was.y && now->z == was.z &&
+               IsPlaneCode(now->type) == IsPlaneCode(was.type);
+      }
+      if (!same) from_[k] = SourceLines::kNoRecord;
+    }
+  }
+  return lines_.Remapped(from_);
+}
+
 bool CommandFrame::Reserve(std::uint64_t total) {
   CPointStore& s = ctx_.store;
   if (total > CPointStore::kCapacity) return false;
@@ -26,13 +76,17 @@ bool CommandFrame::Reserve(std::uint64_t total) {
 
 void CommandFrame::SaveUndo() {
   ctx_.undo.SaveUndo(ctx_.store);
+  if (sourced_) ctx_.undo.TagNewest(lines_);
   // Shares the store's pages, as the undo slot does: nothing is copied until a page changes.
   haveBefore_ = ctx_.store.Snapshot(before_) != 0;
   NoteChange();
 }
 
 bool CommandFrame::Append() {
-  return AppendRegister(ctx_.store);
+  CheckCount();
+  const bool ok = AppendRegister(ctx_.store);
+  if (ok) ++expected_;
+  return ok;
 }
 
 bool CommandFrame::Progress(std::uint32_t i, std::uint32_t n, const char* format,
@@ -46,23 +100,36 @@ bool CommandFrame::Progress(std::uint32_t i, std::uint32_t n, const char* format
 
 void CommandFrame::RemoveOriginal() {
   MarkRemoved(ctx_.store, 0, originalCount_);
-  CompactStore(ctx_.store);
+  CompactFollowing();
 }
 
 void CommandFrame::Compact() {
-  CompactStore(ctx_.store);
+  CompactFollowing();
 }
 
 void CommandFrame::Regenerate() {
+  CheckCount();
   trevalon::Regenerate(ctx_.store);
 }
 
+bool CommandFrame::RebuildStep(bool (*step)(CPointStore&, double)) {
+  CheckCount();
+  const bool ok = step(ctx_.store, ctx_.retractHeight);
+  // Every record is new now; when the step failed the store is as it was before it.
+  if (ok && following_) {
+    from_.assign(store().count, SourceLines::kNoRecord);
+    fromMade_ = true;
+  }
+  expected_ = store().count;
+  return ok;
+}
+
 bool CommandFrame::RapidRebuild() {
-  return trevalon::RapidRebuild(ctx_.store, ctx_.retractHeight);
+  return RebuildStep(trevalon::RapidRebuild);
 }
 
 bool CommandFrame::PlungeCleanup() {
-  return trevalon::PlungeCleanup(ctx_.store, ctx_.retractHeight);
+  return RebuildStep(trevalon::PlungeCleanup);
 }
 
 Outcome CommandFrame::Rollback(const std::string& why) {
@@ -71,13 +138,17 @@ Outcome CommandFrame::Rollback(const std::string& why) {
   } else if (ctx_.store.count > originalCount_) {
     ctx_.store.count = originalCount_;  // only appended so far
   }
+  // The store is as the command found it, and so are its source lines.
+  if (sourced_ && (haveBefore_ || following_)) ctx_.sources->Set(lines_, *ctx_.edits);
   ComputeStatistics(ctx_.store);
   ctx_.msg.Notify(Txt::StoreFull, Txt::KorvoMessage);
   return Outcome::Failed(OutcomeCode::NoMemory, why);
 }
 
 const ToolpathStatistics* CommandFrame::Finish(std::string_view helpLine) {
+  CheckCount();
   NoteChange();
+  if (sourced_) ctx_.sources->Set(ResultLines(), *ctx_.edits);
   const bool counted = ComputeStatistics(ctx_.store) != 0;
   if (counted && ctx_.cuttingFeed && ctx_.store.stats.maxFeed > 0)
     *ctx_.cuttingFeed = ctx_.store.stats.maxFeed;

@@ -8,14 +8,27 @@
 //
 // EditContext is what a command may touch; the application builds it for a document in one
 // place (MakeEditContext), so commands never reach for the application or the document.
+//
+// The frame also carries the document's source lines (source_lines.h) through the command.
+// Our rule: a record keeps its source line when the frame can tell which record of the
+// toolpath before the command it is, and that record still stands where it stood (same x, y
+// and z: a feed or a run type may change, a position may not). The frame follows its own
+// steps: Append (a new record: no source), RemoveOriginal and Compact (CompactStore says
+// where each kept record came from), Regenerate (in place). The rapid rebuild and the plunge
+// clean-up write every record anew, so after them no record has a source. A command that
+// changes the count by other means has rewritten the store in a way the frame cannot follow:
+// then no record keeps its source. Records rewritten in place are caught by the position
+// test against the state SaveUndo kept. Rollback puts the lines back with the store.
 
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/point_store.h"
 #include "model/record_pages.h"
+#include "model/source_lines.h"
 #include "model/undo_ring.h"
 #include "platform/outcome.h"
 #include "texts/messages.h"
@@ -37,11 +50,14 @@ struct EditContext {
   // The document's cutting feed (the highest feed of the cutting moves): Finish refreshes
   // it from the new statistics; commands that give moves "the cutting feed" read it here.
   std::int32_t* cuttingFeed = nullptr;
+  // The document's source lines, valid while its change count is unchanged: the frame
+  // carries them through the command (see above). Null: the command leaves them behind.
+  TrackedSourceLines* sources = nullptr;
 };
 
 class CommandFrame {
  public:
-  explicit CommandFrame(EditContext& ctx) : ctx_(ctx), originalCount_(ctx.store.count) {}
+  explicit CommandFrame(EditContext& ctx);
   CommandFrame(const CommandFrame&) = delete;
   CommandFrame& operator=(const CommandFrame&) = delete;
 
@@ -96,10 +112,28 @@ class CommandFrame {
   void NoteChange() {
     if (ctx_.edits) ++*ctx_.edits;
   }
+  // ---- Source lines --------------------------------------------------------------------------
+  // A count other than the frame's own steps left means the store was rewritten behind it.
+  void CheckCount() {
+    if (store().count != expected_) following_ = false;
+  }
+  // from_ made (every original record where it was, appended ones new) and as long as the store.
+  void MakeFrom();
+  void CompactFollowing();
+  bool RebuildStep(bool (*step)(CPointStore&, double));
+  // The lines of the result, at the end of the command.
+  SourceLines ResultLines();
+
   EditContext& ctx_;
   std::uint32_t originalCount_;
   RecordSnapshot before_;  // the store as SaveUndo found it
   bool haveBefore_ = false;
+  SourceLines lines_;                // the document's source lines when the command started
+  bool sourced_ = false;             // they were valid then
+  bool following_ = false;           // the frame still knows where every record came from
+  std::uint32_t expected_ = 0;       // the count the frame's own steps left
+  std::vector<std::uint32_t> from_;  // per record: the original record it is, or kNoRecord
+  bool fromMade_ = false;
 };
 
 }  // namespace trevalon

@@ -1,10 +1,16 @@
 #include "edit/compaction.h"
 
 #include "model/point_store.h"
+#include "model/source_lines.h"
 
 namespace trevalon {
 
 int CompactStore(CPointStore& store) {
+  return CompactStore(store, nullptr);
+}
+
+int CompactStore(CPointStore& store, std::vector<std::uint32_t>* from) {
+  if (from) from->resize(store.count, SourceLines::kNoRecord);
   std::uint32_t kept = 0;
   bool afterArc = false;  // the last kept record is an arc point awaiting its centre
   const std::uint32_t n = store.count;
@@ -23,10 +29,14 @@ int CompactStore(CPointStore& store) {
       afterArc = false;
     }
     if (!keep) continue;
-    if (kept != i) store.StorePoint(kept);
+    if (kept != i) {
+      store.StorePoint(kept);
+      if (from) (*from)[kept] = (*from)[i];
+    }
     ++kept;
   }
   store.count = kept;
+  if (from) from->resize(kept);
   return 1;
 }
 

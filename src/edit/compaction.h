@@ -3,6 +3,7 @@
 // points, give the old points motion type 0 and then squeeze the store in one pass.
 
 #include <cstdint>
+#include <vector>
 
 namespace trevalon {
 
@@ -12,6 +13,11 @@ class CPointStore;
 // arc point; everything else (type 0, stray centre records, records that fail the store's
 // sanity test) goes. The count becomes the number kept. Returns 1.
 int CompactStore(CPointStore& store);
+// The same, and `from` follows the records: on entry from[i] says what record i stands for
+// (an index of the records before the command, or anything else for a record the command
+// made), on return from[k] says it for kept record k. An entry missing at the end counts as
+// a record the command made. How the command frame carries source lines through a command.
+int CompactStore(CPointStore& store, std::vector<std::uint32_t>* from);
 
 // Stores the register behind the last point and raises the count: how every editing command
 // writes its result. False when the store is full or the page cannot be had: nothing is

@@ -17,6 +17,7 @@ CLayerTable::CLayerTable() {
 void CLayerTable::Release(LayerSlot& s) {
   s.snapshot.Clear();
   s.snapshotAllocated = false;
+  s.sourceLines = SourceLines{};
 }
 
 int CLayerTable::SaveLayer(int i, CPointStore& store) {
@@ -55,6 +56,7 @@ int CLayerTable::CopyLayer(int src, int dst) {
   d.toolOffset = s.toolOffset;
   d.programNumber = s.programNumber;
   d.snapshotAllocated = true;
+  d.sourceLines = s.sourceLines;
   return 1;
 }
 
@@ -73,10 +75,12 @@ int CLayerTable::AppendLayer(int src, int dst) {
   Release(scratch);
   scratch.snapshot = std::move(d.snapshot);
   scratch.snapshotAllocated = true;
+  scratch.sourceLines = d.sourceLines;
   Release(d);
   auto putBack = [&] {
     d.snapshot = std::move(scratch.snapshot);
     d.snapshotAllocated = true;
+    d.sourceLines = scratch.sourceLines;
     Release(scratch);
   };
   const std::uint64_t total = std::uint64_t{s.snapshot.count()} + scratch.snapshot.count();
@@ -85,6 +89,7 @@ int CLayerTable::AppendLayer(int src, int dst) {
     return 0;
   }
   d.snapshotAllocated = true;
+  d.sourceLines = SourceLines::Joined(scratch.sourceLines, scratch.snapshot.count(), s.sourceLines);
   Release(scratch);
   return 1;
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/record_pages.h"
+#include "model/source_lines.h"
 #include "platform/value_range.h"
 
 namespace trevalon {
@@ -29,6 +30,9 @@ struct LayerSlot {
   bool echo = true;                // drawn behind the work layer
   RecordSnapshot snapshot;         // the layer's points, in store order
   bool snapshotAllocated = false;  // a snapshot was taken, possibly of no points
+  // Where the snapshot's records came from while the layer is not the work layer (the
+  // document keeps the work layer's own); copied and joined with the snapshot.
+  SourceLines sourceLines;
 };
 
 class CLayerTable {

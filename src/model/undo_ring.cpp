@@ -8,6 +8,13 @@ void CUndoRing::Record(CPointStore& store, std::uint32_t pos) {
   RecordSnapshot& s = slots_[pos % kSlots];
   s.Clear();          // the slot's old snapshot is given up first
   store.Snapshot(s);  // no memory: the slot stays empty and restores an empty store
+  lines_[pos % kSlots] = SourceLines{};
+  newest_ = pos;
+}
+
+void CUndoRing::TagNewest(const SourceLines& lines) {
+  if (newest_) lines_[*newest_ % kSlots] = lines;
+  newest_.reset();
 }
 
 void CUndoRing::RestoreSlot(CPointStore& store, std::uint32_t pos) {
@@ -15,6 +22,7 @@ void CUndoRing::RestoreSlot(CPointStore& store, std::uint32_t pos) {
 }
 
 void CUndoRing::SaveUndo(CPointStore& store) {
+  newest_.reset();
   if (store.count == 0) return;
   Record(store, undoPos);
   undoTop = undoPos + 1;
@@ -22,6 +30,7 @@ void CUndoRing::SaveUndo(CPointStore& store) {
 }
 
 int CUndoRing::Undo(CPointStore& store) {
+  newest_.reset();
   if (undoPos == 0 || undoTop - undoPos >= kSlots) return 0;
   if (undoPos == undoTop) {
     // The current state was never recorded: keep it so that redo can come back to it.
@@ -34,6 +43,7 @@ int CUndoRing::Undo(CPointStore& store) {
 }
 
 int CUndoRing::Redo(CPointStore& store) {
+  newest_.reset();
   ++undoPos;
   if (undoPos >= undoTop) {
     undoPos = undoTop;

@@ -3,10 +3,17 @@
 // a store the whole store is recorded into the next slot; undo and redo bring a slot back
 // into whichever store they are given. The ring holds the current state and the nine before
 // it. A slot shares the store's pages; only the pages an edit touches are ever copied.
+//
+// Beside its records each slot keeps the source lines of the state it holds (source_lines.h):
+// whoever records a state tags it with TagNewest, and after an undo or redo RestoredLines
+// gives the lines of the state brought back. A state recorded without a tag has none, so its
+// records show no source after an undo: never the lines of another state.
 
 #include <cstdint>
+#include <optional>
 
 #include "model/record_pages.h"
+#include "model/source_lines.h"
 
 namespace trevalon {
 
@@ -22,6 +29,12 @@ class CUndoRing {
   int Undo(CPointStore& store);
   int Redo(CPointStore& store);
 
+  // The source lines of the state that the last SaveUndo, Undo or Redo recorded (Undo records
+  // the current state when it was never recorded); nothing when it recorded none.
+  void TagNewest(const SourceLines& lines);
+  // The source lines of the state that the last Undo or Redo brought back.
+  const SourceLines& RestoredLines() const { return lines_[undoPos % kSlots]; }
+
   std::uint32_t undoPos = 0;  // position of the current state
   std::uint32_t undoTop = 0;  // one past the newest saved state
 
@@ -35,6 +48,8 @@ class CUndoRing {
   void RestoreSlot(CPointStore& store, std::uint32_t pos);
 
   RecordSnapshot slots_[kSlots];
+  SourceLines lines_[kSlots];
+  std::optional<std::uint32_t> newest_;  // the slot the last call recorded
 };
 
 }  // namespace trevalon

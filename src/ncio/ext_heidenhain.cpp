@@ -364,12 +364,17 @@ class Interpreter {
     double from[3], to[3];
     std::int32_t feed;
     bool named;
+    std::uint64_t source;  // the block it came from (ExtMoveSink::Source)
   } pending_;
   struct CornerRequest {
     int kind = 0;  // 1 RND, 2 CHF
     double size = 0;
     std::int32_t feed = 0;
+    std::uint64_t source = 0;  // the RND or CHF block
   } corner_;
+  // Per block: the line it starts on, for the sink's source (lines_ the lines Run was given).
+  std::vector<std::size_t> blockLine_;
+  const std::vector<std::string_view>* lines_ = nullptr;
 };
 
 // ---- Cutting the program into blocks -------------------------------------------------
@@ -377,23 +382,30 @@ class Interpreter {
 void Interpreter::CutBlocks(const std::vector<std::string_view>& lines) {
   std::string joined;
   bool joining = false;
-  for (std::string_view line : lines) {
-    std::string_view t = Trim(line);
+  std::size_t first = 0;  // the line a joined block starts on
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view t = Trim(lines[i]);
     const bool continues = !t.empty() && t.back() == '~';
     if (continues) t.remove_suffix(1);
     if (joining || continues) {
+      if (!joining) first = i;
       joined.append(t);
       joined.push_back(' ');
       joining = continues;
       if (!continues) {
         AddBlock(joined);
+        blockLine_.resize(blocks_.size(), first);
         joined.clear();
       }
       continue;
     }
     AddBlock(t);
+    blockLine_.resize(blocks_.size(), i);
   }
-  if (joining) AddBlock(joined);
+  if (joining) {
+    AddBlock(joined);
+    blockLine_.resize(blocks_.size(), first);
+  }
 }
 
 void Interpreter::AddBlock(std::string_view raw) {
@@ -455,6 +467,7 @@ std::string Interpreter::LabelKey(std::string_view& s) {
 
 int Interpreter::Run(const std::vector<std::string_view>& lines) {
   CutBlocks(lines);
+  lines_ = &lines;
   long executed = 0;
   while (pc_ < blocks_.size()) {
     if (++executed > ExtBlockLimit()) {
@@ -463,6 +476,7 @@ int Interpreter::Run(const std::vector<std::string_view>& lines) {
                                     std::to_string(ExtBlockLimit()));
       return 0;
     }
+    sink_.SourceAt((*lines_)[blockLine_[pc_]].data());
     const Step step = Execute(BlockText(pc_));
     if (sink_.Full()) return 0;
     if (step == kStop) {
@@ -945,6 +959,7 @@ void Interpreter::Corner(std::string_view rest, int kind) {
   }
   corner_.kind = kind;
   corner_.size = size;
+  corner_.source = sink_.Source();
 }
 
 void Interpreter::ClearCorner() {
@@ -956,6 +971,7 @@ bool Interpreter::Flush() {
   ClearCorner();
   if (!pending_.has) return true;
   pending_.has = false;
+  const ExtSourceScope scope(sink_, pending_.source);
   return sink_.Line(pending_.to, pending_.feed, pending_.named);
 }
 
@@ -990,7 +1006,13 @@ bool Interpreter::MoveStraight(const double to[3], bool rapid, bool named) {
         t1[a] = p1[a] - (p1[a] - p0[a]) * cut / l1;
         t2[a] = p1[a] + (to[a] - p1[a]) * cut / l2;
       }
-      if (!sink_.Line(t1, pending_.feed, pending_.named)) return false;
+      const std::uint64_t here = sink_.Source();  // this block's
+      {
+        const ExtSourceScope scope(sink_, pending_.source);
+        if (!sink_.Line(t1, pending_.feed, pending_.named)) return false;
+      }
+      // The corner comes from its RND or CHF block.
+      const ExtSourceScope scope(sink_, corner_.source);
       bool ok;
       if (corner_.kind == 1) {
         // The rounding arc's centre lies on the bisector, R / sin(half) from the corner.
@@ -1008,6 +1030,7 @@ bool Interpreter::MoveStraight(const double to[3], bool rapid, bool named) {
       for (int a = 0; a < 3; ++a) pending_.from[a] = t2[a], pending_.to[a] = to[a];
       pending_.feed = feed_;
       pending_.named = named;
+      pending_.source = here;
       for (int a = 0; a < 3; ++a) at_[a] = to[a], dir_[a] = d[a];
       dirKnown_ = true;
       return true;
@@ -1020,6 +1043,7 @@ bool Interpreter::MoveStraight(const double to[3], bool rapid, bool named) {
     for (int a = 0; a < 3; ++a) pending_.from[a] = at_[a], pending_.to[a] = to[a];
     pending_.feed = feed_;
     pending_.named = named;
+    pending_.source = sink_.Source();
   }
   for (int a = 0; a < 3; ++a) at_[a] = to[a], dir_[a] = d[a];
   dirKnown_ = true;

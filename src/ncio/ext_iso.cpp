@@ -407,6 +407,7 @@ bool ExtIsoMachine::Flush(bool unresolved) {
   if (!pending_.held) return true;
   pending_.held = false;
   if (unresolved) report_.Pass("corner-unresolved");
+  const ExtSourceScope scope(sink_, pending_.source);
   return sink_.Line(pending_.to, pending_.feed, pending_.named);
 }
 
@@ -422,6 +423,7 @@ bool ExtIsoMachine::Line(const double to[3], bool named, const Words& w) {
     pending_.named = named;
     pending_.chamfer = !w.commaR;
     pending_.size = w.commaR ? std::fabs(w.commaRValue) : std::fabs(w.commaCValue);
+    pending_.source = sink_.Source();
     pos_[0] = to[0], pos_[1] = to[1], pos_[2] = to[2];
     return true;
   }
@@ -456,6 +458,8 @@ bool ExtIsoMachine::Corner(const double next[3], bool nextNamed) {
   double a[3], b[3];
   for (int k = 0; k < 3; ++k) a[k] = p1[k] - u[k] * t, b[k] = p1[k] + v[k] * t;
   pending_.held = false;
+  // The shortened move and the corner both belong to the block that asked for the corner.
+  const ExtSourceScope scope(sink_, pending_.source);
   if (!SamePoint(a, p0) && !sink_.Line(a, pending_.feed, pending_.named)) return false;
   if (pending_.chamfer) return sink_.Line(b, pending_.feed, false);
   double n[3], ln = 0;

@@ -48,6 +48,7 @@ class ExtIsoMachine {
     bool named;
     bool chamfer;  // ",C" (else ",R")
     double size;
+    std::uint64_t source;  // the block it came from (ExtMoveSink::Source)
   };
   bool RunCycle(const Words& w);
   bool Arc(const Words& w, const double to[3], bool clockwise);

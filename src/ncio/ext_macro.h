@@ -52,6 +52,8 @@ class ExtMacroRunner {
   // The next block to execute, comments removed and every expression replaced by its number;
   // false at the end of the program or when the run stopped (report.stopReason set).
   bool Next(std::string& block);
+  // The line (an index into the lines) of the block Next gave last.
+  std::size_t LineIndex() const { return line_; }
 
   ExtVariables& Variables() { return vars_; }
 

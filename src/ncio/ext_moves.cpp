@@ -22,6 +22,7 @@ bool ExtMoveSink::Put(int type, const double p[3], std::int32_t feed) {
   }
   ++store_.count;
   ++stored_;
+  Note();
   return true;
 }
 
@@ -65,6 +66,7 @@ bool ExtMoveSink::Arc(const double to[3], const double centre[3], int plane, boo
     }
     stored_ += next - before;
     store_.count = next;
+    Note();
     lastKind_ = 3;
     SetPosition(to);
     return true;
@@ -73,6 +75,7 @@ bool ExtMoveSink::Arc(const double to[3], const double centre[3], int plane, boo
   if (!Put(plane, offset, feed)) {
     --store_.count;  // an arc end without its centre record is not kept
     --stored_;
+    Note();
     return false;
   }
   reg.plane = plane;

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "model/point_store.h"
+#include "model/source_lines.h"
 #include "texts/user_texts.h"
 
 namespace trevalon {
@@ -61,14 +62,54 @@ class ExtMoveSink {
   bool Full() const { return full_; }
   std::uint32_t Stored() const { return stored_; }
 
+  // ---- Where the moves come from -------------------------------------------------------
+  // With lines given, every record stored is noted in them as coming from the block in
+  // force (NcReadTarget::sources). The readers say which block that is: SourceText names the
+  // text the blocks are views into (its first byte being `offset` of the program), SourceAt a
+  // block's place in it. A move held back and stored while a later block runs goes out
+  // under its own block (ExtSourceScope).
+  void NoteSourcesIn(SourceLines* lines) { lines_ = lines; }
+  void SourceText(const char* text, std::uint64_t offset) {
+    text_ = text;
+    textOffset_ = offset;
+  }
+  void SourceAt(const char* block) {
+    if (lines_ && text_ && block >= text_)
+      source_ = textOffset_ + static_cast<std::uint64_t>(block - text_);
+  }
+  std::uint64_t Source() const { return source_; }
+  void SetSource(std::uint64_t offset) { source_ = offset; }
+
  private:
   bool Put(int type, const double p[3], std::int32_t feed);
+  void Note() {
+    if (lines_) lines_->Reach(store_.count, source_);
+  }
   CPointStore& store_;
   bool chords_;
   bool full_ = false;
   int lastKind_ = 0;  // 1 rapid, 3 line, 6 arc: the kind of the last stored move
   double at_[3] = {0, 0, 0};
   std::uint32_t stored_ = 0;
+  SourceLines* lines_ = nullptr;
+  const char* text_ = nullptr;
+  std::uint64_t textOffset_ = 0, source_ = 0;
+};
+
+// The moves stored while it lives come from the block at `source`; then the block in force
+// before it is in force again.
+class ExtSourceScope {
+ public:
+  ExtSourceScope(ExtMoveSink& sink, std::uint64_t source) : sink_(sink), keep_(sink.Source()) {
+    sink_.SetSource(source);
+  }
+  ~ExtSourceScope() { sink_.SetSource(keep_); }
+  ExtSourceScope(const ExtSourceScope&) = delete;
+  ExtSourceScope& operator=(const ExtSourceScope&) = delete;
+
+ private:
+  ExtMoveSink& sink_;
+  std::uint64_t keep_;
 };
 
 }  // namespace trevalon

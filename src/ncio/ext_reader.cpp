@@ -332,6 +332,7 @@ NcDialect ExtendedReadDialect(NcDialect detected, const NcSwitches& nc) {
 
 ExtPlainIsoRead::ExtPlainIsoRead(const NcReadTarget& t, ExtReadReport& report)
     : t_(t), report_(report), sink_(t.store, t.nc.arcToCutInputChk == 1) {
+  sink_.NoteSourcesIn(t.sources);
   StartExtendedRead(t);
   report.dialect = "ISO";
   double start[3];
@@ -344,7 +345,10 @@ bool ExtPlainIsoRead::Feed(std::string_view piece) {
   NcLineWalk walk(piece);
   std::string_view line;
   bool comment;
+  sink_.SourceText(piece.data(), fed_);
+  fed_ += piece.size();
   while (!ended_ && walk.Next(line, comment)) {
+    sink_.SourceAt(line.data());
     const ExtIsoStep step =
         machine_->Execute(comment ? CleanIsoBlock(line, &t_.workLayer.comment, scratch_) : line);
     if (step == ExtIsoStep::Full) full_ = true;
@@ -378,6 +382,8 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
   StartPosition(store, start);
   ExtMoveSink sink(store, t.nc.arcToCutInputChk == 1);
   sink.SetPosition(start);
+  sink.NoteSourcesIn(t.sources);
+  sink.SourceText(text.data(), 0);
   bool full = false;
   const std::vector<std::string_view> lines = SplitNcLines(text);
   if (dialect == NcDialect::Heidenhain) {
@@ -406,8 +412,10 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
     options.language = report.language;
     ExtMacroRunner runner(lines, report, options);
     std::string block;
-    while (runner.Next(block))
+    while (runner.Next(block)) {
+      sink.SourceAt(lines[runner.LineIndex()].data());
       if (!run(CleanIsoBlock(block, nullptr, scratch))) break;
+    }
     if (!full && !machine.Finish()) full = true;
   }
   return EndExtendedRead(store, full, sink, report, outcome);

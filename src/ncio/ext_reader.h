@@ -64,6 +64,7 @@ class ExtPlainIsoRead {
   bool full_ = false;
   bool ended_ = false;
   std::string scratch_;
+  std::uint64_t fed_ = 0;  // bytes of the text given before the piece being run
 };
 
 // Reads `text` into the target as ReadLines does (the work layer's S, T, H, O and comment

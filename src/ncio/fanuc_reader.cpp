@@ -332,8 +332,12 @@ class NcLineReader {
     }
     line = std::string_view(p, length);
     next_ = p + used;
+    lineStart_ = consumed_;
+    consumed_ += used;
     return true;
   }
+  // Where the line Next gave last starts in the stream (bytes from where the read started).
+  std::uint64_t LineStart() const { return lineStart_; }
 
  private:
   void Fill() {
@@ -355,6 +359,7 @@ class NcLineReader {
   char* next_ = nullptr;
   char* end_ = nullptr;
   bool eof_ = false;
+  std::uint64_t consumed_ = 0, lineStart_ = 0;
 };
 
 struct FileCloser {
@@ -398,13 +403,22 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   bool heidenhain = false;
   bool first = true;
 
+  // The records of a line come from where the line starts; they are noted when the next line
+  // begins, and at the end.
+  std::uint64_t at = 0;
+  const auto note = [&] {
+    if (t.sources) t.sources->Reach(store.count, at);
+  };
   auto storeFull = [&] {
+    note();
     if (outcome) *outcome = NcReadOutcome::StoreFull;
     return 0;
   };
   std::string_view line;
   double arcOffset[3];
   while (lines.Next(line)) {
+    note();
+    at = lines.LineStart();
     if (first) {
       // Any value other than 1 is reset to 0 when the first block is read.
       if (t.nc.heidenhainInputChk != 1) t.nc.heidenhainInputChk = 0;
@@ -441,6 +455,7 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
     if (!store.StorePoint(store.count)) return storeFull();
     ++store.count;
   }
+  note();
   store.Extent(store.extentMin, store.extentMax);
   if (outcome) *outcome = NcReadOutcome::Read;
   return 1;

@@ -10,6 +10,7 @@
 
 #include "model/layer_table.h"
 #include "model/point_store.h"
+#include "model/source_lines.h"
 #include "ncio/ext_moves.h"
 #include "ncio/heidenhain_reader.h"
 #include "ncio/nc_settings.h"
@@ -60,12 +61,16 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
 
 // ---- Reading a program ---------------------------------------------------------------------
 // What a read works on: the document's store and work layer, its switches, and the reader
-// state of the application.
+// state of the application; and, when given, the source lines that learn for each record
+// stored where its block stands in the program (source_lines.h: the caller begins the file,
+// the readers only say for the records they store from which byte offset of the text they
+// read the block; a reader that takes back a record takes back its place).
 struct NcReadTarget {
   CPointStore& store;
   LayerSlot& workLayer;
   NcSwitches& nc;
   NcReaderState& state;
+  SourceLines* sources = nullptr;
 };
 
 enum class NcReadOutcome {

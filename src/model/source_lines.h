@@ -1,0 +1,122 @@
+#pragma once
+// SourceLines: where each record of a toolpath came from, so that the NC program can be shown
+// beside the view with the block that made a move. The records stay as the store keeps them;
+// this is a side array of one 32-bit number per record, held beside the store's count.
+//
+// A record's number is the place of its block in the program text: the byte offset of the
+// line the block stands on, counted in one numbering that runs through every file the map
+// holds (the second file's bytes follow the first's, and so on), plus one; 0 means no source
+// (a record made by an edit). Byte offsets rather than line numbers keep the readers and the
+// text pane in agreement whatever the line ends (LF, CR LF, CR) and however a reader cuts long
+// lines. Four bytes per record at most, and the whole of a map's programs up to 4 GiB: the
+// records of bytes beyond that have no source.
+//
+// Our rules:
+//  - Load starts a map of one file; append adds the appended file to it, so each record knows
+//    its own file and the pane shows the file of the move that was picked.
+//  - A map is a shared value: copies (undo slots, layers) share one array until one of them
+//    changes, then that one takes its own copy.
+//  - Records an editing command makes have no source. Records a command keeps where they were
+//    keep theirs through compaction (CompactStore tells where each kept record came from); the
+//    command frame decides this for every command (command_frame.h).
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace trevalon {
+
+// A program that records were read from, as it was when it was read: a file changed since
+// then no longer holds the blocks the map points at.
+struct SourceFile {
+  std::string path;           // absolute
+  std::uint64_t size = 0;     // bytes when read
+  std::int64_t modified = 0;  // the file's time of last change when read (filesystem ticks)
+  std::uint32_t base = 0;     // the number of its first byte in the map's numbering, minus one
+};
+
+// Where one record came from: the file (an index into files()) and the byte offset of the
+// start of its block's line.
+struct SourcePlace {
+  std::size_t file = 0;
+  std::uint64_t offset = 0;
+};
+
+class SourceLines {
+ public:
+  static constexpr std::uint32_t kNone = 0;
+
+  // ---- Reading ---------------------------------------------------------------------------
+  // The records a read stores from now on come from `file` (its base is set here).
+  void BeginFile(SourceFile file);
+  // Records [size, count) came from the block whose line starts at `offset` of the file begun
+  // last. A count below the size drops the places beyond it (a reader took a record back).
+  void Reach(std::uint32_t count, std::uint64_t offset) {
+    if (count == Size()) return;
+    ReachSlow(count, offset);
+  }
+  // Records [size, count) have no source; a count below the size drops the places beyond it.
+  // Then the array gives back what it holds beyond its size.
+  void Fit(std::uint32_t count);
+
+  // ---- Looking up ------------------------------------------------------------------------
+  std::uint32_t Size() const { return data_ ? static_cast<std::uint32_t>(data_->at.size()) : 0; }
+  // Where record i came from; nothing for a record without a source (or beyond the map).
+  std::optional<SourcePlace> Find(std::uint32_t i) const;
+  // The first record from [begin, end) of file f, or nothing.
+  std::optional<std::uint32_t> FirstFrom(std::size_t f, std::uint64_t begin,
+                                         std::uint64_t end) const;
+  const std::vector<SourceFile>& Files() const;
+  bool Empty() const { return Size() == 0; }
+
+  // ---- Editing ---------------------------------------------------------------------------
+  static constexpr std::uint32_t kNoRecord = 0xFFFFFFFFu;
+  // Record k of the result has the place of record from[k] of this map (none for kNoRecord
+  // or a record beyond the map). The files stay.
+  SourceLines Remapped(const std::vector<std::uint32_t>& from) const;
+  // The same files, no record with a source.
+  SourceLines WithoutRecords() const;
+  // The records of `a` (aCount of them, those beyond a's map without a source) followed by
+  // those of `b`, with both maps' files: a layer appended to another.
+  static SourceLines Joined(const SourceLines& a, std::uint32_t aCount, const SourceLines& b);
+
+  // Two maps are the same when they share their array (what a test needs to know: nothing
+  // was copied).
+  bool SharesWith(const SourceLines& other) const { return data_ == other.data_; }
+
+ private:
+  struct Data {
+    std::vector<SourceFile> files;
+    std::vector<std::uint32_t> at;  // per record: base + offset + 1, or kNone
+    std::uint32_t last = 0;         // the highest number given so far
+  };
+  Data& Own();
+  void ReachSlow(std::uint32_t count, std::uint64_t offset);
+
+  std::shared_ptr<Data> data_;
+};
+
+// The work layer's source lines as a document keeps them. They describe the store while the
+// document's change count still equals `at`: whatever changes the toolpath without carrying
+// them along (a command that rewrites the store in a way the command frame cannot follow)
+// leaves them behind, and then no record shows a source: never the wrong line.
+struct TrackedSourceLines {
+  SourceLines lines;
+  std::uint64_t at = 0;
+
+  const SourceLines* Valid(std::uint64_t edits) const { return at == edits ? &lines : nullptr; }
+  // The lines when valid, else none (and their memory is given back, the files kept so that
+  // the program can still be shown).
+  SourceLines Current(std::uint64_t edits) {
+    if (at != edits) Set(lines.WithoutRecords(), edits);
+    return lines;
+  }
+  void Set(SourceLines l, std::uint64_t edits) {
+    lines = std::move(l);
+    at = edits;
+  }
+};
+
+}  // namespace trevalon

@@ -1,0 +1,218 @@
+// Where each record came from: the readers note the block of every record they store, load
+// and append keep each record's file, editing commands carry the lines of the records they
+// keep, and undo, redo and the layers bring back the lines of the state they restore.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "app/layer_commands.h"
+#include "app/load_commands.h"
+#include "app/source_commands.h"
+#include "cli/script.h"
+#include "edit/command_frame.h"
+#include "edit/compaction.h"
+#include "test_support.h"
+
+namespace trevalon::testing {
+namespace {
+
+// Per record: the line (from 1) of its block, 0 when it has none.
+std::vector<std::size_t> Lines(CDocument& d) {
+  std::vector<std::size_t> out;
+  for (std::uint32_t i = 0; i < d.store.count; ++i) {
+    const SourceLineInfo info = FindSourceLine(d, i);
+    out.push_back(info.kind == SourceLineInfo::Kind::Found ? info.line : 0);
+  }
+  return out;
+}
+
+using L = std::vector<std::size_t>;
+
+std::string Write(const AppInTempDir& a, const std::string& name, const std::string& text) {
+  const std::string path = a.dir.file(name);
+  std::ofstream(path, std::ios::binary) << text;
+  return path;
+}
+
+TEST(SourceLines, EveryReaderNotesTheBlockOfEachRecord) {
+  struct Case {
+    const char* what;
+    int extended, heidenhain;
+    std::string text;
+    L lines;
+  };
+  const Case cases[] = {
+      // CR LF ends; a line the classic reader cuts after 79 characters, whose tail is the block;
+      // an arc end with its centre record; a last line without a line end is no block.
+      {"classic ISO",
+       0,
+       0,
+       "G00 X0 Y0 Z10\r\nG01 Z0 F100\r\n(comment)\r\n" + std::string(85, ' ') +
+           "X10 Y5\nG02 X20 Y5 I5 J0\nG00 Z10",
+       {1, 2, 4, 5, 5}},
+      {"extended plain ISO",
+       1,
+       0,
+       "G00 X0 Y0 Z10\r\nG01 Z0 F100\r\n(c)\r\nX10 Y5\rG02 X20 Y5 I5 J0\nG00 Z10",
+       {1, 2, 4, 5, 5, 6}},
+      // A move held back for a corner is the block's that asked for it, whether the corner
+      // is made or not; every turn of a loop is the loop's block.
+      {"extended ISO with program flow",
+       1,
+       0,
+       "G00 X0 Y0 Z10\nG01 Z0 F100\nX10 Y0 ,R2\nX10 Y10\n#1=0\nWHILE[#1LT2]DO1\nG01 X[#1*5] "
+       "Y20\n#1=#1+1\nEND1\nG01 X20 ,R1\nG00 Z10\n",
+       {1, 2, 3, 3, 3, 4, 7, 7, 10, 11}},
+      {"classic Heidenhain",
+       0,
+       1,
+       "BEGIN PGM 1 MM\nL X+0 Y+0 Z+10 R0 FMAX\nL Z+0 F100\nL X+10\nRND R2\nL Y+10\nEND PGM 1 MM\n",
+       {2, 3, 4, 6}},
+      // Every straight cut waits for the next block; the rounding is the RND block's.
+      {"extended Heidenhain",
+       1,
+       0,
+       "BEGIN PGM 1 MM\nL X+0 Y+0 Z+10 R0 FMAX\nL Z+0 F100\nL X+10\nRND R2\nL Y+10\nEND PGM 1 MM\n",
+       {2, 3, 4, 5, 5, 6}},
+  };
+  for (const Case& c : cases) {
+    AppInTempDir a;
+    a.doc->nc.extendedReadingChk = c.extended;
+    a.doc->nc.heidenhainInputChk = c.heidenhain;
+    ASSERT_TRUE(LoadNcCommand(a.app, *a.doc, Write(a, "p.nc", c.text)).ok()) << c.what;
+    EXPECT_EQ(Lines(*a.doc), c.lines) << c.what;
+  }
+}
+
+TEST(SourceLines, AppendKeepsEachRecordsFileAndAChangedFileShowsNoLine) {
+  AppInTempDir a;
+  CDocument& d = *a.doc;
+  const std::string first = Write(a, "first.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\n");
+  const std::string second = Write(a, "second.nc", "(two)\nG0 X50 Y0 Z5\nG1 Z-1 F200\n");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, first).ok());
+  ASSERT_TRUE(AppendNcCommand(a.app, d, second).ok());
+  EXPECT_EQ(Lines(d), (L{1, 2, 3, 2, 3}));
+  const SourceLineInfo fromSecond = FindSourceLine(d, 3);
+  EXPECT_EQ(fromSecond.path, second);
+  EXPECT_EQ(fromSecond.text, "G0 X50 Y0 Z5");
+  // A file that is refused changes nothing, its lines neither.
+  EXPECT_FALSE(AppendNcCommand(a.app, d, Write(a, "bin.nc", std::string("G0\0X1\n", 6))).ok());
+  EXPECT_EQ(Lines(d), (L{1, 2, 3, 2, 3}));
+  // A program changed since it was read no longer holds the blocks: its records show none.
+  std::ofstream(first, std::ios::app) << "X20\n";
+  EXPECT_EQ(FindSourceLine(d, 0).kind, SourceLineInfo::Kind::FileChanged);
+  EXPECT_EQ(Lines(d), (L{0, 0, 0, 2, 3}));
+  // A load starts again with the one file.
+  ASSERT_TRUE(LoadNcCommand(a.app, d, second).ok());
+  EXPECT_EQ(d.CurrentSourceLines().Files().size(), 1u);
+  EXPECT_EQ(Lines(d), (L{2, 3}));
+}
+
+// Drops record 2 and appends a new point: the frame's own steps, which it can follow.
+void DropAndAdd(EditContext& ctx) {
+  CommandFrame frame(ctx);
+  frame.SaveUndo();
+  MarkRemoved(ctx.store, 2, 3);
+  ctx.store.FetchPoint(ctx.store.count - 1);
+  ctx.store.reg.x = 99;
+  frame.Append();
+  frame.Compact();
+  frame.Regenerate();
+  frame.Finish();
+}
+
+TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
+  AppInTempDir a;
+  CDocument& d = *a.doc;
+  const std::string path = Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nX30\n(end)\nX40\n");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+  const L read{1, 2, 3, 4, 5, 7};
+  ASSERT_EQ(Lines(d), read);
+
+  EditContext ctx = MakeEditContext(a.app, d);
+  DropAndAdd(ctx);
+  const L edited{1, 2, 4, 5, 7, 0};
+  EXPECT_EQ(Lines(d), edited);
+  EXPECT_EQ(FindSourceLine(d, 5).kind, SourceLineInfo::Kind::MadeByEdit);
+  ASSERT_TRUE(UndoCommand(a.app, d));
+  EXPECT_EQ(Lines(d), read);
+  ASSERT_TRUE(RedoCommand(a.app, d));
+  EXPECT_EQ(Lines(d), edited);
+
+  // A point moved in place is no longer what its block made; the rest keep their lines.
+  {
+    CommandFrame frame(ctx);
+    frame.SaveUndo();
+    d.store.FetchPoint(1);
+    d.store.reg.z = -2;
+    d.store.StorePoint(1);
+    frame.Finish();
+  }
+  EXPECT_EQ(Lines(d), (L{1, 0, 4, 5, 7, 0}));
+  // A command that changes the count behind the frame leaves no record a line (but the
+  // program stays known); a rollback puts the lines back with the store.
+  {
+    CommandFrame frame(ctx);
+    frame.SaveUndo();
+    MarkRemoved(d.store, 0, 1);
+    CompactStore(d.store);
+    EXPECT_FALSE(frame.Rollback("test").ok());
+  }
+  EXPECT_EQ(Lines(d), (L{1, 0, 4, 5, 7, 0}));
+  {
+    CommandFrame frame(ctx);
+    frame.SaveUndo();
+    MarkRemoved(d.store, 0, 1);
+    CompactStore(d.store);
+    frame.Finish();
+  }
+  EXPECT_EQ(Lines(d), (L{0, 0, 0, 0, 0}));
+  EXPECT_EQ(d.CurrentSourceLines().Files().size(), 1u);
+  ASSERT_TRUE(UndoCommand(a.app, d));
+  EXPECT_EQ(Lines(d), (L{1, 0, 4, 5, 7, 0}));
+  // Clear and its undo.
+  ClearCommand(a.app, d);
+  ASSERT_TRUE(UndoCommand(a.app, d));
+  EXPECT_EQ(Lines(d), (L{1, 0, 4, 5, 7, 0}));
+  // A change the document counts without carrying the lines leaves them behind.
+  d.NoteWorkLayerChanged();
+  EXPECT_EQ(Lines(d), (L{0, 0, 0, 0, 0, 0}));
+}
+
+TEST(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {
+  AppInTempDir a;
+  CDocument& d = *a.doc;
+  const std::string first = Write(a, "first.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\n");
+  const std::string second = Write(a, "second.nc", "(two)\nG0 X50 Y0 Z5\nG1 Z-1 F200\n");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, first).ok());
+  ASSERT_TRUE(SwitchLayerCommand(d, 1));
+  EXPECT_EQ(d.store.count, 0u);
+  ASSERT_TRUE(LoadNcCommand(a.app, d, second).ok());
+  ASSERT_TRUE(SwitchLayerCommand(d, 0));
+  EXPECT_EQ(Lines(d), (L{1, 2, 3}));
+  ASSERT_TRUE(CopyLayerCommand(a.app, d, 1, 0));
+  EXPECT_EQ(Lines(d), (L{1, 2, 3, 2, 3}));
+  EXPECT_EQ(FindSourceLine(d, 4).path, second);
+  ASSERT_TRUE(SwitchLayerCommand(d, 1));
+  EXPECT_EQ(Lines(d), (L{2, 3}));
+}
+
+TEST(SourceLines, TheSourceVerbPrintsTheLineOrWhyThereIsNone) {
+  TempDir dir;
+  const std::string path = dir.file("p.nc");
+  std::ofstream(path) << "G0 X0 Y0 Z5\n\nG1 Z0 F100\n";
+  const std::string script = "load " + path + "; source 1; add 1 0 0 9 0; source 2; source 3";
+  std::vector<std::string> args = {"trevalon-cli", "--sysdir", dir.path().string(), "-c", script};
+  std::vector<char*> argv;
+  for (auto& w : args) argv.push_back(w.data());
+  std::ostringstream out, err;
+  std::istringstream in;
+  EXPECT_EQ(cli::Main(static_cast<int>(argv.size()), argv.data(), out, err, in), 1);
+  EXPECT_EQ(out.str(), path + ":3: G1 Z0 F100\nno source line: made by an edit\n");
+  EXPECT_EQ(err.str(), "line 5: source: no record 3 (the toolpath has 3)\n");
+}
+
+}  // namespace
+}  // namespace trevalon::testing

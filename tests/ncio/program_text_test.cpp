@@ -1,0 +1,68 @@
+// A program's text as the text pane shows it: the line table over every kind of line end, and
+// the words a line is coloured by.
+
+#include "ncio/program_text.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace trevalon {
+namespace {
+
+// Every line of the text, through the table.
+std::vector<std::string> AllLines(const NcTextLines& t, std::string_view text) {
+  std::vector<std::string> out;
+  for (std::size_t i = 0; i < t.Count(); ++i) out.emplace_back(t.Line(text, i));
+  return out;
+}
+
+TEST(NcTextLines, EveryLineEndAndTheLineOfEachByte) {
+  using V = std::vector<std::string>;
+  NcTextLines t;
+  // LF, CR LF, a lone CR, an empty line, and a last line without a line end.
+  const std::string text = "G0 X1\nG1 Y2\r\nZ3\r\rN4\r\n\nlast";
+  ASSERT_TRUE(t.Index(text));
+  EXPECT_EQ(AllLines(t, text), (V{"G0 X1", "G1 Y2", "Z3", "", "N4", "", "last"}));
+  EXPECT_EQ(t.Longest(), 7u);  // "G1 Y2\r\n"
+  // A byte belongs to the line it stands on, its line end included.
+  const std::pair<std::uint64_t, std::size_t> places[] = {{0, 0},  {5, 0},  {6, 1},  {12, 1},
+                                                          {13, 2}, {15, 2}, {16, 3}, {17, 4},
+                                                          {21, 5}, {22, 6}, {25, 6}};
+  for (const auto& [offset, line] : places) EXPECT_EQ(t.LineOf(offset), line) << offset;
+  EXPECT_EQ(t.LineOf(text.size()), t.Count());
+  EXPECT_EQ(t.End(6), text.size());
+
+  // A text ending in its line end has no empty last line; an empty text has no line at all.
+  const std::string ended = "A\r\nB\n";
+  ASSERT_TRUE(t.Index(ended));
+  EXPECT_EQ(AllLines(t, ended), (V{"A", "B"}));
+  ASSERT_TRUE(t.Index(""));
+  EXPECT_EQ(t.Count(), 0u);
+  EXPECT_EQ(t.LineOf(0), 0u);
+  ASSERT_TRUE(t.Index("\r\n"));
+  EXPECT_EQ(AllLines(t, "\r\n"), V{""});
+}
+
+TEST(NcLineWords, IsoAndHeidenhainWordsAndComments) {
+  const auto words = [](std::string_view line) {
+    std::vector<NcWordSpan> spans;
+    NcLineWords(line, spans);
+    std::string out;
+    for (const NcWordSpan& s : spans)
+      out += std::to_string(static_cast<int>(s.kind)) + ":" +
+             std::string(line.substr(s.begin, s.length)) + " ";
+    return out;
+  };
+  // G 0, M 1, coordinate 2, feed 3, block number 4, other word 5, comment 6.
+  EXPECT_EQ(words("N10 G01 X-1.5 y 2. F300 S1200 M03 (ROUGH (A)) ; rest"),
+            "4:N10 0:G01 2:X-1.5 2:y 2. 3:F300 5:S1200 1:M03 6:(ROUGH (A) 6:; rest ");
+  EXPECT_EQ(words("G1X#1Z[#2+1]"), "0:G1 2:X#1 ");
+  EXPECT_EQ(words("12 L X+10 Y-5 R0 FMAX M3 ; cut"), "4:12 2:X+10 2:Y-5 2:R0 1:M3 6:; cut ");
+  EXPECT_EQ(words("3 TOOL CALL 5 Z S2000"), "4:3 5:S2000 ");
+  EXPECT_EQ(words("7 * - contour"), "4:7 6:* - contour ");
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 
@@ -39,7 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   nc.arcToCutInputChk = (mode >> 1) & 1;
   nc.intNcdataFlg = (mode >> 2) & 1;
   NcReaderState state;
-  NcReadTarget target{*store, layers[0], nc, state};
+  // The source lines follow every record a read stores or takes back.
+  SourceLines lines;
+  lines.BeginFile(SourceFile{});
+  NcReadTarget target{*store, layers[0], nc, state, &lines};
 
   // Always a memory limit of 1 to 4 store pages: a few cycle blocks with large repeats
   // would otherwise fill gigabytes. Loops stop after a few thousand blocks.
@@ -53,5 +57,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ComputeStatistics(*store);
   }
   FailRecordAllocationsAfter(-1);
+  if (lines.Size() != store->count) std::abort();
   return 0;
 }

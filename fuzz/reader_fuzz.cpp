@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string_view>
 
@@ -41,7 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   nc.arcToCutInputChk = (mode >> 1) & 1;
   nc.intNcdataFlg = (mode >> 2) & 1;
   NcReaderState state;
-  NcReadTarget target{*store, layers[0], nc, state};
+  // The source lines follow every record a read stores or takes back.
+  SourceLines lines;
+  lines.BeginFile(SourceFile{});
+  NcReadTarget target{*store, layers[0], nc, state, &lines};
 
   const unsigned pages = (mode >> 3) & 3;
   if (pages != 0) FailRecordAllocationsAfter(static_cast<long>(pages));
@@ -59,5 +63,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ParseFanucBlock(c, std::string_view(text, length), offset);
   ParseHeidenhainBlock(c, std::string_view(text, length), offset);
   ComputeStatistics(*store);
+  if (lines.Size() != store->count) std::abort();
   return 0;
 }

@@ -211,13 +211,14 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   lines.BeginFile(DescribeSourceFile(path));
   NcReadTarget target = ReadTargetOf(app, doc);
   target.sources = &lines;
+  const std::uint32_t undoPos = app.undo.undoPos;
   (void)LoadNcProgram(target, app.undo, path, &o);
   // A file that cannot be opened (or that extended reading refuses as text) touched nothing:
   // the toolpath, the title and the layer stay as they were.
   if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
     return ReportOutcome(app, doc, o, path);
-  // The undo state of the toolpath before the load keeps its lines.
-  app.undo.TagNewest(before);
+  // The undo state of the toolpath before the load, when the load recorded one, keeps its lines.
+  if (app.undo.undoPos != undoPos) app.undo.TagNewest(before);
   lines.Fit(doc.store.count);
   // The result of the read is otherwise not a reason to stop: a full store keeps the points
   // read so far and they go through the same steps.

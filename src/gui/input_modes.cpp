@@ -232,23 +232,7 @@ std::optional<std::uint32_t> PointPicker::Prev(CPointStore& store, std::uint32_t
 }
 
 void PointPicker::Paint(QPainter& p) {
-  if (!marked) return;
-  CPointStore& store = view_.doc().store;
-  if (!store.FetchPoint(*marked)) return;
-  const QPoint c = view_.ClientOf(store.reg.x, store.reg.y, store.reg.z);
-  p.setPen(QPen(ToolpathRenderer::Highlight(), 2));
-  // The two moves that meet at the point.
-  if (auto prev = PrevMotionPoint(store, *marked)) {
-    store.FetchPoint(*prev);
-    p.drawLine(view_.ClientOf(store.reg.x, store.reg.y, store.reg.z), c);
-  }
-  if (auto next = NextMotionPoint(store, *marked)) {
-    store.FetchPoint(*next);
-    p.drawLine(c, view_.ClientOf(store.reg.x, store.reg.y, store.reg.z));
-  }
-  p.setPen(QPen(ToolpathRenderer::Highlight(), 1));
-  p.drawLine(c.x() - 10, c.y(), c.x() + 10, c.y());
-  p.drawLine(c.x(), c.y() - 10, c.x(), c.y() + 10);
+  if (marked) view_.DrawPointMarker(p, *marked);
 }
 
 // ---- Path picker -------------------------------------------------------------------------------

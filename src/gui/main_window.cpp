@@ -4,18 +4,21 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QProgressBar>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <fstream>
 
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
 #include "gui/dialog_kit.h"
+#include "gui/source_pane.h"
 #include "platform/file_io.h"
 
 namespace trevalon {
@@ -44,6 +47,7 @@ MainWindow::MainWindow(CApplication& app, QtPlatform& platform) : app_(app), pla
   BuildMenus();
   BuildToolbars();
   BuildStatusLine();
+  BuildSourceDock();
   connect(mdi_, &QMdiArea::subWindowActivated, this, [this] {
     RefreshState();
     RefreshStatus();
@@ -56,6 +60,7 @@ MainWindow::~MainWindow() {
   // The document windows go first, while the frame they report to is still whole.
   closing_ = true;
   disconnect(mdi_, nullptr, this, nullptr);
+  disconnect(sourceDock_, nullptr, this, nullptr);
   for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
   platform_.onHelpText = nullptr;
   platform_.onBusy = nullptr;
@@ -73,12 +78,18 @@ ToolpathView* MainWindow::NewDocument() {
   auto* view = new ToolpathView(app_, doc);
   view->options = startOptions;
   InitDocument(app_, doc);
+  auto* pane = new SourcePane(*view, sourceStack_);
+  sourceStack_->addWidget(pane);
+  connect(view, &ToolpathView::pointShown, pane, [this, pane](std::uint32_t record) {
+    if (!sourceDock_->isHidden()) pane->ShowRecord(record);
+  });
   QMdiSubWindow* sub = mdi_->addSubWindow(view);
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->installEventFilter(this);  // closing asks about unwritten changes
   sub->setWindowIcon(windowIcon());
   CDocument* docPtr = &doc;
-  connect(view, &QObject::destroyed, this, [this, docPtr] {
+  connect(view, &QObject::destroyed, this, [this, docPtr, pane] {
+    delete pane;  // it works on the view and its document: it goes first
     app_.CloseDocument(docPtr);
     if (!closing_) RefreshState();
   });
@@ -175,6 +186,7 @@ void MainWindow::SwitchLayer(int layer) {
   if (!v) return;
   if (SwitchLayerCommand(v->doc(), layer)) v->UpdateTitle();
   RefreshLayerList(false);
+  RefreshSourcePane();
 }
 
 // ---- Commands ----------------------------------------------------------------------------------
@@ -267,6 +279,7 @@ void MainWindow::RefreshStatus() {
 void MainWindow::RefreshState() {
   ToolpathView* v = ActiveView();
   for (QAction* a : viewActions_) a->setEnabled(v != nullptr);
+  RefreshSourcePane();
   if (!v) return;
   for (const auto& [action, command] : ticked_) {
     CommandContext ctx{app_, *this, v, memory_, command->action};
@@ -284,6 +297,44 @@ void MainWindow::RefreshLayerList(bool names) {
   }
   if (v) layerList_->setCurrentIndex(v->doc().layers.workLayer);
   refillingLayers_ = false;
+}
+
+// ---- The NC program beside the view ------------------------------------------------------------
+
+void MainWindow::BuildSourceDock() {
+  sourceDock_ = new QDockWidget(QString::fromUtf8("NC 프로그램"), this);
+  sourceDock_->setObjectName("sourceDock");
+  sourceDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea |
+                               Qt::BottomDockWidgetArea);
+  sourceStack_ = new QStackedWidget(sourceDock_);
+  sourceStack_->addWidget(new QWidget(sourceStack_));  // shown while no window is open
+  sourceDock_->setWidget(sourceStack_);
+  addDockWidget(Qt::RightDockWidgetArea, sourceDock_);
+  resizeDocks({sourceDock_}, {420}, Qt::Horizontal);
+  sourceDock_->hide();
+  connect(sourceDock_, &QDockWidget::visibilityChanged, this, [this] { RefreshState(); });
+}
+
+SourcePane* MainWindow::SourcePaneOf(const ToolpathView* view) const {
+  if (!sourceStack_ || !view) return nullptr;
+  for (int i = 0; i < sourceStack_->count(); ++i)
+    if (auto* pane = qobject_cast<SourcePane*>(sourceStack_->widget(i)))
+      if (&pane->view() == view) return pane;
+  return nullptr;
+}
+
+void MainWindow::RefreshSourcePane() {
+  if (!sourceStack_ || closing_) return;
+  SourcePane* pane = SourcePaneOf(ActiveView());
+  if (!pane) {
+    sourceStack_->setCurrentIndex(0);
+    return;
+  }
+  sourceStack_->setCurrentWidget(pane);
+  const bool shown = !sourceDock_->isHidden();
+  pane->DropStaleMark(shown);
+  // A hidden pane reads nothing: it catches up when the dock is shown.
+  if (shown) pane->Sync();
 }
 
 void MainWindow::closeEvent(QCloseEvent* e) {

@@ -18,6 +18,8 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QDockWidget;
+class QStackedWidget;
 class QLabel;
 class QMdiArea;
 class QMenu;
@@ -26,6 +28,7 @@ class QProgressBar;
 namespace trevalon {
 
 struct MenuEntry;
+class SourcePane;
 
 class MainWindow : public QMainWindow {
   Q_OBJECT
@@ -61,6 +64,10 @@ class MainWindow : public QMainWindow {
   QAction* Action(const QString& objectName) const;
   QMdiArea* mdi() const { return mdi_; }
   QComboBox* layerList() const { return layerList_; }
+  // The dock of the NC program beside the view: it shows the text pane of the active
+  // document window (each window has its own), hidden until the View menu shows it.
+  QDockWidget* sourceDock() const { return sourceDock_; }
+  SourcePane* SourcePaneOf(const ToolpathView* view) const;
   const std::vector<std::string>& recentFiles() const { return recent_; }
   QtPlatform& platform() { return platform_; }
 
@@ -82,6 +89,9 @@ class MainWindow : public QMainWindow {
   Outcome Read(ToolpathView* view, const std::string& path, bool append);
   void BuildToolbars();
   void BuildStatusLine();
+  void BuildSourceDock();
+  // The active window's text pane in the dock, brought up to date while the dock is shown.
+  void RefreshSourcePane();
   void RefreshStatus();
   void AddRecent(const std::string& path);
   void LoadRecent();
@@ -93,6 +103,8 @@ class MainWindow : public QMainWindow {
   DialogMemory memory_;
   QMdiArea* mdi_ = nullptr;
   QComboBox* layerList_ = nullptr;
+  QDockWidget* sourceDock_ = nullptr;
+  QStackedWidget* sourceStack_ = nullptr;
   std::array<QLabel*, StatusPanes::kCount> panes_{};
   QProgressBar* busy_ = nullptr;
   QMenu* recentMenu_ = nullptr;

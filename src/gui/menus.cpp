@@ -177,6 +177,7 @@ const MenuEntry kMenus[] = {
     Item("Rotation center select", Txt::TipRotationCentreSelect, "rotationCentreSelect"),
     Sep(),
     Item("Text editor", Txt::TipViewInEditor, "viewInEditor"),
+    Ticked("NC 프로그램 보기", Txt::TipSourcePane, "sourcePane"),
     Item("공구경로 정보", Txt::TipToolpathInfo, "toolpathInfo"),
   Menu("기타(&M)"),
     Item("작업 Layer", Txt::TipWorkLayer, "workLayer"),

@@ -63,6 +63,7 @@ void ToolpathView::paintEvent(QPaintEvent*) {
     p.setPen(QPen(ToolpathRenderer::Highlight(), 2));
     if (pts.size() >= 2) p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
   }
+  if (sourceMark_) DrawPointMarker(p, *sourceMark_);
   if (bandDrag_) {
     p.setPen(QPen(Qt::white, 0, Qt::DashLine));
     p.setBrush(QColor(255, 255, 255, 24));
@@ -307,7 +308,37 @@ int ToolpathView::LayerAt(QPoint client) {
 // ---- Status line ---------------------------------------------------------------------------
 
 void ToolpathView::ShowPointStatus(std::uint32_t index) {
+  if (sourceMark_ && *sourceMark_ != index) {
+    sourceMark_.reset();
+    update();
+  }
   if (ShowPoint(doc_.store, index, app_.language, panes)) emit statusChanged();
+  emit pointShown(index);
+}
+
+void ToolpathView::ShowSourceMark(std::optional<std::uint32_t> record) {
+  sourceMark_ = record;
+  if (record) ShowPointStatus(*record);
+  update();
+}
+
+void ToolpathView::DrawPointMarker(QPainter& p, std::uint32_t index) {
+  CPointStore& store = doc_.store;
+  if (!store.FetchPoint(index)) return;
+  const QPoint c = ClientOf(store.reg.x, store.reg.y, store.reg.z);
+  p.setPen(QPen(ToolpathRenderer::Highlight(), 2));
+  // The two moves that meet at the point.
+  if (auto prev = PrevMotionPoint(store, index)) {
+    store.FetchPoint(*prev);
+    p.drawLine(ClientOf(store.reg.x, store.reg.y, store.reg.z), c);
+  }
+  if (auto next = NextMotionPoint(store, index)) {
+    store.FetchPoint(*next);
+    p.drawLine(c, ClientOf(store.reg.x, store.reg.y, store.reg.z));
+  }
+  p.setPen(QPen(ToolpathRenderer::Highlight(), 1));
+  p.drawLine(c.x() - 10, c.y(), c.x() + 10, c.y());
+  p.drawLine(c.x(), c.y() - 10, c.x(), c.y() + 10);
 }
 
 void ToolpathView::ShowMouseStatus(QPoint client) {

@@ -61,6 +61,7 @@ class ToolpathView : public QWidget {
   void SetPrompt(const std::string& prompt);
 
   // ---- Status line -----------------------------------------------------------------------
+  // Shows point `index` in the status line and tells the text pane (pointShown).
   void ShowPointStatus(std::uint32_t index);
   void ShowMouseStatus(QPoint client);
   StatusPanes panes;
@@ -73,6 +74,15 @@ class ToolpathView : public QWidget {
   // layer: the layer that holds the nearest one, or -1.
   int LayerAt(QPoint client);
 
+  // ---- The text pane's mark ---------------------------------------------------------------
+  // The move of the block under the text pane's cursor, marked as the point picker marks its
+  // point and shown in the status line; nothing (std::nullopt) clears the mark, and so does
+  // showing another point.
+  void ShowSourceMark(std::optional<std::uint32_t> record);
+  std::optional<std::uint32_t> sourceMark() const { return sourceMark_; }
+  // The point picker's mark: a cross on the point and the two moves that meet there.
+  void DrawPointMarker(QPainter& p, std::uint32_t index);
+
   RenderOptions options;
   ToolpathRenderer renderer;
   const QImage& picture() const { return cache_; }
@@ -82,6 +92,8 @@ class ToolpathView : public QWidget {
  signals:
   void statusChanged();
   void viewChanged();  // direction or modes changed: the frame refreshes its check marks
+  // A point was shown (the pickers, their steps, the click in select mode).
+  void pointShown(std::uint32_t index);
 
  protected:
   void paintEvent(QPaintEvent*) override;
@@ -111,6 +123,7 @@ class ToolpathView : public QWidget {
   bool bandDrag_ = false;
   bool dragMoved_ = false;
   QPoint press_, bandEnd_;
+  std::optional<std::uint32_t> sourceMark_;
 };
 
 }  // namespace trevalon

@@ -515,6 +515,19 @@ constexpr TxtEntry kTexts[] = {
      "Time on the machine: rapids, accelerations, corners and block time from machine.par",
      "기계에서 걸리는 시간: machine.par의 급속, 가속도, 코너, 블록 처리시간으로 계산",
      "機械での時間: machine.par の早送り、加速度、コーナー、ブロック処理時間から計算"},
+
+    // ---- The NC program beside the view ----------------------------------------------------
+    {TREVALON_TXT(TipSourcePane), "Show or hide the NC program beside the toolpath",
+     "공구경로 옆에 NC 프로그램을 보이거나 숨깁니다", "工具経路の横にNCプログラムを表示/非表示"},
+    {TREVALON_TXT(SourceMadeByEdit), "No source line: made by an edit",
+     "원본 줄 없음: 편집으로 만들어진 점입니다", "元の行なし: 編集で作られた点です"},
+    {TREVALON_TXT(SourceFileChanged), "%s has changed since it was read: its lines no longer match",
+     "%s 파일이 읽은 뒤에 바뀌었습니다: 줄이 더 이상 맞지 않습니다",
+     "%s は読み込み後に変更されました: 行が一致しません"},
+    {TREVALON_TXT(SourceUnreadable), "%s cannot be read", "%s 파일을 읽을 수 없습니다",
+     "%s を読み込めません"},
+    {TREVALON_TXT(SourceNoMove), "This block makes no move", "이 블록은 이동을 만들지 않습니다",
+     "このブロックは移動を作りません"},
 };
 
 #undef TREVALON_TXT

@@ -276,6 +276,13 @@ enum class Txt : int {
   MachineSettingsRefused,  // machine.par could not be taken; %s: the file and why
   TipMachineTime,          // status tip of the machine time in the toolpath information
 
+  // ---- The NC program beside the view ------------------------------------------------------
+  TipSourcePane,      // status tip of the View menu item that shows or hides the pane
+  SourceMadeByEdit,   // the picked record has no source line: an edit made it
+  SourceFileChanged,  // "%s": the program changed since it was read; its lines do not match
+  SourceUnreadable,   // "%s": the program cannot be read
+  SourceNoMove,       // the block under the cursor made no move of the toolpath
+
   Count
 };
 

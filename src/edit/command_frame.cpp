@@ -1,6 +1,7 @@
 #include "edit/command_frame.h"
 
 #include <cstdio>
+#include <new>
 
 #include "edit/compaction.h"
 #include "edit/rapid_rebuild.h"
@@ -21,27 +22,44 @@ CommandFrame::CommandFrame(EditContext& ctx)
 
 void CommandFrame::MakeFrom() {
   const std::uint32_t n = store().count;
-  if (!fromMade_) {
-    from_.resize(n);
-    for (std::uint32_t i = 0; i < n; ++i)
-      from_[i] = i < originalCount_ ? i : SourceLines::kNoRecord;
-    fromMade_ = true;
+  try {
+    if (!fromMade_) {
+      from_.resize(n);
+      for (std::uint32_t i = 0; i < n; ++i)
+        from_[i] = i < originalCount_ ? i : SourceLines::kNoRecord;
+      fromMade_ = true;
+    }
+    from_.resize(n, SourceLines::kNoRecord);  // records appended since
+  } catch (const std::bad_alloc&) {
+    StopFollowing();
   }
-  from_.resize(n, SourceLines::kNoRecord);  // records appended since
+}
+
+void CommandFrame::StopFollowing() {
+  following_ = false;
+  std::vector<std::uint32_t>().swap(from_);
 }
 
 void CommandFrame::CompactFollowing() {
   CheckCount();
   if (following_) MakeFrom();
   CompactStore(ctx_.store, following_ ? &from_ : nullptr);
+  if (following_ && from_.size() != store().count) StopFollowing();
   expected_ = store().count;
 }
 
+namespace {
+// What the position test tells apart besides the position: a rapid, a cut, an arc centre.
+int KindOf(int type) {
+  return IsPlaneCode(type) ? 2 : IsRapidType(type) ? 1 : 0;
+}
+}  // namespace
+
 SourceLines CommandFrame::ResultLines() {
+  if (following_) MakeFrom();
   if (!following_) return lines_.WithoutRecords();
-  MakeFrom();
-  // The position test: a record whose original stood elsewhere (or was a point where it is a
-  // centre record, or the other way round) was rewritten in place and is the command's own.
+  // The position test: a record whose original stood elsewhere, or was another kind of record
+  // (a rapid where it is a cut, a point where it is a centre record), is the command's own.
   if (haveBefore_) {
     for (std::uint32_t k = 0; k < from_.size(); ++k) {
       const std::uint32_t o = from_[k];
@@ -51,7 +69,7 @@ SourceLines CommandFrame::ResultLines() {
       if (same) {
         const PointRecord& was = before_[o];
         same = now->x == was.x && now->y == was.y && now->z == was.z &&
-               IsPlaneCode(now->type) == IsPlaneCode(was.type);
+               KindOf(now->type) == KindOf(was.type);
       }
       if (!same) from_[k] = SourceLines::kNoRecord;
     }
@@ -112,13 +130,21 @@ void CommandFrame::Regenerate() {
   trevalon::Regenerate(ctx_.store);
 }
 
-bool CommandFrame::RebuildStep(bool (*step)(CPointStore&, double)) {
+bool CommandFrame::RebuildStep(bool (*step)(CPointStore&, double, std::vector<std::uint32_t>*)) {
   CheckCount();
-  const bool ok = step(ctx_.store, ctx_.retractHeight);
-  // Every record is new now; when the step failed the store is as it was before it.
+  if (following_) MakeFrom();
+  // What the step says each of its records is, in terms of the store before it (nothing when
+  // it could not say it for every record).
+  std::vector<std::uint32_t> made;
+  const bool ok = step(ctx_.store, ctx_.retractHeight, following_ ? &made : nullptr);
+  // When the step failed the store is as it was before it.
   if (ok && following_) {
-    from_.assign(store().count, SourceLines::kNoRecord);
-    fromMade_ = true;
+    if (made.size() != store().count) {
+      StopFollowing();
+    } else {
+      for (std::uint32_t& m : made) m = m < from_.size() ? from_[m] : SourceLines::kNoRecord;
+      from_.swap(made);
+    }
   }
   expected_ = store().count;
   return ok;

@@ -11,14 +11,15 @@
 //
 // The frame also carries the document's source lines (source_lines.h) through the command.
 // Our rule: a record keeps its source line when the frame can tell which record of the
-// toolpath before the command it is, and that record still stands where it stood (same x, y
-// and z: a feed or a run type may change, a position may not). The frame follows its own
-// steps: Append (a new record: no source), RemoveOriginal and Compact (CompactStore says
-// where each kept record came from), Regenerate (in place). The rapid rebuild and the plunge
-// clean-up write every record anew, so after them no record has a source. A command that
-// changes the count by other means has rewritten the store in a way the frame cannot follow:
-// then no record keeps its source. Records rewritten in place are caught by the position
-// test against the state SaveUndo kept. Rollback puts the lines back with the store.
+// toolpath before the command it is, and it is still that record: the same x, y and z and
+// the same kind (rapid, cut or arc centre); a feed or a run type may change. The frame
+// follows its own steps: Append (a new record: no source), RemoveOriginal and Compact
+// (CompactStore says where each kept record came from), Regenerate (in place), the rapid
+// rebuild and the plunge clean-up (they say which record each of theirs copies). A command
+// that changes the count by other means has rewritten the store in a way the frame cannot
+// follow: then no record keeps its source. Records rewritten in place are caught by the
+// position test against the state SaveUndo kept. Rollback puts the lines back with the
+// store.
 
 #include <cstdint>
 #include <functional>
@@ -120,7 +121,8 @@ class CommandFrame {
   // from_ made (every original record where it was, appended ones new) and as long as the store.
   void MakeFrom();
   void CompactFollowing();
-  bool RebuildStep(bool (*step)(CPointStore&, double));
+  void StopFollowing();
+  bool RebuildStep(bool (*step)(CPointStore&, double, std::vector<std::uint32_t>*));
   // The lines of the result, at the end of the command.
   SourceLines ResultLines();
 

@@ -1,7 +1,6 @@
 #include "edit/compaction.h"
 
 #include "model/point_store.h"
-#include "model/source_lines.h"
 
 namespace trevalon {
 
@@ -10,7 +9,12 @@ int CompactStore(CPointStore& store) {
 }
 
 int CompactStore(CPointStore& store, std::vector<std::uint32_t>* from) {
-  if (from) from->resize(store.count, SourceLines::kNoRecord);
+  // Without an entry per record it cannot follow them (and it never allocates): it says so by
+  // an empty `from`.
+  if (from && from->size() != store.count) {
+    from->clear();
+    from = nullptr;
+  }
   std::uint32_t kept = 0;
   bool afterArc = false;  // the last kept record is an arc point awaiting its centre
   const std::uint32_t n = store.count;

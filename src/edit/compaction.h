@@ -15,8 +15,8 @@ class CPointStore;
 int CompactStore(CPointStore& store);
 // The same, and `from` follows the records: on entry from[i] says what record i stands for
 // (an index of the records before the command, or anything else for a record the command
-// made), on return from[k] says it for kept record k. An entry missing at the end counts as
-// a record the command made. How the command frame carries source lines through a command.
+// made), on return from[k] says it for kept record k. A `from` without one entry per record
+// comes back empty. How the command frame carries source lines through a command.
 int CompactStore(CPointStore& store, std::vector<std::uint32_t>* from);
 
 // Stores the register behind the last point and raises the count: how every editing command

@@ -1,61 +1,91 @@
 #include "edit/rapid_rebuild.h"
 
 #include <cstdint>
+#include <new>
 
 #include "edit/compaction.h"
 #include "edit/regenerate.h"
 #include "model/point_store.h"
+#include "model/source_lines.h"
 
 namespace trevalon {
 
 namespace {
 
+// Notes, when asked, which old record each appended record is (`from`, as CompactStore takes
+// it: the old records first, then one entry per appended record): `origin` when the register
+// is that record where it stood, of its kind; else none. Without the memory to note it the
+// notes stop (`from` becomes null and empty) and the rebuild goes on.
+void NoteFrom(const CPointStore& s, std::vector<std::uint32_t>*& from, std::uint32_t origin) {
+  if (!from) return;
+  const PointRecord* o = origin < s.count ? s.RawRecord(origin) : nullptr;
+  const auto kind = [](int t) { return IsPlaneCode(t) ? 2 : IsRapidType(t) ? 1 : 0; };
+  const bool same = o && o->x == static_cast<float>(s.reg.x) &&
+                    o->y == static_cast<float>(s.reg.y) && o->z == static_cast<float>(s.reg.z) &&
+                    kind(o->type) == kind(s.reg.type);
+  try {
+    from->push_back(same ? origin : SourceLines::kNoRecord);
+  } catch (const std::bad_alloc&) {
+    from->clear();
+    from = nullptr;
+  }
+}
+
 // Appends the register behind the store and remembers where the last appended rapid stands,
 // so that a rapid onto the same spot is left out. After a failed append nothing more is
-// appended; the caller drops what was.
+// appended; the caller drops what was. `origin`: the old record the point was made from.
 class RebuildWriter {
  public:
-  explicit RebuildWriter(CPointStore& s) : s_(s) {}
-  void Put() {
+  RebuildWriter(CPointStore& s, std::vector<std::uint32_t>* from) : s_(s), from_(from) {}
+  void Put(std::uint32_t origin) {
     if (!ok_) return;
     ok_ = AppendRegister(s_);
+    if (ok_) NoteFrom(s_, from_, origin);
     haveRapid_ = false;
   }
-  void PutRapid() {
+  void PutRapid(std::uint32_t origin) {
     if (!ok_) return;
     const float x = static_cast<float>(s_.reg.x), y = static_cast<float>(s_.reg.y),
                 z = static_cast<float>(s_.reg.z);
     if (haveRapid_ && x == x_ && y == y_ && z == z_) return;
     ok_ = AppendRegister(s_);
+    if (ok_) NoteFrom(s_, from_, origin);
     haveRapid_ = true;
     x_ = x, y_ = y, z_ = z;
   }
   bool ok() const { return ok_; }
+  std::vector<std::uint32_t>* from() const { return from_; }
 
  private:
   CPointStore& s_;
+  std::vector<std::uint32_t>* from_;
   bool ok_ = true;
   bool haveRapid_ = false;
   float x_ = 0, y_ = 0, z_ = 0;
 };
 
 // The result behind [0, n) replaces the old points; or, when it is incomplete, goes.
-bool Conclude(CPointStore& s, std::uint32_t n, bool ok) {
+bool Conclude(CPointStore& s, std::uint32_t n, bool ok, std::vector<std::uint32_t>* from) {
   if (!ok) {
     s.count = n;
     return false;
   }
   MarkRemoved(s, 0, n);
-  CompactStore(s);
+  CompactStore(s, from);
   Regenerate(s);
   return true;
 }
 
+void StartFrom(std::vector<std::uint32_t>* from, std::uint32_t n) {
+  if (from) from->assign(n, SourceLines::kNoRecord);  // the old records: they all go
+}
+
 }  // namespace
 
-bool RapidRebuild(CPointStore& s, double h) {
+bool RapidRebuild(CPointStore& s, double h, std::vector<std::uint32_t>* from) {
   const std::uint32_t n = s.count;
-  RebuildWriter out(s);
+  StartFrom(from, n);
+  RebuildWriter out(s, from);
   std::uint32_t firstMotion = n;
   for (std::uint32_t i = 0; i < n; ++i) {
     if (s.FetchPoint(i) && IsMotionType(s.reg.type)) {
@@ -73,7 +103,7 @@ bool RapidRebuild(CPointStore& s, double h) {
     }
     if (!IsRapidType(s.reg.type)) {
       if (IsMotionType(s.reg.type)) prevMotion = i;
-      out.Put();
+      out.Put(i);
       ++i;
       continue;
     }
@@ -84,12 +114,12 @@ bool RapidRebuild(CPointStore& s, double h) {
     if (u[2] == 1.0) {
       s.FetchPoint(i);
       s.reg.z = h;
-      out.PutRapid();
+      out.PutRapid(i);
     } else {
       s.FetchPoint(j);
       s.reg.z = h;
       s.reg.type = MOVE_RAPID;
-      out.PutRapid();
+      out.PutRapid(j);
     }
     // The rest of the run, up to the first motion point that is not a rapid.
     std::uint32_t r = i, k = i + 1;
@@ -103,20 +133,21 @@ bool RapidRebuild(CPointStore& s, double h) {
     s.FetchPoint(r);
     s.reg.z = h;
     s.reg.type = MOVE_RAPID_CONT;
-    out.PutRapid();
+    out.PutRapid(r);
     s.FetchPoint(r);
     s.reg.type = MOVE_RAPID_CONT;
-    out.PutRapid();
+    out.PutRapid(r);
     s.FetchPoint(k);
-    out.Put();
+    out.Put(k);
     prevMotion = k;
     i = k + 1;
   }
-  return Conclude(s, n, out.ok());
+  return Conclude(s, n, out.ok(), out.from());
 }
 
-bool PlungeCleanup(CPointStore& s, double h) {
+bool PlungeCleanup(CPointStore& s, double h, std::vector<std::uint32_t>* from) {
   const std::uint32_t n = s.count;
+  StartFrom(from, n);
   const float level = static_cast<float>(h);  // as a retract at h is stored
   bool ok = true;
   // The last two motion points appended (indices behind n), for the approach.
@@ -137,6 +168,7 @@ bool PlungeCleanup(CPointStore& s, double h) {
           s.FetchPoint(beforeLast);
           s.reg.z = h;
           ok = s.StorePoint(beforeLast) != 0;
+          if (from) (*from)[beforeLast] = SourceLines::kNoRecord;  // moved: a point of ours
         }
       } else {
         // The point above r takes r's place, and r comes again behind it.
@@ -146,9 +178,12 @@ bool PlungeCleanup(CPointStore& s, double h) {
         s.FetchPoint(last);
         s.reg.z = r.z;
         s.reg.type = MOVE_RAPID_CONT;
+        const std::uint32_t rFrom = from ? (*from)[last] : SourceLines::kNoRecord;
+        if (from) (*from)[last] = SourceLines::kNoRecord;  // moved: a point of ours
         beforeLast = last;
         last = s.count;
         ok = ok && AppendRegister(s);
+        if (ok) NoteFrom(s, from, rFrom);
       }
     }
     s.reg = point;
@@ -156,12 +191,13 @@ bool PlungeCleanup(CPointStore& s, double h) {
       ok = false;
       break;
     }
+    NoteFrom(s, from, i);
     if (motion) {
       beforeLast = last, haveBeforeLast = haveLast;
       last = s.count - 1, haveLast = true;
     }
   }
-  return Conclude(s, n, ok);
+  return Conclude(s, n, ok, from);
 }
 
 }  // namespace trevalon

@@ -4,6 +4,9 @@
 // height and a plunge, and the plunge clean-up, which only makes sure that every cutting run
 // is entered straight down from the retract height.
 
+#include <cstdint>
+#include <vector>
+
 namespace trevalon {
 
 class CPointStore;
@@ -23,7 +26,10 @@ class CPointStore;
 // retract and the plunge above the same point, a straight-up retract and the traverse
 // above it, a run that already ends at the retract height).
 // False when the store cannot hold the rebuilt toolpath; the store is then as it was.
-bool RapidRebuild(CPointStore& store, double retractHeight);
+// `from`, when given, says for each record of the result which record of the store before it
+// was copied (moved up to the retract height, perhaps), as CompactStore says it.
+bool RapidRebuild(CPointStore& store, double retractHeight,
+                  std::vector<std::uint32_t>* from = nullptr);
 
 // The plunge clean-up, our rule for the approach into a cutting run. For every motion point
 // that is not a rapid but follows one (the start of a cutting run, an arc included), let r be
@@ -36,7 +42,9 @@ bool RapidRebuild(CPointStore& store, double retractHeight);
 // height or higher; then the run types are regenerated, so every cutting run starts with a
 // linear-cut start. Traverses are left where the command put them: the rapid rebuild is the
 // command that levels them.
-// False when the store cannot hold the result; the store is then as it was.
-bool PlungeCleanup(CPointStore& store, double retractHeight);
+// False when the store cannot hold the result; the store is then as it was. `from` as for
+// RapidRebuild.
+bool PlungeCleanup(CPointStore& store, double retractHeight,
+                   std::vector<std::uint32_t>* from = nullptr);
 
 }  // namespace trevalon

@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <filesystem>
+#include <new>
 
 #include "platform/file_io.h"
 
@@ -55,17 +56,24 @@ SourceTextView::SourceTextView(QWidget* parent) : QAbstractScrollArea(parent) {
 }
 
 bool SourceTextView::Open(const std::string& path) {
-  std::string bytes;
-  // Made to the file's size at once: a long program is never held twice while it is read.
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  if (!ec && size <= NcTextLines::kMaxText) bytes.reserve(static_cast<std::size_t>(size) + 1);
-  if (ReadBoundedFile(path, NcTextLines::kMaxText, bytes, false) != FileReadError::None) {
+  // Our rule: a program that the memory cannot hold with its line table is shown as nothing;
+  // the program goes on.
+  try {
+    std::string bytes;
+    // Made to the file's size at once: a long program is never held twice while it is read.
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    if (!ec && size <= NcTextLines::kMaxText) bytes.reserve(static_cast<std::size_t>(size) + 1);
+    if (ReadBoundedFile(path, NcTextLines::kMaxText, bytes, false) != FileReadError::None) {
+      Clear();
+      return false;
+    }
+    text_ = std::move(bytes);
+  } catch (const std::bad_alloc&) {
     Clear();
     return false;
   }
-  SetText(std::move(bytes));
-  return true;
+  return Reindex();
 }
 
 void SourceTextView::SetText(std::string text) {
@@ -73,9 +81,14 @@ void SourceTextView::SetText(std::string text) {
   Reindex();
 }
 
-void SourceTextView::Reindex() {
-  if (!lines_.Index(text_)) {
-    text_.clear();
+bool SourceTextView::Reindex() {
+  bool indexed = false;
+  try {
+    indexed = lines_.Index(text_);
+  } catch (const std::bad_alloc&) {
+  }
+  if (!indexed) {
+    std::string().swap(text_);
     lines_.Index(text_);
   }
   current_.reset();
@@ -83,6 +96,7 @@ void SourceTextView::Reindex() {
   horizontalScrollBar()->setValue(0);
   UpdateScrollBars();
   viewport()->update();
+  return indexed;
 }
 
 int SourceTextView::LineHeight() const {

@@ -53,7 +53,7 @@ class SourceTextView : public QAbstractScrollArea {
   void scrollContentsBy(int dx, int dy) override;
 
  private:
-  void Reindex();
+  bool Reindex();  // false (and no text) when the text is too large for the table
   void UpdateScrollBars();
   int LineHeight() const;
   int GutterWidth() const;

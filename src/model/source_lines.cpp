@@ -1,6 +1,7 @@
 #include "model/source_lines.h"
 
 #include <algorithm>
+#include <new>
 
 namespace trevalon {
 
@@ -24,33 +25,53 @@ SourceLines::Data& SourceLines::Own() {
   return *data_;
 }
 
+void SourceLines::Lose() {
+  data_.reset();
+  lost_ = true;
+}
+
 void SourceLines::BeginFile(SourceFile file) {
-  Data& d = Own();
-  // Every number of this file lies above every number given before.
-  file.base = d.last;
-  d.files.push_back(std::move(file));
+  if (lost_) return;
+  try {
+    Data& d = Own();
+    // Every number of this file lies above every number given before.
+    file.base = d.last;
+    d.files.push_back(std::move(file));
+  } catch (const std::bad_alloc&) {
+    Lose();
+  }
 }
 
 void SourceLines::ReachSlow(std::uint32_t count, std::uint64_t offset) {
-  Data& d = Own();
-  if (count < d.at.size()) {
-    d.at.resize(count);
-    return;
+  if (lost_) return;
+  try {
+    Data& d = Own();
+    if (count < d.at.size()) {
+      d.at.resize(count);
+      return;
+    }
+    std::uint32_t n = kNone;
+    if (!d.files.empty()) {
+      n = NumberOf(d.files.back().base, offset);
+      d.last = std::max(d.last, n);
+    }
+    d.at.resize(count, n);
+  } catch (const std::bad_alloc&) {
+    Lose();
   }
-  std::uint32_t n = kNone;
-  if (!d.files.empty()) {
-    n = NumberOf(d.files.back().base, offset);
-    d.last = std::max(d.last, n);
-  }
-  d.at.resize(count, n);
 }
 
 void SourceLines::Fit(std::uint32_t count) {
-  if (count != Size()) {
-    Data& d = Own();
-    d.at.resize(count, kNone);
+  if (lost_) return;
+  try {
+    if (count != Size()) {
+      Data& d = Own();
+      d.at.resize(count, kNone);
+    }
+    if (data_ && data_.use_count() == 1) data_->at.shrink_to_fit();
+  } catch (const std::bad_alloc&) {
+    Lose();
   }
-  if (data_ && data_.use_count() == 1) data_->at.shrink_to_fit();
 }
 
 std::optional<SourcePlace> SourceLines::Find(std::uint32_t i) const {
@@ -84,6 +105,16 @@ const std::vector<SourceFile>& SourceLines::Files() const {
 }
 
 SourceLines SourceLines::Remapped(const std::vector<std::uint32_t>& from) const {
+  try {
+    return RemappedOrThrow(from);
+  } catch (const std::bad_alloc&) {
+    SourceLines lost;
+    lost.Lose();
+    return lost;
+  }
+}
+
+SourceLines SourceLines::RemappedOrThrow(const std::vector<std::uint32_t>& from) const {
   const std::uint32_t size = Size();
   // Every record where it was and the rest new: the same map, nothing copied (records beyond
   // a map have no source).
@@ -105,13 +136,28 @@ SourceLines SourceLines::Remapped(const std::vector<std::uint32_t>& from) const 
 SourceLines SourceLines::WithoutRecords() const {
   SourceLines out;
   if (!data_ || data_->files.empty()) return out;
-  Data& d = out.Own();
-  d.files = data_->files;
-  d.last = data_->last;
+  try {
+    Data& d = out.Own();
+    d.files = data_->files;
+    d.last = data_->last;
+  } catch (const std::bad_alloc&) {
+    out.Lose();
+  }
   return out;
 }
 
 SourceLines SourceLines::Joined(const SourceLines& a, std::uint32_t aCount, const SourceLines& b) {
+  try {
+    return JoinedOrThrow(a, aCount, b);
+  } catch (const std::bad_alloc&) {
+    SourceLines lost;
+    lost.Lose();
+    return lost;
+  }
+}
+
+SourceLines SourceLines::JoinedOrThrow(const SourceLines& a, std::uint32_t aCount,
+                                       const SourceLines& b) {
   SourceLines out;
   if (a.Files().empty() && b.Files().empty()) return out;
   Data& d = out.Own();

@@ -19,6 +19,8 @@
 //  - Records an editing command makes have no source. Records a command keeps where they were
 //    keep theirs through compaction (CompactStore tells where each kept record came from); the
 //    command frame decides this for every command (command_frame.h).
+//  - The lines never make a read or a command fail: when their memory cannot be had they are
+//    given up (no record has a source, and nothing more is noted) and the work goes on.
 
 #include <cstdint>
 #include <memory>
@@ -82,9 +84,8 @@ class SourceLines {
   // those of `b`, with both maps' files: a layer appended to another.
   static SourceLines Joined(const SourceLines& a, std::uint32_t aCount, const SourceLines& b);
 
-  // Two maps are the same when they share their array (what a test needs to know: nothing
-  // was copied).
-  bool SharesWith(const SourceLines& other) const { return data_ == other.data_; }
+  // The lines were given up for want of memory.
+  bool Lost() const { return lost_; }
 
  private:
   struct Data {
@@ -92,10 +93,15 @@ class SourceLines {
     std::vector<std::uint32_t> at;  // per record: base + offset + 1, or kNone
     std::uint32_t last = 0;         // the highest number given so far
   };
-  Data& Own();
+  Data& Own();  // this map's data, copied first when shared; may throw std::bad_alloc
   void ReachSlow(std::uint32_t count, std::uint64_t offset);
+  void Lose();
+  SourceLines RemappedOrThrow(const std::vector<std::uint32_t>& from) const;
+  static SourceLines JoinedOrThrow(const SourceLines& a, std::uint32_t aCount,
+                                   const SourceLines& b);
 
   std::shared_ptr<Data> data_;
+  bool lost_ = false;
 };
 
 // The work layer's source lines as a document keeps them. They describe the store while the

@@ -11,6 +11,7 @@
 #include "app/load_commands.h"
 #include "app/source_commands.h"
 #include "cli/script.h"
+#include "edit/cleanup_commands.h"
 #include "edit/command_frame.h"
 #include "edit/compaction.h"
 #include "test_support.h"
@@ -179,6 +180,34 @@ TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
   // A change the document counts without carrying the lines leaves them behind.
   d.NoteWorkLayerChanged();
   EXPECT_EQ(Lines(d), (L{0, 0, 0, 0, 0, 0}));
+}
+
+// The rapid rebuild and the plunge clean-up copy the cuts and the rapids they keep: those keep
+// their lines; the retracts, traverses and approaches they make have none.
+TEST(SourceLines, RebuildsKeepTheLinesOfTheMovesTheyCopy) {
+  AppInTempDir a;
+  CDocument& d = *a.doc;
+  const std::string path =
+      Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z2\nX30\nG1 Z0\nX40\nX50\n");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+  EditContext ctx = MakeEditContext(a.app, d);
+  // Without an undo state of its own: the frame follows the rebuild's word alone.
+  ASSERT_TRUE(RapidRebuildCommand(ctx).ok());
+  EXPECT_EQ(Records(d.store),
+            "1 0 0 5, 3 0 0 0, 4 10 0 0, 4 20 0 0, 1 20 0 5, 2 30 0 5, 2 30 0 2, 3 30 0 0, "
+            "4 40 0 0, 4 50 0 0");
+  EXPECT_EQ(Lines(d), (L{1, 2, 3, 4, 0, 0, 6, 7, 8, 9}));
+  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+  {
+    CommandFrame frame(ctx);
+    frame.SaveUndo();
+    ASSERT_TRUE(frame.PlungeCleanup());
+    frame.Finish();
+  }
+  EXPECT_EQ(Records(d.store),
+            "1 0 0 5, 3 0 0 0, 4 10 0 0, 4 20 0 0, 1 20 0 2, 2 30 0 5, 2 30 0 2, 3 30 0 0, "
+            "4 40 0 0, 4 50 0 0");
+  EXPECT_EQ(Lines(d), (L{1, 2, 3, 4, 5, 0, 6, 7, 8, 9}));
 }
 
 TEST(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {

@@ -55,6 +55,11 @@ class CDocument {
   MasterModel master;        // the stock mesh the feed optimiser consults
   std::string title;         // the window's title: the work layer's file name
   std::function<void()> onRedraw;
+  // The work layer as the last feed optimiser run found it, the feed chart's "before" series,
+  // and the layer it ran on (-1: no run since the work layer was last loaded). It shares its
+  // pages with the undo ring, so it costs memory only once the ring has let go of that state.
+  RecordSnapshot beforeOptimizer;
+  int beforeOptimizerLayer = -1;
 
   // ---- Changes not yet written -------------------------------------------------------------
   // Every change of the work layer's toolpath raises `edits`: the command frame (through the

@@ -1,5 +1,7 @@
 #include "app/feed_commands.h"
 
+#include <utility>
+
 #include "app/machine_settings.h"
 #include "app/master_model_commands.h"
 #include "model/machine_time.h"
@@ -20,14 +22,26 @@ Outcome RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summ
     if (!LoadMasterModel(app, doc, ch.masterModelFile)) c.LmxByMaster = 0;
   }
   EditContext ctx = MakeEditContext(app, doc);
-  if (!summary) return OptimizeFeeds(ctx, fc, doc.master);
-  // The machine time before and after for the summary, with the limits in force now.
-  const MachineLimits machine = ReadMachineSettings(app);
-  const double before = EstimateMachineTime(doc.store, machine).total;
-  Outcome o = OptimizeFeeds(ctx, fc, doc.master, summary);
-  if (o.ok()) {
-    summary->machineTimeBefore = before;
-    summary->machineTimeAfter = EstimateMachineTime(doc.store, machine).total;
+  // The toolpath as the run finds it, for the feed chart: its pages are the ones the run's undo
+  // snapshot shares as well, so keeping them copies nothing.
+  RecordSnapshot toolpathBefore;
+  const bool kept = doc.store.Snapshot(toolpathBefore) != 0;
+  Outcome o = Outcome::Done();
+  if (!summary) {
+    o = OptimizeFeeds(ctx, fc, doc.master);
+  } else {
+    // The machine time before and after for the summary, with the limits in force now.
+    const MachineLimits machine = ReadMachineSettings(app);
+    const double before = EstimateMachineTime(doc.store, machine).total;
+    o = OptimizeFeeds(ctx, fc, doc.master, summary);
+    if (o.ok()) {
+      summary->machineTimeBefore = before;
+      summary->machineTimeAfter = EstimateMachineTime(doc.store, machine).total;
+    }
+  }
+  if (o.ok() && kept) {
+    doc.beforeOptimizer = std::move(toolpathBefore);
+    doc.beforeOptimizerLayer = doc.layers.workLayer;
   }
   return o;
 }

@@ -223,6 +223,9 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   // The result of the read is otherwise not a reason to stop: a full store keeps the points
   // read so far and they go through the same steps.
   doc.title = path;
+  // The toolpath before an optimiser run belongs to the program that was there.
+  doc.beforeOptimizer.Clear();
+  doc.beforeOptimizerLayer = -1;
   LayerSlot& work = doc.layers[doc.layers.workLayer];
   doc.layers.SaveLayer(doc.layers.workLayer, doc.store);
   work.fileName = path;

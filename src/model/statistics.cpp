@@ -44,6 +44,11 @@ double ArcLength(CPointStore& store, std::uint32_t i) {
 }
 }  // namespace
 
+double StoredArcLength(CPointStore& store, std::uint32_t i) {
+  if (!store.FetchPoint(i) || !IsArcType(store.reg.type)) return 0.0;
+  return ArcLength(store, i);
+}
+
 ToolpathStatistics CurrentStatistics(CPointStore& store) {
   return ComputeStatistics(store) ? store.stats : ToolpathStatistics{};
 }

@@ -16,4 +16,9 @@ int ComputeStatistics(CPointStore& store);
 // store.stats is left as ComputeStatistics leaves it.
 ToolpathStatistics CurrentStatistics(CPointStore& store);
 
+// The length of the arc whose end point is record i, as the statistics' arc length counts it;
+// 0 when record i is no arc end point or has no centre record after it. The register is left
+// holding some record near i.
+double StoredArcLength(CPointStore& store, std::uint32_t i);
+
 }  // namespace trevalon

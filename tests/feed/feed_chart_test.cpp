@@ -1,0 +1,273 @@
+// The feed chart's data and layout: the profile measures cutting moves along their length
+// (arcs by arc length, rapids left out), takes the slope at each move's end point, the
+// decimation keeps every column's extremes, the axes come out on nice numbers, and the
+// document's before series is the toolpath before the optimiser run (or a program read aside).
+
+#include "feed/feed_chart.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <random>
+
+#include "app/feed_chart_commands.h"
+#include "app/feed_commands.h"
+#include "app/load_commands.h"
+#include "feed/feed_profile.h"
+#include "feed/master_model.h"
+#include "model/statistics.h"
+#include "test_support.h"
+
+namespace trevalon::testing {
+namespace {
+
+constexpr double kQuarterArc = 10 * 3.14159265358979 / 2;  // radius 10, 90 degrees
+
+TEST(FeedProfile, CutsFollowOneAnotherAlongTheirLength) {
+  CPointStore s;
+  // Two cuts, a rapid hop that adds nothing, a plunge, a quarter arc (G02 centred 10 to the
+  // right of its start) and a cut after it.
+  AddPoints(s,
+            "1 0 0 5, 3 0 0 0 100, 4 10 0 0 200, 1 10 0 5, 1 50 50 5, 3 50 50 0 300, "
+            "8 60 60 0 400, 91 10 0 0, 3 60 70 0 500");
+  FeedProfile p;
+  ASSERT_TRUE(BuildFeedProfile(s, p));
+  ASSERT_EQ(p.moves.size(), 5u);
+  const std::uint32_t records[] = {1, 2, 5, 6, 8};
+  const int feeds[] = {100, 200, 300, 400, 500};
+  const double ends[] = {5, 15, 20, 20 + kQuarterArc, 30 + kQuarterArc};
+  for (std::size_t i = 0; i < 5; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(p.moves[i].record, records[i]);
+    EXPECT_EQ(p.moves[i].feed, feeds[i]);
+    EXPECT_NEAR(p.moves[i].end, ends[i], 1e-4);
+    EXPECT_EQ(p.moves[i].slope, 0);
+  }
+  EXPECT_FALSE(p.hasSlopes);
+  // The whole distance is what `info` calls the cutting and the arc length together.
+  const ToolpathStatistics st = CurrentStatistics(s);
+  EXPECT_NEAR(p.Length(), st.cuttingLength + st.arcLength, 1e-9);
+
+  // The move under a distance: a shared end belongs to the earlier move; outside, the ends.
+  EXPECT_EQ(p.MoveAt(15.0), 1u);
+  EXPECT_EQ(p.MoveAt(15.01), 2u);
+  EXPECT_EQ(p.MoveAt(20.5), 3u);
+  EXPECT_EQ(p.MoveAt(-3), 0u);
+  EXPECT_EQ(p.MoveAt(1e9), 4u);
+  EXPECT_EQ(p.MoveAt(std::nan("")), 0u);
+  EXPECT_FALSE(FeedProfile{}.MoveAt(1.0).has_value());
+
+  // Only rapids, or nothing: no moves, no distance.
+  CPointStore rapids;
+  AddPoints(rapids, "1 0 0 5, 2 10 0 5, 2 10 10 5");
+  ASSERT_TRUE(BuildFeedProfile(rapids, p));
+  EXPECT_TRUE(p.moves.empty());
+  EXPECT_EQ(p.Length(), 0.0);
+}
+
+TEST(FeedProfile, SlopeIsTheMasterRulesAnswerAtTheEndPoint) {
+  // A 6 x 6 grid of material at height 10, flat except one steep cell at (2, 2).
+  std::vector<MeshCell> cells(36);
+  for (MeshCell& c : cells) c.z = 10.0f;
+  cells[2 * 6 + 2].slope = 45;
+  MasterGrid grid;
+  grid.cellSize = 1.0;
+  grid.columns = grid.rows = 6;
+  grid.cells = cells.data();
+
+  CPointStore s;
+  // Ends at a flat place, ends on the steep cell, then leaves it for a flat place again.
+  AddPoints(s, "1 4 4 20, 3 4 4 0 100, 4 2 2 0 100, 4 4.4 4.4 0 100, 4 4.4 4.4 12 100");
+  FeedProfile p;
+  ASSERT_TRUE(BuildFeedProfile(s, p, &grid, 1.0));
+  EXPECT_TRUE(p.hasSlopes);
+  ASSERT_EQ(p.moves.size(), 4u);
+  EXPECT_EQ(p.moves[0].slope, 0);
+  EXPECT_EQ(p.moves[1].slope, 45);
+  // Started on the steep cell, but the end point counts.
+  EXPECT_EQ(p.moves[2].slope, 0);
+  // Above the material there is nothing to meet.
+  EXPECT_EQ(p.moves[3].slope, 0);
+}
+
+// The decimation against a plain count of every column's moves, on moves whose ends often fall
+// exactly on column borders and many of no length at all.
+TEST(FeedProfile, DecimationKeepsEveryColumnsExtremes) {
+  std::mt19937 random(7);
+  FeedProfile p;
+  double d = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const int step = static_cast<int>(random() % 4);  // 0 to 3: many ends on borders
+    d += step == 3 ? 0.37 : step;
+    ProfileMove m;
+    m.end = d;
+    m.feed = static_cast<std::int16_t>(100 + random() % 900);
+    m.slope = static_cast<std::int16_t>(random() % 91);
+    p.moves.push_back(m);
+  }
+  // One spike too short for any pixel, far above all other feeds.
+  p.moves[12345].feed = 9999;
+  p.moves[12345].end = p.moves[12344].end;
+  const double perColumn = 2.0;
+  const int columns = 500;  // the profile reaches further: the last column holds the rest
+  ASSERT_GT(p.Length(), perColumn * columns);
+
+  for (bool slopes : {false, true}) {
+    SCOPED_TRACE(slopes);
+    std::vector<double> lo(columns, 1e9), hi(columns, -1e9);
+    for (std::size_t i = 0; i < p.moves.size(); ++i) {
+      const double s = p.Start(i), e = p.moves[i].end;
+      const double v = slopes ? p.moves[i].slope : p.moves[i].feed;
+      for (int c = 0; c < columns; ++c) {
+        const double from = c * perColumn, to = c == columns - 1 ? 1e18 : (c + 1) * perColumn;
+        const bool touches = e > s ? s < to && e > from : s >= from && s < to;
+        if (!touches) continue;
+        lo[c] = std::min(lo[c], v);
+        hi[c] = std::max(hi[c], v);
+      }
+    }
+    const std::vector<ColumnValues> got = DecimateProfile(p, slopes, perColumn, columns);
+    ASSERT_EQ(got.size(), static_cast<std::size_t>(columns));
+    for (int c = 0; c < columns; ++c) {
+      SCOPED_TRACE(c);
+      const ColumnValues& g = got[static_cast<std::size_t>(c)];
+      ASSERT_EQ(g.column, c);
+      const double gl = g.single ? g.first : std::min(g.first, g.second);
+      const double gh = g.single ? g.first : std::max(g.first, g.second);
+      EXPECT_EQ(gl, lo[static_cast<std::size_t>(c)]);
+      EXPECT_EQ(gh, hi[static_cast<std::size_t>(c)]);
+    }
+    if (!slopes) {
+      EXPECT_TRUE(std::any_of(got.begin(), got.end(), [](const ColumnValues& g) {
+        return g.first == 9999 || g.second == 9999;
+      }));
+    }
+  }
+
+  // In a column the extreme reached last comes second, so the line goes on from it.
+  FeedProfile order;
+  for (int f : {5, 1, 9}) order.moves.push_back({order.Length() + 0.1, 0, std::int16_t(f), 0});
+  auto one = DecimateProfile(order, false, 10.0, 4);
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_EQ(one[0].first, 1);
+  EXPECT_EQ(one[0].second, 9);
+  order.moves[2].feed = 0;
+  one = DecimateProfile(order, false, 10.0, 4);
+  EXPECT_EQ(one[0].first, 5);
+  EXPECT_EQ(one[0].second, 0);
+  EXPECT_TRUE(DecimateProfile(order, false, 0.0, 4).empty());
+}
+
+TEST(FeedChart, AxesOnNiceNumbers) {
+  ChartAxis a = NiceAxis(0, 1500, 5, true);
+  EXPECT_EQ(a.lo, 0);
+  EXPECT_EQ(a.hi, 1500);
+  EXPECT_EQ(a.step, 500);
+  EXPECT_EQ(a.decimals, 0);
+  a = NiceAxis(0, 5132.7, 8, false);
+  EXPECT_EQ(a.hi, 5132.7);
+  EXPECT_EQ(a.step, 1000);
+  a = NiceAxis(0, 0.37, 5, true);
+  EXPECT_NEAR(a.step, 0.1, 1e-12);
+  EXPECT_NEAR(a.hi, 0.4, 1e-12);
+  EXPECT_EQ(a.decimals, 1);
+  a = NiceAxis(-120, 800, 6, true);
+  EXPECT_EQ(a.step, 200);
+  EXPECT_EQ(a.lo, -200);
+  EXPECT_EQ(a.first, -200);
+  // No width, or no number: still an axis.
+  a = NiceAxis(5, 5, 5, true);
+  EXPECT_GT(a.hi, a.lo);
+  a = NiceAxis(std::nan(""), INFINITY, 5, false);
+  EXPECT_EQ(a.lo, 0);
+  EXPECT_EQ(a.hi, 1);
+}
+
+TEST(FeedChart, SeriesLieInThePlotAtMostTwoPointsPerColumn) {
+  FeedProfile after, before;
+  for (int i = 0; i < 100000; ++i) {
+    after.moves.push_back({(i + 1) * 0.05, std::uint32_t(i), std::int16_t(i % 97 ? 800 : 250), 0});
+    before.moves.push_back({(i + 1) * 0.05, std::uint32_t(i), 1200, 0});
+  }
+  FeedChartOptions options;
+  options.width = 900;
+  options.height = 400;
+  const FeedChart c = LayOutFeedChart(after, &before, options);
+  EXPECT_EQ(c.picture.width, 900);
+  EXPECT_EQ(c.picture.height, 400);
+  std::vector<const ChartShape*> lines;
+  for (const ChartShape& s : c.picture.shapes)
+    if (s.kind == ChartShape::Kind::Line && s.points.size() > 10) lines.push_back(&s);
+  ASSERT_EQ(lines.size(), 2u);  // before, then after on top
+  EXPECT_EQ(lines[0]->colour, kChartBeforeColour);
+  EXPECT_EQ(lines[1]->colour, kChartAfterColour);
+  const double plotWidth = c.right - c.left;
+  for (const ChartShape* l : lines) {
+    EXPECT_LE(l->points.size(), 2 * plotWidth);
+    for (const ChartPoint& pt : l->points) {
+      EXPECT_GT(pt.x, c.left);
+      EXPECT_LT(pt.x, c.right);
+      EXPECT_GE(pt.y, c.top);
+      EXPECT_LE(pt.y, c.bottom);
+    }
+  }
+  // The before line is flat at 1200; the after line dips to 250 and reaches 800.
+  EXPECT_NEAR(lines[0]->points.front().y, c.YOfFeed(1200), 0.5);
+  double top = 1e9, low = -1e9;
+  for (const ChartPoint& pt : lines[1]->points)
+    top = std::min(top, pt.y), low = std::max(low, pt.y);
+  EXPECT_NEAR(top, c.YOfFeed(800), 0.5);
+  EXPECT_NEAR(low, c.YOfFeed(250), 0.5);
+  // The axis reaches the longer series' end, and a pixel column maps back to its distance.
+  EXPECT_DOUBLE_EQ(c.distance.hi, 5000.0);
+  EXPECT_NEAR(c.DistanceAt(c.XOf(1234.5)), 1234.5, 1e-9);
+  EXPECT_GT(c.feed.hi, 1200);
+}
+
+// ---- The document's series ---------------------------------------------------------------------
+
+TEST(FeedChartSeries, BeforeIsTheToolpathTheOptimiserFoundOrAProgramReadAside) {
+  AppInTempDir t;
+  CDocument& doc = *t.doc;
+  const std::string program = t.dir.file("cut.nc");
+  { std::ofstream(program) << "G00 X0 Y0 Z5\nG01 Z0 F700\nX50\nY50\nX0\nM30\n"; }
+  ASSERT_TRUE(LoadNcCommand(t.app, doc, program).ok());
+  FeedChartSeries series;
+  ASSERT_TRUE(CollectFeedChartSeries(t.app, doc, {}, series).ok());
+  EXPECT_FALSE(series.hasBefore);
+  ASSERT_TRUE(FeedOptimizerCommand(t.app, doc).ok());
+
+  ASSERT_TRUE(CollectFeedChartSeries(t.app, doc, {}, series).ok());
+  ASSERT_TRUE(series.hasBefore);
+  ASSERT_EQ(series.before.moves.size(), 4u);
+  for (const ProfileMove& m : series.before.moves) EXPECT_EQ(m.feed, 700);
+  EXPECT_NEAR(series.before.Length(), 155.0, 1e-9);
+  EXPECT_NEAR(series.after.Length(), 155.0, 1e-3);
+  EXPECT_TRUE(std::any_of(series.after.moves.begin(), series.after.moves.end(),
+                          [](const ProfileMove& m) { return m.feed != 700; }));
+
+  // A program read aside serves as the before series and changes nothing of the document.
+  const std::string other = t.dir.file("other.nc");
+  { std::ofstream(other) << "G00 X0 Y0 Z5\nG01 Z0 F300\nX10\nM30\n"; }
+  const std::string records = Records(doc.store);
+  const std::uint32_t undoTop = t.app.undo.undoTop;
+  const std::uint64_t edits = doc.edits;
+  ASSERT_TRUE(CollectFeedChartSeries(t.app, doc, other, series).ok());
+  EXPECT_EQ(series.before.moves.size(), 2u);
+  EXPECT_EQ(series.before.moves[1].feed, 300);
+  EXPECT_EQ(Records(doc.store), records);
+  EXPECT_EQ(t.app.undo.undoTop, undoTop);
+  EXPECT_EQ(doc.edits, edits);
+  const Outcome missing = CollectFeedChartSeries(t.app, doc, t.dir.file("none.nc"), series);
+  EXPECT_EQ(missing.code(), OutcomeCode::CannotOpen);
+
+  // Another program in the work layer: the optimiser's before belonged to the old one.
+  ASSERT_TRUE(LoadNcCommand(t.app, doc, other).ok());
+  ASSERT_TRUE(CollectFeedChartSeries(t.app, doc, {}, series).ok());
+  EXPECT_FALSE(series.hasBefore);
+}
+
+}  // namespace
+}  // namespace trevalon::testing

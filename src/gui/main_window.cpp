@@ -280,12 +280,14 @@ void MainWindow::RefreshState() {
   ToolpathView* v = ActiveView();
   for (QAction* a : viewActions_) a->setEnabled(v != nullptr);
   RefreshSourcePane();
-  if (!v) return;
-  for (const auto& [action, command] : ticked_) {
-    CommandContext ctx{app_, *this, v, memory_, command->action};
-    action->setChecked(command->checked(ctx));
+  if (v) {
+    for (const auto& [action, command] : ticked_) {
+      CommandContext ctx{app_, *this, v, memory_, command->action};
+      action->setChecked(command->checked(ctx));
+    }
+    if (!refillingLayers_ && layerList_) layerList_->setCurrentIndex(v->doc().layers.workLayer);
   }
-  if (!refillingLayers_ && layerList_) layerList_->setCurrentIndex(v->doc().layers.workLayer);
+  emit stateRefreshed();
 }
 
 void MainWindow::RefreshLayerList(bool names) {

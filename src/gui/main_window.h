@@ -77,6 +77,11 @@ class MainWindow : public QMainWindow {
   // The layer list's names anew (names true) and its current entry.
   void RefreshLayerList(bool names);
 
+ signals:
+  // After every command and whenever another document window becomes active (the end of
+  // RefreshState): windows that follow the active document look again.
+  void stateRefreshed();
+
  protected:
   void closeEvent(QCloseEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;

@@ -179,6 +179,7 @@ const MenuEntry kMenus[] = {
     Item("Text editor", Txt::TipViewInEditor, "viewInEditor"),
     Ticked("NC 프로그램 보기", Txt::TipSourcePane, "sourcePane"),
     Item("공구경로 정보", Txt::TipToolpathInfo, "toolpathInfo"),
+    Item("Feed 그래프", Txt::TipFeedPlot, "feedPlot"),
   Menu("기타(&M)"),
     Item("작업 Layer", Txt::TipWorkLayer, "workLayer"),
     Item("공구경로에 의한 layer 선택", Txt::TipLayerByToolpath, "layerByToolpath"),

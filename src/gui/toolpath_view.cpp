@@ -64,6 +64,7 @@ void ToolpathView::paintEvent(QPaintEvent*) {
     if (pts.size() >= 2) p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
   }
   if (sourceMark_) DrawPointMarker(p, *sourceMark_);
+  if (markedMove) PaintMarkedMove(p, *markedMove);
   if (bandDrag_) {
     p.setPen(QPen(Qt::white, 0, Qt::DashLine));
     p.setBrush(QColor(255, 255, 255, 24));
@@ -71,6 +72,20 @@ void ToolpathView::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::NoBrush);
   }
   if (input_) input_->Paint(p);
+}
+
+void ToolpathView::PaintMarkedMove(QPainter& p, std::uint32_t i) {
+  CPointStore& store = doc_.store;
+  if (!store.FetchPoint(i) || !IsMotionType(store.reg.type)) return;
+  const QPoint c = ClientOf(store.reg.x, store.reg.y, store.reg.z);
+  // The move from the motion point before (an arc by its chord), then a cross on its end.
+  const std::uint32_t prev = store.PrevMotion(i);
+  p.setPen(QPen(ToolpathRenderer::Highlight(), 3));
+  if (prev < i && IsMotionType(store.reg.type))
+    p.drawLine(ClientOf(store.reg.x, store.reg.y, store.reg.z), c);
+  p.setPen(QPen(ToolpathRenderer::Highlight(), 1));
+  p.drawLine(c.x() - 10, c.y(), c.x() + 10, c.y());
+  p.drawLine(c.x(), c.y() - 10, c.x(), c.y() + 10);
 }
 
 void ToolpathView::resizeEvent(QResizeEvent*) {

@@ -70,6 +70,9 @@ class ToolpathView : public QWidget {
   bool AnySelected();
   // A path marked in the highlight colour by a Shift-click ([first, end) records).
   std::optional<std::pair<std::uint32_t, std::uint32_t>> markedPath;
+  // A move marked from outside the view (the feed chart's cursor), by the record of its end
+  // point: drawn over the picture as the point picker marks a point.
+  std::optional<std::uint32_t> markedMove;
   // The points whose window position lies under the cursor in the work layer or an echo
   // layer: the layer that holds the nearest one, or -1.
   int LayerAt(QPoint client);
@@ -106,6 +109,7 @@ class ToolpathView : public QWidget {
 
  private:
   void Render();
+  void PaintMarkedMove(QPainter& p, std::uint32_t i);
   void StartInput(std::unique_ptr<InputMode> mode);
   void ClickPick(QPoint at, bool shift);
 

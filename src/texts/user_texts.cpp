@@ -528,6 +528,12 @@ constexpr TxtEntry kTexts[] = {
      "%s を読み込めません"},
     {TREVALON_TXT(SourceNoMove), "This block makes no move", "이 블록은 이동을 만들지 않습니다",
      "このブロックは移動を作りません"},
+    // ---- Feed chart ---------------------------------------------------------------------
+    {TREVALON_TXT(TipFeedPlot),
+     "Chart the feed along the cutting distance, before and after the optimiser; hover to find "
+     "the move",
+     "절삭 거리에 따른 피드를 최적화 전후로 그래프에 보여 줍니다. 마우스로 이동을 찾습니다",
+     "切削距離に沿った送りを最適化の前後でグラフに表示します。マウスで移動を探します"},
 };
 
 #undef TREVALON_TXT

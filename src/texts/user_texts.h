@@ -282,6 +282,8 @@ enum class Txt : int {
   SourceFileChanged,  // "%s": the program changed since it was read; its lines do not match
   SourceUnreadable,   // "%s": the program cannot be read
   SourceNoMove,       // the block under the cursor made no move of the toolpath
+  // ---- Feed chart --------------------------------------------------------------------------
+  TipFeedPlot,  // status tip of the View menu's "Feed 그래프"
 
   Count
 };

@@ -5,6 +5,7 @@
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "gui/master_model_drawing.h"
 
@@ -58,7 +59,7 @@ struct ToolpathRenderer::Pass {
   bool showRapids = false;
   bool byLayer = true;
   int lowFeed = 0, highFeed = 0;
-  std::array<QPen, 2 + kFeedBuckets + 1> pens;  // 0 layer, 1 rapid, 2.. feeds, last highlight
+  std::array<QPen, kPenCount> pens;  // 0 layer, 1 rapid, 2.. feeds, last highlight
   int penIndex = -1;
   std::vector<QPoint> line;
   int stepX = 0, stepY = 0;  // the pixel step that led to the polyline's last point
@@ -111,15 +112,7 @@ struct ToolpathRenderer::Pass {
     project(x, y, z, lastPx, lastPy);
     haveLast = true;
   }
-  int PenFor(const PointRecord& r) const {
-    if (r.mark == 1) return static_cast<int>(pens.size()) - 1;
-    if (IsRapidType(r.type)) return 1;
-    if (byLayer) return 0;
-    if (highFeed <= lowFeed) return 2 + kFeedBuckets - 1;
-    const int f = std::clamp<int>(r.feed, lowFeed, highFeed);
-    return 2 + static_cast<int>(static_cast<long>(f - lowFeed) * (kFeedBuckets - 1) /
-                                (highFeed - lowFeed));
-  }
+  int PenFor(const PointRecord& r) const { return PenOf(r, PenRule{byLayer, lowFeed, highFeed}); }
   void Segment(const PointRecord& r) {
     const int pen = PenFor(r);
     int px, py;
@@ -127,6 +120,14 @@ struct ToolpathRenderer::Pass {
     Use(pen);
     LineTo(px, py);
     last[0] = r.x, last[1] = r.y, last[2] = r.z;
+    lastPx = px, lastPy = py;
+  }
+  // A vertex of the simplified copy, drawn as Segment draws a move's end.
+  void Vertex(int pen, float x, float y, float z) {
+    int px, py;
+    project(x, y, z, px, py);
+    Use(pen);
+    LineTo(px, py);
     lastPx = px, lastPy = py;
   }
   // An arc from the last motion point to `end` round start + offset, sampled so that no chord
@@ -254,7 +255,7 @@ void ToolpathRenderer::ScanFeeds(CDocument& doc) {
   highFeed = high;
 }
 
-void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOptions& o) {
+void ToolpathRenderer::Begin(QPainter& painter, CDocument& doc, const RenderOptions& o) {
   ViewState& view = doc.view;
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
@@ -262,25 +263,37 @@ void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOpt
   if (o.showGrid) DrawGrid(painter, view);
   // The master model lies under the toolpaths.
   meshQuadsDrawn = doc.master.shown ? DrawMasterModel(painter, doc.master, view) : 0;
-  if (!o.colourByLayer) ScanFeeds(doc);
   pointsDrawn = 0;
+}
 
-  auto setup = [&](Pass& pass, int layer) {
-    pass.painter = &painter;
-    pass.showRapids = view.showRapids;
-    pass.byLayer = o.colourByLayer;
-    pass.lowFeed = lowFeed;
-    pass.highFeed = highFeed;
-    const NamedColour c = DrawnColour(LayerColour(doc.colours, layer), o.reversedBackground);
-    pass.pens[0] = QPen(QColor(c.red, c.green, c.blue), 0);
-    QColor rapid = o.reversedBackground ? QColor(150, 150, 150) : QColor(110, 110, 120);
-    pass.pens[1] = QPen(rapid, 0, Qt::DashLine);
-    for (int k = 0; k < kFeedBuckets; ++k) {
-      const int f = lowFeed + (highFeed - lowFeed) * k / (kFeedBuckets - 1);
-      pass.pens[static_cast<std::size_t>(2 + k)] = QPen(FeedColour(f, lowFeed, highFeed), 0);
-    }
-    pass.pens.back() = QPen(Highlight(), 0);
-  };
+void ToolpathRenderer::End(QPainter& painter, CDocument& doc, const RenderOptions& o) {
+  if (o.showTriad) DrawTriad(painter, doc.view, o);
+  if (!o.colourByLayer) DrawLegend(painter, doc.view, o);
+  painter.restore();
+}
+
+void ToolpathRenderer::SetupPens(Pass& pass, QPainter& painter, CDocument& doc, int layer,
+                                 const RenderOptions& o) {
+  pass.painter = &painter;
+  pass.showRapids = doc.view.showRapids;
+  pass.byLayer = o.colourByLayer;
+  pass.lowFeed = lowFeed;
+  pass.highFeed = highFeed;
+  const NamedColour c = DrawnColour(LayerColour(doc.colours, layer), o.reversedBackground);
+  pass.pens[0] = QPen(QColor(c.red, c.green, c.blue), 0);
+  QColor rapid = o.reversedBackground ? QColor(150, 150, 150) : QColor(110, 110, 120);
+  pass.pens[1] = QPen(rapid, 0, Qt::DashLine);
+  for (int k = 0; k < kFeedBuckets; ++k) {
+    const int f = lowFeed + (highFeed - lowFeed) * k / (kFeedBuckets - 1);
+    pass.pens[static_cast<std::size_t>(2 + k)] = QPen(FeedColour(f, lowFeed, highFeed), 0);
+  }
+  pass.pens.back() = QPen(Highlight(), 0);
+}
+
+void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOptions& o) {
+  ViewState& view = doc.view;
+  Begin(painter, doc, o);
+  if (!o.colourByLayer) ScanFeeds(doc);
 
   // Echo layers behind the work layer, from their snapshots.
   for (int layer = 0; layer < CLayerTable::kSlots - 1; ++layer) {
@@ -288,7 +301,7 @@ void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOpt
     const LayerSlot& slot = doc.layers[layer];
     if (!slot.echo || !slot.snapshotAllocated || slot.snapshot.count() == 0) continue;
     Pass pass(view);
-    setup(pass, layer);
+    SetupPens(pass, painter, doc, layer, o);
     slot.snapshot.ForEachSpan(
         [&](const PointRecord* r, std::uint32_t n) { DrawRecords(pass, r, n); });
     if (pass.arcPending) pass.Segment(pass.arcEnd);
@@ -297,15 +310,60 @@ void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOpt
   }
   {
     Pass pass(view);
-    setup(pass, doc.layers.workLayer);
+    SetupPens(pass, painter, doc, doc.layers.workLayer, o);
     DrawStore(pass, doc.store);
     if (pass.arcPending) pass.Segment(pass.arcEnd);
     pass.Flush();
     pointsDrawn += pass.drawn;
   }
-  if (o.showTriad) DrawTriad(painter, view, o);
-  if (!o.colourByLayer) DrawLegend(painter, view, o);
-  painter.restore();
+  End(painter, doc, o);
+}
+
+void ToolpathRenderer::DrawLodLevel(Pass& pass, const LodLevel& level) {
+  const Projector& p = pass.project;
+  // The window rectangle in projected model units around the box centre: a piece whose box
+  // lies wholly outside the window (with a pixel to spare) is passed over.
+  const double au = p.cy * p.cz, bu = -p.sz, cu = -p.sy * p.cz;
+  const double av = p.sy * p.sx - p.cy * p.sz * p.cx, bv = -p.cz * p.cx,
+               cv = p.sy * p.sz * p.cx + p.cy * p.sx;
+  const double w = 2.0 * p.mx + 2.0, h = 2.0 * p.my + 2.0;
+  std::uint32_t lastEnd =
+      std::numeric_limits<std::uint32_t>::max();  // the index the last drawn piece ended at
+  for (const LodPiece& piece : level.pieces) {
+    const double x = 0.5 * (piece.lo[0] + piece.hi[0]), hx = 0.5 * (piece.hi[0] - piece.lo[0]);
+    const double y = 0.5 * (piece.lo[1] + piece.hi[1]), hy = 0.5 * (piece.hi[1] - piece.lo[1]);
+    const double z = 0.5 * (piece.lo[2] + piece.hi[2]), hz = 0.5 * (piece.hi[2] - piece.lo[2]);
+    const double pu = (au * x + bu * y + cu * z - p.cu) * p.scale + p.mx;
+    const double pv = (av * x + bv * y + cv * z - p.cv) * p.scale + p.my;
+    const double ru = (std::fabs(au) * hx + std::fabs(bu) * hy + std::fabs(cu) * hz) * p.scale + 2;
+    const double rv = (std::fabs(av) * hx + std::fabs(bv) * hy + std::fabs(cv) * hz) * p.scale + 2;
+    if (pu + ru < -2 || pu - ru > w || pv + rv < -2 || pv - rv > h) continue;
+    const LodVertex* v = level.vertices.data() + piece.first;
+    // A piece that goes on from the one drawn last continues its line.
+    if (piece.first != lastEnd || piece.pen != pass.penIndex || pass.line.empty())
+      pass.MoveTo(v[0].x, v[0].y, v[0].z);
+    for (std::uint32_t k = 1; k < piece.count; ++k) pass.Vertex(piece.pen, v[k].x, v[k].y, v[k].z);
+    lastEnd = piece.first + piece.count - 1;
+  }
+}
+
+void ToolpathRenderer::RenderLod(QPainter& painter, CDocument& doc, const RenderOptions& o,
+                                 const ToolpathLod& lod, double pixels) {
+  ViewState& view = doc.view;
+  Begin(painter, doc, o);
+  lowFeed = lod.pens.lowFeed;
+  highFeed = lod.pens.highFeed;
+  const double tolerance = pixels / std::max(view.scale, 1e-5);
+  for (const LodLayer& layer : lod.layers) {
+    const LodLevel* level = layer.Pick(tolerance);
+    if (level == nullptr) continue;
+    Pass pass(view);
+    SetupPens(pass, painter, doc, layer.layer, o);
+    DrawLodLevel(pass, *level);
+    pass.Flush();
+    pointsDrawn += pass.drawn;
+  }
+  End(painter, doc, o);
 }
 
 void ToolpathRenderer::DrawGrid(QPainter& painter, const ViewState& view) {

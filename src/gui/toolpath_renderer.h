@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/document.h"
+#include "view/toolpath_lod.h"
 
 namespace trevalon {
 
@@ -24,10 +25,15 @@ struct RenderOptions {
 
 class ToolpathRenderer {
  public:
-  static constexpr int kFeedBuckets = 32;
+  static constexpr int kFeedBuckets = trevalon::kFeedBuckets;
 
   // Draws the whole picture into a device of view.width x view.height pixels.
   void Render(QPainter& painter, CDocument& doc, const RenderOptions& options);
+  // The picture of a drag: the same background, grid, master model, triad and legend, with
+  // the toolpath from a simplified copy, at the level that strays at most `pixels` pixels
+  // from the moves at the present zoom (or the finest level it has), in the same pens.
+  void RenderLod(QPainter& painter, CDocument& doc, const RenderOptions& options,
+                 const ToolpathLod& lod, double pixels = 1.0);
 
   // Colour of a feed on the scale between the lowest and highest cutting feed: blue for the
   // slowest, through cyan, green and yellow, to red for the fastest.
@@ -39,6 +45,9 @@ class ToolpathRenderer {
 
   // Feed range of the last render's work layer (the legend's ends).
   int lowFeed = 0, highFeed = 0;
+  // The feed range of everything drawn, as the full drawing finds it (public for the view's
+  // quick frames, which need it without drawing).
+  void FindFeedRange(CDocument& doc) { ScanFeeds(doc); }
   // Points handed to the painter by the last render (after dropping same-pixel points).
   std::uint64_t pointsDrawn = 0;
   // Quads of the master model drawn by the last render (0 while it is not shown).
@@ -49,6 +58,10 @@ class ToolpathRenderer {
   void DrawRecords(Pass& pass, const PointRecord* records, std::uint32_t n);
   void DrawStore(Pass& pass, CPointStore& store);
   void ScanFeeds(CDocument& doc);
+  void Begin(QPainter& painter, CDocument& doc, const RenderOptions& o);
+  void End(QPainter& painter, CDocument& doc, const RenderOptions& o);
+  void SetupPens(Pass& pass, QPainter& painter, CDocument& doc, int layer, const RenderOptions& o);
+  void DrawLodLevel(Pass& pass, const LodLevel& level);
   void DrawGrid(QPainter& painter, const ViewState& view);
   void DrawTriad(QPainter& painter, const ViewState& view, const RenderOptions& o);
   void DrawLegend(QPainter& painter, const ViewState& view, const RenderOptions& o);

@@ -11,6 +11,16 @@
 
 namespace trevalon {
 
+namespace {
+// A copy prepared with `have` draws the picture `want` asks for: the same pens and rapids, and
+// a finest level within a pixel at the present zoom (its base tolerance is a quarter pixel at
+// the zoom it was prepared for; zooming out always finds coarser levels).
+bool Serves(const LodParams& have, const LodParams& want) {
+  return have.byLayer == want.byLayer && have.showRapids == want.showRapids &&
+         have.baseTolerance <= 4 * want.baseTolerance;
+}
+}  // namespace
+
 ToolpathView::ToolpathView(CApplication& app, CDocument& doc, QWidget* parent)
     : QWidget(parent), app_(app), doc_(doc) {
   setAttribute(Qt::WA_OpaquePaintEvent);
@@ -21,6 +31,8 @@ ToolpathView::ToolpathView(CApplication& app, CDocument& doc, QWidget* parent)
   if (app.settings.crossCursorChk == 1) setCursor(Qt::CrossCursor);
   doc_.onRedraw = [this] { Redraw(); };
   UpdateTitle();
+  wheelRest_.setSingleShot(true);
+  connect(&wheelRest_, &QTimer::timeout, this, [this] { EndDragFrames(); });
 }
 
 ToolpathView::~ToolpathView() {
@@ -39,9 +51,118 @@ void ToolpathView::Render() {
   const QSize size(doc_.view.width, doc_.view.height);
   if (cache_.size() != size) cache_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
   QPainter painter(&cache_);
-  renderer.Render(painter, doc_, options);
+  const bool quick = quick_ && DrawnRecords() >= lodRecords;
+  if (quick) {
+    RenderQuick(painter);
+  } else {
+    renderer.Render(painter, doc_, options);
+    // A copy that no longer describes the toolpath only holds memory (and its snapshots would
+    // make the next edit copy pages): it goes, and a new one is prepared while the user looks.
+    if (lod_.lod && !LodFits()) lod_ = {};
+    if (DrawnRecords() >= lodRecords && (!lod_.lod || !Serves(lod_.lod->params, WantedLod())))
+      PrepareLod();
+  }
+  lastQuick_ = quick;
   dirty_ = false;
   ++renders;
+}
+
+// ---- Drag frames -----------------------------------------------------------------------------
+
+std::uint64_t ToolpathView::DrawnRecords() const {
+  std::uint64_t n = doc_.store.count;
+  for (int l : DrawnEchoLayers(doc_.layers)) n += doc_.layers[l].snapshot.count();
+  return n;
+}
+
+LodParams ToolpathView::WantedLod() const {
+  LodParams p;
+  p.byLayer = options.colourByLayer;
+  p.showRapids = doc_.view.showRapids;
+  // The finest level strays a quarter of a pixel at the present zoom, so that zooming in up to
+  // four times still finds a level within a pixel.
+  p.baseTolerance = 0.25 / std::max(doc_.view.scale, 1e-5);
+  return p;
+}
+
+bool ToolpathView::LodFits() const {
+  if (!lod_.lod) return false;
+  const LodParams want = WantedLod();
+  const LodParams& have = lod_.lod->params;
+  return have.byLayer == want.byLayer && have.showRapids == want.showRapids &&
+         lod_.source->Matches(doc_.store, doc_.layers);
+}
+
+void ToolpathView::RenderQuick(QPainter& painter) {
+  if (lod_.lod && !LodFits()) lod_ = {};
+  if (lod_.lod) {
+    renderer.RenderLod(painter, doc_, options, *lod_.lod);
+    ++lodRenders;
+    // Zoomed in further than the copy's finest level serves: a finer one is prepared while
+    // this one goes on being drawn.
+    if (!Serves(lod_.lod->params, WantedLod())) PrepareLod();
+    return;
+  }
+  PrepareLod();
+  // No copy yet: every k-th point of each run, about a quarter of a million in all, keeping the
+  // ends of every run.
+  const LodParams want = WantedLod();
+  if (!options.colourByLayer) renderer.FindFeedRange(doc_);
+  const PenRule pens{options.colourByLayer, renderer.lowFeed, renderer.highFeed};
+  const auto stride =
+      static_cast<std::uint32_t>(std::max<std::uint64_t>(1, DrawnRecords() / 250000));
+  auto quick = StrideToolpathLod(doc_.store, doc_.layers, want, pens, stride);
+  renderer.RenderLod(painter, doc_, options, *quick);
+  ++strideRenders;
+}
+
+void ToolpathView::PrepareLod() {
+  const LodParams want = WantedLod();
+  if (preparer_.Running()) {
+    // A preparation of something else is under way: it is stopped, and this one follows.
+    if (!Serves(preparer_.Params(), want) || !preparer_.Describes(doc_.store, doc_.layers)) {
+      preparer_.Cancel();
+      prepareAgain_ = true;
+    }
+    return;
+  }
+  preparer_.Start(doc_.store, doc_.layers, want, [this] {
+    // On the preparing thread: a note to the view's own thread, dropped if the view is gone.
+    QMetaObject::invokeMethod(
+        this, [this] { TakeLod(); }, Qt::QueuedConnection);
+  });
+}
+
+void ToolpathView::TakeLod() {
+  LodPreparer::Result r = preparer_.Take(doc_.store, doc_.layers);
+  if (!preparer_.Running() && r.lod) {
+    lod_ = std::move(r);
+    if (!LodFits()) lod_ = {};
+  }
+  if (prepareAgain_ && !preparer_.Running()) {
+    prepareAgain_ = false;
+    PrepareLod();
+  }
+  // A drag that is drawing stride frames changes to the prepared copy at once.
+  if (quick_ && lod_.lod) {
+    dirty_ = true;
+    update();
+  }
+}
+
+void ToolpathView::BeginDragFrames() {
+  quick_ = true;
+}
+
+void ToolpathView::EndDragFrames() {
+  wheelRest_.stop();
+  if (!quick_) return;
+  quick_ = false;
+  // The last frame was a drag frame: the full drawing replaces it.
+  if (lastQuick_) {
+    dirty_ = true;
+    update();
+  }
 }
 
 void ToolpathView::Redraw() {
@@ -214,6 +335,8 @@ void ToolpathView::wheelEvent(QWheelEvent* e) {
   fitOnResize_ = false;
   if (!NavigationAllowed()) return;
   doc_.view.Wheel(e->angleDelta().y());
+  BeginDragFrames();
+  wheelRest_.start(wheelRestMs);
   Redraw();
 }
 
@@ -243,10 +366,14 @@ void ToolpathView::mouseMoveEvent(QMouseEvent* e) {
       bandEnd_ = p;
       update();
     } else if (doc_.view.mouseMode == MouseMode::Pan || (e->modifiers() & Qt::ShiftModifier)) {
-      if (doc_.view.DragPan(p.x(), p.y())) dragMoved_ = true, Redraw();
+      if (doc_.view.DragPan(p.x(), p.y())) dragMoved_ = true, BeginDragFrames(), Redraw();
     } else {
-      if (doc_.view.DragRotate(p.x(), p.y())) dragMoved_ = true, Redraw(), emit viewChanged();
+      if (doc_.view.DragRotate(p.x(), p.y()))
+        dragMoved_ = true, BeginDragFrames(), Redraw(), emit viewChanged();
     }
+  } else if (quick_ && !wheelRest_.isActive()) {
+    // The release of a drag went elsewhere: the full drawing returns with the next move.
+    EndDragFrames();
   }
   ShowMouseStatus(p);
 }
@@ -255,6 +382,7 @@ void ToolpathView::mouseReleaseEvent(QMouseEvent* e) {
   if (input_ && input_->MouseRelease(e)) return;
   if (e->button() != Qt::LeftButton || !leftDown_) return;
   leftDown_ = false;
+  EndDragFrames();
   const QPoint p = e->position().toPoint();
   const bool shift = e->modifiers() & Qt::ShiftModifier;
   const bool band = bandDrag_;

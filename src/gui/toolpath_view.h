@@ -5,6 +5,7 @@
 
 #include <QImage>
 #include <QPoint>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "gui/input_modes.h"
 #include "gui/toolpath_renderer.h"
 #include "view/status_line.h"
+#include "view/toolpath_lod.h"
 
 namespace trevalon {
 
@@ -85,6 +87,21 @@ class ToolpathView : public QWidget {
   std::optional<std::uint32_t> sourceMark() const { return sourceMark_; }
   // The point picker's mark: a cross on the point and the two moves that meet there.
   void DrawPointMarker(QPainter& p, std::uint32_t index);
+  // ---- Drag frames -----------------------------------------------------------------------
+  // While the left button rotates or pans, and while wheel steps follow each other closely,
+  // a toolpath of at least `lodRecords` records (the store and the drawn echo layers) is drawn
+  // from its simplified copy; the full drawing follows on release, or `wheelRestMs` after the
+  // last wheel step. The copy is prepared on a second thread after each full drawing of a
+  // toolpath that has none that fits, so that it is mostly ready when a drag begins; a frame
+  // never waits for it: until it is ready, frames come from a quick stride copy.
+  bool DragFrames() const { return quick_; }
+  void EndDragFrames();
+  std::uint64_t lodRecords = 250000;
+  int wheelRestMs = 250;
+  // Frames drawn from the prepared copy and from the stride copy since the view was made.
+  int lodRenders = 0, strideRenders = 0;
+  bool LodReady() const { return lod_.lod != nullptr; }
+  bool Preparing() const { return preparer_.Running(); }
 
   RenderOptions options;
   ToolpathRenderer renderer;
@@ -110,6 +127,14 @@ class ToolpathView : public QWidget {
  private:
   void Render();
   void PaintMarkedMove(QPainter& p, std::uint32_t i);
+  void RenderQuick(QPainter& painter);
+  void BeginDragFrames();
+  std::uint64_t DrawnRecords() const;
+  LodParams WantedLod() const;
+  // The prepared copy still describes the toolpath and the drawing options.
+  bool LodFits() const;
+  void PrepareLod();
+  void TakeLod();
   void StartInput(std::unique_ptr<InputMode> mode);
   void ClickPick(QPoint at, bool shift);
 
@@ -128,6 +153,12 @@ class ToolpathView : public QWidget {
   bool dragMoved_ = false;
   QPoint press_, bandEnd_;
   std::optional<std::uint32_t> sourceMark_;
+  bool quick_ = false;      // drag frames
+  bool lastQuick_ = false;  // the picture is a drag frame
+  QTimer wheelRest_;
+  LodPreparer preparer_;
+  LodPreparer::Result lod_;
+  bool prepareAgain_ = false;  // a preparation of an older toolpath is stopping
 };
 
 }  // namespace trevalon

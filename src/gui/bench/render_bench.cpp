@@ -12,6 +12,7 @@
 
 #include "app/document.h"
 #include "gui/toolpath_renderer.h"
+#include "view/toolpath_lod.h"
 
 namespace trevalon {
 namespace {
@@ -27,30 +28,33 @@ void Add(CPointStore& s, int type, double x, double y, double z, int feed) {
   ++s.count;
 }
 
-// A zig-zag finishing pass over a wavy 200 x 125 surface: 400 passes of 5000 points.
-CDocument& FinishingDocument() {
-  static CDocument* doc = [] {
-    auto* d = new CDocument;
-    CPointStore& s = d->store;
-    s.Init();
-    const int passes = 400, points = 5000;
-    Add(s, MOVE_RAPID, 0, 0, 50, 0);
-    for (int p = 0; p < passes; ++p) {
-      const double y = 125.0 * p / passes;
-      for (int k = 0; k < points; ++k) {
-        const int kk = (p % 2 == 0) ? k : points - 1 - k;
-        const double x = 200.0 * kk / (points - 1);
-        const double z = 8.0 * std::sin(x / 17.0) * std::cos(y / 13.0) + 0.002 * (k % 7);
-        const int feed = 800 + static_cast<int>(1200 * (0.5 + 0.5 * std::sin(x / 31.0)));
-        Add(s, (k == 0 && p == 0) ? MOVE_LINE : MOVE_LINE_CONT, x, y, z, feed);
-      }
+// A zig-zag finishing pass over a wavy 200 x 125 surface: `passes` passes of 5000 points
+// (400 passes: 2 million points, 2000: 10 million).
+CDocument* MakeFinishingDocument(int passes) {
+  auto* d = new CDocument;
+  CPointStore& s = d->store;
+  s.Init();
+  const int points = 5000;
+  Add(s, MOVE_RAPID, 0, 0, 50, 0);
+  for (int p = 0; p < passes; ++p) {
+    const double y = 125.0 * p / passes;
+    for (int k = 0; k < points; ++k) {
+      const int kk = (p % 2 == 0) ? k : points - 1 - k;
+      const double x = 200.0 * kk / (points - 1);
+      const double z = 8.0 * std::sin(x / 17.0) * std::cos(y / 13.0) + 0.002 * (k % 7);
+      const int feed = 800 + static_cast<int>(1200 * (0.5 + 0.5 * std::sin(x / 31.0)));
+      Add(s, (k == 0 && p == 0) ? MOVE_LINE : MOVE_LINE_CONT, x, y, z, feed);
     }
-    d->view.width = kWidth;
-    d->view.height = kHeight;
-    d->view.SetDirection(4);
-    d->view.Fit(d->store, &d->layers);
-    return d;
-  }();
+  }
+  d->view.width = kWidth;
+  d->view.height = kHeight;
+  d->view.SetDirection(4);
+  d->view.Fit(d->store, &d->layers);
+  return d;
+}
+
+CDocument& FinishingDocument() {
+  static CDocument* doc = MakeFinishingDocument(400);
   return *doc;
 }
 
@@ -112,6 +116,91 @@ void BM_FullRedraw(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(RenderMs(false, false));
 }
 BENCHMARK(BM_FullRedraw)->Iterations(5)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+
+// The frames of a drag against today's full redraw, on 2 million (400 passes) and 10 million
+// points (2000 passes), all measured in this run: the full redraw, the drag frame from the
+// prepared copy (the view turning 5 degrees a frame, at the fitted zoom and zoomed in 8 times),
+// the quick stride frame the view draws while no prepared copy fits, and the preparation itself
+// (done on the second core while the user works). Thread CPU times, in ms.
+void BM_DragFrames(benchmark::State& state) {
+  const int passes = static_cast<int>(state.range(0));
+  static CDocument* docs[2] = {nullptr, nullptr};
+  CDocument*& doc = docs[passes == 400 ? 0 : 1];
+  if (doc == nullptr) doc = passes == 400 ? &FinishingDocument() : MakeFinishingDocument(passes);
+  ViewState& view = doc->view;
+  const ViewState fitted = view;
+  QImage image(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
+  ToolpathRenderer r;
+  RenderOptions o;
+  double full = 0, prepare = 0, drag = 0, zoomed = 0, stride = 0;
+  std::uint64_t lodVertices = 0, dragDrawn = 0, fullDrawn = 0;
+  int n = 0, frames = 0;
+  for (auto _ : state) {
+    view = fitted;
+    double t = CpuMs();
+    {
+      QPainter painter(&image);
+      r.Render(painter, *doc, o);
+    }
+    full += CpuMs() - t;
+    fullDrawn = r.pointsDrawn;
+    LodSource source;
+    source.Take(doc->store, doc->layers);
+    LodParams params;
+    params.baseTolerance = 0.25 / view.scale;
+    t = CpuMs();
+    std::shared_ptr<ToolpathLod> lod = BuildToolpathLod(source.Inputs(), params);
+    prepare += CpuMs() - t;
+    lodVertices = lod->Vertices();
+    for (int k = 0; k < 8; ++k) {
+      view.SetAngles(300, 0, 330 - 5 * k);
+      t = CpuMs();
+      {
+        QPainter painter(&image);
+        r.RenderLod(painter, *doc, o, *lod);
+      }
+      drag += CpuMs() - t;
+      dragDrawn = r.pointsDrawn;
+      view.scale = fitted.scale * 8;
+      t = CpuMs();
+      {
+        QPainter painter(&image);
+        r.RenderLod(painter, *doc, o, *lod);
+      }
+      zoomed += CpuMs() - t;
+      view.scale = fitted.scale;
+      ++frames;
+    }
+    view = fitted;
+    t = CpuMs();
+    {
+      const std::uint32_t step = std::max<std::uint32_t>(1, doc->store.count / 250000);
+      std::shared_ptr<ToolpathLod> quick =
+          StrideToolpathLod(doc->store, doc->layers, params, lod->pens, step);
+      QPainter painter(&image);
+      r.RenderLod(painter, *doc, o, *quick);
+    }
+    stride += CpuMs() - t;
+    ++n;
+  }
+  view = fitted;
+  state.counters["points"] = static_cast<double>(doc->store.count);
+  state.counters["full_ms"] = full / n;
+  state.counters["drag_ms"] = drag / frames;
+  state.counters["drag_zoom8_ms"] = zoomed / frames;
+  state.counters["stride_ms"] = stride / n;
+  state.counters["prepare_ms"] = prepare / n;
+  state.counters["full_per_drag"] = full / n / (drag / frames);
+  state.counters["lod_vertices"] = static_cast<double>(lodVertices);
+  state.counters["drawn_full"] = static_cast<double>(fullDrawn);
+  state.counters["drawn_drag"] = static_cast<double>(dragDrawn);
+}
+BENCHMARK(BM_DragFrames)
+    ->Arg(400)
+    ->Arg(2000)
+    ->Iterations(2)
+    ->Unit(benchmark::kMillisecond)
+    ->MeasureProcessCPUTime();
 
 }  // namespace
 }  // namespace trevalon

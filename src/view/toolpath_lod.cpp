@@ -392,19 +392,18 @@ bool ThinLayer(const RecordSnapshot& records, const LodParams& params, const Pen
     walk.End();
   }
   out.sourceVertices = count.source;
-  // A level is kept when it has at most half the vertices of the last level kept (of the
-  // walk, for the first): a level that saves less is not worth its memory, and the kept
-  // ones together stay below the walk's own size.
-  std::vector<int> kept;
-  std::uint64_t previous = count.source;
-  for (int level = 0; level < kLadder; ++level) {
+  // The finest level is always kept: it is what a frame at the zoom of the preparation (or up
+  // to four times closer) draws. A coarser level is kept when it has at most half the vertices
+  // of the last level kept: one that saves less is not worth its memory, and all of them
+  // together stay below twice the finest.
+  std::vector<int> kept = {0};
+  std::uint64_t previous = count.counts[0];
+  for (int level = 1; level < kLadder; ++level) {
     if (count.counts[static_cast<std::size_t>(level)] * 2 <= previous) {
       kept.push_back(level);
       previous = count.counts[static_cast<std::size_t>(level)];
     }
   }
-  // Nothing thins (every vertex ends a run): the coarsest level, which is the whole walk.
-  if (kept.empty()) kept.push_back(kLadder - 1);
   out.levels.assign(kept.size(), LodLevel{});
   std::vector<LevelWriter> writers;
   for (std::size_t k = 0; k < kept.size(); ++k) {

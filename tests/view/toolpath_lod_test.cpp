@@ -1,0 +1,241 @@
+// The simplified toolpath of drag frames: every level stays within its tolerance of every move
+// and keeps every run whole at its ends and in its pen; levels halve; and a preparation on the
+// second thread is dropped when the store or a layer changed while it ran.
+
+#include "view/toolpath_lod.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+#include "model/layer_table.h"
+#include "test_support.h"
+
+namespace trevalon {
+namespace {
+
+using testing::AddPoint;
+
+// A wavy finishing run of `points` points per pass, little separate paths (a rapid, then two or
+// three cuts) of alternating feed, a selected stretch, and arcs in the three planes.
+void MixedToolpath(CPointStore& s, int passes, int points) {
+  s.Init();
+  AddPoint(s, MOVE_RAPID, 0, 0, 20);
+  for (int p = 0; p < passes; ++p) {
+    for (int k = 0; k < points; ++k) {
+      const int kk = p % 2 == 0 ? k : points - 1 - k;
+      const double x = 100.0 * kk / (points - 1), y = 2.0 * p;
+      const double z = 5 * std::sin(x / 9.0) * std::cos(y / 7.0) + 0.003 * (k % 5);
+      AddPoint(s, k == 0 && p == 0 ? MOVE_LINE : MOVE_LINE_CONT, x, y, z, 900, k > 40 && k < 60);
+    }
+  }
+  for (int n = 0; n < 200; ++n) {
+    const double x = 120 + (n % 20) * 3.0, y = (n / 20) * 3.0;
+    AddPoint(s, MOVE_RAPID, x, y, 5);
+    AddPoint(s, MOVE_LINE, x + 0.4, y + 0.1, 0, 300 + 100 * (n % 3));
+    AddPoint(s, MOVE_LINE_CONT, x + 0.5, y + 0.9, 0, 300 + 100 * (n % 3));
+    if (n % 2) AddPoint(s, MOVE_LINE_CONT, x + 1.3, y + 0.2, -0.5, 2000);
+  }
+  AddPoint(s, MOVE_RAPID, 0, -10, 0);
+  AddPoint(s, MOVE_LINE, 10, -10, 0, 500);
+  AddPoint(s, MOVE_ARC_CCW, -10, -10, 0, 500);
+  AddPoint(s, PLANE_XY, -10, 0, 0);
+  AddPoint(s, MOVE_ARC_CW, -10, -10, 20, 700);  // a helix: a whole turn in ZX
+  AddPoint(s, PLANE_ZX, 5, 0, 0);
+  AddPoint(s, MOVE_ARC_CCW, -10, -4, 2, 700);
+  AddPoint(s, PLANE_YZ, 0, 3, -2);
+}
+
+struct LodRun {
+  int pen;
+  std::vector<LodVertex> v;
+};
+
+// The runs of a level: a piece that does not start where the last one ended starts a run.
+std::vector<LodRun> Runs(const LodLevel& level) {
+  std::vector<LodRun> runs;
+  std::uint32_t end = UINT32_MAX;
+  for (const LodPiece& p : level.pieces) {
+    if (p.first != end) {
+      runs.push_back({p.pen, {level.vertices[p.first]}});
+    }
+    for (std::uint32_t k = 1; k < p.count; ++k)
+      runs.back().v.push_back(level.vertices[p.first + k]);
+    end = p.first + p.count - 1;
+  }
+  return runs;
+}
+
+double Distance(const LodVertex& p, const LodVertex& a, const LodVertex& b) {
+  const double d[3] = {b.x - a.x, b.y - a.y, b.z - a.z}, w[3] = {p.x - a.x, p.y - a.y, p.z - a.z};
+  const double len2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  const double t =
+      len2 > 0 ? std::clamp((w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / len2, 0.0, 1.0) : 0.0;
+  double e2 = 0;
+  for (int k = 0; k < 3; ++k) e2 += (w[k] - t * d[k]) * (w[k] - t * d[k]);
+  return std::sqrt(e2);
+}
+
+bool Same(const LodVertex& a, const LodVertex& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+std::shared_ptr<ToolpathLod> Prepare(CPointStore& store, CLayerTable& layers, LodParams params) {
+  LodSource source;
+  EXPECT_TRUE(source.Take(store, layers));
+  return BuildToolpathLod(source.Inputs(), params);
+}
+
+// Every vertex of the walk (the stride copy with stride 1 keeps them all) lies within the
+// level's tolerance of the kept line between the kept vertices around it; the kept vertices
+// are the walk's own, in order; runs keep their ends and pens; and each coarser level has at
+// most half the vertices of the one before it.
+TEST(ToolpathLod, EveryLevelStaysWithinItsToleranceAndKeepsEveryRun) {
+  CPointStore store;
+  CLayerTable layers;
+  MixedToolpath(store, 30, 1500);
+  for (bool byLayer : {true, false}) {
+    for (bool rapids : {false, true}) {
+      LodParams params;
+      params.byLayer = byLayer;
+      params.showRapids = rapids;
+      params.baseTolerance = 0.002;
+      auto lod = Prepare(store, layers, params);
+      ASSERT_TRUE(lod);
+      EXPECT_EQ(lod->pens.lowFeed, 300);
+      EXPECT_EQ(lod->pens.highFeed, 2000);
+      auto all = StrideToolpathLod(store, layers, params, lod->pens, 1);
+      ASSERT_EQ(lod->layers.size(), 1u);
+      const std::vector<LodRun> walk = Runs(all->layers[0].levels[0]);
+      const LodLayer& layer = lod->layers[0];
+      ASSERT_GE(layer.levels.size(), 3u);
+      std::uint64_t previous = 0;
+      for (const LodRun& r : walk) previous += r.v.size();
+      EXPECT_EQ(layer.sourceVertices, previous);
+      double lastTolerance = 0;
+      for (const LodLevel& level : layer.levels) {
+        SCOPED_TRACE(level.tolerance);
+        EXPECT_GT(level.tolerance, lastTolerance);
+        lastTolerance = level.tolerance;
+        if (&level != &layer.levels.front()) {
+          EXPECT_LE(level.vertices.size() * 2, previous);
+        }
+        previous = level.vertices.size();
+        const std::vector<LodRun> kept = Runs(level);
+        ASSERT_EQ(kept.size(), walk.size());
+        for (std::size_t r = 0; r < walk.size(); ++r) {
+          const LodRun& w = walk[r];
+          const LodRun& k = kept[r];
+          ASSERT_EQ(k.pen, w.pen);
+          ASSERT_TRUE(Same(k.v.front(), w.v.front()));
+          ASSERT_TRUE(Same(k.v.back(), w.v.back()));
+          std::size_t j = 0;  // k.v[j] is the last kept vertex at or before walk vertex i
+          for (std::size_t i = 0; i < w.v.size(); ++i) {
+            if (j + 1 < k.v.size() && Same(w.v[i], k.v[j + 1])) {
+              ++j;
+              continue;
+            }
+            ASSERT_LT(j + 1, k.v.size());
+            ASSERT_LE(Distance(w.v[i], k.v[j], k.v[j + 1]), level.tolerance * 1.0001 + 1e-5)
+                << "run " << r << " vertex " << i;
+          }
+          ASSERT_EQ(j + 1, k.v.size()) << "kept vertices out of the walk's order, run " << r;
+        }
+        // The boxes of the pieces hold their vertices.
+        for (const LodPiece& p : level.pieces) {
+          for (std::uint32_t q = p.first; q < p.first + p.count; ++q) {
+            const LodVertex& v = level.vertices[q];
+            ASSERT_TRUE(v.x >= p.lo[0] && v.x <= p.hi[0] && v.y >= p.lo[1] && v.y <= p.hi[1] &&
+                        v.z >= p.lo[2] && v.z <= p.hi[2]);
+          }
+        }
+      }
+      // The coarsest levels hold little more than the ends of the runs.
+      EXPECT_LT(layer.levels.back().vertices.size(), 4 * walk.size() + 200);
+    }
+  }
+}
+
+// Waits for the preparing thread (at most ten seconds).
+bool WaitFor(LodPreparer& p) {
+  for (int k = 0; k < 10000 && !p.Finished(); ++k)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return p.Finished();
+}
+
+// The thread walks snapshots: the store and the layers are edited while it runs, as the user
+// interface does between frames; a copy of records that are gone is never handed out, and one
+// of records still in place is.
+TEST(ToolpathLod, APreparationOfAnEditedToolpathIsDropped) {
+  CPointStore store;
+  CLayerTable layers;
+  MixedToolpath(store, 120, 4000);
+  LodParams params;
+  params.baseTolerance = 0.001;
+  std::atomic<int> finished{0};
+  auto done = [&] { ++finished; };
+
+  LodPreparer p;
+  ASSERT_TRUE(p.Start(store, layers, params, done));
+  EXPECT_FALSE(p.Start(store, layers, params, done));  // one at a time
+  EXPECT_TRUE(p.Describes(store, layers));
+  ASSERT_TRUE(WaitFor(p));
+  LodPreparer::Result kept = p.Take(store, layers);
+  ASSERT_TRUE(kept.lod);
+  EXPECT_FALSE(p.Running());
+  EXPECT_TRUE(kept.source->Matches(store, layers));
+
+  // Edits of every kind while the walk runs: a changed mark, an appended point, a selection
+  // cleared, a layer saved and echoed, the whole store replaced by an undo state.
+  const std::vector<std::function<void()>> edits = {
+      [&] {
+        store.FetchPoint(10);
+        store.reg.mark = 1;
+        store.StorePoint(10);
+      },
+      [&] { AddPoint(store, MOVE_LINE_CONT, 1, 2, 3, 900); },
+      [&] { store.ClearSelection(); },
+      [&] { layers.SaveLayer(7, store); },
+      [&] {
+        RecordSnapshot before;
+        ASSERT_TRUE(store.Snapshot(before));
+        store.FetchPoint(5);
+        store.reg.x += 1;
+        store.StorePoint(5);
+        store.Restore(before);  // the records are as before, in their old pages
+      },
+  };
+  for (std::size_t e = 0; e < edits.size(); ++e) {
+    SCOPED_TRACE(e);
+    ASSERT_TRUE(p.Start(store, layers, params, done));
+    edits[e]();
+    ASSERT_TRUE(WaitFor(p));
+    LodPreparer::Result r = p.Take(store, layers);
+    if (e == 4) {
+      // Restored pages are the pages the walk read: the copy still describes the store.
+      EXPECT_TRUE(r.lod);
+    } else {
+      EXPECT_FALSE(r.lod);
+    }
+    // The copy taken before any edit no longer fits either (except after the restore).
+    if (e < 4) {
+      EXPECT_FALSE(kept.source->Matches(store, layers));
+    }
+  }
+  EXPECT_EQ(finished.load(), 6);
+
+  // Stopped on the way: nothing comes out; and a view closed during a walk waits for it.
+  ASSERT_TRUE(p.Start(store, layers, params, done));
+  p.Cancel();
+  ASSERT_TRUE(WaitFor(p));
+  EXPECT_FALSE(p.Take(store, layers).lod);
+  {
+    LodPreparer closing;
+    ASSERT_TRUE(closing.Start(store, layers, params, nullptr));
+  }
+}
+
+}  // namespace
+}  // namespace trevalon

@@ -4,8 +4,10 @@
 #include <QLinearGradient>
 #include <QPen>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 #include "gui/master_model_drawing.h"
 
@@ -68,6 +70,8 @@ struct ToolpathRenderer::Pass {
   int lastPx = 0, lastPy = 0;
   bool arcPending = false;
   PointRecord arcEnd{};
+  bool arcEndAhead = false;  // arcEndPixel holds the arc end's projection
+  AheadPixel arcEndPixel{};
   std::uint64_t drawn = 0;
 
   explicit Pass(const ViewState& v) : project(v) {}
@@ -106,17 +110,24 @@ struct ToolpathRenderer::Pass {
     }
     line.push_back(QPoint(px, py));
   }
-  void MoveTo(double x, double y, double z) {
+  // `at`, when given, is the point's projection made ahead (the same arithmetic).
+  void MoveTo(double x, double y, double z, const AheadPixel* at = nullptr) {
     Flush();
     last[0] = x, last[1] = y, last[2] = z;
-    project(x, y, z, lastPx, lastPy);
+    if (at)
+      lastPx = at->x, lastPy = at->y;
+    else
+      project(x, y, z, lastPx, lastPy);
     haveLast = true;
   }
   int PenFor(const PointRecord& r) const { return PenOf(r, PenRule{byLayer, lowFeed, highFeed}); }
-  void Segment(const PointRecord& r) {
+  void Segment(const PointRecord& r, const AheadPixel* at = nullptr) {
     const int pen = PenFor(r);
     int px, py;
-    project(r.x, r.y, r.z, px, py);
+    if (at)
+      px = at->x, py = at->y;
+    else
+      project(r.x, r.y, r.z, px, py);
     Use(pen);
     LineTo(px, py);
     last[0] = r.x, last[1] = r.y, last[2] = r.z;
@@ -132,7 +143,7 @@ struct ToolpathRenderer::Pass {
   }
   // An arc from the last motion point to `end` round start + offset, sampled so that no chord
   // strays more than a third of a pixel from the circle at the present zoom.
-  void Arc(const PointRecord& end, const PointRecord& centre) {
+  void Arc(const PointRecord& end, const PointRecord& centre, const AheadPixel* endAt = nullptr) {
     int a = 0, b = 1, n = 2;
     if (centre.type == PLANE_ZX) a = 2, b = 0, n = 1;
     if (centre.type == PLANE_YZ) a = 1, b = 2, n = 0;
@@ -172,52 +183,144 @@ struct ToolpathRenderer::Pass {
       LineTo(px, py);
     }
     int px, py;
-    project(end.x, end.y, end.z, px, py);
+    if (endAt)
+      px = endAt->x, py = endAt->y;
+    else
+      project(end.x, end.y, end.z, px, py);
     LineTo(px, py);
     last[0] = end.x, last[1] = end.y, last[2] = end.z;
     lastPx = px, lastPy = py;
   }
 };
 
-void ToolpathRenderer::DrawRecords(Pass& pass, const PointRecord* records, std::uint32_t n) {
+void ToolpathRenderer::DrawRecords(Pass& pass, const PointRecord* records, std::uint32_t n,
+                                   const AheadPixel* ahead) {
   for (std::uint32_t i = 0; i < n; ++i) {
     const PointRecord& r = records[i];
+    const AheadPixel* at = ahead ? ahead + i : nullptr;
     const int t = r.type;
     if (pass.arcPending) {
       pass.arcPending = false;
+      const AheadPixel* endAt = pass.arcEndAhead ? &pass.arcEndPixel : nullptr;
       // The centre record follows its arc's end point; without one the arc is drawn straight.
       if (IsPlaneCode(t)) {
         if (Sane(r))
-          pass.Arc(pass.arcEnd, r);
+          pass.Arc(pass.arcEnd, r, endAt);
         else
-          pass.Segment(pass.arcEnd);
+          pass.Segment(pass.arcEnd, endAt);
         continue;
       }
-      pass.Segment(pass.arcEnd);
+      pass.Segment(pass.arcEnd, endAt);
     }
     if (!IsMotionType(t) || !Sane(r)) continue;  // centre records are never drawn as points
     if (!pass.haveLast) {
-      pass.MoveTo(r.x, r.y, r.z);
+      pass.MoveTo(r.x, r.y, r.z, at);
       if (!IsArcType(t)) continue;
     }
     if (IsRapidType(t) && !pass.showRapids) {
-      pass.MoveTo(r.x, r.y, r.z);
+      pass.MoveTo(r.x, r.y, r.z, at);
     } else if (IsArcType(t)) {
       pass.arcPending = true;
       pass.arcEnd = r;
+      pass.arcEndAhead = at != nullptr;
+      if (at) pass.arcEndPixel = *at;
     } else {
-      pass.Segment(r);
+      pass.Segment(r, at);
     }
   }
 }
 
+namespace {
+
+// The projection of a layer's records a page ahead of the drawing, on a second thread: the
+// drawing walk has to go record by record (each line goes on from the one before), but where a
+// record lands in the window does not depend on the walk, and it is much of the walk's work.
+// The helper projects exactly the records the walk projects (sound motion records) with the
+// same arithmetic, so the picture is the one a single thread draws, pixel for pixel. A ring of
+// pages passes between the two threads.
+class ProjectAhead {
+ public:
+  static constexpr std::uint32_t kRing = 8;
+  using Span = std::pair<const PointRecord*, std::uint32_t>;
+
+  ProjectAhead(const Projector& project, const std::vector<Span>& spans)
+      : project_(project), spans_(spans), ring_(kRing * CPointStore::kPageSize) {
+    thread_ = std::thread([this] { Produce(); });
+  }
+  ~ProjectAhead() {
+    // Normally every span was drawn and the helper has ended; otherwise it is let go.
+    consumed_.store(static_cast<std::uint32_t>(spans_.size()) + kRing, std::memory_order_release);
+    consumed_.notify_one();
+    thread_.join();
+  }
+  // The projections of span k, once they are ready.
+  const AheadPixel* Wait(std::uint32_t k) {
+    for (std::uint32_t ready = produced_.load(std::memory_order_acquire); ready <= k;
+         ready = produced_.load(std::memory_order_acquire))
+      produced_.wait(ready, std::memory_order_acquire);
+    return ring_.data() + (k % kRing) * CPointStore::kPageSize;
+  }
+  // Span k is drawn: its place in the ring is free again.
+  void Done(std::uint32_t k) {
+    consumed_.store(k + 1, std::memory_order_release);
+    consumed_.notify_one();
+  }
+
+ private:
+  void Produce() {
+    const auto spans = static_cast<std::uint32_t>(spans_.size());
+    for (std::uint32_t k = 0; k < spans; ++k) {
+      for (std::uint32_t free = consumed_.load(std::memory_order_acquire); k >= free + kRing;
+           free = consumed_.load(std::memory_order_acquire))
+        consumed_.wait(free, std::memory_order_acquire);
+      if (consumed_.load(std::memory_order_acquire) > spans) return;  // let go
+      AheadPixel* out = ring_.data() + (k % kRing) * CPointStore::kPageSize;
+      const PointRecord* r = spans_[k].first;
+      for (std::uint32_t i = 0; i < spans_[k].second; ++i) {
+        if (IsMotionType(r[i].type) && Sane(r[i]))
+          project_(r[i].x, r[i].y, r[i].z, out[i].x, out[i].y);
+      }
+      produced_.store(k + 1, std::memory_order_release);
+      produced_.notify_one();
+    }
+  }
+
+  Projector project_;
+  const std::vector<Span>& spans_;
+  std::vector<AheadPixel> ring_;
+  std::atomic<std::uint32_t> produced_{0}, consumed_{0};
+  std::thread thread_;
+};
+
+// Below this many records a layer is drawn on one thread: starting the helper would cost more
+// than it saves.
+constexpr std::uint64_t kAheadRecords = 100000;
+
+}  // namespace
+
+void ToolpathRenderer::DrawSpans(Pass& pass, const std::vector<Span>& spans) {
+  std::uint64_t records = 0;
+  for (const Span& s : spans) records += s.second;
+  if (!projectAhead || records < kAheadRecords || std::thread::hardware_concurrency() < 2) {
+    for (const Span& s : spans) DrawRecords(pass, s.first, s.second);
+    return;
+  }
+  ProjectAhead ahead(pass.project, spans);
+  for (std::uint32_t k = 0; k < spans.size(); ++k) {
+    DrawRecords(pass, spans[k].first, spans[k].second, ahead.Wait(k));
+    ahead.Done(k);
+  }
+}
+
 void ToolpathRenderer::DrawStore(Pass& pass, CPointStore& store) {
+  std::vector<Span> spans;
   for (std::uint32_t base = 0; base < store.count; base += CPointStore::kPageSize) {
     const PointRecord* page = store.RawRecord(base);
     const std::uint32_t n = std::min(CPointStore::kPageSize, store.count - base);
     if (page == nullptr) continue;
-    DrawRecords(pass, page, n);
+    spans.emplace_back(page, n);
   }
+  DrawSpans(pass, spans);
 }
 
 QColor ToolpathRenderer::FeedColour(int feed, int low, int high) {
@@ -302,8 +405,10 @@ void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOpt
     if (!slot.echo || !slot.snapshotAllocated || slot.snapshot.count() == 0) continue;
     Pass pass(view);
     SetupPens(pass, painter, doc, layer, o);
+    std::vector<Span> spans;
     slot.snapshot.ForEachSpan(
-        [&](const PointRecord* r, std::uint32_t n) { DrawRecords(pass, r, n); });
+        [&](const PointRecord* r, std::uint32_t n) { spans.emplace_back(r, n); });
+    DrawSpans(pass, spans);
     if (pass.arcPending) pass.Segment(pass.arcEnd);
     pass.Flush();
     pointsDrawn += pass.drawn;

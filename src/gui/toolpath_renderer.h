@@ -9,12 +9,18 @@
 #include <QPoint>
 #include <array>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "app/document.h"
 #include "view/toolpath_lod.h"
 
 namespace trevalon {
+
+// A record's window position, projected ahead of the drawing walk.
+struct AheadPixel {
+  int x = 0, y = 0;
+};
 
 struct RenderOptions {
   bool colourByLayer = true;  // off: lines coloured by feed, with a legend
@@ -52,10 +58,16 @@ class ToolpathRenderer {
   std::uint64_t pointsDrawn = 0;
   // Quads of the master model drawn by the last render (0 while it is not shown).
   std::uint64_t meshQuadsDrawn = 0;
+  // A large layer's records are projected on a second thread a page ahead of the drawing
+  // (the picture is the same either way; off: everything on the calling thread).
+  bool projectAhead = true;
 
  private:
   struct Pass;
-  void DrawRecords(Pass& pass, const PointRecord* records, std::uint32_t n);
+  using Span = std::pair<const PointRecord*, std::uint32_t>;
+  void DrawRecords(Pass& pass, const PointRecord* records, std::uint32_t n,
+                   const AheadPixel* ahead = nullptr);
+  void DrawSpans(Pass& pass, const std::vector<Span>& spans);
   void DrawStore(Pass& pass, CPointStore& store);
   void ScanFeeds(CDocument& doc);
   void Begin(QPainter& painter, CDocument& doc, const RenderOptions& o);

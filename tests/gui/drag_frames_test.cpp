@@ -1,6 +1,7 @@
 // Drag frames: the simplified copy draws every path where the full drawing draws it, in the
-// same colours; the view switches to it while a drag or a run of wheel steps goes on and back
-// to the full drawing after; a copy of a toolpath that was edited since is never drawn.
+// same colours; the full drawing on two threads is that of one; the view switches to it while a
+// drag or a run of wheel steps goes on and back to the full drawing after; a copy of a toolpath
+// that was edited since is never drawn.
 
 #include <QImage>
 #include <QPainter>
@@ -158,6 +159,65 @@ class DragFramesTest : public QObject {
         const QImage strided = FromCopy(m.doc, o, *stride);
         if (direction == 1)
           for (QPoint c : m.pathCentres) QVERIFY(Drawn(strided, c));
+      }
+    }
+  }
+
+  // The full drawing of a large toolpath with its projection made on a second thread is the
+  // drawing of one thread, pixel for pixel: lines, arcs whose end and centre records lie in
+  // different pages, hidden and shown rapids, selected moves, unsound records, feed colours,
+  // an echo layer, in every direction.
+  void theFullDrawingIsTheSameOnTwoThreads() {
+    CDocument d;
+    CPointStore& s = d.store;
+    s.Init();
+    const std::uint32_t page = CPointStore::kPageSize;
+    for (int n = 0; s.count < 40 * page; ++n) {
+      const double x = (n % 400) * 0.2 - 40, y = (n / 400) * 0.3 - 30;
+      if (n % 997 == 0) Put(s, MOVE_RAPID, x, y, 5);
+      if (s.count % page == page - 1 && n % 3 == 0) {
+        Put(s, MOVE_ARC_CCW, x + 1, y, 0, 700);  // its centre record opens the next page
+        Put(s, PLANE_XY, 0.5, 0.5, 0);
+      } else if (n % 50 == 0) {
+        Put(s, MOVE_ARC_CW, x, y + 0.3, 0.1, 900, n % 7 == 0);
+        Put(s, n % 100 ? PLANE_XY : PLANE_ZX, 0.2, 0.1, 0.15);
+      } else {
+        Put(s, MOVE_LINE_CONT, x, y, std::sin(x / 5) * 3, 300 + n % 1000, n % 311 < 20);
+      }
+      if (n % 5003 == 0) Put(s, MOVE_LINE_CONT, 1e9, 0, 0);  // unsound: never drawn
+    }
+    d.layers.SaveLayer(2, s);
+    for (std::uint32_t i = 0; i < s.count; ++i) {
+      s.FetchPoint(i);
+      s.reg.y += 5;
+      s.StorePoint(i);
+    }
+    d.view.width = 300;
+    d.view.height = 240;
+    for (bool byLayer : {true, false}) {
+      for (bool rapids : {false, true}) {
+        for (int direction = 1; direction <= 7; ++direction) {
+          d.view.SetDirection(direction);
+          d.view.showRapids = rapids;
+          d.view.Fit(d.store, &d.layers);
+          RenderOptions o;
+          o.colourByLayer = byLayer;
+          QImage one(300, 240, QImage::Format_ARGB32_Premultiplied), two = one;
+          ToolpathRenderer r;
+          r.projectAhead = false;
+          {
+            QPainter painter(&one);
+            r.Render(painter, d, o);
+          }
+          const std::uint64_t drawn = r.pointsDrawn;
+          r.projectAhead = true;
+          {
+            QPainter painter(&two);
+            r.Render(painter, d, o);
+          }
+          QCOMPARE(r.pointsDrawn, drawn);
+          QVERIFY2(one == two, qPrintable(QString("direction %1").arg(direction)));
+        }
       }
     }
   }

@@ -166,8 +166,9 @@ bool WaitFor(LodPreparer& p) {
 }
 
 // The thread walks snapshots: the store and the layers are edited while it runs, as the user
-// interface does between frames; a copy of records that are gone is never handed out, and one
-// of records still in place is.
+// interface does between frames (built with ThreadSanitizer, this shows any record the two
+// threads share unguarded); a copy of records that are gone is never handed out, and one of
+// records still in place is.
 TEST(ToolpathLod, APreparationOfAnEditedToolpathIsDropped) {
   CPointStore store;
   CLayerTable layers;

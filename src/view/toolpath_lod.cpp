@@ -108,8 +108,11 @@ class Walk {
     }
     int steps = 1;
     if (r > 1.5 * arcTol_ && r > 1e-9) {
+      // Limited before it becomes an integer: a radius far beyond the tolerance (a damaged
+      // centre) gives a step of nothing.
       const double step = 2.0 * std::acos(1.0 - arcTol_ / r);
-      steps = std::clamp(static_cast<int>(std::ceil(std::fabs(sweep) / step)), 2, 4000);
+      const double want = std::ceil(std::fabs(sweep) / step);
+      steps = want >= 4000 || !(want == want) ? 4000 : std::max(2, static_cast<int>(want));
     }
     sink_.Use(PenOf(end, pens_), last_);
     double p[3];

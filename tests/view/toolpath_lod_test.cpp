@@ -158,6 +158,37 @@ TEST(ToolpathLod, EveryLevelStaysWithinItsToleranceAndKeepsEveryRun) {
   }
 }
 
+// Records a damaged file may leave: coordinates beyond the sane limit or no numbers, a centre
+// record far away or without its arc, an arc without its centre. The walk passes them as the
+// full drawing does, and the copy is made.
+TEST(ToolpathLod, DamagedRecordsAreWalkedWithoutHarm) {
+  CPointStore store;
+  CLayerTable layers;
+  store.Init();
+  const double nan = std::nan(""), huge = 3e38;
+  AddPoint(store, MOVE_RAPID, 0, 0, 0);
+  AddPoint(store, MOVE_LINE, 1, nan, 0, 100);
+  AddPoint(store, MOVE_ARC_CW, 2, 2, 0, 100);
+  AddPoint(store, PLANE_XY, 1, huge, 0);
+  AddPoint(store, MOVE_ARC_CCW, 3, 1, 0, 100);
+  AddPoint(store, PLANE_ZX, 0, 0, 1e9);  // unsound centre: the arc is drawn straight
+  AddPoint(store, PLANE_YZ, 1, 1, 1);    // a centre without its arc
+  AddPoint(store, MOVE_ARC_CW, 4, 4, 4, 100);
+  AddPoint(store, MOVE_LINE_CONT, huge, 0, 0, 100);
+  AddPoint(store, MOVE_LINE_CONT, 5, -huge, 1, 100);
+  AddPoint(store, MOVE_LINE_CONT, 6, 6, 6, 100);
+  store.count += 5000;  // counted but never written
+  for (bool rapids : {false, true}) {
+    LodParams params;
+    params.showRapids = rapids;
+    params.baseTolerance = 1e-6;
+    auto lod = Prepare(store, layers, params);
+    ASSERT_TRUE(lod);
+    ASSERT_TRUE(StrideToolpathLod(store, layers, params, lod->pens, 3));
+    EXPECT_GE(lod->layers[0].levels.size(), 1u);
+  }
+}
+
 // Waits for the preparing thread (at most ten seconds).
 bool WaitFor(LodPreparer& p) {
   for (int k = 0; k < 10000 && !p.Finished(); ++k)

@@ -237,7 +237,11 @@ namespace {
 // record lands in the window does not depend on the walk, and it is much of the walk's work.
 // The helper projects exactly the records the walk projects (sound motion records) with the
 // same arithmetic, so the picture is the one a single thread draws, pixel for pixel. A ring of
-// pages passes between the two threads.
+// pages passes between the two threads. The drawing waits for a page only while the helper is
+// projecting that very page (waiting hands the helper the core, and the page is soon done); a
+// page the helper has not reached (it started late, or the machine is busy and it got no time)
+// is projected by the walk itself, as on one thread, and the helper goes on from the page
+// after it. So a busy machine draws about as fast as one thread does, never much slower.
 class ProjectAhead {
  public:
   static constexpr std::uint32_t kRing = 8;
@@ -253,10 +257,11 @@ class ProjectAhead {
     consumed_.notify_one();
     thread_.join();
   }
-  // The projections of span k, once they are ready.
-  const AheadPixel* Wait(std::uint32_t k) {
-    for (std::uint32_t ready = produced_.load(std::memory_order_acquire); ready <= k;
-         ready = produced_.load(std::memory_order_acquire))
+  // The projections of span k, or null when the helper has not got to it.
+  const AheadPixel* Ready(std::uint32_t k) const {
+    std::uint32_t ready = produced_.load(std::memory_order_acquire);
+    if (ready <= k && working_.load(std::memory_order_acquire) != k + 1) return nullptr;
+    for (; ready <= k; ready = produced_.load(std::memory_order_acquire))
       produced_.wait(ready, std::memory_order_acquire);
     return ring_.data() + (k % kRing) * CPointStore::kPageSize;
   }
@@ -269,11 +274,15 @@ class ProjectAhead {
  private:
   void Produce() {
     const auto spans = static_cast<std::uint32_t>(spans_.size());
-    for (std::uint32_t k = 0; k < spans; ++k) {
-      for (std::uint32_t free = consumed_.load(std::memory_order_acquire); k >= free + kRing;
-           free = consumed_.load(std::memory_order_acquire))
-        consumed_.wait(free, std::memory_order_acquire);
-      if (consumed_.load(std::memory_order_acquire) > spans) return;  // let go
+    for (std::uint32_t k = 0; k < spans;) {
+      const std::uint32_t drawn = consumed_.load(std::memory_order_acquire);
+      if (k < drawn) k = drawn;  // the walk projected these itself
+      if (k >= spans) break;
+      if (k >= drawn + kRing) {  // the ring is full
+        consumed_.wait(drawn, std::memory_order_acquire);
+        continue;
+      }
+      working_.store(k + 1, std::memory_order_release);
       AheadPixel* out = ring_.data() + (k % kRing) * CPointStore::kPageSize;
       const PointRecord* r = spans_[k].first;
       for (std::uint32_t i = 0; i < spans_[k].second; ++i) {
@@ -282,13 +291,17 @@ class ProjectAhead {
       }
       produced_.store(k + 1, std::memory_order_release);
       produced_.notify_one();
+      ++k;
     }
   }
 
   Projector project_;
   const std::vector<Span>& spans_;
   std::vector<AheadPixel> ring_;
-  std::atomic<std::uint32_t> produced_{0}, consumed_{0};
+  // Spans [0, produced_) are projected (those the walk did itself aside); the helper is at
+  // span working_ - 1; the walk has drawn spans [0, consumed_).
+  mutable std::atomic<std::uint32_t> produced_{0};
+  std::atomic<std::uint32_t> working_{0}, consumed_{0};
   std::thread thread_;
 };
 
@@ -307,7 +320,9 @@ void ToolpathRenderer::DrawSpans(Pass& pass, const std::vector<Span>& spans) {
   }
   ProjectAhead ahead(pass.project, spans);
   for (std::uint32_t k = 0; k < spans.size(); ++k) {
-    DrawRecords(pass, spans[k].first, spans[k].second, ahead.Wait(k));
+    const AheadPixel* pixels = ahead.Ready(k);
+    pagesAhead += pixels != nullptr;
+    DrawRecords(pass, spans[k].first, spans[k].second, pixels);
     ahead.Done(k);
   }
 }
@@ -367,6 +382,7 @@ void ToolpathRenderer::Begin(QPainter& painter, CDocument& doc, const RenderOpti
   // The master model lies under the toolpaths.
   meshQuadsDrawn = doc.master.shown ? DrawMasterModel(painter, doc.master, view) : 0;
   pointsDrawn = 0;
+  pagesAhead = 0;
 }
 
 void ToolpathRenderer::End(QPainter& painter, CDocument& doc, const RenderOptions& o) {

@@ -61,6 +61,8 @@ class ToolpathRenderer {
   // A large layer's records are projected on a second thread a page ahead of the drawing
   // (the picture is the same either way; off: everything on the calling thread).
   bool projectAhead = true;
+  // Pages of records the last render drew with their projection made by the helper.
+  std::uint64_t pagesAhead = 0;
 
  private:
   struct Pass;

@@ -162,6 +162,7 @@ void BM_DragFrames(benchmark::State& state) {
   FrameTimes today, full, prepare, drag, zoomed, stride;
   std::uint64_t lodVertices = 0, dragDrawn = 0, fullDrawn = 0;
   bool same = true;
+  double ahead = 0;
   for (auto _ : state) {
     view = fitted;
     QImage before(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
@@ -176,6 +177,8 @@ void BM_DragFrames(benchmark::State& state) {
       r.Render(painter, *doc, o);
     });
     same = same && image == before;
+    ahead = static_cast<double>(r.pagesAhead) /
+            ((doc->store.count + CPointStore::kPageSize - 1) / CPointStore::kPageSize);
     fullDrawn = r.pointsDrawn;
     LodSource source;
     source.Take(doc->store, doc->layers);
@@ -214,6 +217,7 @@ void BM_DragFrames(benchmark::State& state) {
   state.counters["full_ms"] = full.wall;
   state.counters["full_cpu"] = full.Cpu();
   state.counters["full_same_pixels"] = same ? 1 : 0;
+  state.counters["full_pages_ahead"] = ahead;  // share of pages the helper projected
   state.counters["drag_ms"] = drag.wall;
   state.counters["drag_cpu"] = drag.Cpu();
   state.counters["drag_zoom8_ms"] = zoomed.wall;

@@ -6,7 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/tools/setup-deps.sh"
 fuzz_seconds=${TREVALON_FUZZ_SECONDS:-20}
 log=$(mktemp)
-trap 'rm -f "$log"' EXIT
+prefix=$(mktemp -d)
+trap 'rm -f "$log"; rm -rf "$prefix"' EXIT
 
 echo "== include check"
 "$root/tools/check-layers.sh"
@@ -14,6 +15,15 @@ echo "== include check"
 echo "== release build and tests"
 "$root/tools/build.sh" "$root/build" -DTREVALON_BUILD_TESTS=ON -DTREVALON_BUILD_BENCH=ON -DTREVALON_BUILD_GUI=ON
 (cd "$root/build" && ctest --output-on-failure -j"$(nproc)") | tee -a "$log"
+
+echo "== install layout"
+cmake --install "$root/build" --prefix "$prefix" >/dev/null
+installed="bin/trevalon-cli share/trevalon/manual/index.html share/doc/trevalon/README.md"
+[ -x "$root/build/src/gui/trevalon" ] && installed="$installed bin/trevalon"
+for f in $installed; do
+  [ -e "$prefix/$f" ] || { echo "cmake --install left out $f"; exit 1; }
+done
+echo "installed into a temporary prefix: $installed"
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 "$root/tools/build.sh" "$root/build-asan" -DTREVALON_SANITIZE=ON -DTREVALON_BUILD_BENCH=OFF \

@@ -166,6 +166,10 @@ bool QtPlatform::OpenInEditor(const std::string& editor, const std::string& path
 }
 
 bool QtPlatform::OpenDocument(const std::string& path) {
+  if (scripted) {
+    openedDocuments.push_back(path);
+    return true;
+  }
   return QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
 }
 

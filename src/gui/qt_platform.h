@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -50,6 +51,8 @@ class QtPlatform : public QObject, public Platform {
   std::deque<SaveChoice> saveChoices;  // answers to AskSaveChanges; then Cancel
   std::string lastCaption, lastMessage, helpText;
   int messageCount = 0;
+  // Scripted, files are not handed to the desktop: OpenDocument records them here.
+  std::vector<std::string> openedDocuments;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -534,6 +534,10 @@ constexpr TxtEntry kTexts[] = {
      "the move",
      "절삭 거리에 따른 피드를 최적화 전후로 그래프에 보여 줍니다. 마우스로 이동을 찾습니다",
      "切削距離に沿った送りを最適化の前後でグラフに表示します。マウスで移動を探します"},
+    // ---- Help ------------------------------------------------------------------------------
+    {TREVALON_TXT(ManualNotFound), " The user manual was not found. It was looked for in:\n",
+     " 사용자 설명서를 찾을 수 없습니다. 찾아본 폴더:\n",
+     " ユーザーマニュアルが見つかりません。探したフォルダー:\n"},
 };
 
 #undef TREVALON_TXT

@@ -284,6 +284,8 @@ enum class Txt : int {
   SourceNoMove,       // the block under the cursor made no move of the toolpath
   // ---- Feed chart --------------------------------------------------------------------------
   TipFeedPlot,  // status tip of the View menu's "Feed 그래프"
+  // ---- Help --------------------------------------------------------------------------------
+  ManualNotFound,  // the file error, followed by the folders where the manual was looked for
 
   Count
 };

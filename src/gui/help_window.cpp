@@ -1,6 +1,7 @@
 #include "gui/help_window.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QKeySequence>
 #include <QLineEdit>
@@ -53,6 +54,11 @@ HelpWindow::HelpWindow(QWidget* parent, const QString& folder) : QDialog(parent)
   // browser.
   browser_->setOpenExternalLinks(true);
   browser_->setSearchPaths({folder_});
+  // The pages link manual.css for web browsers; the browser here does not load linked sheets,
+  // so the sheet is every page's default.
+  QFile css(folder_ + "/manual.css");
+  if (css.size() < (1 << 20) && css.open(QIODevice::ReadOnly))
+    browser_->document()->setDefaultStyleSheet(QString::fromUtf8(css.readAll()));
   layout->addWidget(browser_, 1);
 
   back->setEnabled(false);

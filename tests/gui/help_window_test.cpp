@@ -112,6 +112,8 @@ class HelpWindowTest : public QObject {
     QCOMPARE(QFileInfo(help->folder()).canonicalFilePath(), ManualFolder());
     QCOMPARE(Shown(help), QString("index.html"));
     QVERIFY(help->browser()->toPlainText().contains("Trevalon user manual"));
+    // The manual's style sheet holds for its pages.
+    QVERIFY(help->browser()->document()->defaultStyleSheet().contains("h1"));
     QVERIFY(p.platform->openedDocuments.empty());
     QCOMPARE(p.platform->messageCount, 0);
 

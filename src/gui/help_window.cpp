@@ -123,10 +123,9 @@ ManualSearch InstalledManualSearch() {
   return s;
 }
 
-void ShowHelp(CApplication& app, MainWindow& frame, bool tutorial) {
+void ShowHelp(CApplication& app, MainWindow& frame, bool tutorial, const ManualSearch& search) {
   const std::string& own = tutorial ? app.settings.trainingHelpName : app.settings.helpFileName;
   if (IsOwnHelpFile(own) && frame.platform().OpenDocument(own)) return;
-  const ManualSearch search = InstalledManualSearch();
   const QString folder = Q(FindManual(search));
   if (folder.isEmpty()) {
     std::string where;

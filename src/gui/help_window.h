@@ -46,7 +46,9 @@ ManualSearch InstalledManualSearch();
 // The Help menu's items: HelpFileName (help) or TrainingHelpName (tutorial) when it names a
 // file of the user's own, opened with the desktop's program for its type as ever; otherwise,
 // or when that file cannot be opened, the manual on its contents page or on the first-job
-// walkthrough. A manual that cannot be found is reported with the folders searched.
-void ShowHelp(CApplication& app, MainWindow& frame, bool tutorial);
+// walkthrough, looked for as `search` says. A manual that cannot be found is reported with the
+// folders searched.
+void ShowHelp(CApplication& app, MainWindow& frame, bool tutorial,
+              const ManualSearch& search = InstalledManualSearch());
 
 }  // namespace trevalon

@@ -169,6 +169,22 @@ class HelpWindowTest : public QObject {
     QCOMPARE(p.platform->openedDocuments.size(), std::size_t(2));
   }
 
+  void aManualThatIsNowhereIsReportedWithTheFoldersSearched() {
+    Program p;
+    p.app->settings.helpFileName.clear();
+    ManualSearch nowhere;
+    nowhere.xdgDataDirsSet = true;
+    nowhere.xdgDataDirs = p.dir.filePath("share").toStdString();
+    nowhere.programDir = p.dir.filePath("bin").toStdString();
+    ShowHelp(*p.app, *p.window, false, nowhere);
+    QVERIFY(!HelpOf(p));
+    QCOMPARE(p.platform->messageCount, 1);
+    QCOMPARE(QString::fromStdString(p.platform->lastCaption), QString("Error message"));
+    const QString message = QString::fromStdString(p.platform->lastMessage);
+    QVERIFY(message.contains("manual was not found"));
+    QVERIFY(message.contains(p.dir.filePath("share/trevalon/manual")));
+  }
+
   void everyLinkOfTheManualLeadsToAPageAndAPlaceThatAreThere() {
     const QMap<QString, Page> pages = Manual();
     QVERIFY(pages.size() >= 10);

@@ -44,6 +44,7 @@ AppSettings DefaultSettings() {
   s.helpFileName = root + "/help/korvo.hlp";
   s.trainingHelpName = root + "/help/korvo-t.hlp";
   s.crossCursorChk = 0;
+  s.koreanLabelsChk = 0;
   return s;
 }
 
@@ -108,6 +109,8 @@ FileReadError ReadSettingsFile(const std::string& path, AppSettings& s, bool* wo
     } else if (EqualNoCase(key, "CrossCursorChk")) {
       // A decimal integer; anything else reads as 0, as a C scan would leave it.
       s.crossCursorChk = std::atoi(value.c_str());
+    } else if (EqualNoCase(key, "KoreanLabelsChk")) {
+      s.koreanLabelsChk = std::atoi(value.c_str());
     }
   }
   return FileReadError::None;
@@ -123,6 +126,9 @@ int WriteSettingsFile(const std::string& path, const AppSettings& s) {
     << "HelpFileName " << s.helpFileName << " \n"
     << "TrainingHelpName " << s.trainingHelpName << " \n"
     << "CrossCursorChk " << s.crossCursorChk << " \n";
+  // Our rule: the Korean-labels key is written only when it is on, so that the file of a user
+  // who never asked for it stays the eight lines it always was.
+  if (s.koreanLabelsChk != 0) o << "KoreanLabelsChk " << s.koreanLabelsChk << " \n";
   std::error_code ec;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
   return WriteFileReplacing(path, o.str());

@@ -21,6 +21,9 @@ struct AppSettings {
   std::string helpFileName;      // HelpFileName
   std::string trainingHelpName;  // TrainingHelpName
   int crossCursorChk = 0;        // CrossCursorChk: 1 gives the views a cross-hair cursor
+  // KoreanLabelsChk: 1 keeps the desktop's menus and dialogs in their Korean labels whatever
+  // the language (messages and status tips still follow the language).
+  int koreanLabelsChk = 0;
 };
 
 // The defaults: the program's tree under ~/korvo, the user's editor ($VISUAL, $EDITOR, else
@@ -37,7 +40,7 @@ Language LanguageFromEnvironment();
 // "en", "ko" or "ja"; false for anything else.
 bool ParseLanguage(std::string_view code, Language& out);
 
-// korvo.cfg holds eight short lines; no real one comes near this.
+// korvo.cfg holds eight or nine short lines; no real one comes near this.
 inline constexpr std::size_t kSettingsFileLimit = 1u << 20;
 
 // Reads korvo.cfg: key and value pairs separated by blanks, keys without regard to case,
@@ -48,7 +51,8 @@ inline constexpr std::size_t kSettingsFileLimit = 1u << 20;
 // and so does a file that is refused (a folder, beyond kSettingsFileLimit, a NUL byte).
 FileReadError ReadSettingsFile(const std::string& path, AppSettings& s,
                                bool* workDirRead = nullptr);
-// Writes the eight lines; 0 when the file cannot be created (the old file stays).
+// Writes the eight lines, and KoreanLabelsChk when it is on; 0 when the file cannot be
+// created (the old file stays).
 int WriteSettingsFile(const std::string& path, const AppSettings& s);
 
 // The folders of the work environment: ConfigDir, WorkDir, PostDir, the help files' folders

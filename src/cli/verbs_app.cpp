@@ -10,7 +10,8 @@ namespace {
 
 struct SettingKey {
   const char* name;
-  std::string AppSettings::*text;  // null for CrossCursorChk
+  std::string AppSettings::*text;  // null for the flags
+  int AppSettings::*flag = nullptr;
 };
 constexpr SettingKey kKeys[] = {
     {"ConfigDir", &AppSettings::configDir},
@@ -20,7 +21,8 @@ constexpr SettingKey kKeys[] = {
     {"FileExt", &AppSettings::fileExt},
     {"HelpFileName", &AppSettings::helpFileName},
     {"TrainingHelpName", &AppSettings::trainingHelpName},
-    {"CrossCursorChk", nullptr},
+    {"CrossCursorChk", nullptr, &AppSettings::crossCursorChk},
+    {"KoreanLabelsChk", nullptr, &AppSettings::koreanLabelsChk},
 };
 
 bool SameNoCase(std::string_view a, std::string_view b) {
@@ -40,7 +42,7 @@ void Settings(Session& s, const Args& a) {
       if (k.text)
         s.out << st.*k.text << '\n';
       else
-        s.out << st.crossCursorChk << '\n';
+        s.out << st.*k.flag << '\n';
     }
     s.out << "SettingsFile " << s.app.SettingsPath() << '\n';
     return;
@@ -62,7 +64,7 @@ void Settings(Session& s, const Args& a) {
     if (found->text)
       next.*found->text = value;
     else
-      next.crossCursorChk = static_cast<int>(ParseInt(value, "CrossCursorChk"));
+      next.*found->flag = static_cast<int>(ParseInt(value, found->name));
   }
   if (save) {
     if (!s.app.ApplySettings(next)) Failure("settings: cannot write " + s.app.SettingsPath());

@@ -297,6 +297,12 @@ TEST(Verbs, App) {
       {"settings Colour=1", 2},
       {"settings keep", 2},
       {"settings CrossCursorChk=yes", 2},
+      // The Korean-labels key: written only while it is on, gone again when it is off.
+      {"settings KoreanLabelsChk=1 save; settings",
+       0,
+       {"out:KoreanLabelsChk 1\n", "korvo.cfg:CrossCursorChk 1 \nKoreanLabelsChk 1 \n"}},
+      {"settings koreanlabelschk=0 save", 0, {"!korvo.cfg:KoreanLabelsChk"}},
+      {"settings KoreanLabelsChk=yes", 2},
       {"text CannotOpenFile", 0, {"=out: Can not open file !!.\n\n"}},
       {"$ --lang ja -c text NotExistMasterModel", 0, {"!out:Not exist"}},
       {"text NoSuchText", 2},

@@ -1,6 +1,7 @@
 #include "gui/dialog_kit.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDoubleValidator>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -10,6 +11,10 @@
 #include <QVBoxLayout>
 
 namespace trevalon {
+
+QString L(const char* korean) {
+  return QCoreApplication::translate("Trevalon", korean);
+}
 
 QDialogButtonBox* OkCancel(QDialog* d) {
   auto* b = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);

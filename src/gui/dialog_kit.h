@@ -1,9 +1,9 @@
 #pragma once
-// What every dialog of the desktop is built from: the core's texts as Qt strings, OK and
-// Cancel, number fields whose validators come from the ranges the core declares beside its
-// options, check boxes, file pickers, fields bound to the values they edit (written back on
-// OK only, so Cancel leaves everything as it was), the values a dialog keeps while the program
-// runs, and the value prompts.
+// What every dialog of the desktop is built from: the core's texts as Qt strings, the labels in
+// the user's language, OK and Cancel, number fields whose validators come from the ranges the core
+// declares beside its options, check boxes, file pickers, fields bound to the values they edit
+// (written back on OK only, so Cancel leaves everything as it was), the values a dialog keeps while
+// the program runs, and the value prompts.
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -35,6 +35,19 @@ inline QString Q(const std::string& s) {
 }
 inline QString Q(const char* s) {
   return QString::fromUtf8(s);
+}
+
+// ---- Labels ----------------------------------------------------------------------------------
+// The labels of the menus and dialogs are written in the program's own Korean; the label
+// translator of the user's language (gui/labels.h) gives their English and Japanese. Without
+// one (Korean, or KoreanLabelsChk) a label shows exactly as written. Every label goes through L
+// where it is shown: trevalon_labels (src/gui/translations) collects the texts of L("..."),
+// LabelText("...") and the menu table's entries into the translation files, and its check
+// fails on Korean text in the desktop's code that is none of them.
+QString L(const char* korean);
+// A label kept in a table and passed through L where it is shown.
+constexpr const char* LabelText(const char* korean) {
+  return korean;
 }
 
 // OK and Cancel, named "ok" and "cancel" so that tests can press them.

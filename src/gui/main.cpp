@@ -1,7 +1,7 @@
 // trevalon: the desktop program. The command line is read first (--help, --version and
-// mistakes answered on the terminal); start-up picks the language, reads korvo.cfg and opens
-// the frame; the files named on the command line open in their own windows, and with none an
-// empty document window opens.
+// mistakes answered on the terminal); start-up picks the language, reads korvo.cfg, installs
+// the labels of that language and opens the frame; the files named on the command line open
+// in their own windows, and with none an empty document window opens.
 
 #include <QApplication>
 #include <QTimer>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gui/command_line.h"
+#include "gui/labels.h"
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
 #include "gui/screenshot.h"
@@ -81,6 +82,8 @@ int main(int argc, char** argv) {
     return rc;
   }
 
+  // The menus and dialogs in the user's language (or Korean, as the settings may ask).
+  UseLabelLanguage(app);
   MainWindow window(app, platform);
   window.startOptions.colourByLayer = !shot.feedColours;
   window.startOptions.showGrid = shot.showGrid;

@@ -76,6 +76,9 @@ class MainWindow : public QMainWindow {
   void RefreshState();
   // The layer list's names anew (names true) and its current entry.
   void RefreshLayerList(bool names);
+  // The menus and toolbars in the labels of the label translator now installed (after
+  // UseLabelLanguage changed it).
+  void RetranslateLabels();
 
  signals:
   // After every command and whenever another document window becomes active (the end of

@@ -1,6 +1,7 @@
 // The menus and the toolbars of the frame. The menu table is the layout only: labels (the
-// program's own texts, Korean in every language), status tips, accelerators and order. Each
-// item runs the command registered under its name; an item without one stays, disabled.
+// program's own Korean texts, shown through the label translator of the user's language),
+// status tips, accelerators and order. Each item runs the command registered under its name;
+// an item without one stays, disabled.
 
 #include <QAction>
 #include <QActionGroup>
@@ -13,6 +14,18 @@
 #include "gui/main_window.h"
 
 namespace trevalon {
+
+namespace {
+// The Korean label an action, submenu or toolbar was made with, kept so that the labels can
+// be shown anew when their language changes; "toolbar" marks the toolbar's copies, which
+// leave out the key text.
+constexpr const char* kLabel = "label";
+constexpr const char* kToolbarCopy = "toolbar";
+
+void SetLabel(QObject* o, const char* korean) {
+  o->setProperty(kLabel, QByteArray(korean));
+}
+}  // namespace
 
 struct MenuEntry {
   enum Kind { Menu, Submenu, End, Item, Separator, Recent };
@@ -62,7 +75,7 @@ const MenuEntry kMenus[] = {
     Item("새 창(&W)", Txt::TipNewWindow, "newWindow"),
     Item("닫기(&O)", Txt::TipCloseWindow, "closeWindow"),
     Sep(),
-    {E::Recent, "최근 파일"},
+    {E::Recent, LabelText("최근 파일")},
     Sep(),
     Item("종료(&X)", Txt::TipExit, "exit"),
   Menu("최적화(&O)"),
@@ -212,10 +225,12 @@ void MainWindow::BuildMenus() {
   for (const MenuEntry& e : kMenus) {
     switch (e.kind) {
       case MenuEntry::Menu:
-        open.assign(1, menuBar()->addMenu(Q(e.label)));
+        open.assign(1, menuBar()->addMenu(L(e.label)));
+        SetLabel(open.back()->menuAction(), e.label);
         break;
       case MenuEntry::Submenu:
-        open.push_back(open.back()->addMenu(Q(e.label)));
+        open.push_back(open.back()->addMenu(L(e.label)));
+        SetLabel(open.back()->menuAction(), e.label);
         break;
       case MenuEntry::End:
         open.pop_back();
@@ -224,7 +239,8 @@ void MainWindow::BuildMenus() {
         open.back()->addSeparator();
         break;
       case MenuEntry::Recent:
-        recentMenu_ = open.back()->addMenu(Q(e.label));
+        recentMenu_ = open.back()->addMenu(L(e.label));
+        SetLabel(recentMenu_->menuAction(), e.label);
         RebuildRecentMenu();
         break;
       case MenuEntry::Item:
@@ -236,7 +252,8 @@ void MainWindow::BuildMenus() {
 
 void MainWindow::AddItem(QMenu* menu, const MenuEntry& e, QActionGroup* directions,
                          QActionGroup* modes) {
-  auto* a = new QAction(Q(e.label), this);
+  auto* a = new QAction(L(e.label), this);
+  SetLabel(a, e.label);
   a->setObjectName(e.name);
   a->setStatusTip(Q(app_.Text(e.tip)));
   if (e.key) a->setShortcut(QKeySequence(e.key));
@@ -260,7 +277,8 @@ QAction* MainWindow::Action(const QString& objectName) const {
 }
 
 void MainWindow::BuildToolbars() {
-  QToolBar* bar = addToolBar("View");
+  QToolBar* bar = addToolBar(L("View"));
+  SetLabel(bar, "View");
   bar->setObjectName("viewToolbar");
   bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
   for (const char* name :
@@ -272,6 +290,8 @@ void MainWindow::BuildToolbars() {
         QString(name) == "undo")
       bar->addSeparator();
     QAction* shown = new QAction(a->text().section('\t', 0, 0), bar);
+    shown->setProperty(kLabel, a->property(kLabel));
+    shown->setProperty(kToolbarCopy, true);
     shown->setStatusTip(a->statusTip());
     shown->setCheckable(a->isCheckable());
     shown->setEnabled(a->isEnabled());
@@ -282,7 +302,8 @@ void MainWindow::BuildToolbars() {
     });
     bar->addAction(shown);
   }
-  QToolBar* layers = addToolBar("Layer");
+  QToolBar* layers = addToolBar(L("Layer"));
+  SetLabel(layers, "Layer");
   layers->setObjectName("layerToolbar");
   layerList_ = new QComboBox(layers);
   layerList_->setObjectName("layerList");
@@ -296,6 +317,19 @@ void MainWindow::BuildToolbars() {
   layerList_->setCurrentIndex(0);
   connect(layerList_, &QComboBox::activated, this, [this](int index) { SwitchLayer(index); });
   layers->addWidget(layerList_);
+}
+
+void MainWindow::RetranslateLabels() {
+  for (QAction* a : findChildren<QAction*>()) {
+    const QByteArray label = a->property(kLabel).toByteArray();
+    if (label.isEmpty()) continue;
+    const QString text = L(label.constData());
+    a->setText(a->property(kToolbarCopy).toBool() ? text.section('\t', 0, 0) : text);
+  }
+  for (QToolBar* bar : findChildren<QToolBar*>()) {
+    const QByteArray label = bar->property(kLabel).toByteArray();
+    if (!label.isEmpty()) bar->setWindowTitle(L(label.constData()));
+  }
 }
 
 }  // namespace trevalon

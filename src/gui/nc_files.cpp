@@ -71,7 +71,7 @@ void RetitleAfterOutput(ToolpathView& view) {
 }
 
 QCheckBox* VerifyAfterWritingBox(CApplication& app, FieldBinder& f, bool& verify) {
-  QCheckBox* box = f.Check(Q("쓰기 후 검증"), "verifyAfterWriting", verify);
+  QCheckBox* box = f.Check(L("쓰기 후 검증"), "verifyAfterWriting", verify);
   const QString tip = Q(app.Msg().Text(Txt::VerifyAfterWriting));
   box->setToolTip(tip);
   box->setStatusTip(tip);

@@ -16,7 +16,7 @@ bool AskValues(QWidget* parent, const char* caption, const QStringList& labels,
                std::vector<double*> fields) {
   std::vector<double> values;
   for (double* f : fields) values.push_back(*f);
-  if (!AskNumbers(parent, Q(caption), labels, values)) return false;
+  if (!AskNumbers(parent, L(caption), labels, values)) return false;
   for (std::size_t i = 0; i < fields.size(); ++i) *fields[i] = values[i];
   return true;
 }
@@ -24,18 +24,19 @@ bool AskValues(QWidget* parent, const char* caption, const QStringList& labels,
 }  // namespace
 
 bool AskBox(QWidget* parent, BoxValues& v) {
-  return AskValues(parent, "XY 영역", {Q("X값 최소"), Q("Y값 최소"), Q("X값 최대"), Q("Y값 최대")},
+  return AskValues(parent, LabelText("XY 영역"),
+                   {L("X값 최소"), L("Y값 최소"), L("X값 최대"), L("Y값 최대")},
                    {&v.xMin, &v.yMin, &v.xMax, &v.yMax});
 }
 
 bool AskCircle(QWidget* parent, CircleValues& v) {
-  return AskValues(parent, "중심좌표와 반경을 입력하시요.",
-                   {Q("X 좌표"), Q("Y 좌표"), Q("Z 좌표"), Q("반경")},
+  return AskValues(parent, LabelText("중심좌표와 반경을 입력하시요."),
+                   {L("X 좌표"), L("Y 좌표"), L("Z 좌표"), L("반경")},
                    {&v.x, &v.y, &v.z, &v.radius});
 }
 
 bool AskZBand(QWidget* parent, ZBandValues& v) {
-  return AskValues(parent, "변수를 입력하시요!!", {Q("Z minimum"), Q("Z maximum")},
+  return AskValues(parent, LabelText("변수를 입력하시요!!"), {L("Z minimum"), L("Z maximum")},
                    {&v.zMin, &v.zMax});
 }
 

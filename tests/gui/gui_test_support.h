@@ -32,7 +32,7 @@ struct Program {
   std::unique_ptr<CApplication> app;
   std::unique_ptr<MainWindow> window;
 
-  Program() {
+  explicit Program(const char* language = "en") {
     const std::string root = dir.path().toStdString();
     QDir().mkpath(dir.filePath("config"));
     // korvo.cfg sends every settings file into the temporary tree.
@@ -45,7 +45,7 @@ struct Program {
     platform->scripted = true;
     app = std::make_unique<CApplication>(*platform);
     StartOptions start;
-    start.language = "en";
+    start.language = language;
     app->StartUp(start);
     window = std::make_unique<MainWindow>(*app, *platform);
     window->show();

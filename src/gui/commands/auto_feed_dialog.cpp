@@ -10,6 +10,7 @@
 
 #include "feed/feed_control.h"
 #include "gui/command_registry.h"
+#include "gui/labels.h"
 
 namespace trevalon {
 namespace {
@@ -33,16 +34,17 @@ std::string PickConditionFile(QWidget* parent, const std::string& directory, boo
 AutoFeedDialog::AutoFeedDialog(QWidget* parent, CApplication& app, const CuttingConditions& c,
                                const std::string& conditionDirectory)
     : QDialog(parent), conditions(c), app_(app), directory_(conditionDirectory) {
-  setWindowTitle(Q("자동 피드 조정"));
+  setWindowTitle(L("자동 피드 조정"));
   auto* layout = new QVBoxLayout(this);
   auto* form = new QFormLayout;
-  const Txt labels[6] = {Txt::LmxToolDiameter,   Txt::LmxSafetyDistance,
-                         Txt::LmxCornerMinAngle, Txt::LmxCornerMaxReduction,
-                         Txt::LmxSlopeMinAngle,  Txt::LmxSlopeMaxReduction};
+  const QString labels[6] = {
+      CoreLabel(app_, Txt::LmxToolDiameter),   CoreLabel(app_, Txt::LmxSafetyDistance),
+      CoreLabel(app_, Txt::LmxCornerMinAngle), CoreLabel(app_, Txt::LmxCornerMaxReduction),
+      CoreLabel(app_, Txt::LmxSlopeMinAngle),  CoreLabel(app_, Txt::LmxSlopeMaxReduction)};
   for (int i = 0; i < 6; ++i) {
     auto* e = RealField(this, qPrintable(QString("real%1").arg(i)), QString(), kConditionRealRange);
     reals_[static_cast<std::size_t>(i)] = e;
-    form->addRow(Q(app_.Text(labels[i])).trimmed(), e);
+    form->addRow(labels[i].trimmed(), e);
     // An edit takes its value when it loses the focus.
     connect(e, &QLineEdit::editingFinished, this,
             [this, e, i] { TakeReal(e, *Field(conditions, i), kConditionRealRange); });
@@ -51,9 +53,9 @@ AutoFeedDialog::AutoFeedDialog(QWidget* parent, CApplication& app, const Cutting
   maxFeed_ = IntField(this, "maxFeed", 0, kConditionFeedRange);
   material_ = new QLineEdit(this);
   material_->setObjectName("material");
-  form->addRow(Q("공구 접근피드"), plungeFeed_);
-  form->addRow(Q(app_.Text(Txt::LmxMaxFeed)).trimmed(), maxFeed_);
-  form->addRow(Q(app_.Text(Txt::LmxMaterial)).trimmed(), material_);
+  form->addRow(L("공구 접근피드"), plungeFeed_);
+  form->addRow(CoreLabel(app_, Txt::LmxMaxFeed).trimmed(), maxFeed_);
+  form->addRow(CoreLabel(app_, Txt::LmxMaterial).trimmed(), material_);
   connect(plungeFeed_, &QLineEdit::editingFinished, this,
           [this] { TakeInt(plungeFeed_, conditions.PlungeFeed, kConditionFeedRange); });
   connect(maxFeed_, &QLineEdit::editingFinished, this,
@@ -61,9 +63,9 @@ AutoFeedDialog::AutoFeedDialog(QWidget* parent, CApplication& app, const Cutting
   layout->addLayout(form);
 
   auto* files = new QHBoxLayout;
-  readButton_ = new QPushButton(Q(app_.Text(Txt::ConditionFileButton)), this);
+  readButton_ = new QPushButton(CoreLabel(app_, Txt::ConditionFileButton), this);
   readButton_->setObjectName("readConditions");
-  auto* writeButton = new QPushButton(Q("조건저장"), this);
+  auto* writeButton = new QPushButton(L("조건저장"), this);
   writeButton->setObjectName("writeConditions");
   files->addWidget(readButton_, 1);
   files->addWidget(writeButton);
@@ -106,7 +108,7 @@ void AutoFeedDialog::TakeEdits() {
 }
 
 void AutoFeedDialog::ReadConditions(const std::string& path) {
-  const QString label = Q(app_.Text(Txt::ConditionFileButton));
+  const QString label = CoreLabel(app_, Txt::ConditionFileButton);
   if (!ReadConditionsFile(app_.Msg(), path, conditions)) {
     readButton_->setText(label);
     return;

@@ -18,7 +18,7 @@ struct CopyValues {
 void CopyLayer(CommandContext& c) {
   CopyValues& remembered = c.Remembered<CopyValues>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("Layer  복사"));
+  d.setWindowTitle(L("Layer  복사"));
   auto* form = new QFormLayout(&d);
   auto spin = [&d](const char* name, int value) {
     auto* s = new QSpinBox(&d);
@@ -29,8 +29,8 @@ void CopyLayer(CommandContext& c) {
   };
   auto* source = spin("source", remembered.source);
   auto* target = spin("target", c.view->doc().layers.workLayer);
-  form->addRow(Q("복사할 Layer"), source);
-  form->addRow(Q("복사될 Layer"), target);
+  form->addRow(L("복사할 Layer"), source);
+  form->addRow(L("복사될 Layer"), target);
   form->addRow(OkCancel(&d));
   if (d.exec() != QDialog::Accepted) return;
   remembered.source = source->value();

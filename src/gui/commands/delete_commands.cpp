@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "gui/command_registry.h"
+#include "gui/labels.h"
 #include "gui/region_input.h"
 #include "gui/toolpath_view.h"
 
@@ -31,7 +32,7 @@ struct Field {
 };
 bool AskFields(QWidget* parent, const std::vector<Field>& fields) {
   QDialog d(parent);
-  d.setWindowTitle(Q("변수를 입력하시요!!"));
+  d.setWindowTitle(L("변수를 입력하시요!!"));
   auto* form = new QFormLayout(&d);
   FieldBinder f(&d);
   for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -100,8 +101,8 @@ void DeleteInPolygonCommand(CommandContext& c) {
 
 void DeleteXyAngleCommand(CommandContext& c) {
   XyAngleOptions& o = c.Remembered<XyAngleOptions>();
-  if (!AskFields(c.parent(), {{Q(c.app.Text(Txt::Angle)), &o.angle, kDeleteAngleRange},
-                              {Q(" Tolerance "), &o.tolerance, kDeleteToleranceRange}}))
+  if (!AskFields(c.parent(), {{CoreLabel(c.app, Txt::Angle), &o.angle, kDeleteAngleRange},
+                              {L(" Tolerance "), &o.tolerance, kDeleteToleranceRange}}))
     return;
   EditContext ctx = ContextOf(c.app, c.view);
   (void)DeleteByXyAngle(ctx, o);
@@ -113,7 +114,8 @@ struct LengthValue {
 
 void DeletePointsByLengthCommand(CommandContext& c) {
   LengthValue& v = c.Remembered<LengthValue>();
-  if (!AskFields(c.parent(), {{Q(c.app.Text(Txt::DeleteLength)), &v.length, kDeleteLengthRange}}))
+  if (!AskFields(c.parent(),
+                 {{CoreLabel(c.app, Txt::DeleteLength), &v.length, kDeleteLengthRange}}))
     return;
   EditContext ctx = ContextOf(c.app, c.view);
   (void)DeletePointsByLength(ctx, v.length);
@@ -122,7 +124,7 @@ void DeletePointsByLengthCommand(CommandContext& c) {
 void DeletePathsByLengthCommand(CommandContext& c) {
   LengthValue& v = c.Remembered<LengthValue>();
   if (!AskFields(c.parent(),
-                 {{Q(c.app.Text(Txt::DeleteToolpathLength)), &v.length, kDeleteLengthRange}}))
+                 {{CoreLabel(c.app, Txt::DeleteToolpathLength), &v.length, kDeleteLengthRange}}))
     return;
   EditContext ctx = ContextOf(c.app, c.view);
   (void)DeletePathsByLength(ctx, v.length);
@@ -130,9 +132,10 @@ void DeletePathsByLengthCommand(CommandContext& c) {
 
 void DeleteZAngleCommand(CommandContext& c) {
   ZAngleOptions& o = c.Remembered<ZAngleOptions>();
-  if (!AskFields(c.parent(), {{Q(c.app.Text(Txt::MinSurfaceAngle)), &o.minAngle, kDeleteAngleRange},
-                              {Q(" Max surface angle "), &o.maxAngle, kDeleteAngleRange},
-                              {Q(c.app.Text(Txt::IgnoreDeletePointGap)), &o.gap, kDeleteGapRange}}))
+  if (!AskFields(c.parent(),
+                 {{CoreLabel(c.app, Txt::MinSurfaceAngle), &o.minAngle, kDeleteAngleRange},
+                  {L(" Max surface angle "), &o.maxAngle, kDeleteAngleRange},
+                  {CoreLabel(c.app, Txt::IgnoreDeletePointGap), &o.gap, kDeleteGapRange}}))
     return;
   EditContext ctx = ContextOf(c.app, c.view);
   (void)DeleteByZAngle(ctx, o);

@@ -18,7 +18,7 @@ namespace {
 class EchoLayerDialog : public QDialog {
  public:
   EchoLayerDialog(QWidget* parent, const CLayerTable& layers) : QDialog(parent) {
-    setWindowTitle("Echo Layer");
+    setWindowTitle(L("Echo Layer"));
     auto* layout = new QVBoxLayout(this);
     auto* grid = new QGridLayout;
     for (int i = 0; i < CLayerTable::kUserLayers; ++i) {
@@ -29,8 +29,8 @@ class EchoLayerDialog : public QDialog {
     }
     layout->addLayout(grid);
     auto* row = new QHBoxLayout;
-    auto* allOn = new QPushButton("All ON", this);
-    auto* allOff = new QPushButton("All OFF", this);
+    auto* allOn = new QPushButton(L("All ON"), this);
+    auto* allOff = new QPushButton(L("All OFF"), this);
     connect(allOn, &QPushButton::clicked, this, [this] { SetAll(true); });
     connect(allOff, &QPushButton::clicked, this, [this] { SetAll(false); });
     row->addWidget(allOn);
@@ -43,8 +43,8 @@ class EchoLayerDialog : public QDialog {
     layerOff_->setObjectName("layerOff");
     layerOn_->installEventFilter(this);
     layerOff_->installEventFilter(this);
-    form->addRow("Layer ON", layerOn_);
-    form->addRow("Layer OFF", layerOff_);
+    form->addRow(L("Layer ON"), layerOn_);
+    form->addRow(L("Layer OFF"), layerOff_);
     layout->addLayout(form);
     layout->addWidget(OkCancel(this));
   }

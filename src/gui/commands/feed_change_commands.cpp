@@ -17,6 +17,7 @@
 #include "feed/feed_changes.h"
 #include "feed/machine_feed.h"
 #include "gui/command_registry.h"
+#include "gui/labels.h"
 #include "gui/toolpath_view.h"
 
 namespace trevalon {
@@ -27,12 +28,12 @@ constexpr RealRange kFeedValueField{static_cast<double>(kFeedValueRange.lo),
 
 // The value dialog "변수를 입력하시요!!": one feed under its label; the value is truncated to a
 // whole feed. False on Cancel (the value stays).
-bool AskFeedValue(QWidget* parent, const char* label, double& value) {
+bool AskFeedValue(QWidget* parent, const QString& label, double& value) {
   QDialog d(parent);
-  d.setWindowTitle(Q("변수를 입력하시요!!"));
+  d.setWindowTitle(L("변수를 입력하시요!!"));
   auto* layout = new QVBoxLayout(&d);
   auto* edit = RealField(&d, "value", value, kFeedValueField);
-  layout->addWidget(new QLabel(Q(label), &d));
+  layout->addWidget(new QLabel(label, &d));
   layout->addWidget(edit);
   layout->addWidget(OkCancel(&d));
   edit->selectAll();
@@ -46,7 +47,7 @@ bool AskFeedValue(QWidget* parent, const char* label, double& value) {
 void ChangeFeed(CommandContext& c) {
   CDocument& doc = c.view->doc();
   double value = doc.maxFeed;  // opens on the document's cutting feed
-  if (!AskFeedValue(c.parent(), c.app.Text(Txt::ChangeFeed), value)) return;
+  if (!AskFeedValue(c.parent(), CoreLabel(c.app, Txt::ChangeFeed), value)) return;
   EditContext ctx = MakeEditContext(c.app, doc);
   (void)ChangeFeedCommand(ctx, static_cast<long>(value));
 }
@@ -126,7 +127,7 @@ void NextRegion(const std::shared_ptr<RegionFeedRun>& run) {
 template <FeedLimit Limit, bool Polygon>
 void RegionFeed(CommandContext& c) {
   FeedValue& value = c.Remembered<FeedValue>();
-  if (!AskFeedValue(c.parent(), c.app.Text(Txt::MaxFeed), value.feed)) return;
+  if (!AskFeedValue(c.parent(), CoreLabel(c.app, Txt::MaxFeed), value.feed)) return;
   NextRegion(std::make_shared<RegionFeedRun>(
       RegionFeedRun{c.app, c.view, Limit, static_cast<long>(value.feed), Polygon}));
 }
@@ -136,15 +137,15 @@ void RegionFeed(CommandContext& c) {
 void ArcFeed(CommandContext& c) {
   ArcFeedOptions& o = c.Remembered<ArcFeedOptions>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("G02, G03의 feed를 변경합니다."));
+  d.setWindowTitle(L("G02, G03의 feed를 변경합니다."));
   FieldBinder f(&d);
   auto* form = new QFormLayout(&d);
-  form->addRow(Q("최소 반경"), f.Real("minRadius", o.minRadius, kArcRadiusRange));
-  form->addRow(Q("최소 반경 feed"), f.Int("minRadiusFeed", o.minRadiusFeed, kArcFeedRange));
-  form->addRow(Q("최대 반경"), f.Real("maxRadius", o.maxRadius, kArcRadiusRange));
-  form->addRow(Q("최대 반경 feed"), f.Int("maxRadiusFeed", o.maxRadiusFeed, kArcFeedRange));
-  form->addRow(Q("안전거리"), f.Real("safety", o.safety, kArcSafetyRange));
-  form->addRow(f.Check(Q("Feed 변경후 감속"), "setFirst", o.setFirst),
+  form->addRow(L("최소 반경"), f.Real("minRadius", o.minRadius, kArcRadiusRange));
+  form->addRow(L("최소 반경 feed"), f.Int("minRadiusFeed", o.minRadiusFeed, kArcFeedRange));
+  form->addRow(L("최대 반경"), f.Real("maxRadius", o.maxRadius, kArcRadiusRange));
+  form->addRow(L("최대 반경 feed"), f.Int("maxRadiusFeed", o.maxRadiusFeed, kArcFeedRange));
+  form->addRow(L("안전거리"), f.Real("safety", o.safety, kArcSafetyRange));
+  form->addRow(f.Check(L("Feed 변경후 감속"), "setFirst", o.setFirst),
                f.Int("firstFeed", o.firstFeed, kArcFirstFeedRange));
   form->addRow(OkCancel(&d));
   if (!f.Exec(d)) return;
@@ -155,14 +156,14 @@ void ArcFeed(CommandContext& c) {
 void LengthFeed(CommandContext& c) {
   LengthFeedOptions& o = c.Remembered<LengthFeedOptions>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("이송량에 의한 feed 변경"));
+  d.setWindowTitle(L("이송량에 의한 feed 변경"));
   FieldBinder f(&d);
   auto* form = new QFormLayout(&d);
-  form->addRow(Q("최소 거리"), f.Real("minLength", o.minLength, kMinLengthRange));
-  form->addRow(Q("최소 거리 feed"), f.Int("minLengthFeed", o.minLengthFeed, kLengthFeedRange));
-  form->addRow(Q("최대 거리"), f.Real("maxLength", o.maxLength, kMaxLengthRange));
-  form->addRow(Q("최대 거리 feed"), f.Int("maxLengthFeed", o.maxLengthFeed, kLengthFeedRange));
-  form->addRow(f.Check(Q("Feed 변경후 감속"), "setFirst", o.setFirst),
+  form->addRow(L("최소 거리"), f.Real("minLength", o.minLength, kMinLengthRange));
+  form->addRow(L("최소 거리 feed"), f.Int("minLengthFeed", o.minLengthFeed, kLengthFeedRange));
+  form->addRow(L("최대 거리"), f.Real("maxLength", o.maxLength, kMaxLengthRange));
+  form->addRow(L("최대 거리 feed"), f.Int("maxLengthFeed", o.maxLengthFeed, kLengthFeedRange));
+  form->addRow(f.Check(L("Feed 변경후 감속"), "setFirst", o.setFirst),
                f.Int("firstFeed", o.firstFeed, kLengthFirstFeedRange));
   form->addRow(OkCancel(&d));
   if (!f.Exec(d)) return;
@@ -175,7 +176,7 @@ void LengthFeed(CommandContext& c) {
 void MachineFeed(CommandContext& c) {
   MachineFeedOptions& o = c.Remembered<MachineFeedOptions>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("기계와 DNC 조건을 입력하시요."));
+  d.setWindowTitle(L("기계와 DNC 조건을 입력하시요."));
   FieldBinder f(&d);
   auto* form = new QFormLayout(&d);
   auto* machine = new QComboBox(&d);
@@ -186,12 +187,12 @@ void MachineFeed(CommandContext& c) {
   rate->setObjectName("transferRate");
   for (int r : kTransferRates) rate->addItem(QString::number(r));
   rate->setCurrentIndex(rate->findText(QString::number(o.transferRate)));
-  form->addRow(Q("공작기계"), machine);
-  form->addRow(Q("전송속도"), rate);
-  form->addRow(Q("최대 feed"), f.Int("maxFeed", o.maxFeed, kMachineMaxFeedRange));
-  form->addRow(Q("최소 feed"), f.Int("minFeed", o.minFeed, kMachineMinFeedRange));
-  form->addRow(Q("급속 feed"), f.Int("rapidFeed", o.rapidFeed, kRapidFeedRange));
-  form->addRow(Q("Feed 단위"), f.Int("unit", o.unit, kMachineFeedUnitRange));
+  form->addRow(L("공작기계"), machine);
+  form->addRow(L("전송속도"), rate);
+  form->addRow(L("최대 feed"), f.Int("maxFeed", o.maxFeed, kMachineMaxFeedRange));
+  form->addRow(L("최소 feed"), f.Int("minFeed", o.minFeed, kMachineMinFeedRange));
+  form->addRow(L("급속 feed"), f.Int("rapidFeed", o.rapidFeed, kRapidFeedRange));
+  form->addRow(L("Feed 단위"), f.Int("unit", o.unit, kMachineFeedUnitRange));
   // The slider "CNC 가중치" shows its position less 50: more or fewer blocks than the
   // machine's own buffer.
   auto* weightLabel = new QLabel(&d);
@@ -200,16 +201,16 @@ void MachineFeed(CommandContext& c) {
   weight->setObjectName("weight");
   weight->setRange(static_cast<int>(kCncWeightRange.lo), static_cast<int>(kCncWeightRange.hi));
   weight->setValue(o.weight);
-  const char* weightText = c.app.Text(Txt::CncWeight);
+  const QString weightText = CoreLabel(c.app, Txt::CncWeight);
   auto showWeight = [weightLabel, weight, weightText] {
-    weightLabel->setText(QString::asprintf("<< %s(%d) >>", weightText, weight->value() - 50));
+    weightLabel->setText("<< " + weightText + "(" + QString::number(weight->value() - 50) + ") >>");
   };
   QObject::connect(weight, &QSlider::valueChanged, &d, showWeight);
   showWeight();
   form->addRow(weightLabel);
   form->addRow(weight);
-  form->addRow(f.Check(Q("부르러운 feed"), "smooth", o.smooth));
-  form->addRow(f.Check(Q("최대 feed로 변경후 감소"), "setMax", o.setMax));
+  form->addRow(f.Check(L("부르러운 feed"), "smooth", o.smooth));
+  form->addRow(f.Check(L("최대 feed로 변경후 감소"), "setMax", o.setMax));
   form->addRow(OkCancel(&d));
   if (!f.Exec(d)) return;
   o.machine = machine->currentText().toStdString();

@@ -16,6 +16,7 @@
 #include "gui/command_registry.h"
 #include "gui/commands/auto_feed_dialog.h"
 #include "gui/commands/lmx_settings_dialog.h"
+#include "gui/labels.h"
 #include "gui/toolpath_view.h"
 
 namespace trevalon {
@@ -29,13 +30,13 @@ class TransferDialog : public QDialog {
         masterModelFile_(channel.masterModelFile),
         conditionDirectory_(channel.conditionDirectory),
         app_(app) {
-    setWindowTitle(Q("전송 dialog"));
+    setWindowTitle(L("전송 dialog"));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
     maxBox_ = IntField(this, "maxFeed", 0, kTransferFeedRange);
     minBox_ = IntField(this, "minFeed", 0, kTransferFeedRange);
-    form->addRow(Q("최대 피드"), maxBox_);
-    form->addRow(Q("최저 피드"), minBox_);
+    form->addRow(L("최대 피드"), maxBox_);
+    form->addRow(L("최저 피드"), minBox_);
     layout->addLayout(form);
     connect(maxBox_, &QLineEdit::textChanged, this, [this] { FeedBoxChanged(); });
     connect(minBox_, &QLineEdit::textChanged, this, [this] { FeedBoxChanged(); });
@@ -43,14 +44,14 @@ class TransferDialog : public QDialog {
     auto* buttons = new QGridLayout;
     auto* lmx = new QPushButton("LMX", this);
     lmx->setObjectName("lmx");
-    auto* set = new QPushButton("Set", this);
+    auto* set = new QPushButton(L("Set"), this);
     set->setObjectName("set");
     // The cutting-data calculator is not part of the program: its button is there, disabled,
     // so that the dialog keeps its place for it.
-    auto* calculator = new QPushButton(Q("계산기"), this);
+    auto* calculator = new QPushButton(L("계산기"), this);
     calculator->setObjectName("calculator");
     calculator->setEnabled(false);
-    conditionButton_ = new QPushButton(Q("조건화일 :"), this);
+    conditionButton_ = new QPushButton(L("조건화일 :"), this);
     conditionButton_->setObjectName("conditionFile");
     mmaButton_ = new QPushButton(this);
     mmaButton_->setObjectName("mma");
@@ -74,8 +75,8 @@ class TransferDialog : public QDialog {
       ChooseMasterFile(PickFile(this, pick));
     });
 
-    finishing_ = CheckBox(this, Q("정삭"), "finishing", conditions_.ConCorChk == 1);
-    zSearch_ = CheckBox(this, Q("Z 상하향 검색"), "zSearch", conditions_.UpDownChk == 1);
+    finishing_ = CheckBox(this, L("정삭"), "finishing", conditions_.ConCorChk == 1);
+    zSearch_ = CheckBox(this, L("Z 상하향 검색"), "zSearch", conditions_.UpDownChk == 1);
     connect(finishing_, &QCheckBox::toggled, this,
             [this](bool on) { conditions_.ConCorChk = on ? 1 : 0; });
     connect(zSearch_, &QCheckBox::toggled, this,
@@ -123,7 +124,7 @@ class TransferDialog : public QDialog {
   // "조건화일 :": a condition file into the copy; a file that cannot be opened only resets
   // the button.
   void ReadConditions(const std::string& path) {
-    const QString label = Q(app_.Text(Txt::ConditionFileButton));
+    const QString label = CoreLabel(app_, Txt::ConditionFileButton);
     if (!ReadConditionsFile(app_.Msg(), path, conditions_)) {
       conditionButton_->setText(label);
       return;

@@ -19,12 +19,12 @@ namespace {
 // A radio group under a caption; the buttons are numbered from 1 as the values are.
 QButtonGroup* Radios(QWidget* parent, QVBoxLayout* into, const char* caption,
                      std::initializer_list<const char*> labels, const char* name, int value) {
-  auto* box = new QGroupBox(Q(caption), parent);
+  auto* box = new QGroupBox(L(caption), parent);
   auto* row = new QHBoxLayout(box);
   auto* group = new QButtonGroup(box);
   int id = 1;
   for (const char* label : labels) {
-    auto* b = new QRadioButton(Q(label), box);
+    auto* b = new QRadioButton(L(label), box);
     b->setObjectName(QString("%1%2").arg(name).arg(id));
     group->addButton(b, id);
     row->addWidget(b);
@@ -38,13 +38,14 @@ QButtonGroup* Radios(QWidget* parent, QVBoxLayout* into, const char* caption,
 void Face(CommandContext& c) {
   FaceValues& v = c.Remembered<FaceValues>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("FaceMill"));
+  d.setWindowTitle(L("FaceMill"));
   auto* layout = new QVBoxLayout(&d);
   QButtonGroup* direction =
-      Radios(&d, layout, "<< 방향 >>", {"X+, Y+", "X+, Y-", "Y+,  X+", "Y+,  X-"}, "direction",
-             v.direction);
-  QButtonGroup* kind = Radios(&d, layout, "<< 변수 Type >>",
-                              {"중심, 크기", "최소, 크기", "최소, 최대"}, "kind", v.kind);
+      Radios(&d, layout, LabelText("<< 방향 >>"), {"X+, Y+", "X+, Y-", "Y+,  X+", "Y+,  X-"},
+             "direction", v.direction);
+  QButtonGroup* kind = Radios(
+      &d, layout, LabelText("<< 변수 Type >>"),
+      {LabelText("중심, 크기"), LabelText("최소, 크기"), LabelText("최소, 최대")}, "kind", v.kind);
   auto* form = new QFormLayout;
   layout->addLayout(form);
   struct Field {
@@ -55,21 +56,21 @@ void Face(CommandContext& c) {
     int kinds;  // bit k-1: used by parameter kind k
   };
   const Field fields[] = {
-      {"X 최대", "xMax", &v.xMax, kFaceCoordinateRange, 4},
-      {"X 최소", "xMin", &v.xMin, kFaceCoordinateRange, 2 | 4},
-      {"X 크기", "xSize", &v.xSize, kFaceSizeRange, 1 | 2},
-      {"Y 최대", "yMax", &v.yMax, kAnyReal, 4},
-      {"Y 최소", "yMin", &v.yMin, kAnyReal, 2 | 4},
-      {"Y 크기", "ySize", &v.ySize, kFaceSizeRange, 1 | 2},
-      {"시작 높이", "z", &v.z, kFaceCoordinateRange, 7},
-      {"Stepoever", "step", &v.step, kFaceStepRange, 7},
-      {"X 중심", "xCentre", &v.xCentre, kFaceCoordinateRange, 1},
-      {"Y 중심", "yCentre", &v.yCentre, kFaceCoordinateRange, 1},
+      {LabelText("X 최대"), "xMax", &v.xMax, kFaceCoordinateRange, 4},
+      {LabelText("X 최소"), "xMin", &v.xMin, kFaceCoordinateRange, 2 | 4},
+      {LabelText("X 크기"), "xSize", &v.xSize, kFaceSizeRange, 1 | 2},
+      {LabelText("Y 최대"), "yMax", &v.yMax, kAnyReal, 4},
+      {LabelText("Y 최소"), "yMin", &v.yMin, kAnyReal, 2 | 4},
+      {LabelText("Y 크기"), "ySize", &v.ySize, kFaceSizeRange, 1 | 2},
+      {LabelText("시작 높이"), "z", &v.z, kFaceCoordinateRange, 7},
+      {LabelText("Stepoever"), "step", &v.step, kFaceStepRange, 7},
+      {LabelText("X 중심"), "xCentre", &v.xCentre, kFaceCoordinateRange, 1},
+      {LabelText("Y 중심"), "yCentre", &v.yCentre, kFaceCoordinateRange, 1},
   };
   std::vector<QLineEdit*> edits;
   for (const Field& f : fields) {
     QLineEdit* e = RealField(&d, f.name, double{*f.value}, f.range);
-    form->addRow(Q(f.label), e);
+    form->addRow(L(f.label), e);
     edits.push_back(e);
   }
   // A parameter kind makes the fields it does not use read-only.
@@ -92,7 +93,7 @@ void Face(CommandContext& c) {
 // One dialog for both: a value entered for one is offered by the other.
 bool AskRadial(CommandContext& c, const char* caption, RadialValues& v) {
   QDialog d(c.parent());
-  d.setWindowTitle(Q(caption));
+  d.setWindowTitle(L(caption));
   auto* form = new QFormLayout(&d);
   struct Field {
     const char* label;
@@ -101,17 +102,17 @@ bool AskRadial(CommandContext& c, const char* caption, RadialValues& v) {
     RealRange range;
   };
   const Field fields[] = {
-      {"X 좌표", "x", &v.x, kAnyReal},
-      {"Y 좌표", "y", &v.y, kAnyReal},
-      {"Z 좌표", "z", &v.z, kAnyReal},
-      {"Stepover", "step", &v.step, kRadialStepRange},
-      {"외 경", "outer", &v.outer, kDiameterRange},
-      {"내 경", "inner", &v.inner, kDiameterRange},
+      {LabelText("X 좌표"), "x", &v.x, kAnyReal},
+      {LabelText("Y 좌표"), "y", &v.y, kAnyReal},
+      {LabelText("Z 좌표"), "z", &v.z, kAnyReal},
+      {LabelText("Stepover"), "step", &v.step, kRadialStepRange},
+      {LabelText("외 경"), "outer", &v.outer, kDiameterRange},
+      {LabelText("내 경"), "inner", &v.inner, kDiameterRange},
   };
   std::vector<QLineEdit*> edits;
   for (const Field& f : fields) {
     QLineEdit* e = RealField(&d, f.name, double{*f.value}, f.range);
-    form->addRow(Q(f.label), e);
+    form->addRow(L(f.label), e);
     edits.push_back(e);
   }
   form->addRow(OkCancel(&d));
@@ -123,14 +124,14 @@ bool AskRadial(CommandContext& c, const char* caption, RadialValues& v) {
 
 void Radial(CommandContext& c) {
   RadialValues& v = c.Remembered<RadialValues>("radialSpiral", {});
-  if (!AskRadial(c, "방사선", v)) return;
+  if (!AskRadial(c, LabelText("방사선"), v)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
   (void)GenerateRadial(ctx, v);
 }
 
 void Spiral(CommandContext& c) {
   RadialValues& v = c.Remembered<RadialValues>("radialSpiral", {});
-  if (!AskRadial(c, "나선형", v)) return;
+  if (!AskRadial(c, LabelText("나선형"), v)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
   (void)GenerateSpiral(ctx, v);
 }

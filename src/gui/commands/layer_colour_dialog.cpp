@@ -14,7 +14,7 @@ namespace {
 
 bool EditColours(QWidget* parent, CApplication& app, LayerColourTable& table) {
   QDialog d(parent);
-  d.setWindowTitle("Layer color setting");
+  d.setWindowTitle(L("Layer color setting"));
   auto* layout = new QVBoxLayout(&d);
   auto* form = new QFormLayout;
   std::vector<QComboBox*> combos;
@@ -27,12 +27,12 @@ bool EditColours(QWidget* parent, CApplication& app, LayerColourTable& table) {
       c->addItem(QIcon(swatch), nc.name);
     }
     c->setCurrentIndex(table.index[static_cast<std::size_t>(i)]);
-    form->addRow(QString("layer %1").arg(i), c);
+    form->addRow(L("layer %1").arg(i), c);
     combos.push_back(c);
   }
   layout->addLayout(form);
   auto* buttons = OkCancel(&d);
-  auto* save = buttons->addButton(Q("저장"), QDialogButtonBox::ApplyRole);
+  auto* save = buttons->addButton(L("저장"), QDialogButtonBox::ApplyRole);
   save->setObjectName("save");
   bool saved = false;
   auto take = [&](LayerColourTable& t) {

@@ -19,7 +19,7 @@ namespace trevalon {
 LayerInfoDialog::LayerInfoDialog(QWidget* parent, CLayerTable& layers, int selected,
                                  const std::string* output, const QStringList& ncFilters)
     : QDialog(parent), layers_(layers) {
-  setWindowTitle(Q("Layer 정보"));
+  setWindowTitle(L("Layer 정보"));
   auto* layout = new QHBoxLayout(this);
   list_ = new QListWidget(this);
   list_->setObjectName("layers");
@@ -37,16 +37,16 @@ LayerInfoDialog::LayerInfoDialog(QWidget* parent, CLayerTable& layers, int selec
   offset_ = IntField(this, "toolOffset", 0, LayerSlot::kNumberRange);
   spindle_ = IntField(this, "spindle", 0, LayerSlot::kNumberRange);
   comment_ = new QPlainTextEdit(this);
-  form->addRow(Q("Layer명"), name_);
-  form->addRow(Q("파일명"), fileName_);
-  form->addRow("Layer ProgNum", program_);
-  form->addRow("Layer ToolNum", tool_);
-  form->addRow("Layer ToolOffset", offset_);
-  form->addRow("Layer spindle", spindle_);
+  form->addRow(L("Layer명"), name_);
+  form->addRow(L("파일명"), fileName_);
+  form->addRow(L("Layer ProgNum"), program_);
+  form->addRow(L("Layer ToolNum"), tool_);
+  form->addRow(L("Layer ToolOffset"), offset_);
+  form->addRow(L("Layer spindle"), spindle_);
   right->addLayout(form);
-  right->addWidget(new QLabel(Q("<< Layer 주석문 >>"), this));
+  right->addWidget(new QLabel(L("<< Layer 주석문 >>"), this));
   right->addWidget(comment_);
-  auto* update = new QPushButton("Layer update", this);
+  auto* update = new QPushButton(L("Layer update"), this);
   update->setObjectName("update");
   connect(update, &QPushButton::clicked, this, &LayerInfoDialog::UpdateLayer);
   right->addWidget(update);
@@ -58,7 +58,7 @@ LayerInfoDialog::LayerInfoDialog(QWidget* parent, CLayerTable& layers, int selec
     connect(outputButton_, &QPushButton::clicked, this, [this, ncFilters] {
       FilePick pick;
       pick.mode = FilePick::Mode::Save;
-      pick.title = Q("출력화일");
+      pick.title = L("출력화일");
       pick.filters = ncFilters;
       pick.start = outputPath;
       const std::string f = PickFile(this, pick);
@@ -69,10 +69,10 @@ LayerInfoDialog::LayerInfoDialog(QWidget* parent, CLayerTable& layers, int selec
     });
     layersField_ = new QLineEdit(this);
     layersField_->setObjectName("outputLayers");
-    outForm->addRow(Q("출력화일"), outputButton_);
-    outForm->addRow(Q("출력 layer"), layersField_);
+    outForm->addRow(L("출력화일"), outputButton_);
+    outForm->addRow(L("출력 layer"), layersField_);
     // The layer output has no options dialog: its verify box stands with the layer list.
-    verifyBox_ = CheckBox(this, Q("쓰기 후 검증"), "verifyAfterWriting", verify);
+    verifyBox_ = CheckBox(this, L("쓰기 후 검증"), "verifyAfterWriting", verify);
     outForm->addRow(QString(), verifyBox_);
     right->addLayout(outForm);
   }

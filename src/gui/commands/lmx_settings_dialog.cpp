@@ -11,15 +11,16 @@
 #include <cstdio>
 
 #include "gui/dialog_kit.h"
+#include "gui/labels.h"
 
 namespace trevalon {
 namespace {
 
 // The label of a weight: "30도 가중치(0.70)".
-QString WeightLabel(int degrees, const char* text, float weight) {
-  char label[96];
-  std::snprintf(label, sizeof label, "%d%s(%2.2f)", degrees, text, static_cast<double>(weight));
-  return QString::fromUtf8(label);
+QString WeightLabel(int degrees, const QString& text, float weight) {
+  char value[32];
+  std::snprintf(value, sizeof value, "(%2.2f)", static_cast<double>(weight));
+  return QString::number(degrees) + text + value;
 }
 
 QString Fixed3(float v) {
@@ -39,12 +40,12 @@ float* LmxSettingsDialog::Weight(int index) {
 LmxSettingsDialog::LmxSettingsDialog(QWidget* parent, CApplication& app, const CuttingConditions& c,
                                      const std::string& masterModelFile)
     : QDialog(parent), conditions(c), app_(app), masterFile_(masterModelFile) {
-  setWindowTitle(Q("LMX 설정"));
+  setWindowTitle(L("LMX 설정"));
   auto* layout = new QVBoxLayout(this);
-  master_ = CheckBox(this, Q("Master에 의한 LMX "), "master", conditions.LmxByMaster == 1);
-  xyReduce_ = CheckBox(this, Q("LMX 전송시 XY변화 축소(0.3)"), "xyReduce",
+  master_ = CheckBox(this, L("Master에 의한 LMX "), "master", conditions.LmxByMaster == 1);
+  xyReduce_ = CheckBox(this, L("LMX 전송시 XY변화 축소(0.3)"), "xyReduce",
                        conditions.XyChgReduceCheck == 1);
-  smooth_ = CheckBox(this, Q("부드러운 피드 변화"), "smooth", conditions.FeedChgSmoothCheck == 1);
+  smooth_ = CheckBox(this, L("부드러운 피드 변화"), "smooth", conditions.FeedChgSmoothCheck == 1);
   layout->addWidget(master_);
   layout->addWidget(xyReduce_);
   layout->addWidget(smooth_);
@@ -54,15 +55,15 @@ LmxSettingsDialog::LmxSettingsDialog(QWidget* parent, CApplication& app, const C
   feedUnit_ = IntField(this, "feedUnit", conditions.FeedChgAng, kFeedUnitRange);
   zUpDown_ = RealField(this, "zUpDown", Fixed3(conditions.ZupZdown), kConditionRealRange);
   sideCorner_ = RealField(this, "sideCorner", Fixed3(conditions.SideCorRat), kConditionRealRange);
-  form->addRow(Q("피드 변화 단위"), feedUnit_);
-  form->addRow(Q("Z 상향 / Z 하향"), zUpDown_);
-  form->addRow(Q("경사/코너 감속비"), sideCorner_);
+  form->addRow(L("피드 변화 단위"), feedUnit_);
+  form->addRow(L("Z 상향 / Z 하향"), zUpDown_);
+  form->addRow(L("경사/코너 감속비"), sideCorner_);
   layout->addLayout(form);
 
-  const char* degreeText = app_.Text(Txt::DegreeWeight);
-  const char* groups[2] = {"코너 가중치", "경사 가중치"};
+  const QString degreeText = CoreLabel(app_, Txt::DegreeWeight);
+  const char* groups[2] = {LabelText("코너 가중치"), LabelText("경사 가중치")};
   for (int g = 0; g < 2; ++g) {
-    auto* box = new QGroupBox(Q(groups[g]), this);
+    auto* box = new QGroupBox(L(groups[g]), this);
     auto* grid = new QGridLayout(box);
     for (int k = 0; k < 3; ++k) {
       const int index = g * 3 + k;
@@ -96,7 +97,7 @@ void LmxSettingsDialog::SliderMoved(int index, int position) {
   float* w = Weight(index);
   *w = static_cast<float>(position) * 0.01f;
   labels_[static_cast<std::size_t>(index)]->setText(
-      WeightLabel((index % 3) * 30, app_.Text(Txt::DegreeWeight), *w));
+      WeightLabel((index % 3) * 30, CoreLabel(app_, Txt::DegreeWeight), *w));
 }
 
 void LmxSettingsDialog::TakeEdits() {

@@ -18,13 +18,13 @@ const char* kMasterFilter = " LMX MASTER FILE (*.mma)";
 void Create(CommandContext& c) {
   MasterModel& m = c.view->doc().master;
   QDialog d(c.parent());
-  d.setWindowTitle("Master Model");
+  d.setWindowTitle(L("Master Model"));
   FieldBinder f(&d);
   auto* form = new QFormLayout(&d);
-  form->addRow(Q("공구 직경"),
+  form->addRow(L("공구 직경"),
                f.Real("toolDiameter", m.toolDiameter, MasterModel::kToolDiameterRange));
-  form->addRow(Q("가공 여유"), f.Real("allowance", m.allowance, MasterModel::kAllowanceRange));
-  form->addRow(Q("마스터 모델 공차"),
+  form->addRow(L("가공 여유"), f.Real("allowance", m.allowance, MasterModel::kAllowanceRange));
+  form->addRow(L("마스터 모델 공차"),
                f.Real("tolerance", m.tolerance, MasterModel::kToleranceRange));
   form->addRow(OkCancel(&d));
   if (!f.Exec(d)) return;

@@ -15,21 +15,21 @@ void NcSettings(CommandContext& c) {
   CDocument& doc = c.view->doc();
   NcSwitches chosen = doc.nc;
   QDialog d(c.parent());
-  d.setWindowTitle(Q("설정"));
+  d.setWindowTitle(L("설정"));
   FieldBinder f(&d);
   auto* layout = new QVBoxLayout(&d);
-  layout->addWidget(f.Check(Q("Heidenhain 입력"), "HeidenhainInputChk", chosen.heidenhainInputChk));
-  layout->addWidget(f.Check(Q("Heidenhain 출력"), "HeidenhainOutChk", chosen.heidenhainOutChk));
-  layout->addWidget(f.Check(Q("정수 NCDATA 입력"), "IntNcdataFlg", chosen.intNcdataFlg));
+  layout->addWidget(f.Check(L("Heidenhain 입력"), "HeidenhainInputChk", chosen.heidenhainInputChk));
+  layout->addWidget(f.Check(L("Heidenhain 출력"), "HeidenhainOutChk", chosen.heidenhainOutChk));
+  layout->addWidget(f.Check(L("정수 NCDATA 입력"), "IntNcdataFlg", chosen.intNcdataFlg));
   layout->addWidget(
-      f.Check(Q("ARC(G2, G3) -> LINEAR(G01)"), "ArcToCutInputChk", chosen.arcToCutInputChk));
-  QCheckBox* extended = f.Check(Q("확장 읽기"), "ExtendedReadingChk", chosen.extendedReadingChk);
+      f.Check(L("ARC(G2, G3) -> LINEAR(G01)"), "ArcToCutInputChk", chosen.arcToCutInputChk));
+  QCheckBox* extended = f.Check(L("확장 읽기"), "ExtendedReadingChk", chosen.extendedReadingChk);
   extended->setStatusTip(Q(c.app.Text(Txt::TipExtendedReading)));
   extended->setToolTip(extended->statusTip());
   layout->addWidget(extended);
   auto* buttons = new QDialogButtonBox(&d);
   auto* ok = buttons->addButton("OK", QDialogButtonBox::AcceptRole);
-  auto* save = buttons->addButton(Q("저장"), QDialogButtonBox::AcceptRole);
+  auto* save = buttons->addButton(L("저장"), QDialogButtonBox::AcceptRole);
   auto* cancel = buttons->addButton("Cancel", QDialogButtonBox::RejectRole);
   ok->setObjectName("ok");
   save->setObjectName("save");

@@ -27,7 +27,7 @@ OffsetVector& ViewVector(ToolpathView* view) {
 bool AskVector(CommandContext& c, OffsetVector& v) {
   OffsetVector& kept = ViewVector(c.view);
   std::vector<double> values{kept.dx, kept.dy, kept.dz};
-  if (!AskNumbers(c.parent(), Q("방향을 지정하시요 !!!"), {Q("X 방향"), Q("Y 방향"), Q("Z 방향")},
+  if (!AskNumbers(c.parent(), L("방향을 지정하시요 !!!"), {L("X 방향"), L("Y 방향"), L("Z 방향")},
                   values))
     return false;
   kept = {values[0], values[1], values[2]};

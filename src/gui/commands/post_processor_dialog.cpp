@@ -25,7 +25,7 @@ const char* kTemplateFilter = "Post processor (*.ppr)";
 std::string PickPostOutput(const AppSettings& s, QWidget* parent, const std::string& start) {
   FilePick pick;
   pick.mode = FilePick::Mode::Save;
-  pick.title = Q("Post Processor - 출력 파일");
+  pick.title = L("Post Processor - 출력 파일");
   pick.filters = NcNameFilters(s);
   pick.start = start;
   return PickFile(parent, pick);
@@ -55,7 +55,7 @@ void EditSection(CPostTemplate& t, int id, QWidget* parent) {
 // The dialog "NC DATA 출력"; true on OK with the options in `p`.
 bool PostDialog(CApplication& app, CPostProcessorDlg& p, bool& verify, QWidget* parent) {
   QDialog d(parent);
-  d.setWindowTitle(Q("NC DATA 출력"));
+  d.setWindowTitle(L("NC DATA 출력"));
   FieldBinder f(&d);
   auto* layout = new QVBoxLayout(&d);
   auto* form = new QGridLayout;
@@ -79,18 +79,18 @@ bool PostDialog(CApplication& app, CPostProcessorDlg& p, bool& verify, QWidget* 
     outButton->setText(Q(path));
   });
   int row = 0;
-  form->addWidget(new QLabel(Q("PP 파일"), &d), row, 0);
+  form->addWidget(new QLabel(L("PP 파일"), &d), row, 0);
   form->addWidget(pprButton, row++, 1, 1, 2);
-  form->addWidget(new QLabel(Q("출력 파일"), &d), row, 0);
+  form->addWidget(new QLabel(L("출력 파일"), &d), row, 0);
   form->addWidget(outButton, row++, 1, 1, 2);
-  form->addWidget(new QLabel("Spindle", &d), row, 0);
+  form->addWidget(new QLabel(L("Spindle"), &d), row, 0);
   form->addWidget(f.Int("spindle", p.spindle, CPostProcessorDlg::kSpindleRange), row++, 1);
-  form->addWidget(f.Check(Q("공구번호"), "toolChange", p.toolChange), row, 0);
+  form->addWidget(f.Check(L("공구번호"), "toolChange", p.toolChange), row, 0);
   form->addWidget(f.Int("toolNumber", p.toolNumber, CPostProcessorDlg::kToolNumberRange), row++, 1);
-  form->addWidget(f.Check(Q("프로그램 번호"), "programNumberOn", p.programNumberOn), row, 0);
+  form->addWidget(f.Check(L("프로그램 번호"), "programNumberOn", p.programNumberOn), row, 0);
   form->addWidget(f.Int("programNumber", p.programNumber, CPostProcessorDlg::kProgramNumberRange),
                   row++, 1);
-  form->addWidget(f.Check(Q("가공 정보"), "machiningInfo", p.machiningInfo), row++, 0);
+  form->addWidget(f.Check(L("가공 정보"), "machiningInfo", p.machiningInfo), row++, 0);
   form->addWidget(VerifyAfterWritingBox(app, f, verify), row++, 0);
   layout->addLayout(form);
 
@@ -99,13 +99,18 @@ bool PostDialog(CApplication& app, CPostProcessorDlg& p, bool& verify, QWidget* 
   const struct {
     const char* caption;
     int id;
-  } buttons[] = {
-      {"Define", kSecDefine},  {"시작", kSecStart},           {"새 절삭이송", kSecNewCut},
-      {"절삭이송", kSecCut},   {"새 급속이송", kSecNewRapid}, {"급속이송", kSecRapid},
-      {"공구 변경", kSecTool}, {"SPINDLE", kSecSpindle},      {"종료", kSecTerm}};
+  } buttons[] = {{LabelText("Define"), kSecDefine},
+                 {LabelText("시작"), kSecStart},
+                 {LabelText("새 절삭이송"), kSecNewCut},
+                 {LabelText("절삭이송"), kSecCut},
+                 {LabelText("새 급속이송"), kSecNewRapid},
+                 {LabelText("급속이송"), kSecRapid},
+                 {LabelText("공구 변경"), kSecTool},
+                 {LabelText("SPINDLE"), kSecSpindle},
+                 {LabelText("종료"), kSecTerm}};
   int k = 0;
   for (const auto& b : buttons) {
-    auto* button = new QPushButton(Q(b.caption), sections);
+    auto* button = new QPushButton(L(b.caption), sections);
     button->setObjectName(QString("section%1").arg(b.id));
     const int id = b.id;
     QObject::connect(button, &QPushButton::clicked, &d,
@@ -113,9 +118,9 @@ bool PostDialog(CApplication& app, CPostProcessorDlg& p, bool& verify, QWidget* 
     sgrid->addWidget(button, k / 3, k % 3);
     ++k;
   }
-  auto* editPp = new QPushButton(Q("PP 편집"), sections);
+  auto* editPp = new QPushButton(L("PP 편집"), sections);
   QObject::connect(editPp, &QPushButton::clicked, &d, [&] { (void)OpenInEditor(app, p.ppr.name); });
-  auto* savePp = new QPushButton(Q("PP저장"), sections);
+  auto* savePp = new QPushButton(L("PP저장"), sections);
   QObject::connect(savePp, &QPushButton::clicked, &d, [&] {
     FilePick pick;
     pick.mode = FilePick::Mode::Save;

@@ -2,6 +2,7 @@
 // toolpath): the point the view turns round.
 
 #include "gui/command_registry.h"
+#include "gui/labels.h"
 #include "gui/toolpath_view.h"
 
 namespace trevalon {
@@ -11,7 +12,8 @@ void Input(CommandContext& c) {
   double* centre = c.view->doc().view.rotationCentre;
   std::vector<double> values{centre[0], centre[1], centre[2]};
   if (!AskNumbers(c.parent(), c.app.Text(Txt::AppTitle),
-                  {c.app.Text(Txt::XCenter), c.app.Text(Txt::YCenter), c.app.Text(Txt::ZCenter)},
+                  {CoreLabel(c.app, Txt::XCenter), CoreLabel(c.app, Txt::YCenter),
+                   CoreLabel(c.app, Txt::ZCenter)},
                   values))
     return;
   for (int k = 0; k < 3; ++k) centre[k] = values[static_cast<std::size_t>(k)];

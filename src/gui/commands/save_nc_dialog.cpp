@@ -21,7 +21,7 @@ namespace {
 // The options dialog; true on OK with the options in `o`.
 bool OptionsDialog(CApplication& app, CNcOutputDlg& o, bool& verify, QWidget* parent) {
   QDialog d(parent);
-  d.setWindowTitle(Q("Ncdata로 저장"));
+  d.setWindowTitle(L("Ncdata로 저장"));
   FieldBinder f(&d);
   auto* layout = new QVBoxLayout(&d);
   auto* grid = new QGridLayout;
@@ -34,7 +34,7 @@ bool OptionsDialog(CApplication& app, CNcOutputDlg& o, bool& verify, QWidget* pa
     o.outputPath = p;
     outButton->setText(Q(p));
   });
-  grid->addWidget(new QLabel(Q("출력 파일"), &d), row, 0);
+  grid->addWidget(new QLabel(L("출력 파일"), &d), row, 0);
   grid->addWidget(outButton, row++, 1, 1, 3);
   auto* srcButton = new QPushButton(Q(o.sourcePath), &d);
   srcButton->setObjectName("Button2");
@@ -47,16 +47,16 @@ bool OptionsDialog(CApplication& app, CNcOutputDlg& o, bool& verify, QWidget* pa
     o.sourcePath = p;
     srcButton->setText(Q(p));
   });
-  grid->addWidget(new QLabel(Q("원본 파일"), &d), row, 0);
+  grid->addWidget(new QLabel(L("원본 파일"), &d), row, 0);
   grid->addWidget(srcButton, row++, 1, 1, 3);
 
-  grid->addWidget(new QLabel("Spindle", &d), row, 0);
+  grid->addWidget(new QLabel(L("Spindle"), &d), row, 0);
   grid->addWidget(f.Int("spindle", o.spindle, CNcOutputDlg::kSpindleRange), row++, 1);
-  grid->addWidget(f.Check(Q("공구번호"), "toolChange", o.toolChange), row, 0);
+  grid->addWidget(f.Check(L("공구번호"), "toolChange", o.toolChange), row, 0);
   grid->addWidget(f.Int("toolNumber", o.toolNumber, CNcOutputDlg::kToolNumberRange), row++, 1);
-  grid->addWidget(new QLabel(Q("공구 장보정"), &d), row, 0);
+  grid->addWidget(new QLabel(L("공구 장보정"), &d), row, 0);
   grid->addWidget(f.Int("toolOffset", o.toolOffset, CNcOutputDlg::kToolOffsetRange), row++, 1);
-  grid->addWidget(f.Check(Q("프로그램 번호"), "programNumberOn", o.programNumberOn), row, 0);
+  grid->addWidget(f.Check(L("프로그램 번호"), "programNumberOn", o.programNumberOn), row, 0);
   grid->addWidget(f.Int("programNumber", o.programNumber, CNcOutputDlg::kProgramNumberRange), row++,
                   1);
   QCheckBox* heidenhain = nullptr;
@@ -65,17 +65,17 @@ bool OptionsDialog(CApplication& app, CNcOutputDlg& o, bool& verify, QWidget* pa
     const char* label;
     const char* name;
     bool& value;
-  } checks[] = {{"N번호 출력", "blockNumbers", o.blockNumbers},
-                {"가공 정보", "machiningInfo", o.machiningInfo},
-                {"하이덴하인", "heidenhain", o.heidenhain},
-                {"IJK -> R", "ijkToR", o.ijkToR},
-                {"Incremental (G91)", "incremental", o.incremental},
-                {"사선 급속이송", "diagonalRapidCheck", o.diagonalRapidCheck},
-                {"화일 시작, 종료부", "fileStartEnd", o.fileStartEnd},
-                {"파일 생성후 편집기", "openInEditor", o.openInEditor}};
+  } checks[] = {{LabelText("N번호 출력"), "blockNumbers", o.blockNumbers},
+                {LabelText("가공 정보"), "machiningInfo", o.machiningInfo},
+                {LabelText("하이덴하인"), "heidenhain", o.heidenhain},
+                {LabelText("IJK -> R"), "ijkToR", o.ijkToR},
+                {LabelText("Incremental (G91)"), "incremental", o.incremental},
+                {LabelText("사선 급속이송"), "diagonalRapidCheck", o.diagonalRapidCheck},
+                {LabelText("화일 시작, 종료부"), "fileStartEnd", o.fileStartEnd},
+                {LabelText("파일 생성후 편집기"), "openInEditor", o.openInEditor}};
   int k = 0;
   for (const auto& c : checks) {
-    QCheckBox* box = f.Check(Q(c.label), c.name, c.value);
+    QCheckBox* box = f.Check(L(c.label), c.name, c.value);
     if (&c.value == &o.heidenhain) heidenhain = box;
     if (&c.value == &o.incremental) incremental = box;
     grid->addWidget(box, row + k / 2, 2 + k % 2);
@@ -97,10 +97,10 @@ bool OptionsDialog(CApplication& app, CNcOutputDlg& o, bool& verify, QWidget* pa
   auto* start = new QHBoxLayout;
   const char* axes[3] = {"startX", "startY", "startZ"};
   for (int axis = 0; axis < 3; ++axis) start->addWidget(f.Real(axes[axis], o.startPoint[axis]));
-  grid->addWidget(new QLabel(Q("시작점(X, Y, Z)"), &d), row, 0);
+  grid->addWidget(new QLabel(L("시작점(X, Y, Z)"), &d), row, 0);
   grid->addLayout(start, row++, 1, 1, 3);
   layout->addLayout(grid);
-  layout->addWidget(new QLabel(Q("<< 주석문 >>"), &d));
+  layout->addWidget(new QLabel(L("<< 주석문 >>"), &d));
   auto* comment = new QPlainTextEdit(CommentForEditing(o.comment), &d);
   comment->setObjectName("comment");
   layout->addWidget(comment);

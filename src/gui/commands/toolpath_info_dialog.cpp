@@ -20,7 +20,7 @@ namespace {
 void ShowStatistics(QWidget* parent, const ToolpathStatistics& s, const MachineTime& machine,
                     const QString& machineTip) {
   QDialog d(parent);
-  d.setWindowTitle(Q("Ncdata 정보"));
+  d.setWindowTitle(L("Ncdata 정보"));
   auto* layout = new QVBoxLayout(&d);
   auto* top = new QFormLayout;
   auto value = [&d](const QString& text) {
@@ -30,10 +30,10 @@ void ShowStatistics(QWidget* parent, const ToolpathStatistics& s, const MachineT
     return e;
   };
   auto fixed = [](double v) { return QString::number(v, 'f', 3); };
-  top->addRow(Q("최대 절삭속도"), value(QString::number(s.maxFeed)));
-  top->addRow(Q("절삭 이송거리"), value(fixed(s.cuttingLength)));
-  top->addRow(Q("급속 이송거리"), value(fixed(s.rapidLength)));
-  top->addRow(Q("가공 예상시간(min)"), value(QString::number(s.cuttingTime, 'f', 2)));
+  top->addRow(L("최대 절삭속도"), value(QString::number(s.maxFeed)));
+  top->addRow(L("절삭 이송거리"), value(fixed(s.cuttingLength)));
+  top->addRow(L("급속 이송거리"), value(fixed(s.rapidLength)));
+  top->addRow(L("가공 예상시간(min)"), value(QString::number(s.cuttingTime, 'f', 2)));
   // The machine time beside the cutting time: what the job keeps the machine, rapids,
   // accelerations, corners and block time included (empty when it could not be estimated).
   auto minutes = [&](double v, const char* name) {
@@ -42,24 +42,24 @@ void ShowStatistics(QWidget* parent, const ToolpathStatistics& s, const MachineT
     e->setToolTip(machineTip);
     return e;
   };
-  top->addRow(Q("기계 예상시간(min)"), minutes(machine.total, "machineTime"));
-  top->addRow(Q("급속 예상시간(min)"), minutes(machine.rapid, "rapidTime"));
+  top->addRow(L("기계 예상시간(min)"), minutes(machine.total, "machineTime"));
+  top->addRow(L("급속 예상시간(min)"), minutes(machine.rapid, "rapidTime"));
   layout->addLayout(top);
   auto group = [&](const char* title, const double* mn, const double* mx) {
-    auto* g = new QGroupBox(Q(title), &d);
+    auto* g = new QGroupBox(L(title), &d);
     auto* f = new QGridLayout(g);
-    const char* minLabels[3] = {"최소 X:", "최소 Y:", "최소 Z:"};
-    const char* maxLabels[3] = {"최대 X:", "최대 Y:", "최대 Z:"};
+    const char* minLabels[3] = {LabelText("최소 X:"), LabelText("최소 Y:"), LabelText("최소 Z:")};
+    const char* maxLabels[3] = {LabelText("최대 X:"), LabelText("최대 Y:"), LabelText("최대 Z:")};
     for (int k = 0; k < 3; ++k) {
-      f->addWidget(new QLabel(Q(minLabels[k]), g), k, 0);
+      f->addWidget(new QLabel(L(minLabels[k]), g), k, 0);
       f->addWidget(value(fixed(mn[k])), k, 1);
-      f->addWidget(new QLabel(Q(maxLabels[k]), g), k, 2);
+      f->addWidget(new QLabel(L(maxLabels[k]), g), k, 2);
       f->addWidget(value(fixed(mx[k])), k, 3);
     }
     layout->addWidget(g);
   };
-  group("<< 절삭이송 >>", s.cuttingMin, s.cuttingMax);
-  group("<< 급속이송 >>", s.rapidMin, s.rapidMax);
+  group(LabelText("<< 절삭이송 >>"), s.cuttingMin, s.cuttingMax);
+  group(LabelText("<< 급속이송 >>"), s.rapidMin, s.rapidMax);
   layout->addWidget(OkCancel(&d));
   d.exec();
 }

@@ -24,8 +24,8 @@ CommandRegistrar registrar{
     {"about", Needs::Nothing,
      [](CommandContext& c) {
        QMessageBox::about(c.parent(), c.app.Text(Txt::AppTitle),
-                          "TREVALON 0.1\nCNC toolpath workbench: view, edit, optimise and write "
-                          "NC programs.");
+                          L("TREVALON 0.1\nCNC toolpath workbench: view, edit, optimise and "
+                            "write NC programs."));
      }},
 };
 

@@ -1,10 +1,12 @@
-// "작업 환경": the eight settings of korvo.cfg; "Save" applies and writes them.
+// "작업 환경": the settings of korvo.cfg; "Save" applies and writes them. The Korean-labels box
+// shows the menus and dialogs in Korean (or in the user's language again) at once.
 
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QLineEdit>
 
 #include "gui/command_registry.h"
+#include "gui/labels.h"
 #include "gui/main_window.h"
 
 namespace trevalon {
@@ -12,7 +14,7 @@ namespace {
 
 bool EditSettings(QWidget* parent, AppSettings& s) {
   QDialog d(parent);
-  d.setWindowTitle(Q("작업 환경"));
+  d.setWindowTitle(L("작업 환경"));
   auto* form = new QFormLayout(&d);
   struct Field {
     const char* label;
@@ -32,10 +34,13 @@ bool EditSettings(QWidget* parent, AppSettings& s) {
     form->addRow(f.label, e);
     edits.push_back(e);
   }
-  auto* cross = CheckBox(&d, "Cross cursor", "CrossCursorChk", s.crossCursorChk == 1);
+  auto* cross = CheckBox(&d, L("Cross cursor"), "CrossCursorChk", s.crossCursorChk == 1);
   form->addRow(cross);
+  auto* korean =
+      CheckBox(&d, L("메뉴와 대화상자를 한글로"), "KoreanLabelsChk", s.koreanLabelsChk == 1);
+  form->addRow(korean);
   auto* buttons = OkCancel(&d);
-  buttons->button(QDialogButtonBox::Ok)->setText("Save");
+  buttons->button(QDialogButtonBox::Ok)->setText(L("Save"));
   form->addRow(buttons);
   if (d.exec() != QDialog::Accepted) return false;
   for (std::size_t i = 0; i < edits.size(); ++i) {
@@ -43,6 +48,7 @@ bool EditSettings(QWidget* parent, AppSettings& s) {
     *fields[i].value = edits[i]->text().trimmed().toStdString();
   }
   s.crossCursorChk = cross->isChecked() ? 1 : 0;
+  s.koreanLabelsChk = korean->isChecked() ? 1 : 0;
   return true;
 }
 
@@ -52,6 +58,7 @@ void WorkEnvironment(CommandContext& c) {
   c.app.ApplySettings(s);
   for (ToolpathView* v : c.frame.Views())
     v->setCursor(s.crossCursorChk == 1 ? Qt::CrossCursor : Qt::ArrowCursor);
+  if (UseLabelLanguage(c.app)) c.frame.RetranslateLabels();
 }
 
 CommandRegistrar registrar{{"workEnvironment", Needs::Nothing, WorkEnvironment}};

@@ -13,7 +13,7 @@ namespace {
 
 std::optional<int> ChooseLayer(QWidget* parent, int current) {
   QDialog d(parent);
-  d.setWindowTitle("Select work layer");
+  d.setWindowTitle(L("Select work layer"));
   auto* layout = new QVBoxLayout(&d);
   auto* grid = new QGridLayout;
   std::vector<QRadioButton*> radios;

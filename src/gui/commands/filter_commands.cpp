@@ -17,6 +17,7 @@
 #include "edit/filters.h"
 #include "edit/subdivide.h"
 #include "gui/command_registry.h"
+#include "gui/labels.h"
 #include "gui/region_input.h"
 #include "gui/toolpath_view.h"
 
@@ -37,10 +38,10 @@ struct ToleranceValues {
 // The value dialog of the program ("변수를 입력하시요!!") with the one field "필터링 공차".
 bool AskTolerance(CommandContext& c, ToleranceValues& v) {
   QDialog d(c.parent());
-  d.setWindowTitle(Q("변수를 입력하시요!!"));
+  d.setWindowTitle(L("변수를 입력하시요!!"));
   FieldBinder f(&d);
   auto* form = new QFormLayout(&d);
-  form->addRow(Q(c.app.Text(Txt::FilterTolerance)),
+  form->addRow(CoreLabel(c.app, Txt::FilterTolerance),
                f.Real("tolerance", v.tolerance, kFilterToleranceRange));
   form->addRow(OkCancel(&d));
   return f.Exec(d);
@@ -64,7 +65,7 @@ struct SubdivideValues {
 
 bool AskSubdivide(CommandContext& c, SubdivideValues& v) {
   QDialog d(c.parent());
-  d.setWindowTitle(Q("포인트 세분화"));
+  d.setWindowTitle(L("포인트 세분화"));
   FieldBinder f(&d);
   auto* layout = new QVBoxLayout(&d);
   auto* scopes = new QGroupBox(&d);
@@ -74,12 +75,12 @@ bool AskSubdivide(CommandContext& c, SubdivideValues& v) {
     const char* label;
     const char* name;
     SubdivideScope scope;
-  } buttons[] = {{"All", "all", SubdivideScope::All},
-                 {"선택", "selected", SubdivideScope::Selected},
-                 {"1 Point", "onePoint", SubdivideScope::Point},
-                 {"다각형", "polygon", SubdivideScope::Polygon}};
+  } buttons[] = {{LabelText("All"), "all", SubdivideScope::All},
+                 {LabelText("선택"), "selected", SubdivideScope::Selected},
+                 {LabelText("1 Point"), "onePoint", SubdivideScope::Point},
+                 {LabelText("다각형"), "polygon", SubdivideScope::Polygon}};
   for (const auto& b : buttons) {
-    auto* r = new QRadioButton(Q(b.label), scopes);
+    auto* r = new QRadioButton(L(b.label), scopes);
     r->setObjectName(b.name);
     r->setChecked(v.scope == b.scope);
     group->addButton(r, static_cast<int>(b.scope));
@@ -87,7 +88,7 @@ bool AskSubdivide(CommandContext& c, SubdivideValues& v) {
   }
   layout->addWidget(scopes);
   auto* form = new QFormLayout;
-  form->addRow(Q("세분화 간격"), f.Real("step", v.step, kSubdivideStepRange));
+  form->addRow(L("세분화 간격"), f.Real("step", v.step, kSubdivideStepRange));
   layout->addLayout(form);
   layout->addWidget(OkCancel(&d));
   if (!f.Exec(d)) return false;
@@ -144,7 +145,7 @@ struct ArcConvertValues {
 
 bool AskArcConvert(CommandContext& c, ArcConvertValues& v) {
   QDialog d(c.parent());
-  d.setWindowTitle("Arc Convert");
+  d.setWindowTitle(L("Arc Convert"));
   FieldBinder f(&d);
   auto* layout = new QVBoxLayout(&d);
   auto* toLines = new QRadioButton(Q("G02, G03 -> G01"), &d);
@@ -155,21 +156,21 @@ bool AskArcConvert(CommandContext& c, ArcConvertValues& v) {
   layout->addWidget(toLines);
   layout->addWidget(toArcs);
   auto* form = new QFormLayout;
-  form->addRow(Q("Arc 변환 공차"), f.Real("tolerance", v.fit.tolerance, kArcToleranceRange));
-  form->addRow(Q("Arc 변환 포인트"), f.Int("points", v.fit.maxPoints, kArcPointsRange));
-  form->addRow(Q("최소 반경"), f.Real("minRadius", v.fit.minRadius, kArcRadiusRange));
-  form->addRow(Q("최대 반경"), f.Real("maxRadius", v.fit.maxRadius, kArcRadiusRange));
+  form->addRow(L("Arc 변환 공차"), f.Real("tolerance", v.fit.tolerance, kArcToleranceRange));
+  form->addRow(L("Arc 변환 포인트"), f.Int("points", v.fit.maxPoints, kArcPointsRange));
+  form->addRow(L("최소 반경"), f.Real("minRadius", v.fit.minRadius, kArcRadiusRange));
+  form->addRow(L("최대 반경"), f.Real("maxRadius", v.fit.maxRadius, kArcRadiusRange));
   layout->addLayout(form);
   auto* filter = new QHBoxLayout;
-  filter->addWidget(f.Check(Q("필터링후  변환"), "prefilter", v.fit.prefilter));
+  filter->addWidget(f.Check(L("필터링후  변환"), "prefilter", v.fit.prefilter));
   auto* filterForm = new QFormLayout;
-  filterForm->addRow(Q("필터링 공차"),
+  filterForm->addRow(L("필터링 공차"),
                      f.Real("prefilterTolerance", v.fit.prefilterTolerance, kFilterToleranceRange));
   filter->addLayout(filterForm);
   layout->addLayout(filter);
-  layout->addWidget(f.Check(Q("XY 평면 ARC 변환"), "xy", v.fit.xy));
-  layout->addWidget(f.Check(Q("ZX 평면 ARC 변환"), "zx", v.fit.zx));
-  layout->addWidget(f.Check(Q("YZ 평면 ARC 변환"), "yz", v.fit.yz));
+  layout->addWidget(f.Check(L("XY 평면 ARC 변환"), "xy", v.fit.xy));
+  layout->addWidget(f.Check(L("ZX 평면 ARC 변환"), "zx", v.fit.zx));
+  layout->addWidget(f.Check(L("YZ 평면 ARC 변환"), "yz", v.fit.yz));
   layout->addWidget(OkCancel(&d));
   if (!f.Exec(d)) return false;
   v.toLines = toLines->isChecked();

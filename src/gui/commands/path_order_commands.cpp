@@ -54,7 +54,10 @@ class RadioChoice {
   QButtonGroup* group_;
 };
 
-const std::vector<QString> kScopes = {Q("All"), Q("선택된 공구경로"), Q("다각형 선택")};
+// The scopes of a path command, in the user's language (asked for when a dialog opens).
+std::vector<QString> Scopes() {
+  return {L("All"), L("선택된 공구경로"), L("다각형 선택")};
+}
 
 // Puts the view's size into the core's view state, so that window positions given to the core
 // match the picture.
@@ -79,13 +82,13 @@ void WithScope(ToolpathView* view, PathScope scope, std::function<void(const Reg
 void ReverseDialog(CommandContext& c) {
   ReverseOptions& remembered = c.Remembered<ReverseOptions>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("공구경로 방향 바꾸기"));
+  d.setWindowTitle(L("공구경로 방향 바꾸기"));
   auto* layout = new QVBoxLayout(&d);
   FieldBinder f(&d);
-  layout->addWidget(f.Check(Q("방향 바꾸기"), "direction", remembered.direction));
-  layout->addWidget(f.Check(Q("순서 바꾸기"), "order", remembered.order));
-  layout->addWidget(f.Check(Q("두방향 경로"), "twoWay", remembered.twoWay));
-  RadioChoice scope(&d, Q(""), kScopes, "scope", static_cast<int>(remembered.scope));
+  layout->addWidget(f.Check(L("방향 바꾸기"), "direction", remembered.direction));
+  layout->addWidget(f.Check(L("순서 바꾸기"), "order", remembered.order));
+  layout->addWidget(f.Check(L("두방향 경로"), "twoWay", remembered.twoWay));
+  RadioChoice scope(&d, Q(""), Scopes(), "scope", static_cast<int>(remembered.scope));
   layout->addWidget(scope.box());
   layout->addWidget(OkCancel(&d));
   if (!f.Exec(d)) return;
@@ -173,17 +176,17 @@ void StartPoints(CommandContext& c, StartPointPaths which) {
 void SortDialog(CommandContext& c) {
   SortOptions& remembered = c.Remembered<SortOptions>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("공구경로 정렬"));
+  d.setWindowTitle(L("공구경로 정렬"));
   auto* layout = new QVBoxLayout(&d);
   RadioChoice mode(&d, Q(""),
-                   {Q("방향유지, 시작점-시작점"), Q("방향유지, 시작점-끝점"), Q("방향무시"),
-                    Q("정렬거리내 복귀높이 ")},
+                   {L("방향유지, 시작점-시작점"), L("방향유지, 시작점-끝점"), L("방향무시"),
+                    L("정렬거리내 복귀높이 ")},
                    "mode", remembered.mode - 1);
   layout->addWidget(mode.box());
   FieldBinder f(&d);
   auto* form = new QFormLayout;
-  form->addRow(Q("정렬 거리"), f.Real("distance", remembered.distance, kSortDistanceRange));
-  form->addRow(Q("복귀 높이"), f.Real("height", remembered.height, kSortHeightRange));
+  form->addRow(L("정렬 거리"), f.Real("distance", remembered.distance, kSortDistanceRange));
+  form->addRow(L("복귀 높이"), f.Real("height", remembered.height, kSortHeightRange));
   layout->addLayout(form);
   layout->addWidget(OkCancel(&d));
   if (!f.Exec(d)) return;
@@ -197,16 +200,16 @@ void SortDialog(CommandContext& c) {
 void ZUpDownDialog(CommandContext& c) {
   ZUpDownOptions& remembered = c.Remembered<ZUpDownOptions>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("Z높이와 Z 각도로  방향을 변경합니다."));
+  d.setWindowTitle(L("Z높이와 Z 각도로  방향을 변경합니다."));
   auto* layout = new QVBoxLayout(&d);
   FieldBinder f(&d);
-  layout->addWidget(f.Check(Q("Z 상향 부분만"), "risingOnly", remembered.risingOnly));
+  layout->addWidget(f.Check(L("Z 상향 부분만"), "risingOnly", remembered.risingOnly));
   auto* form = new QFormLayout;
-  form->addRow(Q("검색 높이 (Z height)"), f.Real("height", remembered.height, kZUpDownHeightRange));
-  form->addRow(Q("검색 각도(Z angle)"), f.Real("angle", remembered.angle, kZUpDownAngleRange));
-  form->addRow(Q("안전거리(Safe Dist)"), f.Real("safe", remembered.safe, kZUpDownSafeRange));
+  form->addRow(L("검색 높이 (Z height)"), f.Real("height", remembered.height, kZUpDownHeightRange));
+  form->addRow(L("검색 각도(Z angle)"), f.Real("angle", remembered.angle, kZUpDownAngleRange));
+  form->addRow(L("안전거리(Safe Dist)"), f.Real("safe", remembered.safe, kZUpDownSafeRange));
   layout->addLayout(form);
-  layout->addWidget(f.Check(Q("공구경로 선택만"), "selectedOnly", remembered.selectedOnly));
+  layout->addWidget(f.Check(L("공구경로 선택만"), "selectedOnly", remembered.selectedOnly));
   layout->addWidget(OkCancel(&d));
   if (!f.Exec(d)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
@@ -218,29 +221,29 @@ void ZUpDownDialog(CommandContext& c) {
 void MoveCopyDialog(CommandContext& c) {
   TransformOptions& remembered = c.Remembered<TransformOptions>();
   QDialog d(c.parent());
-  d.setWindowTitle(Q("공구경로 이동, 회전, 미러, 복사"));
+  d.setWindowTitle(L("공구경로 이동, 회전, 미러, 복사"));
   auto* layout = new QVBoxLayout(&d);
   FieldBinder f(&d);
-  RadioChoice method(&d, Q(""), {Q("거리"), Q("회전"), Q("미러, 스케일")}, "method",
+  RadioChoice method(&d, Q(""), {L("거리"), L("회전"), L("미러, 스케일")}, "method",
                      static_cast<int>(remembered.method));
   layout->addWidget(method.box());
 
   auto* grid = new QGridLayout;
   int row = 0;
   auto axisRow = [&](const char* label, QWidget* first, QWidget* second) {
-    grid->addWidget(new QLabel(Q(label), &d), row, 0);
+    grid->addWidget(new QLabel(L(label), &d), row, 0);
     grid->addWidget(first, row, 1);
     if (second) grid->addWidget(second, row, 2);
     ++row;
   };
-  grid->addWidget(new QLabel(Q("거리"), &d), row++, 0);
-  axisRow("X축", f.Real("dx", remembered.dx, kTransformDistanceRange),
+  grid->addWidget(new QLabel(L("거리"), &d), row++, 0);
+  axisRow(LabelText("X축"), f.Real("dx", remembered.dx, kTransformDistanceRange),
           f.Check(Q(""), "moveX", remembered.moveX));
-  axisRow("Y축", f.Real("dy", remembered.dy, kTransformDistanceRange),
+  axisRow(LabelText("Y축"), f.Real("dy", remembered.dy, kTransformDistanceRange),
           f.Check(Q(""), "moveY", remembered.moveY));
-  axisRow("Z축", f.Real("dz", remembered.dz, kTransformDistanceRange),
+  axisRow(LabelText("Z축"), f.Real("dz", remembered.dz, kTransformDistanceRange),
           f.Check(Q(""), "moveZ", remembered.moveZ));
-  grid->addWidget(new QLabel(Q("회전"), &d), row++, 0);
+  grid->addWidget(new QLabel(L("회전"), &d), row++, 0);
   // Turning is about Z only: the X and Y angles are shown, and cannot be edited.
   for (const char* axis : {"X", "Y"}) {
     auto* off = new QLineEdit(Q("0"), &d);
@@ -249,21 +252,21 @@ void MoveCopyDialog(CommandContext& c) {
     axisRow(axis, off, nullptr);
   }
   axisRow("Z", f.Real("angle", remembered.angle, kTransformAngleRange), nullptr);
-  grid->addWidget(new QLabel(Q("중심"), &d), row++, 0);
+  grid->addWidget(new QLabel(L("중심"), &d), row++, 0);
   axisRow("X", f.Real("cx", remembered.cx, kTransformCentreRange), nullptr);
   axisRow("Y", f.Real("cy", remembered.cy, kTransformCentreRange), nullptr);
   axisRow("Z", f.Real("cz", remembered.cz, kTransformCentreRange), nullptr);
-  grid->addWidget(new QLabel(Q("미러, 스케일"), &d), row++, 0);
+  grid->addWidget(new QLabel(L("미러, 스케일"), &d), row++, 0);
   axisRow("X", f.Real("sx", remembered.sx, kTransformFactorRange),
           f.Check(Q(""), "scaleX", remembered.scaleX));
   axisRow("Y", f.Real("sy", remembered.sy, kTransformFactorRange),
           f.Check(Q(""), "scaleY", remembered.scaleY));
   axisRow("Z", f.Real("sz", remembered.sz, kTransformFactorRange),
           f.Check(Q(""), "scaleZ", remembered.scaleZ));
-  axisRow("", f.Check(Q("복사 횟수"), "copy", remembered.copy),
+  axisRow("", f.Check(L("복사 횟수"), "copy", remembered.copy),
           f.Int("copies", remembered.copies, kTransformCopiesRange));
   layout->addLayout(grid);
-  RadioChoice scope(&d, Q(""), {Q("All"), Q("선택"), Q("다각형")}, "scope",
+  RadioChoice scope(&d, Q(""), {L("All"), L("선택"), L("다각형")}, "scope",
                     static_cast<int>(remembered.scope));
   layout->addWidget(scope.box());
   layout->addWidget(OkCancel(&d));

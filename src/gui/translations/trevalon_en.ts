@@ -219,6 +219,76 @@
             <translation>Z up/down search</translation>
         </message>
         <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>포인트 세분화</source>
+            <translation>Subdivide points</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>All</source>
+            <translation>All</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>선택</source>
+            <translation>Selection</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>1 Point</source>
+            <translation>1 Point</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>다각형</source>
+            <translation>Polygon</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>세분화 간격</source>
+            <translation>Subdivision step</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>Arc Convert</source>
+            <translation>Arc Convert</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>Arc 변환 공차</source>
+            <translation>Arc conversion tolerance</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>Arc 변환 포인트</source>
+            <translation>Arc conversion points</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>필터링후  변환</source>
+            <translation>Convert after filtering</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>필터링 공차</source>
+            <translation>Filtering tolerance</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>XY 평면 ARC 변환</source>
+            <translation>Convert arcs in the XY plane</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>ZX 평면 ARC 변환</source>
+            <translation>Convert arcs in the ZX plane</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>YZ 평면 ARC 변환</source>
+            <translation>Convert arcs in the YZ plane</translation>
+        </message>
+        <message>
             <location filename="../commands/generator_dialogs.cpp"/>
             <source>FaceMill</source>
             <translation>Face Mill</translation>
@@ -529,6 +599,146 @@
             <translation>Z direction</translation>
         </message>
         <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>선택된 공구경로</source>
+            <translation>Selected toolpaths</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>다각형 선택</source>
+            <translation>Polygon</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>공구경로 방향 바꾸기</source>
+            <translation>Reverse toolpath direction</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>방향 바꾸기</source>
+            <translation>Reverse the direction</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>순서 바꾸기</source>
+            <translation>Reverse the order</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>두방향 경로</source>
+            <translation>Two-way paths</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>공구경로 정렬</source>
+            <translation>Sort toolpaths</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>방향유지, 시작점-시작점</source>
+            <translation>Keep direction, start to start</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>방향유지, 시작점-끝점</source>
+            <translation>Keep direction, start to end</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>방향무시</source>
+            <translation>Ignore direction</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>정렬거리내 복귀높이 </source>
+            <translation>Retract height within the sort distance </translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>정렬 거리</source>
+            <translation>Sort distance</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>복귀 높이</source>
+            <translation>Retract height</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>Z높이와 Z 각도로  방향을 변경합니다.</source>
+            <translation>Changes the direction by Z height and Z angle.</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>Z 상향 부분만</source>
+            <translation>Rising parts only</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>검색 높이 (Z height)</source>
+            <translation>Search height (Z height)</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>검색 각도(Z angle)</source>
+            <translation>Search angle (Z angle)</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>안전거리(Safe Dist)</source>
+            <translation>Safety distance (Safe Dist)</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>공구경로 선택만</source>
+            <translation>Selected toolpaths only</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>공구경로 이동, 회전, 미러, 복사</source>
+            <translation>Move, rotate, mirror and copy toolpaths</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>거리</source>
+            <translation>Distance</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>회전</source>
+            <translation>Rotation</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>미러, 스케일</source>
+            <translation>Mirror, scale</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>X축</source>
+            <translation>X axis</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>Y축</source>
+            <translation>Y axis</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>Z축</source>
+            <translation>Z axis</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>중심</source>
+            <translation>Centre</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>복사 횟수</source>
+            <translation>Number of copies</translation>
+        </message>
+        <message>
             <location filename="../commands/post_processor_dialog.cpp"/>
             <source>Post Processor - 출력 파일</source>
             <translation>Post Processor - Output file</translation>
@@ -707,6 +917,16 @@
             <location filename="../commands/toolpath_info_dialog.cpp"/>
             <source>가공 예상시간(min)</source>
             <translation>Estimated machining time (min)</translation>
+        </message>
+        <message>
+            <location filename="../commands/toolpath_info_dialog.cpp"/>
+            <source>기계 예상시간(min)</source>
+            <translation>Estimated machine time (min)</translation>
+        </message>
+        <message>
+            <location filename="../commands/toolpath_info_dialog.cpp"/>
+            <source>급속 예상시간(min)</source>
+            <translation>Estimated rapid time (min)</translation>
         </message>
         <message>
             <location filename="../commands/toolpath_info_dialog.cpp"/>
@@ -1047,11 +1267,6 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
         </message>
         <message>
             <location filename="../menus.cpp"/>
-            <source>공구경로 방향 바꾸기</source>
-            <translation>Reverse toolpath direction</translation>
-        </message>
-        <message>
-            <location filename="../menus.cpp"/>
             <source>공구 경로 1개 방향 바꾸기</source>
             <translation>Reverse one path</translation>
         </message>
@@ -1074,11 +1289,6 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
             <location filename="../menus.cpp"/>
             <source>닫혀진 경로 &amp; 열려진 경로</source>
             <translation>Closed &amp; open paths</translation>
-        </message>
-        <message>
-            <location filename="../menus.cpp"/>
-            <source>공구경로 정렬</source>
-            <translation>Sort toolpaths</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>
@@ -1109,11 +1319,6 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
             <location filename="../menus.cpp"/>
             <source>Ncdata 재생성</source>
             <translation>Regenerate NC data</translation>
-        </message>
-        <message>
-            <location filename="../menus.cpp"/>
-            <source>포인트 세분화</source>
-            <translation>Subdivide points</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>

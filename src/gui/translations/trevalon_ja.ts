@@ -219,6 +219,76 @@
             <translation>Z 上下方向の検索</translation>
         </message>
         <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>포인트 세분화</source>
+            <translation>ポイントの細分化</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>All</source>
+            <translation>すべて</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>선택</source>
+            <translation>選択</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>1 Point</source>
+            <translation>1 ポイント</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>다각형</source>
+            <translation>多角形</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>세분화 간격</source>
+            <translation>細分化の間隔</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>Arc Convert</source>
+            <translation>円弧変換</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>Arc 변환 공차</source>
+            <translation>円弧変換の公差</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>Arc 변환 포인트</source>
+            <translation>円弧変換のポイント数</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>필터링후  변환</source>
+            <translation>フィルタリング後に変換</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>필터링 공차</source>
+            <translation>フィルタリング公差</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>XY 평면 ARC 변환</source>
+            <translation>XY 平面の円弧変換</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>ZX 평면 ARC 변환</source>
+            <translation>ZX 平面の円弧変換</translation>
+        </message>
+        <message>
+            <location filename="../commands/filter_commands.cpp"/>
+            <source>YZ 평면 ARC 변환</source>
+            <translation>YZ 平面の円弧変換</translation>
+        </message>
+        <message>
             <location filename="../commands/generator_dialogs.cpp"/>
             <source>FaceMill</source>
             <translation>正面フライス</translation>
@@ -529,6 +599,146 @@
             <translation>Z 方向</translation>
         </message>
         <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>선택된 공구경로</source>
+            <translation>選択した工具経路</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>다각형 선택</source>
+            <translation>多角形で選択</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>공구경로 방향 바꾸기</source>
+            <translation>工具経路の方向を反転</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>방향 바꾸기</source>
+            <translation>方向を反転</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>순서 바꾸기</source>
+            <translation>順序を反転</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>두방향 경로</source>
+            <translation>双方向の経路</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>공구경로 정렬</source>
+            <translation>工具経路の並べ替え</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>방향유지, 시작점-시작점</source>
+            <translation>方向を維持、開始点-開始点</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>방향유지, 시작점-끝점</source>
+            <translation>方向を維持、開始点-終点</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>방향무시</source>
+            <translation>方向を無視</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>정렬거리내 복귀높이 </source>
+            <translation>並べ替え距離内の退避高さ </translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>정렬 거리</source>
+            <translation>並べ替え距離</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>복귀 높이</source>
+            <translation>退避高さ</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>Z높이와 Z 각도로  방향을 변경합니다.</source>
+            <translation>Z 高さと Z 角度で方向を変更します。</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>Z 상향 부분만</source>
+            <translation>Z 上向きの部分のみ</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>검색 높이 (Z height)</source>
+            <translation>検索高さ (Z height)</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>검색 각도(Z angle)</source>
+            <translation>検索角度(Z angle)</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>안전거리(Safe Dist)</source>
+            <translation>安全距離(Safe Dist)</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>공구경로 선택만</source>
+            <translation>選択した工具経路のみ</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>공구경로 이동, 회전, 미러, 복사</source>
+            <translation>工具経路の移動、回転、ミラー、コピー</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>거리</source>
+            <translation>距離</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>회전</source>
+            <translation>回転</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>미러, 스케일</source>
+            <translation>ミラー、スケール</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>X축</source>
+            <translation>X 軸</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>Y축</source>
+            <translation>Y 軸</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>Z축</source>
+            <translation>Z 軸</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>중심</source>
+            <translation>中心</translation>
+        </message>
+        <message>
+            <location filename="../commands/path_order_commands.cpp"/>
+            <source>복사 횟수</source>
+            <translation>コピー回数</translation>
+        </message>
+        <message>
             <location filename="../commands/post_processor_dialog.cpp"/>
             <source>Post Processor - 출력 파일</source>
             <translation>ポストプロセッサ - 出力ファイル</translation>
@@ -707,6 +917,16 @@
             <location filename="../commands/toolpath_info_dialog.cpp"/>
             <source>가공 예상시간(min)</source>
             <translation>予想加工時間(min)</translation>
+        </message>
+        <message>
+            <location filename="../commands/toolpath_info_dialog.cpp"/>
+            <source>기계 예상시간(min)</source>
+            <translation>予想機械時間(min)</translation>
+        </message>
+        <message>
+            <location filename="../commands/toolpath_info_dialog.cpp"/>
+            <source>급속 예상시간(min)</source>
+            <translation>予想早送り時間(min)</translation>
         </message>
         <message>
             <location filename="../commands/toolpath_info_dialog.cpp"/>
@@ -1047,11 +1267,6 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
         </message>
         <message>
             <location filename="../menus.cpp"/>
-            <source>공구경로 방향 바꾸기</source>
-            <translation>工具経路の方向を反転</translation>
-        </message>
-        <message>
-            <location filename="../menus.cpp"/>
             <source>공구 경로 1개 방향 바꾸기</source>
             <translation>経路 1 本の方向を反転</translation>
         </message>
@@ -1074,11 +1289,6 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
             <location filename="../menus.cpp"/>
             <source>닫혀진 경로 &amp; 열려진 경로</source>
             <translation>閉じた経路 &amp; 開いた経路</translation>
-        </message>
-        <message>
-            <location filename="../menus.cpp"/>
-            <source>공구경로 정렬</source>
-            <translation>工具経路の並べ替え</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>
@@ -1109,11 +1319,6 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
             <location filename="../menus.cpp"/>
             <source>Ncdata 재생성</source>
             <translation>NC データの再生成</translation>
-        </message>
-        <message>
-            <location filename="../menus.cpp"/>
-            <source>포인트 세분화</source>
-            <translation>ポイントの細分化</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>

@@ -171,7 +171,8 @@ void FeedChartWidget::leaveEvent(QEvent*) {
 
 FeedPlotDock::FeedPlotDock(MainWindow& frame) : QDockWidget(&frame), frame_(frame) {
   setObjectName("feedPlotDock");
-  setWindowTitle(Q("Feed 그래프"));
+  setWindowTitle(L("Feed 그래프"));
+  setProperty("label", QByteArray(LabelText("Feed 그래프")));  // retitled when the labels change
   auto* body = new QWidget(this);
   auto* layout = new QVBoxLayout(body);
   layout->setContentsMargins(2, 2, 2, 2);
@@ -180,7 +181,7 @@ FeedPlotDock::FeedPlotDock(MainWindow& frame) : QDockWidget(&frame), frame_(fram
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   for (bool png : {true, false}) {
-    auto* b = new QPushButton(Q(png ? "PNG 저장" : "SVG 저장"), body);
+    auto* b = new QPushButton(png ? L("PNG 저장") : L("SVG 저장"), body);
     b->setObjectName(png ? "exportPng" : "exportSvg");
     connect(b, &QPushButton::clicked, this, [this, png] { ExportPicked(png); });
     buttons->addWidget(b);

@@ -21,28 +21,28 @@ namespace trevalon {
 
 HelpWindow::HelpWindow(QWidget* parent, const QString& folder) : QDialog(parent), folder_(folder) {
   setObjectName("helpWindow");
-  setWindowTitle(Q("TREVALON 도움말"));
+  setWindowTitle(L("TREVALON 도움말"));
   setModal(false);
   setWindowFlag(Qt::WindowMaximizeButtonHint);
   setSizeGripEnabled(true);
   auto* layout = new QVBoxLayout(this);
   auto* bar = new QHBoxLayout;
-  auto button = [this, bar](const char* name, QStyle::StandardPixmap icon, const char* text) {
+  auto button = [this, bar](const char* name, QStyle::StandardPixmap icon, const QString& text) {
     auto* b = new QToolButton(this);
     b->setObjectName(name);
     b->setIcon(style()->standardIcon(icon));
-    b->setText(Q(text));
+    b->setText(text);
     b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->addWidget(b);
     return b;
   };
-  QToolButton* back = button("back", QStyle::SP_ArrowBack, "이전");
-  QToolButton* forward = button("forward", QStyle::SP_ArrowForward, "다음");
-  QToolButton* contents = button("contents", QStyle::SP_DirHomeIcon, "목차 (F1)");
+  QToolButton* back = button("back", QStyle::SP_ArrowBack, L("이전"));
+  QToolButton* forward = button("forward", QStyle::SP_ArrowForward, L("다음"));
+  QToolButton* contents = button("contents", QStyle::SP_DirHomeIcon, L("목차 (F1)"));
   bar->addStretch(1);
   find_ = new QLineEdit(this);
   find_->setObjectName("find");
-  find_->setPlaceholderText(Q("찾기 (Ctrl+F)"));
+  find_->setPlaceholderText(L("찾기 (Ctrl+F)"));
   find_->setClearButtonEnabled(true);
   find_->setMaximumWidth(260);
   bar->addWidget(find_);

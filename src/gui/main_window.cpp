@@ -304,8 +304,9 @@ void MainWindow::RefreshLayerList(bool names) {
 // ---- The NC program beside the view ------------------------------------------------------------
 
 void MainWindow::BuildSourceDock() {
-  sourceDock_ = new QDockWidget(QString::fromUtf8("NC 프로그램"), this);
+  sourceDock_ = new QDockWidget(L("NC 프로그램"), this);
   sourceDock_->setObjectName("sourceDock");
+  sourceDock_->setProperty("label", QByteArray(LabelText("NC 프로그램")));
   sourceDock_->setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea |
                                Qt::BottomDockWidgetArea);
   sourceStack_ = new QStackedWidget(sourceDock_);

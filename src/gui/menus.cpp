@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
+#include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
@@ -329,6 +330,11 @@ void MainWindow::RetranslateLabels() {
   for (QToolBar* bar : findChildren<QToolBar*>()) {
     const QByteArray label = bar->property(kLabel).toByteArray();
     if (!label.isEmpty()) bar->setWindowTitle(L(label.constData()));
+  }
+  // The docked windows carry their Korean title the same way.
+  for (QDockWidget* dock : findChildren<QDockWidget*>()) {
+    const QByteArray label = dock->property(kLabel).toByteArray();
+    if (!label.isEmpty()) dock->setWindowTitle(L(label.constData()));
   }
 }
 

@@ -1001,6 +1001,51 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
             <translation>Select work layer</translation>
         </message>
         <message>
+            <location filename="../feed_plot_dock.cpp"/>
+            <source>Feed 그래프</source>
+            <translation>Feed chart</translation>
+        </message>
+        <message>
+            <location filename="../feed_plot_dock.cpp"/>
+            <source>PNG 저장</source>
+            <translation>Save PNG</translation>
+        </message>
+        <message>
+            <location filename="../feed_plot_dock.cpp"/>
+            <source>SVG 저장</source>
+            <translation>Save SVG</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>TREVALON 도움말</source>
+            <translation>TREVALON Help</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>이전</source>
+            <translation>Back</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>다음</source>
+            <translation>Forward</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>목차 (F1)</source>
+            <translation>Contents (F1)</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>찾기 (Ctrl+F)</source>
+            <translation>Find (Ctrl+F)</translation>
+        </message>
+        <message>
+            <location filename="../main_window.cpp"/>
+            <source>NC 프로그램</source>
+            <translation>NC program</translation>
+        </message>
+        <message>
             <location filename="../menus.cpp"/>
             <source>파일(&amp;F)</source>
             <translation>&amp;File</translation>
@@ -1479,6 +1524,11 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
             <location filename="../menus.cpp"/>
             <source>Text editor</source>
             <translation>Text editor</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
+            <source>NC 프로그램 보기</source>
+            <translation>Show NC program</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>

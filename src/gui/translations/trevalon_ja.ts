@@ -1001,6 +1001,51 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
             <translation>作業レイヤーの選択</translation>
         </message>
         <message>
+            <location filename="../feed_plot_dock.cpp"/>
+            <source>Feed 그래프</source>
+            <translation>送りグラフ</translation>
+        </message>
+        <message>
+            <location filename="../feed_plot_dock.cpp"/>
+            <source>PNG 저장</source>
+            <translation>PNG 保存</translation>
+        </message>
+        <message>
+            <location filename="../feed_plot_dock.cpp"/>
+            <source>SVG 저장</source>
+            <translation>SVG 保存</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>TREVALON 도움말</source>
+            <translation>TREVALON ヘルプ</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>이전</source>
+            <translation>戻る</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>다음</source>
+            <translation>進む</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>목차 (F1)</source>
+            <translation>目次 (F1)</translation>
+        </message>
+        <message>
+            <location filename="../help_window.cpp"/>
+            <source>찾기 (Ctrl+F)</source>
+            <translation>検索 (Ctrl+F)</translation>
+        </message>
+        <message>
+            <location filename="../main_window.cpp"/>
+            <source>NC 프로그램</source>
+            <translation>NCプログラム</translation>
+        </message>
+        <message>
             <location filename="../menus.cpp"/>
             <source>파일(&amp;F)</source>
             <translation>ファイル(&amp;F)</translation>
@@ -1479,6 +1524,11 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
             <location filename="../menus.cpp"/>
             <source>Text editor</source>
             <translation>テキストエディタ</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
+            <source>NC 프로그램 보기</source>
+            <translation>NCプログラム表示</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>

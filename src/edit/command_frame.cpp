@@ -150,6 +150,46 @@ bool CommandFrame::RebuildStep(bool (*step)(CPointStore&, double, std::vector<st
   return ok;
 }
 
+void CommandFrame::Rewritten(const std::vector<std::uint32_t>& from) {
+  const std::uint32_t n = store().count;
+  if (following_ && from.size() == n) {
+    try {
+      std::vector<std::uint32_t> now(n, SourceLines::kNoRecord);
+      for (std::uint32_t k = 0; k < n; ++k) {
+        const std::uint32_t o = from[k];
+        if (o == SourceLines::kNoRecord) continue;
+        if (fromMade_)
+          now[k] = o < from_.size() ? from_[o] : SourceLines::kNoRecord;
+        else
+          now[k] = o < originalCount_ ? o : SourceLines::kNoRecord;
+      }
+      from_.swap(now);
+      fromMade_ = true;
+    } catch (const std::bad_alloc&) {
+      StopFollowing();
+    }
+  } else {
+    StopFollowing();
+  }
+  expected_ = n;
+}
+
+void CommandFrame::Appended(const std::vector<std::uint32_t>& origin) {
+  const std::uint32_t n = store().count, before = expected_;
+  if (following_ && n >= before && origin.size() == n - before) {
+    MakeFrom();  // as long as the store, the appended records new for now
+    if (following_) {
+      for (std::uint32_t k = 0; k < origin.size(); ++k) {
+        const std::uint32_t o = origin[k];
+        from_[before + k] = o < before ? from_[o] : SourceLines::kNoRecord;
+      }
+    }
+  } else {
+    StopFollowing();
+  }
+  expected_ = n;
+}
+
 bool CommandFrame::RapidRebuild() {
   return RebuildStep(trevalon::RapidRebuild);
 }

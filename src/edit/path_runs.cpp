@@ -1,5 +1,7 @@
 #include "edit/path_runs.h"
 
+#include <new>
+
 #include "edit/compaction.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
@@ -58,6 +60,14 @@ ArcCentreRecord ReadArcCentre(CPointStore& s, std::uint32_t i) {
 void PathWriter::Put() {
   if (!ok_) return;
   ok_ = AppendRegister(s_);
+  if (ok_ && origins_) {
+    try {
+      origins_->push_back(source_);
+    } catch (const std::bad_alloc&) {
+      origins_->clear();
+      origins_ = nullptr;
+    }
+  }
   haveRapid_ = IsRapidType(s_.reg.type);
   rx_ = static_cast<float>(s_.reg.x);
   ry_ = static_cast<float>(s_.reg.y);
@@ -65,14 +75,22 @@ void PathWriter::Put() {
 }
 
 void PathWriter::Register() {
+  source_ = SourceLines::kNoRecord;
   Put();
 }
 
 void PathWriter::Arc(int plane, const double offset[3], int centreFeed, int centreMark) {
+  source_ = SourceLines::kNoRecord;
+  PutArc(plane, offset, centreFeed, centreMark, SourceLines::kNoRecord);
+}
+
+void PathWriter::PutArc(int plane, const double offset[3], int centreFeed, int centreMark,
+                        std::uint32_t centreFrom) {
   Put();
   s_.reg.x = offset[0], s_.reg.y = offset[1], s_.reg.z = offset[2];
   s_.reg.type = plane;
   s_.reg.feed = centreFeed, s_.reg.mark = centreMark;
+  source_ = centreFrom;
   Put();
 }
 
@@ -80,6 +98,7 @@ void PathWriter::Copy(std::uint32_t from, std::uint32_t to) {
   PointRegister r;
   for (std::uint32_t i = from; i < to && ok_; ++i) {
     if (!s_.Peek(i, r) || !IsMotionType(r.type)) continue;
+    source_ = i;
     if (!IsArcType(r.type)) {
       s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z;
       s_.reg.type = r.type, s_.reg.feed = r.feed, s_.reg.mark = r.mark;
@@ -89,18 +108,21 @@ void PathWriter::Copy(std::uint32_t from, std::uint32_t to) {
     const ArcCentreRecord c = ReadArcCentre(s_, i);
     s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z;
     s_.reg.type = r.type, s_.reg.feed = r.feed, s_.reg.mark = r.mark;
-    Arc(c.plane, c.offset, c.feed, c.mark);
+    PutArc(c.plane, c.offset, c.feed, c.mark, i + 1);
   }
 }
 
 void PathWriter::Rapid(std::uint32_t i, int type) {
   if (!s_.FetchPoint(i)) return;
   s_.reg.type = type;
+  source_ = i;
   Put();
 }
 
 void PathWriter::RapidAt(std::uint32_t i, double z, int type) {
   if (!s_.FetchPoint(i)) return;
+  // The point is record i's only where it stays at i's own height.
+  source_ = static_cast<float>(s_.reg.z) == static_cast<float>(z) ? i : SourceLines::kNoRecord;
   s_.reg.z = z;
   s_.reg.type = type;
   if (haveRapid_ && static_cast<float>(s_.reg.x) == rx_ && static_cast<float>(s_.reg.y) == ry_ &&
@@ -135,6 +157,7 @@ void PathWriter::Reversed(std::uint32_t from, std::uint32_t to) {
   for (std::uint32_t k = to; k-- > from && ok_;) {
     if (!s_.Peek(k, r) || !IsMotionType(r.type)) continue;
     s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z;
+    source_ = k;  // the same point, reached the other way
     if (!haveFollower) {
       // Nothing follows the last point: it starts the reversed run.
       s_.reg.type = MOVE_RAPID, s_.reg.feed = leadFeed, s_.reg.mark = leadMark;
@@ -151,7 +174,7 @@ void PathWriter::Reversed(std::uint32_t from, std::uint32_t to) {
       const double here[3] = {r.x, r.y, r.z};
       double offset[3] = {0, 0, 0};
       for (int a : {ax.a, ax.b}) offset[a] = here[a] + f.centre.offset[a] - f.p[a];
-      Arc(f.centre.plane, offset, f.centre.feed, f.centre.mark);
+      PutArc(f.centre.plane, offset, f.centre.feed, f.centre.mark, SourceLines::kNoRecord);
     }
     f.p[0] = r.x, f.p[1] = r.y, f.p[2] = r.z;
     f.type = r.type, f.feed = r.feed, f.mark = r.mark;
@@ -183,6 +206,7 @@ void PathWriter::ReversedPath(std::uint32_t from, std::uint32_t to) {
   s_.Peek(last, r);
   s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z + (lead.z - plunge.z);
   s_.reg.type = MOVE_RAPID, s_.reg.feed = lead.feed, s_.reg.mark = lead.mark;
+  source_ = SourceLines::kNoRecord;
   Put();
   const std::uint32_t at = s_.count;
   Reversed(first, to);

@@ -17,6 +17,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/source_lines.h"
+
 namespace trevalon {
 
 class CPointStore;
@@ -89,9 +91,21 @@ class PathWriter {
 
   bool ok() const { return ok_; }
 
+  // From now on, notes per appended record the record it copies (SourceLines::kNoRecord for
+  // a point of the command's own, a raised point, a new arc centre), for
+  // CommandFrame::Appended. A note that cannot grow for want of memory is cleared and no more
+  // is noted; the frame then gives the source lines up.
+  void NoteOrigins(std::vector<std::uint32_t>* origins) { origins_ = origins; }
+
  private:
   void Put();
+  // The register as an arc end point (from the record source_) and its centre record (from
+  // centreFrom).
+  void PutArc(int plane, const double offset[3], int centreFeed, int centreMark,
+              std::uint32_t centreFrom);
   CPointStore& s_;
+  std::vector<std::uint32_t>* origins_ = nullptr;
+  std::uint32_t source_ = SourceLines::kNoRecord;  // the record the next Put copies
   bool ok_ = true;
   bool haveRapid_ = false;  // the last record appended is a rapid at (rx_, ry_, rz_)
   float rx_ = 0, ry_ = 0, rz_ = 0;

@@ -99,17 +99,20 @@ Outcome ReverseCommand(EditContext& ctx, const ReverseOptions& o, const Region* 
   StoreKeeper keeper(ctx);
   if (!keeper.ready())
     return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the paths");
+  // No undo snapshot (the reversal has none); the frame carries the source lines through.
+  CommandFrame frame(ctx);
   const std::uint32_t n = s.count;
   PathWriter w(s);
+  std::vector<std::uint32_t> origin;
+  if (frame.Following()) w.NoteOrigins(&origin);
   w.Copy(0, runs.front().lead);
   for (const Turn& t : chosen) w.Piece(t.piece, t.reversed);
   for (const Item& it : items)
     if (!it.chosen) w.Piece(it.piece, false);
   w.Copy(runs.back().end, n);
   if (!w.ok()) return keeper.PutBack("the toolpath does not fit into the point store");
-  MarkRemoved(s, 0, n);
-  CompactStore(s);
-  CommandFrame frame(ctx);
+  frame.Appended(origin);
+  frame.RemoveOriginal();
   const int rebuilds = o.scope == PathScope::Selected ? 2 : 1;
   for (int k = 0; k < rebuilds; ++k)
     if (!frame.RapidRebuild()) return keeper.PutBack("no room for the rapid rebuild");
@@ -133,15 +136,17 @@ Outcome ReversePathCommand(EditContext& ctx, std::uint32_t index) {
   StoreKeeper keeper(ctx);
   if (!keeper.ready())
     return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the path");
+  CommandFrame frame(ctx);
   const std::uint32_t n = s.count;
   PathWriter w(s);
+  std::vector<std::uint32_t> origin;
+  if (frame.Following()) w.NoteOrigins(&origin);
   w.Copy(0, hit->lead);
   w.ReversedPath(hit->lead, hit->end);
   w.Copy(hit->end, n);
   if (!w.ok()) return keeper.PutBack("the toolpath does not fit into the point store");
-  MarkRemoved(s, 0, n);
-  CompactStore(s);
-  CommandFrame frame(ctx);
+  frame.Appended(origin);
+  frame.RemoveOriginal();
   if (!frame.RapidRebuild()) return keeper.PutBack("no room for the rapid rebuild");
   frame.Finish();
   return Outcome::Done();

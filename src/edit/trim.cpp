@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,10 +37,16 @@ double LengthXY(double dx, double dy) {
 
 // Appends the trim's result behind the old points. After a failed append nothing more is
 // appended; the pass then drops what was.
+// When asked, it also notes for every record it appends the record being walked (`origin`):
+// the command frame keeps the source line of those that stand where that record stood and
+// are of its kind (command_frame.h), so a kept move still shows the block that made it.
 class Writer {
  public:
-  Writer(CPointStore& s, double retractHeight) : s_(s), h_(retractHeight) {}
+  Writer(CPointStore& s, double retractHeight, std::vector<std::uint32_t>* origin)
+      : s_(s), h_(retractHeight), origin_(origin) {}
   bool ok() const { return ok_; }
+  // The record the next appends come from.
+  void From(std::uint32_t i) { source_ = i; }
   // Nothing appended yet.
   bool empty() const { return !any_; }
 
@@ -49,12 +56,23 @@ class Writer {
   void PutRaised(const P3& p, int type, const PointRegister& from) {
     Set(p.x, p.y, h_, type, from);
   }
-  // A record as it was read.
-  void PutRecord(const PointRegister& r) { Set(r.x, r.y, r.z, r.type, r); }
+  // A record as it was read (`next`: the record after the one walked, an arc's centre).
+  void PutRecord(const PointRegister& r, std::uint32_t next = 0) {
+    Set(r.x, r.y, r.z, r.type, r, next);
+  }
 
  private:
-  void Set(double x, double y, double z, int type, const PointRegister& from) {
+  void Set(double x, double y, double z, int type, const PointRegister& from,
+           std::uint32_t next = 0) {
     if (!ok_) return;
+    if (origin_) {
+      try {
+        origin_->push_back(source_ + next);
+      } catch (const std::bad_alloc&) {
+        origin_->clear();  // too short for the result: the frame gives the lines up
+        origin_ = nullptr;
+      }
+    }
     PointRegister& reg = s_.reg;
     reg.x = x, reg.y = y, reg.z = z;
     reg.type = type;
@@ -66,6 +84,8 @@ class Writer {
   }
   CPointStore& s_;
   double h_;
+  std::vector<std::uint32_t>* origin_;
+  std::uint32_t source_ = 0;
   bool ok_ = true;
   bool any_ = false;
 };
@@ -84,7 +104,8 @@ inline bool Read(const CPointStore& s, std::uint32_t i, PointRegister& out) {
 // removed and compacting the store gives, in one pass over the result alone.
 // The records are read past the store's current page (Read), so that the writes stay in
 // theirs.
-void DropOriginal(CPointStore& s, std::uint32_t n) {
+// `origin`, when given, holds one entry per result record and is compacted alongside.
+void DropOriginal(CPointStore& s, std::uint32_t n, std::vector<std::uint32_t>* origin) {
   std::uint32_t kept = 0;
   bool afterArc = false;  // the last kept record is an arc point awaiting its centre
   const std::uint32_t end = s.count;
@@ -104,6 +125,7 @@ void DropOriginal(CPointStore& s, std::uint32_t n) {
       afterArc = false;
     }
     if (!keep) continue;
+    if (origin) (*origin)[kept] = (*origin)[i - n];
     if (kept != i) {
       s.reg.x = r.x, s.reg.y = r.y, s.reg.z = r.z;
       s.reg.feed = r.feed, s.reg.mark = r.mark, s.reg.type = r.type;
@@ -112,6 +134,7 @@ void DropOriginal(CPointStore& s, std::uint32_t n) {
     ++kept;
   }
   s.count = kept;
+  if (origin) origin->resize(kept);
 }
 
 // Our rule for the move of the result to the front: the pages it moves into are made the
@@ -473,7 +496,7 @@ bool WalkArc(Test& test, Writer& out, const P3& S, const RegionPoint& sPos, bool
       out.PutRecord(e);
       PointRegister centreRecord = c;
       centreRecord.type = plane;
-      out.PutRecord(centreRecord);
+      out.PutRecord(centreRecord, 1);
     } else {
       writePart(E, angleAt(n));
     }
@@ -495,11 +518,12 @@ bool WalkArc(Test& test, Writer& out, const P3& S, const RegionPoint& sPos, bool
 // Our rule for an arc that is the last record, with no centre record behind it: it is taken as
 // a straight cut to its end.
 template <class Trim>
-bool Walk(EditContext& ctx, Trim& trim, bool progress) {
+bool Walk(EditContext& ctx, Trim& trim, bool progress, std::vector<std::uint32_t>* origin) {
   CPointStore& s = ctx.store;
   const std::uint32_t n = s.count;
+  if (origin) origin->clear();
   if (n == 0) return true;
-  Writer out(s, ctx.retractHeight);
+  Writer out(s, ctx.retractHeight, origin);
   const ProgressLine line(ctx.msg, n, progress);
   const double scale = ctx.view ? ctx.view->scale : 1.0;
   std::vector<Change> changes;
@@ -512,6 +536,7 @@ bool Walk(EditContext& ctx, Trim& trim, bool progress) {
     // Read leaves the current page to the appends, so that reading and writing do not take
     // turns at it.
     if (!Read(s, i, e) || !IsMotionType(e.type)) continue;
+    out.From(i);
     const P3 E{e.x, e.y, e.z};
     const RegionPoint ePos = trim.test.Pos(E);
     bool arc = IsArcType(e.type);
@@ -536,7 +561,9 @@ bool Walk(EditContext& ctx, Trim& trim, bool progress) {
     return false;
   }
   trim.AfterWalk(s, n);
-  DropOriginal(s, n);
+  // A note that fell short (no memory) is no note.
+  if (origin && origin->size() != s.count - n) origin->clear(), origin = nullptr;
+  DropOriginal(s, n, origin);
   return true;
 }
 
@@ -744,30 +771,32 @@ constexpr const char* kNoRoom = "the trimmed toolpath does not fit in the point 
 
 // ---- Passes -----------------------------------------------------------------------------------
 
-bool TrimPolygon(EditContext& ctx, TrimSide side, const Region& polygonRegion) {
+bool TrimPolygon(EditContext& ctx, TrimSide side, const Region& polygonRegion,
+                 std::vector<std::uint32_t>* origin) {
   if (polygonRegion.kind() == Region::Kind::Circle)
     return TrimCircle(ctx, side, polygonRegion.centre().x, polygonRegion.centre().y,
-                      polygonRegion.radius());
+                      polygonRegion.radius(), origin);
   if (polygonRegion.kind() == Region::Kind::ZBand)
-    return TrimZBand(ctx, polygonRegion.zMin(), polygonRegion.zMax());
+    return TrimZBand(ctx, polygonRegion.zMin(), polygonRegion.zMax(), origin);
   if (!polygonRegion.polygon().usable()) return true;
   ViewState fallback;
   PolygonTrim trim{PolygonTest(polygonRegion, ViewOf(ctx, fallback)), side,
                    side == TrimSide::Outside};
   // The window-plane inside trim shows no progress.
   const bool progress = polygonRegion.plane() != RegionPlane::Window || side == TrimSide::Outside;
-  return Walk(ctx, trim, progress);
+  return Walk(ctx, trim, progress, origin);
 }
 
-bool TrimZBand(EditContext& ctx, double zMin, double zMax) {
+bool TrimZBand(EditContext& ctx, double zMin, double zMax, std::vector<std::uint32_t>* origin) {
   ZBandTrim trim{ZBandTest(zMin, zMax)};
-  return Walk(ctx, trim, true);
+  return Walk(ctx, trim, true, origin);
 }
 
-bool TrimCircle(EditContext& ctx, TrimSide side, double cx, double cy, double radius) {
+bool TrimCircle(EditContext& ctx, TrimSide side, double cx, double cy, double radius,
+                std::vector<std::uint32_t>* origin) {
   const bool outside = side == TrimSide::Outside;
   CircleTrim trim{CircleTest(cx, cy, radius, outside), outside};
-  return Walk(ctx, trim, true);
+  return Walk(ctx, trim, true, origin);
 }
 
 // ---- Commands ---------------------------------------------------------------------------------
@@ -780,7 +809,10 @@ Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side) {
                                   : "the region has fewer than 3 vertices");
   CommandFrame frame(ctx);
   frame.SaveUndo();
-  if (!TrimPolygon(ctx, side, region)) return frame.Rollback(kNoRoom);
+  std::vector<std::uint32_t> origin;
+  if (!TrimPolygon(ctx, side, region, frame.Following() ? &origin : nullptr))
+    return frame.Rollback(kNoRoom);
+  frame.Rewritten(origin);
   return Conclude(frame);
 }
 
@@ -796,7 +828,10 @@ Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side
     std::vector<RegionPoint> vertices;
     vertices.reserve(polygon.size());
     for (std::size_t k = 0; k < polygon.size(); ++k) vertices.push_back(polygon[k]);
-    failed = !TrimPolygon(ctx, side, Region::PointFilePolygon(std::move(vertices)));
+    std::vector<std::uint32_t> origin;
+    failed = !TrimPolygon(ctx, side, Region::PointFilePolygon(std::move(vertices)),
+                          frame.Following() ? &origin : nullptr);
+    if (!failed) frame.Rewritten(origin);
   });
   if (!opened) {
     ctx.msg.ShowCannotOpen();

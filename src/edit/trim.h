@@ -9,6 +9,7 @@
 // frame (undo snapshot, two rapid rebuilds, statistics, redraw, last-operation mark).
 
 #include <string>
+#include <vector>
 
 #include "edit/command_frame.h"
 #include "edit/region.h"
@@ -26,10 +27,16 @@ enum class TrimSide {
 // points. False when the store could not hold the result: the store is then as it was before
 // the pass. The polygon pass tests in the region's plane (model XY, or window positions through
 // the context's view, whose scale also sets the arc stepping).
-bool TrimPolygon(EditContext& ctx, TrimSide side, const Region& polygonRegion);
+// `origin`, when given, receives per record of the result the record of the toolpath before
+// the pass it was made while walking (CommandFrame::Rewritten takes it); it is left empty when
+// there was no memory for it.
+bool TrimPolygon(EditContext& ctx, TrimSide side, const Region& polygonRegion,
+                 std::vector<std::uint32_t>* origin = nullptr);
 // Keeps what lies between zMin and zMax, both included.
-bool TrimZBand(EditContext& ctx, double zMin, double zMax);
-bool TrimCircle(EditContext& ctx, TrimSide side, double cx, double cy, double radius);
+bool TrimZBand(EditContext& ctx, double zMin, double zMax,
+               std::vector<std::uint32_t>* origin = nullptr);
+bool TrimCircle(EditContext& ctx, TrimSide side, double cx, double cy, double radius,
+                std::vector<std::uint32_t>* origin = nullptr);
 
 // ---- Commands --------------------------------------------------------------------------------
 // One trim by a window, polygon, box, circle or Z band region (a Z band always keeps what

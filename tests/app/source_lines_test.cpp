@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -14,6 +15,8 @@
 #include "edit/cleanup_commands.h"
 #include "edit/command_frame.h"
 #include "edit/compaction.h"
+#include "edit/reverse.h"
+#include "edit/trim.h"
 #include "test_support.h"
 
 namespace trevalon::testing {
@@ -208,6 +211,53 @@ TEST(SourceLines, RebuildsKeepTheLinesOfTheMovesTheyCopy) {
             "1 0 0 5, 3 0 0 0, 4 10 0 0, 4 20 0 0, 1 20 0 2, 2 30 0 5, 2 30 0 2, 3 30 0 0, "
             "4 40 0 0, 4 50 0 0");
   EXPECT_EQ(Lines(d), (L{1, 2, 3, 4, 5, 0, 6, 7, 8, 9}));
+}
+
+// A trim writes its whole result anew behind the old points: the moves it keeps whole (an
+// arc with its centre record too) keep their blocks; the points it makes at the boundary and
+// the retracts and plunges around them have none. A point-file trim runs several passes, and
+// the lines follow each.
+TEST(SourceLines, TrimsKeepTheLinesOfTheMovesTheyKeepWhole) {
+  AppInTempDir a;
+  CDocument& d = *a.doc;
+  const std::string path =
+      Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nX30\nG2 X40 Y0 I5 J0\nG0 Z5\n");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+  ASSERT_EQ(Lines(d), (L{1, 2, 3, 4, 5, 6, 6, 7}));
+  EditContext ctx = MakeEditContext(a.app, d);
+  ASSERT_TRUE(TrimCommand(ctx, Region::Box(12, -5, 18, 5), TrimSide::Inside).ok());
+  EXPECT_EQ(Records(d.store),
+            "1 0 0 5, 3 0 0 0, 4 10 0 0, 4 12 0 0, 1 12 0 5, 2 18 0 5, 2 18 0 0, 3 20 0 0, "
+            "4 30 0 0, 8 40 0 0, 91 5 0 0, 1 40 0 5");
+  EXPECT_EQ(Lines(d), (L{1, 2, 3, 0, 0, 0, 0, 4, 5, 6, 6, 7}));
+  ASSERT_TRUE(UndoCommand(a.app, d));
+  EXPECT_EQ(Lines(d), (L{1, 2, 3, 4, 5, 6, 6, 7}));
+
+  const std::string poi = Write(a, "two.poi",
+                                "start\n12 -5\n18 -5\n18 5\n12 5\nend\nstart\n22 -5\n28 -5\n28 "
+                                "5\n22 5\nend\n");
+  ASSERT_TRUE(TrimFileCommand(ctx, poi, TrimSide::Inside).ok());
+  const L lines = Lines(d);
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), 5u), 1) << Records(d.store);
+  EXPECT_EQ(lines.front(), 1u);
+  EXPECT_EQ(lines.back(), 7u);
+}
+
+// Reversing a path runs its points the other way: each keeps the block that made it, and the
+// new lead above the old last point has none (reversal records no undo state, so the frame
+// has only the writer's word to go by).
+TEST(SourceLines, AReversedPathKeepsTheBlockOfEachPoint) {
+  AppInTempDir a;
+  CDocument& d = *a.doc;
+  const std::string path =
+      Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z5\nX50\nG1 Z0\nX60\nX70\nG0 Z5\n");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+  EditContext ctx = MakeEditContext(a.app, d);
+  ASSERT_TRUE(ReversePathCommand(ctx, 2).ok());
+  EXPECT_EQ(Records(d.store),
+            "1 20 0 5, 3 20 0 0, 4 10 0 0, 4 0 0 0, 1 0 0 5, 2 50 0 5, 3 50 0 0, 4 60 0 0, "
+            "4 70 0 0, 1 70 0 5");
+  EXPECT_EQ(Lines(d), (L{0, 4, 3, 2, 0, 6, 7, 8, 9, 10}));
 }
 
 TEST(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {

@@ -1,6 +1,10 @@
 // Verbs of the path order commands: reverse, startpoints, sort, zupdown and transform. Options
-// not given keep the values the command's dialog opens with the first time; window positions
-// (polygon vertices, start point clicks) are those of the document's current view.
+// not given keep the values of the verb's last use in the session, starting from those the
+// command's dialog opens with, as the dialogs keep theirs. Two are taken afresh each time, as
+// a script reads best: the scope (all paths unless the command says otherwise, as a polygon
+// scope needs its vertices on the same line) and a transform's copies (none unless asked for).
+// Window positions (polygon vertices, start point clicks) are those of the document's current
+// view.
 
 #include <optional>
 #include <string>
@@ -77,12 +81,14 @@ void Reverse(Session& s, const Args& a) {
     return;
   }
   a.Expect(0, kMostWords, {"dir", "order", "twoway", "scope"});
-  ReverseOptions o;
+  ReverseOptions& kept = s.Remembered<ReverseOptions>("reverse");
+  ReverseOptions o = kept;
   o.direction = a.FlagOption("dir", o.direction);
   o.order = a.FlagOption("order", o.order);
   o.twoWay = a.FlagOption("twoway", o.twoWay);
   std::optional<Region> polygon;
   o.scope = Scope(a, "reverse", 0, polygon);
+  kept = o;
   if (o.scope == PathScope::Polygon && !polygon) {
     CheckEdit(s, Outcome::Unchanged(kNoPolygon), "reverse");
     return;
@@ -116,10 +122,12 @@ void StartPoints(Session& s, const Args& a) {
 // sort [mode=1|2|3|4] [dist=D] [height=H]
 void Sort(Session& s, const Args& a) {
   a.Expect(0, 0, {"mode", "dist", "height"});
-  SortOptions o;
+  SortOptions& kept = s.Remembered<SortOptions>("sort");
+  SortOptions o = kept;
   o.mode = static_cast<int>(IntIn(a, "sort", "mode", o.mode, kSortModeRange));
   o.distance = RealIn(a, "sort", "dist", o.distance, kSortDistanceRange);
   o.height = RealIn(a, "sort", "height", o.height, kSortHeightRange);
+  kept = o;
   EditContext ctx = MakeEditContext(s.app, *s.doc);
   CheckEdit(s, SortCommand(ctx, o), "sort");
 }
@@ -127,12 +135,14 @@ void Sort(Session& s, const Args& a) {
 // zupdown [rising=0|1] [height=H] [angle=A] [safe=S] [selected=0|1]
 void ZUpDown(Session& s, const Args& a) {
   a.Expect(0, 0, {"rising", "height", "angle", "safe", "selected"});
-  ZUpDownOptions o;
+  ZUpDownOptions& kept = s.Remembered<ZUpDownOptions>("zupdown");
+  ZUpDownOptions o = kept;
   o.risingOnly = a.FlagOption("rising", o.risingOnly);
   o.height = RealIn(a, "zupdown", "height", o.height, kZUpDownHeightRange);
   o.angle = RealIn(a, "zupdown", "angle", o.angle, kZUpDownAngleRange);
   o.safe = RealIn(a, "zupdown", "safe", o.safe, kZUpDownSafeRange);
   o.selectedOnly = a.FlagOption("selected", o.selectedOnly);
+  kept = o;
   EditContext ctx = MakeEditContext(s.app, *s.doc);
   CheckEdit(s, ZUpDownCommand(ctx, o), "zupdown");
 }
@@ -143,7 +153,9 @@ void ZUpDown(Session& s, const Args& a) {
 void Transform(Session& s, const Args& a) {
   if (a.size() < 1) Usage("transform: move, rotate or mirror");
   const std::string verb = "transform " + a[0];
-  TransformOptions o;
+  TransformOptions& kept = s.Remembered<TransformOptions>("transform");
+  TransformOptions o = kept;
+  o.copy = false;
   if (a[0] == "move") {
     a.Expect(1, kMostWords, {"dx", "dy", "dz", "copies", "scope"});
     o.method = TransformMethod::Move;
@@ -174,6 +186,7 @@ void Transform(Session& s, const Args& a) {
   }
   std::optional<Region> polygon;
   o.scope = Scope(a, verb, 1, polygon);
+  kept = o;
   if (o.scope == PathScope::Polygon && !polygon) {
     CheckEdit(s, Outcome::Unchanged(kNoPolygon), verb);
     return;

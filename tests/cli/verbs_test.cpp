@@ -665,6 +665,10 @@ TEST(Verbs, PathOrder) {
        0,
        {"=out:17 8 -40.0000 0.0000 0.0000 200 0\n18 91 -5.0000 0.0000 0.0000 200 0\n"}},
       {two + "sort mode=3 dist=100; undo; dump 3 3", 0, {"=out:3 1 10.0000 0.0000 50.0000 0 0\n"}},
+      // Options not given keep their last use (dx=5), but copies only come when asked for.
+      {two + "transform move dx=5 copies=1; transform move; info; dump 0 0",
+       0,
+       {"out:{\"count\":19,", "out:0 1 5.0000 0.0000 100.0000 0 0\n"}},
       {"reverse 10 10", 2, {"err:window positions are only given with scope=polygon"}},
       {"reverse scope=some", 2},
       {"reverse path -1", 2},

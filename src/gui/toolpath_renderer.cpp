@@ -10,11 +10,11 @@
 #include <thread>
 
 #include "gui/master_model_drawing.h"
+#include "view/drawn_arc.h"
 
 namespace trevalon {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
 // Window positions further out than this are clamped before they become integers; the
 // painter clips them anyway and the clamp keeps the conversion defined at any zoom.
 constexpr double kFarPixel = 1.0e7;
@@ -144,32 +144,13 @@ struct ToolpathRenderer::Pass {
   // An arc from the last motion point to `end` round start + offset, sampled so that no chord
   // strays more than a third of a pixel from the circle at the present zoom.
   void Arc(const PointRecord& end, const PointRecord& centre, const AheadPixel* endAt = nullptr) {
-    int a = 0, b = 1, n = 2;
-    if (centre.type == PLANE_ZX) a = 2, b = 0, n = 1;
-    if (centre.type == PLANE_YZ) a = 1, b = 2, n = 0;
     const double s[3] = {last[0], last[1], last[2]};
     const double e[3] = {end.x, end.y, end.z};
-    const double off[3] = {centre.x, centre.y, centre.z};
-    const double ca = s[a] + off[a], cb = s[b] + off[b];
-    const double r = std::hypot(s[a] - ca, s[b] - cb);
-    const double as = std::atan2(s[b] - cb, s[a] - ca);
-    const double ae = std::atan2(e[b] - cb, e[a] - ca);
-    double sweep;
-    const bool closed = std::fabs(s[a] - e[a]) < 1e-6 && std::fabs(s[b] - e[b]) < 1e-6;
-    if (end.type == MOVE_ARC_CCW) {
-      sweep = closed ? kTwoPi : std::fmod(ae - as + 2 * kTwoPi, kTwoPi);
-      if (sweep <= 0) sweep += kTwoPi;
-    } else {
-      sweep = closed ? -kTwoPi : -std::fmod(as - ae + 2 * kTwoPi, kTwoPi);
-      if (sweep >= 0) sweep -= kTwoPi;
-    }
-    const double rpx = r * project.scale;
-    int steps = 1;
-    if (rpx > 0.5 && r > 1e-9) {
-      const double step = 2.0 * std::acos(1.0 - 0.33 / rpx);
-      steps = static_cast<int>(std::ceil(std::fabs(sweep) / step));
-      steps = std::clamp(steps, 2, 4000);
-    }
+    const DrawnArc d = DrawnArcOf(s, end, centre);
+    const int a = d.a, b = d.b, n = d.n;
+    const double ca = d.ca, cb = d.cb, r = d.r, as = d.start, sweep = d.sweep;
+    // In pixels: a third of a pixel from the circle at the present zoom.
+    const int steps = r > 1e-9 ? ChordSteps(sweep, r * project.scale, 0.33, 0.5) : 1;
     Use(PenFor(end));
     double p[3];
     for (int k = 1; k < steps; ++k) {

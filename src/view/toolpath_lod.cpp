@@ -4,10 +4,11 @@
 #include <cmath>
 #include <limits>
 
+#include "view/drawn_arc.h"
+
 namespace trevalon {
 namespace {
 
-constexpr double kTwoPi = 6.283185307179586;
 constexpr double kKept = std::numeric_limits<double>::infinity();
 // Vertices thinned together: a run is cut into blocks of this many, whose ends are kept at
 // every level. The blocks bound the thinning's work on any shape to a block's square, and the
@@ -87,33 +88,12 @@ class Walk {
   // Sampled so that no chord strays more than the tolerance from the circle; the same sweep
   // rules as the full drawing (a closed arc is a whole turn).
   void Arc(const PointRecord& end, const PointRecord& centre) {
-    int a = 0, b = 1, n = 2;
-    if (centre.type == PLANE_ZX) a = 2, b = 0, n = 1;
-    if (centre.type == PLANE_YZ) a = 1, b = 2, n = 0;
     const double s[3] = {last_.x, last_.y, last_.z};
     const double e[3] = {end.x, end.y, end.z};
-    const double off[3] = {centre.x, centre.y, centre.z};
-    const double ca = s[a] + off[a], cb = s[b] + off[b];
-    const double r = std::hypot(s[a] - ca, s[b] - cb);
-    const double as = std::atan2(s[b] - cb, s[a] - ca);
-    const double ae = std::atan2(e[b] - cb, e[a] - ca);
-    double sweep;
-    const bool closed = std::fabs(s[a] - e[a]) < 1e-6 && std::fabs(s[b] - e[b]) < 1e-6;
-    if (end.type == MOVE_ARC_CCW) {
-      sweep = closed ? kTwoPi : std::fmod(ae - as + 2 * kTwoPi, kTwoPi);
-      if (sweep <= 0) sweep += kTwoPi;
-    } else {
-      sweep = closed ? -kTwoPi : -std::fmod(as - ae + 2 * kTwoPi, kTwoPi);
-      if (sweep >= 0) sweep -= kTwoPi;
-    }
-    int steps = 1;
-    if (r > 1.5 * arcTol_ && r > 1e-9) {
-      // Limited before it becomes an integer: a radius far beyond the tolerance (a damaged
-      // centre) gives a step of nothing.
-      const double step = 2.0 * std::acos(1.0 - arcTol_ / r);
-      const double want = std::ceil(std::fabs(sweep) / step);
-      steps = want >= 4000 || !(want == want) ? 4000 : std::max(2, static_cast<int>(want));
-    }
+    const DrawnArc d = DrawnArcOf(s, end, centre);
+    const int a = d.a, b = d.b, n = d.n;
+    const double ca = d.ca, cb = d.cb, r = d.r, as = d.start, sweep = d.sweep;
+    const int steps = r > 1e-9 ? ChordSteps(sweep, r, arcTol_, 1.5 * arcTol_) : 1;
     sink_.Use(PenOf(end, pens_), last_);
     double p[3];
     for (int k = 1; k < steps; ++k) {

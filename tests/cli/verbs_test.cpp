@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <tuple>
 
 #include "cli/script.h"
 #include "feed/cutting_conditions.h"
@@ -784,6 +785,112 @@ TEST(Verbs, Generate) {
       {"generate spiral step=0", 2},
       {"generate cube", 2},
   });
+}
+
+TEST(Verbs, Trim) {
+  const std::string cut =
+      "add 1 0 0 10 0; add 3 0 0 -1 500; add 4 100 0 -1 500; view top; view size 800 600; ";
+  // Cut to the region, up to the retract height, over, down, and on: by a box, and by the same
+  // box as a window of the top view (1 pixel per unit, the origin in the middle).
+  const std::string trimmed =
+      "out:3 4 40.0000 0.0000 -1.0000 500 0\n4 1 40.0000 0.0000 100.0000 500 0\n"
+      "5 2 60.0000 0.0000 100.0000 500 0\n6 2 60.0000 0.0000 -1.0000 500 0\n"
+      "7 3 100.0000 0.0000 -1.0000 500 0\n";
+  const std::string untouched =
+      "=out:0 1 0.0000 0.0000 10.0000 0 0\n1 3 0.0000 0.0000 -1.0000 500 0\n"
+      "2 4 100.0000 0.0000 -1.0000 500 0\n";
+  std::vector<Row> rows = {
+      {cut + "trim box 40 -10 60 10 inside; dump", 0, {trimmed}},
+      {cut + "trim window 440 290 460 310 inside; dump", 0, {trimmed}},
+      {cut + "trim zband -0.5 20; dump", 0, {"^out:0 1 ", "!out:-1.0000"}},
+      {cut + "trim file /nonexistent/x.poi outside", 1, {"err:/nonexistent/x.poi"}},
+  };
+  // A window whose corners lie less than 2 pixels apart or off the view, a polygon of two
+  // vertices: nothing changes and the script goes on. Malformed words are usage errors.
+  for (const char* refused : {"trim window 440 290 441 310 inside",
+                              "trim window -1 290 460 310 inside", "trim polygon inside 1 1 5 5"})
+    rows.push_back({cut + refused + "; dump", 0, {"err:(nothing changed)", untouched}});
+  for (const char* bad :
+       {"trim box 1 2 3 inside", "trim box 1 2 3 4 middle", "trim circle a 0 0 5 inside",
+        "trim polygon inside 1 2 3", "trim zband 1", "trim cone 1 2"})
+    rows.push_back({cut + bad, 2});
+  RunTable(rows);
+}
+
+TEST(Verbs, Feed) {
+  const std::string cut =
+      "add 1 -20 0 10 0; add 3 -20 0 0 1000; add 4 20 0 4 1000; view top; view size 400 300; ";
+  std::vector<Row> rows = {
+      // A window that starts outside the view, one 1 pixel wide, then one over x >= 0.
+      {cut + "feed window max 300 -1 10 300 290; feed window max 300 200 10 201 290; "
+             "feed window max 300 200 10 300 290; dump 2 3",
+       0,
+       {"err:feed window: the window starts outside the view (nothing changed)",
+        "err:feed window: the window is narrower or lower than 2 pixels",
+        "out:feed window: 1 feeds changed, 1 points added",
+        "out:2 4 0.0000 0.0000 2.0000 1000 0\n3 4 20.0000 0.0000 4.0000 300 0\n"}},
+      // A polygon in window pixels around x >= 10 raises the floor there; two vertices do
+      // nothing.
+      {cut + "feed polygon min 2000 210 10 390 10 390 290 210 290; feed polygon min 2000 1 1 9 9; "
+             "feed set 500; dump 2 2",
+       0,
+       {"out:feed polygon: 1 feeds changed, 1 points added",
+        "err:feed polygon: a polygon needs at least 3 vertices (nothing changed)",
+        "out:feed set: 4 feeds changed", "out:2 4 10.0000 0.0000 3.0000 500 0\n"}},
+      // The rule verbs keep the values of their last use; Machine0 buffers 2 blocks and the
+      // slider at 100 doubles them.
+      {"feed arc fmin=300 first=1000; feed arc; feed arc first=0; feed length lmax=2; "
+       "feed length; feed machine name=Machine0 weight=100 smooth=0; feed machine baud=2400",
+       0,
+       {"out:feed arc rmin=0.1 fmin=300 rmax=20 fmax=500 safe=1 first=1000: 0 feeds changed\n"
+        "feed arc rmin=0.1 fmin=300 rmax=20 fmax=500 safe=1 first=1000: 0 feeds changed\n"
+        "feed arc rmin=0.1 fmin=300 rmax=20 fmax=500 safe=1 first=0:",
+        "out:feed length lmin=0.01 fmin=200 lmax=2 fmax=500 first=0: 0 feeds changed\n"
+        "feed length lmin=0.01 fmin=200 lmax=2 fmax=500 first=0:",
+        "out:feed machine name=Machine0 blocks=4 baud=9600 max=1000 min=300 rapid=8000 unit=50 "
+        "weight=100 smooth=0 setmax=1: 0 feeds changed\n"
+        "feed machine name=Machine0 blocks=4 baud=2400 max=1000",
+        "err:feed arc: no feed to change (nothing changed)"}},
+  };
+  for (const char* bad :
+       {"feed window up 300 200 10 300 290", "feed set 0.5", "feed set 100001", "feed arc rmin=0",
+        "feed arc first=1000001", "feed length lmax=0.05", "feed machine name=fanuc0m",
+        "feed machine baud=1200", "feed machine weight=101", "feed machine rapid=2999",
+        "feed polygon max 300 1 2 3 4 5 6 7", "feed arc radius=3", "feed"})
+    rows.push_back({cut + bad, 2, {"err:line 6: feed"}});
+  RunTable(rows);
+}
+
+// plot feed writes PNG or SVG by the file's extension, with the before series it has (the
+// toolpath before this session's optimiser run, or a program given with before=), and refuses
+// what it cannot write before touching anything.
+TEST(Verbs, PlotFeed) {
+  const std::string cut = "add 1 0 0 5 0; add 3 0 0 0 100; add 4 50 0 0 100; add 4 50 50 0 100; ";
+  // The PNG's signature and header with its width, 640.
+  const std::string png = "^b.png:" + std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x02\x80", 20);
+  std::vector<Row> rows = {
+      {cut + "plot feed {d}/a.svg; optimize; plot feed {d}/b.svg; plot feed {d}/b.png width=640 "
+             "height=300",
+       0,
+       {"^a.svg:<?xml", "!a.svg:>feed before<", "b.svg:>feed before<", png}},
+      // A program given with before= is the before series, whatever the session did.
+      {cut + "save {d}/orig.nc editor=0; feed set 500; plot feed {d}/c.SVG before={d}/orig.nc",
+       0,
+       {"c.SVG:>feed before<"}},
+  };
+  const std::tuple<const char*, int, const char*> refused[] = {
+      {"plot feed {d}/x.jpg", 2, "plot feed: '{d}/x.jpg' must end in .png or .svg"},
+      {"plot bars {d}/x.png", 2, "plot: unknown chart 'bars'"},
+      {"plot feed", 2, "plot"},
+      {"plot feed {d}/x.png width=100", 2, "plot feed: width lies in 320 to 8192"},
+      {"plot feed {d}/x.png colour=red", 2, "plot"},
+      {"plot feed {d}/x.png before=", 2, "plot feed: before= needs a file"},
+      {"plot feed {d}/x.png before={d}/none.nc", 1, "plot feed: cannot open '{d}/none.nc'"},
+      {"plot feed {d}/nofolder/x.png", 1, "plot feed: cannot create '{d}/nofolder/x.png'"}};
+  for (const auto& [command, status, message] : refused)
+    rows.push_back(
+        {cut + command, status, {std::string("err:line 5: ") + message, "=x.png:", "=x.jpg:"}});
+  RunTable(rows);
 }
 
 }  // namespace

@@ -11,31 +11,12 @@ using namespace trevalon::guitest;
 
 namespace {
 
-// One cutting run along X in the top view at one pixel per unit, the model origin at the
-// window's middle (200, 150): the point (x, 0) is at client (200 + x, 150).
+// One cutting run along X: the point (x, 0) is at client (200 + x, 150).
 ToolpathView* OneRun(Program& p) {
-  ToolpathView* v = p.window->NewDocument();
-  v->resize(400, 300);
-  CPointStore& s = v->doc().store;
-  s.Init();
-  const double xs[] = {0, 0, 10, 20, 30, 40};
-  for (int k = 0; k < 6; ++k) {
-    s.reg.type = k == 0   ? MOVE_RAPID
-                 : k == 1 ? MOVE_RAPID_CONT
-                 : k == 2 ? MOVE_LINE
-                          : MOVE_LINE_CONT;
-    s.reg.x = xs[k], s.reg.y = 0, s.reg.z = k == 0 ? 50 : 0;
-    s.reg.feed = 500, s.reg.mark = 0;
-    s.StorePoint(s.count++);
-  }
+  ToolpathView* v = TopView(p,
+                            "1 0 0 50 500, 2 0 0 0 500, 3 10 0 0 500, 4 20 0 0 500, "
+                            "4 30 0 0 500, 4 40 0 0 500");
   v->doc().retractHeight = 50;
-  ViewState& view = v->doc().view;
-  view.SetDirection(1);
-  view.width = v->width();
-  view.height = v->height();
-  view.scale = 1.0;
-  view.cu = view.cv = 0;
-  view.showRapids = true;
   v->setFocus();
   return v;
 }

@@ -14,31 +14,10 @@ using namespace trevalon::guitest;
 
 namespace {
 
-// One cut from x = -100 to x = 100 along y = 0, in the top view at one pixel per unit with
-// the model origin in the middle of a 400 x 300 view.
+// One cut from x = -100 to x = 100 along y = 0.
 ToolpathView* OneCut(Program& p) {
-  ToolpathView* v = p.window->NewDocument();
-  v->resize(400, 300);
-  CPointStore& s = v->doc().store;
-  s.Init();
-  const struct {
-    int type;
-    double x, z;
-    int feed;
-  } records[] = {
-      {MOVE_RAPID, -100, 10, 0}, {MOVE_LINE, -100, 0, 1000}, {MOVE_LINE_CONT, 100, 0, 1000}};
-  for (const auto& r : records) {
-    s.reg.type = r.type, s.reg.x = r.x, s.reg.y = 0, s.reg.z = r.z;
-    s.reg.feed = r.feed, s.reg.mark = 0;
-    s.StorePoint(s.count++);
-  }
-  ViewState& view = v->doc().view;
-  view.SetDirection(1);
-  view.width = v->width();
-  view.height = v->height();
-  view.scale = 1.0;
-  view.cu = view.cv = 0;
-  view.haveLastOperation = false;
+  ToolpathView* v = TopView(p, "1 -100 0 10, 3 -100 0 0 1000, 4 100 0 0 1000", false);
+  v->doc().view.haveLastOperation = false;
   return v;
 }
 

@@ -16,24 +16,7 @@ namespace {
 
 // A plunge of 5, then cuts of 100 along X and along Y, in the top view.
 ToolpathView* ThreeCuts(Program& p) {
-  ToolpathView* v = p.window->NewDocument();
-  v->resize(400, 300);
-  CPointStore& s = v->doc().store;
-  s.Init();
-  const struct {
-    int type;
-    double x, y, z;
-    int feed;
-  } records[] = {{MOVE_RAPID, 0, 0, 5, 0},
-                 {MOVE_LINE, 0, 0, 0, 100},
-                 {MOVE_LINE_CONT, 100, 0, 0, 200},
-                 {MOVE_LINE_CONT, 100, 100, 0, 300}};
-  for (const auto& r : records) {
-    s.reg.type = r.type, s.reg.x = r.x, s.reg.y = r.y, s.reg.z = r.z;
-    s.reg.feed = r.feed, s.reg.mark = 0;
-    s.StorePoint(s.count++);
-  }
-  v->doc().view.SetDirection(1);
+  ToolpathView* v = TopView(p, "1 0 0 5, 3 0 0 0 100, 4 100 0 0 200, 4 100 100 0 300", false);
   v->doc().view.haveLastOperation = false;
   v->Fit();
   return v;

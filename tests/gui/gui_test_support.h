@@ -23,6 +23,7 @@
 #include "app/application.h"
 #include "gui/main_window.h"
 #include "gui/qt_platform.h"
+#include "gui/toolpath_view.h"
 
 namespace trevalon::guitest {
 
@@ -56,6 +57,30 @@ struct Program {
     platform.reset();
   }
 };
+
+// A new 400 x 300 document holding `records` ("type x y z [feed [mark]]", separated by
+// commas), in the top view at one pixel per unit with the model origin in the view's middle:
+// the point (x, y) is at client (200 + x, 150 - y).
+inline ToolpathView* TopView(Program& p, const char* records, bool showRapids = true) {
+  ToolpathView* v = p.window->NewDocument();
+  v->resize(400, 300);
+  CPointStore& s = v->doc().store;
+  s.Init();
+  std::istringstream in(records);
+  for (std::string one; std::getline(in, one, ',');) {
+    std::istringstream r(one);
+    s.reg = PointRegister{};
+    r >> s.reg.type >> s.reg.x >> s.reg.y >> s.reg.z >> s.reg.feed >> s.reg.mark;
+    s.StorePoint(s.count++);
+  }
+  ViewState& view = v->doc().view;
+  view.SetDirection(1);
+  view.width = v->width(), view.height = v->height();
+  view.scale = 1.0;
+  view.cu = view.cv = 0;
+  view.showRapids = showRapids;
+  return v;
+}
 
 inline std::string ReadAll(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

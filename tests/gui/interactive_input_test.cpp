@@ -11,33 +11,11 @@ using namespace trevalon::guitest;
 
 namespace {
 
-// Two paths in the top view at one pixel per unit with the model origin in the window's
-// middle: path 1 from record 0, path 2 from record 5.
+// Two paths: path 1 from record 0, path 2 from record 5.
 ToolpathView* TwoPaths(Program& p) {
-  ToolpathView* v = p.window->NewDocument();
-  v->resize(400, 300);
-  CPointStore& s = v->doc().store;
-  s.Init();
-  const struct {
-    int type;
-    double x, y, z;
-  } records[] = {{MOVE_RAPID, -100, 0, 10},   {MOVE_LINE, -100, 50, 0},
-                 {MOVE_ARC_CW, -50, 100, 0},  {PLANE_XY, 50, 0, 0},
-                 {MOVE_LINE_CONT, 0, 100, 0}, {MOVE_RAPID, 50, 0, 10},
-                 {MOVE_LINE, 50, -50, 0},     {MOVE_LINE_CONT, 100, -50, 0}};
-  for (const auto& r : records) {
-    s.reg.type = r.type, s.reg.x = r.x, s.reg.y = r.y, s.reg.z = r.z;
-    s.reg.feed = 500, s.reg.mark = 0;
-    s.StorePoint(s.count++);
-  }
-  ViewState& view = v->doc().view;
-  view.SetDirection(1);
-  view.width = v->width();
-  view.height = v->height();
-  view.scale = 1.0;
-  view.cu = view.cv = 0;
-  view.showRapids = true;
-  return v;
+  return TopView(p,
+                 "1 -100 0 10 500, 3 -100 50 0 500, 8 -50 100 0 500, 91 50 0 0 500, "
+                 "4 0 100 0 500, 1 50 0 10 500, 3 50 -50 0 500, 4 100 -50 0 500");
 }
 
 void Click(QWidget* v, QPoint at) {

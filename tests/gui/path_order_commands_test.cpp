@@ -12,31 +12,12 @@ using namespace trevalon::guitest;
 
 namespace {
 
-// Two cuts along X in the top view at one pixel per unit, the model origin in the window's
-// middle (200, 150): path 1 from x = -100 to -50, path 2 from 50 to 100.
+// Two cuts along X: path 1 from x = -100 to -50, path 2 from 50 to 100.
 ToolpathView* TwoPaths(Program& p) {
-  ToolpathView* v = p.window->NewDocument();
-  v->resize(400, 300);
-  CPointStore& s = v->doc().store;
-  s.Init();
-  const struct {
-    int type;
-    double x, z;
-  } records[] = {{MOVE_RAPID, -100, 0},     {MOVE_LINE, -50, 0},      {MOVE_RAPID, -50, 10},
-                 {MOVE_RAPID_CONT, 50, 10}, {MOVE_RAPID_CONT, 50, 0}, {MOVE_LINE, 100, 0}};
-  for (const auto& r : records) {
-    s.reg.type = r.type, s.reg.x = r.x, s.reg.y = 0, s.reg.z = r.z;
-    s.reg.feed = 500, s.reg.mark = 0;
-    s.StorePoint(s.count++);
-  }
+  ToolpathView* v = TopView(p,
+                            "1 -100 0 0 500, 3 -50 0 0 500, 1 -50 0 10 500, 2 50 0 10 500, "
+                            "2 50 0 0 500, 3 100 0 0 500");
   v->doc().retractHeight = 10;
-  ViewState& view = v->doc().view;
-  view.SetDirection(1);
-  view.width = v->width();
-  view.height = v->height();
-  view.scale = 1.0;
-  view.cu = view.cv = 0;
-  view.showRapids = true;
   return v;
 }
 

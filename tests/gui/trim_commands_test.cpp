@@ -12,25 +12,10 @@ using namespace trevalon::guitest;
 
 namespace {
 
-// A straight cut along y = 0 from x = -100 to 100 in the top view, one pixel per unit, the
-// model origin at the view's middle (200, 150).
+// A straight cut along y = 0 from x = -100 to 100.
 ToolpathView* StraightCut(Program& p) {
-  ToolpathView* v = p.window->NewDocument();
-  v->resize(400, 300);
-  CPointStore& s = v->doc().store;
-  s.Init();
-  const int types[] = {MOVE_RAPID, MOVE_LINE, MOVE_LINE_CONT};
-  const double xs[] = {-100, -100, 100}, zs[] = {10, 0, 0};
-  for (int k = 0; k < 3; ++k) {
-    s.reg.type = types[k], s.reg.x = xs[k], s.reg.y = 0, s.reg.z = zs[k];
-    s.reg.feed = 500, s.reg.mark = 0;
-    s.StorePoint(s.count++);
-  }
+  ToolpathView* v = TopView(p, "1 -100 0 10 500, 3 -100 0 0 500, 4 100 0 0 500", false);
   v->doc().retractHeight = 10;
-  ViewState& view = v->doc().view;
-  view.SetDirection(1);
-  view.scale = 1.0;
-  view.cu = view.cv = 0;
   return v;
 }
 

@@ -262,10 +262,15 @@ TEST(Layers, ListParserTakesNumbersAndRanges) {
   EXPECT_TRUE(ParseLayerList("--- 9999999999999999999 1-").empty());
 }
 
-TEST(UndoRing, ElevenEditsAllowNineUndos) {
-  CPointStore s;
+// Eleven edits allow nine undos; redo returns to the newest state once; an empty store
+// records nothing; the ring is shared between documents.
+TEST(UndoRing, NineUndosOneRedoNothingForAnEmptyStoreAndSharedBetweenDocuments) {
+  CPointStore s, other;
   CUndoRing u;
+  u.SaveUndo(s);
   Fill(s, 1, 0);  // the state before edit k has k points
+  EXPECT_EQ(u.Undo(s), 0);
+  EXPECT_EQ(s.count, 1u);
   for (int edit = 1; edit <= 11; ++edit) {
     u.SaveUndo(s);
     Fill(s, edit + 1, edit);
@@ -274,39 +279,15 @@ TEST(UndoRing, ElevenEditsAllowNineUndos) {
   while (u.Undo(s)) ++undone;
   EXPECT_EQ(undone, 9);
   EXPECT_EQ(s.count, 3u);  // the ninth restores the state before the third edit
-}
+  int redone = 0;
+  while (u.Redo(s)) ++redone;
+  EXPECT_EQ(redone, 9);  // back to the newest state, and no further
+  EXPECT_EQ(s.count, 12u);
 
-TEST(UndoRing, RedoReturnsToTheNewestStateOnce) {
-  CPointStore s;
-  CUndoRing u;
-  Fill(s, 3, 1);
-  u.SaveUndo(s);
-  Fill(s, 5, 2);
-  ASSERT_EQ(u.Undo(s), 1);
-  EXPECT_EQ(s.count, 3u);
-  ASSERT_EQ(u.Redo(s), 1);
-  EXPECT_EQ(s.count, 5u);
-  EXPECT_EQ(u.Redo(s), 0);
-  EXPECT_EQ(s.count, 5u);
-}
-
-TEST(UndoRing, EmptyStoreRecordsNothing) {
-  CPointStore s;
-  CUndoRing u;
-  u.SaveUndo(s);
-  Fill(s, 4, 1);
-  EXPECT_EQ(u.Undo(s), 0);
-  EXPECT_EQ(s.count, 4u);
-}
-
-TEST(UndoRing, IsSharedBetweenDocuments) {
-  CPointStore a, b;
-  CUndoRing u;
-  Fill(a, 6, 1);
-  u.SaveUndo(a);
-  Fill(b, 2, 2);
-  ASSERT_EQ(u.Undo(b), 1);  // b gets a's recorded state
-  EXPECT_EQ(b.count, 6u);
+  CUndoRing v;
+  v.SaveUndo(s);
+  ASSERT_EQ(v.Undo(other), 1);  // another document gets the recorded state
+  EXPECT_EQ(other.count, 12u);
 }
 
 class LayerCommands : public ::testing::Test {

@@ -12,6 +12,7 @@ namespace trevalon {
 namespace {
 
 using testing::AddPoint;
+using testing::AddPoints;
 
 TEST(PointStore, EmptyStoreAnswersNothing) {
   CPointStore s;
@@ -62,9 +63,7 @@ TEST(PointStore, FailedPageAllocationStoresNothing) {
 
 TEST(PointStore, InsaneRecordBecomesNullRecordOnFetch) {
   CPointStore s;
-  AddPoint(s, MOVE_LINE, 1, 2, 3, 100);
-  AddPoint(s, MOVE_LINE, 40000, 0, 0, 100, 1);
-  AddPoint(s, MOVE_LINE, 0, 40000, 0, 100);  // y is not tested
+  AddPoints(s, "3 1 2 3 100, 3 40000 0 0 100 1, 3 0 40000 0 100");  // y is not tested
   ASSERT_EQ(s.FetchPoint(0), 1);
   EXPECT_EQ(s.FetchPoint(1), 0);
   EXPECT_EQ(s.reg.x, 1.0);  // register keeps the previous point
@@ -81,11 +80,7 @@ TEST(PointStore, InsaneRecordBecomesNullRecordOnFetch) {
 
 TEST(PointStore, WalkHelpersSkipCentreRecordsAndLeaveTheRegister) {
   CPointStore s;
-  AddPoint(s, MOVE_RAPID, 0, 0, 5);
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 100);
-  AddPoint(s, MOVE_ARC_CCW, 10, 0, 0, 100);
-  AddPoint(s, PLANE_XY, 5, 0, 0, 100);
-  AddPoint(s, MOVE_LINE_CONT, 10, 10, 0, 100);
+  AddPoints(s, "1 0 0 5, 3 0 0 0 100, 6 10 0 0 100, 91 5 0 0 100, 4 10 10 0 100");
   EXPECT_EQ(s.PrevMotion(4), 2u);
   EXPECT_EQ(s.reg.type, MOVE_ARC_CCW);
   EXPECT_EQ(s.NextMotion(2), 4u);
@@ -101,9 +96,7 @@ TEST(PointStore, WalkHelpersSkipCentreRecordsAndLeaveTheRegister) {
 
 TEST(PointStore, SegmentLengthsBelowTheFloorAreZero) {
   CPointStore s;
-  AddPoint(s, MOVE_LINE, 0, 0, 0);
-  AddPoint(s, MOVE_LINE, 3, 4, 0);
-  AddPoint(s, MOVE_LINE, 3.00003, 4, 0);
+  AddPoints(s, "3 0 0 0, 3 3 4 0, 3 3.00003 4 0");
   double d[4], u[3] = {9, 9, 9};
   EXPECT_EQ(s.Segment(0, 0, d, u), 0);
   EXPECT_EQ(u[0], 0.0);
@@ -118,12 +111,7 @@ TEST(PointStore, SegmentLengthsBelowTheFloorAreZero) {
 
 TEST(PointStore, ExtentCountsLinearMovesAndTheStartOfFirstCuts) {
   CPointStore s;
-  AddPoint(s, MOVE_RAPID, -50, -50, 50);
-  AddPoint(s, MOVE_RAPID_CONT, 1, 2, 10);
-  AddPoint(s, MOVE_LINE, 1, 2, 0, 100);
-  AddPoint(s, MOVE_LINE_CONT, 5, 6, -1, 100);
-  AddPoint(s, MOVE_ARC_CW, 99, 99, -1, 100);
-  AddPoint(s, PLANE_XY, 1, 1, 0, 100);
+  AddPoints(s, "1 -50 -50 50, 2 1 2 10, 3 1 2 0 100, 4 5 6 -1 100, 8 99 99 -1 100, 91 1 1 0 100");
   double mn[3], mx[3];
   ASSERT_EQ(s.Extent(mn, mx), 1);
   EXPECT_EQ(mn[0], 1);
@@ -134,10 +122,7 @@ TEST(PointStore, ExtentCountsLinearMovesAndTheStartOfFirstCuts) {
 
 TEST(PointStore, SelectionOperationsTouchMotionPointsOnly) {
   CPointStore s;
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 1, -1);
-  AddPoint(s, MOVE_LINE_CONT, 1, 0, 0, 1, 1);
-  AddPoint(s, MOVE_ARC_CW, 2, 0, 0, 1, 0);
-  AddPoint(s, PLANE_XY, 1, 0, 0, 1, 0);
+  AddPoints(s, "3 0 0 0 1 -1, 4 1 0 0 1 1, 8 2 0 0 1 0, 91 1 0 0 1 0");
   s.InvertSelection();
   auto mark = [&](std::uint32_t i) { return s.RawRecord(i)->mark; };
   EXPECT_EQ(mark(0), 1);  // -1 becomes 1
@@ -177,9 +162,8 @@ void ExpectSameRegister(const PointRegister& a, const PointRegister& b) {
 TEST(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
   CPointStore s;
   AddPoint(s, MOVE_LINE, 1.1, -2.2, 3.3, 40000, -1);
-  AddPoint(s, MOVE_LINE, 40000, 0, 0, 100, 1);  // unsound
-  AddPoint(s, MOVE_NONE, 4, 5, 6, 7);           // sound, but no motion
-  AddPoint(s, MOVE_ARC_CW, 8, 9, 10, 11);
+  // An unsound record, a sound one of no motion, an arc.
+  AddPoints(s, "3 40000 0 0 100 1, 0 4 5 6 7, 8 8 9 10 11");
   const std::uint32_t unallocated = CPointStore::kPageSize;  // page 1 was never written
   s.count = unallocated + 1;
   const std::uint32_t probes[] = {0, 1, 2, 3, unallocated, s.count, 0xffffffffu};

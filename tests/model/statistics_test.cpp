@@ -10,12 +10,11 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
+using testing::AddPoints;
 
 TEST(Statistics, OneRapidAndOneCut) {
   CPointStore s;
-  AddPoint(s, MOVE_RAPID, 0, 0, 10);
-  AddPoint(s, MOVE_LINE, 3, 4, 10, 500);
+  AddPoints(s, "1 0 0 10, 3 3 4 10 500");
   ASSERT_EQ(ComputeStatistics(s), 1);
   EXPECT_EQ(s.stats.rapidLength, 0);  // record 0 is its own start
   EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
@@ -26,54 +25,41 @@ TEST(Statistics, OneRapidAndOneCut) {
   EXPECT_EQ(s.extentMax[0], 3);
 }
 
-TEST(Statistics, ArcsAddNothingToTheCutsAndDoNotMoveTheLastPoint) {
+// Where each cut is measured from: arcs are no cut and do not move the last point, a
+// continuation before any counted move starts from the previous motion, and a feed of 0 or
+// below adds length but no time.
+TEST(Statistics, CutsAreMeasuredFromTheLastCountedPoint) {
   CPointStore s;
-  AddPoint(s, MOVE_ARC_CW, 10, 0, 0, 900);
-  AddPoint(s, PLANE_XY, 5, 0, 0, 900);
+  AddPoints(s, "8 10 0 0 900, 91 5 0 0 900");
   ComputeStatistics(s);
   EXPECT_EQ(s.stats.cuttingLength, 0);
   EXPECT_EQ(s.stats.maxFeed, 0);
   EXPECT_EQ(s.stats.cuttingMin[0], 10000.0);
   EXPECT_EQ(s.stats.cuttingMax[0], -10000.0);
 
-  CPointStore t;
-  AddPoint(t, MOVE_RAPID, 0, 0, 0);
-  AddPoint(t, MOVE_LINE, 10, 0, 0, 100);
-  AddPoint(t, MOVE_ARC_CCW, 20, 0, 0, 100);
-  AddPoint(t, PLANE_XY, 5, 0, 0, 100);
-  AddPoint(t, MOVE_LINE_CONT, 20, 10, 0, 100);  // measured from the last counted line
+  CPointStore t;  // the last line is measured from the last counted line
+  AddPoints(t, "1 0 0 0, 3 10 0 0 100, 6 20 0 0 100, 91 5 0 0 100, 4 20 10 0 100");
   ComputeStatistics(t);
   EXPECT_NEAR(t.stats.cuttingLength, 10 + std::hypot(10.0, 10.0), 1e-9);
-}
 
-TEST(Statistics, FeedZeroAddsLengthButNoTime) {
-  CPointStore s;
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 100);
-  AddPoint(s, MOVE_LINE_CONT, 10, 0, 0, 0);
-  AddPoint(s, MOVE_LINE_CONT, 10, 0, 0, 100);  // same position: nothing
-  AddPoint(s, MOVE_LINE_CONT, 10, 10, 0, -5);
-  ComputeStatistics(s);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 20);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingTime, 0);
-  EXPECT_EQ(s.stats.maxFeed, 100);
-}
+  CPointStore u;
+  AddPoints(u, "3 0 0 0 100, 4 10 0 0 0, 4 10 0 0 100, 4 10 10 0 -5");
+  ComputeStatistics(u);
+  EXPECT_DOUBLE_EQ(u.stats.cuttingLength, 20);
+  EXPECT_DOUBLE_EQ(u.stats.cuttingTime, 0);
+  EXPECT_EQ(u.stats.maxFeed, 100);
 
-TEST(Statistics, ContinuationBeforeAnyCountedMoveStartsFromThePreviousMotion) {
-  CPointStore s;
-  AddPoint(s, MOVE_ARC_CW, 0, 0, 0, 100);
-  AddPoint(s, PLANE_XY, 1, 0, 0, 100);
-  AddPoint(s, MOVE_LINE_CONT, 0, 7, 0, 100);
-  AddPoint(s, MOVE_RAPID_CONT, 0, 7, 9);
-  ComputeStatistics(s);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 7);
-  EXPECT_DOUBLE_EQ(s.stats.rapidLength, 9);
-  EXPECT_EQ(s.stats.rapidMin[2], 9);  // a continuation rapid does not take its start
+  CPointStore v;
+  AddPoints(v, "8 0 0 0 100, 91 1 0 0 100, 4 0 7 0 100, 2 0 7 9");
+  ComputeStatistics(v);
+  EXPECT_DOUBLE_EQ(v.stats.cuttingLength, 7);
+  EXPECT_DOUBLE_EQ(v.stats.rapidLength, 9);
+  EXPECT_EQ(v.stats.rapidMin[2], 9);  // a continuation rapid does not take its start
 }
 
 TEST(Statistics, EmptyStoreKeepsThePreviousRecord) {
   CPointStore s;
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 100);
-  AddPoint(s, MOVE_LINE_CONT, 1, 0, 0, 100);
+  AddPoints(s, "3 0 0 0 100, 4 1 0 0 100");
   ComputeStatistics(s);
   s.count = 0;
   EXPECT_EQ(ComputeStatistics(s), 0);
@@ -92,14 +78,11 @@ TEST(Statistics, EmptyStoreKeepsThePreviousRecord) {
 TEST(Statistics, ArcLengthIsTheTrueLengthOfEveryArc) {
   const double pi = std::numbers::pi;
   CPointStore s;
-  AddPoint(s, MOVE_RAPID, 0, 0, 10);
-  AddPoint(s, MOVE_LINE, 0, 0, 0, 100);
-  AddPoint(s, MOVE_ARC_CCW, 0, 10, 0, 100);  // half circle of radius 5 in XY
-  AddPoint(s, PLANE_XY, 0, 5, 0, 100);
-  AddPoint(s, MOVE_ARC_CW, 5, 10, 5, 100);  // quarter in ZX, radius 5, about (0, 10, 5)
-  AddPoint(s, PLANE_ZX, 0, 0, 5, 100);
-  AddPoint(s, MOVE_ARC_CCW, 5, 10, 2, 100);  // closed in XY: a full helix turn, radius 3,
-  AddPoint(s, PLANE_XY, -3, 0, 0, 100);      // 3 down
+  // A half circle of radius 5 in XY; a quarter in ZX, radius 5, about (0, 10, 5); one closed
+  // in XY: a full helix turn of radius 3, 3 down.
+  AddPoints(s,
+            "1 0 0 10, 3 0 0 0 100, 6 0 10 0 100, 91 0 5 0 100, 8 5 10 5 100, 92 0 0 5 100, "
+            "6 5 10 2 100, 91 -3 0 0 100");
   ComputeStatistics(s);
   const double helix = std::hypot(2 * pi * 3, 3.0);
   EXPECT_NEAR(s.stats.arcLength, 5 * pi + 2.5 * pi + helix, 1e-6);
@@ -110,10 +93,7 @@ TEST(Statistics, ArcLengthIsTheTrueLengthOfEveryArc) {
   // An arc end point whose centre record is missing (the last record, or another motion
   // after it) says no circle: it adds nothing and the walk goes on.
   CPointStore t;
-  AddPoint(t, MOVE_LINE, 0, 0, 0, 100);
-  AddPoint(t, MOVE_ARC_CW, 10, 0, 0, 100);
-  AddPoint(t, MOVE_LINE, 10, 10, 0, 100);
-  AddPoint(t, MOVE_ARC_CW, 0, 0, 0, 100);
+  AddPoints(t, "3 0 0 0 100, 8 10 0 0 100, 3 10 10 0 100, 8 0 0 0 100");
   ComputeStatistics(t);
   EXPECT_EQ(t.stats.arcLength, 0);
   EXPECT_DOUBLE_EQ(t.stats.cuttingLength, 10);

@@ -67,12 +67,6 @@ TEST(NcNumberFormat, FixedAndShortMatchTheirTextDefinitions) {
     ASSERT_EQ(r1, r2) << v;
   }
   char buf[64];
-  double r;
-  EXPECT_EQ(std::string(buf, AppendShort3(buf, 1.5, r)), "1.5");
-  EXPECT_EQ(std::string(buf, AppendShort3(buf, 10.0, r)), "10.");
-  EXPECT_EQ(std::string(buf, AppendShort3(buf, 0.25, r)), ".25");
-  EXPECT_EQ(std::string(buf, AppendShort3(buf, -0.25, r)), "-.25");
-  EXPECT_EQ(std::string(buf, AppendShort3(buf, 100.05, r)), "100.05");
   EXPECT_EQ(std::string(buf, AppendInt(buf, -2147483647L - 1)), "-2147483648");
 }
 
@@ -216,74 +210,6 @@ TEST_F(NcWriter, ArcsFullCircleRadiusCentreAndPlaneWords) {
                      "G18G03X5.000Z5.000R5.000\nX10.000Z10.000R5.000\n"),
             std::string::npos)
       << out;
-}
-
-TEST_F(NcWriter, RoundTripInAllThreePlanes) {
-  CPointStore& s = doc->store;
-  // Quarter and half circles of radius 5 in each plane, both directions, lines between, and
-  // a full circle, a new arc, at the end. (A radius of 5 keeps its value through the
-  // half-thousandth rounding.)
-  AddPoints(s,
-            "1 0 0 20, 3 0 0 0 400, 8 5 5 0 400, 91 5 0 0, 6 15 5 0 400, 91 5 0 0, "
-            "3 15 5 5 300, 8 20 5 10 300, 92 0 0 5, 6 10 5 10 300, 92 -5 0 0, "
-            "3 10 0 10 300, 8 10 5 15 250, 93 0 5 0, 6 10 5 5 250, 93 0 0 -5, "
-            "8 10 5 5 250, 93 0 0 5");
-
-  struct Move {
-    int type;
-    double p[3];
-    double centre[3];  // absolute, for arcs
-  };
-  auto moves = [](CPointStore& st) {
-    std::vector<Move> out;
-    double last[3] = {0, 0, 0};
-    for (std::uint32_t i = 0; i < st.count; ++i) {
-      if (!st.FetchPoint(i) || !IsMotionType(st.reg.type)) continue;
-      Move m{st.reg.type, {st.reg.x, st.reg.y, st.reg.z}, {0, 0, 0}};
-      if (IsArcType(m.type) && st.FetchPoint(i + 1))
-        for (int a = 0; a < 3; ++a) m.centre[a] = last[a] + (&st.reg.x)[a];
-      for (int a = 0; a < 3; ++a) last[a] = m.p[a];
-      out.push_back(m);
-    }
-    return out;
-  };
-  const std::vector<Move> want = moves(s);
-
-  for (bool r : {false, true}) {
-    WritePlain([&](CNcOutputDlg& d) { d.ijkToR = r; });
-    CDocument& back = ReadBack(dir.file("out.nc"));
-    std::vector<Move> got = moves(back.store);
-    // With R the half circles come back as two quarters and the full circle as three thirds
-    // about the same centre: the pieces of one arc are taken together.
-    if (r) {
-      std::vector<Move> joined;
-      for (const Move& m : got) {
-        const bool piece =
-            !joined.empty() && IsArcType(m.type) && joined.back().type == m.type &&
-            std::hypot(joined.back().centre[0] - m.centre[0], joined.back().centre[1] - m.centre[1],
-                       joined.back().centre[2] - m.centre[2]) < 0.0005;
-        if (piece)
-          std::copy(m.p, m.p + 3, joined.back().p);
-        else
-          joined.push_back(m);
-      }
-      got = joined;
-    }
-    // The footer adds one retract.
-    ASSERT_EQ(got.size(), want.size() + 1u) << "R " << r;
-    std::size_t g = 0;
-    for (std::size_t w = 0; w < want.size(); ++w, ++g) {
-      SCOPED_TRACE(::testing::Message() << "R " << r << " move " << w);
-      EXPECT_EQ(IsArcType(got[g].type) ? got[g].type : 0,
-                IsArcType(want[w].type) ? want[w].type : 0);
-      for (int a = 0; a < 3; ++a) {
-        EXPECT_NEAR(got[g].p[a], want[w].p[a], 0.0005);
-        if (IsArcType(want[w].type)) {
-          EXPECT_NEAR(got[g].centre[a], want[w].centre[a], 0.0005);
-        }
-      }
-    }
-  }
 }
 
 TEST_F(NcWriter, NoBlockThatTheSuppressionRulesLeaveOut) {

@@ -38,14 +38,10 @@ void MixedToolpath(CPointStore& s, int passes, int points) {
     AddPoint(s, MOVE_LINE_CONT, x + 0.5, y + 0.9, 0, 300 + 100 * (n % 3));
     if (n % 2) AddPoint(s, MOVE_LINE_CONT, x + 1.3, y + 0.2, -0.5, 2000);
   }
-  AddPoint(s, MOVE_RAPID, 0, -10, 0);
-  AddPoint(s, MOVE_LINE, 10, -10, 0, 500);
-  AddPoint(s, MOVE_ARC_CCW, -10, -10, 0, 500);
-  AddPoint(s, PLANE_XY, -10, 0, 0);
-  AddPoint(s, MOVE_ARC_CW, -10, -10, 20, 700);  // a helix: a whole turn in ZX
-  AddPoint(s, PLANE_ZX, 5, 0, 0);
-  AddPoint(s, MOVE_ARC_CCW, -10, -4, 2, 700);
-  AddPoint(s, PLANE_YZ, 0, 3, -2);
+  // The second arc is a helix: a whole turn in ZX.
+  testing::AddPoints(s,
+                     "1 0 -10 0, 3 10 -10 0 500, 6 -10 -10 0 500, 91 -10 0 0, 8 -10 -10 20 700, "
+                     "92 5 0 0, 6 -10 -4 2 700, 93 0 3 -2");
 }
 
 struct LodRun {
@@ -165,18 +161,13 @@ TEST(ToolpathLod, DamagedRecordsAreWalkedWithoutHarm) {
   CPointStore store;
   CLayerTable layers;
   store.Init();
-  const double nan = std::nan(""), huge = 3e38;
   AddPoint(store, MOVE_RAPID, 0, 0, 0);
-  AddPoint(store, MOVE_LINE, 1, nan, 0, 100);
-  AddPoint(store, MOVE_ARC_CW, 2, 2, 0, 100);
-  AddPoint(store, PLANE_XY, 1, huge, 0);
-  AddPoint(store, MOVE_ARC_CCW, 3, 1, 0, 100);
-  AddPoint(store, PLANE_ZX, 0, 0, 1e9);  // unsound centre: the arc is drawn straight
-  AddPoint(store, PLANE_YZ, 1, 1, 1);    // a centre without its arc
-  AddPoint(store, MOVE_ARC_CW, 4, 4, 4, 100);
-  AddPoint(store, MOVE_LINE_CONT, huge, 0, 0, 100);
-  AddPoint(store, MOVE_LINE_CONT, 5, -huge, 1, 100);
-  AddPoint(store, MOVE_LINE_CONT, 6, 6, 6, 100);
+  AddPoint(store, MOVE_LINE, 1, std::nan(""), 0, 100);
+  // An unsound ZX centre (the arc is drawn straight), a YZ centre without its arc, an arc
+  // without its centre, huge coordinates.
+  testing::AddPoints(store,
+                     "8 2 2 0 100, 91 1 3e38 0, 6 3 1 0 100, 92 0 0 1e9, 93 1 1 1, 8 4 4 4 100, "
+                     "4 3e38 0 0 100, 4 5 -3e38 1 100, 4 6 6 6 100");
   store.count += 5000;  // counted but never written
   for (bool rapids : {false, true}) {
     LodParams params;

@@ -36,6 +36,26 @@ struct AppInTempDir {
   AppInTempDir();
 };
 
+// What an editing command works on, for the fixtures of the edit tests: an empty store, the
+// undo ring, a view, the retract height (50 unless the fixture sets another), messages in
+// English collected in `messages`, and the redraws counted.
+struct EditParts {
+  std::ostringstream messages;
+  HeadlessPlatform platform{&messages};
+  CPointStore store;
+  CUndoRing undo;
+  ViewState view;
+  double retract = 50;
+  int redraws = 0;
+  EditContext ctx{
+      store, undo, retract, Messages(platform, Language::English), &view, [this] { ++redraws; }};
+  // The top view of a w x h window at one pixel per unit, the model origin in its middle.
+  void TopView(int w, int h) {
+    view.SetDirection(1);
+    view.width = w, view.height = h, view.scale = 1.0, view.cu = view.cv = 0;
+  }
+};
+
 // A file of the tests' data folder.
 std::string TestData(const std::string& name);
 

@@ -64,23 +64,6 @@ TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
   EXPECT_EQ(kept.editor, "");
 }
 
-// KoreanLabelsChk joins the file only while it is on: the settings of everyone else stay the
-// eight lines they always were.
-TEST(Settings, KoreanLabelsKeyIsWrittenOnlyWhileOn) {
-  testing::TempDir dir;
-  const std::string path = dir.file("korvo.cfg");
-  AppSettings s = DefaultSettings();
-  ASSERT_EQ(WriteSettingsFile(path, s), 1);
-  EXPECT_EQ(ReadAll(path).find("KoreanLabelsChk"), std::string::npos);
-  s.koreanLabelsChk = 1;
-  ASSERT_EQ(WriteSettingsFile(path, s), 1);
-  const std::string text = ReadAll(path);
-  EXPECT_EQ(text.substr(text.find("CrossCursorChk")), "CrossCursorChk 0 \nKoreanLabelsChk 1 \n");
-  AppSettings back = DefaultSettings();
-  ASSERT_EQ(ReadSettingsFile(path, back), FileReadError::None);
-  EXPECT_EQ(back.koreanLabelsChk, 1);
-}
-
 // Start-up only reads: a fresh system directory stays as it was; one that is a file is no
 // place for settings; korvo.cfg of the wrong kind is said and the defaults stay.
 TEST(Settings, StartUpCreatesNothingAndRefusesASystemDirectoryThatIsAFile) {

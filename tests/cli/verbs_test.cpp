@@ -302,7 +302,9 @@ TEST(Verbs, App) {
       {"settings KoreanLabelsChk=1 save; settings",
        0,
        {"out:KoreanLabelsChk 1\n", "korvo.cfg:CrossCursorChk 1 \nKoreanLabelsChk 1 \n"}},
-      {"settings koreanlabelschk=0 save", 0, {"!korvo.cfg:KoreanLabelsChk"}},
+      {"settings; settings koreanlabelschk=0 save",
+       0,
+       {"out:KoreanLabelsChk 1\n", "!korvo.cfg:KoreanLabelsChk"}},
       {"settings KoreanLabelsChk=yes", 2},
       {"text CannotOpenFile", 0, {"=out: Can not open file !!.\n\n"}},
       {"$ --lang ja -c text NotExistMasterModel", 0, {"!out:Not exist"}},
@@ -519,10 +521,9 @@ TEST(Verbs, Delete) {
       "add 4 40 0 0 500; view top; view size 200 200; ";
   RunTable({
       // A one-pixel window on (20, 0), then the picked point 2: the cut to (10, 0).
-      {run + "delete window 120 100 120 100; delete point 2; dump",
+      {run + "delete window 120 100 120 100; delete point 2; dump 2 5",
        0,
-       {"=out:0 1 0.0000 0.0000 100.0000 0 0\n1 2 0.0000 0.0000 0.0000 0 0\n"
-        "2 2 10.0000 0.0000 100.0000 500 0\n3 2 30.0000 0.0000 100.0000 500 0\n"
+       {"=out:2 2 10.0000 0.0000 100.0000 500 0\n3 2 30.0000 0.0000 100.0000 500 0\n"
         "4 2 30.0000 0.0000 0.0000 500 0\n5 3 40.0000 0.0000 0.0000 500 0\n"}},
       {run + "delete point 99", 1, {"err:line 9: delete point: point 99 is beyond the toolpath"}},
       {"add 1 0 0 50 0; add 3 10 0 0 500; add 6 20 0 0 500; add 91 5 0 0 0; delete path 3",

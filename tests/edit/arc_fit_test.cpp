@@ -94,13 +94,7 @@ class Generator {
   int feed_ = 800;
 };
 
-struct ArcFitFixture : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, {}};
+struct ArcFitFixture : ::testing::Test, testing::EditParts {
   TempDir dir;
 
   // Writes the store with I/J/K and three decimals, reads it back into `back`.

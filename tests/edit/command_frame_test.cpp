@@ -12,16 +12,7 @@ namespace {
 
 using testing::AddPoint;
 
-struct FrameFixture : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
-  int redraws = 0;
-  EditContext ctx{
-      store, undo, retract, Messages(platform, Language::English), &view, [this] { ++redraws; }};
-};
+struct FrameFixture : ::testing::Test, testing::EditParts {};
 
 TEST_F(FrameFixture, AppendsBehindRemovesTheOriginalAndFinishesOnce) {
   AddPoint(store, 1, 0, 0, 10);

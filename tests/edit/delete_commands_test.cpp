@@ -18,26 +18,13 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
-struct DeleteFixture : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
+struct DeleteFixture : ::testing::Test, testing::EditParts {
   std::int32_t cuttingFeed = 800;
-  int redraws = 0;
-  EditContext ctx{store,   undo,
-                  retract, Messages(platform, Language::English),
-                  &view,   [this] { ++redraws; },
-                  nullptr, &cuttingFeed};
-
   // The top view at one pixel per unit, model origin at the window's middle (100, 100): the
   // window position of (x, y) is (100 + x, 100 - y).
   DeleteFixture() {
-    view.SetDirection(1);
-    view.width = view.height = 200;
-    view.scale = 1.0;
-    view.cu = view.cv = 0;
+    TopView(200, 200);
+    ctx.cuttingFeed = &cuttingFeed;
   }
   void Load(std::string_view records) {
     store.count = 0;

@@ -18,16 +18,7 @@ using testing::AddPoint;
 using testing::AddPoints;
 using testing::Records;
 
-struct FilterFixture : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
-  int redraws = 0;
-  EditContext ctx{
-      store, undo, retract, Messages(platform, Language::English), &view, [this] { ++redraws; }};
-
+struct FilterFixture : ::testing::Test, testing::EditParts {
   std::string Filtered(const char* points, double t = 0.001) {
     store.count = 0;
     AddPoints(store, points);

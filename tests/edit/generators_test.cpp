@@ -14,15 +14,12 @@
 namespace trevalon {
 namespace {
 
-struct Generators : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 40;
+struct Generators : ::testing::Test, testing::EditParts {
   std::int32_t feed = 750;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English),
-                  &view, {},   nullptr, &feed};
+  Generators() {
+    retract = 40;
+    ctx.cuttingFeed = &feed;
+  }
 
   // A record's fields by value: the packed record's floats cannot be bound to references.
   struct Point {

@@ -18,14 +18,8 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
-struct OffsetFixture : ::testing::Test {
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 10;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, nullptr};
+struct OffsetFixture : ::testing::Test, testing::EditParts {
+  OffsetFixture() { retract = 10; }
 
   // A rapid onto the start, a straight cut along X through 0, 20, 40, 60, 80 and a retract.
   void StraightCut() {

@@ -51,14 +51,7 @@ std::vector<ArcSeen> Arcs(CPointStore& s) {
   return arcs;
 }
 
-struct Reverse : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, nullptr};
-};
+struct Reverse : ::testing::Test, testing::EditParts {};
 
 // A path with lines, arcs in all three planes and values as NC programs give them.
 constexpr const char* kMixedPath =

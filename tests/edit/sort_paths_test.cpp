@@ -108,14 +108,7 @@ std::vector<std::string> PathSet(CPointStore& s, bool eitherWay) {
   return set;
 }
 
-struct Sort : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, nullptr};
-};
+struct Sort : ::testing::Test, testing::EditParts {};
 
 TEST_F(Sort, NeverLosesOrRepeatsAPath) {
   for (unsigned seed = 1; seed <= 12; ++seed) {

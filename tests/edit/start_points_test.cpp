@@ -15,21 +15,12 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
-struct StartPoints : ::testing::Test {
-  StartPoints() {
-    view.SetDirection(1);
-    view.width = 400, view.height = 400, view.scale = 1, view.cu = 0, view.cv = 0;
-  }
+struct StartPoints : ::testing::Test, testing::EditParts {
+  StartPoints() { TopView(400, 400); }
   // The click that lands on model point (x, y) of the top view.
   static ClickPosition At(double x, double y) {
     return {static_cast<int>(x) + 200, 200 - static_cast<int>(y)};
   }
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, nullptr};
 };
 
 TEST_F(StartPoints, OpenPathsStartAtTheEndNearerToTheirNearestClick) {

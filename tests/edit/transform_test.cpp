@@ -19,14 +19,7 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
-struct Transform : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, nullptr};
-};
+struct Transform : ::testing::Test, testing::EditParts {};
 
 // A clockwise XY half circle about (15, 0, 0) through (15, 5, 0), a counter-clockwise ZX half
 // circle about (25, 0, 0) through (25, 0, 5), a clockwise YZ half circle about (30, 5, 0)

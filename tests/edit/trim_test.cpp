@@ -22,17 +22,11 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
-struct TrimFixture : ::testing::Test {
+struct TrimFixture : ::testing::Test, testing::EditParts {
   TrimFixture() {
-    view.SetDirection(1);  // top view, 1 pixel per model unit, model origin at (400, 300)
-    view.width = 800, view.height = 600;
+    TopView(800, 600);  // the model origin at (400, 300)
+    retract = 10;
   }
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 10;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, [] {}};
 
   Outcome Trim(const Region& r, TrimSide side) { return TrimCommand(ctx, r, side); }
   // The window of the top view from model corner (x1, y1) to (x2, y2).

@@ -13,14 +13,7 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
-struct ZUpDown : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
-  EditContext ctx{store, undo, retract, Messages(platform, Language::English), &view, nullptr};
-};
+struct ZUpDown : ::testing::Test, testing::EditParts {};
 
 // Path 1 climbs 8 and stays up; path 2 climbs 10 and comes down 8.
 constexpr const char* kTwoPaths =

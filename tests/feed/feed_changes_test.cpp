@@ -19,24 +19,13 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
-struct FeedChangeFixture : ::testing::Test {
-  HeadlessPlatform platform;
-  CPointStore store;
-  CUndoRing undo;
-  ViewState view;
-  double retract = 50;
+struct FeedChangeFixture : ::testing::Test, testing::EditParts {
   std::uint64_t edits = 0;
   std::int32_t cuttingFeed = 300;
-  EditContext ctx{store, undo,    retract, Messages(platform, Language::English),
-                  &view, nullptr, &edits,  &cuttingFeed};
-
   FeedChangeFixture() {
-    // The top view at one pixel per unit, the model origin in the middle of a 400 x 300 view:
-    // window pixel (px, py) is model (px - 200, 150 - py).
-    view.SetDirection(1);
-    view.width = 400, view.height = 300;
-    view.scale = 1.0;
-    view.cu = view.cv = 0;
+    // Window pixel (px, py) is model (px - 200, 150 - py).
+    TopView(400, 300);
+    ctx.edits = &edits, ctx.cuttingFeed = &cuttingFeed;
   }
   // Every record's feed, in order.
   std::string Feeds() const {

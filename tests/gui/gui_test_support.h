@@ -58,6 +58,20 @@ struct Program {
   }
 };
 
+// Appends records written "type x y z [feed [mark]]", separated by commas; a record without a
+// feed takes `feed`.
+inline void AddRecords(CPointStore& s, const char* records, int feed = 0) {
+  std::istringstream in(records);
+  for (std::string one; std::getline(in, one, ',');) {
+    std::istringstream r(one);
+    s.reg = PointRegister{};
+    r >> s.reg.type >> s.reg.x >> s.reg.y >> s.reg.z;
+    if (!(r >> s.reg.feed)) s.reg.feed = feed;
+    r >> s.reg.mark;
+    s.StorePoint(s.count++);
+  }
+}
+
 // A new 400 x 300 document holding `records` ("type x y z [feed [mark]]", separated by
 // commas), in the top view at one pixel per unit with the model origin in the view's middle:
 // the point (x, y) is at client (200 + x, 150 - y).
@@ -66,13 +80,7 @@ inline ToolpathView* TopView(Program& p, const char* records, bool showRapids = 
   v->resize(400, 300);
   CPointStore& s = v->doc().store;
   s.Init();
-  std::istringstream in(records);
-  for (std::string one; std::getline(in, one, ',');) {
-    std::istringstream r(one);
-    s.reg = PointRegister{};
-    r >> s.reg.type >> s.reg.x >> s.reg.y >> s.reg.z >> s.reg.feed >> s.reg.mark;
-    s.StorePoint(s.count++);
-  }
+  AddRecords(s, records);
   ViewState& view = v->doc().view;
   view.SetDirection(1);
   view.width = v->width(), view.height = v->height();

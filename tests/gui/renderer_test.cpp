@@ -11,23 +11,24 @@
 #include "gui/master_model_drawing.h"
 #include "gui/point_search.h"
 #include "gui/toolpath_renderer.h"
+#include "gui_test_support.h"
 
 using namespace trevalon;
 
 namespace {
 
-void Put(CPointStore& s, int type, double x, double y, double z, int feed = 500, int mark = 0) {
-  s.reg.type = type;
-  s.reg.x = x, s.reg.y = y, s.reg.z = z;
-  s.reg.feed = feed;
-  s.reg.mark = mark;
-  s.StorePoint(s.count);
-  ++s.count;
+// A cut to (x, y, 0) at 500.
+void Put(CPointStore& s, int type, double x, double y) {
+  s.reg = PointRegister{};
+  s.reg.type = type, s.reg.x = x, s.reg.y = y, s.reg.feed = 500;
+  s.StorePoint(s.count++);
 }
 
-// Top view, one pixel per unit, model origin in the middle of a 200 x 200 image.
-void TopView(CDocument& d) {
+// Top view, one pixel per unit, model origin in the middle of a 200 x 200 image; the records
+// run at 500 unless they say otherwise.
+void TopView(CDocument& d, const char* records = "") {
   d.store.Init();
+  guitest::AddRecords(d.store, records, 500);
   d.view.SetDirection(1);
   d.view.width = d.view.height = 200;
   d.view.scale = 1.0;
@@ -65,11 +66,7 @@ class RendererTest : public QObject {
  private slots:
   void fullCircleIsDrawnRoundAndItsCentreRecordNot() {
     CDocument d;
-    TopView(d);
-    Put(d.store, MOVE_RAPID, 60, 0, 0);
-    Put(d.store, MOVE_LINE, 60, 0, 0);
-    Put(d.store, MOVE_ARC_CW, 60, 0, 0);  // a whole circle of radius 60 round the origin
-    Put(d.store, PLANE_XY, -60, 0, 0);
+    TopView(d, "1 60 0 0, 3 60 0 0, 8 60 0 0, 91 -60 0 0");  // a whole circle round the origin
     const QImage image = Draw(d);
     for (int k = 0; k < 16; ++k) {
       const double a = k * 3.14159265 / 8;
@@ -84,13 +81,9 @@ class RendererTest : public QObject {
 
   void quarterArcsTurnTheRightWay() {
     CDocument d;
-    TopView(d);
-    Put(d.store, MOVE_LINE, 50, 0, 0);
-    Put(d.store, MOVE_ARC_CCW, 0, 50, 0);  // counter-clockwise through (35, 35)
-    Put(d.store, PLANE_XY, -50, 0, 0);
-    // Clockwise from (0, 50) round (0, 100) to (-50, 100): through (-35, 65), not (35, 65).
-    Put(d.store, MOVE_ARC_CW, -50, 100, 0);
-    Put(d.store, PLANE_XY, 0, 50, 0);
+    // Counter-clockwise through (35, 35), then clockwise from (0, 50) round (0, 100) to
+    // (-50, 100): through (-35, 65), not (35, 65).
+    TopView(d, "3 50 0 0, 6 0 50 0, 91 -50 0 0, 8 -50 100 0, 91 0 50 0");
     const QImage image = Draw(d);
     QVERIFY(Near(image, 35.36, 35.36, kWhite));
     QVERIFY(!Near(image, -35.36, -35.36, kWhite));
@@ -101,10 +94,7 @@ class RendererTest : public QObject {
 
   void rapidsAppearOnlyWhenShown() {
     CDocument d;
-    TopView(d);
-    Put(d.store, MOVE_RAPID, -80, -40, 10);
-    Put(d.store, MOVE_RAPID_CONT, 80, -40, 10);
-    Put(d.store, MOVE_LINE, 80, 40, 0);
+    TopView(d, "1 -80 -40 10, 2 80 -40 10, 3 80 40 0");
     const QImage hidden = Draw(d);
     const QColor background = hidden.pixelColor(0, 0);
     QCOMPARE(At(hidden, 0, -40), background);
@@ -118,20 +108,13 @@ class RendererTest : public QObject {
 
   void selectionAndEchoLayersHaveTheirColours() {
     CDocument d;
-    TopView(d);
     // Layer 3 holds a line along y = 50 and is echoed; layer 4 one along y = -50, not echoed.
-    Put(d.store, MOVE_RAPID, -80, 50, 0);
-    Put(d.store, MOVE_LINE, 80, 50, 0);
+    TopView(d, "1 -80 50 0, 3 80 50 0");
     d.layers.SaveLayer(3, d.store);
-    d.store.count = 0;
-    Put(d.store, MOVE_RAPID, -80, -50, 0);
-    Put(d.store, MOVE_LINE, 80, -50, 0);
+    TopView(d, "1 -80 -50 0, 3 80 -50 0");
     d.layers.SaveLayer(4, d.store);
     d.layers[4].echo = false;
-    d.store.count = 0;
-    Put(d.store, MOVE_RAPID, -80, 0, 0);
-    Put(d.store, MOVE_LINE, 0, 0, 0);
-    Put(d.store, MOVE_LINE_CONT, 80, 0, 0, 500, 1);  // selected
+    TopView(d, "1 -80 0 0, 3 0 0 0, 4 80 0 0 500 1");  // the last cut selected
     const QImage image = Draw(d);
     QVERIFY(Near(image, 0, 50, QColor(0, 255, 255)));  // layer 3: cyan
     QCOMPARE(At(image, 0, -50), image.pixelColor(0, 0));
@@ -146,10 +129,7 @@ class RendererTest : public QObject {
     QCOMPARE(ToolpathRenderer::FeedColour(900, 100, 900).rgb(), QColor(255, 0, 0).rgb());
     QCOMPARE(ToolpathRenderer::FeedColour(5000, 100, 900).rgb(), QColor(255, 0, 0).rgb());
     CDocument d;
-    TopView(d);
-    Put(d.store, MOVE_RAPID, -80, 0, 0);
-    Put(d.store, MOVE_LINE, 0, 0, 0, 200);
-    Put(d.store, MOVE_LINE_CONT, 80, 0, 0, 2000);
+    TopView(d, "1 -80 0 0, 3 0 0 0 200, 4 80 0 0 2000");
     RenderOptions o;
     o.colourByLayer = false;
     ToolpathRenderer r;
@@ -162,15 +142,14 @@ class RendererTest : public QObject {
 
   void pointsOnOnePixelAreDrawnOnce() {
     CDocument d;
-    TopView(d);
-    Put(d.store, MOVE_RAPID, 0, 0, 0);
-    for (int k = 0; k < 100000; ++k) Put(d.store, MOVE_LINE_CONT, 0.3 * (k % 3), 0.1, 0);
+    TopView(d, "1 0 0 0");
+    for (int k = 0; k < 100000; ++k) Put(d.store, MOVE_LINE_CONT, 0.3 * (k % 3), 0.1);
     ToolpathRenderer r;
     Draw(d, {}, &r);
     QVERIFY(r.pointsDrawn < 10);
     // A straight run of many points becomes one segment.
     d.store.count = 1;
-    for (int k = 0; k < 1000; ++k) Put(d.store, MOVE_LINE_CONT, -90 + 0.18 * k, 0, 0);
+    for (int k = 0; k < 1000; ++k) Put(d.store, MOVE_LINE_CONT, -90 + 0.18 * k, 0);
     Draw(d, {}, &r);
     QVERIFY(r.pointsDrawn <= 3);
   }
@@ -219,12 +198,7 @@ class RendererTest : public QObject {
 
   void searchFindsTheNearestPointWithinEighteenPixels() {
     CDocument d;
-    TopView(d);
-    Put(d.store, MOVE_RAPID, 0, 0, 10);
-    Put(d.store, MOVE_LINE, 10, 0, 0);
-    Put(d.store, MOVE_LINE_CONT, 20, 0, 0);
-    Put(d.store, MOVE_ARC_CW, 40, 0, 0);
-    Put(d.store, PLANE_XY, 10, 0, 0);
+    TopView(d, "1 0 0 10, 3 10 0 0, 4 20 0 0, 8 40 0 0, 91 10 0 0");
     QCOMPARE(FindPointAt(d.store, d.view, 113, 102).value_or(99), 1u);  // (13, -2)
     QCOMPARE(FindPointAt(d.store, d.view, 116, 100).value_or(99), 2u);
     QCOMPARE(FindPointAt(d.store, d.view, 157, 100).value_or(99), 3u);  // 17 pixels away

@@ -181,12 +181,8 @@ void ExpectSameToolpath(const std::vector<Rec>& orig, const std::vector<Rec>& ba
   EXPECT_EQ(next(), nullptr) << "the read back has more moves than the toolpath";
 }
 
-class HeidenhainWriter : public ::testing::Test {
+class HeidenhainWriter : public ::testing::Test, public testing::AppInTempDir {
  protected:
-  void SetUp() override {
-    testing::StartInTempDir(app, dir);
-    doc = &app.NewDocument();
-  }
   // Writes the document's toolpath as Heidenhain and returns the text.
   std::string Write() {
     CNcOutputDlg dlg;
@@ -218,11 +214,6 @@ class HeidenhainWriter : public ::testing::Test {
     return counts;
   }
 
-  testing::TempDir dir;
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CApplication app{platform};
-  CDocument* doc = nullptr;
   testing::ReaderBench bench;
 };
 

@@ -150,12 +150,8 @@ void ExpectSameToolpath(const std::vector<Move>& want, const std::vector<Move>& 
 
 // ---- Fixture: write with the application's commands, read back into a fresh store --------
 
-class NcReadBack : public ::testing::Test {
+class NcReadBack : public ::testing::Test, public testing::AppInTempDir {
  protected:
-  void SetUp() override {
-    testing::StartInTempDir(app, dir);
-    doc = &app.NewDocument();
-  }
   std::string Save(std::function<void(CNcOutputDlg&)> set = {}) {
     CNcOutputDlg dlg;
     dlg.outputPath = dir.file("out.nc");
@@ -186,11 +182,6 @@ class NcReadBack : public ::testing::Test {
   }
   std::vector<Move> Want() { return Moves(doc->store); }
 
-  TempDir dir;
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CApplication app{platform};
-  CDocument* doc = nullptr;
   std::unique_ptr<testing::ReaderBench> back;
 };
 

@@ -72,13 +72,9 @@ TEST(NcNumberFormat, FixedAndShortMatchTheirTextDefinitions) {
 
 // ---- Writer fixture ------------------------------------------------------------------
 
-class NcWriter : public ::testing::Test {
+class NcWriter : public ::testing::Test, public testing::AppInTempDir {
  protected:
-  void SetUp() override {
-    testing::StartInTempDir(app, dir);
-    app.settings.editor = "editor";
-    doc = &app.NewDocument();
-  }
+  void SetUp() override { app.settings.editor = "editor"; }
   // A dialog as a plain ISO output: no tool change, no spindle, no editor.
   void Plain(CNcOutputDlg& dlg) {
     dlg.outputPath = dir.file("out.nc");
@@ -103,12 +99,6 @@ class NcWriter : public ::testing::Test {
     EXPECT_TRUE(LoadNcCommand(app, d, path).ok());
     return d;
   }
-
-  TempDir dir;
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CApplication app{platform};
-  CDocument* doc = nullptr;
 };
 
 TEST_F(NcWriter, ModalSuppressionInAbsoluteIso) {

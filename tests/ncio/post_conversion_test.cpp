@@ -18,13 +18,9 @@ using testing::AddPoint;
 using testing::AddPoints;
 using testing::TempDir;
 
-class PostConversion : public ::testing::Test {
+class PostConversion : public ::testing::Test, public testing::AppInTempDir {
  protected:
-  void SetUp() override {
-    testing::StartInTempDir(app, dir);
-    doc = &app.NewDocument();
-    dlg.outputPath = dir.file("out.nc");
-  }
+  void SetUp() override { dlg.outputPath = dir.file("out.nc"); }
   // Only the sections given are defined.
   void Only(const std::string& templateText) {
     dlg.ppr.SetDefaults();
@@ -35,11 +31,6 @@ class PostConversion : public ::testing::Test {
     return ReadAll(dlg.outputPath);
   }
 
-  TempDir dir;
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CApplication app{platform};
-  CDocument* doc = nullptr;
   CPostProcessorDlg dlg;
 };
 

@@ -190,13 +190,8 @@ std::vector<Format> Formats() {
   return f;
 }
 
-class RoundTrip : public ::testing::Test {
+class RoundTrip : public ::testing::Test, public testing::AppInTempDir {
  protected:
-  void SetUp() override {
-    testing::StartInTempDir(app, dir);
-    doc = &app.NewDocument();
-  }
-
   // Writes the work layer (or layers 0 to 2) in `f` with verify on; the outcome's reason
   // carries the first difference.
   Outcome Write(const Format& f, NcVerifyResult& result) {
@@ -223,12 +218,6 @@ class RoundTrip : public ::testing::Test {
     int hh = 0;
     return SaveNcCommand(app, *doc, dlg, hh, &result);
   }
-
-  TempDir dir;
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CApplication app{platform};
-  CDocument* doc = nullptr;
 };
 
 TEST_F(RoundTrip, RandomToolpathsInEveryFormat) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "model/point_store.h"
@@ -12,7 +13,10 @@ namespace {
 
 using testing::AddPoint;
 
-TEST(Geometry, AnglesOfAxisDirectionsAreExact) {
+// Axis directions are exact, other angles use the program's degree factor (0.0174532927,
+// slightly above pi/180, so a true 60 degrees reads a little low), and differences are taken
+// across the seam at 0.
+TEST(Geometry, AnglesAndTheirDifferences) {
   EXPECT_EQ(Angle(0, 1), 0.0);
   EXPECT_EQ(Angle(1, 0), 90.0);
   EXPECT_EQ(Angle(0, -1), 180.0);
@@ -23,19 +27,11 @@ TEST(Geometry, AnglesOfAxisDirectionsAreExact) {
   double a = Angle(-1e-12, 1);  // just below the seam stays below 360
   EXPECT_GE(a, 0.0);
   EXPECT_LT(a, 360.0);
-}
-
-TEST(Geometry, AnglesUseTheProgramsDegreeFactor) {
-  // 0.0174532927 is slightly above pi/180, so a true 60 degrees reads a little low.
   EXPECT_NEAR(Angle(std::sqrt(3.0), 1.0), (M_PI / 3) / 0.0174532927, 1e-9);
   EXPECT_NE(Angle(std::sqrt(3.0), 1.0), 60.0);
-}
-
-TEST(Geometry, AngleDifferenceAcrossTheSeam) {
-  EXPECT_EQ(AngleDifference(10, 350), 20);
-  EXPECT_EQ(AngleDifference(350, 10), 20);
-  EXPECT_EQ(AngleDifference(100, 40), 60);
-  EXPECT_EQ(AngleDifference(40, 100), 60);
+  for (auto [from, to, diff] :
+       {std::array{10, 350, 20}, {350, 10, 20}, {100, 40, 60}, {40, 100, 60}})
+    EXPECT_EQ(AngleDifference(from, to), diff) << from << " " << to;
 }
 
 TEST(Geometry, ArcWrapRules) {
@@ -124,7 +120,9 @@ TEST(Geometry, ChordsOfArcsAfterRapidsAndTinyArcs) {
   EXPECT_EQ(s.reg.feed, 50);
 }
 
-TEST(Geometry, HelicalChordsStayAtTheStartHeight) {
+// A helix's chords stay at the start height and only the end point goes down; a tolerance of 0
+// does not run away.
+TEST(Geometry, HelicalChordsStayAtTheStartHeightAndZeroToleranceStops) {
   CPointStore s;
   AddPoint(s, MOVE_LINE, 10, 0, 0, 100);
   s.reg.x = -10, s.reg.y = 0, s.reg.z = -2, s.reg.plane = PLANE_XY;
@@ -137,14 +135,12 @@ TEST(Geometry, HelicalChordsStayAtTheStartHeight) {
   }
   s.FetchPoint(next - 1);
   EXPECT_EQ(s.reg.z, -2);
-}
 
-TEST(Geometry, ZeroToleranceDoesNotRunAway) {
-  CPointStore s;
+  s.count = 0;
   AddPoint(s, MOVE_LINE, 1, 0, 0, 100);
   s.reg.x = -1, s.reg.y = 0, s.reg.z = 0;
-  double off[3] = {-1, 0, 0};
-  std::uint32_t next = ArcToChords(s, 1, MOVE_ARC_CCW, off, 0.0);
+  double unit[3] = {-1, 0, 0};
+  next = ArcToChords(s, 1, MOVE_ARC_CCW, unit, 0.0);
   EXPECT_GT(next, 1u);
   EXPECT_LE(next, 360002u);
 }

@@ -267,6 +267,8 @@ Outcome TransformCommand(EditContext& ctx, const TransformOptions& o, const Regi
   frame.SaveUndo();
   const double h = ctx.retractHeight;
   PathWriter w(s);
+  std::vector<std::uint32_t> origin;  // what each appended record copies, for the source lines
+  if (frame.Following()) w.NoteOrigins(&origin);
   Writer out(s, w);
   if (copies == 0) {
     // In place: the whole toolpath is written again, the chosen points moved.
@@ -294,10 +296,8 @@ Outcome TransformCommand(EditContext& ctx, const TransformOptions& o, const Regi
     }
   }
   if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
-  if (copies == 0) {
-    MarkRemoved(s, 0, n);
-    CompactStore(s);
-  }
+  frame.Appended(origin);
+  if (copies == 0) frame.RemoveOriginal();
   if (out.highestAfter > out.highestBefore) {
     const double clearance = std::max(0.0, h - out.highestBefore);
     ctx.retractHeight = std::max(h, out.highestAfter + clearance);

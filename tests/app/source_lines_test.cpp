@@ -16,6 +16,7 @@
 #include "edit/command_frame.h"
 #include "edit/compaction.h"
 #include "edit/reverse.h"
+#include "edit/transform.h"
 #include "edit/trim.h"
 #include "test_support.h"
 
@@ -258,6 +259,27 @@ TEST(SourceLines, AReversedPathKeepsTheBlockOfEachPoint) {
             "1 20 0 5, 3 20 0 0, 4 10 0 0, 4 0 0 0, 1 0 0 5, 2 50 0 5, 3 50 0 0, 4 60 0 0, "
             "4 70 0 0, 1 70 0 5");
   EXPECT_EQ(Lines(d), (L{0, 4, 3, 2, 0, 6, 7, 8, 9, 10}));
+}
+
+// A transform: the points it leaves where they are keep their blocks, moved points and copies
+// have none.
+TEST(SourceLines, ATransformKeepsTheLinesOfThePointsItLeaves) {
+  AppInTempDir a;
+  CDocument& d = *a.doc;
+  const std::string path = Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z5\n");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+  EditContext ctx = MakeEditContext(a.app, d);
+  TransformOptions o;
+  o.dx = 100, o.copy = true, o.copies = 1;
+  ASSERT_TRUE(TransformCommand(ctx, o, nullptr).ok());
+  const L lines = Lines(d);
+  ASSERT_GT(lines.size(), 5u) << Records(d.store);
+  EXPECT_EQ(L(lines.begin(), lines.begin() + 5), (L{1, 2, 3, 4, 5})) << Records(d.store);
+  EXPECT_EQ(std::count(lines.begin() + 5, lines.end(), 0u), static_cast<long>(lines.size()) - 5);
+  ASSERT_TRUE(UndoCommand(a.app, d));
+  o.copy = false;
+  ASSERT_TRUE(TransformCommand(ctx, o, nullptr).ok());
+  EXPECT_EQ(Lines(d), L(Lines(d).size(), 0));
 }
 
 TEST(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {

@@ -102,7 +102,7 @@ void PathWriter::Copy(std::uint32_t from, std::uint32_t to) {
     if (!IsArcType(r.type)) {
       s_.reg.x = r.x, s_.reg.y = r.y, s_.reg.z = r.z;
       s_.reg.type = r.type, s_.reg.feed = r.feed, s_.reg.mark = r.mark;
-      Put();
+      if (!(IsRapidType(r.type) && OnLastRapid())) Put();
       continue;
     }
     const ArcCentreRecord c = ReadArcCentre(s_, i);
@@ -112,9 +112,15 @@ void PathWriter::Copy(std::uint32_t from, std::uint32_t to) {
   }
 }
 
+bool PathWriter::OnLastRapid() const {
+  return haveRapid_ && static_cast<float>(s_.reg.x) == rx_ && static_cast<float>(s_.reg.y) == ry_ &&
+         static_cast<float>(s_.reg.z) == rz_;
+}
+
 void PathWriter::Rapid(std::uint32_t i, int type) {
   if (!s_.FetchPoint(i)) return;
   s_.reg.type = type;
+  if (OnLastRapid()) return;
   source_ = i;
   Put();
 }

@@ -66,6 +66,8 @@ class PathWriter {
   // The motion points of [from, to) as they are, each arc with its centre record.
   void Copy(std::uint32_t from, std::uint32_t to);
   // Motion point i as a rapid of the given type (1 or 2): its position, feed and mark.
+  // Our rule, for Copy as well: a rapid onto the very spot of the rapid appended just before
+  // it is left out, so that joining paths never makes a rapid of no length.
   void Rapid(std::uint32_t i, int type);
   // Motion point i at height z as a rapid of the given type. A rapid onto the very spot of the
   // rapid appended just before it is left out, so no rapid of no length is made.
@@ -99,6 +101,8 @@ class PathWriter {
 
  private:
   void Put();
+  // The register stands where the rapid appended last ends.
+  bool OnLastRapid() const;
   // The register as an arc end point (from the record source_) and its centre record (from
   // centreFrom).
   void PutArc(int plane, const double offset[3], int centreFeed, int centreMark,

@@ -151,6 +151,28 @@ TEST_F(Sort, WritesEachPathBetweenRetractsAndCanBeUndone) {
   EXPECT_EQ(Records(store), before);
 }
 
+// Paths entered straight from the retract height: the approach at the retract height and the
+// path's own lead are one spot, as are the last retract and the rapid that ended the program.
+// No rapid of no length is written for them.
+TEST_F(Sort, MakesNoRapidOfNoLength) {
+  for (int mode = 1; mode <= 3; ++mode) {
+    store.count = 0;
+    AddPoints(store,
+              "1 0 0 50, 3 0 0 0 100, 4 10 0 0 100, 1 10 0 50, 2 40 0 50, 3 40 0 -1 200, "
+              "4 50 0 -1 200, 1 50 0 50");
+    SortOptions o;
+    o.mode = mode;
+    ASSERT_TRUE(SortCommand(ctx, o).ok());
+    for (std::uint32_t i = 1; i < store.count; ++i) {
+      const PointRecord a = *store.RawRecord(i - 1), b = *store.RawRecord(i);
+      const bool same =
+          float{a.x} == float{b.x} && float{a.y} == float{b.y} && float{a.z} == float{b.z};
+      EXPECT_FALSE(IsRapidType(a.type) && IsRapidType(b.type) && same)
+          << "mode " << mode << ": " << Records(store);
+    }
+  }
+}
+
 TEST_F(Sort, ReturnHeightLowersOrJoinsTheWayBetweenClosePaths) {
   // Path 1 ends at x = 10 (z 0); path 2 starts 3 away (z -1); path 3 starts 6 from path 2's end.
   const char* three =

@@ -6,20 +6,11 @@
 #include <cstdio>
 
 #include "platform/file_io.h"
+#include "platform/no_case.h"
 
 namespace trevalon {
 
 namespace {
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 struct Key {
   const char* name;
@@ -91,7 +82,7 @@ bool ParseMachineSettings(std::string_view text, MachineLimits& limits, std::str
     if (count == 0) continue;
     const Key* key = nullptr;
     for (const Key& k : kKeys)
-      if (SameKey(words[0], k.name)) key = &k;
+      if (EqualNoCase(words[0], k.name)) key = &k;
     if (key == nullptr) continue;  // a key of another version of the program
     const std::string where = "line " + std::to_string(lineNo) + ": " + key->name;
     if (count != 2) {

@@ -1,12 +1,12 @@
 #include "app/settings.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sstream>
 
 #include "platform/file_io.h"
+#include "platform/no_case.h"
 
 namespace trevalon {
 
@@ -21,14 +21,6 @@ std::string HomeDir() {
   return h.empty() ? std::string("/tmp") : h;
 }
 
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (std::tolower(x) != std::tolower(y)) return false;
-  }
-  return true;
-}
 }  // namespace
 
 AppSettings DefaultSettings() {

@@ -3,6 +3,7 @@
 #include <ostream>
 
 #include "cli/script.h"
+#include "platform/no_case.h"
 
 namespace trevalon::cli {
 
@@ -24,15 +25,6 @@ constexpr SettingKey kKeys[] = {
     {"CrossCursorChk", nullptr, &AppSettings::crossCursorChk},
     {"KoreanLabelsChk", nullptr, &AppSettings::koreanLabelsChk},
 };
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  return true;
-}
 
 void Settings(Session& s, const Args& a) {
   if (a.options().empty() && a.size() == 0) {
@@ -56,7 +48,7 @@ void Settings(Session& s, const Args& a) {
   for (const auto& [key, value] : a.options()) {
     const SettingKey* found = nullptr;
     for (const SettingKey& k : kKeys)
-      if (SameNoCase(key, k.name)) found = &k;
+      if (EqualNoCase(key, k.name)) found = &k;
     if (!found) Usage("settings: unknown key '" + key + "'");
     // korvo.cfg is read word by word: a value with a blank would come back cut.
     if (value.empty() || value.find_first_of(" \t\r\n") != std::string::npos)

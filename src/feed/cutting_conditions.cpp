@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/file_io.h"
+#include "platform/no_case.h"
 #include "texts/messages.h"
 
 namespace trevalon {
@@ -76,17 +77,6 @@ class Words {
   std::string_view text_;
   std::size_t pos_ = 0;
 };
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
 
 // The usual leading-digits rule: the number at the start of the word, 0 when there is none.
 // Integers beyond the 32-bit range saturate; reals that are not finite in single precision

@@ -1,25 +1,15 @@
 #include "ncio/nc_settings.h"
 
-#include <cctype>
 #include <cstdio>
 #include <sstream>
 #include <string_view>
 
 #include "platform/file_io.h"
+#include "platform/no_case.h"
 
 namespace trevalon {
 
 namespace {
-
-bool SameKey(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 // A value word as a C scan of "%d" takes it: optional blanks are already gone, an optional
 // sign, then digits as far as they go; a word without leading digits gives 0, and a number
@@ -51,15 +41,15 @@ FileReadError ReadNcSettingsFile(const std::string& path, NcSwitches& nc) {
   std::istringstream in(text);
   std::string key, value;
   while (in >> key >> value) {
-    if (SameKey(key, "IntNcdataFlg"))
+    if (EqualNoCase(key, "IntNcdataFlg"))
       nc.intNcdataFlg = DecimalValue(value);
-    else if (SameKey(key, "ArcToCutInputChk"))
+    else if (EqualNoCase(key, "ArcToCutInputChk"))
       nc.arcToCutInputChk = DecimalValue(value);
-    else if (SameKey(key, "HeidenhainInputChk"))
+    else if (EqualNoCase(key, "HeidenhainInputChk"))
       nc.heidenhainInputChk = DecimalValue(value);
-    else if (SameKey(key, "HeidenhainOutChk"))
+    else if (EqualNoCase(key, "HeidenhainOutChk"))
       nc.heidenhainOutChk = DecimalValue(value);
-    else if (SameKey(key, "ExtendedReadingChk"))
+    else if (EqualNoCase(key, "ExtendedReadingChk"))
       nc.extendedReadingChk = DecimalValue(value);
   }
   return FileReadError::None;

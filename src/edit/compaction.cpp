@@ -16,23 +16,14 @@ int CompactStore(CPointStore& store, std::vector<std::uint32_t>* from) {
     from = nullptr;
   }
   std::uint32_t kept = 0;
-  bool afterArc = false;  // the last kept record is an arc point awaiting its centre
+  bool afterArc = false;
   const std::uint32_t n = store.count;
   for (std::uint32_t i = 0; i < n; ++i) {
     if (!store.FetchPoint(i)) {
       afterArc = false;
       continue;
     }
-    const int t = store.reg.type;
-    bool keep = false;
-    if (IsMotionType(t)) {
-      keep = true;
-      afterArc = IsArcType(t);
-    } else {
-      keep = afterArc && IsPlaneCode(t);
-      afterArc = false;
-    }
-    if (!keep) continue;
+    if (!KeptInCompaction(store.reg.type, afterArc)) continue;
     if (kept != i) {
       store.StorePoint(kept);
       if (from) (*from)[kept] = (*from)[i];

@@ -5,9 +5,22 @@
 #include <cstdint>
 #include <vector>
 
+#include "model/point_record.h"
+
 namespace trevalon {
 
 class CPointStore;
+
+// The compaction's rule for one record of a walk in store order: true when it stays. A motion
+// point stays, and an arc centre record right behind a kept arc point. `afterArc` carries the
+// walk's state from one record to the next (start it false; a record that cannot be read sets
+// it false).
+inline bool KeptInCompaction(int type, bool& afterArc) {
+  const bool motion = IsMotionType(type);
+  const bool keep = motion || (afterArc && IsPlaneCode(type));
+  afterArc = motion && IsArcType(type);
+  return keep;
+}
 
 // Keeps, in order, only the motion points and the arc centre record that follows each kept
 // arc point; everything else (type 0, stray centre records, records that fail the store's

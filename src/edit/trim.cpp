@@ -107,7 +107,7 @@ inline bool Read(const CPointStore& s, std::uint32_t i, PointRegister& out) {
 // `origin`, when given, holds one entry per result record and is compacted alongside.
 void DropOriginal(CPointStore& s, std::uint32_t n, std::vector<std::uint32_t>* origin) {
   std::uint32_t kept = 0;
-  bool afterArc = false;  // the last kept record is an arc point awaiting its centre
+  bool afterArc = false;
   const std::uint32_t end = s.count;
   PointRegister r;
   for (std::uint32_t i = n; i < end; ++i) {
@@ -115,16 +115,7 @@ void DropOriginal(CPointStore& s, std::uint32_t n, std::vector<std::uint32_t>* o
       afterArc = false;
       continue;
     }
-    const int t = r.type;
-    bool keep = false;
-    if (IsMotionType(t)) {
-      keep = true;
-      afterArc = IsArcType(t);
-    } else {
-      keep = afterArc && IsPlaneCode(t);
-      afterArc = false;
-    }
-    if (!keep) continue;
+    if (!KeptInCompaction(r.type, afterArc)) continue;
     if (origin) (*origin)[kept] = (*origin)[i - n];
     if (kept != i) {
       s.reg.x = r.x, s.reg.y = r.y, s.reg.z = r.z;

@@ -361,19 +361,21 @@ void ForEachStoreSpan(const CPointStore& store, F&& f) {
 // writes the levels worth keeping. Null when cancelled.
 bool ThinLayer(const RecordSnapshot& records, const LodParams& params, const PenRule& pens,
                const std::atomic<bool>* cancel, LodLayer& out) {
-  auto cancelled = [&] { return cancel != nullptr && cancel->load(std::memory_order_relaxed); };
   const double base = params.baseTolerance;
-  Thinner count(base, nullptr, nullptr);
-  {
-    Walk<Thinner> walk(count, pens, params.showRapids, base);
+  // One walk of every record into `thinner`; false when cancelled.
+  auto walkAll = [&](Thinner& thinner) {
+    Walk<Thinner> walk(thinner, pens, params.showRapids, base);
     bool stop = false;
     records.ForEachSpan([&](const PointRecord* r, std::uint32_t n) {
-      if (stop || (stop = cancelled())) return;
+      if (stop || (stop = cancel != nullptr && cancel->load(std::memory_order_relaxed))) return;
       walk.Records(r, n);
     });
     if (stop) return false;
     walk.End();
-  }
+    return true;
+  };
+  Thinner count(base, nullptr, nullptr);
+  if (!walkAll(count)) return false;
   out.sourceVertices = count.source;
   // The finest level is always kept: it is what a frame at the zoom of the preparation (or up
   // to four times closer) draws. A coarser level is kept when it has at most half the vertices
@@ -395,15 +397,7 @@ bool ThinLayer(const RecordSnapshot& records, const LodParams& params, const Pen
     writers.emplace_back(out.levels[k]);
   }
   Thinner write(base, &writers, &kept);
-  Walk<Thinner> walk(write, pens, params.showRapids, base);
-  bool stop = false;
-  records.ForEachSpan([&](const PointRecord* r, std::uint32_t n) {
-    if (stop || (stop = cancelled())) return;
-    walk.Records(r, n);
-  });
-  if (stop) return false;
-  walk.End();
-  return true;
+  return walkAll(write);
 }
 
 }  // namespace

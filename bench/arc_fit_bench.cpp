@@ -18,7 +18,6 @@
 
 #include <chrono>
 #include <cmath>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -27,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "edit/arc_fit.h"
 #include "edit/arc_fit_check.h"
 #include "edit/filters.h"
@@ -48,13 +48,6 @@ double Round3(double v) {
 
 double Seconds(std::chrono::steady_clock::time_point a, std::chrono::steady_clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
-}
-
-// The thread's CPU time: what the work costs on a machine that other jobs keep busy.
-double ThreadSeconds() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 class ProgramBuilder {

@@ -5,8 +5,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <ctime>
 
+#include "bench_support.h"
 #include "model/machine_time.h"
 #include "model/statistics.h"
 
@@ -34,12 +34,6 @@ CPointStore& FinishingStore() {
     return s;
   }();
   return *store;
-}
-
-double ThreadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 void BM_MachineTimeVsStatistics(benchmark::State& state) {

@@ -8,9 +8,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <ctime>
 #include <vector>
 
+#include "bench_support.h"
 #include "model/layer_table.h"
 #include "model/point_store.h"
 #include "model/statistics.h"
@@ -55,12 +55,6 @@ std::vector<PointRecord>& SharedVector() {
     return vec;
   }();
   return *v;
-}
-
-double ThreadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 // Runs base() and subject() in turn once per iteration; the iteration time is the subject's.

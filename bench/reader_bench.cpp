@@ -25,6 +25,7 @@
 
 #include "app/application.h"
 #include "app/load_commands.h"
+#include "bench_support.h"
 #include "model/layer_table.h"
 #include "model/point_store.h"
 #include "model/undo_ring.h"
@@ -244,12 +245,6 @@ std::size_t BaselineRead(const std::string& path, std::vector<PointRecord>& out)
   }
   std::fclose(f);
   return n;
-}
-
-double ThreadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
 }
 
 double PeakRssMb() {

@@ -6,9 +6,9 @@
 
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <vector>
 
+#include "bench_support.h"
 #include "edit/compaction.h"
 #include "edit/trim.h"
 #include "model/point_store.h"
@@ -73,12 +73,6 @@ struct Bench {
   }
   void Restore() { store.CopyRecordsIn(Toolpath().data(), kPoints); }
 };
-
-double ThreadSeconds() {
-  timespec t{};
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
-}
 
 // The baseline: every record fetched and appended behind the store, then the copy dropped.
 void StoreCopy(CPointStore& s) {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <new>
+#include <utility>
 
 #include "edit/compaction.h"
 #include "edit/rapid_rebuild.h"
@@ -150,7 +151,14 @@ bool CommandFrame::RebuildStep(bool (*step)(CPointStore&, double, std::vector<st
   return ok;
 }
 
-void CommandFrame::Rewritten(const std::vector<std::uint32_t>& from) {
+std::vector<std::uint32_t>* CommandFrame::OriginNote() {
+  note_.clear();
+  return following_ ? &note_ : nullptr;
+}
+
+void CommandFrame::Rewritten() {
+  const std::vector<std::uint32_t> from = std::move(note_);
+  note_.clear();
   const std::uint32_t n = store().count;
   if (following_ && from.size() == n) {
     try {
@@ -174,7 +182,9 @@ void CommandFrame::Rewritten(const std::vector<std::uint32_t>& from) {
   expected_ = n;
 }
 
-void CommandFrame::Appended(const std::vector<std::uint32_t>& origin) {
+void CommandFrame::Appended() {
+  const std::vector<std::uint32_t> origin = std::move(note_);
+  note_.clear();
   const std::uint32_t n = store().count, before = expected_;
   if (following_ && n >= before && origin.size() == n - before) {
     MakeFrom();  // as long as the store, the appended records new for now

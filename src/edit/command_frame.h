@@ -16,11 +16,10 @@
 // follows its own steps: Append (a new record: no source), RemoveOriginal and Compact
 // (CompactStore says where each kept record came from), Regenerate (in place), the rapid
 // rebuild and the plunge clean-up (they say which record each of theirs copies), and a
-// rewrite of the command's own that says the same (Rewritten; the trims). A command that
-// changes the count by other means has rewritten the store in a way the frame cannot follow:
-// then no record keeps its source. Records rewritten in place are caught by the
-// position test against the state SaveUndo kept. Rollback puts the lines back with the
-// store.
+// writer of the command's own that says the same (OriginNote, then Rewritten or Appended). A
+// command that changes the count by other means has rewritten the store in a way the frame cannot
+// follow: then no record keeps its source. Records rewritten in place are caught by the position
+// test against the state SaveUndo kept. Rollback puts the lines back with the store.
 
 #include <cstdint>
 #include <functional>
@@ -100,19 +99,17 @@ class CommandFrame {
   // before that step.
   bool RapidRebuild();
   bool PlungeCleanup();
-  // The frame still knows where every record came from (the document's source lines were
-  // valid when the command began and no step lost them).
-  bool Following() const { return following_; }
-  // The command rewrote the store by means of its own: record k now is record from[k] of the
-  // store as it was (SourceLines::kNoRecord for a record of the command's own). A list that
-  // does not cover every record gives the lines up. The position test at the end still
-  // decides which records keep their source.
-  void Rewritten(const std::vector<std::uint32_t>& from);
-  // The command appended records behind the store by means of its own (a PathWriter): the
-  // k-th of them is a copy of record origin[k] of the store as it stood before them
-  // (SourceLines::kNoRecord for one of the command's own). A list that does not cover every
-  // appended record gives the lines up.
-  void Appended(const std::vector<std::uint32_t>& origin);
+  // A command that writes with a writer of its own (a PathWriter, a trim pass) notes there
+  // what each record it writes copies: record k of the note is the index of the record of the
+  // store as it stood (SourceLines::kNoRecord for a record of the command's own). The note is
+  // empty when asked for; null when the frame no longer follows the records (nothing to note).
+  std::vector<std::uint32_t>* OriginNote();
+  // Then one of: the command rewrote the whole store (record k now is note[k]), or it appended
+  // its records behind the store (the k-th appended is note[k]). A note that does not cover
+  // every such record gives the lines up. The position test at the end still decides which
+  // records keep their source.
+  void Rewritten();
+  void Appended();
   // Puts the store back as SaveUndo found it (a command that could not finish leaves the
   // toolpath as it was), tells the user so and gives the outcome that says it.
   Outcome Rollback(const std::string& why);
@@ -149,6 +146,7 @@ class CommandFrame {
   bool following_ = false;           // the frame still knows where every record came from
   std::uint32_t expected_ = 0;       // the count the frame's own steps left
   std::vector<std::uint32_t> from_;  // per record: the original record it is, or kNoRecord
+  std::vector<std::uint32_t> note_;  // OriginNote
   bool fromMade_ = false;
 };
 

@@ -95,8 +95,9 @@ class PathWriter {
 
   // From now on, notes per appended record the record it copies (SourceLines::kNoRecord for
   // a point of the command's own, a raised point, a new arc centre), for
-  // CommandFrame::Appended. A note that cannot grow for want of memory is cleared and no more
-  // is noted; the frame then gives the source lines up.
+  // CommandFrame::Appended (the note is the frame's OriginNote; null notes nothing). A note that
+  // cannot grow for want of memory is cleared and no more is noted; the frame then gives the source
+  // lines up.
   void NoteOrigins(std::vector<std::uint32_t>* origins) { origins_ = origins; }
 
  private:

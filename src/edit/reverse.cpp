@@ -103,15 +103,14 @@ Outcome ReverseCommand(EditContext& ctx, const ReverseOptions& o, const Region* 
   CommandFrame frame(ctx);
   const std::uint32_t n = s.count;
   PathWriter w(s);
-  std::vector<std::uint32_t> origin;
-  if (frame.Following()) w.NoteOrigins(&origin);
+  w.NoteOrigins(frame.OriginNote());
   w.Copy(0, runs.front().lead);
   for (const Turn& t : chosen) w.Piece(t.piece, t.reversed);
   for (const Item& it : items)
     if (!it.chosen) w.Piece(it.piece, false);
   w.Copy(runs.back().end, n);
   if (!w.ok()) return keeper.PutBack("the toolpath does not fit into the point store");
-  frame.Appended(origin);
+  frame.Appended();
   frame.RemoveOriginal();
   const int rebuilds = o.scope == PathScope::Selected ? 2 : 1;
   for (int k = 0; k < rebuilds; ++k)
@@ -139,13 +138,12 @@ Outcome ReversePathCommand(EditContext& ctx, std::uint32_t index) {
   CommandFrame frame(ctx);
   const std::uint32_t n = s.count;
   PathWriter w(s);
-  std::vector<std::uint32_t> origin;
-  if (frame.Following()) w.NoteOrigins(&origin);
+  w.NoteOrigins(frame.OriginNote());
   w.Copy(0, hit->lead);
   w.ReversedPath(hit->lead, hit->end);
   w.Copy(hit->end, n);
   if (!w.ok()) return keeper.PutBack("the toolpath does not fit into the point store");
-  frame.Appended(origin);
+  frame.Appended();
   frame.RemoveOriginal();
   if (!frame.RapidRebuild()) return keeper.PutBack("no room for the rapid rebuild");
   frame.Finish();

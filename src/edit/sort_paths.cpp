@@ -323,8 +323,7 @@ Outcome SortCommand(EditContext& ctx, const SortOptions& o) {
   const std::uint32_t n = s.count;
   const double h = ctx.retractHeight;
   PathWriter w(s);
-  std::vector<std::uint32_t> origin;  // what each appended record copies, for the source lines
-  if (frame.Following()) w.NoteOrigins(&origin);
+  w.NoteOrigins(frame.OriginNote());
   w.Copy(0, runs.front().lead);
   for (std::size_t k = 0; k < order.size(); ++k) {
     const PathRun& run = runs[order[k].path];
@@ -342,7 +341,7 @@ Outcome SortCommand(EditContext& ctx, const SortOptions& o) {
   }
   w.Copy(runs.back().end, n);
   if (!w.ok()) return frame.Rollback("the sorted toolpath does not fit into the point store");
-  frame.Appended(origin);
+  frame.Appended();
   frame.RemoveOriginal();
   frame.Regenerate();
   frame.Compact();

@@ -319,8 +319,7 @@ Outcome StartPointsCommand(EditContext& ctx, StartPointPaths which,
   frame.SaveUndo();
   const std::uint32_t n = s.count;
   PathWriter w(s);
-  std::vector<std::uint32_t> origin;  // what each appended record copies, for the source lines
-  if (frame.Following()) w.NoteOrigins(&origin);
+  w.NoteOrigins(frame.OriginNote());
   std::uint32_t done = 0;
   for (std::size_t k = 0; k < runs.size(); ++k) {
     const PathRun& run = runs[k];
@@ -348,7 +347,7 @@ Outcome StartPointsCommand(EditContext& ctx, StartPointPaths which,
   }
   w.Copy(done, n);
   if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
-  frame.Appended(origin);
+  frame.Appended();
   frame.RemoveOriginal();
   frame.Regenerate();
   frame.Compact();

@@ -267,8 +267,7 @@ Outcome TransformCommand(EditContext& ctx, const TransformOptions& o, const Regi
   frame.SaveUndo();
   const double h = ctx.retractHeight;
   PathWriter w(s);
-  std::vector<std::uint32_t> origin;  // what each appended record copies, for the source lines
-  if (frame.Following()) w.NoteOrigins(&origin);
+  w.NoteOrigins(frame.OriginNote());
   Writer out(s, w);
   if (copies == 0) {
     // In place: the whole toolpath is written again, the chosen points moved.
@@ -296,7 +295,7 @@ Outcome TransformCommand(EditContext& ctx, const TransformOptions& o, const Regi
     }
   }
   if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
-  frame.Appended(origin);
+  frame.Appended();
   if (copies == 0) frame.RemoveOriginal();
   if (out.highestAfter > out.highestBefore) {
     const double clearance = std::max(0.0, h - out.highestBefore);

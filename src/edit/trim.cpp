@@ -800,10 +800,8 @@ Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side) {
                                   : "the region has fewer than 3 vertices");
   CommandFrame frame(ctx);
   frame.SaveUndo();
-  std::vector<std::uint32_t> origin;
-  if (!TrimPolygon(ctx, side, region, frame.Following() ? &origin : nullptr))
-    return frame.Rollback(kNoRoom);
-  frame.Rewritten(origin);
+  if (!TrimPolygon(ctx, side, region, frame.OriginNote())) return frame.Rollback(kNoRoom);
+  frame.Rewritten();
   return Conclude(frame);
 }
 
@@ -819,10 +817,9 @@ Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side
     std::vector<RegionPoint> vertices;
     vertices.reserve(polygon.size());
     for (std::size_t k = 0; k < polygon.size(); ++k) vertices.push_back(polygon[k]);
-    std::vector<std::uint32_t> origin;
-    failed = !TrimPolygon(ctx, side, Region::PointFilePolygon(std::move(vertices)),
-                          frame.Following() ? &origin : nullptr);
-    if (!failed) frame.Rewritten(origin);
+    failed =
+        !TrimPolygon(ctx, side, Region::PointFilePolygon(std::move(vertices)), frame.OriginNote());
+    if (!failed) frame.Rewritten();
   });
   if (!opened) {
     ctx.msg.ShowCannotOpen();

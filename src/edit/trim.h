@@ -28,8 +28,8 @@ enum class TrimSide {
 // the pass. The polygon pass tests in the region's plane (model XY, or window positions through
 // the context's view, whose scale also sets the arc stepping).
 // `origin`, when given, receives per record of the result the record of the toolpath before
-// the pass it was made while walking (CommandFrame::Rewritten takes it); it is left empty when
-// there was no memory for it.
+// the pass it was made while walking (the command frame's OriginNote, for CommandFrame::Rewritten);
+// it is left empty when there was no memory for it.
 bool TrimPolygon(EditContext& ctx, TrimSide side, const Region& polygonRegion,
                  std::vector<std::uint32_t>* origin = nullptr);
 // Keeps what lies between zMin and zMax, both included.

@@ -102,8 +102,7 @@ Outcome ZUpDownCommand(EditContext& ctx, const ZUpDownOptions& o) {
   frame.SaveUndo();
   const std::uint32_t n = s.count;
   PathWriter w(s);
-  std::vector<std::uint32_t> origin;  // what each appended record copies, for the source lines
-  if (frame.Following()) w.NoteOrigins(&origin);
+  w.NoteOrigins(frame.OriginNote());
   std::uint32_t done = 0;
   for (std::size_t k = 0; k < runs.size(); ++k) {
     w.Copy(done, runs[k].lead);
@@ -113,7 +112,7 @@ Outcome ZUpDownCommand(EditContext& ctx, const ZUpDownOptions& o) {
   }
   w.Copy(done, n);
   if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
-  frame.Appended(origin);
+  frame.Appended();
   frame.RemoveOriginal();
   if (!frame.RapidRebuild()) return frame.Rollback("no room for the rapid rebuild");
   frame.Finish();

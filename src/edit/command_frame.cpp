@@ -101,6 +101,11 @@ void CommandFrame::SaveUndo() {
   NoteChange();
 }
 
+bool CommandFrame::KeepForRollback() {
+  haveBefore_ = ctx_.store.Snapshot(before_) != 0;
+  return haveBefore_;
+}
+
 bool CommandFrame::Append() {
   CheckCount();
   const bool ok = AppendRegister(ctx_.store);

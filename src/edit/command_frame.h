@@ -72,6 +72,10 @@ class CommandFrame {
   bool Reserve(std::uint64_t total);
   // One undo snapshot of the whole store. The frame keeps the same state for Rollback.
   void SaveUndo();
+  // For a command that records no undo snapshot (the reversals): keeps the store as it stands
+  // for Rollback all the same (its pages shared, nothing copied until one changes). False when
+  // that could not be had: the command must not start.
+  bool KeepForRollback();
   // The points the command found; its result goes behind them.
   std::uint32_t originalCount() const { return originalCount_; }
 

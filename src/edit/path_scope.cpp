@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "model/point_store.h"
-#include "model/statistics.h"
 #include "view/view_state.h"
 
 namespace trevalon {
@@ -54,22 +53,6 @@ std::vector<char> ChooseRuns(CPointStore& s, const std::vector<PathRun>& runs, P
     chosen[k] = in;
   }
   return chosen;
-}
-
-StoreKeeper::StoreKeeper(EditContext& ctx) : ctx_(ctx), count_(ctx.store.count) {
-  have_ = ctx.store.Snapshot(before_) != 0;
-}
-
-Outcome StoreKeeper::PutBack(const std::string& why) {
-  CPointStore& s = ctx_.store;
-  if (have_) {
-    s.Restore(before_);
-  } else if (s.count > count_) {
-    s.count = count_;  // only appended so far
-  }
-  ComputeStatistics(s);
-  ctx_.msg.Notify(Txt::StoreFull, Txt::KorvoMessage);
-  return Outcome::Failed(OutcomeCode::NoMemory, why);
 }
 
 }  // namespace trevalon

@@ -7,15 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
-#include "edit/command_frame.h"
 #include "edit/path_runs.h"
 #include "edit/region.h"
-#include "model/record_pages.h"
-#include "platform/outcome.h"
 
 namespace trevalon {
 
@@ -43,24 +39,5 @@ std::optional<Region> PolygonFromClicks(const std::vector<RegionPoint>& clicks, 
 // made survives the command.
 std::vector<char> ChooseRuns(CPointStore& store, const std::vector<PathRun>& runs, PathScope scope,
                              const Region* polygon, ViewState* view);
-
-// The store as it was before a command that records no undo snapshot (the reverse commands),
-// so that a command that cannot finish leaves the toolpath as it was. Shares the store's
-// pages: nothing is copied until a page changes.
-class StoreKeeper {
- public:
-  explicit StoreKeeper(EditContext& ctx);
-  // False when the snapshot could not be had: the command must not start.
-  bool ready() const { return have_; }
-  // Puts the store back, tells the user so (as the command frame's rollback does) and gives
-  // the outcome that says why.
-  Outcome PutBack(const std::string& why);
-
- private:
-  EditContext& ctx_;
-  RecordSnapshot before_;
-  std::uint32_t count_;
-  bool have_;
-};
 
 }  // namespace trevalon

@@ -96,11 +96,10 @@ Outcome ReverseCommand(EditContext& ctx, const ReverseOptions& o, const Region* 
     for (Turn& t : chosen) t.reversed = !t.reversed;
   }
 
-  StoreKeeper keeper(ctx);
-  if (!keeper.ready())
-    return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the paths");
-  // No undo snapshot (the reversal has none); the frame carries the source lines through.
+  // No undo snapshot (the reversal has none).
   CommandFrame frame(ctx);
+  if (!frame.KeepForRollback())
+    return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the paths");
   const std::uint32_t n = s.count;
   PathWriter w(s);
   w.NoteOrigins(frame.OriginNote());
@@ -109,12 +108,12 @@ Outcome ReverseCommand(EditContext& ctx, const ReverseOptions& o, const Region* 
   for (const Item& it : items)
     if (!it.chosen) w.Piece(it.piece, false);
   w.Copy(runs.back().end, n);
-  if (!w.ok()) return keeper.PutBack("the toolpath does not fit into the point store");
+  if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
   frame.Appended();
   frame.RemoveOriginal();
   const int rebuilds = o.scope == PathScope::Selected ? 2 : 1;
   for (int k = 0; k < rebuilds; ++k)
-    if (!frame.RapidRebuild()) return keeper.PutBack("no room for the rapid rebuild");
+    if (!frame.RapidRebuild()) return frame.Rollback("no room for the rapid rebuild");
   frame.Finish();
   return Outcome::Done();
 }
@@ -132,20 +131,19 @@ Outcome ReversePathCommand(EditContext& ctx, std::uint32_t index) {
   if (hit == runs.end())
     return Outcome::Unchanged("point " + std::to_string(index) + " is on no cutting path");
 
-  StoreKeeper keeper(ctx);
-  if (!keeper.ready())
-    return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the path");
   CommandFrame frame(ctx);
+  if (!frame.KeepForRollback())
+    return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the path");
   const std::uint32_t n = s.count;
   PathWriter w(s);
   w.NoteOrigins(frame.OriginNote());
   w.Copy(0, hit->lead);
   w.ReversedPath(hit->lead, hit->end);
   w.Copy(hit->end, n);
-  if (!w.ok()) return keeper.PutBack("the toolpath does not fit into the point store");
+  if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
   frame.Appended();
   frame.RemoveOriginal();
-  if (!frame.RapidRebuild()) return keeper.PutBack("no room for the rapid rebuild");
+  if (!frame.RapidRebuild()) return frame.Rollback("no room for the rapid rebuild");
   frame.Finish();
   return Outcome::Done();
 }

@@ -68,7 +68,7 @@ std::optional<Outcome> RefuseBinary(CApplication& app, const std::string& path) 
 }
 
 // The text of one passed-over kind; kinds without a text of their own show their key.
-std::string PassedOverItem(const CApplication& app, const std::string& kind, long blocks) {
+std::string PassedOverKind(const CApplication& app, const std::string& kind, long blocks) {
   static const std::pair<const char*, Txt> kKinds[] = {
       {"rotary", Txt::ExtPassRotary},
       {"tilted-plane", Txt::ExtPassTiltedPlane},
@@ -94,6 +94,17 @@ std::string PassedOverItem(const CApplication& app, const std::string& kind, lon
   for (const auto& [key, id] : kKinds)
     if (kind == key) return FillText(app.Text(id), count);
   return FillText(FillText(app.Text(Txt::ExtPassOther), kind).c_str(), count);
+}
+
+// One item of the list: the kind with how many blocks, and the line of the first one where
+// the reader knows it, so that the user finds the place in the program.
+std::string PassedOverItem(const CApplication& app, const ExtReadReport& r, const std::string& kind,
+                           long blocks) {
+  std::string item = PassedOverKind(app, kind, blocks);
+  const auto first = r.firstLine.find(kind);
+  if (first == r.firstLine.end() || first->second <= 0) return item;
+  return FillText(FillText(app.Text(Txt::ExtPassFirstLine), item).c_str(),
+                  GroupThousands(first->second));
 }
 
 // How much of a file the classic hints look at: enough for every real program's start and
@@ -153,7 +164,7 @@ std::string ExtendedReadNotice(const CApplication& app) {
   std::string list;
   for (const auto& [kind, blocks] : r.passedOver) {
     if (!list.empty()) list += ", ";
-    list += PassedOverItem(app, kind, blocks);
+    list += PassedOverItem(app, r, kind, blocks);
   }
   return FillText(app.Text(Txt::ExtReadPassedOver), list);
 }

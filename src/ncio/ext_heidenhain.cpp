@@ -477,6 +477,7 @@ int Interpreter::Run(const std::vector<std::string_view>& lines) {
       return 0;
     }
     sink_.SourceAt((*lines_)[blockLine_[pc_]].data());
+    report_.line = static_cast<long>(blockLine_[pc_]) + 1;
     const Step step = Execute(BlockText(pc_));
     if (sink_.Full()) return 0;
     if (step == kStop) {

@@ -23,12 +23,20 @@ namespace trevalon {
 // the texts shown to the user come from the user texts by these keys.
 struct ExtReadReport {
   std::map<std::string, long> passedOver;
+  // The line (1-based) of the first block of each kind passed over: where the user looks
+  // first. 0 when the reader could not tell.
+  std::map<std::string, long> firstLine;
+  // The line (1-based) of the block being run; the readers keep it, Pass takes it.
+  long line = 0;
   // Set when the read was refused or stopped (an alarm, a loop that never ends, not text):
   // the reason in the user's words; the moves stored before it stay.
   std::string stopReason;
   std::string dialect;                    // "ISO" or "Heidenhain": what the file was read as
   Language language = Language::English;  // of the stop reason
-  void Pass(const std::string& kind, long blocks = 1) { passedOver[kind] += blocks; }
+  void Pass(const std::string& kind, long blocks = 1) {
+    passedOver[kind] += blocks;
+    firstLine.try_emplace(kind, line);
+  }
 };
 
 // The most blocks one extended read executes before it stops as a loop that never ends

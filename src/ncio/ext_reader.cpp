@@ -349,6 +349,7 @@ bool ExtPlainIsoRead::Feed(std::string_view piece) {
   fed_ += piece.size();
   while (!ended_ && walk.Next(line, comment)) {
     sink_.SourceAt(line.data());
+    report_.line = ++lines_;
     const ExtIsoStep step =
         machine_->Execute(comment ? CleanIsoBlock(line, &t_.workLayer.comment, scratch_) : line);
     if (step == ExtIsoStep::Full) full_ = true;
@@ -414,6 +415,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
     std::string block;
     while (runner.Next(block)) {
       sink.SourceAt(lines[runner.LineIndex()].data());
+      report.line = static_cast<long>(runner.LineIndex()) + 1;
       if (!run(CleanIsoBlock(block, nullptr, scratch))) break;
     }
     if (!full && !machine.Finish()) full = true;

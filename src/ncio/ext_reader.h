@@ -65,6 +65,7 @@ class ExtPlainIsoRead {
   bool ended_ = false;
   std::string scratch_;
   std::uint64_t fed_ = 0;  // bytes of the text given before the piece being run
+  long lines_ = 0;         // lines run so far: the report's line numbers
 };
 
 // Reads `text` into the target as ReadLines does (the work layer's S, T, H, O and comment

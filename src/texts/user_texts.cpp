@@ -423,6 +423,7 @@ constexpr TxtEntry kTexts[] = {
      "뒤에 직선 이동이 없는 코너 R 또는 모따기 %s블록",
      "後に直線移動のないコーナーRまたは面取り %sブロック"},
     {TREVALON_TXT(ExtPassOther), "%s in %s blocks", "%s %s블록", "%s %sブロック"},
+    {TREVALON_TXT(ExtPassFirstLine), "%s (first line %s)", "%s (첫 줄 %s)", "%s (最初の行 %s)"},
     {TREVALON_TXT(ClassicSkippedBlocks),
      "Help: %s blocks with coordinates were skipped (a comment in the block or a blank after "
      "the address); extended reading in the NC settings reads them.",

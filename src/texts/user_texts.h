@@ -237,6 +237,7 @@ enum class Txt : int {
   ExtPassMacro,             // "%s": blocks
   ExtPassUnresolvedCorner,  // "%s": blocks
   ExtPassOther,             // "%s" the reader's key, then "%s" blocks
+  ExtPassFirstLine,         // "%s" one item of the list, then "%s" the line of its first block
   ClassicSkippedBlocks,     // help pane, "%s": blocks with coordinates the classic read skipped
   ClassicLooksHeidenhain,   // help pane: an ISO read of what looks like a Heidenhain program
   ClassicLooksIso,          // help pane: a Heidenhain read of what looks like an ISO program

@@ -353,7 +353,8 @@ TEST(Verbs, NcInputRefusesBinaryFiles) {
 }
 
 // Extended reading reads blocks the classic rules skip and says on standard error what it
-// passed over, counts grouped by thousands; a classic read says nothing there.
+// passed over, counts grouped by thousands, with the line of the first block of each kind; a
+// classic read says nothing there.
 TEST(Verbs, ExtendedReading) {
   std::string many = "G95\n";
   for (int i = 0; i < 1204; ++i) many += "G1 X" + std::to_string(i + 1) + " A1. F10\n";
@@ -363,8 +364,8 @@ TEST(Verbs, ExtendedReading) {
              {"out:HeidenhainOutChk 0 \nExtendedReadingChk 1 \n", "out:\"count\":2", "=err:"}},
             {"ncset extended=1; load {d}/many.nc",
              0,
-             {"=err:Help: Extended reading passed over G95 feed per revolution in 1 blocks, "
-              "rotary axes in 1,204 blocks.\n"}}},
+             {"=err:Help: Extended reading passed over G95 feed per revolution in 1 blocks "
+              "(first line 1), rotary axes in 1,204 blocks (first line 2).\n"}}},
            {{"commented.nc", "G01 X4.75 F50. (FEED X)\nX 0 Y1\n"}, {"many.nc", many}});
 }
 

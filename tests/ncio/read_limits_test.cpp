@@ -171,6 +171,9 @@ INSTANTIATE_TEST_SUITE_P(
               "G0 X1 Y2 Z3\nG54.1 P2 G43 H1 Z50\nG09 G91.1 G1 X5 F100\nG41 D1 G61.1 X6\n"
               "G42 G44 G62 G63 G11 G08 P1 G96 S100 X7\nG103 P0 G187 P1 G55 G56 G57 G58 G59 X8\n",
               "1 1 2 3 0, 2 1 2 50 0, 3 5 2 50 100, 4 6 2 50 100, 4 7 2 50 100, 4 8 2 50 100", ""},
+        GCase{"a macro call of a program the file does not hold makes no move",
+              "G0 X0 Y0 Z5\nG1 Z0 F100\nG65 P9000 X10 Y10 Z-5\nG1 X1\nM30\n",
+              "1 0 0 5 0, 3 0 0 0 100, 3 1 0 0 100", "call-not-in-file=1@3"},
         GCase{"an unknown code with a motion code in the block: no move, the motion stays",
               "G1 X1 F100\nG0 G299 X9 Y9\nX2\n", "3 1 0 0 100, 1 2 0 0 100", "g-not-run:299=1@2"}),
     [](const ::testing::TestParamInfo<GCase>& i) { return "case" + std::to_string(i.index); });

@@ -89,10 +89,19 @@ std::string PassedOverKind(const CApplication& app, const std::string& kind, lon
       {"missing-label", Txt::ExtPassMissingLabel},
       {"program-call", Txt::ExtPassProgramCall},
       {"rotation", Txt::ExtPassRotation},
+      {"feed-limited", Txt::ExtPassFeedLimited},
+      {"coord-limited", Txt::ExtPassCoordLimited},
+      {"feed-inverse-time", Txt::ExtPassInverseTime},
   };
   const std::string count = GroupThousands(blocks);
   for (const auto& [key, id] : kKinds)
     if (kind == key) return FillText(app.Text(id), count);
+  // "g-not-run:47": blocks of a G code the reader does not run, one kind per code.
+  if (kind.rfind(kExtGNotRunPrefix, 0) == 0)
+    return FillText(FillText(app.Text(Txt::ExtPassGNotRun),
+                             kind.substr(std::string_view(kExtGNotRunPrefix).size()))
+                        .c_str(),
+                    count);
   return FillText(FillText(app.Text(Txt::ExtPassOther), kind).c_str(), count);
 }
 
@@ -129,9 +138,24 @@ void ShowClassicHints(CApplication& app, const CDocument& doc, const std::string
         FillText(app.Text(Txt::ClassicSkippedBlocks), GroupThousands(hints.skippedBlocks)));
 }
 
+// After a classic read: what it had to limit, said once, as an extended read says what it
+// passed over; "" when it limited nothing.
+std::string ClassicLimitsNotice(const CApplication& app) {
+  const ExtReadReport& r = app.ncReader.classicLimits;
+  if (r.passedOver.empty()) return "";
+  std::string list;
+  for (const auto& [kind, blocks] : r.passedOver) {
+    if (!list.empty()) list += ", ";
+    list += PassedOverItem(app, r, kind, blocks);
+  }
+  return FillText(app.Text(Txt::ClassicReadLimited), list);
+}
+
 void ShowReadNotice(CApplication& app, const CDocument& doc, const std::string& path) {
   if (!app.ncReader.lastReadExtended) {
     ShowClassicHints(app, doc, path);
+    const std::string limits = ClassicLimitsNotice(app);
+    if (!limits.empty()) app.Msg().Help(limits);
     return;
   }
   const std::string notice = ExtendedReadNotice(app);
@@ -157,7 +181,7 @@ std::string GroupThousands(long n) {
 }
 
 std::string ExtendedReadNotice(const CApplication& app) {
-  if (!app.ncReader.lastReadExtended) return "";
+  if (!app.ncReader.lastReadExtended) return ClassicLimitsNotice(app);
   const ExtReadReport& r = app.ncReader.lastReport;
   if (!r.stopReason.empty()) return FillText(app.Text(Txt::ExtReadStopped), r.stopReason);
   if (r.passedOver.empty()) return "";
@@ -214,6 +238,7 @@ int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chose
 
 Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
   app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
+  app.ncReader.classicLimits = ExtReadReport{};
   if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
   // The program's source lines: a map of this one file, kept only when the read is.
@@ -256,6 +281,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
 
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
   app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
+  app.ncReader.classicLimits = ExtReadReport{};
   if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
   // Our rule: the appended file joins the work layer's source lines, so that each record

@@ -43,7 +43,8 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path);
 
 // After an extended read: what it passed over (or why it stopped) in the user's language,
-// as the help line shows it; "" after a classic read or an extended one that read everything.
+// as the help line shows it; after a classic read, the values it had to limit to store them;
+// "" when there is nothing to say.
 std::string ExtendedReadNotice(const CApplication& app);
 
 // "1,204": a count with its thousands separated by commas, in every language.

@@ -3,6 +3,8 @@
 
 #include "app/output_commands.h"
 
+#include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "model/statistics.h"
@@ -46,10 +48,31 @@ Outcome Verify(const std::string& path, const std::vector<NcVerifyPart>& parts, 
   return Outcome::Failed(OutcomeCode::Refused, reason);
 }
 
+// Our rule: a program is never written with a cut of feed 0 or below (a control refuses it
+// or stands still on it); the whole output is refused, naming the first such move, and
+// nothing is written. The move is found by FindCutWithoutFeed.
+std::optional<Outcome> RefuseCutWithoutFeed(CApplication& app, CPointStore& store) {
+  const std::uint32_t i = FindCutWithoutFeed(store);
+  if (i >= store.count) return std::nullopt;
+  store.FetchPoint(i);
+  const PointRegister& r = store.reg;
+  char where[128];
+  std::snprintf(where, sizeof where, "X%.3f Y%.3f Z%.3f", r.x, r.y, r.z);
+  const std::string feed = std::to_string(r.feed), record = std::to_string(i);
+  std::string text = FillText(app.Text(Txt::CutFeedNotWritable), feed);
+  text = FillText(FillText(text.c_str(), record).c_str(), where);
+  app.Msg().platform().ShowMessage(text, app.Text(Txt::ErrorMessage), MessageIcon::Information,
+                                   MessageButtons::Ok);
+  return Outcome::Failed(OutcomeCode::Refused, "the cutting move at record " + record + " (" +
+                                                   where + ") has feed " + feed +
+                                                   "; a cut needs a feed above 0; nothing written");
+}
+
 }  // namespace
 
 Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk,
                       NcVerifyResult* verified) {
+  if (auto refusal = RefuseCutWithoutFeed(app, doc.store)) return *refusal;
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   layer.fileName = dlg.outputPath;
   doc.title = dlg.outputPath;
@@ -107,6 +130,14 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   if (work.fileName.find("Layer") == std::string::npos) doc.title = work.fileName;
 
   layers.SaveLayer(layers.workLayer, doc.store);
+  for (int k : picked) {
+    layers.RestoreLayer(k, doc.store);
+    std::optional<Outcome> refusal = RefuseCutWithoutFeed(app, doc.store);
+    if (!refusal) continue;
+    layers.RestoreLayer(layers.workLayer, doc.store);
+    return *refusal;
+  }
+  layers.RestoreLayer(layers.workLayer, doc.store);
   CNcOutputDlg dlg;
   dlg.heidenhain = false;
   heidenhainOutChk = 0;
@@ -186,6 +217,7 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
             : "template: " + DescribeReadError(t.loadError, shownPath, CPostTemplate::kFileLimit);
     return Outcome::Failed(OutcomeCode::Refused, why + "; nothing written");
   }
+  if (auto refusal = RefuseCutWithoutFeed(app, doc.store)) return *refusal;
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   layer.fileName = dlg.outputPath;
   doc.title = dlg.outputPath;

@@ -870,7 +870,7 @@ void Interpreter::ParseWords(std::string_view s, Words& w) {
 // ---- Motion -----------------------------------------------------------------------
 
 void Interpreter::TakeFeed(const Words& w) {
-  if (w.feed == Words::kFeed) feed_ = FeedOf(w.feedValue);
+  if (w.feed == Words::kFeed) feed_ = ExtFeed(w.feedValue, report_);
   if (w.perRev) report_.Pass("feed-per-rev");
 }
 
@@ -951,7 +951,7 @@ void Interpreter::Corner(std::string_view rest, int kind) {
     if (ReadValue(rest, i, v)) size = v.v;
   }
   if (w.feed == Words::kFeed)
-    corner_.feed = FeedOf(w.feedValue);
+    corner_.feed = ExtFeed(w.feedValue, report_);
   else
     corner_.feed = feed_;
   if (!pending_.has || !(size > 0)) {

@@ -26,7 +26,9 @@ void AddComment(std::string* comments, std::string_view text) {
   *comments += "\r\n";
 }
 
-// No real coordinate, feed or code comes near this; a longer digit run is a damaged word.
+// No real coordinate, feed or code comes near this. Our rule: a longer digit run reads as this
+// limit with its sign, so that the value is limited (and reported) where it is stored instead
+// of the word vanishing without a word.
 constexpr double kWordLimit = 1e9;
 
 constexpr double kSame = 1e-9;
@@ -178,7 +180,9 @@ bool ReadNumber(std::string_view s, std::size_t& at, double& out) {
     }
   }
   at = i;
-  if (!digits || !(v < kWordLimit)) return false;
+  if (!digits) return false;
+  if (!(v < kWordLimit)) [[unlikely]]
+    v = kWordLimit;
   out = negative ? -v : v;
   return true;
 }
@@ -221,7 +225,8 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
     double v;
     if (!ReadNumber(block, i, v)) continue;
     if (c == 'G' || c == 'M') {
-      const int code = static_cast<int>(std::lround(std::fabs(v) * 10));
+      // Below 2^31 in tenths: a code beyond every real one stays one the reader does not know.
+      const int code = static_cast<int>(std::lround(std::fmin(std::fabs(v), 1e8) * 10));
       if (c == 'G' && w.gCount < 16) w.g[w.gCount++] = code;
       if (c == 'M' && w.mCount < 8) w.m[w.mCount++] = code;
       continue;
@@ -235,10 +240,7 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
   }
 
   // The words that only set something.
-  if (w.Has('F')) {
-    const std::int32_t f = ncnumber::IntegerPart(w.V('F'));
-    feed_ = f == INT32_MIN ? 0 : f;
-  }
+  if (w.Has('F')) feed_ = ExtFeed(w.V('F'), report_);
   if (w.Has('S')) layer_.spindle = ncnumber::IntegerPart(w.V('S'));
   if (w.Has('T')) layer_.toolNumber = layer_.toolOffset = ncnumber::IntegerPart(w.V('T'));
   if (w.Has('H')) layer_.toolOffset = ncnumber::IntegerPart(w.V('H'));
@@ -283,6 +285,10 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
         break;
       case 910:
         incremental_ = true;
+        break;
+      case 930:
+        // The store keeps a feed per minute: the F words of inverse time are kept as written.
+        report_.Pass("feed-inverse-time");
         break;
       case 950:
         report_.Pass("feed-per-rev");
@@ -335,8 +341,52 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
         report_.Pass("macro");
         noMove = true;
         break;
+      // Codes that set a state the view does not show and move nothing of their own: a
+      // block with them moves by its axis words in the motion in force.
+      case 50:  // G05, G05.1: high-speed machining modes
+      case 51:
+      case 80:   // G08: look-ahead
+      case 90:   // G09: exact stop
+      case 110:  // G11: end of data setting
+      case 150:  // G15: polar coordinates off
+      case 210:  // G21: metric
+      case 400:  // G40-G42: cutter compensation (the path is read as programmed)
+      case 410:
+      case 420:
+      case 430:  // G43, G44, G49: tool length offset (the path is read at the tool's tip)
+      case 440:
+      case 490:
+      case 500:  // G50, G50.1: scaling and mirroring off
+      case 501:
+      case 540:  // G54-G59, G54.1: work offsets (the path is read in work coordinates)
+      case 541:
+      case 550:
+      case 560:
+      case 570:
+      case 580:
+      case 590:
+      case 610:  // G61, G61.1, G62, G63, G64: cutting modes
+      case 611:
+      case 620:
+      case 630:
+      case 640:
+      case 670:  // G67: modal macro call off
+      case 690:  // G69: rotation off
+      case 911:  // G91.1: arc centres relative to the start, as they are read
+      case 940:  // G94: feed per minute, what the store keeps
+      case 960:  // G96, G97: spindle speed modes
+      case 970:
+      case 1030:  // G103: look-ahead limit
+      case 1870:  // G187: smoothing setting
+        break;
       default:
-        break;  // offsets (G54-G59, G43, G49), compensation (G40-G42) and the rest
+        // Our rule: a block with a G code the reader does not run (engraving, pocket and
+        // probing cycles, scaling, mirroring, modal calls, codes unknown to it) makes no
+        // move at all, so that its axis words never run as a rapid or a cut in the motion
+        // in force; each such code is reported by itself ("g-not-run:47").
+        NotRun(g);
+        noMove = true;
+        break;
     }
   }
   for (int k = 0; k < w.mCount; ++k) {
@@ -397,6 +447,13 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
       break;
   }
   return ok ? done : ExtIsoStep::Full;
+}
+
+void ExtIsoMachine::NotRun(int code) {
+  std::string kind = kExtGNotRunPrefix;
+  kind += std::to_string(code / 10);
+  if (code % 10 != 0) kind.append(1, '.').append(1, static_cast<char>('0' + code % 10));
+  report_.Pass(kind);
 }
 
 bool ExtIsoMachine::Finish() {

@@ -55,6 +55,8 @@ class ExtIsoMachine {
   bool Line(const double to[3], bool named, const Words& w);
   bool Flush(bool unresolved);
   bool Corner(const double to[3], bool named);
+  // Reports a block with G code `code` (in tenths, G12.1 is 121) that the reader does not run.
+  void NotRun(int code);
 
   ExtMoveSink& sink_;
   ExtReadReport& report_;

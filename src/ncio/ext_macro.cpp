@@ -304,6 +304,7 @@ bool ExtMacroRunner::Next(std::string& block) {
       continue;
     }
     line_ = cur_;
+    report_.line = static_cast<long>(cur_) + 1;  // what the runner passes over is said here
     const std::string_view line = lines_[cur_++];
     executedChars_ += line.size();
     if (++executed_ > budget_ || executedChars_ > charBudget_) {

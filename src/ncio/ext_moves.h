@@ -8,12 +8,14 @@
 // Beside the moves, an ExtReadReport counts what the reader passed over, so that the user
 // learns what the view leaves out.
 
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <string>
 
 #include "model/point_store.h"
 #include "model/source_lines.h"
+#include "ncio/nc_number.h"
 #include "texts/user_texts.h"
 
 namespace trevalon {
@@ -39,6 +41,36 @@ struct ExtReadReport {
   }
 };
 
+// The feed an extended read keeps for the value of an F word: the record's feed
+// (ncnumber::RecordFeed), with a feed that had to be limited reported as "feed-limited"; a
+// feed below 0 is no feed (0), as a control refuses it.
+inline std::int32_t ExtFeed(double v, ExtReadReport& report) {
+  bool limited = false;
+  const std::int32_t f = ncnumber::RecordFeed(v, limited);
+  if (limited) [[unlikely]]
+    report.Pass("feed-limited");
+  return f < 0 ? 0 : f;
+}
+
+// The coordinates a record holds: a record beyond them is unsound and reads as the null
+// record (CPointStore::kSaneLimit), so a reader never stores one.
+inline constexpr double kRecordCoordLimit = CPointStore::kSaneLimit;
+
+inline bool RecordHolds(const double p[3]) {
+  return std::fabs(p[0]) <= kRecordCoordLimit && std::fabs(p[1]) <= kRecordCoordLimit &&
+         std::fabs(p[2]) <= kRecordCoordLimit;
+}
+
+// Our rule: a coordinate a record cannot hold is limited to the nearest one it holds
+// (+/-32700), one that is no number (infinite or undefined) becomes 0, never stored as it is
+// (it would read back as an empty record, the move gone without a word). true when `p`
+// changed; the readers report it as "coord-limited".
+bool LimitToRecord(double p[3]);
+
+// The kind of the blocks of a G code that a reader does not run: this prefix and the code as
+// written without its leading zeros ("g-not-run:47", "g-not-run:12.1").
+inline constexpr const char* kExtGNotRunPrefix = "g-not-run:";
+
 // The most blocks one extended read executes before it stops as a loop that never ends
 // (calls, jumps and repeats included). Fuzzing lowers it so that every input ends quickly.
 inline long& ExtBlockLimit() {
@@ -51,6 +83,9 @@ class ExtMoveSink {
   // Appends behind the store's last record; `arcsAsChords`: the reading switch that stores
   // arcs as chords within the reader's chord tolerance.
   ExtMoveSink(CPointStore& store, bool arcsAsChords);
+  // The report that learns of coordinates limited to what a record holds (LimitToRecord),
+  // one count per block.
+  void ReportLimitsTo(ExtReadReport* report) { report_ = report; }
 
   // Each returns false when the store is full (the store then holds every move before it).
   // `named`: the block named its motion (G00/G01, L with F MAX or a feed, ...); a move that
@@ -90,6 +125,12 @@ class ExtMoveSink {
 
  private:
   bool Put(int type, const double p[3], std::int32_t feed);
+  // Limits `p` to what a record holds and reports it (out of the hot path).
+  void Limit(double p[3]);
+  // A helix as chords: the arc's chords in its plane with the axis along the plane's normal
+  // rising evenly along the angle.
+  bool HelixChords(const double to[3], const double offset[3], int plane, int type,
+                   std::int32_t feed);
   void Note() {
     if (lines_) lines_->Reach(store_.count, source_);
   }
@@ -102,6 +143,8 @@ class ExtMoveSink {
   SourceLines* lines_ = nullptr;
   const char* text_ = nullptr;
   std::uint64_t textOffset_ = 0, source_ = 0;
+  ExtReadReport* report_ = nullptr;
+  long limitedLine_ = -1;  // the line last reported as limited: one count per block
 };
 
 // The moves stored while it lives come from the block at `source`; then the block in force

@@ -333,6 +333,7 @@ NcDialect ExtendedReadDialect(NcDialect detected, const NcSwitches& nc) {
 ExtPlainIsoRead::ExtPlainIsoRead(const NcReadTarget& t, ExtReadReport& report)
     : t_(t), report_(report), sink_(t.store, t.nc.arcToCutInputChk == 1) {
   sink_.NoteSourcesIn(t.sources);
+  sink_.ReportLimitsTo(&report);
   StartExtendedRead(t);
   report.dialect = "ISO";
   double start[3];
@@ -384,6 +385,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
   ExtMoveSink sink(store, t.nc.arcToCutInputChk == 1);
   sink.SetPosition(start);
   sink.NoteSourcesIn(t.sources);
+  sink.ReportLimitsTo(&report);
   sink.SourceText(text.data(), 0);
   bool full = false;
   const std::vector<std::string_view> lines = SplitNcLines(text);

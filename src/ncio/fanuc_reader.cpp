@@ -1,5 +1,6 @@
 #include "ncio/fanuc_reader.h"
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -217,7 +218,7 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
       case 'F':
       case 'f':
         i = ReadRun<false>(s, i, len, v);
-        reg.feed = IntegerPart(v.value);
+        reg.feed = ClassicFeed(c.state, v.value);
         if (v.empty) valid = 0;
         break;
       case 'S':
@@ -385,6 +386,16 @@ std::uint32_t StoredUpTo(const CPointStore& store, std::uint32_t from) {
   return k < CPointStore::kCapacity ? k : CPointStore::kCapacity;
 }
 
+// Limits the move in the register (and the arc's centre offset) to what a record holds and
+// counts the block in the classic read's limits.
+void LimitClassicMove(NcReaderState& state, PointRegister& reg, double* arcOffset) {
+  double p[3] = {reg.x, reg.y, reg.z};
+  bool limited = LimitToRecord(p);
+  reg.x = p[0], reg.y = p[1], reg.z = p[2];
+  if (arcOffset && LimitToRecord(arcOffset)) limited = true;
+  if (limited) state.classicLimits.Pass("coord-limited");
+}
+
 // The read proper, over a reader that has its first chunk.
 int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome) {
   CPointStore& store = t.store;
@@ -392,6 +403,8 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   LayerSlot& layer = t.workLayer;
 
   t.state.incremental = 0;
+  t.state.classicLimits = ExtReadReport{};
+  t.state.classicLimits.language = t.state.language;
   reg.mark = 0;
   reg.plane = PLANE_XY;
   layer.comment.clear();
@@ -416,9 +429,15 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   };
   std::string_view line;
   double arcOffset[3];
+  // The line of the program the piece read comes from (a line longer than the buffer comes
+  // in several pieces), for what the read reports.
+  long lineNumber = 0;
+  bool lineEnded = true;
   while (lines.Next(line)) {
     note();
     at = lines.LineStart();
+    if (lineEnded) t.state.classicLimits.line = ++lineNumber;
+    lineEnded = !line.empty() && line.back() == '\n';
     if (first) {
       // Any value other than 1 is reset to 0 when the first block is read.
       if (t.nc.heidenhainInputChk != 1) t.nc.heidenhainInputChk = 0;
@@ -429,6 +448,14 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
         heidenhain ? ParseHeidenhainBlock(c, line, arcOffset) : ParseFanucBlock(c, line, arcOffset);
     if (!move || reg.type == MOVE_NONE) continue;
     const int type = reg.type;
+    const bool arcMove = type == MOVE_ARC_CW || type == MOVE_ARC_CCW;
+    // Our rule: a coordinate (end point or centre offset) a record cannot hold is stored
+    // limited to what it holds and reported, as extended reading does; the parser's own
+    // position keeps the value as written, so the blocks after it read as they always have.
+    if (!(std::fabs(reg.x) <= kRecordCoordLimit && std::fabs(reg.y) <= kRecordCoordLimit &&
+          std::fabs(reg.z) <= kRecordCoordLimit) ||
+        (arcMove && !RecordHolds(arcOffset))) [[unlikely]]
+      LimitClassicMove(t.state, reg, arcMove ? arcOffset : nullptr);
     if (type == MOVE_ARC_CW || type == MOVE_ARC_CCW) {
       if (arcsAsChords) {
         const std::uint32_t next =

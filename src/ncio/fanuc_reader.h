@@ -40,6 +40,11 @@ struct NcReaderState {
   // what it passed over.
   bool lastReadExtended = false;
   ExtReadReport lastReport;
+  // What the last classic read had to limit to store it (kinds "feed-limited" and
+  // "coord-limited", with the line of the first block): the classic readers otherwise read
+  // as they always have, but a value a record cannot hold is never stored wrapped or
+  // unsound without a word.
+  ExtReadReport classicLimits;
   Language language = Language::English;  // of what an extended read says
 };
 
@@ -52,6 +57,16 @@ struct NcBlockContext {
   LayerSlot& layer;
   double scale = 1.0;
 };
+
+// The feed a classic read stores for an F word's value (ncnumber::RecordFeed), a limited one
+// counted in state.classicLimits.
+inline std::int32_t ClassicFeed(NcReaderState& state, double v) {
+  bool limited = false;
+  const std::int32_t f = ncnumber::RecordFeed(v, limited);
+  if (limited) [[unlikely]]
+    state.classicLimits.Pass("feed-limited");
+  return f;
+}
 
 // 1 when the register holds a move to be stored, 0 otherwise; fills the register and
 // arcOffset (the centre's offset from the block's start). The line is what one read of the

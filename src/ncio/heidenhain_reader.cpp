@@ -87,7 +87,7 @@ int ParseHeidenhainBlock(NcBlockContext& c, std::string_view line, double arcOff
         // "FMAX" reads no digits here and changes nothing (its X reads an empty number).
         i = ReadRun<true>(s, i, len, v);
         if (v.digits) {
-          reg.feed = IntegerPart(v.value);
+          reg.feed = ClassicFeed(c.state, v.value);
           if (reg.feed <= kHighestCuttingFeed) {
             if (type != MOVE_LINE_CONT) type = MOVE_LINE;
           } else if (type != MOVE_RAPID_CONT) {

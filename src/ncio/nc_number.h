@@ -91,6 +91,26 @@ inline std::int32_t IntegerPart(double v) {
   return static_cast<std::int32_t>(v);
 }
 
+// What a record's 16-bit feed holds.
+inline constexpr std::int32_t kHighestRecordFeed = 32767;
+inline constexpr std::int32_t kLowestRecordFeed = -32768;
+
+// The feed a record keeps for the value of an F word: its integer part, as every reader has
+// always taken it. Our rule: a value the record cannot hold is limited, never wrapped into
+// its 16 bits: above 32767 it becomes 32767, above 0 and below 1 it becomes 1 (not 0, which
+// no control takes as a cutting feed), below -32768 it becomes -32768 and a value that is no
+// number 0. `limited` is set when the feed had to be limited (so that the read can say so);
+// dropping the decimals of a feed from 1 up is no limit.
+inline std::int32_t RecordFeed(double v, bool& limited) {
+  if (v >= 1.0 && v < 32768.0) return static_cast<std::int32_t>(v);  // every real feed
+  if (v > -32769.0 && v <= -1.0) return static_cast<std::int32_t>(v);
+  if (v == 0.0 || (v > -1.0 && v < 0.0)) return 0;
+  limited = true;
+  if (v > 0.0) return v < 1.0 ? 1 : kHighestRecordFeed;
+  if (v < 0.0) return kLowestRecordFeed;
+  return 0;  // not a number
+}
+
 }  // namespace trevalon::ncnumber
 
 namespace trevalon {

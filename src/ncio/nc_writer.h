@@ -18,6 +18,12 @@ class Messages;
 class ReplacingFile;
 struct LayerSlot;
 
+// The first cutting move (a straight move or an arc end) of records [first, store.count)
+// whose feed is 0 or below, or store.count when every cut has a feed. A control refuses such
+// a cut or stands still on it, so no writer puts one into a program: the output commands
+// refuse the whole program and name the move. The register is left as the walk leaves it.
+std::uint32_t FindCutWithoutFeed(CPointStore& store, std::uint32_t first = 0);
+
 // ---- The output object ---------------------------------------------------------------
 class CNcOutputDlg {
  public:

@@ -101,6 +101,15 @@ void CNcOutputDlg::ArcBlock(const PointRegister& r, const double ijk[3], int pla
   previousType = r.type;
 }
 
+std::uint32_t FindCutWithoutFeed(CPointStore& store, std::uint32_t first) {
+  const PointRegister& reg = store.reg;
+  for (std::uint32_t i = first; i < store.count; ++i) {
+    if (!store.FetchPoint(i)) continue;
+    if ((IsLinearType(reg.type) || IsArcType(reg.type)) && reg.feed <= 0) return i;
+  }
+  return store.count;
+}
+
 int CNcOutputDlg::WriteRecords(const Messages& msg, CPointStore& store) {
   PointRegister& reg = store.reg;
   const std::uint32_t n = store.count;

@@ -267,6 +267,12 @@ enum class Txt : int {
   ExtPassMissingLabel,
   ExtPassProgramCall,
   ExtPassRotation,
+  ExtPassFeedLimited,   // "%s": blocks whose feed a record cannot hold, stored limited
+  ExtPassCoordLimited,  // "%s": blocks whose coordinates a record cannot hold, limited
+  ExtPassInverseTime,   // "%s": blocks with G93 inverse time feed
+  ExtPassGNotRun,       // "%s" the G code's number, then "%s" blocks: blocks not run
+  ClassicReadLimited,   // help pane, "%s": the list of what a classic read limited
+  CutFeedNotWritable,   // "%s" feed, "%s" record number, "%s" where: nothing written
 
   // ---- Editing -----------------------------------------------------------------------------
   StoreFull,  // an editing command's result does not fit in the point store: nothing changed

@@ -428,6 +428,44 @@ TEST(Verbs, NcOutput) {
        {"empty.ppr", ""}});
 }
 
+// Values a record cannot hold are limited and said, by the classic read too; a G code extended
+// reading does not run makes no move; a cut without a feed is never written.
+TEST(Verbs, ReadLimitsAndCutsWithoutFeed) {
+  RunTable(
+      {
+          {"load {d}/feeds.nc; dump; save {d}/o.nc editor=0 tool=0 spindle=0 verify=1",
+           0,
+           {"=err:Help: The classic read limited feeds a record cannot hold, stored as 32767 "
+            "(above) or 1 (below 1), in 2 blocks (first line 3).\n",
+            "out:3 10.0000 0.0000 1.0000 32767 0\n", "o.nc:G01X10.000F32767\n", "o.nc:X30.000F1\n",
+            "!o.nc:F-", "!o.nc:F0\n"}},
+          {"ncset extended=1; load {d}/far.nc; dump 2",
+           0,
+           {"=err:Help: Extended reading passed over coordinates a record cannot hold, stored "
+            "as +/-32700, in 3 blocks (first line 3).\n",
+            "out:2 4 32700.0000 0.0000 0.0000 100 0\n"}},
+          {"load {d}/far.nc; save {d}/far-out.nc editor=0 tool=0 spindle=0 verify=1",
+           0,
+           {"err:coordinates a record cannot hold", "far-out.nc:X32700.000"}},
+          {"ncset extended=1; load {d}/g47.nc; info",
+           0,
+           {"err:G47 not run (no move) in 1 blocks (first line 3)", "out:\"count\":2"}},
+          {"load {d}/nofeed.nc; save {d}/n.nc editor=0",
+           1,
+           {"err:record 1 (X10.000 Y0.000 Z5.000) has feed 0", "=n.nc:"}},
+          {"load {d}/nofeed.nc; post {d}/n.nc ppr={ex}/default.ppr",
+           1,
+           {"err:has feed 0", "=n.nc:"}},
+          {"load {d}/nofeed.nc; savelayers {d}/n.nc 0", 1, {"err:has feed 0", "=n.nc:"}},
+      },
+      {{"feeds.nc", "G21 G90 G94\nG0 X0 Y0 Z1\nG1 X10 F40000\nG1 X20 F180.18\nG1 X30 F0.5\nM30\n"},
+       {"far.nc", "G00X0Y0Z10\nG01Z0F100\nX40000\nY10\nG00Z10\n"},
+       {"g47.nc",
+        "G20 G90 G0 X0 Y0 Z1.\nX.01 Y-2.95\n"
+        "G47 P0 (TEXT) X.01 Y-2.95 I0. J0.1 R0.05 Z-0.005 F15. E10.\nG0 Z1.\nM30\n"},
+       {"nofeed.nc", "G0 X0 Y0 Z5\nG1 X10\n"}});
+}
+
 TEST(Verbs, VerifyAfterWriting) {
   const std::string points = "add 1 0 0 5 0; add 3 1 2 5 100; ";
   RunTable(

@@ -83,7 +83,10 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
   ++count;
   lastKind = 1;
   while (count < static_cast<std::uint64_t>(moves)) {
-    const int what = pick(lim.arcs ? 3 : 2);
+    int what = pick(lim.arcs ? 3 : 2);
+    // Arcs that carry the last cut's feed wait for a cut: no writer writes a cut without a
+    // feed.
+    if (what == 2 && !lim.feedsOnArcs && cutFeed == 0) what = 1;
     if (pick(5) == 0) feed = 50 + 10 * pick((lim.maxFeed - 50) / 10 + 1);
     if (what == 0) {  // rapids
       const int n = 1 + pick(3);

@@ -56,7 +56,10 @@ bool ExtVariables::Get(long n, ExtValue& out) const {
     out = common_[n];
   } else {
     const auto it = system_.find(n);
-    out = it == system_.end() ? ExtValue{} : it->second;
+    if (it != system_.end())
+      out = it->second;
+    else if (!system || !system(n, out))
+      out = {};
   }
   return true;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // Parameters and expressions of ISO macro programs, for the extended reader: numbered
 // variables (#1-#33 local to a call level, #100-#199 and #500-#999 common, the rest of
-// #1-#99999 as plain memory), named parameters (#<name> local to a call level, #<_name>
-// global) and the expressions that read them.
+// #1-#999999 as plain memory, system variables read through a hook), named parameters (#<name>
+// local to a call level, #<_name> global) and the expressions that read them.
 //
 // A variable that was never set, and #0, is vacant. Our rule, as the controls keep it: a
 // vacant value reads as 0 in arithmetic and in GT/GE/LT/LE, but EQ and NE tell it from 0; a
@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <string>
 #include <string_view>
@@ -29,7 +30,7 @@ struct ExtValue {
 };
 
 inline constexpr int kExtMaxNesting = 32;
-inline constexpr long kExtMaxVariable = 99999;
+inline constexpr long kExtMaxVariable = 999999;
 
 // Where an assignment goes: a numbered variable or a named parameter (the name as written,
 // a view into the program text).
@@ -45,7 +46,7 @@ class ExtVariables {
 
   ExtVariables();
 
-  // False for a number outside #0-#99999 (Get) or for #0 (Set): the caller reports it.
+  // False for a number outside #0-#999999 (Get) or for #0 (Set): the caller reports it.
   bool Get(long number, ExtValue& out) const;
   bool Set(long number, ExtValue value);
   // Names compare without case and blanks, as written "#<Depth>" is "#<depth>".
@@ -64,13 +65,17 @@ class ExtVariables {
   // true round down and up as controls with o-words do.
   bool floorFix = false;
 
+  // The system variables (#1000 up) the program has not set itself: true with their value,
+  // false for a number the hook leaves vacant (ExtMacroRunner gives it).
+  std::function<bool(long number, ExtValue& out)> system;
+
  private:
   const std::string& Key(std::string_view name) const;
   std::vector<std::array<ExtValue, kLocals + 1>> locals_;
   std::vector<std::map<std::string, ExtValue, std::less<>>> namedLocals_;
   std::map<std::string, ExtValue, std::less<>> globals_;
   std::array<ExtValue, 1000> common_{};        // #34-#999, indexed by number
-  std::unordered_map<long, ExtValue> system_;  // #1000-#99999
+  std::unordered_map<long, ExtValue> system_;  // #1000-#999999 as set
   mutable std::string key_;
 };
 
@@ -79,7 +84,7 @@ enum class ExtExprError {
   Syntax,          // not an expression, or an unknown word
   DivisionByZero,  // / or MOD by 0
   Domain,          // SQRT of a negative, ASIN/ACOS beyond 1, LN of 0 or less
-  BadVariable,     // a variable number outside #0-#99999, or an assignment to #0
+  BadVariable,     // a variable number outside #0-#999999, or an assignment to #0
   TooDeep,         // nested beyond kExtMaxNesting
   NotFinite,       // a result too large to be a number
 };

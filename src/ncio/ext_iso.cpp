@@ -105,6 +105,8 @@ struct ExtIsoMachine::Words {
     value[Slot(c)] = v;
   }
   double V(char c) const { return value[Slot(c)]; }
+  // The point the block's polar words give from `from` (X and Y of `to`).
+  void Polar(double scale, bool incremental, const double from[3], double to[3]) const;
 };
 
 namespace {
@@ -187,7 +189,146 @@ bool ReadNumber(std::string_view s, std::size_t& at, double& out) {
   return true;
 }
 
+// Polar words: "@" the radius, "^" the angle in degrees, of a point in X and Y about the XY
+// origin, whichever plane is selected. A word left out takes the radius or angle of the point
+// `from`; in G91 the words add to them (so "G91 ^45" turns the point by 45 degrees about the
+// origin, keeping its radius). Only X and Y of `to` change.
+void PolarPoint(bool hasRadius, double radius, bool hasAngle, double angle, bool incremental,
+                const double from[3], double to[3]) {
+  constexpr double kDegree = 3.14159265358979323846 / 180.0;
+  const double r0 = std::hypot(from[0], from[1]);
+  const double a0 = r0 > 0 ? std::atan2(from[1], from[0]) / kDegree : 0.0;
+  double r = r0, a = a0;
+  if (incremental) {
+    if (hasRadius) r += radius;
+    if (hasAngle) a += angle;
+  } else {
+    if (hasRadius) r = radius;
+    if (hasAngle) a = angle;
+  }
+  to[0] = r * std::cos(a * kDegree);
+  to[1] = r * std::sin(a * kDegree);
+}
+
+// The modal group of a G code (in tenths) whose state the macro runner may read, 0 for a code
+// that is no modal state or one not kept (see modal_).
+int ModalGroup(int g) {
+  switch (g) {
+    case 0:
+    case 10:
+    case 20:
+    case 30:
+      return 1;
+    case 170:
+    case 180:
+    case 190:
+      return 2;
+    case 900:
+    case 910:
+      return 3;
+    case 220:
+    case 230:
+      return 4;
+    case 930:
+    case 940:
+    case 950:
+      return 5;
+    case 200:
+    case 210:
+      return 6;
+    case 400:
+    case 410:
+    case 420:
+      return 7;
+    case 430:
+    case 440:
+    case 490:
+      return 8;
+    case 730:
+    case 740:
+    case 760:
+    case 800:
+    case 810:
+    case 820:
+    case 830:
+    case 840:
+    case 850:
+    case 860:
+    case 870:
+    case 880:
+    case 890:
+      return 9;
+    case 980:
+    case 990:
+      return 10;
+    case 500:
+    case 510:
+      return 11;
+    case 660:
+    case 670:
+      return 12;
+    case 960:
+    case 970:
+      return 13;
+    case 540:
+    case 541:
+    case 550:
+    case 560:
+    case 570:
+    case 580:
+    case 590:
+      return 14;
+    case 610:
+    case 620:
+    case 630:
+    case 640:
+      return 15;
+    case 680:
+    case 690:
+      return 16;
+    case 150:
+    case 160:
+      return 17;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
+
+bool ExtIsoMachine::ModalG(int group, double& code) const {
+  if (group < 1 || group >= static_cast<int>(std::size(modal_)) || modal_[group] < 0) return false;
+  code = modal_[group] / 10.0;
+  return true;
+}
+
+bool ExtIsoMachine::ModalWord(char address, double& value) const {
+  switch (address) {
+    case 'F':
+      value = feed_;
+      return true;
+    case 'S':
+      value = layer_.spindle;
+      return true;
+    case 'T':
+      value = layer_.toolNumber;
+      return true;
+    case 'H':
+      value = layer_.toolOffset;
+      return true;
+    case 'O':
+      value = layer_.programNumber;
+      return true;
+    default:
+      return false;
+  }
+}
+
+void ExtIsoMachine::Words::Polar(double scale, bool incremental, const double from[3],
+                                 double to[3]) const {
+  PolarPoint(Has('@'), Has('@') ? V('@') * scale : 0.0, Has('^'), Has('^') ? V('^') : 0.0,
+             incremental, from, to);
+}
 
 ExtIsoMachine::ExtIsoMachine(ExtMoveSink& sink, ExtReadReport& report, LayerSlot& layer,
                              double scale)
@@ -232,6 +373,10 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
       continue;
     }
     w.Set(c, v);
+  }
+  for (int k = 0; k < w.gCount; ++k) {
+    const int group = ModalGroup(w.g[k]);
+    if (group > 0) modal_[group] = w.g[k];
   }
   if (w.macro) {
     // Parameters and program flow are the macro runner's; a plain read passes them over.
@@ -412,16 +557,9 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
     to[a] = incremental_ ? pos_[a] + v : v;
   }
   if (w.Has('@') || w.Has('^')) {
-    // Polar words: "@" the radius, "^" the angle in degrees, in the plane's axes, about the
-    // origin (G90) or the current point (G91); a missing one keeps its last value.
     axisWord = true;
-    if (w.Has('@')) polarRadius_ = w.V('@') * scale_;
-    if (w.Has('^')) polarAngle_ = w.V('^');
-    const PlaneAxes ax = AxesOfPlane(plane_);
-    const double rad = polarAngle_ * 3.14159265358979323846 / 180.0;
-    const double a = polarRadius_ * std::cos(rad), b = polarRadius_ * std::sin(rad);
-    to[ax.a] = incremental_ ? pos_[ax.a] + a : a;
-    to[ax.b] = incremental_ ? pos_[ax.b] + b : b;
+    if (!cycleBlock)  // a cycle's polar words place its holes
+      w.Polar(scale_, incremental_, pos_, to);
   }
 
   if (cycleBlock) {
@@ -590,6 +728,8 @@ bool ExtIsoMachine::RunCycle(const Words& w) {
       const double v = w.V(axes[a]) * scale_;
       hole[a] = incremental_ ? pos_[a] + v : v;
     }
+    // Polar holes: in G91 every repeat turns on from the hole before (a bolt circle).
+    if (w.Has('@') || w.Has('^')) w.Polar(scale_, incremental_, pos_, hole);
     if (!SamePoint(hole, pos_) && !sink_.Rapid(hole, false)) return false;
     hole[2] = rLevel_;
     if (std::fabs(pos_[2] - rLevel_) >= kSame && !sink_.Rapid(hole, false)) return false;

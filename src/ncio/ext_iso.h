@@ -29,7 +29,7 @@ enum class ExtIsoStep {
   Full,      // the store is full; every move before it is stored
 };
 
-class ExtIsoMachine {
+class ExtIsoMachine final : public ExtMachineState {
  public:
   // `scale`: 0.001 for programs in thousandths, else 1 (lengths only, as the classic reader).
   ExtIsoMachine(ExtMoveSink& sink, ExtReadReport& report, LayerSlot& layer, double scale);
@@ -38,6 +38,11 @@ class ExtIsoMachine {
   ExtIsoStep Execute(std::string_view block);
   // The end of the program: a move held back for a corner goes out as it was written.
   bool Finish();
+
+  // The state the macro runner's system variables read (ExtMachineState).
+  bool ModalG(int group, double& code) const override;
+  bool ModalWord(char address, double& value) const override;
+  double Position(int axis) const override { return pos_[axis] / scale_; }
 
  private:
   struct Words;
@@ -72,8 +77,11 @@ class ExtIsoMachine {
   bool returnToR_ = false;  // G99 (else G98, the default)
   double initialZ_ = 0, rLevel_ = 0, bottom_ = 0;
   bool rSet_ = false, bottomSet_ = false;
-  double polarRadius_ = 0, polarAngle_ = 0;
   Pending pending_;
+  // The G code in force per modal group (index 1-17), in tenths as the words keep them;
+  // -1 for a group not kept. The power-on state until a block names another.
+  int modal_[18] = {-1,  0,   170, 900, 220, 940, 210, 400, 490,
+                    800, 980, 500, 670, 970, 540, 640, 690, 150};
 };
 
 }  // namespace trevalon

@@ -117,6 +117,7 @@ ExtMacroRunner::ExtMacroRunner(const std::vector<std::string_view>& lines, ExtRe
   charBudget_ = static_cast<unsigned long long>(std::max(0LL, opt_.maxChars));
   for (const std::string_view line : lines_) charBudget_ += line.size();
   vars_.floorFix = !owords_.empty();
+  vars_.system = [this](long number, ExtValue& out) { return SystemVariable(number, out); };
   Frame main;
   main.progEnd = lines_.size();
   // The main program runs from the top to the first O-number after its own header (an
@@ -320,6 +321,70 @@ bool ExtMacroRunner::Next(std::string& block) {
   return false;
 }
 
+// The system variables, as the reader answers them. Our rule: a program reads what a control
+// would answer on a machine that stands ready with no offsets set and no signal on, the
+// program running from its start; what the program sets itself it reads back.
+//   #1000-#1015, #1032        input signals: 0 (never vacant)
+//   #1100-#1115, #1132, #1133 output signals: 0 until the program sets them
+//   #2001-#2999               tool offsets (and the old work offsets): 0
+//   #10001-#19999             tool offsets of the larger tables: 0
+//   #3001, #3002              clocks in milliseconds and hours: from 0 at the program's start,
+//                             1 ms for every executed block, from the value a program sets
+//   #4001-#4017, #4201-#4217  G code of modal groups 1-17 after the last block: motion,
+//                             plane, G90/G91, G22/G23, feed mode, G20/G21, compensation,
+//                             length offset, drilling cycle, G98/G99, scaling, G66/G67,
+//                             G96/G97, work coordinates, G61-G64, G68/G69, G15/G16; the
+//                             power-on codes (G00 G17 G90 G22 G94 G21 G40 G49 G80 G98 G50
+//                             G67 G97 G54 G64 G69 G15) until a block names another
+//   #4109, #4111, #4115, #4119, #4120 (and #4309 ... #4320)
+//                             F, H, O, S, T in force; the other addresses vacant
+//   #5001-#5003               where the last block ended, X Y Z in the program's units
+//   #5021-#5023, #5041-#5043, #5061-#5063
+//                             machine, current and skip positions: the same point (the
+//                             reader applies no offsets and runs no probe)
+//   #5004-#5006 and the same of the others: 0 (rotary axes are not read)
+//   #5081-#5106               tool length offset, servo deviation: 0
+//   #5201-#5326, #7001-#7946, #14001-#19988  work offsets: 0
+// Everything else from #1000 up is plain memory: vacant until set.
+bool ExtMacroRunner::SystemVariable(long n, ExtValue& out) const {
+  auto zero = [&] { return out = ExtValue::Of(0), true; };
+  if ((n >= 1000 && n <= 1015) || n == 1032) return zero();
+  if ((n >= 1100 && n <= 1115) || n == 1132 || n == 1133) return zero();
+  if ((n >= 2001 && n <= 2999) || (n >= 10001 && n <= 19999)) return zero();
+  if (n == 3001)
+    return out = ExtValue::Of(clockMs_ + static_cast<double>(executed_ - clockMsAt_)), true;
+  if (n == 3002)
+    return out = ExtValue::Of(clockHours_ + static_cast<double>(executed_ - clockHoursAt_) / 3.6e6),
+           true;
+  if ((n >= 4001 && n <= 4130) || (n >= 4201 && n <= 4330)) {
+    if (machine_ == nullptr) return false;
+    const int k = static_cast<int>(n >= 4201 ? n - 4200 : n - 4000);
+    double v = 0;
+    if (k <= 30) {
+      if (!machine_->ModalG(k, v)) return false;
+      return out = ExtValue::Of(v), true;
+    }
+    static constexpr std::pair<int, char> kWords[] = {
+        {109, 'F'}, {111, 'H'}, {115, 'O'}, {119, 'S'}, {120, 'T'}};
+    for (const auto& [number, letter] : kWords)
+      if (k == number) {
+        if (!machine_->ModalWord(letter, v)) return false;
+        return out = ExtValue::Of(v), true;
+      }
+    return false;
+  }
+  if (n >= 5001 && n <= 5066 && (n - 5001) % 20 < 6) {
+    const int axis = static_cast<int>((n - 5001) % 20);
+    if (axis >= 3) return zero();
+    if (machine_ == nullptr) return false;
+    return out = ExtValue::Of(machine_->Position(axis)), true;
+  }
+  if (n >= 5081 && n <= 5106) return zero();
+  if ((n >= 5201 && n <= 5326) || (n >= 7001 && n <= 7946) || (n >= 14001 && n <= 19988))
+    return zero();
+  return false;
+}
+
 void ExtMacroRunner::Stop(Txt text, std::string_view value) {
   if (ended_) return;
   report_.stopReason =
@@ -444,6 +509,19 @@ bool ExtMacroRunner::Execute(std::string& out) {
     return false;
   }
   return Block(t, p, out);
+}
+
+// Our rule: an expression ends where the next word starts: at the end of the line, at a
+// blank, at "#" or at a letter (a comma of ",R" too); after blanks an "@" or "^" word may
+// follow. Anything else (a digit, a point, an operator the expression did not take) is text
+// the control would refuse.
+bool ExtMacroRunner::Junk(std::string_view t, std::size_t p) const {
+  const std::size_t at = p;
+  while (p < t.size() && (IsBlank(t[p]) || t[p] == '\r')) ++p;
+  if (p >= t.size()) return false;
+  const char c = t[p];
+  if (IsAlpha(c) || c == '#' || c == ',') return false;
+  return !((c == '@' || c == '^') && p > at);
 }
 
 // The forward search for "END id" from a WHILE that is not entered.
@@ -575,6 +653,7 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
       if (p >= t.size() || t[p] != '=') return Stop(Txt::MacroBadExpression, t), false;
       ++p;
       if (!e.Expression(t, p, a.v)) return ExprStop(e, t), false;
+      if (Junk(t, p)) return Stop(Txt::MacroBadExpression, t.substr(0, 60)), false;
       assigns_.push_back(a);
       continue;
     }
@@ -597,6 +676,7 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
     }
     if (expression) {
       if (!e.Operand(t, p, w.v)) return ExprStop(e, t), false;
+      if (Junk(t, p)) return Stop(Txt::MacroBadExpression, t.substr(0, 60)), false;
       if (!w.v.vacant && w.letter != 'N') {
         out += w.letter;
         AppendNumber(w.v.value, out);
@@ -648,6 +728,13 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
       if (!text.empty()) alarm.append(alarm.empty() ? "" : " ").append(text);
       Stop(Txt::MacroAlarm, alarm);
       return false;
+    }
+    if (!a.ref.named && (a.ref.number == 3001 || a.ref.number == 3002)) {
+      // Setting a clock starts it again from that value.
+      const double v = a.v.vacant ? 0.0 : a.v.value;
+      (a.ref.number == 3001 ? clockMs_ : clockHours_) = v;
+      (a.ref.number == 3001 ? clockMsAt_ : clockHoursAt_) = executed_;
+      continue;
     }
     if (!vars_.Set(a.ref, a.v)) return Stop(Txt::MacroBadVariable, {}), false;
   }
@@ -716,7 +803,13 @@ bool ExtMacroRunner::Block(std::string_view t, std::size_t p, std::string& out) 
     if (!Call(target, here.progStart, here.progEnd, Whole(reps), false, false)) return false;
   } else if (m == 99) {
     if (frames_.size() == 1) {
-      ended_ = true;
+      // M99 P<n> in the main program jumps to its block N<n> (a loop that never ends stops
+      // at the block limit); without P the main program ends.
+      std::size_t target = 0;
+      if (!hasP)
+        ended_ = true;
+      else if (Jump(Whole(pv), frames_.back(), target))
+        cur_ = target;
     } else {
       frames_.back().repeats = hasP ? 1 : frames_.back().repeats;
       Return();

@@ -10,9 +10,15 @@
 //    An ISO control only allows an assignment as a block of its own, where this is the same.
 //  - An address word whose value is vacant is left out of the block ("G90 X#1", #1 vacant,
 //    gives "G90").
-//  - M99 in the main program ends it (a control would start it again, for ever); the end of
-//    a subprogram's text, or the next O-number, returns as M99 does; in the main program
-//    either ends the run. "%" lines are passed over; "/" block delete is off (the block runs).
+//  - M99 in the main program ends it (a control would start it again, for ever); M99 P<n>
+//    there jumps to block N<n>, as a control does. The end of a subprogram's text, or the
+//    next O-number, returns as M99 does; in the main program either ends the run.
+//  - An assignment or an address word whose expression is followed by text that cannot
+//    start the next word ("#2=#1^0.5", "#2=5 5") stops the run: the line is not what it
+//    seems, and reading a part of it would move elsewhere than the control.
+//  - System variables (#1000 up) read as a control answers them while the program runs
+//    without a machine: see the table in ext_macro.cpp. "%" lines are passed over; "/" block delete
+//    is off (the block runs).
 //  - M98, M97, M99, M30 and M02 are taken out of the block with their P, L and K words; what
 //    remains of it is handed out before the call, return or end takes effect.
 //  - The block limit counts executed blocks beyond one pass over the file: a straight program
@@ -56,6 +62,9 @@ class ExtMacroRunner {
   std::size_t LineIndex() const { return line_; }
 
   ExtVariables& Variables() { return vars_; }
+  // The machine that runs the blocks handed out: the modal state and position the system
+  // variables read. Without it those read vacant.
+  void SetMachine(const ExtMachineState* machine) { machine_ = machine; }
 
  private:
   enum class Kw {
@@ -132,6 +141,9 @@ class ExtMacroRunner {
   bool Condition(std::string_view t, std::size_t& p, bool& truth);
   bool Integer(std::string_view t, std::size_t& p, long& out);
   void Stop(Txt text, std::string_view value);
+  bool SystemVariable(long number, ExtValue& out) const;
+  // After an expression at `p`: true when what follows cannot start the next word.
+  bool Junk(std::string_view t, std::size_t p) const;
   void ExprStop(const ExtExpression& e, std::string_view t);
   std::size_t ProgramEnd(std::size_t header) const;
 
@@ -160,6 +172,12 @@ class ExtMacroRunner {
   std::vector<Word> words_;
   std::vector<Assign> assigns_;
   std::string_view comment_;  // the first comment of the line (the text of a #3000 alarm)
+
+  const ExtMachineState* machine_ = nullptr;
+  // The clocks #3001 (milliseconds) and #3002 (hours): the value set last and the executed
+  // block count when it was set.
+  double clockMs_ = 0, clockHours_ = 0;
+  unsigned long long clockMsAt_ = 0, clockHoursAt_ = 0;
 };
 
 }  // namespace trevalon

@@ -163,4 +163,21 @@ class ExtSourceScope {
   std::uint64_t keep_;
 };
 
+// What the macro runner may read of the machine that runs its blocks: the state behind the
+// system variables of modal information and positions. The ISO interpreter gives it; the
+// runner only reads it.
+class ExtMachineState {
+ public:
+  // The G code in force in modal group `group` (1-30), as written (54.1 for G54.1); false
+  // for a group the machine does not keep.
+  virtual bool ModalG(int group, double& code) const = 0;
+  // The value in force of an address (F, S, T, H, O); false for one the machine does not keep.
+  virtual bool ModalWord(char address, double& value) const = 0;
+  // Where the last block ended, in the program's units: X, Y, Z for axis 0, 1, 2.
+  virtual double Position(int axis) const = 0;
+
+ protected:
+  ~ExtMachineState() = default;
+};
+
 }  // namespace trevalon

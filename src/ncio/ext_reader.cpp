@@ -414,6 +414,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
     options.maxChars = static_cast<long long>(ExtBlockLimit()) * 400;
     options.language = report.language;
     ExtMacroRunner runner(lines, report, options);
+    runner.SetMachine(&machine);
     std::string block;
     while (runner.Next(block)) {
       sink.SourceAt(lines[runner.LineIndex()].data());

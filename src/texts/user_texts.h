@@ -251,7 +251,7 @@ enum class Txt : int {
   MacroBadExpression,    // "%s": the text of a block whose expression cannot be read
   MacroDivisionByZero,   // division or MOD by zero
   MacroOutOfDomain,      // a function's argument outside its range (SQRT of a negative, ...)
-  MacroBadVariable,      // a variable number outside #0-#99999, or an assignment to #0
+  MacroBadVariable,      // a variable number outside #0-#999999, or an assignment to #0
   MacroUnmatched,        // "%s": a loop, branch or subprogram end without its partner
   MacroAtLine,           // "%s": the line number, appended to the reasons above
   ExtPassCallNotInFile,  // "%s": blocks calling a subprogram that the file does not hold

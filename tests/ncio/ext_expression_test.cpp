@@ -113,7 +113,7 @@ TEST(ExtExpression, Errors) {
       {"SQRT[-1]", ExtExprError::Domain},
       {"ACOS[2]", ExtExprError::Domain},
       {"LN[0]", ExtExprError::Domain},
-      {"#100000", ExtExprError::BadVariable},
+      {"#1000000", ExtExprError::BadVariable},
       {"#[-1]", ExtExprError::BadVariable},
       {"#[1E9]", ExtExprError::Syntax},
       {"[1+2", ExtExprError::Syntax},

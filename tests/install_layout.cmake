@@ -1,7 +1,8 @@
 # The installed layout of the manual and the documents: `cmake --install` of the components
 # "manual" and "doc" into a fresh prefix gives share/trevalon/manual with every file of
 # docs/manual (where the help window looks for it) and share/doc/trevalon with the README, its
-# pictures and the examples the manual's first job uses.
+# pictures and the examples the manual's first job uses, and share/trevalon/templates with the
+# shipped post-processor templates.
 # Run as: cmake -DSOURCE_DIR=... -DBINARY_DIR=... -P install_layout.cmake
 set(prefix "${BINARY_DIR}/install-layout-test")
 file(REMOVE_RECURSE "${prefix}")
@@ -24,7 +25,9 @@ if(NOT expected STREQUAL installed)
 endif()
 foreach(file trevalon/manual/index.html trevalon/manual/first-job.html doc/trevalon/README.md
              doc/trevalon/docs/screenshot-optimised.png
-             doc/trevalon/examples/core-insert-finish.nc doc/trevalon/examples/steel-finish.lmx)
+             doc/trevalon/examples/core-insert-finish.nc doc/trevalon/examples/steel-finish.lmx
+             trevalon/templates/default.ppr trevalon/templates/fanuc-haas.ppr
+             trevalon/templates/heidenhain.ppr trevalon/templates/linuxcnc.ppr)
   if(NOT EXISTS "${prefix}/share/${file}")
     message(FATAL_ERROR "share/${file} was not installed")
   endif()

@@ -60,12 +60,16 @@ void EchoLayersCommand(CDocument& doc, bool on, const std::string& list) {
 }
 
 // Undo and redo bring back the source lines of the state they restore (undo_ring.h).
+// So do they the setup of a state a load replaced.
 int UndoCommand(CApplication& app, CDocument& doc) {
   const SourceLines current = doc.CurrentSourceLines();
+  MachineSetup& setup = doc.layers[doc.layers.workLayer].setup;
+  const MachineSetup currentSetup = setup;
   if (!app.undo.Undo(doc.store)) return 0;
-  app.undo.TagNewest(current);
+  app.undo.TagNewest(current, &currentSetup);
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(app.undo.RestoredLines(), doc.edits);
+  if (app.undo.RestoredSetup()) setup = *app.undo.RestoredSetup();
   doc.Redraw();
   return 1;
 }
@@ -74,6 +78,7 @@ int RedoCommand(CApplication& app, CDocument& doc) {
   if (!app.undo.Redo(doc.store)) return 0;
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(app.undo.RestoredLines(), doc.edits);
+  if (app.undo.RestoredSetup()) doc.layers[doc.layers.workLayer].setup = *app.undo.RestoredSetup();
   doc.Redraw();
   return 1;
 }

@@ -243,6 +243,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   NcReadOutcome o = NcReadOutcome::Read;
   // The program's source lines: a map of this one file, kept only when the read is.
   const SourceLines before = doc.CurrentSourceLines();
+  const MachineSetup setupBefore = doc.layers[doc.layers.workLayer].setup;
   SourceLines lines;
   lines.BeginFile(DescribeSourceFile(path));
   NcReadTarget target = ReadTargetOf(app, doc);
@@ -254,7 +255,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
     return ReportOutcome(app, doc, o, path);
   // The undo state of the toolpath before the load, when the load recorded one, keeps its lines.
-  if (app.undo.undoPos != undoPos) app.undo.TagNewest(before);
+  if (app.undo.undoPos != undoPos) app.undo.TagNewest(before, &setupBefore);
   lines.Fit(doc.store.count);
   // The result of the read is otherwise not a reason to stop: a full store keeps the points
   // read so far and they go through the same steps.
@@ -291,7 +292,13 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
   lines.BeginFile(DescribeSourceFile(path));
   NcReadTarget target = ReadTargetOf(app, doc);
   target.sources = &lines;
+  // Our rule: the toolpath's setup is what its first program said before its first move; a
+  // program appended behind moves keeps that one (an empty toolpath takes the appended one's).
+  MachineSetup& setup = doc.layers[doc.layers.workLayer].setup;
+  const MachineSetup setupBefore = setup;
+  const bool hadMoves = doc.store.count != 0;
   (void)AppendNcProgram(target, path, &o);
+  if (hadMoves) setup = setupBefore;
   if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
     return ReportOutcome(app, doc, o, path);
   lines.Fit(doc.store.count);

@@ -4,10 +4,14 @@
 #include "app/output_commands.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "model/statistics.h"
+#include "ncio/ext_reader.h"
+#include "ncio/shipped_templates.h"
 #include "ncio/toolpath_start.h"
 #include "platform/file_io.h"
 
@@ -34,9 +38,11 @@ NcVerifyPart WrittenFrom(CPointStore& store, std::uint32_t first) {
 
 // Reads the program at `path` back and turns a difference into the outcome of the command.
 Outcome Verify(const std::string& path, const std::vector<NcVerifyPart>& parts, bool heidenhain,
-               NcVerifyResult& result) {
+               const MachineSetup& setup, NcVerifyResult& result, bool extended = false) {
   NcVerifyOptions options;
   options.heidenhain = heidenhain;
+  options.extended = extended;
+  options.setup = &setup;
   result = VerifyNcProgram(path, parts, options);
   if (result.ok()) return Outcome::Done();
   std::string reason = DescribeVerifyFailure(result, path, Language::English);
@@ -68,6 +74,14 @@ std::optional<Outcome> RefuseCutWithoutFeed(CApplication& app, CPointStore& stor
                                                    "; a cut needs a feed above 0; nothing written");
 }
 
+// The user stopped the output and did not keep what was written: the temporary file goes,
+// the old file (if any) stays as it was.
+Outcome StoppedOutput(ReplacingFile& file, const std::string& path, std::uint32_t stoppedAt) {
+  file.Abandon();
+  return Outcome::Cancelled("stopped before the diagonal rapid of record " +
+                            std::to_string(stoppedAt) + "; '" + path + "' left as it was");
+}
+
 }  // namespace
 
 Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk,
@@ -92,6 +106,7 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
     return Outcome::CannotCreate(dlg.outputPath, file.refusal());
   }
   const int complete = dlg.WriteProgram(app.Msg(), doc.store, file);
+  if (!complete && !dlg.keptPartial) return StoppedOutput(file, dlg.outputPath, dlg.stoppedAt);
   // A program that could not be written to the end leaves the old file in place; the user
   // hears about it as about a file that cannot be created.
   if (!file.Commit()) {
@@ -104,7 +119,7 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
   if (verified) {
     NcVerifyPart part = WrittenFrom(doc.store, 0);
     if (!complete) part.end = dlg.stoppedAt;
-    outcome = Verify(dlg.outputPath, {part}, dlg.heidenhain, *verified);
+    outcome = Verify(dlg.outputPath, {part}, dlg.heidenhain, dlg.setup, *verified);
   }
   if (complete && dlg.openInEditor) OpenInEditor(app, dlg.outputPath);
   return outcome;
@@ -164,6 +179,7 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
     dlg.toolNumber = l.toolNumber;
     dlg.toolOffset = l.toolNumber != 0 ? l.toolOffset : 0;
     if (l.spindle != 0) dlg.spindle = l.spindle;
+    dlg.setup = l.setup;
     dlg.WriteComment();
     dlg.WriteStartBlock(doc.store);
     dlg.WriteToolChange();
@@ -182,6 +198,10 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
     }
   }
   if (complete) dlg.WriteFooter();
+  if (!complete && !dlg.ClosePartial(app.Msg())) {
+    layers.RestoreLayer(layers.workLayer, doc.store);
+    return StoppedOutput(file, path, dlg.stoppedAt);
+  }
   dlg.EndOutput();
   const int committed = file.Commit();
   layers.RestoreLayer(layers.workLayer, doc.store);
@@ -192,8 +212,25 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   if (complete)
     for (int k : picked) doc.NoteLayerWritten(k);
   // The layers as written: the work layer was saved into its slot before the output.
-  if (verified) return Verify(path, written, false, *verified);
+  // The program's own setup is the first layer's (the others say theirs where they differ).
+  if (verified) return Verify(path, written, false, layers[picked.front()].setup, *verified);
   return Outcome::Done();
+}
+
+void InstallPostTemplates(CApplication& app) {
+  const TemplateInstall done = InstallShippedTemplates(app.settings.postDir);
+  if (done.written.empty()) return;
+  std::string names;
+  for (const std::string& n : done.written) names += (names.empty() ? "" : ", ") + n;
+  app.Msg().Help(app.settings.postDir + ": " + names);
+}
+
+std::string ResolveTemplatePath(const CApplication& app, const std::string& name) {
+  std::error_code ec;
+  if (name.empty() || std::filesystem::exists(name, ec) ||
+      std::filesystem::exists(name + ".ppr", ec) || name.find('/') != std::string::npos)
+    return name;
+  return app.settings.postDir + "/" + name;
 }
 
 Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg& dlg,
@@ -206,14 +243,17 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
                              t.loadError == FileReadError::TooLarge ||
                              t.loadError == FileReadError::NotText;
     const std::string& shownPath = t.loadError != FileReadError::None ? t.loadPath : t.name;
+    // A file that is not there is said to be missing, not to define nothing.
+    const bool missing = t.loadError == FileReadError::Missing;
     if (refusedFile) {
       app.Msg().ShowReadError(t.loadError, shownPath);
     } else {
-      app.Msg().ShowFileError(Txt::TemplateDefinesNone, shownPath);
+      app.Msg().ShowFileError(missing ? Txt::TemplateMissing : Txt::TemplateDefinesNone, shownPath);
     }
     std::string why =
-        t.loadError == FileReadError::None
-            ? "the template '" + shownPath + "' defines no section"
+        t.loadError == FileReadError::None ? "the template '" + shownPath + "' defines no section"
+        : missing
+            ? "the template '" + shownPath + "' does not exist"
             : "template: " + DescribeReadError(t.loadError, shownPath, CPostTemplate::kFileLimit);
     return Outcome::Failed(OutcomeCode::Refused, why + "; nothing written");
   }
@@ -233,11 +273,17 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
     return Outcome::CannotCreate(dlg.outputPath);
   }
   doc.NoteWorkLayerWritten();
-  // A template writes ISO-style blocks: the ISO reader reads them back.
+  // The program is read back in the dialect the template wrote: a conversational one with the
+  // extended Heidenhain reader (its rapids are FMAX blocks), anything else with the ISO reader.
   if (verified) {
     std::uint32_t first = 0;
     if (doc.store.count && !doc.store.IsMotion(0)) first = doc.store.NextMotion(0);
-    return Verify(dlg.outputPath, {WrittenFrom(doc.store, first)}, false, *verified);
+    std::string head;
+    BoundedInput in;
+    if (in.Open(dlg.outputPath) == FileReadError::None) (void)in.Append(1u << 16, head);
+    const bool conversational = DetectTextDialect(head) == NcDialect::Heidenhain;
+    return Verify(dlg.outputPath, {WrittenFrom(doc.store, first)}, conversational, dlg.setup,
+                  *verified, conversational);
   }
   return Outcome::Done();
 }

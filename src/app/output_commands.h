@@ -38,6 +38,16 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
                           std::string_view layerList, int& heidenhainOutChk,
                           NcVerifyResult* verified = nullptr);
 
+// The shipped post-processor templates (ncio/shipped_templates.h) written into PostDir where
+// they are missing; the help line names those written. Called before the template folder is
+// used (the dialog, the post verb); a folder that cannot be written is no failure here: the
+// template then is missing, and the command says so.
+void InstallPostTemplates(CApplication& app);
+// The template file a name stands for: the name as given when that file exists (also with
+// ".ppr" added), else, for a bare name without a folder, the file of that name in PostDir
+// ("fanuc-haas" for PostDir/fanuc-haas.ppr).
+std::string ResolveTemplatePath(const CApplication& app, const std::string& name);
+
 // "Post Processor": the layer's file path and the title become the output path, the file is
 // created and the program written. CannotOpen when the file could not be created (message
 // shown). The work layer then counts as written.

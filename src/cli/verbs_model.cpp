@@ -110,6 +110,8 @@ void LayerInfo(Session& s, const Args& a) {
           << "\noffset=" << l.toolOffset << "\nspindle=" << l.spindle
           << "\ncomment=" << QuoteWord(l.comment) << "\necho=" << (l.echo ? 1 : 0)
           << "\npoints=" << (l.snapshotAllocated ? l.snapshot.count() : 0) << '\n';
+    // What the program read into it said before its first move, when it said anything.
+    if (!l.setup.Empty()) s.out << "setup=" << QuoteWord(l.setup.Describe()) << '\n';
     return;
   }
   // All values are checked before any is written, so a bad one changes nothing.

@@ -142,11 +142,6 @@ void Post(Session& s, const Args& a) {
   CDocument& doc = *s.doc;
   CPostProcessorDlg dlg;
   dlg.outputPath = a[0];
-  const std::string ppr = a.Has("ppr") ? *a.Option("ppr") : s.app.settings.postDir + "/default.ppr";
-  // As the command does: the defaults, then the file; a missing file leaves every section
-  // undefined and the program empty.
-  dlg.ppr.LoadTemplate(ppr);
-  dlg.ppr.name = ppr;
   dlg.TakeLayerDefaults(doc.layers[doc.layers.workLayer]);
   dlg.spindle = RangeOption(a, "post", "spindle", dlg.spindle, CPostProcessorDlg::kSpindleRange);
   if (a.Has("tool")) {
@@ -162,6 +157,15 @@ void Post(Session& s, const Args& a) {
   dlg.prompts = &prompts;
   NcVerifyResult verified;
   NcVerifyResult* verifying = Verifying(a, verified);
+  // Every option is checked; now, as the dialog does: a template taken from PostDir first
+  // installs the shipped templates there where they are missing; then the defaults and the
+  // file. A file that is still missing leaves every section undefined, and the command says
+  // it is missing.
+  const std::string ppr = a.Has("ppr") ? ResolveTemplatePath(s.app, *a.Option("ppr"))
+                                       : s.app.settings.postDir + "/default.ppr";
+  if (ppr.rfind(s.app.settings.postDir + "/", 0) == 0) InstallPostTemplates(s.app);
+  dlg.ppr.LoadTemplate(ppr);
+  dlg.ppr.name = ppr;
   Check(PostProcessCommand(s.app, doc, dlg, verifying), "post");
 }
 
@@ -253,7 +257,9 @@ VerbRegistrar registrar{
      SaveLayers},
     {"post",
      "post FILE [ppr=TEMPLATE] [spindle=S] [tool=T] [program=O] [verify=0|1] [?X=VALUE ...]   "
-     "write the work layer through a post-processor template (default PostDir/default.ppr)",
+     "write the work layer through a post-processor template (default PostDir/default.ppr; a "
+     "bare name such as fanuc-haas, heidenhain or linuxcnc is taken from PostDir, where the "
+     "shipped templates are installed on first use)",
      Post},
     {"ppr",
      "ppr save FILE [from=TEMPLATE]   save the default (or a loaded) post-processor template", Ppr},

@@ -55,6 +55,7 @@ int CLayerTable::CopyLayer(int src, int dst) {
   d.toolNumber = s.toolNumber;
   d.toolOffset = s.toolOffset;
   d.programNumber = s.programNumber;
+  d.setup = s.setup;
   d.snapshotAllocated = true;
   d.sourceLines = s.sourceLines;
   return 1;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/machine_setup.h"
 #include "model/record_pages.h"
 #include "model/source_lines.h"
 #include "platform/value_range.h"
@@ -27,6 +28,9 @@ struct LayerSlot {
   std::int32_t programNumber = 0;
   // What the layer dialog's number fields and `layerinfo` take for the four numbers above.
   static constexpr IntRange kNumberRange{0, 100000};
+  // What the program read into the layer said up to its first cut (units, work offset,
+  // ...): the writers say it again, so the output runs where the source ran.
+  MachineSetup setup;
   bool echo = true;                // drawn behind the work layer
   RecordSnapshot snapshot;         // the layer's points, in store order
   bool snapshotAllocated = false;  // a snapshot was taken, possibly of no points

@@ -9,11 +9,15 @@ void CUndoRing::Record(CPointStore& store, std::uint32_t pos) {
   s.Clear();          // the slot's old snapshot is given up first
   store.Snapshot(s);  // no memory: the slot stays empty and restores an empty store
   lines_[pos % kSlots] = SourceLines{};
+  setups_[pos % kSlots].reset();
   newest_ = pos;
 }
 
-void CUndoRing::TagNewest(const SourceLines& lines) {
-  if (newest_) lines_[*newest_ % kSlots] = lines;
+void CUndoRing::TagNewest(const SourceLines& lines, const MachineSetup* setup) {
+  if (newest_) {
+    lines_[*newest_ % kSlots] = lines;
+    if (setup) setups_[*newest_ % kSlots] = *setup;
+  }
   newest_.reset();
 }
 

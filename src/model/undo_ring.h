@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "model/machine_setup.h"
 #include "model/record_pages.h"
 #include "model/source_lines.h"
 
@@ -31,7 +32,11 @@ class CUndoRing {
 
   // The source lines of the state that the last SaveUndo, Undo or Redo recorded (Undo records
   // the current state when it was never recorded); nothing when it recorded none.
-  void TagNewest(const SourceLines& lines);
+  // With a setup, the state carries the setup its toolpath was read with (a load changes
+  // it; an edit does not, and restores none).
+  void TagNewest(const SourceLines& lines, const MachineSetup* setup = nullptr);
+  // The setup of the state that the last Undo or Redo brought back, when it was tagged with one.
+  const std::optional<MachineSetup>& RestoredSetup() const { return setups_[undoPos % kSlots]; }
   // The source lines of the state that the last Undo or Redo brought back.
   const SourceLines& RestoredLines() const { return lines_[undoPos % kSlots]; }
 
@@ -49,6 +54,7 @@ class CUndoRing {
 
   RecordSnapshot slots_[kSlots];
   SourceLines lines_[kSlots];
+  std::optional<MachineSetup> setups_[kSlots];
   std::optional<std::uint32_t> newest_;  // the slot the last call recorded
 };
 

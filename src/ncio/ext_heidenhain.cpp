@@ -12,6 +12,7 @@
 #include "model/geometry.h"
 #include "model/point_record.h"
 #include "ncio/nc_number.h"
+#include "ncio/setup_words.h"
 #include "texts/messages.h"
 
 namespace trevalon {
@@ -332,6 +333,7 @@ class Interpreter {
   ExtMoveSink& sink_;
   ExtReadReport& report_;
   ExtProgramInfo* info_;
+  ConversationalSetupScan setupScan_;
 
   std::string text_;  // every block, one after the other
   std::vector<std::pair<std::size_t, std::size_t>> blocks_;
@@ -492,6 +494,7 @@ int Interpreter::Run(const std::vector<std::string_view>& lines) {
 
 Interpreter::Step Interpreter::Execute(std::string_view s) {
   if (s.empty()) return kNext;
+  if (info_ && !sink_.CutStored()) setupScan_.Block(info_->setup, s);
   endSeen_ = false;
   std::string_view rest;
   // Words that start a block of their own.

@@ -27,6 +27,7 @@
 #include <string_view>
 #include <vector>
 
+#include "model/machine_setup.h"
 #include "ncio/ext_moves.h"
 
 namespace trevalon {
@@ -34,6 +35,7 @@ namespace trevalon {
 // What the classic reader also keeps of a program, for the work layer.
 struct ExtProgramInfo {
   int tool = 0, spindle = 0, program = 0;
+  MachineSetup setup;  // what the blocks up to the first cut said
 };
 
 // `lines`: the file's lines without their line ends; `start`: the position before the first

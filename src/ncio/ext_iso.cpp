@@ -6,6 +6,7 @@
 
 #include "model/geometry.h"
 #include "ncio/nc_number.h"
+#include "ncio/setup_words.h"
 
 namespace trevalon {
 
@@ -382,6 +383,12 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
     // Parameters and program flow are the macro runner's; a plain read passes them over.
     report_.Pass("macro");
     return ExtIsoStep::Continue;
+  }
+
+  if (!sink_.CutStored()) {
+    const double p = w.Has('P') ? w.V('P') : 0, h = w.Has('H') ? w.V('H') : 0;
+    NoteIsoSetupCodes(layer_.setup, w.g, w.gCount, w.m, w.mCount, w.Has('P') ? &p : nullptr,
+                      w.Has('H') ? &h : nullptr);
   }
 
   // The words that only set something.

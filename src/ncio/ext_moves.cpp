@@ -54,6 +54,7 @@ bool ExtMoveSink::Put(int type, const double p[3], std::int32_t feed) {
   }
   ++store_.count;
   ++stored_;
+  cut_ = cut_ || !IsRapidType(type);
   Note();
   return true;
 }

@@ -104,6 +104,8 @@ class ExtMoveSink {
   void SetPosition(const double p[3]) { at_[0] = p[0], at_[1] = p[1], at_[2] = p[2]; }
   bool Full() const { return full_; }
   std::uint32_t Stored() const { return stored_; }
+  // Whether a move other than a rapid has been stored (the program's setup ends there).
+  bool CutStored() const { return cut_; }
 
   // ---- Where the moves come from -------------------------------------------------------
   // With lines given, every record stored is noted in them as coming from the block in
@@ -140,6 +142,7 @@ class ExtMoveSink {
   int lastKind_ = 0;  // 1 rapid, 3 line, 6 arc: the kind of the last stored move
   double at_[3] = {0, 0, 0};
   std::uint32_t stored_ = 0;
+  bool cut_ = false;
   SourceLines* lines_ = nullptr;
   const char* text_ = nullptr;
   std::uint64_t textOffset_ = 0, source_ = 0;

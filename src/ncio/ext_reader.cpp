@@ -309,6 +309,7 @@ void StartExtendedRead(const NcReadTarget& t) {
   LayerSlot& layer = t.workLayer;
   layer.comment.clear();
   layer.spindle = layer.toolNumber = layer.toolOffset = layer.programNumber = 0;
+  layer.setup = MachineSetup{};
 }
 
 // How every extended read ends: the extent, and what the read gave.
@@ -396,6 +397,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
     layer.toolNumber = layer.toolOffset = info.tool;
     layer.spindle = info.spindle;
     layer.programNumber = info.program;
+    layer.setup = info.setup;
   } else {
     const double scale = t.nc.intNcdataFlg == 1 ? 0.001 : 1.0;
     ExtIsoMachine machine(sink, report, layer, scale);

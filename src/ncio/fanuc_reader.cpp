@@ -12,6 +12,7 @@
 #include "model/undo_ring.h"
 #include "ncio/ext_reader.h"
 #include "ncio/nc_number.h"
+#include "ncio/setup_words.h"
 
 namespace trevalon {
 
@@ -409,6 +410,11 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   reg.plane = PLANE_XY;
   layer.comment.clear();
   layer.spindle = layer.toolNumber = layer.toolOffset = layer.programNumber = 0;
+  layer.setup = MachineSetup{};
+  // The setup is what the blocks up to the read's first cut said (setup_words.h): the
+  // approach rapids are part of it.
+  bool cutRead = false;
+  ConversationalSetupScan conversationalSetup;
 
   // The switches cannot change while a read runs, so they are taken once.
   NcBlockContext c{reg, t.state, layer, t.nc.intNcdataFlg == 1 ? 0.001 : 1.0};
@@ -444,6 +450,12 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
       heidenhain = t.nc.heidenhainInputChk == 1;
       first = false;
     }
+    if (!cutRead) {
+      if (heidenhain)
+        conversationalSetup.Block(layer.setup, line);
+      else
+        NoteIsoSetupBlock(layer.setup, line);
+    }
     const int move =
         heidenhain ? ParseHeidenhainBlock(c, line, arcOffset) : ParseFanucBlock(c, line, arcOffset);
     if (!move || reg.type == MOVE_NONE) continue;
@@ -456,6 +468,7 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
           std::fabs(reg.z) <= kRecordCoordLimit) ||
         (arcMove && !RecordHolds(arcOffset))) [[unlikely]]
       LimitClassicMove(t.state, reg, arcMove ? arcOffset : nullptr);
+    cutRead = cutRead || !IsRapidType(type);
     if (type == MOVE_ARC_CW || type == MOVE_ARC_CCW) {
       if (arcsAsChords) {
         const std::uint32_t next =
@@ -520,6 +533,7 @@ struct ExtReadStart {
   double extentMin[3], extentMax[3];
   std::string comment;
   std::int32_t spindle, toolNumber, toolOffset, programNumber;
+  MachineSetup setup;
 
   ExtReadStart(const NcReadTarget& t) : kept(t.store.Snapshot(records) != 0), reg(t.store.reg) {
     for (int a = 0; a < 3; ++a)
@@ -528,6 +542,7 @@ struct ExtReadStart {
     comment = l.comment;
     spindle = l.spindle, toolNumber = l.toolNumber, toolOffset = l.toolOffset;
     programNumber = l.programNumber;
+    setup = l.setup;
   }
   void Restore(const NcReadTarget& t) const {
     t.store.Restore(records);
@@ -538,6 +553,7 @@ struct ExtReadStart {
     l.comment = comment;
     l.spindle = spindle, l.toolNumber = toolNumber, l.toolOffset = toolOffset;
     l.programNumber = programNumber;
+    l.setup = setup;
   }
 };
 

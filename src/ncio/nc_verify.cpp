@@ -352,6 +352,31 @@ NcVerifyResult CompareReadBack(const CPointStore& readBack, const std::vector<Nc
   return result;
 }
 
+namespace {
+
+// Only what the source named is looked for: its units, and a work offset an ISO program names
+// (a conversational program names none of those; a datum shift is not said again).
+void CompareSetup(const MachineSetup& source, const MachineSetup& read, bool conversational,
+                  NcVerifyResult& result) {
+  MachineSetup expected, found;
+  if (source.units != MachineSetup::Units::Unknown) {
+    expected.units = source.units;
+    found.units = read.units;
+  }
+  if (!conversational && !source.IsoOffsetWord().empty()) {
+    expected.offset = source.offset, expected.offsetNumber = source.offsetNumber;
+    found.offset = read.offset, found.offsetNumber = read.offsetNumber;
+  }
+  if (expected.SameUnitsAndOffset(found)) return;
+  result.setupDiffers = true;
+  result.setupExpected = expected.Describe();
+  result.setupRead = found.Describe();
+  ++result.differences;
+  result.status = NcVerifyStatus::Different;
+}
+
+}  // namespace
+
 NcVerifyResult VerifyNcProgram(const std::string& path, const std::vector<NcVerifyPart>& parts,
                                const NcVerifyOptions& options) {
   NcVerifyResult result;
@@ -361,6 +386,7 @@ NcVerifyResult VerifyNcProgram(const std::string& path, const std::vector<NcVeri
   LayerSlot layer;
   NcSwitches nc;
   nc.heidenhainInputChk = options.heidenhain ? 1 : 0;
+  nc.extendedReadingChk = options.extended ? 1 : 0;
   auto state = std::make_unique<NcReaderState>();
   store->reg.type = MOVE_NONE;
   store->reg.feed = 0;
@@ -373,6 +399,7 @@ NcVerifyResult VerifyNcProgram(const std::string& path, const std::vector<NcVeri
   result = CompareReadBack(*store, parts, options);
   for (const NcVerifyPart& p : parts)
     if (p.end != UINT32_MAX) result.partial = true;
+  if (options.setup) CompareSetup(*options.setup, layer.setup, options.heidenhain, result);
   return result;
 }
 
@@ -394,6 +421,12 @@ std::string DescribeMove(const NcVerifyMove& m) {
 }
 
 std::string DescribeFirstDifference(const NcVerifyResult& r, Language language) {
+  if (r.setupDiffers) {
+    const std::string nothing = UserText(Txt::VerifyNothing, language);
+    return Format(UserText(Txt::VerifySetupDiffers, language),
+                  r.setupExpected.empty() ? nothing.c_str() : r.setupExpected.c_str(),
+                  r.setupRead.empty() ? nothing.c_str() : r.setupRead.c_str());
+  }
   const NcVerifyDifference& d = r.first;
   std::string where;
   if (d.hasExpected) {

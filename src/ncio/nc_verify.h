@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "model/machine_setup.h"
 #include "model/point_store.h"
 #include "model/record_pages.h"
 #include "texts/user_texts.h"
@@ -52,6 +53,14 @@ struct NcVerifyPart {
 struct NcVerifyOptions {
   bool heidenhain = false;   // read back with the Heidenhain reader
   double rounding = 0.0005;  // half a unit of the last written decimal
+  // Read back with extended reading (ext_reader.h): a program in the form today's controls
+  // show, with FMAX rapids and signed words, which the classic readers do not take.
+  bool extended = false;
+  // The setup the toolpath was read with. Our rule: where it names units or an ISO work
+  // offset, the program read back must say the same before its first cut; a program that
+  // runs in other units or from another offset moves every point, and counts as one more
+  // difference, reported first (it comes before every move).
+  const MachineSetup* setup = nullptr;
 };
 
 // A move as the comparison sees it. For arcs `centre` is absolute (start + offset).
@@ -79,6 +88,10 @@ struct NcVerifyResult {
   std::uint64_t movesCompared = 0;
   bool partial = false;  // the output stopped early: only the part written was compared
   NcVerifyDifference first;
+  // The units and work offset differ: what the toolpath had and what was read back
+  // (MachineSetup::Describe of both, "" for none).
+  bool setupDiffers = false;
+  std::string setupExpected, setupRead;
 
   bool ok() const { return status == NcVerifyStatus::Same; }
 };

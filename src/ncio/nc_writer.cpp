@@ -57,6 +57,7 @@ void CNcOutputDlg::TakeLayerDefaults(const LayerSlot& layer, int heidenhainOutCh
   programNumber = layer.programNumber;
   heidenhain = heidenhainOutChk != 0;
   comment = layer.comment;
+  setup = layer.setup;
 }
 
 int CNcOutputDlg::TickHeidenhain(const Messages& msg) {
@@ -89,6 +90,8 @@ void CNcOutputDlg::BeginOutput(ReplacingFile& file) {
   lastBlock_.clear();
   writtenTime = 0;
   stopped = false;
+  keptPartial = false;
+  setupSaid_ = MachineSetup{};
 }
 
 void CNcOutputDlg::Flush() {
@@ -148,7 +151,8 @@ void CNcOutputDlg::WriteHeader() {
   } else if (!startPart.empty()) {
     Block(startPart + "\n");
   } else {
-    std::snprintf(line, sizeof line, " BEGIN PGM %d MM", programNumber);
+    std::snprintf(line, sizeof line, " BEGIN PGM %d %s", programNumber,
+                  setup.ConversationalUnits());
     Block(line);
     Block(" BLK FORM 0.1 Z X+0.000 Y+0.000 Z-100.000");
     Block(" BLK FORM 0.2 X+100.000 Y+100.000 Z+0.000");
@@ -191,6 +195,7 @@ void CNcOutputDlg::WriteStartBlock(CPointStore& store) {
     return;
   }
   if (!heidenhain) {
+    WriteSetupBlock();
     Block("G90G00G17");
     motionWord_ = 0;
   } else {
@@ -205,6 +210,25 @@ void CNcOutputDlg::WriteStartBlock(CPointStore& store) {
     Block(line, static_cast<std::size_t>(p - line));
     heidenhainFeed = 6000;
   }
+}
+
+// Our rule: the units and the work offset the source said before its first move are said
+// again before the start block, each when it differs from what the program said last (a
+// layer output says a layer's own where it differs from the layer before). A toolpath
+// without them is written as it always was.
+void CNcOutputDlg::WriteSetupBlock() {
+  std::string words;
+  if (setup.units != MachineSetup::Units::Unknown && setup.units != setupSaid_.units) {
+    words += setup.IsoUnitsWord();
+    setupSaid_.units = setup.units;
+  }
+  const std::string offset = setup.IsoOffsetWord();
+  if (!offset.empty() && offset != setupSaid_.IsoOffsetWord()) {
+    words += offset;
+    setupSaid_.offset = setup.offset;
+    setupSaid_.offsetNumber = setup.offsetNumber;
+  }
+  if (!words.empty()) Block(words);
 }
 
 void CNcOutputDlg::WriteToolChange() {
@@ -234,9 +258,11 @@ void CNcOutputDlg::WriteToolChange() {
     if (spindle != 0) {
       p = Put(line, "S");
       p = AppendInt(p, spindle);
-      p = Put(p, "M03");
+      p = Put(p, setup.spindleDirection == 4 ? "M04" : "M03");
       Block(line, static_cast<std::size_t>(p - line));
     }
+    // The source's coolant, where it turned one on before its first move.
+    if (setup.coolant == 7 || setup.coolant == 8) Block(setup.coolant == 7 ? "M07" : "M08");
     return;
   }
   if (!toolChange) return;
@@ -283,7 +309,7 @@ void CNcOutputDlg::WriteFooter() {
       last.assign(again, static_cast<std::size_t>(p - again));
     }
     Block(last);
-    std::snprintf(line, sizeof line, " END PGM %d MM", programNumber);
+    std::snprintf(line, sizeof line, " END PGM %d %s", programNumber, setup.ConversationalUnits());
     Block(line);
     return;
   }
@@ -319,6 +345,23 @@ void CNcOutputDlg::WriteFooter() {
   Block(Parenthesised(line));
 }
 
+// Our rule: a program stopped at the diagonal rapid question is never left without its end.
+// Either the user keeps it, and it ends like a complete one after a comment that names the
+// record where it stopped, or the caller drops the temporary file and the old file stays.
+bool CNcOutputDlg::ClosePartial(const Messages& msg) {
+  keptPartial = msg.Ask(Txt::KeepPartialOutput, Txt::KorvoMessage) == Answer::Ok;
+  if (!keptPartial) return false;
+  char line[128];
+  std::snprintf(line, sizeof line, "STOPPED BEFORE RECORD %u: DIAGONAL RAPID NOT WRITTEN",
+                static_cast<unsigned>(stoppedAt));
+  if (heidenhain)
+    Block(std::string("; ") + line);
+  else
+    Block(Parenthesised(line));
+  WriteFooter();
+  return true;
+}
+
 int CNcOutputDlg::WriteProgram(const Messages& msg, CPointStore& store, ReplacingFile& file) {
   BeginOutput(file);
   WriteHeader();
@@ -328,6 +371,7 @@ int CNcOutputDlg::WriteProgram(const Messages& msg, CPointStore& store, Replacin
   ResetMotionState();
   if (!WriteRecords(msg, store)) {
     stopped = true;
+    ClosePartial(msg);
     EndOutput();
     return 0;
   }

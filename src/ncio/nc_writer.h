@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "model/machine_setup.h"
 #include "model/point_store.h"
 #include "platform/value_range.h"
 
@@ -51,6 +52,9 @@ class CNcOutputDlg {
   bool fileStartEnd = false;         // "화일 시작, 종료부"
   bool openInEditor = true;          // "파일 생성후 편집기"
   double startPoint[3] = {0, 0, 0};  // "시작점(X, Y, Z)": kept, not used by the writer
+  // The setup the toolpath was read with (the layer's): units and work offset go out before
+  // the first move, the coolant and spindle direction with the spindle start.
+  MachineSetup setup;
 
   // What the dialog's number fields and the save verb accept. A program number is written
   // as "O" and its digits ("BEGIN PGM n MM" in Heidenhain), so any eight digits will do.
@@ -69,7 +73,9 @@ class CNcOutputDlg {
   // ---- Writer (one output run) --------------------------------------------------------
   // Writes the store as one program into `file` (already open): header, comment, start
   // block, tool change, every record, footer. Returns 1 when complete, 0 when the user
-  // stopped at the diagonal rapid question (the blocks so far are written, no footer).
+  // stopped at the diagonal rapid question. After a stop the user is asked whether to keep
+  // the blocks so far (keptPartial): they are then closed by the stop note and the footer;
+  // otherwise the caller abandons the file and the old one stays.
   int WriteProgram(const Messages& msg, CPointStore& store, ReplacingFile& file);
 
   // The parts of a run, used by the single and the layer output.
@@ -81,6 +87,9 @@ class CNcOutputDlg {
   void ResetMotionState();
   int WriteRecords(const Messages& msg, CPointStore& store);  // 0: stopped by the user
   void WriteFooter();
+  // After a stop: whether the user keeps the blocks so far (the question KeepPartialOutput);
+  // when kept, the comment that says where the program stopped and the footer are written.
+  bool ClosePartial(const Messages& msg);
   void EndOutput();  // flushes what is buffered into the file
 
   // Machining information copied from the statistics before the run.
@@ -90,6 +99,7 @@ class CNcOutputDlg {
   std::string startPart, endPart;
   bool stopped = false;         // the user chose to stop at the diagonal rapid question
   std::uint32_t stoppedAt = 0;  // the record of that rapid: records before it were written
+  bool keptPartial = false;     // the user kept the output so far, closed where it stopped
 
   // Writer state, public for the tests that check it after a run.
   int blockCounter = 0;
@@ -108,6 +118,7 @@ class CNcOutputDlg {
   void Raw(const char* text, std::size_t len);
   void Raw(std::string_view text) { Raw(text.data(), text.size()); }
   void Flush();
+  void WriteSetupBlock();
   bool PositionKnown() const {
     return !(position[0] == 9999.0 && position[1] == 9999.0 && position[2] == 9999.0);
   }
@@ -148,6 +159,8 @@ class CNcOutputDlg {
   // The leading rapids written at the height of their climb (toolpath_start.h).
   std::uint32_t liftEnd_ = 0;
   double liftHeight_ = 0;
+  // The units and work offset the program as written has said so far.
+  MachineSetup setupSaid_;
 };
 
 }  // namespace trevalon

@@ -125,6 +125,7 @@ void CPostProcessorDlg::TakeLayerDefaults(const LayerSlot& layer) {
   programNumber = layer.programNumber;
   programNumberOn = layer.programNumber != 0;
   lengthOffset = layer.toolOffset;
+  setup = layer.setup;
 }
 
 void CPostProcessorDlg::TakeRecord(PostValues& v, const PointRegister& r, const double* ijk,
@@ -227,6 +228,24 @@ void CPostProcessorDlg::ExpandLine(const std::string& line, const LineMasks& mas
                                    std::string& out) {
   work_.assign(line);
   char buf[448];
+
+  // Pass 0: the named variables, before any letter's token can take their first letter.
+  if (masks.plain & kNamedBit) {
+    const std::string said[] = {setup.IsoUnitsWord(),
+                                setup.IsoOffsetWord(),
+                                setup.plane ? "G" + std::to_string(setup.plane) : "",
+                                setup.coolant ? "M0" + std::to_string(setup.coolant) : "",
+                                setup.spindleDirection == 4 ? "M04" : "M03",
+                                setup.ConversationalUnits(),
+                                std::string(Fixed3(buf, 0, previous.x + current.i)),
+                                std::string(Fixed3(buf, 0, previous.y + current.j)),
+                                std::string(Fixed3(buf, 0, previous.z + current.k))};
+    for (std::size_t k = 0; k < std::size(kNamedVariables); ++k)
+      ReplaceAll(work_, scratch_, kNamedVariables[k], said[k]);
+    // Our rule: a line that held nothing but setup variables the source did not say is left
+    // out, not written as an empty block.
+    if (work_.find_first_not_of(" \t\r\n") == std::string::npos) return;
+  }
 
   // Pass 1: words that appear only on change.
   if (const std::uint32_t b = masks.bracket) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "model/machine_setup.h"
 #include "model/point_store.h"
 #include "ncio/post_template.h"
 #include "platform/value_range.h"
@@ -44,6 +45,8 @@ class CPostProcessorDlg {
   // H when [Define] does not set it: the layer's length-offset number, which is what a
   // "G43 ... H" block of a tool change means.
   std::int32_t lengthOffset = 0;
+  // The layer's setup, for the setup variables (post_template.h).
+  MachineSetup setup;
   // What the dialog's number fields and the post verb accept.
   static constexpr IntRange kSpindleRange{0, 100000};
   static constexpr IntRange kToolNumberRange{0, 100000};

@@ -16,7 +16,7 @@ struct SectionDefault {
 // as a starting point.
 const SectionDefault kDefaults[kSectionCount] = {
     {"Define", {" "}},
-    {"Start", {"%\r\n", "O$O\r\n", "N$NG90G17G00[$X][$Y][$Z]\r\n"}},
+    {"Start", {"%\r\n", "O$O\r\n", "$UNITS$WORKOFFSET\r\n", "N$NG90G17G00[$X][$Y][$Z]\r\n"}},
     {"NewCut", {"N$NG01[$X][$Y][$Z][$F]\r\n"}},
     {"Cut", {"N$N[$X][$Y][$Z][$F]\r\n"}},
     {"NewRapid", {"N$NG00[$X][$Y][$Z]\r\n"}},
@@ -34,7 +34,7 @@ const SectionDefault kDefaults[kSectionCount] = {
     {"NewZxCCW", {"N$NG18G03[$X][$Y][$Z]I$IK$K\r\n"}},
     {"ZxCCW", {"N$N[$X][$Y][$Z]I$IK$K\r\n"}},
     {"Tool", {"N$NG49\r\n", "N$NG28G91Z0.0T$TM06\r\n", "N$NG90\r\n", "N$NG43Z$ZH$H\r\n"}},
-    {"Spindle", {"N$NS$SM03\r\n"}},
+    {"Spindle", {"N$NS$S$SPINDLEDIR\r\n", "$COOLANT\r\n"}},
     {"Term", {"N$NM09\r\n", "N$NM30\r\n", "%\r\n"}},
 };
 
@@ -80,6 +80,8 @@ LineMasks ComputeLineMasks(std::string_view line) {
     if (line.find(token) != std::string_view::npos) m.bracket |= LetterBit(c);
   }
   if (line.find("[$ARCPLANE]") != std::string_view::npos) m.bracket |= kArcPlaneBit;
+  for (const char* name : kNamedVariables)
+    if (line.find(name) != std::string_view::npos) m.plain |= kNamedBit;
   // The plain and prompt forms are looked for with the bracketed forms taken out, so that
   // "[$N]" never also counts as "$N".
   std::string rest(line);

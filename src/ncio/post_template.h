@@ -19,6 +19,17 @@ class Messages;
 // One bit per letter (bit 0 for A up to bit 25 for Z) and bit 26 for ARCPLANE, so that the
 // conversion looks only for the tokens a line holds.
 constexpr std::uint32_t kArcPlaneBit = 1u << 26;
+// Bit 27 of the plain mask: the line holds one of the named variables (kNamedVariables).
+constexpr std::uint32_t kNamedBit = 1u << 27;
+// The variables with a name rather than a letter. The setup the toolpath was read with, as
+// words of the program: "$UNITS" (G21, G20), "$WORKOFFSET" (G54, G54.1P3, G110), "$PLANE"
+// (G17 to G19), "$COOLANT" (M07, M08), "$SPINDLEDIR" (M03 unless the source turned the
+// spindle counter-clockwise: M04) and "$PGMUNITS" (MM, INCH); each is empty where the source
+// said nothing ("$SPINDLEDIR" is M03, "$PGMUNITS" MM). "$CCX", "$CCY", "$CCZ": an arc's
+// centre as a position (its start plus I, J, K), for controls that take the centre so.
+inline constexpr const char* kNamedVariables[] = {"$UNITS",   "$WORKOFFSET", "$PLANE",
+                                                  "$COOLANT", "$SPINDLEDIR", "$PGMUNITS",
+                                                  "$CCX",     "$CCY",        "$CCZ"};
 constexpr std::uint32_t LetterBit(char letter) {
   return 1u << (letter - 'A');
 }

@@ -562,6 +562,20 @@ constexpr TxtEntry kTexts[] = {
     {TREVALON_TXT(ManualNotFound), " The user manual was not found. It was looked for in:\n",
      " 사용자 설명서를 찾을 수 없습니다. 찾아본 폴더:\n",
      " ユーザーマニュアルが見つかりません。探したフォルダー:\n"},
+    // ---- The setup around the toolpath, templates and stopped output --------------------
+    {TREVALON_TXT(VerifySetupDiffers), "units and work offset: expected %s, read %s",
+     "단위와 공작물 좌표계: 원래 %s, 읽은 것 %s", "単位とワーク座標系: 元 %s、読み戻し %s"},
+    {TREVALON_TXT(TemplateMissing),
+     " The post-processor template does not exist: nothing is written.\n",
+     " 포스트 프로세서 템플릿 파일이 없어 출력하지 않습니다.\n",
+     " ポストプロセッサのテンプレートファイルがないため出力しません。\n"},
+    {TREVALON_TXT(KeepPartialOutput),
+     "Keep the blocks written so far as a program that ends where it stopped?\n(No keeps the "
+     "old file as it was.)",
+     "지금까지 쓴 블록을 멈춘 곳에서 끝나는 프로그램으로 남길까요?\n(아니오: 예전 파일을 그대로 "
+     "둡니다.)",
+     "ここまで書いたブロックを、止めた所で終わるプログラムとして残しますか?\n(いいえ: 元の"
+     "ファイルをそのまま残します。)"},
 };
 
 #undef TREVALON_TXT

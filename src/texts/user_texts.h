@@ -293,6 +293,10 @@ enum class Txt : int {
   TipFeedPlot,  // status tip of the View menu's "Feed 그래프"
   // ---- Help --------------------------------------------------------------------------------
   ManualNotFound,  // the file error, followed by the folders where the manual was looked for
+  // ---- The setup around the toolpath, templates and stopped output -----------------------
+  VerifySetupDiffers,  // "%s" the source's units and work offset, "%s" those read back
+  TemplateMissing,     // the post-processor template file does not exist: nothing is written
+  KeepPartialOutput,   // asked after a stop: keep what was written, closed where it stopped?
 
   Count
 };

@@ -490,6 +490,92 @@ TEST(Verbs, VerifyAfterWriting) {
        {"t.ppr", "[NewCut]\nN$NX$X\n[End]\n"}});
 }
 
+// The setup a program said up to its first cut (units, work offset, plane, length offset,
+// coolant, spindle direction) stays with its toolpath and is written again by every output.
+TEST(Verbs, SetupTravelsWithTheToolpath) {
+  const std::string g20 = "load {d}/g20.nc; ";
+  RunTable(
+      {
+          // Every reader keeps it: classic and extended, ISO and Heidenhain.
+          {g20 + "layerinfo 0", 0, {"out:setup=\"G20 G55 G17 H2 M08 M04\""}},
+          {"ncset extended=1; " + g20 + "layerinfo 0", 0, {"out:setup=\"G20 G55 G17 H2 M08 M04\""}},
+          {"load {d}/p3.nc; layerinfo 0", 0, {"out:setup=\"G21 G54.1P3\""}},
+          {"ncset extended=1; load {d}/p3.nc; layerinfo 0", 0, {"out:setup=\"G21 G54.1P3\""}},
+          {"ncset hhin=1; load {d}/inch.h; layerinfo 0", 0, {"out:setup=\"G20 G17 H1 M08 M03\""}},
+          {"ncset extended=1; load {d}/inch.h; layerinfo 0",
+           0,
+           {"out:setup=\"G20 G17 H1 M08 M03\""}},
+          // A program without these words, and points made by commands, have none.
+          {"load {d}/plain.nc; layerinfo 0", 0, {"!out:setup="}},
+          // The fixed ISO header says the units and the offset before the start block, the
+          // coolant after the spindle, in the source's direction; verify reads them back.
+          {g20 + "save {d}/o.nc editor=0 verify=1 tool=0 spindle=100",
+           0,
+           {"^o.nc:%\nO20\nG20G55\nG90G00G17\nS100M04\nM08\nG00X0.000Y0.000Z1.000\nG01X1.000F20\n",
+            "=err:"}},
+          {"load {d}/p3.nc; save {d}/o.nc editor=0 verify=1 tool=0 spindle=0 incremental=1",
+           0,
+           {"^o.nc:%\nG21G54.1P3\nG90G00G17\n"}},
+          // The Heidenhain header takes the units from the source.
+          {"ncset hhin=1; load {d}/inch.h; save {d}/h.nc editor=0 heidenhain=1 verify=1",
+           0,
+           {"^h.nc:1 BEGIN PGM 0 INCH\n", "h.nc: END PGM 0 INCH\n", "=err:"}},
+          {"ncset hhin=1; load {d}/inch.h; save {d}/i.nc editor=0 heidenhain=0 verify=1",
+           0,
+           {"i.nc:G20\nG90G00G17\n", "=err:"}},
+          // Layer output: each layer says its own where it differs from the one before.
+          {g20 + "layer 1; load {d}/p3.nc; savelayers {d}/l.nc 0 1 verify=1",
+           0,
+           {"l.nc:G20G55\nG90G00G17\n", "l.nc:G21G54.1P3\nG90G00G17\n", "!err:differs"}},
+          // A start part from another program names other units and offset: verify says so.
+          {g20 + "save {d}/s.nc editor=0 verify=1 startend={d}/p3.nc",
+           1,
+           {"err:units and work offset: expected G20 G55, read G21 G54.1P3"}},
+          // Undo of a load brings the setup back with the toolpath; a copy takes it along.
+          {g20 + "load {d}/p3.nc; undo; layerinfo 0", 0, {"out:setup=\"G20 G55 G17 H2 M08 M04\""}},
+          {g20 + "load {d}/p3.nc; undo; redo; layerinfo 0", 0, {"out:setup=\"G21 G54.1P3\""}},
+          {"$ --answer ok -c load {d}/g20.nc; copylayer 0 4; layerinfo 4",
+           0,
+           {"out:setup=\"G20 G55 G17 H2 M08 M04\""}},
+          // An appended program keeps the first one's setup.
+          {g20 + "append {d}/p3.nc; layerinfo 0", 0, {"out:setup=\"G20 G55 G17 H2 M08 M04\""}},
+          // The post-processor: the shipped templates are installed on first use and write the
+          // setup; every one reads back as the toolpath.
+          {"settings PostDir={d}/post; " + g20 + "post {d}/o0.nc verify=1",
+           0,
+           {"^o0.nc:%\nO20\nG20G55\nN0G90G17G00", "o0.nc:S1000M04\nM08\n",
+            "=err:", "post/default.ppr:[Start]", "post/fanuc-haas.ppr:[Start]"}},
+          {"settings PostDir={d}/post; " + g20 + "post {d}/o1.nc ppr=fanuc-haas verify=1",
+           0,
+           {"o1.nc:G20G55\nN1G17G40G49G80G90\n", "=err:"}},
+          {"settings PostDir={d}/post; " + g20 + "post {d}/o2.nc ppr=linuxcnc verify=1",
+           0,
+           {"o2.nc:%\nG20 G55\nG17 ", "=err:"}},
+          {"settings PostDir={d}/post; " + g20 + "post {d}/o3.nc ppr=heidenhain verify=1",
+           0,
+           {"^o3.nc:0 BEGIN PGM 20 INCH\n", "o3.nc:END PGM 20 INCH", "=err:"}},
+          {"settings PostDir={d}/post; load {d}/p3.nc; post {d}/o4.nc ppr=fanuc-haas verify=1",
+           0,
+           {"o4.nc:G21G54.1P3\n", "=err:"}},
+          {"settings PostDir={d}/post; ncset hhin=1; load {d}/inch.h; post {d}/o5.nc "
+           "ppr=heidenhain verify=1",
+           0,
+           {"o5.nc:BEGIN PGM 0 INCH", "o5.nc:M03 M08", "=err:"}},
+          // A template that is not there is said to be missing.
+          {g20 + "post {d}/q.nc ppr={d}/none.ppr",
+           1,
+           {"err:The post-processor template does not exist", "err:'{d}/none.ppr' does not exist"}},
+      },
+      {{"g20.nc",
+        "%\nO20\nG20G90G17\nG55\nG00X0Y0Z1.\nG43H2Z1.M04\nM08\nG01X1.F20\nG03X2.Y1.R1.\n"
+        "G00Z2.\nM30\n%\n"},
+       {"p3.nc", "G21\nG54.1P3\nG00X5Y5Z10.\nG01Z0.F300\nX8.\nM30\n"},
+       {"plain.nc", "G00X0Y0Z5.\nG01X1.F100\nM30\n"},
+       {"inch.h",
+        "0 BEGIN PGM 7 INCH\n1 TOOL CALL 1 Z S1000\n2 L X+0 Y+0 Z+1 F6000 M3 M8\n"
+        "3 L X+1 F20\n4 L Y+1\n5 END PGM 7 INCH\n"}});
+}
+
 TEST(Verbs, FeedConditions) {
   RunTable(
       {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -284,11 +285,41 @@ TEST_F(NcWriter, DiagonalRapidQuestion) {
   EXPECT_EQ(platform.lastCaption, "Korvo message");
   EXPECT_NE(out.find("G00X9.000Y9.000Z10.000\nM09"), std::string::npos);
 
-  // OK: the program stops where it is, without footer, and replaces the old file.
-  platform.answers = {Answer::Ok};
+  // OK, then keep what was written: the program ends where it stopped, with a comment that
+  // names the record and the footer (the retract, M09, M30), and replaces the old file.
+  platform.answers = {Answer::Ok, Answer::Ok};
   out = WritePlain([](CNcOutputDlg& d) { d.openInEditor = true; });
-  EXPECT_EQ(out, "%\nG90G00G17\nG00X0.000Y0.000Z10.000\nG01Z0.000F100\n");
+  EXPECT_EQ(out,
+            "%\nG90G00G17\nG00X0.000Y0.000Z10.000\nG01Z0.000F100\n"
+            "(STOPPED BEFORE RECORD 2: DIAGONAL RAPID NOT WRITTEN)\nG00Z10.000\nM09\nM30\n%\n");
   EXPECT_TRUE(platform.opened.empty());  // no editor for a stopped program
+
+  // OK, then do not keep it: the old file stays as it was, and no temporary file is left.
+  const std::string old = out;
+  auto files = [&] {
+    std::size_t n = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) n += e.is_regular_file();
+    return n;
+  };
+  const std::size_t before = files();
+  for (bool layers : {false, true}) {
+    platform.answers = {Answer::Ok, Answer::Cancel};
+    CNcOutputDlg dlg;
+    Plain(dlg);
+    int hh = 0;
+    const Outcome o = layers ? SaveLayersCommand(app, *doc, dlg.outputPath, "0", hh)
+                             : SaveNcCommand(app, *doc, dlg, hh);
+    EXPECT_EQ(o.code(), OutcomeCode::Cancelled) << layers;
+    EXPECT_NE(o.reason().find("record 2"), std::string::npos) << o.reason();
+    EXPECT_EQ(ReadAll(dlg.outputPath), old);
+    EXPECT_EQ(files(), before);
+  }
+
+  // A Heidenhain program kept after a stop ends with its comment block and END PGM.
+  platform.answers = {Answer::Ok, Answer::Ok};
+  out = WritePlain([](CNcOutputDlg& d) { d.heidenhain = true; });
+  EXPECT_NE(out.find("; STOPPED BEFORE RECORD 2"), std::string::npos) << out;
+  EXPECT_NE(out.find("END PGM 0 MM\n"), std::string::npos) << out;
 }
 
 TEST_F(NcWriter, RefusalsAndAFileThatCannotBeCreated) {

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "app/application.h"
+#include "ncio/shipped_templates.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -12,6 +15,44 @@ namespace {
 
 using testing::ReadAll;
 using testing::TempDir;
+
+// The shipped templates: the default one is the built-in template as saved, every one defines
+// the sections a program needs, and the first use installs them without touching the user's.
+TEST(PostTemplate, ShippedTemplatesAndTheirInstallation) {
+  ASSERT_EQ(kShippedTemplateCount, 4u);
+  const ShippedTemplate* d = FindShippedTemplate("default.ppr");
+  ASSERT_NE(d, nullptr);
+  EXPECT_EQ(d->text, CPostTemplate().FormatTemplate());
+  EXPECT_EQ(FindShippedTemplate("none.ppr"), nullptr);
+  for (std::size_t k = 0; k < kShippedTemplateCount; ++k) {
+    const ShippedTemplate& s = kShippedTemplateTable[k];
+    SCOPED_TRACE(s.fileName);
+    CPostTemplate t;
+    t.ParseTemplateText(s.text);
+    for (int id : {kSecStart, kSecNewCut, kSecCut, kSecNewRapid, kSecRapid, kSecNewXyCW,
+                   kSecNewXyCCW, kSecNewZxCW, kSecNewYzCCW, kSecSpindle, kSecTerm})
+      EXPECT_TRUE(t[id].defined) << PostSectionName(id);
+    // The units before the first move; every line fits a section's line.
+    EXPECT_TRUE(t[kSecStart].Text().find("UNITS") != std::string::npos);
+    for (const CPostSection& sec : t.sections)
+      for (int i = 0; i < sec.lineCount; ++i) EXPECT_LE(sec.lines[i].size(), 101u) << sec.lines[i];
+  }
+  TempDir dir;
+  const std::string folder = dir.file("a/post");
+  TemplateInstall first = InstallShippedTemplates(folder);
+  EXPECT_EQ(first.written.size(), kShippedTemplateCount);
+  EXPECT_EQ(first.failed, "");
+  EXPECT_EQ(ReadAll(folder + "/linuxcnc.ppr"), FindShippedTemplate("linuxcnc.ppr")->text);
+  // A template the user changed, and one removed: only the removed one comes back.
+  std::ofstream(folder + "/default.ppr", std::ios::binary) << "[Start]\nmine\n[End]\n";
+  std::filesystem::remove(folder + "/heidenhain.ppr");
+  TemplateInstall again = InstallShippedTemplates(folder);
+  EXPECT_EQ(again.written, std::vector<std::string>{"heidenhain.ppr"});
+  EXPECT_EQ(ReadAll(folder + "/default.ppr"), "[Start]\nmine\n[End]\n");
+  // A folder that cannot be made is named.
+  std::ofstream(dir.file("file"), std::ios::binary) << "x";
+  EXPECT_NE(InstallShippedTemplates(dir.file("file/post")).failed, "");
+}
 
 TEST(PostTemplate, ReadingSectionsTrimmingAndEnd) {
   // The defaults are shown but not defined; the shipped default template is them saved.

@@ -12,6 +12,7 @@
 #include "app/load_commands.h"
 #include "app/output_commands.h"
 #include "ncio/nc_verify.h"
+#include "ncio/shipped_templates.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -170,11 +171,12 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
 struct Format {
   const char* name = "";
   bool heidenhain = false, incremental = false, ijkToR = true, layers = false, post = false;
+  const char* shipped = nullptr;  // a shipped template (ncio/shipped_templates.h) for post
   Limits limits;
 };
 
 std::vector<Format> Formats() {
-  std::vector<Format> f(7);
+  std::vector<Format> f(10);
   f[0].name = "ISO absolute, R";
   f[1].name = "ISO absolute, IJK", f[1].ijkToR = false;
   f[2].name = "ISO incremental, R", f[2].incremental = true;
@@ -190,6 +192,10 @@ std::vector<Format> Formats() {
   // A limit of the Heidenhain reader: it takes any feed above 2000 for a rapid, so no
   // program can say a faster cut to it.
   f[6].limits.maxFeed = 2000;
+  // The shipped templates, each read back by the reader of its dialect.
+  f[7].name = "fanuc-haas template", f[7].post = true, f[7].shipped = "fanuc-haas.ppr";
+  f[8].name = "linuxcnc template", f[8].post = true, f[8].shipped = "linuxcnc.ppr";
+  f[9].name = "heidenhain template", f[9].post = true, f[9].shipped = "heidenhain.ppr";
   return f;
 }
 
@@ -206,7 +212,13 @@ class RoundTrip : public ::testing::Test, public testing::AppInTempDir {
     if (f.post) {
       CPostProcessorDlg dlg;
       dlg.outputPath = path;
-      EXPECT_TRUE(dlg.ppr.LoadTemplate(std::string(TREVALON_EXAMPLES) + "/default.ppr"));
+      if (f.shipped) {
+        const ShippedTemplate* t = FindShippedTemplate(f.shipped);
+        EXPECT_NE(t, nullptr);
+        if (t) dlg.ppr.ParseTemplateText(t->text);
+      } else {
+        EXPECT_TRUE(dlg.ppr.LoadTemplate(std::string(TREVALON_EXAMPLES) + "/default.ppr"));
+      }
       dlg.TakeLayerDefaults(doc->layers[doc->layers.workLayer]);
       return PostProcessCommand(app, *doc, dlg, &result);
     }

@@ -1,0 +1,37 @@
+# Writes the post-processor templates of DIR (*.ppr, in name order) into OUT as the table of
+# shipped templates (src/ncio/shipped_templates.h), so that the program carries them byte for
+# byte (line ends included: each line becomes an escaped string literal).
+# Run as: cmake -DDIR=... -DOUT=... -P embed-templates.cmake
+file(GLOB files "${DIR}/*.ppr")
+list(SORT files)
+set(content "// Made from templates/post by tools/embed-templates.cmake; edit the templates there.\n")
+string(APPEND content "#include \"ncio/shipped_templates.h\"\n\nnamespace trevalon {\n\n")
+string(APPEND content "const ShippedTemplate kShippedTemplateTable[] = {\n")
+foreach(f ${files})
+  get_filename_component(name "${f}" NAME)
+  file(READ "${f}" text)
+  # file(READ) gives the text without its carriage returns: a file with CR LF line ends (as
+  # the program saves templates) gets them back below.
+  file(READ "${f}" hex HEX)
+  string(FIND "${hex}" "0d0a" crlf)
+  string(REPLACE "\\" "\\\\" text "${text}")
+  string(REPLACE "\"" "\\\"" text "${text}")
+  string(REPLACE "\t" "\\t" text "${text}")
+  string(REPLACE "\r" "\\r" text "${text}")
+  if(crlf GREATER -1)
+    string(REPLACE "\n" "\\r\\n\"\n     \"" text "${text}")
+  else()
+    string(REPLACE "\n" "\\n\"\n     \"" text "${text}")
+  endif()
+  string(APPEND content "    {\"${name}\",\n     \"${text}\"},\n")
+endforeach()
+string(APPEND content "};\nconst std::size_t kShippedTemplateCount = ")
+list(LENGTH files count)
+string(APPEND content "${count};\n\n}  // namespace trevalon\n")
+if(EXISTS "${OUT}")
+  file(READ "${OUT}" old)
+  if(old STREQUAL content)
+    return()
+  endif()
+endif()
+file(WRITE "${OUT}" "${content}")

@@ -73,6 +73,7 @@ class ExtIsoMachine {
   double initialZ_ = 0, rLevel_ = 0, bottom_ = 0;
   bool rSet_ = false, bottomSet_ = false;
   double polarRadius_ = 0, polarAngle_ = 0;
+  bool polarMode_ = false;  // G16 in force (until G15)
   Pending pending_;
 };
 

@@ -90,7 +90,7 @@ std::string_view CleanIsoBlock(std::string_view line, std::string* comments, std
 // slots hold a word are cleared, and a value is read only where its bit is set; G and M codes
 // keep every occurrence, as tenths (G68.2 is 682), read only up to their counts.
 struct ExtIsoMachine::Words {
-  static std::size_t Slot(char c) { return static_cast<unsigned char>(c) & 31u; }
+  static constexpr std::size_t Slot(char c) { return static_cast<unsigned char>(c) & 31u; }
   double value[32];
   std::uint32_t has = 0;
   int g[16];
@@ -495,12 +495,22 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
         break;
       // Codes that set a state the view does not show and move nothing of their own: a
       // block with them moves by its axis words in the motion in force.
+      case 150:  // G15: polar coordinates off
+        polarMode_ = false;
+        break;
       case 50:  // G05, G05.1: high-speed machining modes
       case 51:
-      case 80:   // G08: look-ahead
+      case 80:  // G08: look-ahead
+        break;
+      case 160:
+        // G16: X and Y become a radius and an angle until G15. Not run: the block and every
+        // block that would move while it is in force (see below).
+        polarMode_ = true;
+        NotRun(g);
+        noMove = true;
+        break;
       case 90:   // G09: exact stop
       case 110:  // G11: end of data setting
-      case 150:  // G15: polar coordinates off
       case 210:  // G21: metric
       case 400:  // G40-G42: cutter compensation (the path is read as programmed)
       case 410:
@@ -550,6 +560,18 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
   }
   const ExtIsoStep done = end ? ExtIsoStep::End : ExtIsoStep::Continue;
   if (noMove) return done;
+  // Our rule: while G16 is in force a block's axis words are polar coordinates the reader
+  // does not run; the block makes no move and counts with G16, so that a radius and an angle
+  // never run as X and Y.
+  // The words that make a move: X, Y, Z, the arc's I, J, K and R, the polar "@" and "^".
+  constexpr std::uint32_t kAxisSlots =
+      1u << Words::Slot('X') | 1u << Words::Slot('Y') | 1u << Words::Slot('Z') |
+      1u << Words::Slot('I') | 1u << Words::Slot('J') | 1u << Words::Slot('K') |
+      1u << Words::Slot('R') | 1u << Words::Slot('@') | 1u << Words::Slot('^');
+  if (polarMode_ && (w.has & kAxisSlots) != 0) [[unlikely]] {
+    NotRun(160);
+    return done;
+  }
 
   // The block's end point.
   double to[3] = {pos_[0], pos_[1], pos_[2]};

@@ -77,6 +77,7 @@ class ExtIsoMachine final : public ExtMachineState {
   bool returnToR_ = false;  // G99 (else G98, the default)
   double initialZ_ = 0, rLevel_ = 0, bottom_ = 0;
   bool rSet_ = false, bottomSet_ = false;
+  bool polarMode_ = false;  // G16 in force (until G15)
   Pending pending_;
   // The G code in force per modal group (index 1-17), in tenths as the words keep them;
   // -1 for a group not kept. The power-on state until a block names another.

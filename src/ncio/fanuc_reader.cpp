@@ -461,6 +461,9 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
     if (!move || reg.type == MOVE_NONE) continue;
     const int type = reg.type;
     const bool arcMove = type == MOVE_ARC_CW || type == MOVE_ARC_CCW;
+    // The centre's component along the plane's normal is never stored (both arc paths below
+    // drop it), so it is not a value to limit either.
+    if (arcMove) arcOffset[reg.plane == PLANE_ZX ? 1 : reg.plane == PLANE_YZ ? 0 : 2] = 0.0;
     // Our rule: a coordinate (end point or centre offset) a record cannot hold is stored
     // limited to what it holds and reported, as extended reading does; the parser's own
     // position keeps the value as written, so the blocks after it read as they always have.

@@ -46,6 +46,10 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
 // as the help line shows it; "" after a classic read or an extended one that read everything.
 std::string ExtendedReadNotice(const CApplication& app);
 
+// The last read was an extended one whose run stopped: the moves before the stop were kept
+// and the work layer marked (CDocument::StopNote).
+bool ReadStopped(const CApplication& app);
+
 // "1,204": a count with its thousands separated by commas, in every language.
 std::string GroupThousands(long n);
 

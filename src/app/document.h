@@ -101,10 +101,18 @@ class CDocument {
     return false;
   }
 
+  // ---- A program that stopped --------------------------------------------------------------
+  // Per layer: set when the program read into it stopped before its end (an alarm, a loop
+  // that never ends), why in the user's words; "" otherwise. Writing the layer out says it
+  // again; a later load into the layer clears it.
+  std::string& StopNote(int layer) { return stopNotes_[InTable(layer) ? layer : 0]; }
+  const std::string& StopNote(int layer) const { return stopNotes_[InTable(layer) ? layer : 0]; }
+
  private:
   static bool InTable(int layer) { return layer >= 0 && layer < CLayerTable::kSlots; }
   std::uint64_t writtenEdits_ = 0;
   std::array<bool, CLayerTable::kSlots> layerChanged_{};
+  std::array<std::string, CLayerTable::kSlots> stopNotes_{};
 };
 
 }  // namespace trevalon

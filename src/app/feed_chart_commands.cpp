@@ -35,6 +35,8 @@ Outcome ReadComparison(CApplication& app, const CDocument& doc, const std::strin
     case NcReadOutcome::NotText:
       return Outcome::Failed(OutcomeCode::Refused, "'" + path + "' is not an NC program");
     case NcReadOutcome::Stopped:
+      // Our rule: a comparison with part of a program would chart unlike toolpaths side by
+      // side; a program whose run stops is refused here (a load keeps its part).
       return Outcome::Failed(OutcomeCode::Refused, "extended reading of '" + path +
                                                        "' stopped: " + state.lastReport.stopReason);
     case NcReadOutcome::StoreFull:

@@ -35,15 +35,18 @@ Outcome ReportOutcome(CApplication& app, const CDocument& doc, NcReadOutcome out
       app.Notify(Txt::NotNcProgram, Txt::ErrorMessage);
       return Outcome::Failed(OutcomeCode::Refused, "'" + path + "' is not an NC program");
     case NcReadOutcome::Stopped: {
-      // The run of the program stopped (an alarm, a loop that never ends): the file is
-      // refused and nothing changed; the reason is said where the user looks.
+      // The run of the program stopped (an alarm, a loop that never ends): the moves read
+      // before it are loaded and the work layer is marked (CDocument::StopNote); the reason
+      // is said where the user looks. The command fails as a load that fills the store does:
+      // the toolpath is only part of the program.
       const std::string notice = ExtendedReadNotice(app);
-      app.Msg().platform().ShowMessage(notice, app.Text(Txt::ErrorMessage),
-                                       MessageIcon::Information, MessageButtons::Ok);
+      app.Msg().platform().ShowMessage(notice, app.Text(Txt::ErrorMessage), MessageIcon::Warning,
+                                       MessageButtons::Ok);
       app.Msg().Help(notice);
-      return Outcome::Failed(
-          OutcomeCode::Refused,
-          "extended reading stopped: " + app.ncReader.lastReport.stopReason + "; nothing was read");
+      return Outcome::Failed(OutcomeCode::Refused,
+                             "extended reading stopped: " + app.ncReader.lastReport.stopReason +
+                                 "; the moves read before the stop are loaded (" +
+                                 std::to_string(doc.store.count) + " records)");
     }
     case NcReadOutcome::StoreFull:
       app.Notify(Txt::PointStoreFull, Txt::KorvoMessage);
@@ -152,6 +155,7 @@ std::string ClassicLimitsNotice(const CApplication& app) {
 }
 
 void ShowReadNotice(CApplication& app, const CDocument& doc, const std::string& path) {
+  if (ReadStopped(app)) return;  // the outcome says it (ReportOutcome)
   if (!app.ncReader.lastReadExtended) {
     ShowClassicHints(app, doc, path);
     const std::string limits = ClassicLimitsNotice(app);
@@ -168,6 +172,10 @@ void FitAndRedraw(CDocument& doc) {
 }
 
 }  // namespace
+
+bool ReadStopped(const CApplication& app) {
+  return app.ncReader.lastReadExtended && !app.ncReader.lastReport.stopReason.empty();
+}
 
 std::string GroupThousands(long n) {
   if (n < 0) return std::to_string(n);
@@ -252,7 +260,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   (void)LoadNcProgram(target, app.undo, path, &o);
   // A file that cannot be opened (or that extended reading refuses as text) touched nothing:
   // the toolpath, the title and the layer stay as they were.
-  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
+  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText)
     return ReportOutcome(app, doc, o, path);
   // The undo state of the toolpath before the load, when the load recorded one, keeps its lines.
   if (app.undo.undoPos != undoPos) app.undo.TagNewest(before, &setupBefore);
@@ -266,6 +274,9 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   LayerSlot& work = doc.layers[doc.layers.workLayer];
   doc.layers.SaveLayer(doc.layers.workLayer, doc.store);
   work.fileName = path;
+  // A new toolpath: the mark of a stopped read is this read's alone.
+  doc.StopNote(doc.layers.workLayer) =
+      o == NcReadOutcome::Stopped ? app.ncReader.lastReport.stopReason : "";
   // The work layer is now what the file holds (up to where a full store stopped the read:
   // the rest is still in the file). The other layers keep their own state.
   doc.NoteWorkLayerChanged();
@@ -299,8 +310,12 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
   const bool hadMoves = doc.store.count != 0;
   (void)AppendNcProgram(target, path, &o);
   if (hadMoves) setup = setupBefore;
-  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText || o == NcReadOutcome::Stopped)
+  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText)
     return ReportOutcome(app, doc, o, path);
+  // The toolpath now holds part of a program: marked as a load's would be (a mark of the
+  // program before it stays, that part is still what it was).
+  if (o == NcReadOutcome::Stopped)
+    doc.StopNote(doc.layers.workLayer) = app.ncReader.lastReport.stopReason;
   lines.Fit(doc.store.count);
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(std::move(lines), doc.edits);

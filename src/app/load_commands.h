@@ -47,6 +47,10 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
 // "" when there is nothing to say.
 std::string ExtendedReadNotice(const CApplication& app);
 
+// The last read was an extended one whose run stopped: the moves before the stop were kept
+// and the work layer marked (CDocument::StopNote).
+bool ReadStopped(const CApplication& app);
+
 // "1,204": a count with its thousands separated by commas, in every language.
 std::string GroupThousands(long n);
 

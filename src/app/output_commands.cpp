@@ -82,12 +82,26 @@ Outcome StoppedOutput(ReplacingFile& file, const std::string& path, std::uint32_
                             std::to_string(stoppedAt) + "; '" + path + "' left as it was");
 }
 
+// Our rule: a layer whose program stopped before its end is written as it is (the moves a
+// control ran up to the stop), after the message of the stop is said again as a warning: a
+// message box in the desktop (before anything is written), standard error in the
+// command-line tool, and the help line.
+void WarnStoppedRead(CApplication& app, const CDocument& doc, int layer) {
+  const std::string& note = doc.StopNote(layer);
+  if (note.empty()) return;
+  const std::string text = FillText(app.Text(Txt::ExtReadStopped), note);
+  app.Msg().platform().ShowMessage(text, app.Text(Txt::KorvoMessage), MessageIcon::Warning,
+                                   MessageButtons::Ok);
+  app.Msg().Help(text);
+}
+
 }  // namespace
 
 Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk,
                       NcVerifyResult* verified) {
   if (auto refusal = RefuseCutWithoutFeed(app, doc.store)) return *refusal;
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
+  WarnStoppedRead(app, doc, doc.layers.workLayer);
   layer.fileName = dlg.outputPath;
   doc.title = dlg.outputPath;
   if (dlg.machiningInfo) {
@@ -143,6 +157,7 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
     return Outcome::Unchanged("no layer of the document in '" + std::string(layerList) + "'");
   const LayerSlot& work = layers[layers.workLayer];
   if (work.fileName.find("Layer") == std::string::npos) doc.title = work.fileName;
+  for (int k : picked) WarnStoppedRead(app, doc, k);
 
   layers.SaveLayer(layers.workLayer, doc.store);
   for (int k : picked) {
@@ -259,6 +274,7 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
   }
   if (auto refusal = RefuseCutWithoutFeed(app, doc.store)) return *refusal;
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
+  WarnStoppedRead(app, doc, doc.layers.workLayer);
   layer.fileName = dlg.outputPath;
   doc.title = dlg.outputPath;
   if (Outcome made = app.MakeFolderFor(dlg.outputPath); !made) return made;

@@ -287,7 +287,7 @@ int RunScript(Session& s, std::string_view text, bool commandLine) {
           << error << '\n';
     return 2;
   }
-  return 0;
+  return s.status;
 }
 
 }  // namespace trevalon::cli

@@ -56,6 +56,9 @@ struct Session {
   CDocument* doc = nullptr;
   std::ostream& out;
   std::ostream& err;
+  // The exit status of a script that runs to its end: 1 once a read stopped before the end
+  // of its program (the moves before the stop were loaded and the script went on).
+  int status = 0;
 
   // The values a command's dialog would keep while the program runs: a verb's options that
   // are not given take the values of the verb's previous use in this session, starting from

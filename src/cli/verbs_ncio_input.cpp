@@ -23,6 +23,14 @@ void Read(Session& s, const std::string& verb, const std::string& path, bool loa
       load ? LoadNcCommand(s.app, *s.doc, path) : AppendNcCommand(s.app, *s.doc, path);
   const std::string notice = ExtendedReadNotice(s.app);
   if (!notice.empty()) s.err << notice << "\n";
+  // Our rule: a program whose run stopped is loaded up to the stop, as a full store is; unlike
+  // that, the script goes on (the toolpath may be looked at or written, which says the stop
+  // again) and ends with exit status 1.
+  if (!o.ok() && ReadStopped(s.app)) {
+    s.err << verb << ": " << o.reason() << "\n";
+    s.status = 1;
+    return;
+  }
   Check(o, verb);
 }
 
@@ -99,7 +107,7 @@ int InfoShortcut(Session& s, const std::vector<std::string>& args) {
   }
   ReadForShortcut(s, "info", args);
   PrintStatisticsJson(s.out, s.doc->store, ReadMachineSettings(s.app));
-  return 0;
+  return s.status;
 }
 
 int DumpShortcut(Session& s, const std::vector<std::string>& args) {
@@ -114,7 +122,7 @@ int DumpShortcut(Session& s, const std::vector<std::string>& args) {
                   r->feed, r->mark);
     s.out << line;
   }
-  return 0;
+  return s.status;
 }
 
 VerbRegistrar registrar{

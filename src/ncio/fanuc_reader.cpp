@@ -526,9 +526,7 @@ bool ReadWholeStream(std::FILE* file, std::string& text) {
   return !(std::ferror(file) && text.empty());
 }
 
-// What an extended read may change, kept so that a read the program itself stops (an alarm,
-// a loop that never ends, calls nested too deep) can be refused as a whole: the moves it
-// stored before it stopped are not what the machine would run.
+// What an extended read may change, kept so that a load's undo step can go back to it.
 struct ExtReadStart {
   RecordSnapshot records;
   bool kept = false;
@@ -560,9 +558,10 @@ struct ExtReadStart {
   }
 };
 
-// Our rule: a program whose run stops (an alarm, a loop that never ends, calls nested too
-// deep) is refused as a whole and changes nothing; `undo` (a load) gets its snapshot only
-// when the read is kept.
+// A program whose run stops (an alarm, a loop that never ends, calls nested too deep) keeps
+// the moves read before the stop, as a control has run them up to there; the outcome
+// (Stopped) and the report's stopReason say so. `undo` (a load) gets the snapshot of the
+// toolpath before the read.
 // `read(report, outcome)` is the read itself, as ReadNcExtended.
 template <class Read>
 int ReadExtendedWith(const NcReadTarget& t, NcReadOutcome* outcome, CUndoRing* undo, Read read) {
@@ -578,9 +577,7 @@ int ReadExtendedWith(const NcReadTarget& t, NcReadOutcome* outcome, CUndoRing* u
   NcReadOutcome o = NcReadOutcome::Read;
   const int r = read(t.state.lastReport, &o);
   if (r == 0 && o == NcReadOutcome::Read) o = NcReadOutcome::Stopped;
-  if (o == NcReadOutcome::Stopped && start.kept) {
-    start.Restore(t);
-  } else if (undo && start.kept) {
+  if (undo && start.kept) {
     // The load's undo step holds the toolpath as it was before the read.
     RecordSnapshot read;
     if (t.store.Snapshot(read)) {

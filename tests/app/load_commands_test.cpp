@@ -44,29 +44,44 @@ TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   EXPECT_EQ(d.store.count, 12u);
 }
 
-// Extended reading: a program whose run stops (here an alarm) is refused as a whole by load
-// and append; a program that runs to its end is one undo step away from the one before.
-TEST(LoadCommand, ExtendedReadThatStopsIsRefusedAndChangesNothing) {
+// Extended reading: a program whose run stops (here an alarm) is loaded up to the stop with
+// the steps of any load (undo, title, statistics), said, and the work layer marked; a later
+// load that runs to its end clears the mark, an append that stops sets it.
+TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   App a;
   CDocument& d = *a.doc;
   d.nc.extendedReadingChk = 1;
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
   const std::string alarm = a.dir.file("alarm.nc");
   std::ofstream(alarm) << "G0 X0 Y0 Z5\nG1 X10 F100\n#3000=1 (TOOL BROKEN)\nG1 X20\n";
-  for (bool append : {false, true}) {
-    const Outcome o = append ? AppendNcCommand(a.app, d, alarm) : LoadNcCommand(a.app, d, alarm);
-    EXPECT_FALSE(o.ok());
-    EXPECT_NE(o.reason().find("TOOL BROKEN"), std::string::npos) << o.reason();
-    EXPECT_EQ(d.store.count, 12u);
-    EXPECT_EQ(d.title, Data("pocket_ijk.nc"));
-    EXPECT_DOUBLE_EQ(d.store.stats.cuttingLength, 67.0);
-  }
+  const Outcome o = LoadNcCommand(a.app, d, alarm);
+  EXPECT_EQ(o.code(), OutcomeCode::Refused);
+  EXPECT_NE(o.reason().find("TOOL BROKEN"), std::string::npos) << o.reason();
+  EXPECT_NE(o.reason().find("loaded (2 records)"), std::string::npos) << o.reason();
+  EXPECT_TRUE(ReadStopped(a.app));
+  EXPECT_EQ(d.store.count, 2u);  // the rapid to Z5 and the cut to X10; not the cut to X20
+  EXPECT_EQ(d.title, alarm);
+  EXPECT_DOUBLE_EQ(d.store.stats.cuttingLength, 10.0);
+  EXPECT_EQ(d.StopNote(0), "The program raised alarm 1 TOOL BROKEN. (line 3)");
+  EXPECT_EQ(a.platform.lastMessage,
+            "Help: Extended reading stopped: The program raised alarm 1 TOOL BROKEN. (line 3)");
+  // A program that runs to its end replaces the toolpath and the mark.
   const std::string loop = a.dir.file("loop.nc");
   std::ofstream(loop) << "#1=0\nWHILE [#1 LT 2] DO1\nG1 X[#1*5+5] F100\n#1=#1+1\nEND1\n";
   ASSERT_TRUE(LoadNcCommand(a.app, d, loop).ok());
+  EXPECT_FALSE(ReadStopped(a.app));
+  EXPECT_EQ(d.store.count, 2u);
+  EXPECT_EQ(d.StopNote(0), "");
+  // Each load is one undo step: back to the stopped read, then to the program before.
+  ASSERT_EQ(a.app.undo.Undo(d.store), 1);
   EXPECT_EQ(d.store.count, 2u);
   ASSERT_EQ(a.app.undo.Undo(d.store), 1);
   EXPECT_EQ(d.store.count, 12u);
+  // An append that stops keeps the toolpath before it and its own moves, and marks the layer.
+  ASSERT_TRUE(LoadNcCommand(a.app, d, loop).ok());
+  EXPECT_FALSE(AppendNcCommand(a.app, d, alarm).ok());
+  EXPECT_EQ(d.store.count, 4u);
+  EXPECT_NE(d.StopNote(0).find("TOOL BROKEN"), std::string::npos);
 }
 
 TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {

@@ -369,6 +369,32 @@ TEST(Verbs, ExtendedReading) {
            {{"commented.nc", "G01 X4.75 F50. (FEED X)\nX 0 Y1\n"}, {"many.nc", many}});
 }
 
+// A program whose run stops is loaded up to the stop: the script goes on and ends with exit
+// status 1, and every write of the marked toolpath says the stop again until a later load
+// replaces it.
+TEST(Verbs, ExtendedReadThatStops) {
+  // The load's message comes as an error, a write's as a warning before it.
+  const std::string warned =
+      "err:Korvo message: Help: Extended reading stopped: The program raised alarm 1 TOOL "
+      "BROKEN. (line 3)\n";
+  RunTable(
+      {{"ncset extended=1; load {d}/alarm.nc; dump",
+        1,
+        {"err:load: extended reading stopped: The program raised alarm 1 TOOL BROKEN. "
+         "(line 3); the moves read before the stop are loaded (2 records)",
+         "=out:0 1 0.0000 0.0000 5.0000 0 0\n1 3 10.0000 0.0000 5.0000 100 0\n"}},
+       {"ncset extended=1; load {d}/alarm.nc; save {d}/o.nc editor=0", 1, {warned, "o.nc:X10."}},
+       {"ncset extended=1; load {d}/alarm.nc; savelayers {d}/l.nc 0", 1, {warned}},
+       {"ncset extended=1; load {d}/alarm.nc; load {d}/good.nc; save {d}/o.nc editor=0",
+        1,
+        {"!err:Korvo message", "o.nc:X7."}},
+       {"ncset extended=1; load {d}/good.nc; save {d}/o.nc editor=0", 0, {"=err:"}},
+       // The stop of a read does not hide a later failure.
+       {"ncset extended=1; load {d}/alarm.nc; bogus", 2}},
+      {{"alarm.nc", "G0 X0 Y0 Z5\nG1 X10 F100\n#3000=1 (TOOL BROKEN)\nG1 X20\n"},
+       {"good.nc", "G0 X0 Y0 Z5\nG1 X7 F100\n"}});
+}
+
 TEST(Verbs, NcOutput) {
   const std::string points = "add 1 0 0 5 0; add 3 1 0 5 100; ";
   RunTable(

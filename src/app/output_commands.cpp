@@ -113,6 +113,7 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
     dlg.statisticsCuttingTime = doc.store.stats.cuttingTime;
   }
   heidenhainOutChk = dlg.heidenhain ? 1 : 0;
+  if (dlg.heidenhain) doc.nc.heidenhainStyleChk = dlg.tncStyle ? 1 : 0;
   if (Outcome made = app.MakeFolderFor(dlg.outputPath); !made) return made;
   ReplacingFile file;
   if (!file.Open(dlg.outputPath)) {
@@ -133,7 +134,9 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
   if (verified) {
     NcVerifyPart part = WrittenFrom(doc.store, 0);
     if (!complete) part.end = dlg.stoppedAt;
-    outcome = Verify(dlg.outputPath, {part}, dlg.heidenhain, dlg.setup, *verified);
+    // The TNC style's FMAX rapids and signed words are read by the extended reader.
+    outcome = Verify(dlg.outputPath, {part}, dlg.heidenhain, dlg.setup, *verified,
+                     dlg.heidenhain && dlg.tncStyle);
   }
   if (complete && dlg.openInEditor) OpenInEditor(app, dlg.outputPath);
   return outcome;

@@ -34,7 +34,7 @@ std::int32_t RangeOption(const Args& a, const char* verb, const char* key, std::
 void Save(Session& s, const Args& a) {
   a.Expect(1, 1,
            {"heidenhain", "incremental", "nnum", "r", "info", "tool", "offset", "spindle",
-            "program", "diag", "startend", "comment", "editor", "verify"});
+            "program", "diag", "startend", "comment", "editor", "verify", "hstyle"});
   CDocument& doc = *s.doc;
   CNcOutputDlg dlg;
   dlg.outputPath = a[0];
@@ -50,6 +50,13 @@ void Save(Session& s, const Args& a) {
       RangeOption(a, "save", "program", dlg.programNumber, CNcOutputDlg::kProgramNumberRange);
   const bool heidenhain = a.FlagOption("heidenhain", dlg.heidenhain);
   const bool incremental = a.FlagOption("incremental", false);
+  // hstyle=classic|tnc: the Heidenhain style; the last save's is remembered (korvo.par).
+  bool tnc = doc.nc.heidenhainStyleChk == 1;
+  if (const std::string* style = a.Option("hstyle")) {
+    if (*style != "classic" && *style != "tnc") Usage("save: hstyle must be classic or tnc");
+    tnc = *style == "tnc";
+  }
+  dlg.tncStyle = tnc;
   dlg.blockNumbers = a.FlagOption("nnum", dlg.blockNumbers);
   dlg.ijkToR = a.FlagOption("r", dlg.ijkToR);
   dlg.machiningInfo = a.FlagOption("info", dlg.machiningInfo);
@@ -249,8 +256,8 @@ VerbRegistrar registrar{
     {"save",
      "save FILE [heidenhain=0|1] [incremental=0|1] [nnum=0|1] [r=0|1] [info=0|1] [tool=T] "
      "[offset=H] [spindle=S] [program=O] [diag=0|1] [startend=SOURCE] [comment=\"...\"] "
-     "[editor=0|1] [verify=0|1]   write the work layer as an NC program (verify=1: read it back "
-     "and compare)",
+     "[editor=0|1] [verify=0|1] [hstyle=classic|tnc]   write the work layer as an NC program "
+     "(verify=1: read it back and compare; hstyle: the Heidenhain style, remembered)",
      Save},
     {"savelayers",
      "savelayers FILE LIST [verify=0|1]   write the listed layers (\"1 3-5 2\") into one program",

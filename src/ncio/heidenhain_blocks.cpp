@@ -48,21 +48,21 @@ constexpr double kChordSagitta = 0.0003;
 constexpr int kMostChords = 100000;
 
 // A word after a blank: " X10.000".
-char* Spaced(char* p, char letter, double v) {
+char* Spaced(char* p, char letter, double v, bool sign = false) {
   *p++ = ' ';
-  return Word(p, letter, v);
+  return sign ? SignedWord(p, letter, v) : Word(p, letter, v);
 }
 char* SpacedFeed(char* p, std::int32_t feed) {
   *p++ = ' ';
   return FeedWord(p, feed);
 }
 // Changed coordinates in the order X, Y, Z, each after a blank; true when any was written.
-bool SpacedChangedWords(char*& p, const double to[3], const double from[3]) {
+bool SpacedChangedWords(char*& p, const double to[3], const double from[3], bool sign = false) {
   bool any = false;
   static const char kAxis[3] = {'X', 'Y', 'Z'};
   for (int a = 0; a < 3; ++a)
     if (to[a] != from[a]) {
-      p = Spaced(p, kAxis[a], to[a]);
+      p = Spaced(p, kAxis[a], to[a], sign);
       any = true;
     }
   return any;
@@ -98,6 +98,8 @@ bool PiecesReadBack(const double from[3], const ArcPiece* pieces, int n, const d
 // block, which does not move, tells it the kind of move, so that the continuation reads back
 // as one. Returns true when the block was written.
 bool CNcOutputDlg::HeidenhainKindBlock(const PointRegister& r) {
+  // The TNC style names every rapid FMAX and gives a cut after a rapid its feed again.
+  if (tncStyle) return false;
   const bool rapid = r.type == MOVE_RAPID_CONT;
   if (!rapid && r.type != MOVE_LINE_CONT) return false;
   if (rapid ? IsRapidType(previousType) : IsLinearType(previousType)) return false;
@@ -108,10 +110,18 @@ bool CNcOutputDlg::HeidenhainKindBlock(const PointRegister& r) {
 }
 
 void CNcOutputDlg::HeidenhainRapid(const PointRegister& r, const double to[3]) {
-  HeidenhainKindBlock(r);
   char line[kLine];
+  if (tncStyle) {
+    // FMAX holds for its block only; a rapid that does not move writes nothing.
+    char* p = Put(line, "L");
+    if (!SpacedChangedWords(p, to, position, true)) return;
+    p = Put(p, " R0 FMAX");
+    Block(line, static_cast<std::size_t>(p - line));
+    return;
+  }
+  HeidenhainKindBlock(r);
   char* p = Put(line, "L");
-  const bool any = SpacedChangedWords(p, to, position);
+  const bool any = SpacedChangedWords(p, to, position, tncStyle);
   if (any) {
     if (r.type == MOVE_RAPID) p = Put(p, " F6000");
     Block(line, static_cast<std::size_t>(p - line));
@@ -132,9 +142,17 @@ void CNcOutputDlg::HeidenhainLinear(const PointRegister& r, const double to[3]) 
       WrittenValue(to[1]) == WrittenValue(position[1]) &&
       WrittenValue(to[2]) == WrittenValue(position[2]))
     return;
+  if (tncStyle) {
+    char* p = Put(line, "L");
+    if (!SpacedChangedWords(p, to, position, true)) return;
+    p = Put(p, " R0");
+    if (r.feed != tncFeed_) p = SpacedFeed(p, r.feed);
+    Block(line, static_cast<std::size_t>(p - line));
+    return;
+  }
   const bool sameFeed = HeidenhainKindBlock(r) || r.feed == heidenhainFeed;
   char* p = Put(line, "L");
-  const bool any = SpacedChangedWords(p, to, position);
+  const bool any = SpacedChangedWords(p, to, position, tncStyle);
   if (!any && sameFeed) {
     if (isNew) {
       p = FeedWord(line, r.feed);
@@ -160,7 +178,7 @@ void CNcOutputDlg::HeidenhainArc(const PointRegister& r, const double ijk[3], in
     // Nothing was written before: there is no start to draw an arc from, but a straight move
     // still takes the tool to where the toolpath goes next.
     p = Put(line, "L");
-    const bool any = SpacedChangedWords(p, to, position);
+    const bool any = SpacedChangedWords(p, to, position, tncStyle);
     if (feed) p = SpacedFeed(p, r.feed);
     if (any || feed) Block(line, static_cast<std::size_t>(p - line));
     return;
@@ -186,11 +204,11 @@ void CNcOutputDlg::HeidenhainArc(const PointRegister& r, const double ijk[3], in
       const double* at = position;
       for (int k = 0; k < n; ++k) {
         p = Put(line, "CC");
-        p = Spaced(p, 'X', centre[0]);
-        p = Spaced(p, 'Y', centre[1]);
+        p = Spaced(p, 'X', centre[0], tncStyle);
+        p = Spaced(p, 'Y', centre[1], tncStyle);
         Block(line, static_cast<std::size_t>(p - line));
         p = Put(line, "C");
-        SpacedChangedWords(p, pieces[k].end, at);
+        SpacedChangedWords(p, pieces[k].end, at, tncStyle);
         if (feed) p = SpacedFeed(p, r.feed);
         feed = false;
         p = Put(p, r.type == MOVE_ARC_CW ? " DR-" : " DR+");
@@ -217,7 +235,7 @@ void CNcOutputDlg::HeidenhainArc(const PointRegister& r, const double ijk[3], in
   const double* at = position;
   for (const ArcPiece& chord : chords) {
     p = Put(line, "L");
-    const bool any = SpacedChangedWords(p, chord.end, at);
+    const bool any = SpacedChangedWords(p, chord.end, at, tncStyle);
     if (feed) p = SpacedFeed(p, r.feed);
     if (any || feed) Block(line, static_cast<std::size_t>(p - line));
     feed = false;

@@ -31,6 +31,24 @@ inline char* Word(char* p, char letter, double v) {
   *p++ = letter;
   return AppendFixed3(p, v);
 }
+// A coordinate with its sign always written, as conversational controls show it ("X+10.000",
+// "Y-5.000"); a value that rounds to zero is "+0.000", never "-0.000".
+inline char* SignedWord(char* p, char letter, double v) {
+  *p++ = letter;
+  char* sign = p++;
+  *sign = '+';
+  char* e = AppendFixed3(p, v);
+  if (*p != '-') return e;
+  bool zero = true;
+  for (const char* q = p + 1; q < e; ++q) zero = zero && (*q == '0' || *q == '.');
+  if (!zero) *sign = '-';
+  std::memmove(p, p + 1, static_cast<std::size_t>(e - p - 1));
+  return e - 1;
+}
+inline char* SignedWordAfterBlank(char* p, char letter, double v) {
+  *p++ = ' ';
+  return SignedWord(p, letter, v);
+}
 inline char* FeedWord(char* p, std::int32_t feed) {
   *p++ = 'F';
   return AppendInt(p, feed);

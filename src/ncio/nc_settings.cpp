@@ -51,6 +51,8 @@ FileReadError ReadNcSettingsFile(const std::string& path, NcSwitches& nc) {
       nc.heidenhainOutChk = DecimalValue(value);
     else if (EqualNoCase(key, "ExtendedReadingChk"))
       nc.extendedReadingChk = DecimalValue(value);
+    else if (EqualNoCase(key, "HeidenhainStyleChk"))
+      nc.heidenhainStyleChk = DecimalValue(value);
   }
   return FileReadError::None;
 }
@@ -64,6 +66,11 @@ std::string FormatNcSettings(const NcSwitches& nc) {
   std::string lines = text;
   if (nc.extendedReadingChk != 0) {
     std::snprintf(text, sizeof text, "ExtendedReadingChk %d \n", nc.extendedReadingChk);
+    lines += text;
+  }
+  // Left out at its default, as the extended reading line is.
+  if (nc.heidenhainStyleChk != 0) {
+    std::snprintf(text, sizeof text, "HeidenhainStyleChk %d \n", nc.heidenhainStyleChk);
     lines += text;
   }
   return lines;

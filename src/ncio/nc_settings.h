@@ -19,6 +19,9 @@ struct NcSwitches {
   // ExtendedReadingChk: 1 reads programs as a control runs them (ext_reader.h), dialect
   // detected per file; 0 keeps the classic readers.
   std::int32_t extendedReadingChk = 0;
+  // HeidenhainStyleChk: 1 writes Heidenhain programs in the TNC style (nc_writer.h), 0 in
+  // the classic one; the last save's choice.
+  std::int32_t heidenhainStyleChk = 0;
 };
 
 // configDir + "/korvo.par".

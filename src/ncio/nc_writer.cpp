@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "model/layer_table.h"
@@ -86,11 +87,13 @@ void CNcOutputDlg::BeginOutput(ReplacingFile& file) {
   file_ = &file;
   if (!buf_) buf_ = new char[kBufferSize];
   used_ = 0;
-  blockCounter = 0;
+  // A conversational program of today's form numbers its BEGIN PGM block 0.
+  blockCounter = heidenhain && tncStyle ? -1 : 0;
   lastBlock_.clear();
   writtenTime = 0;
   stopped = false;
   keptPartial = false;
+  tncFeed_ = -1;
   setupSaid_ = MachineSetup{};
 }
 
@@ -121,13 +124,17 @@ void CNcOutputDlg::Block(const char* text, std::size_t len) {
     char* p = number;
     if (!heidenhain) *p++ = 'N';
     p = AppendInt(p, ++blockCounter);
+    // Block number, blank, function: the TNC style's blank is there whatever the text.
+    if (heidenhain && tncStyle && (len == 0 || text[0] != ' ')) *p++ = ' ';
     Raw(number, static_cast<std::size_t>(p - number));
   }
   Raw(text, len);
   Raw("\n", 1);
   lastBlock_.assign(text, len);
-  // Checked after the block is written: N10000 goes out, the next block is N1.
-  if (blockCounter > 9999) blockCounter = 0;
+  if (heidenhain && tncStyle) NoteTncFeed();
+  // Checked after the block is written: N10000 goes out, the next block is N1. A TNC-style
+  // program counts on: its controls number far beyond.
+  if (blockCounter > 9999 && !(heidenhain && tncStyle)) blockCounter = 0;
 }
 
 // ---- Header, comment, start block, tool change, footer ---------------------------------
@@ -150,6 +157,8 @@ void CNcOutputDlg::WriteHeader() {
     }
   } else if (!startPart.empty()) {
     Block(startPart + "\n");
+  } else if (tncStyle) {
+    TncHeader();
   } else {
     std::snprintf(line, sizeof line, " BEGIN PGM %d %s", programNumber,
                   setup.ConversationalUnits());
@@ -198,6 +207,8 @@ void CNcOutputDlg::WriteStartBlock(CPointStore& store) {
     WriteSetupBlock();
     Block("G90G00G17");
     motionWord_ = 0;
+  } else if (tncStyle) {
+    TncStart();
   } else {
     char line[kLine];
     char* p = Put(line, "L X");
@@ -265,7 +276,7 @@ void CNcOutputDlg::WriteToolChange() {
     if (setup.coolant == 7 || setup.coolant == 8) Block(setup.coolant == 7 ? "M07" : "M08");
     return;
   }
-  if (!toolChange) return;
+  if (!toolChange || tncStyle) return;  // the TNC style calls the tool in its start
   std::snprintf(line, sizeof line, "TOOL DEF %d L+0.000 R+0.000", toolNumber);
   Block(line);
   std::snprintf(line, sizeof line, "TOOL CALL %d Z S%d", toolNumber, spindle);
@@ -294,6 +305,10 @@ void CNcOutputDlg::WriteFooter() {
     return;
   }
   char line[512];
+  if (heidenhain && tncStyle) {
+    TncFooter();
+    return;
+  }
   if (heidenhain) {
     std::string last = lastBlock_;
     // Our rule: a C block said again would be read as a whole circle about its end, so after
@@ -363,6 +378,7 @@ bool CNcOutputDlg::ClosePartial(const Messages& msg) {
 }
 
 int CNcOutputDlg::WriteProgram(const Messages& msg, CPointStore& store, ReplacingFile& file) {
+  if (heidenhain && tncStyle) TncBlank(store);
   BeginOutput(file);
   WriteHeader();
   WriteComment();

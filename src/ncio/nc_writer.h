@@ -35,16 +35,20 @@ class CNcOutputDlg {
 
   // ---- Options (the controls of the single output's dialog) ---------------------------
   std::string outputPath;
-  std::string sourcePath;            // "원본 파일"
-  std::int32_t spindle = 0;          // "Spindle", 0 to 100000
-  bool blockNumbers = false;         // "N번호 출력"
-  bool toolChange = false;           // "공구번호"
-  std::int32_t toolNumber = 0;       //
-  std::int32_t toolOffset = 0;       // "공구 장보정", 0 to 100000
-  bool machiningInfo = false;        // "가공 정보"
-  bool programNumberOn = false;      // "프로그램 번호"
-  std::int32_t programNumber = 0;    //
-  bool heidenhain = false;           // "하이덴하인"
+  std::string sourcePath;          // "원본 파일"
+  std::int32_t spindle = 0;        // "Spindle", 0 to 100000
+  bool blockNumbers = false;       // "N번호 출력"
+  bool toolChange = false;         // "공구번호"
+  std::int32_t toolNumber = 0;     //
+  std::int32_t toolOffset = 0;     // "공구 장보정", 0 to 100000
+  bool machiningInfo = false;      // "가공 정보"
+  bool programNumberOn = false;    // "프로그램 번호"
+  std::int32_t programNumber = 0;  //
+  bool heidenhain = false;         // "하이덴하인"
+  // The Heidenhain style (save option hstyle=tnc): false writes the classic form (numbers
+  // glued to the function, unsigned coordinates, F6000 rapids, a fixed blank), true the form
+  // today's conversational controls show (tnc_blocks in heidenhain_blocks.cpp).
+  bool tncStyle = false;
   bool ijkToR = true;                // "IJK -> R"
   bool incremental = false;          // "Incremental (G91)"
   bool diagonalRapidCheck = true;    // "사선 급속이송"
@@ -111,6 +115,7 @@ class CNcOutputDlg {
   bool incrementalInForce = false;
   double safeHeight = 0;
   static constexpr double kRapidRate = 5000.0;
+  static constexpr double kTncBlankMargin = 1.0;  // in the program's units
 
  private:
   void Block(const char* text, std::size_t len);
@@ -119,6 +124,13 @@ class CNcOutputDlg {
   void Raw(std::string_view text) { Raw(text.data(), text.size()); }
   void Flush();
   void WriteSetupBlock();
+  // The TNC style's program frame: the program's name, the blank from the toolpath's extent.
+  std::string TncProgramName() const;
+  void TncBlank(CPointStore& store);
+  void TncHeader();
+  void TncStart();
+  void TncFooter();
+  void NoteTncFeed();  // the F word of the block just written, if any
   bool PositionKnown() const {
     return !(position[0] == 9999.0 && position[1] == 9999.0 && position[2] == 9999.0);
   }
@@ -159,6 +171,11 @@ class CNcOutputDlg {
   // The leading rapids written at the height of their climb (toolpath_start.h).
   std::uint32_t liftEnd_ = 0;
   double liftHeight_ = 0;
+  // The TNC style's blank: the cutting moves' extent with kTncBlankMargin on every side.
+  double tncBlankMin_[3] = {0, 0, 0}, tncBlankMax_[3] = {0, 0, 0};
+  // The feed the TNC-style program has in force: the F of the last block that said one (an
+  // FMAX block leaves it), -1 before any.
+  std::int32_t tncFeed_ = -1;
   // The units and work offset the program as written has said so far.
   MachineSetup setupSaid_;
 };

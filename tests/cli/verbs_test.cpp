@@ -602,6 +602,39 @@ TEST(Verbs, SetupTravelsWithTheToolpath) {
         "3 L X+1 F20\n4 L Y+1\n5 END PGM 7 INCH\n"}});
 }
 
+// The TNC style of the Heidenhain output: block number, blank, function; signed words; the
+// program named after its file; the blank from the extent; FMAX rapids. Remembered.
+TEST(Verbs, HeidenhainTncStyle) {
+  const std::string points = "add 1 0 0 5 0; add 3 10 -5 5 500; add 3 10 -5 -1 200; ";
+  RunTable(
+      {
+          {points + "save {d}/part.h editor=0 heidenhain=1 hstyle=tnc tool=3 spindle=800 verify=1",
+           0,
+           {"=part.h:0 BEGIN PGM part MM\n1 BLK FORM 0.1 Z X-1.000 Y-6.000 Z-2.000\n"
+            "2 BLK FORM 0.2 X+11.000 Y+1.000 Z+6.000\n3 TOOL CALL 3 Z S800\n"
+            "4 L X+0.000 Y+0.000 Z+5.000 R0 FMAX M3 M8\n5 L X+0.000 Y+0.000 Z+5.000 R0 FMAX\n"
+            "6 L X+10.000 Y-5.000 R0 F500\n7 L Z-1.000 R0 F200\n8 L Z+5.000 R0 FMAX M5 M9\n"
+            "9 END PGM part MM\n",
+            "=err:"}},
+          // Remembered: the next Heidenhain output is in the same style; ncset shows it.
+          {points + "save {d}/a.h editor=0 heidenhain=1 hstyle=tnc program=12; save {d}/b.h "
+                    "editor=0 heidenhain=1 verify=1; ncset",
+           0,
+           {"^a.h:0 BEGIN PGM 12 MM\n", "^b.h:0 BEGIN PGM b MM\n", "out:HeidenhainStyleChk 1"}},
+          {points + "save {d}/c.h editor=0 heidenhain=1 hstyle=classic",
+           0,
+           {"^c.h:1 BEGIN PGM 0 MM"}},
+          {points + "save {d}/c.h heidenhain=1 hstyle=iso", 2},
+          // An inch program keeps its unit in the TNC style too, and reads back as written.
+          {"ncset hhin=1; load {d}/inch.h; save {d}/i.h editor=0 heidenhain=1 hstyle=tnc verify=1",
+           0,
+           {"^i.h:0 BEGIN PGM i INCH\n", "i.h:END PGM i INCH\n", "=err:"}},
+      },
+      {{"inch.h",
+        "0 BEGIN PGM 7 INCH\n1 TOOL CALL 1 Z S1000\n2 L X+0 Y+0 Z+1 F6000 M3 M8\n"
+        "3 L X+1 F20\n4 CC X+1 Y+1\n5 C X+2 Y+1 DR+\n6 END PGM 7 INCH\n"}});
+}
+
 TEST(Verbs, FeedConditions) {
   RunTable(
       {

@@ -13,6 +13,7 @@
 #include "app/application.h"
 #include "app/load_commands.h"
 #include "app/output_commands.h"
+#include "ncio/nc_block_words.h"
 #include "ncio/nc_number.h"
 #include "ncio/start_end_parts.h"
 #include "platform/file_io.h"
@@ -69,6 +70,21 @@ TEST(NcNumberFormat, FixedAndShortMatchTheirTextDefinitions) {
   }
   char buf[64];
   EXPECT_EQ(std::string(buf, AppendInt(buf, -2147483647L - 1)), "-2147483648");
+}
+
+// The TNC style's words: always a sign, never "-0.000", three decimals.
+TEST(NcNumberFormat, SignedWords) {
+  const struct {
+    double v;
+    const char* text;
+  } rows[] = {{10, "X+10.000"},     {-5, "X-5.000"},
+              {0, "X+0.000"},       {-0.0, "X+0.000"},
+              {-0.0004, "X+0.000"}, {-0.0006, "X-0.001"},
+              {0.0004, "X+0.000"},  {123456.7894, "X+123456.789"}};
+  for (const auto& r : rows) {
+    char buf[64];
+    EXPECT_EQ(std::string(buf, ncwords::SignedWord(buf, 'X', r.v)), r.text) << r.v;
+  }
 }
 
 // ---- Writer fixture ------------------------------------------------------------------

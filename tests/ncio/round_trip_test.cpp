@@ -171,12 +171,13 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
 struct Format {
   const char* name = "";
   bool heidenhain = false, incremental = false, ijkToR = true, layers = false, post = false;
+  bool tnc = false;               // the TNC style of the Heidenhain output
   const char* shipped = nullptr;  // a shipped template (ncio/shipped_templates.h) for post
   Limits limits;
 };
 
 std::vector<Format> Formats() {
-  std::vector<Format> f(10);
+  std::vector<Format> f(11);
   f[0].name = "ISO absolute, R";
   f[1].name = "ISO absolute, IJK", f[1].ijkToR = false;
   f[2].name = "ISO incremental, R", f[2].incremental = true;
@@ -196,6 +197,8 @@ std::vector<Format> Formats() {
   f[7].name = "fanuc-haas template", f[7].post = true, f[7].shipped = "fanuc-haas.ppr";
   f[8].name = "linuxcnc template", f[8].post = true, f[8].shipped = "linuxcnc.ppr";
   f[9].name = "heidenhain template", f[9].post = true, f[9].shipped = "heidenhain.ppr";
+  // Read back by the extended reader, which takes FMAX for a rapid and any feed for a cut.
+  f[10].name = "Heidenhain TNC style", f[10].heidenhain = true, f[10].tnc = true;
   return f;
 }
 
@@ -226,6 +229,7 @@ class RoundTrip : public ::testing::Test, public testing::AppInTempDir {
     dlg.outputPath = path;
     dlg.TakeLayerDefaults(doc->layers[doc->layers.workLayer], 0);
     dlg.heidenhain = f.heidenhain;
+    dlg.tncStyle = f.tnc;
     dlg.incremental = f.incremental;
     dlg.ijkToR = f.ijkToR;
     dlg.diagonalRapidCheck = false;

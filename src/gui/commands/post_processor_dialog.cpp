@@ -146,6 +146,9 @@ void PostProcessor(CommandContext& c) {
       c.app.settings, c.parent(),
       layer.fileName.find("Layer") == std::string::npos ? layer.fileName : "default.nc");
   if (p.outputPath.empty()) return;
+  // The shipped templates go into the template folder where they are missing, so that a
+  // fresh installation finds default.ppr and the template button the others beside it.
+  InstallPostTemplates(c.app);
   p.ppr.LoadTemplate(c.app.settings.postDir + "/default.ppr");
   p.TakeLayerDefaults(layer);
   p.prompts = &c.app.platform;

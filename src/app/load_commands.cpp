@@ -89,6 +89,7 @@ std::string PassedOverKind(const CApplication& app, const std::string& kind, lon
       {"missing-label", Txt::ExtPassMissingLabel},
       {"program-call", Txt::ExtPassProgramCall},
       {"rotation", Txt::ExtPassRotation},
+      {"fn-function", Txt::ExtPassFnFunction},
   };
   const std::string count = GroupThousands(blocks);
   for (const auto& [key, id] : kKinds)

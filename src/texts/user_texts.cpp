@@ -497,6 +497,11 @@ constexpr TxtEntry kTexts[] = {
      "다른 프로그램 호출 %s블록", "他のプログラムの呼び出し %sブロック"},
     {TREVALON_TXT(ExtPassRotation), "coordinate rotation (G68) in %s blocks",
      "좌표 회전 (G68) %s블록", "座標回転 (G68) %sブロック"},
+    {TREVALON_TXT(ExtPassFnFunction),
+     "FN functions not run (system data, PLC, tables; their parameters keep their values) in "
+     "%s blocks",
+     "실행하지 않은 FN 함수 (시스템 데이터, PLC, 테이블; 파라미터는 값 유지) %s블록",
+     "実行しなかった FN 関数 (システムデータ、PLC、テーブル; パラメータは値を保持) %sブロック"},
     {TREVALON_TXT(StoreFull),
      " The result does not fit in the point store; the toolpath is unchanged !!.\n",
      " 결과가 포인트 저장소에 들어가지 않습니다. 공구경로는 바뀌지 않았습니다 !!.\n",

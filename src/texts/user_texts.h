@@ -267,6 +267,7 @@ enum class Txt : int {
   ExtPassMissingLabel,
   ExtPassProgramCall,
   ExtPassRotation,
+  ExtPassFnFunction,
 
   // ---- Editing -----------------------------------------------------------------------------
   StoreFull,  // an editing command's result does not fit in the point store: nothing changed

@@ -1,6 +1,5 @@
 #include "app/load_commands.h"
 
-#include <fstream>
 #include <optional>
 
 #include "app/source_commands.h"
@@ -108,31 +107,15 @@ std::string PassedOverItem(const CApplication& app, const ExtReadReport& r, cons
                   GroupThousands(first->second));
 }
 
-// How much of a file the classic hints look at: enough for every real program's start and
-// most whole ones, without reading a huge file twice.
-constexpr std::size_t kHintScanBytes = 8u << 20;
-
-// Our rule: after a classic read, the help line says once when the program holds blocks with
-// coordinates that the classic rules skip, or looks like the other dialect, and points to
-// extended reading. The check reads the file's start again and changes nothing.
-void ShowClassicHints(CApplication& app, const CDocument& doc, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return;
-  std::string text(kHintScanBytes, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  const bool heidenhain = doc.nc.heidenhainInputChk == 1;
-  const ClassicReadHints hints = ScanClassicHints(text, heidenhain);
-  if (hints.otherDialect)
-    app.Msg().Help(app.Text(heidenhain ? Txt::ClassicLooksIso : Txt::ClassicLooksHeidenhain));
-  else if (hints.skippedBlocks > 0)
-    app.Msg().Help(
-        FillText(app.Text(Txt::ClassicSkippedBlocks), GroupThousands(hints.skippedBlocks)));
-}
-
-void ShowReadNotice(CApplication& app, const CDocument& doc, const std::string& path) {
+// Our rule: after a classic read, the user learns once when its rules read blocks of the
+// program differently from a control (the reader counted them while it read), with how many
+// and the first line, on the help line and in a notice that does not stop the work.
+void ShowReadNotice(CApplication& app, const CDocument& doc) {
   if (!app.ncReader.lastReadExtended) {
-    ShowClassicHints(app, doc, path);
+    const std::string notice = ClassicReadNotice(app, doc.nc.heidenhainInputChk == 1);
+    if (notice.empty()) return;
+    app.Msg().Help(notice);
+    app.Msg().platform().ShowNotice(notice);
     return;
   }
   const std::string notice = ExtendedReadNotice(app);
@@ -168,6 +151,17 @@ std::string ExtendedReadNotice(const CApplication& app) {
     list += PassedOverItem(app, r, kind, blocks);
   }
   return FillText(app.Text(Txt::ExtReadPassedOver), list);
+}
+
+std::string ClassicReadNotice(const CApplication& app, bool readAsHeidenhain) {
+  if (app.ncReader.lastReadExtended) return "";
+  const ClassicReadNote& n = app.ncReader.lastClassic;
+  if (n.blocks <= 0) return "";
+  const Txt text = !n.otherDialect    ? Txt::ClassicReadsDifferently
+                   : readAsHeidenhain ? Txt::ClassicLooksIso
+                                      : Txt::ClassicLooksHeidenhain;
+  return FillText(FillText(app.Text(text), GroupThousands(n.blocks)).c_str(),
+                  GroupThousands(n.firstLine));
 }
 
 NcReadTarget ReadTargetOf(CApplication& app, CDocument& doc) {
@@ -251,7 +245,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
     doc.RefreshCuttingFeed();
   }
   FitAndRedraw(doc);
-  ShowReadNotice(app, doc, path);
+  ShowReadNotice(app, doc);
   return ReportOutcome(app, doc, o, path);
 }
 
@@ -278,7 +272,7 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
     doc.RefreshCuttingFeed();
   }
   FitAndRedraw(doc);
-  ShowReadNotice(app, doc, path);
+  ShowReadNotice(app, doc);
   return ReportOutcome(app, doc, o, path);
 }
 

@@ -45,6 +45,10 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
 // After an extended read: what it passed over (or why it stopped) in the user's language,
 // as the help line shows it; "" after a classic read or an extended one that read everything.
 std::string ExtendedReadNotice(const CApplication& app);
+// After a classic read: what its rules read differently from a control (how many blocks, the
+// first line, that extended reading reads them as the control does); "" when nothing, or
+// after an extended read. `readAsHeidenhain`: the switch the read used.
+std::string ClassicReadNotice(const CApplication& app, bool readAsHeidenhain);
 
 // "1,204": a count with its thousands separated by commas, in every language.
 std::string GroupThousands(long n);

@@ -440,11 +440,24 @@ struct IsoLook {
   bool differs = false, motion = false;
 };
 
+// The characters LookIso looks at further: letters, "(" and the macro and polar marks. Digits,
+// signs, points and blanks, most of every line, are passed over by one table look-up each.
+constexpr std::array<std::uint8_t, 256> kIsoLookAt = [] {
+  std::array<std::uint8_t, 256> a{};
+  for (int c = 'A'; c <= 'Z'; ++c) a[c] = a[c - 'A' + 'a'] = 1;
+  for (const char c : std::string_view("(#@^[")) a[static_cast<unsigned char>(c)] = 1;
+  return a;
+}();
+
 IsoLook LookIso(std::string_view s, bool& cycle) {
   IsoLook look;
   bool paren = false, axis = false, comment = false;
   const std::size_t n = s.size();
   for (std::size_t i = 0; i < n; ++i) {
+    if (!comment) {
+      while (i < n && kIsoLookAt[static_cast<unsigned char>(s[i])] == 0) ++i;
+      if (i == n) break;
+    }
     const char c = s[i];
     if (comment) {
       comment = c != ')';

@@ -1,6 +1,5 @@
 #include "app/load_commands.h"
 
-#include <fstream>
 #include <optional>
 
 #include "app/source_commands.h"
@@ -95,6 +94,7 @@ std::string PassedOverKind(const CApplication& app, const std::string& kind, lon
       {"feed-limited", Txt::ExtPassFeedLimited},
       {"coord-limited", Txt::ExtPassCoordLimited},
       {"feed-inverse-time", Txt::ExtPassInverseTime},
+      {"fn-function", Txt::ExtPassFnFunction},
   };
   const std::string count = GroupThousands(blocks);
   for (const auto& [key, id] : kKinds)
@@ -119,28 +119,6 @@ std::string PassedOverItem(const CApplication& app, const ExtReadReport& r, cons
                   GroupThousands(first->second));
 }
 
-// How much of a file the classic hints look at: enough for every real program's start and
-// most whole ones, without reading a huge file twice.
-constexpr std::size_t kHintScanBytes = 8u << 20;
-
-// Our rule: after a classic read, the help line says once when the program holds blocks with
-// coordinates that the classic rules skip, or looks like the other dialect, and points to
-// extended reading. The check reads the file's start again and changes nothing.
-void ShowClassicHints(CApplication& app, const CDocument& doc, const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return;
-  std::string text(kHintScanBytes, '\0');
-  in.read(text.data(), static_cast<std::streamsize>(text.size()));
-  text.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  const bool heidenhain = doc.nc.heidenhainInputChk == 1;
-  const ClassicReadHints hints = ScanClassicHints(text, heidenhain);
-  if (hints.otherDialect)
-    app.Msg().Help(app.Text(heidenhain ? Txt::ClassicLooksIso : Txt::ClassicLooksHeidenhain));
-  else if (hints.skippedBlocks > 0)
-    app.Msg().Help(
-        FillText(app.Text(Txt::ClassicSkippedBlocks), GroupThousands(hints.skippedBlocks)));
-}
-
 // After a classic read: what it had to limit, said once, as an extended read says what it
 // passed over; "" when it limited nothing.
 std::string ClassicLimitsNotice(const CApplication& app) {
@@ -154,10 +132,18 @@ std::string ClassicLimitsNotice(const CApplication& app) {
   return FillText(app.Text(Txt::ClassicReadLimited), list);
 }
 
-void ShowReadNotice(CApplication& app, const CDocument& doc, const std::string& path) {
+// Our rule: after a classic read, the user learns once when its rules read blocks of the
+// program differently from a control (the reader counted them while it read), with how many
+// and the first line, on the help line and in a notice that does not stop the work; and what
+// the read had to limit to store it.
+void ShowReadNotice(CApplication& app, const CDocument& doc) {
   if (ReadStopped(app)) return;  // the outcome says it (ReportOutcome)
   if (!app.ncReader.lastReadExtended) {
-    ShowClassicHints(app, doc, path);
+    const std::string notice = ClassicReadNotice(app, doc.nc.heidenhainInputChk == 1);
+    if (!notice.empty()) {
+      app.Msg().Help(notice);
+      app.Msg().platform().ShowNotice(notice);
+    }
     const std::string limits = ClassicLimitsNotice(app);
     if (!limits.empty()) app.Msg().Help(limits);
     return;
@@ -199,6 +185,17 @@ std::string ExtendedReadNotice(const CApplication& app) {
     list += PassedOverItem(app, r, kind, blocks);
   }
   return FillText(app.Text(Txt::ExtReadPassedOver), list);
+}
+
+std::string ClassicReadNotice(const CApplication& app, bool readAsHeidenhain) {
+  if (app.ncReader.lastReadExtended) return "";
+  const ClassicReadNote& n = app.ncReader.lastClassic;
+  if (n.blocks <= 0) return "";
+  const Txt text = !n.otherDialect    ? Txt::ClassicReadsDifferently
+                   : readAsHeidenhain ? Txt::ClassicLooksIso
+                                      : Txt::ClassicLooksHeidenhain;
+  return FillText(FillText(app.Text(text), GroupThousands(n.blocks)).c_str(),
+                  GroupThousands(n.firstLine));
 }
 
 NcReadTarget ReadTargetOf(CApplication& app, CDocument& doc) {
@@ -287,7 +284,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
     doc.RefreshCuttingFeed();
   }
   FitAndRedraw(doc);
-  ShowReadNotice(app, doc, path);
+  ShowReadNotice(app, doc);
   return ReportOutcome(app, doc, o, path);
 }
 
@@ -325,7 +322,7 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
     doc.RefreshCuttingFeed();
   }
   FitAndRedraw(doc);
-  ShowReadNotice(app, doc, path);
+  ShowReadNotice(app, doc);
   return ReportOutcome(app, doc, o, path);
 }
 

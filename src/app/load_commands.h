@@ -46,6 +46,10 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
 // as the help line shows it; after a classic read, the values it had to limit to store them;
 // "" when there is nothing to say.
 std::string ExtendedReadNotice(const CApplication& app);
+// After a classic read: what its rules read differently from a control (how many blocks, the
+// first line, that extended reading reads them as the control does); "" when nothing, or
+// after an extended read. `readAsHeidenhain`: the switch the read used.
+std::string ClassicReadNotice(const CApplication& app, bool readAsHeidenhain);
 
 // The last read was an extended one whose run stopped: the moves before the stop were kept
 // and the work layer marked (CDocument::StopNote).

@@ -119,6 +119,7 @@ class PresetPrompts : public Platform {
     return base_.AskValue(caption, label, current);
   }
   void SetHelpText(std::string_view text) override { base_.SetHelpText(text); }
+  void ShowNotice(std::string_view text) override { base_.ShowNotice(text); }
   bool EscapePressed() override { return base_.EscapePressed(); }
   std::uint64_t TickCount() override { return base_.TickCount(); }
   bool HonoursQuietTime() const override { return base_.HonoursQuietTime(); }

@@ -103,6 +103,24 @@ std::optional<std::string> QtPlatform::AskValue(std::string_view caption, std::s
                         std::string(current));
 }
 
+void QtPlatform::ShowNotice(std::string_view text) {
+  lastNotice = std::string(text);
+  ++noticeCount;
+  if (scripted) return;
+  const QString t = QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+  if (!notice_) {
+    notice_ = new QMessageBox(parentWindow);
+    notice_->setAttribute(Qt::WA_DeleteOnClose);
+    notice_->setIcon(QMessageBox::Information);
+    notice_->setStandardButtons(QMessageBox::Ok);
+    notice_->setWindowModality(Qt::NonModal);
+    notice_->setWindowTitle(QApplication::applicationDisplayName());
+  }
+  notice_->setText(t);
+  notice_->show();
+  notice_->raise();
+}
+
 void QtPlatform::SetHelpText(std::string_view text) {
   helpText = std::string(text);
   if (onHelpText) onHelpText(helpText);

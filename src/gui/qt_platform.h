@@ -5,6 +5,7 @@
 
 #include <QElapsedTimer>
 #include <QObject>
+#include <QPointer>
 #include <deque>
 #include <functional>
 #include <string>
@@ -12,6 +13,7 @@
 
 #include "platform/platform.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace trevalon {
@@ -27,6 +29,9 @@ class QtPlatform : public QObject, public Platform {
   std::optional<std::string> AskValue(std::string_view caption, std::string_view label,
                                       std::string_view current) override;
   void SetHelpText(std::string_view text) override;
+  // A message box that does not block: the work goes on while it stands, and a newer notice
+  // takes its place. Scripted, the notice is only recorded.
+  void ShowNotice(std::string_view text) override;
 
   // The desktop's own question before a document with unwritten changes closes: Save,
   // Discard or Cancel (the window stays).
@@ -49,8 +54,8 @@ class QtPlatform : public QObject, public Platform {
   std::deque<Answer> answers;
   std::deque<std::string> values;      // answers to AskValue; empty string cancels
   std::deque<SaveChoice> saveChoices;  // answers to AskSaveChanges; then Cancel
-  std::string lastCaption, lastMessage, helpText;
-  int messageCount = 0;
+  std::string lastCaption, lastMessage, helpText, lastNotice;
+  int messageCount = 0, noticeCount = 0;
   // Scripted, files are not handed to the desktop: OpenDocument records them here.
   std::vector<std::string> openedDocuments;
 
@@ -59,6 +64,7 @@ class QtPlatform : public QObject, public Platform {
 
  private:
   QElapsedTimer clock_;
+  QPointer<QMessageBox> notice_;  // the notice standing, if any
   bool escape_ = false;
   bool inOperation_ = false;
   std::uint64_t lastPoll_ = 0;

@@ -87,8 +87,11 @@ class Parameters {
 // brackets, SIN COS TAN ASIN ACOS ATAN SQRT ABS INT NEG FRAC SGN LN LOG EXP, PI; angles in
 // degrees. It stops at the first character that cannot continue the formula (a comparison
 // word, GOTO, the end); `ok` turns false on a syntax error or a result that is not a number.
+// A division by zero and a function outside its range (SQRT of a negative, ...) are run
+// errors of their own: the control stops the program there, and so does the reader.
 class Formula {
  public:
+  enum Fault { kNoFault, kDivisionByZero, kOutOfDomain };
   Formula(std::string_view s, std::size_t i, const Parameters& q) : s_(s), i_(i), q_(q) {}
   double Value() {
     double v = Sum();
@@ -96,6 +99,7 @@ class Formula {
     return v;
   }
   bool ok() const { return ok_; }
+  Fault fault() const { return fault_; }
   std::size_t at() const { return i_; }
 
  private:
@@ -130,7 +134,7 @@ class Formula {
         ++i_, v *= Power();
       } else if ((i_ < s_.size() && s_[i_] == '/' && (++i_, true)) || Word("DIV")) {
         const double d = Power();
-        if (d == 0) ok_ = false;
+        if (d == 0) Fail(kDivisionByZero);
         v = d == 0 ? 0 : v / d;
       } else if (Word("LEN")) {
         v = std::hypot(v, Power());
@@ -149,9 +153,15 @@ class Formula {
       if (!Enter()) return 0;
       const double e = Power();
       --depth_;
-      return std::pow(base, e);
+      const double v = std::pow(base, e);
+      if (std::isnan(v) && !std::isnan(base) && !std::isnan(e)) Fail(kOutOfDomain);
+      return v;
     }
     return base;
+  }
+  void Fail(Fault f) {
+    ok_ = false;
+    if (fault_ == kNoFault) fault_ = f;
   }
   bool Enter() {
     if (++depth_ > kMostNesting) {
@@ -217,41 +227,50 @@ class Formula {
       if (!Enter()) return 0;
       const double x = Unary();
       --depth_;
-      switch (f) {
-        case 0:
-          return std::asin(x) / kDeg;
-        case 1:
-          return std::acos(x) / kDeg;
-        case 2:
-          return std::atan(x) / kDeg;
-        case 3:
-          return std::sin(x * kDeg);
-        case 4:
-          return std::cos(x * kDeg);
-        case 5:
-          return std::tan(x * kDeg);
-        case 6:
-          return std::sqrt(x);
-        case 7:
-          return std::fabs(x);
-        case 8:
-          return std::trunc(x);
-        case 9:
-          return -x;
-        case 10:
-          return x - std::trunc(x);
-        case 11:
-          return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0;
-        case 12:
-          return std::log(x);
-        case 13:
-          return std::log10(x);
-        default:
-          return std::exp(x);
+      const double v = Function(f, x);
+      if (std::isnan(v) && !std::isnan(x)) Fail(kOutOfDomain);
+      if (f == 12 || f == 13) {  // LN and LOG of 0
+        if (x == 0) Fail(kOutOfDomain);
       }
+      return v;
     }
     ok_ = false;
     return 0;
+  }
+  // SIN ... EXP by their place in the list of function words.
+  static double Function(int f, double x) {
+    switch (f) {
+      case 0:
+        return std::asin(x) / kDeg;
+      case 1:
+        return std::acos(x) / kDeg;
+      case 2:
+        return std::atan(x) / kDeg;
+      case 3:
+        return std::sin(x * kDeg);
+      case 4:
+        return std::cos(x * kDeg);
+      case 5:
+        return std::tan(x * kDeg);
+      case 6:
+        return std::sqrt(x);
+      case 7:
+        return std::fabs(x);
+      case 8:
+        return std::trunc(x);
+      case 9:
+        return -x;
+      case 10:
+        return x - std::trunc(x);
+      case 11:
+        return x > 0 ? 1.0 : x < 0 ? -1.0 : 0.0;
+      case 12:
+        return std::log(x);
+      case 13:
+        return std::log10(x);
+      default:
+        return std::exp(x);
+    }
   }
 
   std::string_view s_;
@@ -259,6 +278,7 @@ class Formula {
   const Parameters& q_;
   int depth_ = 0;
   bool ok_ = true;
+  Fault fault_ = kNoFault;
 };
 
 // One address of a motion block.
@@ -315,6 +335,13 @@ class Interpreter {
   void CycleDef(std::string_view rest);
   void ParseWords(std::string_view s, Words& w);
   bool ReadValue(std::string_view s, std::size_t& i, Value& v);
+  Step Function(int n, std::string_view rest);
+  // A run error stops the program where it happens, as on the control: the reason and the
+  // line go into the report, and the block that raised it makes no move.
+  void Stop(Txt why, std::string_view value);
+  bool Stopped() const { return !report_.stopReason.empty(); }
+  // True when the formula failed with a run error (and the run is then stopped).
+  bool RunError(const Formula& f);
 
   // ---- Motion ------------------------------------------------------------------------
   bool Straight(std::string_view rest, bool polar);
@@ -482,7 +509,7 @@ int Interpreter::Run(const std::vector<std::string_view>& lines) {
     report_.line = static_cast<long>(blockLine_[pc_]) + 1;
     const Step step = Execute(BlockText(pc_));
     if (sink_.Full()) return 0;
-    if (step == kStop) {
+    if (step == kStop || Stopped()) {
       Flush();
       return 0;
     }
@@ -552,19 +579,18 @@ Interpreter::Step Interpreter::Execute(std::string_view s) {
     std::size_t i = 0;
     int n = 0;
     while (i < rest.size() && IsDigit(rest[i]) && n < 1000) n = n * 10 + (rest[i++] - '0');
-    if (i < rest.size() && rest[i] == ':') ++i;
-    rest = Trim(rest.substr(i));
-    if (n <= 8 || n == 13) {
-      if (!Assign(rest)) report_.Pass("formula");
-    } else if (n <= 12) {
-      return Jump(rest);
+    if (i == 0) {
+      report_.Pass("formula");
+      return kNext;
     }
-    return kNext;
+    while (i < rest.size() && rest[i] == ' ') ++i;
+    if (i < rest.size() && rest[i] == ':') ++i;
+    return Function(n, Trim(rest.substr(i)));
   }
   if (Keyword(s, "IF", rest)) return Jump(s);
   if (s.front() == 'Q') {
-    if (!Assign(s)) report_.Pass("formula");
-    return kNext;
+    if (!Assign(s) && !Stopped()) report_.Pass("formula");
+    return Stopped() ? kStop : kNext;
   }
   if (Keyword(s, "PLANE", rest)) {
     if (!StartsWith(rest, "RESET")) report_.Pass("tilted-plane");
@@ -607,11 +633,56 @@ Interpreter::Step Interpreter::Execute(std::string_view s) {
     // Any other block moves nothing: M functions, STOP, a feed of its own ("F500"), ...
     Words w;
     ParseWords(s, w);
-    if (s.front() == 'F') TakeFeed(w);
+    if (s.front() == 'F')
+      TakeFeed(w);
+    else if (w.perRev)
+      report_.Pass("feed-per-rev");
     return w.end ? kEnd : kNext;
   }
   if (!moved) return kStop;
   return endSeen_ ? kEnd : kNext;
+}
+
+// FN n: the arithmetic (0-8, 13) and the jumps (9-12) run; FN 14 raises the program's error
+// and stops it. Our rule: the functions that only print or wait (15, 16, 20) change nothing
+// the toolpath shows and pass quietly; every other one (system data read or written, PLC,
+// tables, circle data, ...) may change what follows and is reported as not run, its
+// parameters keeping their values.
+Interpreter::Step Interpreter::Function(int n, std::string_view rest) {
+  if (n <= 8 || n == 13) {
+    if (!Assign(rest) && !Stopped()) report_.Pass("formula");
+    return Stopped() ? kStop : kNext;
+  }
+  if (n <= 12) return Jump(rest);
+  if (n == 14) {
+    // FN 14: ERROR = 1000: the number may be a parameter or a formula.
+    std::string number;
+    const std::size_t eq = rest.find('=');
+    if (eq != std::string_view::npos) {
+      Formula f(rest, eq + 1, q_);
+      const double v = f.Value();
+      if (f.ok() && std::fabs(v) < 1e15) number = std::to_string(static_cast<long long>(v));
+    }
+    Stop(Txt::MacroAlarm, number);
+    return kStop;
+  }
+  if (n != 15 && n != 16 && n != 20) report_.Pass("fn-function");
+  return kNext;
+}
+
+void Interpreter::Stop(Txt why, std::string_view value) {
+  if (Stopped()) return;
+  report_.stopReason =
+      FillText(UserText(why, report_.language), value) +
+      FillText(UserText(Txt::MacroAtLine, report_.language), std::to_string(report_.line));
+}
+
+bool Interpreter::RunError(const Formula& f) {
+  if (f.fault() == Formula::kDivisionByZero)
+    Stop(Txt::MacroDivisionByZero, {});
+  else if (f.fault() == Formula::kOutOfDomain)
+    Stop(Txt::MacroOutOfDomain, {});
+  return f.fault() != Formula::kNoFault;
 }
 
 // CALL LBL n [REP k]. With REP, a label before the call with no LBL 0 between them is a
@@ -670,6 +741,7 @@ Interpreter::Step Interpreter::Jump(std::string_view rest) {
   Formula right(op, n, q_);
   const double b = right.Value();
   std::string_view tail = Trim(op.substr(right.at())), label;
+  if (RunError(left) || RunError(right)) return kStop;
   if (!left.ok() || !right.ok() || !Keyword(tail, "GOTO", tail) || !Keyword(tail, "LBL", label)) {
     report_.Pass("formula");
     return kNext;
@@ -710,6 +782,7 @@ bool Interpreter::Assign(std::string_view s) {
   if (i >= s.size() || s[i] != '=') return false;
   Formula f(s, i + 1, q_);
   const double v = f.Value();
+  if (RunError(f)) return false;
   if (!f.ok() || Trim(s.substr(f.at())).size() != 0) return false;
   q_.Set(key, v);
   return true;
@@ -762,10 +835,15 @@ void Interpreter::CycleDef(std::string_view rest) {
 }
 
 // A value after an address: a signed number, a Q parameter, or a bracketed formula.
+// The control takes blanks between the address, the sign and the value ("Z + 2", "IX - 5",
+// "X + Q13"), so the reader does too.
 bool Interpreter::ReadValue(std::string_view s, std::size_t& i, Value& v) {
   bool minus = false;
   std::size_t j = i;
-  while (j < s.size() && (s[j] == '+' || s[j] == '-')) minus ^= s[j++] == '-';
+  while (j < s.size() && (s[j] == '+' || s[j] == '-' || s[j] == ' ')) {
+    if (s[j] == '-') minus = !minus;
+    ++j;
+  }
   if (j < s.size() && (IsDigit(s[j]) || s[j] == '.')) {
     std::size_t e = j;
     while (e < s.size() && (IsDigit(s[e]) || s[e] == '.')) ++e;
@@ -788,7 +866,7 @@ bool Interpreter::ReadValue(std::string_view s, std::size_t& i, Value& v) {
     Formula f(s, j, q_);
     const double x = f.Value();
     i = f.at() > j ? f.at() : j + 1;
-    if (!f.ok()) return false;
+    if (RunError(f) || !f.ok()) return false;
     v.set = true;
     v.v = minus ? -x : x;
     return true;
@@ -834,7 +912,9 @@ void Interpreter::ParseWords(std::string_view s, Words& w) {
       }
     }
     if (key == "DR") {
-      if (i < s.size() && (s[i] == '+' || s[i] == '-')) w.dr = s[i++] == '-' ? -1 : 1;
+      std::size_t j = i;
+      while (j < s.size() && s[j] == ' ') ++j;
+      if (j < s.size() && (s[j] == '+' || s[j] == '-')) w.dr = s[j] == '-' ? -1 : 1, i = j + 1;
       continue;
     }
     Value v;
@@ -867,7 +947,7 @@ void Interpreter::ParseWords(std::string_view s, Words& w) {
       w.len = v;
     }
   }
-  if (w.bad) report_.Pass("formula");
+  if (w.bad && !Stopped()) report_.Pass("formula");
 }
 
 // ---- Motion -----------------------------------------------------------------------
@@ -903,6 +983,7 @@ void Interpreter::PolarTarget(const Words& w, double to[3]) {
 // where it is, since where it goes depends on the machine.
 bool Interpreter::MoveWords(std::string_view rest, Words& w) {
   ParseWords(rest, w);
+  if (Stopped()) return false;
   if (w.machineDatum) {
     report_.Pass("machine-datum");
     return false;

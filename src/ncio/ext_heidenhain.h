@@ -15,6 +15,9 @@
 //   "machine-datum"   M91/M92 blocks: no move, the position stays
 //   "feed-per-rev"    FU and FZ feeds: the feed in force stays
 //   "program-call"    CALL PGM: the other program is not read
+//   "fn-function"     FN functions other than arithmetic, jumps, printing and waiting
+//                     (FN 17 SYSWRITE, FN 18 SYSREAD, PLC, tables, ...): not run, their
+//                     parameters keep their values
 //   "missing-label"   a call or jump to a label the program does not hold
 //   "formula"         a formula or value that could not be worked out (the parameter keeps
 //                     its value, the word is left out)
@@ -40,7 +43,9 @@ struct ExtProgramInfo {
 
 // `lines`: the file's lines without their line ends; `start`: the position before the first
 // move. Returns 1 when the program was read to its end, 0 when the store became full
-// (sink.Full()) or the read stopped (report.stopReason says why); the moves before stay stored.
+// (sink.Full()) or the read stopped (report.stopReason says why, with the line): a loop that
+// never ends, calls nested without end, FN 14 ERROR, a division by zero or a function outside
+// its range (SQRT of a negative, ...). The moves before stay stored.
 int ReadHeidenhainExtended(const std::vector<std::string_view>& lines, ExtMoveSink& sink,
                            ExtReadReport& report, const double start[3]);
 int ReadHeidenhainExtended(const std::vector<std::string_view>& lines, ExtMoveSink& sink,

@@ -428,32 +428,173 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
   return EndExtendedRead(store, full, sink, report, outcome);
 }
 
-ClassicReadHints ScanClassicHints(std::string_view text, bool readAsHeidenhain) {
-  ClassicReadHints hints;
-  const std::vector<std::string_view> lines = SplitNcLines(text);
-  const NcDialect dialect = DetectNcDialect(lines, 200);
-  hints.otherDialect =
-      readAsHeidenhain ? dialect == NcDialect::Iso : dialect == NcDialect::Heidenhain;
-  if (readAsHeidenhain || hints.otherDialect) return hints;
-  // Our rule for the count: a line is a skipped block with coordinates when the classic
-  // reader drops it (it holds "(" or a blank between an address and its number) and what is
-  // left of it without its comments is an ISO motion block.
-  for (const std::string_view line : lines) {
-    if (line.find('#') != std::string_view::npos) continue;  // macro lines: skipped by design
-    bool dropped = line.find('(') != std::string_view::npos;
-    for (std::size_t i = 0; !dropped && i + 1 < line.size(); ++i) {
-      const char c = Upper(line[i]);
-      if (c != 'X' && c != 'Y' && c != 'Z' && c != 'I' && c != 'J' && c != 'K' && c != 'R' &&
-          c != 'F')
-        continue;
-      if (line[i + 1] != ' ' && line[i + 1] != '\t') continue;
-      const std::size_t k = SkipBlanks(line, i + 1);
-      dropped = k < line.size() &&
-                (IsDigit(line[k]) || line[k] == '-' || line[k] == '+' || line[k] == '.');
+namespace {
+
+bool IsLetter(char c) {
+  return ncnumber::IsAlpha(c);
+}
+
+// One ISO line as the classic reader and a control see it. `differs`: the classic rules read
+// it otherwise than a control: a macro variable, expression or polar word ('#', '[', '@',
+// '^'), a word of letters (IF, WHILE, GOTO, o-word keywords, a comment after ';'), a call
+// (M97-M99, G65, G66), a drilling cycle, or a blank between an address and its number (the
+// classic reader drops that block). `motion`: the line holds an axis word or G0-G3 outside
+// its comments. A line with "(" is dropped whole by the classic reader: it differs when it
+// moves.
+struct IsoLook {
+  bool differs = false, motion = false;
+};
+
+// The characters LookIso looks at further: letters, "(" and the macro and polar marks. Digits,
+// signs, points and blanks, most of every line, are passed over by one table look-up each.
+constexpr std::array<std::uint8_t, 256> kIsoLookAt = [] {
+  std::array<std::uint8_t, 256> a{};
+  for (int c = 'A'; c <= 'Z'; ++c) a[c] = a[c - 'A' + 'a'] = 1;
+  for (const char c : std::string_view("(#@^[")) a[static_cast<unsigned char>(c)] = 1;
+  return a;
+}();
+
+IsoLook LookIso(std::string_view s, bool& cycle) {
+  IsoLook look;
+  bool paren = false, axis = false, comment = false;
+  const std::size_t n = s.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    if (!comment) {
+      while (i < n && kIsoLookAt[static_cast<unsigned char>(s[i])] == 0) ++i;
+      if (i == n) break;
     }
-    if (dropped && IsIsoMotion(line)) ++hints.skippedBlocks;
+    const char c = s[i];
+    if (comment) {
+      comment = c != ')';
+      continue;
+    }
+    if (c == '(') {
+      paren = comment = true;
+      continue;
+    }
+    if (c == '#' || c == '@' || c == '^' || c == '[') look.differs = true;
+    if (!IsLetter(c)) continue;
+    if (i + 1 < n && IsLetter(s[i + 1])) {
+      look.differs = true;
+      while (i + 1 < n && IsLetter(s[i + 1])) ++i;
+      continue;
+    }
+    const char u = Upper(c);
+    std::size_t j = SkipBlanks(s, i + 1);
+    if (j >= n || !(IsDigit(s[j]) || s[j] == '-' || s[j] == '+' || s[j] == '.')) continue;
+    if (j > i + 1 && std::string_view("GXYZIJKRF").find(u) != std::string_view::npos)
+      look.differs = true;
+    if (u == 'X' || u == 'Y' || u == 'Z') axis = true;
+    if (u == 'G' || u == 'M') {
+      long v = 0;
+      while (j < n && IsDigit(s[j]) && v < 10000) v = v * 10 + (s[j++] - '0');
+      if (u == 'G') {
+        if (v <= 3) look.motion = true, cycle = false;
+        if (v == 80) cycle = false;
+        if (v == 73 || v == 74 || v == 76 || (v >= 81 && v <= 89)) cycle = look.differs = true;
+        if (v == 65 || v == 66) look.differs = true;
+      } else if (v >= 97 && v <= 99) {
+        look.differs = true;
+      }
+      i = j - 1;
+    }
   }
-  return hints;
+  look.motion = look.motion || axis;
+  if (paren && look.motion) look.differs = true;
+  if (cycle && axis) look.differs = true;  // each position of a cycle is a hole drilled there
+  return look;
+}
+
+// Whether the classic Heidenhain rules read a line otherwise than a control: F MAX (the
+// classic reader takes MAX's X for X0 and keeps the motion of the block before), Q parameters
+// and FN, labels and calls, cycles and transformations, polar, tangential, approach and
+// corner blocks, FK, incremental words (read as absolute), FU/FZ, a blank between an address
+// and its value, a decimal comma, a comment after ';' or '*' holding a letter the classic
+// reader acts on, and a motion block with "(" (dropped whole).
+bool HeidenhainLineDiffers(std::string_view s) {
+  static constexpr std::string_view kWords[] = {
+      "FN", "LBL", "CALL", "CYCL",  "TCH",  "PLANE",   "TRANS",  "LP",  "CP",
+      "PA", "PR",  "IPA",  "IPR",   "APPR", "DEP",     "RND",    "CHF", "CT",
+      "FL", "FLT", "FC",   "FCT",   "FPOL", "FSELECT", "FSTART", "IF",  "IX",
+      "IY", "IZ",  "FMAX", "FAUTO", "FU",   "FZ",      "QL",     "QR",  "Q"};
+  const std::size_t n = s.size();
+  std::size_t i = SkipBlanks(s, 0);
+  while (i < n && IsDigit(s[i])) ++i;  // the block number
+  bool first = true, motionBlock = false;
+  for (; i < n; ++i) {
+    const char c = s[i];
+    if (c == '(') return motionBlock;
+    if (c == ';' || c == '*') {
+      return s.substr(i + 1).find_first_of("XYZxyzFfGLDRc") != std::string_view::npos;
+    }
+    if (c == ',' && i > 0 && IsDigit(s[i - 1]) && i + 1 < n && IsDigit(s[i + 1])) return true;
+    if (!IsLetter(c)) continue;
+    std::size_t e = i;
+    std::string word;
+    while (e < n && IsLetter(s[e])) word += Upper(s[e++]);
+    if (first) {
+      if (word == "BEGIN" || word == "END" || word == "BLK" || word == "TOOL") return false;
+      motionBlock = word == "L" || word == "C" || word == "CC" || word == "CR";
+      first = false;
+    }
+    for (const std::string_view w : kWords)
+      if (word == w) return true;
+    const std::size_t q = word.find('Q');
+    if (q != std::string::npos && q + 1 == word.size() && e < n && IsDigit(s[e])) return true;
+    const std::size_t j = SkipBlanks(s, e);
+    if (word == "F" && j < n && (WordAt(s, j, "MAX") || WordAt(s, j, "AUTO"))) return true;
+    if (j > e && word.size() == 1 && std::string_view("XYZFR").find(word[0]) != std::string::npos &&
+        j < n && (s[j] == '+' || s[j] == '-' || IsDigit(s[j]) || Upper(s[j]) == 'Q'))
+      return true;
+    i = e - 1;
+  }
+  return false;
+}
+
+}  // namespace
+
+void ClassicDifferences::Take(std::string_view piece) {
+  if (!midLine_) ++line_, lineCounted_ = false;
+  const bool lineFeed = !piece.empty() && piece.back() == '\n';
+  std::string_view text = piece;
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+  if (dialect_ == NcDialect::Unknown && looked_ < 200 && !midLine_) {
+    ++looked_;
+    dialect_ = LineDialect(text);
+    if (dialect_ != NcDialect::Unknown)
+      note_.otherDialect =
+          heidenhain_ ? dialect_ == NcDialect::Iso : dialect_ == NcDialect::Heidenhain;
+  }
+  bool differs;
+  if (heidenhain_) {
+    if (note_.otherDialect) {
+      const IsoLook look = LookIso(text, cycle_);
+      differs = look.differs || look.motion;
+    } else {
+      differs = HeidenhainLineDiffers(text);
+    }
+    if (!lineFeed && !differs) differs = IsHeidenhainMotion(text);
+  } else {
+    const IsoLook look = LookIso(text, cycle_);
+    differs = look.differs || (!lineFeed && look.motion) ||
+              (note_.otherDialect && (IsHeidenhainMotion(text) || HoldsBeginPgm(text)));
+  }
+  midLine_ = !lineFeed;
+  if (!differs || lineCounted_) return;
+  lineCounted_ = true;
+  if (note_.blocks++ == 0) note_.firstLine = line_;
+}
+
+ClassicReadNote CountClassicDifferences(std::string_view text, bool readAsHeidenhain) {
+  ClassicDifferences count(readAsHeidenhain);
+  std::size_t b = 0;
+  while (b < text.size()) {
+    std::size_t e = text.find('\n', b);
+    e = e == std::string_view::npos ? text.size() : e + 1;
+    count.Take(text.substr(b, e - b));
+    b = e;
+  }
+  return count.Note();
 }
 
 }  // namespace trevalon

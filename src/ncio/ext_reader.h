@@ -74,13 +74,30 @@ class ExtPlainIsoRead {
 int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& report,
                    NcReadOutcome* outcome);
 
-// What a classic read of a text leaves out that extended reading would read: blocks with
-// coordinates skipped because they hold a comment or a blank after an address, and a
-// dialect other than the one the reader used.
-struct ClassicReadHints {
-  long skippedBlocks = 0;
-  bool otherDialect = false;
+// Counts, while a classic read runs, the lines whose classic reading differs from a control's
+// (ClassicReadNote). It looks at each piece the classic reader takes, once and cheaply, and
+// changes nothing of the read.
+class ClassicDifferences {
+ public:
+  explicit ClassicDifferences(bool readAsHeidenhain) : heidenhain_(readAsHeidenhain) {}
+  // Each piece as the classic reader takes it: a line with its line feed, or a piece without
+  // one (the start of a line longer than the reader takes, or a last line without a line
+  // feed), which the classic reader takes for no block.
+  void Take(std::string_view piece);
+  const ClassicReadNote& Note() const { return note_; }
+
+ private:
+  bool heidenhain_;
+  NcDialect dialect_ = NcDialect::Unknown;
+  long looked_ = 0;           // lines looked at for the dialect
+  long line_ = 0;             // the line of the piece (1-based)
+  bool midLine_ = false;      // the last piece ended without a line feed
+  bool lineCounted_ = false;  // the line in hand is counted already
+  bool cycle_ = false;        // ISO: a drilling cycle in force (G73-G89 until G80 or G0-G3)
+  ClassicReadNote note_;
 };
-ClassicReadHints ScanClassicHints(std::string_view text, bool readAsHeidenhain);
+
+// The same over a whole text (tests, and texts not read line by line).
+ClassicReadNote CountClassicDifferences(std::string_view text, bool readAsHeidenhain);
 
 }  // namespace trevalon

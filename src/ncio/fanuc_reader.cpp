@@ -428,8 +428,12 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   const auto note = [&] {
     if (t.sources) t.sources->Reach(store.count, at);
   };
+  // Beside the read, the lines its rules read differently from a control are counted, so that
+  // the user learns of them; the read itself does not change.
+  ClassicDifferences differences(t.nc.heidenhainInputChk == 1);
   auto storeFull = [&] {
     note();
+    t.state.lastClassic = differences.Note();
     if (outcome) *outcome = NcReadOutcome::StoreFull;
     return 0;
   };
@@ -456,6 +460,7 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
       else
         NoteIsoSetupBlock(layer.setup, line);
     }
+    differences.Take(line);
     const int move =
         heidenhain ? ParseHeidenhainBlock(c, line, arcOffset) : ParseFanucBlock(c, line, arcOffset);
     if (!move || reg.type == MOVE_NONE) continue;
@@ -499,6 +504,7 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
     ++store.count;
   }
   note();
+  t.state.lastClassic = differences.Note();
   store.Extent(store.extentMin, store.extentMax);
   if (outcome) *outcome = NcReadOutcome::Read;
   return 1;
@@ -706,6 +712,7 @@ int ReadExtendedStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* ou
 
 int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcome) {
   t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
+  t.state.lastClassic = ClassicReadNote{};
   if (t.state.lastReadExtended) return ReadExtendedStream(t, file, outcome, nullptr);
   NcLineReader lines(file);
   if (!lines.Start()) {
@@ -730,6 +737,7 @@ int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& pat
   // cannot be opened leaves the store, the register and the undo ring as they were.
   FileHandle f = OpenProgram(path);
   t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
+  t.state.lastClassic = ClassicReadNote{};
   if (t.state.lastReadExtended) return ReadExtendedStream(t, f.get(), outcome, &undo);
   NcLineReader lines(f.get());
   if (!f || !lines.Start()) {

@@ -31,6 +31,16 @@ struct FanucModalState {
   int valid = 0;  // set at each block start, cleared by a recognised word without a number
 };
 
+// What a classic read learns of the program beside its records: how many lines its rules read
+// differently from a control (FMAX, Q parameters, labels and calls, cycles, macro variables and
+// program flow, polar words, blocks skipped whole, a program of the other dialect), and the
+// first of them (1-based; 0 when there is none).
+struct ClassicReadNote {
+  long blocks = 0;
+  long firstLine = 0;
+  bool otherDialect = false;  // the program looks like the dialect the read did not use
+};
+
 // Everything the parsers keep between blocks. One for the whole application.
 struct NcReaderState {
   int incremental = 0;  // G91 in force; shared by both parsers, cleared at the start of a read
@@ -45,6 +55,7 @@ struct NcReaderState {
   // as they always have, but a value a record cannot hold is never stored wrapped or
   // unsound without a word.
   ExtReadReport classicLimits;
+  ClassicReadNote lastClassic;  // the last classic read's note (empty after an extended one)
   Language language = Language::English;  // of what an extended read says
 };
 

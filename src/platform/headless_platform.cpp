@@ -40,6 +40,12 @@ void HeadlessPlatform::SetHelpText(std::string_view text) {
   helpText.assign(text);
 }
 
+void HeadlessPlatform::ShowNotice(std::string_view text) {
+  lastNotice.assign(text);
+  ++noticeCount;
+  if (out_) *out_ << text << '\n';
+}
+
 bool HeadlessPlatform::EscapePressed() {
   if (escapeAfterPolls < 0) return false;
   return polls_++ >= escapeAfterPolls;

@@ -36,6 +36,9 @@ class Platform {
   // ---- Help pane and progress --------------------------------------------------------
   // The text of the help pane of the status line (pane 0), prompts and progress lines.
   virtual void SetHelpText(std::string_view text) = 0;
+  // A notice that does not stop the work (no button to press, the program goes on): what a
+  // read learned that the user should know. A platform without one shows it on the help line.
+  virtual void ShowNotice(std::string_view text) { SetHelpText(text); }
 
   // ---- Long operations ---------------------------------------------------------------
   // Polled between steps of a long operation; true when the user pressed Escape.
@@ -65,6 +68,8 @@ class HeadlessPlatform : public Platform {
   std::optional<std::string> AskValue(std::string_view caption, std::string_view label,
                                       std::string_view current) override;
   void SetHelpText(std::string_view text) override;
+  // Kept as the help line is, and written to the message stream as one line.
+  void ShowNotice(std::string_view text) override;
   bool EscapePressed() override;
   std::uint64_t TickCount() override;
   bool HonoursQuietTime() const override { return false; }
@@ -79,8 +84,8 @@ class HeadlessPlatform : public Platform {
   std::function<std::uint64_t()> clock;  // tick source; the steady clock when empty
 
   // What happened, for tests and for the tool's output.
-  std::string lastCaption, lastMessage, helpText;
-  int messageCount = 0;
+  std::string lastCaption, lastMessage, helpText, lastNotice;
+  int messageCount = 0, noticeCount = 0;
   std::vector<std::string> opened;  // "editor PATH" or "open PATH"
 
  private:

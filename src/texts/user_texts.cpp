@@ -424,27 +424,33 @@ constexpr TxtEntry kTexts[] = {
      "後に直線移動のないコーナーRまたは面取り %sブロック"},
     {TREVALON_TXT(ExtPassOther), "%s in %s blocks", "%s %s블록", "%s %sブロック"},
     {TREVALON_TXT(ExtPassFirstLine), "%s (first line %s)", "%s (첫 줄 %s)", "%s (最初の行 %s)"},
-    {TREVALON_TXT(ClassicSkippedBlocks),
-     "Help: %s blocks with coordinates were skipped (a comment in the block or a blank after "
-     "the address); extended reading in the NC settings reads them.",
-     "도움말: 좌표가 있는 %s블록을 건너뛰었습니다 (블록 안의 주석 또는 주소 뒤의 공백). NC "
-     "설정의 확장 읽기로 읽을 수 있습니다.",
-     "ヘルプ: 座標のある %sブロックを読み飛ばしました (ブロック内のコメントまたはアドレスの後の"
-     "空白)。NC設定の拡張読み込みで読み込めます。"},
+    {TREVALON_TXT(ClassicReadsDifferently),
+     "Help: The classic rules read %s blocks differently from a control (first line %s); "
+     "extended reading in the NC settings reads them as the control does.",
+     "도움말: 기본 읽기 규칙은 %s블록을 컨트롤러와 다르게 읽었습니다 (첫 줄 %s). NC 설정의 확장 "
+     "읽기는 컨트롤러와 같이 읽습니다.",
+     "ヘルプ: 標準の読み込み規則は %sブロックをコントローラと異なって読みました (最初の行 %s)。"
+     "NC設定の拡張読み込みはコントローラと同じように読みます。"},
     {TREVALON_TXT(ClassicLooksHeidenhain),
-     "Help: This file looks like a Heidenhain program but was read as ISO; extended reading "
-     "in the NC settings tells the dialect of each file.",
-     "도움말: 이 파일은 하이덴하인 프로그램으로 보이지만 ISO로 읽었습니다. NC 설정의 확장 "
-     "읽기는 파일마다 형식을 판별합니다.",
-     "ヘルプ: このファイルはハイデンハインのプログラムに見えますがISOとして読み込みました。NC"
-     "設定の拡張読み込みはファイルごとに形式を判定します。"},
+     "Help: This file looks like a Heidenhain program but was read as ISO: %s blocks are read "
+     "differently from its control (first line %s); extended reading in the NC settings tells "
+     "the dialect of each file and reads them as the control does.",
+     "도움말: 이 파일은 하이덴하인 프로그램으로 보이지만 ISO로 읽었습니다: %s블록을 컨트롤러와 "
+     "다르게 읽었습니다 (첫 줄 %s). NC 설정의 확장 읽기는 파일마다 형식을 판별하고 컨트롤러와 "
+     "같이 읽습니다.",
+     "ヘルプ: このファイルはハイデンハインのプログラムに見えますがISOとして読み込みました: "
+     "%sブロックをコントローラと異なって読みました (最初の行 %s)。NC設定の拡張読み込みはファイル"
+     "ごとに形式を判定し、コントローラと同じように読みます。"},
     {TREVALON_TXT(ClassicLooksIso),
-     "Help: This file looks like an ISO program but was read as Heidenhain; extended reading "
-     "in the NC settings tells the dialect of each file.",
-     "도움말: 이 파일은 ISO 프로그램으로 보이지만 하이덴하인으로 읽었습니다. NC 설정의 확장 "
-     "읽기는 파일마다 형식을 판별합니다.",
-     "ヘルプ: このファイルはISOのプログラムに見えますがハイデンハインとして読み込みました。NC"
-     "設定の拡張読み込みはファイルごとに形式を判定します。"},
+     "Help: This file looks like an ISO program but was read as Heidenhain: %s blocks are read "
+     "differently from its control (first line %s); extended reading in the NC settings tells "
+     "the dialect of each file and reads them as the control does.",
+     "도움말: 이 파일은 ISO 프로그램으로 보이지만 하이덴하인으로 읽었습니다: %s블록을 컨트롤러와 "
+     "다르게 읽었습니다 (첫 줄 %s). NC 설정의 확장 읽기는 파일마다 형식을 판별하고 컨트롤러와 "
+     "같이 읽습니다.",
+     "ヘルプ: このファイルはISOのプログラムに見えますがハイデンハインとして読み込みました: "
+     "%sブロックをコントローラと異なって読みました (最初の行 %s)。NC設定の拡張読み込みはファイル"
+     "ごとに形式を判定し、コントローラと同じように読みます。"},
 
     // ---- Extended reading: parameters and program flow -----------------------------------
     {TREVALON_TXT(MacroAlarm), "The program raised alarm %s.", "프로그램이 알람 %s을(를) 냈습니다.",
@@ -520,6 +526,11 @@ constexpr TxtEntry kTexts[] = {
      "필요합니다. 아무것도 출력하지 않았습니다 !!.\n",
      " 送り %s の切削移動 (レコード %s、位置 %s) は出力できません: 切削には0より大きい送りが"
      "必要です。何も出力していません !!.\n"},
+    {TREVALON_TXT(ExtPassFnFunction),
+     "FN functions not run (system data, PLC, tables; their parameters keep their values) in "
+     "%s blocks",
+     "실행하지 않은 FN 함수 (시스템 데이터, PLC, 테이블; 파라미터는 값 유지) %s블록",
+     "実行しなかった FN 関数 (システムデータ、PLC、テーブル; パラメータは値を保持) %sブロック"},
     {TREVALON_TXT(StoreFull),
      " The result does not fit in the point store; the toolpath is unchanged !!.\n",
      " 결과가 포인트 저장소에 들어가지 않습니다. 공구경로는 바뀌지 않았습니다 !!.\n",

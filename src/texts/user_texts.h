@@ -238,9 +238,12 @@ enum class Txt : int {
   ExtPassUnresolvedCorner,  // "%s": blocks
   ExtPassOther,             // "%s" the reader's key, then "%s" blocks
   ExtPassFirstLine,         // "%s" one item of the list, then "%s" the line of its first block
-  ClassicSkippedBlocks,     // help pane, "%s": blocks with coordinates the classic read skipped
-  ClassicLooksHeidenhain,   // help pane: an ISO read of what looks like a Heidenhain program
-  ClassicLooksIso,          // help pane: a Heidenhain read of what looks like an ISO program
+  // Help pane and notice after a classic read, "%s" blocks then "%s" the first line: blocks the
+  // classic rules read differently from a control; the same for a program that looks like the
+  // other dialect (an ISO read of a Heidenhain program, a Heidenhain read of an ISO one).
+  ClassicReadsDifferently,
+  ClassicLooksHeidenhain,
+  ClassicLooksIso,
 
   // ---- Extended reading: parameters and program flow -------------------------------------
   // Why a macro program's run stopped; MacroAtLine follows with the line number.
@@ -273,6 +276,7 @@ enum class Txt : int {
   ExtPassGNotRun,       // "%s" the G code's number, then "%s" blocks: blocks not run
   ClassicReadLimited,   // help pane, "%s": the list of what a classic read limited
   CutFeedNotWritable,   // "%s" feed, "%s" record number, "%s" where: nothing written
+  ExtPassFnFunction,
 
   // ---- Editing -----------------------------------------------------------------------------
   StoreFull,  // an editing command's result does not fit in the point store: nothing changed

@@ -358,15 +358,46 @@ TEST(Verbs, NcInputRefusesBinaryFiles) {
 TEST(Verbs, ExtendedReading) {
   std::string many = "G95\n";
   for (int i = 0; i < 1204; ++i) many += "G1 X" + std::to_string(i + 1) + " A1. F10\n";
-  RunTable({{"load {d}/commented.nc; info", 0, {"out:\"count\":0", "!err:Help"}},
-            {"ncset extended=1; ncset; load {d}/commented.nc; info",
-             0,
-             {"out:HeidenhainOutChk 0 \nExtendedReadingChk 1 \n", "out:\"count\":2", "=err:"}},
-            {"ncset extended=1; load {d}/many.nc",
-             0,
-             {"=err:Help: Extended reading passed over G95 feed per revolution in 1 blocks "
-              "(first line 1), rotary axes in 1,204 blocks (first line 2).\n"}}},
-           {{"commented.nc", "G01 X4.75 F50. (FEED X)\nX 0 Y1\n"}, {"many.nc", many}});
+  const std::string differently = " blocks differently from a control (first line ";
+  RunTable(
+      {// A classic read says once what its rules read otherwise than a control.
+       {"load {d}/commented.nc; info",
+        0,
+        {"out:\"count\":0", "=err:Help: The classic rules read 2" + differently +
+                                "1); extended reading in the NC settings reads them as the "
+                                "control does.\n"}},
+       {"load {d}/plain.nc; info", 0, {"out:\"count\":2", "=err:"}},
+       {"load {d}/prog.h; info",
+        0,
+        {"out:\"count\":0",
+         "=err:Help: This file looks like a Heidenhain program but was "
+         "read as ISO: 5 blocks are read differently from its control "
+         "(first line 1); extended reading in the NC settings tells the "
+         "dialect of each file and reads them as the control does.\n"}},
+       {"ncset hhin=1; load {d}/prog.h; info",
+        0,
+        {"err:Help: The classic rules read 2" + differently + "2);", "out:\"count\":3"}},
+       {"ncset hhin=1 extended=1; load {d}/prog.h; info", 0, {"=err:"}},
+       // Run errors of a Heidenhain program stop the read with their line.
+       {"ncset extended=1; load {d}/alarm.h", 1, {"err:The program raised alarm 1000. (line 3)"}},
+       {"ncset extended=1; load {d}/root.h",
+        1,
+        {"err:A function's argument is outside its range. (line 2)"}},
+       {"ncset extended=1; ncset; load {d}/commented.nc; info",
+        0,
+        {"out:HeidenhainOutChk 0 \nExtendedReadingChk 1 \n", "out:\"count\":2", "=err:"}},
+       {"ncset extended=1; load {d}/many.nc",
+        0,
+        {"=err:Help: Extended reading passed over G95 feed per revolution in 1 blocks "
+         "(first line 1), rotary axes in 1,204 blocks (first line 2).\n"}}},
+      {{"commented.nc", "G01 X4.75 F50. (FEED X)\nX 0 Y1\n"},
+       {"many.nc", many},
+       {"plain.nc", "G0 X0 Y0 Z5\nG1 X10 F100\nM30\n"},
+       {"prog.h",
+        "BEGIN PGM 1 MM\nL X+5 Y+5 Z+10 FMAX\nL X+10 R0 F200\nL Z+10 FMAX\n"
+        "END PGM 1 MM\n"},
+       {"alarm.h", "BEGIN PGM 2 MM\nL X+1 F100\nFN 14: ERROR = 1000\nEND PGM 2 MM\n"},
+       {"root.h", "BEGIN PGM 3 MM\nFN 5: Q1 = SQRT -1\nEND PGM 3 MM\n"}});
 }
 
 // A program whose run stops is loaded up to the stop: the script goes on and ends with exit

@@ -137,6 +137,23 @@ const Case kCases[] = {
      "1 10 0 0 0, 3 20 0 0 0, 3 30 0 0 200, 1 10 0 0 200",
      "cycle=1 feed-per-rev=1 fk-contour=2 machine-datum=1 missing-label=1 program-call=1 "
      "rotary=1 tilted-plane=1"},
+    {"blanks between address, sign and value, as the control takes them",
+     "BEGIN PGM T MM\nL X+0 Y+0 Z+10 FMAX\nL Z + 2 FMAX\nL X+10 F300\nEND PGM T MM",
+     "1 0 0 10 0, 1 0 0 2 0, 3 10 0 2 300"},
+    {"blanks in incremental, parameter, polar and APPR/DEP words and in DR",
+     "Q13 = 4\nL X + Q13 Y - Q13 FMAX\nL IX - 5 F 200\nL Z - Q13 FMAX\nCC X + 0 Y + 0\n"
+     "LP PR + 2 PA + 90 F100\nAPPR LT X + 30 Y - 2 LEN 5 RL F200\nL X + 2 Y + 0\n"
+     "C X - 2 Y + 0 DR -",
+     "1 4 -4 0 0, 3 -1 -4 0 200, 1 -1 -4 -4 200, 3 0 2 -4 100, 3 30 -2 -4 200, "
+     "4 2 0 -4 200, 8 -2 0 -4 200, 91 -2 0 0 200"},
+    {"FN functions not run are reported; printing and waiting change nothing",
+     "L X+1 F100\nFN 18: SYSREAD Q25 = ID210 NR4 IDX3\nL X+Q25\nFN 16: F-PRINT A/B\n"
+     "FN 20: WAIT FOR SYNC\nFN 17: SYSWRITE ID990 NR4 IDX3 = Q1\nFN 15: PRINT Q1\n"
+     "FN 28: TABREAD Q1 = 5 / \"POS\"\nL Y+1",
+     "3 1 0 0 100, 4 0 0 0 100, 4 0 1 0 100", "fn-function=3"},
+    {"FU and FZ feeds are said in every block that holds them, the feed in force stays",
+     "L X+1 F100\nL X+2 FU0.1\nFZ0.05\nM3 FU 0.2\nL X+3", "3 1 0 0 100, 4 2 0 0 100, 4 3 0 0 100",
+     "feed-per-rev=3"},
 };
 
 TEST(ExtHeidenhain, ReadsEachConstructAsTheControlRunsIt) {
@@ -173,7 +190,7 @@ TEST(ExtHeidenhain, StopsLoopsThatNeverEndAndCallsThatNestWithoutEnd) {
 
 TEST(ExtHeidenhain, BadBlocksAreSkippedWithoutHarm) {
   Read r(
-      "Q1 = ((((((\nQ2 = 1 / 0\nQ3 = SIN\nL X+Q F100\nL X+(1+\nCR X+5 R+0 DR+\n"
+      "Q1 = ((((((\nQ3 = SIN\nL X+Q F100\nL X+(1+\nCR X+5 R+0 DR+\n"
       "CT X+1 Y+1\nCP PA+10\nFN 9: IF\nCALL LBL\nLBL\nRND\nCHF\nCC X\n\n~\n"
       "Q4 = " +
       std::string(500, '(') + "1" + std::string(500, ')') + "\nL X+3 Y+Q4");
@@ -185,6 +202,41 @@ TEST(ExtHeidenhain, BadBlocksAreSkippedWithoutHarm) {
   const PointRecord* last = r.store->RawRecord(r.store->count - 1);
   EXPECT_EQ(float{last->x}, 3.0f);
   EXPECT_EQ(float{last->y}, 0.0f);
+}
+
+// A run error stops the program where it happens, as on the control: the moves before stay,
+// the block that raised it moves nothing, and the reason names the line.
+TEST(ExtHeidenhain, RunErrorsStopTheProgramWithTheirLine) {
+  const struct {
+    const char* program;
+    const char* records;
+    const char* reason;
+  } kStops[] = {
+      {"L X+1 F100\nFN 14: ERROR = 1000\nL X+2", "3 1 0 0 100",
+       "The program raised alarm 1000. (line 2)"},
+      {"Q5 = 1001\nL X+1 F100\nFN14:ERROR=Q5", "3 1 0 0 100",
+       "The program raised alarm 1001. (line 3)"},
+      {"L X+1 F100\nQ1 = 0\nQ2 = 5 / Q1\nL X+2", "3 1 0 0 100", "Division by zero. (line 3)"},
+      {"L X+1 F100\nFN 4: Q2 = +5 DIV +0\nL X+2", "3 1 0 0 100", "Division by zero. (line 2)"},
+      {"L X+1 F100\nFN 5: Q1 = SQRT -1\nL X+2", "3 1 0 0 100",
+       "A function's argument is outside its range. (line 2)"},
+      {"L X+1 F100\nQ1 = ASIN 2", "3 1 0 0 100",
+       "A function's argument is outside its range. (line 2)"},
+      {"Q1 = LN 0", "", "A function's argument is outside its range. (line 1)"},
+      {"Q1 = (0 - 8) ^ 0.5", "", "A function's argument is outside its range. (line 1)"},
+      {"L X+1 F100\nL X+5 Y+(SQRT -1) F100\nL X+2", "3 1 0 0 100",
+       "A function's argument is outside its range. (line 2)"},
+      {"LBL 1\nL X+1 F100\nFN 9: IF +1 / 0 EQU +0 GOTO LBL 1\nL X+2", "3 1 0 0 100",
+       "Division by zero. (line 3)"},
+  };
+  for (const auto& c : kStops) {
+    SCOPED_TRACE(c.program);
+    Read r(c.program);
+    EXPECT_EQ(r.result, 0);
+    EXPECT_EQ(r.Records(), c.records);
+    EXPECT_EQ(r.report.stopReason, c.reason);
+    EXPECT_EQ(r.Passed(), "");  // a run error is a stop, never also a formula passed over
+  }
 }
 
 TEST(ExtHeidenhain, AFullStoreStopsTheReadAndKeepsEveryMoveBefore) {

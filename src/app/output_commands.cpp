@@ -8,6 +8,7 @@
 #include "model/statistics.h"
 #include "ncio/toolpath_start.h"
 #include "platform/file_io.h"
+#include "platform/write_failure.h"
 
 namespace trevalon {
 
@@ -46,10 +47,30 @@ Outcome Verify(const std::string& path, const std::vector<NcVerifyPart>& parts, 
   return Outcome::Failed(OutcomeCode::Refused, reason);
 }
 
+// A program created but not written to the end: the system's reason when there is one (a
+// full disk says "no space left on device").
+Outcome CannotWrite(const std::string& path) {
+  const std::string& why = LastWriteFailure();
+  if (why.empty()) return Outcome::CannotCreate(path);
+  return Outcome::Failed(OutcomeCode::CannotOpen, "cannot write '" + path + "': " + why);
+}
+
+// Our rule: a toolpath without a single move is not written. Its program would be nothing but
+// framing (a tool change at Z0, a retract to the placeholder height) and would replace a good
+// program on disk without a word.
+bool HoldsMoves(CPointStore& store) {
+  return store.count != 0 && (store.IsMotion(0) || store.NextMotion(0) != 0);
+}
+
+const char* const kNoMoves = "the toolpath holds no moves; nothing written";
+
 }  // namespace
 
 Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk,
                       NcVerifyResult* verified) {
+  if (!HoldsMoves(doc.store)) {
+    return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
+  }
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   layer.fileName = dlg.outputPath;
   doc.title = dlg.outputPath;
@@ -73,7 +94,7 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
   // hears about it as about a file that cannot be created.
   if (!file.Commit()) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(dlg.outputPath);
+    return CannotWrite(dlg.outputPath);
   }
   if (complete) doc.NoteWorkLayerWritten();
   // The file is complete (or as far as the user let it go) whatever its reading back finds.
@@ -156,7 +177,7 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   layers.RestoreLayer(layers.workLayer, doc.store);
   if (!committed) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(path);
+    return CannotWrite(path);
   }
   if (complete)
     for (int k : picked) doc.NoteLayerWritten(k);
@@ -189,6 +210,9 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   layer.fileName = dlg.outputPath;
   doc.title = dlg.outputPath;
+  if (!HoldsMoves(doc.store)) {
+    return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
+  }
   if (Outcome made = app.MakeFolderFor(dlg.outputPath); !made) return made;
   ReplacingFile file;
   if (!file.Open(dlg.outputPath)) {
@@ -198,7 +222,7 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
   dlg.Convert(app.Msg(), doc.store, file);
   if (!file.Commit()) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(dlg.outputPath);
+    return CannotWrite(dlg.outputPath);
   }
   doc.NoteWorkLayerWritten();
   // A template writes ISO-style blocks: the ISO reader reads them back.

@@ -43,7 +43,9 @@ TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
   EXPECT_FALSE(d.Modified());
   ASSERT_EQ(ClearCommand(a.app, d), 1);
   EXPECT_TRUE(d.Modified());
-  ASSERT_TRUE(a.Save("b.nc").ok());
+  // An emptied toolpath is not written, so it stays unwritten.
+  EXPECT_FALSE(a.Save("b.nc").ok());
+  EXPECT_TRUE(d.Modified());
   ASSERT_EQ(UndoCommand(a.app, d), 1);
   EXPECT_TRUE(d.Modified());
   ASSERT_TRUE(a.Save("c.nc").ok());

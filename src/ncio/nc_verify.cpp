@@ -288,7 +288,7 @@ NcVerifyResult CompareReadBack(const CPointStore& readBack, const std::vector<Nc
   // first move). A framing rapid before a part that ends lower did not come from the toolpath
   // (a start part copied from a source program, a template section) and is a difference: that
   // is where a program rapids into the work. The closing rapids after the last move are not
-  // held to it: incremental output ends with rapids that catch up its rounding there.
+  // held to it: the incremental output's closing blocks read back below it.
   std::vector<double> floors(parts.size(), -1e300);
   {
     std::vector<char> state(parts.size(), 0);  // 0 no move yet, 1 before the first cut, 2 done

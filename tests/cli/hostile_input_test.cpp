@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -82,6 +83,17 @@ void RunRows(const std::vector<Row>& rows, const std::map<std::string, std::stri
   }
 }
 
+// A polygon of n window positions on a circle, far enough apart to be taken.
+std::string Ring(int n) {
+  std::string words;
+  for (int k = 0; k < n; ++k) {
+    const double a = 6.283185307179586 * k / n;
+    words += std::to_string(static_cast<int>(200 + 180 * std::cos(a))) + " " +
+             std::to_string(static_cast<int>(200 + 180 * std::sin(a))) + " ";
+  }
+  return words;
+}
+
 const std::string kPath = "add 1 0 0 5 0; add 3 0 0 -1 100; add 4 10 0 -1 100; add 1 10 0 5 0; ";
 
 TEST(HostileInput, RefusalsSayWhatTheyRefuseAndKeepTheFiles) {
@@ -124,6 +136,11 @@ TEST(HostileInput, RefusalsSayWhatTheyRefuseAndKeepTheFiles) {
           {kPath + "save {d}/out.nc editor=0 startend={d}/deep.nc verify=1",
            1,
            {"difference(s) among", "First difference:", "Z-50.000"}},
+          // A polygon over the path commands' vertex limit says the limit and fails.
+          {kPath + "view size 400 400; reverse scope=polygon " + Ring(120),
+           1,
+           {"reverse: the polygon has 100 or more vertices 5 pixels apart; at most 99"}},
+          {kPath + "view size 400 400; reverse scope=polygon " + Ring(60), 0, {"!at most 99"}},
           // A retract below the toolpath's top is taken with a warning.
           {kPath + "retract -50", 0, {"retract: warning: -50.000 lies below the toolpath's top"}},
           {kPath + "retract 50", 0, {"!warning"}},

@@ -128,6 +128,13 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   if (work.fileName.find("Layer") == std::string::npos) doc.title = work.fileName;
 
   layers.SaveLayer(layers.workLayer, doc.store);
+  bool anyMoves = false;
+  for (int k : picked) {
+    layers.RestoreLayer(k, doc.store);
+    if ((anyMoves = HoldsMoves(doc.store))) break;
+  }
+  layers.RestoreLayer(layers.workLayer, doc.store);
+  if (!anyMoves) return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
   CNcOutputDlg dlg;
   dlg.heidenhain = false;
   heidenhainOutChk = 0;

@@ -91,9 +91,12 @@ TEST(UnwrittenChanges, EachLayerKeepsItsOwnUntilAnOutputHoldsIt) {
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
   EXPECT_TRUE(d.Modified());
   int hh = 0;
-  ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1", hh).ok());
+  // The emptied layer alone writes nothing and stays unwritten; beside another it is written.
+  EXPECT_FALSE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1", hh).ok());
+  EXPECT_TRUE(d.LayerModified(1));
+  ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1 2", hh).ok());
   EXPECT_FALSE(d.LayerModified(1));
-  EXPECT_TRUE(d.Modified());
+  EXPECT_FALSE(d.LayerModified(2));
   ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "2 0", hh).ok());
   EXPECT_FALSE(d.Modified());
 }

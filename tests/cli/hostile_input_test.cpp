@@ -113,6 +113,8 @@ TEST(HostileInput, RefusalsSayWhatTheyRefuseAndKeepTheFiles) {
       {
           // An empty toolpath writes nothing, whatever the output.
           {"save {d}/keep.nc editor=0", 1, {"save: the toolpath holds no moves; nothing written"}},
+          {"layer 2; savelayers {d}/keep.nc 0 2", 1, {"the toolpath holds no moves"}},
+          {"post {d}/keep.nc", 1, {"post: "}},
           // An empty file holds no moves: refused, the layer is kept.
           {kPath + "load {d}/empty.nc", 1, {"'{d}/empty.nc' is empty: it holds no moves"}},
           // Special files are never replaced (the FIFO is checked after every row).

@@ -38,7 +38,7 @@ constexpr TxtEntry kTexts[] = {
     // Our rule: the question and the refusals below are shown by the command-line tool as well,
     // where an English reader must understand them, so they have an English version.
     {TREVALON_TXT(LayerToolMismatch),
-     " The source layer and the target layer use different tools. \n Go on with the work!!!",
+     " The source layer and the target layer use different tools. \n Do you want to go on?!!!",
      " Source layer와 target layer의 공구가 같지않습니다. \n 작업을 진행하겠습니까!!!",
      " ソースレイヤーとターゲットレイヤーの工具が一致しません。 \n 作業を続行しますか!!!"},
     {TREVALON_TXT(PointStoreFull),

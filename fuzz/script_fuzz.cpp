@@ -1,4 +1,5 @@
-// Arbitrary bytes as a command script: every line must end in a result or a clean error.
+// Arbitrary bytes as a command script: every line must end in a result or a clean error,
+// whether the script is split as a whole (-c) or read line by line as it comes (run FILE).
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -6,6 +7,7 @@
 #include <string>
 
 #include "cli/script.h"
+#include "cli/script_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const std::string sysdir = [] {
@@ -23,6 +25,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   o.systemDir = sysdir;
   o.language = "en";
   s.app.StartUp(o);
-  trevalon::cli::RunScript(s, text, false);
+  // The first byte picks the runner, so that both see every input.
+  if (!text.empty() && (text[0] & 1)) {
+    std::istringstream in(text.substr(1));
+    trevalon::cli::RunScriptStream(s, in);
+  } else {
+    trevalon::cli::RunScript(s, text, false);
+  }
   return 0;
 }

@@ -1,5 +1,7 @@
 #include "app/load_commands.h"
 
+#include <filesystem>
+#include <fstream>
 #include <optional>
 
 #include "app/source_commands.h"
@@ -245,6 +247,16 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
   app.ncReader.classicLimits = ExtReadReport{};
   if (auto refusal = RefuseBinary(app, path)) return *refusal;
+  // Our rule: an empty file (a save that never happened, a copy cut short) holds no moves;
+  // loading it would silently empty the work layer, so it is refused and the layer stays.
+  {
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
+        !ec) {
+      const std::string why = "'" + path + "' is empty: it holds no moves; the layer is kept";
+      return Outcome::Failed(OutcomeCode::Refused, why);
+    }
+  }
   NcReadOutcome o = NcReadOutcome::Read;
   // The program's source lines: a map of this one file, kept only when the read is.
   const SourceLines before = doc.CurrentSourceLines();

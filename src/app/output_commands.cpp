@@ -14,6 +14,7 @@
 #include "ncio/shipped_templates.h"
 #include "ncio/toolpath_start.h"
 #include "platform/file_io.h"
+#include "platform/write_failure.h"
 
 namespace trevalon {
 
@@ -95,10 +96,28 @@ void WarnStoppedRead(CApplication& app, const CDocument& doc, int layer) {
   app.Msg().Help(text);
 }
 
+// A program created but not written to the end: the system's reason when there is one (a
+// full disk says "no space left on device").
+Outcome CannotWrite(const std::string& path) {
+  const std::string& why = LastWriteFailure();
+  if (why.empty()) return Outcome::CannotCreate(path);
+  return Outcome::Failed(OutcomeCode::CannotOpen, "cannot write '" + path + "': " + why);
+}
+
+// Our rule: a toolpath without a single move is not written. Its program would be nothing but
+// framing (a tool change at Z0, a retract to the placeholder height) and would replace a good
+// program on disk without a word.
+bool HoldsMoves(CPointStore& store) {
+  return store.count != 0 && (store.IsMotion(0) || store.NextMotion(0) != 0);
+}
+
+const char* const kNoMoves = "the toolpath holds no moves; nothing written";
+
 }  // namespace
 
 Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk,
                       NcVerifyResult* verified) {
+  if (!HoldsMoves(doc.store)) return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
   if (auto refusal = RefuseCutWithoutFeed(app, doc.store)) return *refusal;
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   WarnStoppedRead(app, doc, doc.layers.workLayer);
@@ -126,7 +145,7 @@ Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int&
   // hears about it as about a file that cannot be created.
   if (!file.Commit()) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(dlg.outputPath);
+    return CannotWrite(dlg.outputPath);
   }
   if (complete) doc.NoteWorkLayerWritten();
   // The file is complete (or as far as the user let it go) whatever its reading back finds.
@@ -163,14 +182,17 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   for (int k : picked) WarnStoppedRead(app, doc, k);
 
   layers.SaveLayer(layers.workLayer, doc.store);
+  bool anyMoves = false;
   for (int k : picked) {
     layers.RestoreLayer(k, doc.store);
+    anyMoves = anyMoves || HoldsMoves(doc.store);
     std::optional<Outcome> refusal = RefuseCutWithoutFeed(app, doc.store);
     if (!refusal) continue;
     layers.RestoreLayer(layers.workLayer, doc.store);
     return *refusal;
   }
   layers.RestoreLayer(layers.workLayer, doc.store);
+  if (!anyMoves) return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
   CNcOutputDlg dlg;
   dlg.heidenhain = false;
   heidenhainOutChk = 0;
@@ -225,7 +247,7 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
   layers.RestoreLayer(layers.workLayer, doc.store);
   if (!committed) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(path);
+    return CannotWrite(path);
   }
   if (complete)
     for (int k : picked) doc.NoteLayerWritten(k);
@@ -275,6 +297,7 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
             : "template: " + DescribeReadError(t.loadError, shownPath, CPostTemplate::kFileLimit);
     return Outcome::Failed(OutcomeCode::Refused, why + "; nothing written");
   }
+  if (!HoldsMoves(doc.store)) return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
   if (auto refusal = RefuseCutWithoutFeed(app, doc.store)) return *refusal;
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   WarnStoppedRead(app, doc, doc.layers.workLayer);
@@ -289,7 +312,7 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
   dlg.Convert(app.Msg(), doc.store, file);
   if (!file.Commit()) {
     app.ShowCannotOpen();
-    return Outcome::CannotCreate(dlg.outputPath);
+    return CannotWrite(dlg.outputPath);
   }
   doc.NoteWorkLayerWritten();
   // The program is read back in the dialect the template wrote: a conversational one with the

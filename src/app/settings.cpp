@@ -83,13 +83,15 @@ FileReadError ReadSettingsFile(const std::string& path, AppSettings& s, bool* wo
   };
   for (std::string_view key = next(false); !key.empty(); key = next(false)) {
     const std::string value(next(true));
+    // Our rule: an empty folder setting means the default folder; taken as it stands it
+    // would put korvo.par or look for templates at the root of the file system.
     if (EqualNoCase(key, "ConfigDir")) {
-      s.configDir = value;
+      s.configDir = value.empty() ? DefaultSettings().configDir : value;
     } else if (EqualNoCase(key, "WorkDir")) {
       s.workDir = value;
       if (workDirRead) *workDirRead = true;
     } else if (EqualNoCase(key, "PostDir")) {
-      s.postDir = value;
+      s.postDir = value.empty() ? DefaultSettings().postDir : value;
     } else if (EqualNoCase(key, "Editor")) {
       s.editor = value;
     } else if (EqualNoCase(key, "FileExt")) {

@@ -1,11 +1,14 @@
 // trevalon-cli: options, the script runners and the shortcuts.
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
 #include "app/load_commands.h"
 #include "cli/script.h"
+#include "cli/script_stream.h"
+#include "platform/file_io.h"
 
 namespace trevalon::cli {
 
@@ -95,18 +98,19 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err, std::istre
       err << "trevalon-cli: run takes one script file (or -)\n";
       return 2;
     }
-    std::ostringstream text;
-    if (rest[1] == "-") {
-      text << in.rdbuf();
-    } else {
-      std::ifstream f(rest[1], std::ios::binary);
-      if (!f) {
-        err << "trevalon-cli: cannot open script '" << rest[1] << "'\n";
-        return 1;
-      }
-      text << f.rdbuf();
+    if (rest[1] == "-") return RunScriptStream(s, in);
+    // A folder opens as a stream on some systems and reads as nothing: it is said instead.
+    std::error_code ec;
+    if (std::filesystem::is_directory(rest[1], ec)) {
+      err << "trevalon-cli: " << DescribeReadError(FileReadError::Folder, rest[1]) << '\n';
+      return 1;
     }
-    return RunScript(s, text.str(), false);
+    std::ifstream f(rest[1], std::ios::binary);
+    if (!f) {
+      err << "trevalon-cli: cannot open script '" << rest[1] << "'\n";
+      return 1;
+    }
+    return RunScriptStream(s, f);
   }
   if (const Shortcut* sc = FindShortcut(mode)) {
     std::vector<std::string> args(rest.begin() + 1, rest.end());

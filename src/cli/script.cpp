@@ -8,6 +8,8 @@
 #include <iostream>
 #include <sstream>
 
+#include "cli/script_stream.h"
+
 namespace trevalon::cli {
 
 // ---- Splitting -----------------------------------------------------------------------
@@ -263,31 +265,125 @@ void RunCommand(Session& s, const std::vector<std::string>& words) {
   v->handler(s, args);
 }
 
-int RunScript(Session& s, std::string_view text, bool commandLine) {
-  std::vector<ScriptCommand> commands;
-  std::string error;
-  int errorLine = 0;
-  bool split = SplitScript(text, commands, error, errorLine);
+namespace {
+
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// Runs the commands split from a piece of a script, up to (not including) the line
+// `stopLine` when it is not 0. `lineBase` is added to their lines; a -c text numbers its
+// commands instead. 0 when all ran, else the exit status (the message written).
+int RunCommands(Session& s, const std::vector<ScriptCommand>& commands, bool commandLine,
+                int lineBase, int stopLine, bool flushEach) {
   for (const ScriptCommand& c : commands) {
-    if (!split && c.line >= errorLine) break;
+    if (stopLine != 0 && c.line >= stopLine) break;
+    const int where = commandLine ? c.index : c.line + lineBase;
     try {
       RunCommand(s, c.words);
     } catch (const ScriptError& e) {
       s.out.flush();
-      s.err << "line " << (commandLine ? c.index : c.line) << ": " << e.what() << '\n';
+      s.err << "line " << where << ": " << e.what() << '\n';
       return e.status;
     } catch (const std::bad_alloc&) {
       s.out.flush();
-      s.err << "line " << (commandLine ? c.index : c.line) << ": out of memory\n";
+      s.err << "line " << where << ": out of memory\n";
       return 1;
     }
+    if (flushEach) s.out.flush();
   }
+  return 0;
+}
+
+}  // namespace
+
+int RunScript(Session& s, std::string_view text, bool commandLine) {
+  if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+    text.remove_prefix(kByteOrderMark.size());
+  std::vector<ScriptCommand> commands;
+  std::string error;
+  int errorLine = 0;
+  bool split = SplitScript(text, commands, error, errorLine);
+  if (int status = RunCommands(s, commands, commandLine, 0, split ? 0 : errorLine, false))
+    return status;
   if (!split) {
     s.err << "line " << (commandLine ? static_cast<int>(commands.size()) + 1 : errorLine) << ": "
           << error << '\n';
     return 2;
   }
   return s.status;
+}
+
+int RunScriptStream(Session& s, std::istream& in) {
+  std::streambuf* source = in.rdbuf();
+  // The lines that make one piece: one line, or several while a quoted word is open.
+  std::string piece;
+  int pieceLine = 1;  // physical line of the piece's first line
+  int line = 1;       // physical line being read
+  bool inQuote = false, escape = false, first = true;
+  for (;;) {
+    // One physical line, its line feed included; the quote state follows it as the splitter
+    // will, so that the piece is split only once it holds whole commands.
+    bool ended = false, comment = false;
+    for (;;) {
+      const int ch = source ? source->sbumpc() : std::char_traits<char>::eof();
+      if (ch == std::char_traits<char>::eof()) {
+        ended = true;
+        break;
+      }
+      const char c = static_cast<char>(ch);
+      if (c == '\0') {
+        s.out.flush();
+        s.err << "line " << line << ": a NUL byte: this is no script text\n";
+        return 2;
+      }
+      if (piece.size() >= kScriptLineLimit) {
+        s.out.flush();
+        s.err << "line " << line << ": longer than " << kScriptLineLimit
+              << " bytes: this is no script text\n";
+        return 2;
+      }
+      piece += c;
+      if (first && piece.size() == kByteOrderMark.size()) {
+        first = false;
+        if (piece == kByteOrderMark) piece.clear();
+      }
+      if (c == '\n') {
+        escape = false;
+        break;
+      }
+      if (comment) continue;
+      if (inQuote) {
+        if (escape) {
+          escape = false;
+          if (c == 'n' || c == 'r' || c == '"' || c == '\\') continue;
+        }
+        if (c == '\\')
+          escape = true;
+        else if (c == '"')
+          inQuote = false;
+      } else if (c == '#') {
+        comment = true;
+      } else if (c == '"') {
+        inQuote = true;
+      }
+    }
+    first = false;
+    if (!inQuote || ended) {
+      std::vector<ScriptCommand> commands;
+      std::string error;
+      int errorLine = 0;
+      const bool split = SplitScript(piece, commands, error, errorLine);
+      if (int status = RunCommands(s, commands, false, pieceLine - 1, split ? 0 : errorLine, true))
+        return status;
+      if (!split) {
+        s.err << "line " << errorLine + pieceLine - 1 << ": " << error << '\n';
+        return 2;
+      }
+      piece.clear();
+      pieceLine = line + 1;
+    }
+    if (ended) return 0;
+    ++line;
+  }
 }
 
 }  // namespace trevalon::cli

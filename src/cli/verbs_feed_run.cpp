@@ -2,6 +2,7 @@
 // optimises one NC program into another.
 
 #include <cstdio>
+#include <filesystem>
 #include <ostream>
 
 #include "app/feed_commands.h"
@@ -29,6 +30,13 @@ void PrintSummary(Session& s, const FeedRunSummary& r) {
 
 // The transfer dialog on channel 1 confirmed with OK, then the run.
 FeedRunSummary Optimize(Session& s, const char* verb) {
+  // Our rule: a master-model file that is named but not there is said before the run, which
+  // then goes on without the model as the dialog's run does.
+  const std::string& model = s.app.FeedControl().channels[1].masterModelFile;
+  std::error_code ec;
+  if (!model.empty() && !std::filesystem::is_regular_file(model, ec))
+    s.err << verb << ": warning: the master-model file '" << model
+          << "' does not exist; the run goes without the model\n";
   FeedRunSummary r;
   Check(FeedOptimizerCommand(s.app, *s.doc, &r), verb);
   return r;

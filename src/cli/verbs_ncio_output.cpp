@@ -77,8 +77,12 @@ void Save(Session& s, const Args& a) {
     dlg.sourcePath = *src;
   }
   if (const std::string* c = a.Option("comment")) dlg.comment = *c;
-  // The two boxes as the user ticks them: Heidenhain first, then incremental, which is
-  // refused (with the dialog's message) while Heidenhain is ticked.
+  // Our rule: the dialog refuses the incremental box while Heidenhain is ticked and goes on
+  // with an absolute Heidenhain program; a script that asks for both is refused instead, so
+  // that no file is written in a form that was not asked for.
+  if (heidenhain && incremental)
+    Usage("save: incremental output cannot be written as a Heidenhain program; nothing written");
+  // The two boxes as the user ticks them: Heidenhain first, then incremental.
   dlg.heidenhain = false;
   if (heidenhain) dlg.TickHeidenhain(s.app.Msg());
   if (incremental) dlg.TickIncremental(s.app.Msg());
@@ -182,13 +186,18 @@ void Ppr(Session& s, const Args& a) {
   a.Expect(2, 2, {"from"});
   if (a[0] != "save") Usage("ppr: only 'ppr save FILE [from=TEMPLATE]'");
   CPostTemplate t;
-  if (const std::string* from = a.Option("from"))
+  if (const std::string* from = a.Option("from")) {
     if (!t.LoadTemplate(*from)) {
       if (t.loadError == FileReadError::Missing || t.loadError == FileReadError::CannotOpen)
         Failure("ppr: cannot open template '" + *from + "'");
       s.app.Msg().ShowReadError(t.loadError, t.loadPath);
       Failure("ppr: " + DescribeReadError(t.loadError, t.loadPath, CPostTemplate::kFileLimit));
+    } else if (!t.DefinesAnySection()) {
+      // Saving it would write the built-in sections under the new name, as if it had been read.
+      s.app.Msg().ShowFileError(Txt::TemplateDefinesNone, *from);
+      Failure("ppr: the template '" + *from + "' defines no section; nothing written");
     }
+  }
   Check(s.app.MakeFolderFor(a[1]), "ppr");
   Check(t.SaveTemplate(s.app.Msg(), a[1]), "ppr");
 }

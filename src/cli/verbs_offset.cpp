@@ -1,6 +1,7 @@
 // Verbs of the point offset and of the clean-ups: the offset by a box, circle, window, polygon
 // or point file, the retract height, the rapid rebuild and the regeneration.
 
+#include <algorithm>
 #include <cstdio>
 #include <ostream>
 #include <vector>
@@ -8,6 +9,7 @@
 #include "cli/script.h"
 #include "edit/cleanup_commands.h"
 #include "edit/point_offset.h"
+#include "model/statistics.h"
 
 namespace trevalon::cli {
 
@@ -78,6 +80,20 @@ void Retract(Session& s, const Args& a) {
   const double h = a.Real(0, "H");
   if (!kRetractHeightRange.Contains(h)) Usage("retract: H must lie in -32700 to 32700");
   s.doc->retractHeight = h;
+  // Our rule: a retract below the toolpath's top is taken (a toolpath may be meant to climb
+  // over a clamp that is not there), but said: the rapids it makes would cross the moves above.
+  CPointStore& store = s.doc->store;
+  if (store.count != 0 && ComputeStatistics(store)) {
+    const double top = std::max(store.stats.cuttingMax[2], store.stats.rapidMax[2]);
+    if (top > -10000.0 && h < top) {
+      char line[160];
+      std::snprintf(line, sizeof line,
+                    "retract: warning: %.3f lies below the toolpath's top (Z%.3f); rapids at this "
+                    "height would cross the moves above it\n",
+                    h, top);
+      s.err << line;
+    }
+  }
 }
 
 void RapidRebuildVerb(Session& s, const Args& a) {

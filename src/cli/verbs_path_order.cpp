@@ -62,6 +62,14 @@ PathScope Scope(const Args& a, const std::string& verb, std::size_t from,
     clicks.push_back(
         {static_cast<double>(a.Int(i, "X")), static_cast<double>(a.Int(i + 1, "Y")), 0});
   polygon = PolygonFromClicks(clicks, kPathPolygonLimit, true);
+  // Our rule: the polygon input ends without a polygon when its vertices reach the limit, as
+  // the desktop's does; a script that gives that many is told the limit and fails, instead
+  // of hearing that the command had nothing to do.
+  if (!polygon && clicks.size() >= kPathPolygonLimit &&
+      PolygonFromClicks(clicks, clicks.size() + 1, true))
+    Failure(verb + ": the polygon has " + std::to_string(kPathPolygonLimit) +
+            " or more vertices 5 pixels apart; at most " + std::to_string(kPathPolygonLimit - 1) +
+            " are taken; nothing changed");
   return scope;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "model/geometry.h"
 #include "model/layer_table.h"
@@ -278,9 +279,35 @@ NcVerifyResult CompareReadBack(const CPointStore& readBack, const std::vector<Nc
   double at[3] = {0, 0, 0};
   double sStart[3] = {0, 0, 0};
   bool haveStart = false;
-  // Extra rapids are the framing's: before the first move and between layers.
+  // Extra rapids are the framing's: before the first move and between layers, no lower than
+  // the part's framing floor (within the rounding).
   bool framing = true;
   std::size_t part = 0;
+  // Our rule: the framing the writers add (start block, tool change, closing retract) never
+  // goes below the heights the toolpath itself rapids at before its first cut (nor below its
+  // first move). A framing rapid before a part that ends lower did not come from the toolpath
+  // (a start part copied from a source program, a template section) and is a difference: that
+  // is where a program rapids into the work. The closing rapids after the last move are not
+  // held to it: the incremental output's closing blocks read back below it.
+  std::vector<double> floors(parts.size(), -1e300);
+  {
+    std::vector<char> state(parts.size(), 0);  // 0 no move yet, 1 before the first cut, 2 done
+    Walk walk(parts);
+    for (Move m; walk.Next(m);) {
+      char& st = state[m.part];
+      if (st == 2) continue;
+      if (st == 0) floors[m.part] = m.p[2];
+      st = IsRapidMove(m.type) ? 1 : 2;
+      if (m.p[2] < floors[m.part]) floors[m.part] = m.p[2];
+    }
+  }
+  // A block that does not move (the tool already stands there) goes nowhere, at any height.
+  auto aboveFloor = [&](const Move& m, std::size_t p, const double* from) {
+    if (p >= floors.size() || m.p[2] >= floors[p] - 2 * options.rounding - 1e-6) return true;
+    const double slack = 2 * options.rounding + 1e-6;
+    return std::fabs(m.p[0] - from[0]) <= slack && std::fabs(m.p[1] - from[1]) <= slack &&
+           std::fabs(m.p[2] - from[2]) <= slack;
+  };
 
   auto note = [&](const Move* s, const double* start, const Move* m, const double* mStart) {
     if (result.differences++ != 0) return;
@@ -315,7 +342,7 @@ NcVerifyResult CompareReadBack(const CPointStore& readBack, const std::vector<Nc
         break;
       }
       if (cmp.Vanishes(s, start, at)) break;
-      if (rd.has && framing && IsRapidMove(rd.m.type)) {
+      if (rd.has && framing && IsRapidMove(rd.m.type) && aboveFloor(rd.m, part, at)) {
         at[0] = rd.m.p[0], at[1] = rd.m.p[1], at[2] = rd.m.p[2];
         rd.Advance();
         continue;

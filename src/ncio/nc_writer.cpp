@@ -170,9 +170,21 @@ void CNcOutputDlg::WriteHeader() {
 }
 
 void CNcOutputDlg::WriteComment() {
-  if (heidenhain) return;
   std::string text = Trim(comment);
   if (text.empty()) return;
+  if (heidenhain) {
+    // A conversational program holds its comments as blocks of their own that start with ';':
+    // one block per line of the comment, numbered as every other block.
+    std::size_t from = 0;
+    for (;;) {
+      std::size_t lf = text.find('\n', from);
+      Block(" ; " + CommentText(Trim(std::string_view(text).substr(
+                        from, lf == std::string::npos ? lf : lf - from))));
+      if (lf == std::string::npos) break;
+      from = lf + 1;
+    }
+    return;
+  }
   std::string out = "(";
   std::size_t from = 0;
   for (;;) {

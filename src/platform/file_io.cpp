@@ -1,5 +1,7 @@
 #include "platform/file_io.h"
 
+#include "platform/write_failure.h"
+
 // The file calls below the standard library (modes, owners, links, signals) are the POSIX
 // ones: replacing a file faithfully and cleaning up on a signal cannot be said without them.
 #include <fcntl.h>
@@ -13,10 +15,19 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <system_error>
+#include <vector>
 
 namespace trevalon {
 
 namespace {
+
+thread_local std::string g_writeFailure;
+
+// Notes why a write failed; the first reason of a save is the one said.
+void NoteWriteFailure(int error) {
+  if (g_writeFailure.empty()) g_writeFailure = DescribeWriteError(error);
+}
 
 // ---- Live temporary files -------------------------------------------------------------------
 // A fixed table that a signal handler may read: a slot is claimed (1) while its path is
@@ -99,22 +110,51 @@ int WriteFileReplacing(const std::string& path, std::string_view bytes, std::str
     return 0;
   }
   f.Write(bytes);
-  return f.Commit();
+  const int done = f.Commit();
+  if (!done && why) *why = g_writeFailure;
+  return done;
+}
+
+const std::string& LastWriteFailure() {
+  return g_writeFailure;
+}
+
+std::string DescribeWriteError(int error) {
+  if (error == 0) return {};
+  // The system's own words ("No space left on device"), as the middle of a sentence.
+  std::string text = std::generic_category().message(error);
+  if (!text.empty() && text[0] >= 'A' && text[0] <= 'Z' &&
+      !(text.size() > 1 && text[1] >= 'A' && text[1] <= 'Z'))
+    text[0] = static_cast<char>(text[0] - 'A' + 'a');
+  return text;
 }
 
 ReplacingFile::~ReplacingFile() {
   Abandon();
 }
 
+// Our rule: only a regular file is replaced (see Open); a device node, a pipe, a socket or a
+// folder, also at the end of a link, is refused and stays what it is.
 int ReplacingFile::Open(const std::string& path) {
   Abandon();
   failed_ = false;
   refusal_.clear();
+  g_writeFailure.clear();
   if (!ResolveLinks(path, target_, refusal_)) return 0;
 
   struct stat old {};
   const bool exists = ::stat(target_.c_str(), &old) == 0;
   if (exists) {
+    // Our rule: only a regular file is replaced. Renaming over a device node, a pipe or a
+    // socket would swap the special file for a plain one (as the superuser even /dev/null).
+    if (S_ISDIR(old.st_mode)) {
+      refusal_ = "it is a folder, not a file";
+      return 0;
+    }
+    if (!S_ISREG(old.st_mode)) {
+      refusal_ = "it is not a regular file (a device, a pipe or a socket)";
+      return 0;
+    }
     if (::access(target_.c_str(), W_OK) != 0 || (old.st_mode & 0222) == 0) {
       refusal_ = "the file is write-protected";
       return 0;
@@ -131,6 +171,7 @@ int ReplacingFile::Open(const std::string& path) {
   const int fd =
       ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
   if (fd < 0) {
+    if (errno == ENOSPC || errno == EDQUOT) refusal_ = DescribeWriteError(errno);
     ReleaseTemp(slot_);
     return 0;
   }
@@ -157,21 +198,30 @@ int ReplacingFile::Open(const std::string& path) {
 
 int ReplacingFile::Write(std::string_view bytes) {
   if (!file_ || failed_) return 0;
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size())
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) {
+    NoteWriteFailure(errno);
     failed_ = true;
+  }
   return !failed_;
 }
 
 int ReplacingFile::Commit() {
   if (!file_) return 0;
-  if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
-  if (std::fclose(file_) != 0) failed_ = true;
+  if (std::fflush(file_) != 0 || std::ferror(file_)) {
+    NoteWriteFailure(errno);
+    failed_ = true;
+  }
+  if (std::fclose(file_) != 0) {
+    NoteWriteFailure(errno);
+    failed_ = true;
+  }
   file_ = nullptr;
   int done = 0;
   if (!failed_) {
     std::error_code ec;
     std::filesystem::rename(temp_, target_, ec);
     done = !ec;
+    if (ec) NoteWriteFailure(ec.value());
   }
   if (!done) std::remove(temp_.c_str());
   ReleaseTemp(slot_);
@@ -187,18 +237,44 @@ void ReplacingFile::Abandon() {
   }
 }
 
+namespace {
+
+std::vector<int> TerminatingSignals() {
+  // Every signal whose default action ends the process and that a handler may catch
+  // (SIGKILL and SIGSTOP cannot be). The faults are among them: a crash in the middle of a
+  // save leaves no temporary file either.
+  std::vector<int> signals = {SIGHUP,  SIGINT,  SIGQUIT,   SIGILL,  SIGTRAP, SIGABRT, SIGBUS,
+                              SIGFPE,  SIGUSR1, SIGSEGV,   SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+                              SIGXCPU, SIGXFSZ, SIGVTALRM, SIGPROF, SIGSYS};
+#ifdef SIGPOLL
+  signals.push_back(SIGPOLL);
+#endif
+#ifdef SIGSTKFLT
+  signals.push_back(SIGSTKFLT);
+#endif
+#ifdef SIGPWR
+  signals.push_back(SIGPWR);
+#endif
+#if defined(SIGRTMIN) && defined(SIGRTMAX)
+  for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) signals.push_back(sig);
+#endif
+  return signals;
+}
+
+}  // namespace
+
+// Our rule: every signal that would end the program (interrupt, termination, hang-up, quit, a
+// broken pipe, alarms, the user signals, the file-size and CPU limits, the faults) removes the
+// temporary files of saves in progress first, not only the three a user types or sends most.
 void InstallTempFileCleanup() {
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig : TerminatingSignals()) {
     struct sigaction old {};
     if (sigaction(sig, nullptr, &old) != 0) continue;
     if ((old.sa_flags & SA_SIGINFO) != 0 || old.sa_handler != SIG_DFL) continue;
     struct sigaction sa {};
     sa.sa_handler = RemoveTempsAndRaise;
-    sigemptyset(&sa.sa_mask);
-    // A second of these signals waits until the first has cleaned up.
-    sigaddset(&sa.sa_mask, SIGINT);
-    sigaddset(&sa.sa_mask, SIGTERM);
-    sigaddset(&sa.sa_mask, SIGHUP);
+    // Any other signal waits until the first has cleaned up.
+    sigfillset(&sa.sa_mask);
     sigaction(sig, &sa, nullptr);
   }
 }

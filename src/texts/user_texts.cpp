@@ -35,8 +35,10 @@ constexpr TxtEntry kTexts[] = {
     {TREVALON_TXT(Message), " Message", " 메시지", " メッセージ"},
 
     // ---- Point store and layers ---------------------------------------------------------
+    // Our rule: the question and the refusals below are shown by the command-line tool as well,
+    // where an English reader must understand them, so they have an English version.
     {TREVALON_TXT(LayerToolMismatch),
-     " Source layer와 target layer의 공구가 같지않습니다. \n 작업을 진행하겠습니까!!!",
+     " The source layer and the target layer use different tools. \n Do you want to go on?!!!",
      " Source layer와 target layer의 공구가 같지않습니다. \n 작업을 진행하겠습니까!!!",
      " ソースレイヤーとターゲットレイヤーの工具が一致しません。 \n 作業を続行しますか!!!"},
     {TREVALON_TXT(PointStoreFull),
@@ -46,16 +48,16 @@ constexpr TxtEntry kTexts[] = {
 
     // ---- NC program writer --------------------------------------------------------------
     {TREVALON_TXT(CannotOutputIncrementalAsHeidenhain),
-     " Incremental ncdata를 하이덴하인으로 출력할 수 없습니다.!!!",
+     " Incremental ncdata cannot be written as a Heidenhain program.!!!",
      " Incremental ncdata를 하이덴하인으로 출력할 수 없습니다.!!!",
      " インクリメンタルのNCデータはハイデンハイン形式で出力できません!!!"},
-    {TREVALON_TXT(DiagonalRapidFound), " 사선으로 이동 되는 급속이송이 발견 되었습니다!!!.",
+    {TREVALON_TXT(DiagonalRapidFound), " A rapid that moves diagonally has been found!!!.",
      " 사선으로 이동 되는 급속이송이 발견 되었습니다!!!.",
      " 斜めに移動する早送りが見つかりました!!!"},
-    {TREVALON_TXT(ConfirmStop), " 중지 하겠습니까?", " 중지 하겠습니까?", " 中止しますか?"},
+    {TREVALON_TXT(ConfirmStop), " Stop here?", " 중지 하겠습니까?", " 中止しますか?"},
     {TREVALON_TXT(VerifyFailed),
-     " The program read back from %s differs from the toolpath in %llu place(s) (%llu moves "
-     "compared).\n First difference: %s\n The file is kept for inspection.",
+     " The program read back from %s does not match the toolpath: %llu difference(s) among "
+     "%llu moves compared.\n First difference: %s\n The file is kept for inspection.",
      " %s 파일을 다시 읽으니 공구경로와 %llu곳이 다릅니다 (비교한 이동 %llu개).\n 첫 차이: %s\n "
      "파일은 확인할 수 있도록 그대로 두었습니다.",
      " %s を読み戻すと工具経路と %llu 箇所が異なります (比較した移動 %llu 個)。\n 最初の違い: "

@@ -49,6 +49,15 @@ TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
   EXPECT_EQ(back.trainingHelpName, "/t");
   EXPECT_EQ(back.crossCursorChk, 1);
 
+  // An empty folder setting is the default folder, never the root of the file system; an
+  // empty editor stays empty (the desktop's opener is asked instead).
+  std::ofstream(path, std::ios::binary) << "ConfigDir \nPostDir\t\r\nEditor \n";
+  AppSettings emptied = back;
+  ASSERT_EQ(ReadSettingsFile(path, emptied), FileReadError::None);
+  EXPECT_EQ(emptied.configDir, DefaultSettings().configDir);
+  EXPECT_EQ(emptied.postDir, DefaultSettings().postDir);
+  EXPECT_EQ(emptied.editor, "");
+
   // Bytes that are no text, a folder and a file too large are refused and change nothing.
   std::string junk;
   for (int i = 0; i < 4096; ++i) junk += static_cast<char>((i * 7919) % 256);

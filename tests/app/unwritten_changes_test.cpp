@@ -43,7 +43,9 @@ TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
   EXPECT_FALSE(d.Modified());
   ASSERT_EQ(ClearCommand(a.app, d), 1);
   EXPECT_TRUE(d.Modified());
-  ASSERT_TRUE(a.Save("b.nc").ok());
+  // An emptied toolpath is not written, so it stays unwritten.
+  EXPECT_FALSE(a.Save("b.nc").ok());
+  EXPECT_TRUE(d.Modified());
   ASSERT_EQ(UndoCommand(a.app, d), 1);
   EXPECT_TRUE(d.Modified());
   ASSERT_TRUE(a.Save("c.nc").ok());
@@ -89,9 +91,12 @@ TEST(UnwrittenChanges, EachLayerKeepsItsOwnUntilAnOutputHoldsIt) {
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
   EXPECT_TRUE(d.Modified());
   int hh = 0;
-  ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1", hh).ok());
+  // The emptied layer alone writes nothing and stays unwritten; beside another it is written.
+  EXPECT_FALSE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1", hh).ok());
+  EXPECT_TRUE(d.LayerModified(1));
+  ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1 2", hh).ok());
   EXPECT_FALSE(d.LayerModified(1));
-  EXPECT_TRUE(d.Modified());
+  EXPECT_FALSE(d.LayerModified(2));
   ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "2 0", hh).ok());
   EXPECT_FALSE(d.Modified());
 }

@@ -434,11 +434,14 @@ TEST(Verbs, NcOutput) {
            0,
            {"=o.nc:%\nO12\n(C1)\r\n(C2)\nN1G90G00G17\nN2G00X0.000Y0.000Z5.000\nN3G01X1.000F100\n"
             "N4M09\nN5M30\nN6%\n"}},
-          // Heidenhain refuses incremental with the dialog's message, then writes Heidenhain,
-          // and the switch follows the dialect of the last output.
-          {points + "save {d}/o.nc heidenhain=1 incremental=1 editor=0; ncset",
+          // Heidenhain and incremental together are refused and write nothing; the switch
+          // follows the dialect of the last output.
+          {points + "save {d}/o.nc heidenhain=1 incremental=1 editor=0",
+           2,
+           {"err:cannot be written as a Heidenhain program", "^o.nc:%\nO12\n"}},
+          {points + "save {d}/o.nc heidenhain=1 editor=0; ncset",
            0,
-           {"err: Message:  Incremental", "^o.nc:1 BEGIN PGM 0 MM\n2", "out:HeidenhainOutChk 1"}},
+           {"^o.nc:1 BEGIN PGM 0 MM\n2", "out:HeidenhainOutChk 1"}},
           // A bad value is a usage error and writes nothing.
           {points + "save {d}/p.nc spindle=100001", 2},
           {points + "save {d}/p.nc offset=-1", 2},
@@ -538,7 +541,8 @@ TEST(Verbs, VerifyAfterWriting) {
           // command fails with the count and the first difference, and the file stays.
           {points + "post {d}/p.nc ppr={d}/t.ppr verify=1",
            1,
-           {"err:post: The program read back from", "err:differs from the toolpath in 2",
+           {"err:post: The program read back from",
+            "err:does not match the toolpath: 2 difference(s)",
             "err:First difference: record 0: expected G00 X0.000 Y0.000 Z5.000, read nothing",
             "=p.nc:N0X1.000\n"}},
           {"$ post {d}/in.nc -o {d}/p2.nc --ppr {d}/t.ppr --verify=1", 1, {"^p2.nc:N0X"}},

@@ -344,7 +344,8 @@ TEST_F(NcWriter, RefusalsAndAFileThatCannotBeCreated) {
   EXPECT_EQ(dlg.TickHeidenhain(app.Msg()), 0);  // Heidenhain and incremental exclude each other
   EXPECT_FALSE(dlg.heidenhain);
   EXPECT_EQ(platform.lastCaption, " Message");
-  EXPECT_EQ(platform.lastMessage, " Incremental ncdata를 하이덴하인으로 출력할 수 없습니다.!!!");
+  EXPECT_EQ(platform.lastMessage,
+            " Incremental ncdata cannot be written as a Heidenhain program.!!!");
   AddPoints(doc->store, "1 0 0 0");
   Plain(dlg);
   dlg.outputPath = dir.file("missing/dir/out.nc");

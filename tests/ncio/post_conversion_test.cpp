@@ -116,6 +116,7 @@ TEST_F(PostConversion, PromptsAskEveryTimeAndKeepTheValueOnCancel) {
 
 TEST_F(PostConversion, FileThatCannotBeCreated) {
   Only("[Cut]\nX\n[End]\n");
+  AddPoints(doc->store, "1 0 0 50, 3 10 0 50 500");
   dlg.outputPath = dir.file("no/dir/out.nc");
   EXPECT_FALSE(PostProcessCommand(app, *doc, dlg).ok());
   EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");

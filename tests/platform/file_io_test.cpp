@@ -5,14 +5,18 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <vector>
 
+#include "platform/write_failure.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -130,10 +134,66 @@ TEST(FileIo, SymbolicLinksAreWrittenThrough) {
   EXPECT_TRUE(fs::is_symlink(dir.path() / "a"));
 }
 
+// A write that fails (here the file-size limit with its signal ignored, as for a full disk)
+// removes the temporary file, keeps the target and says why in the system's words.
+TEST(FileIo, FailedWriteKeepsTheTargetAndSaysWhy) {
+  TempDir dir;
+  const std::string path = dir.file("prog.nc");
+  Put(path, "good\n", 0644);
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit {};
+    limit.rlim_cur = limit.rlim_max = 1 << 16;
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+    std::string why;
+    const int wrote = WriteFileReplacing(path, std::string(1 << 20, 'x'), &why);
+    ::_exit(wrote == 0 && why == "file too large" ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_EQ(Names(dir), (std::set<std::string>{"prog.nc"}));
+  EXPECT_EQ(ReadAll(path), "good\n");
+  EXPECT_EQ(DescribeWriteError(ENOSPC), "no space left on device");
+}
+
+// Only regular files are replaced: a pipe, a device node, a folder, also at the end of a
+// link, stay what they are.
+TEST(FileIo, SpecialFilesAreNotReplaced) {
+  TempDir dir;
+  ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+  fs::create_symlink("fifo", dir.path() / "to-fifo");
+  fs::create_directory(dir.path() / "folder");
+  std::vector<std::string> names = {"fifo", "to-fifo", "folder"};
+  if (::geteuid() == 0) {
+    // The same numbers as /dev/null.
+    ASSERT_EQ(::mknod(dir.file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)), 0);
+    fs::create_symlink(dir.path() / "null", dir.path() / "to-null");
+    names.push_back("null");
+    names.push_back("to-null");
+  }
+  const auto before = Names(dir);
+  for (const std::string& name : names) {
+    SCOPED_TRACE(name);
+    std::string why;
+    EXPECT_EQ(WriteFileReplacing(dir.file(name), "program\n", &why), 0);
+    EXPECT_EQ(why, name == "folder" ? "it is a folder, not a file"
+                                    : "it is not a regular file (a device, a pipe or a socket)");
+  }
+  EXPECT_EQ(Names(dir), before);
+  EXPECT_EQ(fs::status(dir.path() / "fifo").type(), fs::file_type::fifo);
+  if (::geteuid() == 0) {
+    EXPECT_EQ(fs::status(dir.path() / "null").type(), fs::file_type::character);
+  }
+}
+
 // A child process saves over a good file, stops half-way and is sent the signal; it must
 // end by that signal, with the good file intact and no temporary file beside it.
 TEST(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
-  for (int sig : {SIGINT, SIGTERM, SIGHUP}) {
+  for (int sig :
+       {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGABRT}) {
     SCOPED_TRACE(sig);
     TempDir dir;
     const std::string path = dir.file("big.nc");
@@ -162,6 +222,33 @@ TEST(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
+    EXPECT_EQ(Names(dir), (std::set<std::string>{"big.nc"}));
+    EXPECT_EQ(ReadAll(path), "good\n");
+  }
+
+  // A file-size limit met in the middle of a save (ulimit -f): the program ends by the limit's
+  // signal and leaves nothing behind.
+  {
+    TempDir dir;
+    const std::string path = dir.file("big.nc");
+    Put(path, "good\n", 0644);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      InstallTempFileCleanup();
+      struct rlimit limit {};
+      limit.rlim_cur = limit.rlim_max = 1 << 20;
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+      ReplacingFile f;
+      if (!f.Open(path)) ::_exit(4);
+      const std::string block(1 << 16, 'x');
+      for (int k = 0; k < 64; ++k) f.Write(block);
+      f.Commit();
+      ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
     EXPECT_EQ(Names(dir), (std::set<std::string>{"big.nc"}));
     EXPECT_EQ(ReadAll(path), "good\n");
   }

@@ -103,7 +103,8 @@ struct FeedBoxes {
   int maxFeed = 0;
   int minFeed = 0;
 };
-inline constexpr IntRange kTransferFeedRange{0, 100000};  // what a box (and `transfer`) takes
+// What a box (and `transfer`) takes: the feeds a point record holds, as MaxFeed is limited.
+inline constexpr IntRange kTransferFeedRange{0, 32767};
 // What the boxes show when the transfer dialog opens: the maximum box MaxFeed, the minimum
 // box MaxFeed x CornerMaxReduction. (The first opening also makes SlopeMaxReduction follow
 // the corner reduction: CFeedControl::OpenTransferDialog.)

@@ -1,5 +1,6 @@
 #include "cli/output.h"
 
+#include <cmath>
 #include <cstdio>
 #include <ostream>
 #include <string>
@@ -10,9 +11,7 @@ namespace trevalon::cli {
 
 namespace {
 std::string Triple(const double v[3]) {
-  char b[200];
-  std::snprintf(b, sizeof b, "[%.6f,%.6f,%.6f]", v[0], v[1], v[2]);
-  return b;
+  return "[" + JsonReal(v[0]) + "," + JsonReal(v[1]) + "," + JsonReal(v[2]) + "]";
 }
 
 // The length of the UTF-8 sequence that starts at s[i], 0 when it is not a well-formed one.
@@ -31,7 +30,10 @@ std::size_t Utf8Length(std::string_view s, std::size_t i) {
 }  // namespace
 
 std::string JsonReal(double v) {
-  char b[64];
+  // JSON has no words for what is not a finite number: such a value is written as null, so
+  // that a line of info stays valid JSON whatever a toolpath holds.
+  if (!std::isfinite(v)) return "null";
+  char b[400];  // %.6f of the largest double: 309 digits and the decimals
   std::snprintf(b, sizeof b, "%.6f", v);
   return b;
 }

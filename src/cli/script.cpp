@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -200,6 +201,16 @@ long Args::Int(std::size_t i, const char* what) const {
 }
 double Args::Real(std::size_t i, const char* what) const {
   return ParseReal(positional_.at(i), what);
+}
+double Args::Real(std::size_t i, const char* what, RealRange range) const {
+  const double v = Real(i, what);
+  if (!range.Contains(v)) {
+    char limits[96];
+    std::snprintf(limits, sizeof limits, range.aboveLo ? "above %g and up to %g" : "in %g to %g",
+                  range.lo, range.hi);
+    Usage(verb_ + ": " + what + " must lie " + limits + ", not '" + positional_.at(i) + "'");
+  }
+  return v;
 }
 long Args::IntOption(const std::string& key, long fallback) const {
   const std::string* v = Option(key);

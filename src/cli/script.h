@@ -15,6 +15,7 @@
 #include "app/application.h"
 #include "platform/outcome.h"
 #include "platform/platform.h"
+#include "platform/value_range.h"
 
 namespace trevalon::cli {
 
@@ -99,6 +100,8 @@ class Args {
 
   long Int(std::size_t i, const char* what) const;
   double Real(std::size_t i, const char* what) const;
+  // The same within a range: a usage error names the word and the range.
+  double Real(std::size_t i, const char* what, RealRange range) const;
   long IntOption(const std::string& key, long fallback) const;
   double RealOption(const std::string& key, double fallback) const;
   bool FlagOption(const std::string& key, bool fallback) const;  // 0 or 1

@@ -34,7 +34,11 @@ void SetField(CuttingConditions& c, const ConditionField& f, const std::string& 
   switch (f.kind) {
     case ConditionKind::Real: {
       double v = ParseReal(value, what.c_str());
-      if (!kConditionRealRange.Contains(v)) Usage(what + " is out of range");
+      const RealRange range = ConditionFieldRange(f);
+      if (!range.Contains(v))
+        Usage(what + " must lie in " + std::to_string(range.lo) + " to " +
+              std::to_string(range.hi) + (range.aboveLo ? " (above " : "") +
+              (range.aboveLo ? std::to_string(range.lo) + ")" : ""));
       c.*f.real = static_cast<float>(v);
       break;
     }
@@ -150,7 +154,12 @@ void Master(Session& s, const Args& a) {
     double tool = a.RealOption("tool", m.toolDiameter);
     double allowance = a.RealOption("allowance", m.allowance);
     double tol = a.RealOption("tol", m.tolerance);
-    if (!MasterModel::kToleranceRange.Contains(tol)) Usage("master create: tol must be above 0");
+    if (!MasterModel::kToleranceRange.Contains(tol))
+      Usage("master create: tol must lie above 0 and up to 1000");
+    if (!MasterModel::kToolDiameterRange.Contains(tool))
+      Usage("master create: tool must lie in 0 to 1000");
+    if (!MasterModel::kAllowanceRange.Contains(allowance))
+      Usage("master create: allowance must lie in -1000 to 1000");
     m.toolDiameter = tool;
     m.allowance = allowance;
     m.tolerance = tol;

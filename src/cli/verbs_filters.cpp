@@ -71,7 +71,8 @@ void SubdivideVerb(Session& s, const Args& a) {
       Usage("subdivide: scope=polygon needs at least three vertices X Y in window pixels");
     std::vector<RegionPoint> vertices;
     for (std::size_t i = 1; i + 1 < a.size(); i += 2)
-      vertices.push_back({a.Real(i, "x"), a.Real(i + 1, "y"), 0});
+      vertices.push_back(
+          {a.Real(i, "x", kWindowPositionRange), a.Real(i + 1, "y", kWindowPositionRange), 0});
     polygon = Region::Polygon(std::move(vertices));
     r.region = &polygon;
   } else {

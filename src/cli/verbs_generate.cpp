@@ -45,8 +45,8 @@ void Generate(Session& s, const Args& a) {
     Take(a, "face", "xmin", v.xMin, kFaceCoordinateRange);
     Take(a, "face", "xmax", v.xMax, kFaceCoordinateRange);
     Take(a, "face", "xsize", v.xSize, kFaceSizeRange);
-    Take(a, "face", "ymin", v.yMin, kAnyReal);
-    Take(a, "face", "ymax", v.yMax, kAnyReal);
+    Take(a, "face", "ymin", v.yMin, kFaceCoordinateRange);
+    Take(a, "face", "ymax", v.yMax, kFaceCoordinateRange);
     Take(a, "face", "ysize", v.ySize, kFaceSizeRange);
     Take(a, "face", "z", v.z, kFaceCoordinateRange);
     Take(a, "face", "step", v.step, kFaceStepRange);
@@ -59,9 +59,9 @@ void Generate(Session& s, const Args& a) {
     // One set of values serves both, as the one dialog does.
     RadialValues v = s.Remembered<RadialValues>("generate radial");
     const char* verb = what.c_str();
-    Take(a, verb, "x", v.x, kAnyReal);
-    Take(a, verb, "y", v.y, kAnyReal);
-    Take(a, verb, "z", v.z, kAnyReal);
+    Take(a, verb, "x", v.x, kFaceCoordinateRange);
+    Take(a, verb, "y", v.y, kFaceCoordinateRange);
+    Take(a, verb, "z", v.z, kFaceCoordinateRange);
     Take(a, verb, "step", v.step, kRadialStepRange);
     Take(a, verb, "outer", v.outer, kDiameterRange);
     Take(a, verb, "inner", v.inner, kDiameterRange);

@@ -3,6 +3,7 @@
 
 #include <cinttypes>
 #include <cstdio>
+#include <limits>
 #include <ostream>
 
 #include "app/layer_commands.h"
@@ -22,11 +23,24 @@ void Add(Session& s, const Args& a) {
   CPointStore& st = s.doc->store;
   if (st.count >= CPointStore::kCapacity) Failure("add: the point store is full");
   st.reg.type = static_cast<int>(type);
-  st.reg.x = a.Real(1, "X");
-  st.reg.y = a.Real(2, "Y");
-  st.reg.z = a.Real(3, "Z");
-  st.reg.feed = static_cast<std::int32_t>(a.Int(4, "FEED"));
-  st.reg.mark = a.size() > 5 ? static_cast<std::int32_t>(a.Int(5, "MARK")) : 0;
+  // Our rule: add stores any record a record can hold, also one the store's own test nulls
+  // when it is read (a coordinate beyond 32700), but never a number that single precision
+  // turns into an infinity, nor a feed or mark beyond the record's 16 bits.
+  constexpr RealRange kSingle{-std::numeric_limits<float>::max(),
+                              std::numeric_limits<float>::max()};
+  auto sixteen = [&](std::size_t i, const char* what) {
+    const long v = a.Int(i, what);
+    if (v < std::numeric_limits<std::int16_t>::min() ||
+        v > std::numeric_limits<std::int16_t>::max())
+      Usage(std::string("add: ") + what + " must lie in -32768 to 32767");
+    return static_cast<std::int32_t>(v);
+  };
+  const double x = a.Real(1, "X", kSingle), y = a.Real(2, "Y", kSingle),
+               z = a.Real(3, "Z", kSingle);
+  const std::int32_t feed = sixteen(4, "FEED"), mark = a.size() > 5 ? sixteen(5, "MARK") : 0;
+  st.reg.x = x, st.reg.y = y, st.reg.z = z;
+  st.reg.feed = feed;
+  st.reg.mark = mark;
   if (IsPlaneCode(st.reg.type)) st.reg.plane = st.reg.type;
   if (!st.StorePoint(st.count)) Failure("add: the point store is full");
   ++st.count;

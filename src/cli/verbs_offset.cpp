@@ -17,7 +17,10 @@ namespace {
 
 // The vector DX DY DZ from the words at `at`.
 OffsetVector VectorAt(const Args& a, std::size_t at) {
-  return {a.Real(at, "DX"), a.Real(at + 1, "DY"), a.Real(at + 2, "DZ")};
+  // Any vector that could leave a point within the record's coordinates; the offset itself
+  // refuses one that carries a point beyond them.
+  const RealRange range = kRegionCoordinateRange;
+  return {a.Real(at, "DX", range), a.Real(at + 1, "DY", range), a.Real(at + 2, "DZ", range)};
 }
 
 void Offset(Session& s, const Args& a) {
@@ -27,13 +30,15 @@ void Offset(Session& s, const Args& a) {
   const std::string& kind = a[0];
   if (kind == "box") {
     a.Expect(8, 8);
-    const Region box =
-        Region::Box(a.Real(1, "XMIN"), a.Real(2, "YMIN"), a.Real(3, "XMAX"), a.Real(4, "YMAX"));
+    const Region box = Region::Box(
+        a.Real(1, "XMIN", kRegionCoordinateRange), a.Real(2, "YMIN", kRegionCoordinateRange),
+        a.Real(3, "XMAX", kRegionCoordinateRange), a.Real(4, "YMAX", kRegionCoordinateRange));
     CheckEdit(s, OffsetCommand(ctx, box, VectorAt(a, 5)), "offset");
   } else if (kind == "circle") {
     a.Expect(8, 8);
-    const Region circle =
-        Region::Circle(a.Real(1, "X"), a.Real(2, "Y"), a.Real(3, "Z"), a.Real(4, "R"));
+    const Region circle = Region::Circle(
+        a.Real(1, "X", kRegionCoordinateRange), a.Real(2, "Y", kRegionCoordinateRange),
+        a.Real(3, "Z", kRegionCoordinateRange), a.Real(4, "R", kRegionRadiusRange));
     CheckEdit(s, OffsetCommand(ctx, circle, VectorAt(a, 5)), "offset");
   } else if (kind == "window") {
     a.Expect(8, 8);
@@ -59,7 +64,8 @@ void Offset(Session& s, const Args& a) {
     if ((a.size() - 4) % 2 != 0) Usage("offset polygon: the vertices come as pairs X Y");
     std::vector<RegionPoint> vertices;
     for (std::size_t i = 4; i + 1 < a.size(); i += 2)
-      vertices.push_back({a.Real(i, "X"), a.Real(i + 1, "Y"), 0});
+      vertices.push_back(
+          {a.Real(i, "X", kWindowPositionRange), a.Real(i + 1, "Y", kWindowPositionRange), 0});
     CheckEdit(s, OffsetCommand(ctx, Region::Polygon(std::move(vertices)), v), "offset");
   } else if (kind == "file") {
     a.Expect(5, 5);

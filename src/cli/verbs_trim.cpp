@@ -37,18 +37,26 @@ void Trim(Session& s, const Args& a) {
   const std::string verb = "trim " + kind;
   if (kind == "box") {
     a.Expect(6, 6);
-    const double xMin = a.Real(1, "XMIN"), yMin = a.Real(2, "YMIN"), xMax = a.Real(3, "XMAX"),
-                 yMax = a.Real(4, "YMAX");
+    const RealRange c = kRegionCoordinateRange;
+    const double xMin = a.Real(1, "XMIN", c), yMin = a.Real(2, "YMIN", c),
+                 xMax = a.Real(3, "XMAX", c), yMax = a.Real(4, "YMAX", c);
     const TrimSide side = Side(a[5], verb);
     CheckEdit(s, TrimCommand(ctx, Region::Box(xMin, yMin, xMax, yMax), side), verb);
   } else if (kind == "circle") {
     a.Expect(6, 6);
-    const double x = a.Real(1, "X"), y = a.Real(2, "Y"), z = a.Real(3, "Z"), r = a.Real(4, "R");
+    const RealRange c = kRegionCoordinateRange;
+    const double x = a.Real(1, "X", c), y = a.Real(2, "Y", c), z = a.Real(3, "Z", c),
+                 r = a.Real(4, "R", kRegionRadiusRange);
     const TrimSide side = Side(a[5], verb);
     CheckEdit(s, TrimCommand(ctx, Region::Circle(x, y, z, r), side), verb);
   } else if (kind == "zband") {
     a.Expect(3, 3);
-    const double zMin = a.Real(1, "ZMIN"), zMax = a.Real(2, "ZMAX");
+    const double zMin = a.Real(1, "ZMIN", kRegionCoordinateRange),
+                 zMax = a.Real(2, "ZMAX", kRegionCoordinateRange);
+    // Region::ZBand takes the heights in either order; the user hears that they were turned.
+    if (zMin > zMax)
+      s.err << verb << ": ZMIN lies above ZMAX; the band from " << zMax << " to " << zMin
+            << " is kept\n";
     CheckEdit(s, TrimCommand(ctx, Region::ZBand(zMin, zMax), TrimSide::Outside), verb);
   } else if (kind == "window") {
     a.Expect(6, 6);
@@ -71,7 +79,8 @@ void Trim(Session& s, const Args& a) {
     if (a.size() % 2 != 0) Usage("trim polygon: every vertex needs an X and a Y");
     std::vector<RegionPoint> vertices;
     for (std::size_t i = 2; i + 1 < a.size(); i += 2)
-      vertices.push_back({a.Real(i, "X"), a.Real(i + 1, "Y"), 0});
+      vertices.push_back(
+          {a.Real(i, "X", kWindowPositionRange), a.Real(i + 1, "Y", kWindowPositionRange), 0});
     CheckEdit(s, TrimCommand(ctx, Region::Polygon(std::move(vertices)), side), verb);
   } else if (kind == "file") {
     a.Expect(3, 3);

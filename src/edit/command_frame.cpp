@@ -214,6 +214,10 @@ bool CommandFrame::PlungeCleanup() {
 }
 
 Outcome CommandFrame::Rollback(const std::string& why) {
+  return Rollback(why, Txt::StoreFull, OutcomeCode::NoMemory);
+}
+
+Outcome CommandFrame::Rollback(const std::string& why, Txt notice, OutcomeCode code) {
   if (haveBefore_) {
     ctx_.store.Restore(before_);
   } else if (ctx_.store.count > originalCount_) {
@@ -222,8 +226,8 @@ Outcome CommandFrame::Rollback(const std::string& why) {
   // The store is as the command found it, and so are its source lines.
   if (sourced_ && (haveBefore_ || following_)) ctx_.sources->Set(lines_, *ctx_.edits);
   ComputeStatistics(ctx_.store);
-  ctx_.msg.Notify(Txt::StoreFull, Txt::KorvoMessage);
-  return Outcome::Failed(OutcomeCode::NoMemory, why);
+  ctx_.msg.Notify(notice, Txt::KorvoMessage);
+  return Outcome::Failed(code, why);
 }
 
 const ToolpathStatistics* CommandFrame::Finish(std::string_view helpLine) {

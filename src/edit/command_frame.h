@@ -117,6 +117,9 @@ class CommandFrame {
   // Puts the store back as SaveUndo found it (a command that could not finish leaves the
   // toolpath as it was), tells the user so and gives the outcome that says it.
   Outcome Rollback(const std::string& why);
+  // The same for a command that found its result unacceptable (not a full store): `notice`
+  // tells the user why, and the outcome carries `code`.
+  Outcome Rollback(const std::string& why, Txt notice, OutcomeCode code);
 
   // ---- The end ----------------------------------------------------------------------------
   // Statistics, the help line (when given), the redraw request and the view's

@@ -346,8 +346,12 @@ Outcome OffsetFileCommand(EditContext& ctx, const std::string& path, const Offse
   RecordSnapshot before;
   bool recorded = false;
   PassResult failure = PassResult::Done;
-  const bool read = ReadPointFile(path, [&](const RegionPolygon& polygon) {
-    if (failure != PassResult::Done || !polygon.usable()) return;
+  std::vector<RegionPolygon> polygons;
+  const PointFileResult read = ReadPointFile(path, polygons);
+  if (!read.ok()) return RefusePointFile(ctx.msg, read, path);
+  for (const RegionPolygon& polygon : polygons) {
+    if (failure != PassResult::Done) break;
+    if (!polygon.usable()) continue;
     std::vector<RegionPoint> vertices;
     for (std::size_t k = 0; k < polygon.size(); ++k) vertices.push_back(polygon[k]);
     const Region region = Region::PointFilePolygon(std::move(vertices));
@@ -359,10 +363,6 @@ Outcome OffsetFileCommand(EditContext& ctx, const std::string& path, const Offse
       return ctx.store.Snapshot(before) != 0;
     });
     if (r == PassResult::NoMemory || r == PassResult::OutOfRange) failure = r;
-  });
-  if (!read) {
-    ctx.msg.ShowCannotOpen();
-    return Outcome::CannotOpen(path);
   }
   if (failure == PassResult::NoMemory) return frame.Rollback(kNoRoom);
   if (failure == PassResult::OutOfRange) {

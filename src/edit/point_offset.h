@@ -46,7 +46,7 @@ Outcome OffsetCommand(EditContext& ctx, const Region& region, const OffsetVector
                       bool saveUndo = true);
 // One offset per polygon of a point file, in model XY, after one undo snapshot (recorded
 // before the first polygon that holds part of the toolpath), then the plunge clean-up once.
-// A file that cannot be opened shows the file error and changes nothing.
+// A file that cannot be opened, or that ReadPointFile refuses, shows why and changes nothing.
 Outcome OffsetFileCommand(EditContext& ctx, const std::string& path, const OffsetVector& v);
 
 }  // namespace trevalon

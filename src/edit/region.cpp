@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "model/point_store.h"
+#include "platform/file_io.h"
 
 namespace trevalon {
 
@@ -50,11 +51,19 @@ std::optional<RegionPoint> SegmentCrossing(const RegionPoint& a, const RegionPoi
 }
 
 bool InsideRegion(const RegionPolygon& polygon, const RegionPoint& q) {
-  const RegionPoint far{32000.0, 0.0, 0.0};
-  int crossings = 0;
-  for (std::size_t k = 0; k < polygon.size(); ++k)
-    if (SegmentCrossing(polygon[k], polygon[k + 1], q, far)) ++crossings;
-  return crossings % 2 == 1;
+  bool inside = false;
+  for (std::size_t k = 0; k < polygon.size(); ++k) {
+    const RegionPoint &a = polygon[k], &b = polygon[k + 1];
+    // Each edge holds its lower end and not its upper one, so a ray through a vertex counts
+    // it once where the boundary passes across the ray and not at all where it only touches
+    // it, and an edge along the ray counts never. An edge through q itself counts, as it did
+    // when the ray started at q.
+    if ((a.y > q.y) == (b.y > q.y)) continue;
+    const double x = std::clamp(a.x + (q.y - a.y) * (b.x - a.x) / (b.y - a.y), std::fmin(a.x, b.x),
+                                std::fmax(a.x, b.x));
+    if (q.x <= x) inside = !inside;
+  }
+  return inside;
 }
 
 std::optional<RegionPoint> CircleCrossing(const RegionPoint& centre, double radius,
@@ -136,8 +145,10 @@ Region Region::ZBand(double zMin, double zMax) {
   Region r;
   r.kind_ = Kind::ZBand;
   r.plane_ = RegionPlane::ModelZ;
-  r.zMin_ = zMin;
-  r.zMax_ = zMax;
+  // Our rule: the band lies between the two heights in whichever order they are given; a
+  // reversed band used to hold no height at all, so that its trim removed everything.
+  r.zMin_ = std::fmin(zMin, zMax);
+  r.zMax_ = std::fmax(zMin, zMax);
   return r;
 }
 
@@ -183,21 +194,60 @@ bool Region::Contains(double x, double y, double z, ViewState& view) const {
 
 // ---- Point files ---------------------------------------------------------------------------
 
-bool ReadPointFile(const std::string& path,
-                   const std::function<void(const RegionPolygon&)>& operation) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
-  char line[80];
-  bool inPolygon = false;
-  std::vector<RegionPoint> vertices;
-  double x = 0, y = 0, z = 0;
+bool PointFileResult::ok() const {
+  return error == FileReadError::None && problem == PointFileProblem::None;
+}
+
+PointFileResult ReadPointFile(const std::string& path, std::vector<RegionPolygon>& polygons) {
+  polygons.clear();
+  PointFileResult result;
+  // Read a piece at a time, so that binary data (a NUL byte) ends the read at once, a device
+  // that never ends among it.
+  std::string text;
+  BoundedInput in;
+  result.error = in.Open(path);
+  while (result.error == FileReadError::None && !in.AtEnd()) {
+    const std::size_t from = text.size();
+    result.error = in.Append(std::size_t{1} << 16, text);
+    if (result.error != FileReadError::None) break;
+    if (text.find('\0', from) != std::string::npos)
+      result.error = FileReadError::NotText;
+    else if (text.size() > kPointFileMaxBytes)
+      result.error = FileReadError::TooLarge;
+  }
+  if (result.error != FileReadError::None) {
+    result.reason = DescribeReadError(result.error, path, kPointFileMaxBytes);
+    return result;
+  }
+  auto refuse = [&](PointFileProblem problem, std::size_t line, const std::string& why) {
+    polygons.clear();
+    result.problem = problem;
+    result.line = line;
+    result.reason = "'" + path + "' line " + std::to_string(line) + ": " + why;
+    return result;
+  };
   auto firstWord = [](const char* s, const char* word) {
     while (*s == ' ' || *s == '\t' || *s == '\r' || *s == '\n') ++s;
     const std::size_t n = std::strlen(word);
     return std::strncmp(s, word, n) == 0 &&
            (s[n] == '\0' || s[n] == ' ' || s[n] == '\t' || s[n] == '\r' || s[n] == '\n');
   };
-  while (std::fgets(line, sizeof line, f)) {
+  char line[80];
+  bool inPolygon = false;
+  std::vector<RegionPoint> vertices;
+  std::size_t total = 0, lineNo = 1;
+  double x = 0, y = 0, z = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    // What an 80-byte line buffer takes at a time: up to the line's end, at most 79 bytes.
+    std::size_t n = 0;
+    while (n < sizeof line - 1 && at + n < text.size()) {
+      if (text[at + n++] == '\n') break;
+    }
+    std::memcpy(line, text.data() + at, n);
+    line[n] = '\0';
+    at += n;
+    const std::size_t here = lineNo;
+    if (line[n - 1] == '\n') ++lineNo;
     if (!inPolygon) {
       if (firstWord(line, "start")) {
         inPolygon = true;
@@ -207,14 +257,42 @@ bool ReadPointFile(const std::string& path,
     }
     if (firstWord(line, "end")) {
       inPolygon = false;
-      operation(RegionPolygon(vertices));
+      if (polygons.size() == kPointFileMaxPolygons)
+        return refuse(PointFileProblem::TooManyPolygons, here,
+                      "more than " + std::to_string(kPointFileMaxPolygons) + " polygons");
+      polygons.emplace_back(std::move(vertices));
+      vertices = {};
       continue;
     }
     std::sscanf(line, "%lf %lf %lf", &x, &y, &z);
-    if (vertices.size() < kPointFileMaxVertices) vertices.push_back({x, y, z});
+    if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
+      return refuse(PointFileProblem::BadVertex, here, "a vertex that is not a finite number");
+    if (vertices.size() == kPointFileMaxVertices)
+      return refuse(
+          PointFileProblem::TooManyVertices, here,
+          "a polygon of more than " + std::to_string(kPointFileMaxVertices) + " vertices");
+    if (++total > kPointFileMaxTotalVertices)
+      return refuse(PointFileProblem::TooManyVertices, here,
+                    "more than " + std::to_string(kPointFileMaxTotalVertices) + " vertices in all");
+    vertices.push_back({x, y, z});
   }
-  std::fclose(f);
-  return true;
+  return result;
+}
+
+Outcome RefusePointFile(const Messages& msg, const PointFileResult& read, const std::string& path) {
+  if (read.error != FileReadError::None) {
+    msg.ShowReadError(read.error, path);
+    if (read.error == FileReadError::Missing || read.error == FileReadError::CannotOpen ||
+        read.error == FileReadError::ReadFailed)
+      return Outcome::CannotOpen(path);
+    return Outcome::Failed(OutcomeCode::Refused, read.reason);
+  }
+  const Txt text = read.problem == PointFileProblem::BadVertex ? Txt::PointFileBadVertex
+                   : read.problem == PointFileProblem::TooManyPolygons
+                       ? Txt::PointFileTooManyPolygons
+                       : Txt::PointFileTooManyVertices;
+  msg.ShowFileError(text, path + ":" + std::to_string(read.line));
+  return Outcome::Failed(OutcomeCode::Refused, read.reason);
 }
 
 }  // namespace trevalon

@@ -14,6 +14,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_io.h"
+#include "platform/outcome.h"
+#include "platform/value_range.h"
+#include "texts/messages.h"
 #include "view/view_state.h"
 
 namespace trevalon {
@@ -45,8 +49,14 @@ class RegionPolygon {
 std::optional<RegionPoint> SegmentCrossing(const RegionPoint& a, const RegionPoint& b,
                                            const RegionPoint& c, const RegionPoint& d);
 
-// The parity test: q is inside when the segment from q to the far point (32000, 0) crosses an
-// odd number of the polygon's edges. A ray through a vertex counts both adjacent edges.
+// The parity test: q is inside when the ray from q in the direction of +x crosses an odd
+// number of the polygon's edges. Our rule, where the ray meets a vertex or runs along an edge:
+// each edge holds its lower end and not its upper one, so a vertex where the boundary passes
+// across the ray counts once, one where it only touches the ray not at all, and collinear
+// vertices change nothing. A point on an edge that the ray leaves counts that edge, as before:
+// a point on a box's left side reads outside and one on its right side inside. (The ray used to end
+// at the far point (32000, 0) and a vertex on it counted both its edges, which took points on the
+// height of a vertex, and every point of a region reaching beyond that far point, for outside.)
 bool InsideRegion(const RegionPolygon& polygon, const RegionPoint& q);
 
 // Where the move from `from` to `to` meets the circle of `radius` around `centre` in XY: the
@@ -56,6 +66,13 @@ bool InsideRegion(const RegionPolygon& polygon, const RegionPoint& q);
 // offset cut their moves here.
 std::optional<RegionPoint> CircleCrossing(const RegionPoint& centre, double radius,
                                           const RegionPoint& from, const RegionPoint& to);
+
+// What the numbers of a region may be: model coordinates of boxes, circles and Z bands, a
+// circle's radius, window positions of clicked vertices. Far beyond any toolpath or window,
+// and small enough that the crossing arithmetic of the region tests stays finite.
+inline constexpr RealRange kRegionCoordinateRange{-1000000, 1000000};
+inline constexpr RealRange kRegionRadiusRange{0, 2000000};
+inline constexpr RealRange kWindowPositionRange{-1000000, 1000000};
 
 // Where a region is tested.
 enum class RegionPlane {
@@ -81,7 +98,7 @@ class Region {
   static Region Box(double xMin, double yMin, double xMax, double yMax, double z = 0);
   // Strictly inside the circle in XY; the centre's z takes no part.
   static Region Circle(double cx, double cy, double cz, double radius);
-  // zMin <= z <= zMax, both ends included.
+  // zMin <= z <= zMax, both ends included; the two heights are taken in either order.
   static Region ZBand(double zMin, double zMax);
   // One polygon of a point file, in model XY.
   static Region PointFilePolygon(std::vector<RegionPoint> modelVertices);
@@ -113,12 +130,30 @@ class Region {
 // time, the rest of a longer line coming as the next line). Lines are skipped up to one whose
 // first word is "start"; every following line whose first word is not "end" is one vertex
 // "x y z" (numbers that are not there keep the values of the vertex before, 0 at first); the
-// "end" line closes the polygon and `operation` runs on it at once. A polygon holds at most
-// 2728 vertices; further vertex lines of it are read and ignored. A polygon that the end of
-// the file leaves open is dropped: only a polygon closed by "end" is known to be complete.
-// False when the file cannot be opened (nothing runs).
+// "end" line closes the polygon. A polygon that the end of the file leaves open is dropped:
+// only a polygon closed by "end" is known to be complete.
+// Our rule: the file is read whole and checked before any polygon is used, and refused as a
+// whole (no polygon given) when it is larger than any real point file, holds a NUL byte (it is
+// no text), holds a vertex that is not a finite number, a polygon of more vertices than a
+// polygon may have, or more polygons or vertices in all than the limits below. A polygon with
+// more vertices used to be cut short without a word, which trimmed by another polygon.
 constexpr std::size_t kPointFileMaxVertices = 2728;
-bool ReadPointFile(const std::string& path,
-                   const std::function<void(const RegionPolygon&)>& operation);
+constexpr std::size_t kPointFileMaxPolygons = 100000;
+constexpr std::size_t kPointFileMaxTotalVertices = 1000000;
+constexpr std::size_t kPointFileMaxBytes = std::size_t{32} << 20;
+
+enum class PointFileProblem : std::uint8_t { None, BadVertex, TooManyVertices, TooManyPolygons };
+struct PointFileResult {
+  FileReadError error = FileReadError::None;  // the file could not be read at all
+  PointFileProblem problem = PointFileProblem::None;
+  std::size_t line = 0;  // the line of the problem
+  std::string reason;    // for a script's log: the file, the line and what is wrong
+  bool ok() const;
+};
+// The polygons of the file in order, or none with the reason.
+PointFileResult ReadPointFile(const std::string& path, std::vector<RegionPolygon>& polygons);
+// Tells the user why the file was not taken (the file error, or what is wrong at which line)
+// and gives the outcome: CannotOpen for a file that cannot be opened, Refused otherwise.
+Outcome RefusePointFile(const Messages& msg, const PointFileResult& read, const std::string& path);
 
 }  // namespace trevalon

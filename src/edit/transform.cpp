@@ -20,6 +20,19 @@ constexpr double kTurnDegToRad = 6.2831853 / 360.0;
 // Arcs replaced by chords keep within this of the transformed arc.
 constexpr double kChordTolerance = 0.001;
 
+// Whether a point lies within the coordinates a record holds, on every axis: the writer
+// stores single precision, so the test is made on what it would store.
+bool Holdable(const double p[3]) {
+  for (int i = 0; i < 3; ++i) {
+    const float v = static_cast<float>(p[i]);
+    if (!(std::fabs(v) <= CPointStore::kSaneLimit)) return false;
+  }
+  return true;
+}
+
+constexpr const char* kOutOfRange =
+    "the transform would carry points beyond the coordinates a point record can hold (32700)";
+
 int Flip(int type) {
   return type == MOVE_ARC_CW ? MOVE_ARC_CCW : MOVE_ARC_CW;
 }
@@ -208,9 +221,12 @@ class Writer {
   }
 
   double highestBefore = -1e300, highestAfter = -1e300;
+  // A point written beyond the record's coordinates (a chord of an arc that bulges out).
+  bool outOfRange = false;
 
  private:
   void SetRegister(const PointRegister& r, const double at[3], int type) {
+    if (!Holdable(at)) outOfRange = true;
     s_.reg.x = at[0], s_.reg.y = at[1], s_.reg.z = at[2];
     s_.reg.type = type, s_.reg.feed = r.feed, s_.reg.mark = r.mark;
   }
@@ -262,6 +278,23 @@ Outcome TransformCommand(EditContext& ctx, const TransformOptions& o, const Regi
       !o.copy ? 0 : (o.method == TransformMethod::Mirror ? 1 : std::max(1, o.copies));
   if (copies == 0 && Transform(o, 1).Identity())
     return Outcome::Unchanged("the transform moves nothing");
+  // Our rule: a transform that would carry any chosen point beyond the coordinates a record
+  // holds (on any axis, also Y, which the store's own test leaves out) is refused as a whole
+  // before anything changes, as the offset is, instead of making records that every walk
+  // drops.
+  for (int k = 1; k <= std::max(1, copies); ++k) {
+    const Transform t(o, k);
+    for (std::uint32_t i = 0; i < n; ++i) {
+      if (!chosen[i] || !s.Peek(i, r)) continue;
+      const double in[3] = {r.x, r.y, r.z};
+      double out[3];
+      t.Point(in, out);
+      if (!Holdable(out)) {
+        ctx.msg.Notify(Txt::TransformOutOfRange, Txt::KorvoMessage);
+        return Outcome::Failed(OutcomeCode::Refused, kOutOfRange);
+      }
+    }
+  }
 
   CommandFrame frame(ctx);
   frame.SaveUndo();
@@ -295,11 +328,17 @@ Outcome TransformCommand(EditContext& ctx, const TransformOptions& o, const Regi
     }
   }
   if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
+  if (out.outOfRange)
+    return frame.Rollback(kOutOfRange, Txt::TransformOutOfRange, OutcomeCode::Refused);
   frame.Appended();
   if (copies == 0) frame.RemoveOriginal();
   if (out.highestAfter > out.highestBefore) {
     const double clearance = std::max(0.0, h - out.highestBefore);
-    ctx.retractHeight = std::max(h, out.highestAfter + clearance);
+    // Our rule: the raised retract height stays within what a record holds, so that the
+    // rapid rebuild never writes a retract that would be dropped.
+    ctx.retractHeight = std::min(std::max(h, out.highestAfter + clearance),
+                                 static_cast<double>(CPointStore::kSaneLimit));
+    ctx.retractHeight = std::max(ctx.retractHeight, h);
   }
   if (!frame.RapidRebuild()) {
     ctx.retractHeight = h;

@@ -228,7 +228,9 @@ class PolygonTest {
     return window_ ? region_.InPlane(m.x, m.y, m.z, view_) : RegionPoint{m.x, m.y, m.z};
   }
   bool Inside(const RegionPoint& q) const {
-    if (Misses(q.x, 32000.0, q.y, 0.0)) return false;  // the far point of the parity test
+    // The test ray runs from q towards +x: it meets no edge beyond the box's right side or
+    // above or below it.
+    if (q.x > maxX_ || q.y < minY_ || q.y > maxY_) return false;
     return InsideRegion(poly_, q);
   }
   // The changes of side of the move a-b (plane positions pa, pb, states sa, sb).
@@ -758,6 +760,33 @@ Outcome Conclude(CommandFrame& frame) {
 
 constexpr const char* kNoRoom = "the trimmed toolpath does not fit in the point store";
 
+// Whether a box or Z band holds the whole toolpath, each arc with the whole of its circle: a
+// trim that keeps what lies inside it would then remove nothing.
+bool HoldsWholeToolpath(CPointStore& s, const Region& region) {
+  double lo[3] = {-1e300, -1e300, region.zMin()}, hi[3] = {1e300, 1e300, region.zMax()};
+  if (region.kind() == Region::Kind::Box) {
+    const RegionPolygon& p = region.polygon();
+    lo[0] = std::min(p[0].x, p[2].x), hi[0] = std::max(p[0].x, p[2].x);
+    lo[1] = std::min(p[0].y, p[2].y), hi[1] = std::max(p[0].y, p[2].y);
+    lo[2] = -1e300, hi[2] = 1e300;
+  }
+  PointRegister r;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    if (!s.Peek(i, r) || !IsMotionType(r.type)) continue;
+    double a[3] = {r.x, r.y, r.z}, b[3] = {r.x, r.y, r.z};
+    if (IsArcType(r.type)) {
+      StoredArc arc;
+      ArcOfPoint(s, i, arc);
+      const double radius = LengthXY(arc.end[0] - arc.centre[0], arc.end[1] - arc.centre[1]) +
+                            std::fabs(arc.end[2] - arc.centre[2]);
+      for (int k = 0; k < 3; ++k) a[k] = arc.centre[k] - radius, b[k] = arc.centre[k] + radius;
+    }
+    for (int k = 0; k < 3; ++k)
+      if (!(a[k] >= lo[k] && b[k] <= hi[k])) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 // ---- Passes -----------------------------------------------------------------------------------
@@ -798,6 +827,15 @@ Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side) {
     return Outcome::Unchanged(region.kind() == Region::Kind::Circle
                                   ? "the circle has no radius"
                                   : "the region has fewer than 3 vertices");
+  // Our rule: a box trimmed outside, or a Z band, that holds the whole toolpath removes
+  // nothing; the toolpath is left as it is (the trim would still rebuild its rapids) and the
+  // user is told so.
+  const bool keepsInside = region.kind() == Region::Kind::ZBand ||
+                           (region.kind() == Region::Kind::Box && side == TrimSide::Outside);
+  if (keepsInside && HoldsWholeToolpath(ctx.store, region))
+    return Outcome::Unchanged(region.kind() == Region::Kind::ZBand
+                                  ? "the band holds the whole toolpath; nothing lies outside it"
+                                  : "the box holds the whole toolpath; nothing lies outside it");
   CommandFrame frame(ctx);
   frame.SaveUndo();
   if (!TrimPolygon(ctx, side, region, frame.OriginNote())) return frame.Rollback(kNoRoom);
@@ -806,10 +844,15 @@ Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side) {
 }
 
 Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side) {
+  // The whole file is checked before the first polygon trims anything, so a refused file
+  // leaves the toolpath as it was.
+  std::vector<RegionPolygon> polygons;
+  const PointFileResult read = ReadPointFile(path, polygons);
+  if (!read.ok()) return RefusePointFile(ctx.msg, read, path);
   CommandFrame frame(ctx);
-  bool saved = false, failed = false;
-  const bool opened = ReadPointFile(path, [&](const RegionPolygon& polygon) {
-    if (failed || !polygon.usable() || ctx.store.count == 0) return;
+  bool saved = false;
+  for (const RegionPolygon& polygon : polygons) {
+    if (!polygon.usable() || ctx.store.count == 0) continue;
     if (!saved) {
       frame.SaveUndo();
       saved = true;
@@ -817,15 +860,10 @@ Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side
     std::vector<RegionPoint> vertices;
     vertices.reserve(polygon.size());
     for (std::size_t k = 0; k < polygon.size(); ++k) vertices.push_back(polygon[k]);
-    failed =
-        !TrimPolygon(ctx, side, Region::PointFilePolygon(std::move(vertices)), frame.OriginNote());
-    if (!failed) frame.Rewritten();
-  });
-  if (!opened) {
-    ctx.msg.ShowCannotOpen();
-    return Outcome::CannotOpen(path);
+    if (!TrimPolygon(ctx, side, Region::PointFilePolygon(std::move(vertices)), frame.OriginNote()))
+      return frame.Rollback(kNoRoom);
+    frame.Rewritten();
   }
-  if (failed) return frame.Rollback(kNoRoom);
   if (!saved)
     return Outcome::Unchanged(ctx.store.count == 0
                                   ? "the toolpath is empty"

@@ -48,7 +48,8 @@ bool TrimCircle(EditContext& ctx, TrimSide side, double cx, double cy, double ra
 Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side);
 // One trim per polygon of a point file, in model XY: one undo snapshot before the first, the
 // rapid rebuilds once after the last. A file that cannot be opened shows the file error and
-// says CannotOpen with the file's name; a file without a polygon of 3 vertices changes
+// says CannotOpen with the file's name; a file that ReadPointFile refuses says so (Refused)
+// before anything changes; a file without a polygon of 3 vertices changes
 // nothing.
 Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side);
 

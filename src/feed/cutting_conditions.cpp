@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "platform/file_io.h"
@@ -106,19 +107,45 @@ float LeadingReal(std::string_view w) {
   return static_cast<float>(v);
 }
 
-void SetFromWord(CuttingConditions& c, const ConditionField& f, std::string_view value) {
+// Whether the word starts with a finite number (what the leading-digits rule reads).
+bool StartsWithNumber(std::string_view w) {
+  w = SkipPlus(w);
+  double v = 0.0;
+  auto r = std::from_chars(w.data(), w.data() + w.size(), v);
+  return r.ec == std::errc::result_out_of_range || (r.ec == std::errc() && std::isfinite(v));
+}
+
+// False when a number field's word holds no finite number (it then reads as 0).
+bool SetFromWord(CuttingConditions& c, const ConditionField& f, std::string_view value) {
   switch (f.kind) {
     case ConditionKind::Real:
       c.*f.real = LeadingReal(value);
-      break;
+      return StartsWithNumber(value);
     case ConditionKind::Integer:
     case ConditionKind::Flag:
       c.*f.integer = LeadingInt(value);
-      break;
+      return StartsWithNumber(value);
     case ConditionKind::Word:
       c.*f.word = std::string(value);
-      break;
+      return true;
   }
+  return true;
+}
+
+// The field a positional entry's token names: a field's name, or the label of a positional
+// field in any language; null for any other token.
+const ConditionField* FieldOfToken(std::string_view token) {
+  for (std::size_t n = 0; n < kFieldCount; ++n)
+    if (n != 9 && EqualNoCase(token, kFields[n].name)) return &kFields[n];  // not LmxByMaster
+  for (std::size_t n = 0; n < kPositional; ++n) {
+    if (n == 6) continue;  // PlungeFeed is written with its name
+    for (Language lang : {Language::Korean, Language::English, Language::Japanese}) {
+      std::string_view label = UserText(kLabels[n], lang);
+      while (!label.empty() && IsBlank(label.back())) label.remove_suffix(1);
+      if (!label.empty() && token == label) return &kFields[n];
+    }
+  }
+  return nullptr;
 }
 
 // "%f" and "%d" without the locale's decimal separator.
@@ -169,7 +196,10 @@ std::string ConditionsFileText(const CuttingConditions& c, Language lang) {
   return out;
 }
 
-void ReadConditionsText(std::string_view text, CuttingConditions& c) {
+void ReadConditionsText(std::string_view text, CuttingConditions& c, std::string* notNumber) {
+  auto set = [&](const ConditionField& f, std::string_view value) {
+    if (!SetFromWord(c, f, value) && notNumber && notNumber->empty()) *notNumber = f.name;
+  };
   Words words(text);
   std::string_view label, value;
   for (std::size_t n = 0; n < kPositional; ++n) {
@@ -177,19 +207,50 @@ void ReadConditionsText(std::string_view text, CuttingConditions& c) {
       KeepFeedUnitUsable(c);
       return;  // a short file leaves the rest as it was
     }
-    SetFromWord(c, kFields[n], value);
+    const ConditionField* named = FieldOfToken(label);
+    set(named ? *named : kFields[n], value);
   }
   std::string_view key;
   while (words.Next(key) && words.Next(value)) {
     // Master control is a decision of the user in the dialog, never of a file.
-    for (std::size_t n = kPositional + 1; n < kFieldCount; ++n) {
-      if (EqualNoCase(key, kFields[n].name)) {
-        SetFromWord(c, kFields[n], value);
+    for (std::size_t n = 0; n < kFieldCount; ++n) {
+      if (n != 9 && EqualNoCase(key, kFields[n].name)) {
+        set(kFields[n], value);
         break;
       }
     }
   }
   KeepFeedUnitUsable(c);
+}
+
+RealRange ConditionFieldRange(const ConditionField& f) {
+  using CC = CuttingConditions;
+  if (f.kind == ConditionKind::Flag) return {0, 1};
+  if (f.integer == &CC::FeedChgAng)
+    return {static_cast<double>(kFeedUnitRange.lo), static_cast<double>(kFeedUnitRange.hi)};
+  if (f.kind == ConditionKind::Integer)
+    return {static_cast<double>(kConditionFeedRange.lo),
+            static_cast<double>(kConditionFeedRange.hi)};
+  if (f.real == &CC::ToolDiameter) return {0, 1000, true};
+  if (f.real == &CC::SafetyDistance) return {0, 1000};
+  if (f.real == &CC::CornerMinAngle || f.real == &CC::SlopeMinAngle) return {0, 180};
+  if (f.real == &CC::CornerMaxReduction || f.real == &CC::SlopeMaxReduction) return {0, 1};
+  if (f.kind == ConditionKind::Real) return {0, 100};  // the weights and ratios
+  return kAnyReal;
+}
+
+std::string ConditionsOutOfRange(const CuttingConditions& c) {
+  for (const ConditionField& f : kFields) {
+    if (f.kind == ConditionKind::Word) continue;
+    const double v = f.kind == ConditionKind::Real ? static_cast<double>(c.*f.real) : c.*f.integer;
+    const RealRange range = ConditionFieldRange(f);
+    if (range.Contains(v)) continue;
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "%g %s %g", range.lo, range.aboveLo ? "(excluded) to" : "to",
+                  range.hi);
+    return std::string(f.name) + " " + FormatConditionValue(c, f) + " lies outside " + buf;
+  }
+  return {};
 }
 
 Outcome ReadConditionsFile(const Messages& msg, const std::string& path, CuttingConditions& c) {
@@ -212,7 +273,17 @@ Outcome ReadConditionsFile(const Messages& msg, const std::string& path, Cutting
     return refuse("'" + path + "' holds no cutting conditions");
   }
   CuttingConditions read = c;
-  ReadConditionsText(text, read);
+  std::string notNumber;
+  ReadConditionsText(text, read, &notNumber);
+  // Our rule: a value that is no number, or that lies outside its field's range, refuses the
+  // file naming the field; a hand-edited file must not steer the optimiser with a reduction
+  // of 10 or a tool of no diameter.
+  const std::string outside =
+      !notNumber.empty() ? notNumber + " is not a number" : ConditionsOutOfRange(read);
+  if (!outside.empty()) {
+    msg.ShowFileError(Txt::ConditionOutOfRange, path + ": " + outside);
+    return refuse("'" + path + "': " + outside);
+  }
   const std::string unusable = NoUsableFeedReason(read);
   if (!unusable.empty()) {
     msg.ShowFileError(Txt::NoUsableFeed, path);

@@ -38,7 +38,7 @@ struct CuttingConditions {
 
 // What the dialogs' fields and `lmx set` accept: the feeds (MaxFeed, PlungeFeed), the feed
 // change unit (FeedChgAng, never 0: it divides), and the reals, which are single precision.
-inline constexpr IntRange kConditionFeedRange{0, 1000000};
+inline constexpr IntRange kConditionFeedRange{0, 32767};
 inline constexpr IntRange kFeedUnitRange{1, 100000};
 inline constexpr RealRange kConditionRealRange{-std::numeric_limits<float>::max(),
                                                std::numeric_limits<float>::max()};
@@ -51,17 +51,24 @@ class Messages;
 // written as they are (UTF-8); reals with six decimals.
 std::string ConditionsFileText(const CuttingConditions& c, Language lang);
 
-// Reads a condition file's text into c: nine positional entries (a token, skipped whatever it
-// says, then the value), then keyword/value pairs to the end. Keywords are compared without
-// regard to case; LmxByMaster and unknown keywords are skipped; a missing entry leaves its
-// field as it was; malformed numbers read as 0.
-void ReadConditionsText(std::string_view text, CuttingConditions& c);
+// Reads a condition file's text into c: nine positional entries (a token, then the value),
+// then keyword/value pairs to the end. Keywords are compared without regard to case;
+// LmxByMaster and unknown keywords are skipped; a missing entry leaves its field as it was;
+// malformed numbers read as 0.
+// Our rule: the token of a positional entry is read as a key where it is one: a field's name
+// or the label of a positional field in any of the languages names that field, so that lines
+// moved about keep their values; any other token leaves the entry its place in the order.
+// `notNumber`, when given, receives the name of the first field whose value is no finite
+// number at all (nan, inf, a word), which a file must not hold.
+void ReadConditionsText(std::string_view text, CuttingConditions& c,
+                        std::string* notNumber = nullptr);
 
 // A condition file is 23 short lines (well under a kilobyte); no real one comes near this.
 inline constexpr std::size_t kConditionFileLimit = 1u << 20;
 
-// The file version, all or nothing: c changes only when the whole file was read and the
-// conditions it gives are usable (NoUsableFeedReason). A file that cannot be opened says so
+// The file version, all or nothing: c changes only when the whole file was read, every value
+// is a number within its field's range (refused naming the field) and the conditions it gives
+// are usable (NoUsableFeedReason). A file that cannot be opened says so
 // without a message (the dialogs only reset their button text); a folder, a file beyond
 // kConditionFileLimit, a file with a NUL byte, a file without a single entry and conditions
 // without a usable feed are refused with a message. The reason names the file.
@@ -96,7 +103,8 @@ struct FeedBoxes {
   int maxFeed = 0;
   int minFeed = 0;
 };
-inline constexpr IntRange kTransferFeedRange{0, 100000};  // what a box (and `transfer`) takes
+// What a box (and `transfer`) takes: the feeds a point record holds, as MaxFeed is limited.
+inline constexpr IntRange kTransferFeedRange{0, 32767};
 // What the boxes show when the transfer dialog opens: the maximum box MaxFeed, the minimum
 // box MaxFeed x CornerMaxReduction. (The first opening also makes SlopeMaxReduction follow
 // the corner reduction: CFeedControl::OpenTransferDialog.)
@@ -130,5 +138,13 @@ const ConditionField* ConditionFields(std::size_t& count);
 const ConditionField* FindConditionField(std::string_view name);
 // The value as a condition file writes it ("%f", "%d" or the word).
 std::string FormatConditionValue(const CuttingConditions& c, const ConditionField& f);
+
+// The values a field may hold, as a file, `lmx set` and the dialogs take them: a tool of some
+// diameter, angles of a half turn at most, reductions as parts of the feed (0 to 1), feeds a
+// point record holds (16 bits), weights and ratios up to 100, flags 0 or 1.
+RealRange ConditionFieldRange(const ConditionField& f);
+// "" when every field lies in its range, else the first that does not, by name, with its
+// value and range.
+std::string ConditionsOutOfRange(const CuttingConditions& c);
 
 }  // namespace trevalon

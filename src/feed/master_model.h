@@ -88,10 +88,11 @@ class MasterModel {
   double tolerance = 1.0;  // becomes the cell size
   double allowance = 0.0;  // machining allowance
   int shown = 0;           // whether the view draws the mesh
-  // What the dialog and `master create` accept: the tolerance must stay above 0.
-  static constexpr RealRange kToolDiameterRange = kAnyReal;
-  static constexpr RealRange kAllowanceRange = kAnyReal;
-  static constexpr RealRange kToleranceRange{0.0, kAnyReal.hi, true};
+  // What the dialog and `master create` accept: sizes of real tools and allowances, and a
+  // tolerance that stays above 0; beyond them the mesh arithmetic would overflow.
+  static constexpr RealRange kToolDiameterRange{0.0, 1000.0};
+  static constexpr RealRange kAllowanceRange{-1000.0, 1000.0};
+  static constexpr RealRange kToleranceRange{0.0, 1000.0, true};
 
   MeshHeader header;
 

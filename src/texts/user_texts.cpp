@@ -374,6 +374,13 @@ constexpr TxtEntry kTexts[] = {
      "단위를 확인하십시오.\n",
      " 加工条件から使えるFeedが得られません。\n 最大Feed、PlungeFeed、減速比とFeed変化単位を"
      "確認してください。\n"},
+    {TREVALON_TXT(ConditionOutOfRange),
+     " The cutting conditions file holds a value that is not a number or lies outside its "
+     "range; the conditions stay as they were !!.\n",
+     " 가공조건 파일에 숫자가 아니거나 범위를 벗어난 값이 있습니다. 가공조건은 바뀌지 "
+     "않았습니다 !!.\n",
+     " 加工条件ファイルに数値でない値か範囲外の値があります。加工条件は変更されていません "
+     "!!.\n"},
     {TREVALON_TXT(TemplateDefinesNone),
      " The post-processor template defines no section: nothing is written.\n",
      " 포스트 프로세서 템플릿에 정의된 섹션이 없어 출력하지 않습니다.\n",
@@ -542,6 +549,28 @@ constexpr TxtEntry kTexts[] = {
      "is unchanged !!.\n",
      " Offset으로 포인트가 공구경로의 좌표 범위를 벗어납니다. 공구경로는 바뀌지 않았습니다 !!.\n",
      " オフセットで点が工具経路の座標範囲を超えます。工具経路は変更されていません !!.\n"},
+    {TREVALON_TXT(TransformOutOfRange),
+     " The transform would carry points beyond the coordinates a toolpath can hold (32700); "
+     "the toolpath is unchanged !!.\n",
+     " 이동/복사로 포인트가 공구경로의 좌표 범위(32700)를 벗어납니다. 공구경로는 바뀌지 "
+     "않았습니다 !!.\n",
+     " 移動/コピーで点が工具経路の座標範囲(32700)を超えます。工具経路は変更されていません "
+     "!!.\n"},
+    {TREVALON_TXT(PointFileBadVertex),
+     " The point file holds a vertex that is not a number; nothing was changed !!.\n",
+     " 포인트 파일에 숫자가 아닌 점이 있습니다. 아무것도 바뀌지 않았습니다 !!.\n",
+     " ポイントファイルに数値でない点があります。何も変更されていません !!.\n"},
+    {TREVALON_TXT(PointFileTooManyVertices),
+     " A polygon of the point file has more than 2728 vertices, or the file more than "
+     "1000000 in all; nothing was changed !!.\n",
+     " 포인트 파일의 다각형 점이 2728개를 넘거나 파일 전체의 점이 1000000개를 넘습니다. "
+     "아무것도 바뀌지 않았습니다 !!.\n",
+     " ポイントファイルの多角形の点が2728を超えるか、ファイル全体の点が1000000を超えます。"
+     "何も変更されていません !!.\n"},
+    {TREVALON_TXT(PointFileTooManyPolygons),
+     " The point file holds more than 100000 polygons; nothing was changed !!.\n",
+     " 포인트 파일의 다각형이 100000개를 넘습니다. 아무것도 바뀌지 않았습니다 !!.\n",
+     " ポイントファイルの多角形が100000を超えます。何も変更されていません !!.\n"},
 
     // ---- Machine time ----------------------------------------------------------------------
     {TREVALON_TXT(MachineSettingsRefused),

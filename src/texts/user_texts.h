@@ -211,10 +211,13 @@ enum class Txt : int {
 
   // ---- Files refused on reading, and folders that cannot be made -------------------------
   // Each is shown with the path of the file or folder on the line after it.
-  FileIsFolder,         // " This is a folder, not a file.\n"
-  FileTooLarge,         // " The file is too large for its kind !!.\n"
-  NotTextFile,          // " This is not a text file !!.\n"
-  NoUsableFeed,         // the cutting conditions give no feed that a program could use
+  FileIsFolder,  // " This is a folder, not a file.\n"
+  FileTooLarge,  // " The file is too large for its kind !!.\n"
+  NotTextFile,   // " This is not a text file !!.\n"
+  NoUsableFeed,  // the cutting conditions give no feed that a program could use
+  // A condition file's value is no number or lies outside its field's range (the file, the
+  // field, its value and range follow).
+  ConditionOutOfRange,
   TemplateDefinesNone,  // the post-processor template defines no section: nothing to write
   CannotCreateFolder,   // " Can not create folder !!.\n"
 
@@ -282,6 +285,12 @@ enum class Txt : int {
   StoreFull,  // an editing command's result does not fit in the point store: nothing changed
   // An offset would carry points beyond the coordinates a record holds: nothing changed.
   OffsetOutOfRange,
+  // A move, turn, mirror or scale would carry points beyond the coordinates a record holds.
+  TransformOutOfRange,
+  // A point file refused as a whole (the file and line follow on a line of their own).
+  PointFileBadVertex,        // a vertex that is not a finite number
+  PointFileTooManyVertices,  // a polygon beyond its vertex limit, or too many in all
+  PointFileTooManyPolygons,  // more polygons than a point file may hold
 
   // ---- Machine time --------------------------------------------------------------------------
   MachineSettingsRefused,  // machine.par could not be taken; %s: the file and why

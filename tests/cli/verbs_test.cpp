@@ -1037,6 +1037,75 @@ TEST(Verbs, Trim) {
   RunTable(rows);
 }
 
+// Hostile numbers and region files: each is refused with its reason and the status of its
+// kind (1 a refused command, 2 a bad word), or normalised and said so; what a refused command
+// would have changed stays as it was.
+TEST(Verbs, HostileNumbersAndRegions) {
+  const std::string load = "load {ex}/core-insert-finish.nc; ";
+  const std::string lmx = ReadAll(std::string(TREVALON_EXAMPLES) + "/steel-finish.lmx");
+  auto swapped = [&](const std::string& from, const std::string& to) {
+    std::string t = lmx;
+    return t.replace(t.find(from), from.size(), to);
+  };
+  const std::map<std::string, std::string> files = {
+      {"square.poi", "start\n-200 -200 0\n200 -200 0\n200 0 0\n200 200 0\n-200 200 0\nend\n"},
+      {"nan.poi", "start\n-200 -200 0\nnan 0 0\n200 200 0\nend\n"},
+      {"reduction.lmx", swapped("코너최대감속비 0.300000", "코너최대감속비 10")},
+      {"tool.lmx", swapped("공구직경 10.000000", "공구직경 -5")},
+      {"feed.lmx", swapped("최대피드 1500", "최대피드 99999999999")},
+  };
+  const std::string beyond = "the transform would carry points beyond the coordinates";
+  RunTable(
+      {
+          // Transforms beyond the record's coordinates: refused whole.
+          {load + "transform move dx=40000", 1, {"err:line 2: transform move: " + beyond}},
+          {load + "transform move dx=32690", 1, {"err:" + beyond}},
+          {load + "transform mirror sx=1000", 1, {"err:" + beyond}},
+          {load + "transform move dy=-32690 copies=1", 1, {"err:" + beyond}},
+          // Numbers beyond any option's range, and beyond what a record holds.
+          {"generate radial y=-1e300", 2, {"err:generate radial: y lies in -10000"}},
+          {"generate radial x=1e308", 2, {"err:x lies in"}},
+          {"generate face ymax=1e300", 2, {"err:ymax lies in"}},
+          {"add 1 1e308 0 0 0", 2, {"err:add: X must lie in"}},
+          {"add 1 0 0 0 40000", 2, {"err:add: FEED must lie in -32768 to 32767"}},
+          {"add 1 0 0 1e39 0", 2},
+          {"trim box -1e300 0 1 1 inside", 2, {"err:XMIN must lie in -1e+06 to 1e+06"}},
+          {"offset circle 0 0 0 1e300 1 1 1", 2, {"err:R must lie in"}},
+          {"offset box 0 0 1 1 1e300 0 0", 2, {"err:DX must lie in"}},
+          {"master create tool=1e300", 2, {"err:tool must lie in 0 to 1000"}},
+          {"add 1 0 0 0 0; add 3 1e30 0 0 100; info",
+           0,
+           {"out:\"cutting_max\":[", "!out:nan", "!out:inf"}},
+          // Trims that would invert: a box holding everything trims nothing outside; a band
+          // given upside down is the same band.
+          {load + "trim box -1e6 -1e6 1e6 1e6 outside; info",
+           0,
+           {"err:trim box: the box holds the whole toolpath; nothing lies outside it (nothing "
+            "changed)",
+            "out:{\"count\":6239,"}},
+          {load + "trim zband 0 -5; info",
+           0,
+           {"err:trim zband: ZMIN lies above ZMAX; the band from -5 to 0 is kept",
+            "out:{\"count\":563,"}},
+          {load + "trim zband -5 0; info", 0, {"out:{\"count\":563,"}},
+          // Point files: a collinear vertex on the ray changes nothing; bad files are refused
+          // before anything changes.
+          {load + "trim file {d}/square.poi inside; info", 0, {"out:{\"count\":1,"}},
+          {load + "trim file {d}/nan.poi inside", 1, {"err:nan.poi' line 3: a vertex that is not"}},
+          {load + "trim file /dev/zero inside", 1, {"err:'/dev/zero' is not a text file"}},
+          {load + "offset file /dev/zero 1 1 1", 1, {"err:'/dev/zero' is not a text file"}},
+          // Condition files: the field out of range is named; the file stays as it was.
+          {"lmx load {d}/reduction.lmx",
+           1,
+           {"err:CornerMaxReduction 10.000000 lies outside 0 to 1",
+            "=reduction.lmx:" + files.at("reduction.lmx")}},
+          {"lmx load {d}/tool.lmx", 1, {"err:ToolDiameter -5.000000 lies outside"}},
+          {"lmx load {d}/feed.lmx", 1, {"err:MaxFeed 2147483647 lies outside 0 to 32767"}},
+          {"lmx set CorWeight0=1000", 2, {"err:CorWeight0 must lie in"}},
+      },
+      files);
+}
+
 TEST(Verbs, Feed) {
   const std::string cut =
       "add 1 -20 0 10 0; add 3 -20 0 0 1000; add 4 20 0 4 1000; view top; view size 400 300; ";

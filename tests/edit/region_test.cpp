@@ -26,19 +26,45 @@ TEST(SegmentCrossing, FindsTheCrossingAndCarriesZAlongTheSegment) {
   EXPECT_TRUE(SegmentCrossing({0, 0, 0}, {0, 10, 0}, {0, 5, 0}, {10, 5, 0}));
 }
 
-TEST(InsideRegion, ParityWithVerticesOnTheRayAndHorizontalEdges) {
+TEST(InsideRegion, VerticesOnTheRayCollinearVerticesAndFarRegions) {
   const RegionPolygon square({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}});
-  EXPECT_TRUE(InsideRegion(square, {5, 5, 0}));
-  EXPECT_FALSE(InsideRegion(square, {15, 5, 0}));
-  EXPECT_FALSE(InsideRegion(square, {-5, 5, 0}));
-  // A point on the bottom edge: that edge is parallel to the ray and not counted, so only the
-  // right edge (through its end (10, 0)) is crossed and the point reads as inside.
-  EXPECT_TRUE(InsideRegion(square, {5, 0, 0}));
-  // A diamond whose right vertex lies on the ray from the centre: both edges at that vertex
-  // count, so the centre reads as outside.
+  struct Case {
+    RegionPolygon polygon;
+    RegionPoint q;
+    bool inside;
+  };
+  // A diamond whose right vertex lies on the ray from the centre; a square with a collinear
+  // vertex on its right side, at the height of the point tested, and on its bottom side; a box
+  // reaching far beyond any toolpath.
   const RegionPolygon diamond({{0, -5, 0}, {5, 0, 0}, {0, 5, 0}, {-5, 0, 0}});
-  EXPECT_FALSE(InsideRegion(diamond, {0, 0, 0}));
-  EXPECT_TRUE(InsideRegion(diamond, {0, 1, 0}));
+  const RegionPolygon rightVertex(
+      {{-200, -200, 0}, {200, -200, 0}, {200, 0, 0}, {200, 200, 0}, {-200, 200, 0}});
+  const RegionPolygon bottomVertex(
+      {{0, 0, 0}, {200, 0, 0}, {400, 0, 0}, {400, 400, 0}, {0, 400, 0}});
+  const RegionPolygon huge({{-1e6, -1e6, 0}, {1e6, -1e6, 0}, {1e6, 1e6, 0}, {-1e6, 1e6, 0}});
+  // A notch whose lower vertex touches the ray from the left without crossing it.
+  const RegionPolygon notch({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {5, 5, 0}, {0, 10, 0}});
+  const std::vector<Case> cases = {
+      {square, {5, 5, 0}, true},
+      {square, {15, 5, 0}, false},
+      {square, {-5, 5, 0}, false},
+      {diamond, {0, 0, 0}, true},
+      {diamond, {0, 1, 0}, true},
+      {diamond, {-6, 0, 0}, false},
+      {diamond, {6, 0, 0}, false},
+      {rightVertex, {0, 0, 0}, true},
+      {rightVertex, {-40, 0, 0}, true},
+      {rightVertex, {300, 0, 0}, false},
+      {bottomVertex, {200, 0.5, 0}, true},
+      {bottomVertex, {200, -0.5, 0}, false},
+      {huge, {0, 0, 0}, true},
+      {huge, {40000, 0, 0}, true},
+      {notch, {2, 5, 0}, true},
+      {notch, {5, 7, 0}, false},
+      {notch, {8, 5, 0}, true},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    EXPECT_EQ(InsideRegion(cases[i].polygon, cases[i].q), cases[i].inside) << "case " << i;
   EXPECT_FALSE(RegionPolygon({{0, 0, 0}, {1, 1, 0}}).usable());
 }
 
@@ -69,7 +95,13 @@ TEST(Region, EachKindTestsInItsOwnPlane) {
   EXPECT_FALSE(Region::Polygon({{1, 1, 0}, {5, 5, 0}}).usable());
 }
 
-TEST(PointFile, RunsOncePerClosedPolygonAndDropsAnOpenOne) {
+std::vector<std::size_t> Sizes(const std::vector<RegionPolygon>& polygons) {
+  std::vector<std::size_t> sizes;
+  for (const RegionPolygon& p : polygons) sizes.push_back(p.size());
+  return sizes;
+}
+
+TEST(PointFile, GivesEachClosedPolygonAndDropsAnOpenOne) {
   testing::TempDir dir;
   const std::string path = dir.file("a.poi");
   {
@@ -77,21 +109,77 @@ TEST(PointFile, RunsOncePerClosedPolygonAndDropsAnOpenOne) {
     f << "header text\nstart\n0 0 0\n100 0 0\n100 50 0\n0 50 0\nend\nbetween\nstart\n1 2 3\n"
          "4 5 6\n7 8 9\nend\nstart\n1 1 1\n";
   }
-  std::vector<std::size_t> sizes;
-  ASSERT_TRUE(ReadPointFile(path, [&](const RegionPolygon& p) { sizes.push_back(p.size()); }));
-  EXPECT_EQ(sizes, (std::vector<std::size_t>{4, 3}));
-  EXPECT_FALSE(ReadPointFile(dir.file("missing.poi"), [](const RegionPolygon&) {}));
+  std::vector<RegionPolygon> polygons;
+  ASSERT_TRUE(ReadPointFile(path, polygons).ok());
+  EXPECT_EQ(Sizes(polygons), (std::vector<std::size_t>{4, 3}));
+  EXPECT_EQ(polygons[1][2].z, 9);
+  const PointFileResult missing = ReadPointFile(dir.file("missing.poi"), polygons);
+  EXPECT_EQ(missing.error, FileReadError::Missing);
+  EXPECT_TRUE(polygons.empty());
+}
 
-  // The vertex cap: further vertex lines of the polygon are read and ignored.
+// Files refused as a whole: no polygon is given, and the reason names the line.
+TEST(PointFile, RefusesWhatNoRealPointFileHolds) {
+  testing::TempDir dir;
+  auto polygon = [](int vertices) {
+    std::string s = "start\n";
+    for (int i = 0; i < vertices; ++i)
+      s += std::to_string(i % 7) + " " + std::to_string(i) + " 0\n";
+    return s + "end\n";
+  };
+  std::string many;
+  for (std::size_t i = 0; i <= kPointFileMaxPolygons; ++i) many += "start\n0 0\n1 0\n0 1\nend\n";
+  struct Case {
+    const char* name;
+    std::string text;
+    PointFileProblem problem;
+    FileReadError error;
+    std::size_t line;
+  };
+  const std::vector<Case> cases = {
+      {"nan", "start\n0 0 0\nnan 5 0\n5 5 0\nend\n", PointFileProblem::BadVertex,
+       FileReadError::None, 3},
+      {"inf", polygon(3) + "start\n1 1 0\n2 2 inf\n", PointFileProblem::BadVertex,
+       FileReadError::None, 8},
+      {"vertices", polygon(int(kPointFileMaxVertices) + 1), PointFileProblem::TooManyVertices,
+       FileReadError::None, kPointFileMaxVertices + 2},
+      {"polygons", many, PointFileProblem::TooManyPolygons, FileReadError::None,
+       5 * (kPointFileMaxPolygons + 1)},
+      {"binary", polygon(3) + std::string("start\n\0\0\0\n", 10), PointFileProblem::None,
+       FileReadError::NotText, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.file(std::string(c.name) + ".poi");
+    {
+      std::ofstream f(path, std::ios::binary);
+      f << c.text;
+    }
+    std::vector<RegionPolygon> polygons;
+    const PointFileResult r = ReadPointFile(path, polygons);
+    EXPECT_FALSE(r.ok()) << c.name;
+    EXPECT_EQ(r.problem, c.problem) << c.name;
+    EXPECT_EQ(r.error, c.error) << c.name;
+    if (c.line != 0) {
+      EXPECT_EQ(r.line, c.line) << c.name << ": " << r.reason;
+    }
+    EXPECT_TRUE(polygons.empty()) << c.name;
+  }
+  // A polygon of exactly the limit is taken whole.
+  const std::string path = dir.file("limit.poi");
   {
     std::ofstream f(path);
-    f << "start\n";
-    for (int i = 0; i < 3000; ++i) f << i << " 0 0\n";
-    f << "end\n";
+    f << polygon(int(kPointFileMaxVertices));
   }
-  sizes.clear();
-  ASSERT_TRUE(ReadPointFile(path, [&](const RegionPolygon& p) { sizes.push_back(p.size()); }));
-  EXPECT_EQ(sizes, (std::vector<std::size_t>{kPointFileMaxVertices}));
+  std::vector<RegionPolygon> polygons;
+  ASSERT_TRUE(ReadPointFile(path, polygons).ok());
+  EXPECT_EQ(Sizes(polygons), (std::vector<std::size_t>{kPointFileMaxVertices}));
+}
+
+TEST(PointFile, ADeviceThatNeverEndsIsRefusedAtOnce) {
+  std::vector<RegionPolygon> polygons;
+  const PointFileResult r = ReadPointFile("/dev/zero", polygons);
+  EXPECT_EQ(r.error, FileReadError::NotText);
+  EXPECT_TRUE(polygons.empty());
 }
 
 }  // namespace

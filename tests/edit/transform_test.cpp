@@ -134,5 +134,50 @@ TEST_F(Transform, MovedAndUnmovedPartsMeetByRapids) {
   EXPECT_EQ(TransformCommand(ctx, o).code(), OutcomeCode::Unchanged);
 }
 
+// A transform that would carry any chosen point beyond what a record holds, on any axis or in
+// any copy, is refused whole: the toolpath, the retract height and the undo ring stay as they
+// were, and the user is told why.
+TEST_F(Transform, BeyondTheRecordsCoordinatesIsRefusedWhole) {
+  const char* kPath = "1 0 0 50, 2 0 0 0, 3 10 0 0 100, 4 10 20 -5 100";
+  struct Case {
+    const char* name;
+    TransformOptions o;
+  };
+  std::vector<Case> cases;
+  auto add = [&](const char* name, auto set) {
+    TransformOptions o;
+    set(o);
+    cases.push_back({name, o});
+  };
+  add("move x", [](TransformOptions& o) { o.dx = 40000; });
+  add("move just past", [](TransformOptions& o) { o.dx = 32695; });
+  add("move y", [](TransformOptions& o) { o.dy = 32690; });
+  add("third copy in z", [](TransformOptions& o) { o.dz = 11000, o.copy = true, o.copies = 3; });
+  add("mirror and scale", [](TransformOptions& o) {
+    o.method = TransformMethod::Mirror, o.scaleY = true, o.sy = -1, o.cy = -20000;
+  });
+  add("turn about a far centre",
+      [](TransformOptions& o) { o.method = TransformMethod::Rotate, o.angle = 180, o.cx = 20000; });
+  for (const Case& c : cases) {
+    store.count = 0;
+    AddPoints(store, kPath);
+    messages.str("");
+    const Outcome out = TransformCommand(ctx, c.o);
+    EXPECT_EQ(out.code(), OutcomeCode::Refused) << c.name;
+    EXPECT_NE(out.reason().find("32700"), std::string::npos) << c.name;
+    EXPECT_NE(messages.str().find("beyond the coordinates"), std::string::npos) << c.name;
+    EXPECT_EQ(Records(store), "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 10 20 -5") << c.name;
+    EXPECT_EQ(retract, 50) << c.name;
+    EXPECT_EQ(undo.Undo(store), 0) << c.name;
+  }
+  // Up to the limit itself the move is made.
+  store.count = 0;
+  AddPoints(store, kPath);
+  TransformOptions o;
+  o.dx = 32690;
+  ASSERT_TRUE(TransformCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store), "1 32690 0 50, 2 32690 0 0, 3 32700 0 0, 4 32700 20 -5");
+}
+
 }  // namespace
 }  // namespace trevalon

@@ -38,7 +38,7 @@ TEST(ConditionFile, WrittenAsTwentyThreeCrLfLinesWithTheLanguagesLabels) {
   EXPECT_EQ(ja.rfind("工具直径 10.000000\r\n", 0), 0u);
   EXPECT_NE(ja.find("\r\n最大Feed 1000\r\n加工素材 STEEL(S45C)\r\n"), std::string::npos);
 
-  // Byte-exact round trips; labels are never compared, so a file reads under any language.
+  // Byte-exact round trips; the labels of every language are known, so a file reads under any.
   for (Language lang : {Language::Korean, Language::Japanese, Language::English}) {
     std::string first = ConditionsFileText(kUnusual, lang);
     CuttingConditions back;
@@ -132,6 +132,68 @@ TEST(ConditionFile, FilesOnDiskAndTheBundledExamples) {
     EXPECT_EQ(ConditionsFileText(c, Language::Korean), ReadAll(path)) << name;
     EXPECT_GE(c.FeedChgAng, 1);
     EXPECT_LE(c.SlopeMaxReduction, 1.0f);
+  }
+}
+
+TEST(ConditionFile, PositionalLinesAreReadByTheirLabels) {
+  // Two positional lines swapped, and a Japanese label among Korean ones: each value goes to
+  // the field its label names, not to the line's place.
+  std::string text = ConditionsFileText(kUnusual, Language::Korean);
+  const std::string corner = "코너최대감속비 0.150000\r\n", slope = "경사최소각도 12.500000\r\n";
+  const std::size_t c = text.find(corner), s = text.find(slope);
+  ASSERT_NE(c, std::string::npos);
+  ASSERT_NE(s, std::string::npos);
+  text.replace(s, slope.size(), corner);
+  text.replace(c, corner.size(), slope);
+  const std::size_t tool = text.find("공구직경");
+  text.replace(tool, std::string("공구직경").size(), "工具直径");
+  CuttingConditions back;
+  ReadConditionsText(text, back);
+  EXPECT_EQ(ConditionsFileText(back, Language::Korean),
+            ConditionsFileText(kUnusual, Language::Korean));
+}
+
+// A file with a value that is no number, or outside its field's range, is refused naming the
+// field, and the conditions stay as they were.
+TEST(ConditionFile, ValuesOutsideTheirRangeRefuseTheFile) {
+  testing::TempDir dir;
+  HeadlessPlatform platform;
+  CApplication app(platform);
+  const std::string good = ConditionsFileText(kUnusual, Language::English);
+  auto with = [&](const std::string& line, const std::string& replacement) {
+    std::string t = good;
+    const std::size_t at = t.find(line);
+    EXPECT_NE(at, std::string::npos) << line;
+    return t.replace(at, line.size(), replacement);
+  };
+  struct Case {
+    std::string text;
+    const char* field;
+  };
+  const std::vector<Case> cases = {
+      {with("공구직경 6.350000", "공구직경 -5"), "ToolDiameter -5.000000 lies outside"},
+      {with("공구직경 6.350000", "공구직경 0"), "ToolDiameter 0.000000 lies outside"},
+      {with("공구직경 6.350000", "공구직경 nan"), "ToolDiameter is not a number"},
+      {with("CorWeight0 0.900000", "CorWeight0 inf"), "CorWeight0 is not a number"},
+      {with("SideCorRat 1.500000", "SideCorRat junk"), "SideCorRat is not a number"},
+      {with("최대피드 1200", "최대피드 99999999999"), "MaxFeed 2147483647 lies outside"},
+      {with("코너최대감속비 0.150000", "코너최대감속비 10"),
+       "CornerMaxReduction 10.000000 lies outside"},
+      {with("ConCorChk 0", "ConCorChk 2"), "ConCorChk 2 lies outside"},
+      {with("경사최소각도 12.500000", "경사최소각도 270"), "SlopeMinAngle 270.000000 lies"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.file("bad.lmx");
+    {
+      std::ofstream f(path, std::ios::binary);
+      f << c.text;
+    }
+    CuttingConditions read = kUnusual;
+    read.Material = "KEPT";
+    const Outcome o = ReadConditionsFile(app.Msg(), path, read);
+    EXPECT_EQ(o.code(), OutcomeCode::Refused) << c.field;
+    EXPECT_NE(o.reason().find(c.field), std::string::npos) << o.reason();
+    EXPECT_EQ(read.Material, "KEPT") << c.field;
   }
 }
 

@@ -59,8 +59,8 @@ void Face(CommandContext& c) {
       {LabelText("X 최대"), "xMax", &v.xMax, kFaceCoordinateRange, 4},
       {LabelText("X 최소"), "xMin", &v.xMin, kFaceCoordinateRange, 2 | 4},
       {LabelText("X 크기"), "xSize", &v.xSize, kFaceSizeRange, 1 | 2},
-      {LabelText("Y 최대"), "yMax", &v.yMax, kAnyReal, 4},
-      {LabelText("Y 최소"), "yMin", &v.yMin, kAnyReal, 2 | 4},
+      {LabelText("Y 최대"), "yMax", &v.yMax, kFaceCoordinateRange, 4},
+      {LabelText("Y 최소"), "yMin", &v.yMin, kFaceCoordinateRange, 2 | 4},
       {LabelText("Y 크기"), "ySize", &v.ySize, kFaceSizeRange, 1 | 2},
       {LabelText("시작 높이"), "z", &v.z, kFaceCoordinateRange, 7},
       {LabelText("Stepoever"), "step", &v.step, kFaceStepRange, 7},
@@ -102,9 +102,9 @@ bool AskRadial(CommandContext& c, const char* caption, RadialValues& v) {
     RealRange range;
   };
   const Field fields[] = {
-      {LabelText("X 좌표"), "x", &v.x, kAnyReal},
-      {LabelText("Y 좌표"), "y", &v.y, kAnyReal},
-      {LabelText("Z 좌표"), "z", &v.z, kAnyReal},
+      {LabelText("X 좌표"), "x", &v.x, kFaceCoordinateRange},
+      {LabelText("Y 좌표"), "y", &v.y, kFaceCoordinateRange},
+      {LabelText("Z 좌표"), "z", &v.z, kFaceCoordinateRange},
       {LabelText("Stepover"), "step", &v.step, kRadialStepRange},
       {LabelText("외 경"), "outer", &v.outer, kDiameterRange},
       {LabelText("내 경"), "inner", &v.inner, kDiameterRange},

@@ -4,13 +4,25 @@
 
 namespace trevalon {
 
+namespace {
+
+// An address with its number ("G55", "M08"). Appended rather than written as "G" + number:
+// g++ 12 warns falsely (-Wrestrict) about the inlined concatenation of a literal and a string.
+std::string Word(const char* address, int number) {
+  std::string w(address);
+  w += std::to_string(number);
+  return w;
+}
+
+}  // namespace
+
 std::string MachineSetup::IsoOffsetWord() const {
   switch (offset) {
     case Offset::Standard:
     case Offset::Numbered:
-      return "G" + std::to_string(offsetNumber);
+      return Word("G", offsetNumber);
     case Offset::Extended:
-      return "G54.1P" + std::to_string(offsetNumber);
+      return Word("G54.1P", offsetNumber);
     default:
       return "";
   }
@@ -29,14 +41,14 @@ std::string MachineSetup::Describe() const {
     std::snprintf(text, sizeof text, "DATUM X%+.3f Y%+.3f Z%+.3f", shift[0], shift[1], shift[2]);
     add(text);
   } else if (offset == Offset::Preset) {
-    add("PRESET " + std::to_string(offsetNumber));
+    add(Word("PRESET ", offsetNumber));
   } else {
     add(IsoOffsetWord());
   }
-  if (plane) add("G" + std::to_string(plane));
-  if (lengthComp >= 0) add("H" + std::to_string(lengthComp));
-  if (coolant) add("M0" + std::to_string(coolant));
-  if (spindleDirection) add("M0" + std::to_string(spindleDirection));
+  if (plane) add(Word("G", plane));
+  if (lengthComp >= 0) add(Word("H", lengthComp));
+  if (coolant) add(Word("M0", coolant));
+  if (spindleDirection) add(Word("M0", spindleDirection));
   return s;
 }
 

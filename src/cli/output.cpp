@@ -11,7 +11,9 @@ namespace trevalon::cli {
 
 namespace {
 std::string Triple(const double v[3]) {
-  return "[" + JsonReal(v[0]) + "," + JsonReal(v[1]) + "," + JsonReal(v[2]) + "]";
+  std::string s = "[";
+  for (int a = 0; a < 3; ++a) (s += a ? "," : "") += JsonReal(v[a]);
+  return s += "]";
 }
 
 // The length of the UTF-8 sequence that starts at s[i], 0 when it is not a well-formed one.

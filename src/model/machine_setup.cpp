@@ -4,25 +4,19 @@
 
 namespace trevalon {
 
-namespace {
-
-// An address with its number ("G55", "M08"). Appended rather than written as "G" + number:
-// g++ 12 warns falsely (-Wrestrict) about the inlined concatenation of a literal and a string.
-std::string Word(const char* address, int number) {
+std::string AddressWord(const char* address, int number) {
   std::string w(address);
   w += std::to_string(number);
   return w;
 }
 
-}  // namespace
-
 std::string MachineSetup::IsoOffsetWord() const {
   switch (offset) {
     case Offset::Standard:
     case Offset::Numbered:
-      return Word("G", offsetNumber);
+      return AddressWord("G", offsetNumber);
     case Offset::Extended:
-      return Word("G54.1P", offsetNumber);
+      return AddressWord("G54.1P", offsetNumber);
     default:
       return "";
   }
@@ -41,14 +35,14 @@ std::string MachineSetup::Describe() const {
     std::snprintf(text, sizeof text, "DATUM X%+.3f Y%+.3f Z%+.3f", shift[0], shift[1], shift[2]);
     add(text);
   } else if (offset == Offset::Preset) {
-    add(Word("PRESET ", offsetNumber));
+    add(AddressWord("PRESET ", offsetNumber));
   } else {
     add(IsoOffsetWord());
   }
-  if (plane) add(Word("G", plane));
-  if (lengthComp >= 0) add(Word("H", lengthComp));
-  if (coolant) add(Word("M0", coolant));
-  if (spindleDirection) add(Word("M0", spindleDirection));
+  if (plane) add(AddressWord("G", plane));
+  if (lengthComp >= 0) add(AddressWord("H", lengthComp));
+  if (coolant) add(AddressWord("M0", coolant));
+  if (spindleDirection) add(AddressWord("M0", spindleDirection));
   return s;
 }
 

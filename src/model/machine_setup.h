@@ -13,6 +13,10 @@
 
 namespace trevalon {
 
+// An address with its number ("G55", "M08"). Appended rather than written as "G" + number:
+// g++ 12 warns falsely (-Wrestrict) about the inlined concatenation of a literal and a string.
+std::string AddressWord(const char* address, int number);
+
 struct MachineSetup {
   enum class Units : std::uint8_t { Unknown, Millimetre, Inch };
   enum class Offset : std::uint8_t {

@@ -233,8 +233,8 @@ void CPostProcessorDlg::ExpandLine(const std::string& line, const LineMasks& mas
   if (masks.plain & kNamedBit) {
     const std::string said[] = {setup.IsoUnitsWord(),
                                 setup.IsoOffsetWord(),
-                                setup.plane ? "G" + std::to_string(setup.plane) : "",
-                                setup.coolant ? "M0" + std::to_string(setup.coolant) : "",
+                                setup.plane ? AddressWord("G", setup.plane) : "",
+                                setup.coolant ? AddressWord("M0", setup.coolant) : "",
                                 setup.spindleDirection == 4 ? "M04" : "M03",
                                 setup.ConversationalUnits(),
                                 std::string(Fixed3(buf, 0, previous.x + current.i)),

@@ -121,17 +121,21 @@ std::string PassedOverItem(const CApplication& app, const ExtReadReport& r, cons
                   GroupThousands(first->second));
 }
 
-// After a classic read: what it had to limit, said once, as an extended read says what it
-// passed over; "" when it limited nothing.
-std::string ClassicLimitsNotice(const CApplication& app) {
-  const ExtReadReport& r = app.ncReader.classicLimits;
+// The kinds a read passed over or limited, as one notice of the text `id`; "" for none.
+std::string PassedOverNotice(const CApplication& app, const ExtReadReport& r, Txt id) {
   if (r.passedOver.empty()) return "";
   std::string list;
   for (const auto& [kind, blocks] : r.passedOver) {
     if (!list.empty()) list += ", ";
     list += PassedOverItem(app, r, kind, blocks);
   }
-  return FillText(app.Text(Txt::ClassicReadLimited), list);
+  return FillText(app.Text(id), list);
+}
+
+// After a classic read: what it had to limit, said once, as an extended read says what it
+// passed over; "" when it limited nothing.
+std::string ClassicLimitsNotice(const CApplication& app) {
+  return PassedOverNotice(app, app.ncReader.classicLimits, Txt::ClassicReadLimited);
 }
 
 // Our rule: after a classic read, the user learns once when its rules read blocks of the
@@ -180,13 +184,7 @@ std::string ExtendedReadNotice(const CApplication& app) {
   if (!app.ncReader.lastReadExtended) return ClassicLimitsNotice(app);
   const ExtReadReport& r = app.ncReader.lastReport;
   if (!r.stopReason.empty()) return FillText(app.Text(Txt::ExtReadStopped), r.stopReason);
-  if (r.passedOver.empty()) return "";
-  std::string list;
-  for (const auto& [kind, blocks] : r.passedOver) {
-    if (!list.empty()) list += ", ";
-    list += PassedOverItem(app, r, kind, blocks);
-  }
-  return FillText(app.Text(Txt::ExtReadPassedOver), list);
+  return PassedOverNotice(app, r, Txt::ExtReadPassedOver);
 }
 
 std::string ClassicReadNotice(const CApplication& app, bool readAsHeidenhain) {

@@ -251,6 +251,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
     std::error_code ec;
     if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
         !ec) {
+      app.Msg().ShowFileError(Txt::FileHoldsNoMoves, path);
       const std::string why = "'" + path + "' is empty: it holds no moves; the layer is kept";
       return Outcome::Failed(OutcomeCode::Refused, why);
     }

@@ -111,13 +111,18 @@ bool HoldsMoves(CPointStore& store) {
   return store.count != 0 && (store.IsMotion(0) || store.NextMotion(0) != 0);
 }
 
-const char* const kNoMoves = "the toolpath holds no moves; nothing written";
+// The refusal of an output without a move: said in a message box as the other refusals of an
+// output are (the desktop has no other place to say it), and returned for the script's line.
+Outcome RefuseNoMoves(CApplication& app) {
+  app.Notify(Txt::NothingToWrite, Txt::ErrorMessage);
+  return Outcome::Failed(OutcomeCode::Refused, "the toolpath holds no moves; nothing written");
+}
 
 }  // namespace
 
 Outcome SaveNcCommand(CApplication& app, CDocument& doc, CNcOutputDlg& dlg, int& heidenhainOutChk,
                       NcVerifyResult* verified) {
-  if (!HoldsMoves(doc.store)) return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
+  if (!HoldsMoves(doc.store)) return RefuseNoMoves(app);
   if (auto refusal = RefuseCutWithoutFeed(app, doc.store)) return *refusal;
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   WarnStoppedRead(app, doc, doc.layers.workLayer);
@@ -192,7 +197,7 @@ Outcome SaveLayersCommand(CApplication& app, CDocument& doc, const std::string& 
     return *refusal;
   }
   layers.RestoreLayer(layers.workLayer, doc.store);
-  if (!anyMoves) return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
+  if (!anyMoves) return RefuseNoMoves(app);
   CNcOutputDlg dlg;
   dlg.heidenhain = false;
   heidenhainOutChk = 0;
@@ -297,7 +302,7 @@ Outcome PostProcessCommand(CApplication& app, CDocument& doc, CPostProcessorDlg&
             : "template: " + DescribeReadError(t.loadError, shownPath, CPostTemplate::kFileLimit);
     return Outcome::Failed(OutcomeCode::Refused, why + "; nothing written");
   }
-  if (!HoldsMoves(doc.store)) return Outcome::Failed(OutcomeCode::Refused, kNoMoves);
+  if (!HoldsMoves(doc.store)) return RefuseNoMoves(app);
   if (auto refusal = RefuseCutWithoutFeed(app, doc.store)) return *refusal;
   LayerSlot& layer = doc.layers[doc.layers.workLayer];
   WarnStoppedRead(app, doc, doc.layers.workLayer);

@@ -618,6 +618,11 @@ constexpr TxtEntry kTexts[] = {
      "둡니다.)",
      "ここまで書いたブロックを、止めた所で終わるプログラムとして残しますか?\n(いいえ: 元の"
      "ファイルをそのまま残します。)"},
+    {TREVALON_TXT(NothingToWrite), " The toolpath holds no moves: nothing is written.\n",
+     " 공구 경로에 이동이 없어 출력하지 않습니다.\n", " 工具経路に移動がないため出力しません。\n"},
+    {TREVALON_TXT(FileHoldsNoMoves), " The file is empty and holds no moves; the layer is kept.\n",
+     " 파일이 비어 있어 이동이 없습니다. 레이어는 그대로 둡니다.\n",
+     " ファイルが空で移動がありません。レイヤーはそのままです。\n"},
 };
 
 #undef TREVALON_TXT

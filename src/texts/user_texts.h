@@ -310,6 +310,8 @@ enum class Txt : int {
   VerifySetupDiffers,  // "%s" the source's units and work offset, "%s" those read back
   TemplateMissing,     // the post-processor template file does not exist: nothing is written
   KeepPartialOutput,   // asked after a stop: keep what was written, closed where it stopped?
+  NothingToWrite,      // save or post of a toolpath without a single move: nothing is written
+  FileHoldsNoMoves,    // an empty file refused at load (the file follows): the layer is kept
 
   Count
 };

@@ -287,8 +287,8 @@ NcVerifyResult CompareReadBack(const CPointStore& readBack, const std::vector<Nc
   // goes below the heights the toolpath itself rapids at before its first cut (nor below its
   // first move). A framing rapid before a part that ends lower did not come from the toolpath
   // (a start part copied from a source program, a template section) and is a difference: that
-  // is where a program rapids into the work. The closing rapids after the last move are not
-  // held to it: the incremental output's closing blocks read back below it.
+  // is where a program rapids into the work. The closing rapids after the last move are held
+  // to the last part's floor the same way (see below).
   std::vector<double> floors(parts.size(), -1e300);
   {
     std::vector<char> state(parts.size(), 0);  // 0 no move yet, 1 before the first cut, 2 done
@@ -370,9 +370,18 @@ NcVerifyResult CompareReadBack(const CPointStore& readBack, const std::vector<Nc
     sStart[0] = s.p[0], sStart[1] = s.p[1], sStart[2] = s.p[2];
     haveStart = true;
   }
-  // After the last move only the closing rapids may follow.
+  // After the last move only the closing rapids may follow. Our rule: they are held to the
+  // last part's floor as the framing before it is. The program's own retract goes to the safe
+  // height, which is never below it; an end part copied from a source program (or a template's
+  // closing section) that rapids lower takes the tool into the work. A rapid that only climbs
+  // (X and Y kept, Z not lower) is a retract in steps and passes wherever it ends.
+  const double slack = 2 * options.rounding + 1e-6;
   for (; rd.has; rd.Advance()) {
-    if (!IsRapidMove(rd.m.type)) note(nullptr, nullptr, &rd.m, at);
+    const Move& m = rd.m;
+    const bool climbs = std::fabs(m.p[0] - at[0]) <= slack && std::fabs(m.p[1] - at[1]) <= slack &&
+                        m.p[2] >= at[2] - slack;
+    if (!IsRapidMove(m.type) || !(climbs || aboveFloor(m, part, at)))
+      note(nullptr, nullptr, &m, at);
     at[0] = rd.m.p[0], at[1] = rd.m.p[1], at[2] = rd.m.p[2];
   }
   if (result.differences) result.status = NcVerifyStatus::Different;

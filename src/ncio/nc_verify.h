@@ -21,7 +21,8 @@
 //   within 0.001 (plus the rounding) of the arc;
 // - the program's own framing (start block, tool change, closing retract, the blocks between
 //   layers) adds rapids: extra rapids are accepted before the first move, between layers and
-//   after the last move, nowhere else.
+//   after the last move, nowhere else, and only at or above the heights the toolpath rapids
+//   at before its first cut (after the last move a rapid that only climbs passes too).
 //
 // One pass over both, with a look-ahead of one move on each side to tell a dropped block and
 // an extra block from a changed one; nothing is allocated per move.

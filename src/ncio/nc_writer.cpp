@@ -343,9 +343,12 @@ void CNcOutputDlg::WriteFooter() {
   // The closing retract goes at least to the safe height, higher when the tool already is.
   if (position[2] != safeHeight) {
     if (position[2] > safeHeight) safeHeight = position[2];
-    char* p = Put(line, "G00");
+    // The retract names an absolute height: after the incremental cuts a bare Z word would be
+    // read as a step from where the tool stands, which takes it down when that Z is negative.
+    char* p = Put(line, incremental && incrementalInForce ? "G90G00" : "G00");
     p = Word(p, 'Z', safeHeight);
     Block(line, static_cast<std::size_t>(p - line));
+    if (incremental) incrementalInForce = false;
     motionWord_ = 0;
   } else if (motionWord_ == 2 || motionWord_ == 3) {
     // Our rule: a reader takes a block without a motion word while an arc is in force as a

@@ -94,6 +94,12 @@ std::string Ring(int n) {
   return words;
 }
 
+std::string Repeat(const std::string& text, int times) {
+  std::string all;
+  for (int k = 0; k < times; ++k) all += text;
+  return all;
+}
+
 const std::string kPath = "add 1 0 0 5 0; add 3 0 0 -1 100; add 4 10 0 -1 100; add 1 10 0 5 0; ";
 
 TEST(HostileInput, RefusalsSayWhatTheyRefuseAndKeepTheFiles) {
@@ -108,6 +114,10 @@ TEST(HostileInput, RefusalsSayWhatTheyRefuseAndKeepTheFiles) {
       {"quoted.txt", "add 1 0 0 0 0\nlayerinfo 1 comment=\"a\nb # not a comment\"\nbogus\n"},
       // A start part that rapids deep into the work before the first cut.
       {"deep.nc", "%\nO7\nG90G00G17\nG00Z-50.\nG00X0Y0\nG01Z-1.F100\nX10.\nG00Z50.\nM30\n%\n"},
+      // An end part (the lines from the last retract on) that rapids deep after the last cut;
+      // the end part is only taken from a program of 500 bytes or more.
+      {"deepend.nc", "%\nO7\nG90G00G17\nG00Z50.\nG00X0Y0\nG01Z-1.F100\n" +
+                         Repeat("X10.\nX0.\n", 60) + "G00Z50.\nG00X0Y0\nG00Z-50.\nM30\n%\n"},
   };
   RunRows(
       {
@@ -138,6 +148,9 @@ TEST(HostileInput, RefusalsSayWhatTheyRefuseAndKeepTheFiles) {
           {kPath + "save {d}/out.nc editor=0 startend={d}/deep.nc verify=1",
            1,
            {"difference(s) among", "First difference:", "Z-50.000"}},
+          {kPath + "save {d}/out.nc editor=0 startend={d}/deepend.nc verify=1",
+           1,
+           {"1 difference(s) among", "expected nothing, read G00 X10.000 Y0.000 Z-50.000"}},
           // A polygon over the path commands' vertex limit says the limit and fails.
           {kPath + "view size 400 400; reverse scope=polygon " + Ring(120),
            1,

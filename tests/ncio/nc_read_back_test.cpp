@@ -381,6 +381,41 @@ TEST_F(NcReadBack, TheToolEntersAtTheHeightOfTheRapidsBeforeTheFirstCut) {
       << low;
 }
 
+// The closing retract names an absolute height in every ISO form: after incremental cuts a
+// bare Z word would step from where the tool stands, down into the work when that Z is below
+// zero. The program ends at the safe height, and verify holds it there.
+TEST_F(NcReadBack, TheClosingRetractEndsAtTheSafeHeightInEveryForm) {
+  struct Row {
+    const char* path;
+    double top;  // where the program must end (no retract where the tool already stands higher)
+  };
+  const Row rows[] = {
+      {"1 0 0 10, 3 0 0 -4 200, 3 20 0 -4 200", 10},  // ends below zero, under the safe height
+      {"1 0 0 -2, 3 0 0 -4 200, 3 20 0 -1 200", -1},  // ends above the safe height, below zero
+      {"1 0 0 5, 3 0 0 0 200, 3 20 0 12 200", 12},    // ends above it
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.path);
+    doc->store.count = 0;
+    AddPoints(doc->store, row.path);
+    ForEachIsoForm([&](bool incremental, bool r) {
+      CNcOutputDlg dlg;
+      dlg.outputPath = dir.file("out.nc");
+      dlg.openInEditor = false;
+      dlg.diagonalRapidCheck = false;
+      dlg.incremental = incremental;
+      dlg.ijkToR = r;
+      int hh = 0;
+      NcVerifyResult verified;
+      const Outcome o = SaveNcCommand(app, *doc, dlg, hh, &verified);
+      EXPECT_TRUE(o.ok()) << o.reason();
+      const std::vector<Move> got = Moves(ReadBack());
+      ASSERT_FALSE(got.empty());
+      EXPECT_NEAR(got.back().end[2], row.top, 1e-3) << ReadAll(dlg.outputPath);
+    });
+  }
+}
+
 // ---- Comments -------------------------------------------------------------------------------
 
 TEST_F(NcReadBack, CommentTextNeverBecomesCode) {

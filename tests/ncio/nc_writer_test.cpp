@@ -156,14 +156,15 @@ TEST_F(NcWriter, HeaderToolChangeCommentAndFooter) {
 TEST_F(NcWriter, IncrementalRoundsDeltasAndCarriesG90G91) {
   // 1.5004 rounds to nothing: no block, no move; 1.5008 is 0.0008 from the written 1.5: .001.
   // The rapid that changes nothing would write G90, and the skipped rapid after it passes
-  // that on.
+  // that on. The closing retract after the incremental cut names G90 again: a bare Z20 would
+  // be a step up to Z40.
   AddPoints(doc->store,
             "1 0 0 10, 3 1.5 0 10 200, 4 1.5004 0 10 200, 4 1.5008 0 10 200, "
             "1 1.5008 0 10, 2 1.5008 0 10, 2 1.5008 0 20, 3 0.25 -0.25 20 200");
   std::string out = WritePlain([](CNcOutputDlg& d) { d.incremental = true; });
   EXPECT_EQ(out,
             "%\nG90G00G17\nG00X0.000Y0.000Z10.000\nG91G01X1.5F200\nX.001\nG90G00X1.501\nZ20.000\n"
-            "G91G01X-1.251Y-.25\nG00Z20.000\nM09\nM30\n%\n");
+            "G91G01X-1.251Y-.25\nG90G00Z20.000\nM09\nM30\n%\n");
 }
 
 TEST_F(NcWriter, IncrementalNeverDrifts) {

@@ -204,8 +204,22 @@ class MainWindowTest : public QObject {
     }
     QApplication::processEvents();
     QCOMPARE(p.window->Views().size(), std::size_t(1));
-    // Save through both dialogs: written, then closed.
+    // Save through both dialogs of a toolpath without moves: nothing can be written (an empty
+    // program would replace a good one), so the window stays with its changes.
     const std::string out = p.dir.filePath("kept.nc").toStdString();
+    p.platform->saveChoices = {Choice::Save};
+    {
+      Dialogs d({ChooseFile(out), [](QWidget* w) { Click(w, "ok"); }});
+      p.window->Action("closeWindow")->trigger();
+    }
+    QApplication::processEvents();
+    QCOMPARE(p.window->Views().size(), std::size_t(1));
+    QVERIFY(ReadAll(out).empty());
+    // With moves again (a program appended): written, then closed.
+    {
+      Dialogs d({ChooseFile(TestFile("face_mill.nc"))});
+      p.window->Action("append")->trigger();
+    }
     p.platform->saveChoices = {Choice::Save};
     {
       Dialogs d({ChooseFile(out), [](QWidget* w) { Click(w, "ok"); }});

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <QVBoxLayout>
 #include <map>
 
@@ -73,7 +74,10 @@ bool OptionsDialog(CApplication& app, CNcOutputDlg& o, bool& verify, QWidget* pa
   preview->setObjectName("startPartPreview");
   preview->setReadOnly(true);
   preview->setLineWrapMode(QPlainTextEdit::NoWrap);
-  preview->setMaximumHeight(preview->fontMetrics().lineSpacing() * (kPreviewLines + 1) + 12);
+  // Tall enough for every line shown, without a scroll bar.
+  preview->setFixedHeight(preview->fontMetrics().lineSpacing() * kPreviewLines +
+                          2 * preview->frameWidth() +
+                          2 * static_cast<int>(preview->document()->documentMargin()) + 6);
   QCheckBox* startEnd = nullptr;
   auto* srcButton = new QPushButton(Q(o.sourcePath), &d);
   srcButton->setObjectName("Button2");

@@ -158,4 +158,19 @@ void ReadStartEndParts(const std::string& path, std::string& startPart, std::str
   ScanEndPart(tail, static_cast<std::uint64_t>(size), endPart);
 }
 
+std::string StartPartPreview(const std::string& path, int maxLines) {
+  std::string startPart, endPart;
+  ReadStartEndParts(path, startPart, endPart);
+  if (maxLines <= 0) return {};
+  // The same text the writer copies, cut at the line feed after its last shown line.
+  std::size_t pos = 0;
+  for (int k = 0; k < maxLines; ++k) {
+    pos = startPart.find('\n', pos);
+    if (pos == std::string::npos) return startPart;
+    if (k + 1 < maxLines) ++pos;
+  }
+  startPart.resize(pos);
+  return startPart;
+}
+
 }  // namespace trevalon

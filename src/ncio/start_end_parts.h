@@ -15,5 +15,9 @@ void ScanStartPart(std::string_view head, std::string& startPart, std::string& e
 void ScanEndPart(std::string_view tail, std::uint64_t fileSize, std::string& endPart);
 // Reads the source file; a file that cannot be opened gives two empty parts.
 void ReadStartEndParts(const std::string& path, std::string& startPart, std::string& endPart);
+// The first `maxLines` lines of the start part the writer would copy from the program at
+// `path`, joined by line feeds: what the save dialog shows before the program is written.
+// "" when the file cannot be read or gives no start part (the writer then writes its own).
+std::string StartPartPreview(const std::string& path, int maxLines);
 
 }  // namespace trevalon

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QMdiArea>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSlider>
 #include <QSpinBox>
@@ -132,7 +133,7 @@ class DialogsTest : public QObject {
          }, "2400 0.25 20 0.45"},
         // Eight digits: as many as the writer and the save verb take.
         {"saveNc", {ChooseFile(saved)},
-         {{"programNumberOn", "1"}, {"programNumber", "12345678"}}, {},
+         {{"programNumberOn", "1"}, {"programNumber", "12345678"}, {"fileStartEnd", "0"}}, {},
          [saved](CDocument&) { return ReadAll(saved).substr(0, 12); }, "%\nO12345678\n"},
         {"saveLayers", {}, {{"outputFile", "click"}, {"outputLayers", "0"}},
          {ChooseFile(layers), replace},
@@ -186,6 +187,77 @@ class DialogsTest : public QObject {
       QVERIFY(shownTicked);
       QCOMPARE(p.platform->helpText.rfind(said, 0) == 0, tick);
     }
+  }
+
+  // The save dialog shows the first lines of the start part the program gets, following the
+  // "file start and end" box; the box is remembered per window and starts ticked for a
+  // toolpath read from a program. The Heidenhain style goes to the writer and is remembered.
+  void saveDialogShowsTheStartPartAndTheHeidenhainStyle() {
+    Program p;
+    const std::string dir = p.dir.path().toStdString();
+    const std::string in = dir + "/in.nc";
+    std::ofstream(in) << "%\n(SETUP 1/2)\nG21\nG54\nG90G00X0Y0\nS1000M03\nM08\nT1M06\n"
+                         "G43Z50.H1\nG01Z0F100\nX10.\nY10.\nG00Z50.\nM30\n%\n";
+    QCOMPARE(p.window->OpenFile(in), 1);
+    ToolpathView* fromFile = p.window->ActiveView();
+    struct Shown {
+      bool ticked = false, styleEnabled = false;
+      int style = -1;
+      QString ticking[3];  // the preview as opened, unticked, ticked again
+    };
+    auto save = [&p, &dir](const char* name, Fields fields) {
+      Shown s;
+      Dialogs d({ChooseFile(dir + "/" + name), [&](QWidget* w) {
+                   auto* box = Find<QCheckBox>(w, "fileStartEnd");
+                   auto* preview = Find<QPlainTextEdit>(w, "startPartPreview");
+                   auto* style = Find<QComboBox>(w, "heidenhainStyle");
+                   s.ticked = box->isChecked();
+                   s.style = style->currentIndex();
+                   s.styleEnabled = style->isEnabled();
+                   s.ticking[0] = preview->toPlainText();
+                   box->setChecked(!s.ticked);
+                   s.ticking[1] = preview->toPlainText();
+                   box->setChecked(s.ticked);
+                   s.ticking[2] = preview->toPlainText();
+                   fields.push_back({"verifyAfterWriting", "0"});
+                   fields.push_back({"openInEditor", "0"});
+                   Fill(w, fields);
+                   QCOMPARE(style->isEnabled(), Find<QCheckBox>(w, "heidenhain")->isChecked());
+                   Click(w, "ok");
+                 }});
+      p.window->Action("saveNc")->trigger();
+      return s;
+    };
+    const QString six = "%\nG21\nG54\nG90G00X0Y0\nS1000M03\nM08";
+    Shown first = save("a.nc", {{"heidenhain", "0"}});
+    QVERIFY(first.ticked);
+    QCOMPARE(first.style, 0);
+    QVERIFY(!first.styleEnabled);
+    QCOMPARE(first.ticking[0], six);
+    QCOMPARE(first.ticking[1], QString());
+    QCOMPARE(first.ticking[2], six);
+    QCOMPARE(ReadAll(dir + "/a.nc").substr(0, 13), std::string("%\nG21\nG54\nG90"));
+
+    // The written program is the source now; its start part is the one it took.
+    Shown tnc =
+        save("b.nc", {{"fileStartEnd", "0"}, {"heidenhain", "1"}, {"heidenhainStyle", "1"}});
+    QVERIFY(tnc.ticked);
+    QCOMPARE(tnc.ticking[0], six);
+    QVERIFY(ReadAll(dir + "/b.nc").find(" FMAX") != std::string::npos);
+    QCOMPARE(fromFile->doc().nc.heidenhainStyleChk, 1);
+
+    // The same window opens on the unticked box and the TNC style.
+    Shown again = save("c.nc", {{"heidenhain", "0"}});
+    QVERIFY(!again.ticked);
+    QCOMPARE(again.style, 1);
+    QVERIFY(again.styleEnabled);
+    QCOMPARE(again.ticking[0], QString());
+
+    // A toolpath made in another window has no program behind it.
+    TopView(p, "0 0 0 50, 1 10 0 0 100");
+    Shown made = save("d.nc", {});
+    QVERIFY(!made.ticked);
+    QCOMPARE(made.ticking[1], QString());
   }
 
   // The toolpath information shows the machine time beside the cutting time, with the

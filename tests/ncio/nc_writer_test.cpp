@@ -395,6 +395,29 @@ TEST(NcStartEndPart, EndPartFromTheLastRetract) {
   EXPECT_EQ(end, std::string(401, 'x') + "\nM09\nM30");
 }
 
+// The preview is the start part the writer copies, cut after its first lines; a file that is
+// not there or has no start part within its first 50 lines shows nothing.
+TEST(NcStartEndPart, PreviewShowsTheFirstLinesOfTheCopiedStart) {
+  TempDir dir;
+  const std::string path = dir.file("src.nc");
+  std::ofstream(path, std::ios::binary)
+      << "%\r\nO7\r\n(DATE 1/2)\r\nG90G00X0Y0\r\nS1000M03\r\nG43Z50.H1\r\nG01Z0F100\r\n";
+  const struct {
+    int lines;
+    const char* shown;
+  } cases[] = {{0, ""},
+               {1, "%"},
+               {2, "%\nO7"},
+               {4, "%\nO7\nG90G00X0Y0\nS1000M03"},
+               {6, "%\nO7\nG90G00X0Y0\nS1000M03"}};
+  for (const auto& c : cases) EXPECT_EQ(StartPartPreview(path, c.lines), c.shown) << c.lines;
+  EXPECT_EQ(StartPartPreview(dir.file("nothing.nc"), 6), "");
+  std::string many;
+  for (int k = 0; k < 60; ++k) many += "M08\n";
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << many;
+  EXPECT_EQ(StartPartPreview(path, 6), "");
+}
+
 TEST_F(NcWriter, StartAndEndPartReplaceHeaderAndFooter) {
   std::string src = "%\nO7\nG00G90X0Y0\nG43Z50.H1\nG01Z0F100\n";
   for (int k = 0; k < 100; ++k) {

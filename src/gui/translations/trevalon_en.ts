@@ -835,6 +835,16 @@
         </message>
         <message>
             <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>원본 파일에 시작부가 없음: 고정 시작부를 씀</source>
+            <translation>The source file has no start part: the fixed start is written</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>고정 시작부를 씀</source>
+            <translation>The fixed start is written</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
             <source>Ncdata로 저장</source>
             <translation>Save as NC data</translation>
         </message>
@@ -885,8 +895,28 @@
         </message>
         <message>
             <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>기본형</source>
+            <translation>Classic</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>TNC 형식</source>
+            <translation>TNC style</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>하이덴하인 형식</source>
+            <translation>Heidenhain style</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
             <source>시작점(X, Y, Z)</source>
             <translation>Start point (X, Y, Z)</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>시작부 미리보기</source>
+            <translation>Start part preview</translation>
         </message>
         <message>
             <location filename="../commands/save_nc_dialog.cpp"/>

@@ -835,6 +835,16 @@
         </message>
         <message>
             <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>원본 파일에 시작부가 없음: 고정 시작부를 씀</source>
+            <translation>元ファイルに開始部がありません：固定の開始部を出力します</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>고정 시작부를 씀</source>
+            <translation>固定の開始部を出力します</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
             <source>Ncdata로 저장</source>
             <translation>NC データとして保存</translation>
         </message>
@@ -885,8 +895,28 @@
         </message>
         <message>
             <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>기본형</source>
+            <translation>標準形式</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>TNC 형식</source>
+            <translation>TNC形式</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>하이덴하인 형식</source>
+            <translation>Heidenhain形式</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
             <source>시작점(X, Y, Z)</source>
             <translation>開始点(X, Y, Z)</translation>
+        </message>
+        <message>
+            <location filename="../commands/save_nc_dialog.cpp"/>
+            <source>시작부 미리보기</source>
+            <translation>開始部のプレビュー</translation>
         </message>
         <message>
             <location filename="../commands/save_nc_dialog.cpp"/>

@@ -349,9 +349,23 @@ Outcome OffsetFileCommand(EditContext& ctx, const std::string& path, const Offse
   std::vector<RegionPolygon> polygons;
   const PointFileResult read = ReadPointFile(path, polygons);
   if (!read.ok()) return RefusePointFile(ctx.msg, read, path);
+  // A polygon with no motion point in its bounding box holds none of the toolpath and its pass
+  // would change nothing: the points' grid answers that without a walk per polygon, so a file
+  // of many small polygons costs a walk only for those that hold some of the toolpath.
+  BoxGrid points;
+  bool pointsKnown = false;  // points describes the toolpath as it stands
   for (const RegionPolygon& polygon : polygons) {
     if (failure != PassResult::Done) break;
     if (!polygon.usable()) continue;
+    if (!pointsKnown) {
+      std::vector<XYBox> boxes;
+      PointRegister r;
+      for (std::uint32_t i = 0; i < ctx.store.count; ++i)
+        if (ctx.store.Peek(i, r) && IsMotionType(r.type)) boxes.push_back(XYBox::At(r.x, r.y));
+      points.Build(std::move(boxes));
+      pointsKnown = true;
+    }
+    if (!points.AnyMeets(BoundingBox(polygon))) continue;
     std::vector<RegionPoint> vertices;
     for (std::size_t k = 0; k < polygon.size(); ++k) vertices.push_back(polygon[k]);
     const Region region = Region::PointFilePolygon(std::move(vertices));
@@ -363,6 +377,7 @@ Outcome OffsetFileCommand(EditContext& ctx, const std::string& path, const Offse
       return ctx.store.Snapshot(before) != 0;
     });
     if (r == PassResult::NoMemory || r == PassResult::OutOfRange) failure = r;
+    if (r == PassResult::Done) pointsKnown = false;
   }
   if (failure == PassResult::NoMemory) return frame.Rollback(kNoRoom);
   if (failure == PassResult::OutOfRange) {

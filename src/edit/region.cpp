@@ -66,6 +66,12 @@ bool InsideRegion(const RegionPolygon& polygon, const RegionPoint& q) {
   return inside;
 }
 
+XYBox BoundingBox(const RegionPolygon& polygon) {
+  XYBox box = XYBox::At(polygon[0].x, polygon[0].y);
+  for (std::size_t k = 1; k < polygon.size(); ++k) box.Add(polygon[k].x, polygon[k].y);
+  return box;
+}
+
 std::optional<RegionPoint> CircleCrossing(const RegionPoint& centre, double radius,
                                           const RegionPoint& from, const RegionPoint& to) {
   // |from + t (to - from) - centre|^2 = radius^2 in XY, for t along the move.

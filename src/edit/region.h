@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "edit/box_grid.h"
 #include "platform/file_io.h"
 #include "platform/outcome.h"
 #include "platform/value_range.h"
@@ -58,6 +59,8 @@ std::optional<RegionPoint> SegmentCrossing(const RegionPoint& a, const RegionPoi
 // at the far point (32000, 0) and a vertex on it counted both its edges, which took points on the
 // height of a vertex, and every point of a region reaching beyond that far point, for outside.)
 bool InsideRegion(const RegionPolygon& polygon, const RegionPoint& q);
+// The XY bounding box of the polygon's vertices. No point outside it is inside the polygon.
+XYBox BoundingBox(const RegionPolygon& polygon);
 
 // Where the move from `from` to `to` meets the circle of `radius` around `centre` in XY: the
 // first such point along the move (a move that enters and leaves meets it twice; the entry

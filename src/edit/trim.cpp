@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "edit/box_grid.h"
 #include "edit/compaction.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
@@ -787,6 +788,66 @@ bool HoldsWholeToolpath(CPointStore& s, const Region& region) {
   return true;
 }
 
+// Which polygons of a point file can change the toolpath at all. A file of many small
+// polygons runs one trim per polygon, and a walk of the whole toolpath per polygon made such
+// files cost the product of the two. A pass over a toolpath that an earlier pass of the same
+// command has already walked (so it holds only motion records, each arc with its centre record)
+// is known to change nothing when:
+//  - an inside trim: no move reaches the polygon's bounding box. Every point then lies outside
+//    the polygon and no move crosses an edge (PolygonTest finds none outside the box), so every
+//    record is appended as it was.
+//  - an outside trim: every record is already a rapid placeholder (type 2) and no point lies in
+//    the box, so each is appended as the same placeholder.
+// Such a pass is left out; every other pass runs as it always did, so the result is the same
+// record for record.
+class PolygonReach {
+ public:
+  // The boxes of the toolpath as it stands: each motion record's move from the motion point
+  // before it (an arc: its whole circle), or with `pointsOnly` each record's end point alone.
+  void Build(const CPointStore& s, bool pointsOnly) {
+    std::vector<XYBox> boxes;
+    allPlaceholders_ = true;
+    PointRegister e, c;
+    bool haveS = false;
+    double sx = 0, sy = 0, sz = 0;
+    for (std::uint32_t i = 0; i < s.count; ++i) {
+      if (!Read(s, i, e) || !IsMotionType(e.type)) continue;
+      if (e.type != MOVE_RAPID_CONT) allPlaceholders_ = false;
+      XYBox b = XYBox::At(e.x, e.y);
+      if (!pointsOnly && haveS) {
+        b.Add(sx, sy);
+        if (IsArcType(e.type) && i + 1 < s.count && Read(s, i + 1, c)) {
+          const int plane = IsPlaneCode(c.type) ? c.type : PLANE_XY;
+          double offset[3] = {c.x, c.y, c.z};
+          offset[AxesOfPlane(plane).normal] = 0;
+          const double cx = sx + offset[0], cy = sy + offset[1], cz = sz + offset[2];
+          auto dist = [&](double x, double y, double z) {
+            return std::sqrt((x - cx) * (x - cx) + (y - cy) * (y - cy) + (z - cz) * (z - cz));
+          };
+          // The steps of the arc walk lie on the circle through the start; a hair of slack
+          // covers their rounding.
+          const double r = std::max(dist(sx, sy, sz), dist(e.x, e.y, e.z));
+          const double slack = 1e-6 + 1e-9 * (std::fabs(cx) + std::fabs(cy) + r);
+          b.Add(cx - r - slack, cy - r - slack);
+          b.Add(cx + r + slack, cy + r + slack);
+        }
+      }
+      boxes.push_back(b);
+      sx = e.x, sy = e.y, sz = e.z, haveS = true;
+    }
+    grid_.Build(std::move(boxes));
+  }
+  // True when a pass of the side with a polygon of this bounding box would change nothing.
+  bool Unchanging(TrimSide side, const XYBox& polygonBox) const {
+    if (side == TrimSide::Outside && !allPlaceholders_) return false;
+    return !grid_.AnyMeets(polygonBox);
+  }
+
+ private:
+  BoxGrid grid_;
+  bool allPlaceholders_ = true;
+};
+
 }  // namespace
 
 // ---- Passes -----------------------------------------------------------------------------------
@@ -851,12 +912,19 @@ Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side
   if (!read.ok()) return RefusePointFile(ctx.msg, read, path);
   CommandFrame frame(ctx);
   bool saved = false;
+  PolygonReach reach;
+  bool reachKnown = false;  // reach describes the toolpath as it stands
   for (const RegionPolygon& polygon : polygons) {
     if (!polygon.usable() || ctx.store.count == 0) continue;
     if (!saved) {
       frame.SaveUndo();
       saved = true;
+    } else {
+      // After the first pass: a polygon that cannot change anything is passed over.
+      if (!reachKnown) reach.Build(ctx.store, side == TrimSide::Outside), reachKnown = true;
+      if (reach.Unchanging(side, BoundingBox(polygon))) continue;
     }
+    reachKnown = false;
     std::vector<RegionPoint> vertices;
     vertices.reserve(polygon.size());
     for (std::size_t k = 0; k < polygon.size(); ++k) vertices.push_back(polygon[k]);

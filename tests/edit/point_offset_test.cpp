@@ -199,6 +199,23 @@ TEST_F(OffsetFixture, PointFilesOffsetPolygonByPolygonUnderOneSnapshot) {
   EXPECT_EQ(Records(store), high);
   EXPECT_NE(messages.str().find("beyond the coordinates"), std::string::npos);
 
+  // Many polygons that hold nothing are passed over, but a later polygon sees what an earlier
+  // one moved into it: the point at X10 is carried to X40 by the first square, into the last.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 10 0 0, 4 20 0 0");
+  {
+    std::ofstream many(file);
+    many << "start\n9 -1 0\n11 -1 0\n11 1 0\n9 1 0\nend\n";
+    for (int k = 0; k < 40; ++k)
+      many << "start\n" << k << " 100 0\n" << k + 1 << " 100 0\n" << k << " 101 0\nend\n";
+    many << "start\n39 -1 0\n41 -1 0\n41 1 0\n39 1 0\nend\n";
+  }
+  ASSERT_TRUE(OffsetFileCommand(ctx, file, {30, 0, 0}).ok());
+  EXPECT_NE(Records(store).find(" 70 0 0"), std::string::npos) << Records(store);
+  ASSERT_EQ(undo.Undo(store), 1);
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 40 0 0, 4 60 0 32000, 4 80 0 0");
+
   EXPECT_EQ(OffsetFileCommand(ctx, dir.file("none.poi"), {0, 0, 2}).code(),
             OutcomeCode::CannotOpen);
   EXPECT_NE(messages.str().find("Can not open file"), std::string::npos);

@@ -12,6 +12,7 @@
 #include <random>
 #include <vector>
 
+#include "edit/compaction.h"
 #include "model/geometry.h"
 #include "model/record_pages.h"
 #include "test_support.h"
@@ -472,6 +473,66 @@ void CheckTrimmed(const CPointStore& s, const std::vector<Cut>& original, const 
     }
     prevType = r.type;
     q[0] = p[0], q[1] = p[1], q[2] = p[2];
+  }
+}
+
+// A point file of many polygons passes over those that cannot change the toolpath; the result
+// must be, record for record, what one pass per polygon gives (the reference below walks
+// every polygon). Small squares scattered over and beyond the toolpath, some on its moves,
+// some around its points, a few large ones, on both sides.
+TEST_F(TrimFixture, APointFileOfManyPolygonsTrimsAsOnePassPerPolygon) {
+  testing::TempDir dir;
+  const std::string file = dir.file("many.poi");
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    std::mt19937 rng(seed);
+    auto at = [&](double lo, double hi) {
+      return std::round(std::uniform_real_distribution<double>(lo, hi)(rng) * 4) / 4;
+    };
+    std::vector<std::vector<RegionPoint>> polygons;
+    std::ofstream out(file);
+    for (int k = 0; k < 300; ++k) {
+      const double x = at(-90, 90), y = at(-90, 90), w = k % 50 == 0 ? at(10, 40) : at(0.25, 3);
+      std::vector<RegionPoint> v{{x, y, 0}, {x + w, y, 0}, {x + w, y + w, 0}, {x, y + w, 0}};
+      if (k % 7 == 0) v.insert(v.begin() + 1, {x + w / 2, y, 0});  // a collinear vertex
+      out << "start\n";
+      for (const RegionPoint& p : v) out << p.x << ' ' << p.y << " 0\n";
+      out << "end\n";
+      polygons.push_back(std::move(v));
+    }
+    out.close();
+    for (TrimSide side : {TrimSide::Inside, TrimSide::Outside}) {
+      SCOPED_TRACE("seed " + std::to_string(seed) + (side == TrimSide::Inside ? " in" : " out"));
+      store.count = 0;
+      RandomToolpath(store, rng);
+      const std::uint32_t count = store.count;
+      std::vector<PointRecord> original(count);
+      store.CopyRecordsOut(original.data(), count);
+
+      {  // the reference: one pass per polygon, then what every trim does at its end
+        CommandFrame frame(ctx);
+        frame.SaveUndo();
+        for (const auto& v : polygons) {
+          if (store.count == 0) break;
+          ASSERT_TRUE(TrimPolygon(ctx, side, Region::PointFilePolygon(v), frame.OriginNote()));
+          frame.Rewritten();
+        }
+        ASSERT_TRUE(frame.RapidRebuild() && frame.RapidRebuild());
+        frame.Compact();
+        frame.Finish();
+      }
+      std::vector<PointRecord> expected(store.count);
+      store.CopyRecordsOut(expected.data(), store.count);
+
+      store.count = 0;
+      for (const PointRecord& r : original) {
+        LoadRecord(r, store.reg);
+        ASSERT_TRUE(AppendRegister(store));
+      }
+      ASSERT_TRUE(TrimFileCommand(ctx, file, side));
+      ASSERT_EQ(store.count, expected.size());
+      for (std::uint32_t i = 0; i < store.count; ++i)
+        ASSERT_EQ(std::memcmp(store.RawRecord(i), &expected[i], sizeof(PointRecord)), 0) << i;
+    }
   }
 }
 

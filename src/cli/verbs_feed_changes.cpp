@@ -104,12 +104,9 @@ void Window(Session& s, const Args& a) {
       Usage(verb + ": window coordinates lie in -1000000 to 1000000");
   // The rubber band's rule: a window that starts left of or above the view, or whose corners
   // are less than 2 pixels apart, is refused and changes nothing.
-  if (x1 < 0 || y1 < 0) {
-    CheckEdit(s, Outcome::Unchanged("the window starts outside the view"), verb);
-    return;
-  }
-  if (std::labs(x2 - x1) < 2 || std::labs(y2 - y1) < 2) {
-    CheckEdit(s, Outcome::Unchanged("the window is narrower or lower than 2 pixels"), verb);
+  if (const char* why = Region::WindowRefusal(static_cast<int>(x1), static_cast<int>(y1),
+                                              static_cast<int>(x2), static_cast<int>(y2))) {
+    CheckEdit(s, Outcome::Unchanged(why), verb);
     return;
   }
   const Region region = Region::Window(static_cast<int>(x1), static_cast<int>(y1),

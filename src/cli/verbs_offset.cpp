@@ -50,11 +50,8 @@ void Offset(Session& s, const Args& a) {
     const int x1 = corner(1, "X1"), y1 = corner(2, "Y1"), x2 = corner(3, "X2"),
               y2 = corner(4, "Y2");
     const OffsetVector v = VectorAt(a, 5);
-    if (!Region::WindowAccepted(x1, y1, x2, y2)) {
-      CheckEdit(s,
-                Outcome::Unchanged("the window is refused (a first corner left of or above the "
-                                   "view, or corners less than 2 pixels apart)"),
-                "offset");
+    if (const char* why = Region::WindowRefusal(x1, y1, x2, y2)) {
+      CheckEdit(s, Outcome::Unchanged(why), "offset");
       return;
     }
     CheckEdit(s, OffsetCommand(ctx, Region::Window(x1, y1, x2, y2, s.doc->view), v), "offset");

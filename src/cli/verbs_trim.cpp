@@ -65,11 +65,8 @@ void Trim(Session& s, const Args& a) {
     const TrimSide side = Side(a[5], verb);
     // The rubber band's own refusal: a first corner left of or above the window, or corners
     // less than 2 pixels apart, ends the command with no change.
-    if (!Region::WindowAccepted(x1, y1, x2, y2)) {
-      CheckEdit(s,
-                Outcome::Unchanged(x1 < 0 || y1 < 0 ? "the first corner lies outside the window"
-                                                    : "the corners are less than 2 pixels apart"),
-                verb);
+    if (const char* why = Region::WindowRefusal(x1, y1, x2, y2)) {
+      CheckEdit(s, Outcome::Unchanged(why), verb);
       return;
     }
     CheckEdit(s, TrimCommand(ctx, Region::Window(x1, y1, x2, y2, s.doc->view), side), verb);

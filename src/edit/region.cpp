@@ -97,8 +97,14 @@ std::optional<RegionPoint> CircleCrossing(const RegionPoint& centre, double radi
 // ---- Region --------------------------------------------------------------------------------
 
 bool Region::WindowAccepted(int x1, int y1, int x2, int y2) {
-  if (x1 < 0 || y1 < 0) return false;
-  return std::abs(x2 - x1) >= 2 && std::abs(y2 - y1) >= 2;
+  return WindowRefusal(x1, y1, x2, y2) == nullptr;
+}
+
+const char* Region::WindowRefusal(int x1, int y1, int x2, int y2) {
+  if (x1 < 0 || y1 < 0) return "the window starts outside the view";
+  if (std::abs(x2 - x1) < 2 || std::abs(y2 - y1) < 2)
+    return "the window is narrower or lower than 2 pixels";
+  return nullptr;
 }
 
 Region Region::Window(int x1, int y1, int x2, int y2, const ViewState& view) {

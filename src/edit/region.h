@@ -92,6 +92,8 @@ class Region {
   // above the client area, and the corners at least 2 pixels apart in x and in y (a click
   // without a drag is no window).
   static bool WindowAccepted(int x1, int y1, int x2, int y2);
+  // Why a window is not taken (for a script's log), or nullptr when it is.
+  static const char* WindowRefusal(int x1, int y1, int x2, int y2);
   // A rubber-band window from corner 1 (button down) to corner 2 (button up), in window
   // pixels. In the top view the corners become model points (the vertices take corner 1's z)
   // and the test runs in model XY; elsewhere it runs in window coordinates.

@@ -830,7 +830,7 @@ TEST(Verbs, OffsetAndCleanups) {
           {cut + "offset window 130 45 131 55 0 0 5; offset polygon 0 0 5 1 1 2 2; "
                  "offset box 100 0 110 10 0 0 5; dump 2 2",
            0,
-           {"err:offset: the window is refused", "err:region selects nothing (nothing changed)",
+           {"err:offset: the window is narrower or lower than 2 pixels", "err:region selects nothing (nothing changed)",
             "err:no point of the toolpath lies inside the region (nothing changed)",
             "=out:2 4 20.0000 0.0000 0.0000 100 0\n"}},
           {cut + "offset box 30 -5 50 5 0 0 40000", 1, {"err:offset: the offset would move"}},

@@ -67,6 +67,15 @@ jobs() {  # jobs PROGRAM SIDE
     "load examples/core-insert-finish.nc; save $out/$side/saved.nc verify=1 editor=0"
   "${cli[@]}" --sysdir "$out/$side/sys" -c \
     "settings PostDir=$out/$side/post; load examples/core-insert-finish.nc; post $out/$side/posted.nc"
+  # More of what the suite's scripts write: the Heidenhain block format, the other shipped
+  # templates and a program read the extended way.
+  "${cli[@]}" --sysdir "$out/$side/sys" -c \
+    "load examples/core-insert-finish.nc; save $out/$side/saved.h heidenhain=1 editor=0"
+  "${cli[@]}" --sysdir "$out/$side/sys" -c "settings PostDir=$out/$side/post; \
+    load examples/core-insert-finish.nc; post $out/$side/fanuc-haas.nc ppr=fanuc-haas; \
+    post $out/$side/linuxcnc.ngc ppr=linuxcnc; post $out/$side/heidenhain.h ppr=heidenhain"
+  "${cli[@]}" --sysdir "$out/$side/sys" -c \
+    "ncset extended=1; load examples/core-insert-finish.nc; save $out/$side/extended.nc editor=0"
 }
 jobs "$root/build-cli/trevalon-cli" linux >"$out/linux/log.txt" 2>&1
 start=$(now)
@@ -74,10 +83,11 @@ jobs "$wine" build-win/trevalon-cli.exe windows >"$out/windows/log.txt" 2>&1 || 
   cat "$out/windows/log.txt" >&2
   exit 1
 }
-echo "wine runs (3 jobs): $(since "$start")"
+echo "wine runs (6 jobs): $(since "$start")"
 
 status=0
-for f in optimised.nc saved.nc posted.nc; do
+for f in optimised.nc saved.nc posted.nc saved.h fanuc-haas.nc linuxcnc.ngc heidenhain.h \
+  extended.nc; do
   if cmp -s "$out/linux/$f" "$out/windows/$f"; then
     echo "same: $f ($(wc -c <"$out/linux/$f") bytes)"
   else

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "platform/system_paths.h"
+
 namespace trevalon {
 
 CApplication::CApplication(Platform& p) : platform(p), settings(DefaultSettings()) {}
@@ -17,7 +19,8 @@ int CApplication::StartUp(const StartOptions& options, std::string* why) {
   }
   systemDir = SystemDirectory(options.systemDir);
   std::error_code ec;
-  if (std::filesystem::exists(systemDir, ec) && !std::filesystem::is_directory(systemDir, ec)) {
+  if (std::filesystem::exists(NativePath(systemDir), ec) &&
+      !std::filesystem::is_directory(NativePath(systemDir), ec)) {
     if (why) *why = "the system directory '" + systemDir + "' is not a folder";
     return 0;
   }
@@ -26,7 +29,8 @@ int CApplication::StartUp(const StartOptions& options, std::string* why) {
   if (read != FileReadError::None && read != FileReadError::Missing)
     Msg().ShowReadError(read, SettingsPath());
   if (workDirRead && options.enterWorkDir) {
-    std::filesystem::current_path(settings.workDir, ec);  // a missing directory is not tested
+    std::filesystem::current_path(NativePath(settings.workDir),
+                                  ec);  // a missing directory is not tested
   }
   return 1;
 }

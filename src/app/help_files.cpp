@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string_view>
 
+#include "platform/system_paths.h"
+
 namespace trevalon {
 
 namespace fs = std::filesystem;
@@ -13,8 +15,8 @@ namespace {
 // The path with symbolic links and "." and ".." resolved as far as it exists.
 fs::path Resolved(const std::string& p) {
   std::error_code ec;
-  fs::path r = fs::weakly_canonical(fs::path(p), ec);
-  return ec ? fs::path(p).lexically_normal() : r;
+  fs::path r = fs::weakly_canonical(NativePath(p), ec);
+  return ec ? NativePath(p).lexically_normal() : r;
 }
 
 // Whether `inner` is `outer` or lies inside it, compared folder by folder.
@@ -33,14 +35,14 @@ std::vector<std::string> ManualFolders(const ManualSearch& s) {
   std::vector<std::string> out;
   auto add = [&out](const fs::path& p) {
     if (p.empty()) return;
-    const std::string normal = p.lexically_normal().string();
+    const std::string normal = Utf8Path(p.lexically_normal());
     if (std::find(out.begin(), out.end(), normal) == out.end()) out.push_back(normal);
   };
   if (!s.buildDir.empty() && !s.programDir.empty() && !s.sourceManual.empty() &&
       Inside(Resolved(s.programDir), Resolved(s.buildDir)))
-    add(s.sourceManual);
+    add(NativePath(s.sourceManual));
   if (!s.programDir.empty()) {
-    fs::path bin = fs::path(s.programDir).lexically_normal();
+    fs::path bin = NativePath(s.programDir).lexically_normal();
     if (!bin.has_filename()) bin = bin.parent_path();  // "/opt/trevalon/bin/"
     add(bin.parent_path() / "share" / "trevalon" / "manual");
   }
@@ -52,17 +54,18 @@ std::vector<std::string> ManualFolders(const ManualSearch& s) {
     const std::size_t colon = rest.find(':');
     const std::string_view dir = rest.substr(0, colon);
     // Relative entries are not valid data folders: they would depend on where one stands.
-    if (!dir.empty() && dir.front() == '/') add(fs::path(dir) / "trevalon" / "manual");
+    if (!dir.empty() && dir.front() == '/')
+      add(NativePath(std::string(dir)) / "trevalon" / "manual");
     rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
   }
-  add(s.installManual);
+  add(NativePath(s.installManual));
   return out;
 }
 
 std::string FindManual(const ManualSearch& s) {
   for (const std::string& folder : ManualFolders(s)) {
     std::error_code ec;
-    if (fs::is_regular_file(fs::path(folder) / kManualContents, ec)) return folder;
+    if (fs::is_regular_file(NativePath(folder) / kManualContents, ec)) return folder;
   }
   return {};
 }
@@ -70,7 +73,7 @@ std::string FindManual(const ManualSearch& s) {
 bool IsOwnHelpFile(const std::string& path) {
   if (path.empty()) return false;
   std::error_code ec;
-  return fs::is_regular_file(fs::path(path), ec);
+  return fs::is_regular_file(NativePath(path), ec);
 }
 
 }  // namespace trevalon

@@ -8,6 +8,7 @@
 #include "model/statistics.h"
 #include "ncio/ext_reader.h"
 #include "ncio/nc_text_check.h"
+#include "platform/system_paths.h"
 
 namespace trevalon {
 
@@ -249,8 +250,8 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   // loading it would silently empty the work layer, so it is refused and the layer stays.
   {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(path, ec) && std::filesystem::file_size(path, ec) == 0 &&
-        !ec) {
+    if (std::filesystem::is_regular_file(NativePath(path), ec) &&
+        std::filesystem::file_size(NativePath(path), ec) == 0 && !ec) {
       app.Msg().ShowFileError(Txt::FileHoldsNoMoves, path);
       const std::string why = "'" + path + "' is empty: it holds no moves; the layer is kept";
       return Outcome::Failed(OutcomeCode::Refused, why);

@@ -14,6 +14,7 @@
 #include "ncio/shipped_templates.h"
 #include "ncio/toolpath_start.h"
 #include "platform/file_io.h"
+#include "platform/system_paths.h"
 #include "platform/write_failure.h"
 
 namespace trevalon {
@@ -272,8 +273,8 @@ void InstallPostTemplates(CApplication& app) {
 
 std::string ResolveTemplatePath(const CApplication& app, const std::string& name) {
   std::error_code ec;
-  if (name.empty() || std::filesystem::exists(name, ec) ||
-      std::filesystem::exists(name + ".ppr", ec) || name.find('/') != std::string::npos)
+  if (name.empty() || std::filesystem::exists(NativePath(name), ec) ||
+      std::filesystem::exists(NativePath(name + ".ppr"), ec) || name.find('/') != std::string::npos)
     return name;
   return app.settings.postDir + "/" + name;
 }

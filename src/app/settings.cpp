@@ -7,31 +7,24 @@
 
 #include "platform/file_io.h"
 #include "platform/no_case.h"
+#include "platform/system_paths.h"
 
 namespace trevalon {
 
 namespace {
 std::string Env(const char* name) {
-  const char* v = std::getenv(name);
-  return v ? std::string(v) : std::string();
-}
-
-std::string HomeDir() {
-  std::string h = Env("HOME");
-  return h.empty() ? std::string("/tmp") : h;
+  return EnvironmentValue(name);
 }
 
 }  // namespace
 
 AppSettings DefaultSettings() {
   AppSettings s;
-  const std::string root = HomeDir() + "/korvo";
+  const std::string root = HomeFolder() + "/korvo";
   s.configDir = root;
   s.workDir = root + "/ncdata";
   s.postDir = root + "/post";
-  s.editor = Env("VISUAL");
-  if (s.editor.empty()) s.editor = Env("EDITOR");
-  if (s.editor.empty()) s.editor = "xdg-open";
+  s.editor = DefaultEditor();
   s.fileExt = "*.nc;*.hnc;*.ppp;*.tap";
   s.helpFileName = root + "/help/korvo.hlp";
   s.trainingHelpName = root + "/help/korvo-t.hlp";
@@ -44,9 +37,7 @@ std::string SystemDirectory(std::string_view override) {
   if (!override.empty()) return std::string(override);
   std::string d = Env("TREVALON_SYSDIR");
   if (!d.empty()) return d;
-  d = Env("XDG_CONFIG_HOME");
-  if (!d.empty()) return d + "/trevalon";
-  return HomeDir() + "/.config/trevalon";
+  return ConfigurationFolder();
 }
 
 bool ParseLanguage(std::string_view code, Language& out) {
@@ -124,17 +115,16 @@ int WriteSettingsFile(const std::string& path, const AppSettings& s) {
   // who never asked for it stays the eight lines it always was.
   if (s.koreanLabelsChk != 0) o << "KoreanLabelsChk " << s.koreanLabelsChk << " \n";
   std::error_code ec;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+  std::filesystem::create_directories(NativePath(path).parent_path(), ec);
   return WriteFileReplacing(path, o.str());
 }
 
 std::vector<std::string> OwnFolders(const AppSettings& s) {
-  namespace fs = std::filesystem;
   return {s.configDir,
           s.workDir,
           s.postDir,
-          fs::path(s.helpFileName).parent_path().string(),
-          fs::path(s.trainingHelpName).parent_path().string(),
+          Utf8Path(NativePath(s.helpFileName).parent_path()),
+          Utf8Path(NativePath(s.trainingHelpName).parent_path()),
           s.configDir + "/lmx"};
 }
 
@@ -144,12 +134,13 @@ bool MakeOwnFolderFor(const AppSettings& s, const std::string& filePath, std::st
     fs::path n = p.lexically_normal();
     return n.has_filename() ? n : n.parent_path();  // "a/b/" and "a/b" are one folder
   };
-  const fs::path folder = normal(fs::path(filePath).parent_path());
+  const fs::path folder = normal(NativePath(filePath).parent_path());
   if (folder.empty()) return true;
   std::error_code ec;
   if (fs::is_directory(folder, ec)) return true;
   for (const std::string& own : OwnFolders(s))
-    if (!own.empty() && normal(own) == folder) return MakeFolders(folder.string(), failed);
+    if (!own.empty() && normal(NativePath(own)) == folder)
+      return MakeFolders(Utf8Path(folder), failed);
   return true;  // not ours: the write itself says that the folder is missing
 }
 

@@ -5,6 +5,7 @@
 
 #include "ncio/program_text.h"
 #include "platform/file_io.h"
+#include "platform/system_paths.h"
 
 namespace trevalon {
 
@@ -13,11 +14,11 @@ namespace fs = std::filesystem;
 SourceFile DescribeSourceFile(const std::string& path) {
   SourceFile f;
   std::error_code ec;
-  const fs::path absolute = fs::absolute(path, ec);
-  f.path = ec ? path : absolute.lexically_normal().string();
-  const std::uintmax_t size = fs::file_size(path, ec);
+  const fs::path absolute = fs::absolute(NativePath(path), ec);
+  f.path = ec ? path : Utf8Path(absolute.lexically_normal());
+  const std::uintmax_t size = fs::file_size(NativePath(path), ec);
   if (!ec) f.size = size;
-  const fs::file_time_type t = fs::last_write_time(path, ec);
+  const fs::file_time_type t = fs::last_write_time(NativePath(path), ec);
   if (!ec) f.modified = static_cast<std::int64_t>(t.time_since_epoch().count());
   return f;
 }

@@ -9,6 +9,7 @@
 #include "cli/script.h"
 #include "cli/script_stream.h"
 #include "platform/file_io.h"
+#include "platform/system_paths.h"
 
 namespace trevalon::cli {
 
@@ -21,7 +22,9 @@ void PrintHelp(std::ostream& out) {
          "  trevalon-cli --help\n"
          "\nOptions:\n"
          "  --sysdir DIR         where korvo.cfg lives (default $TREVALON_SYSDIR, else\n"
-         "                       $XDG_CONFIG_HOME/trevalon, else ~/.config/trevalon)\n"
+         "                       "
+      << ConfigurationFolderRule()
+      << ")\n"
          "  --lang en|ko|ja      language of the messages (default from LC_ALL/LC_MESSAGES/LANG)\n"
          "  --answer ok|cancel   how questions are answered (default cancel)\n"
          "\nScripts: one command per line or separated by ';', words separated by blanks,\n"
@@ -101,11 +104,11 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err, std::istre
     if (rest[1] == "-") return RunScriptStream(s, in);
     // A folder opens as a stream on some systems and reads as nothing: it is said instead.
     std::error_code ec;
-    if (std::filesystem::is_directory(rest[1], ec)) {
+    if (std::filesystem::is_directory(NativePath(rest[1]), ec)) {
       err << "trevalon-cli: " << DescribeReadError(FileReadError::Folder, rest[1]) << '\n';
       return 1;
     }
-    std::ifstream f(rest[1], std::ios::binary);
+    std::ifstream f(NativePath(rest[1]), std::ios::binary);
     if (!f) {
       err << "trevalon-cli: cannot open script '" << rest[1] << "'\n";
       return 1;

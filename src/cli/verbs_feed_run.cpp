@@ -10,6 +10,7 @@
 #include "feed/cutting_conditions.h"
 #include "feed/feed_control.h"
 #include "feed/feed_run.h"
+#include "platform/system_paths.h"
 
 namespace trevalon::cli {
 
@@ -34,7 +35,7 @@ FeedRunSummary Optimize(Session& s, const char* verb) {
   // then goes on without the model as the dialog's run does.
   const std::string& model = s.app.FeedControl().channels[1].masterModelFile;
   std::error_code ec;
-  if (!model.empty() && !std::filesystem::is_regular_file(model, ec))
+  if (!model.empty() && !std::filesystem::is_regular_file(NativePath(model), ec))
     s.err << verb << ": warning: the master-model file '" << model
           << "' does not exist; the run goes without the model\n";
   FeedRunSummary r;

@@ -62,8 +62,8 @@ void SubdivideVerb(Session& s, const Args& a) {
   } else if (name == "point") {
     r.scope = SubdivideScope::Point;
     if (a.size() != 2) Usage("subdivide: scope=point needs the index of the point");
-    const long i = a.Int(1, "point");
-    if (i < 0 || i > 0xffffffffL) Usage("subdivide: no point " + a[1]);
+    const long long i = a.Int(1, "point");  // long is 32 bits on Windows
+    if (i < 0 || i > 0xffffffffLL) Usage("subdivide: no point " + a[1]);
     r.point = static_cast<std::uint32_t>(i);
   } else if (name == "polygon") {
     r.scope = SubdivideScope::Polygon;

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
       return 2;
     }
     // A screenshot needs no screen.
-    if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication qapp(argc, argv);
   QApplication::setApplicationName("trevalon");

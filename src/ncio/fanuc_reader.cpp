@@ -13,6 +13,7 @@
 #include "ncio/ext_reader.h"
 #include "ncio/nc_number.h"
 #include "ncio/setup_words.h"
+#include "platform/system_paths.h"
 
 namespace trevalon {
 
@@ -373,8 +374,8 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 // file that cannot be opened.
 FileHandle OpenProgram(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return nullptr;
-  return FileHandle(std::fopen(path.c_str(), "rb"));
+  if (std::filesystem::is_directory(NativePath(path), ec)) return nullptr;
+  return FileHandle(OpenFile(path, "rb"));
 }
 
 // After ArcToChords failed: the chord points went in order from `from` on until a page could

@@ -5,12 +5,14 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/system_paths.h"
+
 namespace trevalon {
 
 NcTextCheck CheckNcText(const std::string& path) {
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return NcTextCheck::CannotOpen;
-  std::ifstream in(path, std::ios::binary);
+  if (std::filesystem::is_directory(NativePath(path), ec)) return NcTextCheck::CannotOpen;
+  std::ifstream in(NativePath(path), std::ios::binary);
   if (!in) return NcTextCheck::CannotOpen;
   std::array<char, kTextProbeBytes> probe{};
   in.read(probe.data(), static_cast<std::streamsize>(probe.size()));

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "platform/file_io.h"
+#include "platform/system_paths.h"
 
 namespace trevalon {
 
@@ -26,7 +27,8 @@ TemplateInstall InstallShippedTemplates(const std::string& folder) {
     const std::string path = folder + "/" + t.fileName;
     std::error_code ec;
     // Anything already there under that name (a file, a link, even a folder) is the user's.
-    if (std::filesystem::symlink_status(path, ec).type() != std::filesystem::file_type::not_found)
+    if (std::filesystem::symlink_status(NativePath(path), ec).type() !=
+        std::filesystem::file_type::not_found)
       continue;
     if (!WriteFileReplacing(path, std::string_view(t.text, std::strlen(t.text)))) {
       result.failed = path;

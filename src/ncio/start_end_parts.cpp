@@ -5,6 +5,8 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/system_paths.h"
+
 namespace trevalon {
 
 namespace {
@@ -139,7 +141,7 @@ void ScanEndPart(std::string_view tail, std::uint64_t fileSize, std::string& end
 void ReadStartEndParts(const std::string& path, std::string& startPart, std::string& endPart) {
   startPart.clear();
   endPart.clear();
-  std::ifstream f(path, std::ios::binary);
+  std::ifstream f(NativePath(path), std::ios::binary);
   if (!f) return;
   // 51 lines of at most 79 characters and their line breaks fit well into the head.
   std::string head(8192, '\0');

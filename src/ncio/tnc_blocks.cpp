@@ -10,6 +10,7 @@
 #include "model/point_store.h"
 #include "ncio/nc_block_words.h"
 #include "ncio/nc_writer.h"
+#include "platform/system_paths.h"
 
 namespace trevalon {
 
@@ -20,7 +21,7 @@ using namespace ncwords;
 // name that comes out empty is "0".
 std::string CNcOutputDlg::TncProgramName() const {
   if (programNumberOn) return std::to_string(programNumber);
-  std::string name = std::filesystem::path(outputPath).stem().string();
+  std::string name = Utf8Path(NativePath(outputPath).stem());
   for (char& c : name)
     if (c == ' ' || c == '\t') c = '_';
   return name.empty() ? "0" : name;

@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/file_io.h"
+#include "platform/system_paths.h"
 
 namespace trevalon {
 
@@ -48,7 +49,7 @@ std::string LayerColourPath(const std::string& configDir) {
 }
 
 int ReadLayerColours(const std::string& configDir, LayerColourTable& table) {
-  std::ifstream in(LayerColourPath(configDir));
+  std::ifstream in(NativePath(LayerColourPath(configDir)));
   if (!in) return 0;
   for (int i = 0; i < LayerColourTable::kFileLayers; ++i) {
     long value = 0;

@@ -50,5 +50,14 @@ TEST(LayerColours, FileRoundTripsAndABadFileKeepsEveryLayerOnTheList) {
   EXPECT_EQ(bad.index, (std::array<int, 11>{5, 1, 2, 6, 4, 5, 6, 7, 8, 9, 10}));
 }
 
+TEST(LayerColours, AFileWithCrLfLineEndsReadsAsTheOneWithLineFeeds) {
+  testing::TempDir dir;
+  const std::string d = dir.path().string();
+  std::ofstream(LayerColourPath(d), std::ios::binary) << "15 \r\n14 \r\n13\r\n12\r\n\r\n11 \r\n";
+  LayerColourTable t;
+  ASSERT_EQ(ReadLayerColours(d, t), 1);
+  EXPECT_EQ(t.index, (std::array<int, 11>{15, 14, 13, 12, 11, 5, 6, 7, 8, 9, 10}));
+}
+
 }  // namespace
 }  // namespace trevalon

@@ -427,12 +427,16 @@ Verdict PlanePass::Classify(int k, const Fit* best, bool checkStored, Fit& out) 
   const double ca = ea / 2 - sStar * eb / L, cb = eb / 2 + sStar * ea / L;
   const double R = Len(L / 2, sStar);
   if (!(R < o_.maxRadius)) return soft;
-  const ArcView v = MakeView(0, 0, 0, ea, eb, ca, cb, type == MOVE_ARC_CCW ? 1 : -1);
-  const double sagitta = v.sweep <= kPi ? R - std::fabs(sStar) : R + std::fabs(sStar);
+  // The arc is the shorter way round (its sweep at most half a turn) when its centre lies on
+  // the side of the chord it turns towards: left of it for an arc turning counter-clockwise.
+  const bool minor = (type == MOVE_ARC_CCW) == (sStar >= 0);
+  const double sagitta = minor ? R - std::fabs(sStar) : R + std::fabs(sStar);
   // An arc that keeps within the tolerance of its chord is a straight cut to the tolerance:
   // straight runs with rounding noise are never made huge arcs.
   if (!(sagitta > t_)) return soft;
-  if (!(R > o_.minRadius) || v.sweep > kMaxSweep) return Verdict::Bad;
+  if (!(R > o_.minRadius)) return Verdict::Bad;
+  const ArcView v = MakeView(0, 0, 0, ea, eb, ca, cb, type == MOVE_ARC_CCW ? 1 : -1);
+  if (v.sweep > kMaxSweep) return Verdict::Bad;
   const double length = pk.along - p0.along, arcLength = R * v.sweep;
   if (!(arcLength >= 0.5 * length && arcLength <= 2.0 * length)) return Verdict::Bad;
   return Measure(k, type, p0.x[ax_.a] + ca, p0.x[ax_.b] + cb, checkStored, out) ? Verdict::Ok
@@ -545,10 +549,11 @@ bool PlanePass::Measure(int k, int type, double ca, double cb, bool checkStored,
 // end. The points must go round the arc in its direction (back by no more than the tolerance)
 // and no cut may turn a quarter of a circle. Stops with infinity once beyond `stopAbove`.
 double PlanePass::Deviation(const ArcView& v, int k, double stopAbove) const {
-  // A fit that fails usually fails at the points it reached last, and a point's distance
-  // from the circle of the end radius is never more than its distance from the arc: that
-  // much is looked at first, from the end back.
-  for (int j = k; j > 0; --j) {
+  // Every point after the start must lie within `stopAbove` of the circle of the end radius.
+  // A fit that fails usually fails at the points it reached last: the last few are looked at
+  // first, from the end back, and the others in the walk below.
+  const int lookFirst = std::max(k - 8, 0);
+  for (int j = k; j > lookFirst; --j) {
     const RunPoint& p = pts_[start_ + static_cast<std::size_t>(j)];
     if (!(std::fabs(Len(p.x[ax_.a] - v.ca, p.x[ax_.b] - v.cb) - v.re) <= stopAbove))
       return kInfinity;
@@ -560,6 +565,7 @@ double PlanePass::Deviation(const ArcView& v, int k, double stopAbove) const {
     const RunPoint& p = pts_[start_ + static_cast<std::size_t>(j)];
     const double va = p.x[ax_.a] - v.ca, vb = p.x[ax_.b] - v.cb;
     const double rho = Len(va, vb);
+    if (j > 0 && j <= lookFirst && !(std::fabs(rho - v.re) <= stopAbove)) return kInfinity;
     // How far round the arc the point lies: the first from the start, each further one by
     // the turn from the point before (less than a quarter of a circle, see below).
     double phi;

@@ -60,10 +60,12 @@ inline ArcView MakeView(double sa, double sb, double sh, double ea, double eb, d
   ArcView v{sa, sb, sh, ea, eb, ca, cb, 0, 0, 0, dir};
   v.rs = Len(sa - ca, sb - cb);
   v.re = Len(ea - ca, eb - cb);
-  const double s = std::atan2(sb - cb, sa - ca), e = std::atan2(eb - cb, ea - ca);
-  double sweep = dir > 0 ? e - s : s - e;
-  while (sweep < 0) sweep += kTwoPi;
-  while (sweep >= kTwoPi) sweep -= kTwoPi;
+  // The turn from the start's radius to the end's, by one arctangent.
+  const double xs = sa - ca, ys = sb - cb, xe = ea - ca, ye = eb - cb;
+  const double turn = std::atan2(xs * ye - ys * xe, xs * xe + ys * ye);
+  double sweep = dir > 0 ? turn : -turn;
+  if (sweep < 0) sweep += kTwoPi;
+  if (sweep >= kTwoPi) sweep -= kTwoPi;
   v.sweep = sweep;
   return v;
 }

@@ -12,6 +12,7 @@
 #include <random>
 
 #include "edit/arc_fit_check.h"
+#include "edit/arc_fit_math.h"
 #include "model/geometry.h"
 #include "model/layer_table.h"
 #include "ncio/fanuc_reader.h"
@@ -303,6 +304,24 @@ TEST_F(ArcFitFixture, ArcsBecomeChordsWithinTheTolerance) {
     }
   }
   EXPECT_EQ(ArcsToLines(ctx, 0.005).code(), OutcomeCode::Unchanged);
+}
+
+TEST(ArcMath, AValueReadsBackAsTheWritersTextGivesIt) {
+  // The short way for coordinates near a thousandth gives what the written text reads back
+  // as: values of three decimals as a store holds them, values between the thousandths and
+  // halfway between them, at every size a coordinate has.
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  for (int i = 0; i < 200000; ++i) {
+    const double scale = std::pow(10.0, i % 7 - 1);  // 0.1 .. 100000
+    const double grid = std::nearbyint(unit(rng) * scale * 1000.0) / 1000.0;
+    const double values[] = {static_cast<float>(grid), grid, unit(rng) * scale,
+                             grid + 0.0005 * (i % 2 ? 1 : -1), -0.0};
+    for (double v : values)
+      ASSERT_EQ(arcmath::AsRead(v),
+                static_cast<double>(static_cast<float>(ncwords::WrittenValue(v))))
+          << v;
+  }
 }
 
 // ---- Simplification --------------------------------------------------------------------

@@ -423,6 +423,28 @@ TEST_F(ArcFitFixture, SimplifiedProgramsStayWithinTheToleranceAsWrittenAndReadBa
   }
 }
 
+TEST_F(ArcFitFixture, EscapeKeepsTheRunsSimplifiedSoFar) {
+  // Escape is polled every 65536 records, from the first on: the second poll stops it part
+  // way.
+  Generator g(store, 6);
+  g.Rapid(0, 0, 10);
+  while (store.count < 100000) {
+    g.Rapid(g.Uniform(-100, 100), g.Uniform(-100, 100), 10);
+    g.Arc(PLANE_XY, 20, 120, 0.0002, store.count % 2);
+  }
+  const std::string before = Records(store);
+  platform.escapeAfterPolls = 1;
+  ArcSimplifySummary sum;
+  EXPECT_EQ(SimplifyToolpath(ctx, ArcSimplifyOptions{}, &sum).code(), OutcomeCode::Cancelled);
+  EXPECT_TRUE(sum.stopped);
+  EXPECT_GT(sum.arcs, 100u);
+  EXPECT_GT(store.count, 30000u);  // the runs after the stop are left as they were
+  CPointStore back;
+  WriteAndRead(store, back, "simplify-stopped.nc");
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), before);
+}
+
 TEST_F(ArcFitFixture, SimplifyChoosesLinesAndArcsInTheirPlanes) {
   // What each kind of run becomes at 0.01: a whole circle two arcs (no arc turns more than
   // 300 degrees), a run out and back along a line two lines, a feed change a kept point, a

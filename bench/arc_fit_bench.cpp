@@ -7,7 +7,9 @@
 // and every replaced point and cut is measured from the arc as read (CheckFittedToolpath,
 // independent of the fitting). Counters: blocks of the program before and after, arcs, the
 // largest deviation, the largest difference of an arc's start and end radius as read, the
-// moves not found, rapids inside arcs, and the time of the fit alone.
+// moves not found, rapids and feed changes inside arcs, and the time of the fit alone.
+// BM_ArcSimplify: the same for the simplification (lines and arcs chosen together) on the
+// same program. TREVALON_ARC_PROGRAM=FILE runs both on a program read from FILE instead.
 //
 // BM_LinearFilter: the linear filter on 2 million points against a plain copy of the same
 // store (out into an array and back) in the same run; `ratio` is the filter's CPU time over
@@ -18,6 +20,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -148,11 +151,21 @@ std::uint64_t WriteIjk(CPointStore& s, const std::string& path) {
   return lines;
 }
 
+// The program the conversions run on: the built one, or the program the environment
+// variable TREVALON_ARC_PROGRAM names (for instance the arc benchmark of the shared bench
+// programs), read as `load` reads it.
 struct ArcProgram {
   CPointStore store;
   std::uint64_t blocks = 0;  // lines of the program as written
   ArcProgram() {
-    ProgramBuilder(store, 2024).Build(500'000);
+    if (const char* file = std::getenv("TREVALON_ARC_PROGRAM")) {
+      LayerSlot layer;
+      NcSwitches nc;
+      auto reader = std::make_unique<NcReaderState>();
+      AppendNcProgram(NcReadTarget{store, layer, nc, *reader}, file);
+    } else {
+      ProgramBuilder(store, 2024).Build(500'000);
+    }
     const std::string path = TempFile("trevalon-arc-fit-before.nc");
     blocks = WriteIjk(store, path);
     std::error_code ec;
@@ -171,27 +184,27 @@ void Copy(const CPointStore& from, CPointStore& to, std::vector<PointRecord>& bu
   to.CopyRecordsIn(buffer.data(), from.count);
 }
 
-void BM_ArcFit(benchmark::State& state) {
+// Runs one conversion on copies of the program (`convert(ctx)` returns its Outcome), then
+// writes the last result with I/J/K, reads it back and measures it against the program.
+template <class Convert>
+void RunConversion(benchmark::State& state, Convert convert) {
   ArcProgram& p = SharedArcProgram();
   std::vector<PointRecord> buffer;
   HeadlessPlatform platform;
   CUndoRing undo;
-  double retract = 60, fitTotal = 0, fitCpu = 0;
-  ArcFitSummary sum;
+  double retract = 60, total = 0, cpuTotal = 0;
   auto work = std::make_unique<CPointStore>();
   for (auto _ : state) {
     work = std::make_unique<CPointStore>();
     Copy(p.store, *work, buffer);
     EditContext ctx{*work, undo, retract, Messages(platform, Language::English), nullptr, {}};
-    ArcFitOptions o;
-    o.tolerance = 0.01;
     const double cpu = ThreadSeconds();
     const auto a = std::chrono::steady_clock::now();
-    const Outcome done = FitArcs(ctx, o, &sum);
+    const Outcome done = convert(ctx);
     const auto b = std::chrono::steady_clock::now();
-    fitCpu += ThreadSeconds() - cpu;
+    cpuTotal += ThreadSeconds() - cpu;
     if (!done) state.SkipWithError(done.reason().c_str());
-    fitTotal += Seconds(a, b);
+    total += Seconds(a, b);
     state.SetIterationTime(Seconds(a, b));
   }
   // The result as a reader gets it back, measured from the arcs as read.
@@ -213,12 +226,37 @@ void BM_ArcFit(benchmark::State& state) {
   state.counters["max_dev_um"] = c.maxDeviation * 1000.0;
   state.counters["radius_mismatch_um"] = c.maxRadiusMismatch * 1000.0;
   state.counters["unmatched"] = static_cast<double>(c.unmatched);
-  state.counters["rapids_in_arcs"] = static_cast<double>(c.rapidsInArcs);
-  state.counters["fit_ms"] = fitTotal / static_cast<double>(state.iterations()) * 1000.0;
-  state.counters["fit_cpu_ms"] = fitCpu / static_cast<double>(state.iterations()) * 1000.0;
+  state.counters["rapids_in_arcs"] = static_cast<double>(c.rapidsInArcs + c.rapidsInLines);
+  state.counters["lines"] = static_cast<double>(c.lines);
+  state.counters["max_line_dev_um"] = c.maxLineDeviation * 1000.0;
+  state.counters["feed_changes_in_arcs"] = static_cast<double>(c.feedChanges);
+  state.counters["ms"] = total / static_cast<double>(state.iterations()) * 1000.0;
+  state.counters["cpu_ms"] = cpuTotal / static_cast<double>(state.iterations()) * 1000.0;
+}
+
+// The described fit (lines to arcs, its own acceptance rules) at 0.01 in all planes.
+void BM_ArcFit(benchmark::State& state) {
+  ArcFitSummary sum;
+  RunConversion(state, [&](EditContext& ctx) {
+    ArcFitOptions o;
+    o.tolerance = 0.01;
+    return FitArcs(ctx, o, &sum);
+  });
+}
+
+// The simplification (lines and arcs together) at 0.01 in all planes, on the same program in
+// the same run: its blocks and time against the fit's.
+void BM_ArcSimplify(benchmark::State& state) {
+  ArcSimplifySummary sum;
+  RunConversion(state, [&](EditContext& ctx) {
+    ArcSimplifyOptions o;
+    o.tolerance = 0.01;
+    return SimplifyToolpath(ctx, o, &sum);
+  });
 }
 
 BENCHMARK(BM_ArcFit)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ArcSimplify)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // A finishing toolpath of 2 million points: passes of short 3D cuts, a third of them on
 // straight stretches the filter thins out, with feed changes and rapids between passes.

@@ -88,9 +88,10 @@ void SubdivideVerb(Session& s, const Args& a) {
 }
 
 // arcs tolines T | arcs fit [tol=T] [points=N] [rmin=R] [rmax=R] [planes=xy,zx,yz]
-// [prefilter=T]; options left out take the values the dialog "Arc Convert" opens with.
+// [prefilter=T] | arcs simplify [tol=T] [planes=xy,zx,yz]; options left out take the values
+// the dialog "Arc Convert" opens with.
 void ArcsVerb(Session& s, const Args& a) {
-  if (a.size() == 0) Usage("arcs: tolines T or fit [options]");
+  if (a.size() == 0) Usage("arcs: tolines T, fit [options] or simplify [options]");
   EditContext ctx = MakeEditContext(s.app, *s.doc);
   ArcFitSummary sum;
   if (a[0] == "tolines") {
@@ -103,7 +104,44 @@ void ArcsVerb(Session& s, const Args& a) {
           std::to_string(sum.arcs) + " arcs made linear cuts");
     return;
   }
-  if (a[0] != "fit") Usage("arcs: tolines T or fit [options]");
+  // planes=xy,zx,yz: the planes arcs may lie in.
+  auto planes = [&a](const char* verb, bool& xy, bool& zx, bool& yz) {
+    const std::string* list = a.Option("planes");
+    if (!list) return;
+    xy = zx = yz = false;
+    std::istringstream words(*list);
+    for (std::string p; std::getline(words, p, ',');) {
+      if (p == "xy")
+        xy = true;
+      else if (p == "zx")
+        zx = true;
+      else if (p == "yz")
+        yz = true;
+      else
+        Usage(std::string(verb) + ": planes is a list of xy, zx and yz, not '" + p + "'");
+    }
+    if (!xy && !zx && !yz) Usage(std::string(verb) + ": planes names no plane");
+  };
+  if (a[0] == "simplify") {
+    a.Expect(1, 1, {"tol", "planes"});
+    ArcSimplifyOptions o;
+    o.tolerance = a.RealOption("tol", o.tolerance);
+    if (!kArcToleranceRange.Contains(o.tolerance))
+      Usage("arcs simplify: tol must lie above 0 and up to 10");
+    planes("arcs simplify", o.xy, o.zx, o.yz);
+    ArcSimplifySummary sum;
+    const Outcome out = SimplifyToolpath(ctx, o, &sum);
+    CheckEdit(s, out, "arcs simplify");
+    if (out.ok()) {
+      char what[200];
+      std::snprintf(what, sizeof what, "%u arcs and %u lines for %llu cuts, largest deviation %.4f",
+                    sum.arcs, sum.lines, static_cast<unsigned long long>(sum.replaced),
+                    sum.maxDeviation);
+      Say(s, "arcs simplify", sum.pointsBefore, sum.pointsAfter, what);
+    }
+    return;
+  }
+  if (a[0] != "fit") Usage("arcs: tolines T, fit [options] or simplify [options]");
   a.Expect(1, 1, {"tol", "points", "rmin", "rmax", "planes", "prefilter"});
   ArcFitOptions o;
   o.tolerance = a.RealOption("tol", o.tolerance);
@@ -117,21 +155,7 @@ void ArcsVerb(Session& s, const Args& a) {
   if (!kArcRadiusRange.Contains(o.minRadius) || !kArcRadiusRange.Contains(o.maxRadius) ||
       !(o.minRadius < o.maxRadius))
     Usage("arcs fit: rmin and rmax lie in 0 to 100000, rmin below rmax");
-  if (const std::string* planes = a.Option("planes")) {
-    o.xy = o.zx = o.yz = false;
-    std::istringstream list(*planes);
-    for (std::string p; std::getline(list, p, ',');) {
-      if (p == "xy")
-        o.xy = true;
-      else if (p == "zx")
-        o.zx = true;
-      else if (p == "yz")
-        o.yz = true;
-      else
-        Usage("arcs fit: planes is a list of xy, zx and yz, not '" + p + "'");
-    }
-    if (!o.xy && !o.zx && !o.yz) Usage("arcs fit: planes names no plane");
-  }
+  planes("arcs fit", o.xy, o.zx, o.yz);
   if (a.Has("prefilter")) {
     o.prefilter = true;
     o.prefilterTolerance = a.RealOption("prefilter", o.prefilterTolerance);
@@ -159,7 +183,8 @@ VerbRegistrar registrar{
      SubdivideVerb},
     {"arcs",
      "arcs tolines T | arcs fit [tol=0.01] [points=1000] [rmin=0.1] [rmax=1000] "
-     "[planes=xy,zx,yz] [prefilter=T]   arcs to linear cuts, or arcs fitted to linear cuts "
+     "[planes=xy,zx,yz] [prefilter=T] | arcs simplify [tol=0.01] [planes=xy,zx,yz]   arcs to "
+     "linear cuts, arcs fitted to linear cuts, or the fewest lines and arcs within tol "
      "(undoable)",
      ArcsVerb},
 };

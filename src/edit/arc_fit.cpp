@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "edit/arc_fit_math.h"
 #include "edit/filters.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
@@ -18,9 +19,7 @@ namespace trevalon {
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kTwoPi = 2.0 * kPi;
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
+using namespace arcmath;
 
 // ---- Arcs to linear cuts ----------------------------------------------------------------
 
@@ -105,33 +104,6 @@ bool WalkMotion(CPointStore& s, std::uint32_t n, Visit visit) {
 
 // ---- Fitting arcs -------------------------------------------------------------------------
 
-// Largest sweep of a fitted arc. Our rule: 300 degrees, so that the end of an arc is always
-// well apart from its start and no reader takes it for a whole circle.
-constexpr double kMaxSweep = 300.0 * kPi / 180.0;
-// Shortest chord of a fitted arc, as written.
-constexpr double kMinChord = 0.005;
-
-// The length of (a, b); no guard against overflow, which no coordinate comes near.
-inline double Len(double a, double b) {
-  return std::sqrt(a * a + b * b);
-}
-
-// atan2(cross, dot) for dot > 0: the angle between two vectors less than a quarter turn
-// apart. Points along a fitted arc lie a few degrees apart, where the series of the arctangent
-// is exact to far below a micrometre at any radius.
-inline double TurnAngle(double cross, double dot) {
-  const double x = cross / dot;
-  if (std::fabs(x) > 0.1) return std::atan2(cross, dot);
-  const double x2 = x * x;
-  // x - x^3/3 + ... - x^11/11; the first term left out is below 0.1^13 / 13.
-  return x * (1 - x2 * (1.0 / 3 - x2 * (1.0 / 5 - x2 * (1.0 / 7 - x2 * (1.0 / 9 - x2 / 11)))));
-}
-
-// The value a reader stores for a coordinate the ISO writer writes with three decimals.
-double AsRead(double v) {
-  return static_cast<double>(static_cast<float>(ncwords::WrittenValue(v)));
-}
-
 // A point of the stretch being fitted.
 struct RunPoint {
   std::uint32_t index = 0;  // its record
@@ -161,27 +133,6 @@ struct Moments {
     return m;
   }
 };
-
-// An arc as one reader or the store sees it: start, end and centre in the plane, the height
-// of its plane, the radii at start and end and its sweep in radians in its direction.
-struct ArcView {
-  double sa = 0, sb = 0, sh = 0, ea = 0, eb = 0, ca = 0, cb = 0;
-  double rs = 0, re = 0, sweep = 0;
-  double dir = 1;  // +1 counter-clockwise (from +a towards +b), -1 clockwise
-};
-
-ArcView MakeView(double sa, double sb, double sh, double ea, double eb, double ca, double cb,
-                 double dir) {
-  ArcView v{sa, sb, sh, ea, eb, ca, cb, 0, 0, 0, dir};
-  v.rs = Len(sa - ca, sb - cb);
-  v.re = Len(ea - ca, eb - cb);
-  const double s = std::atan2(sb - cb, sa - ca), e = std::atan2(eb - cb, ea - ca);
-  double sweep = dir > 0 ? e - s : s - e;
-  while (sweep < 0) sweep += kTwoPi;
-  while (sweep >= kTwoPi) sweep -= kTwoPi;
-  v.sweep = sweep;
-  return v;
-}
 
 struct Fit {
   int k = 0;                        // the run P0 .. Pk
@@ -476,12 +427,16 @@ Verdict PlanePass::Classify(int k, const Fit* best, bool checkStored, Fit& out) 
   const double ca = ea / 2 - sStar * eb / L, cb = eb / 2 + sStar * ea / L;
   const double R = Len(L / 2, sStar);
   if (!(R < o_.maxRadius)) return soft;
-  const ArcView v = MakeView(0, 0, 0, ea, eb, ca, cb, type == MOVE_ARC_CCW ? 1 : -1);
-  const double sagitta = v.sweep <= kPi ? R - std::fabs(sStar) : R + std::fabs(sStar);
+  // The arc is the shorter way round (its sweep at most half a turn) when its centre lies on
+  // the side of the chord it turns towards: left of it for an arc turning counter-clockwise.
+  const bool minor = (type == MOVE_ARC_CCW) == (sStar >= 0);
+  const double sagitta = minor ? R - std::fabs(sStar) : R + std::fabs(sStar);
   // An arc that keeps within the tolerance of its chord is a straight cut to the tolerance:
   // straight runs with rounding noise are never made huge arcs.
   if (!(sagitta > t_)) return soft;
-  if (!(R > o_.minRadius) || v.sweep > kMaxSweep) return Verdict::Bad;
+  if (!(R > o_.minRadius)) return Verdict::Bad;
+  const ArcView v = MakeView(0, 0, 0, ea, eb, ca, cb, type == MOVE_ARC_CCW ? 1 : -1);
+  if (v.sweep > kMaxSweep) return Verdict::Bad;
   const double length = pk.along - p0.along, arcLength = R * v.sweep;
   if (!(arcLength >= 0.5 * length && arcLength <= 2.0 * length)) return Verdict::Bad;
   return Measure(k, type, p0.x[ax_.a] + ca, p0.x[ax_.b] + cb, checkStored, out) ? Verdict::Ok
@@ -594,10 +549,11 @@ bool PlanePass::Measure(int k, int type, double ca, double cb, bool checkStored,
 // end. The points must go round the arc in its direction (back by no more than the tolerance)
 // and no cut may turn a quarter of a circle. Stops with infinity once beyond `stopAbove`.
 double PlanePass::Deviation(const ArcView& v, int k, double stopAbove) const {
-  // A fit that fails usually fails at the points it reached last, and a point's distance
-  // from the circle of the end radius is never more than its distance from the arc: that
-  // much is looked at first, from the end back.
-  for (int j = k; j > 0; --j) {
+  // Every point after the start must lie within `stopAbove` of the circle of the end radius.
+  // A fit that fails usually fails at the points it reached last: the last few are looked at
+  // first, from the end back, and the others in the walk below.
+  const int lookFirst = std::max(k - 8, 0);
+  for (int j = k; j > lookFirst; --j) {
     const RunPoint& p = pts_[start_ + static_cast<std::size_t>(j)];
     if (!(std::fabs(Len(p.x[ax_.a] - v.ca, p.x[ax_.b] - v.cb) - v.re) <= stopAbove))
       return kInfinity;
@@ -609,6 +565,7 @@ double PlanePass::Deviation(const ArcView& v, int k, double stopAbove) const {
     const RunPoint& p = pts_[start_ + static_cast<std::size_t>(j)];
     const double va = p.x[ax_.a] - v.ca, vb = p.x[ax_.b] - v.cb;
     const double rho = Len(va, vb);
+    if (j > 0 && j <= lookFirst && !(std::fabs(rho - v.re) <= stopAbove)) return kInfinity;
     // How far round the arc the point lies: the first from the start, each further one by
     // the turn from the point before (less than a quarter of a circle, see below).
     double phi;

@@ -60,4 +60,34 @@ Outcome ArcsToLines(EditContext& ctx, double tolerance, ArcFitSummary* summary =
 // "G01 -> G02, G03": the linear filter first when asked, then one pass per chosen plane.
 Outcome FitArcs(EditContext& ctx, const ArcFitOptions& options, ArcFitSummary* summary = nullptr);
 
+// "Simplify": lines and arcs chosen together, the fewest blocks within one tolerance.
+// Every point of the toolpath and every point on its linear cuts lies within `tolerance` of
+// the result as the ISO writer writes it with I/J/K and three decimals and a reader takes it
+// back (and as the store holds it). Runs of linear cuts at one feed are replaced, each from
+// its first point on by the longest line or arc (in a chosen plane, a helix when its end lies
+// at another height) that holds; a feed change, a rapid or an arc of the program ends a run,
+// so feed changes stay where they were and no rapid is ever inside a fitted arc.
+struct ArcSimplifyOptions {
+  double tolerance = 0.01;
+  bool xy = true, zx = true, yz = true;  // the planes arcs may lie in
+};
+
+// Radii of the arcs the simplification writes. Our rule: above 0.01 (a centre a reader can
+// tell from the start by its offsets) and below 10000, which the writer's words and a
+// record's single precision hold to a thousandth; a flatter run is a line.
+inline constexpr double kSimplifyMinRadius = 0.01;
+inline constexpr double kSimplifyMaxRadius = 10000.0;
+
+struct ArcSimplifySummary {
+  std::uint32_t pointsBefore = 0, pointsAfter = 0;
+  std::uint32_t arcs = 0;      // arcs written
+  std::uint32_t lines = 0;     // lines that replace two or more cuts
+  std::uint64_t replaced = 0;  // cuts those arcs and lines replace
+  double maxDeviation = 0;     // as measured against the result as read back
+  bool stopped = false;        // Escape stopped it; the runs done so far are kept
+};
+
+Outcome SimplifyToolpath(EditContext& ctx, const ArcSimplifyOptions& options,
+                         ArcSimplifySummary* summary = nullptr);
+
 }  // namespace trevalon

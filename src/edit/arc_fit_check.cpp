@@ -125,6 +125,44 @@ class ArcGauge {
   ArcDescription desc_;
 };
 
+// The distance of p from the piece a-b (from its nearer end beyond it).
+double OffPiece(const double p[3], const double a[3], const double b[3]) {
+  const double d[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+  const double w[3] = {p[0] - a[0], p[1] - a[1], p[2] - a[2]};
+  const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  const double u =
+      dd > 0 ? std::clamp((w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / dd, 0.0, 1.0) : 0.0;
+  return std::hypot(w[0] - u * d[0], w[1] - u * d[1], w[2] - u * d[2]);
+}
+
+// The straight cut `m` from `from` as the replacement of the original moves from j on up to
+// the one ending where it ends: true, with j past that move, when that move is found before
+// a point lies more than 10 off the cut. The points passed over are measured from the cut
+// (the cuts between them lie no further off than they).
+bool MatchLine(const std::vector<Move>& o, std::size_t& j, const double from[3], const Move& m,
+               ArcFitCheck& r) {
+  double worst = 0;
+  std::uint64_t rapids = 0, feeds = 0;
+  for (std::size_t k = j; k < o.size(); ++k) {
+    if (o[k].feed != m.feed) ++feeds;
+    if (Near(o[k].at, m.at)) {
+      if (k > j) {
+        ++r.lines;
+        r.mergedPoints += k - j;
+        r.rapidsInLines += rapids;
+        r.feedChanges += feeds;
+        r.maxLineDeviation = std::max(r.maxLineDeviation, worst);
+      }
+      j = k + 1;
+      return true;
+    }
+    if (IsRapidType(o[k].type)) ++rapids;
+    worst = std::max(worst, OffPiece(o[k].at, from, m.at));
+    if (worst > 10.0) return false;
+  }
+  return false;
+}
+
 }  // namespace
 
 ArcFitCheck CheckFittedToolpath(const CPointStore& original, const CPointStore& fitted) {
@@ -136,8 +174,11 @@ ArcFitCheck CheckFittedToolpath(const CPointStore& original, const CPointStore& 
   for (std::size_t q = 0; q < f.size(); ++q) {
     const Move& m = f[q];
     if (!IsArcType(m.type)) {
-      // Cuts and rapids are found at their place: a little ahead at most (cuts of no length
-      // are not written); rapids the writer adds are found nowhere and passed over.
+      // Cuts are found at their place, the points they pass over measured from them (cuts of
+      // no length are not written; a simplification writes one cut for a run of cuts).
+      if (!IsRapidType(m.type) && q > 0 && MatchLine(o, j, f[q - 1].at, m, r)) continue;
+      // Rapids a little ahead at most; rapids the writer adds are found nowhere and passed
+      // over.
       std::size_t k = j;
       while (k < o.size() && k < j + 64 && !Near(o[k].at, m.at)) ++k;
       if (k < o.size() && k < j + 64) {

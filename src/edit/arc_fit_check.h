@@ -23,6 +23,11 @@ struct ArcFitCheck {
   // (3D: in the arc's plane from the circle, along its normal from the plane), and where.
   double maxDeviation = 0;
   std::uint64_t worstArc = 0;  // index of the arc among the fitted toolpath's arcs
+  // Straight cuts that replace a run of cuts (as a simplification writes them): how many, the
+  // original points they pass over, rapids among those, and the largest distance of such a
+  // point from its cut.
+  std::uint64_t lines = 0, mergedPoints = 0, rapidsInLines = 0;
+  double maxLineDeviation = 0;
   // The largest difference between an arc's radius at its start and at its end.
   double maxRadiusMismatch = 0;
   double minRadius = std::numeric_limits<double>::infinity(), maxRadius = 0;

@@ -123,12 +123,19 @@ class LinearFilterWalk {
     }
     return std::fabs(ref - e.feed) / ref > 0.1;
   }
-  // Every chain point within the tolerance of the line A-E: its distance from the line (the
-  // height of the triangle A, j, E), or from A when A and E are less than 0.001 apart.
+  // Every chain point within the tolerance of the cut A-E: its distance from the straight
+  // piece between them, or from A when A and E are less than 0.001 apart.
+  // Our rule, a safe form of the classic filter, which measures from the infinite line through
+  // A and E: a point that lies beyond either end (the far point of a run that goes out and
+  // comes back along one line) is measured from the nearer end, so the cut that replaces the
+  // chain never passes further than the tolerance from any point it replaces, and the filter
+  // never moves the toolpath by more than its tolerance.
   // A straight run with many points would measure each of them again for every new end: the
   // distances measured for the last direction u0 bound the new ones, since a point w away
   // from A moves off the line by at most |w| |u - u0| when the direction turns from u0 to u,
-  // so the points are measured again only when that bound leaves the tolerance.
+  // so the points are measured again only when that bound leaves the tolerance. The bound
+  // holds for the cut as well while every point lies between its ends along it: ahead of A
+  // (its place along u0 less the turn's reach) and no further from A than E.
   bool ChainWithin(const WalkPoint& e) {
     double d[3] = {e.p[0] - anchor_.p[0], e.p[1] - anchor_.p[1], e.p[2] - anchor_.p[2]};
     const double len = Length3(d);
@@ -147,30 +154,47 @@ class LinearFilterWalk {
         Offset(chain_[refCount_], w);
         refDist_ = std::max(refDist_, std::sqrt(CrossSquared(w, ref_)));
         refReach_ = std::max(refReach_, Length3(w));
+        refAhead_ = std::min(refAhead_, w[0] * ref_[0] + w[1] * ref_[1] + w[2] * ref_[2]);
       }
       const double du[3] = {u[0] - ref_[0], u[1] - ref_[1], u[2] - ref_[2]};
-      const double bound = refDist_ + refReach_ * Length3(du);
+      const double turn = refReach_ * Length3(du);
+      const double bound = refDist_ + turn;
       // A margin far above the rounding of the bound keeps it on the safe side.
-      if (bound * (1 + 1e-9) + 1e-12 < t_) return true;
+      if (bound * (1 + 1e-9) + 1e-12 < t_ && refAhead_ - turn > 1e-9 &&
+          refReach_ * (1 + 1e-9) < len)
+        return true;
     }
     // Squared: |w x d|^2 against (t |d|)^2, no root per point.
     const double limit = t_ * t_ * len * len;
-    double maxCross = 0, reach = 0;
+    const double len2 = len * len;
+    double maxCross = 0, reach = 0, ahead = kFar;
     for (std::size_t j = chain_.size(); j-- > 0;) {
       double w[3];
       Offset(chain_[j], w);
-      const double cross = CrossSquared(w, d);
-      // Near the limit the root decides, as the distance is defined; a point whose distance
-      // is no number (a coordinate beyond any range) counts as off the line.
-      if (!(cross <= limit * (1 - 1e-12)) && !(std::sqrt(cross) / len <= t_)) return false;
-      maxCross = std::max(maxCross, cross);
-      reach = std::max(reach, w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
+      const double along = w[0] * d[0] + w[1] * d[1] + w[2] * d[2];
+      const double w2 = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
+      if (along <= 0 || along >= len2) {
+        // Beyond an end: the distance from that end.
+        const double v[3] = {w[0] - d[0], w[1] - d[1], w[2] - d[2]};
+        const double off = along <= 0 ? std::sqrt(w2) : Length3(v);
+        if (!(off <= t_)) return false;
+      } else {
+        const double cross = CrossSquared(w, d);
+        // Near the limit the root decides, as the distance is defined; a point whose
+        // distance is no number (a coordinate beyond any range) counts as off the cut.
+        if (!(cross <= limit * (1 - 1e-12)) && !(std::sqrt(cross) / len <= t_)) return false;
+        maxCross = std::max(maxCross, cross);
+      }
+      reach = std::max(reach, w2);
+      ahead = std::min(ahead, along / len);
     }
     ref_[0] = u[0], ref_[1] = u[1], ref_[2] = u[2];
     refDist_ = std::sqrt(maxCross) / len;
     refReach_ = std::sqrt(reach);
+    refAhead_ = ahead;
     refCount_ = chain_.size();
-    refValid_ = true;
+    // A chain with a point beyond an end measures again with every new end.
+    refValid_ = ahead > 0 && refReach_ < len;
     return true;
   }
   void Offset(const WalkPoint& c, double w[3]) const {
@@ -189,11 +213,14 @@ class LinearFilterWalk {
   bool haveAnchor_ = false;
   WalkPoint anchor_;
   std::vector<WalkPoint> chain_;
+  static constexpr double kFar = 1e300;
   // The last direction whose distances were all measured, their largest value and the
   // largest distance of a chain point from A; chain points [0, refCount_) are in them.
   bool refValid_ = false;
   double ref_[3] = {0, 0, 0};
   double refDist_ = 0, refReach_ = 0;
+  // The smallest place of a chain point along u0 from A.
+  double refAhead_ = 0;
   std::size_t refCount_ = 0;
 };
 

@@ -160,6 +160,8 @@ constexpr TxtEntry kTexts[] = {
      " ZX平面 処理中 (%6.3f)"},
     {TREVALON_TXT(YzPlaneProcessing), " YZ Plane processing (%6.3f)", " YZ 평면 처리 중 (%6.3f)",
      " YZ平面 処理中 (%6.3f)"},
+    {TREVALON_TXT(SimplifyProcessing), " Simplifying (%6.3f)", " 단순화 처리 중 (%6.3f)",
+     " 単純化 処理中 (%6.3f)"},
 
     // ---- View and status line -----------------------------------------------------------
     {TREVALON_TXT(XCenter), "X center", "X 중심", "X 中心"},

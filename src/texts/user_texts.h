@@ -100,6 +100,7 @@ enum class Txt : int {
   XyPlaneProcessing,        // " XY Plane processing (%6.3f)": progress of the arc fitting
   ZxPlaneProcessing,        // " ZX Plane processing (%6.3f)"
   YzPlaneProcessing,        // " YZ Plane processing (%6.3f)"
+  SimplifyProcessing,       // " Simplifying (%6.3f)": progress of the simplification
 
   // ---- View and status line ----------------------------------------------------------
   XCenter,          // "X center": labels of the rotation-centre dialog

@@ -285,6 +285,19 @@ TEST(Verbs, Filters) {
       {"arcs fit 3", 2},
       {"arcs tolines", 2},
       {"arcs", 2},
+      // Simplify: the four points on the circle one arc, then a straight run one line.
+      {arc + "add 4 9.877 3 0 500; add 4 9.877 4.5 0 500; add 4 9.877 6 0 500; "
+             "arcs simplify planes=xy; dump 2 3; undo; arcs simplify tol=0.001 planes=zx,yz; "
+             "arcs simplify tol=0.001 planes=zx,yz",
+       0,
+       {"out:arcs simplify: 8 points -> 5 points (1 arcs and 1 lines for 6 cuts, largest "
+        "deviation 0.0034)\n2 6 9.8770 1.5640 0.0000 500 0\n3 91 -10.1150 -0.0090",
+        // Without the plane of the arc only the straight run goes.
+        "out:arcs simplify: 8 points -> 6 points (0 arcs and 1 lines for 3 cuts",
+        "err:arcs simplify: no run of linear cuts could be written shorter"}},
+      {"arcs simplify tol=11", 2},
+      {"arcs simplify planes=xyz", 2},
+      {"arcs simplify 0.01", 2},
   });
 }
 

@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <random>
 
 #include "edit/arc_fit_check.h"
+#include "edit/arc_fit_math.h"
 #include "model/geometry.h"
 #include "model/layer_table.h"
 #include "ncio/fanuc_reader.h"
@@ -41,8 +43,9 @@ class Generator {
     Put(MOVE_RAPID, x, y, z);
     Put(MOVE_LINE, x, y, z - 5);
   }
-  // Chords within `chord` of a circle of radius r in `plane`, turning `sweep` degrees.
-  void Arc(int plane, double r, double sweep, double chord, bool ccw) {
+  // Chords within `chord` of a circle of radius r in `plane`, turning `sweep` degrees and
+  // climbing `climb` along the plane's normal (a helix).
+  void Arc(int plane, double r, double sweep, double chord, bool ccw, double climb = 0) {
     const PlaneAxes ax = AxesOfPlane(plane);
     const double start = Uniform(0, 2 * M_PI);
     double c[3] = {at_[0], at_[1], at_[2]};
@@ -56,6 +59,7 @@ class Generator {
       double p[3] = {c[0], c[1], c[2]};
       p[ax.a] += r * std::cos(a);
       p[ax.b] += r * std::sin(a);
+      p[ax.normal] += climb * i / n;
       Put(MOVE_LINE_CONT, p[0], p[1], p[2]);
     }
   }
@@ -77,6 +81,7 @@ class Generator {
           at_[2] + Uniform(-0.5, 0.5));
   }
   void Feed(int f) { feed_ = f; }
+  void Point(double x, double y, double z) { Put(MOVE_LINE_CONT, x, y, z); }
   // Points of arcs well inside the radius bounds 1 and 100, sampled within 0.008: every
   // one of them can be replaced within 0.01.
   std::uint64_t fittable = 0;
@@ -299,6 +304,231 @@ TEST_F(ArcFitFixture, ArcsBecomeChordsWithinTheTolerance) {
     }
   }
   EXPECT_EQ(ArcsToLines(ctx, 0.005).code(), OutcomeCode::Unchanged);
+}
+
+TEST(ArcMath, AValueReadsBackAsTheWritersTextGivesIt) {
+  // The short way for coordinates near a thousandth gives what the written text reads back
+  // as: values of three decimals as a store holds them, values between the thousandths and
+  // halfway between them, at every size a coordinate has.
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  for (int i = 0; i < 200000; ++i) {
+    const double scale = std::pow(10.0, i % 7 - 1);  // 0.1 .. 100000
+    const double grid = std::nearbyint(unit(rng) * scale * 1000.0) / 1000.0;
+    const double values[] = {static_cast<float>(grid), grid, unit(rng) * scale,
+                             grid + 0.0005 * (i % 2 ? 1 : -1), -0.0};
+    for (double v : values)
+      ASSERT_EQ(arcmath::AsRead(v),
+                static_cast<double>(static_cast<float>(ncwords::WrittenValue(v))))
+          << v;
+  }
+}
+
+// ---- Simplification --------------------------------------------------------------------
+
+// A copy of the store's records.
+void CopyStore(const CPointStore& from, CPointStore& to) {
+  std::vector<PointRecord> records(from.count);
+  from.CopyRecordsOut(records.data(), from.count);
+  to.CopyRecordsIn(records.data(), from.count);
+}
+
+TEST_F(ArcFitFixture, SimplifiedProgramsStayWithinTheToleranceAsWrittenAndReadBack) {
+  // Random programs of arcs in the three planes, helices, straight and noisy runs, feed
+  // changes and rapids, simplified at two tolerances: read back from the written program,
+  // every original point and cut lies within the tolerance of the arc or line that replaced
+  // it, no rapid and no feed change is inside one, and fewer blocks remain than the fit
+  // leaves.
+  for (unsigned seed : {1u, 2u, 3u, 4u}) {
+    store.count = 0;
+    Generator g(store, seed);
+    g.Rapid(0, 0, 10);
+    for (int segment = 0; segment < 120; ++segment) {
+      const int plane = PLANE_XY + g.Pick(3);
+      switch (g.Pick(10)) {
+        case 0:
+          g.Line(g.Uniform(2, 30), g.Uniform(0.2, 2), g.Pick(2) ? 0.0 : 0.003);
+          break;
+        case 1:
+          g.Wander(1 + g.Pick(6));
+          break;
+        case 2:
+          g.Rapid(g.Uniform(-100, 100), g.Uniform(-100, 100), g.Uniform(0, 20));
+          break;
+        case 3:
+          g.Arc(plane, g.Uniform(1, 30), g.Uniform(360, 1000), g.Uniform(0.001, 0.01), g.Pick(2),
+                -g.Uniform(0.5, 4));
+          break;
+        case 4:
+          g.Feed(600 + 100 * g.Pick(4));
+          [[fallthrough]];
+        default:
+          g.Arc(plane, std::exp(g.Uniform(std::log(0.05), std::log(500.0))),
+                g.Pick(4) ? g.Uniform(5, 200) : 360.0, g.Uniform(0.001, 0.01), g.Pick(2));
+      }
+    }
+    CPointStore original, fitted;
+    CopyStore(store, original);
+    const double t = seed % 2 ? 0.01 : 0.003;
+    ArcSimplifySummary sum;
+    ASSERT_TRUE(SimplifyToolpath(ctx, {t, true, true, true}, &sum).ok());
+    EXPECT_LE(sum.maxDeviation, t);
+    EXPECT_EQ(sum.pointsBefore, original.count);
+    EXPECT_EQ(sum.pointsAfter, store.count);
+
+    CPointStore back;
+    WriteAndRead(store, back, "simplified" + std::to_string(seed) + ".nc");
+    const ArcFitCheck c = CheckFittedToolpath(original, back);
+    SCOPED_TRACE(seed);
+    EXPECT_EQ(c.unmatched, 0u);
+    EXPECT_EQ(c.rapidsInArcs + c.rapidsInLines, 0u);
+    EXPECT_EQ(c.feedChanges, 0u);
+    EXPECT_EQ(c.arcs, sum.arcs);
+    EXPECT_EQ(c.lines, sum.lines);
+    EXPECT_LE(c.maxDeviation, t) << "arc " << c.worstArc;
+    EXPECT_LE(c.maxLineDeviation, t);
+
+    CopyStore(original, fitted);
+    EditContext fitCtx{fitted, undo, retract, Messages(platform, Language::English), nullptr, {}};
+    ArcFitOptions o;
+    o.tolerance = t;
+    ASSERT_TRUE(FitArcs(fitCtx, o).ok());
+    EXPECT_LT(store.count, fitted.count);
+
+    // The check sees a point passed over by a line (one inside the line, not at its ends)
+    // moved 0.05 off it.
+    bool moved = false;
+    for (std::uint32_t i = 1; i < back.count && !moved; ++i) {
+      const PointRecord *e = back.RawRecord(i), *s = back.RawRecord(i - 1);
+      if (e->type != MOVE_LINE_CONT || !IsLinearType(s->type) || IsRapidType(s->type)) continue;
+      const double d[3] = {e->x - s->x, e->y - s->y, e->z - s->z};
+      const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+      if (dd < 1) continue;
+      for (std::uint32_t k = 0; k < original.count && !moved; ++k) {
+        const PointRecord* p = original.RawRecord(k);
+        const double w[3] = {p->x - s->x, p->y - s->y, p->z - s->z};
+        const double u = (w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / dd;
+        if (!IsLinearType(p->type) || u < 0.1 || u > 0.9 ||
+            std::hypot(w[0] - u * d[0], w[1] - u * d[1], w[2] - u * d[2]) > 0.011)
+          continue;
+        original.FetchPoint(k);
+        original.reg.z += d[0] != 0 || d[1] != 0 ? 0.05 : 0.0;
+        original.reg.x += d[0] == 0 && d[1] == 0 ? 0.05 : 0.0;
+        original.StorePoint(k);
+        moved = true;
+      }
+    }
+    ASSERT_TRUE(moved);
+    EXPECT_GT(CheckFittedToolpath(original, back).maxLineDeviation, 0.045);
+  }
+}
+
+TEST_F(ArcFitFixture, EscapeKeepsTheRunsSimplifiedSoFar) {
+  // Escape is polled every 65536 records, from the first on: the second poll stops it part
+  // way.
+  Generator g(store, 6);
+  g.Rapid(0, 0, 10);
+  while (store.count < 100000) {
+    g.Rapid(g.Uniform(-100, 100), g.Uniform(-100, 100), 10);
+    g.Arc(PLANE_XY, 20, 120, 0.0002, store.count % 2);
+  }
+  const std::string before = Records(store);
+  platform.escapeAfterPolls = 1;
+  ArcSimplifySummary sum;
+  EXPECT_EQ(SimplifyToolpath(ctx, ArcSimplifyOptions{}, &sum).code(), OutcomeCode::Cancelled);
+  EXPECT_TRUE(sum.stopped);
+  EXPECT_GT(sum.arcs, 100u);
+  EXPECT_GT(store.count, 30000u);  // the runs after the stop are left as they were
+  CPointStore back;
+  WriteAndRead(store, back, "simplify-stopped.nc");
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), before);
+}
+
+TEST_F(ArcFitFixture, SimplifyChoosesLinesAndArcsInTheirPlanes) {
+  // What each kind of run becomes at 0.01: a whole circle two arcs (no arc turns more than
+  // 300 degrees), a run out and back along a line two lines, a feed change a kept point, a
+  // helix arcs that climb, an arc in ZX one arc with its centre record in ZX.
+  struct Case {
+    const char* name;
+    std::function<void(Generator&)> build;
+    std::uint32_t arcs, lines;
+    int plane;  // of the arcs (XY where there are none)
+    bool climbs;
+  };
+  const Case cases[] = {
+      {"circle", [](Generator& g) { g.Arc(PLANE_XY, 10, 360, 0.005, true); }, 2, 0, PLANE_XY,
+       false},
+      {"out and back",
+       [](Generator& g) {
+         for (int i = 1; i <= 30; ++i) g.Point(i, 0, -5);
+         for (int i = 29; i >= 10; --i) g.Point(i, 0, -5);
+       },
+       0, 2, PLANE_XY, false},
+      {"feed change",
+       [](Generator& g) {
+         for (int i = 1; i <= 30; ++i) {
+           if (i == 12) g.Feed(1200);
+           g.Point(i, 0, -5);
+         }
+       },
+       0, 2, PLANE_XY, false},
+      {"helix", [](Generator& g) { g.Arc(PLANE_XY, 5, 720, 0.002, false, -2); }, 3, 0, PLANE_XY,
+       true},
+      {"zx arc", [](Generator& g) { g.Arc(PLANE_ZX, 20, 90, 0.003, true); }, 1, 0, PLANE_ZX, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    store.count = 0;
+    Generator g(store, 5);
+    g.Rapid(0, 0, 0);
+    c.build(g);
+    const std::string before = Records(store);
+    ArcSimplifySummary sum;
+    ASSERT_TRUE(SimplifyToolpath(ctx, ArcSimplifyOptions{}, &sum).ok());
+    EXPECT_EQ(sum.arcs, c.arcs);
+    EXPECT_EQ(sum.lines, c.lines);
+    // Each arc's height along its plane's normal against the point it starts from.
+    const int normal = AxesOfPlane(c.plane).normal;
+    auto height = [normal](const PointRecord* r) {
+      return double(normal == 0 ? r->x : normal == 1 ? r->y : r->z);
+    };
+    double h = height(store.RawRecord(1));
+    for (std::uint32_t i = 2; i < store.count; ++i) {
+      const PointRecord* r = store.RawRecord(i);
+      if (IsArcType(r->type)) {
+        EXPECT_EQ(store.RawRecord(i + 1)->type, c.plane);
+        EXPECT_EQ(height(r) != h, c.climbs);
+      }
+      if (IsMotionType(r->type)) h = height(r);
+    }
+    if (c.arcs == 0) {
+      EXPECT_EQ(store.count, 4u);
+    }
+    // One undo step; a second run finds nothing more to do.
+    const std::string after = Records(store);
+    EXPECT_EQ(SimplifyToolpath(ctx, ArcSimplifyOptions{}).code(), OutcomeCode::Unchanged);
+    EXPECT_EQ(Records(store), after);
+    ASSERT_EQ(undo.Undo(store), 1);
+    EXPECT_EQ(Records(store), before);
+  }
+  // The feed change stays where it was: at the cut into x = 12.
+  store.count = 0;
+  Generator g(store, 5);
+  g.Rapid(0, 0, 0);
+  for (int i = 1; i <= 30; ++i) {
+    if (i == 12) g.Feed(1200);
+    g.Point(i, 0, -5);
+  }
+  ASSERT_TRUE(SimplifyToolpath(ctx, ArcSimplifyOptions{}).ok());
+  EXPECT_EQ(Records(store), "1 0 0 0, 3 0 0 -5, 4 11 0 -5, 4 30 0 -5");
+  EXPECT_EQ(store.RawRecord(2)->feed, 800);
+  EXPECT_EQ(store.RawRecord(3)->feed, 1200);
+  // Bad values and nothing to do leave the toolpath as it was.
+  EXPECT_EQ(SimplifyToolpath(ctx, {0.0, true, true, true}).code(), OutcomeCode::Refused);
+  EXPECT_EQ(SimplifyToolpath(ctx, {10.5, true, true, true}).code(), OutcomeCode::Refused);
+  store.count = 0;
+  EXPECT_EQ(SimplifyToolpath(ctx, ArcSimplifyOptions{}).code(), OutcomeCode::Unchanged);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 
 #include "edit/subdivide.h"
 #include "model/geometry.h"
@@ -75,7 +77,8 @@ TEST_F(FilterFixture, LinearFilterOnALongNoisyLineMatchesTheFullMeasure) {
   auto off = [&](std::uint32_t a, std::uint32_t j, std::uint32_t e) {
     const PointRecord *A = store.RawRecord(a), *J = store.RawRecord(j), *E = store.RawRecord(e);
     const double dx = E->x - A->x, dy = E->y - A->y, wx = J->x - A->x, wy = J->y - A->y;
-    return std::fabs(wx * dy - wy * dx) / std::hypot(dx, dy);
+    const double u = std::clamp((wx * dx + wy * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::hypot(wx - u * dx, wy - u * dy);
   };
   for (std::uint32_t e = 3; e < store.count; ++e) {
     for (std::uint32_t j = anchor + 1; j < e; ++j) {
@@ -89,6 +92,76 @@ TEST_F(FilterFixture, LinearFilterOnALongNoisyLineMatchesTheFullMeasure) {
   for (std::uint32_t r = anchor + 1; r + 1 < store.count; ++r) direct.push_back(r);
   EXPECT_EQ(fast, direct);
   EXPECT_GT(fast.size(), 2000u);
+}
+
+// The distance of p from the piece a-b (from its nearer end beyond it).
+double OffCut(const PointRecord& p, const PointRecord& a, const PointRecord& b) {
+  const double d[3] = {b.x - a.x, b.y - a.y, b.z - a.z}, w[3] = {p.x - a.x, p.y - a.y, p.z - a.z};
+  const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  const double u =
+      dd > 0 ? std::clamp((w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / dd, 0.0, 1.0) : 0.0;
+  return std::hypot(w[0] - u * d[0], w[1] - u * d[1], w[2] - u * d[2]);
+}
+
+TEST_F(FilterFixture, LinearFilterKeepsTheTurnOfARunThatComesBackAlongItsLine) {
+  // Out to X30 and back to X10 along one line: X30 lies on the line through the anchor and
+  // X10, but 20 beyond the cut; it stays, and so does the cutting length (5 + 30 + 20 + 5).
+  EXPECT_EQ(Filtered("1 0 0 5 500, 3 0 0 0 500, 4 10 0 0 500, 4 20 0 0 500, 4 30 0 0 500, "
+                     "4 20 0 0 500, 4 10 0 0 500, 4 10 5 0 500",
+                     0.005),
+            "1 0 0 5, 3 0 0 0, 4 30 0 0, 4 10 0 0, 4 10 5 0");
+  double length = 0;
+  for (std::uint32_t i = 2; i < store.count; ++i) {
+    const PointRecord &p = *store.RawRecord(i - 1), &q = *store.RawRecord(i);
+    length += std::hypot(q.x - p.x, q.y - p.y, q.z - p.z);
+  }
+  EXPECT_DOUBLE_EQ(length, 55.0);
+  // A turn back by less than the tolerance still goes; by more it stays.
+  EXPECT_EQ(
+      Filtered("1 0 0 5 500, 3 0 0 0 500, 4 10 0 0 500, 4 9.996 0 0 500, 4 20 0 0 500", 0.005),
+      "1 0 0 5, 3 0 0 0, 4 20 0 0");
+  EXPECT_EQ(Filtered("1 0 0 5 500, 3 0 0 0 500, 4 10 0 0 500, 4 9.99 0 0 500, 4 20 0 0 500", 0.005),
+            "1 0 0 5, 3 0 0 0, 4 10 0 0, 4 9.99 0 0, 4 20 0 0");
+}
+
+TEST_F(FilterFixture, LinearFilterNeverMovesTheToolpathByMoreThanItsTolerance) {
+  // Random runs (straight stretches with noise, turns back along the line, repeated points
+  // and steps of a few micrometres): every point taken out lies within the tolerance of the
+  // cut between the points kept around it, which bounds every point of its cuts as well.
+  std::mt19937 rng(11);
+  std::uniform_real_distribution<double> unit(-1.0, 1.0);
+  for (int round = 0; round < 200; ++round) {
+    store.count = 0;
+    const double t = FilterTolerance(round % 2 ? 0.01 : 0.001);
+    AddPoint(store, MOVE_RAPID, 0, 0, 5, 500);
+    double at[3] = {0, 0, 0}, dir[3] = {1, 0, 0};
+    AddPoint(store, MOVE_LINE, 0, 0, 0, 500);
+    for (int i = 0; i < 300; ++i) {
+      const int r = static_cast<int>(rng() % 20);
+      if (r == 0) {
+        for (double& c : dir) c = unit(rng);
+      } else if (r == 1) {
+        for (double& c : dir) c = -c;  // back along the line
+      }
+      const double step = r == 2 ? 0.0 : r == 3 ? 0.003 * unit(rng) : 1 + unit(rng);
+      for (int a = 0; a < 3; ++a) at[a] += dir[a] * step + t * 0.4 * unit(rng);
+      AddPoint(store, MOVE_LINE_CONT, at[0], at[1], at[2], 500);
+    }
+    const std::vector<std::uint32_t> removed = LinearFilterRemovals(store, t);
+    std::vector<bool> gone(store.count, false);
+    for (std::uint32_t i : removed) gone[i] = true;
+    std::uint32_t kept = 1;
+    double worst = 0;
+    for (std::uint32_t i = 2; i < store.count; ++i) {
+      if (gone[i]) continue;
+      for (std::uint32_t j = kept + 1; j < i; ++j)
+        worst = std::max(worst,
+                         OffCut(*store.RawRecord(j), *store.RawRecord(kept), *store.RawRecord(i)));
+      kept = i;
+    }
+    ASSERT_LE(worst, t) << "round " << round;
+    ASSERT_FALSE(gone[store.count - 1]);
+  }
 }
 
 TEST_F(FilterFixture, ArcFilterMakesArcsFlatterThanTheToleranceStraight) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every test: the release build with the desktop program, the Debian package installed into a
-# clean root and run from there, the same suite under AddressSanitizer and
+# clean root and run from there, the command-line tool built for Windows and compared under
+# Wine, the same suite under AddressSanitizer and
 # UndefinedBehaviorSanitizer, and short runs of the fuzz harnesses.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -53,6 +54,9 @@ debsys=$(mktemp -d -p "$debroot")
   "$debroot/usr/share/doc/trevalon/examples/core-insert-finish.nc" -o "$debsys/optimised.nc" \
   --lmx "$debroot/usr/share/doc/trevalon/examples/steel-finish.lmx" --verify
 echo "$(basename "$deb"): the packaged trevalon-cli wrote $(wc -l <"$debsys/optimised.nc") lines"
+
+stage "the command-line tool for Windows, under Wine"
+TREVALON_LINUX_CLI="$root/build/trevalon-cli" "$root/tools/run-windows.sh" --zip
 
 stage "tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 # -O1 with line tables: the sanitizers find the same faults and name the lines, and the tree

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The command-line tool built for Windows and run under Wine: cross-builds trevalon-cli.exe
 # into build-win (MinGW-w64, cmake/mingw-w64-x86_64.cmake), runs the bundled example's jobs
-# with it and with the Linux build (build-cli), and compares every written program byte for
+# with it and with the Linux build (build-cli, or TREVALON_LINUX_CLI), and compares every written program byte for
 # byte. Installs mingw-w64 and wine when they are missing (as root).
 #   tools/run-windows.sh          build, run, compare
 #   tools/run-windows.sh --zip    also pack build-win/trevalon-cli-VERSION-windows-x86_64.zip
@@ -28,9 +28,14 @@ command -v wine64 >/dev/null && wine=wine64
 now() { date +%s.%N; }
 since() { awk -v a="$1" -v b="$(now)" 'BEGIN { printf "%.1f s", b - a }'; }
 
-# The Linux build, as tools/run-example.sh makes it.
-"$root/tools/build.sh" "$root/build-cli" -DTREVALON_BUILD_TESTS=OFF -DTREVALON_BUILD_BENCH=OFF \
-  -DTREVALON_BUILD_GUI=OFF
+# The Linux build, as tools/run-example.sh makes it, or the one TREVALON_LINUX_CLI names (the
+# test script passes the release tree's, which it has just built and tested).
+linux_cli=${TREVALON_LINUX_CLI:-}
+if [[ -z $linux_cli ]]; then
+  "$root/tools/build.sh" "$root/build-cli" -DTREVALON_BUILD_TESTS=OFF -DTREVALON_BUILD_BENCH=OFF \
+    -DTREVALON_BUILD_GUI=OFF
+  linux_cli="$root/build-cli/trevalon-cli"
+fi
 
 # The cross build: the core and the command-line tool only.
 start=$(now)
@@ -77,7 +82,7 @@ jobs() {  # jobs PROGRAM SIDE
   "${cli[@]}" --sysdir "$out/$side/sys" -c \
     "ncset extended=1; load examples/core-insert-finish.nc; save $out/$side/extended.nc editor=0"
 }
-jobs "$root/build-cli/trevalon-cli" linux >"$out/linux/log.txt" 2>&1
+jobs "$linux_cli" linux >"$out/linux/log.txt" 2>&1
 start=$(now)
 jobs "$wine" build-win/trevalon-cli.exe windows >"$out/windows/log.txt" 2>&1 || {
   cat "$out/windows/log.txt" >&2

@@ -28,6 +28,14 @@ SourceNumberTable::SourceNumberTable(const SourceNumberTable& o) {
 }
 
 void SourceNumberTable::Resize(std::size_t n, std::uint32_t fill) {
+  // A read adds a record or two at a time, nearly always inside the last block.
+  if (n > size_ && n <= (blocks_.size() << kBlockBits) &&
+      (n - 1) >> kBlockBits == size_ >> kBlockBits) {
+    std::uint32_t* block = blocks_[size_ >> kBlockBits].get();
+    for (std::size_t i = size_; i < n; ++i) block[i & (kBlock - 1)] = fill;
+    size_ = n;
+    return;
+  }
   const std::size_t need = (n + kBlock - 1) >> kBlockBits;
   if (n <= size_) {
     blocks_.resize(need);

@@ -36,6 +36,10 @@ Outcome ReportOutcome(CApplication& app, const CDocument& doc, NcReadOutcome out
     case NcReadOutcome::NotText:
       app.Notify(Txt::NotNcProgram, Txt::ErrorMessage);
       return Outcome::Failed(OutcomeCode::Refused, "'" + path + "' is not an NC program");
+    case NcReadOutcome::Binary:
+      app.Notify(Txt::NotNcProgram, Txt::ErrorMessage);
+      return Outcome::Failed(OutcomeCode::Refused,
+                             "'" + path + "' is not an NC program (binary data near its start)");
     case NcReadOutcome::Stopped: {
       // The run of the program stopped (an alarm, a loop that never ends): the moves read
       // before it are loaded and the work layer is marked (CDocument::StopNote); the reason
@@ -63,13 +67,12 @@ Outcome ReportOutcome(CApplication& app, const CDocument& doc, NcReadOutcome out
 // Our rule: a file with binary data near its start is not an NC program, whichever reader
 // the document uses. It is refused before anything changes (no undo snapshot, no title, no
 // layer name, no comment or tool numbers cleared), so that choosing the wrong file never
-// costs the toolpath on screen. A file that cannot be opened goes on to the reader, which
-// reports it as before.
-std::optional<Outcome> RefuseBinary(CApplication& app, const std::string& path) {
-  if (CheckNcText(path) != NcTextCheck::NotText) return std::nullopt;
-  app.Notify(Txt::NotNcProgram, Txt::ErrorMessage);
-  return Outcome::Failed(OutcomeCode::Refused,
-                         "'" + path + "' is not an NC program (binary data near its start)");
+// costs the toolpath on screen: the reader checks it on what it reads first
+// (NcReadTarget::refuseBinary, outcome Binary), so that the file is opened and read once.
+// A file that cannot be opened is reported by the reader.
+bool Refused(NcReadOutcome o) {
+  return o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText ||
+         o == NcReadOutcome::Binary;
 }
 
 // The text of one passed-over kind; kinds without a text of their own show their key.
@@ -159,8 +162,21 @@ void ShowReadNotice(CApplication& app, const CDocument& doc) {
   if (!notice.empty()) app.Msg().Help(notice);
 }
 
-void FitAndRedraw(CDocument& doc) {
-  doc.view.Fit(doc.store, &doc.layers);
+// After a read (which leaves the measuring to this): one walk of the store computes the
+// statistics, and with them the extent, and takes the view's bounds; the retract height and
+// the maximum feed follow the statistics, the view is fitted and redrawn. The register is left
+// as a fit's own walk leaves it.
+void MeasureAndFit(CDocument& doc) {
+  CPointStore& store = doc.store;
+  FitBounds bounds(doc.view);
+  if (ComputeStatistics(store, &bounds)) {
+    RefreshRetractHeight(doc);
+    doc.RefreshCuttingFeed();
+    store.FetchPoint(bounds.LastFetched(store.count));
+  } else {
+    store.Extent(store.extentMin, store.extentMax);  // an empty store: as a read measures it
+  }
+  doc.view.FitTo(bounds, &doc.layers);
   doc.Redraw();
 }
 
@@ -245,7 +261,6 @@ int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chose
 Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
   app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
   app.ncReader.classicLimits = ExtReadReport{};
-  if (auto refusal = RefuseBinary(app, path)) return *refusal;
   // Our rule: an empty file (a save that never happened, a copy cut short) holds no moves;
   // loading it would silently empty the work layer, so it is refused and the layer stays.
   {
@@ -265,12 +280,13 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   lines.BeginFile(DescribeSourceFile(path));
   NcReadTarget target = ReadTargetOf(app, doc);
   target.sources = &lines;
+  target.measureExtent = false;  // MeasureAndFit
+  target.refuseBinary = true;
   const std::uint32_t undoPos = app.undo.undoPos;
   (void)LoadNcProgram(target, app.undo, path, &o);
-  // A file that cannot be opened (or that extended reading refuses as text) touched nothing:
-  // the toolpath, the title and the layer stay as they were.
-  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText)
-    return ReportOutcome(app, doc, o, path);
+  // A file that cannot be opened (or that is refused as not text) touched nothing: the
+  // toolpath, the title and the layer stay as they were.
+  if (Refused(o)) return ReportOutcome(app, doc, o, path);
   // The undo state of the toolpath before the load, when the load recorded one, keeps its lines.
   if (app.undo.undoPos != undoPos) app.undo.TagNewest(before, &setupBefore);
   lines.Fit(doc.store.count);
@@ -291,11 +307,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(std::move(lines), doc.edits);
   doc.NoteWorkLayerWritten();
-  if (ComputeStatistics(doc.store)) {
-    RefreshRetractHeight(doc);
-    doc.RefreshCuttingFeed();
-  }
-  FitAndRedraw(doc);
+  MeasureAndFit(doc);
   ShowReadNotice(app, doc);
   return ReportOutcome(app, doc, o, path);
 }
@@ -303,7 +315,6 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
   app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
   app.ncReader.classicLimits = ExtReadReport{};
-  if (auto refusal = RefuseBinary(app, path)) return *refusal;
   NcReadOutcome o = NcReadOutcome::Read;
   // Our rule: the appended file joins the work layer's source lines, so that each record
   // keeps the file it came from (the records before it that have none keep none).
@@ -312,6 +323,8 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
   lines.BeginFile(DescribeSourceFile(path));
   NcReadTarget target = ReadTargetOf(app, doc);
   target.sources = &lines;
+  target.measureExtent = false;  // MeasureAndFit
+  target.refuseBinary = true;
   // Our rule: the toolpath's setup is what its first program said before its first move; a
   // program appended behind moves keeps that one (an empty toolpath takes the appended one's).
   MachineSetup& setup = doc.layers[doc.layers.workLayer].setup;
@@ -319,8 +332,7 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
   const bool hadMoves = doc.store.count != 0;
   (void)AppendNcProgram(target, path, &o);
   if (hadMoves) setup = setupBefore;
-  if (o == NcReadOutcome::CannotOpen || o == NcReadOutcome::NotText)
-    return ReportOutcome(app, doc, o, path);
+  if (Refused(o)) return ReportOutcome(app, doc, o, path);
   // The toolpath now holds part of a program: marked as a load's would be (a mark of the
   // program before it stays, that part is still what it was).
   if (o == NcReadOutcome::Stopped)
@@ -329,11 +341,7 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(std::move(lines), doc.edits);
   // The retract height looks at the whole toolpath, the appended points included.
-  if (ComputeStatistics(doc.store)) {
-    RefreshRetractHeight(doc);
-    doc.RefreshCuttingFeed();
-  }
-  FitAndRedraw(doc);
+  MeasureAndFit(doc);
   ShowReadNotice(app, doc);
   return ReportOutcome(app, doc, o, path);
 }

@@ -27,8 +27,12 @@ struct RecordPage {
 };
 
 // A new page held once, or null when the memory cannot be had. Every page of the program
-// comes from here so that a failed allocation is an ordinary result.
+// comes from here so that a failed allocation is an ordinary result. Pages are cut from large
+// blocks of fresh memory (platform/fresh_memory.h) that are made present when taken, so that
+// a read that fills page after page does not fault on every small system page of them.
 RecordPage* NewRecordPage();
+// Gives back a page from NewRecordPage that no one holds any more.
+void FreeRecordPage(RecordPage* page);
 
 // Test hook: after this many further successful page allocations every allocation fails
 // (negative: never). Lets tests drive the out-of-memory paths deterministically.
@@ -60,7 +64,7 @@ class PageRef {
   ~PageRef() { reset(); }
 
   void reset() noexcept {
-    if (p_ && --p_->refs == 0) delete p_;
+    if (p_ && --p_->refs == 0) FreeRecordPage(p_);
     p_ = nullptr;
   }
   RecordPage* get() const { return p_; }

@@ -17,6 +17,44 @@ std::uint32_t NumberOf(std::uint32_t base, std::uint64_t offset) {
 
 }  // namespace
 
+SourceNumberTable::SourceNumberTable(const SourceNumberTable& o) {
+  blocks_.reserve(o.blocks_.size());
+  for (std::size_t b = 0; b < o.blocks_.size(); ++b) {
+    blocks_.emplace_back(new std::uint32_t[kBlock]);
+    const std::size_t from = b << kBlockBits;
+    std::copy_n(o.blocks_[b].get(), std::min(kBlock, o.size_ - from), blocks_.back().get());
+  }
+  size_ = o.size_;
+}
+
+void SourceNumberTable::Resize(std::size_t n, std::uint32_t fill) {
+  // A read adds a record or two at a time, nearly always inside the last block.
+  if (n > size_ && n <= (blocks_.size() << kBlockBits) &&
+      (n - 1) >> kBlockBits == size_ >> kBlockBits) {
+    std::uint32_t* block = blocks_[size_ >> kBlockBits].get();
+    for (std::size_t i = size_; i < n; ++i) block[i & (kBlock - 1)] = fill;
+    size_ = n;
+    return;
+  }
+  const std::size_t need = (n + kBlock - 1) >> kBlockBits;
+  if (n <= size_) {
+    blocks_.resize(need);
+    size_ = n;
+    return;
+  }
+  // The blocks first: when one cannot be had, the numbers held stay as they were.
+  if (blocks_.size() < need) {
+    blocks_.reserve(need);
+    while (blocks_.size() < need) blocks_.emplace_back(new std::uint32_t[kBlock]);
+  }
+  for (std::size_t i = size_; i < n;) {
+    const std::size_t run = std::min(n - i, kBlock - (i & (kBlock - 1)));
+    std::fill_n(&(*this)[i], run, fill);
+    i += run;
+  }
+  size_ = n;
+}
+
 SourceLines::Data& SourceLines::Own() {
   if (!data_)
     data_ = std::make_shared<Data>();
@@ -47,7 +85,7 @@ void SourceLines::ReachSlow(std::uint32_t count, std::uint64_t offset) {
   try {
     Data& d = Own();
     if (count < d.at.size()) {
-      d.at.resize(count);
+      d.at.Resize(count, kNone);
       return;
     }
     std::uint32_t n = kNone;
@@ -55,7 +93,7 @@ void SourceLines::ReachSlow(std::uint32_t count, std::uint64_t offset) {
       n = NumberOf(d.files.back().base, offset);
       d.last = std::max(d.last, n);
     }
-    d.at.resize(count, n);
+    d.at.Resize(count, n);
   } catch (const std::bad_alloc&) {
     Lose();
   }
@@ -64,11 +102,8 @@ void SourceLines::ReachSlow(std::uint32_t count, std::uint64_t offset) {
 void SourceLines::Fit(std::uint32_t count) {
   if (lost_) return;
   try {
-    if (count != Size()) {
-      Data& d = Own();
-      d.at.resize(count, kNone);
-    }
-    if (data_ && data_.use_count() == 1) data_->at.shrink_to_fit();
+    // The table holds no more than its size rounded up to a block: nothing to give back.
+    if (count != Size()) Own().at.Resize(count, kNone);
   } catch (const std::bad_alloc&) {
     Lose();
   }
@@ -94,7 +129,7 @@ std::optional<std::uint32_t> SourceLines::FirstFrom(std::size_t f, std::uint64_t
   const std::uint32_t lo = NumberOf(base, begin);
   if (lo == kNone) return std::nullopt;
   const std::uint64_t hi = std::uint64_t{base} + end + 1;  // one past, may exceed 32 bits
-  const std::vector<std::uint32_t>& at = data_->at;
+  const SourceNumberTable& at = data_->at;
   for (std::uint32_t k = 0; k < at.size(); ++k)
     if (at[k] >= lo && at[k] < hi) return k;
   return std::nullopt;
@@ -127,7 +162,7 @@ SourceLines SourceLines::RemappedOrThrow(const std::vector<std::uint32_t>& from)
   for (std::size_t k = 0; !any && k < from.size(); ++k) any = from[k] < size && data_->at[from[k]];
   if (!any) return out;
   Data& d = out.Own();
-  d.at.resize(from.size(), kNone);
+  d.at.Resize(from.size(), kNone);
   for (std::size_t k = 0; k < from.size(); ++k)
     if (from[k] < size) d.at[k] = data_->at[from[k]];
   return out;
@@ -164,8 +199,9 @@ SourceLines SourceLines::JoinedOrThrow(const SourceLines& a, std::uint32_t aCoun
   d.files = a.Files();
   d.last = a.data_ ? a.data_->last : 0;
   const std::uint32_t shift = d.last;
-  if (a.data_) d.at.assign(a.data_->at.begin(), a.data_->at.begin() + std::min(a.Size(), aCount));
-  d.at.resize(aCount, kNone);
+  d.at.Resize(aCount, kNone);
+  const std::uint32_t fromA = std::min(a.Size(), aCount);
+  for (std::uint32_t k = 0; k < fromA; ++k) d.at[k] = a.data_->at[k];
   if (!b.data_) return out;
   // b's numbers follow a's: its files' bases and its records move up by a's highest number.
   for (SourceFile f : b.data_->files) {
@@ -173,10 +209,11 @@ SourceLines SourceLines::JoinedOrThrow(const SourceLines& a, std::uint32_t aCoun
     f.base = base > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<std::uint32_t>(base);
     d.files.push_back(std::move(f));
   }
-  d.at.reserve(d.at.size() + b.data_->at.size());
-  for (const std::uint32_t n : b.data_->at) {
+  const SourceNumberTable& bAt = b.data_->at;
+  for (std::size_t k = 0; k < bAt.size(); ++k) {
+    const std::uint32_t n = bAt[k];
     const std::uint64_t m = n == kNone ? 0 : std::uint64_t{n} + shift;
-    d.at.push_back(m > 0xFFFFFFFFu ? kNone : static_cast<std::uint32_t>(m));
+    d.at.PushBack(m > 0xFFFFFFFFu ? kNone : static_cast<std::uint32_t>(m));
   }
   const std::uint64_t lastB = std::uint64_t{b.data_->last} + shift;
   d.last = static_cast<std::uint32_t>(std::min<std::uint64_t>(lastB, 0xFFFFFFFFu));

@@ -46,6 +46,36 @@ struct SourcePlace {
   std::uint64_t offset = 0;
 };
 
+// The numbers of a map, one per record, in blocks of a fixed size: the table grows without
+// ever copying what it holds, so that a long program's read never holds the table twice (a
+// vector that doubles holds its old and new arrays at once, and its final trim copies it
+// again), and the memory it takes is its size rounded up to one block.
+class SourceNumberTable {
+ public:
+  static constexpr std::size_t kBlockBits = 16;  // 65,536 numbers, 256 KiB a block
+  static constexpr std::size_t kBlock = std::size_t{1} << kBlockBits;
+
+  std::size_t size() const { return size_; }
+  std::uint32_t operator[](std::size_t i) const {
+    return blocks_[i >> kBlockBits][i & (kBlock - 1)];
+  }
+  std::uint32_t& operator[](std::size_t i) { return blocks_[i >> kBlockBits][i & (kBlock - 1)]; }
+  // Numbers [size, n) become `fill`; a smaller n drops the numbers beyond it and gives back
+  // the blocks they alone held. May throw std::bad_alloc (the table then holds what it held).
+  void Resize(std::size_t n, std::uint32_t fill);
+  void PushBack(std::uint32_t v) { Resize(size_ + 1, v); }
+
+ private:
+  std::vector<std::unique_ptr<std::uint32_t[]>> blocks_;
+  std::size_t size_ = 0;
+
+ public:
+  SourceNumberTable() = default;
+  SourceNumberTable(SourceNumberTable&&) noexcept = default;
+  SourceNumberTable& operator=(SourceNumberTable&&) noexcept = default;
+  SourceNumberTable(const SourceNumberTable& o);  // may throw std::bad_alloc
+};
+
 class SourceLines {
  public:
   static constexpr std::uint32_t kNone = 0;
@@ -90,8 +120,8 @@ class SourceLines {
  private:
   struct Data {
     std::vector<SourceFile> files;
-    std::vector<std::uint32_t> at;  // per record: base + offset + 1, or kNone
-    std::uint32_t last = 0;         // the highest number given so far
+    SourceNumberTable at;    // per record: base + offset + 1, or kNone
+    std::uint32_t last = 0;  // the highest number given so far
   };
   Data& Own();  // this map's data, copied first when shared; may throw std::bad_alloc
   void ReachSlow(std::uint32_t count, std::uint64_t offset);

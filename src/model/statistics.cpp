@@ -53,7 +53,7 @@ ToolpathStatistics CurrentStatistics(CPointStore& store) {
   return ComputeStatistics(store) ? store.stats : ToolpathStatistics{};
 }
 
-int ComputeStatistics(CPointStore& store) {
+int ComputeStatistics(CPointStore& store, RecordVisitor* also) {
   if (store.count == 0) return 0;
   ToolpathStatistics st;
   PointRegister& reg = store.reg;
@@ -64,6 +64,7 @@ int ComputeStatistics(CPointStore& store) {
 
   for (std::uint32_t i = 0; i < store.count; ++i) {
     if (!store.FetchPoint(i)) continue;
+    if (also != nullptr) also->Visit(i, reg);
     const int type = reg.type;
     const bool cut = IsLinearType(type);
     if (IsArcType(type)) {

@@ -6,9 +6,21 @@
 
 namespace trevalon {
 
+// Sees each record the statistics' walk loads (every record below count whose fetch gives 1),
+// in order, before the walk measures it: a caller that needs a walk of its own over the same
+// records (the view's fit after a load) rides along instead of walking the store again.
+class RecordVisitor {
+ public:
+  virtual void Visit(std::uint32_t i, const PointRegister& r) = 0;
+
+ protected:
+  ~RecordVisitor() = default;
+};
+
 // Fills store.stats and copies the cutting extents into store.extentMin/extentMax.
-// Returns 0 and changes nothing when the store is empty.
-int ComputeStatistics(CPointStore& store);
+// Returns 0 and changes nothing when the store is empty. `also`, when given, sees the records
+// the walk loads.
+int ComputeStatistics(CPointStore& store, RecordVisitor* also = nullptr);
 
 // The statistics of the store as it is now, for showing them: a fresh walk, and for an empty
 // store the start values (ComputeStatistics keeps the last walk's record then, so an emptied

@@ -313,9 +313,9 @@ void StartExtendedRead(const NcReadTarget& t) {
 }
 
 // How every extended read ends: the extent, and what the read gave.
-int EndExtendedRead(CPointStore& store, bool full, const ExtMoveSink& sink,
+int EndExtendedRead(const NcReadTarget& t, bool full, const ExtMoveSink& sink,
                     const ExtReadReport& report, NcReadOutcome* outcome) {
-  store.Extent(store.extentMin, store.extentMax);
+  if (t.measureExtent) t.store.Extent(t.store.extentMin, t.store.extentMax);
   if (full || sink.Full()) {
     if (outcome) *outcome = NcReadOutcome::StoreFull;
     return 0;
@@ -362,7 +362,7 @@ bool ExtPlainIsoRead::Feed(std::string_view piece) {
 
 int ExtPlainIsoRead::Finish(NcReadOutcome* outcome) {
   if (!full_ && !machine_->Finish()) full_ = true;
-  return EndExtendedRead(t_.store, full_, sink_, report_, outcome);
+  return EndExtendedRead(t_, full_, sink_, report_, outcome);
 }
 
 int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& report,
@@ -425,7 +425,7 @@ int ReadNcExtended(const NcReadTarget& t, std::string_view text, ExtReadReport& 
     }
     if (!full && !machine.Finish()) full = true;
   }
-  return EndExtendedRead(store, full, sink, report, outcome);
+  return EndExtendedRead(t, full, sink, report, outcome);
 }
 
 namespace {
@@ -553,7 +553,15 @@ bool HeidenhainLineDiffers(std::string_view s) {
 
 }  // namespace
 
-void ClassicDifferences::Take(std::string_view piece) {
+void ClassicDifferences::Take(std::string_view piece, bool plainIso) {
+  // A plain ISO line read as ISO, outside a drilling cycle, once the dialect is known or no
+  // longer looked for: LookIso would find nothing and change no cycle state.
+  if (plainIso && !heidenhain_ && !midLine_ && !cycle_ && !note_.otherDialect &&
+      (dialect_ != NcDialect::Unknown || looked_ >= 200)) {
+    ++line_;
+    lineCounted_ = false;
+    return;
+  }
   if (!midLine_) ++line_, lineCounted_ = false;
   const bool lineFeed = !piece.empty() && piece.back() == '\n';
   std::string_view text = piece;

@@ -82,8 +82,12 @@ class ClassicDifferences {
   explicit ClassicDifferences(bool readAsHeidenhain) : heidenhain_(readAsHeidenhain) {}
   // Each piece as the classic reader takes it: a line with its line feed, or a piece without
   // one (the start of a line longer than the reader takes, or a last line without a line
-  // feed), which the classic reader takes for no block.
-  void Take(std::string_view piece);
+  // feed), which the classic reader takes for no block. `plainIso`: the ISO block parser
+  // walked the piece to its line feed and found nothing a control reads otherwise (no word of
+  // letters, no blank after an address, no macro or polar mark, call or cycle: see
+  // ParseFanucBlock), so that the common line is not scanned a second time; the note is the
+  // same either way.
+  void Take(std::string_view piece, bool plainIso = false);
   const ClassicReadNote& Note() const { return note_; }
 
  private:

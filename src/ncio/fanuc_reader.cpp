@@ -1,5 +1,6 @@
 #include "ncio/fanuc_reader.h"
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -12,6 +13,7 @@
 #include "model/undo_ring.h"
 #include "ncio/ext_reader.h"
 #include "ncio/nc_number.h"
+#include "ncio/nc_text_check.h"
 #include "ncio/setup_words.h"
 #include "platform/system_paths.h"
 
@@ -60,6 +62,54 @@ inline int ScanLineMarks(const char* s, std::size_t& len) {
   }
 }
 
+// Beside the block, the walk notes whether the line is plain for ClassicDifferences: a line
+// in which a control reads nothing otherwise than the classic rules. A letter right before
+// another letter (a word of letters) or a blank (a number apart from its address), a macro or
+// polar mark ('@', '^', '['), a call M97-M99, a G65 or G66 and a drilling cycle make the line
+// one to look at closely; "#" and "(" lines are never plain. The values of G and M are taken
+// as ClassicDifferences takes them: the digits right after the letter.
+constexpr std::array<std::uint8_t, 256> kNotPlainAfterLetter = [] {
+  std::array<std::uint8_t, 256> a{};
+  for (int c = 'A'; c <= 'Z'; ++c) a[c] = a[c - 'A' + 'a'] = 1;
+  a[' '] = a['\t'] = 1;
+  return a;
+}();
+
+// The characters the walk passes over unread that may make a line not plain.
+constexpr std::array<std::uint8_t, 256> kOtherMark = [] {
+  std::array<std::uint8_t, 256> a{};
+  for (int c = 'A'; c <= 'Z'; ++c) a[c] = a[c - 'A' + 'a'] = 1;
+  a['@'] = a['^'] = a['['] = 1;
+  return a;
+}();
+
+inline bool PlainAfterLetter(const char* s, std::size_t i, std::size_t len) {
+  return i < len && kNotPlainAfterLetter[static_cast<unsigned char>(s[i])] == 0;
+}
+
+inline long LookValue(const char* s, std::size_t i, std::size_t len) {
+  long v = 0;
+  while (i < len && ncnumber::IsDigit(s[i]) && v < 10000) v = v * 10 + (s[i++] - '0');
+  return v;
+}
+
+inline bool PlainG(long v) {
+  return !(v == 65 || v == 66 || v == 73 || v == 74 || v == 76 || (v >= 81 && v <= 89));
+}
+
+// A character the switch of the walk does not read (at s[i - 1]).
+bool PlainOther(char ch, const char* s, std::size_t i, std::size_t len) {
+  if (ch == '@' || ch == '^' || ch == '[') return false;
+  if (!PlainAfterLetter(s, i, len)) return false;
+  const char u = ncnumber::Upper(ch);
+  if (u == 'G') return PlainG(LookValue(s, i, len));
+  if (u == 'M') {
+    const long v = LookValue(s, i, len);
+    return v < 97 || v > 99;
+  }
+  return true;
+}
+
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
@@ -86,6 +136,7 @@ void AddCommentLine(LayerSlot& layer, const char* s, std::size_t length) {
 int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3]) {
   const char* s = line.data();
   std::size_t len = line.size();
+  c.plainIso = false;
 
   // A "#" anywhere skips the line; a "(" anywhere makes the whole line a comment, so a
   // motion block that carries a comment is never read as a move.
@@ -122,10 +173,12 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
 
   RunValue v;
   std::size_t i = 0;
+  bool plain = true;
   while (i < len) {
     const char ch = s[i++];
     switch (ch) {
       case 'G': {
+        plain = plain && PlainAfterLetter(s, i, len) && PlainG(LookValue(s, i, len));
         i = ReadRun<false>(s, i, len, v);
         if (v.empty) valid = 0;  // a bare G acts as G0
         switch (IntegerPart(v.value)) {
@@ -169,41 +222,48 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
       }
       case 'X':
       case 'x':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         reg.x = v.value * scale;
         if (v.empty) valid = 0;
         break;
       case 'Y':
       case 'y':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         reg.y = v.value * scale;
         if (v.empty) valid = 0;
         break;
       case 'Z':
       case 'z':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         reg.z = v.value * scale;
         if (v.empty) valid = 0;
         break;
       case 'I':
       case 'i':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         arcOffset[0] = v.value * scale;
         if (v.empty) valid = 0;
         break;
       case 'J':
       case 'j':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         arcOffset[1] = v.value * scale;
         if (v.empty) valid = 0;
         break;
       case 'K':
       case 'k':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         arcOffset[2] = v.value * scale;
         if (v.empty) valid = 0;
         break;
       case 'R': {
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         if (v.empty) {
           valid = 0;  // the radius and the offset stay as they were
@@ -219,24 +279,28 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
       }
       case 'F':
       case 'f':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         reg.feed = ClassicFeed(c.state, v.value);
         if (v.empty) valid = 0;
         break;
       case 'S':
       case 's':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         layer.spindle = IntegerPart(v.value);
         if (v.empty) valid = 0;
         break;
       case 'T':
       case 't':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         layer.toolNumber = layer.toolOffset = IntegerPart(v.value);
         if (v.empty) valid = 0;
         break;
       case 'H':
       case 'h':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         if (v.empty)
           valid = 0;  // the offset number stays
@@ -245,6 +309,7 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
         break;
       case 'O':
       case 'o':
+        plain = plain && PlainAfterLetter(s, i, len);
         i = ReadRun<false>(s, i, len, v);
         layer.programNumber = IntegerPart(v.value);
         if (v.empty) valid = 0;
@@ -254,6 +319,7 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
         m.valid = valid;
         return 0;
       case '\n': {
+        c.plainIso = plain;
         reg.type = type;
         m.valid = valid;
         if (!valid) return 0;
@@ -270,8 +336,10 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
         m.modalPosition[0] = reg.x, m.modalPosition[1] = reg.y, m.modalPosition[2] = reg.z;
         return 1;
       }
-      default:
-        break;  // N, M, P, Q, D, L, blanks and every other character
+      default:  // N, M, P, Q, D, L, blanks and every other character
+        if (kOtherMark[static_cast<unsigned char>(ch)] != 0)
+          plain = plain && PlainOther(ch, s, i, len);
+        break;
     }
   }
   // The walk passed the end of the line without a line feed: a last line without a line
@@ -290,7 +358,9 @@ namespace {
 // characters are counted, so a program written with CR LF reads exactly like one with LF.
 class NcLineReader {
  public:
-  static constexpr std::size_t kChunk = 1 << 20;
+  // A quarter of a MiB: large enough that reading costs little beside parsing, small enough
+  // that the buffer adds little to what a long program's records take.
+  static constexpr std::size_t kChunk = 1 << 18;
   static constexpr std::size_t kLineChars = 79;
   // Raw bytes needed to decide one line: 79 characters, a CR and an LF.
   static constexpr std::size_t kLookAhead = kLineChars + 2;
@@ -338,6 +408,11 @@ class NcLineReader {
     lineStart_ = consumed_;
     consumed_ += used;
     return true;
+  }
+  // Right after Start: whether the first kTextProbeBytes bytes of the stream hold a NUL byte.
+  bool BinaryNearStart() const {
+    const std::size_t n = static_cast<std::size_t>(end_ - next_);
+    return std::memchr(next_, '\0', n < kTextProbeBytes ? n : kTextProbeBytes) != nullptr;
   }
   // Where the line Next gave last starts in the stream (bytes from where the read started).
   std::uint64_t LineStart() const { return lineStart_; }
@@ -461,9 +536,9 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
       else
         NoteIsoSetupBlock(layer.setup, line);
     }
-    differences.Take(line);
     const int move =
         heidenhain ? ParseHeidenhainBlock(c, line, arcOffset) : ParseFanucBlock(c, line, arcOffset);
+    differences.Take(line, !heidenhain && c.plainIso);
     if (!move || reg.type == MOVE_NONE) continue;
     const int type = reg.type;
     const bool arcMove = type == MOVE_ARC_CW || type == MOVE_ARC_CCW;
@@ -506,7 +581,7 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   }
   note();
   t.state.lastClassic = differences.Note();
-  store.Extent(store.extentMin, store.extentMax);
+  if (t.measureExtent) store.Extent(store.extentMin, store.extentMax);
   if (outcome) *outcome = NcReadOutcome::Read;
   return 1;
 }
@@ -711,12 +786,37 @@ int ReadExtendedStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* ou
 
 }  // namespace
 
+namespace {
+
+// A read that refuses binary files, refused: nothing has changed.
+int RefusedAsBinary(NcReadOutcome* outcome) {
+  if (outcome) *outcome = NcReadOutcome::Binary;
+  return 0;
+}
+
+// Extended reading takes its text apart from the classic line buffer: its binary check is
+// CheckNcText's own.
+bool ExtendedRefusesBinary(const NcReadTarget& t, const std::string& path) {
+  return t.refuseBinary && t.nc.extendedReadingChk == 1 &&
+         CheckNcText(path) == NcTextCheck::NotText;
+}
+
+}  // namespace
+
 int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcome) {
-  t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
-  t.state.lastClassic = ClassicReadNote{};
-  if (t.state.lastReadExtended) return ReadExtendedStream(t, file, outcome, nullptr);
+  const auto begin = [&t] {
+    t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
+    t.state.lastClassic = ClassicReadNote{};
+  };
+  if (t.nc.extendedReadingChk == 1) {
+    begin();
+    return ReadExtendedStream(t, file, outcome, nullptr);
+  }
   NcLineReader lines(file);
-  if (!lines.Start()) {
+  const bool started = lines.Start();
+  if (started && t.refuseBinary && lines.BinaryNearStart()) return RefusedAsBinary(outcome);
+  begin();
+  if (!started) {
     if (outcome) *outcome = NcReadOutcome::CannotOpen;
     return 0;
   }
@@ -724,6 +824,7 @@ int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcom
 }
 
 int AppendNcProgram(const NcReadTarget& t, const std::string& path, NcReadOutcome* outcome) {
+  if (ExtendedRefusesBinary(t, path)) return RefusedAsBinary(outcome);
   FileHandle f = OpenProgram(path);
   if (!f) {
     if (outcome) *outcome = NcReadOutcome::CannotOpen;
@@ -736,12 +837,15 @@ int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& pat
                   NcReadOutcome* outcome) {
   // The file is opened and its first chunk read before anything changes: a program that
   // cannot be opened leaves the store, the register and the undo ring as they were.
+  if (ExtendedRefusesBinary(t, path)) return RefusedAsBinary(outcome);
   FileHandle f = OpenProgram(path);
+  NcLineReader lines(f.get());
+  const bool started = t.nc.extendedReadingChk != 1 && f && lines.Start();
+  if (started && t.refuseBinary && lines.BinaryNearStart()) return RefusedAsBinary(outcome);
   t.state.lastReadExtended = t.nc.extendedReadingChk == 1;
   t.state.lastClassic = ClassicReadNote{};
   if (t.state.lastReadExtended) return ReadExtendedStream(t, f.get(), outcome, &undo);
-  NcLineReader lines(f.get());
-  if (!f || !lines.Start()) {
+  if (!started) {
     if (outcome) *outcome = NcReadOutcome::CannotOpen;
     return 0;
   }

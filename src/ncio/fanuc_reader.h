@@ -67,6 +67,9 @@ struct NcBlockContext {
   NcReaderState& state;
   LayerSlot& layer;
   double scale = 1.0;
+  // Set by ParseFanucBlock: it walked the line to its line feed and found it plain, a line
+  // that ClassicDifferences need not look at again (ClassicDifferences::Take).
+  bool plainIso = false;
 };
 
 // The feed a classic read stores for an F word's value (ncnumber::RecordFeed), a limited one
@@ -97,6 +100,14 @@ struct NcReadTarget {
   NcSwitches& nc;
   NcReaderState& state;
   SourceLines* sources = nullptr;
+  // Whether the read ends with the store's extent (CPointStore::Extent). A caller that
+  // measures the toolpath after the read (the load commands, with the statistics) clears it,
+  // so that the store is walked once.
+  bool measureExtent = true;
+  // Whether a file with binary data near its start (CheckNcText's rule) is refused before
+  // anything changes, outcome Binary. The classic read looks at its own first chunk, so that a
+  // load opens and reads its file once.
+  bool refuseBinary = false;
 };
 
 enum class NcReadOutcome {
@@ -104,6 +115,7 @@ enum class NcReadOutcome {
   CannotOpen,  // nothing was read and nothing changed
   StoreFull,   // stopped when a store failed; the points stored so far stay
   NotText,     // extended reading: the file is not an NC program; nothing changed
+  Binary,      // NcReadTarget::refuseBinary: binary data near the start; nothing changed
   Stopped,     // extended reading: the run stopped (lastReport.stopReason); moves so far stay
 };
 

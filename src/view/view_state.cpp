@@ -91,20 +91,34 @@ int ViewState::WindowToModel(int px, int py, double out[3]) const {
   }
 }
 
+void FitBounds::Take(int type, double x, double y, double z) {
+  if (IsRapidType(type) && !view_.showRapids) return;
+  double u, v;
+  view_.ProjectUV(x, y, z, u, v);
+  umin_ = std::min(umin_, u), umax_ = std::max(umax_, u);
+  vmin_ = std::min(vmin_, v), vmax_ = std::max(vmax_, v);
+}
+
+void FitBounds::Visit(std::uint32_t i, const PointRegister& r) {
+  if (i == skip_ || !IsMotionType(r.type)) return;
+  Take(r.type, r.x, r.y, r.z);
+  if (IsArcType(r.type)) skip_ = i + 1;  // the centre record belongs to the arc
+}
+
 void ViewState::Fit(CPointStore& store, const CLayerTable* layers) {
-  double umin = 99999, vmin = 99999, umax = -99999, vmax = -99999;
-  auto take = [&](int type, double x, double y, double z) {
-    if (IsRapidType(type) && !showRapids) return;
-    double u, v;
-    ProjectUV(x, y, z, u, v);
-    umin = std::min(umin, u), umax = std::max(umax, u);
-    vmin = std::min(vmin, v), vmax = std::max(vmax, v);
-  };
+  FitBounds bounds(*this);
   for (std::uint32_t i = 0; i < store.count; ++i) {
     if (!store.IsMotion(i)) continue;
-    take(store.reg.type, store.reg.x, store.reg.y, store.reg.z);
+    bounds.Take(store.reg.type, store.reg.x, store.reg.y, store.reg.z);
     if (IsArcType(store.reg.type)) ++i;  // the centre record belongs to the arc
   }
+  FitTo(bounds, layers);
+}
+
+void ViewState::FitTo(FitBounds bounds, const CLayerTable* layers) {
+  const auto take = [&bounds](int type, double x, double y, double z) {
+    bounds.Take(type, x, y, z);
+  };
   if (layers) {
     for (int l = 0; l < CLayerTable::kSlots - 1; ++l) {
       const LayerSlot& s = (*layers)[l];
@@ -118,6 +132,7 @@ void ViewState::Fit(CPointStore& store, const CLayerTable* layers) {
       }
     }
   }
+  double umin = bounds.umin_, vmin = bounds.vmin_, umax = bounds.umax_, vmax = bounds.vmax_;
   if (umin == 99999 && vmin == 99999 && umax == -99999 && vmax == -99999) {
     umin = vmin = -20;
     umax = vmax = 20;

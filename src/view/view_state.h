@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "model/statistics.h"
+
 namespace trevalon {
 
 class CPointStore;
@@ -22,6 +24,29 @@ struct WindowPoint {
 
 struct WindowRect {
   int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class ViewState;
+
+// The bounds a fit takes, collected point by point as the fit's own walk of the store takes
+// them: motion points (rapids only while they are shown), the record after an arc end point
+// (its centre) passed over. Given to the statistics' walk (RecordVisitor), it lets a load
+// measure and fit in one walk of the store.
+class FitBounds final : public RecordVisitor {
+ public:
+  explicit FitBounds(const ViewState& view) : view_(view) {}
+  void Visit(std::uint32_t i, const PointRegister& r) override;
+  void Take(int type, double x, double y, double z);
+  // The record the fit's own walk of a store of `count` records (count > 0) fetches last.
+  std::uint32_t LastFetched(std::uint32_t count) const {
+    return count >= 2 && skip_ == count - 1 ? count - 2 : count - 1;
+  }
+
+ private:
+  friend class ViewState;
+  const ViewState& view_;
+  double umin_ = 99999, vmin_ = 99999, umax_ = -99999, vmax_ = -99999;
+  std::uint32_t skip_ = 0xFFFFFFFFu;  // the centre record after the last arc taken
 };
 
 class ViewState {
@@ -44,6 +69,9 @@ class ViewState {
   // ---- Fit and zoom ----------------------------------------------------------------------
   // Fits to the work layer in the store and every visible, non-empty other layer.
   void Fit(CPointStore& store, const CLayerTable* layers);
+  // The same fit with the work layer's bounds already taken (a walk that went over the store
+  // anyway): the other layers are taken here.
+  void FitTo(FitBounds bounds, const CLayerTable* layers);
   void ZoomIn() { scale *= 2.0; }
   void ZoomOut() { scale *= 0.5; }
 

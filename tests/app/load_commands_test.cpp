@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "model/statistics.h"
 #include "ncio/nc_text_check.h"
 #include "test_support.h"
 
@@ -226,6 +227,55 @@ TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
   EXPECT_EQ(WriteNcSettings(a.app, *a.doc, &written), 1);
   EXPECT_FALSE(written);
   EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
+}
+
+// A load measures the toolpath and fits the view in one walk of the store: the statistics,
+// the extent, the view and the register are those of the separate walks (the store's extent,
+// a fit of its own), also for a program that ends in an arc.
+TEST(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
+  App a;
+  CDocument& d = *a.doc;
+  const std::string path = a.dir.file("arcs.nc");
+  std::ofstream(path) << "G0 X0 Y0 Z5\nG1 Z-1 F300\nX10 Y5\nG2 X20 Y5 I5 J0\nG0 Z10\n"
+                         "X-30 Y40\nG1 Z-2 F500\nG3 X-20 Y40 R5\n";
+  for (const bool rapids : {true, false}) {
+    for (const bool append : {false, true}) {
+      SCOPED_TRACE(std::string(rapids ? "rapids shown" : "rapids hidden") +
+                   (append ? ", append" : ", load"));
+      d.view.showRapids = rapids;
+      d.view.SetDirection(append ? 4 : 1);
+      ASSERT_TRUE((append ? AppendNcCommand(a.app, d, path) : LoadNcCommand(a.app, d, path)).ok());
+      const ToolpathStatistics stats = d.store.stats;
+      const PointRegister reg = d.store.reg;
+      const ViewState view = d.view;
+      double mn[3], mx[3];
+      d.store.Extent(mn, mx);
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(d.store.extentMin[k], mn[k]);
+        EXPECT_EQ(d.store.extentMax[k], mx[k]);
+      }
+      ASSERT_EQ(ComputeStatistics(d.store), 1);
+      EXPECT_EQ(d.store.stats.cuttingLength, stats.cuttingLength);
+      EXPECT_EQ(d.store.stats.arcLength, stats.arcLength);
+      d.view.Fit(d.store, &d.layers);
+      EXPECT_EQ(d.view.scale, view.scale);
+      EXPECT_EQ(d.view.cu, view.cu);
+      EXPECT_EQ(d.view.cv, view.cv);
+      EXPECT_EQ(d.store.reg.x, reg.x);
+      EXPECT_EQ(d.store.reg.y, reg.y);
+      EXPECT_EQ(d.store.reg.type, reg.type);
+    }
+  }
+  // A file with binary data near its start is refused by the read itself, which opens it
+  // once: nothing changes, as before.
+  const std::uint32_t count = d.store.count;
+  std::ofstream(a.dir.file("bin.nc"), std::ios::binary) << "G0 X1\n" << std::string(1, '\0');
+  for (const bool extended : {false, true}) {
+    d.nc.extendedReadingChk = extended ? 1 : 0;
+    const Outcome r = LoadNcCommand(a.app, d, a.dir.file("bin.nc"));
+    EXPECT_EQ(r.code(), OutcomeCode::Refused);
+    EXPECT_EQ(d.store.count, count);
+  }
 }
 
 }  // namespace

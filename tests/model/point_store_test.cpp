@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <iterator>
 #include <vector>
 
@@ -212,6 +213,61 @@ TEST(PointStore, WalkAcrossPagesForwardAndBackward) {
   std::vector<PointRecord> copy(n);
   s.CopyRecordsOut(copy.data(), n);
   EXPECT_EQ(float{copy[n - 1].x}, static_cast<float>(n - 1));
+}
+
+// Pages are cut from large blocks: pages given back in any order and taken again never
+// disturb the records of the pages still held, across many blocks, and a store filled past
+// several blocks reads back what it was given.
+TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
+  std::vector<RecordPage*> held;
+  for (int k = 0; k < 120; ++k) {
+    RecordPage* p = NewRecordPage();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->refs, 1u);
+    EXPECT_EQ(p->sound, 0u);
+    p->records[0].x = static_cast<float>(k);
+    p->records[kRecordsPerPage - 1].feed = static_cast<std::int16_t>(k);
+    held.push_back(p);
+  }
+  // Give back every third page and the first block whole, then take as many again.
+  std::vector<RecordPage*> kept;
+  for (std::size_t k = 0; k < held.size(); ++k) {
+    if (k % 3 == 0 || k < 40)
+      FreeRecordPage(held[k]);
+    else
+      kept.push_back(held[k]);
+  }
+  std::vector<RecordPage*> again;
+  for (int k = 0; k < 60; ++k) {
+    again.push_back(NewRecordPage());
+    ASSERT_NE(again.back(), nullptr);
+    again.back()->records[0].x = -1.0f;
+  }
+  for (RecordPage* p : again)
+    for (RecordPage* q : kept) ASSERT_NE(p, q);
+  for (RecordPage* p : kept) {
+    const auto k = std::find(held.begin(), held.end(), p) - held.begin();
+    EXPECT_EQ(p->records[0].x, static_cast<float>(k));
+    EXPECT_EQ(p->records[kRecordsPerPage - 1].feed, k);
+  }
+  for (RecordPage* p : kept) FreeRecordPage(p);
+  for (RecordPage* p : again) FreeRecordPage(p);
+
+  CPointStore s;
+  const std::uint32_t n = CPointStore::kPageSize * 80 + 7;
+  for (std::uint32_t i = 0; i < n; ++i) {
+    s.reg.x = i % 1000, s.reg.y = i / 1000, s.reg.z = 0;
+    s.reg.type = MOVE_LINE_CONT;
+    ASSERT_EQ(s.StorePoint(i), 1);
+  }
+  s.count = n;
+  RecordSnapshot snap;
+  ASSERT_EQ(s.Snapshot(snap), 1);
+  s.ReleasePages();
+  for (std::uint32_t i = 0; i < n; i += 997) {
+    EXPECT_EQ(snap[i].x, static_cast<float>(i % 1000));
+    EXPECT_EQ(snap[i].y, static_cast<float>(i / 1000));
+  }
 }
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
+#include <random>
 
 #include "ncio/ext_reader.h"
 #include "ncio/reader_test_support.h"
@@ -373,6 +375,42 @@ TEST(ExtRead, ClassicCountTakesALongLineAsOne) {
   count.Take("G1 X5\n");
   EXPECT_EQ(count.Note().blocks, 1);
   EXPECT_EQ(count.Note().firstLine, 2);
+}
+
+// The classic read notes what a control reads otherwise while its block parser walks each line
+// (a plain line is not looked at again): on random programs of short lines built from plain words
+// and every construct that makes a line differ, its note is the one a separate look at each line
+// gives.
+TEST(ExtRead, ClassicReadNotesAsASeparateLookAtEachLine) {
+  static const char* const kWords[] = {
+      "G0",  "G1",  "G01",  "G2",    "G3",   "G17",   "G80",  "G81", "g83",  "G 1",   "G65",
+      "g66", "G-1", "G.5",  "G0081", "X1.5", "x-2",   "Y.5",  "Z+1", "X 1",  "Z\t2",  "I1",
+      "J-1", "K0",  "R5",   "r 5",   "F100", "F 100", "S500", "T1",  "H1",   "O10",   "N10",
+      "n20", "M3",  "M30",  "M98",   "m97",  "M 99",  "M099", "IF",  "GOTO", "WHILE", "@1",
+      "^2",  "[1]", "#1=2", "(C)",   ";X",   "P1",    "Q2",   "c",   "E5",   "XY",    "%",
+      "*",   "/",   "+",    "1.5",   "",     "  "};
+  std::mt19937 rng(2024);
+  for (int program = 0; program < 300; ++program) {
+    std::string text;
+    const int lines = 1 + static_cast<int>(rng() % 40);
+    for (int l = 0; l < lines; ++l) {
+      const int words = static_cast<int>(rng() % 6);
+      for (int w = 0; w < words; ++w) {
+        // Plain words most of the time, as in a real program.
+        const std::size_t pick = rng() % 3 != 0 ? rng() % 10 + 17 : rng() % std::size(kWords);
+        text += kWords[pick];
+        if (rng() % 4 == 0) text += ' ';
+      }
+      if (l + 1 < lines || rng() % 2 == 0) text += rng() % 5 == 0 ? "\r\n" : "\n";
+    }
+    SCOPED_TRACE(text);
+    ReaderBench b;
+    b.AppendText(text);
+    const ClassicReadNote want = CountClassicDifferences(text, false);
+    EXPECT_EQ(b.state.lastClassic.blocks, want.blocks);
+    EXPECT_EQ(b.state.lastClassic.firstLine, want.firstLine);
+    EXPECT_EQ(b.state.lastClassic.otherDialect, want.otherDialect);
+  }
 }
 
 }  // namespace

@@ -53,13 +53,18 @@ Answer QtPlatform::ShowMessage(std::string_view text, std::string_view caption, 
       box.setIcon(QMessageBox::Question);
       break;
   }
+  // Named in the program's labels, as the dialogs' buttons are: the toolkit would name its
+  // standard buttons in the system's language.
+  QPushButton* ok = box.addButton(L("확인"), QMessageBox::AcceptRole);
+  ok->setObjectName("ok");
   if (buttons == MessageButtons::OkCancel) {
-    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-    box.setDefaultButton(QMessageBox::Ok);
+    box.addButton(L("취소"), QMessageBox::RejectRole)->setObjectName("cancel");
+    box.setDefaultButton(ok);
   } else {
-    box.setStandardButtons(QMessageBox::Ok);
+    box.setEscapeButton(ok);
   }
-  return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+  box.exec();
+  return box.clickedButton() == ok ? Answer::Ok : Answer::Cancel;
 }
 
 QtPlatform::SaveChoice QtPlatform::AskSaveChanges(std::string_view text, std::string_view caption) {

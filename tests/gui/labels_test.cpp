@@ -232,18 +232,25 @@ class LabelsTest : public QObject {
       if (d.answered != 1) return std::string("(the work environment did not open)");
       return ReadAll(p.dir.filePath("korvo.cfg").toStdString());
     };
-    // The close question's buttons, read from the box itself.
+    // The close question's buttons and a message's, read from the boxes themselves.
     auto closeButtons = [&p, v] {
       QStringList texts;
       p.platform->scripted = false;
       v->doc().NoteWorkLayerChanged();  // unwritten changes
-      Dialogs d({[&texts](QWidget* w) {
-        for (const char* name : {"ButtonSave", "ButtonDiscard", "ButtonCancel"})
-          texts << Find<QAbstractButton>(w, name)->text();
-        Click(w, "ButtonCancel");
+      {
+        Dialogs d({[&texts](QWidget* w) {
+          for (const char* name : {"ButtonSave", "ButtonDiscard", "ButtonCancel"})
+            texts << Find<QAbstractButton>(w, name)->text();
+          Click(w, "ButtonCancel");
+        }});
+        qobject_cast<QMdiSubWindow*>(v->parentWidget())->close();
+      }
+      // And a message's button (the answers above are gone: they would cancel it).
+      Dialogs message({[&texts](QWidget* w) {
+        texts << Find<QAbstractButton>(w, "ok")->text();
+        Click(w, "ok");
       }});
-      auto* sub = qobject_cast<QMdiSubWindow*>(v->parentWidget());
-      sub->close();
+      p.app->ShowCannotOpen();
       p.platform->scripted = true;
       return texts.join('|');
     };
@@ -257,11 +264,11 @@ class LabelsTest : public QObject {
       const char* buttons;
     } steps[] = {
         {"ja", Language::Japanese, "終了(&X)", "レイヤー", "送りグラフ", "プログラムを終了します",
-         "保存|保存しない|キャンセル"},
+         "保存|保存しない|キャンセル|OK"},
         {"ko", Language::Korean, "종료(&X)", "Layer", "Feed 그래프", "프로그램을 종료합니다",
-         "저장|저장 안 함|취소"},
+         "저장|저장 안 함|취소|확인"},
         {"en", Language::English, "E&xit", "Layer", "Feed chart", "Quit the program",
-         "Save|Discard|Cancel"},
+         "Save|Discard|Cancel|OK"},
     };
     for (const auto& step : steps) {
       const std::string cfg = choose(step.code);

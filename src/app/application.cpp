@@ -26,6 +26,8 @@ int CApplication::StartUp(const StartOptions& options, std::string* why) {
   }
   bool workDirRead = false;
   const FileReadError read = ReadSettingsFile(SettingsPath(), settings, &workDirRead);
+  // The language korvo.cfg names, unless the command line named one.
+  if (options.language.empty()) language = SettingsLanguage(settings);
   if (read != FileReadError::None && read != FileReadError::Missing)
     Msg().ShowReadError(read, SettingsPath());
   if (workDirRead && options.enterWorkDir) {

@@ -47,6 +47,11 @@ bool ParseLanguage(std::string_view code, Language& out) {
   return false;
 }
 
+Language SettingsLanguage(const AppSettings& s) {
+  Language chosen;
+  return ParseLanguage(s.language, chosen) ? chosen : LanguageFromEnvironment();
+}
+
 Language LanguageFromEnvironment() {
   for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
     std::string v = Env(var);
@@ -96,6 +101,10 @@ FileReadError ReadSettingsFile(const std::string& path, AppSettings& s, bool* wo
       s.crossCursorChk = std::atoi(value.c_str());
     } else if (EqualNoCase(key, "KoreanLabelsChk")) {
       s.koreanLabelsChk = std::atoi(value.c_str());
+    } else if (EqualNoCase(key, "Language")) {
+      // A code the program does not know follows the system, as no line would.
+      Language known;
+      s.language = ParseLanguage(value, known) ? value : std::string();
     }
   }
   return FileReadError::None;
@@ -114,6 +123,8 @@ int WriteSettingsFile(const std::string& path, const AppSettings& s) {
   // Our rule: the Korean-labels key is written only when it is on, so that the file of a user
   // who never asked for it stays the eight lines it always was.
   if (s.koreanLabelsChk != 0) o << "KoreanLabelsChk " << s.koreanLabelsChk << " \n";
+  // The same for the language: a file without the line follows the system.
+  if (!s.language.empty()) o << "Language " << s.language << " \n";
   std::error_code ec;
   std::filesystem::create_directories(NativePath(path).parent_path(), ec);
   return WriteFileReplacing(path, o.str());

@@ -24,7 +24,13 @@ struct AppSettings {
   // KoreanLabelsChk: 1 keeps the desktop's menus and dialogs in their Korean labels whatever
   // the language (messages and status tips still follow the language).
   int koreanLabelsChk = 0;
+  // Language: "ko", "en" or "ja", the language of the desktop's menus, dialogs and messages;
+  // empty follows the system (LanguageFromEnvironment). The command line's --lang wins.
+  std::string language;
 };
+
+// The language the settings ask for, else the system's.
+Language SettingsLanguage(const AppSettings& s);
 
 // The defaults: the program's tree under ~/korvo, the user's editor ($VISUAL, $EDITOR, else
 // the desktop's opener).
@@ -51,8 +57,8 @@ inline constexpr std::size_t kSettingsFileLimit = 1u << 20;
 // and so does a file that is refused (a folder, beyond kSettingsFileLimit, a NUL byte).
 FileReadError ReadSettingsFile(const std::string& path, AppSettings& s,
                                bool* workDirRead = nullptr);
-// Writes the eight lines, and KoreanLabelsChk when it is on; 0 when the file cannot be
-// created (the old file stays).
+// Writes the eight lines, KoreanLabelsChk when it is on and Language when it is set; 0 when
+// the file cannot be created (the old file stays).
 int WriteSettingsFile(const std::string& path, const AppSettings& s);
 
 // The folders of the work environment: ConfigDir, WorkDir, PostDir, the help files' folders

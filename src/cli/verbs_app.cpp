@@ -24,6 +24,7 @@ constexpr SettingKey kKeys[] = {
     {"TrainingHelpName", &AppSettings::trainingHelpName},
     {"CrossCursorChk", nullptr, &AppSettings::crossCursorChk},
     {"KoreanLabelsChk", nullptr, &AppSettings::koreanLabelsChk},
+    {"Language", &AppSettings::language},
 };
 
 void Settings(Session& s, const Args& a) {
@@ -53,11 +54,20 @@ void Settings(Session& s, const Args& a) {
     // korvo.cfg is read word by word: a value with a blank would come back cut.
     if (value.empty() || value.find_first_of(" \t\r\n") != std::string::npos)
       Usage("settings: " + std::string(found->name) + " needs one word without blanks");
-    if (found->text)
+    if (found->text == &AppSettings::language) {
+      // The desktop's language choice: a code, or "system" to follow the system again.
+      Language chosen;
+      if (value != "system" && !ParseLanguage(value, chosen))
+        Usage("settings: Language is en, ko, ja or system");
+      next.language = value == "system" ? std::string() : value;
+    } else if (found->text) {
       next.*found->text = value;
-    else
+    } else {
       next.*found->flag = static_cast<int>(ParseInt(value, found->name));
+    }
   }
+  // A changed language choice applies at once, as in the desktop.
+  if (next.language != s.app.settings.language) s.app.language = SettingsLanguage(next);
   if (save) {
     if (!s.app.ApplySettings(next)) Failure("settings: cannot write " + s.app.SettingsPath());
   } else {

@@ -52,8 +52,9 @@ void View(Session& s, const Args& a) {
   } else if (what == "show") {
     a.Expect(1, 1);
     char line[128];
-    std::snprintf(line, sizeof line, "%d %d %d %.6f %d %d\n", v.ax, v.ay, v.az, v.scale, v.cu,
-                  v.cv);
+    std::snprintf(line, sizeof line, "%d %d %d %.6f %d %d\n", v.ax, v.ay, v.az, v.scale,
+                  // whole units here: only the desktop's turns about a point leave fractions
+                  static_cast<int>(v.cu), static_cast<int>(v.cv));
     s.out << line;
   } else {
     Usage("view: top, front, side, iso1-iso4, size W H, fit, zoomin, zoomout, key NAME or show");

@@ -20,6 +20,10 @@ QDialogButtonBox* OkCancel(QDialog* d) {
   auto* b = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, d);
   b->button(QDialogButtonBox::Ok)->setObjectName("ok");
   b->button(QDialogButtonBox::Cancel)->setObjectName("cancel");
+  // Named in the program's labels: the toolkit names its standard buttons in the system's
+  // language, which need not be the one the program shows.
+  b->button(QDialogButtonBox::Ok)->setText(L("확인"));
+  b->button(QDialogButtonBox::Cancel)->setText(L("취소"));
   QObject::connect(b, &QDialogButtonBox::accepted, d, &QDialog::accept);
   QObject::connect(b, &QDialogButtonBox::rejected, d, &QDialog::reject);
   return b;

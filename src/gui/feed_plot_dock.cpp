@@ -181,7 +181,9 @@ FeedPlotDock::FeedPlotDock(MainWindow& frame) : QDockWidget(&frame), frame_(fram
   auto* buttons = new QHBoxLayout;
   buttons->addStretch(1);
   for (bool png : {true, false}) {
-    auto* b = new QPushButton(png ? L("PNG 저장") : L("SVG 저장"), body);
+    const char* label = png ? LabelText("PNG 저장") : LabelText("SVG 저장");
+    auto* b = new QPushButton(L(label), body);
+    b->setProperty("label", QByteArray(label));  // relabelled when the language changes
     b->setObjectName(png ? "exportPng" : "exportSvg");
     connect(b, &QPushButton::clicked, this, [this, png] { ExportPicked(png); });
     buttons->addWidget(b);

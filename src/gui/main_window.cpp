@@ -37,6 +37,7 @@ MainWindow::MainWindow(CApplication& app, QtPlatform& platform) : app_(app), pla
   mdi_->setBackground(QColor(58, 62, 70));
   setCentralWidget(mdi_);
   platform_.parentWindow = this;
+  platform_.language = app_.language;
   platform_.onHelpText = [this](const std::string& text) {
     if (panes_[0]) panes_[0]->setText(Q(text));
   };
@@ -84,6 +85,12 @@ ToolpathView* MainWindow::NewDocument() {
     if (!sourceDock_->isHidden()) pane->ShowRecord(record);
   });
   QMdiSubWindow* sub = mdi_->addSubWindow(view);
+  // The toolkit gives each document window a close item with the platform's close keys, one
+  // of them Ctrl+W, which the Edit menu's trim inside a window has always had: two claims
+  // make Qt run neither. The trim keeps Ctrl+W (a described key, used all day); closing keeps
+  // Ctrl+F4 through the File menu's 닫기, which asks about unwritten changes the same way.
+  if (QMenu* system = sub->systemMenu())
+    for (QAction* a : system->actions()) a->setShortcuts({});
   sub->setAttribute(Qt::WA_DeleteOnClose);
   sub->installEventFilter(this);  // closing asks about unwritten changes
   sub->setWindowIcon(windowIcon());

@@ -87,6 +87,7 @@ class MainWindow : public QMainWindow {
 
  protected:
   void closeEvent(QCloseEvent* e) override;
+  void changeEvent(QEvent* e) override;
   bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:

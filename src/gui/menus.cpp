@@ -3,16 +3,20 @@
 // status tips, accelerators and order. Each item runs the command registered under its name;
 // an item without one stays, disabled.
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QActionGroup>
 #include <QComboBox>
 #include <QDockWidget>
+#include <QEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QToolBar>
 #include <cstdio>
 
 #include "gui/main_window.h"
+#include "view/status_line.h"
 
 namespace trevalon {
 
@@ -22,9 +26,22 @@ namespace {
 // leave out the key text.
 constexpr const char* kLabel = "label";
 constexpr const char* kToolbarCopy = "toolbar";
+// The core text of an item's status tip, shown anew in the new language.
+constexpr const char* kTip = "tip";
 
 void SetLabel(QObject* o, const char* korean) {
   o->setProperty(kLabel, QByteArray(korean));
+}
+
+// The text an item shows: its label, and where the label names its key after a tab, every key
+// the item answers (the table's labels name the described key; the platform's keys added
+// beside it show there too).
+QString ItemText(const QAction* a, const QString& label) {
+  const QList<QKeySequence> keys = a->shortcuts();
+  if (keys.size() < 2 || !label.contains('\t')) return label;
+  QStringList names;
+  for (const QKeySequence& k : keys) names << k.toString(QKeySequence::NativeText);
+  return label.section('\t', 0, 0) + '\t' + names.join(", ");
 }
 }  // namespace
 
@@ -34,7 +51,7 @@ struct MenuEntry {
   const char* label = nullptr;
   Txt tip{};
   const char* name = nullptr;
-  const char* key = nullptr;
+  const char* key = nullptr;  // the item's keys, separated by '|'
   enum Tick { None, Box, Direction, Mode };
   Tick tick = None;
 };
@@ -66,19 +83,21 @@ constexpr E Ticked(const char* label, Txt tip, const char* name, E::Tick tick = 
 // clang-format off
 const MenuEntry kMenus[] = {
   Menu("파일(&F)"),
-    Item("Ncdata 불러오기(&N)...\tCtrl+N", Txt::TipLoad, "load", "Ctrl+N"),
+    Item("Ncdata 불러오기(&N)...\tCtrl+N", Txt::TipLoad, "load", "Ctrl+N|Ctrl+O"),
     Item("Ncdata 추가하기(&D)...\tCtrl+D", Txt::TipAppend, "append", "Ctrl+D"),
     Sep(),
-    Item("Ncdata로 저장(&C)\tCtrl+C", Txt::TipSaveNc, "saveNc", "Ctrl+C"),
+    // Every save of the toolpath asks for its file, so the platform's Save and Save As keys
+    // both open this one.
+    Item("Ncdata로 저장(&C)\tCtrl+C", Txt::TipSaveNc, "saveNc", "Ctrl+C|Ctrl+S|Ctrl+Shift+S"),
     Item("Layer ncdata 저장(&L)", Txt::TipSaveLayers, "saveLayers"),
     Item("Post Processor", Txt::TipPostProcessor, "postProcessor"),
     Sep(),
     Item("새 창(&W)", Txt::TipNewWindow, "newWindow"),
-    Item("닫기(&O)", Txt::TipCloseWindow, "closeWindow"),
+    Item("닫기(&O)", Txt::TipCloseWindow, "closeWindow", "Ctrl+F4"),
     Sep(),
     {E::Recent, LabelText("최근 파일")},
     Sep(),
-    Item("종료(&X)", Txt::TipExit, "exit"),
+    Item("종료(&X)", Txt::TipExit, "exit", "Ctrl+Q"),
   Menu("최적화(&O)"),
     Item("Feed Optimizer", Txt::TipFeedOptimizer, "feedOptimizer"),
     Item("자동 피드 조정", Txt::TipAutoFeed, "autoFeed"),
@@ -173,6 +192,7 @@ const MenuEntry kMenus[] = {
     Ticked("Iso 4\tF7", Txt::TipViewDirection, "view7", E::Direction),
     Sep(),
     Item("Fit\tF8", Txt::TipFit, "fit"),
+    Item("여백 두고 Fit", Txt::TipFitMargin, "fitMargin"),
     Item("Zoom in\tF9", Txt::TipZoomIn, "zoomIn"),
     Item("Zoom out\tF10", Txt::TipZoomOut, "zoomOut"),
     Item("Redraw", Txt::TipRedraw, "redraw"),
@@ -209,6 +229,8 @@ const MenuEntry kMenus[] = {
     Item("Tile", Txt::TipTile, "tile"),
     Item("Next\tCtrl+F6", Txt::TipNextWindow, "nextWindow", "Ctrl+F6"),
   Menu("도움말(&H)"),
+    // No F1 here: F1 is the top view (the keys F1 to F7 choose the seven directions), which
+    // a window-wide help key would take from the view. The help window has F1 of its own.
     Item("Help", Txt::TipHelp, "help"),
     Item("Tutorial", Txt::TipTutorial, "tutorial"),
     Item("About TREVALON", Txt::TipAbout, "about"),
@@ -253,11 +275,17 @@ void MainWindow::BuildMenus() {
 
 void MainWindow::AddItem(QMenu* menu, const MenuEntry& e, QActionGroup* directions,
                          QActionGroup* modes) {
-  auto* a = new QAction(L(e.label), this);
+  auto* a = new QAction(this);
   SetLabel(a, e.label);
   a->setObjectName(e.name);
   a->setStatusTip(Q(app_.Text(e.tip)));
-  if (e.key) a->setShortcut(QKeySequence(e.key));
+  a->setProperty(kTip, static_cast<int>(e.tip));
+  if (e.key) {
+    QList<QKeySequence> keys;
+    for (const QString& k : QString(e.key).split('|')) keys << QKeySequence(k);
+    a->setShortcuts(keys);
+  }
+  a->setText(ItemText(a, L(e.label)));
   if (const Command* c = FindCommand(e.name)) {
     connect(a, &QAction::triggered, this, [this, c] { Run(*c); });
     if (c->needs == Needs::View) viewActions_.push_back(a);
@@ -283,17 +311,18 @@ void MainWindow::BuildToolbars() {
   bar->setObjectName("viewToolbar");
   bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
   for (const char* name :
-       {"load", "view1", "view2", "view3", "view4", "view5", "view6", "view7", "fit", "zoomIn",
-        "zoomOut", "modeRotate", "modePan", "modeSelect", "undo", "redo"}) {
+       {"load", "view1", "view2", "view3", "view4", "view5", "view6", "view7", "fitMargin",
+        "zoomIn", "zoomOut", "modeRotate", "modePan", "modeSelect", "undo", "redo"}) {
     QAction* a = Action(name);
     if (!a) continue;
-    if (QString(name) == "view1" || QString(name) == "fit" || QString(name) == "modeRotate" ||
+    if (QString(name) == "view1" || QString(name) == "fitMargin" || QString(name) == "modeRotate" ||
         QString(name) == "undo")
       bar->addSeparator();
     QAction* shown = new QAction(a->text().section('\t', 0, 0), bar);
     shown->setProperty(kLabel, a->property(kLabel));
     shown->setProperty(kToolbarCopy, true);
     shown->setStatusTip(a->statusTip());
+    shown->setProperty(kTip, a->property(kTip));
     shown->setCheckable(a->isCheckable());
     shown->setEnabled(a->isEnabled());
     connect(shown, &QAction::triggered, a, &QAction::trigger);
@@ -321,21 +350,35 @@ void MainWindow::BuildToolbars() {
 }
 
 void MainWindow::RetranslateLabels() {
+  platform_.language = app_.language;
+  setWindowTitle(app_.Text(Txt::AppTitle));
   for (QAction* a : findChildren<QAction*>()) {
+    const QVariant tip = a->property(kTip);
+    if (tip.isValid()) a->setStatusTip(Q(app_.Text(static_cast<Txt>(tip.toInt()))));
     const QByteArray label = a->property(kLabel).toByteArray();
     if (label.isEmpty()) continue;
     const QString text = L(label.constData());
-    a->setText(a->property(kToolbarCopy).toBool() ? text.section('\t', 0, 0) : text);
+    a->setText(a->property(kToolbarCopy).toBool() ? text.section('\t', 0, 0) : ItemText(a, text));
   }
-  for (QToolBar* bar : findChildren<QToolBar*>()) {
-    const QByteArray label = bar->property(kLabel).toByteArray();
-    if (!label.isEmpty()) bar->setWindowTitle(L(label.constData()));
+  if (layerList_) layerList_->setStatusTip(app_.Text(Txt::TipWorkLayer));
+  // The toolbars, the docked windows and their buttons carry their Korean label the same way.
+  for (QWidget* w : findChildren<QWidget*>()) {
+    const QByteArray label = w->property(kLabel).toByteArray();
+    if (label.isEmpty()) continue;
+    if (auto* b = qobject_cast<QAbstractButton*>(w))
+      b->setText(L(label.constData()));
+    else
+      w->setWindowTitle(L(label.constData()));
   }
-  // The docked windows carry their Korean title the same way.
-  for (QDockWidget* dock : findChildren<QDockWidget*>()) {
-    const QByteArray label = dock->property(kLabel).toByteArray();
-    if (!label.isEmpty()) dock->setWindowTitle(L(label.constData()));
-  }
+  if (panes_[0]) panes_[0]->setText(Q(HelpPaneText("", app_.language)));
+  RebuildRecentMenu();  // their status tips
+  RefreshStatus();
+}
+
+void MainWindow::changeEvent(QEvent* e) {
+  // Qt says so when the label translator changes (UseLabelLanguage).
+  if (e->type() == QEvent::LanguageChange) RetranslateLabels();
+  QMainWindow::changeEvent(e);
 }
 
 }  // namespace trevalon

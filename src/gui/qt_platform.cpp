@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QProcess>
+#include <QPushButton>
 #include <QTimerEvent>
 #include <QUrl>
 
@@ -52,13 +53,18 @@ Answer QtPlatform::ShowMessage(std::string_view text, std::string_view caption, 
       box.setIcon(QMessageBox::Question);
       break;
   }
+  // Named in the program's labels, as the dialogs' buttons are: the toolkit would name its
+  // standard buttons in the system's language.
+  QPushButton* ok = box.addButton(L("확인"), QMessageBox::AcceptRole);
+  ok->setObjectName("ok");
   if (buttons == MessageButtons::OkCancel) {
-    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-    box.setDefaultButton(QMessageBox::Ok);
+    box.addButton(L("취소"), QMessageBox::RejectRole)->setObjectName("cancel");
+    box.setDefaultButton(ok);
   } else {
-    box.setStandardButtons(QMessageBox::Ok);
+    box.setEscapeButton(ok);
   }
-  return box.exec() == QMessageBox::Ok ? Answer::Ok : Answer::Cancel;
+  box.exec();
+  return box.clickedButton() == ok ? Answer::Ok : Answer::Cancel;
 }
 
 QtPlatform::SaveChoice QtPlatform::AskSaveChanges(std::string_view text, std::string_view caption) {
@@ -75,17 +81,22 @@ QtPlatform::SaveChoice QtPlatform::AskSaveChanges(std::string_view text, std::st
   box.setWindowTitle(QString::fromUtf8(caption.data(), static_cast<int>(caption.size())));
   box.setText(QString::fromUtf8(text.data(), static_cast<int>(text.size())));
   box.setIcon(QMessageBox::Question);
-  box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-  box.setDefaultButton(QMessageBox::Save);
-  box.setEscapeButton(QMessageBox::Cancel);
-  switch (box.exec()) {
-    case QMessageBox::Save:
-      return SaveChoice::Save;
-    case QMessageBox::Discard:
-      return SaveChoice::Discard;
-    default:
-      return SaveChoice::Cancel;
-  }
+  // Our own buttons in the program's language: the toolkit's standard ones take their names
+  // from the system's language, and take them again whenever the box is shown.
+  auto add = [&box, this](Txt text, QMessageBox::ButtonRole role) {
+    QPushButton* b = box.addButton(QString::fromUtf8(UserText(text, language)), role);
+    b->setObjectName(TxtName(text));
+    return b;
+  };
+  QPushButton* save = add(Txt::ButtonSave, QMessageBox::AcceptRole);
+  QPushButton* discard = add(Txt::ButtonDiscard, QMessageBox::DestructiveRole);
+  QPushButton* cancel = add(Txt::ButtonCancel, QMessageBox::RejectRole);
+  box.setDefaultButton(save);
+  box.setEscapeButton(cancel);
+  box.exec();
+  if (box.clickedButton() == save) return SaveChoice::Save;
+  if (box.clickedButton() == discard) return SaveChoice::Discard;
+  return SaveChoice::Cancel;
 }
 
 std::optional<std::string> QtPlatform::AskValue(std::string_view caption, std::string_view label,

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "texts/user_texts.h"
 
 class QMessageBox;
 class QWidget;
@@ -44,6 +45,9 @@ class QtPlatform : public QObject, public Platform {
 
   // The window that message boxes belong to.
   QWidget* parentWindow = nullptr;
+  // The language of the buttons the desktop names itself (the close question's), which the
+  // toolkit would otherwise take from the system.
+  Language language = Language::English;
   // Where the help pane's text and the busy indication go (the main window's status line).
   std::function<void(const std::string&)> onHelpText;
   std::function<void(bool busy)> onBusy;

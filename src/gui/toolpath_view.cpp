@@ -242,11 +242,14 @@ void ToolpathView::SetDirection(int n) {
   emit viewChanged();
 }
 
-void ToolpathView::Fit() {
+void ToolpathView::Fit(bool margin) {
   if (!NavigationAllowed()) return;
   doc_.view.width = std::max(1, width());
   doc_.view.height = std::max(1, height());
-  doc_.view.Fit(doc_.store, &doc_.layers);
+  if (margin)
+    doc_.view.FitWithMargin(doc_.store, &doc_.layers);
+  else
+    doc_.view.Fit(doc_.store, &doc_.layers);
   Redraw();
 }
 
@@ -326,7 +329,9 @@ void ToolpathView::keyPressEvent(QKeyEvent* e) {
       return;
   }
   if (!NavigationAllowed()) return;
-  doc_.view.Key(vk);
+  double middle[3];
+  doc_.view.MiddlePoint(doc_.view.fittedCentre, middle);
+  doc_.view.Key(vk, middle);
   Redraw();
   emit viewChanged();
 }
@@ -334,7 +339,9 @@ void ToolpathView::keyPressEvent(QKeyEvent* e) {
 void ToolpathView::wheelEvent(QWheelEvent* e) {
   fitOnResize_ = false;
   if (!NavigationAllowed()) return;
-  doc_.view.Wheel(e->angleDelta().y());
+  double middle[3];
+  doc_.view.MiddlePoint(doc_.view.fittedCentre, middle);
+  doc_.view.Wheel(e->angleDelta().y(), middle);
   BeginDragFrames();
   wheelRest_.start(wheelRestMs);
   Redraw();
@@ -351,6 +358,7 @@ void ToolpathView::mousePressEvent(QMouseEvent* e) {
   bandEnd_ = press_;
   doc_.view.BeginDrag(press_.x(), press_.y());
   bandDrag_ = doc_.view.mouseMode == MouseMode::Select || (e->modifiers() & Qt::ControlModifier);
+  ChoosePivot(press_, e->modifiers() & Qt::AltModifier);
   if (markedPath) {
     markedPath.reset();
     update();
@@ -402,6 +410,23 @@ void ToolpathView::mouseReleaseEvent(QMouseEvent* e) {
       TogglePathsInRectangle(doc_.store, doc_.view, r);
     Redraw();
   }
+}
+
+void ToolpathView::ChoosePivot(QPoint at, bool picked) {
+  ViewState& view = doc_.view;
+  double* pivot = view.pivot;
+  // With Alt the view turns about the point of the toolpath under the mouse, or where there
+  // is none, about the rotation centre the View menu set; otherwise about what is shown.
+  if (picked) {
+    const auto found = FindPointAt(doc_.store, view, at.x(), at.y());
+    if (found && doc_.store.FetchPoint(*found)) {
+      pivot[0] = doc_.store.reg.x, pivot[1] = doc_.store.reg.y, pivot[2] = doc_.store.reg.z;
+    } else {
+      for (int k = 0; k < 3; ++k) pivot[k] = view.rotationCentre[k];
+    }
+    return;
+  }
+  view.MiddlePoint(view.fittedCentre, pivot);
 }
 
 void ToolpathView::ClickPick(QPoint at, bool markPath) {

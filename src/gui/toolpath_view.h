@@ -38,7 +38,8 @@ class ToolpathView : public QWidget {
 
   // ---- Navigation (each honours the quiet time after a long operation) -----------------
   void SetDirection(int n);
-  void Fit();
+  // The described fit (F8), or with a free border around the toolpath (the toolbar).
+  void Fit(bool margin = false);
   void ZoomIn();
   void ZoomOut();
   bool NavigationAllowed();
@@ -129,6 +130,9 @@ class ToolpathView : public QWidget {
   void PaintMarkedMove(QPainter& p, std::uint32_t i);
   void RenderQuick(QPainter& painter);
   void BeginDragFrames();
+  // What a drag in rotate mode turns about (ViewState::pivot): the point under the mouse with
+  // `picked` (Alt held), else the centre of what is shown.
+  void ChoosePivot(QPoint at, bool picked);
   std::uint64_t DrawnRecords() const;
   LodParams WantedLod() const;
   // The prepared copy still describes the toolpath and the drawing options.

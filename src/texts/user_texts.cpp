@@ -625,6 +625,19 @@ constexpr TxtEntry kTexts[] = {
     {TREVALON_TXT(FileHoldsNoMoves), " The file is empty and holds no moves; the layer is kept.\n",
      " 파일이 비어 있어 이동이 없습니다. 레이어는 그대로 둡니다.\n",
      " ファイルが空で移動がありません。レイヤーはそのままです。\n"},
+    {TREVALON_TXT(TipFitMargin), "Fit the toolpaths into the window with a free border",
+     "공구경로를 여백을 두고 창에 맞춥니다", "ツールパスを余白付きでウィンドウに合わせます"},
+    {TREVALON_TXT(ButtonSave), "Save", "저장", "保存"},
+    {TREVALON_TXT(ButtonDiscard), "Discard", "저장 안 함", "保存しない"},
+    {TREVALON_TXT(ButtonCancel), "Cancel", "취소", "キャンセル"},
+    {TREVALON_TXT(LanguageSystem), "As the system", "시스템 설정에 따름", "システムの設定に従う"},
+    {TREVALON_TXT(LanguageKorean), "Korean", "한국어", "韓国語"},
+    {TREVALON_TXT(LanguageEnglish), "English", "영어", "英語"},
+    {TREVALON_TXT(LanguageJapanese), "Japanese", "일본어", "日本語"},
+    {TREVALON_TXT(TipLanguage),
+     "The language of the menus, dialogs and messages; applied when the settings are saved",
+     "메뉴, 대화상자, 메시지의 언어; 설정을 저장하면 바로 적용됩니다",
+     "メニュー、ダイアログ、メッセージの言語。設定を保存するとすぐに反映されます"},
 };
 
 #undef TREVALON_TXT

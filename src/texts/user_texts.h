@@ -313,6 +313,16 @@ enum class Txt : int {
   KeepPartialOutput,   // asked after a stop: keep what was written, closed where it stopped?
   NothingToWrite,      // save or post of a toolpath without a single move: nothing is written
   FileHoldsNoMoves,    // an empty file refused at load (the file follows): the layer is kept
+  // ---- Desktop: the view's fit, the language, the close question ----------------------------
+  TipFitMargin,  // status tip of the View menu's fit with a free border (the toolbar's fit)
+  ButtonSave,    // the buttons of the question before unwritten changes are lost
+  ButtonDiscard,
+  ButtonCancel,
+  LanguageSystem,  // the work environment's language choice: follow the system's language
+  LanguageKorean,  // the three languages by name
+  LanguageEnglish,
+  LanguageJapanese,
+  TipLanguage,  // status tip of the language choice
 
   Count
 };

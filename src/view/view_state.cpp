@@ -59,6 +59,36 @@ void ViewState::ProjectUV(double x, double y, double z, double& u, double& v) co
   v = (-y * cosZ - t * sinZ) * cosX + (z * cosY + x * sinY) * sinX;
 }
 
+double ViewState::Depth(double x, double y, double z) const {
+  // The third axis of the same three turns as ProjectUV.
+  const double t = x * cosY - z * sinY, s = z * cosY + x * sinY;
+  const double r = -y * cosZ - t * sinZ;
+  return -r * sinX + s * cosX;
+}
+
+void ViewState::Unproject(double u, double v, double w, double out[3]) const {
+  // Each of the turns is orthonormal: undone in reverse order by its transpose.
+  const double r = v * cosX - w * sinX, s = v * sinX + w * cosX;
+  const double t = u * cosZ - r * sinZ;
+  out[1] = -u * sinZ - r * cosZ;
+  out[0] = t * cosY + s * sinY;
+  out[2] = s * cosY - t * sinY;
+}
+
+void ViewState::MiddlePoint(const double depthOf[3], double out[3]) const {
+  Unproject(cu, cv, Depth(depthOf[0], depthOf[1], depthOf[2]), out);
+}
+
+void ViewState::TurnAbout(const double about[3], int x, int y, int z) {
+  double u0, v0, u1, v1;
+  ProjectUV(about[0], about[1], about[2], u0, v0);
+  SetAngles(x, y, z);
+  ProjectUV(about[0], about[1], about[2], u1, v1);
+  // (u - cu) * scale is the window position: the same before and after.
+  cu += u1 - u0;
+  cv += v1 - v0;
+}
+
 WindowPoint ViewState::Project(double x, double y, double z) {
   if (scale < 1e-5) scale = 1e-5;
   double u, v;
@@ -93,6 +123,9 @@ int ViewState::WindowToModel(int px, int py, double out[3]) const {
 
 void FitBounds::Take(int type, double x, double y, double z) {
   if (IsRapidType(type) && !view_.showRapids) return;
+  const double p[3] = {x, y, z};
+  for (int k = 0; k < 3; ++k) boxMin_[k] = std::min(boxMin_[k], p[k]);
+  for (int k = 0; k < 3; ++k) boxMax_[k] = std::max(boxMax_[k], p[k]);
   double u, v;
   view_.ProjectUV(x, y, z, u, v);
   umin_ = std::min(umin_, u), umax_ = std::max(umax_, u);
@@ -136,6 +169,9 @@ void ViewState::FitTo(FitBounds bounds, const CLayerTable* layers) {
   if (umin == 99999 && vmin == 99999 && umax == -99999 && vmax == -99999) {
     umin = vmin = -20;
     umax = vmax = 20;
+    for (double& c : fittedCentre) c = 0;
+  } else {
+    for (int k = 0; k < 3; ++k) fittedCentre[k] = 0.5 * (bounds.boxMin_[k] + bounds.boxMax_[k]);
   }
   double su = (umax - umin) < 0.01 ? 10.0 : width / (umax - umin);
   double sv = (vmax - vmin) < 0.01 ? 10.0 : height / (vmax - vmin);
@@ -143,6 +179,30 @@ void ViewState::FitTo(FitBounds bounds, const CLayerTable* layers) {
   if (scale > 500) scale = 500;
   cu = static_cast<int>((umin + umax) / 2);
   cv = static_cast<int>((vmin + vmax) / 2);
+}
+
+void ViewState::FitWithMargin(CPointStore& store, const CLayerTable* layers) {
+  Fit(store, layers);
+  scale *= 0.9;
+}
+
+void ViewState::Key(ViewKey key, const double about[3]) {
+  // The pan keys move the picture; only a turn keeps the point.
+  if (key < ViewKey::PageUp) return Key(key);
+  const int x0 = ax, y0 = ay, z0 = az;
+  Key(key);
+  const int x1 = ax, y1 = ay, z1 = az;
+  SetAngles(x0, y0, z0);
+  TurnAbout(about, x1, y1, z1);
+}
+
+void ViewState::Wheel(int delta, const double about[3]) {
+  if (mouseMode != MouseMode::Rotate) return Wheel(delta);
+  const int z0 = az;
+  Wheel(delta);
+  const int z1 = az;
+  SetAngles(ax, ay, z0);
+  TurnAbout(about, ax, ay, z1);
 }
 
 void ViewState::Key(ViewKey key) {
@@ -192,16 +252,9 @@ int ViewState::DragPan(int x, int y) {
 int ViewState::DragRotate(int x, int y) {
   const double dz = 0.5 * (x - anchorX), dx = 0.5 * (y - anchorY);
   if (std::fabs(dz) <= 2.0 && std::fabs(dx) <= 2.0) return 0;  // accumulate small moves
-  const WindowPoint before = Project(rotationCentre[0], rotationCentre[1], rotationCentre[2]);
   auto wrap = [](int a) { return a > 360 ? a - 360 : (a < 0 ? a + 360 : a); };
-  az = wrap(static_cast<int>(az + dz));
-  ax = wrap(static_cast<int>(ax + dx));
-  RefreshTrig();
+  TurnAbout(pivot, wrap(static_cast<int>(ax + dx)), ay, wrap(static_cast<int>(az + dz)));
   anchorX = x, anchorY = y;
-  // The rotation centre keeps its place in the window.
-  const WindowPoint after = Project(rotationCentre[0], rotationCentre[1], rotationCentre[2]);
-  cu += static_cast<int>((after.x - before.x) / scale);
-  cv += static_cast<int>((after.y - before.y) / scale);
   return 1;
 }
 

@@ -46,6 +46,8 @@ class FitBounds final : public RecordVisitor {
   friend class ViewState;
   const ViewState& view_;
   double umin_ = 99999, vmin_ = 99999, umax_ = -99999, vmax_ = -99999;
+  // The model box of what was taken: the fit keeps its centre (the turning centre).
+  double boxMin_[3] = {1e300, 1e300, 1e300}, boxMax_[3] = {-1e300, -1e300, -1e300};
   std::uint32_t skip_ = 0xFFFFFFFFu;  // the centre record after the last arc taken
 };
 
@@ -72,6 +74,9 @@ class ViewState {
   // The same fit with the work layer's bounds already taken (a walk that went over the store
   // anyway): the other layers are taken here.
   void FitTo(FitBounds bounds, const CLayerTable* layers);
+  // Our rule: the same fit with a free border, a twentieth of the window on each side, so the
+  // outermost moves do not sit on the window's edge (the toolbar's fit; F8 keeps Fit).
+  void FitWithMargin(CPointStore& store, const CLayerTable* layers);
   void ZoomIn() { scale *= 2.0; }
   void ZoomOut() { scale *= 0.5; }
 
@@ -85,8 +90,27 @@ class ViewState {
   // A mouse move with the left button held in pan mode (or Shift): 1 when the view moved.
   int DragPan(int x, int y);
   // The same in rotate mode; small movements accumulate until a change exceeds 2 degrees.
+  // The turn keeps `pivot` where it is in the window.
   int DragRotate(int x, int y);
   void Wheel(int delta);
+
+  // ---- Turning about a point -----------------------------------------------------------
+  // Our rule: the desktop turns the view about the centre of what is shown (MiddlePoint) or
+  // a point the user picked, which keeps its place in the window, so a large part does not
+  // swing out of it; the classic view turned about a fixed centre. The keys and the wheel
+  // take that point when one is given (`about`); without it they turn as they always did.
+  // The model point at the window's middle, as deep as `depthOf` along the line of sight.
+  void MiddlePoint(const double depthOf[3], double out[3]) const;
+  // The depth of a model point along the line of sight (towards the viewer), the coordinate
+  // that ProjectUV drops.
+  double Depth(double x, double y, double z) const;
+  // The model point of projected u, v and depth w (ProjectUV and Depth undone).
+  void Unproject(double u, double v, double w, double out[3]) const;
+  // Turns to the given angles with `about` kept at its window position (exactly, before
+  // Project rounds to whole pixels).
+  void TurnAbout(const double about[3], int x, int y, int z);
+  void Key(ViewKey key, const double about[3]);
+  void Wheel(int delta, const double about[3]);
 
   // ---- Quiet time after long operations -------------------------------------------------
   // Navigation ignores input for 1000 ms after a long operation ended.
@@ -102,9 +126,15 @@ class ViewState {
   int ax = 300, ay = 0, az = 330;  // whole degrees
   double sinX = 0, cosX = 1, sinY = 0, cosY = 1, sinZ = 0, cosZ = 1;
   double scale = 1.0;
-  int cu = 0, cv = 0;  // projected model position at the window's middle
+  // The projected model position at the window's middle. Fit, pan and the keys keep it in
+  // whole model units as the classic view did; a turn about a point moves it by fractions,
+  // which is how that point keeps its place.
+  double cu = 0, cv = 0;
   int width = 800, height = 600;
-  double rotationCentre[3] = {0, 0, 0};
+  double rotationCentre[3] = {0, 0, 0};  // set by "Rotation center input" and "select"
+  double pivot[3] = {0, 0, 0};           // what DragRotate turns about
+  // The middle of the box of what Fit fitted last: the depth of a turn about the middle.
+  double fittedCentre[3] = {0, 0, 0};
   MouseMode mouseMode = MouseMode::Rotate;
   bool showRapids = false;
   int anchorX = 0, anchorY = 0;

@@ -37,7 +37,7 @@ TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
 
   // An empty value is written as the key and two blanks and read back empty, never as the
   // next line's key.
-  s = {"/c", "/w", "/p", "", "*.nc", "/h", "/t", 1};
+  s = {"/c", "/w", "/p", "", "*.nc", "/h", "/t", 1, 0, ""};
   ASSERT_EQ(WriteSettingsFile(path, s), 1);
   EXPECT_EQ(ReadAll(path),
             "ConfigDir /c \nWorkDir /w \nPostDir /p \nEditor  \nFileExt *.nc \n"
@@ -144,6 +144,53 @@ TEST(Settings, LanguageAndSystemDirectoryFromTheEnvironment) {
   EXPECT_EQ(SystemDirectory(""), "/from-env");
   EXPECT_EQ(SystemDirectory("/x"), "/x");
   for (const char* n : {"LC_ALL", "LC_MESSAGES", "LANG", "TREVALON_SYSDIR"})
+    saved[n] ? setenv(n, saved[n]->c_str(), 1) : unsetenv(n);
+}
+
+// The language line of korvo.cfg: a known code is kept and written back, anything else reads
+// as no line (the system's language); start-up takes it unless the command line names one.
+TEST(Settings, LanguageLineChoosesTheLanguageUnlessTheCommandLineDoes) {
+  std::map<std::string, std::optional<std::string>> saved;
+  for (const char* n : {"LC_ALL", "LC_MESSAGES", "LANG"})
+    if (const char* v = std::getenv(n); v) saved[n] = v;
+  unsetenv("LC_ALL");
+  unsetenv("LC_MESSAGES");
+  setenv("LANG", "ko_KR.UTF-8", 1);
+  testing::TempDir dir;
+  const std::string path = dir.file("korvo.cfg");
+  const struct {
+    const char* line;
+    const char* kept;
+    Language language;
+  } rows[] = {{"Language ja", "ja", Language::Japanese},
+              {"LANGUAGE en", "en", Language::English},
+              {"Language fr", "", Language::Korean},
+              {"Language", "", Language::Korean},
+              {"", "", Language::Korean}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    std::ofstream(path, std::ios::binary) << "Language ko\n" << row.line << "\n";
+    AppSettings s = DefaultSettings();
+    ASSERT_EQ(ReadSettingsFile(path, s), FileReadError::None);
+    if (*row.line == 0) {
+      EXPECT_EQ(s.language, "ko");  // the first line stands
+      continue;
+    }
+    EXPECT_EQ(s.language, row.kept);
+    EXPECT_EQ(SettingsLanguage(s), row.language);
+    ASSERT_EQ(WriteSettingsFile(path, s), 1);
+    EXPECT_EQ(ReadAll(path).find("Language") != std::string::npos, *row.kept != 0);
+    HeadlessPlatform platform;
+    CApplication app(platform);
+    StartOptions start;
+    start.systemDir = dir.path().string();
+    ASSERT_EQ(app.StartUp(start), 1);
+    EXPECT_EQ(app.language, row.language);
+    start.language = "en";
+    ASSERT_EQ(app.StartUp(start), 1);
+    EXPECT_EQ(app.language, Language::English);
+  }
+  for (const char* n : {"LC_ALL", "LC_MESSAGES", "LANG"})
     saved[n] ? setenv(n, saved[n]->c_str(), 1) : unsetenv(n);
 }
 

@@ -319,6 +319,13 @@ TEST(Verbs, App) {
        0,
        {"out:KoreanLabelsChk 1\n", "!korvo.cfg:KoreanLabelsChk"}},
       {"settings KoreanLabelsChk=yes", 2},
+      // The language choice: applied at once, written only while chosen; --lang wins at start.
+      {"settings Language=ja save; settings; text ButtonCancel",
+       0,
+       {"out:Language ja\n", "korvo.cfg:Language ja \n", "out:キャンセル\n"}},
+      {"text ButtonCancel", 0, {"=out:Cancel\n"}},
+      {"settings Language=system save; settings", 0, {"out:Language \n", "!korvo.cfg:Language"}},
+      {"settings Language=fr", 2},
       {"text CannotOpenFile", 0, {"=out: Can not open file !!.\n\n"}},
       {"$ --lang ja -c text NotExistMasterModel", 0, {"!out:Not exist"}},
       {"text NoSuchText", 2},

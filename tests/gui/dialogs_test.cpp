@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QtTest>
+#include <map>
 
 #include "feed/feed_control.h"
 #include "gui_test_support.h"
@@ -283,6 +284,28 @@ class DialogsTest : public QObject {
     // 7.7 s, and the plunge never reaches its feed.
     std::ofstream(dir + "/config/machine.par") << "RapidZ 1000\nAccelZ 10\n";
     QCOMPARE(shown(), QString("0.49 0.13"));
+  }
+
+  // After arc fitting the described figures leave the arcs out: the dialog shows the arcs'
+  // length and the cutting time with them beside those figures.
+  void toolpathInformationCountsTheArcs() {
+    Program p;
+    const std::string dir = p.dir.path().toStdString();
+    // A plunge of 5 mm and a half circle of radius 10 (31.416 mm) at 600 mm/min.
+    std::ofstream(dir + "/arc.nc") << "G00X0Y0Z5.\nG01Z0F600\nG02X20.Y0I10.J0\nG00Z5.\n";
+    QCOMPARE(p.window->OpenFile(dir + "/arc.nc"), 1);
+    std::map<QString, double> values;
+    Dialogs d({[&values](QWidget* w) {
+      for (const char* name : {"arcLength", "cuttingTimeWithArcs", "machineTime", "rapidTime"})
+        values[name] = Find<QLineEdit>(w, name)->text().toDouble();
+      Click(w, "ok");
+    }});
+    p.window->Action("toolpathInfo")->trigger();
+    QCOMPARE(values["arcLength"], 31.416);
+    // The arc alone takes 0.052 min at its feed; the machine time is cutting plus rapids.
+    QVERIFY(values["cuttingTimeWithArcs"] >= 0.06);
+    QVERIFY(std::abs(values["cuttingTimeWithArcs"] + values["rapidTime"] - values["machineTime"]) <=
+            0.011);
   }
 
   void dialogsReopenOnTheValuesOfTheirLastOk() {

@@ -5,8 +5,11 @@
 #include "gui/labels.h"
 
 #include <QCheckBox>
+#include <QComboBox>
+#include <QDockWidget>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
 #include <QtTest>
@@ -140,8 +143,8 @@ class LabelsTest : public QObject {
       const char* language;
       const char* load;
       const char* toolpathInfo;
-    } languages[] = {{"en", "Load &NC data...\tCtrl+N", "NC Data Information"},
-                     {"ja", "NC データを開く(&N)...\tCtrl+N", "NC データ情報"}};
+    } languages[] = {{"en", "Load &NC data...\tCtrl+N, Ctrl+O", "NC Data Information"},
+                     {"ja", "NC データを開く(&N)...\tCtrl+N, Ctrl+O", "NC データ情報"}};
     for (const auto& l : languages) {
       Program p(l.language);
       LabelLanguage shown(p);
@@ -207,6 +210,93 @@ class LabelsTest : public QObject {
       p.window->Action("workEnvironment")->trigger();
     }
     QCOMPARE(labels.value(0), QString("작업 환경"));
+  }
+
+  // The language chosen in the work environment applies at once to the menus, toolbars, docks,
+  // status tips, the close question and the core's messages, and korvo.cfg keeps it (a
+  // program that follows the system writes no line); a new start takes it unless --lang
+  // names another.
+  void languageChosenInTheWorkEnvironmentAppliesAtOnce() {
+    Program p("en");
+    LabelLanguage english(p);
+    ToolpathView* v = p.window->NewDocument();
+    p.window->Action("feedPlot")->trigger();
+    auto choose = [&p](const char* code) {
+      Dialogs d({[code](QWidget* w) {
+        auto* box = Find<QComboBox>(w, "Language");
+        box->setCurrentIndex(box->findData(QString(code)));
+        Click(w, "ok");
+      }});
+      p.window->Action("workEnvironment")->trigger();
+      // No dialog answered: nothing the checks below could find.
+      if (d.answered != 1) return std::string("(the work environment did not open)");
+      return ReadAll(p.dir.filePath("korvo.cfg").toStdString());
+    };
+    // The close question's buttons and a message's, read from the boxes themselves.
+    auto closeButtons = [&p, v] {
+      QStringList texts;
+      p.platform->scripted = false;
+      v->doc().NoteWorkLayerChanged();  // unwritten changes
+      {
+        Dialogs d({[&texts](QWidget* w) {
+          for (const char* name : {"ButtonSave", "ButtonDiscard", "ButtonCancel"})
+            texts << Find<QAbstractButton>(w, name)->text();
+          Click(w, "ButtonCancel");
+        }});
+        qobject_cast<QMdiSubWindow*>(v->parentWidget())->close();
+      }
+      // And a message's button (the answers above are gone: they would cancel it).
+      Dialogs message({[&texts](QWidget* w) {
+        texts << Find<QAbstractButton>(w, "ok")->text();
+        Click(w, "ok");
+      }});
+      p.app->ShowCannotOpen();
+      p.platform->scripted = true;
+      return texts.join('|');
+    };
+    const struct {
+      const char* code;
+      Language language;
+      const char* exit;
+      const char* layerToolbar;
+      const char* feedDock;
+      const char* exitTip;
+      const char* buttons;
+    } steps[] = {
+        {"ja", Language::Japanese, "終了(&X)", "レイヤー", "送りグラフ", "プログラムを終了します",
+         "保存|保存しない|キャンセル|OK"},
+        {"ko", Language::Korean, "종료(&X)", "Layer", "Feed 그래프", "프로그램을 종료합니다",
+         "저장|저장 안 함|취소|확인"},
+        {"en", Language::English, "E&xit", "Layer", "Feed chart", "Quit the program",
+         "Save|Discard|Cancel|OK"},
+    };
+    for (const auto& step : steps) {
+      const std::string cfg = choose(step.code);
+      QVERIFY(cfg.find(std::string("Language ") + step.code + " \n") != std::string::npos);
+      QVERIFY(p.app->language == step.language);
+      QCOMPARE(p.window->Action("exit")->text(), QString::fromUtf8(step.exit));
+      QCOMPARE(p.window->Action("exit")->statusTip(), QString::fromUtf8(step.exitTip));
+      QCOMPARE(p.window->findChild<QToolBar*>("layerToolbar")->windowTitle(),
+               QString::fromUtf8(step.layerToolbar));
+      QCOMPARE(p.window->findChild<QDockWidget*>("feedPlotDock")->windowTitle(),
+               QString::fromUtf8(step.feedDock));
+      QCOMPARE(closeButtons(), QString::fromUtf8(step.buttons));
+    }
+    // Following the system again: no line in korvo.cfg, the language of the environment.
+    qputenv("LANG", "ja_JP.UTF-8");
+    qunsetenv("LC_ALL");
+    qunsetenv("LC_MESSAGES");
+    QVERIFY(choose("").find("Language") == std::string::npos);
+    QVERIFY(p.app->language == Language::Japanese);
+    // A new start takes the saved choice; --lang names another.
+    choose("ko");
+    CApplication again(*p.platform);
+    again.StartUp(StartOptions{});
+    QVERIFY(again.language == Language::Korean);
+    StartOptions en;
+    en.language = "en";
+    again.StartUp(en);
+    QVERIFY(again.language == Language::English);
   }
 };
 

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QToolBar>
 #include <QtTest>
 #include <fstream>
 
@@ -316,6 +317,61 @@ class MainWindowTest : public QObject {
     p.window->layerList()->activated(0);
     QCOMPARE(v->doc().store.count, count);
     QCOMPARE(v->windowTitle(), QString::fromStdString(TestFile("pocket_ijk.nc")));
+  }
+
+  // A drag in rotate mode turns about the centre of what is shown: the point in the window's
+  // middle stays there. With Alt it turns about the toolpath's point under the mouse.
+  void rotationKeepsTheMiddleOrThePickedPoint() {
+    Program p;
+    ToolpathView* v = TopView(p, "3 0 0 0 1, 4 100 0 0 1, 4 100 50 -20 1");
+    ViewState& view = v->doc().view;
+    view.Fit(v->doc().store, nullptr);
+    view.cu += 30, view.cv -= 10;  // panned: the middle is not the toolpath's centre
+    double middle[3];
+    view.MiddlePoint(view.fittedCentre, middle);
+    const QPoint at = v->ClientOf(middle[0], middle[1], middle[2]);
+    QVERIFY(std::abs(at.x() - 200) <= 1 && std::abs(at.y() - 150) <= 1);
+    Press(v, QPoint(120, 100));
+    DragTo(v, QPoint(180, 130));
+    Release(v, QPoint(180, 130));
+    QVERIFY(view.Direction() != 1);  // it turned
+    QPoint now = v->ClientOf(middle[0], middle[1], middle[2]);
+    QVERIFY(std::abs(now.x() - at.x()) <= 1 && std::abs(now.y() - at.y()) <= 1);
+    // Alt from the corner point: that point stays under the mouse.
+    const QPoint corner = v->ClientOf(100, 50, -20);
+    Press(v, corner, Qt::AltModifier);
+    DragTo(v, corner + QPoint(50, -40), Qt::AltModifier);
+    Release(v, corner + QPoint(50, -40), Qt::AltModifier);
+    now = v->ClientOf(100, 50, -20);
+    QVERIFY(std::abs(now.x() - corner.x()) <= 1 && std::abs(now.y() - corner.y()) <= 1);
+    QVERIFY(v->ClientOf(middle[0], middle[1], middle[2]) != at);
+  }
+
+  // Opening the program pane fits the view again to the room it leaves; the toolbar's fit
+  // leaves a border that F8's fit does not.
+  void programPaneRefitsAndTheToolbarFitKeepsABorder() {
+    Program p;
+    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
+    ToolpathView* v = p.window->ActiveView();
+    ViewState& view = v->doc().view;
+    view.haveLastOperation = false;  // no quiet time after the load
+    p.window->Action("zoomIn")->trigger();
+    const int widthBefore = v->width();
+    p.window->Action("sourcePane")->trigger();
+    QTRY_VERIFY(v->width() < widthBefore && view.width == v->width());
+    ViewState fitted = view;
+    fitted.Fit(v->doc().store, &v->doc().layers);
+    QCOMPARE(view.scale, fitted.scale);
+    p.window->Action("fitMargin")->trigger();
+    QCOMPARE(view.scale, 0.9 * fitted.scale);
+    Key(v, Qt::Key_F8);
+    QCOMPARE(view.scale, fitted.scale);
+    // The toolbar's button is the fit with the border.
+    bool inToolbar = false;
+    for (QAction* a : p.window->findChild<QToolBar*>("viewToolbar")->actions())
+      if (a->property("label").toByteArray() == QByteArray(LabelText("여백 두고 Fit")))
+        inToolbar = true;
+    QVERIFY(inToolbar);
   }
 };
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+
 #include "model/layer_table.h"
 #include "model/point_store.h"
 #include "test_support.h"
@@ -128,16 +131,124 @@ TEST(View, DragRotateAccumulatesSmallMovesAndKeepsTheCentre) {
   v.BeginDrag(0, 0);
   v.DragRotate(0, -10);
   EXPECT_EQ(v.ax, 355);
-  // The rotation centre stays in place.
+  // The point the drag turns about stays in place, to the pixel.
   v.SetDirection(1);
   v.scale = 4;
-  v.rotationCentre[0] = 50, v.rotationCentre[1] = 20;
+  v.pivot[0] = 50, v.pivot[1] = 20;
   WindowPoint before = v.Project(50, 20, 0);
   v.BeginDrag(0, 0);
   ASSERT_EQ(v.DragRotate(60, 0), 1);
   WindowPoint after = v.Project(50, 20, 0);
-  EXPECT_NEAR(after.x, before.x, 4 * 1 + 1);  // within the whole-unit centre steps
-  EXPECT_NEAR(after.y, before.y, 4 * 1 + 1);
+  EXPECT_NEAR(after.x, before.x, 1);
+  EXPECT_NEAR(after.y, before.y, 1);
+}
+
+// Unproject undoes ProjectUV and Depth in every direction, and the middle point is where the
+// window's middle is, as deep as asked.
+TEST(View, UnprojectAndTheMiddlePoint) {
+  ViewState v;
+  v.scale = 3, v.cu = 17, v.cv = -4;
+  for (int n = 1; n <= 7; ++n) {
+    SCOPED_TRACE(n);
+    v.SetDirection(n);
+    const double p[3] = {12.5, -40, 7.25};
+    double u, w, back[3];
+    double vv;
+    v.ProjectUV(p[0], p[1], p[2], u, vv);
+    v.Unproject(u, vv, v.Depth(p[0], p[1], p[2]), back);
+    for (int k = 0; k < 3; ++k) EXPECT_NEAR(back[k], p[k], 1e-9);
+    double middle[3];
+    v.MiddlePoint(p, middle);
+    v.ProjectUV(middle[0], middle[1], middle[2], u, w);
+    EXPECT_NEAR(u, v.cu, 1e-9);
+    EXPECT_NEAR(w, v.cv, 1e-9);
+    EXPECT_NEAR(v.Depth(middle[0], middle[1], middle[2]), v.Depth(p[0], p[1], p[2]), 1e-9);
+  }
+}
+
+// The property of a turn about a point: whatever the angles, scale, centre and point, and
+// whichever way the turn comes (a drag, the keys, the wheel), the point keeps its window
+// position; the classic turns without a point keep the whole-unit centre.
+TEST(View, TurnsKeepTheirPointInTheWindow) {
+  std::uint32_t seed = 12345;
+  auto next = [&seed](double lo, double hi) {
+    seed = seed * 1664525u + 1013904223u;
+    return lo + (hi - lo) * (seed >> 8) / double(1u << 24);
+  };
+  auto precise = [](const ViewState& v, const double p[3], double& x, double& y) {
+    double u, w;
+    v.ProjectUV(p[0], p[1], p[2], u, w);
+    x = (u - v.cu) * v.scale, y = (w - v.cv) * v.scale;
+  };
+  const ViewKey turns[] = {ViewKey::PageUp, ViewKey::PageDown, ViewKey::Home,
+                           ViewKey::End,    ViewKey::Insert,   ViewKey::Delete};
+  for (int round = 0; round < 300; ++round) {
+    SCOPED_TRACE(round);
+    ViewState v;
+    v.SetAngles(static_cast<int>(next(0, 360)), static_cast<int>(next(0, 360)),
+                static_cast<int>(next(0, 360)));
+    v.scale = next(0.01, 500);
+    v.cu = std::floor(next(-5000, 5000)), v.cv = std::floor(next(-5000, 5000));
+    const double fitted[3] = {next(-1000, 1000), next(-1000, 1000), next(-300, 300)};
+    double p[3];
+    if (round % 2)
+      v.MiddlePoint(fitted, p);  // the centre of what is shown
+    else
+      p[0] = next(-1000, 1000), p[1] = next(-1000, 1000), p[2] = next(-300, 300);
+    double x0, y0, x1, y1;
+    precise(v, p, x0, y0);
+    const WindowPoint at = v.Project(p[0], p[1], p[2]);
+    switch (round % 3) {
+      case 0:
+        for (int k = 0; k < 3; ++k) v.pivot[k] = p[k];
+        v.BeginDrag(0, 0);
+        ASSERT_EQ(v.DragRotate(static_cast<int>(next(-400, 400)) | 8, -37), 1);
+        break;
+      case 1:
+        v.Key(turns[round % 6], p);
+        break;
+      case 2:
+        v.Wheel(120 * static_cast<int>(next(1, 5)), p);
+        break;
+    }
+    precise(v, p, x1, y1);
+    EXPECT_NEAR(x1, x0, 1e-6 * std::max(1.0, v.scale));
+    EXPECT_NEAR(y1, y0, 1e-6 * std::max(1.0, v.scale));
+    const WindowPoint now = v.Project(p[0], p[1], p[2]);
+    EXPECT_LE(std::abs(now.x - at.x), 1);
+    EXPECT_LE(std::abs(now.y - at.y), 1);
+  }
+  // Without a point the keys and the wheel turn about the origin, the centre kept whole.
+  ViewState v;
+  v.cu = 10, v.cv = -3;
+  v.Key(ViewKey::PageUp);
+  v.Wheel(240);
+  EXPECT_EQ(v.cu, 10);
+  EXPECT_EQ(v.cv, -3);
+  // The pan keys move the picture even with a point given.
+  const double p[3] = {1, 2, 3};
+  v.scale = 100;
+  v.Key(ViewKey::Up, p);
+  EXPECT_EQ(v.cv, -2);
+}
+
+// The fit with a margin frames the same middle a tenth smaller than the described fit, and
+// records the middle of what it fitted for the turns.
+TEST(View, FitWithMarginAndTheFittedCentre) {
+  CPointStore s;
+  AddPoints(s, "3 0 0 0 1, 4 100 50 -20 1");
+  ViewState v;
+  v.width = 600, v.height = 600;
+  v.SetDirection(1);
+  v.Fit(s, nullptr);
+  const double scale = v.scale, cu = v.cu, cv = v.cv;
+  EXPECT_DOUBLE_EQ(v.fittedCentre[0], 50);
+  EXPECT_DOUBLE_EQ(v.fittedCentre[1], 25);
+  EXPECT_DOUBLE_EQ(v.fittedCentre[2], -10);
+  v.FitWithMargin(s, nullptr);
+  EXPECT_DOUBLE_EQ(v.scale, 0.9 * scale);
+  EXPECT_EQ(v.cu, cu);
+  EXPECT_EQ(v.cv, cv);
 }
 
 TEST(View, WheelPanAndQuietTime) {

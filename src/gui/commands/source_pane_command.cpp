@@ -10,6 +10,10 @@ namespace {
 
 void ToggleSourcePane(CommandContext& c) {
   QDockWidget* dock = c.frame.sourceDock();
+  // The pane takes room from the views: opening it fits them again to what is left, once
+  // their windows have settled (as after a read).
+  if (dock->isHidden())
+    for (ToolpathView* v : c.frame.Views()) v->FitWhenSized();
   dock->setVisible(dock->isHidden());
 }
 

@@ -1,5 +1,8 @@
 // "공구경로 정보": the statistics of the work layer's toolpath and its machine time (with the
-// limits of machine.par) in the dialog "Ncdata 정보".
+// limits of machine.par) in the dialog "Ncdata 정보". The described figures count linear
+// moves only; after arc fitting they leave most of a program out, so the arcs' own length and
+// the machine's time in cutting moves, arcs included, stand beside them (the same values the
+// command-line tool's `info` gives as arc_length, machine_time and rapid_time).
 
 #include <QFormLayout>
 #include <QGridLayout>
@@ -42,8 +45,18 @@ void ShowStatistics(QWidget* parent, const ToolpathStatistics& s, const MachineT
     e->setToolTip(machineTip);
     return e;
   };
+  auto named = [](QLineEdit* e, const char* name) {
+    e->setObjectName(name);
+    return e;
+  };
+  top->addRow(L("원호 이송거리"), named(value(fixed(s.arcLength)), "arcLength"));
   top->addRow(L("기계 예상시간(min)"), minutes(machine.total, "machineTime"));
   top->addRow(L("급속 예상시간(min)"), minutes(machine.rapid, "rapidTime"));
+  // The cutting time with the arcs: what the machine time spends outside the rapids. Our
+  // rule: no second estimate beside the machine time's; the length over the feed of the
+  // described figure would leave out the accelerations the machine time counts.
+  top->addRow(L("원호 포함 절삭시간(min)"),
+              minutes(machine.total - machine.rapid, "cuttingTimeWithArcs"));
   layout->addLayout(top);
   auto group = [&](const char* title, const double* mn, const double* mx) {
     auto* g = new QGroupBox(L(title), &d);

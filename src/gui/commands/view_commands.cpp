@@ -60,6 +60,7 @@ CommandRegistrar registrar{
     {"view6", Needs::View, Direction<6>, DirectionShown<6>},
     {"view7", Needs::View, Direction<7>, DirectionShown<7>},
     {"fit", Needs::View, [](CommandContext& c) { c.view->Fit(); }},
+    {"fitMargin", Needs::View, [](CommandContext& c) { c.view->Fit(true); }},
     {"zoomIn", Needs::View, [](CommandContext& c) { c.view->ZoomIn(); }},
     {"zoomOut", Needs::View, [](CommandContext& c) { c.view->ZoomOut(); }},
     {"redraw", Needs::View, [](CommandContext& c) { c.view->Redraw(); }},

@@ -1,7 +1,9 @@
-// "작업 환경": the settings of korvo.cfg; "Save" applies and writes them. The Korean-labels box
-// shows the menus and dialogs in Korean (or in the user's language again) at once.
+// "작업 환경": the settings of korvo.cfg; "Save" applies and writes them. The language (the
+// system's, Korean, English or Japanese) and the Korean-labels box take effect at once: the
+// menus, toolbars, docks and status tips change, and every dialog opened after it.
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QLineEdit>
 
@@ -12,7 +14,13 @@
 namespace trevalon {
 namespace {
 
-bool EditSettings(QWidget* parent, AppSettings& s) {
+// The language choice in the order the dialog lists it; "" follows the system.
+constexpr std::pair<const char*, Txt> kLanguages[] = {{"", Txt::LanguageSystem},
+                                                      {"ko", Txt::LanguageKorean},
+                                                      {"en", Txt::LanguageEnglish},
+                                                      {"ja", Txt::LanguageJapanese}};
+
+bool EditSettings(const CApplication& app, QWidget* parent, AppSettings& s) {
   QDialog d(parent);
   d.setWindowTitle(L("작업 환경"));
   auto* form = new QFormLayout(&d);
@@ -36,6 +44,15 @@ bool EditSettings(QWidget* parent, AppSettings& s) {
   }
   auto* cross = CheckBox(&d, L("Cross cursor"), "CrossCursorChk", s.crossCursorChk == 1);
   form->addRow(cross);
+  auto* language = new QComboBox(&d);
+  language->setObjectName("Language");
+  language->setStatusTip(app.Text(Txt::TipLanguage));
+  language->setToolTip(app.Text(Txt::TipLanguage));
+  for (const auto& [code, name] : kLanguages) {
+    language->addItem(app.Text(name), QString(code));
+    if (s.language == code) language->setCurrentIndex(language->count() - 1);
+  }
+  form->addRow(L("언어"), language);
   auto* korean =
       CheckBox(&d, L("메뉴와 대화상자를 한글로"), "KoreanLabelsChk", s.koreanLabelsChk == 1);
   form->addRow(korean);
@@ -49,16 +66,23 @@ bool EditSettings(QWidget* parent, AppSettings& s) {
   }
   s.crossCursorChk = cross->isChecked() ? 1 : 0;
   s.koreanLabelsChk = korean->isChecked() ? 1 : 0;
+  s.language = language->currentData().toString().toStdString();
   return true;
 }
 
 void WorkEnvironment(CommandContext& c) {
   AppSettings s = c.app.settings;
-  if (!EditSettings(c.parent(), s)) return;
+  if (!EditSettings(c.app, c.parent(), s)) return;
+  // A language chosen here wins over the command line's --lang from now on; one left as it
+  // was keeps the language the program runs in.
+  if (s.language != c.app.settings.language) c.app.language = SettingsLanguage(s);
   c.app.ApplySettings(s);
   for (ToolpathView* v : c.frame.Views())
     v->setCursor(s.crossCursorChk == 1 ? Qt::CrossCursor : Qt::ArrowCursor);
-  if (UseLabelLanguage(c.app)) c.frame.RetranslateLabels();
+  // A new label translator makes Qt send the frame its LanguageChange as well; the status
+  // tips and the close question's buttons are the core's texts and change in any case.
+  UseLabelLanguage(c.app);
+  c.frame.RetranslateLabels();
 }
 
 CommandRegistrar registrar{{"workEnvironment", Needs::Nothing, WorkEnvironment}};

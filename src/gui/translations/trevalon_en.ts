@@ -950,6 +950,11 @@
         </message>
         <message>
             <location filename="../commands/toolpath_info_dialog.cpp"/>
+            <source>원호 이송거리</source>
+            <translation>Arc length</translation>
+        </message>
+        <message>
+            <location filename="../commands/toolpath_info_dialog.cpp"/>
             <source>기계 예상시간(min)</source>
             <translation>Estimated machine time (min)</translation>
         </message>
@@ -957,6 +962,11 @@
             <location filename="../commands/toolpath_info_dialog.cpp"/>
             <source>급속 예상시간(min)</source>
             <translation>Estimated rapid time (min)</translation>
+        </message>
+        <message>
+            <location filename="../commands/toolpath_info_dialog.cpp"/>
+            <source>원호 포함 절삭시간(min)</source>
+            <translation>Cutting time with arcs (min)</translation>
         </message>
         <message>
             <location filename="../commands/toolpath_info_dialog.cpp"/>
@@ -1017,6 +1027,11 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
         </message>
         <message>
             <location filename="../commands/work_environment_dialog.cpp"/>
+            <source>언어</source>
+            <translation>Language</translation>
+        </message>
+        <message>
+            <location filename="../commands/work_environment_dialog.cpp"/>
             <source>메뉴와 대화상자를 한글로</source>
             <translation>Menus and dialogs in Korean</translation>
         </message>
@@ -1029,6 +1044,16 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
             <location filename="../commands/work_layer_dialog.cpp"/>
             <source>Select work layer</source>
             <translation>Select work layer</translation>
+        </message>
+        <message>
+            <location filename="../dialog_kit.cpp"/>
+            <source>확인</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <location filename="../dialog_kit.cpp"/>
+            <source>취소</source>
+            <translation>Cancel</translation>
         </message>
         <message>
             <location filename="../feed_plot_dock.cpp"/>
@@ -1484,6 +1509,11 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
             <location filename="../menus.cpp"/>
             <source>Fit	F8</source>
             <translation>Fit	F8</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
+            <source>여백 두고 Fit</source>
+            <translation>Fit with margin</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>

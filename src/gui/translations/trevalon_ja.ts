@@ -950,6 +950,11 @@
         </message>
         <message>
             <location filename="../commands/toolpath_info_dialog.cpp"/>
+            <source>원호 이송거리</source>
+            <translation>円弧の移動距離</translation>
+        </message>
+        <message>
+            <location filename="../commands/toolpath_info_dialog.cpp"/>
             <source>기계 예상시간(min)</source>
             <translation>予想機械時間(min)</translation>
         </message>
@@ -957,6 +962,11 @@
             <location filename="../commands/toolpath_info_dialog.cpp"/>
             <source>급속 예상시간(min)</source>
             <translation>予想早送り時間(min)</translation>
+        </message>
+        <message>
+            <location filename="../commands/toolpath_info_dialog.cpp"/>
+            <source>원호 포함 절삭시간(min)</source>
+            <translation>円弧を含む切削時間(min)</translation>
         </message>
         <message>
             <location filename="../commands/toolpath_info_dialog.cpp"/>
@@ -1017,6 +1027,11 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
         </message>
         <message>
             <location filename="../commands/work_environment_dialog.cpp"/>
+            <source>언어</source>
+            <translation>言語</translation>
+        </message>
+        <message>
+            <location filename="../commands/work_environment_dialog.cpp"/>
             <source>메뉴와 대화상자를 한글로</source>
             <translation>メニューとダイアログを韓国語で</translation>
         </message>
@@ -1029,6 +1044,16 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
             <location filename="../commands/work_layer_dialog.cpp"/>
             <source>Select work layer</source>
             <translation>作業レイヤーの選択</translation>
+        </message>
+        <message>
+            <location filename="../dialog_kit.cpp"/>
+            <source>확인</source>
+            <translation>OK</translation>
+        </message>
+        <message>
+            <location filename="../dialog_kit.cpp"/>
+            <source>취소</source>
+            <translation>キャンセル</translation>
         </message>
         <message>
             <location filename="../feed_plot_dock.cpp"/>
@@ -1484,6 +1509,11 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
             <location filename="../menus.cpp"/>
             <source>Fit	F8</source>
             <translation>全体表示	F8</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
+            <source>여백 두고 Fit</source>
+            <translation>余白付き全体表示</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>

@@ -837,7 +837,7 @@ Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side) {
                                   ? "the band holds the whole toolpath; nothing lies outside it"
                                   : "the box holds the whole toolpath; nothing lies outside it");
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(side == TrimSide::Inside ? Txt::CmdTrimInside : Txt::CmdTrimOutside);
   if (!TrimPolygon(ctx, side, region, frame.OriginNote())) return frame.Rollback(kNoRoom);
   frame.Rewritten();
   return Conclude(frame);
@@ -854,7 +854,7 @@ Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side
   for (const RegionPolygon& polygon : polygons) {
     if (!polygon.usable() || ctx.store.count == 0) continue;
     if (!saved) {
-      frame.SaveUndo();
+      frame.SaveUndo(side == TrimSide::Inside ? Txt::CmdTrimInside : Txt::CmdTrimOutside);
       saved = true;
     }
     std::vector<RegionPoint> vertices;

@@ -122,8 +122,9 @@ class CommandFrame {
 
   // ---- The end ----------------------------------------------------------------------------
   // Statistics, the help line (when given), the redraw request and the view's
-  // last-operation mark. The new statistics, or null for an empty store (they are then left
-  // as they were), so that a command's summary needs no walk of its own.
+  // last-operation mark. A command whose records all stand as SaveUndo found them takes its
+  // undo step and its change count back (no mark). The new statistics, or null for an empty store
+  // (they are then left as they were), so that a command's summary needs no walk of its own.
   const ToolpathStatistics* Finish(std::string_view helpLine = {});
 
  private:

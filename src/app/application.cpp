@@ -72,7 +72,7 @@ void CApplication::CloseDocument(CDocument* doc) {
 }
 
 EditContext MakeEditContext(CApplication& app, CDocument& doc) {
-  return EditContext{doc.store,  app.undo,     doc.retractHeight,
+  return EditContext{doc.store,  doc.undo,     doc.retractHeight,
                      app.Msg(),  &doc.view,    [&doc] { doc.Redraw(); },
                      &doc.edits, &doc.maxFeed, &doc.sourceLines};
 }

@@ -1,6 +1,6 @@
 #pragma once
 // CApplication: what the whole program shares: the platform, the settings and language,
-// the user texts, and the ring of undo snapshots that all documents use.
+// the user texts and the open documents (each with its own undo ring and reader state).
 
 #include <memory>
 #include <string>
@@ -10,8 +10,6 @@
 #include "app/settings.h"
 #include "edit/command_frame.h"
 #include "feed/feed_control.h"
-#include "model/undo_ring.h"
-#include "ncio/fanuc_reader.h"
 #include "platform/outcome.h"
 #include "platform/platform.h"
 #include "texts/messages.h"
@@ -67,16 +65,13 @@ class CApplication {
   AppSettings settings;
   Language language = Language::English;
   std::string systemDir;
-  CUndoRing undo;
-  // The NC reader's modal state: shared by all documents, kept from one read to the next.
-  NcReaderState ncReader;
   std::vector<std::unique_ptr<CDocument>> documents;
 
  private:
   std::unique_ptr<CFeedControl> feedControl_;
 };
 
-// The context of an editing command on a document: its store, the application's undo ring,
+// The context of an editing command on a document: its store, the document's undo ring,
 // the document's retract height, messages in the current language, the view and its redraw.
 EditContext MakeEditContext(CApplication& app, CDocument& doc);
 

@@ -1,6 +1,7 @@
 #pragma once
 // CDocument: the toolpaths of one job and everything its view owns: the point store with the
-// work layer, the other layers, and the view state.
+// work layer, the other layers, the view state, its undo history and the NC reader's modal
+// state.
 
 #include <array>
 #include <cstdint>
@@ -11,6 +12,8 @@
 #include "model/layer_table.h"
 #include "model/point_store.h"
 #include "model/source_lines.h"
+#include "model/undo_ring.h"
+#include "ncio/fanuc_reader.h"
 #include "ncio/nc_settings.h"
 #include "view/layer_colours.h"
 #include "view/view_state.h"
@@ -32,6 +35,14 @@ class CDocument {
   CLayerTable layers;
   ViewState view;
   NcSwitches nc;  // how this document reads and writes NC programs (from korvo.par)
+  // Our rule: the undo history and the reader's modal state belong to the document, not to
+  // the whole program. One ring shared by every window would let an undo in one window
+  // restore the state another window recorded into this one's store (its own program gone).
+  // Each document keeps its own ring (the same ten steps, the same copy-on-write snapshots),
+  // and its first read starts from the reader's initial modal state; within the document the
+  // modal state carries over from one read to the next, as it always has.
+  CUndoRing undo;
+  NcReaderState ncReader;
   // The Z of the retracts, traverses and plunges that editing creates: the highest rapid Z
   // of the last program read, 100.0 until a program has set it.
   double retractHeight = 100.0;

@@ -25,7 +25,7 @@ Outcome ReadComparison(CApplication& app, const CDocument& doc, const std::strin
                            "'" + path + "' is not an NC program (binary data near its start)");
   LayerSlot layer;
   NcSwitches nc = doc.nc;
-  NcReaderState state = app.ncReader;
+  NcReaderState state = doc.ncReader;
   state.language = app.language;
   NcReadOutcome o = NcReadOutcome::Read;
   (void)AppendNcProgram(NcReadTarget{store, layer, nc, state}, path, &o);

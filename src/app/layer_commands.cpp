@@ -59,34 +59,54 @@ void EchoLayersCommand(CDocument& doc, bool on, const std::string& list) {
   doc.Redraw();
 }
 
+std::string UndoStepName(const CApplication& app, std::optional<Txt> name) {
+  return app.Text(name ? *name : Txt::CmdUnnamed);
+}
+
+std::string UndoLine(const CApplication& app, const CDocument& doc) {
+  if (!doc.undo.CanUndo()) return app.Text(Txt::NothingToUndo);
+  return FillText(app.Text(Txt::UndoStep), UndoStepName(app, doc.undo.UndoName()));
+}
+
+std::string RedoLine(const CApplication& app, const CDocument& doc) {
+  if (!doc.undo.CanRedo()) return app.Text(Txt::NothingToRedo);
+  return FillText(app.Text(Txt::RedoStep), UndoStepName(app, doc.undo.RedoName()));
+}
+
 // Undo and redo bring back the source lines of the state they restore (undo_ring.h).
-// So do they the setup of a state a load replaced.
+// So do they the setup of a state a load replaced. The help line says what they took back or
+// put back (or that there was nothing to).
 int UndoCommand(CApplication& app, CDocument& doc) {
   const SourceLines current = doc.CurrentSourceLines();
   MachineSetup& setup = doc.layers[doc.layers.workLayer].setup;
   const MachineSetup currentSetup = setup;
-  if (!app.undo.Undo(doc.store)) return 0;
-  app.undo.TagNewest(current, &currentSetup);
+  const std::string line = UndoLine(app, doc);
+  app.Msg().Help(line);
+  if (!doc.undo.Undo(doc.store)) return 0;
+  doc.undo.TagNewest(current, &currentSetup);
   doc.NoteWorkLayerChanged();
-  doc.sourceLines.Set(app.undo.RestoredLines(), doc.edits);
-  if (app.undo.RestoredSetup()) setup = *app.undo.RestoredSetup();
+  doc.sourceLines.Set(doc.undo.RestoredLines(), doc.edits);
+  if (doc.undo.RestoredSetup()) setup = *doc.undo.RestoredSetup();
   doc.Redraw();
   return 1;
 }
 
 int RedoCommand(CApplication& app, CDocument& doc) {
-  if (!app.undo.Redo(doc.store)) return 0;
+  app.Msg().Help(RedoLine(app, doc));
+  if (!doc.undo.Redo(doc.store)) return 0;
   doc.NoteWorkLayerChanged();
-  doc.sourceLines.Set(app.undo.RestoredLines(), doc.edits);
-  if (app.undo.RestoredSetup()) doc.layers[doc.layers.workLayer].setup = *app.undo.RestoredSetup();
+  doc.sourceLines.Set(doc.undo.RestoredLines(), doc.edits);
+  if (doc.undo.RestoredSetup()) doc.layers[doc.layers.workLayer].setup = *doc.undo.RestoredSetup();
   doc.Redraw();
   return 1;
 }
 
-int ClearCommand(CApplication& app, CDocument& doc) {
+int ClearCommand(CApplication&, CDocument& doc) {
+  // Our rule: an empty toolpath stays as it is and records no undo step.
+  if (doc.store.count == 0) return 0;
   const SourceLines current = doc.CurrentSourceLines();
-  doc.store.Clear(app.undo);
-  app.undo.TagNewest(current);
+  doc.store.Clear(doc.undo);
+  doc.undo.TagNewest(current);
   // Deleting every path gives the store's memory back; the undo snapshot keeps what it
   // shares.
   doc.store.ReleasePages();

@@ -2,6 +2,7 @@
 // The layer and undo commands of a document window, shared by the desktop and the
 // command-line tool.
 
+#include <optional>
 #include <string>
 
 #include "app/application.h"
@@ -15,8 +16,17 @@ int SwitchLayerCommand(CDocument& doc, int j);
 int CopyLayerCommand(CApplication& app, CDocument& doc, int src, int dst);
 // Ticks (on) or clears the echo flag of the listed layers ("3 7-12 20").
 void EchoLayersCommand(CDocument& doc, bool on, const std::string& list);
+// Undo and redo: 1 when the store changed. Each puts UndoLine / RedoLine, as it stood
+// before, on the help line.
 int UndoCommand(CApplication& app, CDocument& doc);
 int RedoCommand(CApplication& app, CDocument& doc);
+// "Undo: trim inside" (the command the next undo takes back) or "Nothing to undo", in the
+// user's language; RedoLine the same for redo.
+std::string UndoLine(const CApplication& app, const CDocument& doc);
+std::string RedoLine(const CApplication& app, const CDocument& doc);
+// The name of an undo step in the user's language ("change" for a step without a name).
+std::string UndoStepName(const CApplication& app, std::optional<Txt> name);
+// Empties the work layer's store after one undo step; 0 (nothing recorded) when it is empty.
 int ClearCommand(CApplication& app, CDocument& doc);
 
 }  // namespace trevalon

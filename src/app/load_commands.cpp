@@ -45,12 +45,12 @@ Outcome ReportOutcome(CApplication& app, const CDocument& doc, NcReadOutcome out
       // before it are loaded and the work layer is marked (CDocument::StopNote); the reason
       // is said where the user looks. The command fails as a load that fills the store does:
       // the toolpath is only part of the program.
-      const std::string notice = ExtendedReadNotice(app);
+      const std::string notice = ExtendedReadNotice(app, doc);
       app.Msg().platform().ShowMessage(notice, app.Text(Txt::ErrorMessage), MessageIcon::Warning,
                                        MessageButtons::Ok);
       app.Msg().Help(notice);
       return Outcome::Failed(OutcomeCode::Refused,
-                             "extended reading stopped: " + app.ncReader.lastReport.stopReason +
+                             "extended reading stopped: " + doc.ncReader.lastReport.stopReason +
                                  "; the moves read before the stop are loaded (" +
                                  std::to_string(doc.store.count) + " records)");
     }
@@ -138,8 +138,8 @@ std::string PassedOverNotice(const CApplication& app, const ExtReadReport& r, Tx
 
 // After a classic read: what it had to limit, said once, as an extended read says what it
 // passed over; "" when it limited nothing.
-std::string ClassicLimitsNotice(const CApplication& app) {
-  return PassedOverNotice(app, app.ncReader.classicLimits, Txt::ClassicReadLimited);
+std::string ClassicLimitsNotice(const CApplication& app, const CDocument& doc) {
+  return PassedOverNotice(app, doc.ncReader.classicLimits, Txt::ClassicReadLimited);
 }
 
 // Our rule: after a classic read, the user learns once when its rules read blocks of the
@@ -147,18 +147,18 @@ std::string ClassicLimitsNotice(const CApplication& app) {
 // and the first line, on the help line and in a notice that does not stop the work; and what
 // the read had to limit to store it.
 void ShowReadNotice(CApplication& app, const CDocument& doc) {
-  if (ReadStopped(app)) return;  // the outcome says it (ReportOutcome)
-  if (!app.ncReader.lastReadExtended) {
-    const std::string notice = ClassicReadNotice(app, doc.nc.heidenhainInputChk == 1);
+  if (ReadStopped(doc)) return;  // the outcome says it (ReportOutcome)
+  if (!doc.ncReader.lastReadExtended) {
+    const std::string notice = ClassicReadNotice(app, doc, doc.nc.heidenhainInputChk == 1);
     if (!notice.empty()) {
       app.Msg().Help(notice);
       app.Msg().platform().ShowNotice(notice);
     }
-    const std::string limits = ClassicLimitsNotice(app);
+    const std::string limits = ClassicLimitsNotice(app, doc);
     if (!limits.empty()) app.Msg().Help(limits);
     return;
   }
-  const std::string notice = ExtendedReadNotice(app);
+  const std::string notice = ExtendedReadNotice(app, doc);
   if (!notice.empty()) app.Msg().Help(notice);
 }
 
@@ -182,8 +182,8 @@ void MeasureAndFit(CDocument& doc) {
 
 }  // namespace
 
-bool ReadStopped(const CApplication& app) {
-  return app.ncReader.lastReadExtended && !app.ncReader.lastReport.stopReason.empty();
+bool ReadStopped(const CDocument& doc) {
+  return doc.ncReader.lastReadExtended && !doc.ncReader.lastReport.stopReason.empty();
 }
 
 std::string GroupThousands(long n) {
@@ -197,16 +197,17 @@ std::string GroupThousands(long n) {
   return out;
 }
 
-std::string ExtendedReadNotice(const CApplication& app) {
-  if (!app.ncReader.lastReadExtended) return ClassicLimitsNotice(app);
-  const ExtReadReport& r = app.ncReader.lastReport;
+std::string ExtendedReadNotice(const CApplication& app, const CDocument& doc) {
+  if (!doc.ncReader.lastReadExtended) return ClassicLimitsNotice(app, doc);
+  const ExtReadReport& r = doc.ncReader.lastReport;
   if (!r.stopReason.empty()) return FillText(app.Text(Txt::ExtReadStopped), r.stopReason);
   return PassedOverNotice(app, r, Txt::ExtReadPassedOver);
 }
 
-std::string ClassicReadNotice(const CApplication& app, bool readAsHeidenhain) {
-  if (app.ncReader.lastReadExtended) return "";
-  const ClassicReadNote& n = app.ncReader.lastClassic;
+std::string ClassicReadNotice(const CApplication& app, const CDocument& doc,
+                              bool readAsHeidenhain) {
+  if (doc.ncReader.lastReadExtended) return "";
+  const ClassicReadNote& n = doc.ncReader.lastClassic;
   if (n.blocks <= 0) return "";
   const Txt text = !n.otherDialect    ? Txt::ClassicReadsDifferently
                    : readAsHeidenhain ? Txt::ClassicLooksIso
@@ -216,8 +217,8 @@ std::string ClassicReadNotice(const CApplication& app, bool readAsHeidenhain) {
 }
 
 NcReadTarget ReadTargetOf(CApplication& app, CDocument& doc) {
-  app.ncReader.language = app.language;  // what a read says is said in the user's language
-  return NcReadTarget{doc.store, doc.layers[doc.layers.workLayer], doc.nc, app.ncReader};
+  doc.ncReader.language = app.language;  // what a read says is said in the user's language
+  return NcReadTarget{doc.store, doc.layers[doc.layers.workLayer], doc.nc, doc.ncReader};
 }
 
 void InitDocument(CApplication& app, CDocument& doc) {
@@ -259,8 +260,8 @@ int NcSettingsCommand(CApplication& app, CDocument& doc, const NcSwitches& chose
 }
 
 Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
-  app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
-  app.ncReader.classicLimits = ExtReadReport{};
+  doc.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
+  doc.ncReader.classicLimits = ExtReadReport{};
   // Our rule: an empty file (a save that never happened, a copy cut short) holds no moves;
   // loading it would silently empty the work layer, so it is refused and the layer stays.
   {
@@ -282,13 +283,13 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   target.sources = &lines;
   target.measureExtent = false;  // MeasureAndFit
   target.refuseBinary = true;
-  const std::uint32_t undoPos = app.undo.undoPos;
-  (void)LoadNcProgram(target, app.undo, path, &o);
+  const std::uint32_t undoPos = doc.undo.undoPos;
+  (void)LoadNcProgram(target, doc.undo, path, &o);
   // A file that cannot be opened (or that is refused as not text) touched nothing: the
   // toolpath, the title and the layer stay as they were.
   if (Refused(o)) return ReportOutcome(app, doc, o, path);
   // The undo state of the toolpath before the load, when the load recorded one, keeps its lines.
-  if (app.undo.undoPos != undoPos) app.undo.TagNewest(before, &setupBefore);
+  if (doc.undo.undoPos != undoPos) doc.undo.TagNewest(before, &setupBefore);
   lines.Fit(doc.store.count);
   // The result of the read is otherwise not a reason to stop: a full store keeps the points
   // read so far and they go through the same steps.
@@ -301,7 +302,7 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   work.fileName = path;
   // A new toolpath: the mark of a stopped read is this read's alone.
   doc.StopNote(doc.layers.workLayer) =
-      o == NcReadOutcome::Stopped ? app.ncReader.lastReport.stopReason : "";
+      o == NcReadOutcome::Stopped ? doc.ncReader.lastReport.stopReason : "";
   // The work layer is now what the file holds (up to where a full store stopped the read:
   // the rest is still in the file). The other layers keep their own state.
   doc.NoteWorkLayerChanged();
@@ -313,8 +314,8 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
 }
 
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path) {
-  app.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
-  app.ncReader.classicLimits = ExtReadReport{};
+  doc.ncReader.lastReadExtended = false;  // a refused file leaves no notice of an older read
+  doc.ncReader.classicLimits = ExtReadReport{};
   NcReadOutcome o = NcReadOutcome::Read;
   // Our rule: the appended file joins the work layer's source lines, so that each record
   // keeps the file it came from (the records before it that have none keep none).
@@ -336,7 +337,7 @@ Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& pa
   // The toolpath now holds part of a program: marked as a load's would be (a mark of the
   // program before it stays, that part is still what it was).
   if (o == NcReadOutcome::Stopped)
-    doc.StopNote(doc.layers.workLayer) = app.ncReader.lastReport.stopReason;
+    doc.StopNote(doc.layers.workLayer) = doc.ncReader.lastReport.stopReason;
   lines.Fit(doc.store.count);
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(std::move(lines), doc.edits);

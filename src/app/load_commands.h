@@ -42,18 +42,19 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
 // work layer counts as changed.
 Outcome AppendNcCommand(CApplication& app, CDocument& doc, const std::string& path);
 
-// After an extended read: what it passed over (or why it stopped) in the user's language,
-// as the help line shows it; after a classic read, the values it had to limit to store them;
+// After the document's last extended read: what it passed over (or why it stopped) in the user's
+// language, as the help line shows it; after a classic read, the values it had to limit to store
+// them;
 // "" when there is nothing to say.
-std::string ExtendedReadNotice(const CApplication& app);
+std::string ExtendedReadNotice(const CApplication& app, const CDocument& doc);
 // After a classic read: what its rules read differently from a control (how many blocks, the
 // first line, that extended reading reads them as the control does); "" when nothing, or
 // after an extended read. `readAsHeidenhain`: the switch the read used.
-std::string ClassicReadNotice(const CApplication& app, bool readAsHeidenhain);
+std::string ClassicReadNotice(const CApplication& app, const CDocument& doc, bool readAsHeidenhain);
 
 // The last read was an extended one whose run stopped: the moves before the stop were kept
 // and the work layer marked (CDocument::StopNote).
-bool ReadStopped(const CApplication& app);
+bool ReadStopped(const CDocument& doc);
 
 // "1,204": a count with its thousands separated by commas, in every language.
 std::string GroupThousands(long n);

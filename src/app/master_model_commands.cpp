@@ -8,10 +8,10 @@ namespace trevalon {
 Outcome CreateMasterModel(CApplication& app, CDocument& doc) {
   bool memoryFailed = false;
   const SourceLines lines = doc.CurrentSourceLines();
-  const int r = doc.master.Create(doc.store, app.undo, &memoryFailed);
+  const int r = doc.master.Create(doc.store, doc.undo, &memoryFailed);
   if (r == 1) {
     // The toolpath that served for the mesh left the document; its undo state keeps its lines.
-    app.undo.TagNewest(lines);
+    doc.undo.TagNewest(lines);
     doc.sourceLines.Set(lines.WithoutRecords(), doc.edits);
   }
   if (memoryFailed) app.Notify(Txt::CannotAllocateMemory, Txt::Message);

@@ -75,13 +75,17 @@ void ClearVerb(Session& s, const Args& a) {
   a.Expect(0, 0);
   ClearCommand(s.app, *s.doc);
 }
+// Undo and redo say on the error stream what they took back or put back, as the desktop's
+// help line does.
 void UndoVerb(Session& s, const Args& a) {
   a.Expect(0, 0);
   UndoCommand(s.app, *s.doc);
+  s.err << s.platform.helpText << "\n";
 }
 void RedoVerb(Session& s, const Args& a) {
   a.Expect(0, 0);
   RedoCommand(s.app, *s.doc);
+  s.err << s.platform.helpText << "\n";
 }
 
 int LayerNumber(const Args& a, std::size_t i, const char* what) {

@@ -21,12 +21,12 @@ namespace {
 void Read(Session& s, const std::string& verb, const std::string& path, bool load) {
   const Outcome o =
       load ? LoadNcCommand(s.app, *s.doc, path) : AppendNcCommand(s.app, *s.doc, path);
-  const std::string notice = ExtendedReadNotice(s.app);
+  const std::string notice = ExtendedReadNotice(s.app, *s.doc);
   if (!notice.empty()) s.err << notice << "\n";
   // Our rule: a program whose run stopped is loaded up to the stop, as a full store is; unlike
   // that, the script goes on (the toolpath may be looked at or written, which says the stop
   // again) and ends with exit status 1.
-  if (!o.ok() && ReadStopped(s.app)) {
+  if (!o.ok() && ReadStopped(*s.doc)) {
     s.err << verb << ": " << o.reason() << "\n";
     s.status = 1;
     return;

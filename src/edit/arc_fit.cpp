@@ -698,7 +698,7 @@ Outcome ArcsToLines(EditContext& ctx, double tolerance, ArcFitSummary* summary) 
   CommandFrame frame(ctx);
   if (total > CPointStore::kCapacity || !frame.Reserve(total))
     return Outcome::Failed(OutcomeCode::NoMemory, "the chords do not fit into the point store");
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdArcConvert);
   const bool ok = WalkMotion(s, n,
                              [&](std::uint32_t, const double from[3], bool haveFrom, int fromType,
                                  const PointRegister* c) {
@@ -753,7 +753,7 @@ Outcome FitArcs(EditContext& ctx, const ArcFitOptions& o, ArcFitSummary* summary
   CommandFrame frame(ctx);
   bool changed = false;
   auto change = [&] {
-    if (!changed) frame.SaveUndo();
+    if (!changed) frame.SaveUndo(Txt::CmdArcConvert);
     changed = true;
     return true;
   };

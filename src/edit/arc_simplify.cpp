@@ -382,7 +382,7 @@ Outcome SimplifyToolpath(EditContext& ctx, const ArcSimplifyOptions& o,
         from = piece.end;
         continue;
       }
-      if (!changed) frame.SaveUndo();
+      if (!changed) frame.SaveUndo(Txt::CmdArcSimplify);
       changed = true;
       sum.replaced += static_cast<std::uint64_t>(k);
       bool ok = true;

@@ -1,7 +1,7 @@
 #pragma once
 // The two clean-ups as commands of their own: the rapid rebuild ("급속이송 경로 걸르기") and the
-// regeneration of the run types ("Ncdata 재생성"). Neither records an undo snapshot: Undo
-// goes back to the state before the last command that recorded one.
+// regeneration of the run types ("Ncdata 재생성"). Each records one undo snapshot, as
+// every command that changes the store does.
 
 #include "edit/command_frame.h"
 #include "platform/outcome.h"

@@ -1,6 +1,7 @@
 #include "edit/command_frame.h"
 
 #include <cstdio>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -93,17 +94,13 @@ bool CommandFrame::Reserve(std::uint64_t total) {
   return ok;
 }
 
-void CommandFrame::SaveUndo() {
-  ctx_.undo.SaveUndo(ctx_.store);
+void CommandFrame::SaveUndo(Txt name) {
+  ctx_.undo.SaveUndo(ctx_.store, name);
   if (sourced_) ctx_.undo.TagNewest(lines_);
   // Shares the store's pages, as the undo slot does: nothing is copied until a page changes.
   haveBefore_ = ctx_.store.Snapshot(before_) != 0;
+  recorded_ = true;
   NoteChange();
-}
-
-bool CommandFrame::KeepForRollback() {
-  haveBefore_ = ctx_.store.Snapshot(before_) != 0;
-  return haveBefore_;
 }
 
 bool CommandFrame::Append() {
@@ -230,8 +227,30 @@ Outcome CommandFrame::Rollback(const std::string& why, Txt notice, OutcomeCode c
   return Outcome::Failed(code, why);
 }
 
+bool CommandFrame::Unchanged() {
+  if (!haveBefore_ || store().count != before_.count()) return false;
+  for (std::uint32_t i = 0; i < before_.count(); ++i) {
+    const PointRecord* now = ctx_.store.RawRecord(i);
+    const PointRecord& was = before_[i];
+    if (!now || std::memcmp(now, &was, sizeof was) != 0) return false;
+  }
+  return true;
+}
+
 const ToolpathStatistics* CommandFrame::Finish(std::string_view helpLine) {
   CheckCount();
+  // Our rule: a command that recorded its undo step but left every record as it was takes
+  // the step back, so that undo never takes back a command that did nothing.
+  if (recorded_ && Unchanged()) {
+    ctx_.undo.DropNewest();
+    recorded_ = false;
+    if (ctx_.edits) --*ctx_.edits;  // the change counted when the step was recorded
+    if (sourced_) ctx_.sources->Set(lines_, *ctx_.edits);
+    ComputeStatistics(ctx_.store);
+    if (!helpLine.empty()) ctx_.msg.Help(helpLine);
+    if (ctx_.redraw) ctx_.redraw();
+    return ctx_.store.count ? &ctx_.store.stats : nullptr;
+  }
   NoteChange();
   if (sourced_) ctx_.sources->Set(ResultLines(), *ctx_.edits);
   const bool counted = ComputeStatistics(ctx_.store) != 0;

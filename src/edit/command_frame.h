@@ -70,12 +70,11 @@ class CommandFrame {
   // before anything changes. False when `total` is beyond the store's capacity or a page
   // cannot be had; the store's records and register are as they were either way.
   bool Reserve(std::uint64_t total);
-  // One undo snapshot of the whole store. The frame keeps the same state for Rollback.
-  void SaveUndo();
-  // For a command that records no undo snapshot (the reversals): keeps the store as it stands
-  // for Rollback all the same (its pages shared, nothing copied until one changes). False when
-  // that could not be had: the command must not start.
-  bool KeepForRollback();
+  // One undo snapshot of the whole store, named after the command (`name`, a user text that
+  // undo and redo say and the Edit menu lists). The frame keeps the same state for Rollback.
+  // Our rule: every command that changes the store records exactly one, so that one undo
+  // takes back exactly that command.
+  void SaveUndo(Txt name);
   // The points the command found; its result goes behind them.
   std::uint32_t originalCount() const { return originalCount_; }
 
@@ -123,11 +122,14 @@ class CommandFrame {
 
   // ---- The end ----------------------------------------------------------------------------
   // Statistics, the help line (when given), the redraw request and the view's
-  // last-operation mark. The new statistics, or null for an empty store (they are then left
-  // as they were), so that a command's summary needs no walk of its own.
+  // last-operation mark. A command whose records all stand as SaveUndo found them takes its
+  // undo step and its change count back (no mark). The new statistics, or null for an empty store
+  // (they are then left as they were), so that a command's summary needs no walk of its own.
   const ToolpathStatistics* Finish(std::string_view helpLine = {});
 
  private:
+  // The store holds every record as SaveUndo found it.
+  bool Unchanged();
   void NoteChange() {
     if (ctx_.edits) ++*ctx_.edits;
   }
@@ -148,6 +150,7 @@ class CommandFrame {
   std::uint32_t originalCount_;
   RecordSnapshot before_;  // the store as SaveUndo found it
   bool haveBefore_ = false;
+  bool recorded_ = false;            // SaveUndo recorded the command's undo step
   SourceLines lines_;                // the document's source lines when the command started
   bool sourced_ = false;             // they were valid then
   bool following_ = false;           // the frame still knows where every record came from

@@ -106,14 +106,16 @@ bool KeepArcCentre(CPointStore& s, std::uint32_t removed, std::uint32_t a, std::
   return s.StorePoint(arc + 1) != 0;
 }
 
-// Puts the store back when a step cannot be done for want of memory. Commands with an undo
-// snapshot use the frame's (SaveUndo keeps the state); the others keep one of their own,
-// sharing the store's pages, so nothing is copied until a page changes.
+// Puts the store back when a step cannot be done for want of memory. Commands record their
+// undo snapshot `name` and use the frame's state (SaveUndo keeps it); a window of the
+// desktop's series after the first records none and keeps a state of its own, sharing the
+// store's pages, so nothing is copied until a page changes.
 class Safeguard {
  public:
-  Safeguard(CommandFrame& frame, bool recordUndo) : frame_(frame), undo_(recordUndo) {
+  Safeguard(CommandFrame& frame, Txt name, bool recordUndo = true)
+      : frame_(frame), undo_(recordUndo) {
     if (undo_)
-      frame_.SaveUndo();
+      frame_.SaveUndo(name);
     else
       ok_ = frame_.store().Snapshot(before_) != 0;
   }
@@ -199,7 +201,7 @@ Outcome DeletePoint(EditContext& ctx, std::uint32_t index) {
   CPointStore& s = ctx.store;
   if (auto refusal = RefusePick(s, index)) return *refusal;
   CommandFrame frame(ctx);
-  Safeguard guard(frame, false);
+  Safeguard guard(frame, Txt::CmdDeletePoint);
   if (!guard.ok()) return NoMemoryToStart();
   const std::uint32_t a = MotionBefore(s, index), b = MotionAfter(s, index);
   bool ok = true;
@@ -236,7 +238,7 @@ Outcome DeletePath(EditContext& ctx, std::uint32_t index) {
     return Outcome::Unchanged("the path holds nothing but the way out of the cut before it");
 
   CommandFrame frame(ctx);
-  Safeguard guard(frame, false);
+  Safeguard guard(frame, Txt::CmdDeletePath);
   if (!guard.ok()) return NoMemoryToStart();
   const std::uint32_t a = MotionBefore(s, start);
   // The rapid after the gap starts a run unless a rapid comes right before it now (JoinAfterGap).
@@ -279,7 +281,7 @@ Outcome DeleteEverySecondPath(EditContext& ctx) {
   if (gaps.empty()) return Outcome::Unchanged("there is no second path");
 
   CommandFrame frame(ctx);
-  Safeguard guard(frame, true);
+  Safeguard guard(frame, Txt::CmdDeleteEverySecond);
   for (const Gap& g : gaps) {
     if (!RemoveRecords(s, g.begin, g.end)) return guard.Fail();
   }
@@ -312,7 +314,7 @@ Outcome DeleteInsideWindow(EditContext& ctx, int x1, int y1, int x2, int y2, boo
   if (!any) return Outcome::Unchanged("no point inside the window");
 
   CommandFrame frame(ctx);
-  Safeguard guard(frame, recordUndo);
+  Safeguard guard(frame, Txt::CmdDeleteInWindows, recordUndo);
   if (!guard.ok()) return NoMemoryToStart();
   // Each point is judged by what it was before this window: a cut that an earlier point made
   // a placeholder is still a cut here.
@@ -349,7 +351,7 @@ Outcome DeleteInsidePolygon(EditContext& ctx, const Region& polygon) {
   if (s.count == 0) return Empty();
   if (!ctx.view) return Outcome::Failed(OutcomeCode::Refused, "a polygon needs a view");
   CommandFrame frame(ctx);
-  Safeguard guard(frame, true);
+  Safeguard guard(frame, Txt::CmdDeleteInPolygon);
   bool first = true, beforeInside = false;
   for (std::uint32_t i = 0; i < s.count; ++i) {
     if (!s.FetchPoint(i) || !IsLinearType(s.reg.type)) continue;
@@ -368,7 +370,7 @@ Outcome DeleteByXyAngle(EditContext& ctx, const XyAngleOptions& o) {
   CPointStore& s = ctx.store;
   if (s.count == 0) return Empty();
   CommandFrame frame(ctx);
-  Safeguard guard(frame, true);
+  Safeguard guard(frame, Txt::CmdDeleteXyAngle);
   std::uint32_t before = kNone;
   for (std::uint32_t i = 0; i < s.count; ++i) {
     if (!s.FetchPoint(i) || !IsMotionType(s.reg.type)) continue;
@@ -394,7 +396,7 @@ Outcome DeletePointsByLength(EditContext& ctx, double length) {
   CPointStore& s = ctx.store;
   if (s.count == 0) return Empty();
   CommandFrame frame(ctx);
-  Safeguard guard(frame, false);
+  Safeguard guard(frame, Txt::CmdDeletePointsByLength);
   if (!guard.ok()) return NoMemoryToStart();
   const std::uint32_t n = s.count;
   std::uint32_t before = kNone;
@@ -428,7 +430,7 @@ Outcome DeletePathsByLength(EditContext& ctx, double length) {
   CPointStore& s = ctx.store;
   if (s.count == 0) return Empty();
   CommandFrame frame(ctx);
-  Safeguard guard(frame, false);
+  Safeguard guard(frame, Txt::CmdDeletePathsByLength);
   if (!guard.ok()) return NoMemoryToStart();
   // A path's cutting run: its cutting moves (arcs included) from the first one after a rapid
   // up to the next rapid, measured from the motion point before its first cut.
@@ -465,7 +467,7 @@ Outcome DeleteByZAngle(EditContext& ctx, const ZAngleOptions& o) {
   if (s.count == 0) return Empty();
   const std::int32_t feed = *ctx.cuttingFeed;
   CommandFrame frame(ctx);
-  Safeguard guard(frame, true);
+  Safeguard guard(frame, Txt::CmdDeleteZAngle);
 
   // 1. The feed field flags the cuts in the slope band: 0 in it, the cutting feed for a cut
   // outside it whose own feed is 0, so that only cuts in the band read 0.
@@ -565,7 +567,7 @@ Outcome DeleteSelected(EditContext& ctx) {
   }
   if (!any) return Outcome::Unchanged("nothing is selected");
   CommandFrame frame(ctx);
-  Safeguard guard(frame, true);
+  Safeguard guard(frame, Txt::CmdDeleteSelected);
   for (std::uint32_t i = 0; i < s.count; ++i) {
     if (!s.FetchPoint(i) || !IsMotionType(s.reg.type) || s.reg.mark != 1) continue;
     if (!Retype(s, i, MOVE_RAPID_CONT)) return guard.Fail();

@@ -27,7 +27,7 @@
 
 namespace trevalon {
 
-// ---- Picked point and path (no undo snapshot) ----------------------------------------------
+// ---- Picked point and path (one undo snapshot) ---------------------------------------------
 // Deletes motion point `index` (type 0). The motion point after it joins the toolpath where
 // it now stands: a cutting run's second point becomes its start (type 3), a rapid run's
 // second rapid its start (type 1). Refused, changing nothing, for an index beyond the store
@@ -80,11 +80,11 @@ struct XyAngleOptions {
 Outcome DeleteByXyAngle(EditContext& ctx, const XyAngleOptions& o);
 
 // " 삭제 길이 ": every move at least `length` long (arcs by their length) becomes a rapid, as
-// every rapid stays one; then regeneration and the rapid rebuild. No undo snapshot.
+// every rapid stays one; then regeneration and the rapid rebuild. One undo snapshot.
 Outcome DeletePointsByLength(EditContext& ctx, double length);
 // " Delete toolpath length ": every path shorter than `length` (measured along its cutting
 // moves from the point before its first cut) becomes rapid placeholders; then the rapid
-// rebuild, twice. No undo snapshot.
+// rebuild, twice. One undo snapshot.
 Outcome DeletePathsByLength(EditContext& ctx, double length);
 
 struct ZAngleOptions {

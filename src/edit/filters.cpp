@@ -281,7 +281,7 @@ Outcome FinishFilter(CommandFrame& frame, const std::vector<std::uint32_t>& chan
                      bool toLines) {
   CPointStore& s = frame.store();
   const std::uint32_t before = s.count;
-  frame.SaveUndo();
+  frame.SaveUndo(toLines ? Txt::CmdArcFilter : Txt::CmdLinearFilter);
   for (std::uint32_t i : changed) {
     if (!s.FetchPoint(i)) continue;
     s.reg.type = MOVE_LINE;

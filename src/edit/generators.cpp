@@ -16,8 +16,9 @@ struct GenPoint {
 
 Outcome TooMany(const EditContext& ctx, std::uint64_t n);
 
-// Puts the generated points behind the toolpath, all or none.
-Outcome AppendAll(EditContext& ctx, const std::vector<GenPoint>& points) {
+// Puts the generated points behind the toolpath, all or none, after one undo snapshot named
+// `name`.
+Outcome AppendAll(EditContext& ctx, const std::vector<GenPoint>& points, Txt name) {
   if (points.empty()) return Outcome::Unchanged("the values make no toolpath");
   CommandFrame frame(ctx);
   const std::uint64_t total = std::uint64_t{ctx.store.count} + points.size();
@@ -25,6 +26,7 @@ Outcome AppendAll(EditContext& ctx, const std::vector<GenPoint>& points) {
     return Outcome::Failed(OutcomeCode::NoMemory, "the toolpath of " +
                                                       std::to_string(points.size()) +
                                                       " points does not fit in the point store");
+  frame.SaveUndo(name);
   CPointStore& s = ctx.store;
   const std::int32_t feed = ctx.cuttingFeed ? *ctx.cuttingFeed : 300;
   for (const GenPoint& p : points) {
@@ -111,7 +113,7 @@ Outcome GenerateFace(EditContext& ctx, const FaceValues& v) {
                                    {x1, y, rh, MOVE_RAPID}});
     }
   }
-  return AppendAll(ctx, points);
+  return AppendAll(ctx, points, Txt::CmdFace);
 }
 
 Outcome GenerateRadial(EditContext& ctx, const RadialValues& v) {
@@ -132,7 +134,7 @@ Outcome GenerateRadial(EditContext& ctx, const RadialValues& v) {
                                  {ix, iy, z, MOVE_LINE_CONT},
                                  {ix, iy, rh, MOVE_RAPID}});
   }
-  return AppendAll(ctx, points);
+  return AppendAll(ctx, points, Txt::CmdRadial);
 }
 
 Outcome GenerateSpiral(EditContext& ctx, const RadialValues& v) {
@@ -194,7 +196,7 @@ Outcome GenerateSpiral(EditContext& ctx, const RadialValues& v) {
   last.z = rh;
   last.type = MOVE_RAPID;
   points.push_back(last);
-  return AppendAll(ctx, points);
+  return AppendAll(ctx, points, Txt::CmdSpiral);
 }
 
 }  // namespace trevalon

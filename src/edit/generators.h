@@ -2,7 +2,8 @@
 // Simple roughing toolpaths made without a model: a face (parallel one-way passes over a
 // rectangle), radial spokes from an outer to an inner circle, and a spiral that clears a ring
 // or disc from the inside outwards. Each appends its points behind the toolpath already in
-// the store and takes no undo snapshot: nothing existing is changed or removed. Every point
+// the store after one undo snapshot (nothing existing is changed or removed, but undo takes
+// the new points back as it takes back any other command). Every point
 // gets the document's cutting feed and mark 0; rapid points get the retract height.
 
 #include <cstdint>

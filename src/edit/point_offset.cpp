@@ -322,7 +322,7 @@ Outcome OffsetCommand(EditContext& ctx, const Region& region, const OffsetVector
   RecordSnapshot before;
   const PassResult r = Pass(ctx, region, v, [&] {
     if (!saveUndo) return ctx.store.Snapshot(before) != 0;
-    frame.SaveUndo();
+    frame.SaveUndo(Txt::CmdOffset);
     return true;
   });
   if (r == PassResult::OutOfRange) return Refuse(ctx);
@@ -372,7 +372,7 @@ Outcome OffsetFileCommand(EditContext& ctx, const std::string& path, const Offse
     ViewState unused;
     const PassResult r = RunPass(ctx.store, Boundary(region, unused), v, [&] {
       if (recorded) return true;
-      frame.SaveUndo();
+      frame.SaveUndo(Txt::CmdOffset);
       recorded = true;
       return ctx.store.Snapshot(before) != 0;
     });

@@ -96,10 +96,8 @@ Outcome ReverseCommand(EditContext& ctx, const ReverseOptions& o, const Region* 
     for (Turn& t : chosen) t.reversed = !t.reversed;
   }
 
-  // No undo snapshot (the reversal has none).
   CommandFrame frame(ctx);
-  if (!frame.KeepForRollback())
-    return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the paths");
+  frame.SaveUndo(Txt::CmdReverse);
   const std::uint32_t n = s.count;
   PathWriter w(s);
   w.NoteOrigins(frame.OriginNote());
@@ -132,8 +130,7 @@ Outcome ReversePathCommand(EditContext& ctx, std::uint32_t index) {
     return Outcome::Unchanged("point " + std::to_string(index) + " is on no cutting path");
 
   CommandFrame frame(ctx);
-  if (!frame.KeepForRollback())
-    return Outcome::Failed(OutcomeCode::NoMemory, "no memory to reverse the path");
+  frame.SaveUndo(Txt::CmdReversePath);
   const std::uint32_t n = s.count;
   PathWriter w(s);
   w.NoteOrigins(frame.OriginNote());

@@ -293,7 +293,7 @@ Outcome ReturnHeight(EditContext& ctx, const std::vector<PathRun>& runs, const S
   }
   if (changes.empty()) return Outcome::Unchanged("no way between two close paths to change");
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdSort);
   for (const Change& c : changes) {
     s.FetchPoint(c.i);
     s.reg.type = c.type, s.reg.z = c.z, s.reg.feed = c.feed;
@@ -319,7 +319,7 @@ Outcome SortCommand(EditContext& ctx, const SortOptions& o) {
   const std::vector<SortStep> order = SortOrder(ends, o.mode, o.distance);
 
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdSort);
   const std::uint32_t n = s.count;
   const double h = ctx.retractHeight;
   PathWriter w(s);

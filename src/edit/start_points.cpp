@@ -316,7 +316,7 @@ Outcome StartPointsCommand(EditContext& ctx, StartPointPaths which,
   if (!any) return Outcome::Unchanged("no path starts anywhere else");
 
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdStartPoints);
   const std::uint32_t n = s.count;
   PathWriter w(s);
   w.NoteOrigins(frame.OriginNote());

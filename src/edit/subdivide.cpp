@@ -111,7 +111,7 @@ Outcome Subdivide(EditContext& ctx, const SubdivideRequest& r, SubdivideSummary*
   if (total > CPointStore::kCapacity || !frame.Reserve(total))
     return Outcome::Failed(OutcomeCode::NoMemory,
                            "the subdivided toolpath does not fit into the point store");
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdSubdivide);
 
   bool ok = true;
   WalkKept(s, n, [&](std::uint32_t i, const double from[3], bool haveFrom) {

@@ -297,7 +297,7 @@ Outcome TransformCommand(EditContext& ctx, const TransformOptions& o, const Regi
   }
 
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdTransform);
   const double h = ctx.retractHeight;
   PathWriter w(s);
   w.NoteOrigins(frame.OriginNote());

@@ -898,7 +898,7 @@ Outcome TrimCommand(EditContext& ctx, const Region& region, TrimSide side) {
                                   ? "the band holds the whole toolpath; nothing lies outside it"
                                   : "the box holds the whole toolpath; nothing lies outside it");
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(side == TrimSide::Inside ? Txt::CmdTrimInside : Txt::CmdTrimOutside);
   if (!TrimPolygon(ctx, side, region, frame.OriginNote())) return frame.Rollback(kNoRoom);
   frame.Rewritten();
   return Conclude(frame);
@@ -917,7 +917,7 @@ Outcome TrimFileCommand(EditContext& ctx, const std::string& path, TrimSide side
   for (const RegionPolygon& polygon : polygons) {
     if (!polygon.usable() || ctx.store.count == 0) continue;
     if (!saved) {
-      frame.SaveUndo();
+      frame.SaveUndo(side == TrimSide::Inside ? Txt::CmdTrimInside : Txt::CmdTrimOutside);
       saved = true;
     } else {
       // After the first pass: a polygon that cannot change anything is passed over.

@@ -99,7 +99,7 @@ Outcome ZUpDownCommand(EditContext& ctx, const ZUpDownOptions& o) {
   if (!any) return Outcome::Unchanged("no path climbs");
 
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdZUpDown);
   const std::uint32_t n = s.count;
   PathWriter w(s);
   w.NoteOrigins(frame.OriginNote());

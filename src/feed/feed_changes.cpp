@@ -80,7 +80,7 @@ Outcome FeedPlan::Apply(EditContext& ctx, const char* unchangedReason, FeedChang
   if (summary) *summary = {changed, 0};
   if (changed == 0) return Outcome::Unchanged(unchangedReason);
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdFeedChange);
   for (std::uint32_t i = 0; i < size_; ++i) {
     if (!s.IsMotion(i) || s.reg.feed == feeds_[i]) continue;
     const bool arc = IsArcType(s.reg.type);
@@ -335,7 +335,7 @@ Outcome RegionFeedCommand(EditContext& ctx, const Region& region, FeedLimit limi
     return Outcome::Failed(OutcomeCode::NoMemory, "the cut moves do not fit in the point store");
   }
   const std::uint32_t changedPoints = plan.Differences(s);
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdFeedChange);
   const char* full = "the store cannot hold the cut moves";
   std::size_t next = 0;
   for (std::uint32_t i = 0; i < n; ++i) {

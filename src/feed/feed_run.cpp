@@ -140,7 +140,7 @@ Outcome OptimizeFeeds(EditContext& ctx, CFeedControl& fc, const MasterModel& mas
 
   // Write-back: the output replaces the toolpath, point for point. The optimiser's records
   // carry no selection, so the points come back unselected.
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdFeedOptimizer);
   const FeedPoint* o = fc.output.get();
   store.count = m;
   for (std::uint32_t i = 0; i < m; ++i) {

@@ -271,7 +271,7 @@ int MasterModel::Create(CPointStore& st, CUndoRing& undo, bool* memoryFailed) {
   cells_ = std::move(mesh);
   header = h;
   // The toolpath that served for the mesh leaves the document (undo brings it back).
-  st.Clear(undo);
+  st.Clear(undo, Txt::CmdMasterModel);
   return 1;
 }
 

@@ -248,6 +248,29 @@ void MainWindow::RebuildRecentMenu() {
   recentMenu_->setEnabled(!recent_.empty());
 }
 
+void MainWindow::RebuildUndoMenu() {
+  if (!undoMenu_) return;
+  undoMenu_->clear();
+  ToolpathView* v = ActiveView();
+  const std::vector<std::optional<Txt>> names =
+      v ? v->doc().undo.UndoNames() : std::vector<std::optional<Txt>>{};
+  if (names.empty()) {
+    undoMenu_->addAction(Q(app_.Text(Txt::NothingToUndo)))->setEnabled(false);
+    return;
+  }
+  for (std::size_t k = 0; k < names.size(); ++k) {
+    QAction* a =
+        undoMenu_->addAction(QString("&%1 %2").arg(k + 1).arg(Q(UndoStepName(app_, names[k]))));
+    a->setStatusTip(Q(app_.Text(Txt::TipUndo)));
+    connect(a, &QAction::triggered, this, [this, v, k] {
+      if (v != ActiveView()) return;  // the window closed or another one came up
+      for (std::size_t j = 0; j <= k; ++j)
+        if (!UndoCommand(app_, v->doc())) break;
+      RefreshState();
+    });
+  }
+}
+
 // ---- Status line and state ------------------------------------------------------------------
 
 void MainWindow::BuildStatusLine() {

@@ -107,6 +107,13 @@ class MainWindow : public QMainWindow {
   void SaveRecent();
   void RebuildRecentMenu();
 
+ public:
+  // The Edit menu's undo list: the steps undo can take back in the active window, the newest
+  // first, each named after its command; choosing one takes it back with every step above it.
+  void RebuildUndoMenu();
+  QMenu* undoMenu() const { return undoMenu_; }
+
+ private:
   CApplication& app_;
   QtPlatform& platform_;
   DialogMemory memory_;
@@ -117,6 +124,7 @@ class MainWindow : public QMainWindow {
   std::array<QLabel*, StatusPanes::kCount> panes_{};
   QProgressBar* busy_ = nullptr;
   QMenu* recentMenu_ = nullptr;
+  QMenu* undoMenu_ = nullptr;
   std::vector<std::string> recent_;
   std::vector<QAction*> viewActions_;                        // enabled only with a document window
   std::vector<std::pair<QAction*, const Command*>> ticked_;  // items whose tick follows a state

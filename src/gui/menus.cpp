@@ -46,7 +46,7 @@ QString ItemText(const QAction* a, const QString& label) {
 }  // namespace
 
 struct MenuEntry {
-  enum Kind { Menu, Submenu, End, Item, Separator, Recent };
+  enum Kind { Menu, Submenu, End, Item, Separator, Recent, UndoList };
   Kind kind;
   const char* label = nullptr;
   Txt tip{};
@@ -119,6 +119,7 @@ const MenuEntry kMenus[] = {
   Menu("편집(&E)"),
     Item("Undo\tCtrl+Z", Txt::TipUndo, "undo", "Ctrl+Z"),
     Item("Redo\tCtrl+Y", Txt::TipRedo, "redo", "Ctrl+Y"),
+    {E::UndoList, LabelText("실행 취소 목록")},
     Sep(),
     Sub("트림"),
       Item("윈도우 안쪽 트림(Ctrl+W)", Txt::TipTrimInside, "trimWindowIn", "Ctrl+W"),
@@ -265,6 +266,12 @@ void MainWindow::BuildMenus() {
         recentMenu_ = open.back()->addMenu(L(e.label));
         SetLabel(recentMenu_->menuAction(), e.label);
         RebuildRecentMenu();
+        break;
+      case MenuEntry::UndoList:
+        undoMenu_ = open.back()->addMenu(L(e.label));
+        undoMenu_->setObjectName("undoList");
+        SetLabel(undoMenu_->menuAction(), e.label);
+        connect(undoMenu_, &QMenu::aboutToShow, this, &MainWindow::RebuildUndoMenu);
         break;
       case MenuEntry::Item:
         AddItem(open.back(), e, directions, modes);

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -39,8 +40,14 @@ ToolpathView::~ToolpathView() {
   doc_.onRedraw = nullptr;
 }
 
+// The file name, and "*" behind it while the document holds changes no file holds, as
+// desktop programs mark them; the document window's frame follows.
 void ToolpathView::UpdateTitle() {
-  setWindowTitle(QString::fromStdString(doc_.title.empty() ? "Layer 0" : doc_.title));
+  QString title = QString::fromStdString(doc_.title.empty() ? "Layer 0" : doc_.title);
+  if (doc_.Modified()) title += '*';
+  if (title == windowTitle()) return;
+  setWindowTitle(title);
+  if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) sub->setWindowTitle(title);
 }
 
 // ---- Drawing -------------------------------------------------------------------------------
@@ -166,6 +173,7 @@ void ToolpathView::EndDragFrames() {
 }
 
 void ToolpathView::Redraw() {
+  UpdateTitle();  // every change of the toolpath asks for a redraw
   dirty_ = true;
   update();
 }

@@ -245,8 +245,8 @@ void CPointStore::ClearMarks() {
   RewriteMarks(*this, [](int m) { return m == -1 ? 0 : m; });
 }
 
-int CPointStore::Clear(CUndoRing& undo) {
-  undo.SaveUndo(*this);
+int CPointStore::Clear(CUndoRing& undo, Txt name) {
+  undo.SaveUndo(*this, name);
   count = 0;
   reg.type = 0;
   return 1;

@@ -15,6 +15,7 @@
 #include "model/point_record.h"
 #include "model/record_pages.h"
 #include "model/toolpath_statistics.h"
+#include "texts/user_texts.h"
 
 namespace trevalon {
 
@@ -85,7 +86,7 @@ class CPointStore {
   void ClearMarks();
 
   // Takes an undo snapshot, then empties the store.
-  int Clear(CUndoRing& undo);
+  int Clear(CUndoRing& undo, Txt name = Txt::CmdDeleteAll);
 
   // ---- Snapshots (layers, undo) --------------------------------------------------------
   // `out` becomes records [0, count) as they stand, sharing the store's pages; a page below

@@ -10,6 +10,7 @@ void CUndoRing::Record(CPointStore& store, std::uint32_t pos) {
   store.Snapshot(s);  // no memory: the slot stays empty and restores an empty store
   lines_[pos % kSlots] = SourceLines{};
   setups_[pos % kSlots].reset();
+  names_[pos % kSlots].reset();
   newest_ = pos;
 }
 
@@ -25,17 +26,48 @@ void CUndoRing::RestoreSlot(CPointStore& store, std::uint32_t pos) {
   store.Restore(slots_[pos % kSlots]);
 }
 
-void CUndoRing::SaveUndo(CPointStore& store) {
+void CUndoRing::SaveUndo(CPointStore& store, std::optional<Txt> name) {
   newest_.reset();
-  if (store.count == 0) return;
   Record(store, undoPos);
+  names_[undoPos % kSlots] = name;
   undoTop = undoPos + 1;
   undoPos = undoTop;  // anything that could have been redone is dropped
 }
 
+void CUndoRing::DropNewest() {
+  if (undoTop == 0 || undoPos != undoTop) return;
+  const std::uint32_t slot = (undoTop - 1) % kSlots;
+  slots_[slot].Clear();
+  lines_[slot] = SourceLines{};
+  setups_[slot].reset();
+  names_[slot].reset();
+  undoPos = undoTop = undoTop - 1;
+  newest_.reset();
+}
+
+std::optional<Txt> CUndoRing::UndoName() const {
+  if (!CanUndo()) return std::nullopt;
+  return names_[(undoPos - 1) % kSlots];
+}
+
+std::optional<Txt> CUndoRing::RedoName() const {
+  if (!CanRedo()) return std::nullopt;
+  return names_[undoPos % kSlots];
+}
+
+std::vector<std::optional<Txt>> CUndoRing::UndoNames() const {
+  std::vector<std::optional<Txt>> names;
+  // Undo goes back while fewer than kSlots states lie above the one it leaves; an unrecorded
+  // current state (undoPos == undoTop) takes a slot of its own when the first undo keeps it.
+  const std::uint32_t top = undoPos == undoTop ? undoTop + 1 : undoTop;
+  for (std::uint32_t pos = undoPos; pos > 0 && top - pos < kSlots; --pos)
+    names.push_back(names_[(pos - 1) % kSlots]);
+  return names;
+}
+
 int CUndoRing::Undo(CPointStore& store) {
   newest_.reset();
-  if (undoPos == 0 || undoTop - undoPos >= kSlots) return 0;
+  if (!CanUndo()) return 0;
   if (undoPos == undoTop) {
     // The current state was never recorded: keep it so that redo can come back to it.
     Record(store, undoPos);

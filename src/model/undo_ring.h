@@ -1,8 +1,12 @@
 #pragma once
-// The ring of ten undo snapshots, one for the whole application: before a command changes
-// a store the whole store is recorded into the next slot; undo and redo bring a slot back
-// into whichever store they are given. The ring holds the current state and the nine before
-// it. A slot shares the store's pages; only the pages an edit touches are ever copied.
+// The ring of ten undo snapshots of one document: before a command changes the store the
+// whole store is recorded into the next slot; undo and redo bring a slot back into the store.
+// The ring holds the current state and the nine before it. A slot shares the store's pages;
+// only the pages an edit touches are ever copied.
+//
+// Each recorded state carries the name of the command that changed it (a user text), so
+// that undo and redo can say what they took back or put back and the Edit menu can list the
+// steps by name.
 //
 // Beside its records each slot keeps the source lines of the state it holds (source_lines.h):
 // whoever records a state tags it with TagNewest, and after an undo or redo RestoredLines
@@ -11,10 +15,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "model/machine_setup.h"
 #include "model/record_pages.h"
 #include "model/source_lines.h"
+#include "texts/user_texts.h"
 
 namespace trevalon {
 
@@ -24,8 +30,14 @@ class CUndoRing {
  public:
   static constexpr std::uint32_t kSlots = 10;
 
-  // Records the store before a change; an empty store records nothing.
-  void SaveUndo(CPointStore& store);
+  // Records the store before the command `name` changes it. Our rule: an empty store is
+  // recorded too, so that undo after a command on an empty toolpath (a face generated into a
+  // new window) gives the empty toolpath back instead of the state before an older command.
+  void SaveUndo(CPointStore& store, std::optional<Txt> name = std::nullopt);
+  // Takes back the newest recorded step (the one SaveUndo recorded last, when nothing was
+  // undone since), for a command that changed nothing after all: the history is as before it
+  // (a state that could have been redone stays lost).
+  void DropNewest();
   // Each returns 1 when the store was changed (the caller redraws), 0 when nothing happened.
   int Undo(CPointStore& store);
   int Redo(CPointStore& store);
@@ -39,6 +51,16 @@ class CUndoRing {
   const std::optional<MachineSetup>& RestoredSetup() const { return setups_[undoPos % kSlots]; }
   // The source lines of the state that the last Undo or Redo brought back.
   const SourceLines& RestoredLines() const { return lines_[undoPos % kSlots]; }
+
+  // The command the next Undo would take back and the one the next Redo would put back;
+  // nothing when there is no such step or it was recorded without a name.
+  std::optional<Txt> UndoName() const;
+  std::optional<Txt> RedoName() const;
+  bool CanUndo() const { return undoPos > 0 && undoTop - undoPos < kSlots; }
+  bool CanRedo() const { return undoPos + 1 < undoTop; }
+  // The commands that undo can take back, the newest first: one entry per step (a step
+  // recorded without a name is nullopt), as many as Undo can still go back.
+  std::vector<std::optional<Txt>> UndoNames() const;
 
   std::uint32_t undoPos = 0;  // position of the current state
   std::uint32_t undoTop = 0;  // one past the newest saved state
@@ -55,6 +77,8 @@ class CUndoRing {
   RecordSnapshot slots_[kSlots];
   SourceLines lines_[kSlots];
   std::optional<MachineSetup> setups_[kSlots];
+  // Per slot: the command that changed the state recorded there.
+  std::optional<Txt> names_[kSlots];
   std::optional<std::uint32_t> newest_;  // the slot the last call recorded
 };
 

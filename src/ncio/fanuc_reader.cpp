@@ -648,7 +648,8 @@ struct ExtReadStart {
 template <class Read>
 int ReadExtendedWith(const NcReadTarget& t, NcReadOutcome* outcome, CUndoRing* undo, Read read) {
   const ExtReadStart start(t);
-  if (undo && !start.kept) undo->SaveUndo(t.store);  // no snapshot to go back to: as before
+  if (undo && !start.kept)
+    undo->SaveUndo(t.store, Txt::CmdLoad);  // no snapshot to go back to: as before
   if (undo) {
     t.store.count = 0;
     t.store.reg.type = MOVE_NONE;
@@ -665,7 +666,7 @@ int ReadExtendedWith(const NcReadTarget& t, NcReadOutcome* outcome, CUndoRing* u
     if (t.store.Snapshot(read)) {
       const PointRegister reg = t.store.reg;
       t.store.Restore(start.records);
-      undo->SaveUndo(t.store);
+      undo->SaveUndo(t.store, Txt::CmdLoad);
       t.store.Restore(read);
       t.store.reg = reg;
     }
@@ -849,7 +850,7 @@ int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& pat
     if (outcome) *outcome = NcReadOutcome::CannotOpen;
     return 0;
   }
-  undo.SaveUndo(t.store);
+  undo.SaveUndo(t.store, Txt::CmdLoad);
   t.store.count = 0;
   t.store.reg.type = MOVE_NONE;
   t.store.reg.feed = 0;

@@ -41,7 +41,7 @@ struct ClassicReadNote {
   bool otherDialect = false;  // the program looks like the dialect the read did not use
 };
 
-// Everything the parsers keep between blocks. One for the whole application.
+// Everything the parsers keep between blocks. One per document, kept from one read to the next.
 struct NcReaderState {
   int incremental = 0;  // G91 in force; shared by both parsers, cleared at the start of a read
   FanucModalState fanuc;

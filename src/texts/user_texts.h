@@ -323,6 +323,46 @@ enum class Txt : int {
   LanguageEnglish,
   LanguageJapanese,
   TipLanguage,  // status tip of the language choice
+  // ---- Undo and redo: what they say, and the names of the commands they take back --------
+  UndoStep,                 // said after undo: %s the command taken back
+  RedoStep,                 // said after redo: %s the command put back
+  NothingToUndo,            // undo found no step
+  NothingToRedo,            // redo found no step
+  CmdUnnamed,               // a step recorded without a name
+  CmdLoad,                  // "load NC program"
+  CmdDeleteAll,             // "delete all paths"
+  CmdTrimInside,            // "trim inside"
+  CmdTrimOutside,           // "trim outside"
+  CmdDeletePoint,           // "delete point"
+  CmdDeletePath,            // "delete path"
+  CmdDeleteEverySecond,     // "delete every second path"
+  CmdDeleteInWindows,       // "delete inside windows"
+  CmdDeleteInPolygon,       // "delete inside polygon"
+  CmdDeleteXyAngle,         // "delete by XY direction"
+  CmdDeletePointsByLength,  // "long moves to rapids"
+  CmdDeletePathsByLength,   // "delete short paths"
+  CmdDeleteZAngle,          // "delete by slope"
+  CmdDeleteSelected,        // "delete selected moves"
+  CmdReverse,               // "reverse paths"
+  CmdReversePath,           // "reverse one path"
+  CmdStartPoints,           // "start points"
+  CmdSort,                  // "sort paths"
+  CmdZUpDown,               // "Z up to Z down"
+  CmdTransform,             // "move/copy"
+  CmdLinearFilter,          // "linear filter"
+  CmdArcFilter,             // "arc filter"
+  CmdSubdivide,             // "subdivide"
+  CmdArcConvert,            // "arc conversion"
+  CmdArcSimplify,           // "simplify to lines and arcs"
+  CmdOffset,                // "offset points"
+  CmdFace,                  // "face milling"
+  CmdRadial,                // "radial cuts"
+  CmdSpiral,                // "spiral"
+  CmdRapidRebuild,          // "rapid rebuild"
+  CmdRegenerate,            // "regenerate"
+  CmdFeedChange,            // "feed change"
+  CmdFeedOptimizer,         // "feed optimiser"
+  CmdMasterModel,           // "build master model"
 
   Count
 };

@@ -41,7 +41,7 @@ TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   EXPECT_EQ(d.store.count, 8u);
   EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);
   EXPECT_EQ(d.maxFeed, 1200);
-  ASSERT_EQ(a.app.undo.Undo(d.store), 1);
+  ASSERT_EQ(d.undo.Undo(d.store), 1);
   EXPECT_EQ(d.store.count, 12u);
 }
 
@@ -59,7 +59,7 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   EXPECT_EQ(o.code(), OutcomeCode::Refused);
   EXPECT_NE(o.reason().find("TOOL BROKEN"), std::string::npos) << o.reason();
   EXPECT_NE(o.reason().find("loaded (2 records)"), std::string::npos) << o.reason();
-  EXPECT_TRUE(ReadStopped(a.app));
+  EXPECT_TRUE(ReadStopped(d));
   EXPECT_EQ(d.store.count, 2u);  // the rapid to Z5 and the cut to X10; not the cut to X20
   EXPECT_EQ(d.title, alarm);
   EXPECT_DOUBLE_EQ(d.store.stats.cuttingLength, 10.0);
@@ -70,13 +70,13 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   const std::string loop = a.dir.file("loop.nc");
   std::ofstream(loop) << "#1=0\nWHILE [#1 LT 2] DO1\nG1 X[#1*5+5] F100\n#1=#1+1\nEND1\n";
   ASSERT_TRUE(LoadNcCommand(a.app, d, loop).ok());
-  EXPECT_FALSE(ReadStopped(a.app));
+  EXPECT_FALSE(ReadStopped(d));
   EXPECT_EQ(d.store.count, 2u);
   EXPECT_EQ(d.StopNote(0), "");
   // Each load is one undo step: back to the stopped read, then to the program before.
-  ASSERT_EQ(a.app.undo.Undo(d.store), 1);
+  ASSERT_EQ(d.undo.Undo(d.store), 1);
   EXPECT_EQ(d.store.count, 2u);
-  ASSERT_EQ(a.app.undo.Undo(d.store), 1);
+  ASSERT_EQ(d.undo.Undo(d.store), 1);
   EXPECT_EQ(d.store.count, 12u);
   // An append that stops keeps the toolpath before it and its own moves, and marks the layer.
   ASSERT_TRUE(LoadNcCommand(a.app, d, loop).ok());
@@ -89,7 +89,7 @@ TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {
   App a;
   CDocument& d = *a.doc;
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
-  const std::uint32_t undoPos = a.app.undo.undoPos;
+  const std::uint32_t undoPos = d.undo.undoPos;
   const std::string comment = d.layers[0].comment;
   for (std::string path : {a.dir.file("missing.nc"), a.dir.path().string()}) {
     EXPECT_EQ(LoadNcCommand(a.app, d, path).code(), OutcomeCode::CannotOpen);
@@ -101,7 +101,7 @@ TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {
     EXPECT_EQ(d.title, Data("helix.nc"));
     EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
     EXPECT_EQ(d.layers[0].comment, comment);
-    EXPECT_EQ(a.app.undo.undoPos, undoPos);
+    EXPECT_EQ(d.undo.undoPos, undoPos);
   }
   EXPECT_EQ(a.platform.messageCount, 4);
 }
@@ -112,7 +112,7 @@ TEST(LoadCommand, BinaryFileIsRefusedBeforeAnythingChanges) {
   App a;
   CDocument& d = *a.doc;
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
-  const std::uint32_t undoPos = a.app.undo.undoPos;
+  const std::uint32_t undoPos = d.undo.undoPos;
   const std::string comment = d.layers[0].comment;
   const std::int32_t spindle = d.layers[0].spindle;
   const std::string text(4095, '\n');
@@ -141,7 +141,7 @@ TEST(LoadCommand, BinaryFileIsRefusedBeforeAnythingChanges) {
     EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
     EXPECT_EQ(d.layers[0].comment, comment);
     EXPECT_EQ(d.layers[0].spindle, spindle);
-    EXPECT_EQ(a.app.undo.undoPos, undoPos);
+    EXPECT_EQ(d.undo.undoPos, undoPos);
     EXPECT_FALSE(d.Modified());
   }
   // Past the first 4096 bytes the file is text as far as the check goes.
@@ -177,10 +177,10 @@ TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
   App a;
   CDocument& d = *a.doc;
   ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
-  const std::uint32_t undoPos = a.app.undo.undoPos;
+  const std::uint32_t undoPos = d.undo.undoPos;
   ASSERT_TRUE(AppendNcCommand(a.app, d, Data("drill_cycle.nc")).ok());
   EXPECT_EQ(d.store.count, 9u + 6u);
-  EXPECT_EQ(a.app.undo.undoPos, undoPos);
+  EXPECT_EQ(d.undo.undoPos, undoPos);
   EXPECT_EQ(d.title, Data("helix.nc"));
   EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
   EXPECT_EQ(d.layers[0].snapshot.count(), 9u);

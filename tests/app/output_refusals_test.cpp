@@ -63,7 +63,7 @@ TEST(OutputRefusals, EmptyFileAtLoadIsSaidAndTheLayerKept) {
   AppInTempDir a;
   CDocument& d = *a.doc;
   ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("helix.nc")).ok());
-  const std::uint32_t undoPos = a.app.undo.undoPos;
+  const std::uint32_t undoPos = d.undo.undoPos;
   const int shownBefore = a.platform.messageCount;
   const std::string empty = a.dir.file("empty.nc");
   std::ofstream(empty).flush();
@@ -75,7 +75,7 @@ TEST(OutputRefusals, EmptyFileAtLoadIsSaidAndTheLayerKept) {
   EXPECT_EQ(a.platform.lastCaption, "Error message");
   EXPECT_EQ(d.store.count, 9u);
   EXPECT_EQ(d.title, TestData("helix.nc"));
-  EXPECT_EQ(a.app.undo.undoPos, undoPos);
+  EXPECT_EQ(d.undo.undoPos, undoPos);
 }
 
 }  // namespace

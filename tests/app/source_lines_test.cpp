@@ -118,7 +118,7 @@ TEST(SourceLines, AppendKeepsEachRecordsFileAndAChangedFileShowsNoLine) {
 // Drops record 2 and appends a new point: the frame's own steps, which it can follow.
 void DropAndAdd(EditContext& ctx) {
   CommandFrame frame(ctx);
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdUnnamed);
   MarkRemoved(ctx.store, 2, 3);
   ctx.store.FetchPoint(ctx.store.count - 1);
   ctx.store.reg.x = 99;
@@ -149,7 +149,7 @@ TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
   // A point moved in place is no longer what its block made; the rest keep their lines.
   {
     CommandFrame frame(ctx);
-    frame.SaveUndo();
+    frame.SaveUndo(Txt::CmdUnnamed);
     d.store.FetchPoint(1);
     d.store.reg.z = -2;
     d.store.StorePoint(1);
@@ -160,7 +160,7 @@ TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
   // program stays known); a rollback puts the lines back with the store.
   {
     CommandFrame frame(ctx);
-    frame.SaveUndo();
+    frame.SaveUndo(Txt::CmdUnnamed);
     MarkRemoved(d.store, 0, 1);
     CompactStore(d.store);
     EXPECT_FALSE(frame.Rollback("test").ok());
@@ -168,7 +168,7 @@ TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
   EXPECT_EQ(Lines(d), (L{1, 0, 4, 5, 7, 0}));
   {
     CommandFrame frame(ctx);
-    frame.SaveUndo();
+    frame.SaveUndo(Txt::CmdUnnamed);
     MarkRemoved(d.store, 0, 1);
     CompactStore(d.store);
     frame.Finish();
@@ -204,7 +204,7 @@ TEST(SourceLines, RebuildsKeepTheLinesOfTheMovesTheyCopy) {
   ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
   {
     CommandFrame frame(ctx);
-    frame.SaveUndo();
+    frame.SaveUndo(Txt::CmdUnnamed);
     ASSERT_TRUE(frame.PlungeCleanup());
     frame.Finish();
   }

@@ -36,7 +36,7 @@ TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
   {
     EditContext ctx = MakeEditContext(a.app, d);
     CommandFrame frame(ctx);
-    frame.SaveUndo();
+    frame.SaveUndo(Txt::CmdUnnamed);
   }
   EXPECT_TRUE(d.Modified());
   ASSERT_TRUE(a.Save("a.nc").ok());

@@ -1,4 +1,4 @@
-// The rapid rebuild and the regeneration as commands: no undo snapshot of their own, a change
+// The rapid rebuild and the regeneration as commands: one undo step each, a change
 // that counts, a redraw; the regeneration leaves the cuts of no length it finds marked in place.
 
 #include "edit/cleanup_commands.h"
@@ -13,7 +13,7 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
-TEST(CleanupCommands, RecordNoSnapshotAndRegenerationKeepsTheMarkedCutsUntilTheNextCompaction) {
+TEST(CleanupCommands, AreUndoStepsAndRegenerationKeepsTheMarkedCutsUntilTheNextCompaction) {
   HeadlessPlatform platform;
   CPointStore store;
   CUndoRing undo;
@@ -34,8 +34,21 @@ TEST(CleanupCommands, RecordNoSnapshotAndRegenerationKeepsTheMarkedCutsUntilTheN
   ASSERT_TRUE(RapidRebuildCommand(ctx).ok());
   EXPECT_EQ(Records(store), "1 0 0 20, 2 0 0 0, 3 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
   EXPECT_EQ(redraws, 2);
-  EXPECT_EQ(edits, 2u);
-  EXPECT_EQ(undo.Undo(store), 0);
+  EXPECT_EQ(edits, 4u);  // each counts its undo step and its end
+  // Each is one undo step: back to the regenerated toolpath, then to the one before it.
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), "1 0 0 5, 2 0 0 0, 3 10 0 0, 0 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store),
+            "1 0 0 5, 1 0 0 0, 4 10 0 0, 3 10 0 0, 4 20 0 0, 6 40 0 0.0003, 91 10 0 0");
+  // A regeneration that finds everything in order takes its step back: undo after it takes
+  // back the command before, never a command that did nothing.
+  ASSERT_EQ(undo.Redo(store), 1);
+  ASSERT_EQ(undo.Redo(store), 1);
+  const std::uint32_t pos = undo.undoPos;
+  ASSERT_TRUE(RegenerateCommand(ctx).ok());
+  EXPECT_EQ(undo.undoPos, pos);
+  EXPECT_EQ(undo.UndoName(), Txt::CmdRapidRebuild);
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST_F(FrameFixture, AppendsBehindRemovesTheOriginalAndFinishesOnce) {
   AddPoint(store, 4, 20, 0, 0, 500);
   CommandFrame frame(ctx);
   ASSERT_TRUE(frame.Reserve(store.count + 2));
-  frame.SaveUndo();
+  frame.SaveUndo(Txt::CmdUnnamed);
   // The result: the cut reversed.
   for (std::uint32_t i = frame.originalCount(); i-- > 0;) {
     store.FetchPoint(i);

@@ -62,7 +62,8 @@ TEST_F(DeleteFixture, DeletingAPointJoinsTheToolpathWhereItWasAndRefusesOtherRec
     EXPECT_TRUE(DeletePoint(ctx, c.index).ok());
     EXPECT_EQ(Records(store), c.expected);
   }
-  EXPECT_EQ(undo.Undo(store), 0);  // the point delete records no undo snapshot
+  ASSERT_EQ(undo.Undo(store), 1);  // the point delete is one undo step
+  EXPECT_EQ(Records(store), std::string(std::end(cases)[-1].records));
   // A pick that is no motion point is refused and changes nothing.
   Load("1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0");
   for (std::uint32_t bad : {3u, 4u, 1000u}) {
@@ -216,7 +217,10 @@ TEST_F(DeleteFixture, LengthsDecideAtTheirBoundary) {
       "1 50 10 50");
   ASSERT_TRUE(DeletePathsByLength(ctx, 50).ok());
   EXPECT_EQ(Records(store), "1 0 0 50, 2 0 10 50, 2 0 10 0, 3 50 10 0, 1 50 10 50");
-  EXPECT_EQ(undo.Undo(store), 0);  // neither records an undo snapshot
+  ASSERT_EQ(undo.Undo(store), 1);  // each is one undo step
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 49.9 0 0, 1 49.9 0 50, 2 0 10 50, 2 0 10 0, 3 50 10 0, "
+            "1 50 10 50");
 }
 
 TEST_F(DeleteFixture, ZAngleTurnsLongRunsOfTheSlopeBandIntoRapidsAndSetsOneFeed) {

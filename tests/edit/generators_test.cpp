@@ -42,7 +42,7 @@ TEST_F(Generators, FaceWithTheFirstValuesCutsSeventeenPassesFromTheTopDown) {
   store.reg.mark = 1;                          // a mark left in the register is not copied
   ASSERT_TRUE(GenerateFace(ctx, FaceValues{}).ok());
   ASSERT_EQ(store.count, 1u + 68u);
-  EXPECT_EQ(undo.undoTop, 0u);  // no undo snapshot
+  EXPECT_EQ(undo.undoTop, 1u);  // one undo step, which takes the passes back
   for (int pass = 0; pass < 17; ++pass) {
     const std::uint32_t b = 1 + 4 * pass;
     const float y = 80.0f - 10.0f * pass;

@@ -156,8 +156,10 @@ TEST_F(Reverse, TwoWayAlternatesDirectionTwiceRestoresAndOrderKeepsDirections) {
   order.direction = false, order.order = true;
   ASSERT_TRUE(ReverseCommand(ctx, order).ok());
   EXPECT_EQ(Passes(store), "0:100>0 10:100>0 20:100>0 30:100>0");
-  // No undo snapshot: the reverse commands record none.
-  EXPECT_EQ(undo.undoPos, 0u);
+  // Each reversal is one undo step: undo brings back the toolpath before the order reversal.
+  EXPECT_EQ(undo.undoPos, 5u);
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Passes(store), "30:0>100 20:0>100 10:0>100 0:0>100");
 }
 
 TEST_F(Reverse, APlungeAtFeedStaysTheWayIntoTheReversedPath) {

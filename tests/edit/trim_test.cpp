@@ -510,7 +510,7 @@ TEST_F(TrimFixture, APointFileOfManyPolygonsTrimsAsOnePassPerPolygon) {
 
       {  // the reference: one pass per polygon, then what every trim does at its end
         CommandFrame frame(ctx);
-        frame.SaveUndo();
+        frame.SaveUndo(side == TrimSide::Inside ? Txt::CmdTrimInside : Txt::CmdTrimOutside);
         for (const auto& v : polygons) {
           if (store.count == 0) break;
           ASSERT_TRUE(TrimPolygon(ctx, side, Region::PointFilePolygon(v), frame.OriginNote()));

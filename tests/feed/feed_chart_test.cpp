@@ -252,13 +252,13 @@ TEST(FeedChartSeries, BeforeIsTheToolpathTheOptimiserFoundOrAProgramReadAside) {
   const std::string other = t.dir.file("other.nc");
   { std::ofstream(other) << "G00 X0 Y0 Z5\nG01 Z0 F300\nX10\nM30\n"; }
   const std::string records = Records(doc.store);
-  const std::uint32_t undoTop = t.app.undo.undoTop;
+  const std::uint32_t undoTop = doc.undo.undoTop;
   const std::uint64_t edits = doc.edits;
   ASSERT_TRUE(CollectFeedChartSeries(t.app, doc, other, series).ok());
   EXPECT_EQ(series.before.moves.size(), 2u);
   EXPECT_EQ(series.before.moves[1].feed, 300);
   EXPECT_EQ(Records(doc.store), records);
-  EXPECT_EQ(t.app.undo.undoTop, undoTop);
+  EXPECT_EQ(doc.undo.undoTop, undoTop);
   EXPECT_EQ(doc.edits, edits);
   const Outcome missing = CollectFeedChartSeries(t.app, doc, t.dir.file("none.nc"), series);
   EXPECT_EQ(missing.code(), OutcomeCode::CannotOpen);

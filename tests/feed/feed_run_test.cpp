@@ -144,7 +144,7 @@ TEST_F(FeedRun, RealisticToolpathKeepsItsGeometryAndGetsValidFeeds) {
     if (pass == 2) {
       doc->store.Init();
       FinishingRaster(doc->store, 24, 301, 0.5);
-      ASSERT_EQ(doc->master.Create(doc->store, app.undo), 1);
+      ASSERT_EQ(doc->master.Create(doc->store, doc->undo), 1);
     }
     doc->store.Init();
     FinishingRaster(doc->store, 24, 301, 0.5);
@@ -179,7 +179,7 @@ TEST_F(FeedRun, UndoBringsTheToolpathBackAndTheHelpLineReports) {
                 r.slowedMoves, r.cuttingTimeBefore, r.cuttingTimeAfter);
   EXPECT_EQ(platform.helpText, expected);
   EXPECT_GT(r.cuttingTimeAfter, 0.0);
-  ASSERT_EQ(app.undo.Undo(doc->store), 1);
+  ASSERT_EQ(doc->undo.Undo(doc->store), 1);
   std::vector<StoredPoint> back = Points(doc->store);
   ASSERT_EQ(back.size(), before.size());
   for (std::size_t i = 0; i < back.size(); ++i) EXPECT_EQ(back[i].feed, before[i].feed);

@@ -72,7 +72,7 @@ class DeleteCommandsTest : public QObject {
   void windowsRepeatUntilEscapeUnderOneUndo() {
     Program p;
     ToolpathView* v = OneRun(p);
-    const std::uint32_t undoTop = p.app->undo.undoTop;
+    const std::uint32_t undoTop = v->doc().undo.undoTop;
     p.window->Action("deleteInWindows")->trigger();
     // A click on (20, 0): a window of no size still deletes.
     Press(v, QPoint(220, 150));
@@ -86,7 +86,7 @@ class DeleteCommandsTest : public QObject {
     QCoreApplication::processEvents();
     Key(v, Qt::Key_Escape);
     QVERIFY(v->input() == nullptr);
-    QCOMPARE(p.app->undo.undoTop, undoTop + 1);
+    QCOMPARE(v->doc().undo.undoTop, undoTop + 1);
     p.window->Action("undo")->trigger();
     QCOMPARE(v->doc().store.count, 6u);
     QCOMPARE(TypeAt(v, 3), int(MOVE_LINE_CONT));

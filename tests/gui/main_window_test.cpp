@@ -79,7 +79,8 @@ class MainWindowTest : public QObject {
       Dialogs d({ChooseFile(second)});
       p.window->Action("append")->trigger();
     }
-    QCOMPARE(v->windowTitle(), QString::fromStdString(first));  // append keeps the title
+    // Append keeps the file name; the mark says the toolpath is no longer what the file holds.
+    QCOMPARE(v->windowTitle(), QString::fromStdString(first) + "*");
     QCOMPARE(s.count, firstCount + secondCount);
     {
       Dialogs d({[&](QWidget* w) {
@@ -303,6 +304,51 @@ class MainWindowTest : public QObject {
     layerOutput();
     QVERIFY(ReadAll(program) != original);
     QVERIFY(ReadAll(program).find("M30") != std::string::npos);
+  }
+
+  // An edit marks the title, undo and redo say what they took back or put back, the Edit
+  // menu's undo list names the steps and takes back as many as chosen, and a save clears
+  // the mark.
+  void editsSayWhatTheyDidAndTheTitleMarksUnwrittenChanges() {
+    Program p;
+    const QString file = QString::fromStdString(TestFile("pocket_ijk.nc"));
+    QCOMPARE(p.window->OpenFile(file.toStdString()), 1);
+    ToolpathView* v = p.window->ActiveView();
+    const std::uint32_t count = v->doc().store.count;
+    QCOMPARE(v->windowTitle(), file);
+    p.window->Action("deleteAll")->trigger();
+    QCOMPARE(v->windowTitle(), file + "*");
+    QCOMPARE(p.window->mdi()->activeSubWindow()->windowTitle(), file + "*");
+    p.window->RebuildUndoMenu();
+    QList<QAction*> steps = p.window->undoMenu()->actions();
+    QCOMPARE(steps.size(), 2);
+    QCOMPARE(steps[0]->text(), QString("&1 delete all paths"));
+    QCOMPARE(steps[1]->text(), QString("&2 load NC program"));
+    p.window->Action("undo")->trigger();
+    QCOMPARE(QString::fromStdString(p.platform->helpText), QString("Undo: delete all paths"));
+    QCOMPARE(v->doc().store.count, count);
+    p.window->Action("redo")->trigger();
+    QCOMPARE(QString::fromStdString(p.platform->helpText), QString("Redo: delete all paths"));
+    QCOMPARE(v->doc().store.count, 0u);
+    // The second entry takes back both steps: the window is as empty as before the load.
+    p.window->RebuildUndoMenu();
+    p.window->undoMenu()->actions().value(1)->trigger();
+    QCOMPARE(v->doc().store.count, 0u);
+    p.window->RebuildUndoMenu();
+    steps = p.window->undoMenu()->actions();
+    QCOMPARE(steps.size(), 1);
+    QVERIFY(!steps[0]->isEnabled());  // "Nothing to undo"
+    p.window->Action("redo")->trigger();
+    QCOMPARE(v->doc().store.count, count);
+    QVERIFY(v->windowTitle().endsWith('*'));
+    // Written out, the toolpath is what a file holds: the mark goes.
+    const std::string out = p.dir.filePath("saved.nc").toStdString();
+    {
+      Dialogs d({ChooseFile(out), [](QWidget* w) { Click(w, "ok"); }});
+      p.window->Action("saveNc")->trigger();
+    }
+    QVERIFY(ReadAll(out).find("M30") != std::string::npos);
+    QVERIFY(!v->windowTitle().endsWith('*'));
   }
 
   void layerListSwitchesTheWorkLayerAndTheTitle() {

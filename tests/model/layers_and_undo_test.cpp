@@ -262,14 +262,17 @@ TEST(Layers, ListParserTakesNumbersAndRanges) {
   EXPECT_TRUE(ParseLayerList("--- 9999999999999999999 1-").empty());
 }
 
-// Eleven edits allow nine undos; redo returns to the newest state once; an empty store
-// records nothing; the ring is shared between documents.
-TEST(UndoRing, NineUndosOneRedoNothingForAnEmptyStoreAndSharedBetweenDocuments) {
+// Eleven edits allow nine undos; redo returns to the newest state once; an empty store is
+// recorded as any other, so undo after a command on an empty toolpath empties it again.
+TEST(UndoRing, NineUndosOneRedoAndAnEmptyStoreIsAState) {
   CPointStore s, other;
   CUndoRing u;
-  u.SaveUndo(s);
+  EXPECT_EQ(u.Undo(s), 0);  // nothing recorded yet
+  u.SaveUndo(s, Txt::CmdFace);
   Fill(s, 1, 0);  // the state before edit k has k points
-  EXPECT_EQ(u.Undo(s), 0);
+  ASSERT_EQ(u.Undo(s), 1);
+  EXPECT_EQ(s.count, 0u);
+  ASSERT_EQ(u.Redo(s), 1);
   EXPECT_EQ(s.count, 1u);
   for (int edit = 1; edit <= 11; ++edit) {
     u.SaveUndo(s);
@@ -286,8 +289,56 @@ TEST(UndoRing, NineUndosOneRedoNothingForAnEmptyStoreAndSharedBetweenDocuments) 
 
   CUndoRing v;
   v.SaveUndo(s);
-  ASSERT_EQ(v.Undo(other), 1);  // another document gets the recorded state
+  ASSERT_EQ(v.Undo(other), 1);  // a ring restores into the store it is given
   EXPECT_EQ(other.count, 12u);
+}
+
+// Each step carries the name of its command: the next undo and redo name theirs, and the
+// list names every step undo can still reach, the newest first, up to the ring's depth.
+TEST(UndoRing, StepsCarryTheirCommandsNames) {
+  CPointStore s;
+  CUndoRing u;
+  EXPECT_FALSE(u.UndoName());
+  EXPECT_TRUE(u.UndoNames().empty());
+  const Txt names[] = {Txt::CmdLoad, Txt::CmdSort, Txt::CmdTrimInside};
+  for (int k = 0; k < 3; ++k) {
+    u.SaveUndo(s, names[k]);
+    Fill(s, k + 1, k);
+  }
+  u.SaveUndo(s);  // a step without a name
+  Fill(s, 4, 3);
+  EXPECT_FALSE(u.UndoName());
+  EXPECT_TRUE(u.CanUndo());
+  EXPECT_EQ(u.UndoNames(), (std::vector<std::optional<Txt>>{std::nullopt, Txt::CmdTrimInside,
+                                                            Txt::CmdSort, Txt::CmdLoad}));
+  ASSERT_EQ(u.Undo(s), 1);
+  ASSERT_EQ(u.Undo(s), 1);  // the trim taken back
+  EXPECT_EQ(u.UndoName(), Txt::CmdSort);
+  EXPECT_EQ(u.RedoName(), Txt::CmdTrimInside);
+  EXPECT_EQ(u.UndoNames().size(), 2u);
+  ASSERT_EQ(u.Redo(s), 1);
+  EXPECT_EQ(u.UndoName(), Txt::CmdTrimInside);
+  EXPECT_FALSE(u.RedoName());  // the unnamed step
+  EXPECT_TRUE(u.CanRedo());
+  // A new command drops what could have been redone.
+  u.SaveUndo(s, Txt::CmdReverse);
+  EXPECT_FALSE(u.CanRedo());
+  EXPECT_EQ(u.UndoName(), Txt::CmdReverse);
+
+  // Past the ring's depth the list holds exactly what undo can still reach.
+  for (int edit = 0; edit < 15; ++edit) {
+    u.SaveUndo(s, edit % 2 ? Txt::CmdFace : Txt::CmdSpiral);
+    Fill(s, 5 + edit, edit);
+  }
+  const std::size_t listed = u.UndoNames().size();
+  EXPECT_EQ(listed, CUndoRing::kSlots - 1);
+  EXPECT_EQ(u.UndoNames().front(), Txt::CmdSpiral);  // edit 14
+  std::size_t undone = 0;
+  while (u.Undo(s)) {
+    ++undone;
+    EXPECT_EQ(u.UndoNames().size(), listed - undone);
+  }
+  EXPECT_EQ(undone, listed);
 }
 
 class LayerCommands : public ::testing::Test {

@@ -185,7 +185,7 @@ TEST(NcVerifyCommands, FailedVerifyKeepsTheFileAndTheReaderState) {
   CDocument& doc = app.NewDocument();
   // A template whose cuts leave Y out: the program reads back otherwise.
   AddPoints(doc.store, "1 0 0 5, 3 10 0 5 100, 4 10 10 5 100, 1 10 10 20");
-  const NcReaderState before = app.ncReader;
+  const NcReaderState before = doc.ncReader;
   CPostProcessorDlg dlg;
   dlg.outputPath = dir.file("p.nc");
   dlg.ppr.ParseTemplateText(
@@ -206,7 +206,7 @@ TEST(NcVerifyCommands, FailedVerifyKeepsTheFileAndTheReaderState) {
   EXPECT_EQ(testing::ReadAll(dlg.outputPath),
             "G00X0.000Y0.000Z5.000\nG00X0.000Y0.000Z5.000\nG01X10.000F100\nX10.000\n"
             "G00X10.000Y10.000Z20.000\n");
-  EXPECT_EQ(std::memcmp(&before.fanuc, &app.ncReader.fanuc, sizeof before.fanuc), 0);
+  EXPECT_EQ(std::memcmp(&before.fanuc, &doc.ncReader.fanuc, sizeof before.fanuc), 0);
   // The desktop's message in the user's language holds the same.
   EXPECT_NE(DescribeVerifyFailure(r, dlg.outputPath, Language::Korean).find("레코드 2"),
             std::string::npos);

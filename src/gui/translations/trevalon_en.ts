@@ -1232,6 +1232,11 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
         </message>
         <message>
             <location filename="../menus.cpp"/>
+            <source>실행 취소 목록</source>
+            <translation>Undo list</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
             <source>트림</source>
             <translation>Trim</translation>
         </message>

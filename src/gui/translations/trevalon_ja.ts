@@ -1232,6 +1232,11 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
         </message>
         <message>
             <location filename="../menus.cpp"/>
+            <source>실행 취소 목록</source>
+            <translation>元に戻す履歴</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
             <source>트림</source>
             <translation>トリム</translation>
         </message>

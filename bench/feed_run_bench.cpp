@@ -118,7 +118,7 @@ void RunBenchmark(benchmark::State& state, bool withMaster) {
     // The mesh from the same toolpath (creation empties the store).
     store.CopyRecordsIn(path.data(), static_cast<std::uint32_t>(path.size()));
     doc.master.tolerance = 1.0;
-    if (doc.master.Create(store, app.undo) != 1) {
+    if (doc.master.Create(store, doc.undo) != 1) {
       state.SkipWithError("master model could not be created");
       return;
     }
@@ -139,7 +139,7 @@ void RunBenchmark(benchmark::State& state, bool withMaster) {
     // The ring keeps at most ten copies of the toolpath; drop them between iterations so
     // that the peak memory is that of one run.
     state.PauseTiming();
-    app.undo = CUndoRing{};
+    doc.undo = CUndoRing{};
     state.ResumeTiming();
   }
   const double perRun = runSeconds / static_cast<double>(state.iterations());

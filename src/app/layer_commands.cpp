@@ -1,5 +1,7 @@
 #include "app/layer_commands.h"
 
+#include <cstdio>
+
 #include "model/layer_table.h"
 
 namespace trevalon {
@@ -66,6 +68,21 @@ std::string UndoStepName(const CApplication& app, std::optional<Txt> name) {
 std::string UndoLine(const CApplication& app, const CDocument& doc) {
   if (!doc.undo.CanUndo()) return app.Text(Txt::NothingToUndo);
   return FillText(app.Text(Txt::UndoStep), UndoStepName(app, doc.undo.UndoName()));
+}
+
+std::string EditSummaryLine(const CApplication& app, const CDocument& doc,
+                            std::uint32_t pointsBefore) {
+  const CPointStore& s = doc.store;
+  unsigned arcs = 0;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord* r = s.RawRecord(i);
+    if (r && IsArcType(r->type)) ++arcs;
+  }
+  char line[512];
+  std::snprintf(line, sizeof line, app.Text(Txt::EditSummary),
+                UndoStepName(app, doc.undo.UndoName()).c_str(), static_cast<unsigned>(pointsBefore),
+                static_cast<unsigned>(s.count), arcs);
+  return line;
 }
 
 std::string RedoLine(const CApplication& app, const CDocument& doc) {

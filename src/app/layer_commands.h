@@ -24,6 +24,11 @@ int RedoCommand(CApplication& app, CDocument& doc);
 // user's language; RedoLine the same for redo.
 std::string UndoLine(const CApplication& app, const CDocument& doc);
 std::string RedoLine(const CApplication& app, const CDocument& doc);
+// The help line after a command that recorded an undo step: the step's name, the points
+// before and after, and the arcs now ("trim inside: 6239 → 4906 points, 312 arcs"), in the
+// user's language. The desktop shows it after every command that changed the toolpath.
+std::string EditSummaryLine(const CApplication& app, const CDocument& doc,
+                            std::uint32_t pointsBefore);
 // The name of an undo step in the user's language ("change" for a step without a name).
 std::string UndoStepName(const CApplication& app, std::optional<Txt> name);
 // Empties the work layer's store after one undo step; 0 (nothing recorded) when it is empty.

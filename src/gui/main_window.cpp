@@ -14,6 +14,8 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <fstream>
+#include <string_view>
+#include <utility>
 
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
@@ -205,7 +207,17 @@ void MainWindow::Run(const Command& c) {
 void MainWindow::RunOn(const Command& c, ToolpathView* v) {
   if (c.needs == Needs::View && !v) return;
   CommandContext ctx{app_, *this, v, memory_, c.action};
+  // A command that recorded an undo step changed the toolpath: the help line says what it
+  // did, in one line (undo and redo say their own).
+  CDocument* doc = v ? &v->doc() : nullptr;
+  const std::uint32_t pointsBefore = doc ? doc->store.count : 0;
+  const auto steps = [](const CDocument& d) { return std::pair(d.undo.undoPos, d.undo.undoTop); };
+  const auto stepsBefore = doc ? steps(*doc) : std::pair<std::uint32_t, std::uint32_t>();
   c.run(ctx);
+  const std::string_view action = c.action;
+  if (doc && action != "undo" && action != "redo" && steps(*doc) != stepsBefore &&
+      doc->undo.undoPos == doc->undo.undoTop && doc->undo.CanUndo())
+    app_.Msg().Help(EditSummaryLine(app_, *doc, pointsBefore));
   RefreshState();
 }
 

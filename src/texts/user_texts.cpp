@@ -645,6 +645,8 @@ constexpr TxtEntry kTexts[] = {
      "元に戻す操作はありません"},
     {TREVALON_TXT(NothingToRedo), "Nothing to redo", "다시 실행할 작업이 없습니다",
      "やり直す操作はありません"},
+    {TREVALON_TXT(EditSummary), "%s: %u → %u points, %u arcs", "%s: %u → %u 포인트, 원호 %u",
+     "%s: %u → %u 点、円弧 %u"},
     {TREVALON_TXT(CmdUnnamed), "change", "변경", "変更"},
     {TREVALON_TXT(CmdLoad), "load NC program", "NC 프로그램 불러오기", "NCプログラムの読み込み"},
     {TREVALON_TXT(CmdDeleteAll), "delete all paths", "모든 경로 삭제", "すべての経路の削除"},

@@ -324,17 +324,18 @@ enum class Txt : int {
   LanguageJapanese,
   TipLanguage,  // status tip of the language choice
   // ---- Undo and redo: what they say, and the names of the commands they take back --------
-  UndoStep,                 // said after undo: %s the command taken back
-  RedoStep,                 // said after redo: %s the command put back
-  NothingToUndo,            // undo found no step
-  NothingToRedo,            // redo found no step
-  CmdUnnamed,               // a step recorded without a name
-  CmdLoad,                  // "load NC program"
-  CmdDeleteAll,             // "delete all paths"
-  CmdTrimInside,            // "trim inside"
-  CmdTrimOutside,           // "trim outside"
-  CmdDeletePoint,           // "delete point"
-  CmdDeletePath,            // "delete path"
+  UndoStep,        // said after undo: %s the command taken back
+  RedoStep,        // said after redo: %s the command put back
+  NothingToUndo,   // undo found no step
+  NothingToRedo,   // redo found no step
+  EditSummary,     // help line after an edit: %s the command, %u points before and after, %u arcs
+  CmdUnnamed,      // a step recorded without a name
+  CmdLoad,         // "load NC program"
+  CmdDeleteAll,    // "delete all paths"
+  CmdTrimInside,   // "trim inside"
+  CmdTrimOutside,  // "trim outside"
+  CmdDeletePoint,  // "delete point"
+  CmdDeletePath,   // "delete path"
   CmdDeleteEverySecond,     // "delete every second path"
   CmdDeleteInWindows,       // "delete inside windows"
   CmdDeleteInPolygon,       // "delete inside polygon"

@@ -317,6 +317,8 @@ class MainWindowTest : public QObject {
     const std::uint32_t count = v->doc().store.count;
     QCOMPARE(v->windowTitle(), file);
     p.window->Action("deleteAll")->trigger();
+    QCOMPARE(QString::fromStdString(p.platform->helpText),
+             QString("delete all paths: %1 → 0 points, 0 arcs").arg(count));
     QCOMPARE(v->windowTitle(), file + "*");
     QCOMPARE(p.window->mdi()->activeSubWindow()->windowTitle(), file + "*");
     p.window->RebuildUndoMenu();

@@ -207,17 +207,14 @@ void MainWindow::Run(const Command& c) {
 void MainWindow::RunOn(const Command& c, ToolpathView* v) {
   if (c.needs == Needs::View && !v) return;
   CommandContext ctx{app_, *this, v, memory_, c.action};
-  // A command that recorded an undo step changed the toolpath: the help line says what it
-  // did, in one line (undo and redo say their own).
-  CDocument* doc = v ? &v->doc() : nullptr;
-  const std::uint32_t pointsBefore = doc ? doc->store.count : 0;
-  const auto steps = [](const CDocument& d) { return std::pair(d.undo.undoPos, d.undo.undoTop); };
-  const auto stepsBefore = doc ? steps(*doc) : std::pair<std::uint32_t, std::uint32_t>();
-  c.run(ctx);
+  // A command that changed the toolpath says what it did on the help line (undo and redo say
+  // their own); one that waits for a window or a polygon says it when that input has run it
+  // (region_input).
   const std::string_view action = c.action;
-  if (doc && action != "undo" && action != "redo" && steps(*doc) != stepsBefore &&
-      doc->undo.undoPos == doc->undo.undoTop && doc->undo.CanUndo())
-    app_.Msg().Help(EditSummaryLine(app_, *doc, pointsBefore));
+  if (v && action != "undo" && action != "redo")
+    v->RunEdit([&] { c.run(ctx); });
+  else
+    c.run(ctx);
   RefreshState();
 }
 

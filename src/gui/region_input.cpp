@@ -57,7 +57,7 @@ void TakeWindowRegion(ToolpathView* view, bool repeat, std::function<void(const 
         ViewState& vs = view->doc().view;
         vs.width = std::max(1, view->width());
         vs.height = std::max(1, view->height());
-        use(Region::Window(w->x1, w->y1, w->x2, w->y2, vs));
+        view->RunEdit([&] { use(Region::Window(w->x1, w->y1, w->x2, w->y2, vs)); });
         // The next window is asked for once this input has wound down.
         if (repeat)
           QMetaObject::invokeMethod(
@@ -78,7 +78,7 @@ void TakePolygonRegion(ToolpathView* view, int limit, DropRule rule, bool negati
                        std::vector<RegionPoint> points;
                        for (const QPoint& p : *vertices)
                          points.push_back({double(p.x()), double(p.y()), 0});
-                       use(Region::Polygon(std::move(points)));
+                       view->RunEdit([&] { use(Region::Polygon(std::move(points))); });
                      });
 }
 

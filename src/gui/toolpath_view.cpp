@@ -7,7 +7,9 @@
 #include <QPainter>
 #include <QWheelEvent>
 #include <cstdlib>
+#include <utility>
 
+#include "app/layer_commands.h"
 #include "gui/point_search.h"
 
 namespace trevalon {
@@ -42,6 +44,15 @@ ToolpathView::~ToolpathView() {
 
 // The file name, and "*" behind it while the document holds changes no file holds, as
 // desktop programs mark them; the document window's frame follows.
+void ToolpathView::RunEdit(const std::function<void()>& edit) {
+  const std::uint32_t pointsBefore = doc_.store.count;
+  const auto steps = [this] { return std::pair(doc_.undo.undoPos, doc_.undo.undoTop); };
+  const auto before = steps();
+  edit();
+  if (steps() != before && doc_.undo.undoPos == doc_.undo.undoTop && doc_.undo.CanUndo())
+    app_.Msg().Help(EditSummaryLine(app_, doc_, pointsBefore));
+}
+
 void ToolpathView::UpdateTitle() {
   QString title = QString::fromStdString(doc_.title.empty() ? "Layer 0" : doc_.title);
   if (doc_.Modified()) title += '*';

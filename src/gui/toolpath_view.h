@@ -7,6 +7,7 @@
 #include <QPoint>
 #include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -35,6 +36,9 @@ class ToolpathView : public QWidget {
   int renders = 0;
   // The title of the window: the work layer's file name.
   void UpdateTitle();
+  // Runs an edit of this window's document; when it recorded an undo step (it changed the
+  // toolpath), the help line says what it did (EditSummaryLine).
+  void RunEdit(const std::function<void()>& edit);
 
   // ---- Navigation (each honours the quiet time after a long operation) -----------------
   void SetDirection(int n);

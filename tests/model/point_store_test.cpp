@@ -265,8 +265,10 @@ TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
   ASSERT_EQ(s.Snapshot(snap), 1);
   s.ReleasePages();
   for (std::uint32_t i = 0; i < n; i += 997) {
-    EXPECT_EQ(snap[i].x, static_cast<float>(i % 1000));
-    EXPECT_EQ(snap[i].y, static_cast<float>(i / 1000));
+    // Records are packed: copy the members out rather than bind a reference to them.
+    const float x = snap[i].x, y = snap[i].y;
+    EXPECT_EQ(x, static_cast<float>(i % 1000));
+    EXPECT_EQ(y, static_cast<float>(i / 1000));
   }
 }
 

@@ -458,26 +458,18 @@ Outcome SimplifyToolpath(EditContext& ctx, const ArcSimplifyOptions& o,
     const PointRegister here = s.reg;
     const int type = here.type;
     if (IsLinearType(type) && !IsRapidType(type) && haveLast) {
-      if (!run.empty() && here.feed == run[1].feed) {
-        SPoint p = MakePoint(here, i);
-        const SPoint& q = run.back();
-        p.along = q.along + std::sqrt((p.x[0] - q.x[0]) * (p.x[0] - q.x[0]) +
-                                      (p.x[1] - q.x[1]) * (p.x[1] - q.x[1]) +
-                                      (p.x[2] - q.x[2]) * (p.x[2] - q.x[2]));
-        run.push_back(p);
-        last = p;
-        continue;
+      if (run.empty() || here.feed != run[1].feed) {
+        // A feed change ends the run; the next starts at its last point.
+        if (run.size() > 2) write();
+        run.clear();
+        last.along = 0;
+        run.push_back(last);
       }
-      // A feed change ends the run; the next starts at its last point.
-      if (run.size() > 2) write();
-      run.clear();
-      last.along = 0;
-      run.push_back(last);
       SPoint p = MakePoint(here, i);
       const SPoint& q = run.back();
-      p.along =
-          std::sqrt((p.x[0] - q.x[0]) * (p.x[0] - q.x[0]) + (p.x[1] - q.x[1]) * (p.x[1] - q.x[1]) +
-                    (p.x[2] - q.x[2]) * (p.x[2] - q.x[2]));
+      p.along = q.along + std::sqrt((p.x[0] - q.x[0]) * (p.x[0] - q.x[0]) +
+                                    (p.x[1] - q.x[1]) * (p.x[1] - q.x[1]) +
+                                    (p.x[2] - q.x[2]) * (p.x[2] - q.x[2]));
       run.push_back(p);
       last = p;
       continue;

@@ -1,6 +1,7 @@
 #include "app/layer_commands.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "model/layer_table.h"
 
@@ -82,6 +83,23 @@ std::string EditSummaryLine(const CApplication& app, const CDocument& doc,
   std::snprintf(line, sizeof line, app.Text(Txt::EditSummary),
                 UndoStepName(app, doc.undo.UndoName()).c_str(), static_cast<unsigned>(pointsBefore),
                 static_cast<unsigned>(s.count), arcs);
+  return line;
+}
+
+std::string RunAndSummarise(CApplication& app, CDocument& doc,
+                            const std::function<void()>& command) {
+  const std::uint32_t pointsBefore = doc.store.count;
+  const auto steps = [&doc] { return std::pair(doc.undo.undoPos, doc.undo.undoTop); };
+  const auto before = steps();
+  command();
+  // A new step is the newest one: an undo moves the position back and a redo forward
+  // without a new top, and neither is an edit to report.
+  if (steps() == before || doc.undo.undoPos != doc.undo.undoTop || !doc.undo.CanUndo()) return {};
+  // A load says what it read its own way: the title, and the reader's notices on the help
+  // line, which a summary must not replace.
+  if (doc.undo.UndoName() == Txt::CmdLoad) return {};
+  std::string line = EditSummaryLine(app, doc, pointsBefore);
+  app.Msg().Help(line);
   return line;
 }
 

@@ -2,6 +2,7 @@
 // The layer and undo commands of a document window, shared by the desktop and the
 // command-line tool.
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,6 +30,12 @@ std::string RedoLine(const CApplication& app, const CDocument& doc);
 // user's language. The desktop shows it after every command that changed the toolpath.
 std::string EditSummaryLine(const CApplication& app, const CDocument& doc,
                             std::uint32_t pointsBefore);
+// Runs one command on doc; when it recorded a new undo step (it changed the toolpath) other
+// than a load, puts
+// EditSummaryLine on the help line and returns it, else returns "". Both front ends run their
+// commands through it, so the desktop's help line and the command-line tool say the same.
+std::string RunAndSummarise(CApplication& app, CDocument& doc,
+                            const std::function<void()>& command);
 // The name of an undo step in the user's language ("change" for a step without a name).
 std::string UndoStepName(const CApplication& app, std::optional<Txt> name);
 // Empties the work layer's store after one undo step; 0 (nothing recorded) when it is empty.

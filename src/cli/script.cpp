@@ -9,6 +9,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/layer_commands.h"
 #include "cli/script_stream.h"
 
 namespace trevalon::cli {
@@ -273,7 +274,11 @@ void RunCommand(Session& s, const std::vector<std::string>& words) {
   const Verb* v = FindVerb(words[0]);
   if (!v) Usage("unknown command '" + words[0] + "'");
   Args args(words);
-  v->handler(s, args);
+  // A verb that changed the toolpath ends with the line the desktop puts on its help line
+  // (on stderr, beside the verb's own report on stdout).
+  CDocument* doc = s.doc;
+  const std::string summary = RunAndSummarise(s.app, *doc, [&] { v->handler(s, args); });
+  if (!summary.empty() && s.doc == doc) s.err << summary << '\n';
 }
 
 namespace {

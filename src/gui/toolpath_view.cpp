@@ -42,17 +42,12 @@ ToolpathView::~ToolpathView() {
   doc_.onRedraw = nullptr;
 }
 
-// The file name, and "*" behind it while the document holds changes no file holds, as
-// desktop programs mark them; the document window's frame follows.
 void ToolpathView::RunEdit(const std::function<void()>& edit) {
-  const std::uint32_t pointsBefore = doc_.store.count;
-  const auto steps = [this] { return std::pair(doc_.undo.undoPos, doc_.undo.undoTop); };
-  const auto before = steps();
-  edit();
-  if (steps() != before && doc_.undo.undoPos == doc_.undo.undoTop && doc_.undo.CanUndo())
-    app_.Msg().Help(EditSummaryLine(app_, doc_, pointsBefore));
+  RunAndSummarise(app_, doc_, edit);
 }
 
+// The file name, and "*" behind it while the document holds changes no file holds, as
+// desktop programs mark them; the document window's frame follows.
 void ToolpathView::UpdateTitle() {
   QString title = QString::fromStdString(doc_.title.empty() ? "Layer 0" : doc_.title);
   if (doc_.Modified()) title += '*';

@@ -125,7 +125,9 @@ TEST(UndoSteps, EveryCommandThatChangesTheToolpathIsOneUndoStep) {
         << err.str();
     CDocument& d = *s.doc;
     const std::string before = DocumentState(d);
-    const std::uint32_t top = d.undo.undoTop, pos = d.undo.undoPos;
+    const std::uint32_t top = d.undo.undoTop, pos = d.undo.undoPos, before_count = d.store.count;
+    s.platform.helpText = "(before)";
+    const std::string help_before = s.platform.helpText;
     const int status = cli::RunScript(s, command, true);
     ASSERT_EQ(status, 0) << err.str();
     const std::string after = DocumentState(d);
@@ -134,6 +136,14 @@ TEST(UndoSteps, EveryCommandThatChangesTheToolpathIsOneUndoStep) {
       EXPECT_EQ(d.undo.undoTop, top);
       EXPECT_EQ(d.undo.undoPos, pos);
       continue;
+    }
+    // The help line says what the command did, and the command-line tool prints the same
+    // line; a load keeps the reader's notices there instead.
+    const bool load = step.command.rfind("load ", 0) == 0;
+    const std::string summary = load ? "" : EditSummaryLine(s.app, d, before_count);
+    EXPECT_EQ(s.platform.helpText, load ? help_before : summary);
+    if (!load) {
+      EXPECT_NE(err.str().find(summary + "\n"), std::string::npos) << err.str();
     }
     if (step.name) {
       EXPECT_EQ(UndoLine(s.app, d),

@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <fstream>
 
+#include "app/layer_commands.h"
 #include "gui/command_registry.h"
 #include "gui/point_search.h"
 #include "gui_test_support.h"
@@ -420,6 +421,66 @@ class MainWindowTest : public QObject {
       if (a->property("label").toByteArray() == QByteArray(LabelText("여백 두고 Fit")))
         inToolbar = true;
     QVERIFY(inToolbar);
+  }
+
+  // Every menu command that changes the toolpath leaves its summary on the help line, the
+  // same line the command-line tool prints; one that changed nothing leaves no summary.
+  void everyEditingCommandSaysWhatItDidOnTheHelpLine() {
+    Program p;
+    const char* actions[] = {"rapidRebuild",
+                             "regenerate",
+                             "reverse",
+                             "sort",
+                             "zUpToZDown",
+                             "linearFilter",
+                             "arcFilter",
+                             "subdivide",
+                             "arcConvert",
+                             "changeFeed",
+                             "arcFeed",
+                             "lengthFeed",
+                             "machineFeed",
+                             "deleteEverySecond",
+                             "deletePointsByLength",
+                             "deletePathsByLength",
+                             "deleteZAngle",
+                             "deleteXyAngle",
+                             "face",
+                             "radial",
+                             "spiral",
+                             "moveCopy",
+                             "startOpen",
+                             "startClosed",
+                             "deleteAll"};
+    // Each dialog is taken as it opens: OK, or Yes to a question.
+    const Step accept = [](QWidget* w) {
+      if (auto* ok = w->findChild<QAbstractButton*>("ok")) return ok->click();
+      static_cast<QDialog*>(w)->accept();
+    };
+    int changed = 0;
+    for (const char* action : actions) {
+      ToolpathView* v = p.window->NewDocument();
+      QCOMPARE(p.window->ReadInto(v, TREVALON_EXAMPLES "/core-insert-finish.nc", false), 1);
+      CDocument& doc = v->doc();
+      const std::uint32_t count = doc.store.count, steps = doc.undo.undoTop;
+      p.platform->answers = {Answer::Ok, Answer::Ok, Answer::Ok};
+      p.platform->helpText = "-";
+      {
+        Dialogs d({accept, accept, accept});
+        p.window->Action(action)->trigger();
+      }
+      const std::string help = p.platform->helpText;
+      const QByteArray what = QString("%1: %2").arg(action, QString::fromStdString(help)).toUtf8();
+      if (doc.undo.undoTop != steps) {
+        ++changed;
+        QVERIFY2(help == EditSummaryLine(*p.app, doc, count), what.constData());
+      } else {
+        QVERIFY2(help.find(" → ") == std::string::npos, what.constData());
+      }
+      p.window->mdi()->closeActiveSubWindow();
+    }
+    // Most of them do change the program: the walk is not vacuous.
+    QVERIFY2(changed >= 15, std::to_string(changed).c_str());
   }
 };
 

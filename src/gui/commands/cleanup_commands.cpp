@@ -1,5 +1,5 @@
 // "급속이송 경로 걸르기" and "Ncdata 재생성": the rapid rebuild and the regeneration of the run
-// types on the document's toolpath, then the redraw. Neither records an undo snapshot.
+// types on the document's toolpath, then the redraw; each is one undo step.
 
 #include "edit/cleanup_commands.h"
 

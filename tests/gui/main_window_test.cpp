@@ -18,20 +18,6 @@
 using namespace trevalon;
 using namespace trevalon::guitest;
 
-namespace {
-
-// Every item of the menus, submenus included.
-void Items(QMenu* menu, std::vector<QAction*>& out) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu())
-      Items(a->menu(), out);
-    else if (!a->isSeparator())
-      out.push_back(a);
-  }
-}
-
-}  // namespace
-
 class MainWindowTest : public QObject {
   Q_OBJECT
  private slots:

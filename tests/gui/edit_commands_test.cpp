@@ -95,7 +95,7 @@ void DragWindow(QWidget* v, QPoint from, QPoint to) {
 class EditCommandsTest : public QObject {
   Q_OBJECT
  private slots:
-  void deleteAcceleratorsStartThePickersAndEnterDeletes() {
+  void deleteCommandsFromTheirKeysAndItems() {
     Program p;
     ToolpathView* v = OneRun(p);
     // Accelerators go to the active window, as the window system's key presses do.
@@ -112,11 +112,9 @@ class EditCommandsTest : public QObject {
     Key(v, Qt::Key_Escape);
     QVERIFY(v->input() == nullptr);
     QCOMPARE(v->doc().store.count, 5u);
-  }
 
-  void selectModeShiftDeleteDeletesTheSelection() {
-    Program p;
-    ToolpathView* v = OneRun(p);
+    // Shift+Delete in select mode deletes the selection.
+    v = OneRun(p);
     v->doc().view.mouseMode = MouseMode::Select;
     CPointStore& s = v->doc().store;
     s.FetchPoint(3);
@@ -132,11 +130,9 @@ class EditCommandsTest : public QObject {
     QCOMPARE(TypeAt(v, 6), int(MOVE_LINE));
     p.window->Action("undo")->trigger();
     QCOMPARE(s.count, 6u);
-  }
 
-  void deleteWindowsRepeatUntilEscapeUnderOneUndo() {
-    Program p;
-    ToolpathView* v = OneRun(p);
+    // The window delete repeats until Escape under one undo snapshot.
+    v = OneRun(p);
     const std::uint32_t undoTop = v->doc().undo.undoTop;
     p.window->Action("deleteInWindows")->trigger();
     // A click on (20, 0): a window of no size still deletes.
@@ -154,7 +150,7 @@ class EditCommandsTest : public QObject {
     QCOMPARE(TypeAt(v, 3), int(MOVE_LINE_CONT));
   }
 
-  void windowFeedTakesRegionsUntilTheQuestionEndsIt() {
+  void feedCommandsFromTheirItems() {
     Program p;
     ToolpathView* v = StraightCut(p, true);
     Run(p, "windowMaxFeed", {FillAnd({{"value", "250"}})});
@@ -186,11 +182,9 @@ class EditCommandsTest : public QObject {
     p.window->Action("undo")->trigger();
     QCOMPARE(v->doc().store.count, 3u);
     QCOMPARE(FeedAt(v, 2), 1000);
-  }
 
-  void machineFeedDialogKeepsItsChoicesAndFeedColoursSwitch() {
-    Program p;
-    ToolpathView* v = StraightCut(p, true);
+    // The machine feed dialog keeps its choices.
+    v = StraightCut(p, true);
     QString weightShown;
     Run(p, "machineFeed", {[&](QWidget* w) {
           Find<QComboBox>(w, "machine")->setCurrentText("Machine0");
@@ -201,7 +195,6 @@ class EditCommandsTest : public QObject {
         }});
     QCOMPARE(weightShown, QString("<< CNC 가중치(50) >>"));
     QCOMPARE(FeedAt(v, 2), 1000);  // already at the maximum feed, one long move
-    QString shown;
     Run(p, "machineFeed", {[&](QWidget* w) {
           shown = Find<QComboBox>(w, "machine")->currentText() + " " +
                   Find<QComboBox>(w, "transferRate")->currentText() + " " +
@@ -348,7 +341,7 @@ class EditCommandsTest : public QObject {
     QCOMPARE(Cuts(v->doc().store), std::string("-95>-45 55>105 "));
   }
 
-  void insideWindowTrimsEachWindowUntilEscape() {
+  void trimCommandsFromTheirItems() {
     Program p;
     ToolpathView* v = StraightCut(p);
     p.window->Action("trimWindowIn")->trigger();
@@ -367,11 +360,9 @@ class EditCommandsTest : public QObject {
     // Each window was one undo step.
     p.window->Action("undo")->trigger();
     QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));
-  }
 
-  void trimBoxDialogsKeepTheirOwnValues() {
-    Program p;
-    ToolpathView* v = StraightCut(p);
+    // The box dialogs keep their own values.
+    v = StraightCut(p);
     const Fields box = {{"value0", "-20"}, {"value1", "-10"}, {"value2", "20"}, {"value3", "10"}};
     QCOMPARE(Run(p, "trimBoxIn", {FillAnd(box)}), 1u);
     QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));

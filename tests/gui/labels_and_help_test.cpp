@@ -421,26 +421,9 @@ class LabelsAndHelpTest : public QObject {
     QVERIFY(browser->toPlainText().contains("Your first job"));
   }
 
-  void helpFilesOfTheUsersOwnOpenAsBefore() {
-    Program p;
-    const std::string own = p.dir.filePath("my-help.pdf").toStdString();
-    const std::string training = p.dir.filePath("my-training.pdf").toStdString();
-    std::ofstream(own) << "help";
-    std::ofstream(training) << "training";
-    p.app->settings.helpFileName = own;
-    p.app->settings.trainingHelpName = training;
-    p.window->Action("help")->trigger();
-    p.window->Action("tutorial")->trigger();
-    QCOMPARE(p.platform->openedDocuments, (std::vector<std::string>{own, training}));
-    QVERIFY(!HelpOf(p));
-    // A folder is no help file: the manual is shown.
-    p.app->settings.helpFileName = p.dir.path().toStdString();
-    p.window->Action("help")->trigger();
-    QVERIFY(HelpOf(p));
-    QCOMPARE(p.platform->openedDocuments.size(), std::size_t(2));
-  }
-
-  void aManualThatIsNowhereIsReportedWithTheFoldersSearched() {
+  // A manual that is nowhere is reported with the folders searched; the user's own help files
+  // open as before, and a folder is no help file.
+  void aManualNowhereIsReportedAndTheUsersOwnHelpFilesOpen() {
     Program p;
     p.app->settings.helpFileName.clear();
     ManualSearch nowhere;
@@ -454,6 +437,22 @@ class LabelsAndHelpTest : public QObject {
     const QString message = QString::fromStdString(p.platform->lastMessage);
     QVERIFY(message.contains("manual was not found"));
     QVERIFY(message.contains(p.dir.filePath("share/trevalon/manual")));
+
+    const std::string own = p.dir.filePath("my-help.pdf").toStdString();
+    const std::string training = p.dir.filePath("my-training.pdf").toStdString();
+    std::ofstream(own) << "help";
+    std::ofstream(training) << "training";
+    p.app->settings.helpFileName = own;
+    p.app->settings.trainingHelpName = training;
+    p.window->Action("help")->trigger();
+    p.window->Action("tutorial")->trigger();
+    QCOMPARE(p.platform->openedDocuments, (std::vector<std::string>{own, training}));
+    QVERIFY(!HelpOf(p));
+    QCOMPARE(p.platform->messageCount, 1);
+    p.app->settings.helpFileName = p.dir.path().toStdString();
+    p.window->Action("help")->trigger();
+    QVERIFY(HelpOf(p));
+    QCOMPARE(p.platform->openedDocuments.size(), std::size_t(2));
   }
 
   void everyLinkOfTheManualLeadsToAPageAndAPlaceThatAreThere() {

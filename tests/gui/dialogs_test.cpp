@@ -145,12 +145,12 @@ class DialogsTest : public QObject {
     for (bool tick : {true, false}) {
       p.platform->helpText.clear();
       bool shownTicked = false;
-      Dialogs d({ChooseFile(dir + (tick ? "/a.nc" : "/b.nc")), [&](QWidget* w) {
-                   shownTicked = Find<QCheckBox>(w, "verifyAfterWriting")->isChecked();
-                   Fill(w, {{"verifyAfterWriting", tick ? "1" : "0"}, {"openInEditor", "0"}});
-                   Click(w, "ok");
-                 }});
-      p.window->Action("saveNc")->trigger();
+      Run(p, "saveNc",
+          {ChooseFile(dir + (tick ? "/a.nc" : "/b.nc")), [&](QWidget* w) {
+             shownTicked = Find<QCheckBox>(w, "verifyAfterWriting")->isChecked();
+             Fill(w, {{"verifyAfterWriting", tick ? "1" : "0"}, {"openInEditor", "0"}});
+             Click(w, "ok");
+           }});
       QVERIFY(shownTicked);
       QCOMPARE(p.platform->helpText.rfind(said, 0) == 0, tick);
     }
@@ -174,25 +174,25 @@ class DialogsTest : public QObject {
     };
     auto save = [&p, &dir](const char* name, Fields fields) {
       Shown s;
-      Dialogs d({ChooseFile(dir + "/" + name), [&](QWidget* w) {
-                   auto* box = Find<QCheckBox>(w, "fileStartEnd");
-                   auto* preview = Find<QPlainTextEdit>(w, "startPartPreview");
-                   auto* style = Find<QComboBox>(w, "heidenhainStyle");
-                   s.ticked = box->isChecked();
-                   s.style = style->currentIndex();
-                   s.styleEnabled = style->isEnabled();
-                   s.ticking[0] = preview->toPlainText();
-                   box->setChecked(!s.ticked);
-                   s.ticking[1] = preview->toPlainText();
-                   box->setChecked(s.ticked);
-                   s.ticking[2] = preview->toPlainText();
-                   fields.push_back({"verifyAfterWriting", "0"});
-                   fields.push_back({"openInEditor", "0"});
-                   Fill(w, fields);
-                   QCOMPARE(style->isEnabled(), Find<QCheckBox>(w, "heidenhain")->isChecked());
-                   Click(w, "ok");
-                 }});
-      p.window->Action("saveNc")->trigger();
+      Run(p, "saveNc", {ChooseFile(dir + "/" + name), [&](QWidget* w) {
+                          auto* box = Find<QCheckBox>(w, "fileStartEnd");
+                          auto* preview = Find<QPlainTextEdit>(w, "startPartPreview");
+                          auto* style = Find<QComboBox>(w, "heidenhainStyle");
+                          s.ticked = box->isChecked();
+                          s.style = style->currentIndex();
+                          s.styleEnabled = style->isEnabled();
+                          s.ticking[0] = preview->toPlainText();
+                          box->setChecked(!s.ticked);
+                          s.ticking[1] = preview->toPlainText();
+                          box->setChecked(s.ticked);
+                          s.ticking[2] = preview->toPlainText();
+                          fields.push_back({"verifyAfterWriting", "0"});
+                          fields.push_back({"openInEditor", "0"});
+                          Fill(w, fields);
+                          QCOMPARE(style->isEnabled(),
+                                   Find<QCheckBox>(w, "heidenhain")->isChecked());
+                          Click(w, "ok");
+                        }});
       return s;
     };
     const QString six = "%\nG21\nG54\nG90G00X0Y0\nS1000M03\nM08";
@@ -270,12 +270,11 @@ class DialogsTest : public QObject {
     QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
     auto copy = [&p](const char* source, bool ok) {
       int shown = -1;
-      Dialogs d({[&](QWidget* w) {
-        shown = Find<QSpinBox>(w, "source")->value();
-        Fill(w, {{"source", source}, {"target", "5"}});
-        Click(w, ok ? "ok" : "cancel");
-      }});
-      p.window->Action("copyLayer")->trigger();
+      Run(p, "copyLayer", {[&](QWidget* w) {
+            shown = Find<QSpinBox>(w, "source")->value();
+            Fill(w, {{"source", source}, {"target", "5"}});
+            Click(w, ok ? "ok" : "cancel");
+          }});
       return shown;
     };
     QCOMPARE(copy("4", true), 0);

@@ -254,12 +254,7 @@ class LabelsAndHelpTest : public QObject {
     LabelLanguage english(p);
     QCOMPARE(p.window->Action("exit")->text(), QString("E&xit"));
     for (const char* tick : {"1", "0"}) {
-      Dialogs d({[tick](QWidget* w) {
-        Find<QCheckBox>(w, "KoreanLabelsChk")->setChecked(tick == std::string("1"));
-        Click(w, "ok");
-      }});
-      p.window->Action("workEnvironment")->trigger();
-      QCOMPARE(d.answered, std::size_t(1));
+      QCOMPARE(Run(p, "workEnvironment", {FillAnd({{"KoreanLabelsChk", tick}})}), std::size_t(1));
       const std::string cfg = ReadAll(p.dir.filePath("korvo.cfg").toStdString());
       if (tick == std::string("1")) {
         QCOMPARE(MenuLabels(*p.window), ExpectedKoreanMenus());
@@ -273,13 +268,10 @@ class LabelsAndHelpTest : public QObject {
     p.app->settings.koreanLabelsChk = 1;
     UseLabelLanguage(*p.app);
     QStringList labels;
-    {
-      Dialogs d({[&labels](QWidget* w) {
-        labels = DialogLabels(w);
-        static_cast<QDialog*>(w)->reject();
-      }});
-      p.window->Action("workEnvironment")->trigger();
-    }
+    Run(p, "workEnvironment", {[&labels](QWidget* w) {
+          labels = DialogLabels(w);
+          static_cast<QDialog*>(w)->reject();
+        }});
     QCOMPARE(labels.value(0), QString("작업 환경"));
   }
 
@@ -293,14 +285,13 @@ class LabelsAndHelpTest : public QObject {
     ToolpathView* v = p.window->NewDocument();
     p.window->Action("feedPlot")->trigger();
     auto choose = [&p](const char* code) {
-      Dialogs d({[code](QWidget* w) {
-        auto* box = Find<QComboBox>(w, "Language");
-        box->setCurrentIndex(box->findData(QString(code)));
-        Click(w, "ok");
-      }});
-      p.window->Action("workEnvironment")->trigger();
+      const std::size_t answered = Run(p, "workEnvironment", {[code](QWidget* w) {
+                                         auto* box = Find<QComboBox>(w, "Language");
+                                         box->setCurrentIndex(box->findData(QString(code)));
+                                         Click(w, "ok");
+                                       }});
       // No dialog answered: nothing the checks below could find.
-      if (d.answered != 1) return std::string("(the work environment did not open)");
+      if (answered != 1) return std::string("(the work environment did not open)");
       return ReadAll(p.dir.filePath("korvo.cfg").toStdString());
     };
     // The close question's buttons and a message's, read from the boxes themselves.

@@ -4,13 +4,17 @@
 // the words reach it and that its results and failures come back.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 #include <tuple>
 
 #include "cli/script.h"
+#include "cli/script_stream.h"
 #include "feed/cutting_conditions.h"
 #include "feed/feed_control.h"
 #include "test_support.h"
@@ -127,10 +131,12 @@ std::string Fill(std::string s, const TempDir& dir) {
 
 // The rows run in order in one directory, so a row may use the files of the rows before it.
 // `usage` lists commands with wrong words: each is a usage error (status 2) run after the rows.
+// `in`, when given, is the directory to run in instead of a fresh one.
 void RunTable(std::vector<Row> rows, const std::map<std::string, std::string>& files = {},
-              const std::vector<std::string>& usage = {}) {
+              const std::vector<std::string>& usage = {}, const TempDir* in = nullptr) {
   for (const std::string& command : usage) rows.push_back({command, 2});
-  TempDir dir;
+  const TempDir own;
+  const TempDir& dir = in ? *in : own;
   for (const auto& [name, bytes] : files) std::ofstream(dir.file(name), std::ios::binary) << bytes;
   for (const Row& row : rows) {
     const std::string command = Fill(row.command, dir);
@@ -165,6 +171,19 @@ void RunTable(std::vector<Row> rows, const std::map<std::string, std::string>& f
           << where << ":\n"
           << got;
     }
+  }
+}
+
+// Every row runs alone in a fresh directory holding `files` and a FIFO; afterwards each file
+// is still there with the same bytes, and the FIFO is still a FIFO.
+void RunAlone(const std::vector<Row>& rows, const std::map<std::string, std::string>& files) {
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.command);
+    const TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
+    RunTable({row}, files, {}, &dir);
+    for (const auto& [name, bytes] : files) EXPECT_EQ(ReadAll(dir.file(name)), bytes) << name;
+    EXPECT_EQ(std::filesystem::status(dir.file("fifo")).type(), std::filesystem::file_type::fifo);
   }
 }
 
@@ -1055,6 +1074,141 @@ TEST(Verbs, PlotFeed) {
     rows.push_back(
         {cut + command, status, std::string("err:line 5: ") + message, "=x.png:", "=x.jpg:"});
   RunTable(rows);
+}
+
+// Hostile input: empty toolpaths and files, special files as targets, scripts that never end
+// or are no text, and the refusals that must say what they refuse; each row leaves the files
+// given to it as they were.
+// A polygon of n window positions on a circle, far enough apart to be taken.
+std::string Ring(int n) {
+  std::string words;
+  for (int k = 0; k < n; ++k) {
+    const double a = 6.283185307179586 * k / n;
+    words += std::to_string(static_cast<int>(200 + 180 * std::cos(a))) + " " +
+             std::to_string(static_cast<int>(200 + 180 * std::sin(a))) + " ";
+  }
+  return words;
+}
+
+std::string Repeat(const std::string& text, int times) {
+  std::string all;
+  for (int k = 0; k < times; ++k) all += text;
+  return all;
+}
+
+const std::string kPath = "add 1 0 0 5 0; add 3 0 0 -1 100; add 4 10 0 -1 100; add 1 10 0 5 0; ";
+
+TEST(HostileInput, RefusalsSayWhatTheyRefuseAndKeepTheFiles) {
+  const std::map<std::string, std::string> files = {
+      {"keep.nc", "%\nO1\nG00X0Y0Z5\nM30\n%\n"},
+      {"empty.nc", ""},
+      {"empty.ppr", ""},
+      {"bom.txt",
+       "\xEF\xBB\xBF"
+       "add 1 0 0 0 0\ndump\n"},
+      {"nul.txt", std::string("add 1 0 0 0 0\nadd\0 1", 20)},
+      {"quoted.txt", "add 1 0 0 0 0\nlayerinfo 1 comment=\"a\nb # not a comment\"\nbogus\n"},
+      // A start part that rapids deep into the work before the first cut.
+      {"deep.nc", "%\nO7\nG90G00G17\nG00Z-50.\nG00X0Y0\nG01Z-1.F100\nX10.\nG00Z50.\nM30\n%\n"},
+      // An end part (the lines from the last retract on) that rapids deep after the last cut;
+      // the end part is only taken from a program of 500 bytes or more.
+      {"deepend.nc", "%\nO7\nG90G00G17\nG00Z50.\nG00X0Y0\nG01Z-1.F100\n" +
+                         Repeat("X10.\nX0.\n", 60) + "G00Z50.\nG00X0Y0\nG00Z-50.\nM30\n%\n"},
+  };
+  RunAlone(
+      {
+          // An empty toolpath writes nothing, whatever the output.
+          {"save {d}/keep.nc editor=0", 1,
+           "err:save: the toolpath holds no moves; nothing written"},
+          {"layer 2; savelayers {d}/keep.nc 0 2", 1, "err:the toolpath holds no moves"},
+          {"post {d}/keep.nc", 1, "err:post: "},
+          // An empty file holds no moves: refused, the layer is kept.
+          {kPath + "load {d}/empty.nc", 1, "err:'{d}/empty.nc' is empty: it holds no moves"},
+          // Special files are never replaced (the FIFO is checked after every row).
+          {kPath + "save {d}/fifo editor=0", 1, "err:not a regular file"},
+          {kPath + "save {d} editor=0", 1, "err:is a folder, not a file"},
+          // Options that exclude each other are refused before anything is written.
+          {kPath + "save {d}/keep.nc heidenhain=1 incremental=1 editor=0", 2,
+           "err:cannot be written as a Heidenhain program; nothing written",
+           "!err:Incremental ncdata"},
+          {"ppr save {d}/new.ppr from={d}/empty.ppr", 1, "err:defines no section; nothing written"},
+          {"$ run {d}", 1, "err:is a folder, not a file"},
+          {kPath + "mma {d}/missing.mma; optimize", 0,
+           "err:optimize: warning: the master-model file '{d}/missing.mma' does not exist"},
+          // Scripts: a byte-order mark is skipped, a NUL byte is no script, a quoted word over
+          // two lines keeps the physical line numbers of what follows.
+          {"$ run {d}/bom.txt", 0, "out:0 1 0.0000 0.0000 0.0000 0 0\n"},
+          {"$ run {d}/nul.txt", 2, "err:line 2: a NUL byte"},
+          {"$ run {d}/quoted.txt", 2, "err:line 4: unknown command 'bogus'"},
+          // Verify compares the copied start part too, and says how many moves differ.
+          {kPath + "save {d}/out.nc editor=0 startend={d}/deep.nc verify=1", 1,
+           "err:difference(s) among", "err:First difference:", "err:Z-50.000"},
+          {kPath + "save {d}/out.nc editor=0 startend={d}/deepend.nc verify=1", 1,
+           "err:1 difference(s) among", "err:expected nothing, read G00 X10.000 Y0.000 Z-50.000"},
+          // A polygon over the path commands' vertex limit says the limit and fails.
+          {kPath + "view size 400 400; reverse scope=polygon " + Ring(120), 1,
+           "err:reverse: the polygon has 100 or more vertices 5 pixels apart; at most 99"},
+          {kPath + "view size 400 400; reverse scope=polygon " + Ring(60), 0, "!err:at most 99"},
+          // A retract below the toolpath's top is taken with a warning.
+          {kPath + "retract -50", 0, "err:retract: warning: -50.000 lies below the toolpath's top"},
+          {kPath + "retract 50", 0, "!err:warning"},
+      },
+      files);
+}
+
+TEST(HostileInput, ScriptLinesAreBounded) {
+  const TempDir dir;
+  const std::vector<std::string> fromStdin = {
+      "--sysdir", dir.path().string(), "--lang", "en", "run", "-"};
+  auto r = RunCli(fromStdin, "add 1 0 0 0 0\n" + std::string(cli::kScriptLineLimit + 1, 'a'));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("line 2: longer than 1048576 bytes"), std::string::npos) << r.err;
+  // An unterminated quote at the end is an error on the quote's line; what came before ran.
+  r = RunCli(fromStdin, "add 1 0 0 0 0; dump\nlayerinfo 1 comment=\"open\n\n");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("line 2: unterminated quote"), std::string::npos) << r.err;
+  EXPECT_NE(r.out.find("0 1 "), std::string::npos) << r.out;
+}
+
+// A stream that fails the test when its second line is asked for before the first line's
+// command has printed: the script must run as it is read, not after it has all been read.
+class TwoLines : public std::streambuf {
+ public:
+  explicit TwoLines(const std::ostringstream& out) : out_(out) {}
+
+ protected:
+  int_type underflow() override {
+    if (step_ == 0) {
+      line_ = "add 1 0 0 0 0; dump\n";
+    } else if (step_ == 1) {
+      EXPECT_NE(out_.str().find("0 1 0.0000"), std::string::npos) << "not run as it came";
+      line_ = "dump\n";
+    } else {
+      return traits_type::eof();
+    }
+    ++step_;
+    setg(line_.data(), line_.data(), line_.data() + line_.size());
+    return traits_type::to_int_type(line_[0]);
+  }
+
+ private:
+  const std::ostringstream& out_;
+  std::string line_;
+  int step_ = 0;
+};
+
+TEST(HostileInput, StandardInputRunsLineByLine) {
+  TempDir dir;
+  std::ostringstream out, err;
+  TwoLines lines(out);
+  std::istream in(&lines);
+  cli::Session s(out, err);
+  StartOptions o;
+  o.systemDir = dir.path().string();
+  o.language = "en";
+  ASSERT_TRUE(s.app.StartUp(o));
+  EXPECT_EQ(cli::RunScriptStream(s, in), 0) << err.str();
+  EXPECT_EQ(out.str(), "0 1 0.0000 0.0000 0.0000 0 0\n0 1 0.0000 0.0000 0.0000 0 0\n");
 }
 
 }  // namespace

@@ -314,7 +314,7 @@ class ViewInputsTest : public QObject {
     QVERIFY(toggle->isChecked());
   }
 
-  void hoveringTheChartMarksTheMoveInTheView() {
+  void hoveringTheChartMarksTheMoveAndItsFilesReadBack() {
     Program p;
     ToolpathView* v = ThreeCuts(p);
     p.window->Action("feedPlot")->trigger();
@@ -358,14 +358,8 @@ class ViewInputsTest : public QObject {
     v->doc().NoteWorkLayerChanged();
     v->doc().Redraw();
     QTRY_COMPARE(chart->series()->after.moves[1].feed, std::int16_t{555});
-  }
 
-  void exportWritesFilesQtReads() {
-    Program p;
-    ThreeCuts(p);
-    p.window->Action("feedPlot")->trigger();
-    auto* dock = p.window->findChild<FeedPlotDock*>("feedPlotDock");
-    QVERIFY(dock);
+    // The export buttons write files that Qt reads back.
     const std::string base = p.dir.filePath("chart").toStdString();
     {
       // A name typed without an extension gets the button's.

@@ -11,6 +11,7 @@
 #include <QSlider>
 #include <QSpinBox>
 #include <QtTest>
+#include <filesystem>
 #include <map>
 
 #include "feed/feed_control.h"
@@ -20,41 +21,6 @@ using namespace trevalon;
 using namespace trevalon::guitest;
 
 namespace {
-
-// What to type into a dialog: a field's text, a box's state ("0", "1"), a list's or slider's
-// position, or "click" for a button.
-using Fields = std::vector<std::pair<const char*, const char*>>;
-
-void Fill(QWidget* d, const Fields& fields) {
-  for (const auto& [name, value] : fields) {
-    QWidget* w = Find<QWidget>(d, name);
-    const QString v = QString::fromUtf8(value);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) {
-      // Typed as a user does: some fields act when they lose the focus.
-      QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
-      QApplication::sendEvent(e, &in);
-      e->setText(v);
-      QApplication::sendEvent(e, &out);
-    } else if (auto* b = qobject_cast<QAbstractButton*>(w); b && v == "click") {
-      b->click();
-    } else if (b) {
-      b->setChecked(v == "1");
-    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
-      c->setCurrentIndex(v.toInt());
-    } else if (auto* s = qobject_cast<QAbstractSlider*>(w)) {
-      s->setValue(v.toInt());
-    } else if (auto* n = qobject_cast<QSpinBox*>(w)) {
-      n->setValue(v.toInt());
-    }
-  }
-}
-
-Step FillAndOk(Fields fields) {
-  return [fields](QWidget* d) {
-    Fill(d, fields);
-    Click(d, "ok");
-  };
-}
 
 std::string S(double v) {
   return QString::number(v).toStdString();
@@ -127,7 +93,7 @@ class DialogsTest : public QObject {
          "1700 6 ALU_6061"},
         // The transfer dialog, and "LMX 설정" over it.
         {"feedOptimizer", {}, {{"maxFeed", "2400"}, {"minFeed", "600"}, {"set", "click"}},
-         {FillAndOk({{"sideCorner", "20"}, {"weight4", "45"}})},
+         {FillAnd({{"sideCorner", "20"}, {"weight4", "45"}})},
          [&c](CDocument&) {
            return S(c.MaxFeed) + " " + S(c.CornerMaxReduction) + " " + S(c.SideCorRat) + " " +
                   S(c.SideWeight30);
@@ -179,12 +145,12 @@ class DialogsTest : public QObject {
     for (bool tick : {true, false}) {
       p.platform->helpText.clear();
       bool shownTicked = false;
-      Dialogs d({ChooseFile(dir + (tick ? "/a.nc" : "/b.nc")), [&](QWidget* w) {
-                   shownTicked = Find<QCheckBox>(w, "verifyAfterWriting")->isChecked();
-                   Fill(w, {{"verifyAfterWriting", tick ? "1" : "0"}, {"openInEditor", "0"}});
-                   Click(w, "ok");
-                 }});
-      p.window->Action("saveNc")->trigger();
+      Run(p, "saveNc",
+          {ChooseFile(dir + (tick ? "/a.nc" : "/b.nc")), [&](QWidget* w) {
+             shownTicked = Find<QCheckBox>(w, "verifyAfterWriting")->isChecked();
+             Fill(w, {{"verifyAfterWriting", tick ? "1" : "0"}, {"openInEditor", "0"}});
+             Click(w, "ok");
+           }});
       QVERIFY(shownTicked);
       QCOMPARE(p.platform->helpText.rfind(said, 0) == 0, tick);
     }
@@ -208,25 +174,25 @@ class DialogsTest : public QObject {
     };
     auto save = [&p, &dir](const char* name, Fields fields) {
       Shown s;
-      Dialogs d({ChooseFile(dir + "/" + name), [&](QWidget* w) {
-                   auto* box = Find<QCheckBox>(w, "fileStartEnd");
-                   auto* preview = Find<QPlainTextEdit>(w, "startPartPreview");
-                   auto* style = Find<QComboBox>(w, "heidenhainStyle");
-                   s.ticked = box->isChecked();
-                   s.style = style->currentIndex();
-                   s.styleEnabled = style->isEnabled();
-                   s.ticking[0] = preview->toPlainText();
-                   box->setChecked(!s.ticked);
-                   s.ticking[1] = preview->toPlainText();
-                   box->setChecked(s.ticked);
-                   s.ticking[2] = preview->toPlainText();
-                   fields.push_back({"verifyAfterWriting", "0"});
-                   fields.push_back({"openInEditor", "0"});
-                   Fill(w, fields);
-                   QCOMPARE(style->isEnabled(), Find<QCheckBox>(w, "heidenhain")->isChecked());
-                   Click(w, "ok");
-                 }});
-      p.window->Action("saveNc")->trigger();
+      Run(p, "saveNc", {ChooseFile(dir + "/" + name), [&](QWidget* w) {
+                          auto* box = Find<QCheckBox>(w, "fileStartEnd");
+                          auto* preview = Find<QPlainTextEdit>(w, "startPartPreview");
+                          auto* style = Find<QComboBox>(w, "heidenhainStyle");
+                          s.ticked = box->isChecked();
+                          s.style = style->currentIndex();
+                          s.styleEnabled = style->isEnabled();
+                          s.ticking[0] = preview->toPlainText();
+                          box->setChecked(!s.ticked);
+                          s.ticking[1] = preview->toPlainText();
+                          box->setChecked(s.ticked);
+                          s.ticking[2] = preview->toPlainText();
+                          fields.push_back({"verifyAfterWriting", "0"});
+                          fields.push_back({"openInEditor", "0"});
+                          Fill(w, fields);
+                          QCOMPARE(style->isEnabled(),
+                                   Find<QCheckBox>(w, "heidenhain")->isChecked());
+                          Click(w, "ok");
+                        }});
       return s;
     };
     const QString six = "%\nG21\nG54\nG90G00X0Y0\nS1000M03\nM08";
@@ -262,49 +228,40 @@ class DialogsTest : public QObject {
   }
 
   // The toolpath information shows the machine time beside the cutting time, with the
-  // limits of machine.par in the configuration folder as they are when it opens.
-  void toolpathInformationShowsTheMachineTime() {
+  // limits of machine.par in the configuration folder as they are when it opens. After arc
+  // fitting the described figures leave the arcs out: the dialog shows the arcs' length and
+  // the cutting time with them beside those figures.
+  void toolpathInformationShowsTheMachineTimeAndTheArcs() {
     Program p;
     const std::string dir = p.dir.path().toStdString();
     std::ofstream(dir + "/in.nc") << "G00X0Y0Z5.\nG01Z0F600\nX100.\nY100.\nG00Z105.\n";
+    // A plunge of 5 mm and a half circle of radius 10 (31.416 mm) at 600 mm/min.
+    std::ofstream(dir + "/arc.nc") << "G00X0Y0Z5.\nG01Z0F600\nG02X20.Y0I10.J0\nG00Z5.\n";
     QCOMPARE(p.window->OpenFile(dir + "/in.nc"), 1);
-    auto shown = [&p] {
-      QString machine, rapid;
-      Dialogs d({[&](QWidget* w) {
-        machine = Find<QLineEdit>(w, "machineTime")->text();
-        rapid = Find<QLineEdit>(w, "rapidTime")->text();
-        Click(w, "ok");
-      }});
-      p.window->Action("toolpathInfo")->trigger();
-      return machine + " " + rapid;
+    std::map<QString, QString> shown;
+    auto info = [&p, &shown] {
+      Run(p, "toolpathInfo", {[&shown](QWidget* w) {
+            for (const char* name :
+                 {"arcLength", "cuttingTimeWithArcs", "machineTime", "rapidTime"})
+              shown[name] = Find<QLineEdit>(w, name)->text();
+            Click(w, "ok");
+          }});
+      return shown["machineTime"] + " " + shown["rapidTime"];
     };
     // 205 mm at 600 mm/min (0.342 min) and the rapid's 100 mm in 0.6 s on the defaults.
-    QCOMPARE(shown(), QString("0.35 0.01"));
+    QCOMPARE(info(), QString("0.35 0.01"));
     // A machine whose Z rapids at 1000 mm/min and accelerates at 10 mm/s^2: the rapid takes
     // 7.7 s, and the plunge never reaches its feed.
     std::ofstream(dir + "/config/machine.par") << "RapidZ 1000\nAccelZ 10\n";
-    QCOMPARE(shown(), QString("0.49 0.13"));
-  }
-
-  // After arc fitting the described figures leave the arcs out: the dialog shows the arcs'
-  // length and the cutting time with them beside those figures.
-  void toolpathInformationCountsTheArcs() {
-    Program p;
-    const std::string dir = p.dir.path().toStdString();
-    // A plunge of 5 mm and a half circle of radius 10 (31.416 mm) at 600 mm/min.
-    std::ofstream(dir + "/arc.nc") << "G00X0Y0Z5.\nG01Z0F600\nG02X20.Y0I10.J0\nG00Z5.\n";
+    QCOMPARE(info(), QString("0.49 0.13"));
+    std::filesystem::remove(dir + "/config/machine.par");
     QCOMPARE(p.window->OpenFile(dir + "/arc.nc"), 1);
-    std::map<QString, double> values;
-    Dialogs d({[&values](QWidget* w) {
-      for (const char* name : {"arcLength", "cuttingTimeWithArcs", "machineTime", "rapidTime"})
-        values[name] = Find<QLineEdit>(w, name)->text().toDouble();
-      Click(w, "ok");
-    }});
-    p.window->Action("toolpathInfo")->trigger();
-    QCOMPARE(values["arcLength"], 31.416);
+    info();
+    QCOMPARE(shown["arcLength"].toDouble(), 31.416);
     // The arc alone takes 0.052 min at its feed; the machine time is cutting plus rapids.
-    QVERIFY(values["cuttingTimeWithArcs"] >= 0.06);
-    QVERIFY(std::abs(values["cuttingTimeWithArcs"] + values["rapidTime"] - values["machineTime"]) <=
+    const double withArcs = shown["cuttingTimeWithArcs"].toDouble();
+    QVERIFY(withArcs >= 0.06);
+    QVERIFY(std::abs(withArcs + shown["rapidTime"].toDouble() - shown["machineTime"].toDouble()) <=
             0.011);
   }
 
@@ -313,12 +270,11 @@ class DialogsTest : public QObject {
     QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
     auto copy = [&p](const char* source, bool ok) {
       int shown = -1;
-      Dialogs d({[&](QWidget* w) {
-        shown = Find<QSpinBox>(w, "source")->value();
-        Fill(w, {{"source", source}, {"target", "5"}});
-        Click(w, ok ? "ok" : "cancel");
-      }});
-      p.window->Action("copyLayer")->trigger();
+      Run(p, "copyLayer", {[&](QWidget* w) {
+            shown = Find<QSpinBox>(w, "source")->value();
+            Fill(w, {{"source", source}, {"target", "5"}});
+            Click(w, ok ? "ok" : "cancel");
+          }});
       return shown;
     };
     QCOMPARE(copy("4", true), 0);

@@ -4,13 +4,17 @@
 // and the modal dialogs of a command answered step by step.
 
 #include <QAbstractButton>
+#include <QAbstractSlider>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <fstream>
@@ -119,6 +123,11 @@ inline void Hover(QWidget* w, QPoint p) {
 inline void Release(QWidget* w, QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
   Mouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton, mods);
 }
+// A click that does not move.
+inline void Tap(QWidget* w, QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+  Press(w, p, mods);
+  Release(w, p, mods);
+}
 inline void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
   QKeyEvent e(QEvent::KeyPress, key, mods);
   QApplication::sendEvent(w, &e);
@@ -162,6 +171,46 @@ inline void Click(QWidget* dialog, const char* button) {
 inline Step Cancel() {
   return [](QWidget* w) { static_cast<QDialog*>(w)->reject(); };
 }
+// What to type into a dialog: a field's text, a box's state ("0", "1"), a list's, slider's or
+// spin box's position, or "click" for a button.
+using Fields = std::vector<std::pair<const char*, const char*>>;
+inline void Fill(QWidget* d, const Fields& fields) {
+  for (const auto& [name, value] : fields) {
+    QWidget* w = Find<QWidget>(d, name);
+    const QString v = QString::fromUtf8(value);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) {
+      // Typed as a user does: some fields act when they lose the focus.
+      QFocusEvent in(QEvent::FocusIn), out(QEvent::FocusOut);
+      QApplication::sendEvent(e, &in);
+      e->setText(v);
+      QApplication::sendEvent(e, &out);
+    } else if (auto* b = qobject_cast<QAbstractButton*>(w); b && v == "click") {
+      b->click();
+    } else if (b) {
+      b->setChecked(v == "1");
+    } else if (auto* c = qobject_cast<QComboBox*>(w)) {
+      c->setCurrentIndex(v.toInt());
+    } else if (auto* s = qobject_cast<QAbstractSlider*>(w)) {
+      s->setValue(v.toInt());
+    } else if (auto* n = qobject_cast<QSpinBox*>(w)) {
+      n->setValue(v.toInt());
+    }
+  }
+}
+// Types `fields`, then OK (or Cancel).
+inline Step FillAnd(Fields fields, bool ok = true) {
+  return [fields, ok](QWidget* d) {
+    Fill(d, fields);
+    ok ? Click(d, "ok") : static_cast<QDialog*>(d)->reject();
+  };
+}
+// Reads the text of the field `name` into `into`, then cancels.
+inline Step ReadField(const char* name, QString& into) {
+  return [name, &into](QWidget* d) {
+    into = Find<QLineEdit>(d, name)->text();
+    static_cast<QDialog*>(d)->reject();
+  };
+}
 // The file dialog takes `path`.
 inline Step ChooseFile(const std::string& path) {
   return [path](QWidget* w) {
@@ -173,6 +222,23 @@ inline Step ChooseFile(const std::string& path) {
     name->setText(QString::fromStdString(path));
     static_cast<QDialog*>(d)->accept();
   };
+}
+
+// Runs the menu item `action` with its dialogs answered by `steps`; returns how many were.
+inline std::size_t Run(Program& p, const char* action, std::vector<Step> steps = {}) {
+  Dialogs d(std::move(steps));
+  p.window->Action(action)->trigger();
+  return d.answered;
+}
+
+// Every item of the menu, submenus included.
+inline void Items(QMenu* menu, std::vector<QAction*>& out) {
+  for (QAction* a : menu->actions()) {
+    if (a->menu())
+      Items(a->menu(), out);
+    else if (!a->isSeparator())
+      out.push_back(a);
+  }
 }
 
 }  // namespace trevalon::guitest

@@ -19,20 +19,6 @@
 using namespace trevalon;
 using namespace trevalon::guitest;
 
-namespace {
-
-// Every item of the menus, submenus included.
-void Items(QMenu* menu, std::vector<QAction*>& out) {
-  for (QAction* a : menu->actions()) {
-    if (a->menu())
-      Items(a->menu(), out);
-    else if (!a->isSeparator())
-      out.push_back(a);
-  }
-}
-
-}  // namespace
-
 class MainWindowTest : public QObject {
   Q_OBJECT
  private slots:
@@ -63,33 +49,24 @@ class MainWindowTest : public QObject {
 
     // The picker starts in the work directory with the NC filter, then on the file it took.
     QString startDir, filter, startFile;
-    {
-      Dialogs d({[&](QWidget* w) {
-        auto* f = qobject_cast<QFileDialog*>(w);
-        startDir = f->directory().absolutePath();
-        filter = f->nameFilters().value(0);
-        ChooseFile(first)(w);
-      }});
-      p.window->Action("load")->trigger();
-    }
+    Run(p, "load", {[&](QWidget* w) {
+          auto* f = qobject_cast<QFileDialog*>(w);
+          startDir = f->directory().absolutePath();
+          filter = f->nameFilters().value(0);
+          ChooseFile(first)(w);
+        }});
     QCOMPARE(startDir, p.dir.path());
     QCOMPARE(filter, QString("NCDATA FILE (*.nc *.hnc *.ppp *.tap)"));
     QCOMPARE(v->windowTitle(), QString::fromStdString(first));
     const std::uint32_t firstCount = s.count;
-    {
-      Dialogs d({ChooseFile(second)});
-      p.window->Action("append")->trigger();
-    }
+    Run(p, "append", {ChooseFile(second)});
     // Append keeps the file name; the mark says the toolpath is no longer what the file holds.
     QCOMPARE(v->windowTitle(), QString::fromStdString(first) + "*");
     QCOMPARE(s.count, firstCount + secondCount);
-    {
-      Dialogs d({[&](QWidget* w) {
-        startFile = qobject_cast<QFileDialog*>(w)->selectedFiles().value(0);
-        Cancel()(w);
-      }});
-      p.window->Action("load")->trigger();
-    }
+    Run(p, "load", {[&](QWidget* w) {
+          startFile = qobject_cast<QFileDialog*>(w)->selectedFiles().value(0);
+          Cancel()(w);
+        }});
     QCOMPARE(startFile, QString::fromStdString(first));
     QCOMPARE(s.count, firstCount + secondCount);
     // Undo returns to the program before the last load.
@@ -201,33 +178,21 @@ class MainWindowTest : public QObject {
     QVERIFY(p.platform->lastMessage.find("Save the changes?") != std::string::npos);
     // Save, but its file dialog is cancelled: the window stays.
     p.platform->saveChoices = {Choice::Save};
-    {
-      Dialogs d({Cancel()});
-      p.window->Action("closeWindow")->trigger();
-    }
+    Run(p, "closeWindow", {Cancel()});
     QApplication::processEvents();
     QCOMPARE(p.window->Views().size(), std::size_t(1));
     // Save through both dialogs of a toolpath without moves: nothing can be written (an empty
     // program would replace a good one), so the window stays with its changes.
     const std::string out = p.dir.filePath("kept.nc").toStdString();
     p.platform->saveChoices = {Choice::Save};
-    {
-      Dialogs d({ChooseFile(out), [](QWidget* w) { Click(w, "ok"); }});
-      p.window->Action("closeWindow")->trigger();
-    }
+    Run(p, "closeWindow", {ChooseFile(out), [](QWidget* w) { Click(w, "ok"); }});
     QApplication::processEvents();
     QCOMPARE(p.window->Views().size(), std::size_t(1));
     QVERIFY(ReadAll(out).empty());
     // With moves again (a program appended): written, then closed.
-    {
-      Dialogs d({ChooseFile(TestFile("face_mill.nc"))});
-      p.window->Action("append")->trigger();
-    }
+    Run(p, "append", {ChooseFile(TestFile("face_mill.nc"))});
     p.platform->saveChoices = {Choice::Save};
-    {
-      Dialogs d({ChooseFile(out), [](QWidget* w) { Click(w, "ok"); }});
-      p.window->Action("closeWindow")->trigger();
-    }
+    Run(p, "closeWindow", {ChooseFile(out), [](QWidget* w) { Click(w, "ok"); }});
     QTRY_VERIFY(p.window->Views().empty());
     QVERIFY(ReadAll(out).find("M30") != std::string::npos);
 
@@ -276,16 +241,13 @@ class MainWindowTest : public QObject {
     QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
     QString title;
     bool confirms = false;
-    {
-      Dialogs d({[&](QWidget* w) {
-        auto* f = qobject_cast<QFileDialog*>(w);
-        mode = f->acceptMode();
-        title = f->windowTitle();
-        confirms = !f->testOption(QFileDialog::DontConfirmOverwrite);
-        f->reject();
-      }});
-      p.window->Action("postProcessor")->trigger();
-    }
+    Run(p, "postProcessor", {[&](QWidget* w) {
+          auto* f = qobject_cast<QFileDialog*>(w);
+          mode = f->acceptMode();
+          title = f->windowTitle();
+          confirms = !f->testOption(QFileDialog::DontConfirmOverwrite);
+          f->reject();
+        }});
     QCOMPARE(mode, QFileDialog::AcceptSave);
     QVERIFY(confirms);
     QVERIFY(title.startsWith("Post Processor"));

@@ -1,10 +1,15 @@
 // The keys of the frame: every action with a shortcut (the menus, and what Qt adds to the
 // document windows) has keys no other action and none of the view's own keys take, runs a
-// command, and a key press reaches exactly that action (an ambiguous key runs nothing).
+// command, and a key press reaches exactly that action (an ambiguous key runs nothing). The Qt
+// platform layer: Escape polling with the busy indication, and input dropped during a long
+// operation.
 
+#include <QKeyEvent>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
 #include <QtTest>
 #include <map>
 
@@ -46,7 +51,7 @@ QString NameOf(QAction* a) {
 
 }  // namespace
 
-class ShortcutsTest : public QObject {
+class FrameKeysTest : public QObject {
   Q_OBJECT
  private slots:
   void everyKeyIsUniqueAndRunsACommand() {
@@ -70,22 +75,14 @@ class ShortcutsTest : public QObject {
       QVERIFY2(FindCommand(a->objectName().toStdString()), qPrintable(NameOf(a)));
     }
     // The keys the menus promise.
-    for (const auto& [key, action] :
-         std::vector<std::pair<QString, QString>>{{"Ctrl+N", "load"},
-                                                  {"Ctrl+O", "load"},
-                                                  {"Ctrl+D", "append"},
-                                                  {"Ctrl+C", "saveNc"},
-                                                  {"Ctrl+S", "saveNc"},
-                                                  {"Ctrl+Shift+S", "saveNc"},
-                                                  {"Ctrl+Q", "exit"},
-                                                  {"Ctrl+F4", "closeWindow"},
-                                                  {"Ctrl+Z", "undo"},
-                                                  {"Ctrl+Y", "redo"},
-                                                  {"Ctrl+W", "trimWindowIn"},
-                                                  {"Tab", "deletePoint"},
-                                                  {"Shift+D", "deletePath"},
-                                                  {"Ctrl+F6", "nextWindow"}})
-      QVERIFY2(taken.count(key) && taken[key] == action, qPrintable(key));
+    for (const QString& promise :
+         QString("Ctrl+N=load Ctrl+O=load Ctrl+D=append Ctrl+C=saveNc Ctrl+S=saveNc "
+                 "Ctrl+Shift+S=saveNc Ctrl+Q=exit Ctrl+F4=closeWindow Ctrl+Z=undo Ctrl+Y=redo "
+                 "Ctrl+W=trimWindowIn Tab=deletePoint Shift+D=deletePath Ctrl+F6=nextWindow")
+             .split(' ')) {
+      const QString key = promise.section('=', 0, 0);
+      QVERIFY2(taken.count(key) && taken[key] == promise.section('=', 1), qPrintable(promise));
+    }
     // The menu shows every key of its item.
     const QString load = p.window->Action("load")->text();
     QVERIFY2(load.endsWith("\tCtrl+N, Ctrl+O"), qPrintable(load));
@@ -113,7 +110,25 @@ class ShortcutsTest : public QObject {
       QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
     }
   }
+
+  void escapeIsSeenAndOtherInputDroppedDuringAnOperation() {
+    Program p;
+    ToolpathView* v = p.window->NewDocument();
+    QtPlatform& platform = *p.platform;
+    QVERIFY(!platform.EscapePressed());  // the first poll starts the operation
+    auto* busy = p.window->statusBar()->findChild<QProgressBar*>();
+    QVERIFY(busy && busy->isVisibleTo(p.window.get()));
+    // A key that arrives while the operation runs never reaches the view.
+    const int az = v->doc().view.az;
+    QCoreApplication::postEvent(v, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier));
+    QCoreApplication::postEvent(v, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QVERIFY(platform.EscapePressed());
+    QVERIFY(!platform.EscapePressed());  // each press is reported once
+    QCOMPARE(v->doc().view.az, az);
+    // Once the polls stop, the indication goes away and input flows again.
+    QTRY_VERIFY_WITH_TIMEOUT(!busy->isVisibleTo(p.window.get()), 3000);
+  }
 };
 
-QTEST_MAIN(ShortcutsTest)
-#include "shortcuts_test.moc"
+QTEST_MAIN(FrameKeysTest)
+#include "frame_keys_test.moc"

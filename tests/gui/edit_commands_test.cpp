@@ -1,0 +1,380 @@
+// The editing commands from their menu items and keys: the deletes (the accelerators start the
+// pickers, Shift+Delete in select mode deletes the selection, the window delete repeats until
+// Escape under one undo snapshot), the feed changes (region after region until the question
+// ends it), the filters and "Arc Convert", the point offset (its vector kept per document
+// window), the path order commands and the trims. Cancel changes nothing, OK runs the command,
+// and each dialog reopens on the values of its last OK in that same command.
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QSlider>
+#include <QtTest>
+#include <cmath>
+
+#include "gui/command_registry.h"
+#include "gui_test_support.h"
+
+using namespace trevalon;
+using namespace trevalon::guitest;
+
+namespace {
+
+// One cutting run along X: the point (x, 0) is at client (200 + x, 150).
+ToolpathView* OneRun(Program& p) {
+  ToolpathView* v = TopView(p,
+                            "1 0 0 50 500, 2 0 0 0 500, 3 10 0 0 500, 4 20 0 0 500, "
+                            "4 30 0 0 500, 4 40 0 0 500");
+  v->doc().retractHeight = 50;
+  v->setFocus();
+  return v;
+}
+
+// A straight cut along y = 0 from x = -100 to 100, rapids hidden: at 500 with the retract
+// height at 10 for the trims, at 1000 for the feed changes.
+ToolpathView* StraightCut(Program& p, bool forFeeds = false) {
+  if (forFeeds) {
+    ToolpathView* v = TopView(p, "1 -100 0 10, 3 -100 0 0 1000, 4 100 0 0 1000", false);
+    v->doc().view.haveLastOperation = false;
+    return v;
+  }
+  ToolpathView* v = TopView(p, "1 -100 0 10 500, 3 -100 0 0 500, 4 100 0 0 500", false);
+  v->doc().retractHeight = 10;
+  return v;
+}
+
+// Two cuts along X: path 1 from x = -100 to -50, path 2 from 50 to 100.
+ToolpathView* TwoPaths(Program& p) {
+  ToolpathView* v = TopView(p,
+                            "1 -100 0 0 500, 3 -50 0 0 500, 1 -50 0 10 500, 2 50 0 10 500, "
+                            "2 50 0 0 500, 3 100 0 0 500");
+  v->doc().retractHeight = 10;
+  return v;
+}
+
+int TypeAt(ToolpathView* v, std::uint32_t i) {
+  return v->doc().store.RawRecord(i)->type;
+}
+int FeedAt(ToolpathView* v, std::uint32_t i) {
+  return v->doc().store.RawRecord(i)->feed;
+}
+
+// Where each cutting run starts and ends, as "from>to" in x.
+std::string Cuts(CPointStore& s) {
+  std::string out;
+  for (std::uint32_t i = 1; i < s.count; ++i) {
+    if (!s.IsLinear(i)) continue;
+    const int to = static_cast<int>(s.reg.x);
+    s.FetchPoint(i - 1);
+    out += std::to_string(static_cast<int>(s.reg.x)) + ">" + std::to_string(to) + " ";
+  }
+  return out;
+}
+
+// The x of the cut points, in order (a plunge is a rapid: the cut after it starts below it).
+QList<double> CutXs(CPointStore& s) {
+  QList<double> xs;
+  for (std::uint32_t i = 0; i < s.count; ++i)
+    if (IsLinearType(s.RawRecord(i)->type)) xs << s.RawRecord(i)->x;
+  return xs;
+}
+
+int Arcs(const CPointStore& s) {
+  int n = 0;
+  for (std::uint32_t i = 0; i < s.count; ++i) n += IsArcType(s.RawRecord(i)->type);
+  return n;
+}
+
+void DragWindow(QWidget* v, QPoint from, QPoint to) {
+  Press(v, from);
+  DragTo(v, to);
+  Release(v, to);
+}
+
+}  // namespace
+
+class EditCommandsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void deleteCommandsFromTheirKeysAndItems() {
+    Program p;
+    ToolpathView* v = OneRun(p);
+    // Accelerators go to the active window, as the window system's key presses do.
+    QApplication::setActiveWindow(p.window.get());
+    v->setFocus();
+    QTest::keyClick(v, Qt::Key_Tab);
+    QVERIFY(dynamic_cast<PointPicker*>(v->input()));
+    Press(v, QPoint(211, 151));  // the first cut's end (10, 0)
+    Key(v, Qt::Key_Return);
+    QCOMPARE(v->doc().store.count, 5u);
+    QCOMPARE(TypeAt(v, 2), int(MOVE_LINE));  // (20, 0) starts the run now
+    QTest::keyClick(v, Qt::Key_D, Qt::ShiftModifier);
+    QVERIFY(dynamic_cast<PathPicker*>(v->input()));
+    Key(v, Qt::Key_Escape);
+    QVERIFY(v->input() == nullptr);
+    QCOMPARE(v->doc().store.count, 5u);
+
+    // Shift+Delete in select mode deletes the selection.
+    v = OneRun(p);
+    v->doc().view.mouseMode = MouseMode::Select;
+    CPointStore& s = v->doc().store;
+    s.FetchPoint(3);
+    s.reg.mark = 1;
+    s.StorePoint(3);
+    const int ax = v->doc().view.ax;
+    Key(v, Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(v->doc().view.ax, ax);  // deleted, not tilted
+    // The cut to (20, 0) is gone: a hop from (10, 0) to (20, 0), where the cut goes on.
+    QCOMPARE(s.count, 8u);
+    QCOMPARE(TypeAt(v, 3), int(MOVE_RAPID));
+    QCOMPARE(double(v->doc().store.RawRecord(5)->x), 20.0);
+    QCOMPARE(TypeAt(v, 6), int(MOVE_LINE));
+    p.window->Action("undo")->trigger();
+    QCOMPARE(s.count, 6u);
+
+    // The window delete repeats until Escape under one undo snapshot.
+    v = OneRun(p);
+    const std::uint32_t undoTop = v->doc().undo.undoTop;
+    p.window->Action("deleteInWindows")->trigger();
+    // A click on (20, 0): a window of no size still deletes.
+    Tap(v, QPoint(220, 150));
+    QCoreApplication::processEvents();
+    QCOMPARE(v->doc().store.count, 7u);
+    QVERIFY(dynamic_cast<WindowInput*>(v->input()));    // the next window is asked for
+    DragWindow(v, QPoint(235, 145), QPoint(245, 155));  // round (40, 0), the last cut
+    QCoreApplication::processEvents();
+    Key(v, Qt::Key_Escape);
+    QVERIFY(v->input() == nullptr);
+    QCOMPARE(v->doc().undo.undoTop, undoTop + 1);
+    p.window->Action("undo")->trigger();
+    QCOMPARE(v->doc().store.count, 6u);
+    QCOMPARE(TypeAt(v, 3), int(MOVE_LINE_CONT));
+  }
+
+  void feedCommandsFromTheirItems() {
+    Program p;
+    ToolpathView* v = StraightCut(p, true);
+    Run(p, "windowMaxFeed", {FillAnd({{"value", "250"}})});
+    QVERIFY(dynamic_cast<WindowInput*>(v->input()));
+    // A window over the right half: the cut is split where it enters, and only its inside
+    // part is slowed.
+    DragWindow(v, QPoint(200, 10), QPoint(390, 290));
+    QCOMPARE(v->doc().store.count, 4u);
+    QCOMPARE(FeedAt(v, 2), 1000);
+    QCOMPARE(FeedAt(v, 3), 250);
+    QApplication::processEvents();
+    QVERIFY(dynamic_cast<WindowInput*>(v->input()));  // the next region
+    // Escape asks; Cancel goes on with another region, OK ends the command.
+    p.platform->answers = {Answer::Cancel, Answer::Ok};
+    Key(v, Qt::Key_Escape);
+    QApplication::processEvents();
+    QCOMPARE(QString::fromStdString(p.platform->lastMessage), QString("Do you want feed chagne?"));
+    QCOMPARE(QString::fromStdString(p.platform->lastCaption), QString("Error message"));
+    QVERIFY(dynamic_cast<WindowInput*>(v->input()));
+    Key(v, Qt::Key_Escape);
+    QApplication::processEvents();
+    QVERIFY(v->input() == nullptr);
+    QCOMPARE(p.platform->messageCount, 2);
+    // The value dialog opens on the last value; undo brings the uncut move back.
+    QString shown;
+    Run(p, "windowMaxFeed", {ReadField("value", shown)});
+    QCOMPARE(shown, QString("250"));
+    QVERIFY(v->input() == nullptr);
+    p.window->Action("undo")->trigger();
+    QCOMPARE(v->doc().store.count, 3u);
+    QCOMPARE(FeedAt(v, 2), 1000);
+
+    // The machine feed dialog keeps its choices.
+    v = StraightCut(p, true);
+    QString weightShown;
+    Run(p, "machineFeed", {[&](QWidget* w) {
+          Find<QComboBox>(w, "machine")->setCurrentText("Machine0");
+          Find<QComboBox>(w, "transferRate")->setCurrentText("2400");
+          Find<QSlider>(w, "weight")->setValue(100);
+          weightShown = Find<QLabel>(w, "weightLabel")->text();
+          Click(w, "ok");
+        }});
+    QCOMPARE(weightShown, QString("<< CNC 가중치(50) >>"));
+    QCOMPARE(FeedAt(v, 2), 1000);  // already at the maximum feed, one long move
+    Run(p, "machineFeed", {[&](QWidget* w) {
+          shown = Find<QComboBox>(w, "machine")->currentText() + " " +
+                  Find<QComboBox>(w, "transferRate")->currentText() + " " +
+                  QString::number(Find<QSlider>(w, "weight")->value());
+          Cancel()(w);
+        }});
+    QCOMPARE(shown, QString("Machine0 2400 100"));
+    // The feed colours: a checked item that switches on and off.
+    QAction* a = p.window->Action("feedColours");
+    const Command* c = FindCommand("feedColours");
+    QVERIFY(c && c->checked);
+    for (bool on : {true, false, true}) {
+      a->trigger();
+      QApplication::processEvents();
+      QCOMPARE(!v->options.colourByLayer, on);
+      QCOMPARE(a->isChecked(), on);
+    }
+  }
+
+  void filterMenuCommandsRunFromTheirDialogs() {
+    Program p;
+    // A straight cut of three points, then a quarter circle of radius 10 in points 3 degrees
+    // apart (three decimals, as programs hold them).
+    std::string records = "1 0 0 0.5 500, 3 0 0 0 500, 4 1 0 0 500, 4 2 0 0 500";
+    for (int j = 1; j <= 30; ++j) {
+      const double a = (90.0 - 3 * j) * M_PI / 180;
+      records +=
+          QString::asprintf(", 4 %.3f %.3f 0 500", 2 + 10 * std::cos(a), -10 + 10 * std::sin(a))
+              .toStdString();
+    }
+    ToolpathView* v = TopView(p, records.c_str());
+    CPointStore& s = v->doc().store;
+    auto run = [&p](const char* action, Step step) { QCOMPARE(Run(p, action, {step}), 1u); };
+    const std::uint32_t all = s.count;
+
+    // The linear filter: Cancel keeps everything; 0.002 takes the middle of the line out and
+    // is what the dialog shows next time.
+    run("linearFilter", FillAnd({{"tolerance", "0.002"}}, false));
+    QCOMPARE(s.count, all);
+    run("linearFilter", FillAnd({{"tolerance", "0.002"}}));
+    QCOMPARE(s.count, all - 1);
+    QString shown;
+    run("linearFilter", ReadField("tolerance", shown));
+    QCOMPARE(shown, QString("0.002"));
+
+    // Lines to arcs, then arcs back to lines.
+    run("arcConvert", FillAnd({{"toArcs", "1"}, {"tolerance", "0.01"}, {"xy", "1"}}));
+    QCOMPARE(Arcs(s), 1);
+    const std::uint32_t fitted = s.count;
+    run("arcFilter", FillAnd({{"tolerance", "0.001"}}));  // a quarter circle is no flat arc
+    QCOMPARE(s.count, fitted);
+    run("arcConvert", [&shown](QWidget* d) {
+      shown = Find<QLineEdit>(d, "tolerance")->text();
+      FillAnd({{"toLines", "1"}})(d);
+    });
+    QCOMPARE(shown, QString("0.01"));
+    QCOMPARE(Arcs(s), 0);
+    QVERIFY(s.count > fitted);
+
+    // Subdivision of everything; "1 Point" waits for the picker, Escape leaves it.
+    const std::uint32_t lines = s.count;
+    run("subdivide", FillAnd({{"all", "1"}, {"step", "0.5"}}));
+    QVERIFY(s.count > lines);
+    const std::uint32_t split = s.count;
+    run("subdivide", FillAnd({{"onePoint", "1"}, {"step", "0.1"}}));
+    QVERIFY(dynamic_cast<PointPicker*>(v->input()) != nullptr);
+    Key(v, Qt::Key_Escape);
+    QVERIFY(v->input() == nullptr);
+    QCOMPARE(s.count, split);
+  }
+
+  // The point offset: the vector dialog comes first and keeps its values per document window;
+  // the box dialog then gives the region, and Cancel anywhere changes nothing.
+  void offsetVectorFirstThenTheBoxAndTheVectorStaysWithItsWindow() {
+    Program p;
+    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
+    ToolpathView* first = p.window->ActiveView();
+    CDocument& doc = first->doc();
+    const double lowest = doc.store.stats.cuttingMin[2];
+    // Asks the vector (seen: what it opened on), then the box; a step may cancel instead.
+    auto offsetBox = [&p](const char* dz, bool okVector, bool okBox) {
+      QString seen;
+      Run(p, "offsetBox",
+          {[&](QWidget* w) {
+             seen = Find<QLineEdit>(w, "value2")->text();
+             FillAnd({{"value2", dz}}, okVector)(w);
+           },
+           FillAnd(
+               {{"value0", "-9999"}, {"value1", "-9999"}, {"value2", "9999"}, {"value3", "9999"}},
+               okBox)});
+      return seen;
+    };
+    QCOMPARE(offsetBox("-2", true, false), QString("5"));  // the box cancelled: no change
+    QCOMPARE(doc.store.stats.cuttingMin[2], lowest);
+    QCOMPARE(offsetBox("-3", false, true), QString("-2"));  // the vector's OK is kept
+    QCOMPARE(offsetBox("-3", true, true), QString("-2"));   // the vector cancelled: kept as was
+    QCOMPARE(doc.store.stats.cuttingMin[2], lowest - 3);
+    QCOMPARE(offsetBox("0", false, false), QString("-3"));
+    // Another window starts from the first values.
+    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
+    QVERIFY(p.window->ActiveView() != first);
+    QCOMPARE(offsetBox("0", false, false), QString("5"));
+  }
+
+  // Start points clicked in the view and run with Enter (Escape gives up), one path reversed
+  // in its place by the path picker, the reverse dialog reopening on its last OK, the move.
+  void pathOrderCommandsFromTheirItems() {
+    Program p;
+    ToolpathView* v = TwoPaths(p);
+    QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 50>100 "));
+    p.window->Action("startOpen")->trigger();
+    QVERIFY(v->input() != nullptr);
+    // Beside the start of path 1 and beside the end of path 2.
+    Tap(v, QPoint(99, 151));
+    Tap(v, QPoint(301, 149));
+    Key(v, Qt::Key_Return);
+    QVERIFY(v->input() == nullptr);
+    QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 100>50 "));
+    p.window->Action("startBoth")->trigger();
+    Tap(v, QPoint(101, 150));
+    Key(v, Qt::Key_Escape);
+    QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 100>50 "));
+
+    v = TwoPaths(p);
+    p.window->Action("reverseOne")->trigger();
+    Tap(v, QPoint(101, 150));  // at the start of path 1
+    Key(v, Qt::Key_Return);
+    QCOMPARE(Cuts(v->doc().store), std::string("-50>-100 50>100 "));
+
+    v = TwoPaths(p);
+    QCOMPARE(Run(p, "reverse", {FillAnd({{"direction", "0"}, {"twoWay", "1"}})}), 1u);
+    QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 100>50 "));
+    bool twoWay = false, direction = true;
+    Run(p, "reverse", {[&](QWidget* w) {
+          twoWay = Find<QCheckBox>(w, "twoWay")->isChecked();
+          direction = Find<QCheckBox>(w, "direction")->isChecked();
+          Click(w, "cancel");
+        }});
+    QVERIFY(twoWay && !direction);
+    QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 100>50 "));
+
+    v = TwoPaths(p);
+    Run(p, "moveCopy", {FillAnd({{"dx", "5"}})});
+    QCOMPARE(Cuts(v->doc().store), std::string("-95>-45 55>105 "));
+  }
+
+  void trimCommandsFromTheirItems() {
+    Program p;
+    ToolpathView* v = StraightCut(p);
+    p.window->Action("trimWindowIn")->trigger();
+    QVERIFY(dynamic_cast<WindowInput*>(v->input()));
+    DragWindow(v, QPoint(180, 140), QPoint(220, 160));
+    QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));
+    // The next window is asked for at once; Escape ends the command.
+    QCoreApplication::processEvents();
+    QVERIFY(dynamic_cast<WindowInput*>(v->input()));
+    Press(v, QPoint(240, 140));
+    Release(v, QPoint(260, 160));
+    QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 40, 100}));
+    QCoreApplication::processEvents();
+    Key(v, Qt::Key_Escape);
+    QVERIFY(v->input() == nullptr);
+    // Each window was one undo step.
+    p.window->Action("undo")->trigger();
+    QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));
+
+    // The box dialogs keep their own values.
+    v = StraightCut(p);
+    const Fields box = {{"value0", "-20"}, {"value1", "-10"}, {"value2", "20"}, {"value3", "10"}};
+    QCOMPARE(Run(p, "trimBoxIn", {FillAnd(box)}), 1u);
+    QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));
+    // The inside trim opens with what it took; the outside trim with its own first values.
+    QString in, out;
+    Run(p, "trimBoxIn", {ReadField("value0", in)});
+    Run(p, "trimBoxOut", {ReadField("value0", out)});
+    QCOMPARE(in.toDouble(), -20.0);
+    QCOMPARE(out.toDouble(), -50.0);
+    QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));  // Cancel: no change
+  }
+};
+
+QTEST_MAIN(EditCommandsTest)
+#include "edit_commands_test.moc"

@@ -160,8 +160,21 @@ class NcReadBack : public ::testing::Test, public testing::AppInTempDir {
     dlg.diagonalRapidCheck = false;
     if (set) set(dlg);
     int hh = 0;
-    EXPECT_TRUE(SaveNcCommand(app, *doc, dlg, hh).ok());
+    NcVerifyResult verified;  // what the command checks after writing must pass as well
+    const Outcome o = SaveNcCommand(app, *doc, dlg, hh, &verified);
+    EXPECT_TRUE(o.ok()) << o.reason();
     return ReadAll(dlg.outputPath);
+  }
+  // Writes the toolpath in the four ISO forms and runs `check` on each program written.
+  void ForEachIsoForm(const std::function<void(const std::string& out)>& check) {
+    for (bool incremental : {false, true})
+      for (bool r : {true, false}) {
+        SCOPED_TRACE(::testing::Message() << "incremental " << incremental << " R " << r);
+        check(Save([&](CNcOutputDlg& d) {
+          d.incremental = incremental;
+          d.ijkToR = r;
+        }));
+      }
   }
   std::string Post(const std::string& templateText) {
     CPostProcessorDlg dlg;
@@ -185,15 +198,6 @@ class NcReadBack : public ::testing::Test, public testing::AppInTempDir {
   std::unique_ptr<testing::ReaderBench> back;
 };
 
-// The four ISO forms.
-void ForEachIsoForm(const std::function<void(bool incremental, bool r)>& run) {
-  for (bool incremental : {false, true})
-    for (bool r : {true, false}) {
-      SCOPED_TRACE(::testing::Message() << "incremental " << incremental << " R " << r);
-      run(incremental, r);
-    }
-}
-
 // ---- A continuing move after another kind of motion names its G word -----------------------
 
 TEST_F(NcReadBack, ContinuingMovesNameTheirMotionAfterAnotherKind) {
@@ -204,13 +208,7 @@ TEST_F(NcReadBack, ContinuingMovesNameTheirMotionAfterAnotherKind) {
             "4 0 10 0 300, 2 0 10 5, 4 0 20 5 400, 6 10 20 5 400, 91 5 0 0, 4 10 20 5 500, "
             "4 20 20 5 500");
   const std::vector<Move> want = Want();
-  ForEachIsoForm([&](bool incremental, bool r) {
-    Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
-    ExpectSameToolpath(want, Moves(ReadBack()));
-  });
+  ForEachIsoForm([&](const std::string&) { ExpectSameToolpath(want, Moves(ReadBack())); });
   std::string out = Save();
   EXPECT_NE(out.find("\nG00X0.000Y0.000Z10.000\nZ5.000\nG01Z0.000F300\nX10.000\n"
                      "G17G03X15.000Y5.000R5.000\nX10.000Y10.000R5.000\nG01X0.000\n"
@@ -262,11 +260,7 @@ TEST_F(NcReadBack, ArcsWhoseEndsRoundTogetherAreCirclesOnlyWhenTheyTurnRound) {
             "8 10.0004 0 0 100, 91 0.0002 0 0, 3 20 0 0 100, 8 20.00004 0 0 100, 91 -10 0 0, "
             "3 30 0 0 100");
   const std::vector<Move> want = Want();
-  ForEachIsoForm([&](bool incremental, bool r) {
-    Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
+  ForEachIsoForm([&](const std::string&) {
     const std::vector<Move> got = Moves(ReadBack());
     int arcs = 0;
     double turned = 0;
@@ -290,11 +284,7 @@ TEST_F(NcReadBack, ArcsWhoseEndsRoundTogetherAreCirclesOnlyWhenTheyTurnRound) {
 TEST_F(NcReadBack, AProgramEndingOnAnArcDoesNotCloseWithACircle) {
   AddPoints(doc->store, "1 5 5 0, 3 10 0 0 100, 6 0 10 0 100, 91 -10 0 0");
   const std::vector<Move> want = Want();
-  ForEachIsoForm([&](bool incremental, bool r) {
-    const std::string out = Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
+  ForEachIsoForm([&](const std::string& out) {
     EXPECT_NE(out.find("\nG00\nM09\n"), std::string::npos) << out;
     ExpectSameToolpath(want, Moves(ReadBack()));
   });
@@ -336,13 +326,7 @@ TEST_F(NcReadBack, RandomArcsInEveryPlaneComeBackAboutTheirCentres) {
     }
   }
   const std::vector<Move> want = Want();
-  ForEachIsoForm([&](bool incremental, bool r) {
-    Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
-    ExpectSameToolpath(want, Moves(ReadBack()));
-  });
+  ForEachIsoForm([&](const std::string&) { ExpectSameToolpath(want, Moves(ReadBack())); });
 }
 
 // ---- Start height ---------------------------------------------------------------------------
@@ -398,20 +382,10 @@ TEST_F(NcReadBack, TheClosingRetractEndsAtTheSafeHeightInEveryForm) {
     SCOPED_TRACE(row.path);
     doc->store.count = 0;
     AddPoints(doc->store, row.path);
-    ForEachIsoForm([&](bool incremental, bool r) {
-      CNcOutputDlg dlg;
-      dlg.outputPath = dir.file("out.nc");
-      dlg.openInEditor = false;
-      dlg.diagonalRapidCheck = false;
-      dlg.incremental = incremental;
-      dlg.ijkToR = r;
-      int hh = 0;
-      NcVerifyResult verified;
-      const Outcome o = SaveNcCommand(app, *doc, dlg, hh, &verified);
-      EXPECT_TRUE(o.ok()) << o.reason();
+    ForEachIsoForm([&](const std::string& out) {
       const std::vector<Move> got = Moves(ReadBack());
       ASSERT_FALSE(got.empty());
-      EXPECT_NEAR(got.back().end[2], row.top, 1e-3) << ReadAll(dlg.outputPath);
+      EXPECT_NEAR(got.back().end[2], row.top, 1e-3) << out;
     });
   }
 }
@@ -461,13 +435,7 @@ TEST_F(NcReadBack, TheExampleComesBackInEveryForm) {
     ExpectSameToolpath(want, got);
     EXPECT_NEAR(CuttingLength(got), length, 0.05);
   };
-  ForEachIsoForm([&](bool incremental, bool r) {
-    Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
-    check();
-  });
+  ForEachIsoForm([&](const std::string&) { check(); });
   Post("");
   check();
 }

@@ -133,6 +133,15 @@ inline void ExpectBlocks(ReaderBench& b, bool heidenhain, const std::vector<Bloc
   }
 }
 
+// What a read leaves in a layer, in one line: "O<program> T<tool> H<offset> S<spindle>
+// (<comment>)".
+inline std::string LayerWords(const LayerSlot& l) {
+  std::ostringstream out;
+  out << 'O' << l.programNumber << " T" << l.toolNumber << " H" << l.toolOffset << " S" << l.spindle
+      << " (" << l.comment << ')';
+  return out.str();
+}
+
 inline std::string Data(const std::string& name) {
   return std::string(TREVALON_TEST_DATA) + "/" + name;
 }

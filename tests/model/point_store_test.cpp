@@ -14,8 +14,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
+using namespace testing;
 
 // The register as one line: type x y z feed mark plane radius.
 std::string Reg(const PointRegister& r) {

@@ -259,10 +259,7 @@ TEST(ExtHeidenhain, ExtendedReadingOfAFileRunsTheInterpreter) {
                          "Q1 = 250\r\nL Y+2 FQ1\r\nL Z+9 FMAX"),
             1);
   EXPECT_EQ(b.state.lastReport.dialect, "Heidenhain");
-  const auto& l = b.layers[b.layers.workLayer];
-  EXPECT_EQ(l.toolNumber, 4);
-  EXPECT_EQ(l.spindle, 2500);
-  EXPECT_EQ(l.programNumber, 7);
+  EXPECT_EQ(testing::LayerWords(b.layers[b.layers.workLayer]), "O7 T4 H4 S2500 ()");
   ASSERT_EQ(b.store->count, 3u);
   EXPECT_EQ(b.store->RawRecord(1)->feed, 250);
   EXPECT_EQ(b.store->RawRecord(2)->type, MOVE_RAPID);

@@ -11,6 +11,7 @@
 #include "app/application.h"
 #include "app/load_commands.h"
 #include "app/output_commands.h"
+#include "model/geometry.h"
 #include "model/statistics.h"
 #include "ncio/nc_writer.h"
 #include "ncio/reader_test_support.h"
@@ -20,10 +21,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::ReadAll;
-using testing::Rec;
+using namespace testing;
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRounding = 0.00051;  // 3 decimals, and the store's single precision
@@ -34,23 +32,9 @@ double Round3(double v) {
   return std::strtod(t, nullptr);
 }
 
-std::vector<Rec> RecordsOf(const CPointStore& s) {
-  std::vector<Rec> out;
-  for (std::uint32_t i = 0; i < s.count; ++i) {
-    const PointRecord* r = s.RawRecord(i);
-    out.push_back(Rec{r->type, r->x, r->y, r->z, r->feed});
-  }
-  return out;
-}
-
-struct Axes {
-  int a, b, n;
-};
-Axes AxesOf(int plane) {
-  return plane == PLANE_ZX ? Axes{2, 0, 1} : plane == PLANE_YZ ? Axes{1, 2, 0} : Axes{0, 1, 2};
-}
 // Signed angle turned from p to q about c, in the arc's direction, in (0, 2 pi].
-double Turn(const double p[3], const double q[3], const double c[3], const Axes& ax, int type) {
+double Turn(const double p[3], const double q[3], const double c[3], const PlaneAxes& ax,
+            int type) {
   const double a0 = std::atan2(p[ax.b] - c[ax.b], p[ax.a] - c[ax.a]);
   const double a1 = std::atan2(q[ax.b] - c[ax.b], q[ax.a] - c[ax.a]);
   double t = type == MOVE_ARC_CW ? a0 - a1 : a1 - a0;
@@ -115,7 +99,7 @@ void ExpectSameToolpath(const std::vector<Rec>& orig, const std::vector<Rec>& ba
     if (!IsArcType(o.type)) continue;
     ASSERT_LT(i + 1, orig.size());
     const Rec& c = orig[i + 1];
-    const Axes ax = AxesOf(c.type);
+    const PlaneAxes ax = AxesOfPlane(c.type);
     const double ijk[3] = {c.x, c.y, c.z};
     double centre[3] = {prev[0], prev[1], prev[2]};
     centre[ax.a] += ijk[ax.a], centre[ax.b] += ijk[ax.b];
@@ -206,7 +190,7 @@ class HeidenhainWriter : public ::testing::Test, public testing::AppInTempDir {
     ReadBackCounts counts;
     // The leading rapids below the climb of a program that had not set Z yet are written at
     // the height of that climb (toolpath_start.h).
-    std::vector<Rec> want = RecordsOf(doc->store);
+    std::vector<Rec> want = testing::RecsOf(doc->store);
     const ToolpathStart entry = FindToolpathStart(doc->store, 0);
     for (std::uint32_t i = 0; i < entry.liftEnd; ++i)
       if (IsRapidType(want[i].type)) want[i].z = entry.liftHeight;
@@ -235,7 +219,7 @@ TEST_F(HeidenhainWriter, BlocksAsTheReaderNeedsThem) {
             "18CC X10.000 Y10.000\n19C X15.000 Y10.000 DR-\n"
             "20L X15.000 Y10.000 Z10.000\n21 END PGM 0 MM\n");
   ReadBackCounts n;
-  ExpectSameToolpath(RecordsOf(doc->store), ReadBack(), n);
+  ExpectSameToolpath(testing::RecsOf(doc->store), ReadBack(), n);
   EXPECT_EQ(n.pieces, 4);
   EXPECT_EQ(n.chords, 0);
   // The continuations come back as continuations, so the statistics agree.

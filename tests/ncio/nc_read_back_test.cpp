@@ -23,10 +23,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::ReadAll;
-using testing::TempDir;
+using namespace testing;
 
 // ---- Moves and their comparison -------------------------------------------------------
 

@@ -18,8 +18,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoints;
-using testing::TempDir;
+using namespace testing;
 
 class NcVerify : public ::testing::Test {
  protected:

@@ -22,11 +22,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ReadAll;
-
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::TempDir;
+using namespace testing;
 
 // ---- Number formats ------------------------------------------------------------------
 

@@ -12,11 +12,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ReadAll;
-
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::TempDir;
+using namespace testing;
 
 class PostConversion : public ::testing::Test, public testing::AppInTempDir {
  protected:

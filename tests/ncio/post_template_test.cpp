@@ -13,8 +13,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ReadAll;
-using testing::TempDir;
+using namespace testing;
 
 // The shipped templates: the default one is the built-in template as saved, every one defines
 // the sections a program needs, and the first use installs them without touching the user's.

@@ -95,13 +95,9 @@ TEST(ReaderPrograms, RecordsAsWorkedOutByHand) {
 TEST(ReaderProgramsLayer, CapturedValuesAndStatistics) {
   ReaderBench b;
   ASSERT_EQ(b.Load(Data("face_mill.nc")), 1);
-  const LayerSlot& l = b.layers[0];
   // The O word shares its line with a comment, so the whole line is a comment.
-  EXPECT_EQ(l.programNumber, 0);
-  EXPECT_EQ(l.comment, "1001 FACE MILL 50MM\r\nT1 D50 FACE MILL\r\n");
-  EXPECT_EQ(l.toolNumber, 1);
-  EXPECT_EQ(l.toolOffset, 1);
-  EXPECT_EQ(l.spindle, 1500);
+  EXPECT_EQ(LayerWords(b.layers[0]),
+            "O0 T1 H1 S1500 (1001 FACE MILL 50MM\r\nT1 D50 FACE MILL\r\n)");
   EXPECT_EQ(b.state.incremental, 1);  // left by G28 G91 Z0.
   ASSERT_EQ(ComputeStatistics(*b.store), 1);
   const ToolpathStatistics& s = b.store->stats;
@@ -114,15 +110,11 @@ TEST(ReaderProgramsLayer, CapturedValuesAndStatistics) {
   ReaderBench h;
   h.nc.heidenhainInputChk = 1;
   ASSERT_EQ(h.Load(Data("heidenhain_contour.h")), 1);
-  EXPECT_EQ(h.layers[0].comment, "");  // no comment capture in Heidenhain programs
-  EXPECT_EQ(h.layers[0].toolNumber, 0);
+  EXPECT_EQ(LayerWords(h.layers[0]), "O0 T0 H0 S0 ()");  // no comment capture in Heidenhain
 
   ReaderBench d;
   ASSERT_EQ(d.Load(Data("drill_cycle.nc")), 1);
-  EXPECT_EQ(d.layers[0].programNumber, 9001);
-  EXPECT_EQ(d.layers[0].toolNumber, 5);
-  EXPECT_EQ(d.layers[0].toolOffset, 5);
-  EXPECT_EQ(d.layers[0].spindle, 2000);
+  EXPECT_EQ(LayerWords(d.layers[0]), "O9001 T5 H5 S2000 (SPOT DRILL D6\r\n)");
   EXPECT_DOUBLE_EQ(d.store->reg.radius, 2.0);
 }
 

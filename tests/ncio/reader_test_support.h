@@ -57,15 +57,21 @@ struct ReaderBench {
   int Load(const std::string& path, NcReadOutcome* outcome = nullptr) {
     return LoadNcProgram(Target(), undo, path, outcome);
   }
-  std::vector<Rec> Records() const {
-    std::vector<Rec> out;
-    for (std::uint32_t i = 0; i < store->count; ++i) {
-      const PointRecord* r = store->RawRecord(i);
-      out.push_back(Rec{r->type, r->x, r->y, r->z, r->feed});
-    }
-    return out;
-  }
+  std::vector<Rec> Records() const;
 };
+
+// The store's records as they are stored.
+inline std::vector<Rec> RecsOf(const CPointStore& s) {
+  std::vector<Rec> out;
+  for (std::uint32_t i = 0; i < s.count; ++i) {
+    const PointRecord* r = s.RawRecord(i);
+    out.push_back(Rec{r->type, r->x, r->y, r->z, r->feed});
+  }
+  return out;
+}
+inline std::vector<Rec> ReaderBench::Records() const {
+  return RecsOf(*store);
+}
 
 // Records written as `dump` prints them without the index and the mark, separated by commas:
 // "1 0 0 5 0, 3 0 0 -1 250".

@@ -24,8 +24,7 @@ namespace trevalon {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadAll;
-using testing::TempDir;
+using namespace testing;
 
 void Put(const std::string& path, const std::string& bytes, mode_t mode) {
   std::ofstream(path, std::ios::binary) << bytes;

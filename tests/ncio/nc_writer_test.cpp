@@ -9,6 +9,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
+#include <utility>
 
 #include "app/application.h"
 #include "app/load_commands.h"
@@ -354,41 +356,39 @@ TEST_F(NcWriter, RefusalsAndAFileThatCannotBeCreated) {
 
 // ---- Start and end part ----------------------------------------------------------------
 
-TEST(NcStartEndPart, StartPartStopsAtTheFirstCut) {
-  std::string start, end = "kept";
-  ScanStartPart("%\nO1234\n(DATE 1/2)\nG90G00X0Y0\nS1000M03\nG43Z50.H1\nG01Z-1.F100\n", start, end);
-  // The comment with a slash is passed over; the Z approach before the cut is taken off.
-  EXPECT_EQ(start, "%\nO1234\nG90G00X0Y0\nS1000M03");
-  EXPECT_EQ(end, "kept");
-  ScanStartPart("%\nG0X1Y1\nM08\nX2Y2\nG1Z0\n", start, end);
-  EXPECT_EQ(start, "%\nG0X1Y1\nM08\nX2Y2");  // the line before the cut has an X
-  // Long lines are tested piece by piece and kept whole.
-  ScanStartPart("(" + std::string(100, 'A') + ")\nG00X1\nG01X2\n", start, end);
-  EXPECT_EQ(start, "(" + std::string(100, 'A') + ")\nG00X1");
+// The start part stops at the first cut: a comment with a slash is passed over, the Z
+// approach before the cut is taken off, the line before the cut may have an X, long lines are
+// tested piece by piece and kept whole; without a cut in the first 50 lines there is none. The
+// end part starts at the last retract; a file shorter than 500 bytes has none, nor one whose
+// last rapid is diagonal; after one long line only its first 79 characters are dropped.
+TEST(NcStartEndPart, StartAndEndPart) {
   std::string many;
   for (int k = 0; k < 60; ++k) many += "M08\n";
-  ScanStartPart(many, start, end);
-  EXPECT_EQ(start, "");
-  EXPECT_EQ(end, "");
-}
-
-TEST(NcStartEndPart, EndPartFromTheLastRetract) {
+  const std::pair<std::string, std::string> starts[] = {
+      {"%\nO1234\n(DATE 1/2)\nG90G00X0Y0\nS1000M03\nG43Z50.H1\nG01Z-1.F100\n",
+       "%\nO1234\nG90G00X0Y0\nS1000M03"},
+      {"%\nG0X1Y1\nM08\nX2Y2\nG1Z0\n", "%\nG0X1Y1\nM08\nX2Y2"},
+      {"(" + std::string(100, 'A') + ")\nG00X1\nG01X2\n", "(" + std::string(100, 'A') + ")\nG00X1"},
+      {many, ""}};
+  for (const auto& [text, want] : starts) {
+    std::string start, end = "kept";
+    ScanStartPart(text, start, end);
+    EXPECT_EQ(start, want);
+    EXPECT_EQ(end, want.empty() ? "" : "kept");
+  }
   std::string tail;
   for (int k = 0; k < 24; ++k) tail += "X1.234Y5.678Z9.0123\n";
   tail += "G01X5\nG00Z50.\nM09\nM30\n%\n";
-  std::string end;
-  ScanEndPart(tail, 10000, end);
-  EXPECT_EQ(end, "G00Z50.\nM09\nM30\n%");
-  ScanEndPart(tail, 499, end);  // a file shorter than 500 bytes has no end part
-  EXPECT_EQ(end, "");
-  std::string diagonal = tail.substr(0, 480);
-  diagonal += "\nG00X1Z50.\nM30\n";
-  ScanEndPart(diagonal, 10000, end);
-  EXPECT_EQ(end, "");
-  std::string none(480, 'x');  // one long line: only its first 79 characters are dropped
-  none += "\nM09\nM30\n";
-  ScanEndPart(none, 10000, end);
-  EXPECT_EQ(end, std::string(401, 'x') + "\nM09\nM30");
+  const std::tuple<std::string, std::size_t, std::string> ends[] = {
+      {tail, 10000, "G00Z50.\nM09\nM30\n%"},
+      {tail, 499, ""},
+      {tail.substr(0, 480) + "\nG00X1Z50.\nM30\n", 10000, ""},
+      {std::string(480, 'x') + "\nM09\nM30\n", 10000, std::string(401, 'x') + "\nM09\nM30"}};
+  for (const auto& [text, size, want] : ends) {
+    std::string end;
+    ScanEndPart(text, size, end);
+    EXPECT_EQ(end, want) << size;
+  }
 }
 
 // The preview is the start part the writer copies, cut after its first lines; a file that is

@@ -76,17 +76,14 @@ TEST(Layers, Append) {
 // Every record below count as it reads through the store or a snapshot: x, y, feed, mark and
 // type, enough to tell the states of these tests apart.
 using Contents = std::vector<std::array<double, 5>>;
-Contents Of(const PointRecord& r) {
+template <class R>  // a record or the register
+Contents Of(const R& r) {
   return {{r.x, r.y, static_cast<double>(r.feed), static_cast<double>(r.mark),
            static_cast<double>(r.type)}};
 }
 Contents Of(CPointStore& s) {
   Contents c;
-  for (std::uint32_t i = 0; i < s.count; ++i) {
-    s.FetchPoint(i);
-    c.push_back({s.reg.x, s.reg.y, static_cast<double>(s.reg.feed), static_cast<double>(s.reg.mark),
-                 static_cast<double>(s.reg.type)});
-  }
+  for (std::uint32_t i = 0; i < s.count; ++i) c.push_back(Of((s.FetchPoint(i), s.reg))[0]);
   return c;
 }
 Contents Of(const RecordSnapshot& a) {
@@ -179,11 +176,7 @@ TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
   ASSERT_EQ(t.SaveLayer(2, shared), 1);
   for (std::uint32_t i = 0; i < walked.count; ++i) walked.FetchPoint(i);
 
-  EXPECT_EQ(shared.reg.x, walked.reg.x);
-  EXPECT_EQ(shared.reg.y, walked.reg.y);
-  EXPECT_EQ(shared.reg.feed, walked.reg.feed);
-  EXPECT_EQ(shared.reg.mark, walked.reg.mark);
-  EXPECT_EQ(shared.reg.type, walked.reg.type);
+  EXPECT_EQ(Of(shared.reg), Of(walked.reg));
   EXPECT_EQ(shared.reg.y, -2.0 * (3 * kPage - 1));  // the last sound record, a page back
   EXPECT_EQ(shared.AllocatedPages(), 3u);
   for (std::uint32_t i = 0; i < walked.count; ++i) {

@@ -24,13 +24,6 @@ struct ExtCase {
   int thousandths = 0;
 };
 
-std::string PassedOver(const ExtReadReport& r) {
-  std::string out;
-  for (const auto& [kind, blocks] : r.passedOver)
-    out += (out.empty() ? "" : " ") + kind + "=" + std::to_string(blocks);
-  return out;
-}
-
 // Each construct read through the whole-text read. The read may follow records already in
 // the store (`before`), and read thousandths (which scale lengths only).
 TEST(ExtIsoRead, MovesAsWorkedOutByHand) {

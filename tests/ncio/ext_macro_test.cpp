@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "ncio/ext_reader.h"
+
 namespace trevalon {
 namespace {
 
@@ -17,14 +19,7 @@ struct Ran {
 };
 
 Ran RunProgram(const std::string& text, ExtMacroOptions options = {}) {
-  std::vector<std::string_view> lines;
-  std::string_view s = text;
-  for (std::size_t at = 0; at <= s.size();) {
-    const std::size_t end = s.find('\n', at);
-    lines.push_back(s.substr(at, end == s.npos ? s.npos : end - at));
-    if (end == s.npos) break;
-    at = end + 1;
-  }
+  const std::vector<std::string_view> lines = SplitNcLines(text);
   ExtReadReport report;
   ExtMacroRunner runner(lines, report, options);
   Ran r;

@@ -15,16 +15,6 @@
 namespace trevalon::testing {
 namespace {
 
-std::string Reported(const ExtReadReport& r) {
-  std::string out;
-  for (const auto& [kind, blocks] : r.passedOver) {
-    const auto first = r.firstLine.find(kind);
-    out += (out.empty() ? "" : " ") + kind + "=" + std::to_string(blocks) + "@" +
-           std::to_string(first == r.firstLine.end() ? -1 : first->second);
-  }
-  return out;
-}
-
 enum Reader { ClassicIso, ClassicHeidenhain, ExtendedIso, ExtendedHeidenhain };
 
 struct LimitCase {
@@ -90,7 +80,7 @@ TEST(ReadLimits, LimitedAndReported) {
     EXPECT_EQ(o, NcReadOutcome::Read);
     ExpectRecords(b.Records(), Recs(c.records), 1e-6);
     const ExtReadReport& r = b.nc.extendedReadingChk ? b.state.lastReport : b.state.classicLimits;
-    EXPECT_EQ(Reported(r), c.report);
+    EXPECT_EQ(PassedOver(r, true), c.report);
     // Every record reads back as stored: none is unsound, none holds a wrapped feed.
     for (std::uint32_t i = 0; i < b.store->count; ++i) {
       const PointRecord* rec = b.store->RawRecord(i);
@@ -173,7 +163,7 @@ TEST(GNotRun, NoMoveFromTheBlock) {
     b.nc.extendedReadingChk = 1;
     ASSERT_EQ(b.AppendText(c.program), 1);
     ExpectRecords(b.Records(), *c.records ? Recs(c.records) : std::vector<Rec>{}, 1e-6);
-    EXPECT_EQ(Reported(b.state.lastReport), c.report);
+    EXPECT_EQ(PassedOver(b.state.lastReport, true), c.report);
   }
 }
 

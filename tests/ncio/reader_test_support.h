@@ -330,6 +330,18 @@ inline void ExpectSameToolpath(const std::vector<Move>& want, const std::vector<
     EXPECT_TRUE(!hh && got[g].kind == 1) << "a move the toolpath did not have";
 }
 
+// What a read passed over, in the report's order: "kind=blocks", with "@first line" (-1 when
+// the report has none) when `lines` is asked for.
+inline std::string PassedOver(const ExtReadReport& r, bool lines = false) {
+  std::ostringstream out;
+  for (const auto& [kind, blocks] : r.passedOver) {
+    out << (out.tellp() > 0 ? " " : "") << kind << '=' << blocks;
+    const auto first = r.firstLine.find(kind);
+    if (lines) out << '@' << (first == r.firstLine.end() ? -1 : first->second);
+  }
+  return out.str();
+}
+
 // What a read leaves in a layer, in one line: "O<program> T<tool> H<offset> S<spindle>
 // (<comment>)".
 inline std::string LayerWords(const LayerSlot& l) {

@@ -196,10 +196,8 @@ TEST_F(NcWriter, ArcsFullCircleRadiusCentreAndPlaneWords) {
   AddPoints(s, "91 5 0.0009 0");  // J below 0.001: no J word
   std::string withIjk = WritePlain([](CNcOutputDlg& d) { d.ijkToR = false; });
   EXPECT_NE(withIjk.find("\nG17G03Z3.000I5.000F500\nG00Z3.000\nM09"), std::string::npos) << withIjk;
-  // The radius is rounded up by half a thousandth (a flat whole circle: three thirds).
-  s.count = 1;
-  AddPoints(s, "6 0 0 0 500, 91 0 2.25 0");
-  EXPECT_NE(WritePlain().find("R2.251F500"), std::string::npos);
+  // (The radius rounded up by half a thousandth and a whole circle in three thirds by radius:
+  // NcReadBack.ArcsByRadiusOverAndNearAHalfCircle.)
   // A circle too small for a radius word goes out by centre offsets.
   s.count = 1;
   AddPoints(s, "6 0.0004 0 0 500, 91 0.0002 0 0");

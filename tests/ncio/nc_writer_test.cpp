@@ -359,7 +359,7 @@ TEST_F(NcWriter, RefusalsAndAFileThatCannotBeCreated) {
 // tested piece by piece and kept whole; without a cut in the first 50 lines there is none. The
 // end part starts at the last retract; a file shorter than 500 bytes has none, nor one whose
 // last rapid is diagonal; after one long line only its first 79 characters are dropped.
-TEST(NcStartEndPart, StartAndEndPart) {
+TEST(NcStartEndPart, StartAndEndPartAndThePreview) {
   std::string many;
   for (int k = 0; k < 60; ++k) many += "M08\n";
   const std::pair<std::string, std::string> starts[] = {
@@ -387,27 +387,21 @@ TEST(NcStartEndPart, StartAndEndPart) {
     ScanEndPart(text, size, end);
     EXPECT_EQ(end, want) << size;
   }
-}
 
-// The preview is the start part the writer copies, cut after its first lines; a file that is
-// not there or has no start part within its first 50 lines shows nothing.
-TEST(NcStartEndPart, PreviewShowsTheFirstLinesOfTheCopiedStart) {
+  // The preview is the start part the writer copies, cut after its first lines; a file that
+  // is not there or has no start part within its first 50 lines shows nothing.
   TempDir dir;
   const std::string path = dir.file("src.nc");
   std::ofstream(path, std::ios::binary)
       << "%\r\nO7\r\n(DATE 1/2)\r\nG90G00X0Y0\r\nS1000M03\r\nG43Z50.H1\r\nG01Z0F100\r\n";
-  const struct {
-    int lines;
-    const char* shown;
-  } cases[] = {{0, ""},
-               {1, "%"},
-               {2, "%\nO7"},
-               {4, "%\nO7\nG90G00X0Y0\nS1000M03"},
-               {6, "%\nO7\nG90G00X0Y0\nS1000M03"}};
-  for (const auto& c : cases) EXPECT_EQ(StartPartPreview(path, c.lines), c.shown) << c.lines;
+  const std::pair<int, const char*> previews[] = {{0, ""},
+                                                  {1, "%"},
+                                                  {2, "%\nO7"},
+                                                  {4, "%\nO7\nG90G00X0Y0\nS1000M03"},
+                                                  {6, "%\nO7\nG90G00X0Y0\nS1000M03"}};
+  for (const auto& [lines, shown] : previews)
+    EXPECT_EQ(StartPartPreview(path, lines), shown) << lines;
   EXPECT_EQ(StartPartPreview(dir.file("nothing.nc"), 6), "");
-  std::string many;
-  for (int k = 0; k < 60; ++k) many += "M08\n";
   std::ofstream(path, std::ios::binary | std::ios::trunc) << many;
   EXPECT_EQ(StartPartPreview(path, 6), "");
 }

@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "ncio/ext_reader.h"
 #include "ncio/nc_number.h"
 #include "ncio/nc_writer.h"
 #include "ncio/reader_test_support.h"
+#include "test_support.h"
 
 namespace trevalon::testing {
 namespace {
@@ -106,17 +108,17 @@ TEST(ReadLimits, RecordFeedLimitsOnlyWhatARecordCannotHold) {
     EXPECT_EQ(ncnumber::RecordFeed(r.value, limited), r.feed) << r.value;
     EXPECT_EQ(limited, r.limited) << r.value;
   }
-  double p[3] = {32700, -32700.5, NAN};
-  EXPECT_TRUE(LimitToRecord(p));
-  EXPECT_EQ(p[0], 32700);
-  EXPECT_EQ(p[1], -32700);
-  EXPECT_EQ(p[2], 0);
-  double inf[3] = {INFINITY, -INFINITY, 1};
-  EXPECT_TRUE(LimitToRecord(inf));
-  EXPECT_EQ(inf[0], 0);
-  EXPECT_EQ(inf[1], 0);
-  double fine[3] = {1, -32700, 32700};
-  EXPECT_FALSE(LimitToRecord(fine));
+  // A coordinate beyond is limited to the record's range, one that is no number becomes 0.
+  const struct {
+    std::array<double, 3> in, out;
+    bool limited;
+  } points[] = {{{32700, -32700.5, NAN}, {32700, -32700, 0}, true},
+                {{INFINITY, -INFINITY, 1}, {0, 0, 1}, true},
+                {{1, -32700, 32700}, {1, -32700, 32700}, false}};
+  for (auto [in, out, limited] : points) {
+    EXPECT_EQ(LimitToRecord(in.data()), limited) << out[0];
+    EXPECT_EQ(in, out);
+  }
 }
 
 // G codes the extended reader does not run move nothing and are reported one kind per code;
@@ -237,14 +239,9 @@ TEST(ReadLimits, FindCutWithoutFeed) {
         Row{"1 0 0 5 0, 3 1 0 5 -25536", 1}, Row{"3 1 0 5 100, 8 1 0 5 0, 91 -1 0 0 0", 1},
         Row{"1 0 0 5 0, 2 1 0 5 0", 2}}) {
     SCOPED_TRACE(row.records);
-    ReaderBench b;
-    for (const Rec& r : Recs(row.records)) {
-      b.store->reg.x = r.x, b.store->reg.y = r.y, b.store->reg.z = r.z;
-      b.store->reg.type = r.type, b.store->reg.feed = r.feed;
-      ASSERT_TRUE(b.store->StorePoint(b.store->count));
-      ++b.store->count;
-    }
-    EXPECT_EQ(FindCutWithoutFeed(*b.store), row.found);
+    CPointStore store;
+    AddPoints(store, row.records);
+    EXPECT_EQ(FindCutWithoutFeed(store), row.found);
   }
 }
 

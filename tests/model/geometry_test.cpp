@@ -34,7 +34,9 @@ TEST(Geometry, AnglesAndTheirDifferences) {
     EXPECT_EQ(AngleDifference(from, to), diff) << from << " " << to;
 }
 
-TEST(Geometry, ArcWrapRules) {
+// Sweeps wrap across the seam; start = end is a full circle; ZX and YZ measure angles from
+// their first axis (z, then y), and unknown plane codes are XY.
+TEST(Geometry, ArcWrapRulesAndPlanes) {
   const double c[3] = {0, 0, 0};
   double s[3], e[3];
   PointOnCircle(c, 10, 350, PLANE_XY, s);
@@ -47,53 +49,54 @@ TEST(Geometry, ArcWrapRules) {
   ArcParameters(s, e, c, MOVE_ARC_CW, PLANE_XY, a);
   EXPECT_NEAR(a.sweep, 340, 1e-4);
   const double p[3] = {10, 0, 0};
-  ArcParameters(p, p, c, MOVE_ARC_CW, PLANE_XY, a);  // start = end: full circle
+  ArcParameters(p, p, c, MOVE_ARC_CW, PLANE_XY, a);
   EXPECT_EQ(a.sweep, 360);
   EXPECT_DOUBLE_EQ(a.length, 2 * kArcPi * 10);
+  PointOnCircle(c, 2, 90, PLANE_ZX, s);
+  EXPECT_NEAR(s[0], 2, 1e-6);
+  EXPECT_NEAR(s[2], 0, 1e-6);
+  PointOnCircle(c, 2, 0, PLANE_YZ, s);
+  EXPECT_NEAR(s[1], 2, 1e-12);
+  PointOnCircle(c, 2, 0, 17, s);
+  EXPECT_NEAR(s[0], 2, 1e-12);
 }
 
-TEST(Geometry, PlanesMeasureFromTheirFirstAxis) {
-  const double c[3] = {0, 0, 0};
-  double p[3];
-  PointOnCircle(c, 2, 90, PLANE_ZX, p);  // ZX: a = z, b = x
-  EXPECT_NEAR(p[0], 2, 1e-6);
-  EXPECT_NEAR(p[2], 0, 1e-6);
-  PointOnCircle(c, 2, 0, PLANE_YZ, p);  // YZ: a = y
-  EXPECT_NEAR(p[1], 2, 1e-12);
-  PointOnCircle(c, 2, 0, 17, p);  // unknown codes are XY
-  EXPECT_NEAR(p[0], 2, 1e-12);
-}
-
+// A radius too short for the chord gives the chord's middle; a negative one the larger arc.
 TEST(Geometry, CentreFromRadius) {
-  const double s[3] = {0, 0, 0}, e[3] = {10, 0, 0};
+  const double s[3] = {0, 0, 0}, e[3] = {10, 0, 0}, h = std::sqrt(75.0);
+  const struct {
+    double r;
+    int type;
+    double i, j;
+  } rows[] = {{5, MOVE_ARC_CW, 5, 0},
+              {5, MOVE_ARC_CCW, 5, 0},
+              {10, MOVE_ARC_CCW, 5, h},
+              {-10, MOVE_ARC_CCW, 5, -h},
+              {2, MOVE_ARC_CCW, 5, 0}};
   double ijk[3];
-  ArcCentreFromRadius(PLANE_XY, s, e, 5, MOVE_ARC_CW, ijk);
-  EXPECT_NEAR(ijk[0], 5, 1e-9);
-  EXPECT_NEAR(ijk[1], 0, 1e-9);
-  ArcCentreFromRadius(PLANE_XY, s, e, 5, MOVE_ARC_CCW, ijk);
-  EXPECT_NEAR(ijk[0], 5, 1e-9);
-  ArcCentreFromRadius(PLANE_XY, s, e, 10, MOVE_ARC_CCW, ijk);
-  EXPECT_NEAR(ijk[0], 5, 1e-9);
-  EXPECT_NEAR(ijk[1], 8.660254, 1e-5);
-  ArcCentreFromRadius(PLANE_XY, s, e, -10, MOVE_ARC_CCW, ijk);
-  EXPECT_NEAR(ijk[1], -8.660254, 1e-5);
-  ArcCentreFromRadius(PLANE_XY, s, e, 2, MOVE_ARC_CCW, ijk);  // too short: chord middle
-  EXPECT_NEAR(ijk[0], 5, 1e-9);
-  EXPECT_NEAR(ijk[1], 0, 1e-9);
+  for (const auto& row : rows) {
+    ArcCentreFromRadius(PLANE_XY, s, e, row.r, row.type, ijk);
+    EXPECT_NEAR(ijk[0], row.i, 1e-9) << row.r;
+    EXPECT_NEAR(ijk[1], row.j, 1e-9) << row.r;
+  }
   // ZX plane: a = z, b = x; the offset comes back as I (x) and K (z).
-  const double zs[3] = {0, 0, 0}, ze[3] = {0, 0, 10};
-  ArcCentreFromRadius(PLANE_ZX, zs, ze, 10, MOVE_ARC_CCW, ijk);
+  const double ze[3] = {0, 0, 10};
+  ArcCentreFromRadius(PLANE_ZX, s, ze, 10, MOVE_ARC_CCW, ijk);
   EXPECT_NEAR(ijk[2], 5, 1e-9);
-  EXPECT_NEAR(std::fabs(ijk[0]), 8.660254, 1e-5);
+  EXPECT_NEAR(std::fabs(ijk[0]), h, 1e-9);
   EXPECT_EQ(ijk[1], 0);
 }
 
-TEST(Geometry, QuarterCircleBecomes56Chords) {
+// A quarter circle becomes 56 chords on the circle (the normal component of the offset is
+// dropped); an arc after a rapid starts with a cut, one below radius 0.01 is its end point
+// alone; a helix's chords stay at the start height and only the end point goes down; a
+// tolerance of 0 does not run away.
+TEST(Geometry, ArcToChords) {
   CPointStore s;
   AddPoint(s, MOVE_LINE, 10, 0, 0, 200);
   s.reg.x = 0, s.reg.y = 10, s.reg.z = 0;
   s.reg.feed = 200, s.reg.mark = 0, s.reg.plane = PLANE_XY;
-  double off[3] = {-10, 0, 3};  // the normal component is dropped
+  double off[3] = {-10, 0, 3};
   std::uint32_t next = ArcToChords(s, 1, MOVE_ARC_CCW, off, kReaderChordTolerance);
   EXPECT_EQ(next, 57u);  // 55 chord points and the end point
   s.count = next;
@@ -104,37 +107,28 @@ TEST(Geometry, QuarterCircleBecomes56Chords) {
     EXPECT_EQ(s.reg.z, 0);
   }
   EXPECT_EQ(off[2], 0);
-}
 
-TEST(Geometry, ChordsOfArcsAfterRapidsAndTinyArcs) {
-  CPointStore s;
+  s.count = 0;
   AddPoint(s, MOVE_RAPID, 0, 0, 0);
   s.reg.x = 0.005, s.reg.y = 0.005, s.reg.z = 0, s.reg.plane = 0, s.reg.feed = 50;
-  double off[3] = {0.0025, 0.0025, 0};
-  std::uint32_t next = ArcToChords(s, 1, MOVE_ARC_CW, off, 0.001);
-  EXPECT_EQ(next, 2u);  // radius below 0.01: the end point alone
+  double tiny[3] = {0.0025, 0.0025, 0};
+  EXPECT_EQ(ArcToChords(s, 1, MOVE_ARC_CW, tiny, 0.001), 2u);
   EXPECT_EQ(s.reg.plane, PLANE_XY);
-  s.count = next;
+  s.count = 2;
   ASSERT_EQ(s.FetchPoint(1), 1);
-  EXPECT_EQ(s.reg.type, MOVE_LINE);  // first cut after a rapid
+  EXPECT_EQ(s.reg.type, MOVE_LINE);
   EXPECT_EQ(s.reg.feed, 50);
-}
 
-// A helix's chords stay at the start height and only the end point goes down; a tolerance of 0
-// does not run away.
-TEST(Geometry, HelicalChordsStayAtTheStartHeightAndZeroToleranceStops) {
-  CPointStore s;
+  s.count = 0;
   AddPoint(s, MOVE_LINE, 10, 0, 0, 100);
   s.reg.x = -10, s.reg.y = 0, s.reg.z = -2, s.reg.plane = PLANE_XY;
-  double off[3] = {-10, 0, 0};
-  std::uint32_t next = ArcToChords(s, 1, MOVE_ARC_CCW, off, 0.01);
+  double half[3] = {-10, 0, 0};
+  next = ArcToChords(s, 1, MOVE_ARC_CCW, half, 0.01);
   s.count = next;
-  for (std::uint32_t i = 1; i + 1 < next; ++i) {
+  for (std::uint32_t i = 1; i < next; ++i) {
     s.FetchPoint(i);
-    EXPECT_EQ(s.reg.z, 0);
+    EXPECT_EQ(s.reg.z, i + 1 < next ? 0 : -2);
   }
-  s.FetchPoint(next - 1);
-  EXPECT_EQ(s.reg.z, -2);
 
   s.count = 0;
   AddPoint(s, MOVE_LINE, 1, 0, 0, 100);

@@ -18,7 +18,8 @@ void Fill(CPointStore& s, int n, double tag) {
   for (int i = 0; i < n; ++i) AddPoint(s, MOVE_LINE_CONT, tag, i, 0, 100, i % 2);
 }
 
-TEST(Layers, SwitchingSavesAndRestoresExactly) {
+// Switching saves and restores exactly; a snapshot carries no broken record.
+TEST(Layers, SwitchingAndSnapshots) {
   CPointStore s;
   CLayerTable t;
   Fill(s, 10, 1.0);
@@ -30,18 +31,16 @@ TEST(Layers, SwitchingSavesAndRestoresExactly) {
   ASSERT_EQ(s.FetchPoint(9), 1);
   EXPECT_EQ(s.reg.mark, 1);
   EXPECT_EQ(s.reg.y, 9);
-}
-
-TEST(Layers, SnapshotsCarryNoBrokenRecords) {
-  CPointStore s;
-  CLayerTable t;
+  s.count = 0;
   AddPoint(s, MOVE_LINE, 40000, 0, 0, 5);
   ASSERT_EQ(t.SaveLayer(1, s), 1);
   EXPECT_EQ(t[1].snapshot[0].type, MOVE_NONE);
   EXPECT_EQ(float{t[1].snapshot[0].x}, 32700.0f);
 }
 
-TEST(Layers, AppendPutsSourceBehindDestinationAndKeepsDestinationAttributes) {
+// Appending puts the source behind the destination and keeps the destination's attributes;
+// an empty source layer is copied whole; a failed append leaves the destination as it was.
+TEST(Layers, Append) {
   CPointStore s;
   CLayerTable t;
   Fill(s, 500, 3.0);
@@ -57,49 +56,34 @@ TEST(Layers, AppendPutsSourceBehindDestinationAndKeepsDestinationAttributes) {
   EXPECT_EQ(t[5].name, "roughing");
   EXPECT_EQ(t[5].fileName, "Layer 5");
   EXPECT_FALSE(t[CLayerTable::kScratch].snapshotAllocated);
-}
 
-TEST(Layers, AppendingAnEmptyLayerCopiesIt) {
-  CPointStore s;
-  CLayerTable t;
-  Fill(s, 20, 1.0);
-  t.SaveLayer(7, s);
   t[2].fileName = "empty.nc";
   t[2].toolNumber = 9;
-  ASSERT_EQ(t.AppendLayer(2, 7), 1);
-  EXPECT_EQ(t[7].snapshot.count(), 0u);
-  EXPECT_EQ(t[7].fileName, "empty.nc");
-  EXPECT_EQ(t[7].toolNumber, 9);
-}
+  ASSERT_EQ(t.AppendLayer(2, 5), 1);
+  EXPECT_EQ(t[5].snapshot.count(), 0u);
+  EXPECT_EQ(t[5].fileName, "empty.nc");
+  EXPECT_EQ(t[5].toolNumber, 9);
 
-TEST(Layers, FailedAppendRestoresTheDestination) {
-  CPointStore s;
-  CLayerTable t;
   Fill(s, 30, 1.0);
   t.SaveLayer(1, s);
-  Fill(s, 40, 2.0);
-  t.SaveLayer(2, s);
   FailRecordAllocationsAfter(0);  // the combined array cannot be had
-  EXPECT_EQ(t.AppendLayer(1, 2), 0);
+  EXPECT_EQ(t.AppendLayer(1, 3), 0);
   FailRecordAllocationsAfter(-1);
-  ASSERT_EQ(t[2].snapshot.count(), 40u);
-  EXPECT_EQ(float{t[2].snapshot[39].x}, 2.0f);
+  ASSERT_EQ(t[3].snapshot.count(), 500u);
+  EXPECT_EQ(float{t[3].snapshot[499].x}, 3.0f);
 }
 
 // Every record below count as it reads through the store or a snapshot: x, y, feed, mark and
 // type, enough to tell the states of these tests apart.
 using Contents = std::vector<std::array<double, 5>>;
-Contents Of(const PointRecord& r) {
+template <class R>  // a record or the register
+Contents Of(const R& r) {
   return {{r.x, r.y, static_cast<double>(r.feed), static_cast<double>(r.mark),
            static_cast<double>(r.type)}};
 }
 Contents Of(CPointStore& s) {
   Contents c;
-  for (std::uint32_t i = 0; i < s.count; ++i) {
-    s.FetchPoint(i);
-    c.push_back({s.reg.x, s.reg.y, static_cast<double>(s.reg.feed), static_cast<double>(s.reg.mark),
-                 static_cast<double>(s.reg.type)});
-  }
+  for (std::uint32_t i = 0; i < s.count; ++i) c.push_back(Of((s.FetchPoint(i), s.reg))[0]);
   return c;
 }
 Contents Of(const RecordSnapshot& a) {
@@ -192,11 +176,7 @@ TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
   ASSERT_EQ(t.SaveLayer(2, shared), 1);
   for (std::uint32_t i = 0; i < walked.count; ++i) walked.FetchPoint(i);
 
-  EXPECT_EQ(shared.reg.x, walked.reg.x);
-  EXPECT_EQ(shared.reg.y, walked.reg.y);
-  EXPECT_EQ(shared.reg.feed, walked.reg.feed);
-  EXPECT_EQ(shared.reg.mark, walked.reg.mark);
-  EXPECT_EQ(shared.reg.type, walked.reg.type);
+  EXPECT_EQ(Of(shared.reg), Of(walked.reg));
   EXPECT_EQ(shared.reg.y, -2.0 * (3 * kPage - 1));  // the last sound record, a page back
   EXPECT_EQ(shared.AllocatedPages(), 3u);
   for (std::uint32_t i = 0; i < walked.count; ++i) {
@@ -348,7 +328,8 @@ class LayerCommands : public ::testing::Test {
   CDocument& doc = app.NewDocument();
 };
 
-TEST_F(LayerCommands, CopyAsksBeforeMixingTools) {
+// Copying asks before mixing tools; switching sets the title; echo takes a list.
+TEST_F(LayerCommands, CopySwitchAndEcho) {
   Fill(doc.store, 10, 1);
   doc.layers.SaveLayer(3, doc.store);
   doc.layers[3].toolNumber = 7;
@@ -359,9 +340,7 @@ TEST_F(LayerCommands, CopyAsksBeforeMixingTools) {
   platform.answers = {Answer::Ok};
   EXPECT_EQ(CopyLayerCommand(app, doc, 3, 0), 1);
   EXPECT_EQ(doc.store.count, 20u);  // the work layer got the combined points
-}
 
-TEST_F(LayerCommands, SwitchSetsTitleAndEchoListChangesFlags) {
   doc.layers[2].fileName = "/jobs/a.nc";
   EXPECT_EQ(SwitchLayerCommand(doc, 2), 1);
   EXPECT_EQ(doc.title, "/jobs/a.nc");

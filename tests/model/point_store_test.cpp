@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "model/undo_ring.h"
@@ -12,10 +14,17 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
+using namespace testing;
 
-TEST(PointStore, EmptyStoreAnswersNothing) {
+// The register as one line: type x y z feed mark plane radius.
+std::string Reg(const PointRegister& r) {
+  char buf[256];
+  std::snprintf(buf, sizeof buf, "%d %.17g %.17g %.17g %d %d %d %.17g", r.type, r.x, r.y, r.z,
+                r.feed, r.mark, r.plane, r.radius);
+  return buf;
+}
+
+TEST(PointStore, EmptyStorePagesAndTheirLimit) {
   CPointStore s;
   s.reg.x = 7;
   EXPECT_EQ(s.FetchPoint(0), 0);
@@ -26,61 +35,48 @@ TEST(PointStore, EmptyStoreAnswersNothing) {
   EXPECT_EQ(s.Extent(mn, mx), 0);
   EXPECT_EQ(mn[0], 10000.0);
   EXPECT_EQ(mx[2], -10000.0);
-}
-
-TEST(PointStore, RecordsKeepSingleFloatsAndLow16Bits) {
-  CPointStore s;
-  AddPoint(s, MOVE_LINE, 1.1, -2.2, 3.3, 40000, -1);
-  ASSERT_EQ(s.FetchPoint(0), 1);
-  EXPECT_EQ(s.reg.x, static_cast<double>(1.1f));
-  EXPECT_EQ(s.reg.y, static_cast<double>(-2.2f));
-  EXPECT_EQ(s.reg.feed, 40000 - 65536);  // sign-extended low 16 bits
-  EXPECT_EQ(s.reg.mark, -1);
-  EXPECT_EQ(s.reg.type, MOVE_LINE);
-}
-
-TEST(PointStore, PageLimitAndPagesAllocatedOnFirstStore) {
-  CPointStore s;
-  EXPECT_EQ(s.AllocatedPages(), 0u);
+  // A failed page allocation stores nothing; pages come on the first store into them.
   s.reg = PointRegister{};
   s.reg.type = MOVE_LINE;
+  FailRecordAllocationsAfter(0);
+  EXPECT_EQ(s.StorePoint(0), 0);
+  FailRecordAllocationsAfter(-1);
+  EXPECT_EQ(s.AllocatedPages(), 0u);
   EXPECT_EQ(s.StorePoint(13'079'999), 1);  // last slot of page 3999
   EXPECT_EQ(s.StorePoint(13'080'000), 0);
   EXPECT_EQ(s.AllocatedPages(), 1u);
   EXPECT_EQ(s.count, 0u);  // storing never changes count
   EXPECT_EQ(s.StorePoint(3270), 1);
   EXPECT_EQ(s.AllocatedPages(), 2u);
-}
-
-TEST(PointStore, FailedPageAllocationStoresNothing) {
-  CPointStore s;
-  FailRecordAllocationsAfter(0);
-  s.reg.type = MOVE_LINE;
-  EXPECT_EQ(s.StorePoint(0), 0);
-  FailRecordAllocationsAfter(-1);
-  EXPECT_EQ(s.AllocatedPages(), 0u);
   EXPECT_EQ(s.StorePoint(0), 1);
 }
 
-TEST(PointStore, InsaneRecordBecomesNullRecordOnFetch) {
+// Single floats, the low 16 bits of the feed (sign-extended); an insane record becomes the
+// null record on a fetch (y is not tested), its mark unchanged, the register keeping the
+// previous point.
+TEST(PointStore, RecordsKeepSingleFloatsAndLow16BitsAndInsaneOnesBecomeNull) {
   CPointStore s;
-  AddPoints(s, "3 1 2 3 100, 3 40000 0 0 100 1, 3 0 40000 0 100");  // y is not tested
+  AddPoint(s, MOVE_LINE, 1.1, -2.2, 3.3, 40000, -1);
+  AddPoints(s, "3 40000 0 0 100 1, 3 0 40000 0 100");
   ASSERT_EQ(s.FetchPoint(0), 1);
+  EXPECT_EQ(Reg(s.reg), Reg({static_cast<float>(1.1), static_cast<float>(-2.2),
+                             static_cast<float>(3.3), 40000 - 65536, -1, MOVE_LINE}));
   EXPECT_EQ(s.FetchPoint(1), 0);
-  EXPECT_EQ(s.reg.x, 1.0);  // register keeps the previous point
+  EXPECT_EQ(s.reg.x, static_cast<float>(1.1));
   EXPECT_EQ(s.FetchPoint(1), 0);
   const PointRecord* r = s.RawRecord(1);
   EXPECT_EQ(float{r->x}, 32700.0f);
   EXPECT_EQ(float{r->z}, 32700.0f);
   EXPECT_EQ(r->feed, 300);
   EXPECT_EQ(r->type, 0);
-  EXPECT_EQ(r->mark, 1);  // mark unchanged
+  EXPECT_EQ(r->mark, 1);
   EXPECT_EQ(s.FetchPoint(2), 1);
   EXPECT_EQ(s.reg.y, 40000.0);
 }
 
-TEST(PointStore, WalkHelpersSkipCentreRecordsAndLeaveTheRegister) {
+TEST(PointStore, WalksSegmentsExtentSelectionAndClear) {
   CPointStore s;
+  // The walk helpers skip centre records and leave the register as their last fetch.
   AddPoints(s, "1 0 0 5, 3 0 0 0 100, 6 10 0 0 100, 91 5 0 0 100, 4 10 10 0 100");
   EXPECT_EQ(s.PrevMotion(4), 2u);
   EXPECT_EQ(s.reg.type, MOVE_ARC_CCW);
@@ -93,10 +89,9 @@ TEST(PointStore, WalkHelpersSkipCentreRecordsAndLeaveTheRegister) {
   EXPECT_EQ(s.SetMotionType(3, MOVE_LINE), 0);  // a centre record is not a move
   EXPECT_EQ(s.SetMotionType(4, MOVE_LINE), 1);
   EXPECT_TRUE(s.IsLinearStart(4));
-}
 
-TEST(PointStore, SegmentLengthsBelowTheFloorAreZero) {
-  CPointStore s;
+  // Segment lengths below the floor are zero, and leave the direction as it was.
+  s.count = 0;
   AddPoints(s, "3 0 0 0, 3 3 4 0, 3 3.00003 4 0");
   double d[4], u[3] = {9, 9, 9};
   EXPECT_EQ(s.Segment(0, 0, d, u), 0);
@@ -107,57 +102,40 @@ TEST(PointStore, SegmentLengthsBelowTheFloorAreZero) {
   u[0] = 42;
   EXPECT_EQ(s.Segment(2, 1, d, u), 0);
   EXPECT_EQ(d[3], 0.0);
-  EXPECT_EQ(u[0], 42);  // unchanged for a zero length
-}
+  EXPECT_EQ(u[0], 42);
 
-TEST(PointStore, ExtentCountsLinearMovesAndTheStartOfFirstCuts) {
-  CPointStore s;
+  // The extent counts linear moves and the start of first cuts (the rapid before it).
+  s.count = 0;
   AddPoints(s, "1 -50 -50 50, 2 1 2 10, 3 1 2 0 100, 4 5 6 -1 100, 8 99 99 -1 100, 91 1 1 0 100");
   double mn[3], mx[3];
   ASSERT_EQ(s.Extent(mn, mx), 1);
-  EXPECT_EQ(mn[0], 1);
-  EXPECT_EQ(mx[0], 5);
-  EXPECT_EQ(mx[2], 10);  // the rapid before the first cut is its start
-  EXPECT_EQ(mn[2], -1);
-}
+  EXPECT_EQ(std::vector<double>(mn, mn + 3), (std::vector<double>{1, 2, -1}));
+  EXPECT_EQ(std::vector<double>(mx, mx + 3), (std::vector<double>{5, 6, 10}));
 
-TEST(PointStore, SelectionOperationsTouchMotionPointsOnly) {
-  CPointStore s;
+  // Selection operations touch motion points only: -1 becomes 1, centre records stay.
+  s.count = 0;
   AddPoints(s, "3 0 0 0 1 -1, 4 1 0 0 1 1, 8 2 0 0 1 0, 91 1 0 0 1 0");
+  auto marks = [&] {
+    std::string m;
+    for (std::uint32_t i = 0; i < s.count; ++i) m += std::to_string(s.RawRecord(i)->mark) + " ";
+    return m;
+  };
   s.InvertSelection();
-  auto mark = [&](std::uint32_t i) { return s.RawRecord(i)->mark; };
-  EXPECT_EQ(mark(0), 1);  // -1 becomes 1
-  EXPECT_EQ(mark(1), 0);
-  EXPECT_EQ(mark(2), 1);
-  EXPECT_EQ(mark(3), 0);  // centre record untouched
+  EXPECT_EQ(marks(), "1 0 1 0 ");
   s.ClearSelection();
-  EXPECT_EQ(mark(0), 0);
+  EXPECT_EQ(marks(), "0 0 0 0 ");
   AddPoint(s, MOVE_LINE, 0, 0, 0, 1, -1);
   s.ClearMarks();
-  EXPECT_EQ(mark(4), 0);
-}
+  EXPECT_EQ(marks(), "0 0 0 0 0 ");
 
-TEST(PointStore, ClearTakesAnUndoSnapshot) {
-  CPointStore s;
+  // Clear takes an undo snapshot.
   CUndoRing undo;
-  AddPoint(s, MOVE_LINE, 1, 2, 3, 4);
   s.Clear(undo);
   EXPECT_EQ(s.count, 0u);
   EXPECT_EQ(undo.Undo(s), 1);
-  ASSERT_EQ(s.count, 1u);
-  ASSERT_EQ(s.FetchPoint(0), 1);
-  EXPECT_EQ(s.reg.z, 3.0);
-}
-
-void ExpectSameRegister(const PointRegister& a, const PointRegister& b) {
-  EXPECT_EQ(a.x, b.x);
-  EXPECT_EQ(a.y, b.y);
-  EXPECT_EQ(a.z, b.z);
-  EXPECT_EQ(a.feed, b.feed);
-  EXPECT_EQ(a.mark, b.mark);
-  EXPECT_EQ(a.type, b.type);
-  EXPECT_EQ(a.plane, b.plane);
-  EXPECT_EQ(a.radius, b.radius);
+  ASSERT_EQ(s.count, 5u);
+  ASSERT_EQ(s.FetchPoint(1), 1);
+  EXPECT_EQ(s.reg.x, 1.0);
 }
 
 TEST(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
@@ -171,53 +149,39 @@ TEST(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
 
   s.reg = PointRegister{};
   s.reg.x = -1, s.reg.plane = PLANE_ZX, s.reg.radius = 2.5;
-  const PointRegister before = s.reg;
+  const std::string before = Reg(s.reg);
   PointRegister seen[std::size(probes)];
-  int results[std::size(probes)];
+  std::vector<int> results;
   for (std::size_t k = 0; k < std::size(probes); ++k) {
     seen[k].x = -7;  // left alone where nothing can be read
-    results[k] = s.Peek(probes[k], seen[k]);
+    results.push_back(s.Peek(probes[k], seen[k]));
   }
-  ExpectSameRegister(s.reg, before);
+  EXPECT_EQ(Reg(s.reg), before);
   EXPECT_EQ(float{s.RawRecord(1)->x}, 40000.0f);  // the unsound record is not rewritten
-  EXPECT_EQ((std::vector<int>(results, results + std::size(probes))),
-            (std::vector<int>{1, 0, 0, 1, 0, 0, 0}));
+  EXPECT_EQ(results, (std::vector<int>{1, 0, 0, 1, 0, 0, 0}));
   EXPECT_EQ(seen[4].x, -7);
   EXPECT_EQ(seen[5].x, -7);
 
   // A fetch gives the same result; where it loads the register, it loads what Peek read. An
   // unsound record is read by Peek as the null record a fetch turns it into.
   for (std::size_t k = 0; k < 4; ++k) {
-    PointRegister r = s.reg;
+    const std::string r = Reg(s.reg);
     EXPECT_EQ(s.FetchPoint(probes[k]), results[k]) << k;
     if (k == 1) {
-      ExpectSameRegister(s.reg, r);  // the fetch that rewrites loads nothing
+      EXPECT_EQ(Reg(s.reg), r);  // the fetch that rewrites loads nothing
       EXPECT_EQ(s.FetchPoint(1), 0);
     }
     seen[k].plane = s.reg.plane, seen[k].radius = s.reg.radius;
-    ExpectSameRegister(s.reg, seen[k]);
+    EXPECT_EQ(Reg(s.reg), Reg(seen[k])) << k;
   }
   EXPECT_EQ(seen[1].mark, 1);
   EXPECT_EQ(seen[1].feed, 300);
   EXPECT_EQ(seen[1].y, 32700.0);
 }
 
-TEST(PointStore, WalkAcrossPagesForwardAndBackward) {
-  CPointStore s;
-  const std::uint32_t n = 3 * CPointStore::kPageSize + 17;
-  for (std::uint32_t i = 0; i < n; ++i) AddPoint(s, MOVE_LINE_CONT, i, 0, 0, 1);
-  for (std::uint32_t i = n; i-- > 0;) {
-    ASSERT_EQ(s.FetchPoint(i), 1);
-    ASSERT_EQ(s.reg.x, static_cast<double>(static_cast<float>(i)));
-  }
-  std::vector<PointRecord> copy(n);
-  s.CopyRecordsOut(copy.data(), n);
-  EXPECT_EQ(float{copy[n - 1].x}, static_cast<float>(n - 1));
-}
-
 // Pages are cut from large blocks: pages given back in any order and taken again never
 // disturb the records of the pages still held, across many blocks, and a store filled past
-// several blocks reads back what it was given.
+// several blocks reads back what it was given, walked backward, copied out or snapshotted.
 TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
   std::vector<RecordPage*> held;
   for (int k = 0; k < 120; ++k) {
@@ -261,6 +225,13 @@ TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
     ASSERT_EQ(s.StorePoint(i), 1);
   }
   s.count = n;
+  for (std::uint32_t i = n; i-- > 0;) {  // a walk backward across the pages
+    ASSERT_EQ(s.FetchPoint(i), 1);
+    ASSERT_EQ(s.reg.x, i % 1000);
+  }
+  std::vector<PointRecord> copy(n);
+  s.CopyRecordsOut(copy.data(), n);
+  EXPECT_EQ(float{copy[n - 1].y}, static_cast<float>((n - 1) / 1000));
   RecordSnapshot snap;
   ASSERT_EQ(s.Snapshot(snap), 1);
   s.ReleasePages();

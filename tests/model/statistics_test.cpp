@@ -12,7 +12,7 @@ namespace {
 
 using testing::AddPoints;
 
-TEST(Statistics, OneRapidAndOneCut) {
+TEST(Statistics, OneRapidAndOneCutAndThenAnEmptyStore) {
   CPointStore s;
   AddPoints(s, "1 0 0 10, 3 3 4 10 500");
   ASSERT_EQ(ComputeStatistics(s), 1);
@@ -23,6 +23,18 @@ TEST(Statistics, OneRapidAndOneCut) {
   EXPECT_EQ(s.stats.cuttingMax[1], 4);
   EXPECT_EQ(s.stats.maxFeed, 500);
   EXPECT_EQ(s.extentMax[0], 3);
+  // An empty store keeps the previous record, while what is shown is the store as it is now.
+  s.count = 0;
+  EXPECT_EQ(ComputeStatistics(s), 0);
+  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
+  const ToolpathStatistics now = CurrentStatistics(s);
+  EXPECT_EQ(now.cuttingLength, 0);
+  EXPECT_EQ(now.maxFeed, 0);
+  EXPECT_EQ(now.cuttingMin[0], 10000.0);
+  EXPECT_EQ(now.rapidMax[2], -10000.0);
+  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
+  s.count = 2;
+  EXPECT_DOUBLE_EQ(CurrentStatistics(s).cuttingLength, 5);
 }
 
 // Where each cut is measured from: arcs are no cut and do not move the last point, a
@@ -55,24 +67,6 @@ TEST(Statistics, CutsAreMeasuredFromTheLastCountedPoint) {
   EXPECT_DOUBLE_EQ(v.stats.cuttingLength, 7);
   EXPECT_DOUBLE_EQ(v.stats.rapidLength, 9);
   EXPECT_EQ(v.stats.rapidMin[2], 9);  // a continuation rapid does not take its start
-}
-
-TEST(Statistics, EmptyStoreKeepsThePreviousRecord) {
-  CPointStore s;
-  AddPoints(s, "3 0 0 0 100, 4 1 0 0 100");
-  ComputeStatistics(s);
-  s.count = 0;
-  EXPECT_EQ(ComputeStatistics(s), 0);
-  EXPECT_EQ(s.stats.cuttingLength, 1);
-  // What is shown is the store as it is now: nothing.
-  const ToolpathStatistics now = CurrentStatistics(s);
-  EXPECT_EQ(now.cuttingLength, 0);
-  EXPECT_EQ(now.maxFeed, 0);
-  EXPECT_EQ(now.cuttingMin[0], 10000.0);
-  EXPECT_EQ(now.rapidMax[2], -10000.0);
-  EXPECT_EQ(s.stats.cuttingLength, 1);
-  s.count = 2;
-  EXPECT_EQ(CurrentStatistics(s).cuttingLength, 1);
 }
 
 TEST(Statistics, ArcLengthIsTheTrueLengthOfEveryArc) {

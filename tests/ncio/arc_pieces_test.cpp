@@ -11,7 +11,7 @@
 namespace trevalon {
 namespace {
 
-TEST(ArcPieces, SweepByDirectionAndWholeCircle) {
+TEST(ArcPieces, SweepPiecesOnTheCircleAndChained) {
   const double from[3] = {10, 0, 0}, ijk[3] = {-10, 0, 0};
   const double quarter[3] = {0, 10, 0};
   EXPECT_NEAR(ArcSweep(from, quarter, ijk, PLANE_XY, MOVE_ARC_CCW), kHalfTurn / 2, 1e-12);
@@ -23,9 +23,7 @@ TEST(ArcPieces, SweepByDirectionAndWholeCircle) {
   EXPECT_EQ(PiecesFor(kHalfTurn, kHalfTurn / 2), 2);
   EXPECT_EQ(PiecesFor(2 * kHalfTurn, 0.9 * kHalfTurn), 3);
   EXPECT_EQ(PiecesFor(0.1, kHalfTurn), 1);
-}
-
-TEST(ArcPieces, PiecesStayOnTheCircleAndChain) {
+  // The pieces stay on the circle and chain, in every plane and direction.
   for (int plane : {PLANE_XY, PLANE_ZX, PLANE_YZ})
     for (int type : {MOVE_ARC_CW, MOVE_ARC_CCW}) {
       const double from[3] = {3, 4, 5}, ijk[3] = {-2, 1.5, -1};

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace trevalon {
 namespace {
@@ -21,127 +23,66 @@ TEST(ExtExpression, Values) {
   v.Set(500, ExtValue::Of(0.5));
   v.SetNamed("Depth", ExtValue::Of(4));
   v.SetNamed("_safe", ExtValue::Of(25));
-  const Case cases[] = {
-      {"1+2*3", 7},
-      {"[1+2]*3", 9},
-      {"-#1+10", 7},
-      {"--2", 2},
-      {"+.5", 0.5},
-      {"5.", 5},
-      {"10/4", 2.5},
-      {"7 MOD 3", 1},
-      {"2**3", 8},
-      {"#[#101-1]", 3},  // #1
-      {"##101", -1.2},   // #101 holds 2: #2
-      {"#500*4", 2},
-      {"#<depth>*2", 8},
-      {"#< D e p t h >", 4},
-      {"#<_safe>", 25},
-      {"#<unknown>+1", 1},
-      {"#33+1", 1},  // vacant reads as 0 in arithmetic
-      {"SIN[30]", 0.5},
-      {"COS[60]", 0.5},
-      {"TAN[45]", 1},
-      {"ATAN[1]/[1]", 45},
-      {"ATAN[1]/[-1]", 135},
-      {"ATAN[1]", 45},
-      {"SQRT[16]", 4},
-      {"ABS[-2.5]", 2.5},
-      {"ROUND[2.5]", 3},
-      {"ROUND[-2.5]", -3},
-      {"FIX[#2]", -1},  // towards zero
-      {"FUP[#2]", -2},  // away from zero
-      {"FIX[1.7]", 1},
-      {"FUP[1.2]", 2},
-      {"sin[90]", 1},
-      {"3 GT 2", 1},
-      {"2 GE 3", 0},
-      {"1+1 EQ 2", 1},
-      {"[#1 GT 2] AND [#1 LT 4]", 1},
-      {"[#1 GT 5] OR [#1 LT 1]", 0},
-      {"1 XOR 0", 1},
-      {"#10 EQ #0", 1},  // vacant equals vacant
-      {"#10 EQ 0", 0},   // but not 0
-      {"#10 NE 0", 1},
-      {"#10 GE 0", 1},  // order comparisons read vacant as 0
-      {"EXISTS[#<depth>]", 1},
-      {"EXISTS[#<nothing>]", 0},
+  ExtValue out;
+  ExtExprError error = ExtExprError::None;
+  const auto expect = [&](std::initializer_list<Case> cases) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.text);
+      ASSERT_TRUE(EvaluateExtExpression(c.text, v, out, error));
+      EXPECT_NEAR(out.value, c.value, 1e-12);
+    }
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    ExtValue out;
-    ExtExprError error = ExtExprError::None;
-    ASSERT_TRUE(EvaluateExtExpression(c.text, v, out, error));
-    EXPECT_NEAR(out.value, c.value, 1e-12);
+  // #[#101-1] is #1; ##101 is #2 (#101 holds 2); FIX goes towards zero, FUP away from it;
+  // vacant reads as 0 in arithmetic and order comparisons, equals vacant but not 0.
+  expect({{"1+2*3", 7},        {"[1+2]*3", 9},   {"-#1+10", 7},       {"--2", 2},
+          {"+.5", 0.5},        {"5.", 5},        {"10/4", 2.5},       {"7 MOD 3", 1},
+          {"2**3", 8},         {"#[#101-1]", 3}, {"##101", -1.2},     {"#500*4", 2},
+          {"#<depth>*2", 8},   {"#<_safe>", 25}, {"#<unknown>+1", 1}, {"#33+1", 1},
+          {"SIN[30]", 0.5},    {"COS[60]", 0.5}, {"TAN[45]", 1},      {"ATAN[1]/[1]", 45},
+          {"ATAN[1]", 45},     {"SQRT[16]", 4},  {"ABS[-2.5]", 2.5},  {"ROUND[2.5]", 3},
+          {"ROUND[-2.5]", -3}, {"FIX[#2]", -1},  {"FUP[#2]", -2},     {"FIX[1.7]", 1},
+          {"FUP[1.2]", 2},     {"sin[90]", 1},   {"3 GT 2", 1},       {"2 GE 3", 0},
+          {"1+1 EQ 2", 1},     {"1 XOR 0", 1},   {"#10 EQ #0", 1},    {"#10 EQ 0", 0},
+          {"#10 NE 0", 1},     {"#10 GE 0", 1}});
+  expect({{"#< D e p t h >", 4},
+          {"ATAN[1]/[-1]", 135},
+          {"EXISTS[#<depth>]", 1},
+          {"EXISTS[#<nothing>]", 0},
+          {"[#1 GT 2] AND [#1 LT 4]", 1},
+          {"[#1 GT 5] OR [#1 LT 1]", 0}});
+  // A vacant value passes through a copy only.
+  for (const auto& [text, vacant] : {std::pair{"#7", true}, {"#7+0", false}, {"-#7", false}}) {
+    ASSERT_TRUE(EvaluateExtExpression(text, v, out, error));
+    EXPECT_EQ(out.vacant, vacant) << text;
   }
   // Controls with o-words round FIX down and FUP up.
   v.floorFix = true;
-  ExtValue out;
-  ExtExprError error;
-  ASSERT_TRUE(EvaluateExtExpression("FIX[-1.2]+FUP[-1.2]*10", v, out, error));
-  EXPECT_DOUBLE_EQ(out.value, -2 + -10);
+  expect({{"FIX[-1.2]+FUP[-1.2]*10", -2 + -10}});
 }
 
-TEST(ExtExpression, VacancyPassesThroughACopyOnly) {
+// Every bad expression is refused with its reason; none crashes or loops. Locals belong to
+// their call level; common variables and globals are seen from every level.
+TEST(ExtExpression, ErrorsAndCallLevels) {
+  using E = ExtExprError;
+  const std::pair<E, std::vector<std::string>> cases[] = {
+      {E::DivisionByZero, {"1/0", "5 MOD [2-2]"}},
+      {E::Domain, {"SQRT[-1]", "ACOS[2]", "LN[0]"}},
+      {E::BadVariable, {"#1000000", "#[-1]"}},
+      {E::Syntax, {"#[1E9]", "[1+2", "1+", "FOO[1]", "SIN 30", "#<unclosed", "1 2", ""}},
+      {E::TooDeep,
+       {std::string(200, '[') + "1" + std::string(200, ']'), std::string(5000, '-') + "1"}},
+      {E::NotFinite, {std::string(5000, '9'), "EXP[1000]", "10**400"}}};
   ExtVariables v;
-  ExtValue out;
-  ExtExprError error;
-  ASSERT_TRUE(EvaluateExtExpression("#7", v, out, error));
-  EXPECT_TRUE(out.vacant);
-  ASSERT_TRUE(EvaluateExtExpression("#7+0", v, out, error));
-  EXPECT_FALSE(out.vacant);
-  ASSERT_TRUE(EvaluateExtExpression("-#7", v, out, error));
-  EXPECT_FALSE(out.vacant);
-}
-
-struct Bad {
-  const char* text;
-  ExtExprError error;
-};
-
-// Every bad expression is refused with its reason; none crashes or loops.
-TEST(ExtExpression, Errors) {
-  ExtVariables v;
-  std::string deep(200, '[');
-  deep += "1" + std::string(200, ']');
-  std::string signs(5000, '-');
-  signs += "1";
-  std::string digits(5000, '9');
-  const Bad cases[] = {
-      {"1/0", ExtExprError::DivisionByZero},
-      {"5 MOD [2-2]", ExtExprError::DivisionByZero},
-      {"SQRT[-1]", ExtExprError::Domain},
-      {"ACOS[2]", ExtExprError::Domain},
-      {"LN[0]", ExtExprError::Domain},
-      {"#1000000", ExtExprError::BadVariable},
-      {"#[-1]", ExtExprError::BadVariable},
-      {"#[1E9]", ExtExprError::Syntax},
-      {"[1+2", ExtExprError::Syntax},
-      {"1+", ExtExprError::Syntax},
-      {"FOO[1]", ExtExprError::Syntax},
-      {"SIN 30", ExtExprError::Syntax},
-      {"#<unclosed", ExtExprError::Syntax},
-      {"1 2", ExtExprError::Syntax},
-      {"", ExtExprError::Syntax},
-      {deep.c_str(), ExtExprError::TooDeep},
-      {signs.c_str(), ExtExprError::TooDeep},
-      {digits.c_str(), ExtExprError::NotFinite},
-      {"EXP[1000]", ExtExprError::NotFinite},
-      {"10**400", ExtExprError::NotFinite},
-  };
-  for (const Bad& c : cases) {
-    SCOPED_TRACE(std::string(c.text).substr(0, 40));
-    ExtValue out;
-    ExtExprError error = ExtExprError::None;
-    EXPECT_FALSE(EvaluateExtExpression(c.text, v, out, error));
-    EXPECT_EQ(error, c.error);
-  }
+  for (const auto& [want, texts] : cases)
+    for (const std::string& text : texts) {
+      SCOPED_TRACE(text.substr(0, 40));
+      ExtValue out;
+      ExtExprError error = ExtExprError::None;
+      EXPECT_FALSE(EvaluateExtExpression(text, v, out, error));
+      EXPECT_EQ(error, want);
+    }
   EXPECT_FALSE(v.Set(0, ExtValue::Of(1)));  // #0 stays vacant
-}
 
-// Locals belong to their call level; common variables and globals are seen from every level.
-TEST(ExtExpression, CallLevels) {
-  ExtVariables v;
   v.Set(1, ExtValue::Of(1));
   v.Set(100, ExtValue::Of(100));
   v.SetNamed("local", ExtValue::Of(5));

@@ -13,6 +13,7 @@
 
 #include "model/point_store.h"
 #include "model/record_pages.h"
+#include "ncio/ext_reader.h"
 #include "ncio/reader_test_support.h"
 
 namespace trevalon {
@@ -31,16 +32,10 @@ struct Read {
   std::string text;  // the lines point into it
 
   explicit Read(const std::string& program, const double start[3] = nullptr) : text(program) {
-    std::vector<std::string_view> lines;
-    std::string_view all(text);
-    for (std::size_t at = 0; at <= all.size();) {
-      const std::size_t end = std::min(all.find('\n', at), all.size());
-      lines.push_back(all.substr(at, end - at));
-      at = end + 1;
-    }
     static const double origin[3] = {0, 0, 0};
     ExtMoveSink sink(*store, false);
-    result = ReadHeidenhainExtended(lines, sink, report, start ? start : origin, &info);
+    result =
+        ReadHeidenhainExtended(SplitNcLines(text), sink, report, start ? start : origin, &info);
   }
   std::string Records() const {
     std::ostringstream out;
@@ -51,12 +46,7 @@ struct Read {
     }
     return out.str();
   }
-  std::string Passed() const {
-    std::string out;
-    for (const auto& [kind, n] : report.passedOver)
-      out += (out.empty() ? "" : " ") + kind + "=" + std::to_string(n);
-    return out;
-  }
+  std::string Passed() const { return testing::PassedOver(report); }
 };
 
 struct Case {
@@ -259,10 +249,7 @@ TEST(ExtHeidenhain, ExtendedReadingOfAFileRunsTheInterpreter) {
                          "Q1 = 250\r\nL Y+2 FQ1\r\nL Z+9 FMAX"),
             1);
   EXPECT_EQ(b.state.lastReport.dialect, "Heidenhain");
-  const auto& l = b.layers[b.layers.workLayer];
-  EXPECT_EQ(l.toolNumber, 4);
-  EXPECT_EQ(l.spindle, 2500);
-  EXPECT_EQ(l.programNumber, 7);
+  EXPECT_EQ(testing::LayerWords(b.layers[b.layers.workLayer]), "O7 T4 H4 S2500 ()");
   ASSERT_EQ(b.store->count, 3u);
   EXPECT_EQ(b.store->RawRecord(1)->feed, 250);
   EXPECT_EQ(b.store->RawRecord(2)->type, MOVE_RAPID);

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
+
+#include "ncio/ext_reader.h"
 
 namespace trevalon {
 namespace {
@@ -12,23 +15,18 @@ namespace {
 struct Ran {
   std::string blocks;  // the blocks handed out, each followed by "|"
   std::string stop;
+  std::map<std::string, long> passedOver;
 };
 
 Ran RunProgram(const std::string& text, ExtMacroOptions options = {}) {
-  std::vector<std::string_view> lines;
-  std::string_view s = text;
-  for (std::size_t at = 0; at <= s.size();) {
-    const std::size_t end = s.find('\n', at);
-    lines.push_back(s.substr(at, end == s.npos ? s.npos : end - at));
-    if (end == s.npos) break;
-    at = end + 1;
-  }
+  const std::vector<std::string_view> lines = SplitNcLines(text);
   ExtReadReport report;
   ExtMacroRunner runner(lines, report, options);
   Ran r;
   std::string block;
   for (int guard = 0; runner.Next(block) && guard < 100000; ++guard) r.blocks += block + "|";
   r.stop = report.stopReason;
+  r.passedOver = report.passedOver;
   return r;
 }
 
@@ -170,22 +168,11 @@ TEST(ExtMacroRunner, Stops) {
 // Calls of programs kept in the control (probing macros, subprograms not in the file) are
 // passed over and counted; the program around them is read.
 TEST(ExtMacroRunner, CallsNotInTheFileArePassedOver) {
-  const std::string program =
-      "G65 P9810 X10. Y5.\nG0 X1 M98 P77\no<probe> call [1]\nM98\nX2\nM30\nO1\nM99";
-  std::vector<std::string_view> lines;
-  std::string_view s = program;
-  for (std::size_t at = 0; at < s.size();) {
-    const std::size_t end = s.find('\n', at);
-    lines.push_back(s.substr(at, end == s.npos ? s.npos : end - at));
-    at = end == s.npos ? s.size() : end + 1;
-  }
-  ExtReadReport report;
-  ExtMacroRunner runner(lines, report);
-  std::string block, blocks;
-  while (runner.Next(block)) blocks += block + "|";
-  EXPECT_EQ(blocks, "G0X1|X2|");
-  EXPECT_EQ(report.stopReason, "");
-  EXPECT_EQ(report.passedOver["call-not-in-file"], 4);
+  const Ran r =
+      RunProgram("G65 P9810 X10. Y5.\nG0 X1 M98 P77\no<probe> call [1]\nM98\nX2\nM30\nO1\nM99");
+  EXPECT_EQ(r.blocks, "G0X1|X2|");
+  EXPECT_EQ(r.stop, "");
+  EXPECT_EQ(r.passedOver.at("call-not-in-file"), 4);
 }
 
 // A straight program runs through whatever its length: the block limit counts only what runs

@@ -54,13 +54,9 @@ TEST(FanucBlock, MotionTypesWordsAndNumbers) {
   // Thousandths scale the coordinates, not the other words.
   ReaderBench t;
   t.nc.intNcdataFlg = 1;
-  ASSERT_EQ(t.Fanuc("G1 X12345 F1200\n"), 1);
-  EXPECT_EQ(t.store->reg.x, 12345 * 0.001);
-  EXPECT_EQ(t.store->reg.feed, 1200);
-  ASSERT_EQ(t.Fanuc("G2 X20000 Y5000 I5000 J0 S800 T3\n"), 1);
-  EXPECT_EQ(t.offset[0], 5000 * 0.001);
-  EXPECT_EQ(t.layers[0].spindle, 800);
-  EXPECT_EQ(t.layers[0].toolNumber, 3);
+  ExpectBlocks(t, false,
+               {{"G1 X12345 F1200\n", 1, "x=12.345 feed=1200"},
+                {"G2 X20000 Y5000 I5000 J0 S800 T3\n", 1, "i=5 s=800 t=3"}});
 }
 
 TEST(FanucBlock, CommentsAndSkippedLines) {

@@ -11,6 +11,7 @@
 #include "app/application.h"
 #include "app/load_commands.h"
 #include "app/output_commands.h"
+#include "model/geometry.h"
 #include "model/statistics.h"
 #include "ncio/nc_writer.h"
 #include "ncio/reader_test_support.h"
@@ -20,166 +21,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::ReadAll;
-using testing::Rec;
-
-constexpr double kPi = 3.14159265358979323846;
-constexpr double kRounding = 0.00051;  // 3 decimals, and the store's single precision
-
-double Round3(double v) {
-  char t[512];
-  std::snprintf(t, sizeof t, "%.3f", v);
-  return std::strtod(t, nullptr);
-}
-
-std::vector<Rec> RecordsOf(const CPointStore& s) {
-  std::vector<Rec> out;
-  for (std::uint32_t i = 0; i < s.count; ++i) {
-    const PointRecord* r = s.RawRecord(i);
-    out.push_back(Rec{r->type, r->x, r->y, r->z, r->feed});
-  }
-  return out;
-}
-
-struct Axes {
-  int a, b, n;
-};
-Axes AxesOf(int plane) {
-  return plane == PLANE_ZX ? Axes{2, 0, 1} : plane == PLANE_YZ ? Axes{1, 2, 0} : Axes{0, 1, 2};
-}
-// Signed angle turned from p to q about c, in the arc's direction, in (0, 2 pi].
-double Turn(const double p[3], const double q[3], const double c[3], const Axes& ax, int type) {
-  const double a0 = std::atan2(p[ax.b] - c[ax.b], p[ax.a] - c[ax.a]);
-  const double a1 = std::atan2(q[ax.b] - c[ax.b], q[ax.a] - c[ax.a]);
-  double t = type == MOVE_ARC_CW ? a0 - a1 : a1 - a0;
-  while (t <= 1e-9) t += 2 * kPi;
-  while (t > 2 * kPi + 1e-9) t -= 2 * kPi;
-  return t;
-}
-
-struct ReadBackCounts {
-  int arcs = 0, pieces = 0, chordArcs = 0, chords = 0;
-  int plainArcsAsChords = 0;  // radius 0.1 or more, sweep 0.2 radians or more
-};
-
-// Walks the toolpath and the program read back from it side by side. Rapids and cuts come
-// back one for one (moves that round to where the tool already is come back as nothing),
-// with their kind, their position within the rounding and the feed of every cut. An arc
-// comes back either as arc pieces of its own direction whose centres lie within 0.005 of its
-// centre, or as straight cuts whose points and chord middles lie within 0.001 of it; either
-// way they turn through the arc's whole sweep and end at its end.
-void ExpectSameToolpath(const std::vector<Rec>& orig, const std::vector<Rec>& back,
-                        ReadBackCounts& counts) {
-  std::size_t j = 0;
-  double cur[3] = {0, 0, 0};   // where the reader is
-  double prev[3] = {0, 0, 0};  // where the toolpath is
-  auto next = [&]() -> const Rec* {
-    while (j < back.size() && IsPlaneCode(back[j].type)) ++j;
-    return j < back.size() ? &back[j] : nullptr;
-  };
-  for (std::size_t i = 0; i < orig.size(); ++i) {
-    const Rec& o = orig[i];
-    SCOPED_TRACE("record " + std::to_string(i) + ", read back " + std::to_string(j));
-    const double end[3] = {o.x, o.y, o.z};
-    const double rend[3] = {Round3(o.x), Round3(o.y), Round3(o.z)};
-    // The move ends where the reader already is (the store holds single precision).
-    auto stays = [&] {
-      return std::fabs(rend[0] - cur[0]) < 1e-4 && std::fabs(rend[1] - cur[1]) < 1e-4 &&
-             std::fabs(rend[2] - cur[2]) < 1e-4;
-    };
-    if (IsRapidType(o.type) || IsLinearType(o.type)) {
-      if (stays()) {
-        prev[0] = o.x, prev[1] = o.y, prev[2] = o.z;
-        continue;
-      }
-      const Rec* b = next();
-      if (!b) {
-        ADD_FAILURE() << "read back ends early";
-        return;
-      }
-      EXPECT_EQ(IsRapidType(b->type), IsRapidType(o.type)) << b->type << " for " << o.type;
-      EXPECT_EQ(IsLinearType(b->type), IsLinearType(o.type)) << b->type << " for " << o.type;
-      if (IsLinearType(o.type)) {
-        EXPECT_EQ(b->feed, o.feed);
-      }
-      EXPECT_NEAR(b->x, o.x, kRounding);
-      EXPECT_NEAR(b->y, o.y, kRounding);
-      EXPECT_NEAR(b->z, o.z, kRounding);
-      cur[0] = b->x, cur[1] = b->y, cur[2] = b->z;
-      prev[0] = o.x, prev[1] = o.y, prev[2] = o.z;
-      ++j;
-      continue;
-    }
-    if (!IsArcType(o.type)) continue;
-    ASSERT_LT(i + 1, orig.size());
-    const Rec& c = orig[i + 1];
-    const Axes ax = AxesOf(c.type);
-    const double ijk[3] = {c.x, c.y, c.z};
-    double centre[3] = {prev[0], prev[1], prev[2]};
-    centre[ax.a] += ijk[ax.a], centre[ax.b] += ijk[ax.b];
-    const double r = std::hypot(prev[ax.a] - centre[ax.a], prev[ax.b] - centre[ax.b]);
-    const double gap = std::hypot(o.x - prev[0], o.y - prev[1]) + std::fabs(o.z - prev[2]);
-    const double sweep = gap < 1e-9 ? 2 * kPi : Turn(prev, end, centre, ax, o.type);
-    ++counts.arcs;
-    if (r * sweep < 0.001 && stays()) {
-      prev[0] = o.x, prev[1] = o.y, prev[2] = o.z;
-      ++i;
-      continue;  // an arc too small to show in 3 decimals
-    }
-    // Rounding the ends turns a small arc's ends about its centre by up to 0.001 / r.
-    const double angleTolerance = 0.01 + 0.002 / r;
-    double turned = 0;
-    int steps = 0;
-    bool asChords = false;
-    for (;;) {
-      const Rec* b = next();
-      if (!b) {
-        ADD_FAILURE() << "read back ends inside an arc";
-        return;
-      }
-      const double to[3] = {b->x, b->y, b->z};
-      EXPECT_EQ(b->feed, o.feed);
-      if (IsArcType(b->type)) {
-        EXPECT_FALSE(asChords);
-        EXPECT_EQ(c.type, PLANE_XY);  // the reader rebuilds XY arcs only
-        EXPECT_EQ(b->type, o.type);
-        const Rec& bc = back[j + 1];
-        EXPECT_EQ(bc.type, PLANE_XY);
-        const double got[2] = {cur[0] + bc.x, cur[1] + bc.y};
-        EXPECT_LE(std::hypot(got[0] - centre[0], got[1] - centre[1]), 0.005);
-        turned += Turn(cur, to, centre, ax, o.type);
-        ++counts.pieces;
-      } else {
-        ASSERT_TRUE(IsLinearType(b->type)) << b->type;
-        asChords = true;
-        const double mid[3] = {(cur[0] + to[0]) / 2, (cur[1] + to[1]) / 2, (cur[2] + to[2]) / 2};
-        for (const double* p : {to, mid})
-          EXPECT_LE(std::fabs(std::hypot(p[ax.a] - centre[ax.a], p[ax.b] - centre[ax.b]) - r),
-                    0.001);
-        const double t = Turn(cur, to, centre, ax, o.type);
-        if (t < kPi) turned += t;  // a chord that does not turn (a tiny radius)
-        ++counts.chords;
-      }
-      cur[0] = to[0], cur[1] = to[1], cur[2] = to[2];
-      ++j;
-      ++steps;
-      const bool atEnd = std::fabs(to[0] - o.x) <= kRounding &&
-                         std::fabs(to[1] - o.y) <= kRounding && std::fabs(to[2] - o.z) <= kRounding;
-      if (atEnd && turned > sweep - angleTolerance) break;
-      ASSERT_LT(steps, 200000) << "the arc never ends";
-    }
-    if (r > 0.01) {
-      EXPECT_NEAR(turned, sweep, angleTolerance);
-    }
-    if (asChords) ++counts.chordArcs;
-    if (asChords && r >= 0.1 && sweep >= 0.2) ++counts.plainArcsAsChords;
-    prev[0] = o.x, prev[1] = o.y, prev[2] = o.z;
-    ++i;  // the centre record
-  }
-  EXPECT_EQ(next(), nullptr) << "the read back has more moves than the toolpath";
-}
+using namespace testing;
 
 class HeidenhainWriter : public ::testing::Test, public testing::AppInTempDir {
  protected:
@@ -196,21 +38,21 @@ class HeidenhainWriter : public ::testing::Test, public testing::AppInTempDir {
     return ReadAll(dlg.outputPath);
   }
   // Reads the written program with the Heidenhain reader into a fresh store and state.
-  std::vector<Rec> ReadBack() {
+  std::vector<Move> ReadBack() {
     bench.nc.heidenhainInputChk = 1;
     EXPECT_EQ(bench.Load(dir.file("hh.nc")), 1);
-    return bench.Records();
+    return Moves(*bench.store);
   }
   ReadBackCounts RoundTrip() {
     Write();
     ReadBackCounts counts;
     // The leading rapids below the climb of a program that had not set Z yet are written at
     // the height of that climb (toolpath_start.h).
-    std::vector<Rec> want = RecordsOf(doc->store);
+    std::vector<Move> want = Moves(doc->store);
     const ToolpathStart entry = FindToolpathStart(doc->store, 0);
-    for (std::uint32_t i = 0; i < entry.liftEnd; ++i)
-      if (IsRapidType(want[i].type)) want[i].z = entry.liftHeight;
-    ExpectSameToolpath(want, ReadBack(), counts);
+    for (std::uint32_t i = 0; i < entry.liftEnd; ++i)  // no centre record before the first cut
+      if (want[i].kind == 1) want[i].end[2] = entry.liftHeight;
+    ExpectSameToolpath(want, ReadBack(), &counts);
     return counts;
   }
 
@@ -235,7 +77,7 @@ TEST_F(HeidenhainWriter, BlocksAsTheReaderNeedsThem) {
             "18CC X10.000 Y10.000\n19C X15.000 Y10.000 DR-\n"
             "20L X15.000 Y10.000 Z10.000\n21 END PGM 0 MM\n");
   ReadBackCounts n;
-  ExpectSameToolpath(RecordsOf(doc->store), ReadBack(), n);
+  ExpectSameToolpath(Moves(doc->store), ReadBack(), &n);
   EXPECT_EQ(n.pieces, 4);
   EXPECT_EQ(n.chords, 0);
   // The continuations come back as continuations, so the statistics agree.

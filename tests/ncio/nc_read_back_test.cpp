@@ -23,48 +23,9 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::ReadAll;
-using testing::TempDir;
+using namespace testing;
 
 // ---- Moves and their comparison -------------------------------------------------------
-
-struct Move {
-  int kind;  // 1 rapid, 3 line, 6 or 8 arc
-  double end[3];
-  double centre[3];  // arcs: absolute, from the start and the centre record
-  int feed;
-  int plane;
-};
-
-std::vector<Move> Moves(CPointStore& s) {
-  std::vector<Move> out;
-  double last[3] = {0, 0, 0};
-  for (std::uint32_t i = 0; i < s.count; ++i) {
-    if (!s.FetchPoint(i) || !IsMotionType(s.reg.type)) continue;
-    Move m{IsRapidType(s.reg.type) ? 1
-           : IsArcType(s.reg.type) ? s.reg.type
-                                   : 3,
-           {s.reg.x, s.reg.y, s.reg.z},
-           {0, 0, 0},
-           s.reg.feed,
-           0};
-    if (IsArcType(m.kind) && s.FetchPoint(i + 1)) {
-      m.plane = NormalisePlane(s.reg.type);
-      const double off[3] = {s.reg.x, s.reg.y, s.reg.z};
-      for (int a = 0; a < 3; ++a)
-        m.centre[a] = last[a] + (a == AxesOfPlane(m.plane).normal ? 0.0 : off[a]);
-    }
-    for (int a = 0; a < 3; ++a) last[a] = m.end[a];
-    out.push_back(m);
-  }
-  return out;
-}
-
-double Gap(const double p[3], const double q[3]) {
-  return std::hypot(p[0] - q[0], p[1] - q[1], p[2] - q[2]);
-}
 
 // Length of the cuts, arcs along the arc (a whole circle when the end is the start).
 double CuttingLength(const std::vector<Move>& moves) {
@@ -85,69 +46,6 @@ double CuttingLength(const std::vector<Move>& moves) {
   return total;
 }
 
-// Compares from the first cutting move of each on: every cut of `want` comes back as a cut
-// to the same end at the same feed, every arc as one arc or a run of pieces of the same
-// direction about the same centre (a helix by radius as the flat arc and a straight move along
-// the normal), every rapid as a rapid. Moves that do not move in the output's rounding may be
-// gone; after the last move only rapids may follow (the closing retract).
-void ExpectSameToolpath(const std::vector<Move>& want, const std::vector<Move>& got,
-                        double tol = 0.0011) {
-  std::size_t w = 0, g = 0;
-  while (w < want.size() && want[w].kind == 1) ++w;
-  while (g < got.size() && got[g].kind == 1) ++g;
-  ASSERT_GT(w, 0u);
-  ASSERT_GT(g, 0u);
-  ASSERT_LT(Gap(want[w - 1].end, got[g - 1].end), tol) << "the approach ends elsewhere";
-  const double* here = want[w - 1].end;
-  for (; w < want.size(); ++w) {
-    const Move& m = want[w];
-    SCOPED_TRACE(::testing::Message() << "move " << w << " read back " << g);
-    if (m.kind != 1 && Gap(m.end, here) < tol && !IsArcType(m.kind)) continue;  // no move
-    if (m.kind == 1 && Gap(m.end, here) < tol) continue;
-    ASSERT_LT(g, got.size());
-    if (!IsArcType(m.kind)) {
-      EXPECT_EQ(got[g].kind, m.kind);
-      if (m.kind == 3) {
-        EXPECT_EQ(got[g].feed, m.feed);
-      }
-      EXPECT_LT(Gap(got[g].end, m.end), tol);
-      here = m.end;
-      ++g;
-      continue;
-    }
-    // One arc or its pieces.
-    const int normal = AxesOfPlane(m.plane).normal;
-    bool first = true;
-    for (;;) {
-      ASSERT_LT(g, got.size());
-      const Move& p = got[g];
-      if (!first && p.kind == 3) {  // the helix's move along the normal
-        EXPECT_EQ(p.feed, m.feed);
-        EXPECT_LT(Gap(p.end, m.end), tol);
-        ++g;
-        break;
-      }
-      ASSERT_EQ(p.kind, m.kind);
-      EXPECT_EQ(p.plane, m.plane);
-      EXPECT_EQ(p.feed, m.feed);
-      double c[3] = {p.centre[0], p.centre[1], p.centre[2]},
-             mc[3] = {m.centre[0], m.centre[1], m.centre[2]};
-      c[normal] = mc[normal] = 0;
-      EXPECT_LT(Gap(c, mc), 0.005) << "centre";
-      ++g;
-      first = false;
-      double flat[3] = {m.end[0], m.end[1], m.end[2]};
-      flat[normal] = p.end[normal];
-      if (Gap(p.end, m.end) < tol) break;
-      if (Gap(p.end, flat) < tol && g < got.size() && got[g].kind == 3) continue;
-      // A piece ends on the circle, turned further on.
-      ASSERT_LT(g, got.size()) << "the arc stops short";
-    }
-    here = m.end;
-  }
-  for (; g < got.size(); ++g) EXPECT_EQ(got[g].kind, 1) << "a move the toolpath did not have";
-}
-
 // ---- Fixture: write with the application's commands, read back into a fresh store --------
 
 class NcReadBack : public ::testing::Test, public testing::AppInTempDir {
@@ -160,8 +58,21 @@ class NcReadBack : public ::testing::Test, public testing::AppInTempDir {
     dlg.diagonalRapidCheck = false;
     if (set) set(dlg);
     int hh = 0;
-    EXPECT_TRUE(SaveNcCommand(app, *doc, dlg, hh).ok());
+    NcVerifyResult verified;  // what the command checks after writing must pass as well
+    const Outcome o = SaveNcCommand(app, *doc, dlg, hh, &verified);
+    EXPECT_TRUE(o.ok()) << o.reason();
     return ReadAll(dlg.outputPath);
+  }
+  // Writes the toolpath in the four ISO forms and runs `check` on each program written.
+  void ForEachIsoForm(const std::function<void(const std::string& out)>& check) {
+    for (bool incremental : {false, true})
+      for (bool r : {true, false}) {
+        SCOPED_TRACE(::testing::Message() << "incremental " << incremental << " R " << r);
+        check(Save([&](CNcOutputDlg& d) {
+          d.incremental = incremental;
+          d.ijkToR = r;
+        }));
+      }
   }
   std::string Post(const std::string& templateText) {
     CPostProcessorDlg dlg;
@@ -185,15 +96,6 @@ class NcReadBack : public ::testing::Test, public testing::AppInTempDir {
   std::unique_ptr<testing::ReaderBench> back;
 };
 
-// The four ISO forms.
-void ForEachIsoForm(const std::function<void(bool incremental, bool r)>& run) {
-  for (bool incremental : {false, true})
-    for (bool r : {true, false}) {
-      SCOPED_TRACE(::testing::Message() << "incremental " << incremental << " R " << r);
-      run(incremental, r);
-    }
-}
-
 // ---- A continuing move after another kind of motion names its G word -----------------------
 
 TEST_F(NcReadBack, ContinuingMovesNameTheirMotionAfterAnotherKind) {
@@ -204,13 +106,7 @@ TEST_F(NcReadBack, ContinuingMovesNameTheirMotionAfterAnotherKind) {
             "4 0 10 0 300, 2 0 10 5, 4 0 20 5 400, 6 10 20 5 400, 91 5 0 0, 4 10 20 5 500, "
             "4 20 20 5 500");
   const std::vector<Move> want = Want();
-  ForEachIsoForm([&](bool incremental, bool r) {
-    Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
-    ExpectSameToolpath(want, Moves(ReadBack()));
-  });
+  ForEachIsoForm([&](const std::string&) { ExpectSameToolpath(want, Moves(ReadBack())); });
   std::string out = Save();
   EXPECT_NE(out.find("\nG00X0.000Y0.000Z10.000\nZ5.000\nG01Z0.000F300\nX10.000\n"
                      "G17G03X15.000Y5.000R5.000\nX10.000Y10.000R5.000\nG01X0.000\n"
@@ -262,11 +158,7 @@ TEST_F(NcReadBack, ArcsWhoseEndsRoundTogetherAreCirclesOnlyWhenTheyTurnRound) {
             "8 10.0004 0 0 100, 91 0.0002 0 0, 3 20 0 0 100, 8 20.00004 0 0 100, 91 -10 0 0, "
             "3 30 0 0 100");
   const std::vector<Move> want = Want();
-  ForEachIsoForm([&](bool incremental, bool r) {
-    Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
+  ForEachIsoForm([&](const std::string&) {
     const std::vector<Move> got = Moves(ReadBack());
     int arcs = 0;
     double turned = 0;
@@ -290,11 +182,7 @@ TEST_F(NcReadBack, ArcsWhoseEndsRoundTogetherAreCirclesOnlyWhenTheyTurnRound) {
 TEST_F(NcReadBack, AProgramEndingOnAnArcDoesNotCloseWithACircle) {
   AddPoints(doc->store, "1 5 5 0, 3 10 0 0 100, 6 0 10 0 100, 91 -10 0 0");
   const std::vector<Move> want = Want();
-  ForEachIsoForm([&](bool incremental, bool r) {
-    const std::string out = Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
+  ForEachIsoForm([&](const std::string& out) {
     EXPECT_NE(out.find("\nG00\nM09\n"), std::string::npos) << out;
     ExpectSameToolpath(want, Moves(ReadBack()));
   });
@@ -336,13 +224,7 @@ TEST_F(NcReadBack, RandomArcsInEveryPlaneComeBackAboutTheirCentres) {
     }
   }
   const std::vector<Move> want = Want();
-  ForEachIsoForm([&](bool incremental, bool r) {
-    Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
-    ExpectSameToolpath(want, Moves(ReadBack()));
-  });
+  ForEachIsoForm([&](const std::string&) { ExpectSameToolpath(want, Moves(ReadBack())); });
 }
 
 // ---- Start height ---------------------------------------------------------------------------
@@ -398,20 +280,10 @@ TEST_F(NcReadBack, TheClosingRetractEndsAtTheSafeHeightInEveryForm) {
     SCOPED_TRACE(row.path);
     doc->store.count = 0;
     AddPoints(doc->store, row.path);
-    ForEachIsoForm([&](bool incremental, bool r) {
-      CNcOutputDlg dlg;
-      dlg.outputPath = dir.file("out.nc");
-      dlg.openInEditor = false;
-      dlg.diagonalRapidCheck = false;
-      dlg.incremental = incremental;
-      dlg.ijkToR = r;
-      int hh = 0;
-      NcVerifyResult verified;
-      const Outcome o = SaveNcCommand(app, *doc, dlg, hh, &verified);
-      EXPECT_TRUE(o.ok()) << o.reason();
+    ForEachIsoForm([&](const std::string& out) {
       const std::vector<Move> got = Moves(ReadBack());
       ASSERT_FALSE(got.empty());
-      EXPECT_NEAR(got.back().end[2], row.top, 1e-3) << ReadAll(dlg.outputPath);
+      EXPECT_NEAR(got.back().end[2], row.top, 1e-3) << out;
     });
   }
 }
@@ -461,13 +333,7 @@ TEST_F(NcReadBack, TheExampleComesBackInEveryForm) {
     ExpectSameToolpath(want, got);
     EXPECT_NEAR(CuttingLength(got), length, 0.05);
   };
-  ForEachIsoForm([&](bool incremental, bool r) {
-    Save([&](CNcOutputDlg& d) {
-      d.incremental = incremental;
-      d.ijkToR = r;
-    });
-    check();
-  });
+  ForEachIsoForm([&](const std::string&) { check(); });
   Post("");
   check();
 }

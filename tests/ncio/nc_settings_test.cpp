@@ -12,7 +12,7 @@
 namespace trevalon::testing {
 namespace {
 
-TEST(NcSettings, ReadWithoutRegardToCaseAndWrittenAsFourLines) {
+TEST(NcSettings, ReadWithoutRegardToCaseAndWrittenAsFourLinesOrFive) {
   TempDir dir;
   const std::string path = NcSettingsPath(dir.path().string());
   NcSwitches nc;
@@ -38,20 +38,16 @@ TEST(NcSettings, ReadWithoutRegardToCaseAndWrittenAsFourLines) {
   EXPECT_EQ(back.intNcdataFlg, 1);
   EXPECT_EQ(back.heidenhainOutChk, 1);
   EXPECT_EQ(WriteNcSettingsFile(dir.file("no/such/dir/korvo.par"), nc), 0);
-}
 
-// Extended reading is a fifth line only while it is on, so that files and listings of
-// everyone who never turns it on keep their four lines.
-TEST(NcSettings, ExtendedReadingLineOnlyWhenOn) {
-  TempDir dir;
-  const std::string path = NcSettingsPath(dir.path().string());
-  NcSwitches nc;
+  // Extended reading is a fifth line only while it is on, so that files and listings of
+  // everyone who never turns it on keep their four lines.
+  nc = NcSwitches{};
   nc.extendedReadingChk = 1;
   ASSERT_EQ(WriteNcSettingsFile(path, nc), 1);
   EXPECT_EQ(ReadAll(path),
             "IntNcdataFlg 0 \nArcToCutInputChk 0 \nHeidenhainInputChk 0 \nHeidenhainOutChk 0 \n"
             "ExtendedReadingChk 1 \n");
-  NcSwitches back;
+  back = NcSwitches{};
   ReadNcSettingsFile(path, back);
   EXPECT_EQ(back.extendedReadingChk, 1);
   back.extendedReadingChk = 0;

@@ -18,8 +18,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoints;
-using testing::TempDir;
+using namespace testing;
 
 class NcVerify : public ::testing::Test {
  protected:
@@ -149,31 +148,26 @@ TEST_F(NcVerify, ChordsForArcsOnlyInHeidenhainOutput) {
   // A ZX quarter circle of radius 10 about (0, 0, 0), from (10, 0, 0) to (0, 0, 10) (G18
   // turns from Z towards X: clockwise).
   AddPoints(store, "1 10 0 0, 8 0 0 10 300, 92 -10 0 0 300");
-  std::string chords = "1 L X+10.000 Y+0.000 Z+0.000 F6000\n";
-  int n = 2;
-  // Chords of one degree: they leave a circle of radius 10 by 0.0004.
-  for (int k = 1; k <= 90; ++k) {
-    const double a = 3.14159265358979323846 / 2 * k / 90;
-    char line[96];
-    std::snprintf(line, sizeof line, "%d L X%+.3f Z%+.3f F300\n", n++, 10 * std::cos(a),
-                  10 * std::sin(a));
-    chords += line;
-  }
-  // The Heidenhain reader passes over the character after L: the blank is there for it.
-  NcVerifyResult r = Check(chords, true);
+  // A program of n chords along it, after the rapid to its start.
+  const auto chords = [](int n) {
+    std::string out = "1 L X+10.000 Y+0.000 Z+0.000 F6000\n";
+    for (int k = 1; k <= n; ++k) {
+      const double a = 3.14159265358979323846 / 2 * k / n;
+      char line[96];
+      std::snprintf(line, sizeof line, "%d L X%+.3f Z%+.3f F300\n", k + 1, 10 * std::cos(a),
+                    10 * std::sin(a));
+      out += line;
+    }
+    return out;
+  };
+  // Chords of one degree leave a circle of radius 10 by 0.0004. The Heidenhain reader passes
+  // over the character after L: the blank is there for it.
+  NcVerifyResult r = Check(chords(90), true);
   EXPECT_TRUE(r.ok()) << DescribeFirstDifference(r, Language::English);
   EXPECT_EQ(r.movesCompared, 2u);
-  EXPECT_FALSE(Check(chords, false).ok());  // read as ISO it is something else altogether
+  EXPECT_FALSE(Check(chords(90), false).ok());  // read as ISO it is something else altogether
   // Too coarse: four chords leave the arc by 0.19.
-  std::string coarse = "1 L X+10.000 Y+0.000 Z+0.000 F6000\n";
-  for (int k = 1; k <= 4; ++k) {
-    const double a = 3.14159265358979323846 / 2 * k / 4;
-    char line[96];
-    std::snprintf(line, sizeof line, "%d L X%+.3f Z%+.3f F300\n", k + 1, 10 * std::cos(a),
-                  10 * std::sin(a));
-    coarse += line;
-  }
-  EXPECT_FALSE(Check(coarse, true).ok());
+  EXPECT_FALSE(Check(chords(4), true).ok());
 }
 
 TEST(NcVerifyCommands, FailedVerifyKeepsTheFileAndTheReaderState) {

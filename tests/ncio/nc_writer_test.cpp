@@ -9,6 +9,8 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <tuple>
+#include <utility>
 
 #include "app/application.h"
 #include "app/load_commands.h"
@@ -22,11 +24,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ReadAll;
-
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::TempDir;
+using namespace testing;
 
 // ---- Number formats ------------------------------------------------------------------
 
@@ -198,10 +196,8 @@ TEST_F(NcWriter, ArcsFullCircleRadiusCentreAndPlaneWords) {
   AddPoints(s, "91 5 0.0009 0");  // J below 0.001: no J word
   std::string withIjk = WritePlain([](CNcOutputDlg& d) { d.ijkToR = false; });
   EXPECT_NE(withIjk.find("\nG17G03Z3.000I5.000F500\nG00Z3.000\nM09"), std::string::npos) << withIjk;
-  // The radius is rounded up by half a thousandth (a flat whole circle: three thirds).
-  s.count = 1;
-  AddPoints(s, "6 0 0 0 500, 91 0 2.25 0");
-  EXPECT_NE(WritePlain().find("R2.251F500"), std::string::npos);
+  // (The radius rounded up by half a thousandth and a whole circle in three thirds by radius:
+  // NcReadBack.ArcsByRadiusOverAndNearAHalfCircle.)
   // A circle too small for a radius word goes out by centre offsets.
   s.count = 1;
   AddPoints(s, "6 0.0004 0 0 500, 91 0.0002 0 0");
@@ -358,62 +354,54 @@ TEST_F(NcWriter, RefusalsAndAFileThatCannotBeCreated) {
 
 // ---- Start and end part ----------------------------------------------------------------
 
-TEST(NcStartEndPart, StartPartStopsAtTheFirstCut) {
-  std::string start, end = "kept";
-  ScanStartPart("%\nO1234\n(DATE 1/2)\nG90G00X0Y0\nS1000M03\nG43Z50.H1\nG01Z-1.F100\n", start, end);
-  // The comment with a slash is passed over; the Z approach before the cut is taken off.
-  EXPECT_EQ(start, "%\nO1234\nG90G00X0Y0\nS1000M03");
-  EXPECT_EQ(end, "kept");
-  ScanStartPart("%\nG0X1Y1\nM08\nX2Y2\nG1Z0\n", start, end);
-  EXPECT_EQ(start, "%\nG0X1Y1\nM08\nX2Y2");  // the line before the cut has an X
-  // Long lines are tested piece by piece and kept whole.
-  ScanStartPart("(" + std::string(100, 'A') + ")\nG00X1\nG01X2\n", start, end);
-  EXPECT_EQ(start, "(" + std::string(100, 'A') + ")\nG00X1");
+// The start part stops at the first cut: a comment with a slash is passed over, the Z
+// approach before the cut is taken off, the line before the cut may have an X, long lines are
+// tested piece by piece and kept whole; without a cut in the first 50 lines there is none. The
+// end part starts at the last retract; a file shorter than 500 bytes has none, nor one whose
+// last rapid is diagonal; after one long line only its first 79 characters are dropped.
+TEST(NcStartEndPart, StartAndEndPartAndThePreview) {
   std::string many;
   for (int k = 0; k < 60; ++k) many += "M08\n";
-  ScanStartPart(many, start, end);
-  EXPECT_EQ(start, "");
-  EXPECT_EQ(end, "");
-}
-
-TEST(NcStartEndPart, EndPartFromTheLastRetract) {
+  const std::pair<std::string, std::string> starts[] = {
+      {"%\nO1234\n(DATE 1/2)\nG90G00X0Y0\nS1000M03\nG43Z50.H1\nG01Z-1.F100\n",
+       "%\nO1234\nG90G00X0Y0\nS1000M03"},
+      {"%\nG0X1Y1\nM08\nX2Y2\nG1Z0\n", "%\nG0X1Y1\nM08\nX2Y2"},
+      {"(" + std::string(100, 'A') + ")\nG00X1\nG01X2\n", "(" + std::string(100, 'A') + ")\nG00X1"},
+      {many, ""}};
+  for (const auto& [text, want] : starts) {
+    std::string start, end = "kept";
+    ScanStartPart(text, start, end);
+    EXPECT_EQ(start, want);
+    EXPECT_EQ(end, want.empty() ? "" : "kept");
+  }
   std::string tail;
   for (int k = 0; k < 24; ++k) tail += "X1.234Y5.678Z9.0123\n";
   tail += "G01X5\nG00Z50.\nM09\nM30\n%\n";
-  std::string end;
-  ScanEndPart(tail, 10000, end);
-  EXPECT_EQ(end, "G00Z50.\nM09\nM30\n%");
-  ScanEndPart(tail, 499, end);  // a file shorter than 500 bytes has no end part
-  EXPECT_EQ(end, "");
-  std::string diagonal = tail.substr(0, 480);
-  diagonal += "\nG00X1Z50.\nM30\n";
-  ScanEndPart(diagonal, 10000, end);
-  EXPECT_EQ(end, "");
-  std::string none(480, 'x');  // one long line: only its first 79 characters are dropped
-  none += "\nM09\nM30\n";
-  ScanEndPart(none, 10000, end);
-  EXPECT_EQ(end, std::string(401, 'x') + "\nM09\nM30");
-}
+  const std::tuple<std::string, std::size_t, std::string> ends[] = {
+      {tail, 10000, "G00Z50.\nM09\nM30\n%"},
+      {tail, 499, ""},
+      {tail.substr(0, 480) + "\nG00X1Z50.\nM30\n", 10000, ""},
+      {std::string(480, 'x') + "\nM09\nM30\n", 10000, std::string(401, 'x') + "\nM09\nM30"}};
+  for (const auto& [text, size, want] : ends) {
+    std::string end;
+    ScanEndPart(text, size, end);
+    EXPECT_EQ(end, want) << size;
+  }
 
-// The preview is the start part the writer copies, cut after its first lines; a file that is
-// not there or has no start part within its first 50 lines shows nothing.
-TEST(NcStartEndPart, PreviewShowsTheFirstLinesOfTheCopiedStart) {
+  // The preview is the start part the writer copies, cut after its first lines; a file that
+  // is not there or has no start part within its first 50 lines shows nothing.
   TempDir dir;
   const std::string path = dir.file("src.nc");
   std::ofstream(path, std::ios::binary)
       << "%\r\nO7\r\n(DATE 1/2)\r\nG90G00X0Y0\r\nS1000M03\r\nG43Z50.H1\r\nG01Z0F100\r\n";
-  const struct {
-    int lines;
-    const char* shown;
-  } cases[] = {{0, ""},
-               {1, "%"},
-               {2, "%\nO7"},
-               {4, "%\nO7\nG90G00X0Y0\nS1000M03"},
-               {6, "%\nO7\nG90G00X0Y0\nS1000M03"}};
-  for (const auto& c : cases) EXPECT_EQ(StartPartPreview(path, c.lines), c.shown) << c.lines;
+  const std::pair<int, const char*> previews[] = {{0, ""},
+                                                  {1, "%"},
+                                                  {2, "%\nO7"},
+                                                  {4, "%\nO7\nG90G00X0Y0\nS1000M03"},
+                                                  {6, "%\nO7\nG90G00X0Y0\nS1000M03"}};
+  for (const auto& [lines, shown] : previews)
+    EXPECT_EQ(StartPartPreview(path, lines), shown) << lines;
   EXPECT_EQ(StartPartPreview(dir.file("nothing.nc"), 6), "");
-  std::string many;
-  for (int k = 0; k < 60; ++k) many += "M08\n";
   std::ofstream(path, std::ios::binary | std::ios::trunc) << many;
   EXPECT_EQ(StartPartPreview(path, 6), "");
 }

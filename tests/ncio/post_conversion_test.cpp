@@ -12,11 +12,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ReadAll;
-
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::TempDir;
+using namespace testing;
 
 class PostConversion : public ::testing::Test, public testing::AppInTempDir {
  protected:
@@ -34,7 +30,7 @@ class PostConversion : public ::testing::Test, public testing::AppInTempDir {
   CPostProcessorDlg dlg;
 };
 
-TEST_F(PostConversion, DefaultTemplateProgram) {
+TEST_F(PostConversion, DefaultTemplateProgramAndAFileThatCannotBeCreated) {
   dlg.ppr.LoadTemplate(std::string(TREVALON_EXAMPLES) + "/default.ppr");
   AddPoints(doc->store, "1 0 0 50, 3 10 0 50 500");
   dlg.spindle = 1000;
@@ -43,6 +39,9 @@ TEST_F(PostConversion, DefaultTemplateProgram) {
             "N4M09\nN5M30\n%\n");
   EXPECT_EQ(doc->title, dlg.outputPath);
   EXPECT_EQ(doc->layers[0].fileName, dlg.outputPath);
+  dlg.outputPath = dir.file("no/dir/out.nc");  // a file that cannot be created
+  EXPECT_FALSE(PostProcessCommand(app, *doc, dlg).ok());
+  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
 }
 
 // A template that defines nothing would write an empty program in place of the toolpath:
@@ -112,14 +111,6 @@ TEST_F(PostConversion, PromptsAskEveryTimeAndKeepTheValueOnCancel) {
   std::string out = Convert();
   // Second line: F "oops" keeps the feed, J and N cancelled, X unanswered keeps 4.
   EXPECT_EQ(out, "7.500 250 1 0 0.000 ?R\n4.000 100 3 2 0.000 ?R\n");
-}
-
-TEST_F(PostConversion, FileThatCannotBeCreated) {
-  Only("[Cut]\nX\n[End]\n");
-  AddPoints(doc->store, "1 0 0 50, 3 10 0 50 500");
-  dlg.outputPath = dir.file("no/dir/out.nc");
-  EXPECT_FALSE(PostProcessCommand(app, *doc, dlg).ok());
-  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
 }
 
 }  // namespace

@@ -13,8 +13,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ReadAll;
-using testing::TempDir;
+using namespace testing;
 
 // The shipped templates: the default one is the built-in template as saved, every one defines
 // the sections a program needs, and the first use installs them without touching the user's.
@@ -60,23 +59,12 @@ TEST(PostTemplate, ReadingSectionsTrimmingAndEnd) {
   const CPostTemplate defaults;
   for (int id = 0; id < kSectionCount; ++id) EXPECT_FALSE(t[id].defined) << PostSectionName(id);
   EXPECT_EQ(ReadAll(std::string(TREVALON_EXAMPLES) + "/default.ppr"), t.FormatTemplate());
+  // A header followed directly by its end stays empty; lines beyond the tenth are dropped; the
+  // later [Rapid] wins; a section may end with the file.
   t.ParseTemplateText(
-      "junk before any section\r\n"
-      "[Cut]\r\n"
-      "   G01 X1 \t\r\n"
-      "[End]\r\n"
-      "[Rapid]\n"
-      "A\n"
-      "(a note on [End] ends it)\n"
-      "B\n"
-      "[NewCut][End]\n"  // a header followed directly by its end: stays empty
-      "[End]\n"
-      "[Term]\n"
-      "1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n"
-      "[End]\n"
-      "[Rapid]\n"
-      "C\n"  // the later [Rapid] wins; a section may end with the file
-  );
+      "junk before any section\r\n[Cut]\r\n   G01 X1 \t\r\n[End]\r\n[Rapid]\nA\n"
+      "(a note on [End] ends it)\nB\n[NewCut][End]\n[End]\n"
+      "[Term]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n[End]\n[Rapid]\nC\n");
   EXPECT_TRUE(t[kSecCut].defined);
   EXPECT_EQ(t[kSecCut].Text(), "G01 X1\r\n");
   EXPECT_TRUE(t[kSecRapid].defined);

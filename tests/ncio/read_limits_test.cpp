@@ -5,25 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 
 #include "ncio/ext_reader.h"
 #include "ncio/nc_number.h"
 #include "ncio/nc_writer.h"
 #include "ncio/reader_test_support.h"
+#include "test_support.h"
 
 namespace trevalon::testing {
 namespace {
-
-std::string Reported(const ExtReadReport& r) {
-  std::string out;
-  for (const auto& [kind, blocks] : r.passedOver) {
-    const auto first = r.firstLine.find(kind);
-    out += (out.empty() ? "" : " ") + kind + "=" + std::to_string(blocks) + "@" +
-           std::to_string(first == r.firstLine.end() ? -1 : first->second);
-  }
-  return out;
-}
 
 enum Reader { ClassicIso, ClassicHeidenhain, ExtendedIso, ExtendedHeidenhain };
 
@@ -35,29 +27,6 @@ struct LimitCase {
   const char* report;   // the classic read's limits or the extended read's report
 };
 
-class ReadLimits : public ::testing::TestWithParam<LimitCase> {};
-
-TEST_P(ReadLimits, LimitedAndReported) {
-  const LimitCase& c = GetParam();
-  ReaderBench b;
-  b.nc.extendedReadingChk = c.reader == ExtendedIso || c.reader == ExtendedHeidenhain;
-  b.nc.heidenhainInputChk = c.reader == ClassicHeidenhain || c.reader == ExtendedHeidenhain;
-  NcReadOutcome o;
-  ASSERT_EQ(b.AppendText(c.program, &o), 1);
-  EXPECT_EQ(o, NcReadOutcome::Read);
-  ExpectRecords(b.Records(), Recs(c.records), 1e-6);
-  const ExtReadReport& r = b.nc.extendedReadingChk ? b.state.lastReport : b.state.classicLimits;
-  EXPECT_EQ(Reported(r), c.report);
-  // Every record reads back as stored: none is unsound, none holds a wrapped feed.
-  for (std::uint32_t i = 0; i < b.store->count; ++i) {
-    const PointRecord* rec = b.store->RawRecord(i);
-    EXPECT_FALSE(IsUnsoundRecord(*rec)) << i;
-    if (IsMotionType(rec->type) && !IsRapidType(rec->type)) {
-      EXPECT_GT(rec->feed, 0) << i;
-    }
-  }
-}
-
 constexpr const char* kFeeds =
     "G21 G90 G94\nG0 X0 Y0 Z1\nG1 X10 F40000\nG1 X20 F180.18\nG1 X30 F0.5\nM30\n";
 constexpr const char* kFeedRecords = "1 0 0 1 0, 3 10 0 1 32767, 4 20 0 1 180, 4 30 0 1 1";
@@ -65,48 +34,65 @@ constexpr const char* kFar = "G00X0Y0Z10\nG01Z0F100\nX40000\nY10\nG00Z10\n";
 constexpr const char* kFarRecords =
     "1 0 0 10 0, 3 0 0 0 100, 4 32700 0 0 100, 4 32700 10 0 100, 1 32700 10 10 100";
 
-INSTANTIATE_TEST_SUITE_P(
-    Readers, ReadLimits,
-    ::testing::Values(
-        LimitCase{"feeds, classic ISO", ClassicIso, kFeeds, kFeedRecords, "feed-limited=2@3"},
-        LimitCase{"feeds, extended ISO: each G1 names its motion", ExtendedIso, kFeeds,
-                  "1 0 0 1 0, 3 10 0 1 32767, 3 20 0 1 180, 3 30 0 1 1", "feed-limited=2@3"},
-        LimitCase{"feeds beyond the record, classic Heidenhain: F above 2000 stays a rapid",
-                  ClassicHeidenhain, "L X+10 Y+0 Z+0 F0.5\nL X+20 F40000\nL X+30 F100\n",
-                  "3 10 0 0 1, 1 20 0 0 32767, 3 30 0 0 100", "feed-limited=2@1"},
-        LimitCase{"feeds beyond the record, extended Heidenhain", ExtendedHeidenhain,
-                  "BEGIN PGM T MM\nL X+0 Y+0 Z+1 FMAX\nL X+10 F40000\nL X+20 F0.5\nEND PGM T MM\n",
-                  "1 0 0 1 0, 3 10 0 1 32767, 3 20 0 1 1", "feed-limited=2@3"},
-        LimitCase{"coordinates, classic ISO: every block beyond is limited", ClassicIso, kFar,
-                  kFarRecords, "coord-limited=3@3"},
-        LimitCase{"coordinates, extended ISO", ExtendedIso, kFar, kFarRecords, "coord-limited=3@3"},
-        LimitCase{"coordinates, classic Heidenhain", ClassicHeidenhain,
-                  "L X+10 Y+0 Z+0 F100\nL X+40000\nL Y-99999\n",
-                  "3 10 0 0 100, 4 32700 0 0 100, 4 32700 -32700 0 100", "coord-limited=2@2"},
-        LimitCase{"a number longer than any coordinate, classic ISO", ClassicIso,
-                  "G0 X0 Y0 Z10\nG1 Z0 F100\nY-100000000000000000000\n",
-                  "1 0 0 10 0, 3 0 0 0 100, 4 0 -32700 0 100", "coord-limited=1@3"},
-        LimitCase{"a number longer than any coordinate, extended ISO", ExtendedIso,
-                  "G0 X0 Y0 Z10\nG1 Z0 F100\nY-100000000000000000000\n",
-                  "1 0 0 10 0, 3 0 0 0 100, 4 0 -32700 0 100", "coord-limited=1@3"},
-        LimitCase{"an arc whose centre lies beyond but whose offset fits, classic ISO", ClassicIso,
-                  "G1 X30000 F100\nG2 X30000 Y0 I5000\n",
-                  "3 30000 0 0 100, 8 30000 0 0 100, 91 5000 0 0 100", ""},
-        LimitCase{"a K beyond in the XY plane is no centre to limit, classic ISO", ClassicIso,
-                  "G1 X10 F100\nG3 X0 Y10 I-10 K99999\n",
-                  "3 10 0 0 100, 6 0 10 0 100, 91 -10 0 0 100", ""},
-        LimitCase{"an arc centre offset beyond, extended ISO", ExtendedIso,
-                  "G1 X-30000 F100\nG2 X-30000 Y0 I40000\n",
-                  "3 -30000 0 0 100, 8 -30000 0 0 100, 91 32700 0 0 100", "coord-limited=1@2"},
-        LimitCase{"coordinates beyond, extended Heidenhain", ExtendedHeidenhain,
-                  "BEGIN PGM T MM\nL X+0 Y+0 Z+1 FMAX\nL X+40000 F100\nL Y-50000\nEND PGM T MM\n",
-                  // A straight move is held until the next block tells whether a corner
-                  // follows; it is stored, and limited, while that block runs.
-                  "1 0 0 1 0, 3 32700 0 1 100, 4 32700 -32700 1 100", "coord-limited=2@4"},
-        LimitCase{"inverse time feed is reported, G94 is not", ExtendedIso,
-                  "G93 G1 X10 F2\nG94 G1 X20 F100\n", "3 10 0 0 2, 3 20 0 0 100",
-                  "feed-inverse-time=1@1"}),
-    [](const ::testing::TestParamInfo<LimitCase>& i) { return "case" + std::to_string(i.index); });
+TEST(ReadLimits, LimitedAndReported) {
+  const LimitCase cases[] = {
+      {"feeds, classic ISO", ClassicIso, kFeeds, kFeedRecords, "feed-limited=2@3"},
+      {"feeds, extended ISO: each G1 names its motion", ExtendedIso, kFeeds,
+       "1 0 0 1 0, 3 10 0 1 32767, 3 20 0 1 180, 3 30 0 1 1", "feed-limited=2@3"},
+      {"feeds beyond the record, classic Heidenhain: F above 2000 stays a rapid", ClassicHeidenhain,
+       "L X+10 Y+0 Z+0 F0.5\nL X+20 F40000\nL X+30 F100\n",
+       "3 10 0 0 1, 1 20 0 0 32767, 3 30 0 0 100", "feed-limited=2@1"},
+      {"feeds beyond the record, extended Heidenhain", ExtendedHeidenhain,
+       "BEGIN PGM T MM\nL X+0 Y+0 Z+1 FMAX\nL X+10 F40000\nL X+20 F0.5\nEND PGM T MM\n",
+       "1 0 0 1 0, 3 10 0 1 32767, 3 20 0 1 1", "feed-limited=2@3"},
+      {"coordinates, classic ISO: every block beyond is limited", ClassicIso, kFar, kFarRecords,
+       "coord-limited=3@3"},
+      {"coordinates, extended ISO", ExtendedIso, kFar, kFarRecords, "coord-limited=3@3"},
+      {"coordinates, classic Heidenhain", ClassicHeidenhain,
+       "L X+10 Y+0 Z+0 F100\nL X+40000\nL Y-99999\n",
+       "3 10 0 0 100, 4 32700 0 0 100, 4 32700 -32700 0 100", "coord-limited=2@2"},
+      {"a number longer than any coordinate, classic ISO", ClassicIso,
+       "G0 X0 Y0 Z10\nG1 Z0 F100\nY-100000000000000000000\n",
+       "1 0 0 10 0, 3 0 0 0 100, 4 0 -32700 0 100", "coord-limited=1@3"},
+      {"a number longer than any coordinate, extended ISO", ExtendedIso,
+       "G0 X0 Y0 Z10\nG1 Z0 F100\nY-100000000000000000000\n",
+       "1 0 0 10 0, 3 0 0 0 100, 4 0 -32700 0 100", "coord-limited=1@3"},
+      {"an arc whose centre lies beyond but whose offset fits, classic ISO", ClassicIso,
+       "G1 X30000 F100\nG2 X30000 Y0 I5000\n", "3 30000 0 0 100, 8 30000 0 0 100, 91 5000 0 0 100",
+       ""},
+      {"a K beyond in the XY plane is no centre to limit, classic ISO", ClassicIso,
+       "G1 X10 F100\nG3 X0 Y10 I-10 K99999\n", "3 10 0 0 100, 6 0 10 0 100, 91 -10 0 0 100", ""},
+      {"an arc centre offset beyond, extended ISO", ExtendedIso,
+       "G1 X-30000 F100\nG2 X-30000 Y0 I40000\n",
+       "3 -30000 0 0 100, 8 -30000 0 0 100, 91 32700 0 0 100", "coord-limited=1@2"},
+      {"coordinates beyond, extended Heidenhain", ExtendedHeidenhain,
+       "BEGIN PGM T MM\nL X+0 Y+0 Z+1 FMAX\nL X+40000 F100\nL Y-50000\nEND PGM T MM\n",
+       // A straight move is held until the next block tells whether a corner
+       // follows; it is stored, and limited, while that block runs.
+       "1 0 0 1 0, 3 32700 0 1 100, 4 32700 -32700 1 100", "coord-limited=2@4"},
+      {"inverse time feed is reported, G94 is not", ExtendedIso, "G93 G1 X10 F2\nG94 G1 X20 F100\n",
+       "3 10 0 0 2, 3 20 0 0 100", "feed-inverse-time=1@1"}};
+  for (const LimitCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReaderBench b;
+    b.nc.extendedReadingChk = c.reader == ExtendedIso || c.reader == ExtendedHeidenhain;
+    b.nc.heidenhainInputChk = c.reader == ClassicHeidenhain || c.reader == ExtendedHeidenhain;
+    NcReadOutcome o;
+    ASSERT_EQ(b.AppendText(c.program, &o), 1);
+    EXPECT_EQ(o, NcReadOutcome::Read);
+    ExpectRecords(b.Records(), Recs(c.records), 1e-6);
+    const ExtReadReport& r = b.nc.extendedReadingChk ? b.state.lastReport : b.state.classicLimits;
+    EXPECT_EQ(PassedOver(r, true), c.report);
+    // Every record reads back as stored: none is unsound, none holds a wrapped feed.
+    for (std::uint32_t i = 0; i < b.store->count; ++i) {
+      const PointRecord* rec = b.store->RawRecord(i);
+      EXPECT_FALSE(IsUnsoundRecord(*rec)) << i;
+      if (IsMotionType(rec->type) && !IsRapidType(rec->type)) {
+        EXPECT_GT(rec->feed, 0) << i;
+      }
+    }
+  }
+}
 
 TEST(ReadLimits, RecordFeedLimitsOnlyWhatARecordCannotHold) {
   struct Row {
@@ -122,17 +108,17 @@ TEST(ReadLimits, RecordFeedLimitsOnlyWhatARecordCannotHold) {
     EXPECT_EQ(ncnumber::RecordFeed(r.value, limited), r.feed) << r.value;
     EXPECT_EQ(limited, r.limited) << r.value;
   }
-  double p[3] = {32700, -32700.5, NAN};
-  EXPECT_TRUE(LimitToRecord(p));
-  EXPECT_EQ(p[0], 32700);
-  EXPECT_EQ(p[1], -32700);
-  EXPECT_EQ(p[2], 0);
-  double inf[3] = {INFINITY, -INFINITY, 1};
-  EXPECT_TRUE(LimitToRecord(inf));
-  EXPECT_EQ(inf[0], 0);
-  EXPECT_EQ(inf[1], 0);
-  double fine[3] = {1, -32700, 32700};
-  EXPECT_FALSE(LimitToRecord(fine));
+  // A coordinate beyond is limited to the record's range, one that is no number becomes 0.
+  const struct {
+    std::array<double, 3> in, out;
+    bool limited;
+  } points[] = {{{32700, -32700.5, NAN}, {32700, -32700, 0}, true},
+                {{INFINITY, -INFINITY, 1}, {0, 0, 1}, true},
+                {{1, -32700, 32700}, {1, -32700, 32700}, false}};
+  for (auto [in, out, limited] : points) {
+    EXPECT_EQ(LimitToRecord(in.data()), limited) << out[0];
+    EXPECT_EQ(in, out);
+  }
 }
 
 // G codes the extended reader does not run move nothing and are reported one kind per code;
@@ -144,48 +130,44 @@ struct GCase {
   const char* report;
 };
 
-class GNotRun : public ::testing::TestWithParam<GCase> {};
-
-TEST_P(GNotRun, NoMoveFromTheBlock) {
-  const GCase& c = GetParam();
-  ReaderBench b;
-  b.nc.extendedReadingChk = 1;
-  ASSERT_EQ(b.AppendText(c.program), 1);
-  ExpectRecords(b.Records(), *c.records ? Recs(c.records) : std::vector<Rec>{}, 1e-6);
-  EXPECT_EQ(Reported(b.state.lastReport), c.report);
+TEST(GNotRun, NoMoveFromTheBlock) {
+  const GCase cases[] = {
+      {"engraving",
+       "G20 G90 G0 X0 Y0 Z1.\nX.01 Y-2.95\n"
+       "G47 P0 (TEXT) X.01 Y-2.95 I0. J0.1 R0.05 Z-0.005 F15. E10.\n"
+       "G0 Z1.\nM30\n",
+       "1 0 0 1 0, 2 0.01 -2.95 1 0", "g-not-run:47=1@3 inch=1@1"},
+      {"pockets, probing, threading, unknown codes, one kind each",
+       "G0 X0 Y0 Z5\nG1 Z0 F100\nG12 I5 D1 F50\nG13 I5\nG150 P1 X10 Y10 Z-1 Q1\n"
+       "G31 X50 F100\nG31 X50\nG36 X1\nG37 Z-3\nG12.1\nG113\nX1\n",
+       "1 0 0 5 0, 3 0 0 0 100, 4 1 0 0 100",
+       "g-not-run:113=1@11 g-not-run:12=1@3 g-not-run:12.1=1@10 g-not-run:13=1@4 "
+       "g-not-run:150=1@5 g-not-run:31=2@6 g-not-run:36=1@8 g-not-run:37=1@9"},
+      {"scaling, mirroring and a modal call are not run; their ends are",
+       "G51 X0 Y0 P2\nG50\nG51.1 X0\nG50.1\nG66 P9000 R1\nG67\nG1 X10 F100\n", "3 10 0 0 100",
+       "g-not-run:51=1@1 g-not-run:51.1=1@3 g-not-run:66=1@5"},
+      {"the codes that set a state keep the move",
+       "G17 G21 G40 G49 G54 G61 G64 G80 G90 G94 G98\nG15 G50 G69 G67 G97 G05.1 Q1\n"
+       "G0 X1 Y2 Z3\nG54.1 P2 G43 H1 Z50\nG09 G91.1 G1 X5 F100\nG41 D1 G61.1 X6\n"
+       "G42 G44 G62 G63 G11 G08 P1 G96 S100 X7\nG103 P0 G187 P1 G55 G56 G57 G58 G59 X8\n",
+       "1 1 2 3 0, 2 1 2 50 0, 3 5 2 50 100, 4 6 2 50 100, 4 7 2 50 100, 4 8 2 50 100", ""},
+      {"polar coordinates of G16 are not run until G15",
+       "G0 X0 Y0 Z5\nG16\nG1 X10 Y45 F100\nY90\nG15 G1 X1 Y2\n", "1 0 0 5 0, 3 1 2 5 100",
+       "g-not-run:16=3@2"},
+      {"a macro call of a program the file does not hold makes no move",
+       "G0 X0 Y0 Z5\nG1 Z0 F100\nG65 P9000 X10 Y10 Z-5\nG1 X1\nM30\n",
+       "1 0 0 5 0, 3 0 0 0 100, 3 1 0 0 100", "call-not-in-file=1@3"},
+      {"an unknown code with a motion code in the block: no move, the motion stays",
+       "G1 X1 F100\nG0 G299 X9 Y9\nX2\n", "3 1 0 0 100, 1 2 0 0 100", "g-not-run:299=1@2"}};
+  for (const GCase& c : cases) {
+    SCOPED_TRACE(c.what);
+    ReaderBench b;
+    b.nc.extendedReadingChk = 1;
+    ASSERT_EQ(b.AppendText(c.program), 1);
+    ExpectRecords(b.Records(), *c.records ? Recs(c.records) : std::vector<Rec>{}, 1e-6);
+    EXPECT_EQ(PassedOver(b.state.lastReport, true), c.report);
+  }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Codes, GNotRun,
-    ::testing::Values(
-        GCase{"engraving",
-              "G20 G90 G0 X0 Y0 Z1.\nX.01 Y-2.95\n"
-              "G47 P0 (TEXT) X.01 Y-2.95 I0. J0.1 R0.05 Z-0.005 F15. E10.\n"
-              "G0 Z1.\nM30\n",
-              "1 0 0 1 0, 2 0.01 -2.95 1 0", "g-not-run:47=1@3 inch=1@1"},
-        GCase{"pockets, probing, threading, unknown codes, one kind each",
-              "G0 X0 Y0 Z5\nG1 Z0 F100\nG12 I5 D1 F50\nG13 I5\nG150 P1 X10 Y10 Z-1 Q1\n"
-              "G31 X50 F100\nG31 X50\nG36 X1\nG37 Z-3\nG12.1\nG113\nX1\n",
-              "1 0 0 5 0, 3 0 0 0 100, 4 1 0 0 100",
-              "g-not-run:113=1@11 g-not-run:12=1@3 g-not-run:12.1=1@10 g-not-run:13=1@4 "
-              "g-not-run:150=1@5 g-not-run:31=2@6 g-not-run:36=1@8 g-not-run:37=1@9"},
-        GCase{"scaling, mirroring and a modal call are not run; their ends are",
-              "G51 X0 Y0 P2\nG50\nG51.1 X0\nG50.1\nG66 P9000 R1\nG67\nG1 X10 F100\n",
-              "3 10 0 0 100", "g-not-run:51=1@1 g-not-run:51.1=1@3 g-not-run:66=1@5"},
-        GCase{"the codes that set a state keep the move",
-              "G17 G21 G40 G49 G54 G61 G64 G80 G90 G94 G98\nG15 G50 G69 G67 G97 G05.1 Q1\n"
-              "G0 X1 Y2 Z3\nG54.1 P2 G43 H1 Z50\nG09 G91.1 G1 X5 F100\nG41 D1 G61.1 X6\n"
-              "G42 G44 G62 G63 G11 G08 P1 G96 S100 X7\nG103 P0 G187 P1 G55 G56 G57 G58 G59 X8\n",
-              "1 1 2 3 0, 2 1 2 50 0, 3 5 2 50 100, 4 6 2 50 100, 4 7 2 50 100, 4 8 2 50 100", ""},
-        GCase{"polar coordinates of G16 are not run until G15",
-              "G0 X0 Y0 Z5\nG16\nG1 X10 Y45 F100\nY90\nG15 G1 X1 Y2\n", "1 0 0 5 0, 3 1 2 5 100",
-              "g-not-run:16=3@2"},
-        GCase{"a macro call of a program the file does not hold makes no move",
-              "G0 X0 Y0 Z5\nG1 Z0 F100\nG65 P9000 X10 Y10 Z-5\nG1 X1\nM30\n",
-              "1 0 0 5 0, 3 0 0 0 100, 3 1 0 0 100", "call-not-in-file=1@3"},
-        GCase{"an unknown code with a motion code in the block: no move, the motion stays",
-              "G1 X1 F100\nG0 G299 X9 Y9\nX2\n", "3 1 0 0 100, 1 2 0 0 100", "g-not-run:299=1@2"}),
-    [](const ::testing::TestParamInfo<GCase>& i) { return "case" + std::to_string(i.index); });
 
 // Length of the moves from record 0 on, as a cut of the chords is long.
 double PathLength(const std::vector<Rec>& r) {
@@ -257,14 +239,9 @@ TEST(ReadLimits, FindCutWithoutFeed) {
         Row{"1 0 0 5 0, 3 1 0 5 -25536", 1}, Row{"3 1 0 5 100, 8 1 0 5 0, 91 -1 0 0 0", 1},
         Row{"1 0 0 5 0, 2 1 0 5 0", 2}}) {
     SCOPED_TRACE(row.records);
-    ReaderBench b;
-    for (const Rec& r : Recs(row.records)) {
-      b.store->reg.x = r.x, b.store->reg.y = r.y, b.store->reg.z = r.z;
-      b.store->reg.type = r.type, b.store->reg.feed = r.feed;
-      ASSERT_TRUE(b.store->StorePoint(b.store->count));
-      ++b.store->count;
-    }
-    EXPECT_EQ(FindCutWithoutFeed(*b.store), row.found);
+    CPointStore store;
+    AddPoints(store, row.records);
+    EXPECT_EQ(FindCutWithoutFeed(store), row.found);
   }
 }
 

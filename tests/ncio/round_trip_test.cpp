@@ -11,6 +11,7 @@
 
 #include "app/load_commands.h"
 #include "app/output_commands.h"
+#include "model/geometry.h"
 #include "ncio/nc_verify.h"
 #include "ncio/shipped_templates.h"
 #include "test_support.h"
@@ -119,8 +120,7 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
     } else {  // arcs: one, or several of the same kind and plane (continuing arcs)
       const int plane = lim.arcsOutsideXy ? PLANE_XY + pick(3) : PLANE_XY;
       const int type = pick(2) ? MOVE_ARC_CW : MOVE_ARC_CCW;
-      const int ia = plane == PLANE_ZX ? 2 : plane == PLANE_YZ ? 1 : 0;
-      const int ib = plane == PLANE_ZX ? 0 : plane == PLANE_YZ ? 2 : 1;
+      const int ia = AxesOfPlane(plane).a, ib = AxesOfPlane(plane).b;
       const int n = 1 + pick(3);
       for (int k = 0; k < n; ++k) {
         static const double kSweeps[][2] = {{0.1, 1.0}, {1.0, 2.6}, {2.9, 3.1},

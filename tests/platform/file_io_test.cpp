@@ -13,6 +13,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -23,8 +24,7 @@ namespace trevalon {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadAll;
-using testing::TempDir;
+using namespace testing;
 
 void Put(const std::string& path, const std::string& bytes, mode_t mode) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -42,6 +42,30 @@ std::set<std::string> Names(const TempDir& dir) {
   for (const auto& e : fs::directory_iterator(dir.path()))
     names.insert(e.path().filename().string());
   return names;
+}
+
+// Runs `body` in a child process and returns its wait status; `ready`, when given, runs in
+// the parent once the child has written a byte to the pipe it gets.
+int InChild(const std::function<int(int pipe)>& body,
+            const std::function<void(pid_t)>& ready = {}) {
+  int fds[2];
+  if (::pipe(fds) != 0) return -1;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::close(fds[0]);
+    ::_exit(body(fds[1]));
+  }
+  ::close(fds[1]);
+  char c = 0;
+  if (ready && ::read(fds[0], &c, 1) == 1) ready(child);
+  ::close(fds[0]);
+  int status = 0;
+  EXPECT_EQ(::waitpid(child, &status, 0), child);
+  return status;
+}
+
+bool ExitedWith(int status, int code) {
+  return WIFEXITED(status) && WEXITSTATUS(status) == code;
 }
 
 TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
@@ -86,17 +110,13 @@ TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
   ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
   const std::string rootOwned = dir.file("root.nc");
   Put(rootOwned, "root's\n", 0644);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(3);
+  const int status = InChild([&](int) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) return 3;
     std::string reason;
     const int wrote = WriteFileReplacing(rootOwned, "nobody's\n", &reason);
-    ::_exit(wrote == 0 && reason == "the file is write-protected" ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    return wrote == 0 && reason == "the file is write-protected" ? 0 : 1;
+  });
+  EXPECT_TRUE(ExitedWith(status, 0)) << status;
   EXPECT_EQ(ReadAll(rootOwned), "root's\n");
 }
 
@@ -140,20 +160,16 @@ TEST(FileIo, FailedWriteKeepsTheTargetAndSaysWhy) {
   TempDir dir;
   const std::string path = dir.file("prog.nc");
   Put(path, "good\n", 0644);
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const int status = InChild([&](int) {
     ::signal(SIGXFSZ, SIG_IGN);
     struct rlimit limit {};
     limit.rlim_cur = limit.rlim_max = 1 << 16;
-    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+    if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
     std::string why;
     const int wrote = WriteFileReplacing(path, std::string(1 << 20, 'x'), &why);
-    ::_exit(wrote == 0 && why == "file too large" ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    return wrote == 0 && why == "file too large" ? 0 : 1;
+  });
+  EXPECT_TRUE(ExitedWith(status, 0)) << status;
   EXPECT_EQ(Names(dir), (std::set<std::string>{"prog.nc"}));
   EXPECT_EQ(ReadAll(path), "good\n");
   EXPECT_EQ(DescribeWriteError(ENOSPC), "no space left on device");
@@ -198,29 +214,21 @@ TEST(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
     TempDir dir;
     const std::string path = dir.file("big.nc");
     Put(path, "good\n", 0644);
-    int ready[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-      ::close(ready[0]);
-      InstallTempFileCleanup();
-      ReplacingFile f;
-      if (!f.Open(path)) ::_exit(3);
-      const std::string block(1 << 20, 'x');
-      for (int k = 0; k < 8; ++k) f.Write(block);
-      std::fflush(f.handle());
-      if (::write(ready[1], "r", 1) != 1) ::_exit(4);
-      for (;;) ::pause();
-    }
-    ::close(ready[1]);
-    char c = 0;
-    ASSERT_EQ(::read(ready[0], &c, 1), 1);
-    ::close(ready[0]);
-    EXPECT_EQ(Names(dir).size(), 2u);  // the temporary file is there while the save runs
-    ::kill(child, sig);
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    const int status = InChild(
+        [&](int ready) {
+          InstallTempFileCleanup();
+          ReplacingFile f;
+          if (!f.Open(path)) return 3;
+          const std::string block(1 << 20, 'x');
+          for (int k = 0; k < 8; ++k) f.Write(block);
+          std::fflush(f.handle());
+          if (::write(ready, "r", 1) != 1) return 4;
+          for (;;) ::pause();
+        },
+        [&](pid_t child) {
+          EXPECT_EQ(Names(dir).size(), 2u);  // the temporary file is there while the save runs
+          ::kill(child, sig);
+        });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == sig) << status;
     EXPECT_EQ(Names(dir), (std::set<std::string>{"big.nc"}));
     EXPECT_EQ(ReadAll(path), "good\n");
@@ -232,39 +240,31 @@ TEST(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
     TempDir dir;
     const std::string path = dir.file("big.nc");
     Put(path, "good\n", 0644);
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    const int status = InChild([&](int) {
       InstallTempFileCleanup();
       struct rlimit limit {};
       limit.rlim_cur = limit.rlim_max = 1 << 20;
-      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(3);
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) return 3;
       ReplacingFile f;
-      if (!f.Open(path)) ::_exit(4);
+      if (!f.Open(path)) return 4;
       const std::string block(1 << 16, 'x');
       for (int k = 0; k < 64; ++k) f.Write(block);
       f.Commit();
-      ::_exit(0);
-    }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
+      return 0;
+    });
     EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << status;
     EXPECT_EQ(Names(dir), (std::set<std::string>{"big.nc"}));
     EXPECT_EQ(ReadAll(path), "good\n");
   }
 
   // A hang-up that the program was started to ignore (nohup) stays ignored.
-  const pid_t child = ::fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    ::signal(SIGHUP, SIG_IGN);
-    InstallTempFileCleanup();
-    ::raise(SIGHUP);
-    ::_exit(0);
-  }
-  int status = 0;
-  ASSERT_EQ(::waitpid(child, &status, 0), child);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(ExitedWith(InChild([](int) {
+                           ::signal(SIGHUP, SIG_IGN);
+                           InstallTempFileCleanup();
+                           ::raise(SIGHUP);
+                           return 0;
+                         }),
+                         0));
 }
 
 }  // namespace

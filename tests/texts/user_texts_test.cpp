@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/system_paths.h"
+
 namespace trevalon {
 namespace {
 
@@ -45,32 +47,11 @@ std::string Layout(std::string_view s) {
   }
 }
 
-// Decodes UTF-8; false for malformed text.
-bool DecodeUtf8(std::string_view s, std::vector<char32_t>& cps) {
-  for (std::size_t i = 0; i < s.size();) {
-    const auto b = static_cast<unsigned char>(s[i]);
-    const int extra = b < 0x80         ? 0
-                      : (b >> 5) == 6  ? 1
-                      : (b >> 4) == 14 ? 2
-                      : (b >> 3) == 30 ? 3
-                                       : -1;
-    if (extra < 0 || s.size() - i <= static_cast<std::size_t>(extra)) return false;
-    char32_t cp = extra == 0 ? b : (b & (0x3F >> extra));
-    for (int k = 1; k <= extra; ++k) {
-      const auto c = static_cast<unsigned char>(s[i + k]);
-      if ((c & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    cps.push_back(cp);
-    i += 1 + extra;
-  }
-  return true;
-}
-
-bool Has(std::string_view s, std::initializer_list<std::pair<char32_t, char32_t>> ranges) {
-  std::vector<char32_t> cps;
-  DecodeUtf8(s, cps);
-  for (char32_t c : cps)
+// Whether the text (valid UTF-8 read as UTF-16 units) holds a character of the ranges.
+bool Has(std::string_view s, std::initializer_list<std::pair<char16_t, char16_t>> ranges) {
+  std::u16string units;
+  Utf16FromUtf8(std::string(s), units);
+  for (char16_t c : units)
     for (auto [lo, hi] : ranges)
       if (c >= lo && c <= hi) return true;
   return false;
@@ -94,8 +75,8 @@ TEST(UserTexts, EveryEntryInAllThreeLanguages) {
       const char* text = UserText(id, lang);
       ASSERT_NE(text, nullptr);
       EXPECT_GT(std::strlen(text), 0u);
-      std::vector<char32_t> cps;
-      EXPECT_TRUE(DecodeUtf8(text, cps)) << "not valid UTF-8";
+      std::u16string units;
+      EXPECT_TRUE(Utf16FromUtf8(text, units)) << "not valid UTF-8";
       EXPECT_EQ(Conversions(UserText(id, Language::English)), Conversions(text));
       EXPECT_EQ(Layout(UserText(id, Language::English)), Layout(text));
     }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "app/application.h"
@@ -156,14 +157,12 @@ TEST_F(FeedRun, RealisticToolpathKeepsItsGeometryAndGetsValidFeeds) {
     FeedRunSummary r;
     ASSERT_TRUE(FeedOptimizerCommand(app, *doc, &r).ok());
     std::vector<StoredPoint> after = Points(doc->store);
-    EXPECT_EQ(r.pointsBefore, before.size());
-    EXPECT_EQ(r.pointsAfter, after.size());
+    EXPECT_EQ(std::tuple(r.pointsBefore, r.pointsAfter, doc->store.stats.maxFeed, c.LmxByMaster),
+              std::tuple(before.size(), after.size(), 1500, pass == 2 ? 1 : 0));
     EXPECT_GT(after.size(), before.size());  // corners and slopes split moves
     EXPECT_GT(r.slowedMoves, 100u);
     ExpectSameGeometry(before, after);
     ExpectOptimisedFeeds(after, 1500, 25);
-    EXPECT_EQ(doc->store.stats.maxFeed, 1500);
-    EXPECT_EQ(c.LmxByMaster, pass == 2 ? 1 : 0);
   }
 }
 
@@ -211,8 +210,7 @@ TEST_F(FeedRun, CancelEmptyDocumentAndEscape) {
   platform.escapeAfterPolls = -1;
   doc->store.Init();
   ASSERT_TRUE(FeedOptimizerCommand(app, *doc, &r).ok());
-  EXPECT_EQ(doc->store.count, 0u);
-  EXPECT_EQ(r.slowedMoves, 0u);
+  EXPECT_EQ(std::tuple(doc->store.count, r.slowedMoves), std::tuple(0u, 0u));
 }
 
 TEST_F(FeedRun, MasterControlRulesAndTheFirstOpening) {
@@ -223,9 +221,8 @@ TEST_F(FeedRun, MasterControlRulesAndTheFirstOpening) {
   c.LmxByMaster = 1;
   fc.Current().masterModelFile = dir.file("missing.mma");
   ASSERT_TRUE(FeedOptimizerCommand(app, *doc).ok());
-  EXPECT_EQ(c.LmxByMaster, 0);
-  EXPECT_EQ(platform.lastCaption, "Error message");
-  EXPECT_EQ(fc.Current().master.cells, nullptr);
+  EXPECT_EQ(std::tuple(c.LmxByMaster, platform.lastCaption, fc.Current().master.cells),
+            std::tuple(0, "Error message", nullptr));
   // The first opening made SlopeMaxReduction follow the corner reduction (0.1 x 2.0); a
   // value set afterwards survives later openings.
   EXPECT_FLOAT_EQ(c.SlopeMaxReduction, 0.2f);
@@ -240,8 +237,7 @@ TEST(FeedRiseSmoothing, RiseBeforeASlowerPointWithinTheToolRadiusIsHalved) {
   CPointStore s;
   testing::AddPoints(s, "1 0 0 5 1000, 3 0 0 0 300, 4 2 0 0 900, 4 4 0 0 400, 4 9 0 0 200");
   EXPECT_EQ(SmoothFeedRises(s, 5.0, 10), 1u);
-  EXPECT_EQ(s.RawRecord(2)->feed, 350);
-  EXPECT_EQ(s.RawRecord(3)->feed, 400);
+  EXPECT_EQ(std::tuple(s.RawRecord(2)->feed, s.RawRecord(3)->feed), std::tuple(350, 400));
   // Rounded down to the unit: 355 -> 340; no change when the walk finds nothing slower.
   CPointStore t, u;
   testing::AddPoints(t, "1 0 0 5 1000, 3 0 0 0 300, 4 2 0 0 900, 4 4 0 0 410");

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fstream>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "edit/compaction.h"
@@ -122,14 +123,13 @@ TEST_F(TrimFixture, MovesOfNoLengthAtTheBoundaryAndTheWindowPlane) {
   ASSERT_EQ(store.count, 7u) << Records(store);
   const PointRecord* r = store.RawRecord(0);
   const int types[] = {1, 3, 4, 1, 2, 3, 4};
-  for (int k = 0; k < 7; ++k) {
-    EXPECT_EQ(r[k].type, types[k]) << k;
-    EXPECT_EQ(float{r[k].x}, k < 6 ? 0.0f : 50.0f);
-  }
-  EXPECT_NEAR(r[2].z, -4, 0.1);     // cut down to the window
-  EXPECT_EQ(float{r[3].z}, 10.0f);  // up, and down to its other side
+  for (int k = 0; k < 7; ++k)
+    EXPECT_EQ(std::tuple(int{r[k].type}, float{r[k].x}), std::tuple(types[k], k < 6 ? 0.0f : 50.0f))
+        << k;
+  // Cut down to the window, up, and down to its other side.
+  EXPECT_NEAR(r[2].z, -4, 0.1);
   EXPECT_NEAR(r[4].z, -6, 0.1);
-  EXPECT_EQ(float{r[5].z}, -100.0f);
+  EXPECT_EQ(std::tuple(float{r[3].z}, float{r[5].z}), std::tuple(10.0f, -100.0f));
 }
 
 // The arc of radius 10 about the origin from (10, 0) counter-clockwise to (-10, 0).
@@ -139,19 +139,15 @@ TEST_F(TrimFixture, ArcsKeepTheirCentreAndDirectionAndEndAtTheBoundary) {
   AddPoints(store, kHalfCircle);
   ASSERT_TRUE(Trim(TopWindow(0, 20, 20, -20), TrimSide::Inside));
   // Over to the crossing at (0, 10), down, and the rest of the arc from there.
+  // The centre record now measures the centre from the crossing.
   ASSERT_EQ(store.count, 5u) << Records(store);
   const PointRecord* r = store.RawRecord(0);
-  EXPECT_EQ(r[1].type, MOVE_RAPID_CONT);
-  EXPECT_NEAR(r[1].x, 0, 1e-4);
-  EXPECT_NEAR(r[1].y, 10, 1e-4);
-  EXPECT_EQ(float{r[1].z}, 10.0f);
-  EXPECT_EQ(r[2].type, MOVE_RAPID_CONT);  // the plunge...
-  EXPECT_EQ(float{r[2].z}, 0.0f);
-  EXPECT_EQ(r[3].type, MOVE_ARC_CCW);  // ...and the same arc onwards
-  EXPECT_EQ(float{r[3].x}, -10.0f);
-  EXPECT_EQ(r[4].type, PLANE_XY);  // the centre, now measured from the crossing
-  EXPECT_NEAR(r[2].x + r[4].x, 0, 1e-4);
-  EXPECT_NEAR(r[2].y + r[4].y, 0, 1e-4);
+  EXPECT_EQ(std::tuple(r[1].type, float{r[1].z}, r[2].type, float{r[2].z}, r[3].type, float{r[3].x},
+                       r[4].type),
+            std::tuple(MOVE_RAPID_CONT, 10.0f, MOVE_RAPID_CONT, 0.0f, MOVE_ARC_CCW, -10.0f,
+                       std::int16_t{PLANE_XY}));
+  EXPECT_LT(std::hypot(r[1].x, r[1].y - 10), 1e-4);
+  EXPECT_LT(std::hypot(r[2].x + r[4].x, r[2].y + r[4].y), 1e-4);
 
   // The outside trim keeps the other half: the arc up to the crossing, then the retract
   // straight above the crossing on the arc.
@@ -160,15 +156,12 @@ TEST_F(TrimFixture, ArcsKeepTheirCentreAndDirectionAndEndAtTheBoundary) {
   ASSERT_TRUE(Trim(TopWindow(0, 20, 20, -20), TrimSide::Outside));
   ASSERT_GE(store.count, 5u) << Records(store);
   r = store.RawRecord(0);
-  EXPECT_EQ(r[2].type, MOVE_ARC_CCW);
-  EXPECT_NEAR(r[2].x, 0, 1e-4);
-  EXPECT_NEAR(r[2].y, 10, 1e-4);
-  EXPECT_EQ(r[3].type, PLANE_XY);
-  EXPECT_EQ(float{r[3].x}, -10.0f);  // the arc still starts at (10, 0)
-  EXPECT_EQ(r[4].type, MOVE_RAPID);
-  EXPECT_EQ(float{r[4].x}, float{r[2].x});
-  EXPECT_EQ(float{r[4].y}, float{r[2].y});
-  EXPECT_EQ(float{r[4].z}, 10.0f);
+  // The centre record says the arc still starts at (10, 0).
+  EXPECT_EQ(std::tuple(r[2].type, r[3].type, float{r[3].x}, r[4].type, float{r[4].x}, float{r[4].y},
+                       float{r[4].z}),
+            std::tuple(MOVE_ARC_CCW, std::int16_t{PLANE_XY}, -10.0f, MOVE_RAPID, float{r[2].x},
+                       float{r[2].y}, 10.0f));
+  EXPECT_LT(std::hypot(r[2].x, r[2].y - 10), 1e-4);
 
   // A boundary off the steps' symmetry: a higher zoom walks the arc in more steps and puts
   // the crossing closer to the boundary, always on the arc itself.
@@ -270,9 +263,7 @@ TEST_F(TrimFixture, RunningOutOfMemoryAnywhereLeavesTheToolpathAsItWas) {
   // every k up to what the whole command needs.
   for (std::uint32_t k = 0; k < 4 * CPointStore::kPageSize; ++k)
     testing::AddPoint(store, k == 0 ? 1 : 4, k % 2 ? 100 : 0, k * 0.01, k == 0 ? 10 : 0);
-  std::vector<PointRecord> before(store.count);
-  store.CopyRecordsOut(before.data(), store.count);
-  const std::uint32_t count = store.count;
+  const std::vector<PointRecord> before = testing::CopyOfRecords(store);
   bool done = false;
   for (long k = 0; !done && k < 40; ++k) {
     FailRecordAllocationsAfter(k);
@@ -281,9 +272,7 @@ TEST_F(TrimFixture, RunningOutOfMemoryAnywhereLeavesTheToolpathAsItWas) {
     done = o.ok();
     if (done) break;
     ASSERT_EQ(o.code(), OutcomeCode::NoMemory) << k;
-    ASSERT_EQ(store.count, count) << k;
-    for (std::uint32_t i = 0; i < count; ++i)
-      ASSERT_EQ(std::memcmp(store.RawRecord(i), &before[i], sizeof(PointRecord)), 0) << k;
+    ASSERT_TRUE(testing::HoldsRecords(store, before)) << k;
     EXPECT_EQ(platform.lastMessage, Messages(platform, Language::English).Text(Txt::StoreFull));
   }
   EXPECT_TRUE(done);
@@ -291,11 +280,11 @@ TEST_F(TrimFixture, RunningOutOfMemoryAnywhereLeavesTheToolpathAsItWas) {
   // The pass alone, its pages shared with a snapshot as after the command's undo step: it
   // gives the whole result or leaves the store as it was, never a part moved.
   const Region box = Region::Box(40, -1, 60, 200);
-  store.CopyRecordsIn(before.data(), count);
+  store.CopyRecordsIn(before.data(), before.size());
   ASSERT_TRUE(TrimPolygon(ctx, TrimSide::Inside, box));
   const std::string whole = Records(store);
   for (long k = 0; k < 12; ++k) {
-    store.CopyRecordsIn(before.data(), count);
+    store.CopyRecordsIn(before.data(), before.size());
     RecordSnapshot shared;
     ASSERT_EQ(store.Snapshot(shared), 1);
     FailRecordAllocationsAfter(k);
@@ -305,9 +294,7 @@ TEST_F(TrimFixture, RunningOutOfMemoryAnywhereLeavesTheToolpathAsItWas) {
       EXPECT_EQ(Records(store), whole) << k;
       continue;
     }
-    ASSERT_EQ(store.count, count) << k;
-    for (std::uint32_t i = 0; i < count; ++i)
-      ASSERT_EQ(std::memcmp(store.RawRecord(i), &before[i], sizeof(PointRecord)), 0) << k;
+    ASSERT_TRUE(testing::HoldsRecords(store, before)) << k;
   }
 }
 
@@ -327,11 +314,10 @@ TEST_F(TrimFixture, PointFileTrimsEachPolygonAndNamesAFileItCannotOpen) {
   EXPECT_EQ(Records(store), before);
 
   const Outcome o = TrimFileCommand(ctx, dir.file("missing.poi"), TrimSide::Inside);
-  EXPECT_EQ(o.code(), OutcomeCode::CannotOpen);
-  EXPECT_NE(o.reason().find("missing.poi"), std::string::npos);
-  EXPECT_NE(platform.lastMessage.find("Can not open file"), std::string::npos);
-  EXPECT_EQ(platform.lastCaption, "Error message");
-  EXPECT_EQ(Records(store), before);
+  EXPECT_EQ(std::tuple(o.code(), o.reason().find("missing.poi") != std::string::npos,
+                       platform.lastMessage.find("Can not open file") != std::string::npos,
+                       platform.lastCaption, Records(store)),
+            std::tuple(OutcomeCode::CannotOpen, true, true, "Error message", before));
 }
 
 // ---- Invariants on random toolpaths ---------------------------------------------------------
@@ -504,9 +490,7 @@ TEST_F(TrimFixture, APointFileOfManyPolygonsTrimsAsOnePassPerPolygon) {
       SCOPED_TRACE("seed " + std::to_string(seed) + (side == TrimSide::Inside ? " in" : " out"));
       store.count = 0;
       RandomToolpath(store, rng);
-      const std::uint32_t count = store.count;
-      std::vector<PointRecord> original(count);
-      store.CopyRecordsOut(original.data(), count);
+      const std::vector<PointRecord> original = testing::CopyOfRecords(store);
 
       {  // the reference: one pass per polygon, then what every trim does at its end
         CommandFrame frame(ctx);
@@ -520,8 +504,7 @@ TEST_F(TrimFixture, APointFileOfManyPolygonsTrimsAsOnePassPerPolygon) {
         frame.Compact();
         frame.Finish();
       }
-      std::vector<PointRecord> expected(store.count);
-      store.CopyRecordsOut(expected.data(), store.count);
+      const std::vector<PointRecord> expected = testing::CopyOfRecords(store);
 
       store.count = 0;
       for (const PointRecord& r : original) {
@@ -529,9 +512,7 @@ TEST_F(TrimFixture, APointFileOfManyPolygonsTrimsAsOnePassPerPolygon) {
         ASSERT_TRUE(AppendRegister(store));
       }
       ASSERT_TRUE(TrimFileCommand(ctx, file, side));
-      ASSERT_EQ(store.count, expected.size());
-      for (std::uint32_t i = 0; i < store.count; ++i)
-        ASSERT_EQ(std::memcmp(store.RawRecord(i), &expected[i], sizeof(PointRecord)), 0) << i;
+      ASSERT_TRUE(testing::HoldsRecords(store, expected));
     }
   }
 }
@@ -545,9 +526,7 @@ TEST_F(TrimFixture, EveryTrimLeavesAWellFormedToolpathOnTheOriginalMovesAndUndoe
     store.count = 0;
     RandomToolpath(store, rng);
     const std::vector<Cut> cuts = CutsOf(store);
-    std::vector<PointRecord> before(store.count);
-    store.CopyRecordsOut(before.data(), store.count);
-    const std::uint32_t count = store.count;
+    const std::vector<PointRecord> before = testing::CopyOfRecords(store);
     auto pick = [&] { return std::round(std::uniform_real_distribution<double>(-50, 50)(rng)); };
     auto corner = [&](int c) { return c + static_cast<int>(rng() % 160) - 80; };
 
@@ -593,9 +572,7 @@ TEST_F(TrimFixture, EveryTrimLeavesAWellFormedToolpathOnTheOriginalMovesAndUndoe
         CheckTrimmed(store, cuts, isBox ? box : nullptr, side, what);
         if (!o.ok()) continue;
         ASSERT_EQ(undo.Undo(store), 1) << what;
-        ASSERT_EQ(store.count, count) << what;
-        for (std::uint32_t i = 0; i < count; ++i)
-          ASSERT_EQ(std::memcmp(store.RawRecord(i), &before[i], sizeof(PointRecord)), 0) << what;
+        ASSERT_TRUE(testing::HoldsRecords(store, before)) << what;
       }
     }
   }

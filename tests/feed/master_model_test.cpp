@@ -119,9 +119,8 @@ TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
   EXPECT_EQ(refused.code(), OutcomeCode::Refused);
   EXPECT_NE(refused.reason().find("shorter than its header"), std::string::npos)
       << refused.reason();
-  EXPECT_EQ(platform.messageCount, messages + 1);
-  EXPECT_EQ(platform.lastCaption, "Error message");
-  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
+  EXPECT_EQ(std::tuple(platform.messageCount, platform.lastCaption, platform.lastMessage),
+            std::tuple(messages + 1, "Error message", " Can not open file !!.\n"));
   EXPECT_FALSE(LoadMasterModel(app, doc, dir.file("missing.mma")).ok());
   // A folder, and a header announcing more cells than any mesh has, are refused before a
   // cell is read; a device without end gives an empty header.
@@ -134,8 +133,8 @@ TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
     EXPECT_EQ(o.code(), OutcomeCode::Refused) << path;
     EXPECT_NE(o.reason().find(path), std::string::npos) << o.reason();
   }
-  EXPECT_EQ(doc.master.header.columns, 3u);
-  EXPECT_TRUE(doc.master.Exists());  // the refused files left the loaded model
+  // The refused files left the loaded model.
+  EXPECT_EQ(std::tuple(doc.master.header.columns, doc.master.Exists()), std::tuple(3u, true));
 
   ASSERT_TRUE(SaveMasterModel(app, doc, dir.file("b.mma")).ok());
   EXPECT_EQ(testing::ReadAll(dir.file("b.mma")), good);
@@ -145,9 +144,8 @@ TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
   // Deleting asks; showing needs a mesh.
   platform.answers.push_back(Answer::Cancel);
   EXPECT_FALSE(DeleteMasterModel(app, doc).ok());
-  EXPECT_EQ(platform.lastMessage, " Do you want master model? ");
-  EXPECT_EQ(platform.lastCaption, " Optimizer message ");
-  EXPECT_TRUE(doc.master.Exists());
+  EXPECT_EQ(std::tuple(platform.lastMessage, platform.lastCaption, doc.master.Exists()),
+            std::tuple(" Do you want master model? ", " Optimizer message ", true));
   platform.answers.push_back(Answer::Ok);
   EXPECT_TRUE(DeleteMasterModel(app, doc).ok());
   EXPECT_EQ(std::tuple(doc.master.Exists(), doc.master.header.exists, doc.master.shown),

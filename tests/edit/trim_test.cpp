@@ -31,6 +31,12 @@ struct TrimFixture : ::testing::Test, testing::EditParts {
   }
 
   Outcome Trim(const Region& r, TrimSide side) { return TrimCommand(ctx, r, side); }
+  // The toolpath of these records trimmed ("failed" when the trim fails).
+  std::string Trimmed(const char* records, const Region& r, TrimSide side) {
+    store.count = 0;
+    AddPoints(store, records);
+    return Trim(r, side) ? Records(store) : "failed";
+  }
   // The window of the top view from model corner (x1, y1) to (x2, y2).
   Region TopWindow(int x1, int y1, int x2, int y2) {
     return Region::Window(400 + x1, 300 - y1, 400 + x2, 300 - y2, view);
@@ -39,30 +45,24 @@ struct TrimFixture : ::testing::Test, testing::EditParts {
 
 TEST_F(TrimFixture, InsideWindowCutsStraightMovesAtTheBoundary) {
   // A straight cut through the middle of the window: cut, retract, traverse, plunge, cut.
-  AddPoints(store, "1 0 0 10, 3 0 0 -1, 4 100 0 -1");
-  ASSERT_TRUE(Trim(TopWindow(40, 10, 60, -10), TrimSide::Inside));
-  EXPECT_EQ(Records(store),
+  EXPECT_EQ(Trimmed("1 0 0 10, 3 0 0 -1, 4 100 0 -1", TopWindow(40, 10, 60, -10), TrimSide::Inside),
             "1 0 0 10, 3 0 0 -1, 4 40 0 -1, 1 40 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
 
   // A move wholly inside leaves no cut between the retract and the plunge around it.
-  store.count = 0;
-  AddPoints(store, "1 0 0 10, 3 0 0 -1, 4 45 0 -1, 4 55 0 -1, 4 100 0 -1");
-  ASSERT_TRUE(Trim(TopWindow(40, 10, 60, -10), TrimSide::Inside));
-  EXPECT_EQ(Records(store),
+  EXPECT_EQ(Trimmed("1 0 0 10, 3 0 0 -1, 4 45 0 -1, 4 55 0 -1, 4 100 0 -1",
+                    TopWindow(40, 10, 60, -10), TrimSide::Inside),
             "1 0 0 10, 3 0 0 -1, 4 40 0 -1, 1 40 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
 
   // A move that starts inside: the plunge at the crossing, then the cut to its end.
-  store.count = 0;
-  AddPoints(store, "1 50 0 10, 3 50 0 -1, 4 100 0 -1");
-  ASSERT_TRUE(Trim(TopWindow(40, 10, 60, -10), TrimSide::Inside));
-  EXPECT_EQ(Records(store), "1 50 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
+  EXPECT_EQ(
+      Trimmed("1 50 0 10, 3 50 0 -1, 4 100 0 -1", TopWindow(40, 10, 60, -10), TrimSide::Inside),
+      "1 50 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
 
   // The outside trim keeps only the piece inside: from the start over to it at the retract
   // height, down into it (a feed move, as its table has it) and up again at its end.
-  store.count = 0;
-  AddPoints(store, "1 0 0 10, 3 0 0 -1, 4 100 0 -1");
-  ASSERT_TRUE(Trim(Region::Box(40, -10, 60, 10), TrimSide::Outside));
-  EXPECT_EQ(Records(store), "1 0 0 10, 2 40 0 10, 3 40 0 -1, 4 60 0 -1, 1 60 0 10");
+  EXPECT_EQ(
+      Trimmed("1 0 0 10, 3 0 0 -1, 4 100 0 -1", Region::Box(40, -10, 60, 10), TrimSide::Outside),
+      "1 0 0 10, 2 40 0 10, 3 40 0 -1, 4 60 0 -1, 1 60 0 10");
 }
 
 TEST_F(TrimFixture, ConcavePolygonHopsInMoveOrder) {
@@ -75,24 +75,18 @@ TEST_F(TrimFixture, ConcavePolygonHopsInMoveOrder) {
                                              {10, 5, 0},
                                              {10, 20, 0},
                                              {0, 20, 0}});
-  AddPoints(store, "1 -10 10 10, 3 -10 10 0, 4 40 10 0");
-  ASSERT_TRUE(Trim(u, TrimSide::Inside));
-  EXPECT_EQ(Records(store),
+  EXPECT_EQ(Trimmed("1 -10 10 10, 3 -10 10 0, 4 40 10 0", u, TrimSide::Inside),
             "1 -10 10 10, 3 -10 10 0, 4 0 10 0, 1 0 10 10, 2 10 10 10, 2 10 10 0, 3 20 10 0, "
             "1 20 10 10, 2 30 10 10, 2 30 10 0, 3 40 10 0");
   // The same move the other way round hops in its own order.
-  store.count = 0;
-  AddPoints(store, "1 40 10 10, 3 40 10 0, 4 -10 10 0");
-  ASSERT_TRUE(Trim(u, TrimSide::Inside));
-  EXPECT_EQ(Records(store),
+  EXPECT_EQ(Trimmed("1 40 10 10, 3 40 10 0, 4 -10 10 0", u, TrimSide::Inside),
             "1 40 10 10, 3 40 10 0, 4 30 10 0, 1 30 10 10, 2 20 10 10, 2 20 10 0, 3 10 10 0, "
             "1 10 10 10, 2 0 10 10, 2 0 10 0, 3 -10 10 0");
   // A move through a corner only touches the region (both edges there meet it at one
   // point): it stays whole.
-  store.count = 0;
-  AddPoints(store, "1 -10 10 10, 3 -10 10 0, 4 10 -10 0");
-  ASSERT_TRUE(Trim(Region::Box(0, 0, 20, 20), TrimSide::Inside));
-  EXPECT_EQ(Records(store), "1 -10 10 10, 3 -10 10 0, 4 10 -10 0");
+  EXPECT_EQ(
+      Trimmed("1 -10 10 10, 3 -10 10 0, 4 10 -10 0", Region::Box(0, 0, 20, 20), TrimSide::Inside),
+      "1 -10 10 10, 3 -10 10 0, 4 10 -10 0");
 }
 
 TEST_F(TrimFixture, MovesOfNoLengthAtTheBoundaryAndTheWindowPlane) {
@@ -188,27 +182,23 @@ TEST_F(TrimFixture, ArcsKeepTheirCentreAndDirectionAndEndAtTheBoundary) {
 }
 
 TEST_F(TrimFixture, ZBandKeepsTheBandAndDropsMovesThroughIt) {
-  AddPoints(store, "1 0 0 2, 3 10 0 -2");
-  ASSERT_TRUE(TrimCommand(ctx, Region::ZBand(-5, 0), TrimSide::Outside));
-  EXPECT_EQ(Records(store), "1 5 0 10, 2 5 0 0, 3 10 0 -2");
+  EXPECT_EQ(Trimmed("1 0 0 2, 3 10 0 -2", Region::ZBand(-5, 0), TrimSide::Outside),
+            "1 5 0 10, 2 5 0 0, 3 10 0 -2");
   // Both ends of 5 -> -5 lie outside -1 .. 1: the move goes although it passes the band.
-  store.count = 0;
-  AddPoints(store, "1 0 0 10, 3 0 0 5, 4 10 0 -5, 4 20 0 0");
-  ASSERT_TRUE(TrimCommand(ctx, Region::ZBand(-1, 1), TrimSide::Outside));
-  EXPECT_EQ(Records(store), "1 18 0 10, 2 18 0 -1, 3 20 0 0");
+  EXPECT_EQ(
+      Trimmed("1 0 0 10, 3 0 0 5, 4 10 0 -5, 4 20 0 0", Region::ZBand(-1, 1), TrimSide::Outside),
+      "1 18 0 10, 2 18 0 -1, 3 20 0 0");
 }
 
 TEST_F(TrimFixture, CircleBoundaryRules) {
   // Entering and leaving: the cut stops at the circle and starts again beyond it.
-  AddPoints(store, "1 -20 0 10, 3 -20 0 0, 4 0 0 0, 4 20 0 0");
-  ASSERT_TRUE(Trim(Region::Circle(0, 0, 50, 10), TrimSide::Inside));
-  EXPECT_EQ(Records(store),
+  EXPECT_EQ(Trimmed("1 -20 0 10, 3 -20 0 0, 4 0 0 0, 4 20 0 0", Region::Circle(0, 0, 50, 10),
+                    TrimSide::Inside),
             "1 -20 0 10, 3 -20 0 0, 4 -10 0 0, 1 -10 0 10, 2 10 0 10, 2 10 0 0, 3 20 0 0");
   // Only the ends decide: a cut through the circle with both ends outside stays whole.
-  store.count = 0;
-  AddPoints(store, "1 -20 0 10, 3 -20 0 0, 4 20 0 0");
-  ASSERT_TRUE(Trim(Region::Circle(0, 0, 0, 10), TrimSide::Inside));
-  EXPECT_EQ(Records(store), "1 -20 0 10, 3 -20 0 0, 4 20 0 0");
+  EXPECT_EQ(
+      Trimmed("1 -20 0 10, 3 -20 0 0, 4 20 0 0", Region::Circle(0, 0, 0, 10), TrimSide::Inside),
+      "1 -20 0 10, 3 -20 0 0, 4 20 0 0");
   // A point at the radius is outside for the inside trim and inside for the outside trim: it
   // survives both.
   for (TrimSide side : {TrimSide::Inside, TrimSide::Outside}) {

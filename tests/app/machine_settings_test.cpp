@@ -41,7 +41,8 @@ TEST(MachineSettings, TheApplicationTakesTheFileBesideKorvoPar) {
   const std::string path = MachineSettingsPath(t.app.settings.configDir);
   // No file: the defaults, quietly.
   const double defaultZ = MachineLimits{}.rapid[2];
-  EXPECT_EQ(std::tuple(ReadMachineSettings(t.app).rapid[2], t.platform.messageCount),
+  // Braces: the file is read before the message count is (a list runs left to right).
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
             std::tuple(defaultZ, 0));
 
   std::ofstream(path) << "RapidZ 5000\nJunctionDeviation 0.02\n";
@@ -50,7 +51,7 @@ TEST(MachineSettings, TheApplicationTakesTheFileBesideKorvoPar) {
 
   // A bad value: the message names the file and the line, and the defaults hold.
   std::ofstream(path) << "RapidZ 5000\nBlockTime slow\n";
-  EXPECT_EQ(std::tuple(ReadMachineSettings(t.app).rapid[2], t.platform.messageCount),
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
             std::tuple(defaultZ, 1));
   EXPECT_NE(t.platform.lastMessage.find(path + " line 2: BlockTime"), std::string::npos)
       << t.platform.lastMessage;
@@ -59,7 +60,7 @@ TEST(MachineSettings, TheApplicationTakesTheFileBesideKorvoPar) {
   // A folder in its place is refused as the other settings files are.
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
-  EXPECT_EQ(std::tuple(ReadMachineSettings(t.app).rapid[2], t.platform.messageCount),
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
             std::tuple(defaultZ, 2));
 }
 

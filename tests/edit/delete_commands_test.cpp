@@ -243,8 +243,8 @@ TEST_F(DeleteFixture, ZAngleTurnsLongRunsOfTheSlopeBandIntoRapidsAndSetsOneFeed)
 
 TEST_F(DeleteFixture, DeletingTheSelectionNeedsOneAndIsUndoneExactly) {
   Load("1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0 0 -1, 4 30 0 0");
-  // Marked is not selected.
-  EXPECT_EQ(std::tuple(DeleteSelected(ctx).code(), undo.undoTop),
+  // Marked is not selected. Braces: the command runs before the undo ring is looked at.
+  EXPECT_EQ((std::tuple{DeleteSelected(ctx).code(), undo.undoTop}),
             std::tuple(OutcomeCode::Unchanged, 0u));
   store.FetchPoint(3);
   store.reg.mark = 1;

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -73,6 +74,22 @@ std::string Records(const CPointStore& s) {
     out += one;
   }
   return out;
+}
+
+std::vector<PointRecord> CopyOfRecords(const CPointStore& s) {
+  std::vector<PointRecord> records(s.count);
+  s.CopyRecordsOut(records.data(), s.count);
+  return records;
+}
+
+::testing::AssertionResult HoldsRecords(const CPointStore& s,
+                                        const std::vector<PointRecord>& records) {
+  if (s.count != records.size())
+    return ::testing::AssertionFailure() << s.count << " records, not " << records.size();
+  for (std::uint32_t i = 0; i < s.count; ++i)
+    if (std::memcmp(s.RawRecord(i), &records[i], sizeof(PointRecord)) != 0)
+      return ::testing::AssertionFailure() << "record " << i << " differs";
+  return ::testing::AssertionSuccess();
 }
 
 }  // namespace trevalon::testing

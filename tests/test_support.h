@@ -1,10 +1,13 @@
 #pragma once
 // Helpers shared by the tests: temporary directories, files and building toolpaths.
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "app/application.h"
 #include "model/point_store.h"
@@ -70,5 +73,10 @@ void AddPoints(CPointStore& s, std::string_view records);
 // The store's records as AddPoints takes them ("type x y z" with %g, feed and mark left out),
 // for comparing a whole toolpath in one line.
 std::string Records(const CPointStore& s);
+// Every record of the store, byte for byte, to check later that nothing of it changed.
+std::vector<PointRecord> CopyOfRecords(const CPointStore& s);
+// Whether the store holds exactly these records, byte for byte (names the first difference).
+::testing::AssertionResult HoldsRecords(const CPointStore& s,
+                                        const std::vector<PointRecord>& records);
 
 }  // namespace trevalon::testing

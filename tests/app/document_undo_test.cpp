@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
@@ -41,9 +42,8 @@ TEST(DocumentUndo, UndoInOneDocumentRestoresOnlyItsOwnState) {
   EXPECT_EQ(a.platform.helpText, "Undo: delete all paths");
   // Redo in each brings back only its own steps.
   ASSERT_EQ(RedoCommand(a.app, first), 1);
-  EXPECT_EQ(a.platform.helpText, "Redo: delete all paths");
-  EXPECT_EQ(first.store.count, 0u);
-  EXPECT_EQ(second.store.count, 0u);
+  EXPECT_EQ(std::tuple(a.platform.helpText, first.store.count, second.store.count),
+            std::tuple("Redo: delete all paths", 0u, 0u));
   // Closing a document takes its history with it; the other keeps its own.
   a.app.CloseDocument(&first);
   ASSERT_EQ(RedoCommand(a.app, second), 1);

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "test_support.h"
@@ -35,10 +36,10 @@ TEST(HelpFiles, ManualFoldersComeInTheirOrder) {
 
   // Run from inside its build folder (however the path is spelt), the program shows the
   // manual of its own sources first.
-  s.programDir = "/src/tv/build/src/gui/";
-  EXPECT_EQ(ManualFolders(s).front(), "/src/tv/docs/manual");
-  s.programDir = "/src/tv/build/../build/tests/gui";
-  EXPECT_EQ(ManualFolders(s).front(), "/src/tv/docs/manual");
+  for (const char* dir : {"/src/tv/build/src/gui/", "/src/tv/build/../build/tests/gui"}) {
+    s.programDir = dir;
+    EXPECT_EQ(ManualFolders(s).front(), "/src/tv/docs/manual") << dir;
+  }
   // A folder whose name only begins like the build folder's is elsewhere.
   s.programDir = "/src/tv/build-asan/src/gui";
   const Folders elsewhere = ManualFolders(s);
@@ -69,10 +70,10 @@ TEST(HelpFiles, TheFirstFolderWithTheContentsPageWinsAndOwnFilesAreRealFiles) {
 
   const fs::path own = root / "korvo.hlp";
   std::ofstream(own) << "help";
-  EXPECT_TRUE(IsOwnHelpFile(own.string()));
-  EXPECT_FALSE(IsOwnHelpFile((root / "missing.hlp").string()));  // the fresh set-up's default
-  EXPECT_FALSE(IsOwnHelpFile(root.string()));                    // a folder
-  EXPECT_FALSE(IsOwnHelpFile(""));
+  // Not the fresh set-up's default (missing), a folder, or no name.
+  EXPECT_EQ(std::tuple(IsOwnHelpFile(own.string()), IsOwnHelpFile((root / "missing.hlp").string()),
+                       IsOwnHelpFile(root.string()), IsOwnHelpFile("")),
+            std::tuple(true, false, false, false));
 }
 
 }  // namespace

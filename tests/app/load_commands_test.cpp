@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "model/statistics.h"
 #include "ncio/nc_text_check.h"
@@ -16,31 +17,26 @@
 namespace trevalon::testing {
 namespace {
 
-std::string Data(const std::string& name) {
-  return TestData(name);
-}
-
 using App = AppInTempDir;
+
+// What a refused load or append must leave as it was.
+auto Kept(const CDocument& d) {
+  return std::tuple(d.store.count, d.title, d.layers[0].fileName, d.layers[0].comment,
+                    d.layers[0].spindle, d.undo.undoPos, d.Modified());
+}
 
 TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   App a;
   CDocument& d = *a.doc;
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
-  EXPECT_EQ(d.title, Data("pocket_ijk.nc"));
-  EXPECT_EQ(d.layers[0].fileName, Data("pocket_ijk.nc"));
-  EXPECT_EQ(d.layers[0].snapshot.count(), 12u);
-  EXPECT_EQ(d.store.count, 12u);
-  EXPECT_EQ(d.store.stats.maxFeed, 800);
-  EXPECT_DOUBLE_EQ(d.store.stats.cuttingLength, 67.0);
-  EXPECT_DOUBLE_EQ(d.retractHeight, 5.0);
-  EXPECT_EQ(d.maxFeed, 800);
-  EXPECT_EQ(a.platform.messageCount, 0);
-
+  const std::string pocket = TestData("pocket_ijk.nc");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, pocket).ok());
+  EXPECT_EQ(std::tuple(d.title, d.layers[0].fileName, d.layers[0].snapshot.count(), d.store.count,
+                       d.store.stats.maxFeed, d.store.stats.cuttingLength, d.retractHeight,
+                       d.maxFeed, a.platform.messageCount),
+            std::tuple(pocket, pocket, 12u, 12u, 800, 67.0, 5.0, 800, 0));
   // A second load is undoable back to the first program.
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("face_mill.nc")).ok());
-  EXPECT_EQ(d.store.count, 8u);
-  EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);
-  EXPECT_EQ(d.maxFeed, 1200);
+  ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("face_mill.nc")).ok());
+  EXPECT_EQ(std::tuple(d.store.count, d.retractHeight, d.maxFeed), std::tuple(8u, 50.0, 1200));
   ASSERT_EQ(d.undo.Undo(d.store), 1);
   EXPECT_EQ(d.store.count, 12u);
 }
@@ -52,7 +48,7 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   App a;
   CDocument& d = *a.doc;
   d.nc.extendedReadingChk = 1;
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("pocket_ijk.nc")).ok());
   const std::string alarm = a.dir.file("alarm.nc");
   std::ofstream(alarm) << "G0 X0 Y0 Z5\nG1 X10 F100\n#3000=1 (TOOL BROKEN)\nG1 X20\n";
   const Outcome o = LoadNcCommand(a.app, d, alarm);
@@ -60,9 +56,9 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   EXPECT_NE(o.reason().find("TOOL BROKEN"), std::string::npos) << o.reason();
   EXPECT_NE(o.reason().find("loaded (2 records)"), std::string::npos) << o.reason();
   EXPECT_TRUE(ReadStopped(d));
-  EXPECT_EQ(d.store.count, 2u);  // the rapid to Z5 and the cut to X10; not the cut to X20
-  EXPECT_EQ(d.title, alarm);
-  EXPECT_DOUBLE_EQ(d.store.stats.cuttingLength, 10.0);
+  // The rapid to Z5 and the cut to X10; not the cut to X20.
+  EXPECT_EQ(std::tuple(d.store.count, d.title, d.store.stats.cuttingLength),
+            std::tuple(2u, alarm, 10.0));
   EXPECT_EQ(d.StopNote(0), "The program raised alarm 1 TOOL BROKEN. (line 3)");
   EXPECT_EQ(a.platform.lastMessage,
             "Help: Extended reading stopped: The program raised alarm 1 TOOL BROKEN. (line 3)");
@@ -74,10 +70,10 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   EXPECT_EQ(d.store.count, 2u);
   EXPECT_EQ(d.StopNote(0), "");
   // Each load is one undo step: back to the stopped read, then to the program before.
-  ASSERT_EQ(d.undo.Undo(d.store), 1);
-  EXPECT_EQ(d.store.count, 2u);
-  ASSERT_EQ(d.undo.Undo(d.store), 1);
-  EXPECT_EQ(d.store.count, 12u);
+  for (std::uint32_t count : {2u, 12u}) {
+    ASSERT_EQ(d.undo.Undo(d.store), 1);
+    EXPECT_EQ(d.store.count, count);
+  }
   // An append that stops keeps the toolpath before it and its own moves, and marks the layer.
   ASSERT_TRUE(LoadNcCommand(a.app, d, loop).ok());
   EXPECT_FALSE(AppendNcCommand(a.app, d, alarm).ok());
@@ -85,48 +81,39 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   EXPECT_NE(d.StopNote(0).find("TOOL BROKEN"), std::string::npos);
 }
 
-TEST(LoadCommand, UnopenableFileIsReportedAndLosesNothing) {
+// A file that cannot be opened, or one with a NUL byte in its first 4096 bytes (no NC
+// program), is refused by load and append before anything changes. A NUL further in is the
+// reader's business (it ends that line).
+TEST(LoadCommand, UnopenableOrBinaryFileIsRefusedBeforeAnythingChanges) {
   App a;
   CDocument& d = *a.doc;
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
-  const std::uint32_t undoPos = d.undo.undoPos;
-  const std::string comment = d.layers[0].comment;
+  ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("helix.nc")).ok());
+  const auto before = Kept(d);
+  ASSERT_EQ(std::get<0>(before), 9u);
+  ASSERT_FALSE(d.Modified());
   for (std::string path : {a.dir.file("missing.nc"), a.dir.path().string()}) {
     EXPECT_EQ(LoadNcCommand(a.app, d, path).code(), OutcomeCode::CannotOpen);
     EXPECT_EQ(a.platform.lastMessage, " Can not open file !!.\n");
     EXPECT_EQ(a.platform.lastCaption, "Error message");
     EXPECT_EQ(AppendNcCommand(a.app, d, path).code(), OutcomeCode::CannotOpen);
-    EXPECT_EQ(d.store.count, 9u);
     EXPECT_EQ(d.store.reg.feed, 400);
-    EXPECT_EQ(d.title, Data("helix.nc"));
-    EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
-    EXPECT_EQ(d.layers[0].comment, comment);
-    EXPECT_EQ(d.undo.undoPos, undoPos);
+    EXPECT_EQ(Kept(d), before);
   }
   EXPECT_EQ(a.platform.messageCount, 4);
-}
 
-// A file with a NUL byte in its first 4096 bytes is no NC program: load and append refuse it
-// before anything changes. A NUL further in is the reader's business (it ends that line).
-TEST(LoadCommand, BinaryFileIsRefusedBeforeAnythingChanges) {
-  App a;
-  CDocument& d = *a.doc;
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
-  const std::uint32_t undoPos = d.undo.undoPos;
-  const std::string comment = d.layers[0].comment;
-  const std::int32_t spindle = d.layers[0].spindle;
   const std::string text(4095, '\n');
   std::ofstream(a.dir.file("late.nc"), std::ios::binary)
       << text << std::string(1, '\0') << "G0 X1. Y2. Z3.\n";
   std::ofstream(a.dir.file("early.nc"), std::ios::binary)
       << "G0 X1. Y2. Z3.\n"
       << text.substr(20) << std::string(1, '\0') << "G0 X4.\n";
-  EXPECT_EQ(CheckNcText(a.dir.file("late.nc")), NcTextCheck::NotText);
-  EXPECT_EQ(CheckNcText(a.dir.file("missing.nc")), NcTextCheck::CannotOpen);
-  EXPECT_EQ(CheckNcText(a.dir.path().string()), NcTextCheck::CannotOpen);
   std::ofstream(a.dir.file("empty.nc")).flush();
-  EXPECT_EQ(CheckNcText(a.dir.file("empty.nc")), NcTextCheck::Text);
-
+  const std::pair<std::string, NcTextCheck> checks[] = {
+      {a.dir.file("late.nc"), NcTextCheck::NotText},
+      {a.dir.file("missing.nc"), NcTextCheck::CannotOpen},
+      {a.dir.path().string(), NcTextCheck::CannotOpen},
+      {a.dir.file("empty.nc"), NcTextCheck::Text}};
+  for (const auto& [path, check] : checks) EXPECT_EQ(CheckNcText(path), check) << path;
   for (const std::string name : {"late.nc", "early.nc"}) {
     const std::string path = a.dir.file(name);
     for (bool append : {false, true}) {
@@ -136,13 +123,7 @@ TEST(LoadCommand, BinaryFileIsRefusedBeforeAnythingChanges) {
       EXPECT_EQ(a.platform.lastMessage, a.app.Text(Txt::NotNcProgram));
       EXPECT_EQ(a.platform.lastCaption, "Error message");
     }
-    EXPECT_EQ(d.store.count, 9u);
-    EXPECT_EQ(d.title, Data("helix.nc"));
-    EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
-    EXPECT_EQ(d.layers[0].comment, comment);
-    EXPECT_EQ(d.layers[0].spindle, spindle);
-    EXPECT_EQ(d.undo.undoPos, undoPos);
-    EXPECT_FALSE(d.Modified());
+    EXPECT_EQ(Kept(d), before) << name;
   }
   // Past the first 4096 bytes the file is text as far as the check goes.
   std::ofstream(a.dir.file("tail.nc"), std::ios::binary) << "G0 X1. Y2. Z3.\n"
@@ -165,27 +146,24 @@ TEST(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {
   FailRecordAllocationsAfter(-1);
   EXPECT_EQ(r.code(), OutcomeCode::NoMemory);
   EXPECT_EQ(r.reason(), "the point store is full; 3270 records kept");
-  EXPECT_EQ(d.store.count, CPointStore::kPageSize);
   EXPECT_EQ(a.platform.lastCaption, "Korvo message");
   EXPECT_EQ(a.platform.lastMessage, a.app.Text(Txt::PointStoreFull));
-  EXPECT_EQ(d.title, a.dir.file("long.nc"));
-  EXPECT_DOUBLE_EQ(d.retractHeight, 7.0);
-  EXPECT_EQ(d.maxFeed, 100 + 3268);
+  EXPECT_EQ(std::tuple(d.store.count, d.title, d.retractHeight, d.maxFeed),
+            std::tuple(CPointStore::kPageSize, a.dir.file("long.nc"), 7.0, 100 + 3268));
 }
 
 TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
   App a;
   CDocument& d = *a.doc;
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
+  const std::string helix = TestData("helix.nc");
+  ASSERT_TRUE(LoadNcCommand(a.app, d, helix).ok());
   const std::uint32_t undoPos = d.undo.undoPos;
-  ASSERT_TRUE(AppendNcCommand(a.app, d, Data("drill_cycle.nc")).ok());
-  EXPECT_EQ(d.store.count, 9u + 6u);
-  EXPECT_EQ(d.undo.undoPos, undoPos);
-  EXPECT_EQ(d.title, Data("helix.nc"));
-  EXPECT_EQ(d.layers[0].fileName, Data("helix.nc"));
-  EXPECT_EQ(d.layers[0].snapshot.count(), 9u);
-  EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);  // the drilling program's G0 Z50.
-  EXPECT_EQ(d.maxFeed, 100);                // the helix's highest cutting feed, from the load
+  ASSERT_TRUE(AppendNcCommand(a.app, d, TestData("drill_cycle.nc")).ok());
+  // The retract height is the drilling program's G0 Z50., the maximum feed the helix's
+  // highest cutting feed, from the load.
+  EXPECT_EQ(std::tuple(d.store.count, d.undo.undoPos, d.title, d.layers[0].fileName,
+                       d.layers[0].snapshot.count(), d.retractHeight, d.maxFeed),
+            std::tuple(9u + 6u, undoPos, helix, helix, 9u, 50.0, 100));
   // A program without rapid moves leaves the retract height.
   std::ofstream(a.dir.file("cuts.nc")) << "G1 X1. Z-1. F50\nX2.\n";
   ASSERT_TRUE(LoadNcCommand(a.app, d, a.dir.file("cuts.nc")).ok());
@@ -204,7 +182,7 @@ TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
   CDocument& third = a.app.NewDocument();
   InitDocument(a.app, third);
   EXPECT_EQ(third.nc.heidenhainInputChk, 1);
-  ASSERT_TRUE(LoadNcCommand(a.app, third, Data("heidenhain_pocket.h")).ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, third, TestData("heidenhain_pocket.h")).ok());
   EXPECT_EQ(third.store.count, 7u);
 
   // A configuration folder that is missing is made on the first save.
@@ -238,6 +216,10 @@ TEST(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
   const std::string path = a.dir.file("arcs.nc");
   std::ofstream(path) << "G0 X0 Y0 Z5\nG1 Z-1 F300\nX10 Y5\nG2 X20 Y5 I5 J0\nG0 Z10\n"
                          "X-30 Y40\nG1 Z-2 F500\nG3 X-20 Y40 R5\n";
+  auto walked = [&d] {
+    return std::tuple(d.store.stats.cuttingLength, d.store.stats.arcLength, d.view.scale, d.view.cu,
+                      d.view.cv, d.store.reg.x, d.store.reg.y, d.store.reg.type);
+  };
   for (const bool rapids : {true, false}) {
     for (const bool append : {false, true}) {
       SCOPED_TRACE(std::string(rapids ? "rapids shown" : "rapids hidden") +
@@ -245,9 +227,7 @@ TEST(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
       d.view.showRapids = rapids;
       d.view.SetDirection(append ? 4 : 1);
       ASSERT_TRUE((append ? AppendNcCommand(a.app, d, path) : LoadNcCommand(a.app, d, path)).ok());
-      const ToolpathStatistics stats = d.store.stats;
-      const PointRegister reg = d.store.reg;
-      const ViewState view = d.view;
+      const auto once = walked();
       double mn[3], mx[3];
       d.store.Extent(mn, mx);
       for (int k = 0; k < 3; ++k) {
@@ -255,15 +235,8 @@ TEST(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
         EXPECT_EQ(d.store.extentMax[k], mx[k]);
       }
       ASSERT_EQ(ComputeStatistics(d.store), 1);
-      EXPECT_EQ(d.store.stats.cuttingLength, stats.cuttingLength);
-      EXPECT_EQ(d.store.stats.arcLength, stats.arcLength);
       d.view.Fit(d.store, &d.layers);
-      EXPECT_EQ(d.view.scale, view.scale);
-      EXPECT_EQ(d.view.cu, view.cu);
-      EXPECT_EQ(d.view.cv, view.cv);
-      EXPECT_EQ(d.store.reg.x, reg.x);
-      EXPECT_EQ(d.store.reg.y, reg.y);
-      EXPECT_EQ(d.store.reg.type, reg.type);
+      EXPECT_EQ(walked(), once);
     }
   }
   // A file with binary data near its start is refused by the read itself, which opens it
@@ -272,8 +245,7 @@ TEST(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
   std::ofstream(a.dir.file("bin.nc"), std::ios::binary) << "G0 X1\n" << std::string(1, '\0');
   for (const bool extended : {false, true}) {
     d.nc.extendedReadingChk = extended ? 1 : 0;
-    const Outcome r = LoadNcCommand(a.app, d, a.dir.file("bin.nc"));
-    EXPECT_EQ(r.code(), OutcomeCode::Refused);
+    EXPECT_EQ(LoadNcCommand(a.app, d, a.dir.file("bin.nc")).code(), OutcomeCode::Refused);
     EXPECT_EQ(d.store.count, count);
   }
 }

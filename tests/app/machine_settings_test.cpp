@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "test_support.h"
 
@@ -18,10 +19,9 @@ TEST(MachineSettings, KeysWithoutCaseUnknownKeysSkippedBadValuesRefusedWhole) {
       "BlockTime 0\nRapidX +36e3\n",
       m, why))
       << why;
-  EXPECT_EQ(m.rapid[0], 36000);  // a later line wins
-  EXPECT_EQ(m.rapid[1], MachineLimits{}.rapid[1]);
-  EXPECT_EQ(m.accel[1], 800.5);
-  EXPECT_EQ(m.blockTime, 0);
+  // A later line wins.
+  EXPECT_EQ(std::tuple(m.rapid[0], m.rapid[1], m.accel[1], m.blockTime),
+            std::tuple(36000, MachineLimits{}.rapid[1], 800.5, 0));
 
   // One bad line refuses the file: what came before it is not taken either.
   const MachineLimits before = m;
@@ -30,8 +30,7 @@ TEST(MachineSettings, KeysWithoutCaseUnknownKeysSkippedBadValuesRefusedWhole) {
                           "RapidY 0x100\n", "RapidY 100mm\n", "AccelX\n", "AccelX 1 2\n"}) {
     SCOPED_TRACE(bad);
     EXPECT_FALSE(ParseMachineSettings(bad, m, why));
-    EXPECT_EQ(m.rapid[2], before.rapid[2]);
-    EXPECT_EQ(m.accel[2], before.accel[2]);
+    EXPECT_EQ(std::tuple(m.rapid[2], m.accel[2]), std::tuple(before.rapid[2], before.accel[2]));
   }
   ParseMachineSettings("RapidZ 5000\nAccelZ fast\n", m, why);
   EXPECT_EQ(why, "line 2: AccelZ must be a number from 1 to 100000 (mm/s^2), not 'fast'");
@@ -41,20 +40,19 @@ TEST(MachineSettings, TheApplicationTakesTheFileBesideKorvoPar) {
   testing::AppInTempDir t;
   const std::string path = MachineSettingsPath(t.app.settings.configDir);
   // No file: the defaults, quietly.
-  MachineLimits m = ReadMachineSettings(t.app);
-  EXPECT_EQ(m.rapid[2], MachineLimits{}.rapid[2]);
-  EXPECT_EQ(t.platform.messageCount, 0);
+  const double defaultZ = MachineLimits{}.rapid[2];
+  // Braces: the file is read before the message count is (a list runs left to right).
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
+            std::tuple(defaultZ, 0));
 
   std::ofstream(path) << "RapidZ 5000\nJunctionDeviation 0.02\n";
-  m = ReadMachineSettings(t.app);
-  EXPECT_EQ(m.rapid[2], 5000);
-  EXPECT_EQ(m.junctionDeviation, 0.02);
+  MachineLimits m = ReadMachineSettings(t.app);
+  EXPECT_EQ(std::tuple(m.rapid[2], m.junctionDeviation), std::tuple(5000, 0.02));
 
   // A bad value: the message names the file and the line, and the defaults hold.
   std::ofstream(path) << "RapidZ 5000\nBlockTime slow\n";
-  m = ReadMachineSettings(t.app);
-  EXPECT_EQ(m.rapid[2], MachineLimits{}.rapid[2]);
-  EXPECT_EQ(t.platform.messageCount, 1);
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
+            std::tuple(defaultZ, 1));
   EXPECT_NE(t.platform.lastMessage.find(path + " line 2: BlockTime"), std::string::npos)
       << t.platform.lastMessage;
   EXPECT_NE(t.platform.lastMessage.find("default machine limits"), std::string::npos);
@@ -62,9 +60,8 @@ TEST(MachineSettings, TheApplicationTakesTheFileBesideKorvoPar) {
   // A folder in its place is refused as the other settings files are.
   std::filesystem::remove(path);
   std::filesystem::create_directory(path);
-  m = ReadMachineSettings(t.app);
-  EXPECT_EQ(m.rapid[2], MachineLimits{}.rapid[2]);
-  EXPECT_EQ(t.platform.messageCount, 2);
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
+            std::tuple(defaultZ, 2));
 }
 
 }  // namespace

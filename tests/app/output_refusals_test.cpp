@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <functional>
+#include <tuple>
 
 #include "app/load_commands.h"
 #include "app/output_commands.h"
@@ -48,12 +49,10 @@ TEST(OutputRefusals, EmptyToolpathIsRefusedWithAMessageAndTheFileKept) {
     const std::string path = a.dir.file("keep.nc");
     std::ofstream(path, std::ios::binary) << kOldProgram;
     const Outcome o = c.write(a, path);
-    EXPECT_EQ(o.code(), OutcomeCode::Refused);
-    EXPECT_EQ(o.reason(), "the toolpath holds no moves; nothing written");
-    EXPECT_EQ(a.platform.messageCount, 1);
-    EXPECT_EQ(a.platform.lastMessage, a.app.Text(Txt::NothingToWrite));
-    EXPECT_EQ(a.platform.lastCaption, "Error message");
-    EXPECT_EQ(ReadAll(path), kOldProgram);
+    EXPECT_EQ(std::tuple(o.code(), o.reason(), a.platform.messageCount, a.platform.lastMessage,
+                         a.platform.lastCaption, ReadAll(path)),
+              std::tuple(OutcomeCode::Refused, "the toolpath holds no moves; nothing written", 1,
+                         a.app.Text(Txt::NothingToWrite), "Error message", kOldProgram));
   }
 }
 
@@ -67,15 +66,12 @@ TEST(OutputRefusals, EmptyFileAtLoadIsSaidAndTheLayerKept) {
   const int shownBefore = a.platform.messageCount;
   const std::string empty = a.dir.file("empty.nc");
   std::ofstream(empty).flush();
-  const Outcome o = LoadNcCommand(a.app, d, empty);
-  EXPECT_EQ(o.code(), OutcomeCode::Refused);
-  EXPECT_EQ(a.platform.messageCount, shownBefore + 1);
-  EXPECT_EQ(a.platform.lastMessage,
-            std::string(a.app.Text(Txt::FileHoldsNoMoves)) + " " + empty + "\n");
-  EXPECT_EQ(a.platform.lastCaption, "Error message");
-  EXPECT_EQ(d.store.count, 9u);
-  EXPECT_EQ(d.title, TestData("helix.nc"));
-  EXPECT_EQ(d.undo.undoPos, undoPos);
+  EXPECT_EQ(LoadNcCommand(a.app, d, empty).code(), OutcomeCode::Refused);
+  EXPECT_EQ(std::tuple(a.platform.messageCount, a.platform.lastMessage, a.platform.lastCaption,
+                       d.store.count, d.title, d.undo.undoPos),
+            std::tuple(shownBefore + 1,
+                       std::string(a.app.Text(Txt::FileHoldsNoMoves)) + " " + empty + "\n",
+                       "Error message", 9u, TestData("helix.nc"), undoPos));
 }
 
 }  // namespace

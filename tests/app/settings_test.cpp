@@ -6,6 +6,7 @@
 #include <fstream>
 #include <map>
 #include <optional>
+#include <tuple>
 
 #include "app/application.h"
 #include "platform/file_io.h"
@@ -29,11 +30,9 @@ TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
       << "workdir /a \r\nBogus x\nWORKDIR /b\nPostDir /p CrossCursorChk 1 Editor";
   bool workDirRead = false;
   ASSERT_EQ(ReadSettingsFile(path, s, &workDirRead), FileReadError::None);
-  EXPECT_TRUE(workDirRead);
-  EXPECT_EQ(s.workDir, "/b");
-  EXPECT_EQ(s.postDir, "/p");
-  EXPECT_EQ(s.crossCursorChk, 1);
-  EXPECT_EQ(s.editor, "");  // a key with nothing after it has an empty value
+  // A key with nothing after it has an empty value.
+  EXPECT_EQ(std::tuple(workDirRead, s.workDir, s.postDir, s.crossCursorChk, s.editor),
+            std::tuple(true, "/b", "/p", 1, ""));
 
   // An empty value is written as the key and two blanks and read back empty, never as the
   // next line's key.
@@ -44,19 +43,16 @@ TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
             "HelpFileName /h \nTrainingHelpName /t \nCrossCursorChk 1 \n");
   AppSettings back = DefaultSettings();
   ASSERT_EQ(ReadSettingsFile(path, back), FileReadError::None);
-  EXPECT_EQ(back.editor, "");
-  EXPECT_EQ(back.fileExt, "*.nc");
-  EXPECT_EQ(back.trainingHelpName, "/t");
-  EXPECT_EQ(back.crossCursorChk, 1);
+  EXPECT_EQ(std::tuple(back.editor, back.fileExt, back.trainingHelpName, back.crossCursorChk),
+            std::tuple("", "*.nc", "/t", 1));
 
   // An empty folder setting is the default folder, never the root of the file system; an
   // empty editor stays empty (the desktop's opener is asked instead).
   std::ofstream(path, std::ios::binary) << "ConfigDir \nPostDir\t\r\nEditor \n";
   AppSettings emptied = back;
   ASSERT_EQ(ReadSettingsFile(path, emptied), FileReadError::None);
-  EXPECT_EQ(emptied.configDir, DefaultSettings().configDir);
-  EXPECT_EQ(emptied.postDir, DefaultSettings().postDir);
-  EXPECT_EQ(emptied.editor, "");
+  EXPECT_EQ(std::tuple(emptied.configDir, emptied.postDir, emptied.editor),
+            std::tuple(DefaultSettings().configDir, DefaultSettings().postDir, ""));
 
   // Bytes that are no text, a folder and a file too large are refused and change nothing.
   std::string junk;
@@ -66,11 +62,11 @@ TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
   std::ofstream(dir.file("huge.cfg"), std::ios::binary)
       << "Editor ed" << std::string(kSettingsFileLimit, ' ');
   AppSettings kept = back;
-  EXPECT_EQ(ReadSettingsFile(dir.file("junk.cfg"), kept), FileReadError::NotText);
-  EXPECT_EQ(ReadSettingsFile(dir.file("huge.cfg"), kept), FileReadError::TooLarge);
-  EXPECT_EQ(ReadSettingsFile(dir.path().string(), kept), FileReadError::Folder);
-  EXPECT_EQ(kept.crossCursorChk, 1);
-  EXPECT_EQ(kept.editor, "");
+  for (auto [path, error] : {std::pair(dir.file("junk.cfg"), FileReadError::NotText),
+                             {dir.file("huge.cfg"), FileReadError::TooLarge},
+                             {dir.path().string(), FileReadError::Folder}})
+    EXPECT_EQ(ReadSettingsFile(path, kept), error) << path;
+  EXPECT_EQ(std::tuple(kept.crossCursorChk, kept.editor), std::tuple(1, ""));
 }
 
 // Start-up only reads: a fresh system directory stays as it was; one that is a file is no
@@ -100,12 +96,14 @@ TEST(Settings, OwnFoldersAreMadeOnTheFirstWrite) {
   s.configDir = dir.file("korvo");
   s.postDir = dir.file("korvo/post/");
   std::string failed;
-  EXPECT_TRUE(MakeOwnFolderFor(s, dir.file("elsewhere/x.nc"), &failed));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("elsewhere")));
-  EXPECT_TRUE(MakeOwnFolderFor(s, dir.file("korvo/post/default.ppr"), &failed));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("korvo/post")));
-  EXPECT_TRUE(MakeOwnFolderFor(s, dir.file("korvo/lmx/a.lmx"), &failed));
-  EXPECT_TRUE(std::filesystem::is_directory(dir.file("korvo/lmx")));
+  for (auto [file, folder, made] : {std::tuple("elsewhere/x.nc", "elsewhere", false),
+                                    {"korvo/post/default.ppr", "korvo/post", true},
+                                    {"korvo/lmx/a.lmx", "korvo/lmx", true}}) {
+    EXPECT_TRUE(MakeOwnFolderFor(s, dir.file(file), &failed)) << file;
+    EXPECT_TRUE(made ? std::filesystem::is_directory(dir.file(folder))
+                     : !std::filesystem::exists(dir.file(folder)))
+        << file;
+  }
 
   std::ofstream(dir.file("file")) << "x";
   s.workDir = dir.file("file/ncdata");
@@ -122,9 +120,8 @@ TEST(Settings, UnwritableFileShowsTheFileErrorButTheValuesApply) {
   AppSettings s = app.settings;
   s.editor = "nano";
   EXPECT_EQ(app.ApplySettings(s), 0);
-  EXPECT_EQ(platform.lastCaption, "Error message");
-  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
-  EXPECT_EQ(app.settings.editor, "nano");
+  EXPECT_EQ(std::tuple(platform.lastCaption, platform.lastMessage, app.settings.editor),
+            std::tuple("Error message", " Can not open file !!.\n", "nano"));
 }
 
 TEST(Settings, LanguageAndSystemDirectoryFromTheEnvironment) {

@@ -41,6 +41,13 @@ std::string Write(const AppInTempDir& a, const std::string& name, const std::str
   return path;
 }
 
+// Writes the program as p.nc and loads it into the document; gives its path.
+std::string Load(AppInTempDir& a, const std::string& text) {
+  const std::string path = Write(a, "p.nc", text);
+  EXPECT_TRUE(LoadNcCommand(a.app, *a.doc, path).ok());
+  return path;
+}
+
 TEST(SourceLines, EveryReaderNotesTheBlockOfEachRecord) {
   struct Case {
     const char* what;
@@ -131,8 +138,7 @@ void DropAndAdd(EditContext& ctx) {
 TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
   AppInTempDir a;
   CDocument& d = *a.doc;
-  const std::string path = Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nX30\n(end)\nX40\n");
-  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+  Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nX30\n(end)\nX40\n");
   const L read{1, 2, 3, 4, 5, 7};
   ASSERT_EQ(Lines(d), read);
 
@@ -158,22 +164,19 @@ TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
   EXPECT_EQ(Lines(d), (L{1, 0, 4, 5, 7, 0}));
   // A command that changes the count behind the frame leaves no record a line (but the
   // program stays known); a rollback puts the lines back with the store.
-  {
-    CommandFrame frame(ctx);
-    frame.SaveUndo(Txt::CmdUnnamed);
-    MarkRemoved(d.store, 0, 1);
-    CompactStore(d.store);
-    EXPECT_FALSE(frame.Rollback("test").ok());
+  for (const bool rollback : {true, false}) {
+    {
+      CommandFrame frame(ctx);
+      frame.SaveUndo(Txt::CmdUnnamed);
+      MarkRemoved(d.store, 0, 1);
+      CompactStore(d.store);
+      if (rollback)
+        EXPECT_FALSE(frame.Rollback("test").ok());
+      else
+        frame.Finish();
+    }
+    EXPECT_EQ(Lines(d), (rollback ? L{1, 0, 4, 5, 7, 0} : L{0, 0, 0, 0, 0})) << rollback;
   }
-  EXPECT_EQ(Lines(d), (L{1, 0, 4, 5, 7, 0}));
-  {
-    CommandFrame frame(ctx);
-    frame.SaveUndo(Txt::CmdUnnamed);
-    MarkRemoved(d.store, 0, 1);
-    CompactStore(d.store);
-    frame.Finish();
-  }
-  EXPECT_EQ(Lines(d), (L{0, 0, 0, 0, 0}));
   EXPECT_EQ(d.CurrentSourceLines().Files().size(), 1u);
   ASSERT_TRUE(UndoCommand(a.app, d));
   EXPECT_EQ(Lines(d), (L{1, 0, 4, 5, 7, 0}));
@@ -192,8 +195,7 @@ TEST(SourceLines, RebuildsKeepTheLinesOfTheMovesTheyCopy) {
   AppInTempDir a;
   CDocument& d = *a.doc;
   const std::string path =
-      Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z2\nX30\nG1 Z0\nX40\nX50\n");
-  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+      Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z2\nX30\nG1 Z0\nX40\nX50\n");
   EditContext ctx = MakeEditContext(a.app, d);
   // Without an undo state of its own: the frame follows the rebuild's word alone.
   ASSERT_TRUE(RapidRebuildCommand(ctx).ok());
@@ -221,9 +223,8 @@ TEST(SourceLines, RebuildsKeepTheLinesOfTheMovesTheyCopy) {
 TEST(SourceLines, TrimsKeepTheLinesOfTheMovesTheyKeepWhole) {
   AppInTempDir a;
   CDocument& d = *a.doc;
-  const std::string path =
-      Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nX30\nG2 X40 Y0 I5 J0\nG0 Z5\n");
-  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+
+  Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nX30\nG2 X40 Y0 I5 J0\nG0 Z5\n");
   ASSERT_EQ(Lines(d), (L{1, 2, 3, 4, 5, 6, 6, 7}));
   EditContext ctx = MakeEditContext(a.app, d);
   ASSERT_TRUE(TrimCommand(ctx, Region::Box(12, -5, 18, 5), TrimSide::Inside).ok());
@@ -250,9 +251,8 @@ TEST(SourceLines, TrimsKeepTheLinesOfTheMovesTheyKeepWhole) {
 TEST(SourceLines, AReversedPathKeepsTheBlockOfEachPoint) {
   AppInTempDir a;
   CDocument& d = *a.doc;
-  const std::string path =
-      Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z5\nX50\nG1 Z0\nX60\nX70\nG0 Z5\n");
-  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+
+  Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z5\nX50\nG1 Z0\nX60\nX70\nG0 Z5\n");
   EditContext ctx = MakeEditContext(a.app, d);
   ASSERT_TRUE(ReversePathCommand(ctx, 2).ok());
   EXPECT_EQ(Records(d.store),
@@ -266,8 +266,7 @@ TEST(SourceLines, AReversedPathKeepsTheBlockOfEachPoint) {
 TEST(SourceLines, ATransformKeepsTheLinesOfThePointsItLeaves) {
   AppInTempDir a;
   CDocument& d = *a.doc;
-  const std::string path = Write(a, "p.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z5\n");
-  ASSERT_TRUE(LoadNcCommand(a.app, d, path).ok());
+  Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z5\n");
   EditContext ctx = MakeEditContext(a.app, d);
   TransformOptions o;
   o.dx = 100, o.copy = true, o.copies = 1;

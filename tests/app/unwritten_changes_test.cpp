@@ -13,10 +13,6 @@
 namespace trevalon::testing {
 namespace {
 
-std::string Data(const std::string& name) {
-  return TestData(name);
-}
-
 struct App : AppInTempDir {
   Outcome Save(const std::string& name) {
     CNcOutputDlg dlg;
@@ -30,7 +26,7 @@ TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
   App a;
   CDocument& d = *a.doc;
   EXPECT_FALSE(d.Modified());
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("pocket_ijk.nc")).ok());
   EXPECT_FALSE(d.Modified());
   // An editing command counts from its undo snapshot on, also when it stops before its end.
   {
@@ -51,7 +47,7 @@ TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
   ASSERT_TRUE(a.Save("c.nc").ok());
   ASSERT_EQ(RedoCommand(a.app, d), 1);
   EXPECT_TRUE(d.Modified());
-  ASSERT_TRUE(AppendNcCommand(a.app, d, Data("helix.nc")).ok());
+  ASSERT_TRUE(AppendNcCommand(a.app, d, TestData("helix.nc")).ok());
   // A failed output leaves the changes unwritten; a post-processor output writes them.
   CNcOutputDlg bad;
   bad.outputPath = a.dir.file("no/such/dir/x.nc");
@@ -66,17 +62,17 @@ TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
   EXPECT_FALSE(d.Modified());
   // A load makes the work layer what the file holds.
   ASSERT_EQ(ClearCommand(a.app, d), 1);
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("helix.nc")).ok());
   EXPECT_FALSE(d.Modified());
 }
 
 TEST(UnwrittenChanges, EachLayerKeepsItsOwnUntilAnOutputHoldsIt) {
   App a;
   CDocument& d = *a.doc;
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("pocket_ijk.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("pocket_ijk.nc")).ok());
   ASSERT_EQ(SwitchLayerCommand(d, 1), 1);
   EXPECT_FALSE(d.Modified());
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("face_mill.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("face_mill.nc")).ok());
   a.platform.answers.push_back(Answer::Ok);  // the two layers' tools differ
   ASSERT_EQ(CopyLayerCommand(a.app, d, 0, 2), 1);
   EXPECT_TRUE(d.LayerModified(2));
@@ -88,15 +84,14 @@ TEST(UnwrittenChanges, EachLayerKeepsItsOwnUntilAnOutputHoldsIt) {
   EXPECT_FALSE(d.LayerModified(0));
   // Writing or reading the work layer does not touch the others.
   ASSERT_TRUE(a.Save("zero.nc").ok());
-  ASSERT_TRUE(LoadNcCommand(a.app, d, Data("helix.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("helix.nc")).ok());
   EXPECT_TRUE(d.Modified());
   int hh = 0;
   // The emptied layer alone writes nothing and stays unwritten; beside another it is written.
   EXPECT_FALSE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1", hh).ok());
   EXPECT_TRUE(d.LayerModified(1));
   ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "1 2", hh).ok());
-  EXPECT_FALSE(d.LayerModified(1));
-  EXPECT_FALSE(d.LayerModified(2));
+  EXPECT_FALSE(d.LayerModified(1) || d.LayerModified(2));
   ASSERT_TRUE(SaveLayersCommand(a.app, d, a.dir.file("l.nc"), "2 0", hh).ok());
   EXPECT_FALSE(d.Modified());
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <tuple>
 
 #include "edit/arc_fit_check.h"
 #include "edit/arc_fit_math.h"
@@ -81,6 +82,39 @@ class Generator {
           at_[2] + Uniform(-0.5, 0.5));
   }
   void Feed(int f) { feed_ = f; }
+  // A rapid in, then 120 random segments: straight runs, wandering points, rapids, feed
+  // changes and arcs in the three planes, whole circles among them. For simplification the
+  // radii reach further, some straight runs are noisy and helices of several turns come in.
+  void RandomProgram(bool simplify) {
+    Rapid(0, 0, 10);
+    for (int segment = 0; segment < 120; ++segment) {
+      const int plane = PLANE_XY + Pick(3);
+      int kind = Pick(simplify ? 10 : 8);
+      if (!simplify && kind >= 3) ++kind;  // no helices
+      switch (kind) {
+        case 0:
+          Line(Uniform(2, 30), Uniform(0.2, 2), simplify && Pick(2) == 0 ? 0.003 : 0.0);
+          break;
+        case 1:
+          Wander(1 + Pick(6));
+          break;
+        case 2:
+          Rapid(Uniform(-100, 100), Uniform(-100, 100), Uniform(0, 20));
+          break;
+        case 3:
+          Arc(plane, Uniform(1, 30), Uniform(360, 1000), Uniform(0.001, 0.01), Pick(2),
+              -Uniform(0.5, 4));
+          break;
+        case 4:
+          Feed(600 + 100 * Pick(4));
+          [[fallthrough]];
+        default:
+          Arc(plane,
+              std::exp(Uniform(std::log(simplify ? 0.05 : 0.5), std::log(simplify ? 500 : 150))),
+              Pick(4) ? Uniform(simplify ? 5 : 15, 200) : 360.0, Uniform(0.001, 0.01), Pick(2));
+      }
+    }
+  }
   void Point(double x, double y, double z) { Put(MOVE_LINE_CONT, x, y, z); }
   // Points of arcs well inside the radius bounds 1 and 100, sampled within 0.008: every
   // one of them can be replaced within 0.01.
@@ -98,6 +132,13 @@ class Generator {
   double at_[3] = {0, 0, 0};
   int feed_ = 800;
 };
+
+// A copy of the store's records.
+void CopyStore(const CPointStore& from, CPointStore& to) {
+  std::vector<PointRecord> records(from.count);
+  from.CopyRecordsOut(records.data(), from.count);
+  to.CopyRecordsIn(records.data(), from.count);
+}
 
 struct ArcFitFixture : ::testing::Test, testing::EditParts {
   TempDir dir;
@@ -140,8 +181,7 @@ TEST_F(ArcFitFixture, AFitReplacesMoreThanThreePointsOnly) {
   AddPoints(store, "4 " + onCircle(9));
   ArcFitSummary sum;
   ASSERT_TRUE(FitArcs(ctx, o, &sum).ok());
-  EXPECT_EQ(sum.arcs, 1u);
-  EXPECT_EQ(sum.replaced, 3u);
+  EXPECT_EQ(std::tuple(sum.arcs, sum.replaced), std::tuple(1u, 3u));
   // The arc ends where the cuts did; its centre (the rounded points leave it within a few
   // hundredths of the circle's) has offsets on the written thousandths.
   ASSERT_EQ(store.count, 4u);
@@ -160,31 +200,9 @@ TEST_F(ArcFitFixture, FittedArcsHoldTheToleranceAsWrittenAndReadBack) {
   for (unsigned seed : {1u, 2u, 3u}) {
     store.count = 0;
     Generator g(store, seed);
-    g.Rapid(0, 0, 10);
-    for (int segment = 0; segment < 120; ++segment) {
-      const int plane = PLANE_XY + g.Pick(3);
-      switch (g.Pick(8)) {
-        case 0:
-          g.Line(g.Uniform(2, 30), g.Uniform(0.2, 2), 0);
-          break;
-        case 1:
-          g.Wander(1 + g.Pick(6));
-          break;
-        case 2:
-          g.Rapid(g.Uniform(-100, 100), g.Uniform(-100, 100), g.Uniform(0, 20));
-          break;
-        case 3:
-          g.Feed(600 + 100 * g.Pick(4));
-          [[fallthrough]];
-        default:
-          g.Arc(plane, std::exp(g.Uniform(std::log(0.5), std::log(150.0))),
-                g.Pick(4) ? g.Uniform(15, 200) : 360.0, g.Uniform(0.001, 0.01), g.Pick(2));
-      }
-    }
+    g.RandomProgram(false);
     CPointStore original;
-    std::vector<PointRecord> records(store.count);
-    store.CopyRecordsOut(records.data(), store.count);
-    original.CopyRecordsIn(records.data(), store.count);
+    CopyStore(store, original);
 
     ArcFitOptions o;
     o.tolerance = 0.01;
@@ -198,10 +216,8 @@ TEST_F(ArcFitFixture, FittedArcsHoldTheToleranceAsWrittenAndReadBack) {
     WriteAndRead(store, back, "fitted" + std::to_string(seed) + ".nc");
     const ArcFitCheck c = CheckFittedToolpath(original, back);
     SCOPED_TRACE(seed);
-    EXPECT_EQ(c.unmatched, 0u);
-    EXPECT_EQ(c.rapidsInArcs, 0u);
-    EXPECT_EQ(c.feedChanges, 0u);
-    EXPECT_EQ(c.arcs, sum.arcs);
+    EXPECT_EQ(std::tuple(c.unmatched, c.rapidsInArcs, c.feedChanges, c.arcs),
+              std::tuple(0u, 0u, 0u, sum.arcs));
     EXPECT_LE(c.maxDeviation, o.tolerance) << "arc " << c.worstArc;
     // The centre is written where the radius at the start agrees with the one at the end.
     EXPECT_LE(c.maxRadiusMismatch, 0.0015);
@@ -251,9 +267,7 @@ TEST_F(ArcFitFixture, EscapeKeepsTheArcsFittedSoFar) {
   platform.escapeAfterPolls = 3;
   ArcFitSummary sum;
   EXPECT_EQ(FitArcs(ctx, ArcFitOptions{}, &sum).code(), OutcomeCode::Cancelled);
-  EXPECT_TRUE(sum.stopped);
-  EXPECT_GT(sum.arcs, 0u);
-  EXPECT_LT(sum.arcs, 40u);
+  EXPECT_TRUE(sum.stopped && sum.arcs > 0u && sum.arcs < 40u) << sum.arcs;
   // What was fitted is a whole toolpath that writes and reads back; undo gives the original.
   CPointStore back;
   WriteAndRead(store, back, "stopped.nc");
@@ -281,9 +295,7 @@ TEST_F(ArcFitFixture, ArcsBecomeChordsWithinTheTolerance) {
             "6 0 10 -2 500, 91 -10 0 0 500, "    // XY, a helix down 2
             "1 0 10 5, 8 10 0 5 500, 91 0 -10 0 500");
   CPointStore original;
-  std::vector<PointRecord> records(store.count);
-  store.CopyRecordsOut(records.data(), store.count);
-  original.CopyRecordsIn(records.data(), store.count);
+  CopyStore(store, original);
   ArcFitSummary sum;
   ASSERT_TRUE(ArcsToLines(ctx, 0.005, &sum).ok());
   EXPECT_EQ(sum.arcs, 5u);
@@ -292,8 +304,7 @@ TEST_F(ArcFitFixture, ArcsBecomeChordsWithinTheTolerance) {
   std::vector<PointRecord> out(store.count);
   store.CopyRecordsOut(out.data(), store.count);
   const ArcFitCheck c = CheckFittedToolpath(store, original);
-  EXPECT_EQ(c.arcs, 5u);
-  EXPECT_EQ(c.unmatched, 0u);
+  EXPECT_EQ(std::tuple(c.arcs, c.unmatched), std::tuple(5u, 0u));
   EXPECT_LE(c.maxDeviation, 0.005);
   EXPECT_GT(c.maxDeviation, 0.004);  // no more chords than the tolerance asks
   for (std::size_t i = 0; i < out.size(); ++i) {
@@ -326,13 +337,6 @@ TEST(ArcMath, AValueReadsBackAsTheWritersTextGivesIt) {
 
 // ---- Simplification --------------------------------------------------------------------
 
-// A copy of the store's records.
-void CopyStore(const CPointStore& from, CPointStore& to) {
-  std::vector<PointRecord> records(from.count);
-  from.CopyRecordsOut(records.data(), from.count);
-  to.CopyRecordsIn(records.data(), from.count);
-}
-
 TEST_F(ArcFitFixture, SimplifiedProgramsStayWithinTheToleranceAsWrittenAndReadBack) {
   // Random programs of arcs in the three planes, helices, straight and noisy runs, feed
   // changes and rapids, simplified at two tolerances: read back from the written program,
@@ -342,49 +346,23 @@ TEST_F(ArcFitFixture, SimplifiedProgramsStayWithinTheToleranceAsWrittenAndReadBa
   for (unsigned seed : {1u, 2u, 3u, 4u}) {
     store.count = 0;
     Generator g(store, seed);
-    g.Rapid(0, 0, 10);
-    for (int segment = 0; segment < 120; ++segment) {
-      const int plane = PLANE_XY + g.Pick(3);
-      switch (g.Pick(10)) {
-        case 0:
-          g.Line(g.Uniform(2, 30), g.Uniform(0.2, 2), g.Pick(2) ? 0.0 : 0.003);
-          break;
-        case 1:
-          g.Wander(1 + g.Pick(6));
-          break;
-        case 2:
-          g.Rapid(g.Uniform(-100, 100), g.Uniform(-100, 100), g.Uniform(0, 20));
-          break;
-        case 3:
-          g.Arc(plane, g.Uniform(1, 30), g.Uniform(360, 1000), g.Uniform(0.001, 0.01), g.Pick(2),
-                -g.Uniform(0.5, 4));
-          break;
-        case 4:
-          g.Feed(600 + 100 * g.Pick(4));
-          [[fallthrough]];
-        default:
-          g.Arc(plane, std::exp(g.Uniform(std::log(0.05), std::log(500.0))),
-                g.Pick(4) ? g.Uniform(5, 200) : 360.0, g.Uniform(0.001, 0.01), g.Pick(2));
-      }
-    }
+    g.RandomProgram(true);
     CPointStore original, fitted;
     CopyStore(store, original);
     const double t = seed % 2 ? 0.01 : 0.003;
     ArcSimplifySummary sum;
     ASSERT_TRUE(SimplifyToolpath(ctx, {t, true, true, true}, &sum).ok());
     EXPECT_LE(sum.maxDeviation, t);
-    EXPECT_EQ(sum.pointsBefore, original.count);
-    EXPECT_EQ(sum.pointsAfter, store.count);
+    EXPECT_EQ(std::tuple(sum.pointsBefore, sum.pointsAfter),
+              std::tuple(original.count, store.count));
 
     CPointStore back;
     WriteAndRead(store, back, "simplified" + std::to_string(seed) + ".nc");
     const ArcFitCheck c = CheckFittedToolpath(original, back);
     SCOPED_TRACE(seed);
-    EXPECT_EQ(c.unmatched, 0u);
-    EXPECT_EQ(c.rapidsInArcs + c.rapidsInLines, 0u);
-    EXPECT_EQ(c.feedChanges, 0u);
-    EXPECT_EQ(c.arcs, sum.arcs);
-    EXPECT_EQ(c.lines, sum.lines);
+    EXPECT_EQ(
+        std::tuple(c.unmatched, c.rapidsInArcs + c.rapidsInLines, c.feedChanges, c.arcs, c.lines),
+        std::tuple(0u, 0u, 0u, sum.arcs, sum.lines));
     EXPECT_LE(c.maxDeviation, t) << "arc " << c.worstArc;
     EXPECT_LE(c.maxLineDeviation, t);
 
@@ -455,6 +433,7 @@ TEST_F(ArcFitFixture, SimplifyChoosesLinesAndArcsInTheirPlanes) {
     std::uint32_t arcs, lines;
     int plane;  // of the arcs (XY where there are none)
     bool climbs;
+    const char* records = nullptr;  // the simplified toolpath, where it is given
   };
   const Case cases[] = {
       {"circle", [](Generator& g) { g.Arc(PLANE_XY, 10, 360, 0.005, true); }, 2, 0, PLANE_XY,
@@ -472,7 +451,9 @@ TEST_F(ArcFitFixture, SimplifyChoosesLinesAndArcsInTheirPlanes) {
            g.Point(i, 0, -5);
          }
        },
-       0, 2, PLANE_XY, false},
+       0, 2, PLANE_XY, false,
+       // The feed change stays where it was: at the cut into x = 12.
+       "1 0 0 0, 3 0 0 -5, 4 11 0 -5, 4 30 0 -5"},
       {"helix", [](Generator& g) { g.Arc(PLANE_XY, 5, 720, 0.002, false, -2); }, 3, 0, PLANE_XY,
        true},
       {"zx arc", [](Generator& g) { g.Arc(PLANE_ZX, 20, 90, 0.003, true); }, 1, 0, PLANE_ZX, false},
@@ -486,8 +467,7 @@ TEST_F(ArcFitFixture, SimplifyChoosesLinesAndArcsInTheirPlanes) {
     const std::string before = Records(store);
     ArcSimplifySummary sum;
     ASSERT_TRUE(SimplifyToolpath(ctx, ArcSimplifyOptions{}, &sum).ok());
-    EXPECT_EQ(sum.arcs, c.arcs);
-    EXPECT_EQ(sum.lines, c.lines);
+    EXPECT_EQ(std::tuple(sum.arcs, sum.lines), std::tuple(c.arcs, c.lines));
     // Each arc's height along its plane's normal against the point it starts from.
     const int normal = AxesOfPlane(c.plane).normal;
     auto height = [normal](const PointRecord* r) {
@@ -505,6 +485,11 @@ TEST_F(ArcFitFixture, SimplifyChoosesLinesAndArcsInTheirPlanes) {
     if (c.arcs == 0) {
       EXPECT_EQ(store.count, 4u);
     }
+    if (c.records) {
+      EXPECT_EQ(Records(store), c.records);
+      EXPECT_EQ(std::tuple(store.RawRecord(2)->feed, store.RawRecord(3)->feed),
+                std::tuple(800, 1200));
+    }
     // One undo step; a second run finds nothing more to do.
     const std::string after = Records(store);
     EXPECT_EQ(SimplifyToolpath(ctx, ArcSimplifyOptions{}).code(), OutcomeCode::Unchanged);
@@ -512,18 +497,6 @@ TEST_F(ArcFitFixture, SimplifyChoosesLinesAndArcsInTheirPlanes) {
     ASSERT_EQ(undo.Undo(store), 1);
     EXPECT_EQ(Records(store), before);
   }
-  // The feed change stays where it was: at the cut into x = 12.
-  store.count = 0;
-  Generator g(store, 5);
-  g.Rapid(0, 0, 0);
-  for (int i = 1; i <= 30; ++i) {
-    if (i == 12) g.Feed(1200);
-    g.Point(i, 0, -5);
-  }
-  ASSERT_TRUE(SimplifyToolpath(ctx, ArcSimplifyOptions{}).ok());
-  EXPECT_EQ(Records(store), "1 0 0 0, 3 0 0 -5, 4 11 0 -5, 4 30 0 -5");
-  EXPECT_EQ(store.RawRecord(2)->feed, 800);
-  EXPECT_EQ(store.RawRecord(3)->feed, 1200);
   // Bad values and nothing to do leave the toolpath as it was.
   EXPECT_EQ(SimplifyToolpath(ctx, {0.0, true, true, true}).code(), OutcomeCode::Refused);
   EXPECT_EQ(SimplifyToolpath(ctx, {10.5, true, true, true}).code(), OutcomeCode::Refused);

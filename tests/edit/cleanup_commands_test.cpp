@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_support.h"
 
 namespace trevalon {
@@ -33,8 +35,7 @@ TEST(CleanupCommands, AreUndoStepsAndRegenerationKeepsTheMarkedCutsUntilTheNextC
   EXPECT_EQ(Records(store), "1 0 0 5, 2 0 0 0, 3 10 0 0, 0 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
   ASSERT_TRUE(RapidRebuildCommand(ctx).ok());
   EXPECT_EQ(Records(store), "1 0 0 20, 2 0 0 0, 3 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
-  EXPECT_EQ(redraws, 2);
-  EXPECT_EQ(edits, 4u);  // each counts its undo step and its end
+  EXPECT_EQ(std::tuple(redraws, edits), std::tuple(2, 4u));  // edits: each step and each end
   // Each is one undo step: back to the regenerated toolpath, then to the one before it.
   ASSERT_EQ(undo.Undo(store), 1);
   EXPECT_EQ(Records(store), "1 0 0 5, 2 0 0 0, 3 10 0 0, 0 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
@@ -47,8 +48,7 @@ TEST(CleanupCommands, AreUndoStepsAndRegenerationKeepsTheMarkedCutsUntilTheNextC
   ASSERT_EQ(undo.Redo(store), 1);
   const std::uint32_t pos = undo.undoPos;
   ASSERT_TRUE(RegenerateCommand(ctx).ok());
-  EXPECT_EQ(undo.undoPos, pos);
-  EXPECT_EQ(undo.UndoName(), Txt::CmdRapidRebuild);
+  EXPECT_EQ(std::tuple(undo.undoPos, undo.UndoName()), std::tuple(pos, Txt::CmdRapidRebuild));
 }
 
 }  // namespace

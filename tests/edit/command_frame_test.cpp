@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "test_support.h"
 
 namespace trevalon {
@@ -15,9 +17,7 @@ using testing::AddPoint;
 struct FrameFixture : ::testing::Test, testing::EditParts {};
 
 TEST_F(FrameFixture, AppendsBehindRemovesTheOriginalAndFinishesOnce) {
-  AddPoint(store, 1, 0, 0, 10);
-  AddPoint(store, 3, 10, 0, 0, 500);
-  AddPoint(store, 4, 20, 0, 0, 500);
+  testing::AddPoints(store, "1 0 0 10, 3 10 0 0 500, 4 20 0 0 500");
   CommandFrame frame(ctx);
   ASSERT_TRUE(frame.Reserve(store.count + 2));
   frame.SaveUndo(Txt::CmdUnnamed);
@@ -29,17 +29,12 @@ TEST_F(FrameFixture, AppendsBehindRemovesTheOriginalAndFinishesOnce) {
   frame.RemoveOriginal();
   frame.Regenerate();
   frame.Finish("done");
-  ASSERT_EQ(store.count, 3u);
-  EXPECT_EQ(store.RawRecord(0)->type, MOVE_RAPID);
-  EXPECT_EQ(float{store.RawRecord(0)->x}, 20.0f);
-  EXPECT_EQ(store.RawRecord(1)->type, MOVE_LINE);
-  EXPECT_EQ(redraws, 1);
-  EXPECT_EQ(platform.helpText, "done");
-  EXPECT_TRUE(view.haveLastOperation);
+  EXPECT_EQ(testing::Records(store), "1 20 0 0, 3 10 0 0, 1 0 0 10");
+  EXPECT_EQ(std::tuple(redraws, platform.helpText, view.haveLastOperation),
+            std::tuple(1, "done", true));
   // One undo snapshot brings the original back.
   ASSERT_EQ(undo.Undo(store), 1);
-  EXPECT_EQ(float{store.RawRecord(2)->x}, 20.0f);
-  EXPECT_EQ(store.RawRecord(2)->type, MOVE_LINE_CONT);
+  EXPECT_EQ(testing::Records(store), "1 0 0 10, 3 10 0 0, 4 20 0 0");
 }
 
 TEST_F(FrameFixture, ReserveBeyondTheCapacityChangesNothing) {
@@ -47,9 +42,8 @@ TEST_F(FrameFixture, ReserveBeyondTheCapacityChangesNothing) {
   const PointRegister before = store.reg;
   CommandFrame frame(ctx);
   EXPECT_FALSE(frame.Reserve(std::uint64_t{CPointStore::kCapacity} + 1));
-  EXPECT_EQ(store.count, 1u);
-  EXPECT_EQ(store.reg.x, before.x);
-  EXPECT_EQ(store.AllocatedPages(), 1u);
+  EXPECT_EQ(std::tuple(store.count, store.reg.x, store.AllocatedPages()),
+            std::tuple(1u, before.x, 1u));
   // A full store refuses the append and keeps its count.
   store.count = CPointStore::kCapacity;
   EXPECT_FALSE(frame.Append());

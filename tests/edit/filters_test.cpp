@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
+#include <tuple>
 
 #include "edit/subdivide.h"
 #include "model/geometry.h"
@@ -175,16 +176,14 @@ TEST_F(FilterFixture, ArcFilterMakesArcsFlatterThanTheToleranceStraight) {
   AddPoint(store, PLANE_XY, -10 * std::cos(d1), -10 * std::sin(d1), 0, 300);
   FilterSummary sum;
   ASSERT_TRUE(ArcFilter(ctx, 0.001, &sum).ok());
-  EXPECT_EQ(sum.changed, 1u);
-  ASSERT_EQ(store.count, 5u);
-  EXPECT_EQ(store.RawRecord(2)->type, MOVE_LINE_CONT);
-  EXPECT_EQ(store.RawRecord(3)->type, MOVE_ARC_CCW);
-  EXPECT_EQ(store.RawRecord(4)->type, PLANE_XY);
+  ASSERT_EQ(std::tuple(sum.changed, store.count), std::tuple(1u, 5u));
+  EXPECT_EQ(
+      std::tuple(store.RawRecord(2)->type, store.RawRecord(3)->type, store.RawRecord(4)->type),
+      std::tuple(MOVE_LINE_CONT, MOVE_ARC_CCW, PLANE_XY));
   // Nothing left to flatten: no change and no snapshot; one undo brings the arc back.
   EXPECT_EQ(ArcFilter(ctx, 0.001).code(), OutcomeCode::Unchanged);
   ASSERT_EQ(undo.Undo(store), 1);
-  EXPECT_EQ(store.RawRecord(2)->type, MOVE_ARC_CCW);
-  EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(std::tuple(store.RawRecord(2)->type, redraws), std::tuple(MOVE_ARC_CCW, 1));
 }
 
 TEST_F(FilterFixture, SubdivisionSplitsOnlyCutsLongerThanTheStepInItsScope) {
@@ -198,8 +197,8 @@ TEST_F(FilterFixture, SubdivisionSplitsOnlyCutsLongerThanTheStepInItsScope) {
   EXPECT_EQ(Records(store),
             "1 0 0 0.5, 3 0 0 0, 4 0.833333 0 0, 4 1.66667 0 0, 4 2.5 0 0, 4 3.5 0 0, "
             "4 4.16667 0 0, 4 4.83333 0 0, 4 5.5 0 0");
-  EXPECT_EQ(sum.cutsSplit, 2u);
-  EXPECT_EQ(store.RawRecord(4)->mark, 1);  // the steps keep the cut's mark
+  // The steps keep the cut's mark.
+  EXPECT_EQ(std::tuple(sum.cutsSplit, store.RawRecord(4)->mark), std::tuple(2u, 1));
 
   // The other scopes on the same path: the selected cuts (mark 1), the cuts ending inside a
   // polygon around x = 2.5 in the top view, and the one picked cut.
@@ -235,11 +234,12 @@ TEST_F(FilterFixture, SubdivisionSplitsOnlyCutsLongerThanTheStepInItsScope) {
   }
   // A picked rapid, a point beyond the store, a step of 0: nothing changes.
   point.point = 0;
-  EXPECT_EQ(Subdivide(ctx, point).code(), OutcomeCode::Unchanged);
+  const Outcome rapid = Subdivide(ctx, point);
   point.point = 99;
-  EXPECT_EQ(Subdivide(ctx, point).code(), OutcomeCode::Refused);
+  const Outcome beyond = Subdivide(ctx, point);
   all.step = 0;
-  EXPECT_EQ(Subdivide(ctx, all).code(), OutcomeCode::Refused);
+  EXPECT_EQ(std::tuple(rapid.code(), beyond.code(), Subdivide(ctx, all).code()),
+            std::tuple(OutcomeCode::Unchanged, OutcomeCode::Refused, OutcomeCode::Refused));
   EXPECT_EQ(Records(store), "1 0 0 0.5, 3 0 0 0, 4 2.5 0 0, 4 3.5 0 0, 4 5.5 0 0");
 }
 

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 #include "model/geometry.h"
@@ -45,18 +46,12 @@ TEST_F(Generators, FaceWithTheFirstValuesCutsSeventeenPassesFromTheTopDown) {
   EXPECT_EQ(undo.undoTop, 1u);  // one undo step, which takes the passes back
   for (int pass = 0; pass < 17; ++pass) {
     const std::uint32_t b = 1 + 4 * pass;
-    const float y = 80.0f - 10.0f * pass;
-    EXPECT_EQ(At(b).type, MOVE_RAPID);
-    EXPECT_EQ(At(b + 1).type, MOVE_LINE);
-    EXPECT_EQ(At(b + 2).type, MOVE_LINE);
-    EXPECT_EQ(At(b + 3).type, MOVE_RAPID);
-    EXPECT_EQ(At(b).x, -100.0f);
-    EXPECT_EQ(At(b + 2).x, 100.0f);
-    EXPECT_FLOAT_EQ(At(b + 1).y, y);
-    EXPECT_EQ(At(b).z, 40.0f);
-    EXPECT_EQ(At(b + 1).z, 0.0f);
-    EXPECT_EQ(At(b + 1).feed, 750);
-    EXPECT_EQ(At(b + 1).mark, 0);
+    EXPECT_EQ(std::tuple(At(b).type, At(b + 1).type, At(b + 2).type, At(b + 3).type, At(b).x,
+                         At(b + 2).x, At(b).z, At(b + 1).z, At(b + 1).feed, At(b + 1).mark),
+              std::tuple(MOVE_RAPID, MOVE_LINE, MOVE_LINE, MOVE_RAPID, -100.0f, 100.0f, 40.0f, 0.0f,
+                         750, 0))
+        << pass;
+    EXPECT_FLOAT_EQ(At(b + 1).y, 80.0f - 10.0f * pass) << pass;
   }
 }
 
@@ -66,11 +61,14 @@ TEST_F(Generators, FaceAlongYSpreadsThePassesEvenlyAndAnEmptyRectangleMakesNothi
   v.xSize = 25;
   ASSERT_TRUE(GenerateFace(ctx, v).ok());
   ASSERT_EQ(store.count, 16u);  // four passes: both edges and two between
-  EXPECT_FLOAT_EQ(At(0).x, -12.5f);
-  EXPECT_FLOAT_EQ(At(4).x, -12.5f + 25.0f / 3);
-  EXPECT_FLOAT_EQ(At(12).x, 12.5f);
-  EXPECT_FLOAT_EQ(At(1).y, -80.0f);  // direction 3 runs towards +Y
-  EXPECT_FLOAT_EQ(At(2).y, 80.0f);
+  // Direction 3 runs towards +Y.
+  for (auto [i, x, y] : {std::tuple(0u, -12.5f, -80.0f),
+                         {4u, -12.5f + 25.0f / 3, -80.0f},
+                         {12u, 12.5f, -80.0f},
+                         {2u, -12.5f, 80.0f}}) {
+    EXPECT_FLOAT_EQ(At(i).x, x) << i;
+    EXPECT_FLOAT_EQ(At(i + (i % 4 == 0)).y, y) << i;
+  }
 
   FaceValues backwards;
   backwards.kind = 3;
@@ -87,21 +85,19 @@ TEST_F(Generators, RadialCutsThirtyTwoSpokesFromTheOuterCircleToTheCentre) {
   v.x = 5, v.y = -5;
   ASSERT_TRUE(GenerateRadial(ctx, v).ok());
   ASSERT_EQ(store.count, 129u);
-  EXPECT_EQ(At(0).type, MOVE_RAPID);
-  EXPECT_EQ(At(0).x, 5.0f);
-  EXPECT_EQ(At(0).z, 40.0f);
+  EXPECT_EQ(std::tuple(At(0).type, At(0).x, At(0).z), std::tuple(MOVE_RAPID, 5.0f, 40.0f));
   const double n = 100 * kDegToRad * 180 / 10;  // 31.4159...
   for (int k = 0; k < 32; ++k) {
     const std::uint32_t b = 1 + 4 * k;
     const double a = k * 360 / n * kDegToRad;
-    EXPECT_EQ(At(b).type, MOVE_RAPID_CONT);
-    EXPECT_EQ(At(b + 1).type, MOVE_LINE);
-    EXPECT_EQ(At(b + 2).type, MOVE_LINE_CONT);
-    EXPECT_EQ(At(b + 3).type, MOVE_RAPID);
-    EXPECT_NEAR(At(b + 1).x, 5 + 50 * std::cos(a), 1e-4);
-    EXPECT_NEAR(At(b + 1).y, -5 + 50 * std::sin(a), 1e-4);
-    EXPECT_EQ(At(b + 2).x, 5.0f);  // the inner end of every spoke is the centre
-    EXPECT_EQ(At(b + 2).y, -5.0f);
+    // The inner end of every spoke is the centre.
+    EXPECT_EQ(std::tuple(At(b).type, At(b + 1).type, At(b + 2).type, At(b + 3).type, At(b + 2).x,
+                         At(b + 2).y),
+              std::tuple(MOVE_RAPID_CONT, MOVE_LINE, MOVE_LINE_CONT, MOVE_RAPID, 5.0f, -5.0f))
+        << k;
+    EXPECT_LT(std::hypot(At(b + 1).x - 5 - 50 * std::cos(a), At(b + 1).y + 5 - 50 * std::sin(a)),
+              1e-4)
+        << k;
   }
 }
 
@@ -110,12 +106,10 @@ TEST_F(Generators, SpiralFromTheCentreKeepsEveryCutAStartOfRun) {
   v.x = 3, v.y = 4;
   ASSERT_TRUE(GenerateSpiral(ctx, v).ok());
   EXPECT_EQ(testing::Records(store).substr(0, 30), "1 0 0 40, 2 3 4 40, 3 3 4 0, 3");
-  EXPECT_EQ(CountType(MOVE_LINE_CONT), 0);
-  EXPECT_EQ(CountType(MOVE_RAPID), 2);  // the origin and the final retract
-  const Point last = At(store.count - 1);
-  const Point before = At(store.count - 2);
-  EXPECT_EQ(last.x, before.x);
-  EXPECT_EQ(last.z, 40.0f);
+  // Two rapids: the origin and the final retract, straight up.
+  EXPECT_EQ(std::tuple(CountType(MOVE_LINE_CONT), CountType(MOVE_RAPID), At(store.count - 1).x,
+                       At(store.count - 1).z),
+            std::tuple(0, 2, At(store.count - 2).x, 40.0f));
   // Five rings, each once round while the radius grows by ten, then the outer circle. The
   // rings start from the raised inner radius 0.1 while the stepover comes from the span
   // before it was raised, so the last ring ends 0.1 beyond the outer circle, as the
@@ -138,11 +132,8 @@ TEST_F(Generators, SpiralAroundAnIslandPlungesOnTheInnerCircleWithTheEvenedStepo
   for (std::uint32_t i = 2; i < store.count; ++i)
     if (At(i).y == 0.0f && At(i).z == 0.0f) atZero.push_back(At(i).x);
   ASSERT_EQ(atZero.size(), 5u);  // the plunge, three rings, the outer circle
-  EXPECT_EQ(atZero[0], 10.0);
-  EXPECT_NEAR(atZero[1], 10, 0.05);
-  EXPECT_NEAR(atZero[2], 10 + 40.0 / 3, 0.05);
-  EXPECT_NEAR(atZero[3], 10 + 80.0 / 3, 0.05);
-  EXPECT_EQ(atZero[4], 50.0);
+  EXPECT_EQ(std::tuple(atZero[0], atZero[4]), std::tuple(10.0, 50.0));
+  for (int k = 1; k <= 3; ++k) EXPECT_NEAR(atZero[k], 10 + 40.0 / 3 * (k - 1), 0.05) << k;
   // No ring to clear: nothing.
   const std::uint32_t n = store.count;
   v.inner = 100;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <fstream>
+#include <tuple>
 
 #include "model/geometry.h"
 #include "test_support.h"
@@ -72,8 +73,7 @@ TEST_F(OffsetFixture, NothingInsideChangesNothingAndFurtherWindowsShareOneSnapsh
             OutcomeCode::Unchanged);
   EXPECT_EQ(OffsetCommand(ctx, Region::PointFilePolygon({{0, 0, 0}, {1, 1, 0}}), {0, 0, 5}).code(),
             OutcomeCode::Unchanged);
-  EXPECT_EQ(Records(store), original);
-  EXPECT_EQ(edits, 0u);
+  EXPECT_EQ(std::tuple(Records(store), edits), std::tuple(original, 0u));
   EXPECT_EQ(undo.Undo(store), 0);
   // Two windows, the second without a snapshot of its own: one undo goes back before both.
   ASSERT_TRUE(OffsetCommand(ctx, Region::Box(15, -5, 25, 5), {0, 0, 2}).ok());
@@ -113,12 +113,9 @@ TEST_F(OffsetFixture, CirclesCutMovesWhereTheyMeetTheCircleAndOnlyEndsDecide) {
             "1 20 0 10, 2 -20 5 10, 2 -20 5 0, 3 20 5 0, 1 20 5 10");
   // The crossing is the first along the move: entering, and leaving from inside.
   const auto in = CircleCrossing({0, 0, 0}, 10, {-20, 0, 0}, {20, 0, 4});
-  ASSERT_TRUE(in);
-  EXPECT_DOUBLE_EQ(in->x, -10);
-  EXPECT_DOUBLE_EQ(in->z, 1);
   const auto out = CircleCrossing({0, 0, 0}, 10, {0, 0, 0}, {0, 20, 0});
-  ASSERT_TRUE(out);
-  EXPECT_DOUBLE_EQ(out->y, 10);
+  ASSERT_TRUE(in && out);
+  EXPECT_EQ(std::tuple(in->x, in->z, out->y), std::tuple(-10.0, 1.0, 10.0));
   EXPECT_FALSE(CircleCrossing({0, 0, 0}, 10, {-20, 11, 0}, {20, 11, 0}));
 }
 
@@ -167,8 +164,7 @@ TEST_F(OffsetFixture, ArcsStayTrueToTheirCentres) {
       EXPECT_EQ(shifted, p.x >= 0.999) << i;
     }
   }
-  EXPECT_EQ(arcs, 2);
-  EXPECT_TRUE(acrossWasWalked);
+  EXPECT_EQ(std::tuple(arcs, acrossWasWalked), std::tuple(2, true));
   const std::string r = Records(store);
   EXPECT_NE(r.find("6 -20 0 0, 91 10 0 0"), std::string::npos) << r;  // outside: as it was
   EXPECT_NE(r.find("8 41 2 5, 91 10 0 0"), std::string::npos) << r;   // inside: moved whole

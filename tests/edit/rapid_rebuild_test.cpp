@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/point_store.h"
 #include "test_support.h"
 
@@ -69,9 +71,9 @@ TEST(RapidRebuild, AFullStoreLeavesTheToolpathAsItWas) {
   s.count = CPointStore::kCapacity;
   EXPECT_FALSE(RapidRebuild(s, 50));
   ASSERT_EQ(s.count, CPointStore::kCapacity);
-  EXPECT_EQ(s.RawRecord(0)->type, MOVE_RAPID);
-  EXPECT_EQ(float{s.RawRecord(0)->z}, 5.0f);
-  EXPECT_EQ(s.RawRecord(CPointStore::kCapacity - 1)->type, MOVE_LINE_CONT);
+  EXPECT_EQ(std::tuple(s.RawRecord(0)->type, float{s.RawRecord(0)->z},
+                       s.RawRecord(CPointStore::kCapacity - 1)->type),
+            std::tuple(std::int16_t{MOVE_RAPID}, 5.0f, std::int16_t{MOVE_LINE_CONT}));
 }
 
 }  // namespace

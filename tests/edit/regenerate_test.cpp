@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <vector>
 
 #include "edit/compaction.h"
@@ -31,15 +32,14 @@ TEST(Compaction, KeepsMotionPointsAndTheCentreRecordAfterEachArc) {
             "4 30 10 0 100");
   ASSERT_EQ(CompactStore(s), 1);
   EXPECT_EQ(Types(s), (std::vector<int>{1, 3, 6, PLANE_XY, 4}));
-  EXPECT_EQ(float{s.RawRecord(3)->y}, 10.0f);
-  EXPECT_EQ(float{s.RawRecord(4)->x}, 30.0f);
+  EXPECT_EQ(std::tuple(float{s.RawRecord(3)->y}, float{s.RawRecord(4)->x}),
+            std::tuple(10.0f, 30.0f));
   // Marking a range removes exactly that range at the next compaction.
   MarkRemoved(s, 0, 2);
   CompactStore(s);
   EXPECT_EQ(Types(s), (std::vector<int>{6, PLANE_XY, 4}));
   CPointStore empty;
-  EXPECT_EQ(CompactStore(empty), 1);
-  EXPECT_EQ(empty.count, 0u);
+  EXPECT_EQ(std::tuple(CompactStore(empty), empty.count), std::tuple(1, 0u));
 }
 
 TEST(Regenerate, RederivesRunTypesMarksCutsOfNoLengthAndMakesArcEndsPlanar) {
@@ -58,9 +58,9 @@ TEST(Regenerate, RederivesRunTypesMarksCutsOfNoLengthAndMakesArcEndsPlanar) {
             "8 30 0.7 20, 92 5 0 5, 1 30 0 5, 2 30 0 5");
   Regenerate(t);
   EXPECT_EQ(Types(t), (std::vector<int>{1, 3, 4, 0, 0, 6, PLANE_XY, 8, PLANE_ZX, 1, 2}));
-  EXPECT_EQ(float{t.RawRecord(5)->z}, 0.0f);
-  EXPECT_EQ(float{t.RawRecord(7)->y}, 0.7f);
-  EXPECT_EQ(float{t.RawRecord(7)->z}, 20.0f);
+  EXPECT_EQ(
+      std::tuple(float{t.RawRecord(5)->z}, float{t.RawRecord(7)->y}, float{t.RawRecord(7)->z}),
+      std::tuple(0.0f, 0.7f, 20.0f));
   CompactStore(t);
   EXPECT_EQ(t.count, 9u);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "test_support.h"
 
@@ -15,9 +16,7 @@ namespace {
 TEST(SegmentCrossing, FindsTheCrossingAndCarriesZAlongTheSegment) {
   auto i = SegmentCrossing({0, -10, 0}, {0, 10, 0}, {-10, 0, 0}, {10, 0, 20});
   ASSERT_TRUE(i);
-  EXPECT_DOUBLE_EQ(i->x, 0);
-  EXPECT_DOUBLE_EQ(i->y, 0);
-  EXPECT_DOUBLE_EQ(i->z, 10);  // halfway from C to D
+  EXPECT_EQ(std::tuple(i->x, i->y, i->z), std::tuple(0.0, 0.0, 10.0));  // z halfway from C to D
   // Parallel, degenerate edge, and a crossing beyond the end of a segment: none.
   EXPECT_FALSE(SegmentCrossing({0, 0, 0}, {10, 0, 0}, {0, 1, 0}, {10, 1, 0}));
   EXPECT_FALSE(SegmentCrossing({1, 1, 0}, {1, 1, 0}, {0, 0, 0}, {5, 5, 0}));
@@ -104,17 +103,13 @@ std::vector<std::size_t> Sizes(const std::vector<RegionPolygon>& polygons) {
 TEST(PointFile, GivesEachClosedPolygonAndDropsAnOpenOne) {
   testing::TempDir dir;
   const std::string path = dir.file("a.poi");
-  {
-    std::ofstream f(path);
-    f << "header text\nstart\n0 0 0\n100 0 0\n100 50 0\n0 50 0\nend\nbetween\nstart\n1 2 3\n"
-         "4 5 6\n7 8 9\nend\nstart\n1 1 1\n";
-  }
+  std::ofstream(path) << "header text\nstart\n0 0 0\n100 0 0\n100 50 0\n0 50 0\nend\nbetween\n"
+                         "start\n1 2 3\n4 5 6\n7 8 9\nend\nstart\n1 1 1\n";
   std::vector<RegionPolygon> polygons;
   ASSERT_TRUE(ReadPointFile(path, polygons).ok());
   EXPECT_EQ(Sizes(polygons), (std::vector<std::size_t>{4, 3}));
   EXPECT_EQ(polygons[1][2].z, 9);
-  const PointFileResult missing = ReadPointFile(dir.file("missing.poi"), polygons);
-  EXPECT_EQ(missing.error, FileReadError::Missing);
+  EXPECT_EQ(ReadPointFile(dir.file("missing.poi"), polygons).error, FileReadError::Missing);
   EXPECT_TRUE(polygons.empty());
 }
 
@@ -150,36 +145,23 @@ TEST(PointFile, RefusesWhatNoRealPointFileHolds) {
   };
   for (const Case& c : cases) {
     const std::string path = dir.file(std::string(c.name) + ".poi");
-    {
-      std::ofstream f(path, std::ios::binary);
-      f << c.text;
-    }
+    std::ofstream(path, std::ios::binary) << c.text;
     std::vector<RegionPolygon> polygons;
     const PointFileResult r = ReadPointFile(path, polygons);
-    EXPECT_FALSE(r.ok()) << c.name;
-    EXPECT_EQ(r.problem, c.problem) << c.name;
-    EXPECT_EQ(r.error, c.error) << c.name;
-    if (c.line != 0) {
-      EXPECT_EQ(r.line, c.line) << c.name << ": " << r.reason;
-    }
-    EXPECT_TRUE(polygons.empty()) << c.name;
+    EXPECT_EQ(std::tuple(r.ok(), r.problem, r.error, c.line ? r.line : 0, polygons.empty()),
+              std::tuple(false, c.problem, c.error, c.line, true))
+        << c.name << ": " << r.reason;
   }
+  // A device that never ends is refused at once.
+  std::vector<RegionPolygon> none;
+  EXPECT_EQ(ReadPointFile("/dev/zero", none).error, FileReadError::NotText);
+  EXPECT_TRUE(none.empty());
   // A polygon of exactly the limit is taken whole.
   const std::string path = dir.file("limit.poi");
-  {
-    std::ofstream f(path);
-    f << polygon(int(kPointFileMaxVertices));
-  }
+  std::ofstream(path) << polygon(int(kPointFileMaxVertices));
   std::vector<RegionPolygon> polygons;
   ASSERT_TRUE(ReadPointFile(path, polygons).ok());
   EXPECT_EQ(Sizes(polygons), (std::vector<std::size_t>{kPointFileMaxVertices}));
-}
-
-TEST(PointFile, ADeviceThatNeverEndsIsRefusedAtOnce) {
-  std::vector<RegionPolygon> polygons;
-  const PointFileResult r = ReadPointFile("/dev/zero", polygons);
-  EXPECT_EQ(r.error, FileReadError::NotText);
-  EXPECT_TRUE(polygons.empty());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <tuple>
 
 #include "edit/compaction.h"
 #include "edit/rapid_rebuild.h"
@@ -73,20 +74,19 @@ TEST_F(Reverse, ReversingARangeTwiceGivesEveryRecordBackAndArcsKeepTheirCentres)
             "1 26.655 52.001 18.75, 6 26.655 60.001 10.75, 93 0 0 -8, 8 18.655 60.001 2.75, "
             "92 -8 0 0, 4 18.655 60.001 -1.5, 8 18.655 67.891 -1.5, 91 -4.118 3.945 0, "
             "6 12.345 67.891 -1.5, 91 -3.155 -2.359 0, 3 1.5 -2.25 3");
-  EXPECT_EQ(store.RawRecord(0)->feed, 7);
-  EXPECT_EQ(store.RawRecord(1)->feed, 600);
-  EXPECT_EQ(store.RawRecord(10)->feed, 100);
-  EXPECT_EQ(store.RawRecord(10)->mark, 1);
+  EXPECT_EQ(std::tuple(store.RawRecord(0)->feed, store.RawRecord(1)->feed,
+                       store.RawRecord(10)->feed, store.RawRecord(10)->mark),
+            std::tuple(7, 600, 100, 1));
   // Every centre stays where it was (the arcs come in the opposite order), and each arc starts
   // and ends on its circle.
   const std::vector<ArcSeen> arcsAfter = Arcs(store);
   ASSERT_EQ(arcsAfter.size(), arcsBefore.size());
   for (std::size_t k = 0; k < arcsBefore.size(); ++k) {
     const ArcSeen &b = arcsBefore[k], &a = arcsAfter[arcsAfter.size() - 1 - k];
-    EXPECT_NEAR(a.ca, b.ca, 1e-5);
-    EXPECT_NEAR(a.cb, b.cb, 1e-5);
-    EXPECT_NEAR(a.r0, b.r1, 1e-5);
-    EXPECT_NEAR(a.r1, b.r0, 1e-5);
+    EXPECT_LT(std::max({std::fabs(a.ca - b.ca), std::fabs(a.cb - b.cb), std::fabs(a.r0 - b.r1),
+                        std::fabs(a.r1 - b.r0)}),
+              1e-5)
+        << k;
   }
 
   ASSERT_TRUE(ReverseRange(store, 0, store.count - 1));
@@ -175,13 +175,11 @@ TEST_F(Reverse, APlungeAtFeedStaysTheWayIntoTheReversedPath) {
   EXPECT_EQ(Records(store),
             "1 -40 -30 50, 2 -30 -20 50, 2 -30 -20 -9, 3 -30 -20 -14, 4 -30 -30 -14, "
             "4 -40 -30 -14, 1 -40 -30 50");
-  EXPECT_EQ(store.RawRecord(3)->feed, 600);
-  EXPECT_EQ(store.RawRecord(5)->feed, 1200);
+  EXPECT_EQ(std::tuple(store.RawRecord(3)->feed, store.RawRecord(5)->feed), std::tuple(600, 1200));
   // Twice: every move back with its cutting feed (a rapid's feed is no part of a move).
   ASSERT_TRUE(ReverseCommand(ctx, direction).ok());
   EXPECT_EQ(Records(store), before);
-  EXPECT_EQ(store.RawRecord(2)->feed, 600);
-  EXPECT_EQ(store.RawRecord(4)->feed, 1200);
+  EXPECT_EQ(std::tuple(store.RawRecord(2)->feed, store.RawRecord(4)->feed), std::tuple(600, 1200));
 }
 
 TEST_F(Reverse, ChosenPathsComeFirstAndTheOthersFollowInTheirOldOrder) {

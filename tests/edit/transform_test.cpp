@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <functional>
+#include <tuple>
 
 #include "model/geometry.h"
 #include "model/point_store.h"
@@ -143,31 +144,27 @@ TEST_F(Transform, BeyondTheRecordsCoordinatesIsRefusedWhole) {
     const char* name;
     TransformOptions o;
   };
-  std::vector<Case> cases;
-  auto add = [&](const char* name, auto set) {
-    TransformOptions o;
-    set(o);
-    cases.push_back({name, o});
-  };
-  add("move x", [](TransformOptions& o) { o.dx = 40000; });
-  add("move just past", [](TransformOptions& o) { o.dx = 32695; });
-  add("move y", [](TransformOptions& o) { o.dy = 32690; });
-  add("third copy in z", [](TransformOptions& o) { o.dz = 11000, o.copy = true, o.copies = 3; });
-  add("mirror and scale", [](TransformOptions& o) {
-    o.method = TransformMethod::Mirror, o.scaleY = true, o.sy = -1, o.cy = -20000;
-  });
-  add("turn about a far centre",
-      [](TransformOptions& o) { o.method = TransformMethod::Rotate, o.angle = 180, o.cx = 20000; });
+  std::vector<Case> cases(6);
+  cases[0].name = "move x", cases[0].o.dx = 40000;
+  cases[1].name = "move just past", cases[1].o.dx = 32695;
+  cases[2].name = "move y", cases[2].o.dy = 32690;
+  cases[3].name = "third copy in z", cases[3].o.dz = 11000, cases[3].o.copy = true;
+  cases[3].o.copies = 3;
+  cases[4].name = "mirror and scale", cases[4].o.method = TransformMethod::Mirror;
+  cases[4].o.scaleY = true, cases[4].o.sy = -1, cases[4].o.cy = -20000;
+  cases[5].name = "turn about a far centre", cases[5].o.method = TransformMethod::Rotate;
+  cases[5].o.angle = 180, cases[5].o.cx = 20000;
   for (const Case& c : cases) {
     store.count = 0;
     AddPoints(store, kPath);
     messages.str("");
     const Outcome out = TransformCommand(ctx, c.o);
-    EXPECT_EQ(out.code(), OutcomeCode::Refused) << c.name;
-    EXPECT_NE(out.reason().find("32700"), std::string::npos) << c.name;
-    EXPECT_NE(messages.str().find("beyond the coordinates"), std::string::npos) << c.name;
-    EXPECT_EQ(Records(store), "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 10 20 -5") << c.name;
-    EXPECT_EQ(retract, 50) << c.name;
+    EXPECT_EQ(std::tuple(out.code(), out.reason().find("32700") != std::string::npos,
+                         messages.str().find("beyond the coordinates") != std::string::npos,
+                         Records(store), retract),
+              std::tuple(OutcomeCode::Refused, true, true,
+                         "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 10 20 -5", 50.0))
+        << c.name << ": " << out.reason();
     EXPECT_EQ(undo.Undo(store), 0) << c.name;
   }
   // Up to the limit itself the move is made.

@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <map>
+#include <tuple>
 #include <vector>
 
 #include "app/application.h"
@@ -54,21 +55,15 @@ TEST(ConditionFile, PositionalLinesKeywordsAndMalformedValues) {
   CuttingConditions c = kUnusual;
   ReadConditionsText(
       "a 1\r\nb 2\r\nc 3\r\nd 0.5\r\ne 4\r\nf 0.25\r\nPlungeFeed 700\r\ng 900\r\nh CAST", c);
-  EXPECT_EQ(c.ToolDiameter, 1.0f);
-  EXPECT_EQ(c.SlopeMaxReduction, 0.25f);
-  EXPECT_EQ(c.PlungeFeed, 700);
-  EXPECT_EQ(c.MaxFeed, 900);
-  EXPECT_EQ(c.Material, "CAST");
-  EXPECT_EQ(c.ConCorChk, kUnusual.ConCorChk);
-  EXPECT_EQ(c.FeedChgAng, kUnusual.FeedChgAng);
-  EXPECT_EQ(c.CorWeight30, kUnusual.CorWeight30);
-  EXPECT_EQ(c.SideCorRat, kUnusual.SideCorRat);
+  EXPECT_EQ(std::tuple(c.ToolDiameter, c.SlopeMaxReduction, c.PlungeFeed, c.MaxFeed, c.Material),
+            std::tuple(1.0f, 0.25f, 700, 900, "CAST"));
+  EXPECT_EQ(std::tuple(c.ConCorChk, c.FeedChgAng, c.CorWeight30, c.SideCorRat),
+            std::tuple(kUnusual.ConCorChk, kUnusual.FeedChgAng, kUnusual.CorWeight30,
+                       kUnusual.SideCorRat));
   CuttingConditions d = kUnusual;
   ReadConditionsText("x 3\ny 4\nz", d);
-  EXPECT_EQ(d.ToolDiameter, 3.0f);
-  EXPECT_EQ(d.SafetyDistance, 4.0f);
-  EXPECT_EQ(d.CornerMinAngle, kUnusual.CornerMinAngle);
-  EXPECT_EQ(d.Material, kUnusual.Material);
+  EXPECT_EQ(std::tuple(d.ToolDiameter, d.SafetyDistance, d.CornerMinAngle, d.Material),
+            std::tuple(3.0f, 4.0f, kUnusual.CornerMinAngle, kUnusual.Material));
 
   // Keywords in any case each set their own field; a file never sets master control.
   const std::string head = "a 1 b 2 c 3 d 0.1 e 4 f 0.2 PlungeFeed 5 g 6 h M\n";
@@ -77,13 +72,10 @@ TEST(ConditionFile, PositionalLinesKeywordsAndMalformedValues) {
                          "concorchk 0\nUPDOWNCHK 0\nLmxByMaster 1\nNoSuchKey 77\n"
                          "sidecorrat 3.5\nfeedchgang 25\n",
                      k);
-  EXPECT_EQ(k.ConCorChk, 0);
-  EXPECT_EQ(k.UpDownChk, 0);
-  EXPECT_EQ(k.FeedChgSmoothCheck, 0);  // untouched by its neighbours' keywords
-  EXPECT_EQ(k.XyChgReduceCheck, 0);
-  EXPECT_EQ(k.LmxByMaster, 0);
-  EXPECT_EQ(k.SideCorRat, 3.5f);
-  EXPECT_EQ(k.FeedChgAng, 25);
+  // FeedChgSmoothCheck and XyChgReduceCheck stay untouched by their neighbours' keywords.
+  EXPECT_EQ(std::tuple(k.ConCorChk, k.UpDownChk, k.FeedChgSmoothCheck, k.XyChgReduceCheck,
+                       k.LmxByMaster, k.SideCorRat, k.FeedChgAng),
+            std::tuple(0, 0, 0, 0, 0, 3.5f, 25));
   k.LmxByMaster = 1;  // the user's choice survives reading a file that says 0
   ReadConditionsText(head + "LmxByMaster 0", k);
   EXPECT_EQ(k.LmxByMaster, 1);
@@ -94,17 +86,12 @@ TEST(ConditionFile, PositionalLinesKeywordsAndMalformedValues) {
       "a x1 b 2.5mm c -3 d nan e inf f 1e99 PlungeFeed 12abc g 99999999999 h M\n"
       "ZupZdown junk\nCorWeight0 +0.5\nFeedChgAng 0\n",
       m);
-  EXPECT_EQ(m.ToolDiameter, 0.0f);
-  EXPECT_EQ(m.SafetyDistance, 2.5f);
-  EXPECT_EQ(m.CornerMinAngle, -3.0f);
-  EXPECT_EQ(m.CornerMaxReduction, 0.0f);  // not finite
-  EXPECT_EQ(m.SlopeMinAngle, 0.0f);
-  EXPECT_EQ(m.SlopeMaxReduction, 0.0f);  // beyond single precision
-  EXPECT_EQ(m.PlungeFeed, 12);
-  EXPECT_EQ(m.MaxFeed, 2147483647);
-  EXPECT_EQ(m.ZupZdown, 0.0f);
-  EXPECT_EQ(m.CorWeight0, 0.5f);
-  EXPECT_EQ(m.FeedChgAng, 1);  // a unit of 0 (or less) reads as 1
+  // nan and inf are not finite, 1e99 is beyond single precision, a unit of 0 (or less) reads
+  // as 1.
+  EXPECT_EQ(std::tuple(m.ToolDiameter, m.SafetyDistance, m.CornerMinAngle, m.CornerMaxReduction,
+                       m.SlopeMinAngle, m.SlopeMaxReduction, m.PlungeFeed, m.MaxFeed, m.ZupZdown,
+                       m.CorWeight0, m.FeedChgAng),
+            std::tuple(0.0f, 2.5f, -3.0f, 0.0f, 0.0f, 0.0f, 12, 2147483647, 0.0f, 0.5f, 1));
 }
 
 TEST(ConditionFile, FilesOnDiskAndTheBundledExamples) {
@@ -203,9 +190,8 @@ TEST(TransferDialog, ReductionsFeedBoxesAndMasterControl) {
   c.CornerMaxReduction = 0.1f;
   SlopeReductionFromCorner(c);
   EXPECT_EQ(c.SlopeMaxReduction, 0.2f);
-  FeedBoxes b = TransferDialogBoxes(c);
-  EXPECT_EQ(b.maxFeed, 1000);
-  EXPECT_EQ(b.minFeed, 100);
+  const FeedBoxes b = TransferDialogBoxes(c);
+  EXPECT_EQ(std::tuple(b.maxFeed, b.minFeed), std::tuple(1000, 100));
   c.SideCorRat = 20.0f;
   SlopeReductionFromCorner(c);
   EXPECT_EQ(c.SlopeMaxReduction, 1.0f);
@@ -213,12 +199,10 @@ TEST(TransferDialog, ReductionsFeedBoxesAndMasterControl) {
   // The feed boxes set the maximum and the reductions; a maximum of 0 changes nothing.
   CuttingConditions f;
   ASSERT_EQ(ApplyFeedBoxes(f, 1000, 100), 1);
-  EXPECT_EQ(f.MaxFeed, 1000);
-  EXPECT_EQ(f.CornerMaxReduction, 0.1f);
-  EXPECT_EQ(f.SlopeMaxReduction, 0.2f);
+  EXPECT_EQ(std::tuple(f.MaxFeed, f.CornerMaxReduction, f.SlopeMaxReduction),
+            std::tuple(1000, 0.1f, 0.2f));
   ASSERT_EQ(ApplyFeedBoxes(f, 1500, 450), 1);
-  EXPECT_EQ(f.CornerMaxReduction, 0.3f);
-  EXPECT_EQ(f.SlopeMaxReduction, 0.6f);
+  EXPECT_EQ(std::tuple(f.CornerMaxReduction, f.SlopeMaxReduction), std::tuple(0.3f, 0.6f));
   EXPECT_EQ(ApplyFeedBoxes(f, 0, 100), 0);
   EXPECT_EQ(f.MaxFeed, 1500);
 
@@ -233,13 +217,13 @@ TEST(TransferDialog, ReductionsFeedBoxesAndMasterControl) {
 
   // Master control needs a file name longer than four characters; ".mma" is added only to a
   // name without "mma".
-  EXPECT_EQ(SetLmxByMaster(c, 1, ""), 0);
-  EXPECT_EQ(SetLmxByMaster(c, 1, "a.mm"), 0);
-  EXPECT_EQ(SetLmxByMaster(c, 1, "a.mma"), 1);
-  EXPECT_EQ(SetLmxByMaster(c, 0, "a.mma"), 0);
-  EXPECT_EQ(MasterModelFileName("/jobs/part"), "/jobs/part.mma");
-  EXPECT_EQ(MasterModelFileName("/jobs/part.mma"), "/jobs/part.mma");
-  EXPECT_EQ(MasterModelFileName("/mmas/part.nc"), "/mmas/part.nc");
+  for (auto [on, name, set] :
+       {std::tuple(1, "", 0), {1, "a.mm", 0}, {1, "a.mma", 1}, {0, "a.mma", 0}})
+    EXPECT_EQ(SetLmxByMaster(c, on, name), set) << on << name;
+  for (auto [name, file] : {std::pair("/jobs/part", "/jobs/part.mma"),
+                            {"/jobs/part.mma", "/jobs/part.mma"},
+                            {"/mmas/part.nc", "/mmas/part.nc"}})
+    EXPECT_EQ(MasterModelFileName(name), file);
 }
 
 // Conditions that would give moves a feed of 0 are refused, on reading and before a run;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <string>
+#include <tuple>
 
 #include "feed/machine_feed.h"
 #include "model/geometry.h"
@@ -63,8 +64,7 @@ TEST_F(FeedChangeFixture, CeilingAndFloorChangeOnlyThePointsInsideAndCanBeUndone
   const std::uint32_t undoTop = undo.undoTop;
   EXPECT_EQ(RegionFeedCommand(ctx, WindowOverX0To100(), FeedLimit::Floor, 300).code(),
             OutcomeCode::Unchanged);
-  EXPECT_EQ(edits, editsBefore);
-  EXPECT_EQ(undo.undoTop, undoTop);
+  EXPECT_EQ(std::tuple(edits, undo.undoTop), std::tuple(editsBefore, undoTop));
   // A window region with fewer than three vertices selects nothing.
   EXPECT_EQ(
       RegionFeedCommand(ctx, Region::Polygon({{0, 0, 0}, {5, 5, 0}}), FeedLimit::Floor, 900).code(),
@@ -96,8 +96,7 @@ TEST_F(FeedChangeFixture, LinesCrossingTheEdgeGainOnePointThereWithZAlongTheMove
   AddPoints(store, "1 -20 0 10, 2 -20 0 0, 3 0 0 4 1000");
   ASSERT_TRUE(RegionFeedCommand(ctx, Region::Circle(0, 0, 0, 10), FeedLimit::Ceiling, 300).ok());
   ASSERT_EQ(store.count, 4u);
-  EXPECT_NEAR(store.RawRecord(2)->x, -10, 1e-3);
-  EXPECT_NEAR(store.RawRecord(2)->z, 2, 1e-3);
+  EXPECT_LT(std::hypot(store.RawRecord(2)->x + 10, store.RawRecord(2)->z - 2), 1e-3);
   EXPECT_EQ(Feeds(), "0 0 1000 300");
 }
 
@@ -127,9 +126,7 @@ TEST_F(FeedChangeFixture, ArcsCrossingTheEdgeBecomeTwoArcsOnTheSameCentre) {
     ArcOfPoint(store, 4, second);
     for (const StoredArc* arc : {&first, &second}) {
       EXPECT_EQ(arc->type, MOVE_ARC_CCW);
-      EXPECT_NEAR(arc->centre[0], 0, 1e-4);
-      EXPECT_NEAR(arc->centre[1], 0, 1e-4);
-      EXPECT_NEAR(arc->arc.radius, 50, 1e-4);
+      EXPECT_LT(std::hypot(arc->centre[0], arc->centre[1], arc->arc.radius - 50), 1e-4);
     }
     // The cut lies on the window's edge (within a thousandth of a pixel, and the store's
     // single precision), where the two arcs meet.
@@ -155,8 +152,7 @@ TEST_F(FeedChangeFixture, ChangeFeedSetsEveryMoveAndTheDocumentsFeedHeldToTheSto
   FeedChangeSummary r;
   ASSERT_TRUE(ChangeFeedCommand(ctx, 40000, &r).ok());
   EXPECT_EQ(Feeds(), "32767 32767 32767 32767");  // the centre record keeps its arc's feed
-  EXPECT_EQ(cuttingFeed, 32767);
-  EXPECT_EQ(r.changed, 3u);
+  EXPECT_EQ(std::tuple(cuttingFeed, r.changed), std::tuple(32767, 3u));
   // A toolpath of rapids alone still hands the value on as the document's cutting feed.
   store.count = 0;
   AddPoints(store, "1 0 0 10 800");
@@ -199,16 +195,18 @@ TEST(MachineFeed, BlocksMachinesAndTheirBuffers) {
   EXPECT_DOUBLE_EQ(TransferSeconds(30, 9600), 0.03125);
   // One word changed: 7 more; a G00 with a new feed: the G and F words; an arc: G, I and J.
   const double a[3] = {1, 2, 3}, b[3] = {5, 2, 3};
-  EXPECT_EQ(BlockCharacters(MOVE_LINE_CONT, a, 0, b, 0, 4), 6 + 7 + 2);
-  EXPECT_EQ(BlockCharacters(MOVE_RAPID, a, 500, b, 8000, 4), 6 + 7 + 3 + 5 + 2);
-  EXPECT_EQ(BlockCharacters(MOVE_ARC_CW, a, 500, b, 500, 4), 6 + 7 + 3 + 14 + 2);
-  EXPECT_EQ(BlockCharacters(MOVE_LINE_CONT, a, 0, a, 0, 0.00009), 0);  // no block
+  // No move: no block.
+  EXPECT_EQ(std::tuple(BlockCharacters(MOVE_LINE_CONT, a, 0, b, 0, 4),
+                       BlockCharacters(MOVE_RAPID, a, 500, b, 8000, 4),
+                       BlockCharacters(MOVE_ARC_CW, a, 500, b, 500, 4),
+                       BlockCharacters(MOVE_LINE_CONT, a, 0, a, 0, 0.00009)),
+            std::tuple(6 + 7 + 2, 6 + 7 + 3 + 5 + 2, 6 + 7 + 3 + 14 + 2, 0));
   EXPECT_EQ(FindMachine("Fanuc15M")->blocks, 30);
   EXPECT_EQ(FindMachine("fanuc15m"), nullptr);
-  EXPECT_EQ(BufferedBlocks(5, 50), 5);
-  EXPECT_EQ(BufferedBlocks(5, 100), 10);
-  EXPECT_EQ(BufferedBlocks(5, 24), 3);  // 5 + (-26 x 5) / 50 = 5 - 2
-  EXPECT_EQ(BufferedBlocks(5, 0), 1);   // never less than the running block
+  // At 24 %: 5 + (-26 x 5) / 50 = 5 - 2; never less than the running block.
+  EXPECT_EQ(std::tuple(BufferedBlocks(5, 50), BufferedBlocks(5, 100), BufferedBlocks(5, 24),
+                       BufferedBlocks(5, 0)),
+            std::tuple(5, 10, 3, 1));
   MachineFeedOptions o;
   o.machine = "Machine9", o.weight = 75;
   ConfirmMachineChoice(o);
@@ -216,8 +214,9 @@ TEST(MachineFeed, BlocksMachinesAndTheirBuffers) {
   o.machine = "Unknown";
   ConfirmMachineChoice(o);
   EXPECT_EQ(o.blockCount, 135);  // a machine not in the list leaves the count
-  EXPECT_EQ(TimeWeightedFeed(1, 1000, 1, 500, 50), 650);  // 666.7 to the nearest 50
-  EXPECT_EQ(TimeWeightedFeed(1, 20, 1, 20, 50), 50);      // 0 becomes the unit
+  // 666.7 to the nearest 50; 0 becomes the unit.
+  EXPECT_EQ(std::tuple(TimeWeightedFeed(1, 1000, 1, 500, 50), TimeWeightedFeed(1, 20, 1, 20, 50)),
+            std::tuple(650, 50));
 }
 
 TEST_F(FeedChangeFixture, MachineFeedSlowsTheBlocksOnceTheBufferRunsDry) {

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <fstream>
 #include <random>
+#include <tuple>
 
 #include "app/feed_chart_commands.h"
 #include "app/feed_commands.h"
@@ -39,11 +40,10 @@ TEST(FeedProfile, CutsFollowOneAnotherAlongTheirLength) {
   const int feeds[] = {100, 200, 300, 400, 500};
   const double ends[] = {5, 15, 20, 20 + kQuarterArc, 30 + kQuarterArc};
   for (std::size_t i = 0; i < 5; ++i) {
-    SCOPED_TRACE(i);
-    EXPECT_EQ(p.moves[i].record, records[i]);
-    EXPECT_EQ(p.moves[i].feed, feeds[i]);
-    EXPECT_NEAR(p.moves[i].end, ends[i], 1e-4);
-    EXPECT_EQ(p.moves[i].slope, 0);
+    EXPECT_EQ(std::tuple(p.moves[i].record, p.moves[i].feed, p.moves[i].slope),
+              std::tuple(records[i], feeds[i], 0))
+        << i;
+    EXPECT_NEAR(p.moves[i].end, ends[i], 1e-4) << i;
   }
   EXPECT_FALSE(p.hasSlopes);
   // The whole distance is what `info` calls the cutting and the arc length together.
@@ -51,12 +51,9 @@ TEST(FeedProfile, CutsFollowOneAnotherAlongTheirLength) {
   EXPECT_NEAR(p.Length(), st.cuttingLength + st.arcLength, 1e-9);
 
   // The move under a distance: a shared end belongs to the earlier move; outside, the ends.
-  EXPECT_EQ(p.MoveAt(15.0), 1u);
-  EXPECT_EQ(p.MoveAt(15.01), 2u);
-  EXPECT_EQ(p.MoveAt(20.5), 3u);
-  EXPECT_EQ(p.MoveAt(-3), 0u);
-  EXPECT_EQ(p.MoveAt(1e9), 4u);
-  EXPECT_EQ(p.MoveAt(std::nan("")), 0u);
+  EXPECT_EQ(std::tuple(p.MoveAt(15.0), p.MoveAt(15.01), p.MoveAt(20.5), p.MoveAt(-3), p.MoveAt(1e9),
+                       p.MoveAt(std::nan(""))),
+            std::tuple(1u, 2u, 3u, 0u, 4u, 0u));
   EXPECT_FALSE(FeedProfile{}.MoveAt(1.0).has_value());
 
   // Only rapids, or nothing: no moves, no distance.
@@ -84,12 +81,10 @@ TEST(FeedProfile, SlopeIsTheMasterRulesAnswerAtTheEndPoint) {
   ASSERT_TRUE(BuildFeedProfile(s, p, &grid, 1.0));
   EXPECT_TRUE(p.hasSlopes);
   ASSERT_EQ(p.moves.size(), 4u);
-  EXPECT_EQ(p.moves[0].slope, 0);
-  EXPECT_EQ(p.moves[1].slope, 45);
-  // Started on the steep cell, but the end point counts.
-  EXPECT_EQ(p.moves[2].slope, 0);
-  // Above the material there is nothing to meet.
-  EXPECT_EQ(p.moves[3].slope, 0);
+  // The third started on the steep cell, but the end point counts; above the material (the
+  // fourth) there is nothing to meet.
+  EXPECT_EQ(std::tuple(p.moves[0].slope, p.moves[1].slope, p.moves[2].slope, p.moves[3].slope),
+            std::tuple(0, 45, 0, 0));
 }
 
 // The decimation against a plain count of every column's moves, on moves whose ends often fall
@@ -151,38 +146,31 @@ TEST(FeedProfile, DecimationKeepsEveryColumnsExtremes) {
   for (int f : {5, 1, 9}) order.moves.push_back({order.Length() + 0.1, 0, std::int16_t(f), 0});
   auto one = DecimateProfile(order, false, 10.0, 4);
   ASSERT_EQ(one.size(), 1u);
-  EXPECT_EQ(one[0].first, 1);
-  EXPECT_EQ(one[0].second, 9);
+  EXPECT_EQ(std::tuple(one[0].first, one[0].second), std::tuple(1, 9));
   order.moves[2].feed = 0;
   one = DecimateProfile(order, false, 10.0, 4);
-  EXPECT_EQ(one[0].first, 5);
-  EXPECT_EQ(one[0].second, 0);
+  EXPECT_EQ(std::tuple(one[0].first, one[0].second), std::tuple(5, 0));
   EXPECT_TRUE(DecimateProfile(order, false, 0.0, 4).empty());
 }
 
 TEST(FeedChart, AxesOnNiceNumbers) {
-  ChartAxis a = NiceAxis(0, 1500, 5, true);
-  EXPECT_EQ(a.lo, 0);
-  EXPECT_EQ(a.hi, 1500);
-  EXPECT_EQ(a.step, 500);
-  EXPECT_EQ(a.decimals, 0);
-  a = NiceAxis(0, 5132.7, 8, false);
-  EXPECT_EQ(a.hi, 5132.7);
-  EXPECT_EQ(a.step, 1000);
+  auto axis = [](const ChartAxis& a) {
+    return std::tuple(a.lo, a.hi, a.step, a.first, a.decimals);
+  };
+  EXPECT_EQ(axis(NiceAxis(0, 1500, 5, true)), std::tuple(0, 1500, 500, 0, 0));
+  ChartAxis a = NiceAxis(0, 5132.7, 8, false);
+  EXPECT_EQ(std::tuple(a.hi, a.step), std::tuple(5132.7, 1000));
   a = NiceAxis(0, 0.37, 5, true);
   EXPECT_NEAR(a.step, 0.1, 1e-12);
   EXPECT_NEAR(a.hi, 0.4, 1e-12);
   EXPECT_EQ(a.decimals, 1);
   a = NiceAxis(-120, 800, 6, true);
-  EXPECT_EQ(a.step, 200);
-  EXPECT_EQ(a.lo, -200);
-  EXPECT_EQ(a.first, -200);
+  EXPECT_EQ(std::tuple(a.step, a.lo, a.first), std::tuple(200, -200, -200));
   // No width, or no number: still an axis.
   a = NiceAxis(5, 5, 5, true);
   EXPECT_GT(a.hi, a.lo);
   a = NiceAxis(std::nan(""), INFINITY, 5, false);
-  EXPECT_EQ(a.lo, 0);
-  EXPECT_EQ(a.hi, 1);
+  EXPECT_EQ(std::tuple(a.lo, a.hi), std::tuple(0, 1));
 }
 
 TEST(FeedChart, SeriesLieInThePlotAtMostTwoPointsPerColumn) {
@@ -195,23 +183,19 @@ TEST(FeedChart, SeriesLieInThePlotAtMostTwoPointsPerColumn) {
   options.width = 900;
   options.height = 400;
   const FeedChart c = LayOutFeedChart(after, &before, options);
-  EXPECT_EQ(c.picture.width, 900);
-  EXPECT_EQ(c.picture.height, 400);
+  EXPECT_EQ(std::tuple(c.picture.width, c.picture.height), std::tuple(900, 400));
   std::vector<const ChartShape*> lines;
   for (const ChartShape& s : c.picture.shapes)
     if (s.kind == ChartShape::Kind::Line && s.points.size() > 10) lines.push_back(&s);
   ASSERT_EQ(lines.size(), 2u);  // before, then after on top
-  EXPECT_EQ(lines[0]->colour, kChartBeforeColour);
-  EXPECT_EQ(lines[1]->colour, kChartAfterColour);
+  EXPECT_EQ(std::tuple(lines[0]->colour, lines[1]->colour),
+            std::tuple(kChartBeforeColour, kChartAfterColour));
   const double plotWidth = c.right - c.left;
   for (const ChartShape* l : lines) {
     EXPECT_LE(l->points.size(), 2 * plotWidth);
-    for (const ChartPoint& pt : l->points) {
-      EXPECT_GT(pt.x, c.left);
-      EXPECT_LT(pt.x, c.right);
-      EXPECT_GE(pt.y, c.top);
-      EXPECT_LE(pt.y, c.bottom);
-    }
+    for (const ChartPoint& pt : l->points)
+      EXPECT_TRUE(pt.x > c.left && pt.x < c.right && pt.y >= c.top && pt.y <= c.bottom)
+          << pt.x << ", " << pt.y;
   }
   // The before line is flat at 1200; the after line dips to 250 and reaches 800.
   EXPECT_NEAR(lines[0]->points.front().y, c.YOfFeed(1200), 0.5);
@@ -255,11 +239,10 @@ TEST(FeedChartSeries, BeforeIsTheToolpathTheOptimiserFoundOrAProgramReadAside) {
   const std::uint32_t undoTop = doc.undo.undoTop;
   const std::uint64_t edits = doc.edits;
   ASSERT_TRUE(CollectFeedChartSeries(t.app, doc, other, series).ok());
-  EXPECT_EQ(series.before.moves.size(), 2u);
+  ASSERT_EQ(series.before.moves.size(), 2u);
   EXPECT_EQ(series.before.moves[1].feed, 300);
-  EXPECT_EQ(Records(doc.store), records);
-  EXPECT_EQ(doc.undo.undoTop, undoTop);
-  EXPECT_EQ(doc.edits, edits);
+  EXPECT_EQ(std::tuple(Records(doc.store), doc.undo.undoTop, doc.edits),
+            std::tuple(records, undoTop, edits));
   const Outcome missing = CollectFeedChartSeries(t.app, doc, t.dir.file("none.nc"), series);
   EXPECT_EQ(missing.code(), OutcomeCode::CannotOpen);
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <functional>
 #include <memory>
+#include <tuple>
 #include <vector>
 
 #include "feed/feed_control.h"
@@ -58,19 +59,18 @@ class EngineTest : public ::testing::Test {
 TEST_F(EngineTest, LevelsAnchorsAndStepsUseSinglePrecisionConditions) {
   CFeedEngine e(fc, 1);
   // ((1 - 0.1f) x 0.7f + 0.1f) x 1000 = 729.99998... truncates to 729, not 730.
-  EXPECT_EQ(e.Level(0.7f, 0.1f), 729);
-  EXPECT_EQ(e.Level(0.3f, 0.1f), 370);
-  EXPECT_EQ(e.Level(1.0f, 0.1f), 1000);
-  EXPECT_EQ(e.Level(0.0f, 0.1f), 100);
-  // 45 degrees: step (370 - 729) / 30 = -11 in integers, 729 - 11 x 15 = 564.
-  EXPECT_EQ(e.SlopeFeed(45.0), 564);
-  EXPECT_EQ(e.SlopeFeed(0.0), 1000);
-  EXPECT_EQ(e.SlopeFeed(90.0), 100);  // 370 + (-9) x 30
-  // Corner feed of the arcs: real interpolation, then rounded: 1000 - 271 x 15/30 = 864.5.
-  EXPECT_EQ(e.CornerFeed(15.0), 860);
-  EXPECT_EQ(e.CornerFeed(10.0), -1);    // not above CornerMinAngle
-  EXPECT_EQ(e.CornerFeed(370.0), -1);   // 370 is 10 once brought into 0..360
-  EXPECT_EQ(e.CornerFeed(200.0), 100);  // capped at 90
+  EXPECT_EQ(std::tuple(e.Level(0.7f, 0.1f), e.Level(0.3f, 0.1f), e.Level(1.0f, 0.1f),
+                       e.Level(0.0f, 0.1f)),
+            std::tuple(729, 370, 1000, 100));
+  // 45 degrees: step (370 - 729) / 30 = -11 in integers, 729 - 11 x 15 = 564; at 90:
+  // 370 + (-9) x 30.
+  EXPECT_EQ(std::tuple(e.SlopeFeed(45.0), e.SlopeFeed(0.0), e.SlopeFeed(90.0)),
+            std::tuple(564, 1000, 100));
+  // Corner feed of the arcs: real interpolation, then rounded: 1000 - 271 x 15/30 = 864.5;
+  // 10 is not above CornerMinAngle, nor 370 once brought into 0..360; 200 is capped at 90.
+  EXPECT_EQ(
+      std::tuple(e.CornerFeed(15.0), e.CornerFeed(10.0), e.CornerFeed(370.0), e.CornerFeed(200.0)),
+      std::tuple(860, -1, -1, 100));
   // The XY corners use whole steps: 1000 + (-9) x 15 = 865 -> 860; at 45: 729 - 11 x 15.
   EXPECT_EQ(e.CornerFeedSteps(45.0), 560);
 }
@@ -79,9 +79,8 @@ TEST_F(EngineTest, FlatMovesComeOutAtTheMaximumFeedRoundedToTheUnit) {
   c.MaxFeed = 1005;
   Run({{1, 0, 0, 5}, {2, 0, 0, 1}, {3, 0, 0, 0}, {4, 40, 0, 0}, {4, 80, 0, 0}, {1, 80, 0, 5}});
   ASSERT_EQ(out.size(), 6u);
-  for (int i : {3, 4}) EXPECT_EQ(out[i].Feed, 1000) << i;
-  EXPECT_EQ(ch.pointCount, 6u);
-  EXPECT_EQ(ch.slowedMoves, 0u);
+  EXPECT_EQ(std::tuple(out[3].Feed, out[4].Feed, ch.pointCount, ch.slowedMoves),
+            std::tuple(1000, 1000, 6u, 0u));
 }
 
 TEST_F(EngineTest, SlopeRule) {
@@ -94,28 +93,26 @@ TEST_F(EngineTest, SlopeRule) {
 
   // Falling 45 degrees with ZupZdown 0.5: 564 x 0.5 = 282 -> 280; with 0.1 the result is
   // raised to MaxFeed x SlopeMaxReduction = 100.
-  c.ZupZdown = 0.5f;
-  Run({{1, 0, 0, 20}, {3, 0, 0, 10}, {4, 10, 0, 0}});
-  EXPECT_EQ(out[2].Feed, 280);
-  c.ZupZdown = 0.1f;
-  Run({{1, 0, 0, 20}, {3, 0, 0, 10}, {4, 10, 0, 0}});
-  EXPECT_EQ(out[2].Feed, 100);
   // Without the Z up / Z down check the falling move keeps its slope feed.
-  c.UpDownChk = 0;
-  Run({{1, 0, 0, 20}, {3, 0, 0, 10}, {4, 10, 0, 0}});
-  EXPECT_EQ(out[2].Feed, 560);
+  for (auto [ratio, check, feed] : {std::tuple(0.5f, 1, 280), {0.1f, 1, 100}, {0.1f, 0, 560}}) {
+    c.ZupZdown = ratio, c.UpDownChk = check;
+    Run({{1, 0, 0, 20}, {3, 0, 0, 10}, {4, 10, 0, 0}});
+    EXPECT_EQ(out[2].Feed, feed) << ratio << " " << check;
+  }
 }
 
 TEST_F(EngineTest, SlopeAtOrBelowTheMinimumAngleKeepsItsFeed) {
   NoCorners();
   c.SlopeMinAngle = 45.0f;
   // tan(45) = 1 exactly in the geometry; the program's degree factor makes it 44.99999...,
-  // so the move is not above the minimum and keeps the maximum feed.
-  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10}});
-  EXPECT_EQ(out[2].Feed, 1000);
-  // 46 degrees is above it: 729 - 11 x 16 = 553 -> 550.
-  Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10 * std::tan(46 * M_PI / 180)}});
-  EXPECT_EQ(out[2].Feed, 550);
+  // so the move is not above the minimum and keeps the maximum feed. 46 degrees is above it:
+  // 729 - 11 x 16 = 553 -> 550.
+  for (auto [degrees, feed] : {std::pair(45, 1000), {46, 550}}) {
+    Run({{1, 0, 0, 5},
+         {3, 0, 0, 0},
+         {4, 10, 0, degrees == 45 ? 10 : 10 * std::tan(46 * M_PI / 180)}});
+    EXPECT_EQ(out[2].Feed, feed) << degrees;
+  }
 }
 
 TEST_F(EngineTest, XyCornerGivesZonesOfTheSearchDistanceOnLongLegs) {
@@ -133,10 +130,8 @@ TEST_F(EngineTest, XyCornerGivesZonesOfTheSearchDistanceOnLongLegs) {
   EXPECT_NEAR(out[3].X, 100 + 5 * std::cos(a), 1e-9);
   EXPECT_NEAR(out[3].Y, 5 * std::sin(a), 1e-9);
   // Only the first piece of a split code-3 move keeps code 3.
-  EXPECT_EQ(out[1].MotionType, 3u);
-  EXPECT_EQ(out[2].MotionType, 4u);
-  EXPECT_EQ(out[3].MotionType, 4u);
-  EXPECT_EQ(ch.slowedMoves, 2u);
+  EXPECT_EQ(std::tuple(out[1].MotionType, out[2].MotionType, out[3].MotionType, ch.slowedMoves),
+            std::tuple(3u, 4u, 4u, 2u));
 }
 
 TEST_F(EngineTest, ShallowCornersDependOnTheEngagementCheck) {
@@ -153,8 +148,7 @@ TEST_F(EngineTest, ShallowCornersDependOnTheEngagementCheck) {
   c.ConCorChk = 1;
   Run(path);
   ASSERT_EQ(out.size(), 6u);
-  EXPECT_EQ(out[3].Feed, 850);
-  EXPECT_EQ(out[4].Feed, 850);
+  EXPECT_EQ(std::tuple(out[3].Feed, out[4].Feed), std::tuple(850, 850));
   // A 3-degree corner lies below the effective minimum: nothing changes.
   const double b = 3 * M_PI / 180;
   Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 50, 0, 0}, {4, 50 + 50 * std::cos(b), 50 * std::sin(b), 0}});
@@ -166,10 +160,7 @@ TEST_F(EngineTest, ZonesCoveringMoreThan80PercentCollapseIntoOneFeed) {
   // Two 90-degree corners 12 apart: zones of 41 % at both ends of the middle move (82 %).
   Run({{1, 0, -50, 5}, {3, 0, -50, 0}, {4, 0, 0, 0}, {4, 12, 0, 0}, {4, 12, 50, 0}});
   ASSERT_EQ(out.size(), 7u);  // the two long moves are split once each, the middle not
-  EXPECT_EQ(out[3].X, 0.0);
-  EXPECT_EQ(out[4].X, 12.0);
-  EXPECT_EQ(out[4].Y, 0.0);
-  EXPECT_EQ(out[4].Feed, 100);
+  EXPECT_EQ(std::tuple(out[3].X, out[4].X, out[4].Y, out[4].Feed), std::tuple(0.0, 12.0, 0.0, 100));
   // 20 apart: 25 % zones stay zones, the middle keeps the maximum feed.
   Run({{1, 0, -50, 5}, {3, 0, -50, 0}, {4, 0, 0, 0}, {4, 20, 0, 0}, {4, 20, 50, 0}});
   ASSERT_EQ(out.size(), 9u);
@@ -208,10 +199,8 @@ TEST_F(EngineTest, SmoothingRampsAFeedDropOverEqualPieces) {
   Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 50, 0, 0}, {4, 50 + h, 0, h}, {4, 60 + h, 0, 10 + h}});
   EXPECT_GE(fc.outputCapacity, 16u);
   ASSERT_EQ(out.size(), large.size());
-  for (std::size_t i = 0; i < out.size(); ++i) {
-    EXPECT_EQ(out[i].Feed, large[i].Feed);
-    EXPECT_EQ(out[i].X, large[i].X);
-  }
+  for (std::size_t i = 0; i < out.size(); ++i)
+    EXPECT_EQ(std::tuple(out[i].Feed, out[i].X), std::tuple(large[i].Feed, large[i].X)) << i;
 }
 
 TEST_F(EngineTest, ArcFeedFollowsItsEngagement) {
@@ -221,13 +210,11 @@ TEST_F(EngineTest, ArcFeedFollowsItsEngagement) {
   c.ConCorChk = 0;
   // 2 asin(5 x 0.5 / 10) = 28.96 degrees: 1000 - 271 x 28.96 / 30 = 738 -> 730.
   Run(path);
-  ASSERT_EQ(out.size(), 6u);
-  EXPECT_EQ(out[4].Feed, 730);
   // The move into the arc: its last 5 of 50 (10 %) at the arc's feed.
+  ASSERT_EQ(out.size(), 6u);
   EXPECT_NEAR(out[2].Y, -5.0, 1e-9);
-  EXPECT_EQ(out[3].Feed, 730);
-  EXPECT_EQ(out[5].MotionType, static_cast<std::uint32_t>(PLANE_XY));
-  EXPECT_EQ(out[5].X, -10.0);
+  EXPECT_EQ(std::tuple(out[3].Feed, out[4].Feed, out[5].MotionType, out[5].X),
+            std::tuple(730, 730, std::uint32_t{PLANE_XY}, -10.0));
   // With the engagement check the tool radius comes off: radius 5, 60 degrees: 370.
   c.ConCorChk = 1;
   Run(path);
@@ -244,11 +231,11 @@ TEST_F(EngineTest, MasterModelSlowsMovesUnderSteepMaterial) {
   ch.master.cells = cells.data();
   c.LmxByMaster = 1;
   // A flat move of 3 (no zone: not longer than 1.2 x 5) under material at 45 degrees: 560.
-  Run({{1, 5, 10, 0}, {3, 8, 10, 0}});
-  EXPECT_EQ(out[1].Feed, 560);
   // Above the material nothing is found.
-  Run({{1, 5, 10, 11}, {3, 8, 10, 11}});
-  EXPECT_EQ(out[1].Feed, 1000);
+  for (auto [z, feed] : {std::pair(0, 560), {11, 1000}}) {
+    Run({{1, 5, 10, double(z)}, {3, 8, 10, double(z)}});
+    EXPECT_EQ(out[1].Feed, feed) << z;
+  }
   // A plunge of 20 (zones of 5 / 20 = 25 %) into the material, then the short move: the
   // plunge's last 25 % at the feed of the steepness met at its end (560), and the short move
   // after it slowed whole: 1000 x (1 - 0.9 x 45 / 90) = 550.
@@ -273,10 +260,9 @@ TEST_F(EngineTest, AbortLeavesTheRecordsAsTheyStandAndStillOutputs) {
       ch.abort = 1;
     };
   });
-  EXPECT_EQ(windows, 2);  // the second window stops at its first record
+  // The second window stops at its first record; the rest as it stood, rounded to the unit.
   ASSERT_EQ(out.size(), 600u);
-  EXPECT_EQ(out[100].Feed, 1000);
-  EXPECT_EQ(out[500].Feed, 120);  // as it stood, rounded to the unit
+  EXPECT_EQ(std::tuple(windows, out[100].Feed, out[500].Feed), std::tuple(2, 1000, 120));
 }
 
 TEST_F(EngineTest, ZoneWalksGiveTheSameResultWithAndWithoutSkipping) {
@@ -303,8 +289,7 @@ TEST_F(EngineTest, ZoneWalksGiveTheSameResultWithAndWithoutSkipping) {
   EXPECT_GT(a.size(), path.size());
   int slowed = 0;
   for (std::size_t i = 0; i < a.size(); ++i) {
-    EXPECT_EQ(a[i].Feed, b[i].Feed) << i;
-    EXPECT_EQ(a[i].X, b[i].X) << i;
+    EXPECT_EQ(std::tuple(a[i].Feed, a[i].X), std::tuple(b[i].Feed, b[i].X)) << i;
     slowed += a[i].Feed < 1000;
   }
   EXPECT_GT(slowed, 100);
@@ -329,12 +314,10 @@ TEST_F(EngineTest, DegenerateInputDoesNotBreakTheRun) {
   c.FeedChgAng = 0;
   c.MaxFeed = 1005;
   Run({{4, 0, 0, 0}, {4, 0, 0, 0}, {4, 10, 0, 10}, {4, 10, 0, 10}, {0, 1, 1, 1}});
-  EXPECT_EQ(out.size(), 5u);
-  EXPECT_EQ(out[0].Feed, 1005);
-  EXPECT_EQ(out[2].Feed, 553);  // 733 + (-12) x 15 with the 1005 anchors, unrounded
+  // 553 = 733 + (-12) x 15 with the 1005 anchors, unrounded.
+  EXPECT_EQ(std::tuple(out.size(), out[0].Feed, out[2].Feed), std::tuple(5u, 1005, 553));
   Run({});
-  EXPECT_EQ(out.size(), 0u);
-  EXPECT_EQ(ch.pointCount, 0u);
+  EXPECT_EQ(std::tuple(out.size(), ch.pointCount), std::tuple(0ul, 0u));
   // Absurd conditions from a hand-edited file: feeds stay within what the store can hold.
   c.FeedChgAng = 10;
   c.MaxFeed = 100000;
@@ -343,10 +326,7 @@ TEST_F(EngineTest, DegenerateInputDoesNotBreakTheRun) {
   c.ZupZdown = -1e30f;
   c.CornerMaxReduction = 5.0f;
   Run({{1, 0, 0, 5}, {3, 0, 0, 0}, {4, 10, 0, 10}, {4, 20, 0, 0}, {4, 20, 20, 0}});
-  for (const FeedPoint& p : out) {
-    EXPECT_GE(p.Feed, 0);
-    EXPECT_LE(p.Feed, 32767);
-  }
+  for (const FeedPoint& p : out) EXPECT_TRUE(p.Feed >= 0 && p.Feed <= 32767) << p.Feed;
   c = CuttingConditions{};
   c.FeedChgAng = 0;
   // An arc without its centre record and zero tool diameter and safety distance.
@@ -354,10 +334,7 @@ TEST_F(EngineTest, DegenerateInputDoesNotBreakTheRun) {
   c.SafetyDistance = 0;
   Run({{1, 0, 0, 0}, {3, 1, 0, 0}, {6, 2, 1, 0}, {4, 2, 1, 0}, {4, 2, 5, 0}});
   EXPECT_GE(out.size(), 5u);
-  for (const FeedPoint& p : out) {
-    EXPECT_GT(p.Feed, 0);
-    EXPECT_LE(p.Feed, 1005);
-  }
+  for (const FeedPoint& p : out) EXPECT_TRUE(p.Feed > 0 && p.Feed <= 1005) << p.Feed;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
+#include <tuple>
 
 #include "app/application.h"
 #include "app/master_model_commands.h"
@@ -52,13 +53,11 @@ TEST(MasterFile, TwoByThreeIs224BytesAndReadsBackByteExact) {
   MasterModel m;
   ASSERT_EQ(m.ReadBytes(bytes), 1);
   ASSERT_TRUE(m.Exists());
-  EXPECT_EQ(m.header.columns, 2u);
-  EXPECT_EQ(m.header.rows, 3u);
-  EXPECT_EQ(m.header.originX, 10.5);
-  EXPECT_EQ(m.header.toolDiameter, 12.0);
-  EXPECT_EQ(m.Cell(1, 2).z, 2.5f);  // element 5: row 2, column 1
-  EXPECT_EQ(m.Cell(1, 2).slope, 35);
-  EXPECT_EQ(m.Cell(1, 2).x, -9999.0f);  // node positions are not kept in files
+  EXPECT_EQ(std::tuple(m.header.columns, m.header.rows, m.header.originX, m.header.toolDiameter),
+            std::tuple(2u, 3u, 10.5, 12.0));
+  // Element 5: row 2, column 1; node positions are not kept in files.
+  EXPECT_EQ(std::tuple(m.Cell(1, 2).z, m.Cell(1, 2).slope, m.Cell(1, 2).x),
+            std::tuple(2.5f, std::int16_t{35}, -9999.0f));
   EXPECT_EQ(m.FileBytes(), bytes);
 
   // Text in the header block is ignored and written back as zeros.
@@ -120,9 +119,8 @@ TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
   EXPECT_EQ(refused.code(), OutcomeCode::Refused);
   EXPECT_NE(refused.reason().find("shorter than its header"), std::string::npos)
       << refused.reason();
-  EXPECT_EQ(platform.messageCount, messages + 1);
-  EXPECT_EQ(platform.lastCaption, "Error message");
-  EXPECT_EQ(platform.lastMessage, " Can not open file !!.\n");
+  EXPECT_EQ(std::tuple(platform.messageCount, platform.lastCaption, platform.lastMessage),
+            std::tuple(messages + 1, "Error message", " Can not open file !!.\n"));
   EXPECT_FALSE(LoadMasterModel(app, doc, dir.file("missing.mma")).ok());
   // A folder, and a header announcing more cells than any mesh has, are refused before a
   // cell is read; a device without end gives an empty header.
@@ -135,8 +133,8 @@ TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
     EXPECT_EQ(o.code(), OutcomeCode::Refused) << path;
     EXPECT_NE(o.reason().find(path), std::string::npos) << o.reason();
   }
-  EXPECT_EQ(doc.master.header.columns, 3u);
-  EXPECT_TRUE(doc.master.Exists());  // the refused files left the loaded model
+  // The refused files left the loaded model.
+  EXPECT_EQ(std::tuple(doc.master.header.columns, doc.master.Exists()), std::tuple(3u, true));
 
   ASSERT_TRUE(SaveMasterModel(app, doc, dir.file("b.mma")).ok());
   EXPECT_EQ(testing::ReadAll(dir.file("b.mma")), good);
@@ -146,14 +144,12 @@ TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
   // Deleting asks; showing needs a mesh.
   platform.answers.push_back(Answer::Cancel);
   EXPECT_FALSE(DeleteMasterModel(app, doc).ok());
-  EXPECT_EQ(platform.lastMessage, " Do you want master model? ");
-  EXPECT_EQ(platform.lastCaption, " Optimizer message ");
-  EXPECT_TRUE(doc.master.Exists());
+  EXPECT_EQ(std::tuple(platform.lastMessage, platform.lastCaption, doc.master.Exists()),
+            std::tuple(" Do you want master model? ", " Optimizer message ", true));
   platform.answers.push_back(Answer::Ok);
   EXPECT_TRUE(DeleteMasterModel(app, doc).ok());
-  EXPECT_FALSE(doc.master.Exists());
-  EXPECT_EQ(doc.master.header.exists, 0u);
-  EXPECT_EQ(doc.master.shown, 0);
+  EXPECT_EQ(std::tuple(doc.master.Exists(), doc.master.header.exists, doc.master.shown),
+            std::tuple(false, 0u, 0));
   EXPECT_FALSE(ToggleMasterModelDisplay(doc).ok());
   EXPECT_EQ(doc.master.shown, 0);
 }
@@ -217,16 +213,11 @@ TEST(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
   MasterModel m;
   ASSERT_EQ(m.Create(s, undo), 1);
   // Origin one tolerance below the lowest X and Y; the cell size is the tolerance.
-  EXPECT_EQ(m.header.originX, -1.0);
-  EXPECT_EQ(m.header.originY, -1.0);
-  EXPECT_EQ(m.header.cellSize, 1.0);
-  EXPECT_EQ(m.header.highX, 5.0);
-  EXPECT_EQ(m.header.highZ, 10.0);
-  EXPECT_EQ(m.header.toolDiameter, 10.0);
   // Fine spacing 0.2: 26 x 16 fine cells, every fifth kept: 5 x 3.
-  EXPECT_EQ(m.header.columns, 5u);
-  EXPECT_EQ(m.header.rows, 3u);
-  EXPECT_EQ(m.header.cellCount, 15u);
+  const MeshHeader& h = m.header;
+  EXPECT_EQ(std::tuple(h.originX, h.originY, h.cellSize, h.highX, h.highZ, h.toolDiameter,
+                       h.columns, h.rows, h.cellCount),
+            std::tuple(-1.0, -1.0, 1.0, 5.0, 10.0, 10.0, 5u, 3u, 15u));
   for (std::uint32_t i = 1; i < 5; ++i) {
     for (std::uint32_t j = 1; j < 3; ++j) {
       // Column i lies at X = i - 1; the row between the cuts is filled from them.
@@ -257,9 +248,9 @@ TEST(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
   for (std::uint32_t j = 0; j < m.header.rows; ++j)
     for (std::uint32_t i = 0; i < m.header.columns; ++i) filled += m.Cell(i, j).HasHeight();
   EXPECT_EQ(filled, 2);
-  EXPECT_EQ(m.Cell(1, 1).z, 0.0f);
-  EXPECT_EQ(m.Cell(4, 4).z, 0.0f);
-  EXPECT_EQ(m.Cell(1, 1).slope, 0);  // no neighbour with a height
+  // No neighbour with a height: slope 0.
+  EXPECT_EQ(std::tuple(m.Cell(1, 1).z, m.Cell(4, 4).z, m.Cell(1, 1).slope),
+            std::tuple(0.0f, 0.0f, std::int16_t{0}));
 }
 
 TEST(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
@@ -281,8 +272,7 @@ TEST(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
   const std::string before = m.FileBytes();
   testing::AddPoints(s, "1 0 0 10, 3 0 0 0 300, 4 10 0 0 300, 4 10 10 0 300");
   EXPECT_EQ(m.Create(s, undo), 0);  // 4 points: nothing happens
-  EXPECT_EQ(m.FileBytes(), before);
-  EXPECT_EQ(s.count, 4u);
+  EXPECT_EQ(std::tuple(m.FileBytes(), s.count), std::tuple(before, 4u));
 
   // A tolerance far too fine for the extent: the memory failure, nothing changed.
   AddPoint(s, MOVE_LINE_CONT, 5000, 5000, 0, 300);
@@ -290,15 +280,13 @@ TEST(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
   bool memory = false;
   EXPECT_EQ(m.Create(s, undo, &memory), 0);
   EXPECT_TRUE(memory);
-  EXPECT_EQ(m.FileBytes(), before);
-  EXPECT_EQ(s.count, 5u);
+  EXPECT_EQ(std::tuple(m.FileBytes(), s.count), std::tuple(before, 5u));
 
   // Only rapids: no box, the model is cleared.
   CPointStore r;
   for (int i = 0; i < 5; ++i) AddPoint(r, i ? MOVE_RAPID_CONT : MOVE_RAPID, i, i, 10);
   EXPECT_EQ(m.Create(r, undo), -1);
-  EXPECT_FALSE(m.Exists());
-  EXPECT_EQ(r.count, 5u);
+  EXPECT_EQ(std::tuple(m.Exists(), r.count), std::tuple(false, 5u));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "feed/feed_control.h"
@@ -195,22 +196,19 @@ TEST(PreparedMasterQuery, PreparationFollowsTheGridRadiusAndFloor) {
   std::mt19937 rng(7);
   RandomMesh mesh(rng, 12, 10, 1.0);
   MasterQuery q(mesh.grid, 3.0, 10.0);
-  EXPECT_TRUE(q.Tabled());
-  EXPECT_FALSE(q.PreparedFor(mesh.grid, 3.5, 10.0));
-  EXPECT_FALSE(q.PreparedFor(mesh.grid, 3.0, 12.0));
-  MasterGrid moved = mesh.grid;
+  MasterGrid moved = mesh.grid, plain = mesh.grid;
   moved.originX += 0.5;
-  EXPECT_FALSE(q.PreparedFor(moved, 3.0, 10.0));
-  MasterGrid plain = mesh.grid;
   plain.preparedQuery = false;
-  EXPECT_FALSE(q.PreparedFor(plain, 3.0, 10.0));
+  EXPECT_EQ(std::tuple(q.Tabled(), q.PreparedFor(mesh.grid, 3.5, 10.0),
+                       q.PreparedFor(mesh.grid, 3.0, 12.0), q.PreparedFor(moved, 3.0, 10.0),
+                       q.PreparedFor(plain, 3.0, 10.0)),
+            std::tuple(true, false, false, false, false));
   q.Prepare(plain, 3.0, 10.0);
   EXPECT_FALSE(q.Tabled());  // asked of the grid afresh
   EXPECT_EQ(q.MaxSlopeAbove(2.0, 12.0, 0.0), ReferenceQuery(plain, 2.0, 12.0, 0.0, 3.0));
   // An empty grid answers 0 either way.
   MasterQuery none(MasterGrid{}, 5.0, 0.0);
-  EXPECT_FALSE(none.Tabled());
-  EXPECT_EQ(none.MaxSlopeAbove(0, 0, 0), 0);
+  EXPECT_EQ(std::tuple(none.Tabled(), none.MaxSlopeAbove(0, 0, 0)), std::tuple(false, 0));
 }
 
 // ---- The optimiser with a master model ---------------------------------------------------

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <tuple>
 
 #include "feed/feed_chart.h"
 #include "test_support.h"
@@ -197,26 +198,21 @@ TEST(ChartPng, PixelsAreTheShapesAsDrawn) {
   p.AddLine({{-1e300, 0}, {std::nan(""), 5}}, kBlack);  // nothing to draw, no harm
   p.AddText(20, 15, "1", kBlack, 1);
   const Png png = ReadPng(ChartPng(p));
-  ASSERT_EQ(png.error, "");
-  ASSERT_EQ(png.width, 40);
-  ASSERT_EQ(png.height, 30);
-  EXPECT_EQ(png.At(5, 5), kRed);
-  EXPECT_EQ(png.At(14, 9), kRed);
-  EXPECT_EQ(png.At(15, 5), kWhite);
-  EXPECT_EQ(png.At(4, 5), kWhite);
-  EXPECT_EQ(png.At(5, 10), kWhite);
-  for (int x = 2; x <= 30; ++x) EXPECT_EQ(png.At(x, 20), kBlue) << x;
-  EXPECT_EQ(png.At(31, 20), kWhite);
-  EXPECT_EQ(png.At(2, 19), kWhite);
-  for (int y = 2; y <= 27; ++y)
-    for (int x = 34; x <= 36; ++x) EXPECT_EQ(png.At(x, y), kGreen) << x << "," << y;
-  EXPECT_EQ(png.At(33, 10), kWhite);
-  EXPECT_EQ(png.At(37, 10), kWhite);
-  // "1": its middle column stands on the baseline, 7 pixels high.
-  for (int y = 8; y <= 14; ++y) EXPECT_EQ(png.At(22, y), kBlack) << y;
-  EXPECT_EQ(png.At(22, 15), kWhite);
-  EXPECT_EQ(png.At(22, 7), kWhite);
-  EXPECT_EQ(png.At(20, 11), kWhite);
+  ASSERT_EQ(std::tuple(png.error, png.width, png.height), std::tuple("", 40, 30));
+  // Rectangles of pixels {x0, y0, x1, y1} of one colour: the rectangle and just beside it,
+  // the lines and just beside them, and "1", whose middle column stands on the baseline,
+  // 7 pixels high.
+  const struct {
+    int x0, y0, x1, y1;
+    ChartColour colour;
+  } areas[] = {{5, 5, 14, 9, kRed},      {15, 5, 15, 5, kWhite},  {4, 5, 4, 5, kWhite},
+               {5, 10, 5, 10, kWhite},   {2, 20, 30, 20, kBlue},  {31, 20, 31, 20, kWhite},
+               {2, 19, 2, 19, kWhite},   {34, 2, 36, 27, kGreen}, {33, 10, 33, 10, kWhite},
+               {37, 10, 37, 10, kWhite}, {22, 8, 22, 14, kBlack}, {22, 15, 22, 15, kWhite},
+               {22, 7, 22, 7, kWhite},   {20, 11, 20, 11, kWhite}};
+  for (const auto& a : areas)
+    for (int y = a.y0; y <= a.y1; ++y)
+      for (int x = a.x0; x <= a.x1; ++x) EXPECT_EQ(png.At(x, y), a.colour) << x << "," << y;
 }
 
 TEST(ChartPng, LargeAndManyColouredPicturesStayValid) {
@@ -230,9 +226,9 @@ TEST(ChartPng, LargeAndManyColouredPicturesStayValid) {
   const std::string bytes = ChartPng(big);
   const Png png = ReadPng(bytes);
   ASSERT_EQ(png.error, "");
-  EXPECT_EQ(png.At(1000, 200), kBlue);
-  EXPECT_EQ(png.At(1000, 750), kRed);  // on the diagonal
-  EXPECT_EQ(png.At(1000, 760), kBlue);
+  // (1000, 750) lies on the diagonal.
+  EXPECT_EQ(std::tuple(png.At(1000, 200), png.At(1000, 750), png.At(1000, 760)),
+            std::tuple(kBlue, kRed, kBlue));
   EXPECT_LT(bytes.size(), 60000u);
 
   // More colours than a palette holds: the later ones take the nearest of the first 256.
@@ -244,9 +240,9 @@ TEST(ChartPng, LargeAndManyColouredPicturesStayValid) {
                  {static_cast<std::uint8_t>(i % 256), static_cast<std::uint8_t>(i / 256 * 100), 7});
   const Png m = ReadPng(ChartPng(many));
   ASSERT_EQ(m.error, "");
-  EXPECT_EQ(m.palette.size(), 256u);
-  EXPECT_EQ(m.At(254, 2), (ChartColour{254, 0, 7}));
-  EXPECT_EQ(m.At(299, 2), (ChartColour{43, 0, 7}));  // 43, 100, 7: nearest is 43, 0, 7
+  // 43, 100, 7: the nearest is 43, 0, 7.
+  EXPECT_EQ(std::tuple(m.palette.size(), m.At(254, 2), m.At(299, 2)),
+            std::tuple(256u, ChartColour{254, 0, 7}, ChartColour{43, 0, 7}));
 
   ChartPicture none;
   none.width = 1;
@@ -353,9 +349,8 @@ TEST(ChartSvg, WellFormedWithTheChartsShapes) {
   const std::vector<Element> svg = ParseXml(ChartSvg(chart.picture), error);
   ASSERT_EQ(error, "");
   ASSERT_FALSE(svg.empty());
-  EXPECT_EQ(svg[0].name, "svg");
-  EXPECT_EQ(svg[0].attributes.at("width"), "800");
-  EXPECT_EQ(svg[0].attributes.at("viewBox"), "0 0 800 360");
+  EXPECT_EQ(std::tuple(svg[0].name, svg[0].attributes.at("width"), svg[0].attributes.at("viewBox")),
+            std::tuple("svg", "800", "0 0 800 360"));
   int series = 0;
   std::vector<std::string> texts;
   for (const Element& e : svg) {
@@ -369,8 +364,7 @@ TEST(ChartSvg, WellFormedWithTheChartsShapes) {
       char comma = 0;
       std::istringstream one(xy);
       one >> x >> comma >> y;
-      EXPECT_EQ(comma, ',');
-      EXPECT_TRUE(x >= 0 && x <= 800 && y >= 0 && y <= 360) << xy;
+      EXPECT_TRUE(comma == ',' && x >= 0 && x <= 800 && y >= 0 && y <= 360) << xy;
     }
   }
   // The three series and their legend lines.
@@ -382,8 +376,8 @@ TEST(ChartSvg, WellFormedWithTheChartsShapes) {
 }
 
 TEST(ChartFiles, FormatByExtensionAndSafeWrites) {
-  EXPECT_EQ(ChartFormatOfPath("chart.png"), ChartFormat::Png);
-  EXPECT_EQ(ChartFormatOfPath("dir/CHART.Svg"), ChartFormat::Svg);
+  EXPECT_EQ(std::tuple(ChartFormatOfPath("chart.png"), ChartFormatOfPath("dir/CHART.Svg")),
+            std::tuple(ChartFormat::Png, ChartFormat::Svg));
   for (const char* bad : {"chart.pngx", ".png", "dir/.svg", "png", "chart.jpg", ""})
     EXPECT_EQ(ChartFormatOfPath(bad), ChartFormat::None) << bad;
 
@@ -399,8 +393,7 @@ TEST(ChartFiles, FormatByExtensionAndSafeWrites) {
   EXPECT_EQ(ReadAll(svg).rfind("<?xml", 0), 0u);
 
   // Refused before anything is written: another extension, a picture of no size, a folder.
-  const Outcome text = WriteChartFile(p, dir.file("c.txt"));
-  EXPECT_EQ(text.code(), OutcomeCode::Refused);
+  EXPECT_EQ(WriteChartFile(p, dir.file("c.txt")).code(), OutcomeCode::Refused);
   EXPECT_FALSE(std::filesystem::exists(dir.file("c.txt")));
   p.width = 0;
   EXPECT_EQ(WriteChartFile(p, svg).code(), OutcomeCode::Refused);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <tuple>
 
 #include "test_support.h"
 
@@ -12,20 +13,15 @@ namespace {
 TEST(LayerColours, LayersAboveTenRepeatOneToTen) {
   LayerColourTable t;
   t.index = {15, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14};
-  EXPECT_EQ(LayerColour(t, 13), LayerColour(t, 3));
-  EXPECT_EQ(LayerColour(t, 20), LayerColour(t, 10));
-  EXPECT_EQ(LayerColour(t, 21), LayerColour(t, 1));
-  EXPECT_EQ(LayerColour(t, 10), 14);
-  EXPECT_EQ(LayerColour(t, 99), LayerColour(t, 9));
-  EXPECT_EQ(LayerColour(t, 255), LayerColour(t, 5));
-  EXPECT_EQ(LayerColour(t, -1), kColourGreen);
+  for (auto [layer, same] : {std::pair(13, 3), {20, 10}, {21, 1}, {99, 9}, {255, 5}})
+    EXPECT_EQ(LayerColour(t, layer), LayerColour(t, same)) << layer;
+  EXPECT_EQ(std::tuple(LayerColour(t, 10), LayerColour(t, -1)), std::tuple(14, kColourGreen));
   // The fixed eleventh entry continues the default sequence.
   EXPECT_EQ(LayerColour(LayerColourTable{}, 10), 10);
   // Reversed background swaps only white and black.
-  EXPECT_EQ(DrawnColour(0, true).red, 0);
-  EXPECT_EQ(DrawnColour(15, true).red, 255);
-  EXPECT_EQ(DrawnColour(4, true).red, 255);
-  EXPECT_EQ(DrawnColour(4, true).green, 0);
+  EXPECT_EQ(std::tuple(DrawnColour(0, true).red, DrawnColour(15, true).red,
+                       DrawnColour(4, true).red, DrawnColour(4, true).green),
+            std::tuple(0, 255, 255, 0));
   EXPECT_STREQ(DrawnColour(99).name, "White");
 }
 
@@ -34,8 +30,7 @@ TEST(LayerColours, FileRoundTripsAndABadFileKeepsEveryLayerOnTheList) {
   const std::string d = dir.path().string();
   LayerColourTable t;
   EXPECT_EQ(ReadLayerColours(d, t), 0);  // no file: layer number as colour
-  EXPECT_EQ(LayerColour(t, 3), 3);
-  EXPECT_EQ(LayerColour(t, 0), 0);
+  EXPECT_EQ(std::tuple(LayerColour(t, 3), LayerColour(t, 0)), std::tuple(3, 0));
   t.index = {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 10};
   ASSERT_EQ(WriteLayerColours(d, t), 1);
   EXPECT_EQ(testing::ReadAll(LayerColourPath(d)), "15 \n14 \n13 \n12 \n11 \n10 \n9 \n8 \n7 \n6 \n");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/point_store.h"
 #include "test_support.h"
 #include "view/view_state.h"
@@ -44,16 +46,16 @@ TEST(StatusLine, MouseShowsModelPositionOnlyInOrthographicViews) {
   StatusPanes p;
   p.pane[1] = "G01";
   p.pane[6] = "F: 100";
-  v.SetDirection(1);
-  ShowMouse(v, 420, 290, Language::English, p);  // p = 10 + 10, q = -5 - 5
-  EXPECT_EQ(Panes(p), "|X:20.000|Y:10.000|Z:0.000||");
-  v.SetDirection(3);
-  ShowMouse(v, 420, 290, Language::English, p);
-  EXPECT_EQ(Panes(p), "|X:0.000|Y:20.000|Z:10.000||");
+  // p = 10 + 10, q = -5 - 5; outside the orthographic views the panes show zeros.
+  for (auto [direction, panes] :
+       {std::pair(1, "|X:20.000|Y:10.000|Z:0.000||"), {3, "|X:0.000|Y:20.000|Z:10.000||"}}) {
+    v.SetDirection(direction);
+    ShowMouse(v, 420, 290, Language::English, p);
+    EXPECT_EQ(Panes(p), panes);
+  }
   v.SetDirection(5);
   ShowMouse(v, 420, 290, Language::English, p);
-  EXPECT_EQ(p.pane[2], "X:0.000");
-  EXPECT_EQ(p.pane[3], "Y:0.000");
+  EXPECT_EQ(std::tuple(p.pane[2], p.pane[3]), std::tuple("X:0.000", "Y:0.000"));
 
   EXPECT_EQ(PickedPointText(1.5, -2, 30.25, Language::English), " X 1.500 Y-2.000 Z30.250");
   EXPECT_EQ(HelpPaneText("", Language::English), "Help:  ");

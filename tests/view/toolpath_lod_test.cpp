@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <tuple>
 
 #include "model/layer_table.h"
 #include "test_support.h"
@@ -100,8 +101,7 @@ TEST(ToolpathLod, EveryLevelStaysWithinItsToleranceAndKeepsEveryRun) {
       params.baseTolerance = 0.002;
       auto lod = Prepare(store, layers, params);
       ASSERT_TRUE(lod);
-      EXPECT_EQ(lod->pens.lowFeed, 300);
-      EXPECT_EQ(lod->pens.highFeed, 2000);
+      EXPECT_EQ(std::tuple(lod->pens.lowFeed, lod->pens.highFeed), std::tuple(300, 2000));
       auto all = StrideToolpathLod(store, layers, params, lod->pens, 1);
       ASSERT_EQ(lod->layers.size(), 1u);
       const std::vector<LodRun> walk = Runs(all->layers[0].levels[0]);
@@ -124,9 +124,9 @@ TEST(ToolpathLod, EveryLevelStaysWithinItsToleranceAndKeepsEveryRun) {
         for (std::size_t r = 0; r < walk.size(); ++r) {
           const LodRun& w = walk[r];
           const LodRun& k = kept[r];
-          ASSERT_EQ(k.pen, w.pen);
-          ASSERT_TRUE(Same(k.v.front(), w.v.front()));
-          ASSERT_TRUE(Same(k.v.back(), w.v.back()));
+          ASSERT_TRUE(k.pen == w.pen && Same(k.v.front(), w.v.front()) &&
+                      Same(k.v.back(), w.v.back()))
+              << "run " << r;
           std::size_t j = 0;  // k.v[j] is the last kept vertex at or before walk vertex i
           for (std::size_t i = 0; i < w.v.size(); ++i) {
             if (j + 1 < k.v.size() && Same(w.v[i], k.v[j + 1])) {
@@ -207,8 +207,7 @@ TEST(ToolpathLod, APreparationOfAnEditedToolpathIsDropped) {
   ASSERT_TRUE(WaitFor(p));
   LodPreparer::Result kept = p.Take(store, layers);
   ASSERT_TRUE(kept.lod);
-  EXPECT_FALSE(p.Running());
-  EXPECT_TRUE(kept.source->Matches(store, layers));
+  EXPECT_TRUE(!p.Running() && kept.source->Matches(store, layers));
 
   // Edits of every kind while the walk runs: a changed mark, an appended point, a selection
   // cleared, a layer saved and echoed, the whole store replaced by an undo state.
@@ -236,16 +235,10 @@ TEST(ToolpathLod, APreparationOfAnEditedToolpathIsDropped) {
     edits[e]();
     ASSERT_TRUE(WaitFor(p));
     LodPreparer::Result r = p.Take(store, layers);
-    if (e == 4) {
-      // Restored pages are the pages the walk read: the copy still describes the store.
-      EXPECT_TRUE(r.lod);
-    } else {
-      EXPECT_FALSE(r.lod);
-    }
-    // The copy taken before any edit no longer fits either (except after the restore).
-    if (e < 4) {
-      EXPECT_FALSE(kept.source->Matches(store, layers));
-    }
+    // Restored pages are the pages the walk read: the copy still describes the store. The
+    // copy taken before any edit no longer fits either (except after the restore).
+    EXPECT_EQ(bool(r.lod), e == 4);
+    if (e < 4) EXPECT_FALSE(kept.source->Matches(store, layers));
   }
   EXPECT_EQ(finished.load(), 6);
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "cli/script.h"
@@ -118,6 +119,20 @@ TEST(SimulateVerbs, PrintsFindingsAndKeepsItsOptions) {
   EXPECT_NE(out.str().find("\"rapid_collisions\":1,\"first_rapid_collision\":1,"),
             std::string::npos)
       << out.str();
+}
+
+// The dogleg follows the rapid rates of machine.par: with the defaults Z arrives first and the
+// rapid crosses the stock low; with a slow Z the tool is beside the stock before it comes down.
+TEST(SimulateVerbs, DoglegTakesTheRapidRatesOfMachinePar) {
+  TempDir dir;
+  const std::string run = "settings ConfigDir=" + dir.path().string() +
+                          "; add 1 50 50 20 0; add 2 -20 50 -5 0; simulate "
+                          "stock=0,0,-20,100,100,0 tool=flat d=2 dogleg=";
+  EXPECT_NE(Cli(dir, run + "0").out.find("\"rapid_collisions\":0,"), std::string::npos);
+  EXPECT_NE(Cli(dir, run + "1").out.find("\"rapid_collisions\":1,"), std::string::npos);
+  std::ofstream(dir.file("machine.par")) << "RapidX 100000\nRapidY 100000\nRapidZ 100\n";
+  const Result slowZ = Cli(dir, run + "1");
+  EXPECT_NE(slowZ.out.find("\"rapid_collisions\":0,"), std::string::npos) << slowZ.out << slowZ.err;
 }
 
 TEST(SimulateVerbs, ExampleWithPngAndDogleg) {

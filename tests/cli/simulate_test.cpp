@@ -145,6 +145,19 @@ TEST(SimulateVerbs, ExampleWithPngAndDogleg) {
   EXPECT_NE(r.out.find("\"moves\":"), std::string::npos);
   EXPECT_EQ(r.out.find("\"removed_volume\":0.000,"), std::string::npos) << r.out;
   EXPECT_EQ(ReadAll(png).rfind("\x89PNG\r\n\x1a\n", 0), 0u);
+  // The feed chart with the removal rate from the same simulation.
+  const std::string chart = dir.file("rate.svg");
+  const Result plot =
+      Cli(dir, "load " + std::string(TREVALON_EXAMPLES) +
+                   "/core-insert-finish.nc; tool ball d=6; plot feed " + chart + " rate=1");
+  ASSERT_EQ(plot.status, 0) << plot.err;
+  EXPECT_NE(ReadAll(chart).find("removal rate (mm3/min)"), std::string::npos);
+  // Without a cutting move there is no stock to take it from: refused, no file.
+  const Result none =
+      Cli(dir, "add 1 0 0 5 0; add 1 10 0 5 0; plot feed " + dir.file("none.svg") + " rate=1");
+  EXPECT_EQ(none.status, 1);
+  EXPECT_NE(none.err.find("no cutting move"), std::string::npos) << none.err;
+  EXPECT_TRUE(ReadAll(dir.file("none.svg")).empty());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "model/undo_ring.h"
 #include "ncio/fanuc_reader.h"
 #include "ncio/nc_settings.h"
+#include "sim/simulation.h"
 #include "view/layer_colours.h"
 #include "view/view_state.h"
 
@@ -71,6 +72,12 @@ class CDocument {
   // pages with the undo ring, so it costs memory only once the ring has let go of that state.
   RecordSnapshot beforeOptimizer;
   int beforeOptimizerLayer = -1;
+  // The cutting simulation's stock, tool, cell size and dogleg check, as the `stock`, `tool`
+  // and `simulate` commands last set them (the rapid rates and threads are taken at each run).
+  // Until a tool is given (`simToolGiven`), the simulation cuts with a ball of the current
+  // cutting conditions' tool diameter.
+  SimulationOptions simulation;
+  bool simToolGiven = false;
 
   // ---- Changes not yet written -------------------------------------------------------------
   // Every change of the work layer's toolpath raises `edits`: the command frame (through the

@@ -4,6 +4,7 @@
 #include <memory>
 #include <new>
 
+#include "app/simulation_commands.h"
 #include "ncio/fanuc_reader.h"
 #include "ncio/nc_text_check.h"
 
@@ -82,6 +83,30 @@ Outcome CollectFeedChartSeries(CApplication& app, CDocument& doc, const std::str
   return Outcome::Done();
 }
 
+Outcome AddSimulatedRemovalRates(CApplication& app, CDocument& doc, FeedProfile& profile) {
+  HeightField field;
+  SimulationResult result;
+  Outcome ran = RunSimulation(doc.store, DocumentSimulationOptions(app, doc), field, result);
+  if (!ran) return ran;
+  field = HeightField();
+  std::vector<std::uint32_t> records;
+  std::vector<float> volumes, lengths;
+  try {
+    records.reserve(result.moves.size());
+    volumes.reserve(result.moves.size());
+    lengths.reserve(result.moves.size());
+  } catch (const std::bad_alloc&) {
+    return NoMemory();
+  }
+  for (const SimulatedMove& m : result.moves) {
+    records.push_back(m.record);
+    volumes.push_back(m.volume);
+    lengths.push_back(m.length);
+  }
+  if (!AddRemovalRates(profile, records, volumes, lengths)) return NoMemory();
+  return Outcome::Done();
+}
+
 Outcome WriteFeedChartCommand(CApplication& app, CDocument& doc, const std::string& path,
                               const std::string& beforeFile, const FeedChartOptions& options) {
   if (ChartFormatOfPath(path) == ChartFormat::None)
@@ -90,6 +115,9 @@ Outcome WriteFeedChartCommand(CApplication& app, CDocument& doc, const std::stri
   FeedChartSeries series;
   if (Outcome collected = CollectFeedChartSeries(app, doc, beforeFile, series); !collected)
     return collected;
+  if (options.removalRate) {
+    if (Outcome rated = AddSimulatedRemovalRates(app, doc, series.after); !rated) return rated;
+  }
   Outcome made = app.MakeFolderFor(path);
   if (!made) return made;
   FeedChart chart;

@@ -32,8 +32,14 @@ double FeedChartSlopeRadius(CApplication& app);
 Outcome CollectFeedChartSeries(CApplication& app, CDocument& doc, const std::string& beforeFile,
                                FeedChartSeries& out);
 
+// The removal rate of every move of `profile` (built from the document's work layer) from the
+// document's cutting simulation (its stock and tool): refused as the simulation is (no
+// cutting move for an automatic stock, a bad stock or tool), the profile then without rates.
+Outcome AddSimulatedRemovalRates(CApplication& app, CDocument& doc, FeedProfile& profile);
+
 // The chart of the document written to `path`, PNG or SVG by its extension (anything else is
-// refused before any work); the file is replaced only once it is complete.
+// refused before any work), with the removal rates when the options ask for them; the file is
+// replaced only once it is complete.
 Outcome WriteFeedChartCommand(CApplication& app, CDocument& doc, const std::string& path,
                               const std::string& beforeFile, const FeedChartOptions& options);
 

@@ -4,6 +4,8 @@
 
 #include "app/machine_settings.h"
 #include "app/master_model_commands.h"
+#include "app/simulation_commands.h"
+#include "feed/material_feeds.h"
 #include "model/machine_time.h"
 
 namespace trevalon {
@@ -52,6 +54,29 @@ Outcome FeedOptimizerCommand(CApplication& app, CDocument& doc, FeedRunSummary* 
   fc.OpenTransferDialog();
   fc.Current().dialogResult = 1;  // OK
   return RunFeedOptimizer(app, doc, summary);
+}
+
+Outcome MaterialFeedCommand(CApplication& app, CDocument& doc, FeedRunSummary* summary,
+                            MaterialFeedCounts* counts) {
+  CFeedControl& fc = app.FeedControl();
+  fc.currentChannel = 1;
+  const CuttingConditions c = fc.Current().conditions;
+  const SimulationOptions simulation = DocumentSimulationOptions(app, doc);
+  EditContext ctx = MakeEditContext(app, doc);
+  RecordSnapshot toolpathBefore;
+  const bool kept = doc.store.Snapshot(toolpathBefore) != 0;
+  const MachineLimits machine = ReadMachineSettings(app);
+  const double before = summary ? EstimateMachineTime(doc.store, machine).total : 0.0;
+  Outcome o = MaterialFeeds(ctx, c, simulation, summary, counts);
+  if (summary) {
+    summary->machineTimeBefore = before;
+    summary->machineTimeAfter = o.ok() ? EstimateMachineTime(doc.store, machine).total : before;
+  }
+  if (o.ok() && kept) {
+    doc.beforeOptimizer = std::move(toolpathBefore);
+    doc.beforeOptimizerLayer = doc.layers.workLayer;
+  }
+  return o;
 }
 
 }  // namespace trevalon

@@ -4,6 +4,7 @@
 
 #include "app/application.h"
 #include "feed/feed_run.h"
+#include "feed/material_feeds.h"
 #include "platform/outcome.h"
 
 namespace trevalon {
@@ -20,5 +21,12 @@ Outcome RunFeedOptimizer(CApplication& app, CDocument& doc, FeedRunSummary* summ
 // transfer dialog opens (its first-opening relation applies) and is confirmed with OK, then
 // the run follows.
 Outcome FeedOptimizerCommand(CApplication& app, CDocument& doc, FeedRunSummary* summary = nullptr);
+
+// Feeds from the material (feed/material_feeds.h) on the work layer, with channel 1's cutting
+// conditions and the document's simulation stock and tool; one undo step. With a summary, the
+// machine time before and after as the optimiser's command gives it. The toolpath as the run
+// found it becomes the feed chart's "before" series, as after the optimiser.
+Outcome MaterialFeedCommand(CApplication& app, CDocument& doc, FeedRunSummary* summary = nullptr,
+                            MaterialFeedCounts* counts = nullptr);
 
 }  // namespace trevalon

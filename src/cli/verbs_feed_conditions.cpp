@@ -24,6 +24,13 @@ void ShowConditions(Session& s, const CuttingConditions& c) {
   const ConditionField* fields = ConditionFields(n);
   for (std::size_t i = 0; i < n; ++i)
     s.out << fields[i].name << ' ' << FormatConditionValue(c, fields[i]) << '\n';
+  // Our own keys only when set, as the file writes them.
+  const ConditionField* own = OwnConditionFields(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const ConditionField& f = own[i];
+    if (f.kind == ConditionKind::Real ? c.*f.real != 0.0f : c.*f.integer != 0)
+      s.out << f.name << ' ' << FormatConditionValue(c, f) << '\n';
+  }
 }
 
 // One FIELD=VALUE of `lmx set`, checked strictly (a script's typing error is an error, not a

@@ -43,9 +43,26 @@ FeedRunSummary Optimize(Session& s, const char* verb) {
   return r;
 }
 
+// optimize [mode=rules|material]: the slope and corner rules, or feeds from the material the
+// simulation finds each move taking (MaxRemovalRate, AirCutFeed of the conditions).
 void OptimizeVerb(Session& s, const Args& a) {
-  a.Expect(0, 0);
-  PrintSummary(s, Optimize(s, "optimize"));
+  a.Expect(0, 0, {"mode"});
+  const std::string* mode = a.Option("mode");
+  if (!mode || *mode == "rules") {
+    PrintSummary(s, Optimize(s, "optimize"));
+    return;
+  }
+  if (*mode != "material") Usage("optimize: mode is rules or material, not '" + *mode + "'");
+  FeedRunSummary r;
+  MaterialFeedCounts counts;
+  CheckEdit(s, MaterialFeedCommand(s.app, *s.doc, &r, &counts), "optimize");
+  PrintSummary(s, r);
+  char line[200];
+  std::snprintf(line, sizeof line,
+                "optimize: %u cuts from the material (%u held below MaxFeed), %u air cuts, "
+                "peak removal rate %.0f mm3/min\n",
+                counts.cuts, counts.limited, counts.airCuts, counts.peakRate);
+  s.out << line;
 }
 
 // optimize IN -o OUT [--lmx FILE] [--mma FILE] [--verify]
@@ -102,7 +119,9 @@ int OptimizeShortcut(Session& s, const std::vector<std::string>& args) {
 
 VerbRegistrar registrar{
     {"optimize",
-     "optimize   run the feed optimiser on the toolpath with channel 1's cutting conditions",
+     "optimize [mode=rules|material]   run the feed optimiser on the toolpath with channel 1's "
+     "cutting conditions: the slope and corner rules, or feeds from the material each move "
+     "takes (MaxRemovalRate, AirCutFeed)",
      OptimizeVerb},
 };
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <vector>
 
 #include "platform/file_io.h"
 #include "platform/no_case.h"
@@ -43,6 +44,11 @@ const ConditionField kFields[] = {
     {"SideCorRat", ConditionKind::Real, &C::SideCorRat},
 };
 constexpr std::size_t kFieldCount = sizeof kFields / sizeof kFields[0];
+// Beyond the 23 lines: keyword lines of our own, written only when set.
+const ConditionField kOwnFields[] = {
+    {"MaxRemovalRate", ConditionKind::Real, &C::MaxRemovalRate},
+    {"AirCutFeed", ConditionKind::Integer, nullptr, &C::AirCutFeed},
+};
 constexpr std::size_t kPositional = 9;
 static_assert(kFieldCount == 23, "a condition file has 23 lines");
 
@@ -193,6 +199,14 @@ std::string ConditionsFileText(const CuttingConditions& c, Language lang) {
     AppendValue(out, c, f);
     out += "\r\n";
   }
+  for (const ConditionField& f : kOwnFields) {
+    const bool set = f.kind == ConditionKind::Real ? c.*f.real != 0.0f : c.*f.integer != 0;
+    if (!set) continue;
+    out += f.name;
+    out += ' ';
+    AppendValue(out, c, f);
+    out += "\r\n";
+  }
   return out;
 }
 
@@ -219,6 +233,8 @@ void ReadConditionsText(std::string_view text, CuttingConditions& c, std::string
         break;
       }
     }
+    for (const ConditionField& f : kOwnFields)
+      if (EqualNoCase(key, f.name)) set(f, value);
   }
   KeepFeedUnitUsable(c);
 }
@@ -232,6 +248,7 @@ RealRange ConditionFieldRange(const ConditionField& f) {
     return {static_cast<double>(kConditionFeedRange.lo),
             static_cast<double>(kConditionFeedRange.hi)};
   if (f.real == &CC::ToolDiameter) return {0, 1000, true};
+  if (f.real == &CC::MaxRemovalRate) return {0, 1e9};
   if (f.real == &CC::SafetyDistance) return {0, 1000};
   if (f.real == &CC::CornerMinAngle || f.real == &CC::SlopeMinAngle) return {0, 180};
   if (f.real == &CC::CornerMaxReduction || f.real == &CC::SlopeMaxReduction) return {0, 1};
@@ -240,7 +257,11 @@ RealRange ConditionFieldRange(const ConditionField& f) {
 }
 
 std::string ConditionsOutOfRange(const CuttingConditions& c) {
-  for (const ConditionField& f : kFields) {
+  std::vector<const ConditionField*> all;
+  for (const ConditionField& f : kFields) all.push_back(&f);
+  for (const ConditionField& f : kOwnFields) all.push_back(&f);
+  for (const ConditionField* field : all) {
+    const ConditionField& f = *field;
     if (f.kind == ConditionKind::Word) continue;
     const double v = f.kind == ConditionKind::Real ? static_cast<double>(c.*f.real) : c.*f.integer;
     const RealRange range = ConditionFieldRange(f);
@@ -375,8 +396,15 @@ const ConditionField* ConditionFields(std::size_t& count) {
   return kFields;
 }
 
+const ConditionField* OwnConditionFields(std::size_t& count) {
+  count = sizeof kOwnFields / sizeof kOwnFields[0];
+  return kOwnFields;
+}
+
 const ConditionField* FindConditionField(std::string_view name) {
   for (const ConditionField& f : kFields)
+    if (EqualNoCase(name, f.name)) return &f;
+  for (const ConditionField& f : kOwnFields)
     if (EqualNoCase(name, f.name)) return &f;
   return nullptr;
 }

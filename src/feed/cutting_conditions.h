@@ -34,6 +34,12 @@ struct CuttingConditions {
   float ZupZdown = 1.0f;
   float SideCorRat = 2.0f;
   std::int32_t LmxByMaster = 0;
+  // Our own keys, for feeds from the material (feed/material_feeds.h): the highest material
+  // removal rate a cut may reach, mm^3/min (0: not set), and the feed of cutting moves that
+  // take no material (0: they take MaxFeed). A file writes them only when set, so that the
+  // 23 lines of every other file stay as they were.
+  float MaxRemovalRate = 0.0f;
+  std::int32_t AirCutFeed = 0;
 };
 
 // What the dialogs' fields and `lmx set` accept: the feeds (MaxFeed, PlungeFeed), the feed
@@ -134,7 +140,10 @@ struct ConditionField {
 };
 // All fields, in the order of the file's lines.
 const ConditionField* ConditionFields(std::size_t& count);
-// By name, without regard to case; null for an unknown name.
+// Our own fields beyond the 23 lines (MaxRemovalRate, AirCutFeed): keyword lines written
+// after them when not 0, read back by their keyword.
+const ConditionField* OwnConditionFields(std::size_t& count);
+// By name (our own fields too), without regard to case; null for an unknown name.
 const ConditionField* FindConditionField(std::string_view name);
 // The value as a condition file writes it ("%f", "%d" or the word).
 std::string FormatConditionValue(const CuttingConditions& c, const ConditionField& f);

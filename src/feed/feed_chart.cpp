@@ -99,7 +99,8 @@ FeedChart LayOutFeedChart(const FeedProfile& after, const FeedProfile* before,
   p.height = H;
   p.background = kOutside;
   c.hasBefore = before != nullptr;
-  c.hasSlopes = after.hasSlopes && !after.moves.empty();
+  c.hasRates = after.HasRates();
+  c.hasSlopes = after.hasSlopes && !after.moves.empty() && !c.hasRates;
 
   // Text at twice the font's size once the chart is large enough to hold it.
   const int s = W >= 700 && H >= 350 ? 2 : 1;
@@ -136,6 +137,17 @@ FeedChart LayOutFeedChart(const FeedProfile& after, const FeedProfile* before,
   const int left = 3 * gap + labelWidth;
   int rightMargin = ChartTextWidth("000000", s) / 2 + gap;
   if (c.hasSlopes) rightMargin = std::max(rightMargin, 3 * gap + ChartTextWidth("90", s));
+  std::vector<double> rateTicks;
+  if (c.hasRates) {
+    double highRate = 0;
+    for (float r : after.rates) highRate = std::max(highRate, static_cast<double>(r));
+    c.rate = NiceAxis(0, highRate, std::max(2, plotHeight / (5 * th)), true);
+    rateTicks = Ticks(c.rate);
+    int rateWidth = 0;
+    for (double v : rateTicks)
+      rateWidth = std::max(rateWidth, ChartTextWidth(Label(v, c.rate.decimals), s));
+    rightMargin = std::max(rightMargin, 3 * gap + rateWidth);
+  }
   const int right = std::max(W - rightMargin, left + 8);
   c.left = left;
   c.right = right;
@@ -187,6 +199,20 @@ FeedChart LayOutFeedChart(const FeedProfile& after, const FeedProfile* before,
     if (!points.empty()) p.AddLine(std::move(points), colour, width);
   };
   if (c.hasSlopes) series(after, true, kChartSlopeColour, 1);
+  if (c.hasRates) {
+    std::vector<ChartPoint> points;
+    const double span = c.rate.hi - c.rate.lo;
+    const auto y = [&](double v) {
+      return PixelCentre(c.bottom - 0.5 - (v - c.rate.lo) / span * (c.bottom - c.top - 1));
+    };
+    for (const ColumnValues& v : DecimateRates(after, perColumn, plotWidth)) {
+      const double x = left + v.column + 0.5;
+      points.push_back({x, y(v.first)});
+      if (!v.single) points.push_back({x, y(v.second)});
+    }
+    if (points.size() == 1) points.push_back(points.front());
+    if (!points.empty()) p.AddLine(std::move(points), kChartRateColour, 1);
+  }
   if (before) series(*before, false, kChartBeforeColour, s);
   series(after, false, kChartAfterColour, s);
   if (!anyMove)
@@ -208,6 +234,16 @@ FeedChart LayOutFeedChart(const FeedProfile& after, const FeedProfile* before,
     }
     p.AddText(right, c.top - 2 * gap, "slope (deg)", kChartSlopeColour, s, ChartShape::Anchor::End);
   }
+  if (c.hasRates) {
+    for (double v : rateTicks) {
+      const double y = PixelCentre(
+          c.bottom - 0.5 - (v - c.rate.lo) / (c.rate.hi - c.rate.lo) * (c.bottom - c.top - 1));
+      p.AddLine({{right + 0.5, y}, {right + gap + 0.5, y}}, kFrame);
+      p.AddText(right + 2 * gap, y + th / 2.0, Label(v, c.rate.decimals), kChartRateColour, s);
+    }
+    p.AddText(right, c.top - 2 * gap, "removal rate (mm3/min)", kChartRateColour, s,
+              ChartShape::Anchor::End);
+  }
   p.AddText(left, c.top - 2 * gap, "feed (mm/min)", kChartTextColour, s);
   p.AddText((left + right) / 2.0, H - 2 * gap, "cutting distance (mm)", kChartTextColour, s,
             ChartShape::Anchor::Middle);
@@ -224,6 +260,7 @@ FeedChart LayOutFeedChart(const FeedProfile& after, const FeedProfile* before,
   legend("feed", kChartAfterColour);
   if (before) legend("feed before", kChartBeforeColour);
   if (c.hasSlopes) legend("material slope", kChartSlopeColour);
+  if (c.hasRates) legend("removal rate", kChartRateColour);
   return c;
 }
 

@@ -14,6 +14,9 @@ namespace trevalon {
 
 struct FeedChartOptions {
   int width = 1200, height = 520;
+  // The removal rate of every move from the cutting simulation as a second series (the
+  // command that collects the series runs the simulation).
+  bool removalRate = false;
   static constexpr IntRange kWidthRange{320, 8192};
   static constexpr IntRange kHeightRange{200, 8192};
 };
@@ -34,7 +37,8 @@ struct FeedChart {
   // The plot area in pixels, and what its edges stand for.
   double left = 0, top = 0, right = 0, bottom = 0;
   ChartAxis distance, feed;
-  bool hasBefore = false, hasSlopes = false;
+  ChartAxis rate;  // the removal rate's axis on the right, when hasRates
+  bool hasBefore = false, hasSlopes = false, hasRates = false;
 
   // The cutting distance under the pixel column x (clamped to the axis).
   double DistanceAt(double x) const;
@@ -47,13 +51,16 @@ struct FeedChart {
 inline constexpr ChartColour kChartAfterColour{30, 90, 200};
 inline constexpr ChartColour kChartBeforeColour{235, 130, 40};
 inline constexpr ChartColour kChartSlopeColour{60, 160, 80};
+inline constexpr ChartColour kChartRateColour{150, 60, 170};
 inline constexpr ChartColour kChartTextColour{40, 40, 40};
 
 // Lays out the chart of `after` (the toolpath now) and, when given, `before`, on one distance
 // axis (the longer of the two). Both series are drawn from DecimateProfile: at most two points
 // per pixel column, so the picture of millions of moves holds a few thousand points. The texts
 // are plain ASCII words, the same in every language, so that the built-in font of the PNG
-// writer draws them.
+// writer draws them. When `after` has removal rates they are drawn as a second series on an
+// axis of their own on the right. Our rule: the right side holds one axis, so the rates take
+// the place of the material slope when a profile has both.
 FeedChart LayOutFeedChart(const FeedProfile& after, const FeedProfile* before,
                           const FeedChartOptions& options);
 

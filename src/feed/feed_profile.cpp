@@ -76,8 +76,10 @@ bool BuildFeedProfile(CPointStore& store, FeedProfile& out, const MasterGrid* gr
   return true;
 }
 
-std::vector<ColumnValues> DecimateProfile(const FeedProfile& profile, bool slopes, double perColumn,
-                                          int columns) {
+namespace {
+template <class Value>
+std::vector<ColumnValues> Decimate(const FeedProfile& profile, Value valueOf, double perColumn,
+                                   int columns) {
   std::vector<ColumnValues> out;
   if (columns <= 0 || !(perColumn > 0) || !std::isfinite(perColumn)) return out;
   out.reserve(static_cast<std::size_t>(columns));
@@ -120,7 +122,7 @@ std::vector<ColumnValues> DecimateProfile(const FeedProfile& profile, bool slope
 
   for (std::size_t i = 0; i < profile.moves.size(); ++i) {
     const ProfileMove& m = profile.moves[i];
-    const double value = slopes ? m.slope : m.feed;
+    const double value = valueOf(i);
     const int first = columnOf(profile.Start(i));
     // A move that ends just where a column begins does not pass through that column.
     const double reach = m.end / perColumn;
@@ -135,6 +137,46 @@ std::vector<ColumnValues> DecimateProfile(const FeedProfile& profile, bool slope
   }
   close();
   return out;
+}
+
+}  // namespace
+
+std::vector<ColumnValues> DecimateProfile(const FeedProfile& profile, bool slopes, double perColumn,
+                                          int columns) {
+  return Decimate(
+      profile,
+      [&](std::size_t i) {
+        const ProfileMove& m = profile.moves[i];
+        return static_cast<double>(slopes ? m.slope : m.feed);
+      },
+      perColumn, columns);
+}
+
+std::vector<ColumnValues> DecimateRates(const FeedProfile& profile, double perColumn, int columns) {
+  if (!profile.HasRates()) return {};
+  return Decimate(
+      profile, [&](std::size_t i) { return static_cast<double>(profile.rates[i]); }, perColumn,
+      columns);
+}
+
+bool AddRemovalRates(FeedProfile& profile, const std::vector<std::uint32_t>& records,
+                     const std::vector<float>& volumes, const std::vector<float>& lengths) {
+  profile.rates.clear();
+  try {
+    profile.rates.assign(profile.moves.size(), 0.0f);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  // Both lists run in record order: one merge walk.
+  std::size_t k = 0;
+  for (std::size_t i = 0; i < profile.moves.size(); ++i) {
+    const ProfileMove& m = profile.moves[i];
+    while (k < records.size() && records[k] < m.record) ++k;
+    if (k >= records.size() || records[k] != m.record) continue;
+    if (!(lengths[k] > 0.0f) || m.feed <= 0) continue;
+    profile.rates[i] = static_cast<float>(static_cast<double>(volumes[k]) * m.feed / lengths[k]);
+  }
+  return true;
 }
 
 }  // namespace trevalon

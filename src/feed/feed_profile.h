@@ -27,6 +27,10 @@ struct ProfileMove {
 struct FeedProfile {
   std::vector<ProfileMove> moves;
   bool hasSlopes = false;  // built with a master model
+  // The material removal rate of each move (mm^3/min at its feed), one per move, when the
+  // cutting simulation has been asked for it (AddRemovalRates); empty otherwise.
+  std::vector<float> rates;
+  bool HasRates() const { return !moves.empty() && rates.size() == moves.size(); }
 
   double Length() const { return moves.empty() ? 0.0 : moves.back().end; }
   double Start(std::size_t i) const { return i == 0 ? 0.0 : moves[i - 1].end; }
@@ -70,5 +74,14 @@ struct ColumnValues {
 // Columns that no move reaches are left out.
 std::vector<ColumnValues> DecimateProfile(const FeedProfile& profile, bool slopes, double perColumn,
                                           int columns);
+// The same for the removal rates (none without HasRates).
+std::vector<ColumnValues> DecimateRates(const FeedProfile& profile, double perColumn, int columns);
+
+// Gives every move of the profile its removal rate: the volume the simulated move of the same
+// record took, times the move's feed, over its length (0 for a move the simulation does not
+// hold or that has no length). The simulation must be of the toolpath the profile was built
+// from. False (rates empty) when the memory cannot be had.
+bool AddRemovalRates(FeedProfile& profile, const std::vector<std::uint32_t>& records,
+                     const std::vector<float>& volumes, const std::vector<float>& lengths);
 
 }  // namespace trevalon

@@ -690,6 +690,8 @@ constexpr TxtEntry kTexts[] = {
     {TREVALON_TXT(CmdFeedOptimizer), "feed optimiser", "피드 최적화", "送り速度の最適化"},
     {TREVALON_TXT(CmdMasterModel), "build master model", "마스터 모델 생성",
      "マスターモデルの作成"},
+    {TREVALON_TXT(CmdMaterialFeeds), "feeds from the material", "소재 기반 피드",
+     "材料に基づく送り速度"},
 };
 
 #undef TREVALON_TXT

@@ -364,6 +364,7 @@ enum class Txt : int {
   CmdFeedChange,            // "feed change"
   CmdFeedOptimizer,         // "feed optimiser"
   CmdMasterModel,           // "build master model"
+  CmdMaterialFeeds,         // "feeds from the material"
 
   Count
 };

@@ -79,6 +79,11 @@ std::string ChartSvg(const ChartPicture& picture);
 // (the first 256; any further colour is drawn as the nearest of them), compressed. Empty when
 // the side lengths lie outside kChartSideRange.
 std::string ChartPng(const ChartPicture& picture);
+// An image given pixel by pixel as PNG bytes: indices into the palette (at most 256 colours),
+// rows from the top. Empty when the sides lie outside kChartSideRange or the pixels do not
+// fill them.
+std::string IndexedPng(int width, int height, const std::vector<ChartColour>& palette,
+                       const std::vector<std::uint8_t>& pixels);
 
 enum class ChartFormat : std::uint8_t { None, Png, Svg };
 // By the file name's extension, ".png" or ".svg" in any case; None for anything else.

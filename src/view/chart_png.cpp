@@ -296,6 +296,40 @@ void BigEndian(std::string& out, std::uint32_t v) {
 
 }  // namespace
 
+std::string IndexedPng(int width, int height, const std::vector<ChartColour>& palette,
+                       const std::vector<std::uint8_t>& pixels) {
+  if (!kChartSideRange.Contains(width) || !kChartSideRange.Contains(height) || palette.empty() ||
+      palette.size() > 256 ||
+      pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+    return {};
+  // Every row starts with filter type 0: the rows as drawn.
+  const std::size_t stride = static_cast<std::size_t>(width) + 1;
+  std::vector<std::uint8_t> raw(stride * static_cast<std::size_t>(height));
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* row = pixels.data() + static_cast<std::size_t>(y) * width;
+    std::copy(row, row + width, raw.begin() + static_cast<std::ptrdiff_t>(y * stride + 1));
+  }
+
+  std::string png = "\x89PNG\r\n\x1a\n";
+  std::string header;
+  BigEndian(header, static_cast<std::uint32_t>(width));
+  BigEndian(header, static_cast<std::uint32_t>(height));
+  header += '\x08';                // 8 bits per pixel
+  header += '\x03';                // indexed colour
+  header += std::string(3, '\0');  // deflate, adaptive filtering, no interlace
+  Chunk(png, "IHDR", header);
+  std::string plte;
+  for (const ChartColour& c : palette) {
+    plte += static_cast<char>(c.r);
+    plte += static_cast<char>(c.g);
+    plte += static_cast<char>(c.b);
+  }
+  Chunk(png, "PLTE", plte);
+  Chunk(png, "IDAT", ZlibStream(raw, stride));
+  Chunk(png, "IEND", "");
+  return png;
+}
+
 std::string ChartPng(const ChartPicture& picture) {
   if (!kChartSideRange.Contains(picture.width) || !kChartSideRange.Contains(picture.height))
     return {};
@@ -315,32 +349,7 @@ std::string ChartPng(const ChartPicture& picture) {
         break;
     }
   }
-  // Every row starts with filter type 0: the rows as drawn.
-  const std::size_t stride = static_cast<std::size_t>(r.width()) + 1;
-  std::vector<std::uint8_t> raw(stride * static_cast<std::size_t>(r.height()));
-  for (int y = 0; y < r.height(); ++y) {
-    const std::uint8_t* row = r.pixels().data() + static_cast<std::size_t>(y) * r.width();
-    std::copy(row, row + r.width(), raw.begin() + static_cast<std::ptrdiff_t>(y * stride + 1));
-  }
-
-  std::string png = "\x89PNG\r\n\x1a\n";
-  std::string header;
-  BigEndian(header, static_cast<std::uint32_t>(r.width()));
-  BigEndian(header, static_cast<std::uint32_t>(r.height()));
-  header += '\x08';                // 8 bits per pixel
-  header += '\x03';                // indexed colour
-  header += std::string(3, '\0');  // deflate, adaptive filtering, no interlace
-  Chunk(png, "IHDR", header);
-  std::string palette;
-  for (const ChartColour& c : r.palette()) {
-    palette += static_cast<char>(c.r);
-    palette += static_cast<char>(c.g);
-    palette += static_cast<char>(c.b);
-  }
-  Chunk(png, "PLTE", palette);
-  Chunk(png, "IDAT", ZlibStream(raw, stride));
-  Chunk(png, "IEND", "");
-  return png;
+  return IndexedPng(r.width(), r.height(), r.palette(), r.pixels());
 }
 
 }  // namespace trevalon

@@ -181,6 +181,55 @@ SourceLines SourceLines::WithoutRecords() const {
   return out;
 }
 
+void SourceLines::Splice(std::uint32_t at, std::uint32_t removed,
+                         const std::vector<std::uint32_t>& numbers, std::int64_t shift,
+                         std::uint64_t size) {
+  if (lost_ || !data_) return;
+  try {
+    const SourceNumberTable& old = data_->at;
+    const std::size_t tail = old.size() - std::min<std::size_t>(old.size(), at + removed);
+    SourceNumberTable made;
+    made.Resize(at + numbers.size() + tail, kNone);
+    for (std::uint32_t k = 0; k < at && k < old.size(); ++k) made[k] = old[k];
+    std::uint32_t last = 0;
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+      made[at + k] = numbers[k];
+      last = std::max(last, numbers[k]);
+    }
+    const std::size_t to = at + numbers.size();
+    for (std::size_t k = 0; k < tail; ++k) {
+      const std::uint32_t n = old[at + removed + k];
+      std::uint32_t m = kNone;
+      if (n != kNone) {
+        const std::int64_t moved = static_cast<std::int64_t>(n) + shift;
+        if (moved > 0 && moved <= 0xFFFFFFFF) m = static_cast<std::uint32_t>(moved);
+      }
+      made[to + k] = m;
+      last = std::max(last, m);
+    }
+    Data& d = Own();
+    d.at = std::move(made);
+    for (std::uint32_t k = 0; k < at && k < d.at.size(); ++k) last = std::max(last, d.at[k]);
+    d.last = last;
+    if (!d.files.empty()) d.files.back().size = size;
+  } catch (const std::bad_alloc&) {
+    Lose();
+  }
+}
+
+SourceLines SourceLines::WithFile(SourceFile file) const {
+  SourceLines out = *this;
+  if (out.lost_ || !out.data_ || out.data_->files.size() != 1) return out;
+  try {
+    Data& d = out.Own();
+    file.base = d.files[0].base;
+    d.files[0] = std::move(file);
+  } catch (const std::bad_alloc&) {
+    out.Lose();
+  }
+  return out;
+}
+
 SourceLines SourceLines::Joined(const SourceLines& a, std::uint32_t aCount, const SourceLines& b) {
   try {
     return JoinedOrThrow(a, aCount, b);

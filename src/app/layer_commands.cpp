@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/text_edit_commands.h"
 #include "model/layer_table.h"
 
 namespace trevalon {
@@ -104,6 +105,7 @@ int UndoCommand(CApplication& app, CDocument& doc) {
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(doc.undo.RestoredLines(), doc.edits);
   if (doc.undo.RestoredSetup()) setup = *doc.undo.RestoredSetup();
+  RestoreTextOfUndoState(doc);
   doc.Redraw();
   return 1;
 }
@@ -114,6 +116,7 @@ int RedoCommand(CApplication& app, CDocument& doc) {
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(doc.undo.RestoredLines(), doc.edits);
   if (doc.undo.RestoredSetup()) doc.layers[doc.layers.workLayer].setup = *doc.undo.RestoredSetup();
+  RestoreTextOfUndoState(doc);
   doc.Redraw();
   return 1;
 }

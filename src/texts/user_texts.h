@@ -364,6 +364,10 @@ enum class Txt : int {
   CmdFeedChange,            // "feed change"
   CmdFeedOptimizer,         // "feed optimiser"
   CmdMasterModel,           // "build master model"
+  CmdEditText,              // "edit program text"
+  CmdRenumber,              // "renumber blocks"
+  CmdTextFromToolpath,      // "program text from the toolpath"
+  TextNoLongerToolpath,     // the program text no longer describes the toolpath (%s: the command)
 
   Count
 };

@@ -67,6 +67,8 @@ struct Reader {
   }
 };
 
+// range(0): 0 types over a digit of the middle line, 1 inserts a block there and takes it
+// out again in turns (the records after it move).
 void BM_OneLineEditSplicedVsWhole(benchmark::State& st) {
   std::string text = ProgramText();
   if (text.empty()) {
@@ -77,7 +79,7 @@ void BM_OneLineEditSplicedVsWhole(benchmark::State& st) {
   ClassicReadIndex index;
   r.Whole(text, &index);
   // The line in the middle of the program, and a coordinate digit on it.
-  std::size_t at = text.find('\n', text.size() / 2) + 1;
+  const std::size_t at = text.find('\n', text.size() / 2) + 1;
   const std::size_t lineEnd = text.find('\n', at);
   std::size_t digit = text.find_first_of("123456789", text.find_first_of("XYZ", at));
   if (digit == std::string::npos || digit >= lineEnd) digit = at;
@@ -85,9 +87,19 @@ void BM_OneLineEditSplicedVsWhole(benchmark::State& st) {
   long n = 0;
   std::uint64_t linesRead = 0;
   for (auto _ : st) {
-    // Change the digit (1..9 round), as typing over it does.
-    const TextChange change{digit, digit + 1, digit + 1};
-    text[digit] = text[digit] == '9' ? '1' : static_cast<char>(text[digit] + 1);
+    TextChange change{digit, digit + 1, digit + 1};
+    if (st.range(0) == 0) {
+      // Change the digit (1..9 round), as typing over it does.
+      text[digit] = text[digit] == '9' ? '1' : static_cast<char>(text[digit] + 1);
+    } else if (n % 2 == 0) {
+      static const std::string kBlock = "G1 X1.5 Y2.5 Z-3.5 F900\n";
+      text.insert(at, kBlock);
+      change = TextChange{at, at, at + kBlock.size()};
+    } else {
+      const std::size_t len = text.find('\n', at) + 1 - at;
+      text.erase(at, len);
+      change = TextChange{at, at + len, at};
+    }
     double t0 = ThreadSeconds();
     SpliceResult res;
     NcReadTarget t = r.Target();
@@ -123,6 +135,8 @@ void BM_OneLineEditSplicedVsWhole(benchmark::State& st) {
 }  // namespace
 
 BENCHMARK(BM_OneLineEditSplicedVsWhole)
+    ->Arg(0)
+    ->Arg(1)
     ->UseManualTime()
     ->Iterations(5)
     ->Unit(benchmark::kMillisecond);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "app/edited_text.h"
 #include "feed/master_model.h"
 #include "model/layer_table.h"
 #include "model/point_store.h"
@@ -23,7 +24,10 @@ namespace trevalon {
 
 class CDocument {
  public:
-  CDocument() = default;
+  // Every state the undo ring records carries the program text's version with it.
+  CDocument() {
+    undo.payloadOf = [this] { return text.Payload(edits); };
+  }
   CDocument(const CDocument&) = delete;
   CDocument& operator=(const CDocument&) = delete;
 
@@ -63,6 +67,8 @@ class CDocument {
   // Valid while `edits` has not moved past them (TrackedSourceLines).
   TrackedSourceLines sourceLines;
   SourceLines CurrentSourceLines() { return sourceLines.Current(edits); }
+  // The work layer's program text as the program pane edits it (edited_text.h).
+  EditedText text;
   LayerColourTable colours;  // from color.par when the view is made
   MasterModel master;        // the stock mesh the feed optimiser consults
   std::string title;         // the window's title: the work layer's file name

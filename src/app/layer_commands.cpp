@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "app/text_edit_commands.h"
 #include "model/layer_table.h"
 
 namespace trevalon {
@@ -122,6 +123,7 @@ int UndoCommand(CApplication& app, CDocument& doc) {
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(doc.undo.RestoredLines(), doc.edits);
   if (doc.undo.RestoredSetup()) setup = *doc.undo.RestoredSetup();
+  RestoreTextOfUndoState(doc);
   doc.Redraw();
   return 1;
 }
@@ -132,6 +134,7 @@ int RedoCommand(CApplication& app, CDocument& doc) {
   doc.NoteWorkLayerChanged();
   doc.sourceLines.Set(doc.undo.RestoredLines(), doc.edits);
   if (doc.undo.RestoredSetup()) doc.layers[doc.layers.workLayer].setup = *doc.undo.RestoredSetup();
+  RestoreTextOfUndoState(doc);
   doc.Redraw();
   return 1;
 }

@@ -6,6 +6,7 @@
 
 #include "app/source_commands.h"
 #include "model/statistics.h"
+#include "ncio/classic_splice.h"
 #include "ncio/ext_reader.h"
 #include "ncio/nc_text_check.h"
 #include "platform/system_paths.h"
@@ -283,8 +284,13 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   target.sources = &lines;
   target.measureExtent = false;  // MeasureAndFit
   target.refuseBinary = true;
+  // The checkpoints of a classic read, so that an edit of the program's text is read again
+  // only where it changes something (classic_splice.h).
+  auto index = std::make_shared<ClassicReadIndex>();
+  ClassicIndexer indexer(*index);
+  target.observer = &indexer;
   const std::uint32_t undoPos = doc.undo.undoPos;
-  (void)LoadNcProgram(target, doc.undo, path, &o);
+  const int read = LoadNcProgram(target, doc.undo, path, &o);
   // A file that cannot be opened (or that is refused as not text) touched nothing: the
   // toolpath, the title and the layer stay as they were.
   if (Refused(o)) return ReportOutcome(app, doc, o, path);
@@ -306,8 +312,13 @@ Outcome LoadNcCommand(CApplication& app, CDocument& doc, const std::string& path
   // The work layer is now what the file holds (up to where a full store stopped the read:
   // the rest is still in the file). The other layers keep their own state.
   doc.NoteWorkLayerChanged();
+  if (!doc.ncReader.lastReadExtended && !lines.Files().empty())
+    indexer.Finish(target, read, lines.Files()[0].size);
   doc.sourceLines.Set(std::move(lines), doc.edits);
   doc.NoteWorkLayerWritten();
+  // The program's text is taken when it is first edited; the toolpath is what it reads as.
+  doc.text.Reset(path, index->Valid() ? index : nullptr, doc.edits);
+  if (!doc.sourceLines.lines.Files().empty()) doc.text.path = doc.sourceLines.lines.Files()[0].path;
   MeasureAndFit(doc);
   ShowReadNotice(app, doc);
   return ReportOutcome(app, doc, o, path);

@@ -43,6 +43,17 @@ SourceLineInfo FindSourceLine(CDocument& doc, std::uint32_t record) {
   const std::optional<SourcePlace> place = SourcePlaceOf(doc, record, &file);
   if (!place) return info;
   info.path = file.path;
+  // The text held as edited, while the toolpath is what it reads as: its lines are the
+  // records' source, whatever the file on disk holds.
+  const EditedText& et = doc.text;
+  if (et.open && et.Describes(doc.edits) && et.path == file.path) {
+    const std::size_t line = et.lines.LineOf(place->offset);
+    if (line >= et.lines.Count()) return info;
+    info.kind = SourceLineInfo::Kind::Found;
+    info.line = line + 1;
+    info.text = std::string(et.lines.Line(et.text, line));
+    return info;
+  }
   if (!SourceFileUnchanged(file)) {
     info.kind = SourceLineInfo::Kind::FileChanged;
     return info;

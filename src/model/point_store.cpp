@@ -281,6 +281,57 @@ int CPointStore::CopyRecordsIn(const PointRecord* src, std::uint32_t n) {
   return 1;
 }
 
+int CPointStore::SpliceRecords(std::uint32_t at, std::uint32_t removed, const PointRecord* src,
+                               std::uint32_t n) {
+  if (at > count || removed > count - at) return 0;
+  const std::uint64_t total = std::uint64_t{count} - removed + n;
+  if (total > kCapacity) return 0;
+  const std::uint32_t newCount = static_cast<std::uint32_t>(total);
+  // Every page written is the store's own before anything moves.
+  const std::uint32_t lastWritten = std::max(newCount, count);
+  for (std::uint32_t p = at / kPageSize; p * kPageSize < lastWritten; ++p)
+    if (WritablePage(p) == nullptr) return 0;
+  const auto rec = [this](std::uint32_t i) -> PointRecord& {
+    return pages_[i / kPageSize]->records[i % kPageSize];
+  };
+  // Copies records [from, from + len) to [to, to + len), a page's run at a time, from the
+  // end when they move up.
+  const auto move = [&](std::uint32_t from, std::uint32_t to, std::uint32_t len) {
+    if (from == to || len == 0) return;
+    if (to < from) {
+      for (std::uint32_t k = 0; k < len;) {
+        const std::uint32_t run = std::min(
+            {len - k, kPageSize - (from + k) % kPageSize, kPageSize - (to + k) % kPageSize});
+        std::memmove(&rec(to + k), &rec(from + k), run * sizeof(PointRecord));
+        k += run;
+      }
+    } else {
+      for (std::uint32_t k = len; k > 0;) {
+        const std::uint32_t run =
+            std::min({k, (from + k - 1) % kPageSize + 1, (to + k - 1) % kPageSize + 1});
+        k -= run;
+        std::memmove(&rec(to + k), &rec(from + k), run * sizeof(PointRecord));
+      }
+    }
+  };
+  move(at + removed, at + n, count - at - removed);
+  for (std::uint32_t k = 0; k < n;) {
+    const std::uint32_t run = std::min(n - k, kPageSize - (at + k) % kPageSize);
+    std::memcpy(&rec(at + k), src + k, run * sizeof(PointRecord));
+    k += run;
+  }
+  // Nothing is known about the records written.
+  const std::uint32_t firstPage = at / kPageSize;
+  for (std::uint32_t p = firstPage; p * kPageSize < lastWritten; ++p) {
+    RecordPage& page = *pages_[p].get();
+    const std::uint32_t from = p == firstPage ? at % kPageSize : 0;
+    if (page.sound > from) page.sound = from;
+  }
+  count = newCount;
+  ForgetCurrentPage();
+  return 1;
+}
+
 int CPointStore::Snapshot(RecordSnapshot& out) {
   if (count > kCapacity || !out.Reserve(count)) {
     out.Clear();

@@ -113,6 +113,11 @@ class CPointStore {
   // Writes records [0, n) page by page and sets count = n. 0 (count unchanged) when n is
   // beyond the capacity or a page cannot be allocated.
   int CopyRecordsIn(const PointRecord* src, std::uint32_t n);
+  // Records [at, at + removed) give way to the n records of src; the records after them move
+  // to follow. 0 (nothing changed) when the result is beyond the capacity or a page cannot be
+  // had.
+  int SpliceRecords(std::uint32_t at, std::uint32_t removed, const PointRecord* src,
+                    std::uint32_t n);
   // Record i can be stored without memory: its page exists and no snapshot shares it. A run
   // of stores that failed for want of memory stopped at the first page where this is false.
   bool WritableInPlace(std::uint32_t i) const {

@@ -181,6 +181,60 @@ SourceLines SourceLines::WithoutRecords() const {
   return out;
 }
 
+void SourceLines::Splice(std::uint32_t at, std::uint32_t removed,
+                         const std::vector<std::uint32_t>& numbers, std::int64_t shift,
+                         std::uint64_t size) {
+  if (lost_ || !data_) return;
+  const auto moved = [shift](std::uint32_t n) {
+    if (n == kNone) return kNone;
+    const std::int64_t m = static_cast<std::int64_t>(n) + shift;
+    return m > 0 && m <= 0xFFFFFFFF ? static_cast<std::uint32_t>(m) : kNone;
+  };
+  try {
+    // In place: a map shared with undo states is copied once (Own), the records after the
+    // change move only when their count changes, and their numbers only when their bytes do.
+    Data& d = Own();
+    SourceNumberTable& t = d.at;
+    const std::size_t old = t.size();
+    if (at > old) t.Resize(at, kNone);
+    const std::size_t from = std::min<std::size_t>(t.size(), std::size_t{at} + removed);
+    const std::size_t tail = t.size() - from;
+    const std::size_t to = std::size_t{at} + numbers.size();
+    if (to > from) {
+      t.Resize(to + tail, kNone);
+      for (std::size_t k = tail; k-- > 0;) t[to + k] = moved(t[from + k]);
+    } else if (to < from || shift != 0) {
+      for (std::size_t k = 0; k < tail; ++k) t[to + k] = moved(t[from + k]);
+      t.Resize(to + tail, kNone);
+    }
+    std::uint32_t last = shift > 0 ? moved(d.last) : d.last;
+    if (last == kNone) last = 0xFFFFFFFFu;
+    for (std::size_t k = 0; k < numbers.size(); ++k) {
+      t[at + k] = numbers[k];
+      last = std::max(last, numbers[k]);
+    }
+    // Our rule: the highest number may stay above what the map now holds; a file appended
+    // later only needs its numbers above every one given.
+    d.last = last;
+    if (!d.files.empty()) d.files.back().size = size;
+  } catch (const std::bad_alloc&) {
+    Lose();
+  }
+}
+
+SourceLines SourceLines::WithFile(SourceFile file) const {
+  SourceLines out = *this;
+  if (out.lost_ || !out.data_ || out.data_->files.size() != 1) return out;
+  try {
+    Data& d = out.Own();
+    file.base = d.files[0].base;
+    d.files[0] = std::move(file);
+  } catch (const std::bad_alloc&) {
+    out.Lose();
+  }
+  return out;
+}
+
 SourceLines SourceLines::Joined(const SourceLines& a, std::uint32_t aCount, const SourceLines& b) {
   try {
     return JoinedOrThrow(a, aCount, b);

@@ -114,6 +114,16 @@ class SourceLines {
   // those of `b`, with both maps' files: a layer appended to another.
   static SourceLines Joined(const SourceLines& a, std::uint32_t aCount, const SourceLines& b);
 
+  // A text edit read again (classic_splice.h): records [at, at + removed) give way to records
+  // numbered `numbers` (numbers of this map's one file), the numbers of the records after
+  // them move by `shift` bytes, and the file now holds `size` bytes. A map of one file only.
+  void Splice(std::uint32_t at, std::uint32_t removed, const std::vector<std::uint32_t>& numbers,
+              std::int64_t shift, std::uint64_t size);
+
+  // The same records, the one file of the map now `file` (a program saved under another name);
+  // its base stays.
+  SourceLines WithFile(SourceFile file) const;
+
   // The lines were given up for want of memory.
   bool Lost() const { return lost_; }
 

@@ -11,6 +11,7 @@ void CUndoRing::Record(CPointStore& store, std::uint32_t pos) {
   lines_[pos % kSlots] = SourceLines{};
   setups_[pos % kSlots].reset();
   names_[pos % kSlots].reset();
+  payloads_[pos % kSlots] = payloadOf ? payloadOf() : nullptr;
   newest_ = pos;
 }
 
@@ -41,6 +42,7 @@ void CUndoRing::DropNewest() {
   lines_[slot] = SourceLines{};
   setups_[slot].reset();
   names_[slot].reset();
+  payloads_[slot].reset();
   undoPos = undoTop = undoTop - 1;
   newest_.reset();
 }

@@ -14,6 +14,8 @@
 // records show no source after an undo: never the lines of another state.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -25,6 +27,12 @@
 namespace trevalon {
 
 class CPointStore;
+
+// What else a document keeps with each recorded state (the program text as it stood, see
+// app/edited_text.h): its own kind, opaque here.
+struct UndoPayload {
+  virtual ~UndoPayload() = default;
+};
 
 class CUndoRing {
  public:
@@ -62,6 +70,13 @@ class CUndoRing {
   // recorded without a name is nullopt), as many as Undo can still go back.
   std::vector<std::optional<Txt>> UndoNames() const;
 
+  // Asked for the payload of every state the ring records; the payload of the state the last
+  // Undo or Redo brought back (null when none was given).
+  std::function<std::shared_ptr<const UndoPayload>()> payloadOf;
+  const std::shared_ptr<const UndoPayload>& RestoredPayload() const {
+    return payloads_[undoPos % kSlots];
+  }
+
   std::uint32_t undoPos = 0;  // position of the current state
   std::uint32_t undoTop = 0;  // one past the newest saved state
 
@@ -77,6 +92,7 @@ class CUndoRing {
   RecordSnapshot slots_[kSlots];
   SourceLines lines_[kSlots];
   std::optional<MachineSetup> setups_[kSlots];
+  std::shared_ptr<const UndoPayload> payloads_[kSlots];
   // Per slot: the command that changed the state recorded there.
   std::optional<Txt> names_[kSlots];
   std::optional<std::uint32_t> newest_;  // the slot the last call recorded

@@ -90,6 +90,27 @@ class ClassicDifferences {
   void Take(std::string_view piece, bool plainIso = false);
   const ClassicReadNote& Note() const { return note_; }
 
+  // For a read seen line by line (classic_splice.h). Whether the two would count every line
+  // after this one alike: the same dialect, cycle and line state (the line number and the
+  // counts so far aside).
+  bool SameState(const ClassicDifferences& o) const {
+    return heidenhain_ == o.heidenhain_ && dialect_ == o.dialect_ &&
+           (dialect_ != NcDialect::Unknown || looked_ == o.looked_) && midLine_ == o.midLine_ &&
+           lineCounted_ == o.lineCounted_ && cycle_ == o.cycle_ &&
+           note_.otherDialect == o.note_.otherDialect;
+  }
+  // The lines counted since the last call (blocks, and the first one's line), which then
+  // count from zero again; the dialect found stays.
+  ClassicReadNote TakeCounts() {
+    ClassicReadNote n = note_;
+    note_.blocks = 0;
+    note_.firstLine = 0;
+    return n;
+  }
+  // The line of the piece taken last (0 before the first).
+  long Line() const { return line_; }
+  void SetLine(long line) { line_ = line; }
+
  private:
   bool heidenhain_;
   NcDialect dialect_ = NcDialect::Unknown;

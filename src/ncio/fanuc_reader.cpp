@@ -366,6 +366,10 @@ class NcLineReader {
   static constexpr std::size_t kLookAhead = kLineChars + 2;
 
   explicit NcLineReader(std::FILE* f) : file_(f) {}
+  // Over a text held in memory, from byte `from` of it: the lines and their places are those
+  // a read of a file holding the text finds from there.
+  NcLineReader(std::string_view text, std::uint64_t from)
+      : file_(nullptr), text_(text), taken_(from), consumed_(from), lineStart_(from) {}
 
   // Allocates the buffer and reads the first chunk; 0 when the memory cannot be had or the
   // stream cannot be read at all.
@@ -374,7 +378,7 @@ class NcLineReader {
     if (!buffer_) return 0;
     next_ = end_ = buffer_.get();
     Fill();
-    return !(std::ferror(file_) && next_ == end_);
+    return !(file_ && std::ferror(file_) && next_ == end_);
   }
 
   // The next line; false at the end of the file.
@@ -425,6 +429,14 @@ class NcLineReader {
     end_ = next_ + keep;
     while (!eof_ && static_cast<std::size_t>(end_ - next_) < kLookAhead) {
       const std::size_t room = kChunk + kLookAhead - static_cast<std::size_t>(end_ - next_);
+      if (file_ == nullptr) {  // a text in memory
+        const std::size_t got = std::min<std::size_t>(room, text_.size() - taken_);
+        std::memcpy(end_, text_.data() + taken_, got);
+        taken_ += got;
+        end_ += got;
+        if (taken_ >= text_.size()) eof_ = true;
+        continue;
+      }
       const std::size_t got = std::fread(end_, 1, room, file_);
       end_ += got;
       // A read error ends the file where it happened, as a line read does.
@@ -433,6 +445,8 @@ class NcLineReader {
   }
 
   std::FILE* file_;
+  std::string_view text_;  // without a file: the text, of which taken_ bytes went in
+  std::size_t taken_ = 0;
   std::unique_ptr<char[]> buffer_;
   char* next_ = nullptr;
   char* end_ = nullptr;
@@ -519,8 +533,20 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   // in several pieces), for what the read reports.
   long lineNumber = 0;
   bool lineEnded = true;
+  ClassicLiveState live{reg,         t.state,    layer, cutRead,   conversationalSetup,
+                        differences, lineNumber, first, heidenhain};
+  if (t.observer) [[unlikely]] {
+    live.count = store.count;
+    live.offset = lines.LineStart();
+    t.observer->Begin(live);
+  }
   while (lines.Next(line)) {
     note();
+    if (t.observer && lineEnded) [[unlikely]] {
+      live.count = store.count;
+      live.offset = lines.LineStart();
+      if (!t.observer->Line(live)) break;
+    }
     at = lines.LineStart();
     if (lineEnded) t.state.classicLimits.line = ++lineNumber;
     lineEnded = !line.empty() && line.back() == '\n';
@@ -581,6 +607,11 @@ int ReadLines(const NcReadTarget& t, NcLineReader& lines, NcReadOutcome* outcome
   }
   note();
   t.state.lastClassic = differences.Note();
+  if (t.observer) [[unlikely]] {
+    live.count = store.count;
+    live.offset = lines.LineStart();
+    t.observer->End(live);
+  }
   if (t.measureExtent) store.Extent(store.extentMin, store.extentMax);
   if (outcome) *outcome = NcReadOutcome::Read;
   return 1;
@@ -832,6 +863,18 @@ int AppendNcProgram(const NcReadTarget& t, const std::string& path, NcReadOutcom
     return 0;
   }
   return AppendNcStream(t, f.get(), outcome);
+}
+
+int ReadClassicText(const NcReadTarget& t, std::string_view text, std::uint64_t from,
+                    NcReadOutcome* outcome) {
+  NcLineReader lines(text, from);
+  if (!lines.Start()) {
+    if (outcome) *outcome = NcReadOutcome::StoreFull;  // no memory for the line buffer
+    return 0;
+  }
+  t.state.lastReadExtended = false;
+  t.state.lastClassic = ClassicReadNote{};
+  return ReadLines(t, lines, outcome);
 }
 
 int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& path,

@@ -18,6 +18,9 @@
 namespace trevalon {
 
 class CUndoRing;
+class ClassicDifferences;
+class ConversationalSetupScan;
+class ClassicReadObserver;
 
 // ---- Modal state ---------------------------------------------------------------------------
 // Modal state of the Fanuc-style parser. It starts at zero when the program starts and
@@ -108,6 +111,9 @@ struct NcReadTarget {
   // anything changes, outcome Binary. The classic read looks at its own first chunk, so that a
   // load opens and reads its file once.
   bool refuseBinary = false;
+  // When given, a classic read shows it its state at the start of every line (classic_splice.h:
+  // the checkpoints of a read that a text edit re-reads from). Extended reading ignores it.
+  ClassicReadObserver* observer = nullptr;
 };
 
 enum class NcReadOutcome {
@@ -131,5 +137,45 @@ int AppendNcStream(const NcReadTarget& t, std::FILE* file, NcReadOutcome* outcom
 // appends the program. A file that cannot be opened changes nothing, not even the undo ring.
 int LoadNcProgram(const NcReadTarget& t, CUndoRing& undo, const std::string& path,
                   NcReadOutcome* outcome = nullptr);
+
+// ---- A classic read seen line by line ----------------------------------------------------------
+// Everything a classic read carries from one line to the next, as references into the read
+// that runs: what a checkpoint copies and what a re-read from a checkpoint starts with.
+struct ClassicLiveState {
+  PointRegister& reg;
+  NcReaderState& state;
+  LayerSlot& layer;
+  bool& cutRead;                            // the setup is complete: a cut was read
+  ConversationalSetupScan& conversational;  // the setup scan of a Heidenhain program
+  ClassicDifferences& differences;
+  long& lineNumber;          // lines begun before this one
+  bool& first;               // no line read yet (the dialect switch is taken at the first)
+  bool& heidenhain;          // the dialect the read uses
+  std::uint32_t count = 0;   // records stored before this line
+  std::uint64_t offset = 0;  // where the line starts in the text
+};
+
+class ClassicReadObserver {
+ public:
+  // After the read set up its start state, before its first line: an observer that starts a
+  // read part way through a text puts the state of that place here.
+  virtual void Begin(ClassicLiveState& s) = 0;
+  // At the start of every line of the text (not at the rest of a line longer than the line
+  // buffer, which goes on reading the same line). false ends the read there: the records of
+  // the lines before are stored, nothing of this line is read.
+  virtual bool Line(ClassicLiveState& s) = 0;
+  // After the last line, when the read ended there or was ended by Line (not when the store
+  // filled).
+  virtual void End(ClassicLiveState& s) = 0;
+
+ protected:
+  ~ClassicReadObserver() = default;
+};
+
+// A classic read of `text` from byte `from` (the start of a line), as a read of a file holding
+// that text reads it: records go behind the store's count, places into t.sources as offsets
+// of `text`. The observer (t.observer) may start the read in the state of that place.
+int ReadClassicText(const NcReadTarget& t, std::string_view text, std::uint64_t from,
+                    NcReadOutcome* outcome = nullptr);
 
 }  // namespace trevalon

@@ -32,6 +32,7 @@ void NoteIsoSetupBlock(MachineSetup& s, std::string_view block);
 class ConversationalSetupScan {
  public:
   void Block(MachineSetup& s, std::string_view block);
+  bool operator==(const ConversationalSetupScan&) const = default;
 
  private:
   bool presetCycle_ = false;  // inside CYCL DEF 247: its Q339 names the preset

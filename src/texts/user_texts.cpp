@@ -692,6 +692,19 @@ constexpr TxtEntry kTexts[] = {
      "マスターモデルの作成"},
     {TREVALON_TXT(CmdMaterialFeeds), "feeds from the material", "소재 기반 피드",
      "材料に基づく送り速度"},
+    {TREVALON_TXT(CmdEditText), "edit program text", "프로그램 텍스트 편집",
+     "プログラムテキストの編集"},
+    {TREVALON_TXT(CmdRenumber), "renumber blocks", "블록 번호 다시 매기기",
+     "ブロック番号の振り直し"},
+    {TREVALON_TXT(CmdTextFromToolpath), "program text from the toolpath",
+     "경로에서 프로그램 텍스트 만들기", "経路からプログラムテキストを作成"},
+    {TREVALON_TXT(TextNoLongerToolpath),
+     "The program text no longer describes the toolpath (changed by %s): write the toolpath "
+     "as the text, or keep the text",
+     "프로그램 텍스트가 더 이상 경로와 맞지 않습니다 (%s 로 변경됨): 경로를 텍스트로 쓰거나 "
+     "텍스트를 유지하십시오",
+     "プログラムテキストは経路と一致しなくなりました (%s で変更): 経路をテキストとして書き出すか、"
+     "テキストをそのまま残してください"},
 };
 
 #undef TREVALON_TXT

@@ -365,6 +365,10 @@ enum class Txt : int {
   CmdFeedOptimizer,         // "feed optimiser"
   CmdMasterModel,           // "build master model"
   CmdMaterialFeeds,         // "feeds from the material"
+  CmdEditText,              // "edit program text"
+  CmdRenumber,              // "renumber blocks"
+  CmdTextFromToolpath,      // "program text from the toolpath"
+  TextNoLongerToolpath,     // the program text no longer describes the toolpath (%s: the command)
 
   Count
 };

@@ -63,7 +63,9 @@ TEST_F(StartPoints, AWholeCircleIsSplitIntoTwoArcsAboutItsCentre) {
     ArcOfPoint(store, i, a);
     EXPECT_LT(std::hypot(a.centre[0], a.centre[1]), 1e-6) << i;
     EXPECT_NEAR(a.arc.radius, 10, 1e-5) << i;
-    if (i == 3) EXPECT_NEAR(a.arc.sweep, 270, 1e-3);
+    if (i == 3) {
+      EXPECT_NEAR(a.arc.sweep, 270, 1e-3);
+    }
   }
 }
 

@@ -164,8 +164,6 @@ TEST(ConditionFile, ValuesOutsideTheirRangeRefuseTheFile) {
       {with("CorWeight0 0.900000", "CorWeight0 inf"), "CorWeight0 is not a number"},
       {with("SideCorRat 1.500000", "SideCorRat junk"), "SideCorRat is not a number"},
       {with("최대피드 1200", "최대피드 99999999999"), "MaxFeed 2147483647 lies outside"},
-      {with("코너최대감속비 0.150000", "코너최대감속비 10"),
-       "CornerMaxReduction 10.000000 lies outside"},
       {with("ConCorChk 0", "ConCorChk 2"), "ConCorChk 2 lies outside"},
       {with("경사최소각도 12.500000", "경사최소각도 270"), "SlopeMinAngle 270.000000 lies"},
   };

@@ -83,10 +83,6 @@ TEST(ExtIsoRead, MovesAsWorkedOutByHand) {
        "2 -10 0 5 100, 2 -10 0 2 100, 3 -10 0 -5 100, 1 -10 0 5 100, "
        "2 0 -10 5 100, 2 0 -10 2 100, 3 0 -10 -5 100, 1 0 -10 5 100, "
        "2 10 0 5 100, 2 10 0 2 100, 3 10 0 -5 100, 1 10 0 5 100"},
-      {"an input signal reads 0: the program skips its alarm path",
-       "O1000\nG90 G0 X0 Y0 Z10\nIF[#1000NE0]GOTO100\nG1 X10 F100\nGOTO999\n"
-       "N100 #3000=1 (SIGNAL)\nN999 M30\n",
-       "1 0 0 10 0, 3 10 0 10 100"},
       {"modal states of the last block: power-on codes, then as set",
        "#1=#4014\n#2=#4006\nG55 G91 G18 G99\n#3=#4014\n#4=#4003\n#5=[#4002*10+#4010]\n"
        "G90 G17 G1 X#1 Y#2 Z#3 F100\nX#4 Y#5 Z#4201\n",
@@ -103,10 +99,9 @@ TEST(ExtIsoRead, MovesAsWorkedOutByHand) {
       {"a feed never set reads as 0", "G1 X10\n", "3 10 0 0 0"},
       {"CR, CR LF and a last line without a line feed", "G1 X10 F100\rX20\r\nX30",
        "3 10 0 0 100, 4 20 0 0 100, 4 30 0 0 100"},
+      // The macro runner's own rules (calls, input signals, alarms): ext_macro_test.
       {"parameters and loops run as the control runs them",
        "#1=5\nWHILE [#1 LT 7] DO1\nG1 X#1 F100\n#1=#1+1\nEND1\n", "3 5 0 0 100, 3 6 0 0 100"},
-      {"a subprogram called twice", "G1 X1 F100\nM98 P10 L2\nM30\nO10\nG91 X2\nG90\nM99\n",
-       "3 1 0 0 100, 4 3 0 0 100, 4 5 0 0 100"},
       {"an arc without centre or radius makes no move", "G1 X10 F100\nG2 X0 Y10\nG1 X20\n",
        "3 10 0 0 100, 3 20 0 0 100", "arc-without-centre=1"},
       {"thousandths scale lengths only", "G1 X10000 F500\nG3 X0 Y10000 R10000\n",

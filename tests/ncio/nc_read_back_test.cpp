@@ -105,8 +105,8 @@ TEST_F(NcReadBack, ContinuingMovesNameTheirMotionAfterAnotherKind) {
             "1 0 0 10, 2 0 0 5, 4 0 0 0 300, 4 10 0 0 300, 6 10 10 0 300, 91 0 5 0, "
             "4 0 10 0 300, 2 0 10 5, 4 0 20 5 400, 6 10 20 5 400, 91 5 0 0, 4 10 20 5 500, "
             "4 20 20 5 500");
-  const std::vector<Move> want = Want();
-  ForEachIsoForm([&](const std::string&) { ExpectSameToolpath(want, Moves(ReadBack())); });
+  // (That each form reads back as the toolpath: RoundTrip.RandomToolpathsInEveryFormat, whose
+  // toolpaths hold continuing moves after every other kind.)
   std::string out = Save();
   EXPECT_NE(out.find("\nG00X0.000Y0.000Z10.000\nZ5.000\nG01Z0.000F300\nX10.000\n"
                      "G17G03X15.000Y5.000R5.000\nX10.000Y10.000R5.000\nG01X0.000\n"
@@ -121,7 +121,6 @@ TEST_F(NcReadBack, ContinuingMovesNameTheirMotionAfterAnotherKind) {
   EXPECT_NE(program.find("\nN6G17G03Y10.000I0.000J5.000\nN7G01X0.000\nN8G00Z5.000\n"),
             std::string::npos)
       << program;
-  ExpectSameToolpath(want, Moves(ReadBack()));
   // Where no new section is defined the continuing one stays.
   const std::string plain = Post("[Cut]\nC[$X]\n[End]\n[NewRapid]\nR[$Z]\n[End]\n");
   EXPECT_EQ(plain, "R\nC\nCX10.000\nCX0.000\nRZ5.000\nC\nC\nCX20.000\n");
@@ -180,11 +179,11 @@ TEST_F(NcReadBack, ArcsWhoseEndsRoundTogetherAreCirclesOnlyWhenTheyTurnRound) {
 // A program that ends on an arc at the safe height leaves the arc before M09, which a reader
 // would otherwise take as a whole circle where the tool stands.
 TEST_F(NcReadBack, AProgramEndingOnAnArcDoesNotCloseWithACircle) {
+  // (That it reads back as the toolpath: RoundTrip.RandomToolpathsInEveryFormat, whose
+  // toolpaths may end on an arc.)
   AddPoints(doc->store, "1 5 5 0, 3 10 0 0 100, 6 0 10 0 100, 91 -10 0 0");
-  const std::vector<Move> want = Want();
   ForEachIsoForm([&](const std::string& out) {
     EXPECT_NE(out.find("\nG00\nM09\n"), std::string::npos) << out;
-    ExpectSameToolpath(want, Moves(ReadBack()));
   });
 }
 

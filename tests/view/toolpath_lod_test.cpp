@@ -238,7 +238,9 @@ TEST(ToolpathLod, APreparationOfAnEditedToolpathIsDropped) {
     // Restored pages are the pages the walk read: the copy still describes the store. The
     // copy taken before any edit no longer fits either (except after the restore).
     EXPECT_EQ(bool(r.lod), e == 4);
-    if (e < 4) EXPECT_FALSE(kept.source->Matches(store, layers));
+    if (e < 4) {
+      EXPECT_FALSE(kept.source->Matches(store, layers));
+    }
   }
   EXPECT_EQ(finished.load(), 6);
 

@@ -114,24 +114,13 @@ struct ToolpathRenderer::Pass {
   // strays more than a third of a pixel from the circle at the present zoom.
   void Arc(const PointRecord& end, const PointRecord& centre, const AheadPixel* endAt = nullptr) {
     const double s[3] = {last[0], last[1], last[2]};
-    const double e[3] = {end.x, end.y, end.z};
-    const DrawnArc d = DrawnArcOf(s, end, centre);
-    const int a = d.a, b = d.b, n = d.n;
-    const double ca = d.ca, cb = d.cb, r = d.r, as = d.start, sweep = d.sweep;
-    // In pixels: a third of a pixel from the circle at the present zoom.
-    const int steps = r > 1e-9 ? ChordSteps(sweep, r * project.scale, 0.33, 0.5) : 1;
     Use(PenFor(end));
-    double p[3];
-    for (int k = 1; k < steps; ++k) {
-      const double t = static_cast<double>(k) / steps;
-      const double ang = as + sweep * t;
-      p[a] = ca + r * std::cos(ang);
-      p[b] = cb + r * std::sin(ang);
-      p[n] = s[n] + (e[n] - s[n]) * t;
+    // In pixels: a third of a pixel from the circle at the present zoom.
+    SampleDrawnArc(s, end, centre, project.scale, 0.33, 0.5, [this](const double p[3]) {
       int px, py;
       project.ToClient(p[0], p[1], p[2], px, py);
       LineTo(px, py);
-    }
+    });
     int px, py;
     if (endAt)
       px = endAt->x, py = endAt->y;

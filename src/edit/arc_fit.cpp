@@ -560,7 +560,7 @@ double PlanePass::Deviation(const ArcView& v, int k, double stopAbove) const {
   }
   const double sx = v.sa - v.ca, sy = v.sb - v.cb;
   double worst = 0, furthest = -kInfinity;
-  double prevA = 0, prevB = 0, prevPhi = 0, prevRadial = 0, prevDh = 0;
+  ArcWalkPoint prev;
   for (int j = 0; j <= k; ++j) {
     const RunPoint& p = pts_[start_ + static_cast<std::size_t>(j)];
     const double va = p.x[ax_.a] - v.ca, vb = p.x[ax_.b] - v.cb;
@@ -572,9 +572,9 @@ double PlanePass::Deviation(const ArcView& v, int k, double stopAbove) const {
     if (j == 0) {
       phi = v.dir * std::atan2(sx * vb - sy * va, sx * va + sy * vb);
     } else {
-      const double dot = prevA * va + prevB * vb;
+      const double dot = prev.a * va + prev.b * vb;
       if (dot <= 0) return kInfinity;  // a cut turning a quarter of a circle or more
-      phi = prevPhi + v.dir * TurnAngle(prevA * vb - prevB * va, dot);
+      phi = prev.phi + v.dir * TurnAngle(prev.a * vb - prev.b * va, dot);
     }
     if (phi < furthest - t_ / std::max(rho, 1e-9)) return kInfinity;  // goes back
     furthest = std::max(furthest, phi);
@@ -587,25 +587,21 @@ double PlanePass::Deviation(const ArcView& v, int k, double stopAbove) const {
       const double ta = phi < 0 ? v.sa : v.ea, tb = phi < 0 ? v.sb : v.eb;
       radial = Len(p.x[ax_.a] - ta, p.x[ax_.b] - tb);
     }
+    const ArcWalkPoint cur{va, vb, phi, radial, dh};
     double dev = Len(radial, dh);
     if (j > 0) {
-      // The cut from the point before: its ends, and where it comes nearest the centre.
-      const double da = va - prevA, db = vb - prevB;
-      const double dd = da * da + db * db;
-      const double u = dd > 0 ? std::clamp(-(prevA * da + prevB * db) / dd, 0.0, 1.0) : 0.0;
-      const double nearest = Len(prevA + u * da, prevB + u * db);
-      const double phiU = prevPhi + u * (phi - prevPhi);
-      double rRef = v.re;
-      if (phiU >= 0 && phiU <= v.sweep && v.sweep > 0)
-        rRef = std::max(rRef, v.rs + (v.re - v.rs) * (phiU / v.sweep));
-      const double inner = std::max(0.0, rRef - nearest);
-      const double chord =
-          Len(std::max({prevRadial, radial, inner}), std::max(std::fabs(prevDh), std::fabs(dh)));
-      dev = std::max(dev, chord);
+      // The cut from the point before, against the end radius or, within the sweep, the
+      // radius changing evenly along the arc where that is larger.
+      dev = std::max(dev, CutSag(prev, cur, [&v](double phiU) {
+                       double rRef = v.re;
+                       if (phiU >= 0 && phiU <= v.sweep && v.sweep > 0)
+                         rRef = std::max(rRef, v.rs + (v.re - v.rs) * (phiU / v.sweep));
+                       return rRef;
+                     }));
     }
     worst = std::max(worst, dev);
     if (!(worst <= stopAbove)) return kInfinity;
-    prevA = va, prevB = vb, prevPhi = phi, prevRadial = radial, prevDh = dh;
+    prev = cur;
   }
   return worst;
 }

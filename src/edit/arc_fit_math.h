@@ -3,6 +3,7 @@
 // simplification): an arc as a reader takes it back, the value a written coordinate is read
 // back as, and the small helpers both measure with. Only the arc conversion includes it.
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -68,6 +69,29 @@ inline ArcView MakeView(double sa, double sb, double sh, double ea, double eb, d
   if (sweep >= kTwoPi) sweep -= kTwoPi;
   v.sweep = sweep;
   return v;
+}
+
+// A point of a run as a deviation walk sees it: from the arc's centre in the plane (a, b), how
+// far round the arc it lies (phi), its distance from the arc in the plane (radial) and its
+// height off the arc along the normal (dh).
+struct ArcWalkPoint {
+  double a = 0, b = 0, phi = 0, radial = 0, dh = 0;
+};
+
+// How far the cut from `prev` to `cur` strays from the arc: the larger of its ends' distances
+// in the plane and of how deep it sags inside the circle, with the larger of their heights off.
+// The sag is measured where the cut comes nearest the centre, against the arc's radius there:
+// `radiusAt(phi)` at that point's angle (the two fits differ in how a reader's arc changes its
+// radius between start and end).
+template <class RadiusAt>
+double CutSag(const ArcWalkPoint& prev, const ArcWalkPoint& cur, RadiusAt radiusAt) {
+  const double da = cur.a - prev.a, db = cur.b - prev.b;
+  const double dd = da * da + db * db;
+  const double u = dd > 0 ? std::clamp(-(prev.a * da + prev.b * db) / dd, 0.0, 1.0) : 0.0;
+  const double nearest = Len(prev.a + u * da, prev.b + u * db);
+  const double inner = std::max(0.0, radiusAt(prev.phi + u * (cur.phi - prev.phi)) - nearest);
+  return Len(std::max({prev.radial, cur.radial, inner}),
+             std::max(std::fabs(prev.dh), std::fabs(cur.dh)));
 }
 
 }  // namespace trevalon::arcmath

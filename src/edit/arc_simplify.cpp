@@ -287,7 +287,7 @@ class RunSimplifier {
     const double sx = v.sa - v.ca, sy = v.sb - v.cb;
     const double climb = endHeight - v.sh;
     double worst = 0, furthest = -kInfinity;
-    double prevA = 0, prevB = 0, prevPhi = 0, prevRadial = 0, prevDh = 0;
+    ArcWalkPoint prev;
     for (int m = i; m <= j; ++m) {
       const double* p = p_[m].x;
       const double va = p[ax.a] - v.ca, vb = p[ax.b] - v.cb;
@@ -296,9 +296,9 @@ class RunSimplifier {
       if (m == i) {
         phi = v.dir * std::atan2(sx * vb - sy * va, sx * va + sy * vb);
       } else {
-        const double dot = prevA * va + prevB * vb;
+        const double dot = prev.a * va + prev.b * vb;
         if (dot <= 0) return kInfinity;  // a cut turning a quarter of a circle or more
-        phi = prevPhi + v.dir * TurnAngle(prevA * vb - prevB * va, dot);
+        phi = prev.phi + v.dir * TurnAngle(prev.a * vb - prev.b * va, dot);
       }
       if (phi < furthest - t_ / std::max(rho, 1e-9)) return kInfinity;  // goes back
       furthest = std::max(furthest, phi);
@@ -312,21 +312,14 @@ class RunSimplifier {
         const double ta = phi < 0 ? v.sa : v.ea, tb = phi < 0 ? v.sb : v.eb;
         radial = Len(p[ax.a] - ta, p[ax.b] - tb);
       }
+      const ArcWalkPoint cur{va, vb, phi, radial, dh};
       double dev = Len(radial, dh);
-      if (m > i) {
-        // The cut from the point before: its ends, and where it comes nearest the centre.
-        const double da = va - prevA, db = vb - prevB;
-        const double dd = da * da + db * db;
-        const double u = dd > 0 ? std::clamp(-(prevA * da + prevB * db) / dd, 0.0, 1.0) : 0.0;
-        const double nearest = Len(prevA + u * da, prevB + u * db);
-        const double inner = std::max(0.0, std::max(v.rs, v.re) - nearest);
-        const double chord =
-            Len(std::max({prevRadial, radial, inner}), std::max(std::fabs(prevDh), std::fabs(dh)));
-        dev = std::max(dev, chord);
-      }
+      // The cut from the point before, against the larger of the two radii.
+      if (m > i)
+        dev = std::max(dev, CutSag(prev, cur, [&v](double) { return std::max(v.rs, v.re); }));
       worst = std::max(worst, dev);
       if (!(worst <= stopAbove)) return kInfinity;
-      prevA = va, prevB = vb, prevPhi = phi, prevRadial = radial, prevDh = dh;
+      prev = cur;
     }
     return worst;
   }

@@ -237,6 +237,24 @@ bool CommandFrame::Unchanged() {
   return true;
 }
 
+Outcome CommandFrame::FinishAppendedRewrite(bool written, Rebuild rebuild) {
+  if (!written) return Rollback("the toolpath does not fit into the point store");
+  Appended();
+  RemoveOriginal();
+  if (rebuild == Rebuild::Plunges) {
+    Regenerate();
+    Compact();
+    if (!PlungeCleanup() || !RapidRebuild())
+      return Rollback("no room for the plunge clean-up and the rapid rebuild");
+  } else {
+    const int passes = rebuild == Rebuild::RapidsTwice ? 2 : 1;
+    for (int k = 0; k < passes; ++k)
+      if (!RapidRebuild()) return Rollback("no room for the rapid rebuild");
+  }
+  Finish();
+  return Outcome::Done();
+}
+
 const ToolpathStatistics* CommandFrame::Finish(std::string_view helpLine) {
   CheckCount();
   // Our rule: a command that recorded its undo step but left every record as it was takes

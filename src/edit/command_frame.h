@@ -120,6 +120,17 @@ class CommandFrame {
   // tells the user why, and the outcome carries `code`.
   Outcome Rollback(const std::string& why, Txt notice, OutcomeCode code);
 
+  // The closing steps of a command that wrote its whole result behind the old toolpath with a
+  // writer of its own that noted origins (reverse, start points, Z up/down): a writer that ran
+  // out of room (`written` false) rolls back; otherwise the old points go, the runs are rebuilt
+  // as `rebuild` says (a rebuild the store cannot hold rolls back) and the command finishes.
+  enum class Rebuild {
+    Rapids,       // the rapid rebuild
+    RapidsTwice,  // the rapid rebuild twice (reverse with the selected scope)
+    Plunges,      // run types regenerated, compacted, the plunge clean-up, the rapid rebuild
+  };
+  Outcome FinishAppendedRewrite(bool written, Rebuild rebuild);
+
   // ---- The end ----------------------------------------------------------------------------
   // Statistics, the help line (when given), the redraw request and the view's
   // last-operation mark. A command whose records all stand as SaveUndo found them takes its

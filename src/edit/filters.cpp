@@ -123,19 +123,8 @@ class LinearFilterWalk {
     }
     return std::fabs(ref - e.feed) / ref > 0.1;
   }
-  // Every chain point within the tolerance of the cut A-E: its distance from the straight
-  // piece between them, or from A when A and E are less than 0.001 apart.
-  // Our rule, a safe form of the classic filter, which measures from the infinite line through
-  // A and E: a point that lies beyond either end (the far point of a run that goes out and
-  // comes back along one line) is measured from the nearer end, so the cut that replaces the
-  // chain never passes further than the tolerance from any point it replaces, and the filter
-  // never moves the toolpath by more than its tolerance.
-  // A straight run with many points would measure each of them again for every new end: the
-  // distances measured for the last direction u0 bound the new ones, since a point w away
-  // from A moves off the line by at most |w| |u - u0| when the direction turns from u0 to u,
-  // so the points are measured again only when that bound leaves the tolerance. The bound
-  // holds for the cut as well while every point lies between its ends along it: ahead of A
-  // (its place along u0 less the turn's reach) and no further from A than E.
+  // Every chain point within the tolerance of the cut A-E (measured from the segment).
+  // See docs/design-rules.md, "Linear filter: the chain test".
   bool ChainWithin(const WalkPoint& e) {
     double d[3] = {e.p[0] - anchor_.p[0], e.p[1] - anchor_.p[1], e.p[2] - anchor_.p[2]};
     const double len = Length3(d);

@@ -106,14 +106,9 @@ Outcome ReverseCommand(EditContext& ctx, const ReverseOptions& o, const Region* 
   for (const Item& it : items)
     if (!it.chosen) w.Piece(it.piece, false);
   w.Copy(runs.back().end, n);
-  if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
-  frame.Appended();
-  frame.RemoveOriginal();
-  const int rebuilds = o.scope == PathScope::Selected ? 2 : 1;
-  for (int k = 0; k < rebuilds; ++k)
-    if (!frame.RapidRebuild()) return frame.Rollback("no room for the rapid rebuild");
-  frame.Finish();
-  return Outcome::Done();
+  return frame.FinishAppendedRewrite(w.ok(), o.scope == PathScope::Selected
+                                                 ? CommandFrame::Rebuild::RapidsTwice
+                                                 : CommandFrame::Rebuild::Rapids);
 }
 
 Outcome ReversePathCommand(EditContext& ctx, std::uint32_t index) {
@@ -137,12 +132,7 @@ Outcome ReversePathCommand(EditContext& ctx, std::uint32_t index) {
   w.Copy(0, hit->lead);
   w.ReversedPath(hit->lead, hit->end);
   w.Copy(hit->end, n);
-  if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
-  frame.Appended();
-  frame.RemoveOriginal();
-  if (!frame.RapidRebuild()) return frame.Rollback("no room for the rapid rebuild");
-  frame.Finish();
-  return Outcome::Done();
+  return frame.FinishAppendedRewrite(w.ok(), CommandFrame::Rebuild::Rapids);
 }
 
 }  // namespace trevalon

@@ -346,15 +346,7 @@ Outcome StartPointsCommand(EditContext& ctx, StartPointPaths which,
     done = run.end;
   }
   w.Copy(done, n);
-  if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
-  frame.Appended();
-  frame.RemoveOriginal();
-  frame.Regenerate();
-  frame.Compact();
-  if (!frame.PlungeCleanup() || !frame.RapidRebuild())
-    return frame.Rollback("no room for the plunge clean-up and the rapid rebuild");
-  frame.Finish();
-  return Outcome::Done();
+  return frame.FinishAppendedRewrite(w.ok(), CommandFrame::Rebuild::Plunges);
 }
 
 }  // namespace trevalon

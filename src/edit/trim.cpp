@@ -395,31 +395,8 @@ class ZBandTest {
 // this many steps, so that a trim always ends.
 constexpr double kMaxArcSteps = 200000;
 
-// The arc rule of every trim. The arc from S to E (centre and plane from the centre record c)
-// is walked in n = int(L * scale / 3 + 1) steps of equal angle; each step is tested like a
-// move (its end's state, its changes of side). A change of side lies on the arc at the angle
-// interpolated by the step's ratio t.
-//  - A kept part ends at a change out of the kept side: it is appended as an arc of E's type
-//    ending there with its centre record (the offset from the kept part's start), then the
-//    retract above that point on the arc as type 1. Our rule: the retract stands on the arc at
-//    the crossing's angle, not on the step's chord.
-//  - A kept part begins at a change into the kept side: the point above it at the retract
-//    height and the point itself, both type 2; the kept part starts there.
-//  - E is appended as a type 2 placeholder when the arc ends on the removed side. Our rule:
-//    the other step points of a removed stretch are appended as placeholders only while the
-//    result is still empty. The rapid rebuild uses only a rapid run's first and last rapid,
-//    and a removed stretch lies between a retract (or, at the very start, its own first
-//    placeholder) and a plunge or E, so the trimmed toolpath is the same as with every step
-//    point, and a view zoomed far in (many steps to an arc) cannot make a trim run out of room.
-//  - An arc kept whole is appended as it was, with its own centre record.
-// A kept part whose chord is 0.001 or shorter is not written: the next move starts from the
-// last point written, which lies within that distance. Our rule: this holds for parts under
-// 180 degrees; a longer part with so short a chord is nearly a whole circle and is written,
-// since leaving it out would lose almost the whole arc.
-// Our rule for the joins at the ends: a kept part that begins at the arc's start is joined to
-// the point before it as it was (it starts at S), and one that ends at the arc's end ends at
-// E itself, so the arc's own ends are never moved.
-// Returns E's state.
+// The arc rule of every trim: steps of equal angle, each tested like a move; E's state.
+// See docs/design-rules.md, "Trimming: the arc rule".
 template <class Test>
 bool WalkArc(Test& test, Writer& out, const P3& S, const RegionPoint& sPos, bool sIn,
              const PointRegister& e, const PointRegister& c, bool keepInside, double scale,
@@ -500,17 +477,8 @@ bool WalkArc(Test& test, Writer& out, const P3& S, const RegionPoint& sPos, bool
 
 // ---- The walk -------------------------------------------------------------------------------
 
-// Walks the motion points 0 .. N-1; for each point E, with S the motion point before it and
-// sIn S's state, the trim appends what its table says (Trim::Linear) or the arc rule does.
-// S's state is the state E had in the step before; when E starts a cutting run (type 3) it
-// is tested afresh from S.
-// Our rule for the first point: nothing moves into it, so S is taken at E's own position (a
-// move of no length) and counts as outside the region; a change of side there lies at E
-// itself, so no point off the toolpath is ever appended for it. An arc as the first point has
-// no start to walk from and is taken as the rapid that regeneration makes of a toolpath's
-// first point anyway.
-// Our rule for an arc that is the last record, with no centre record behind it: it is taken as
-// a straight cut to its end.
+// Walks the motion points; for each the trim appends what its table or the arc rule says.
+// See docs/design-rules.md, "Trimming: the walk".
 template <class Trim>
 bool Walk(EditContext& ctx, Trim& trim, bool progress, std::vector<std::uint32_t>* origin) {
   CPointStore& s = ctx.store;
@@ -698,23 +666,8 @@ struct ZBandTrim {
   }
 };
 
-// Circles. Only the ends decide: a move whose two ends lie on one side is not cut (a cut
-// through the circle with both ends outside stays whole in the inside trim).
-//  Inside trim (removes what is inside):
-//   in  -> in:  nothing
-//   out -> in:  I with E's type; unless E has type 2, then I at the retract height type 1
-//   in  -> out: I at the retract height type 2; unless E has type 2, then I type 2 and E (type
-//               3 if it had type 4, else its own)
-//   out -> out: E unchanged
-//  Outside trim: the mirror image.
-// Our rule for the crossing: of the two points where the line meets the circle, a move into
-// the circle takes the one nearer S and a move out of it the one nearer E, so that the piece
-// kept is exactly the part on the kept side. Where none lies on the move (rounding at a
-// tangent, the first point's move of no length), the crossing is the move's end on the kept
-// side, so the whole move goes.
-// Our rule for a rapid continuation (type 2) that enters the kept side: after the point at the
-// retract height E itself is appended (type 2); without it the next cut would start from the
-// retract height, a move that was never on the toolpath.
+// Circles: only a move's ends decide, and a move crossing the circle is cut at its crossing.
+// See docs/design-rules.md, "Trimming: circles".
 struct CircleTrim {
   CircleTest test;
   bool keepInside;

@@ -111,12 +111,7 @@ Outcome ZUpDownCommand(EditContext& ctx, const ZUpDownOptions& o) {
     done = runs[k].end;
   }
   w.Copy(done, n);
-  if (!w.ok()) return frame.Rollback("the toolpath does not fit into the point store");
-  frame.Appended();
-  frame.RemoveOriginal();
-  if (!frame.RapidRebuild()) return frame.Rollback("no room for the rapid rebuild");
-  frame.Finish();
-  return Outcome::Done();
+  return frame.FinishAppendedRewrite(w.ok(), CommandFrame::Rebuild::Rapids);
 }
 
 }  // namespace trevalon

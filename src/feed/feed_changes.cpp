@@ -113,28 +113,8 @@ Outcome ChangeFeedCommand(EditContext& ctx, long feed, FeedChangeSummary* summar
 
 // ---- Region feed -------------------------------------------------------------------------------
 //
-// Where a move is split. A move with one end inside the region and the other outside is cut
-// where it crosses the region's edge; the inserted point takes the move's type and mark, and
-// the piece from the inside end to that point carries the changed feed. The positions are
-// found in the region's own plane without the whole-pixel rounding of the inside test, so that
-// the point lies on the edge:
-// - a line: the crossings of its projection with the polygon's edges (SegmentCrossing); the
-//   point is the move's own point at the same fraction of the projected length, so x, y and z
-//   are interpolated along the move by the projected distances.
-// - an arc: followed from its start in equal angular steps of at most about 3 pixels of arc
-//   on the screen (the stepping of the rubber-band selection, at most 10000 steps); in the
-//   step where the inside state changes the crossing is refined by halving the step until
-//   the two ends of the step lie less than 0.001 pixel apart. The arc becomes two arcs on the
-//   same centre: the first keeps its centre record, the second's centre record is the centre
-//   minus its new start (the inserted point). A helix rises evenly along its sweep.
-// Our rule: where a move crosses the edge more than once (a concave polygon), it is cut at the
-// crossing nearest its inside end, so that the changed feed never reaches beyond the region;
-// the rest of the move keeps its feed.
-// Our rule: a piece shorter than 0.001 (the output's resolution) is not cut off; the move is
-// then changed or kept whole by its end point, as a move that does not cross the edge.
-// The end point of a cut line, now behind a linear cut, becomes a continuing cut (type 4); the
-// inserted point has the type the move had (3 when the move was the first cut after a rapid
-// or an arc).
+// A move crossing the region's edge is cut there; the inside piece takes the changed feed.
+// See docs/design-rules.md, "Region feed: where a move is split".
 
 namespace {
 

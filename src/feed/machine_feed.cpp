@@ -102,25 +102,8 @@ class BlockStream {
   std::int32_t prevFeed_ = 0;
 };
 
-// The transfer to the control, block by block. The bookkeeping of the time in hand:
-// - The control holds the execution times of the blocks it has received and not yet run, at
-//   most `blockCount` blocks; the time in hand is their sum.
-// - It starts running once its buffer is full (a program shorter than the buffer is held
-//   whole and never waits). Until then nothing runs and nothing is slowed.
-// - While it runs, each block takes its transfer time to come down the line, and the control
-//   runs that much of what it holds meanwhile, oldest block first (what it cannot cover is
-//   time the machine stands).
-// - The block then joins the buffer; a buffer that is over full drops its oldest block (the
-//   line waited until the control had run it).
-// - Then the transfer of the next block is looked at: when the time in hand does not cover
-//   it, the block that just joined is slowed so that its execution time grows by what is
-//   missing (needed time = its execution time + transfer time - time in hand): new feed =
-//   feed x execution time / needed time, truncated, not below the minimum feed, rounded down
-//   to the feed unit (0 becomes the unit).
-// - Our rule: a block is never made faster by this (a feed already below the minimum stays);
-//   rapids run at the rapid feed and are not slowed.
-// - The next block's characters are counted with the feeds as they stand before the block in
-//   front of it is slowed (only a G00 block's F word depends on them).
+// The transfer to the control, block by block, slowing blocks the line cannot keep fed.
+// See docs/design-rules.md, "Transfer to the control".
 void SimulateTransfer(CPointStore& store, FeedPlan& plan, const MachineFeedOptions& o) {
   BlockStream blocks(store, plan);
   const std::size_t capacity = static_cast<std::size_t>(o.blockCount < 1 ? 1 : o.blockCount);

@@ -8,33 +8,27 @@
 namespace trevalon {
 namespace {
 
-constexpr double kFarPixel = 1.0e7;
 // The drawing keeps to about this many quads: a mesh finer than that is drawn with every
 // n-th node in both directions, which a screen cannot tell apart anyway.
 constexpr double kMaxQuads = 160000.0;
 constexpr double kRadToDeg = 57.29577951308232;
 
 // The view's rotation as three axes: u to the right, v downwards and w towards the viewer, so
-// that the picture's depth order and the shading come from the same numbers as the pixels
-// (the pixel arithmetic is that of ViewState::Project).
+// that the picture's depth order and the shading come from the same turns as the pixels, which
+// are the view's own projection.
 struct Axes {
   double u[3], v[3], w[3];
-  double cu, cv, scale;
-  int mx, my;
-  explicit Axes(const ViewState& s) {
+  ViewProjection project;
+  explicit Axes(const ViewState& s) : project(s) {
     const double sx = s.sinX, cx = s.cosX, sy = s.sinY, cy = s.cosY, sz = s.sinZ, cz = s.cosZ;
     u[0] = cy * cz, u[1] = -sz, u[2] = -sy * cz;
     v[0] = -cy * sz * cx + sy * sx, v[1] = -cz * cx, v[2] = sy * sz * cx + cy * sx;
     w[0] = cy * sz * sx + sy * cx, w[1] = cz * sx, w[2] = -sy * sz * sx + cy * cx;
-    cu = s.cu, cv = s.cv;
-    scale = std::max(s.scale, 1e-5);
-    mx = s.width / 2, my = s.height / 2;
   }
   QPoint Pixel(double x, double y, double z) const {
-    const double pu = u[0] * x + u[1] * y + u[2] * z;
-    const double pv = v[0] * x + v[1] * y + v[2] * z;
-    return QPoint(static_cast<int>(std::clamp((pu - cu) * scale, -kFarPixel, kFarPixel)) + mx,
-                  static_cast<int>(std::clamp((pv - cv) * scale, -kFarPixel, kFarPixel)) + my);
+    int px, py;
+    project.ToClient(x, y, z, px, py);
+    return QPoint(px, py);
   }
 };
 
@@ -68,7 +62,7 @@ std::uint64_t DrawMasterModel(QPainter& painter, const MasterModel& model, const
   // Every n-th node: few enough quads, and none smaller than about two pixels.
   const double step =
       std::max({1.0, std::ceil(std::sqrt(static_cast<double>(columns) * rows / kMaxQuads)),
-                std::ceil(2.0 / (cs * axes.scale))});
+                std::ceil(2.0 / (cs * axes.project.scale))});
   // Zoomed out that far, the whole mesh is smaller than a quad: nothing to draw.
   if (!(step < columns && step < rows)) return 0;
   const std::uint32_t n = static_cast<std::uint32_t>(step);

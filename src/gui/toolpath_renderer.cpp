@@ -15,37 +15,6 @@
 namespace trevalon {
 namespace {
 
-// Window positions further out than this are clamped before they become integers; the
-// painter clips them anyway and the clamp keeps the conversion defined at any zoom.
-constexpr double kFarPixel = 1.0e7;
-
-// The view's projection with the trigonometry taken out of the object, so that the inner
-// loop is a handful of multiplications. The arithmetic is that of ViewState::Project: the
-// pixel is the truncation of (u - cu) * scale, measured from the window's middle.
-struct Projector {
-  explicit Projector(const ViewState& v)
-      : sx(v.sinX),
-        cx(v.cosX),
-        sy(v.sinY),
-        cy(v.cosY),
-        sz(v.sinZ),
-        cz(v.cosZ),
-        scale(std::max(v.scale, 1e-5)),
-        cu(v.cu),
-        cv(v.cv),
-        mx(v.width / 2),
-        my(v.height / 2) {}
-  void operator()(double x, double y, double z, int& px, int& py) const {
-    const double t = x * cy - z * sy;
-    const double u = t * cz - y * sz;
-    const double v = (-y * cz - t * sz) * cx + (z * cy + x * sy) * sx;
-    px = static_cast<int>(std::clamp((u - cu) * scale, -kFarPixel, kFarPixel)) + mx;
-    py = static_cast<int>(std::clamp((v - cv) * scale, -kFarPixel, kFarPixel)) + my;
-  }
-  double sx, cx, sy, cy, sz, cz, scale, cu, cv;
-  int mx, my;
-};
-
 inline bool Sane(const PointRecord& r) {
   return std::fabs(r.x) <= CPointStore::kSaneLimit && std::fabs(r.z) <= CPointStore::kSaneLimit;
 }
@@ -57,7 +26,7 @@ inline bool Sane(const PointRecord& r) {
 // centre record.
 struct ToolpathRenderer::Pass {
   QPainter* painter = nullptr;
-  Projector project;
+  ViewProjection project;
   bool showRapids = false;
   bool byLayer = true;
   int lowFeed = 0, highFeed = 0;
@@ -117,7 +86,7 @@ struct ToolpathRenderer::Pass {
     if (at)
       lastPx = at->x, lastPy = at->y;
     else
-      project(x, y, z, lastPx, lastPy);
+      project.ToClient(x, y, z, lastPx, lastPy);
     haveLast = true;
   }
   int PenFor(const PointRecord& r) const { return PenOf(r, PenRule{byLayer, lowFeed, highFeed}); }
@@ -127,7 +96,7 @@ struct ToolpathRenderer::Pass {
     if (at)
       px = at->x, py = at->y;
     else
-      project(r.x, r.y, r.z, px, py);
+      project.ToClient(r.x, r.y, r.z, px, py);
     Use(pen);
     LineTo(px, py);
     last[0] = r.x, last[1] = r.y, last[2] = r.z;
@@ -136,7 +105,7 @@ struct ToolpathRenderer::Pass {
   // A vertex of the simplified copy, drawn as Segment draws a move's end.
   void Vertex(int pen, float x, float y, float z) {
     int px, py;
-    project(x, y, z, px, py);
+    project.ToClient(x, y, z, px, py);
     Use(pen);
     LineTo(px, py);
     lastPx = px, lastPy = py;
@@ -145,29 +114,18 @@ struct ToolpathRenderer::Pass {
   // strays more than a third of a pixel from the circle at the present zoom.
   void Arc(const PointRecord& end, const PointRecord& centre, const AheadPixel* endAt = nullptr) {
     const double s[3] = {last[0], last[1], last[2]};
-    const double e[3] = {end.x, end.y, end.z};
-    const DrawnArc d = DrawnArcOf(s, end, centre);
-    const int a = d.a, b = d.b, n = d.n;
-    const double ca = d.ca, cb = d.cb, r = d.r, as = d.start, sweep = d.sweep;
-    // In pixels: a third of a pixel from the circle at the present zoom.
-    const int steps = r > 1e-9 ? ChordSteps(sweep, r * project.scale, 0.33, 0.5) : 1;
     Use(PenFor(end));
-    double p[3];
-    for (int k = 1; k < steps; ++k) {
-      const double t = static_cast<double>(k) / steps;
-      const double ang = as + sweep * t;
-      p[a] = ca + r * std::cos(ang);
-      p[b] = cb + r * std::sin(ang);
-      p[n] = s[n] + (e[n] - s[n]) * t;
+    // In pixels: a third of a pixel from the circle at the present zoom.
+    SampleDrawnArc(s, end, centre, project.scale, 0.33, 0.5, [this](const double p[3]) {
       int px, py;
-      project(p[0], p[1], p[2], px, py);
+      project.ToClient(p[0], p[1], p[2], px, py);
       LineTo(px, py);
-    }
+    });
     int px, py;
     if (endAt)
       px = endAt->x, py = endAt->y;
     else
-      project(end.x, end.y, end.z, px, py);
+      project.ToClient(end.x, end.y, end.z, px, py);
     LineTo(px, py);
     last[0] = end.x, last[1] = end.y, last[2] = end.z;
     lastPx = px, lastPy = py;
@@ -228,7 +186,7 @@ class ProjectAhead {
   static constexpr std::uint32_t kRing = 8;
   using Span = std::pair<const PointRecord*, std::uint32_t>;
 
-  ProjectAhead(const Projector& project, const std::vector<Span>& spans)
+  ProjectAhead(const ViewProjection& project, const std::vector<Span>& spans)
       : project_(project), spans_(spans), ring_(kRing * CPointStore::kPageSize) {
     thread_ = std::thread([this] { Produce(); });
   }
@@ -268,7 +226,7 @@ class ProjectAhead {
       const PointRecord* r = spans_[k].first;
       for (std::uint32_t i = 0; i < spans_[k].second; ++i) {
         if (IsMotionType(r[i].type) && Sane(r[i]))
-          project_(r[i].x, r[i].y, r[i].z, out[i].x, out[i].y);
+          project_.ToClient(r[i].x, r[i].y, r[i].z, out[i].x, out[i].y);
       }
       produced_.store(k + 1, std::memory_order_release);
       produced_.notify_one();
@@ -276,7 +234,7 @@ class ProjectAhead {
     }
   }
 
-  Projector project_;
+  ViewProjection project_;
   const std::vector<Span>& spans_;
   std::vector<AheadPixel> ring_;
   // Spans [0, produced_) are projected (those the walk did itself aside); the helper is at
@@ -422,7 +380,7 @@ void ToolpathRenderer::Render(QPainter& painter, CDocument& doc, const RenderOpt
 }
 
 void ToolpathRenderer::DrawLodLevel(Pass& pass, const LodLevel& level) {
-  const Projector& p = pass.project;
+  const ViewProjection& p = pass.project;
   // The window rectangle in projected model units around the box centre: a piece whose box
   // lies wholly outside the window (with a pixel to spare) is passed over.
   const double au = p.cy * p.cz, bu = -p.sz, cu = -p.sy * p.cz;

@@ -340,9 +340,34 @@ ExtIsoMachine::ExtIsoMachine(ExtMoveSink& sink, ExtReadReport& report, LayerSlot
 
 ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
   Words w;
+  if (!ReadWords(block, w)) return ExtIsoStep::Continue;
+  for (int k = 0; k < w.gCount; ++k) {
+    const int group = ModalGroup(w.g[k]);
+    if (group > 0) modal_[group] = w.g[k];
+  }
+  if (w.macro) {
+    // Parameters and program flow are the macro runner's; a plain read passes them over.
+    report_.Pass("macro");
+    return ExtIsoStep::Continue;
+  }
+  if (!sink_.CutStored()) {
+    const double p = w.Has('P') ? w.V('P') : 0, h = w.Has('H') ? w.V('H') : 0;
+    NoteIsoSetupCodes(layer_.setup, w.g, w.gCount, w.m, w.mCount, w.Has('P') ? &p : nullptr,
+                      w.Has('H') ? &h : nullptr);
+  }
+  SetWords(w);
+  BlockCodes codes;
+  RunGCodes(w, codes);
+  RunMCodes(w, codes);
+  const ExtIsoStep done = codes.end ? ExtIsoStep::End : ExtIsoStep::Continue;
+  if (codes.noMove) return done;
+  return Move(w, codes.named, done);
+}
+
+bool ExtIsoMachine::ReadWords(std::string_view block, Words& w) const {
   std::size_t i = 0;
   while (i < block.size() && IsBlank(block[i])) ++i;
-  if (i < block.size() && block[i] == '%') return ExtIsoStep::Continue;
+  if (i < block.size() && block[i] == '%') return false;
   // Our rule: "/" blocks run, as a control runs them with its block-delete switch off (the
   // switch is the operator's, and the view shows everything the program can do).
   if (i < block.size() && block[i] == '/') ++i;
@@ -375,31 +400,19 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
     }
     w.Set(c, v);
   }
-  for (int k = 0; k < w.gCount; ++k) {
-    const int group = ModalGroup(w.g[k]);
-    if (group > 0) modal_[group] = w.g[k];
-  }
-  if (w.macro) {
-    // Parameters and program flow are the macro runner's; a plain read passes them over.
-    report_.Pass("macro");
-    return ExtIsoStep::Continue;
-  }
+  return true;
+}
 
-  if (!sink_.CutStored()) {
-    const double p = w.Has('P') ? w.V('P') : 0, h = w.Has('H') ? w.V('H') : 0;
-    NoteIsoSetupCodes(layer_.setup, w.g, w.gCount, w.m, w.mCount, w.Has('P') ? &p : nullptr,
-                      w.Has('H') ? &h : nullptr);
-  }
-
-  // The words that only set something.
+void ExtIsoMachine::SetWords(const Words& w) {
   if (w.Has('F')) feed_ = ExtFeed(w.V('F'), report_);
   if (w.Has('S')) layer_.spindle = ncnumber::IntegerPart(w.V('S'));
   if (w.Has('T')) layer_.toolNumber = layer_.toolOffset = ncnumber::IntegerPart(w.V('T'));
   if (w.Has('H')) layer_.toolOffset = ncnumber::IntegerPart(w.V('H'));
   if (w.Has('O')) layer_.programNumber = ncnumber::IntegerPart(w.V('O'));
   if (w.Has('A') || w.Has('B') || w.Has('C')) report_.Pass("rotary");
+}
 
-  bool named = false, noMove = false, end = false;
+void ExtIsoMachine::RunGCodes(const Words& w, BlockCodes& codes) {
   for (int k = 0; k < w.gCount; ++k) {
     const int g = w.g[k];
     switch (g) {
@@ -409,7 +422,7 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
       case 30:
         motion_ = g / 10;
         cycle_ = 0;  // a motion G ends a drilling cycle
-        named = true;
+        codes.named = true;
         break;
       case 40:   // dwell: its X and P are time
       case 100:  // data setting
@@ -418,7 +431,7 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
       case 520:  // local coordinates
       case 530:  // machine coordinates
       case 920:  // work coordinates set
-        noMove = true;
+        codes.noMove = true;
         break;
       case 170:
         plane_ = PLANE_XY;
@@ -479,7 +492,7 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
       case 780:
       case 790:
         report_.Pass("lathe-cycle");
-        noMove = true;
+        codes.noMove = true;
         break;
       case 680:
         report_.Pass("rotation");
@@ -491,7 +504,7 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
         break;
       case 650:
         report_.Pass("macro");
-        noMove = true;
+        codes.noMove = true;
         break;
       // Codes that set a state the view does not show and move nothing of their own: a
       // block with them moves by its axis words in the motion in force.
@@ -507,7 +520,7 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
         // block that would move while it is in force (see below).
         polarMode_ = true;
         NotRun(g);
-        noMove = true;
+        codes.noMove = true;
         break;
       case 90:   // G09: exact stop
       case 110:  // G11: end of data setting
@@ -547,19 +560,23 @@ ExtIsoStep ExtIsoMachine::Execute(std::string_view block) {
         // move at all, so that its axis words never run as a rapid or a cut in the motion
         // in force; each such code is reported by itself ("g-not-run:47").
         NotRun(g);
-        noMove = true;
+        codes.noMove = true;
         break;
     }
   }
+}
+
+void ExtIsoMachine::RunMCodes(const Words& w, BlockCodes& codes) {
   for (int k = 0; k < w.mCount; ++k) {
-    if (w.m[k] == 20 || w.m[k] == 300) end = true;
+    if (w.m[k] == 20 || w.m[k] == 300) codes.end = true;
     if (w.m[k] == 980 || w.m[k] == 970) {
       report_.Pass("macro");  // a call the macro runner makes
-      noMove = true;
+      codes.noMove = true;
     }
   }
-  const ExtIsoStep done = end ? ExtIsoStep::End : ExtIsoStep::Continue;
-  if (noMove) return done;
+}
+
+ExtIsoStep ExtIsoMachine::Move(const Words& w, bool named, ExtIsoStep done) {
   // Our rule: while G16 is in force a block's axis words are polar coordinates the reader
   // does not run; the block makes no move and counts with G16, so that a radius and an angle
   // never run as X and Y.

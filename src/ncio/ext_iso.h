@@ -55,6 +55,21 @@ class ExtIsoMachine final : public ExtMachineState {
     double size;
     std::uint64_t source;  // the block it came from (ExtMoveSink::Source)
   };
+  // The steps of Execute, in order.
+  // Reads the block's words; false for a "%" line (nothing to run).
+  bool ReadWords(std::string_view block, Words& w) const;
+  // The words that only set something: feed, spindle, tool, program number.
+  void SetWords(const Words& w);
+  // What the block's G and M codes asked for.
+  struct BlockCodes {
+    bool named = false;   // a motion G code is written in the block
+    bool noMove = false;  // the block makes no move of its own
+    bool end = false;     // M02 or M30
+  };
+  void RunGCodes(const Words& w, BlockCodes& codes);
+  void RunMCodes(const Words& w, BlockCodes& codes);
+  // The block's move (or drilling cycle) in the motion in force.
+  ExtIsoStep Move(const Words& w, bool named, ExtIsoStep done);
   bool RunCycle(const Words& w);
   bool Arc(const Words& w, const double to[3], bool clockwise);
   bool Line(const double to[3], bool named, const Words& w);

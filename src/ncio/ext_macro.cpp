@@ -321,31 +321,8 @@ bool ExtMacroRunner::Next(std::string& block) {
   return false;
 }
 
-// The system variables, as the reader answers them. Our rule: a program reads what a control
-// would answer on a machine that stands ready with no offsets set and no signal on, the
-// program running from its start; what the program sets itself it reads back.
-//   #1000-#1015, #1032        input signals: 0 (never vacant)
-//   #1100-#1115, #1132, #1133 output signals: 0 until the program sets them
-//   #2001-#2999               tool offsets (and the old work offsets): 0
-//   #10001-#19999             tool offsets of the larger tables: 0
-//   #3001, #3002              clocks in milliseconds and hours: from 0 at the program's start,
-//                             1 ms for every executed block, from the value a program sets
-//   #4001-#4017, #4201-#4217  G code of modal groups 1-17 after the last block: motion,
-//                             plane, G90/G91, G22/G23, feed mode, G20/G21, compensation,
-//                             length offset, drilling cycle, G98/G99, scaling, G66/G67,
-//                             G96/G97, work coordinates, G61-G64, G68/G69, G15/G16; the
-//                             power-on codes (G00 G17 G90 G22 G94 G21 G40 G49 G80 G98 G50
-//                             G67 G97 G54 G64 G69 G15) until a block names another
-//   #4109, #4111, #4115, #4119, #4120 (and #4309 ... #4320)
-//                             F, H, O, S, T in force; the other addresses vacant
-//   #5001-#5003               where the last block ended, X Y Z in the program's units
-//   #5021-#5023, #5041-#5043, #5061-#5063
-//                             machine, current and skip positions: the same point (the
-//                             reader applies no offsets and runs no probe)
-//   #5004-#5006 and the same of the others: 0 (rotary axes are not read)
-//   #5081-#5106               tool length offset, servo deviation: 0
-//   #5201-#5326, #7001-#7946, #14001-#19988  work offsets: 0
-// Everything else from #1000 up is plain memory: vacant until set.
+// The system variables, as a control standing ready with no offsets set would answer them.
+// See docs/design-rules.md, "Extended reading: system variables".
 bool ExtMacroRunner::SystemVariable(long n, ExtValue& out) const {
   auto zero = [&] { return out = ExtValue::Of(0), true; };
   if ((n >= 1000 && n <= 1015) || n == 1032) return zero();

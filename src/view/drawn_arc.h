@@ -4,6 +4,8 @@
 // to the end point's angle, a whole turn when the end is the start. These are exact radians,
 // not the program's arc constants (model/geometry.h): a picture only has to look right.
 
+#include <cmath>
+
 #include "model/point_record.h"
 
 namespace trevalon {
@@ -24,5 +26,27 @@ DrawnArc DrawnArcOf(const double s[3], const PointRecord& end, const PointRecord
 // integer, so that a radius far beyond the tolerance (a damaged centre) gives 4000, never an
 // undefined conversion.
 int ChordSteps(double sweep, double radius, double tol, double minRadius);
+
+// The points between the ends of the drawn arc from s to `end` round `centre`, each handed to
+// `put` (a double[3]); the end itself is left to the caller, which draws it as any other end.
+// Chords enough that none strays more than `tol` from the circle, measured at `scale` per model
+// unit (pixels at the present zoom for the full drawing, 1 for the drag frames' copy in model
+// units); none for a radius up to `minRadius` at that scale.
+template <class Put>
+void SampleDrawnArc(const double s[3], const PointRecord& end, const PointRecord& centre,
+                    double scale, double tol, double minRadius, Put&& put) {
+  const DrawnArc d = DrawnArcOf(s, end, centre);
+  const int steps = d.r > 1e-9 ? ChordSteps(d.sweep, d.r * scale, tol, minRadius) : 1;
+  const double e[3] = {end.x, end.y, end.z};
+  double p[3];
+  for (int k = 1; k < steps; ++k) {
+    const double t = static_cast<double>(k) / steps;
+    const double ang = d.start + d.sweep * t;
+    p[d.a] = d.ca + d.r * std::cos(ang);
+    p[d.b] = d.cb + d.r * std::sin(ang);
+    p[d.n] = s[d.n] + (e[d.n] - s[d.n]) * t;
+    put(p);
+  }
+}
 
 }  // namespace trevalon

@@ -89,21 +89,10 @@ class Walk {
   // rules as the full drawing (a closed arc is a whole turn).
   void Arc(const PointRecord& end, const PointRecord& centre) {
     const double s[3] = {last_.x, last_.y, last_.z};
-    const double e[3] = {end.x, end.y, end.z};
-    const DrawnArc d = DrawnArcOf(s, end, centre);
-    const int a = d.a, b = d.b, n = d.n;
-    const double ca = d.ca, cb = d.cb, r = d.r, as = d.start, sweep = d.sweep;
-    const int steps = r > 1e-9 ? ChordSteps(sweep, r, arcTol_, 1.5 * arcTol_) : 1;
     sink_.Use(PenOf(end, pens_), last_);
-    double p[3];
-    for (int k = 1; k < steps; ++k) {
-      const double t = static_cast<double>(k) / steps;
-      const double ang = as + sweep * t;
-      p[a] = ca + r * std::cos(ang);
-      p[b] = cb + r * std::sin(ang);
-      p[n] = s[n] + (e[n] - s[n]) * t;
+    SampleDrawnArc(s, end, centre, 1.0, arcTol_, 1.5 * arcTol_, [this](const double p[3]) {
       sink_.To({p[0], p[1], p[2]});
-    }
+    });
     last_ = {end.x, end.y, end.z};
     sink_.To(last_);
   }

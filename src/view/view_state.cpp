@@ -54,9 +54,7 @@ int ViewState::Direction() const {
 }
 
 void ViewState::ProjectUV(double x, double y, double z, double& u, double& v) const {
-  double t = x * cosY - z * sinY;
-  u = t * cosZ - y * sinZ;
-  v = (-y * cosZ - t * sinZ) * cosX + (z * cosY + x * sinY) * sinX;
+  ViewProjection(*this).UV(x, y, z, u, v);
 }
 
 double ViewState::Depth(double x, double y, double z) const {
@@ -91,15 +89,7 @@ void ViewState::TurnAbout(const double about[3], int x, int y, int z) {
 
 WindowPoint ViewState::Project(double x, double y, double z) {
   if (scale < 1e-5) scale = 1e-5;
-  double u, v;
-  ProjectUV(x, y, z, u, v);
-  // Far outside any window at a high zoom, a position is held at a billion pixels rather
-  // than overflowing the whole-pixel result (NaN, from an unsound point, becomes 0).
-  auto pixels = [](double p) {
-    if (!(p == p)) return 0;
-    return static_cast<int>(std::clamp(p, -1e9, 1e9));
-  };
-  return {pixels((u - cu) * scale), pixels((v - cv) * scale)};
+  return ViewProjection(*this).Project(x, y, z);
 }
 
 int ViewState::WindowToModel(int px, int py, double out[3]) const {

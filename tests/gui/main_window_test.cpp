@@ -402,7 +402,7 @@ class MainWindowTest : public QObject {
       CDocument& doc = v->doc();
       const std::uint32_t count = doc.store.count, steps = doc.undo.undoTop;
       p.platform->answers = {Answer::Ok, Answer::Ok, Answer::Ok};
-      p.platform->helpText = "-";
+      p.platform->helpText.clear();
       {
         Dialogs d({accept, accept, accept});
         p.window->Action(action)->trigger();

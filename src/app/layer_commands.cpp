@@ -104,6 +104,15 @@ std::string RunAndSummarise(CApplication& app, CDocument& doc,
   return line;
 }
 
+std::string UnchangedLine(const Outcome& outcome) {
+  return (outcome.reason().empty() ? std::string("nothing to do") : outcome.reason()) +
+         " (nothing changed)";
+}
+
+void SayIfUnchanged(const Messages& msg, const Outcome& outcome) {
+  if (outcome.code() == OutcomeCode::Unchanged) msg.Help(UnchangedLine(outcome));
+}
+
 std::string RedoLine(const CApplication& app, const CDocument& doc) {
   if (!doc.undo.CanRedo()) return app.Text(Txt::NothingToRedo);
   return FillText(app.Text(Txt::RedoStep), UndoStepName(app, doc.undo.RedoName()));

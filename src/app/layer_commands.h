@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/application.h"
+#include "platform/outcome.h"
 
 namespace trevalon {
 
@@ -36,6 +37,12 @@ std::string EditSummaryLine(const CApplication& app, const CDocument& doc,
 // commands through it, so the desktop's help line and the command-line tool say the same.
 std::string RunAndSummarise(CApplication& app, CDocument& doc,
                             const std::function<void()>& command);
+// What a command that rightly did nothing says: its reason and "(nothing changed)" ("fewer
+// than two paths (nothing changed)"), as the command-line tool prints it behind the verb.
+std::string UnchangedLine(const Outcome& outcome);
+// Puts UnchangedLine on the help line when the outcome is Unchanged; any other outcome has
+// already said its piece (the summary of a change, a message of a failure).
+void SayIfUnchanged(const Messages& msg, const Outcome& outcome);
 // The name of an undo step in the user's language ("change" for a step without a name).
 std::string UndoStepName(const CApplication& app, std::optional<Txt> name);
 // Empties the work layer's store after one undo step; 0 (nothing recorded) when it is empty.

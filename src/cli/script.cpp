@@ -133,8 +133,7 @@ void Check(const Outcome& outcome, const std::string& verb) {
 
 void CheckEdit(Session& s, const Outcome& outcome, const std::string& verb) {
   if (outcome.code() == OutcomeCode::Unchanged) {
-    s.err << verb << ": " << (outcome.reason().empty() ? "nothing to do" : outcome.reason())
-          << " (nothing changed)\n";
+    s.err << verb << ": " << UnchangedLine(outcome) << '\n';
     return;
   }
   Check(outcome, verb);

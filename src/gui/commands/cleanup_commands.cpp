@@ -3,6 +3,7 @@
 
 #include "edit/cleanup_commands.h"
 
+#include "app/layer_commands.h"
 #include "gui/command_registry.h"
 #include "gui/toolpath_view.h"
 
@@ -11,12 +12,12 @@ namespace {
 
 void RapidRebuild(CommandContext& c) {
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)RapidRebuildCommand(ctx);
+  SayIfUnchanged(ctx.msg, RapidRebuildCommand(ctx));
 }
 
 void Regenerate(CommandContext& c) {
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)RegenerateCommand(ctx);
+  SayIfUnchanged(ctx.msg, RegenerateCommand(ctx));
 }
 
 CommandRegistrar registrar{

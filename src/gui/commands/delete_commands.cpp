@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/layer_commands.h"
 #include "gui/command_registry.h"
 #include "gui/labels.h"
 #include "gui/region_input.h"
@@ -49,7 +50,7 @@ void DeletePointCommand(CommandContext& c) {
   v->PickPoint([app, v](std::optional<std::uint32_t> picked) {
     if (!picked) return;
     EditContext ctx = ContextOf(*app, v);
-    (void)DeletePoint(ctx, *picked);
+    SayIfUnchanged(ctx.msg, DeletePoint(ctx, *picked));
   });
 }
 
@@ -59,13 +60,13 @@ void DeletePathCommand(CommandContext& c) {
   v->PickPath([app, v](std::optional<std::uint32_t> picked) {
     if (!picked) return;
     EditContext ctx = ContextOf(*app, v);
-    (void)DeletePath(ctx, *picked);
+    SayIfUnchanged(ctx.msg, DeletePath(ctx, *picked));
   });
 }
 
 void DeleteEverySecondCommand(CommandContext& c) {
   EditContext ctx = ContextOf(c.app, c.view);
-  (void)DeleteEverySecondPath(ctx);
+  SayIfUnchanged(ctx.msg, DeleteEverySecondPath(ctx));
 }
 
 // One window after the other until Escape; the first window that deletes something records
@@ -95,7 +96,7 @@ void DeleteInPolygonCommand(CommandContext& c) {
   TakePolygonRegion(v, static_cast<int>(kDeletePolygonLimit), DropRule::Identical, false,
                     [app, v](const Region& polygon) {
                       EditContext ctx = ContextOf(*app, v);
-                      (void)DeleteInsidePolygon(ctx, polygon);
+                      SayIfUnchanged(ctx.msg, DeleteInsidePolygon(ctx, polygon));
                     });
 }
 
@@ -105,7 +106,7 @@ void DeleteXyAngleCommand(CommandContext& c) {
                               {L(" Tolerance "), &o.tolerance, kDeleteToleranceRange}}))
     return;
   EditContext ctx = ContextOf(c.app, c.view);
-  (void)DeleteByXyAngle(ctx, o);
+  SayIfUnchanged(ctx.msg, DeleteByXyAngle(ctx, o));
 }
 
 struct LengthValue {
@@ -118,7 +119,7 @@ void DeletePointsByLengthCommand(CommandContext& c) {
                  {{CoreLabel(c.app, Txt::DeleteLength), &v.length, kDeleteLengthRange}}))
     return;
   EditContext ctx = ContextOf(c.app, c.view);
-  (void)DeletePointsByLength(ctx, v.length);
+  SayIfUnchanged(ctx.msg, DeletePointsByLength(ctx, v.length));
 }
 
 void DeletePathsByLengthCommand(CommandContext& c) {
@@ -127,7 +128,7 @@ void DeletePathsByLengthCommand(CommandContext& c) {
                  {{CoreLabel(c.app, Txt::DeleteToolpathLength), &v.length, kDeleteLengthRange}}))
     return;
   EditContext ctx = ContextOf(c.app, c.view);
-  (void)DeletePathsByLength(ctx, v.length);
+  SayIfUnchanged(ctx.msg, DeletePathsByLength(ctx, v.length));
 }
 
 void DeleteZAngleCommand(CommandContext& c) {
@@ -138,12 +139,12 @@ void DeleteZAngleCommand(CommandContext& c) {
                   {CoreLabel(c.app, Txt::IgnoreDeletePointGap), &o.gap, kDeleteGapRange}}))
     return;
   EditContext ctx = ContextOf(c.app, c.view);
-  (void)DeleteByZAngle(ctx, o);
+  SayIfUnchanged(ctx.msg, DeleteByZAngle(ctx, o));
 }
 
 void DeleteSelectedCommand(CommandContext& c) {
   EditContext ctx = ContextOf(c.app, c.view);
-  (void)DeleteSelected(ctx);
+  SayIfUnchanged(ctx.msg, DeleteSelected(ctx));
 }
 
 CommandRegistrar registrar{

@@ -14,6 +14,7 @@
 #include <cmath>
 #include <memory>
 
+#include "app/layer_commands.h"
 #include "feed/feed_changes.h"
 #include "feed/machine_feed.h"
 #include "gui/command_registry.h"
@@ -49,7 +50,7 @@ void ChangeFeed(CommandContext& c) {
   double value = doc.maxFeed;  // opens on the document's cutting feed
   if (!AskFeedValue(c.parent(), CoreLabel(c.app, Txt::ChangeFeed), value)) return;
   EditContext ctx = MakeEditContext(c.app, doc);
-  (void)ChangeFeedCommand(ctx, static_cast<long>(value));
+  SayIfUnchanged(ctx.msg, ChangeFeedCommand(ctx, static_cast<long>(value)));
 }
 
 // ---- Window and polygon feed -------------------------------------------------------------------
@@ -90,7 +91,7 @@ void AskToGoOn(const std::shared_ptr<RegionFeedRun>& run) {
 
 void Apply(const std::shared_ptr<RegionFeedRun>& run, const Region& region) {
   EditContext ctx = MakeEditContext(run->app, run->view->doc());
-  (void)RegionFeedCommand(ctx, region, run->limit, run->feed);
+  SayIfUnchanged(ctx.msg, RegionFeedCommand(ctx, region, run->limit, run->feed));
   Then(run, NextRegion);
 }
 
@@ -150,7 +151,7 @@ void ArcFeed(CommandContext& c) {
   form->addRow(OkCancel(&d));
   if (!f.Exec(d)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)ArcFeedCommand(ctx, o);
+  SayIfUnchanged(ctx.msg, ArcFeedCommand(ctx, o));
 }
 
 void LengthFeed(CommandContext& c) {
@@ -168,7 +169,7 @@ void LengthFeed(CommandContext& c) {
   form->addRow(OkCancel(&d));
   if (!f.Exec(d)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)LengthFeedCommand(ctx, o);
+  SayIfUnchanged(ctx.msg, LengthFeedCommand(ctx, o));
 }
 
 // ---- Machine feed ------------------------------------------------------------------------------
@@ -219,7 +220,7 @@ void MachineFeed(CommandContext& c) {
   o.weight = weight->value();
   ConfirmMachineChoice(o);
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)MachineFeedCommand(ctx, o);
+  SayIfUnchanged(ctx.msg, MachineFeedCommand(ctx, o));
 }
 
 CommandRegistrar registrar{

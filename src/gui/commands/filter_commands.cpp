@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/layer_commands.h"
 #include "edit/arc_fit.h"
 #include "edit/filters.h"
 #include "edit/subdivide.h"
@@ -52,7 +53,7 @@ void RunFilter(CommandContext& c) {
   ToleranceValues& v = c.Remembered<ToleranceValues>();
   if (!AskTolerance(c, v)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)Filter(ctx, v.tolerance, nullptr);
+  SayIfUnchanged(ctx.msg, Filter(ctx, v.tolerance, nullptr));
   Finished(c);
 }
 
@@ -98,7 +99,7 @@ bool AskSubdivide(CommandContext& c, SubdivideValues& v) {
 
 void RunSubdivide(CommandContext& c, SubdivideRequest r) {
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)Subdivide(ctx, r);
+  SayIfUnchanged(ctx.msg, Subdivide(ctx, r));
   Finished(c);
 }
 
@@ -182,9 +183,9 @@ void ArcConvert(CommandContext& c) {
   if (!AskArcConvert(c, v)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
   if (v.toLines)
-    (void)ArcsToLines(ctx, v.fit.tolerance);
+    SayIfUnchanged(ctx.msg, ArcsToLines(ctx, v.fit.tolerance));
   else
-    (void)FitArcs(ctx, v.fit);
+    SayIfUnchanged(ctx.msg, FitArcs(ctx, v.fit));
   Finished(c);
 }
 

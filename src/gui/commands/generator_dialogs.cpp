@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "app/layer_commands.h"
 #include "edit/generators.h"
 #include "gui/command_registry.h"
 #include "gui/toolpath_view.h"
@@ -87,7 +88,7 @@ void Face(CommandContext& c) {
   for (std::size_t i = 0; i < edits.size(); ++i)
     TakeReal(edits[i], *fields[i].value, fields[i].range);
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)GenerateFace(ctx, v);
+  SayIfUnchanged(ctx.msg, GenerateFace(ctx, v));
 }
 
 // One dialog for both: a value entered for one is offered by the other.
@@ -126,14 +127,14 @@ void Radial(CommandContext& c) {
   RadialValues& v = c.Remembered<RadialValues>("radialSpiral", {});
   if (!AskRadial(c, LabelText("방사선"), v)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)GenerateRadial(ctx, v);
+  SayIfUnchanged(ctx.msg, GenerateRadial(ctx, v));
 }
 
 void Spiral(CommandContext& c) {
   RadialValues& v = c.Remembered<RadialValues>("radialSpiral", {});
   if (!AskRadial(c, LabelText("나선형"), v)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)GenerateSpiral(ctx, v);
+  SayIfUnchanged(ctx.msg, GenerateSpiral(ctx, v));
 }
 
 CommandRegistrar registrar{

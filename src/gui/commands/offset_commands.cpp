@@ -6,6 +6,7 @@
 #include <map>
 #include <memory>
 
+#include "app/layer_commands.h"
 #include "edit/point_offset.h"
 #include "gui/command_registry.h"
 #include "gui/region_input.h"
@@ -38,7 +39,7 @@ bool AskVector(CommandContext& c, OffsetVector& v) {
 void Run(CApplication& app, ToolpathView* view, const Region& region, const OffsetVector& v,
          bool saveUndo = true) {
   EditContext ctx = MakeEditContext(app, view->doc());
-  (void)OffsetCommand(ctx, region, v, saveUndo);
+  SayIfUnchanged(ctx.msg, OffsetCommand(ctx, region, v, saveUndo));
 }
 
 void OffsetWindow(CommandContext& c) {
@@ -85,7 +86,7 @@ void OffsetFile(CommandContext& c) {
   const std::string path = PickPointFile(c.parent(), c.app);
   if (path.empty()) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)OffsetFileCommand(ctx, path, v);
+  SayIfUnchanged(ctx.msg, OffsetFileCommand(ctx, path, v));
 }
 
 CommandRegistrar registrar{

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "app/layer_commands.h"
 #include "edit/reverse.h"
 #include "edit/sort_paths.h"
 #include "edit/start_points.h"
@@ -98,7 +99,7 @@ void ReverseDialog(CommandContext& c) {
   CApplication* app = &c.app;
   WithScope(view, o.scope, [view, app, o](const Region* polygon) {
     EditContext ctx = MakeEditContext(*app, view->doc());
-    (void)ReverseCommand(ctx, o, polygon);
+    SayIfUnchanged(ctx.msg, ReverseCommand(ctx, o, polygon));
   });
 }
 
@@ -108,7 +109,7 @@ void ReverseOne(CommandContext& c) {
   view->PickPath([view, app](std::optional<std::uint32_t> first) {
     if (!first) return;
     EditContext ctx = MakeEditContext(*app, view->doc());
-    (void)ReversePathCommand(ctx, *first);
+    SayIfUnchanged(ctx.msg, ReversePathCommand(ctx, *first));
   });
 }
 
@@ -165,7 +166,7 @@ void StartPoints(CommandContext& c, StartPointPaths which) {
     if (!clicks) return;
     SyncViewSize(view);
     EditContext ctx = MakeEditContext(*app, view->doc());
-    (void)StartPointsCommand(ctx, which, *clicks);
+    SayIfUnchanged(ctx.msg, StartPointsCommand(ctx, which, *clicks));
   };
   view->StartCommandInput(std::make_unique<StartPointInput>(*view, std::move(done)),
                           app->Text(Txt::HelpSelectStartPoint));
@@ -192,7 +193,7 @@ void SortDialog(CommandContext& c) {
   if (!f.Exec(d)) return;
   remembered.mode = std::max(0, mode.chosen()) + 1;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)SortCommand(ctx, remembered);
+  SayIfUnchanged(ctx.msg, SortCommand(ctx, remembered));
 }
 
 // ---- Z up to Z down --------------------------------------------------------------------------
@@ -213,7 +214,7 @@ void ZUpDownDialog(CommandContext& c) {
   layout->addWidget(OkCancel(&d));
   if (!f.Exec(d)) return;
   EditContext ctx = MakeEditContext(c.app, c.view->doc());
-  (void)ZUpDownCommand(ctx, remembered);
+  SayIfUnchanged(ctx.msg, ZUpDownCommand(ctx, remembered));
 }
 
 // ---- Move and copy ---------------------------------------------------------------------------
@@ -278,7 +279,7 @@ void MoveCopyDialog(CommandContext& c) {
   CApplication* app = &c.app;
   WithScope(view, o.scope, [view, app, o](const Region* polygon) {
     EditContext ctx = MakeEditContext(*app, view->doc());
-    (void)TransformCommand(ctx, o, polygon);
+    SayIfUnchanged(ctx.msg, TransformCommand(ctx, o, polygon));
   });
 }
 

@@ -161,14 +161,18 @@ Outcome OptimizeFeeds(EditContext& ctx, CFeedControl& fc, const MasterModel& mas
   const ToolpathStatistics* after = frame.Finish();
   result.cuttingTimeAfter = after ? after->cuttingTime : 0.0;
 
-  char line[200];
-  std::snprintf(line, sizeof line, ctx.msg.Text(Txt::OptimizerSummary), result.slowedMoves,
-                result.cuttingTimeBefore, result.cuttingTimeAfter);
-  ctx.msg.Help(line);
+  ShowOptimizerSummary(ctx.msg, result);
   // The document's maximum feed is the channel's.
   store.stats.maxFeed = c.MaxFeed;
   if (summary) *summary = result;
   return Outcome::Done();
+}
+
+void ShowOptimizerSummary(const Messages& msg, const FeedRunSummary& result) {
+  char line[200];
+  std::snprintf(line, sizeof line, msg.Text(Txt::OptimizerSummary), result.slowedMoves,
+                result.cuttingTimeBefore, result.cuttingTimeAfter);
+  msg.Help(line);
 }
 
 }  // namespace trevalon

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "platform/outcome.h"
+#include "texts/messages.h"
 
 namespace trevalon {
 
@@ -32,6 +33,10 @@ struct FeedRunSummary {
 // NoMemory (message shown, store unchanged) when the memory for the run cannot be had.
 Outcome OptimizeFeeds(EditContext& ctx, CFeedControl& fc, const MasterModel& master,
                       FeedRunSummary* summary = nullptr);
+
+// The optimiser's one-line summary (moves slowed, cutting time before and after) on the help
+// pane; every mode of the optimiser ends with it.
+void ShowOptimizerSummary(const Messages& msg, const FeedRunSummary& result);
 
 // Feed-rise smoothing: a cutting point whose feed rises sharply from the point before it,
 // while a slower feed follows within the tool radius, is brought down to the mean of the

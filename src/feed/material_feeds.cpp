@@ -112,10 +112,7 @@ Outcome MaterialFeeds(EditContext& ctx, const CuttingConditions& c,
   }
   const ToolpathStatistics* after = frame.Finish();
   result.cuttingTimeAfter = after ? after->cuttingTime : 0.0;
-  char line[200];
-  std::snprintf(line, sizeof line, ctx.msg.Text(Txt::OptimizerSummary), result.slowedMoves,
-                result.cuttingTimeBefore, result.cuttingTimeAfter);
-  ctx.msg.Help(line);
+  ShowOptimizerSummary(ctx.msg, result);
   if (summary) *summary = result;
   if (counts) *counts = tally;
   return Outcome::Done();

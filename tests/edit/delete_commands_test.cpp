@@ -13,12 +13,14 @@
 #include <tuple>
 
 #include "test_support.h"
+#include "toolpath_shape.h"
 
 namespace trevalon {
 namespace {
 
 using testing::AddPoints;
 using testing::Records;
+using testing::WellFormed;
 
 struct DeleteFixture : ::testing::Test, testing::EditParts {
   std::int32_t cuttingFeed = 800;
@@ -256,34 +258,6 @@ TEST_F(DeleteFixture, ACommandWithoutUndoThatRunsOutOfRoomLeavesTheToolpath) {
 }
 
 // ---- The shape of every result -----------------------------------------------------------------
-
-// The toolpath starts with a rapid; a rapid starts its run (type 1) exactly when no rapid comes
-// before it, and a linear cut starts its cutting run (type 3) exactly when no linear cut does,
-// so no cutting run is without its approach and no rapid run starts twice; every arc has its
-// centre record behind it and nothing else is stored.
-::testing::AssertionResult WellFormed(const CPointStore& s) {
-  int before = MOVE_NONE;
-  bool afterArc = false;
-  for (std::uint32_t i = 0; i < s.count; ++i) {
-    const int t = s.RawRecord(i)->type;
-    if (afterArc) {
-      if (!IsPlaneCode(t)) return ::testing::AssertionFailure() << "arc without centre at " << i;
-      afterArc = false;
-      continue;
-    }
-    if (!IsMotionType(t)) return ::testing::AssertionFailure() << "record " << i << " type " << t;
-    if (before == MOVE_NONE && t != MOVE_RAPID)
-      return ::testing::AssertionFailure() << "starts with type " << t;
-    if (IsRapidType(t) && (t == MOVE_RAPID) == IsRapidType(before))
-      return ::testing::AssertionFailure() << "rapid run type wrong at " << i;
-    if (IsLinearType(t) && (t == MOVE_LINE) == IsLinearType(before))
-      return ::testing::AssertionFailure() << "cutting run type wrong at " << i;
-    afterArc = IsArcType(t);
-    before = t;
-  }
-  if (afterArc) return ::testing::AssertionFailure() << "ends with an arc without centre";
-  return ::testing::AssertionSuccess();
-}
 
 // After a rapid rebuild every cutting run that follows a rapid is entered from the retract
 // height: that rapid stands at it or above, or the rapid before it stands straight above it

@@ -339,7 +339,8 @@ void RandomToolpath(std::mt19937& rng, CPointStore& s, double h, bool namedRapid
         x = ex, y = ey, before = type;
       } else {
         x += 5.0 * pick(-4, 4), y += 5.0 * pick(-4, 4);
-        z += 5.0 * pick(-1, 1) * (pick(0, 2) == 0);
+        const int dz = pick(-1, 1);  // a draw of its own: the operands' order is the compiler's
+        z += pick(0, 2) == 0 ? 5.0 * dz : 0.0;
         testing::AddPoint(s, IsLinearType(before) ? MOVE_LINE_CONT : MOVE_LINE, x, y, z, feed, sel);
         before = MOVE_LINE;
       }

@@ -500,10 +500,13 @@ TEST_F(TrimFixture, EveryTrimLeavesAWellFormedToolpathOnTheOriginalMovesAndUndoe
     regions.push_back({Region::Box(std::min(x1, x2), std::min(y1, y2), std::max(x1, x2) + 1,
                                    std::max(y1, y2) + 1),
                        "box"});
-    regions.push_back(
-        {Region::Window(corner(400), corner(300), corner(400), corner(300), view), "top window"});
-    regions.push_back(
-        {Region::Window(corner(400), corner(300), corner(400), corner(300), iso), "iso window"});
+    // Every draw a statement of its own: the order of a call's arguments is the compiler's.
+    auto window = [&](const ViewState& v) {
+      const int ax = corner(400), ay = corner(300), bx = corner(400), by = corner(300);
+      return Region::Window(ax, ay, bx, by, v);
+    };
+    regions.push_back({window(view), "top window"});
+    regions.push_back({window(iso), "iso window"});
     std::vector<RegionPoint> clicks, star;
     for (int k = 3 + rng() % 5; k > 0; --k)
       clicks.push_back({double(corner(400)), double(corner(300)), 0});
@@ -513,7 +516,8 @@ TEST_F(TrimFixture, EveryTrimLeavesAWellFormedToolpathOnTheOriginalMovesAndUndoe
       star.push_back({r * std::cos(a) + pick() / 5, r * std::sin(a) + pick() / 5, 0});
     }
     regions.push_back({Region::PointFilePolygon(star), "star"});
-    regions.push_back({Region::Circle(pick(), pick(), 0, 5 + rng() % 40), "circle"});
+    const double cx = pick(), cy = pick();
+    regions.push_back({Region::Circle(cx, cy, 0, 5 + rng() % 40), "circle"});
     const double z1 = -double(rng() % 6), z2 = -double(rng() % 6);
     regions.push_back({Region::ZBand(std::min(z1, z2), std::max(z1, z2)), "z band"});
 

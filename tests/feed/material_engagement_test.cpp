@@ -1,6 +1,6 @@
 // Feeds from the material bounded by the engagement: the feed of one move under the axial and
 // radial limits (with the removal rate, the floor and a plunge), the run slowing only the
-// over-engaged moves, and the two keys in condition files.
+// over-engaged moves (the keys themselves are read and written as the other own keys).
 
 #include <gtest/gtest.h>
 
@@ -100,27 +100,6 @@ TEST(MaterialEngagement, RunSlowsOnlyTheOverEngagedMoves) {
   const std::string before = testing::Records(parts.store);
   EXPECT_EQ(MaterialFeeds(parts.ctx, Conditions(0, 0), sim).code(), OutcomeCode::Refused);
   EXPECT_EQ(testing::Records(parts.store), before);
-}
-
-TEST(MaterialEngagement, KeysInConditionFiles) {
-  CuttingConditions c;
-  c.MaxRadialEngagement = 2.5f;
-  const std::string text = ConditionsFileText(c, Language::English);
-  // Only the key that is set, after the 23 lines.
-  EXPECT_EQ(text.find("MaxAxialDepth"), std::string::npos);
-  EXPECT_NE(text.find("\r\nMaxRadialEngagement 2.500000\r\n"), std::string::npos);
-  CuttingConditions back;
-  ReadConditionsText(text + "maxaxialdepth 1.25\r\n", back);
-  EXPECT_EQ(back.MaxRadialEngagement, 2.5f);
-  EXPECT_EQ(back.MaxAxialDepth, 1.25f);
-  for (float CuttingConditions::*key :
-       {&CuttingConditions::MaxAxialDepth, &CuttingConditions::MaxRadialEngagement}) {
-    CuttingConditions bad;
-    bad.*key = -1.0f;
-    EXPECT_NE(ConditionsOutOfRange(bad), "");
-    bad.*key = 1001.0f;
-    EXPECT_NE(ConditionsOutOfRange(bad), "");
-  }
 }
 
 }  // namespace

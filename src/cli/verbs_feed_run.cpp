@@ -44,7 +44,8 @@ FeedRunSummary Optimize(Session& s, const char* verb) {
 }
 
 // optimize [mode=rules|material]: the slope and corner rules, or feeds from the material the
-// simulation finds each move taking (MaxRemovalRate, AirCutFeed of the conditions).
+// simulation finds each move taking and its engagement (MaxRemovalRate, AirCutFeed,
+// MaxAxialDepth, MaxRadialEngagement of the conditions).
 void OptimizeVerb(Session& s, const Args& a) {
   a.Expect(0, 0, {"mode"});
   const std::string* mode = a.Option("mode");
@@ -62,6 +63,13 @@ void OptimizeVerb(Session& s, const Args& a) {
                 "optimize: %u cuts from the material (%u held below MaxFeed), %u air cuts, "
                 "peak removal rate %.0f mm3/min\n",
                 counts.cuts, counts.limited, counts.airCuts, counts.peakRate);
+  s.out << line;
+  const CuttingConditions& c = s.app.FeedControl().channels[1].conditions;
+  if (!(c.MaxAxialDepth > 0.0f) && !(c.MaxRadialEngagement > 0.0f)) return;
+  std::snprintf(line, sizeof line,
+                "optimize: %u cuts held by their engagement, axial depth up to %.3f mm, radial "
+                "engagement up to %.3f mm\n",
+                counts.engagementHeld, counts.peakDepth, counts.peakRadial);
   s.out << line;
 }
 
@@ -121,7 +129,7 @@ VerbRegistrar registrar{
     {"optimize",
      "optimize [mode=rules|material]   run the feed optimiser on the toolpath with channel 1's "
      "cutting conditions: the slope and corner rules, or feeds from the material each move "
-     "takes (MaxRemovalRate, AirCutFeed)",
+     "takes and its engagement (MaxRemovalRate, AirCutFeed, MaxAxialDepth, MaxRadialEngagement)",
      OptimizeVerb},
 };
 

@@ -48,6 +48,8 @@ constexpr std::size_t kFieldCount = sizeof kFields / sizeof kFields[0];
 const ConditionField kOwnFields[] = {
     {"MaxRemovalRate", ConditionKind::Real, &C::MaxRemovalRate},
     {"AirCutFeed", ConditionKind::Integer, nullptr, &C::AirCutFeed},
+    {"MaxAxialDepth", ConditionKind::Real, &C::MaxAxialDepth},
+    {"MaxRadialEngagement", ConditionKind::Real, &C::MaxRadialEngagement},
 };
 constexpr std::size_t kPositional = 9;
 static_assert(kFieldCount == 23, "a condition file has 23 lines");
@@ -249,6 +251,7 @@ RealRange ConditionFieldRange(const ConditionField& f) {
             static_cast<double>(kConditionFeedRange.hi)};
   if (f.real == &CC::ToolDiameter) return {0, 1000, true};
   if (f.real == &CC::MaxRemovalRate) return {0, 1e9};
+  if (f.real == &CC::MaxAxialDepth || f.real == &CC::MaxRadialEngagement) return {0, 1000};
   if (f.real == &CC::SafetyDistance) return {0, 1000};
   if (f.real == &CC::CornerMinAngle || f.real == &CC::SlopeMinAngle) return {0, 180};
   if (f.real == &CC::CornerMaxReduction || f.real == &CC::SlopeMaxReduction) return {0, 1};

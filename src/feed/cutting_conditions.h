@@ -40,6 +40,11 @@ struct CuttingConditions {
   // 23 lines of every other file stay as they were.
   float MaxRemovalRate = 0.0f;
   std::int32_t AirCutFeed = 0;
+  // Also our own, for the same mode: the largest axial depth of cut and radial engagement
+  // (width of material across the move) a cut may take at the full feed, mm (0: not set);
+  // a cut beyond them is slowed (feed/material_feeds.h says how).
+  float MaxAxialDepth = 0.0f;
+  float MaxRadialEngagement = 0.0f;
 };
 
 // What the dialogs' fields and `lmx set` accept: the feeds (MaxFeed, PlungeFeed), the feed
@@ -140,7 +145,8 @@ struct ConditionField {
 };
 // All fields, in the order of the file's lines.
 const ConditionField* ConditionFields(std::size_t& count);
-// Our own fields beyond the 23 lines (MaxRemovalRate, AirCutFeed): keyword lines written
+// Our own fields beyond the 23 lines (MaxRemovalRate, AirCutFeed, MaxAxialDepth,
+// MaxRadialEngagement): keyword lines written
 // after them when not 0, read back by their keyword.
 const ConditionField* OwnConditionFields(std::size_t& count);
 // By name (our own fields too), without regard to case; null for an unknown name.

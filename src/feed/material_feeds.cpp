@@ -23,7 +23,17 @@ double CuttingTime(CPointStore& store) {
 
 }  // namespace
 
-std::int32_t MaterialFeed(const CuttingConditions& c, double volume, double length, bool plunge) {
+double EngagementFeed(const CuttingConditions& c, double depth, double radial) {
+  double ratio = 1.0;
+  const double limits[2] = {c.MaxAxialDepth, c.MaxRadialEngagement};
+  const double actual[2] = {depth, radial};
+  for (int k = 0; k < 2; ++k)
+    if (limits[k] > 0.0 && actual[k] > limits[k]) ratio = std::min(ratio, limits[k] / actual[k]);
+  return static_cast<double>(c.MaxFeed) * ratio;
+}
+
+std::int32_t MaterialFeed(const CuttingConditions& c, double volume, double length, bool plunge,
+                          double depth, double radial) {
   const std::int32_t unit = std::max<std::int32_t>(1, c.FeedChgAng);
   if (!(volume > kTinyVolume)) {
     const std::int32_t air = c.AirCutFeed > 0 ? c.AirCutFeed : c.MaxFeed;
@@ -33,8 +43,9 @@ std::int32_t MaterialFeed(const CuttingConditions& c, double volume, double leng
       std::min(static_cast<double>(c.CornerMaxReduction), static_cast<double>(c.SlopeMaxReduction));
   const std::int32_t lowest =
       std::max(unit, RoundDown(static_cast<double>(c.MaxFeed) * lowestReduction, unit));
-  double f = static_cast<double>(c.MaxRemovalRate) * length / volume;
-  f = std::min(f, static_cast<double>(c.MaxFeed));
+  double f = c.MaxRemovalRate > 0.0f ? static_cast<double>(c.MaxRemovalRate) * length / volume
+                                     : static_cast<double>(c.MaxFeed);
+  f = std::min({f, static_cast<double>(c.MaxFeed), EngagementFeed(c, depth, radial)});
   std::int32_t feed = std::max(lowest, RoundDown(f, unit));
   if (plunge) feed = std::min(feed, std::max(unit, RoundDown(c.PlungeFeed, unit)));
   return feed;
@@ -47,15 +58,19 @@ Outcome MaterialFeeds(EditContext& ctx, const CuttingConditions& c,
     ctx.msg.Notify(Txt::NoUsableFeed, Txt::OptimizerMessage);
     return Outcome::Failed(OutcomeCode::Refused, unusable + "; the toolpath is unchanged");
   }
-  if (!(c.MaxRemovalRate > 0.0f))
+  const bool engagement = c.MaxAxialDepth > 0.0f || c.MaxRadialEngagement > 0.0f;
+  if (!(c.MaxRemovalRate > 0.0f) && !engagement)
     return Outcome::Failed(OutcomeCode::Refused,
-                           "feeds from the material need MaxRemovalRate (mm^3/min) above 0; "
-                           "the toolpath is unchanged");
+                           "feeds from the material need MaxRemovalRate (mm^3/min), "
+                           "MaxAxialDepth or MaxRadialEngagement (mm) above 0; the toolpath is "
+                           "unchanged");
   CPointStore& store = ctx.store;
   if (store.count == 0) return Outcome::Unchanged("the work layer holds no toolpath");
   HeightField field;
   SimulationResult sim;
-  Outcome ran = Simulate(store, simulation, field, sim);
+  SimulationOptions options = simulation;
+  options.engagement = engagement;
+  Outcome ran = Simulate(store, options, field, sim);
   if (!ran) return Outcome::Failed(ran.code(), ran.reason() + "; the toolpath is unchanged");
   field = HeightField();  // only the moves' volumes are needed from here on
 
@@ -85,10 +100,14 @@ Outcome MaterialFeeds(EditContext& ctx, const CuttingConditions& c,
     const SimulatedMove& mv = sim.moves[m++];
     if (mv.Rapid() || !(mv.length > 0.0f)) continue;
     const bool plunge = dxy < 1e-6 && dz < 0.0;
-    const std::int32_t feed = MaterialFeed(c, mv.volume, mv.length, plunge);
+    const std::int32_t feed = MaterialFeed(c, mv.volume, mv.length, plunge, mv.depth, mv.radial);
     if (mv.Cut()) {
       ++tally.cuts;
       if (feed < c.MaxFeed) ++tally.limited;
+      if (engagement && feed < MaterialFeed(c, mv.volume, mv.length, plunge))
+        ++tally.engagementHeld;
+      tally.peakDepth = std::max(tally.peakDepth, static_cast<double>(mv.depth));
+      tally.peakRadial = std::max(tally.peakRadial, static_cast<double>(mv.radial));
       tally.peakRate = std::max(tally.peakRate, static_cast<double>(mv.volume) * feed / mv.length);
     } else {
       ++tally.airCuts;

@@ -10,6 +10,15 @@
 //    MaxFeed, at least the optimiser's lowest feed (MaxFeed x the smaller of the two
 //    reductions), rounded down to a multiple of the feed change unit (FeedChgAng). A plunge
 //    (a cut straight down) takes at most PlungeFeed.
+//  - A move whose engagement (sim/height_field.h SweepEngagement: the axial depth of cut and
+//    the radial engagement the simulation measures) lies beyond the conditions' MaxAxialDepth
+//    or MaxRadialEngagement (our own keys, each used when set) runs at most at MaxFeed x
+//    limit / actual, the smaller of the two when both are exceeded. Our rule: the chip a
+//    tooth takes grows with the engagement, so a cut twice as deep or wide as the limit runs
+//    at half the feed; the two limits guard different things (the tool's bending, the heat
+//    in the cut) and are not multiplied. With the removal rate: the lower feed wins. Then the
+//    same floor, rounding and plunge limit as above: the floor wins over the engagement, as
+//    it does over the removal rate (the optimiser never goes below its lowest feed).
 //  - An air cut (a cutting move that takes no material) runs at the conditions' AirCutFeed
 //    when it is set (our own key; it may lie above MaxFeed: there is nothing to cut), else at
 //    MaxFeed.
@@ -30,18 +39,28 @@ namespace trevalon {
 struct MaterialFeedCounts {
   std::uint32_t cuts = 0;     // cutting moves given a feed from their material
   std::uint32_t airCuts = 0;  // cutting moves that took nothing
-  std::uint32_t limited = 0;  // moves whose feed the removal rate held below MaxFeed
-  double peakRate = 0;        // mm^3/min, the highest removal rate after the run
+  std::uint32_t limited = 0;  // moves whose feed the material held below MaxFeed
+  // Moves whose engagement held their feed lower than the removal rate alone would have.
+  std::uint32_t engagementHeld = 0;
+  double peakRate = 0;    // mm^3/min, the highest removal rate after the run
+  double peakDepth = 0;   // mm, the deepest axial depth of cut a move took
+  double peakRadial = 0;  // mm, the widest radial engagement
 };
 
 // The feed a move of length `length` taking `volume` gets under the conditions (the rule
-// above); `plunge` for a cut straight down.
-std::int32_t MaterialFeed(const CuttingConditions& c, double volume, double length, bool plunge);
+// above); `plunge` for a cut straight down; `depth` and `radial` its engagement (mm).
+std::int32_t MaterialFeed(const CuttingConditions& c, double volume, double length, bool plunge,
+                          double depth = 0.0, double radial = 0.0);
+
+// The feed the engagement alone allows (MaxFeed when within both limits or none is set),
+// before the floor and rounding.
+double EngagementFeed(const CuttingConditions& c, double depth, double radial);
 
 // The mode on the context's store, with one undo snapshot (named after the feed optimiser)
 // when a feed changes. Refused, the toolpath unchanged, for conditions without a usable feed,
-// without MaxRemovalRate, or a simulation that cannot run. The summary says the points, the
-// slowed moves and the cutting time before and after, as the optimiser's does.
+// without any of MaxRemovalRate, MaxAxialDepth and MaxRadialEngagement, or a simulation that
+// cannot run. The engagement is measured only when one of its limits is set. The summary says the
+// points, the slowed moves and the cutting time before and after, as the optimiser's does.
 Outcome MaterialFeeds(EditContext& ctx, const CuttingConditions& c,
                       const SimulationOptions& simulation, FeedRunSummary* summary = nullptr,
                       MaterialFeedCounts* counts = nullptr);

@@ -138,7 +138,7 @@ double BullLowest(double m, double e2, double radius, double corner, double lo, 
 }  // namespace
 
 std::int64_t SweepRows(HeightField& field, const SimTool& tool, const SweepSegment& seg, int rowLo,
-                       int rowHi) {
+                       int rowHi, SweepEngagement* engagement) {
   const double R = tool.Radius(), R2 = R * R, corner = tool.Corner();
   const SimToolKind kind = corner <= 0.0 ? SimToolKind::Flat
                            : corner >= R ? SimToolKind::Ball
@@ -156,6 +156,8 @@ std::int64_t SweepRows(HeightField& field, const SimTool& tool, const SweepSegme
   const double c = field.cell;
   const float floorZ = static_cast<float>(field.bottom);
   std::int64_t removed = 0;
+  // What the sweep meets, kept in locals for the inner loop (see SweepEngagement).
+  double depth = 0.0, acrossLo = 1e30, acrossHi = -1e30;
 
   for (int j = rowLo; j < rowHi; ++j) {
     const double yc = field.CellY(j);
@@ -188,8 +190,9 @@ std::int64_t SweepRows(HeightField& field, const SimTool& tool, const SweepSegme
       const float h = row[i];
       if (h <= zlow + kCutDepthEpsilon) continue;  // the tool never comes below its tip
       const double wx = field.CellX(i) - ax;
-      double g;
+      double g, across;
       if (vertical) {
+        across = wx;
         const double rho2 = wx * wx + wy * wy;
         if (rho2 > R2) continue;
         g = zlow + ProfileHeight(R, corner, std::sqrt(rho2));
@@ -198,6 +201,7 @@ std::int64_t SweepRows(HeightField& field, const SimTool& tool, const SweepSegme
         // is under the tool while |s| <= k, and the tip is on the move while 0 <= along + s
         // <= L.
         const double along = wx * ux + wy * uy, perp = wx * uy - wy * ux;
+        across = -perp;  // left of the move positive
         const double e2 = perp * perp;
         if (e2 > R2) continue;
         const double k2 = R2 - e2, k = std::sqrt(k2);
@@ -227,9 +231,20 @@ std::int64_t SweepRows(HeightField& field, const SimTool& tool, const SweepSegme
       float nh = static_cast<float>(g);
       if (nh < floorZ) nh = floorZ;
       if (nh >= h) continue;
-      removed += std::llround((static_cast<double>(h) - nh) / kHeightQuantum);
+      const double taken = static_cast<double>(h) - nh;
+      removed += std::llround(taken / kHeightQuantum);
       row[i] = nh;
+      depth = std::max(depth, taken);
+      acrossLo = std::min(acrossLo, across);
+      acrossHi = std::max(acrossHi, across);
     }
+  }
+  if (engagement && acrossLo <= acrossHi) {
+    SweepEngagement mine;
+    mine.depth = static_cast<float>(depth);
+    mine.acrossLo = static_cast<float>(acrossLo);
+    mine.acrossHi = static_cast<float>(acrossHi);
+    engagement->Merge(mine);
   }
   return removed;
 }

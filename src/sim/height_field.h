@@ -103,11 +103,47 @@ inline constexpr double kCutDepthEpsilon = 1e-4;
 // order, which is what keeps a run on several threads identical to the serial one.
 inline constexpr double kHeightQuantum = 1e-7;
 
+// The engagement of a segment's sweep: what the tool meets, measured over the cells it lowers
+// and from their heights as they were before it lowered them.
+//  - depth: the axial depth of cut, the largest height of material taken from one cell (its
+//    height before, less the tool's lower surface over it or the stock's bottom, whichever is
+//    higher). For a flat end it is how far below the material's top the tip goes; for a
+//    ball or bull nose over a flat top it is the same at the cell under the tip, and the
+//    scallop's height where a stepover only shaves the side. Exact at the cells' centres: a
+//    slope steeper than the cell can hide up to cell x slope between centres.
+//  - across: the band, across the move, that the lowered cells lie in: their lowest and
+//    highest offset from the tip's line (left of the move positive; for a move without XY
+//    travel, a plunge, the offset in X). The radial engagement is the band's width plus one
+//    cell (the centres of n cells in a row span n - 1 cells), at most the diameter. It is
+//    right to within a cell. Our rule: a band is counted whole, so a move that meets material
+//    on both flanks with air between, or on one flank at its start and the other at its end,
+//    counts the band from the one to the other: more than it meets at any one instant, the
+//    safe side for a feed.
+// A sweep that lowers nothing leaves the engagement as it was; Merge gathers the sweeps of one
+// move (its chords, the rows of several threads) in any order with the same result.
+struct SweepEngagement {
+  float depth = 0.0f;
+  float acrossLo = 1e30f, acrossHi = -1e30f;  // empty band: lo > hi
+
+  bool Met() const { return acrossLo <= acrossHi; }
+  void Merge(const SweepEngagement& o) {
+    depth = depth > o.depth ? depth : o.depth;
+    acrossLo = acrossLo < o.acrossLo ? acrossLo : o.acrossLo;
+    acrossHi = acrossHi > o.acrossHi ? acrossHi : o.acrossHi;
+  }
+  // The radial engagement, mm: 0 when nothing was met.
+  double Radial(double cell, double diameter) const {
+    if (!Met()) return 0.0;
+    const double w = static_cast<double>(acrossHi) - acrossLo + cell;
+    return w < diameter ? w : diameter;
+  }
+};
+
 // Sweeps the tool along the segment over the rows [rowLo, rowHi) of the field and returns
 // the material taken, in kHeightQuantum units of height summed over cells (times cell^2 for
-// mm^3).
+// mm^3). `engagement`, when given, gathers what this sweep meets (merged into what it holds).
 std::int64_t SweepRows(HeightField& field, const SimTool& tool, const SweepSegment& seg, int rowLo,
-                       int rowHi);
+                       int rowHi, SweepEngagement* engagement = nullptr);
 
 // The rows a segment can touch: [lo, hi), clamped to the field (lo >= hi: none).
 void SegmentRows(const HeightField& field, const SimTool& tool, const SweepSegment& seg, int& lo,

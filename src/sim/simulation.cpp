@@ -96,27 +96,39 @@ struct MoveBuilder {
 // moves before it over that cell). The moves' volumes are integer sums (kHeightQuantum), the
 // same in any order, so they too are identical to the serial run's. Interleaved bands keep
 // both threads busy wherever the toolpath works.
+// With `engaged` (not null), each move's engagement too, merged over its chords and threads
+// (SweepEngagement::Merge gives the same in any order).
 bool RunSweeps(HeightField& field, const SimTool& tool, const std::vector<SweepSegment>& segs,
-               std::size_t moveCount, int threads, std::vector<std::int64_t>& taken) {
+               std::size_t moveCount, int threads, std::vector<std::int64_t>& taken,
+               std::vector<SweepEngagement>* engaged) {
   // Thread 0 counts into `taken` itself, the others into arrays of their own added to it at
   // the end: one array of eight bytes a move fewer at the peak of a large run.
   std::vector<std::vector<std::int64_t>> parts;
+  std::vector<std::vector<SweepEngagement>> engagedParts;
   try {
     taken.assign(moveCount, 0);
     parts.resize(static_cast<std::size_t>(threads - 1));
     for (auto& p : parts) p.assign(moveCount, 0);
+    if (engaged) {
+      engaged->assign(moveCount, SweepEngagement());
+      engagedParts.resize(static_cast<std::size_t>(threads - 1));
+      for (auto& p : engagedParts) p.assign(moveCount, SweepEngagement());
+    }
   } catch (const std::bad_alloc&) {
     return false;
   }
   auto work = [&](int t) {
     std::vector<std::int64_t>& mine = t == 0 ? taken : parts[static_cast<std::size_t>(t - 1)];
+    SweepEngagement* met = !engaged ? nullptr
+                           : t == 0 ? engaged->data()
+                                    : engagedParts[static_cast<std::size_t>(t - 1)].data();
     for (const SweepSegment& s : segs) {
       int lo, hi;
       SegmentRows(field, tool, s, lo, hi);
       for (int band = lo / kBandRows; band * kBandRows < hi; ++band) {
         if (band % threads != t) continue;
         const int r0 = std::max(lo, band * kBandRows), r1 = std::min(hi, (band + 1) * kBandRows);
-        mine[s.move] += SweepRows(field, tool, s, r0, r1);
+        mine[s.move] += SweepRows(field, tool, s, r0, r1, met ? met + s.move : nullptr);
       }
     }
   };
@@ -132,6 +144,8 @@ bool RunSweeps(HeightField& field, const SimTool& tool, const std::vector<SweepS
   for (std::thread& th : pool) th.join();
   for (const auto& p : parts)
     for (std::size_t m = 0; m < moveCount; ++m) taken[m] += p[m];
+  for (const auto& p : engagedParts)
+    for (std::size_t m = 0; m < moveCount; ++m) (*engaged)[m].Merge(p[m]);
   return true;
 }
 
@@ -230,7 +244,9 @@ Outcome Simulate(CPointStore& store, const SimulationOptions& opt, HeightField& 
                     : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   threads = std::clamp(threads, 1, 64);
   std::vector<std::int64_t> taken;
-  if (!RunSweeps(field, opt.tool, segs, res.moves.size(), threads, taken)) {
+  std::vector<SweepEngagement> engaged;
+  if (!RunSweeps(field, opt.tool, segs, res.moves.size(), threads, taken,
+                 opt.engagement ? &engaged : nullptr)) {
     field = HeightField();
     return Outcome::Failed(OutcomeCode::NoMemory, "not enough memory for the simulation's moves");
   }
@@ -242,6 +258,10 @@ Outcome Simulate(CPointStore& store, const SimulationOptions& opt, HeightField& 
     SimulatedMove& mv = res.moves[m];
     total += taken[m];
     mv.volume = static_cast<float>(static_cast<double>(taken[m]) * unit);
+    if (!engaged.empty() && mv.Cut()) {
+      mv.depth = engaged[m].depth;
+      mv.radial = static_cast<float>(engaged[m].Radial(field.cell, opt.tool.diameter));
+    }
     if (mv.Rapid()) {
       if (mv.Cut()) {
         if (res.rapidCollisions++ == 0) res.firstRapidCollision = mv.record;

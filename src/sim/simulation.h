@@ -36,6 +36,9 @@ struct SimulationOptions {
   bool dogleg = false;
   double rapidRate[3] = {24000.0, 24000.0, 15000.0};  // mm/min per axis, for the dogleg
   int threads = 0;                                    // 0: one per core
+  // Also measure each move's engagement (SimulatedMove::depth and radial; height_field.h
+  // SweepEngagement says how): 12 bytes a move and thread more while the sweep runs.
+  bool engagement = false;
 };
 
 struct SimulatedMove {
@@ -44,6 +47,10 @@ struct SimulatedMove {
   float length = 0;          // mm along the path (an arc's own length)
   std::int16_t feed = 0;     // the programmed feed, mm/min
   std::int16_t type = 0;     // the record's motion type
+  // With SimulationOptions::engagement: the axial depth of cut and the radial engagement,
+  // mm, the largest over the move's sweep (0 for a move that takes nothing).
+  float depth = 0;
+  float radial = 0;
   bool Rapid() const { return IsRapidType(type); }
   bool Cut() const { return volume > kTinyVolume; }
 };

@@ -724,6 +724,19 @@ TEST(Verbs, FeedRun) {
           {"load {d}/in.nc; lmx set MaxFeed=0; optimize", 1,
            "err:line 3: optimize: MaxFeed 0 gives no feed"},
           {"$ run {ex}/pocket-finish.tvs", 0, "^out:{\"count\":16,"},
+          // Feeds from the material bounded by the radial engagement: the full-width slot
+          // (and the step across its end) at half the feed, the pass taking 1 mm of the wall
+          // at the full feed.
+          {"tool flat d=10; stock 0,0,-10,100,100,0; add 1 20 50 5 0; add 3 20 50 -2 1000; "
+           "add 4 80 50 -2 1000; add 4 80 51 -2 1000; add 4 25 51 -2 1000; "
+           "lmx set MaxFeed=2000 MaxRadialEngagement=5; optimize mode=material; dump 2",
+           0,
+           "out:optimize: 2 cuts held by their engagement, axial depth up to 2.000 mm, radial "
+           "engagement up to 10.000 mm\n",
+           "out:\n2 4 80.0000 50.0000 -2.0000 1000 0\n",
+           "out:\n4 4 25.0000 51.0000 -2.0000 2000 0\n"},
+          {"tool flat d=10; add 1 20 50 5 0; add 3 20 50 -2 1000; optimize mode=material", 1,
+           "err:MaxAxialDepth or MaxRadialEngagement"},
       },
       {{"in.nc", "G00 X0 Y0 Z10\nG01 Z-1 F100\nX50\nY50\nX100\nG00 Z10\nM30\n"}, {"empty.lmx", ""}},
       {"$ optimize {d}/in.nc", "$ optimize {d}/in.nc -o",

@@ -47,8 +47,6 @@ struct Limits {
   bool endOnArc = true;
   // Arcs that climb or sink along their plane's normal (helices).
   bool helices = true;
-  // Now and then a radius up to 2000 (else 1 to 40).
-  bool wideRadii = true;
 };
 
 // A random toolpath from a fixed seed: runs of rapids and cuts in every order, arcs in the
@@ -141,7 +139,7 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
         // the toolpath stays where single precision holds three decimals.
         const bool near =
             std::fmax(std::fabs(at[0]), std::fmax(std::fabs(at[1]), std::fabs(at[2]))) <= 150;
-        const bool wide = near && lim.wideRadii && pick(4) == 0;
+        const bool wide = near && pick(4) == 0;
         const double logR = uni(std::log(0.5), std::log(2000.0));
         const double r = wide ? std::exp(logR) : uni(1.0, 40.0);
         double a0 = uni(-kPi, kPi);
@@ -206,16 +204,12 @@ std::vector<Format> Formats() {
   // A limit of the Heidenhain reader: it takes any feed above 2000 for a rapid, so no
   // program can say a faster cut to it.
   f[6].limits.maxFeed = 2000;
-  // The Heidenhain output of the dialog does not read back as an arc of a radius in the
-  // hundreds (its chords lose the arc's end); its template output does.
-  f[6].limits.wideRadii = false;
   // The shipped templates, each read back by the reader of its dialect.
   f[7].name = "fanuc-haas template", f[7].post = true, f[7].shipped = "fanuc-haas.ppr";
   f[8].name = "linuxcnc template", f[8].post = true, f[8].shipped = "linuxcnc.ppr";
   f[9].name = "heidenhain template", f[9].post = true, f[9].shipped = "heidenhain.ppr";
   // Read back by the extended reader, which takes FMAX for a rapid and any feed for a cut.
   f[10].name = "Heidenhain TNC style", f[10].heidenhain = true, f[10].tnc = true;
-  f[10].limits.wideRadii = false;
   return f;
 }
 

@@ -33,6 +33,20 @@ inline ScriptResult RunCli(const std::vector<std::string>& args, const std::stri
   return {status, out.str(), err.str()};
 }
 
+// Runs one command line (words split at blanks) in the session: 0, or the status of the
+// ScriptError it raised (1 a refused command, 2 a usage error).
+inline int RunWords(cli::Session& session, const std::string& line) {
+  std::istringstream in(line);
+  std::vector<std::string> words;
+  for (std::string w; in >> w;) words.push_back(w);
+  try {
+    cli::RunCommand(session, words);
+    return 0;
+  } catch (const cli::ScriptError& e) {
+    return e.status;
+  }
+}
+
 // A script run with -c, or "$ WORDS" for a command line split at blanks (after "-c" the rest is
 // one word). {d} is the row's directory (also --sysdir), {data} the test data, {ex} the
 // examples. Each expectation is "STREAM:TEXT" with STREAM out, err or a file in {d}: TEXT occurs

@@ -66,17 +66,7 @@ TEST(SimulateVerbs, PrintsFindingsAndKeepsItsOptions) {
   o.systemDir = dir.path().string();
   o.language = "en";
   ASSERT_TRUE(session.app.StartUp(o));
-  auto run = [&](const std::string& line) {
-    std::istringstream words(line);
-    std::vector<std::string> w;
-    for (std::string x; words >> x;) w.push_back(x);
-    try {
-      cli::RunCommand(session, w);
-      return 0;
-    } catch (const cli::ScriptError& e) {
-      return e.status;
-    }
-  };
+  auto run = [&](const std::string& line) { return RunWords(session, line); };
   for (const char* ok :
        {"tool flat d=4", "stock 0,0,-5,50,50,0", "add 1 -20 25 -1 0", "add 2 80 25 -1 0"})
     ASSERT_EQ(run(ok), 0) << ok;

@@ -22,7 +22,9 @@ constexpr double kCentreTolerance = 0.005;
 // How far a chord written for an arc may leave it.
 constexpr double kChordTolerance = 0.001;
 // The most pieces one arc may come back in; more is not an arc cut for output any longer.
-constexpr int kMaxPieces = 4096;
+// The Heidenhain output writes up to 100000 chords for one arc (an arc of radius 1000 takes
+// about 5000 a turn), and every one of them must be taken.
+constexpr int kMaxPieces = 100000;
 
 // A move of one side with what the comparison needs: where it ends, where its record is and,
 // for an arc, the offset of its centre from where it starts.

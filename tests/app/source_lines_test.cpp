@@ -11,7 +11,7 @@
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
 #include "app/source_commands.h"
-#include "cli/script.h"
+#include "cli/cli_table.h"
 #include "edit/cleanup_commands.h"
 #include "edit/command_frame.h"
 #include "edit/compaction.h"
@@ -292,14 +292,10 @@ TEST(SourceLines, TheSourceVerbPrintsTheLineOrWhyThereIsNone) {
   const std::string path = dir.file("p.nc");
   std::ofstream(path) << "G0 X0 Y0 Z5\n\nG1 Z0 F100\n";
   const std::string script = "load " + path + "; source 1; add 1 0 0 9 0; source 2; source 3";
-  std::vector<std::string> args = {"trevalon-cli", "--sysdir", dir.path().string(), "-c", script};
-  std::vector<char*> argv;
-  for (auto& w : args) argv.push_back(w.data());
-  std::ostringstream out, err;
-  std::istringstream in;
-  EXPECT_EQ(cli::Main(static_cast<int>(argv.size()), argv.data(), out, err, in), 1);
-  EXPECT_EQ(out.str(), path + ":3: G1 Z0 F100\nno source line: made by an edit\n");
-  EXPECT_EQ(err.str(), "line 5: source: no record 3 (the toolpath has 3)\n");
+  const ScriptResult r = RunCli({"--sysdir", dir.path().string(), "-c", script});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, path + ":3: G1 Z0 F100\nno source line: made by an edit\n");
+  EXPECT_EQ(r.err, "line 5: source: no record 3 (the toolpath has 3)\n");
 }
 
 }  // namespace

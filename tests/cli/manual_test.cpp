@@ -4,21 +4,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "cli/script.h"
+#include "test_support.h"
 
 namespace trevalon::cli {
 namespace {
-
-std::string ScriptPage() {
-  std::ifstream in(std::string(TREVALON_MANUAL) + "/script.html", std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 // The text of the element that carries id="ID", up to its closing tag; "" when there is none.
 std::string Heading(const std::string& page, const std::string& id) {
@@ -31,7 +23,7 @@ std::string Heading(const std::string& page, const std::string& id) {
 }
 
 TEST(Manual, EveryScriptCommandAndShortcutHasItsHeading) {
-  const std::string page = ScriptPage();
+  const std::string page = testing::ReadAll(std::string(TREVALON_MANUAL) + "/script.html");
   ASSERT_FALSE(page.empty()) << "the manual's script page is missing";
   ASSERT_GT(AllVerbs().size(), 30u);
   for (const Verb& v : AllVerbs()) {

@@ -6,26 +6,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "cli/script.h"
-#include "test_support.h"
+#include "cli_table.h"
 
 namespace trevalon::testing {
 namespace {
 
-struct Result {
-  int status = 0;
-  std::string out, err;
-};
-
-Result Cli(const TempDir& dir, const std::string& script) {
-  std::vector<std::string> all = {"trevalon-cli", "--sysdir", dir.path().string(), "--lang", "en",
-                                  "-c",           script};
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  std::ostringstream out, err;
-  std::istringstream in;
-  const int status = cli::Main(static_cast<int>(argv.size()), argv.data(), out, err, in);
-  return {status, out.str(), err.str()};
+// A script run with -c in dir, which is also the system folder.
+ScriptResult Cli(const TempDir& dir, const std::string& script) {
+  return RunCli({"--sysdir", dir.path().string(), "--lang", "en", "-c", script});
 }
 
 constexpr const char* kRapidIn =
@@ -33,58 +21,43 @@ constexpr const char* kRapidIn =
 
 TEST(SimulateVerbs, PrintsFindingsAndKeepsItsOptions) {
   TempDir dir;
-  struct Row {
-    std::string script;
-    int status;
-    std::vector<std::string> expect = {};  // fragments of the output (err when prefixed "err:")
-  } rows[] = {
-      {std::string(kRapidIn) + "simulate stock=0,0,-20,100,100,0 tool=flat d=2",
-       0,
-       {"\"rapid_collisions\":1,\"first_rapid_collision\":1,", "\"cells\":1000000,",
-        "\"stock\":[0.000,0.000,-20.000,100.000,100.000,0.000],\"tool\":\"flat\",\"d\":2.000"}},
-      // Options given once stay for the next run; stock and tool print them.
-      {std::string(kRapidIn) + "simulate stock=0,0,-20,100,100,0 tool=bull d=8 r=2 cell=0.5; "
-                               "stock; tool; simulate",
-       0,
-       {"stock: 0,0,-20,100,100,0\n", "tool: bull d=8 r=2\n", "\"cells\":40000,",
-        "\"tool\":\"bull\",\"d\":8.000,\"r\":2.000}"}},
-      // The corners in any order; a cut in the air is an air cut.
-      {"stock 100 100 0 0 0 -20; tool ball d=6; add 1 10 50 5 0; add 3 10 50 1 400; "
-       "add 4 50 50 1 400; simulate",
-       0,
-       {"\"removed_volume\":0.000,\"rapid_collisions\":0,\"first_rapid_collision\":null,"
-        "\"air_cut_length\":44.000,\"air_cut_moves\":2,\"air_cut_time\":0.1100,"}},
-      {"tool flat d=10; tool d=12; tool", 0, {"tool: flat d=12\n"}},
-      {"stock 0,0,0,10,10,5; stock auto", 0, {"stock: auto\n"}},
-      // Bad options fail and change nothing.
-      {"tool flat d=4; tool drill", 2, {"err:flat, ball or bull"}},
-      {"tool flat d=4; tool d=0", 2, {"err:diameter"}},
-      {"tool ball d=6 r=1", 2, {"err:r= is the corner radius of a bull nose"}},
-      {"tool bull d=6 r=3.5", 2, {"err:corner radius"}},
-      {"tool bull d=6", 2, {"err:needs its corner radius"}},
-      {"stock 1,2,3", 2, {"err:six numbers"}},
-      {"stock 0,0,0,10,10,0", 2, {"err:Z end must lie above"}},
-      {"stock 0,0,0,10,x,5", 2},
-      {std::string(kRapidIn) + "simulate cell=0", 2, {"err:cell"}},
-      {std::string(kRapidIn) + "simulate dogleg=2", 2},
-      {std::string(kRapidIn) + "simulate png=out.svg", 2, {"err:.png"}},
-      {std::string(kRapidIn) + "simulate extra", 2},
-      {"simulate", 1, {"err:no toolpath"}},
-      {"add 1 0 0 5 0; add 1 10 10 5 0; simulate", 1, {"err:no cutting move"}},
-      {std::string(kRapidIn) + "simulate stock=0,0,0,1e5,1e5,1 cell=0.001",
-       1,
-       {"err:too many cells"}},
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.script);
-    const Result r = Cli(dir, row.script);
-    EXPECT_EQ(r.status, row.status) << r.out << r.err;
-    for (const std::string& e : row.expect) {
-      const bool err = e.rfind("err:", 0) == 0;
-      EXPECT_NE((err ? r.err : r.out).find(err ? e.substr(4) : e), std::string::npos)
-          << r.out << r.err;
-    }
-  }
+  RunTable(
+      {
+          {std::string(kRapidIn) + "simulate stock=0,0,-20,100,100,0 tool=flat d=2", 0,
+           "out:\"rapid_collisions\":1,\"first_rapid_collision\":1,", "out:\"cells\":1000000,",
+           "out:\"stock\":[0.000,0.000,-20.000,100.000,100.000,0.000],\"tool\":\"flat\",\"d\":2."
+           "000"},
+          // Options given once stay for the next run; stock and tool print them.
+          {std::string(kRapidIn) + "simulate stock=0,0,-20,100,100,0 tool=bull d=8 r=2 cell=0.5; "
+                                   "stock; tool; simulate",
+           0, "out:stock: 0,0,-20,100,100,0\n", "out:tool: bull d=8 r=2\n", "out:\"cells\":40000,",
+           "out:\"tool\":\"bull\",\"d\":8.000,\"r\":2.000}"},
+          // The corners in any order; a cut in the air is an air cut.
+          {"stock 100 100 0 0 0 -20; tool ball d=6; add 1 10 50 5 0; add 3 10 50 1 400; "
+           "add 4 50 50 1 400; simulate",
+           0, "out:\"removed_volume\":0.000,\"rapid_collisions\":0,\"first_rapid_collision\":null,",
+           "out:\"air_cut_length\":44.000,\"air_cut_moves\":2,\"air_cut_time\":0.1100,"},
+          {"tool flat d=10; tool d=12; tool", 0, "out:tool: flat d=12\n"},
+          {"stock 0,0,0,10,10,5; stock auto", 0, "out:stock: auto\n"},
+          // Bad options fail and change nothing.
+          {"tool flat d=4; tool drill", 2, "err:flat, ball or bull"},
+          {"tool flat d=4; tool d=0", 2, "err:diameter"},
+          {"tool ball d=6 r=1", 2, "err:r= is the corner radius of a bull nose"},
+          {"tool bull d=6 r=3.5", 2, "err:corner radius"},
+          {"tool bull d=6", 2, "err:needs its corner radius"},
+          {"stock 1,2,3", 2, "err:six numbers"},
+          {"stock 0,0,0,10,10,0", 2, "err:Z end must lie above"},
+          {"stock 0,0,0,10,x,5", 2},
+          {std::string(kRapidIn) + "simulate cell=0", 2, "err:cell"},
+          {std::string(kRapidIn) + "simulate dogleg=2", 2},
+          {std::string(kRapidIn) + "simulate png=out.svg", 2, "err:.png"},
+          {std::string(kRapidIn) + "simulate extra", 2},
+          {"simulate", 1, "err:no toolpath"},
+          {"add 1 0 0 5 0; add 1 10 10 5 0; simulate", 1, "err:no cutting move"},
+          {std::string(kRapidIn) + "simulate stock=0,0,0,1e5,1e5,1 cell=0.001", 1,
+           "err:too many cells"},
+      },
+      {}, {}, &dir);
   // A refused command keeps what the document had: the tool, the stock, and a failed run
   // keeps the options it was given out of the document.
   std::ostringstream out, err;
@@ -93,17 +66,7 @@ TEST(SimulateVerbs, PrintsFindingsAndKeepsItsOptions) {
   o.systemDir = dir.path().string();
   o.language = "en";
   ASSERT_TRUE(session.app.StartUp(o));
-  auto run = [&](const std::string& line) {
-    std::istringstream words(line);
-    std::vector<std::string> w;
-    for (std::string x; words >> x;) w.push_back(x);
-    try {
-      cli::RunCommand(session, w);
-      return 0;
-    } catch (const cli::ScriptError& e) {
-      return e.status;
-    }
-  };
+  auto run = [&](const std::string& line) { return RunWords(session, line); };
   for (const char* ok :
        {"tool flat d=4", "stock 0,0,-5,50,50,0", "add 1 -20 25 -1 0", "add 2 80 25 -1 0"})
     ASSERT_EQ(run(ok), 0) << ok;
@@ -131,14 +94,14 @@ TEST(SimulateVerbs, DoglegTakesTheRapidRatesOfMachinePar) {
   EXPECT_NE(Cli(dir, run + "0").out.find("\"rapid_collisions\":0,"), std::string::npos);
   EXPECT_NE(Cli(dir, run + "1").out.find("\"rapid_collisions\":1,"), std::string::npos);
   std::ofstream(dir.file("machine.par")) << "RapidX 100000\nRapidY 100000\nRapidZ 100\n";
-  const Result slowZ = Cli(dir, run + "1");
+  const ScriptResult slowZ = Cli(dir, run + "1");
   EXPECT_NE(slowZ.out.find("\"rapid_collisions\":0,"), std::string::npos) << slowZ.out << slowZ.err;
 }
 
 TEST(SimulateVerbs, ExampleWithPngAndDogleg) {
   TempDir dir;
   const std::string png = dir.file("part.png");
-  const Result r =
+  const ScriptResult r =
       Cli(dir, "load " + std::string(TREVALON_EXAMPLES) +
                    "/core-insert-finish.nc; simulate tool=ball d=6 dogleg=1 png=" + png);
   ASSERT_EQ(r.status, 0) << r.err;
@@ -147,13 +110,13 @@ TEST(SimulateVerbs, ExampleWithPngAndDogleg) {
   EXPECT_EQ(ReadAll(png).rfind("\x89PNG\r\n\x1a\n", 0), 0u);
   // The feed chart with the removal rate from the same simulation.
   const std::string chart = dir.file("rate.svg");
-  const Result plot =
+  const ScriptResult plot =
       Cli(dir, "load " + std::string(TREVALON_EXAMPLES) +
                    "/core-insert-finish.nc; tool ball d=6; plot feed " + chart + " rate=1");
   ASSERT_EQ(plot.status, 0) << plot.err;
   EXPECT_NE(ReadAll(chart).find("removal rate (mm3/min)"), std::string::npos);
   // Without a cutting move there is no stock to take it from: refused, no file.
-  const Result none =
+  const ScriptResult none =
       Cli(dir, "add 1 0 0 5 0; add 1 10 0 5 0; plot feed " + dir.file("none.svg") + " rate=1");
   EXPECT_EQ(none.status, 1);
   EXPECT_NE(none.err.find("no cutting move"), std::string::npos) << none.err;

@@ -13,31 +13,13 @@
 #include <sstream>
 #include <tuple>
 
-#include "cli/script.h"
 #include "cli/script_stream.h"
+#include "cli_table.h"
 #include "feed/cutting_conditions.h"
 #include "feed/feed_control.h"
-#include "test_support.h"
 
 namespace trevalon::testing {
 namespace {
-
-struct ScriptResult {
-  int status = 0;
-  std::string out, err;
-};
-
-// Runs trevalon-cli's main with these arguments (without the program name).
-ScriptResult RunCli(const std::vector<std::string>& args, const std::string& input = "") {
-  std::vector<std::string> all = {"trevalon-cli"};
-  all.insert(all.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& a : all) argv.push_back(a.data());
-  std::ostringstream out, err;
-  std::istringstream in(input);
-  const int status = cli::Main(static_cast<int>(argv.size()), argv.data(), out, err, in);
-  return {status, out.str(), err.str()};
-}
 
 std::vector<std::vector<std::string>> Split(std::string_view text) {
   std::vector<cli::ScriptCommand> cmds;
@@ -106,72 +88,6 @@ TEST(CliMain, OptionsModesAndLineNumbers) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.find("info: info:"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("trevalon-cli info: "), std::string::npos) << r.err;
-}
-
-// A script run with -c, or "$ WORDS" for a command line split at blanks (after "-c" the rest is
-// one word). {d} is the row's directory (also --sysdir), {data} the test data, {ex} the
-// examples. Each expectation is "STREAM:TEXT" with STREAM out, err or a file in {d}: TEXT occurs
-// there; a leading '=' asks for all of it, '^' for its start, '!' for TEXT not to occur.
-struct Row {
-  std::string command;
-  int status;
-  std::vector<std::string> expect;
-  template <class... Expect>
-  Row(std::string c, int s, Expect... e)
-      : command(std::move(c)), status(s), expect{std::string(e)...} {}
-};
-
-std::string Fill(std::string s, const TempDir& dir) {
-  const std::pair<std::string, std::string> keys[] = {
-      {"{d}", dir.path().string()}, {"{data}", TREVALON_TEST_DATA}, {"{ex}", TREVALON_EXAMPLES}};
-  for (const auto& [key, value] : keys)
-    for (std::size_t p; (p = s.find(key)) != std::string::npos;) s.replace(p, key.size(), value);
-  return s;
-}
-
-// The rows run in order in one directory, so a row may use the files of the rows before it.
-// `usage` lists commands with wrong words: each is a usage error (status 2) run after the rows.
-// `in`, when given, is the directory to run in instead of a fresh one.
-void RunTable(std::vector<Row> rows, const std::map<std::string, std::string>& files = {},
-              const std::vector<std::string>& usage = {}, const TempDir* in = nullptr) {
-  for (const std::string& command : usage) rows.push_back({command, 2});
-  const TempDir own;
-  const TempDir& dir = in ? *in : own;
-  for (const auto& [name, bytes] : files) std::ofstream(dir.file(name), std::ios::binary) << bytes;
-  for (const Row& row : rows) {
-    const std::string command = Fill(row.command, dir);
-    SCOPED_TRACE(command);
-    std::vector<std::string> args = {"--sysdir", dir.path().string(), "--lang", "en"};
-    if (command.rfind("$ ", 0) == 0) {
-      std::istringstream words(command.substr(2));
-      for (std::string w; words >> w;) {
-        args.push_back(w);
-        if (w != "-c") continue;
-        std::getline(words >> std::ws, w);
-        args.push_back(w);
-      }
-    } else {
-      args.insert(args.end(), {"-c", command});
-    }
-    const ScriptResult r = RunCli(args);
-    EXPECT_EQ(r.status, row.status) << r.out << r.err;
-    for (const std::string& e : row.expect) {
-      const std::size_t colon = e.find(':');
-      const char how = std::string("=^!").find(e[0]) != std::string::npos ? e[0] : ' ';
-      const std::string where = e.substr(how == ' ' ? 0 : 1, colon - (how == ' ' ? 0 : 1));
-      const std::string text = Fill(e.substr(colon + 1), dir);
-      const std::string got = where == "out"   ? r.out
-                              : where == "err" ? r.err
-                                               : ReadAll(dir.file(where));
-      const bool found = got.find(text) != std::string::npos;
-      EXPECT_TRUE(how == '='   ? got == text
-                  : how == '^' ? got.rfind(text, 0) == 0
-                               : found == (how != '!'))
-          << e << "\n"
-          << where << ":\n"
-          << got;
-    }
-  }
 }
 
 // Every row runs alone in a fresh directory holding `files` and a FIFO; afterwards each file
@@ -657,12 +573,7 @@ TEST(Verbs, FeedConditions) {
   const CuttingConditions& c = s.app.FeedControl().channels[1].conditions;
   for (const char* bad :
        {"CorWeight0=abc", "Nope=1", "FeedChgAng=0", "ConCorChk=2", "Material=", "ZupZdown=1e60"}) {
-    try {
-      cli::RunCommand(s, {"lmx", "set", "MaxFeed=1200", bad});
-      ADD_FAILURE() << bad << " was taken";
-    } catch (const cli::ScriptError& e) {
-      EXPECT_EQ(e.status, 2) << bad;  // a usage error
-    }
+    EXPECT_EQ(RunWords(s, std::string("lmx set MaxFeed=1200 ") + bad), 2) << bad;
     EXPECT_EQ(c.MaxFeed, CuttingConditions{}.MaxFeed) << bad;
   }
   EXPECT_EQ(ConditionsFileText(c, Language::English),

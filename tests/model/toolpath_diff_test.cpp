@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <random>
 
 #include "test_support.h"
 
@@ -32,39 +35,38 @@ std::string Counts(const ToolpathComparison& c) {
          std::to_string(c.removed) + " removed";
 }
 
-TEST(ToolpathDiff, InsertedAndRemovedMovesAreFoundAndTheRestStaysPaired) {
-  const std::string a = Pass(200);
-  EXPECT_TRUE(Compare(a, a).Same());
-  // Two points inserted after the 50th cut, the 150th cut removed, the 120th moved by 0.01
-  // and the 170th given another feed: everything else pairs up again.
-  CPointStore sa, sb;
-  testing::AddPoints(sa, a);
-  testing::AddPoints(sb, a);
-  std::string b;
-  for (std::uint32_t i = 0; i < sb.count; ++i) {
-    const PointRecord& r = *sb.RawRecord(i);
-    if (i == 150) continue;
-    char rec[80];
-    std::snprintf(rec, sizeof rec, "%s%d %g %g %g %d", b.empty() ? "" : ", ", r.type, r.x,
-                  i == 120 ? r.y + 0.01 : r.y, r.z, i == 170 ? 400 : r.feed);
-    b += rec;
-    if (i == 50) b += ", 4 50.3 0 0.5 500, 4 50.6 0 0.5 500";
+// Random edits of a long pass, at every tenth point at most: a cut moved by 0.01, given another
+// feed, turned into a rapid, followed by an inserted point, or removed. The comparison finds
+// exactly those, each at its record of the first toolpath, and pairs all the rest.
+TEST(ToolpathDiff, RandomEditsAreFoundExactlyWhereTheyAre) {
+  EXPECT_TRUE(Compare(Pass(200), Pass(200)).Same());
+  std::mt19937 rng(4);
+  for (int round = 0; round < 40; ++round) {
+    CPointStore a, b;
+    testing::AddPoints(a, Pass(400));
+    testing::AddPoint(b, MOVE_RAPID, 0, 0, 10);
+    std::size_t want[6] = {};  // by DifferenceType; the last: no edit
+    for (std::uint32_t i = 1; i < a.count; ++i) {
+      const PointRecord& r = *a.RawRecord(i);
+      const int edit = i % 10 == 5 ? std::uniform_int_distribution<int>(0, 5)(rng) : 5;
+      ++want[edit];
+      if (edit == 4) continue;
+      testing::AddPoint(b, edit == 2 ? int{MOVE_RAPID_CONT} : int{r.type}, r.x,
+                        r.y + (edit == 0) * 0.01, r.z, edit == 1 ? 400 : r.feed);
+      if (edit == 3) testing::AddPoint(b, MOVE_LINE_CONT, r.x + 0.5, 0, 3, r.feed);
+    }
+    const ToolpathComparison c = CompareToolpaths(a, b, 0.001, 1000);
+    const std::size_t got[5] = {c.moved, c.feeds, c.motions, c.added, c.removed};
+    EXPECT_TRUE(std::equal(got, got + 5, want)) << round << ": " << Counts(c);
+    for (const ToolpathDifference& d : c.details) {
+      EXPECT_TRUE(d.type == DifferenceType::Added ? d.a.index == -1 : d.a.index % 10 == 5)
+          << round << ": " << d.a.index;
+      EXPECT_TRUE(d.type != DifferenceType::Moved ||
+                  std::fabs(d.b.pos[1] - d.a.pos[1] - 0.01) < 1e-6);
+      EXPECT_TRUE(d.type != DifferenceType::Feed || d.b.feed == 400);
+      EXPECT_TRUE(d.type != DifferenceType::Added || d.b.pos[2] == 3);
+    }
   }
-  const ToolpathComparison c = Compare(a, b);
-  EXPECT_EQ(Counts(c), "1 moved, 1 feeds, 0 motions, 2 added, 1 removed");
-  // Each difference as "type a-index/feed b-index/feed b-y" (types: 0 moved, 1 feed, 3 added,
-  // 4 removed).
-  std::string details;
-  for (const ToolpathDifference& d : c.details) {
-    char one[96];
-    std::snprintf(one, sizeof one, "%d %lld/%d %lld/%d %g, ", static_cast<int>(d.type),
-                  static_cast<long long>(d.a.index), d.a.feed, static_cast<long long>(d.b.index),
-                  d.b.feed, d.b.pos[1]);
-    details += one;
-  }
-  EXPECT_EQ(details,
-            "3 -1/0 51/500 0, 3 -1/0 52/500 0, 0 120/500 122/500 0.01, 4 150/500 -1/0 0, "
-            "1 170/500 171/400 0, ");
 }
 
 TEST(ToolpathDiff, KindsArcsAShiftedToolpathAndTheListCap) {

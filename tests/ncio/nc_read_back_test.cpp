@@ -5,7 +5,6 @@
 
 #include <cmath>
 #include <memory>
-#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -185,45 +184,6 @@ TEST_F(NcReadBack, AProgramEndingOnAnArcDoesNotCloseWithACircle) {
   ForEachIsoForm([&](const std::string& out) {
     EXPECT_NE(out.find("\nG00\nM09\n"), std::string::npos) << out;
   });
-}
-
-TEST_F(NcReadBack, RandomArcsInEveryPlaneComeBackAboutTheirCentres) {
-  // Arcs of every sweep (whole circles and sweeps near a half and a whole circle among them),
-  // radii from 0.5 to 2000, both directions, all three planes, some helical, linked by lines.
-  std::mt19937 rng(20);
-  std::uniform_real_distribution<double> unit(0, 1);
-  CPointStore& s = doc->store;
-  AddPoints(s, "1 0 0 5");
-  double at[3] = {0, 0, 5};
-  for (int k = 0; k < 400; ++k) {
-    const int plane = PLANE_XY + k % 3;
-    const PlaneAxes ax = AxesOfPlane(plane);
-    const int type = unit(rng) < 0.5 ? MOVE_ARC_CW : MOVE_ARC_CCW;
-    const double r = 0.5 * std::pow(4000.0, unit(rng));
-    const double pick = unit(rng);
-    const double sweep = pick < 0.1   ? 360.0
-                         : pick < 0.4 ? 180.0 + (unit(rng) - 0.5) * 40
-                         : pick < 0.6 ? 360.0 - unit(rng) * 20
-                                      : unit(rng) * 360;
-    const double a0 = unit(rng) * 360 * kDegToRad;
-    const double a1 = a0 + (type == MOVE_ARC_CCW ? sweep : -sweep) * kDegToRad;
-    double off[3] = {0, 0, 0}, end[3] = {at[0], at[1], at[2]};
-    off[ax.a] = -r * std::cos(a0), off[ax.b] = -r * std::sin(a0);
-    end[ax.a] = at[ax.a] + off[ax.a] + r * std::cos(a1);
-    end[ax.b] = at[ax.b] + off[ax.b] + r * std::sin(a1);
-    if (sweep == 360.0) end[ax.a] = at[ax.a], end[ax.b] = at[ax.b];
-    if (k % 7 == 0) end[ax.normal] += 2.5;  // a helix
-    AddPoint(s, type, end[0], end[1], end[2], 100 + k % 3);
-    AddPoint(s, plane, off[0], off[1], off[2], 100 + k % 3);
-    s.FetchPoint(s.count - 2);
-    at[0] = s.reg.x, at[1] = s.reg.y, at[2] = s.reg.z;
-    if (k % 5 == 0) {
-      at[0] += 1.25;
-      AddPoint(s, MOVE_LINE, at[0], at[1], at[2], 300);
-    }
-  }
-  const std::vector<Move> want = Want();
-  ForEachIsoForm([&](const std::string&) { ExpectSameToolpath(want, Moves(ReadBack())); });
 }
 
 // ---- Start height ---------------------------------------------------------------------------

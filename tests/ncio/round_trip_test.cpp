@@ -1,7 +1,8 @@
-// Round trip: random toolpaths, and the bundled example, written in every output format and
-// read back with the matching reader must give the moves they were written from. The
-// comparison is the one the output commands run after writing (nc_verify.h); here it has to
-// find nothing, and it has to have compared every move the toolpath has.
+// Round trip: random toolpaths written in every output format and read back with the matching
+// reader must give the moves they were written from. The comparison is the one the output
+// commands run after writing (nc_verify.h); here it has to find nothing, and it has to have
+// compared every move the toolpath has. The ISO forms are also read back here and compared
+// move by move with the tests' own comparison (reader_test_support.h), arc centres included.
 
 #include <gtest/gtest.h>
 
@@ -14,14 +15,14 @@
 #include "model/geometry.h"
 #include "ncio/nc_verify.h"
 #include "ncio/shipped_templates.h"
+#include "reader_test_support.h"
 #include "test_support.h"
 
 namespace trevalon {
 namespace {
 
+using testing::kPi;
 using testing::TempDir;
-
-constexpr double kPi = 3.14159265358979323846;
 
 // What a generated toolpath may hold. Each format runs with everything on except what its
 // writer cannot say yet (see kFormats).
@@ -44,11 +45,14 @@ struct Limits {
   bool feedsOnArcs = true;
   // The toolpath may end on an arc.
   bool endOnArc = true;
+  // Arcs that climb or sink along their plane's normal (helices).
+  bool helices = true;
 };
 
 // A random toolpath from a fixed seed: runs of rapids and cuts in every order, arcs in the
-// three planes (single and continuing, small, above and below a half circle, whole circles),
-// feed changes inside and between runs. Every move is at least 0.05 long, so that every one
+// three planes (single and continuing, radii from 0.5 to 2000, small, above and below a half
+// circle, short of a whole circle, whole circles, helices), feed changes inside and between
+// runs. Every move is at least 0.05 long, so that every one
 // must come back. Returns the number of moves.
 std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& lim) {
   std::mt19937 rng(seed);
@@ -123,15 +127,21 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
       const int ia = AxesOfPlane(plane).a, ib = AxesOfPlane(plane).b;
       const int n = 1 + pick(3);
       for (int k = 0; k < n; ++k) {
-        static const double kSweeps[][2] = {{0.1, 1.0}, {1.0, 2.6}, {2.9, 3.1},
-                                            {3.1, 3.3}, {3.5, 6.0}, {2 * kPi, 2 * kPi}};
+        static const double kSweeps[][2] = {{0.1, 1.0}, {1.0, 2.6},  {2.9, 3.1},        {3.1, 3.3},
+                                            {3.5, 6.0}, {6.0, 6.28}, {2 * kPi, 2 * kPi}};
         double lo, hi;
         do {
-          const int c = pick(6);
+          const int c = pick(7);
           lo = kSweeps[c][0], hi = kSweeps[c][1];
         } while (lo > lim.maxSweep);
         const double sweep = uni(lo, std::fmin(hi, lim.maxSweep));
-        const double r = uni(1.0, 40.0);
+        // Now and then a radius from 0.5 to 2000 (log-uniform), only near the origin so that
+        // the toolpath stays where single precision holds three decimals.
+        const bool near =
+            std::fmax(std::fabs(at[0]), std::fmax(std::fabs(at[1]), std::fabs(at[2]))) <= 150;
+        const bool wide = near && pick(4) == 0;
+        const double logR = uni(std::log(0.5), std::log(2000.0));
+        const double r = wide ? std::exp(logR) : uni(1.0, 40.0);
         double a0 = uni(-kPi, kPi);
         // The chord's direction is a0 + sweep / 2 + 90 degrees (less for clockwise): keep
         // it 5 degrees off the axes when asked.
@@ -149,6 +159,7 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
           end[ia] = centre[ia] + r * std::cos(a1);
           end[ib] = centre[ib] + r * std::sin(a1);
         }
+        if (lim.helices && pick(5) == 0) end[AxesOfPlane(plane).normal] += uni(-5.0, 5.0);
         double ijk[3] = {centre[0] - at[0], centre[1] - at[1], centre[2] - at[2]};
         const std::int32_t arcFeed = lim.feedsOnArcs ? feed : cutFeed;
         put(type, end, arcFeed);
@@ -265,6 +276,10 @@ TEST_F(RoundTrip, RandomToolpathsInEveryFormat) {
       // the layer (they take the tool to its start already).
       EXPECT_LE(r.movesCompared, moves);
       EXPECT_GE(r.movesCompared, moves - (f.layers ? 3 : 0));
+      if (f.layers || f.post || f.heidenhain) continue;
+      testing::ReaderBench back;
+      ASSERT_EQ(AppendNcProgram(back.Target(), dir.file("rt.nc")), 1);
+      testing::ExpectSameToolpath(testing::Moves(doc->store), testing::Moves(*back.store));
     }
   }
 }

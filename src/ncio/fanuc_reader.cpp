@@ -12,6 +12,7 @@
 #include "model/geometry.h"
 #include "model/undo_ring.h"
 #include "ncio/ext_reader.h"
+#include "ncio/g_codes.h"
 #include "ncio/nc_number.h"
 #include "ncio/nc_text_check.h"
 #include "ncio/setup_words.h"
@@ -94,7 +95,8 @@ inline long LookValue(const char* s, std::size_t i, std::size_t len) {
 }
 
 inline bool PlainG(long v) {
-  return !(v == 65 || v == 66 || v == 73 || v == 74 || v == 76 || (v >= 81 && v <= 89));
+  const GMeaning m = MeaningOfG(v);
+  return m != GMeaning::MacroCall && m != GMeaning::DrillingCycle;
 }
 
 // A character the switch of the walk does not read (at s[i - 1]).
@@ -181,42 +183,8 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
         plain = plain && PlainAfterLetter(s, i, len) && PlainG(LookValue(s, i, len));
         i = ReadRun<false>(s, i, len, v);
         if (v.empty) valid = 0;  // a bare G acts as G0
-        switch (IntegerPart(v.value)) {
-          case 0:
-            type = MOVE_RAPID;
-            break;
-          case 1:
-            if (type != MOVE_LINE_CONT) type = MOVE_LINE;
-            break;
-          case 2:
-            type = MOVE_ARC_CW;
-            break;
-          case 3:
-            type = MOVE_ARC_CCW;
-            break;
-          case 17:
-            reg.plane = PLANE_XY;
-            arcOffset[2] = 0.0;
-            break;
-          case 18:
-            reg.plane = PLANE_ZX;
-            arcOffset[1] = 0.0;
-            break;
-          case 19:
-            reg.plane = PLANE_YZ;
-            arcOffset[0] = 0.0;
-            break;
-          case 90:  // coordinates read before it in the block are discarded
-            incremental = 0;
-            reg.x = start[0], reg.y = start[1], reg.z = start[2];
-            break;
-          case 91:
-            incremental = 1;
-            reg.x = reg.y = reg.z = 0.0;
-            break;
-          default:
-            break;
-        }
+        ApplyClassicG<kIsoClassicG>(IntegerPart(v.value),
+                                    {type, reg, incremental, arcOffset, start});
         m.modalMotion = type;
         break;
       }

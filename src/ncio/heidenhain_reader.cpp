@@ -5,6 +5,7 @@
 
 #include "model/geometry.h"
 #include "ncio/fanuc_reader.h"
+#include "ncio/g_codes.h"
 #include "ncio/nc_number.h"
 
 namespace trevalon {
@@ -102,29 +103,8 @@ int ParseHeidenhainBlock(NcBlockContext& c, std::string_view line, double arcOff
         break;
       case 'G':
         i = ReadRun<false>(s, i, len, v);
-        switch (IntegerPart(v.value)) {
-          case 0:
-            if (type != MOVE_RAPID_CONT) type = MOVE_RAPID;
-            break;
-          case 1:
-            if (type != MOVE_LINE_CONT) type = MOVE_LINE;
-            break;
-          case 2:
-            type = MOVE_ARC_CW;
-            break;
-          case 3:
-            type = MOVE_ARC_CCW;
-            break;
-          case 90:
-            incremental = 0;
-            break;
-          case 91:
-            incremental = 1;
-            reg.x = reg.y = reg.z = 0.0;
-            break;
-          default:
-            break;
-        }
+        ApplyClassicG<kConversationalClassicG>(IntegerPart(v.value),
+                                               {type, reg, incremental, arcOffset, m.blockStart});
         m.modalMotion = type;
         break;
       case 'L':

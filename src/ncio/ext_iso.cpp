@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "model/geometry.h"
+#include "ncio/g_codes.h"
 #include "ncio/nc_number.h"
 #include "ncio/setup_words.h"
 
@@ -415,15 +416,43 @@ void ExtIsoMachine::SetWords(const Words& w) {
 void ExtIsoMachine::RunGCodes(const Words& w, BlockCodes& codes) {
   for (int k = 0; k < w.gCount; ++k) {
     const int g = w.g[k];
-    switch (g) {
-      case 0:
-      case 10:
-      case 20:
-      case 30:
-        motion_ = g / 10;
+    // The codes of the readers' shared table (g_codes.h), as written: a code with a decimal
+    // is a code of its own, never the code of its integer part.
+    const GMeaning meaning = g % 10 == 0 ? MeaningOfG(g / 10) : GMeaning::Other;
+    switch (meaning) {
+      case GMeaning::Rapid:
+      case GMeaning::Line:
+      case GMeaning::ArcCw:
+      case GMeaning::ArcCcw:
+        motion_ = MotionOfG(meaning);
         cycle_ = 0;  // a motion G ends a drilling cycle
         codes.named = true;
+        continue;
+      case GMeaning::PlaneXY:
+      case GMeaning::PlaneZX:
+      case GMeaning::PlaneYZ:
+        plane_ = PlaneOfG(meaning);
+        continue;
+      case GMeaning::Absolute:
+        incremental_ = false;
+        continue;
+      case GMeaning::Incremental:
+        incremental_ = true;
+        continue;
+      case GMeaning::CycleCancel:
+        cycle_ = 0;
+        rSet_ = bottomSet_ = false;
+        continue;
+      case GMeaning::DrillingCycle:
+        // The initial level is where the tool stands when a cycle starts.
+        if (cycle_ == 0) initialZ_ = pos_[2];
+        cycle_ = g / 10;
+        continue;
+      case GMeaning::MacroCall:  // G65 is the macro runner's, G66 is not run (below)
+      case GMeaning::Other:
         break;
+    }
+    switch (g) {
       case 40:   // dwell: its X and P are time
       case 100:  // data setting
       case 280:  // reference return
@@ -433,23 +462,8 @@ void ExtIsoMachine::RunGCodes(const Words& w, BlockCodes& codes) {
       case 920:  // work coordinates set
         codes.noMove = true;
         break;
-      case 170:
-        plane_ = PLANE_XY;
-        break;
-      case 180:
-        plane_ = PLANE_ZX;
-        break;
-      case 190:
-        plane_ = PLANE_YZ;
-        break;
       case 200:
         report_.Pass("inch");
-        break;
-      case 900:
-        incremental_ = false;
-        break;
-      case 910:
-        incremental_ = true;
         break;
       case 930:
         // The store keeps a feed per minute: the F words of inverse time are kept as written.
@@ -463,26 +477,6 @@ void ExtIsoMachine::RunGCodes(const Words& w, BlockCodes& codes) {
         break;
       case 990:
         returnToR_ = true;
-        break;
-      case 800:
-        cycle_ = 0;
-        rSet_ = bottomSet_ = false;
-        break;
-      case 730:
-      case 740:
-      case 760:
-      case 810:
-      case 820:
-      case 830:
-      case 840:
-      case 850:
-      case 860:
-      case 870:
-      case 880:
-      case 890:
-        // The initial level is where the tool stands when a cycle starts.
-        if (cycle_ == 0) initialZ_ = pos_[2];
-        cycle_ = g / 10;
         break;
       case 700:
       case 710:

@@ -9,6 +9,7 @@
 #include "ncio/ext_heidenhain.h"
 #include "ncio/ext_iso.h"
 #include "ncio/ext_macro.h"
+#include "ncio/g_codes.h"
 #include "ncio/nc_number.h"
 #include "ncio/text_scan.h"
 
@@ -489,10 +490,11 @@ IsoLook LookIso(std::string_view s, bool& cycle) {
       long v = 0;
       while (j < n && IsDigit(s[j]) && v < 10000) v = v * 10 + (s[j++] - '0');
       if (u == 'G') {
-        if (v <= 3) look.motion = true, cycle = false;
-        if (v == 80) cycle = false;
-        if (v == 73 || v == 74 || v == 76 || (v >= 81 && v <= 89)) cycle = look.differs = true;
-        if (v == 65 || v == 66) look.differs = true;
+        const GMeaning g = MeaningOfG(v);
+        if (MotionOfG(g) >= 0) look.motion = true, cycle = false;
+        if (g == GMeaning::CycleCancel) cycle = false;
+        if (g == GMeaning::DrillingCycle) cycle = look.differs = true;
+        if (g == GMeaning::MacroCall) look.differs = true;
       } else if (v >= 97 && v <= 99) {
         look.differs = true;
       }

@@ -12,6 +12,7 @@
 #include "model/geometry.h"
 #include "model/undo_ring.h"
 #include "ncio/ext_reader.h"
+#include "ncio/g_codes.h"
 #include "ncio/nc_number.h"
 #include "ncio/nc_text_check.h"
 #include "ncio/setup_words.h"
@@ -94,7 +95,8 @@ inline long LookValue(const char* s, std::size_t i, std::size_t len) {
 }
 
 inline bool PlainG(long v) {
-  return !(v == 65 || v == 66 || v == 73 || v == 74 || v == 76 || (v >= 81 && v <= 89));
+  const GMeaning m = MeaningOfG(v);
+  return m != GMeaning::MacroCall && m != GMeaning::DrillingCycle;
 }
 
 // A character the switch of the walk does not read (at s[i - 1]).
@@ -131,20 +133,79 @@ void AddCommentLine(LayerSlot& layer, const char* s, std::size_t length) {
   layer.comment += "\r\n";
 }
 
+// The steps of ParseFanucBlock, in order.
+
+// The start of a block: absolute blocks start from the last position, incremental blocks
+// collect their increments in the register. A block without a G word continues a linear or
+// rapid motion as its continuation type and an arc as the same arc: the motion type returned.
+inline int BeginIsoBlock(FanucModalState& m, PointRegister& reg, int incremental, double start[3],
+                         double arcOffset[3]) {
+  start[0] = m.modalPosition[0], start[1] = m.modalPosition[1], start[2] = m.modalPosition[2];
+  m.blockStart[0] = start[0], m.blockStart[1] = start[1], m.blockStart[2] = start[2];
+  if (incremental) {
+    reg.x = reg.y = reg.z = 0.0;
+  } else {
+    reg.x = start[0], reg.y = start[1], reg.z = start[2];
+  }
+  arcOffset[0] = arcOffset[1] = arcOffset[2] = 0.0;
+  int type = m.modalMotion;
+  if (type == MOVE_LINE) type = MOVE_LINE_CONT;
+  if (type == MOVE_RAPID) type = MOVE_RAPID_CONT;
+  return type;
+}
+
+// The walk over the words of a block: where it stands, whether every word so far had its
+// number (`valid`) and whether the line is still plain for ClassicDifferences.
+struct IsoWordWalk {
+  IsoWordWalk(const char* text, std::size_t length) : s(text), len(length) {}
+
+  const char* s;
+  std::size_t len;
+  std::size_t i = 0;
+  RunValue v;
+  int valid = 1;
+  bool plain = true;
+
+  // The number of the word whose letter was just passed; a word without one clears `valid`
+  // (the value is then 0 and v.empty tells it).
+  double Number() {
+    plain = plain && PlainAfterLetter(s, i, len);
+    i = ReadRun<false>(s, i, len, v);
+    if (v.empty) valid = 0;
+    return v.value;
+  }
+};
+
+// The line feed: the block is read. 1 when it is a move to store: a block that does not move
+// is dropped (F-only, M-only, tool change blocks), except an arc, which is a full circle; a
+// block with a word without its number is none.
+inline int EndIsoBlock(FanucModalState& m, PointRegister& reg, int incremental,
+                       const double start[3], int type) {
+  if (!m.valid) return 0;
+  const bool arc = type == MOVE_ARC_CW || type == MOVE_ARC_CCW;
+  if (!incremental) {
+    m.modalPosition[0] = reg.x, m.modalPosition[1] = reg.y, m.modalPosition[2] = reg.z;
+    if (reg.x == start[0] && reg.y == start[1] && reg.z == start[2]) return arc ? 1 : 0;
+    return 1;
+  }
+  if (reg.x == 0.0 && reg.y == 0.0 && reg.z == 0.0 && !arc) return 0;
+  reg.x += start[0], reg.y += start[1], reg.z += start[2];
+  m.modalPosition[0] = reg.x, m.modalPosition[1] = reg.y, m.modalPosition[2] = reg.z;
+  return 1;
+}
+
 }  // namespace
 
 int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3]) {
-  const char* s = line.data();
   std::size_t len = line.size();
   c.plainIso = false;
 
   // A "#" anywhere skips the line; a "(" anywhere makes the whole line a comment, so a
   // motion block that carries a comment is never read as a move.
-  const int marks = ScanLineMarks(s, len);
+  const int marks = ScanLineMarks(line.data(), len);
   if (marks < 0) return 0;
-  const bool comment = marks > 0;
-  if (comment) {
-    AddCommentLine(c.layer, s, len);
+  if (marks > 0) {
+    AddCommentLine(c.layer, line.data(), len);
     return 0;
   }
 
@@ -153,123 +214,48 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
   int& incremental = c.state.incremental;
   LayerSlot& layer = c.layer;
   const double scale = c.scale;
+  double start[3];
+  int type = BeginIsoBlock(m, reg, incremental, start, arcOffset);
 
-  // Block start: absolute blocks start from the last position; incremental blocks collect
-  // their increments in the register.
-  double start[3] = {m.modalPosition[0], m.modalPosition[1], m.modalPosition[2]};
-  m.blockStart[0] = start[0], m.blockStart[1] = start[1], m.blockStart[2] = start[2];
-  if (incremental) {
-    reg.x = reg.y = reg.z = 0.0;
-  } else {
-    reg.x = start[0], reg.y = start[1], reg.z = start[2];
-  }
-  arcOffset[0] = arcOffset[1] = arcOffset[2] = 0.0;
-  int valid = 1;
-  // A block without a G word continues a linear or rapid motion as its continuation type
-  // and an arc as the same arc.
-  int type = m.modalMotion;
-  if (type == MOVE_LINE) type = MOVE_LINE_CONT;
-  if (type == MOVE_RAPID) type = MOVE_RAPID_CONT;
-
-  RunValue v;
-  std::size_t i = 0;
-  bool plain = true;
-  while (i < len) {
-    const char ch = s[i++];
+  IsoWordWalk w(line.data(), len);
+  while (w.i < len) {
+    const char ch = w.s[w.i++];
     switch (ch) {
       case 'G': {
-        plain = plain && PlainAfterLetter(s, i, len) && PlainG(LookValue(s, i, len));
-        i = ReadRun<false>(s, i, len, v);
-        if (v.empty) valid = 0;  // a bare G acts as G0
-        switch (IntegerPart(v.value)) {
-          case 0:
-            type = MOVE_RAPID;
-            break;
-          case 1:
-            if (type != MOVE_LINE_CONT) type = MOVE_LINE;
-            break;
-          case 2:
-            type = MOVE_ARC_CW;
-            break;
-          case 3:
-            type = MOVE_ARC_CCW;
-            break;
-          case 17:
-            reg.plane = PLANE_XY;
-            arcOffset[2] = 0.0;
-            break;
-          case 18:
-            reg.plane = PLANE_ZX;
-            arcOffset[1] = 0.0;
-            break;
-          case 19:
-            reg.plane = PLANE_YZ;
-            arcOffset[0] = 0.0;
-            break;
-          case 90:  // coordinates read before it in the block are discarded
-            incremental = 0;
-            reg.x = start[0], reg.y = start[1], reg.z = start[2];
-            break;
-          case 91:
-            incremental = 1;
-            reg.x = reg.y = reg.z = 0.0;
-            break;
-          default:
-            break;
-        }
+        w.plain = w.plain && PlainG(LookValue(w.s, w.i, len));
+        const double g = w.Number();  // a bare G acts as G0
+        ApplyClassicG<kIsoClassicG>(IntegerPart(g), {type, reg, incremental, arcOffset, start});
         m.modalMotion = type;
         break;
       }
       case 'X':
       case 'x':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        reg.x = v.value * scale;
-        if (v.empty) valid = 0;
+        reg.x = w.Number() * scale;
         break;
       case 'Y':
       case 'y':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        reg.y = v.value * scale;
-        if (v.empty) valid = 0;
+        reg.y = w.Number() * scale;
         break;
       case 'Z':
       case 'z':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        reg.z = v.value * scale;
-        if (v.empty) valid = 0;
+        reg.z = w.Number() * scale;
         break;
       case 'I':
       case 'i':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        arcOffset[0] = v.value * scale;
-        if (v.empty) valid = 0;
+        arcOffset[0] = w.Number() * scale;
         break;
       case 'J':
       case 'j':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        arcOffset[1] = v.value * scale;
-        if (v.empty) valid = 0;
+        arcOffset[1] = w.Number() * scale;
         break;
       case 'K':
       case 'k':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        arcOffset[2] = v.value * scale;
-        if (v.empty) valid = 0;
+        arcOffset[2] = w.Number() * scale;
         break;
       case 'R': {
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        if (v.empty) {
-          valid = 0;  // the radius and the offset stay as they were
-          break;
-        }
-        reg.radius = v.value * scale;
+        const double r = w.Number();
+        if (w.v.empty) break;  // the radius and the offset stay as they were
+        reg.radius = r * scale;
         // The centre is computed the moment R is read: an R written before the end point's
         // words sees the end as it stands at that point of the block.
         double end[3] = {reg.x, reg.y, reg.z};
@@ -279,73 +265,45 @@ int ParseFanucBlock(NcBlockContext& c, std::string_view line, double arcOffset[3
       }
       case 'F':
       case 'f':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        reg.feed = ClassicFeed(c.state, v.value);
-        if (v.empty) valid = 0;
+        reg.feed = ClassicFeed(c.state, w.Number());
         break;
       case 'S':
       case 's':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        layer.spindle = IntegerPart(v.value);
-        if (v.empty) valid = 0;
+        layer.spindle = IntegerPart(w.Number());
         break;
       case 'T':
       case 't':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        layer.toolNumber = layer.toolOffset = IntegerPart(v.value);
-        if (v.empty) valid = 0;
+        layer.toolNumber = layer.toolOffset = IntegerPart(w.Number());
         break;
       case 'H':
-      case 'h':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        if (v.empty)
-          valid = 0;  // the offset number stays
-        else
-          layer.toolOffset = IntegerPart(v.value);
+      case 'h': {
+        const double h = w.Number();
+        if (!w.v.empty) layer.toolOffset = IntegerPart(h);  // else the offset number stays
         break;
+      }
       case 'O':
       case 'o':
-        plain = plain && PlainAfterLetter(s, i, len);
-        i = ReadRun<false>(s, i, len, v);
-        layer.programNumber = IntegerPart(v.value);
-        if (v.empty) valid = 0;
+        layer.programNumber = IntegerPart(w.Number());
         break;
       case 'c':  // a lower-case c ends the block at once
         reg.type = type;
-        m.valid = valid;
+        m.valid = w.valid;
         return 0;
-      case '\n': {
-        c.plainIso = plain;
+      case '\n':
+        c.plainIso = w.plain;
         reg.type = type;
-        m.valid = valid;
-        if (!valid) return 0;
-        const bool arc = type == MOVE_ARC_CW || type == MOVE_ARC_CCW;
-        if (!incremental) {
-          m.modalPosition[0] = reg.x, m.modalPosition[1] = reg.y, m.modalPosition[2] = reg.z;
-          // A block that does not move is dropped (F-only, M-only, tool change blocks),
-          // except an arc, which is a full circle.
-          if (reg.x == start[0] && reg.y == start[1] && reg.z == start[2]) return arc ? 1 : 0;
-          return 1;
-        }
-        if (reg.x == 0.0 && reg.y == 0.0 && reg.z == 0.0 && !arc) return 0;
-        reg.x += start[0], reg.y += start[1], reg.z += start[2];
-        m.modalPosition[0] = reg.x, m.modalPosition[1] = reg.y, m.modalPosition[2] = reg.z;
-        return 1;
-      }
+        m.valid = w.valid;
+        return EndIsoBlock(m, reg, incremental, start, type);
       default:  // N, M, P, Q, D, L, blanks and every other character
         if (kOtherMark[static_cast<unsigned char>(ch)] != 0)
-          plain = plain && PlainOther(ch, s, i, len);
+          w.plain = w.plain && PlainOther(ch, w.s, w.i, len);
         break;
     }
   }
   // The walk passed the end of the line without a line feed: a last line without a line
   // feed, or the first 79 characters of a longer line, is not a block.
   reg.type = type;
-  m.valid = valid;
+  m.valid = w.valid;
   return 0;
 }
 

@@ -89,6 +89,10 @@ Outcome AddSimulatedRemovalRates(CApplication& app, CDocument& doc, FeedProfile&
   Outcome ran = RunSimulation(doc.store, DocumentSimulationOptions(app, doc), field, result);
   if (!ran) return ran;
   field = HeightField();
+  return AddRemovalRatesOf(result, profile);
+}
+
+Outcome AddRemovalRatesOf(const SimulationResult& result, FeedProfile& profile) {
   std::vector<std::uint32_t> records;
   std::vector<float> volumes, lengths;
   try {

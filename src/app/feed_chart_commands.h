@@ -9,6 +9,7 @@
 #include "feed/feed_chart.h"
 #include "feed/feed_profile.h"
 #include "platform/outcome.h"
+#include "sim/simulation.h"
 
 namespace trevalon {
 
@@ -36,6 +37,9 @@ Outcome CollectFeedChartSeries(CApplication& app, CDocument& doc, const std::str
 // document's cutting simulation (its stock and tool): refused as the simulation is (no
 // cutting move for an automatic stock, a bad stock or tool), the profile then without rates.
 Outcome AddSimulatedRemovalRates(CApplication& app, CDocument& doc, FeedProfile& profile);
+// The same from a simulation that has run already (the desktop keeps its last one): NoMemory
+// when the rates cannot have their memory.
+Outcome AddRemovalRatesOf(const SimulationResult& result, FeedProfile& profile);
 
 // The chart of the document written to `path`, PNG or SVG by its extension (anything else is
 // refused before any work), with the removal rates when the options ask for them; the file is

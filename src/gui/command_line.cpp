@@ -13,7 +13,7 @@ struct Option {
   bool valueIsPath;
 };
 
-constexpr std::array<Option, 10> kOptions{{
+constexpr std::array<Option, 12> kOptions{{
     {"--screenshot", true, true},
     {"--size", true, false},
     {"--view", true, false},
@@ -22,6 +22,8 @@ constexpr std::array<Option, 10> kOptions{{
     {"--lang", true, false},
     {"--feed-colours", false, false},
     {"--grid", false, false},
+    {"--simulate", false, false},
+    {"--sim-tool", true, false},
     {"--help", false, false},
     {"--version", false, false},
 }};
@@ -89,7 +91,8 @@ CommandLine ReadCommandLine(const std::vector<std::string>& words,
 std::string UsageText() {
   return "usage: trevalon [--sysdir DIR] [--lang en|ko|ja] [FILE...]\n"
          "       trevalon --screenshot OUT.png [--size WxH] [--view top|front|side|iso1..iso4]\n"
-         "                [--feed-colours] [--grid] [--master FILE] FILE...\n"
+         "                [--feed-colours] [--grid] [--master FILE]\n"
+         "                [--simulate [--sim-tool flat|ball|bull,D[,R]]] FILE...\n"
          "       trevalon --help | --version\n"
          "Opens each NC program FILE in its own window (an empty window without one);\n"
          "--screenshot renders the view of the files into a PNG without opening a window.\n"

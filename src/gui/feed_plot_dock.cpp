@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "gui/dialog_kit.h"
+#include "gui/machined_part.h"
 #include "gui/main_window.h"
 #include "gui/toolpath_view.h"
 
@@ -208,7 +209,8 @@ void FeedPlotDock::Refresh() {
               doc.layers.workLayer,
               doc.beforeOptimizerLayer,
               doc.master.Exists() ? doc.master.Cells() : nullptr,
-              doc.master.Exists() ? FeedChartSlopeRadius(v->app()) : 0.0};
+              doc.master.Exists() ? FeedChartSlopeRadius(v->app()) : 0.0,
+              v->machined && v->machined->Current(doc) ? v->machined->run : 0};
   }
   if (key == shown_ && v == view_) return;
   Mark(-1);  // the marked record may not be the same move any more
@@ -225,6 +227,11 @@ void FeedPlotDock::Refresh() {
   auto series = std::make_shared<FeedChartSeries>();
   // A series that cannot have its memory leaves the chart empty; the toolpath is untouched.
   if (!CollectFeedChartSeries(v->app(), v->doc(), {}, *series)) series.reset();
+  // With a simulation of the toolpath shown, its removal rate is the second series (the
+  // rates of the whole program, wherever the slider rests). Rates that cannot have their
+  // memory leave the feed alone on the chart.
+  if (series && key->simulation != 0 && !AddRemovalRatesOf(v->machined->result, series->after))
+    series->after.rates.clear();
   chart_->SetSeries(std::move(series));
 }
 

@@ -62,10 +62,10 @@ class FeedPlotDock : public QDockWidget {
   explicit FeedPlotDock(MainWindow& frame);
 
   // Lays out the chart of the active document anew when its toolpath, work layer or master
-  // model changed since the last time (nothing while the window is hidden). Called when the
-  // frame refreshes after a command, and after each repaint of the view: every change of a
-  // toolpath redraws its view, also one that an interactive input makes after its command
-  // has returned.
+  // model changed, or a cutting simulation ran, since the last time (nothing while the window is
+  // hidden). Called when the frame refreshes after a command, and after each repaint of the view:
+  // every change of a toolpath redraws its view, also one that an interactive input makes after its
+  // command has returned.
   void Refresh();
   FeedChartWidget* chart() const { return chart_; }
   // Writes the chart at the command line's default size; false (message shown) when the file
@@ -88,6 +88,8 @@ class FeedPlotDock : public QDockWidget {
     int layer = -1, beforeLayer = -1;
     const void* cells = nullptr;
     double radius = 0;
+    // The window's cutting simulation while it describes the work layer: its run.
+    std::uint64_t simulation = 0;
     bool operator==(const Key&) const = default;
   };
   std::optional<Key> shown_;

@@ -13,24 +13,7 @@ namespace {
 constexpr double kMaxQuads = 160000.0;
 constexpr double kRadToDeg = 57.29577951308232;
 
-// The view's rotation as three axes: u to the right, v downwards and w towards the viewer, so
-// that the picture's depth order and the shading come from the same turns as the pixels, which
-// are the view's own projection.
-struct Axes {
-  double u[3], v[3], w[3];
-  ViewProjection project;
-  explicit Axes(const ViewState& s) : project(s) {
-    const double sx = s.sinX, cx = s.cosX, sy = s.sinY, cy = s.cosY, sz = s.sinZ, cz = s.cosZ;
-    u[0] = cy * cz, u[1] = -sz, u[2] = -sy * cz;
-    v[0] = -cy * sz * cx + sy * sx, v[1] = -cz * cx, v[2] = sy * sz * cx + cy * sx;
-    w[0] = cy * sz * sx + sy * cx, w[1] = cz * sx, w[2] = -sy * sz * sx + cy * cx;
-  }
-  QPoint Pixel(double x, double y, double z) const {
-    int px, py;
-    project.ToClient(x, y, z, px, py);
-    return QPoint(px, py);
-  }
-};
+using Axes = ViewAxes;
 
 // The colour of a quad: its slope picks the hue (flat ground green, through yellow and orange,
 // to red for walls of 90 degrees), its facing to the light the brightness (0 to 1).

@@ -215,6 +215,8 @@ const MenuEntry kMenus[] = {
     Ticked("NC 프로그램 보기", Txt::TipSourcePane, "sourcePane"),
     Item("공구경로 정보", Txt::TipToolpathInfo, "toolpathInfo"),
     Item("Feed 그래프", Txt::TipFeedPlot, "feedPlot"),
+    Item("가공 시뮬레이션", Txt::TipSimulate, "simulate"),
+    Ticked("가공 형상 보기", Txt::TipShowMachinedPart, "showMachinedPart"),
   Menu("기타(&M)"),
     Item("작업 Layer", Txt::TipWorkLayer, "workLayer"),
     Item("공구경로에 의한 layer 선택", Txt::TipLayerByToolpath, "layerByToolpath"),

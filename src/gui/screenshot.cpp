@@ -6,6 +6,8 @@
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
 #include "app/master_model_commands.h"
+#include "app/simulation_commands.h"
+#include "gui/machined_part.h"
 #include "gui/toolpath_renderer.h"
 
 namespace trevalon {
@@ -16,6 +18,21 @@ int ViewDirectionByName(const std::string& name) {
     if (name == names[i]) return i + 1;
   return 0;
 }
+
+namespace {
+// "ball,6", "flat,10" or "bull,10,2".
+bool ParseToolSpec(const std::string& spec, SimTool& t) {
+  const std::size_t comma = spec.find(',');
+  if (comma == std::string::npos || !ParseSimToolKind(spec.substr(0, comma), t.kind)) return false;
+  double d = 0, r = 0;
+  char extra = 0;
+  const int n = std::sscanf(spec.c_str() + comma + 1, "%lf,%lf%c", &d, &r, &extra);
+  if (n < 1 || n > 2 || (n == 2) != (t.kind == SimToolKind::Bull)) return false;
+  t.diameter = d;
+  t.cornerRadius = n == 2 ? r : 0.0;
+  return t.Problem().empty();
+}
+}  // namespace
 
 std::string ParseScreenshotArgs(const std::vector<std::string>& args, ScreenshotRequest& r,
                                 bool& isScreenshot) {
@@ -45,6 +62,13 @@ std::string ParseScreenshotArgs(const std::vector<std::string>& args, Screenshot
       r.feedColours = true;
     } else if (a == "--master") {
       if (!value(r.master)) return "--master needs the NC program to build the master model from";
+    } else if (a == "--simulate") {
+      r.simulate = true;
+    } else if (a == "--sim-tool") {
+      if (!value(v) || !ParseToolSpec(v, r.tool))
+        return "--sim-tool takes KIND,D[,R]: flat, ball or bull, the diameter and a bull's "
+               "corner radius, for example ball,6";
+      r.simTool = true;
     } else if (a == "--grid") {
       r.showGrid = true;
     } else if (a == "--sysdir" || a == "--lang") {
@@ -92,12 +116,23 @@ int TakeScreenshot(CApplication& app, const ScreenshotRequest& r, std::string& e
   }
   if (layer > 1) SwitchLayerCommand(doc, 0);
   if (!r.files.empty()) doc.view.Fit(doc.store, &doc.layers);
+  MachinedPart part;
+  if (r.simulate) {
+    SimulationOptions o = DocumentSimulationOptions(app, doc);
+    if (r.simTool) o.tool = r.tool;
+    if (Outcome ran = RunMachinedPart(doc, o, part); !ran) {
+      error = "cannot simulate: " + ran.reason();
+      app.CloseDocument(&doc);
+      return 1;
+    }
+  }
   // A little room round the picture so that nothing touches the image's edge.
   doc.view.scale *= 0.94;
   QImage image(r.width, r.height, QImage::Format_ARGB32_Premultiplied);
   {
     QPainter painter(&image);
     ToolpathRenderer renderer;
+    if (r.simulate) renderer.machinedPart = &part;
     RenderOptions options;
     options.colourByLayer = !r.feedColours;
     options.showGrid = r.showGrid;

@@ -9,6 +9,7 @@
 #include <limits>
 #include <thread>
 
+#include "gui/machined_part.h"
 #include "gui/master_model_drawing.h"
 #include "view/drawn_arc.h"
 
@@ -320,11 +321,16 @@ void ToolpathRenderer::Begin(QPainter& painter, CDocument& doc, const RenderOpti
   if (o.showGrid) DrawGrid(painter, view);
   // The master model lies under the toolpaths.
   meshQuadsDrawn = doc.master.shown ? DrawMasterModel(painter, doc.master, view) : 0;
+  // The machined part too, above the master model: it is the material as the program leaves it.
+  partQuadsDrawn = machinedPart ? DrawMachinedPart(painter, machinedPart->field, view) : 0;
   pointsDrawn = 0;
   pagesAhead = 0;
 }
 
 void ToolpathRenderer::End(QPainter& painter, CDocument& doc, const RenderOptions& o) {
+  // The rapids through material over the toolpath, so that no other move hides them.
+  collisionsDrawn =
+      machinedPart ? DrawRapidCollisions(painter, doc.store, machinedPart->result, doc.view) : 0;
   if (o.showTriad) DrawTriad(painter, doc.view, o);
   if (!o.colourByLayer) DrawLegend(painter, doc.view, o);
   painter.restore();

@@ -17,6 +17,8 @@
 
 namespace trevalon {
 
+struct MachinedPart;
+
 // A record's window position, projected ahead of the drawing walk.
 struct AheadPixel {
   int x = 0, y = 0;
@@ -58,6 +60,12 @@ class ToolpathRenderer {
   std::uint64_t pointsDrawn = 0;
   // Quads of the master model drawn by the last render (0 while it is not shown).
   std::uint64_t meshQuadsDrawn = 0;
+  // The machined part drawn under the toolpaths, its rapids through material red over them
+  // (null: none); the view sets it while its part is current and shown.
+  const MachinedPart* machinedPart = nullptr;
+  // Quads of the machined part and rapids through material drawn by the last render.
+  std::uint64_t partQuadsDrawn = 0;
+  std::uint32_t collisionsDrawn = 0;
   // A large layer's records are projected on a second thread a page ahead of the drawing
   // (the picture is the same either way; off: everything on the calling thread).
   bool projectAhead = true;

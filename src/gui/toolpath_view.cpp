@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "app/layer_commands.h"
+#include "gui/machined_part.h"
 #include "gui/point_search.h"
 
 namespace trevalon {
@@ -58,6 +59,10 @@ void ToolpathView::UpdateTitle() {
 
 // ---- Drawing -------------------------------------------------------------------------------
 
+const MachinedPart* ToolpathView::DrawnPart() const {
+  return machined && machined->shown && machined->Current(doc_) ? machined.get() : nullptr;
+}
+
 void ToolpathView::Render() {
   doc_.view.width = std::max(1, width());
   doc_.view.height = std::max(1, height());
@@ -65,6 +70,7 @@ void ToolpathView::Render() {
   if (cache_.size() != size) cache_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
   QPainter painter(&cache_);
   const bool quick = quick_ && DrawnRecords() >= lodRecords;
+  renderer.machinedPart = DrawnPart();
   if (quick) {
     RenderQuick(painter);
   } else {

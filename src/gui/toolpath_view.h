@@ -20,6 +20,8 @@
 
 namespace trevalon {
 
+struct MachinedPart;
+
 class ToolpathView : public QWidget {
   Q_OBJECT
  public:
@@ -107,6 +109,13 @@ class ToolpathView : public QWidget {
   int lodRenders = 0, strideRenders = 0;
   bool LodReady() const { return lod_.lod != nullptr; }
   bool Preparing() const { return preparer_.Running(); }
+
+  // ---- The cutting simulation -------------------------------------------------------------
+  // The last simulation of this window's document (null until one ran): drawn under the
+  // toolpath while it is shown and still describes the work layer.
+  std::unique_ptr<MachinedPart> machined;
+  // The part drawn now, or null.
+  const MachinedPart* DrawnPart() const;
 
   RenderOptions options;
   ToolpathRenderer renderer;

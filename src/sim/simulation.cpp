@@ -1,6 +1,7 @@
 #include "sim/simulation.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
 #include <thread>
@@ -14,6 +15,8 @@ namespace {
 // Rows of a band: the unit of work of one thread (see RunSweeps).
 constexpr int kBandRows = 16;
 constexpr long kMaxChords = 100000;
+// How often in a run the progress is asked.
+constexpr std::size_t kProgressSteps = 100;
 
 struct MoveBuilder {
   const SimulationOptions& opt;
@@ -98,9 +101,14 @@ struct MoveBuilder {
 // both threads busy wherever the toolpath works.
 // With `engaged` (not null), each move's engagement too, merged over its chords and threads
 // (SweepEngagement::Merge gives the same in any order).
-bool RunSweeps(HeightField& field, const SimTool& tool, const std::vector<SweepSegment>& segs,
-               std::size_t moveCount, int threads, std::vector<std::int64_t>& taken,
-               std::vector<SweepEngagement>* engaged) {
+//
+// Progress is asked by thread 0, which is the calling thread, between its segments; a stop it
+// hears is handed to the other threads through `stopped`, which they look at as often.
+enum class SweepEnd { Done, NoMemory, Stopped };
+SweepEnd RunSweeps(HeightField& field, const SimTool& tool, const std::vector<SweepSegment>& segs,
+                   std::size_t moveCount, int threads, std::vector<std::int64_t>& taken,
+                   std::vector<SweepEngagement>* engaged,
+                   const std::function<bool(double)>& progress) {
   // Thread 0 counts into `taken` itself, the others into arrays of their own added to it at
   // the end: one array of eight bytes a move fewer at the peak of a large run.
   std::vector<std::vector<std::int64_t>> parts;
@@ -115,14 +123,22 @@ bool RunSweeps(HeightField& field, const SimTool& tool, const std::vector<SweepS
       for (auto& p : engagedParts) p.assign(moveCount, SweepEngagement());
     }
   } catch (const std::bad_alloc&) {
-    return false;
+    return SweepEnd::NoMemory;
   }
+  std::atomic<bool> stopped{false};
+  const std::size_t every = std::max<std::size_t>(1, segs.size() / kProgressSteps);
   auto work = [&](int t) {
     std::vector<std::int64_t>& mine = t == 0 ? taken : parts[static_cast<std::size_t>(t - 1)];
     SweepEngagement* met = !engaged ? nullptr
                            : t == 0 ? engaged->data()
                                     : engagedParts[static_cast<std::size_t>(t - 1)].data();
-    for (const SweepSegment& s : segs) {
+    for (std::size_t k = 0; k < segs.size(); ++k) {
+      if (k % every == 0) {
+        if (t == 0 && progress && !progress(static_cast<double>(k) / segs.size()))
+          stopped.store(true, std::memory_order_relaxed);
+        if (stopped.load(std::memory_order_relaxed)) return;
+      }
+      const SweepSegment& s = segs[k];
       int lo, hi;
       SegmentRows(field, tool, s, lo, hi);
       for (int band = lo / kBandRows; band * kBandRows < hi; ++band) {
@@ -142,11 +158,12 @@ bool RunSweeps(HeightField& field, const SimTool& tool, const std::vector<SweepS
   for (int t = static_cast<int>(pool.size()) + 1; t < threads; ++t) work(t);
   work(0);
   for (std::thread& th : pool) th.join();
+  if (stopped.load()) return SweepEnd::Stopped;
   for (const auto& p : parts)
     for (std::size_t m = 0; m < moveCount; ++m) taken[m] += p[m];
   for (const auto& p : engagedParts)
     for (std::size_t m = 0; m < moveCount; ++m) (*engaged)[m].Merge(p[m]);
-  return true;
+  return SweepEnd::Done;
 }
 
 }  // namespace
@@ -210,6 +227,7 @@ Outcome Simulate(CPointStore& store, const SimulationOptions& opt, HeightField& 
         havePrev = true;
         continue;
       }
+      if (res.moves.size() >= opt.moveLimit) break;
       SimulatedMove mv;
       mv.record = i;
       mv.type = static_cast<std::int16_t>(type);
@@ -245,9 +263,11 @@ Outcome Simulate(CPointStore& store, const SimulationOptions& opt, HeightField& 
   threads = std::clamp(threads, 1, 64);
   std::vector<std::int64_t> taken;
   std::vector<SweepEngagement> engaged;
-  if (!RunSweeps(field, opt.tool, segs, res.moves.size(), threads, taken,
-                 opt.engagement ? &engaged : nullptr)) {
+  const SweepEnd end = RunSweeps(field, opt.tool, segs, res.moves.size(), threads, taken,
+                                 opt.engagement ? &engaged : nullptr, opt.progress);
+  if (end != SweepEnd::Done) {
     field = HeightField();
+    if (end == SweepEnd::Stopped) return Outcome::Cancelled("the simulation was stopped");
     return Outcome::Failed(OutcomeCode::NoMemory, "not enough memory for the simulation's moves");
   }
   std::vector<SweepSegment>().swap(segs);

@@ -15,7 +15,9 @@
 // rapid rate (all axes start together; the faster ones arrive first), and a collision on
 // either path counts: a programmer cannot know which one the control takes.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,13 @@ struct SimulationOptions {
   // Also measure each move's engagement (SimulatedMove::depth and radial; height_field.h
   // SweepEngagement says how): 12 bytes a move and thread more while the sweep runs.
   bool engagement = false;
+  // Only the first `moveLimit` moves are run (the desktop's slider: the part as it is after
+  // a move); the later ones are left out of the move list and the findings. The automatic
+  // stock is still taken from the whole program, so that every limit cuts the same stock.
+  std::size_t moveLimit = static_cast<std::size_t>(-1);
+  // Asked on the calling thread as the sweep goes on, with the share of the work done (0 to
+  // 1), about a hundred times in a run; false stops the run (the user pressed Escape).
+  std::function<bool(double done)> progress;
 };
 
 struct SimulatedMove {
@@ -77,7 +86,8 @@ Outcome AutoStock(CPointStore& store, const SimTool& tool, StockBox& out);
 // Simulates the store's toolpath (records [0, count)): `field` becomes the machined stock and
 // `out` the moves and findings. The result does not depend on the number of threads. Reads
 // the store through its register and changes no record. Refused (field and out empty) for a
-// bad tool, stock or cell size, or when the memory cannot be had.
+// bad tool, stock or cell size, or when the memory cannot be had; Cancelled (field and out
+// empty) when `progress` stopped it.
 Outcome Simulate(CPointStore& store, const SimulationOptions& options, HeightField& field,
                  SimulationResult& out);
 

@@ -705,6 +705,32 @@ constexpr TxtEntry kTexts[] = {
      "텍스트를 유지하십시오",
      "プログラムテキストは経路と一致しなくなりました (%s で変更): 経路をテキストとして書き出すか、"
      "テキストをそのまま残してください"},
+    {TREVALON_TXT(TipSimulate),
+     "Cut the work layer out of a stock: the material removed, rapids through material and air "
+     "cuts",
+     "작업 layer 로 소재를 깎아 봅니다: 제거량, 소재를 지나는 급속, 에어컷",
+     "作業 layer で素材を削ってみます: 除去量、素材を通る早送り、エアカット"},
+    {TREVALON_TXT(TipShowMachinedPart), "Show or hide the machined part of the last simulation",
+     "마지막 시뮬레이션의 가공 형상을 보이거나 숨깁니다",
+     "最後のシミュレーションの加工形状を表示または非表示にします"},
+    {TREVALON_TXT(SimulationProgress), " Simulation %d %% (Esc stops)",
+     " 시뮬레이션 %d %% (Esc 로 중지)", " シミュレーション %d %% (Esc で中止)"},
+    {TREVALON_TXT(SimulationStopped), " Simulation stopped: the machined part is as it was",
+     " 시뮬레이션 중지: 가공 형상은 그대로입니다", " シミュレーション中止: 加工形状はそのままです"},
+    {TREVALON_TXT(SimulationRefused), "The simulation cannot run: %s",
+     "시뮬레이션을 실행할 수 없습니다: %s", "シミュレーションを実行できません: %s"},
+    {TREVALON_TXT(SimulationSummary),
+     " Simulation: %.1f mm3 removed, %u rapids through material (first: %s), %u air cuts "
+     "(%.1f mm)",
+     " 시뮬레이션: 제거량 %.1f mm3, 소재를 지나는 급속 %u개 (처음: %s), 에어컷 %u개 (%.1f mm)",
+     " シミュレーション: 除去量 %.1f mm3、素材を通る早送り %u 個 (最初: %s)、エアカット %u 個 "
+     "(%.1f mm)"},
+    {TREVALON_TXT(SimulationNoCollision), "none", "없음", "なし"},
+    {TREVALON_TXT(SimulationMoveShown), " Move %u / %u: point %u, %.3f mm3 removed",
+     " 이동 %u / %u: 점 %u, 제거량 %.3f mm3", " 移動 %u / %u: 点 %u、除去量 %.3f mm3"},
+    {TREVALON_TXT(SimulationStale), "The toolpath changed since the simulation: run it again",
+     "시뮬레이션 후 공구경로가 바뀌었습니다: 다시 실행하십시오",
+     "シミュレーション後に工具経路が変わりました: もう一度実行してください"},
 };
 
 #undef TREVALON_TXT

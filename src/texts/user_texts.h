@@ -369,6 +369,16 @@ enum class Txt : int {
   CmdRenumber,              // "renumber blocks"
   CmdTextFromToolpath,      // "program text from the toolpath"
   TextNoLongerToolpath,     // the program text no longer describes the toolpath (%s: the command)
+  // ---- Desktop: the cutting simulation --------------------------------------------------------
+  TipSimulate,            // status tip of the View menu's cutting simulation
+  TipShowMachinedPart,    // status tip of the toggle that shows or hides the machined part
+  SimulationProgress,     // help line while it runs: %d percent done
+  SimulationStopped,      // help line after Escape stopped it
+  SimulationRefused,      // message: %s why it cannot run
+  SimulationSummary,      // help line after a run: volume, rapid collisions, first, air cuts
+  SimulationNoCollision,  // the "first" of the summary when no rapid went through material
+  SimulationMoveShown,    // the slider: %u move of %u, record %u, %.3f mm^3 that move took
+  SimulationStale,        // the slider's dock when the toolpath changed since the run
 
   Count
 };

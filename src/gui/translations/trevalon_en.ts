@@ -924,6 +924,56 @@
             <translation>&lt;&lt; Comment &gt;&gt;</translation>
         </message>
         <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>가공 시뮬레이션</source>
+            <translation>Cutting simulation</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>소재를 공구경로에서</source>
+            <translation>Stock from the toolpath</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>평 엔드밀</source>
+            <translation>Flat end mill</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>볼 엔드밀</source>
+            <translation>Ball end mill</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>불노즈 엔드밀</source>
+            <translation>Bull nose end mill</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>공구</source>
+            <translation>Tool</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>공구 직경 D</source>
+            <translation>Tool diameter D</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>코너 반경 r</source>
+            <translation>Corner radius r</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>셀 크기</source>
+            <translation>Cell size</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>급속을 축별로도 검사</source>
+            <translation>Also check rapids axis by axis</translation>
+        </message>
+        <message>
             <location filename="../commands/toolpath_info_dialog.cpp"/>
             <source>Ncdata 정보</source>
             <translation>NC Data Information</translation>
@@ -1599,6 +1649,11 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
             <location filename="../menus.cpp"/>
             <source>공구경로 정보</source>
             <translation>Toolpath information</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
+            <source>가공 형상 보기</source>
+            <translation>Machined part</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>

@@ -924,6 +924,56 @@
             <translation>&lt;&lt; コメント &gt;&gt;</translation>
         </message>
         <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>가공 시뮬레이션</source>
+            <translation>切削シミュレーション</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>소재를 공구경로에서</source>
+            <translation>素材を工具経路から</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>평 엔드밀</source>
+            <translation>フラットエンドミル</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>볼 엔드밀</source>
+            <translation>ボールエンドミル</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>불노즈 엔드밀</source>
+            <translation>ラジアスエンドミル</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>공구</source>
+            <translation>工具</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>공구 직경 D</source>
+            <translation>工具径 D</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>코너 반경 r</source>
+            <translation>コーナー半径 r</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>셀 크기</source>
+            <translation>セルサイズ</translation>
+        </message>
+        <message>
+            <location filename="../commands/simulation_commands.cpp"/>
+            <source>급속을 축별로도 검사</source>
+            <translation>早送りを軸ごとにも検査</translation>
+        </message>
+        <message>
             <location filename="../commands/toolpath_info_dialog.cpp"/>
             <source>Ncdata 정보</source>
             <translation>NC データ情報</translation>
@@ -1599,6 +1649,11 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
             <location filename="../menus.cpp"/>
             <source>공구경로 정보</source>
             <translation>工具経路情報</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
+            <source>가공 형상 보기</source>
+            <translation>加工形状を表示</translation>
         </message>
         <message>
             <location filename="../menus.cpp"/>

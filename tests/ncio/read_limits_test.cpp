@@ -245,52 +245,61 @@ double PathLength(const std::vector<Rec>& r) {
   return length;
 }
 
+// Helices read as chords by the extended reader, against the helix itself: random arcs in
+// each plane, both directions, up to a full turn, rising or falling along the plane's
+// normal. Every chord point lies on the circle, turns only the arc's way, and stands at the
+// height its swept angle gives; the last is the end as written.
 TEST(ReadLimits, HelixAsChordsLiesOnTheHelix) {
-  const char* program = "G21 G90 G17 G0 X5 Y0 Z1\nG1 Z0 F100\nG3 X5 Y0 I-5 J0 Z-2\nM30\n";
-  ReaderBench b;
-  b.nc.extendedReadingChk = 1;
-  b.nc.arcToCutInputChk = 1;
-  ASSERT_EQ(b.AppendText(program), 1);
-  const std::vector<Rec> r = b.Records();
-  ASSERT_GT(r.size(), 10u);
-  // One turn of radius 5 falling 2, after the plunge of 1.
-  EXPECT_NEAR(PathLength(r), 1 + std::hypot(2 * M_PI * 5, 2), 0.01);
-  double turned = 0;
-  for (std::size_t i = 2; i < r.size(); ++i) {
-    EXPECT_NEAR(std::hypot(r[i].x, r[i].y), 5, 1e-3) << i;
-    double step = std::atan2(r[i].y, r[i].x) - std::atan2(r[i - 1].y, r[i - 1].x);
-    if (step < -1e-6) step += 2 * M_PI;
-    turned += step;
-    // Z falls evenly along the angle: 2 per turn.
-    EXPECT_NEAR(r[i].z, -2 * turned / (2 * M_PI), 1e-3) << i;
-    EXPECT_EQ(r[i].type, 4) << i;
-    EXPECT_EQ(r[i].feed, 100) << i;
+  std::mt19937 rng(5);
+  auto real = [&rng](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng);
+  };
+  const int axes[3][3] = {{0, 1, 2}, {2, 0, 1}, {1, 2, 0}};  // u, v and normal: G17, G18, G19
+  for (int run = 0; run < 60; ++run) {
+    const int plane = run % 3, ccw = run / 3 % 2;
+    const int u = axes[plane][0], v = axes[plane][1], w = axes[plane][2];
+    const double r = real(1, 50), h = real(-5, 5);
+    const double sweep = run % 4 == 0 ? 2 * M_PI : real(0.2, 2 * M_PI - 0.05);
+    double start[3] = {0, 0, 0}, end[3] = {0, 0, 0};
+    start[u] = r;
+    end[u] = r * std::cos(ccw ? sweep : -sweep), end[v] = r * std::sin(ccw ? sweep : -sweep);
+    end[w] = h;
+    char program[256];
+    std::snprintf(program, sizeof program,
+                  "G%d G0 X%.4f Y%.4f Z%.4f\nG%d X%.4f Y%.4f Z%.4f %c%.4f F100\n", 17 + plane,
+                  start[0], start[1], start[2], ccw ? 3 : 2, end[0], end[1], end[2], "IJK"[u], -r);
+    SCOPED_TRACE(program);
+    for (double& c : end) c = std::round(c * 1e4) / 1e4;
+    ReaderBench b;
+    b.nc.extendedReadingChk = 1;
+    b.nc.arcToCutInputChk = 1;
+    ASSERT_EQ(b.AppendText(program), 1);
+    const std::vector<Rec> recs = b.Records();
+    ASSERT_GT(recs.size(), 8u);
+    double swept = 0, before = 0;
+    for (std::size_t i = 1; i < recs.size(); ++i) {
+      SCOPED_TRACE(i);
+      const double p[3] = {recs[i].x, recs[i].y, recs[i].z};
+      EXPECT_NEAR(std::hypot(p[u], p[v]), r, 2e-3);
+      const double angle = std::atan2(p[v], p[u]);
+      double step = (ccw ? 1 : -1) * (angle - before);
+      step -= 2 * M_PI * std::floor(step / (2 * M_PI) + 1e-9);  // the arc's way round
+      EXPECT_LT(step, M_PI / 2);
+      swept += step, before = angle;
+      EXPECT_NEAR(p[w], h * swept / sweep, 2e-3);
+      EXPECT_EQ(recs[i].type, i == 1 ? MOVE_LINE : MOVE_LINE_CONT);
+      EXPECT_EQ(recs[i].feed, 100);
+    }
+    EXPECT_NEAR(swept, sweep, 1e-3);
+    EXPECT_NEAR(recs.back().x, end[0], 1e-3);
+    EXPECT_NEAR(recs.back().y, end[1], 1e-3);
+    EXPECT_NEAR(recs.back().z, end[2], 1e-3);
   }
-  EXPECT_NEAR(turned, 2 * M_PI, 1e-6);
-  EXPECT_NEAR(r.back().z, -2, 1e-6);
-
-  // A helix about Y in the ZX plane rises along Y.
-  ReaderBench zx;
-  zx.nc.extendedReadingChk = 1;
-  zx.nc.arcToCutInputChk = 1;
-  ASSERT_EQ(zx.AppendText("G18 G1 X10 F100\nG3 X0 Z10 Y4 I-10\n"), 1);
-  const std::vector<Rec> s = zx.Records();
-  ASSERT_GT(s.size(), 10u);
-  std::vector<double> swept = {0};
-  for (std::size_t i = 1; i < s.size(); ++i) {
-    EXPECT_NEAR(std::hypot(s[i].x, s[i].z), 10, 1e-3) << i;
-    double step = std::fabs(std::atan2(s[i].x, s[i].z) - std::atan2(s[i - 1].x, s[i - 1].z));
-    if (step > M_PI) step = 2 * M_PI - step;
-    swept.push_back(swept.back() + step);
-  }
-  // Y rises evenly along the angle swept, to 4 at the end.
-  for (std::size_t i = 1; i < s.size(); ++i)
-    EXPECT_NEAR(s[i].y, 4 * swept[i] / swept.back(), 1e-3) << i;
-
   // The classic reader keeps its own chords of a helix.
   ReaderBench classic;
   classic.nc.arcToCutInputChk = 1;
-  ASSERT_EQ(classic.AppendText(program), 1);
+  ASSERT_EQ(classic.AppendText("G21 G90 G17 G0 X5 Y0 Z1\nG1 Z0 F100\nG3 X5 Y0 I-5 J0 Z-2\nM30\n"),
+            1);
   EXPECT_NEAR(PathLength(classic.Records()), 36.9, 0.05);
 }
 

@@ -33,9 +33,6 @@ TEST(FanucBlock, MotionTypesWordsAndNumbers) {
                 // The number buffer keeps 20 characters; the rest of the run goes with the word.
                 {"X1.2345678901234567890123Y7.\n", 1, "x=1.234567890123456789 y=7"},
                 {"X12345678901234567890123 Y8.\n", 1, "x=12345678901234567890"},
-                // Beyond what a record holds: limited, never wrapped (each limit and its
-                // report: ReadLimits).
-                {"G1 F99999999999\n", 0, "feed=32767"},
                 {"X5. Y\n", 0, "y=0"}});  // a letter without a number: 0, the block invalid
   // O, T (which sets the offset too) and H; a word without a number sets 0 (H keeps its
   // offset) and invalidates the block, which then does not move.

@@ -5,8 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <random>
 
 #include "ncio/ext_reader.h"
 #include "ncio/nc_number.h"
@@ -27,36 +31,14 @@ struct LimitCase {
   const char* report;   // the classic read's limits or the extended read's report
 };
 
-constexpr const char* kFeeds =
-    "G21 G90 G94\nG0 X0 Y0 Z1\nG1 X10 F40000\nG1 X20 F180.18\nG1 X30 F0.5\nM30\n";
-constexpr const char* kFeedRecords = "1 0 0 1 0, 3 10 0 1 32767, 4 20 0 1 180, 4 30 0 1 1";
-constexpr const char* kFar = "G00X0Y0Z10\nG01Z0F100\nX40000\nY10\nG00Z10\n";
-constexpr const char* kFarRecords =
-    "1 0 0 10 0, 3 0 0 0 100, 4 32700 0 0 100, 4 32700 10 0 100, 1 32700 10 10 100";
-
 TEST(ReadLimits, LimitedAndReported) {
   const LimitCase cases[] = {
-      {"feeds, classic ISO", ClassicIso, kFeeds, kFeedRecords, "feed-limited=2@3"},
-      {"feeds, extended ISO: each G1 names its motion", ExtendedIso, kFeeds,
-       "1 0 0 1 0, 3 10 0 1 32767, 3 20 0 1 180, 3 30 0 1 1", "feed-limited=2@3"},
       {"feeds beyond the record, classic Heidenhain: F above 2000 stays a rapid", ClassicHeidenhain,
        "L X+10 Y+0 Z+0 F0.5\nL X+20 F40000\nL X+30 F100\n",
        "3 10 0 0 1, 1 20 0 0 32767, 3 30 0 0 100", "feed-limited=2@1"},
       {"feeds beyond the record, extended Heidenhain", ExtendedHeidenhain,
        "BEGIN PGM T MM\nL X+0 Y+0 Z+1 FMAX\nL X+10 F40000\nL X+20 F0.5\nEND PGM T MM\n",
        "1 0 0 1 0, 3 10 0 1 32767, 3 20 0 1 1", "feed-limited=2@3"},
-      {"coordinates, classic ISO: every block beyond is limited", ClassicIso, kFar, kFarRecords,
-       "coord-limited=3@3"},
-      {"coordinates, extended ISO", ExtendedIso, kFar, kFarRecords, "coord-limited=3@3"},
-      {"coordinates, classic Heidenhain", ClassicHeidenhain,
-       "L X+10 Y+0 Z+0 F100\nL X+40000\nL Y-99999\n",
-       "3 10 0 0 100, 4 32700 0 0 100, 4 32700 -32700 0 100", "coord-limited=2@2"},
-      {"a number longer than any coordinate, classic ISO", ClassicIso,
-       "G0 X0 Y0 Z10\nG1 Z0 F100\nY-100000000000000000000\n",
-       "1 0 0 10 0, 3 0 0 0 100, 4 0 -32700 0 100", "coord-limited=1@3"},
-      {"a number longer than any coordinate, extended ISO", ExtendedIso,
-       "G0 X0 Y0 Z10\nG1 Z0 F100\nY-100000000000000000000\n",
-       "1 0 0 10 0, 3 0 0 0 100, 4 0 -32700 0 100", "coord-limited=1@3"},
       {"an arc whose centre lies beyond but whose offset fits, classic ISO", ClassicIso,
        "G1 X30000 F100\nG2 X30000 Y0 I5000\n", "3 30000 0 0 100, 8 30000 0 0 100, 91 5000 0 0 100",
        ""},
@@ -90,6 +72,90 @@ TEST(ReadLimits, LimitedAndReported) {
       if (IsMotionType(rec->type) && !IsRapidType(rec->type)) {
         EXPECT_GT(rec->feed, 0) << i;
       }
+    }
+  }
+}
+
+// Every reader against a reference of the limits, over random programs of cuts: a record
+// holds each coordinate limited to +/-32700 and the integer part of each feed limited to
+// 1..32767; the report counts the blocks whose position (the one written, not the one
+// stored) or feed was beyond, from the first of them. ISO programs leave words out, so a
+// coordinate beyond stays beyond in the blocks after it; the classic ISO cut after the first
+// is a continuation, the extended one names its motion with each G1.
+TEST(ReadLimits, EveryReaderAgainstTheReferenceOfTheLimits) {
+  std::mt19937 rng(31);
+  auto draw = [&rng](int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); };
+  auto real = [&rng](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng);
+  };
+  for (Reader reader : {ClassicIso, ExtendedIso, ClassicHeidenhain, ExtendedHeidenhain}) {
+    const bool iso = reader == ClassicIso || reader == ExtendedIso;
+    const bool extended = reader == ExtendedIso || reader == ExtendedHeidenhain;
+    for (int run = 0; run < 60; ++run) {
+      std::string program = iso ? "G0 X0 Y0 Z1\n" : extended ? "BEGIN PGM T MM\n" : "";
+      if (reader == ExtendedHeidenhain) program += "L X+0 Y+0 Z+1 FMAX\n";
+      std::vector<Rec> want;
+      if (iso || extended) want.push_back(Rec{1, 0, 0, 1, 0});
+      double at[3] = {0, 0, 1};
+      int coords = 0, feeds = 0, coordLine = 0, feedLine = 0;
+      for (int i = 0; i < 6; ++i) {
+        const bool g1 = i == 0 || draw(2) == 0;
+        std::string block = iso ? (g1 ? "G1" : "") : "L";
+        for (int axis = 0; axis < 3; ++axis) {
+          if (iso && axis < 2 && i > 0 && draw(3) == 0) continue;  // left out: stays as it was
+          const int kind = axis == 2 ? 0 : draw(4);
+          const double sign = draw(2) ? 1 : -1;
+          char text[64];
+          if (kind == 3 && iso) {
+            std::snprintf(text, sizeof text, "%s100000000000000000000", sign < 0 ? "-" : "");
+          } else {
+            const double v = axis == 2  ? -0.5 * (i + 1)  // every block moves
+                             : kind < 2 ? real(-32700, 32700)
+                                        : sign * real(32700.001, 1e6);
+            std::snprintf(text, sizeof text, iso ? "%.3f" : "%+.3f", v);
+          }
+          at[axis] = std::strtod(text, nullptr);
+          block += std::string(" ") + "XYZ"[axis] + text;
+        }
+        const int feedKind = draw(3);
+        const double feed = feedKind == 0   ? real(0.001, 0.999)
+                            : feedKind == 1 ? real(1, iso ? 32767.9 : 2000)  // Heidenhain: F2000
+                                            : real(32768, 1e6);              // and up is a rapid
+        char f[32];
+        std::snprintf(f, sizeof f, " F%.3f\n", iso || feedKind < 2 ? feed : 1999.0);
+        block += f;
+        program += block;
+        const double written = std::strtod(f + 2, nullptr);
+        const int line = i + (iso || extended ? 2 : 1) + (reader == ExtendedHeidenhain);
+        if (std::fabs(at[0]) > 32700 || std::fabs(at[1]) > 32700) {
+          coordLine = coords++ ? coordLine : line;
+        }
+        if (written < 1 || written >= 32768) feedLine = feeds++ ? feedLine : line;
+        const int type = iso && (reader == ClassicIso ? i > 0 : !g1) ? 4 : 3;
+        want.push_back(Rec{type, std::clamp(at[0], -32700.0, 32700.0),
+                           std::clamp(at[1], -32700.0, 32700.0), at[2],
+                           std::clamp(static_cast<int>(written), 1, 32767)});
+      }
+      if (reader == ExtendedHeidenhain) program += "END PGM T MM\n";
+      SCOPED_TRACE(program);
+      ReaderBench b;
+      b.nc.extendedReadingChk = extended;
+      b.nc.heidenhainInputChk = !iso;
+      ASSERT_EQ(b.AppendText(program), 1);
+      std::vector<Rec> got = b.Records();
+      if (!iso)  // Heidenhain motion types are no part of the limits: ReadLimits above
+        for (std::size_t i = 0; i < got.size() && i < want.size(); ++i) want[i].type = got[i].type;
+      ExpectRecords(got, want, 2e-3);
+      // Extended Heidenhain stores (and limits) a straight move while the next block runs.
+      const ExtReadReport& r = extended ? b.state.lastReport : b.state.classicLimits;
+      std::string report;
+      if (coords)
+        report += "coord-limited=" + std::to_string(coords) + "@" +
+                  std::to_string(coordLine + (reader == ExtendedHeidenhain));
+      if (feeds)
+        report += (coords ? " feed-limited=" : "feed-limited=") + std::to_string(feeds) + "@" +
+                  std::to_string(feedLine);
+      EXPECT_EQ(PassedOver(r, true), report);
     }
   }
 }
@@ -179,52 +245,61 @@ double PathLength(const std::vector<Rec>& r) {
   return length;
 }
 
+// Helices read as chords by the extended reader, against the helix itself: random arcs in
+// each plane, both directions, up to a full turn, rising or falling along the plane's
+// normal. Every chord point lies on the circle, turns only the arc's way, and stands at the
+// height its swept angle gives; the last is the end as written.
 TEST(ReadLimits, HelixAsChordsLiesOnTheHelix) {
-  const char* program = "G21 G90 G17 G0 X5 Y0 Z1\nG1 Z0 F100\nG3 X5 Y0 I-5 J0 Z-2\nM30\n";
-  ReaderBench b;
-  b.nc.extendedReadingChk = 1;
-  b.nc.arcToCutInputChk = 1;
-  ASSERT_EQ(b.AppendText(program), 1);
-  const std::vector<Rec> r = b.Records();
-  ASSERT_GT(r.size(), 10u);
-  // One turn of radius 5 falling 2, after the plunge of 1.
-  EXPECT_NEAR(PathLength(r), 1 + std::hypot(2 * M_PI * 5, 2), 0.01);
-  double turned = 0;
-  for (std::size_t i = 2; i < r.size(); ++i) {
-    EXPECT_NEAR(std::hypot(r[i].x, r[i].y), 5, 1e-3) << i;
-    double step = std::atan2(r[i].y, r[i].x) - std::atan2(r[i - 1].y, r[i - 1].x);
-    if (step < -1e-6) step += 2 * M_PI;
-    turned += step;
-    // Z falls evenly along the angle: 2 per turn.
-    EXPECT_NEAR(r[i].z, -2 * turned / (2 * M_PI), 1e-3) << i;
-    EXPECT_EQ(r[i].type, 4) << i;
-    EXPECT_EQ(r[i].feed, 100) << i;
+  std::mt19937 rng(5);
+  auto real = [&rng](double lo, double hi) {
+    return std::uniform_real_distribution<double>(lo, hi)(rng);
+  };
+  const int axes[3][3] = {{0, 1, 2}, {2, 0, 1}, {1, 2, 0}};  // u, v and normal: G17, G18, G19
+  for (int run = 0; run < 60; ++run) {
+    const int plane = run % 3, ccw = run / 3 % 2;
+    const int u = axes[plane][0], v = axes[plane][1], w = axes[plane][2];
+    const double r = real(1, 50), h = real(-5, 5);
+    const double sweep = run % 4 == 0 ? 2 * M_PI : real(0.2, 2 * M_PI - 0.05);
+    double start[3] = {0, 0, 0}, end[3] = {0, 0, 0};
+    start[u] = r;
+    end[u] = r * std::cos(ccw ? sweep : -sweep), end[v] = r * std::sin(ccw ? sweep : -sweep);
+    end[w] = h;
+    char program[256];
+    std::snprintf(program, sizeof program,
+                  "G%d G0 X%.4f Y%.4f Z%.4f\nG%d X%.4f Y%.4f Z%.4f %c%.4f F100\n", 17 + plane,
+                  start[0], start[1], start[2], ccw ? 3 : 2, end[0], end[1], end[2], "IJK"[u], -r);
+    SCOPED_TRACE(program);
+    for (double& c : end) c = std::round(c * 1e4) / 1e4;
+    ReaderBench b;
+    b.nc.extendedReadingChk = 1;
+    b.nc.arcToCutInputChk = 1;
+    ASSERT_EQ(b.AppendText(program), 1);
+    const std::vector<Rec> recs = b.Records();
+    ASSERT_GT(recs.size(), 8u);
+    double swept = 0, before = 0;
+    for (std::size_t i = 1; i < recs.size(); ++i) {
+      SCOPED_TRACE(i);
+      const double p[3] = {recs[i].x, recs[i].y, recs[i].z};
+      EXPECT_NEAR(std::hypot(p[u], p[v]), r, 2e-3);
+      const double angle = std::atan2(p[v], p[u]);
+      double step = (ccw ? 1 : -1) * (angle - before);
+      step -= 2 * M_PI * std::floor(step / (2 * M_PI) + 1e-9);  // the arc's way round
+      EXPECT_LT(step, M_PI / 2);
+      swept += step, before = angle;
+      EXPECT_NEAR(p[w], h * swept / sweep, 2e-3);
+      EXPECT_EQ(recs[i].type, i == 1 ? MOVE_LINE : MOVE_LINE_CONT);
+      EXPECT_EQ(recs[i].feed, 100);
+    }
+    EXPECT_NEAR(swept, sweep, 1e-3);
+    EXPECT_NEAR(recs.back().x, end[0], 1e-3);
+    EXPECT_NEAR(recs.back().y, end[1], 1e-3);
+    EXPECT_NEAR(recs.back().z, end[2], 1e-3);
   }
-  EXPECT_NEAR(turned, 2 * M_PI, 1e-6);
-  EXPECT_NEAR(r.back().z, -2, 1e-6);
-
-  // A helix about Y in the ZX plane rises along Y.
-  ReaderBench zx;
-  zx.nc.extendedReadingChk = 1;
-  zx.nc.arcToCutInputChk = 1;
-  ASSERT_EQ(zx.AppendText("G18 G1 X10 F100\nG3 X0 Z10 Y4 I-10\n"), 1);
-  const std::vector<Rec> s = zx.Records();
-  ASSERT_GT(s.size(), 10u);
-  std::vector<double> swept = {0};
-  for (std::size_t i = 1; i < s.size(); ++i) {
-    EXPECT_NEAR(std::hypot(s[i].x, s[i].z), 10, 1e-3) << i;
-    double step = std::fabs(std::atan2(s[i].x, s[i].z) - std::atan2(s[i - 1].x, s[i - 1].z));
-    if (step > M_PI) step = 2 * M_PI - step;
-    swept.push_back(swept.back() + step);
-  }
-  // Y rises evenly along the angle swept, to 4 at the end.
-  for (std::size_t i = 1; i < s.size(); ++i)
-    EXPECT_NEAR(s[i].y, 4 * swept[i] / swept.back(), 1e-3) << i;
-
   // The classic reader keeps its own chords of a helix.
   ReaderBench classic;
   classic.nc.arcToCutInputChk = 1;
-  ASSERT_EQ(classic.AppendText(program), 1);
+  ASSERT_EQ(classic.AppendText("G21 G90 G17 G0 X5 Y0 Z1\nG1 Z0 F100\nG3 X5 Y0 I-5 J0 Z-2\nM30\n"),
+            1);
   EXPECT_NEAR(PathLength(classic.Records()), 36.9, 0.05);
 }
 

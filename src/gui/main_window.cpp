@@ -22,6 +22,7 @@
 #include "app/text_edit_commands.h"
 #include "gui/dialog_kit.h"
 #include "gui/source_pane.h"
+#include "gui/source_text_view.h"
 #include "platform/file_io.h"
 
 namespace trevalon {
@@ -289,6 +290,9 @@ void MainWindow::RebuildUndoMenu() {
     a->setStatusTip(Q(app_.Text(Txt::TipUndo)));
     connect(a, &QAction::triggered, this, [this, v, k] {
       if (v != ActiveView()) return;  // the window closed or another one came up
+      // Our rule: a line still being typed in the program pane is newer than every step the
+      // list named; taking steps back drops it.
+      if (SourcePane* pane = SourcePaneOf(v)) pane->text()->ReloadEditor();
       for (std::size_t j = 0; j <= k; ++j)
         if (!UndoCommand(app_, v->doc())) break;
       RefreshState();

@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QtTest>
 #include <fstream>
 
@@ -141,6 +142,19 @@ class ProgramEditorTest : public QObject {
     QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
     QVERIFY(HasMove(e.doc().store, 10, 0));
     QVERIFY(!e.text->EditPending());
+  }
+
+  void theUndoListDropsTheLineBeingTyped() {
+    Editing e;
+    e.Type(5, "N30 X20 Y0 F500");
+    e.pane->ApplyPending();
+    e.Type(6, "N40 X10 Y30");
+    e.p.window->RebuildUndoMenu();
+    e.p.window->undoMenu()->actions().front()->trigger();
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
+    QCOMPARE(Line(e.doc(), 6), std::string("N40 X10 Y10"));
+    QCOMPARE(e.editor->text(), QString("N40 X10 Y10"));
+    QVERIFY(!HasMove(e.doc().store, 10, 30));
   }
 
   // Ctrl+Z stays in the line while it has typing of its own, then gives way to the document.

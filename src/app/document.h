@@ -117,9 +117,10 @@ class CDocument {
     if (layer == layers.workLayer && edits != writtenEdits_) return true;
     return InTable(layer) && layerChanged_[static_cast<std::size_t>(layer)];
   }
-  // Whether any toolpath of the document holds changes that were not written.
+  // Whether any toolpath of the document, or its program text as edited, holds changes that
+  // were not written.
   bool Modified() const {
-    if (edits != writtenEdits_) return true;
+    if (edits != writtenEdits_ || text.Unsaved()) return true;
     for (bool changed : layerChanged_)
       if (changed) return true;
     return false;

@@ -21,13 +21,6 @@ std::string NoText() {
   return "no program text: load a program first";
 }
 
-// The text's own line end: that of its first line, LF for a text without one.
-std::string LineEndOf(const std::string& text) {
-  const std::size_t lf = text.find('\n');
-  if (lf != std::string::npos) return lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
-  return text.find('\r') != std::string::npos ? "\r" : "\n";
-}
-
 // The state a whole read of the text starts from: the one the indexed read started from, so
 // that a whole read and a spliced one agree (the reader's modal state otherwise carries over
 // from the document's last read).
@@ -85,6 +78,12 @@ void Measure(CDocument& doc) {
 }
 
 }  // namespace
+
+std::string LineEndOf(const std::string& text) {
+  const std::size_t lf = text.find('\n');
+  if (lf != std::string::npos) return lf > 0 && text[lf - 1] == '\r' ? "\r\n" : "\n";
+  return text.find('\r') != std::string::npos ? "\r" : "\n";
+}
 
 Outcome OpenProgramText(CApplication&, CDocument& doc) {
   EditedText& et = doc.text;
@@ -242,7 +241,7 @@ std::string RenumberedLine(std::string_view line, bool heidenhain, const Renumbe
 
 Outcome RenumberBlocks(CApplication& app, CDocument& doc, const RenumberOptions& options) {
   if (Outcome o = OpenProgramText(app, doc); !o.ok()) return o;
-  if (options.start < 0 || options.step < 1 || options.start > 99999999 || options.step > 99999999)
+  if (!kRenumberStart.Contains(options.start) || !kRenumberStep.Contains(options.step))
     return Outcome::Failed(OutcomeCode::Refused,
                            "start must be 0 or more and step 1 or more (at most 99999999)");
   const EditedText& et = doc.text;

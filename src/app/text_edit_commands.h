@@ -13,12 +13,16 @@
 
 #include "app/application.h"
 #include "platform/outcome.h"
+#include "platform/value_range.h"
 
 namespace trevalon {
 
 // Takes the work layer's program into the document when it is not held yet. Refused when the
 // document has no program; CannotOpen when its file cannot be read.
 Outcome OpenProgramText(CApplication& app, CDocument& doc);
+
+// The text's own line end: that of its first line, LF for a text without one.
+std::string LineEndOf(const std::string& text);
 
 // Bytes [begin, end) of the text become `with`, and the toolpath follows. The lines, the
 // positions of the line functions below are checked by them.
@@ -43,6 +47,8 @@ struct RenumberOptions {
   long step = 10;
   bool every = false;
 };
+inline constexpr IntRange kRenumberStart{0, 99999999};
+inline constexpr IntRange kRenumberStep{1, 99999999};
 Outcome RenumberBlocks(CApplication& app, CDocument& doc, const RenumberOptions& options);
 
 // Writes the text as edited to `path` (replacing a file there). The work layer counts as

@@ -19,8 +19,10 @@
 
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
+#include "app/text_edit_commands.h"
 #include "gui/dialog_kit.h"
 #include "gui/source_pane.h"
+#include "gui/source_text_view.h"
 #include "platform/file_io.h"
 
 namespace trevalon {
@@ -85,6 +87,10 @@ ToolpathView* MainWindow::NewDocument() {
   sourceStack_->addWidget(pane);
   connect(view, &ToolpathView::pointShown, pane, [this, pane](std::uint32_t record) {
     if (!sourceDock_->isHidden()) pane->ShowRecord(record);
+  });
+  connect(pane, &SourcePane::documentChanged, this, [this] {
+    RefreshState();
+    RefreshStatus();
   });
   QMdiSubWindow* sub = mdi_->addSubWindow(view);
   // The toolkit gives each document window a close item with the platform's close keys, one
@@ -182,6 +188,14 @@ bool MainWindow::MayCloseDocument(ToolpathView* view) {
     case QtPlatform::SaveChoice::Save:
       break;
   }
+  // The program text as edited goes to its own file first; when the toolpath is what it reads
+  // as, that writes the toolpath too, and nothing more is asked.
+  if (doc.text.Unsaved()) {
+    if (SourcePane* pane = SourcePaneOf(view)) pane->ApplyPending();
+    if (!SaveProgramText(app_, doc, doc.text.path).ok()) return false;
+    view->UpdateTitle();
+    if (!doc.Modified()) return true;
+  }
   const Command* save = FindCommand("saveNc");
   if (!save) return false;
   RunOn(*save, view);
@@ -206,6 +220,9 @@ void MainWindow::Run(const Command& c) {
 
 void MainWindow::RunOn(const Command& c, ToolpathView* v) {
   if (c.needs == Needs::View && !v) return;
+  // A line still being typed in the program pane is part of the text before any command runs
+  // (an undo then takes it back as the newest step).
+  if (SourcePane* pane = SourcePaneOf(v)) pane->ApplyPending();
   CommandContext ctx{app_, *this, v, memory_, c.action};
   // A command that changed the toolpath says what it did on the help line (undo and redo say
   // their own); one that waits for a window or a polygon says it when that input has run it
@@ -273,6 +290,9 @@ void MainWindow::RebuildUndoMenu() {
     a->setStatusTip(Q(app_.Text(Txt::TipUndo)));
     connect(a, &QAction::triggered, this, [this, v, k] {
       if (v != ActiveView()) return;  // the window closed or another one came up
+      // Our rule: a line still being typed in the program pane is newer than every step the
+      // list named; taking steps back drops it.
+      if (SourcePane* pane = SourcePaneOf(v)) pane->text()->ReloadEditor();
       for (std::size_t j = 0; j <= k; ++j)
         if (!UndoCommand(app_, v->doc())) break;
       RefreshState();

@@ -213,6 +213,7 @@ const MenuEntry kMenus[] = {
     Sep(),
     Item("Text editor", Txt::TipViewInEditor, "viewInEditor"),
     Ticked("NC 프로그램 보기", Txt::TipSourcePane, "sourcePane"),
+    Ticked("NC 프로그램 편집", Txt::TipProgramEdit, "programEdit"),
     Item("공구경로 정보", Txt::TipToolpathInfo, "toolpathInfo"),
     Item("Feed 그래프", Txt::TipFeedPlot, "feedPlot"),
     Item("가공 시뮬레이션", Txt::TipSimulate, "simulate"),

@@ -379,6 +379,27 @@ enum class Txt : int {
   SimulationNoCollision,  // the "first" of the summary when no rapid went through material
   SimulationMoveShown,    // the slider: %u move of %u, record %u, %.3f mm^3 that move took
   SimulationStale,        // the slider's dock when the toolpath changed since the run
+  // ---- The program pane as an editor -------------------------------------------------------
+  TipProgramEdit,          // status tip of the View menu item that switches the pane to editing
+  EditorEdit,              // the pane's editing toggle
+  EditorApply,             // apply the pending line change now
+  EditorFind,              // find the pattern
+  EditorReplace,           // replace the match under the cursor
+  EditorReplaceAll,        // replace every match
+  EditorRegex,             // the pattern is a regular expression
+  EditorGoToLine,          // go to line (caption)
+  EditorLinePrompt,        // "Line (1 to %s):"
+  EditorRenumber,          // renumber the blocks (button and dialog caption)
+  EditorRenumberStart,     // first block number
+  EditorRenumberStep,      // step between block numbers
+  EditorRenumberEvery,     // number every block, not only where an N word is
+  EditorSaveText,          // write the text as edited to its file
+  EditorNotFound,          // "%s" was not found
+  EditorReplaced,          // %s replacements made
+  EditorBadPattern,        // the pattern is no valid regular expression; %s: why
+  TextReplaceWithWritten,  // the text becomes the program as the writer writes the toolpath
+  TextKeep,                // the text stays as it is
+  TextWriteCaption,        // caption of the file choice for the written program
 
   Count
 };

@@ -1647,6 +1647,11 @@ CNC toolpath workbench: view, edit, optimise and write NC programs.</translation
         </message>
         <message>
             <location filename="../menus.cpp"/>
+            <source>NC 프로그램 편집</source>
+            <translation>Edit NC program</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
             <source>공구경로 정보</source>
             <translation>Toolpath information</translation>
         </message>

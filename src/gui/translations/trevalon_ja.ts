@@ -1647,6 +1647,11 @@ CNC 工具経路ワークベンチ: NC プログラムの表示、編集、最�
         </message>
         <message>
             <location filename="../menus.cpp"/>
+            <source>NC 프로그램 편집</source>
+            <translation>NCプログラム編集</translation>
+        </message>
+        <message>
+            <location filename="../menus.cpp"/>
             <source>공구경로 정보</source>
             <translation>工具経路情報</translation>
         </message>

@@ -1,0 +1,435 @@
+// The program pane as an editor: typing into a line moves the toolpath, undo brings back text
+// and toolpath together, find and replace, go to line, renumbering, the lines the editor's keys
+// split and join, the bar after a command changed the toolpath, and the unsaved question.
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QDockWidget>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QtTest>
+#include <fstream>
+
+#include "app/text_edit_commands.h"
+#include "gui/source_pane.h"
+#include "gui/source_text_view.h"
+#include "gui_test_support.h"
+
+using namespace trevalon;
+using namespace trevalon::guitest;
+
+namespace {
+
+const char* kProgram =
+    "%\n"
+    "O1000\n"
+    "N10 G90 G00 X0 Y0 Z5\n"
+    "N20 G01 Z-1 F200\n"
+    "N30 X10 Y0 F500\n"
+    "N40 X10 Y10\n"
+    "N50 X0 Y10\n"
+    "N60 G00 Z5\n"
+    "M30\n"
+    "%\n";
+
+// Whether the toolpath holds a move ending at (x, y).
+bool HasMove(CPointStore& s, double x, double y) {
+  for (std::uint32_t i = 0; i < s.count; ++i)
+    if (s.FetchPoint(i) && IsMotionType(s.reg.type) && s.reg.x == x && s.reg.y == y) return true;
+  return false;
+}
+
+// The feed of the move ending at (x, y); -1 without one.
+int FeedAt(CPointStore& s, double x, double y) {
+  for (std::uint32_t i = 0; i < s.count; ++i)
+    if (s.FetchPoint(i) && IsMotionType(s.reg.type) && s.reg.x == x && s.reg.y == y)
+      return s.reg.feed;
+  return -1;
+}
+
+std::string Line(const CDocument& doc, std::size_t line) {  // from 1
+  return std::string(doc.text.lines.Line(doc.text.text, line - 1));
+}
+
+// A program opened with the pane editing it.
+struct Editing {
+  Program p;
+  std::string path;
+  ToolpathView* v = nullptr;
+  SourcePane* pane = nullptr;
+  SourceTextView* text = nullptr;
+  QLineEdit* editor = nullptr;
+
+  explicit Editing(const char* program = kProgram) {
+    path = p.dir.filePath("part.nc").toStdString();
+    std::ofstream(path, std::ios::binary) << program;
+    if (p.window->OpenFile(path) != 1) qFatal("the program was not read");
+    v = p.window->ActiveView();
+    p.window->Action("programEdit")->trigger();
+    pane = p.window->SourcePaneOf(v);
+    text = pane->text();
+    editor = text->lineEditor();
+  }
+  CDocument& doc() { return v->doc(); }
+  // Line `line` (from 1) becomes `typed`, typed as the user does; then the pause applies it.
+  void Type(std::size_t line, const QString& typed) {
+    text->SetCurrentLine(line - 1);
+    editor->selectAll();
+    QTest::keyClicks(editor, typed);
+  }
+};
+
+}  // namespace
+
+class ProgramEditorTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void editingShowsTheDockAndTheLineEditor() {
+    Editing e;
+    QVERIFY(!e.p.window->sourceDock()->isHidden());
+    QVERIFY(e.pane->editing());
+    QVERIFY(e.p.window->Action("programEdit")->isChecked());
+    QVERIFY(e.doc().text.open);
+    QVERIFY(e.text->holdsOther());
+    QVERIFY(e.editor->isVisible());
+    QCOMPARE(e.editor->text(), QString("%"));
+    // Off again: the editor goes, the text stays held.
+    e.p.window->Action("programEdit")->trigger();
+    QVERIFY(!e.pane->editing());
+    QVERIFY(!e.editor->isVisible());
+    QVERIFY(!e.p.window->Action("programEdit")->isChecked());
+  }
+
+  void typingMovesTheToolpathAndUndoBringsBothBack() {
+    Editing e;
+    CPointStore& s = e.doc().store;
+    QVERIFY(HasMove(s, 10, 0));
+    QVERIFY(!e.v->windowTitle().endsWith('*'));
+    e.Type(5, "N30 X20 Y0 F500");
+    // Nothing is read while typing goes on; the pause applies the line.
+    QVERIFY(e.text->EditPending());
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
+    QTRY_VERIFY(!e.text->EditPending());
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X20 Y0 F500"));
+    QVERIFY(HasMove(s, 20, 0));
+    QVERIFY(!HasMove(s, 10, 0));
+    QVERIFY(e.v->windowTitle().endsWith('*'));
+    QVERIFY(e.doc().text.Unsaved());
+    // The moves the change made are highlighted for a moment.
+    QVERIFY(e.v->markedPath);
+    QTRY_VERIFY_WITH_TIMEOUT(!e.v->markedPath, 3000);
+    // Undo: text and toolpath together, and the line editor shows the line as it was.
+    e.p.window->Action("undo")->trigger();
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
+    QVERIFY(HasMove(s, 10, 0));
+    QVERIFY(!HasMove(s, 20, 0));
+    QCOMPARE(e.editor->text(), QString("N30 X10 Y0 F500"));
+    QVERIFY(!e.doc().text.Unsaved());
+    e.p.window->Action("redo")->trigger();
+    QVERIFY(HasMove(s, 20, 0));
+    QCOMPARE(e.editor->text(), QString("N30 X20 Y0 F500"));
+  }
+
+  void aCommandAppliesTheLineBeingTypedFirst() {
+    Editing e;
+    e.Type(5, "N30 X30 Y0 F500");
+    QVERIFY(e.text->EditPending());
+    // Undo right away: the typed line became a step of its own first, and that step goes.
+    e.p.window->Action("undo")->trigger();
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
+    QVERIFY(HasMove(e.doc().store, 10, 0));
+    QVERIFY(!e.text->EditPending());
+  }
+
+  void theUndoListDropsTheLineBeingTyped() {
+    Editing e;
+    e.Type(5, "N30 X20 Y0 F500");
+    e.pane->ApplyPending();
+    e.Type(6, "N40 X10 Y30");
+    e.p.window->RebuildUndoMenu();
+    e.p.window->undoMenu()->actions().front()->trigger();
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
+    QCOMPARE(Line(e.doc(), 6), std::string("N40 X10 Y10"));
+    QCOMPARE(e.editor->text(), QString("N40 X10 Y10"));
+    QVERIFY(!HasMove(e.doc().store, 10, 30));
+  }
+
+  // Ctrl+Z stays in the line while it has typing of its own, then gives way to the document.
+  void undoKeyBelongsToTheLineUntilItHasNoSteps() {
+    Editing e;
+    e.text->SetCurrentLine(4);
+    const auto overridden = [&] {
+      QKeyEvent k(QEvent::ShortcutOverride, Qt::Key_Z, Qt::ControlModifier);
+      k.ignore();
+      QApplication::sendEvent(e.editor, &k);
+      return k.isAccepted();
+    };
+    QVERIFY(!overridden());  // nothing typed: the window's undo runs
+    QTest::keyClicks(e.editor, "7");
+    QVERIFY(overridden());
+  }
+
+  void returnSplitsAndBackspaceJoins() {
+    Editing e;
+    const std::size_t lines = e.doc().text.lines.Count();
+    const std::size_t steps = e.doc().undo.UndoNames().size();
+    e.text->SetCurrentLine(4);  // "N30 X10 Y0 F500"
+    e.editor->setCursorPosition(7);
+    Key(e.editor, Qt::Key_Return);
+    QCOMPARE(e.doc().text.lines.Count(), lines + 1);
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X10"));
+    QCOMPARE(Line(e.doc(), 6), std::string(" Y0 F500"));
+    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(5));
+    QCOMPARE(e.editor->cursorPosition(), 0);
+    Key(e.editor, Qt::Key_Backspace);
+    QCOMPARE(e.doc().text.lines.Count(), lines);
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
+    QCOMPARE(e.editor->cursorPosition(), 7);
+    // Delete at the end joins with the next line; each change is one undo step.
+    e.editor->end(false);
+    Key(e.editor, Qt::Key_Delete);
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500N40 X10 Y10"));
+    QCOMPARE(e.doc().undo.UndoNames().size(), steps + 3);
+  }
+
+  void selectedLinesAreCutAndPastedAsLines() {
+    Editing e;
+    const std::size_t lines = e.doc().text.lines.Count();
+    e.text->SetCurrentLine(4);
+    Key(e.editor, Qt::Key_Down, Qt::ShiftModifier);
+    QCOMPARE(e.text->SelectedLines(),
+             std::make_optional(std::make_pair<std::size_t, std::size_t>(4, 5)));
+    Key(e.editor, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QString("N30 X10 Y0 F500\nN40 X10 Y10\n"));
+    QCOMPARE(e.doc().text.lines.Count(), lines - 2);
+    QVERIFY(!HasMove(e.doc().store, 10, 10));
+    // Pasted at the start of a line: the lines go in before it.
+    e.text->SetCurrentLine(4);
+    e.editor->setCursorPosition(0);
+    Key(e.editor, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(e.doc().text.text, std::string(kProgram));
+    QVERIFY(HasMove(e.doc().store, 10, 10));
+  }
+
+  void findAndReplace_data() {
+    QTest::addColumn<QString>("find");
+    QTest::addColumn<QString>("with");
+    QTest::addColumn<bool>("regex");
+    QTest::addColumn<int>("replaced");
+    QTest::addColumn<QString>("line5");
+    QTest::addColumn<double>("y");  // the move to (10, y) after it has
+    QTest::addColumn<int>("feed");  // this feed
+    QTest::newRow("plain") << "F500"
+                           << "F800" << false << 1 << "N30 X10 Y0 F800" << 0.0 << 800;
+    QTest::newRow("plain is no pattern") << "X1."
+                                         << "X9" << false << 0 << "N30 X10 Y0 F500" << 0.0 << 500;
+    QTest::newRow("pattern with a group")
+        << "X(\\d+) Y0"
+        << "X\\1 Y5" << true << 2 << "N30 X10 Y5 F500" << 5.0 << 500;
+    QTest::newRow("anchored") << "^N(\\d+)"
+                              << "N0\\1" << true << 6 << "N030 X10 Y0 F500" << 0.0 << 500;
+  }
+  void findAndReplace() {
+    QFETCH(QString, find);
+    QFETCH(QString, with);
+    QFETCH(bool, regex);
+    QFETCH(int, replaced);
+    QFETCH(QString, line5);
+    QFETCH(double, y);
+    QFETCH(int, feed);
+    Editing e;
+    e.pane->findField()->setText(find);
+    e.pane->replaceField()->setText(with);
+    e.pane->regexBox()->setChecked(regex);
+    const std::size_t steps = e.doc().undo.UndoNames().size();
+    QCOMPARE(e.pane->ReplaceAll(), replaced);
+    QCOMPARE(QString::fromStdString(Line(e.doc(), 5)), line5);
+    QCOMPARE(FeedAt(e.doc().store, 10, y), feed);
+    // All of it one undo step.
+    QCOMPARE(e.doc().undo.UndoNames().size(), steps + (replaced > 0 ? 1 : 0));
+  }
+
+  void findGoesFromMatchToMatchAndReplacesOne() {
+    Editing e;
+    e.pane->findField()->setText("X10");
+    e.text->SetCurrentLine(0);
+    QVERIFY(e.pane->FindNext());
+    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(4));
+    QCOMPARE(e.editor->selectedText(), QString("X10"));
+    QVERIFY(e.pane->FindNext());
+    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(5));
+    QVERIFY(e.pane->FindNext());  // round the end, back to the first
+    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(4));
+    e.pane->replaceField()->setText("X15");
+    QVERIFY(e.pane->ReplaceOne());
+    QCOMPARE(Line(e.doc(), 5), std::string("N30 X15 Y0 F500"));
+    QCOMPARE(Line(e.doc(), 6), std::string("N40 X10 Y10"));  // the next match, not replaced
+    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(5));
+    QVERIFY(HasMove(e.doc().store, 15, 0));
+    e.pane->findField()->setText("Q99");
+    QVERIFY(!e.pane->FindNext());
+    QVERIFY(e.pane->info()->text().contains("Q99"));
+    // A broken pattern says why and changes nothing.
+    e.pane->findField()->setText("F(");
+    e.pane->regexBox()->setChecked(true);
+    QCOMPARE(e.pane->ReplaceAll(), 0);
+    QVERIFY(e.pane->info()->text().startsWith("Not a valid regular expression"));
+  }
+
+  void goToLineAsksForTheLine() {
+    Editing e;
+    e.p.platform->values = {"7", "99", "x", ""};
+    e.pane->AskGoToLine();
+    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(6));
+    QCOMPARE(e.editor->text(), QString("N50 X0 Y10"));
+    for (int i = 0; i < 3; ++i) {  // beyond the text, no number, cancelled: the cursor stays
+      e.pane->AskGoToLine();
+      QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(6));
+    }
+  }
+
+  void renumberTakesItsDialog() {
+    Editing e;
+    Dialogs d({FillAnd({{"start", "100"}, {"step", "5"}, {"every", "0"}}),
+               FillAnd({{"start", "1"}, {"step", "1"}, {"every", "1"}})});
+    e.pane->AskRenumber();
+    QCOMPARE(Line(e.doc(), 3), std::string("N100 G90 G00 X0 Y0 Z5"));
+    QCOMPARE(Line(e.doc(), 8), std::string("N125 G00 Z5"));
+    QCOMPARE(Line(e.doc(), 9), std::string("M30"));
+    e.pane->AskRenumber();
+    QCOMPARE(Line(e.doc(), 9), std::string("N7 M30"));
+    QCOMPARE(Line(e.doc(), 2), std::string("O1000"));
+    QCOMPARE(d.answered, std::size_t(2));
+  }
+
+  void commandChangingTheToolpathRaisesTheBar() {
+    Editing e;
+    QVERIFY(!e.pane->syncBar()->isVisible());
+    e.p.window->Action("deleteAll")->trigger();
+    QVERIFY(e.pane->syncBar()->isVisible());
+    // Keep: the bar goes; the next edit reads the text whole, the toolpath is back.
+    Click(e.pane, "keepText");
+    QVERIFY(!e.pane->syncBar()->isVisible());
+    e.Type(5, "N30 X12 Y0 F500");
+    e.pane->ApplyPending();
+    QVERIFY(HasMove(e.doc().store, 12, 0));
+    QVERIFY(HasMove(e.doc().store, 10, 10));
+    QVERIFY(!e.pane->syncBar()->isVisible());
+    // A toolpath changed again; replace with the written program: the text becomes the
+    // program the writer wrote, and describes the toolpath.
+    e.doc().NoteWorkLayerChanged();
+    e.p.window->RefreshState();
+    QVERIFY(e.pane->syncBar()->isVisible());
+    const std::string out = e.p.dir.filePath("written.nc").toStdString();
+    Dialogs d({ChooseFile(out)});
+    Click(e.pane, "textFromToolpath");
+    QCOMPARE(d.answered, std::size_t(1));
+    QCOMPARE(e.doc().text.text, ReadAll(out));
+    QVERIFY(e.doc().text.Describes(e.doc().edits));
+    QVERIFY(!e.pane->syncBar()->isVisible());
+    QVERIFY(HasMove(e.doc().store, 12, 0));
+  }
+
+  void theUnsavedQuestionCoversTheText() {
+    Editing e;
+    e.Type(5, "N30 X20 Y0 F500");
+    e.pane->ApplyPending();
+    QVERIFY(e.doc().Modified());
+    e.p.platform->saveChoices = {QtPlatform::SaveChoice::Cancel};
+    QVERIFY(!e.p.window->MayCloseDocument(e.v));
+    QCOMPARE(ReadAll(e.path), std::string(kProgram));
+    // Save writes the text as edited to its file; nothing else is asked.
+    e.p.platform->saveChoices = {QtPlatform::SaveChoice::Save};
+    QVERIFY(e.p.window->MayCloseDocument(e.v));
+    QVERIFY(ReadAll(e.path).find("N30 X20 Y0 F500\n") != std::string::npos);
+    QVERIFY(!e.doc().Modified());
+    QVERIFY(!e.v->windowTitle().endsWith('*'));
+  }
+
+  void saveTextWritesTheTextAsEdited() {
+    Editing e;
+    e.Type(6, "N40 X10 Y12");
+    Click(e.pane, "saveText");  // applies the line being typed first
+    std::string expected = kProgram;
+    expected.replace(expected.find("N40 X10 Y10"), 11, "N40 X10 Y12");
+    QCOMPARE(ReadAll(e.path), expected);
+    QVERIFY(!e.doc().Modified());
+  }
+
+  // What typing and applying a line cost on a long program (TREVALON_EDITOR_LONG names one;
+  // the measures are printed, not judged: the machine's load decides them).
+  void longProgramTimes() {
+    const QString path = qEnvironmentVariable("TREVALON_EDITOR_LONG");
+    if (path.isEmpty()) QSKIP("TREVALON_EDITOR_LONG not set");
+    Program p;
+    QCOMPARE(p.window->OpenFile(path.toStdString()), 1);
+    ToolpathView* v = p.window->ActiveView();
+    QElapsedTimer clock;
+    clock.start();
+    p.window->Action("programEdit")->trigger();
+    const qint64 open = clock.restart();
+    SourcePane* pane = p.window->SourcePaneOf(v);
+    const std::size_t middle = v->doc().text.lines.Count() / 2;
+    QVERIFY(pane->GoToLine(middle));
+    const qint64 go = clock.restart();
+    QLineEdit* editor = pane->text()->lineEditor();
+    qint64 key = 0, paint = 0, apply = 0;
+    for (int round = 0; round < 2; ++round) {  // the second, when the fonts are cached
+      clock.restart();
+      editor->end(false);
+      QTest::keyClicks(editor, "0");
+      key = clock.restart();
+      // The first paint after a change also renders the view the change asked to redraw; the
+      // second is the pane's own.
+      pane->text()->viewport()->repaint();
+      clock.restart();
+      pane->text()->viewport()->repaint();
+      paint = clock.restart();
+      pane->ApplyPending();
+      apply = clock.restart();
+    }
+    v->repaint();
+    const qint64 redraw = clock.restart();
+    // The core's part of an apply alone: the text edit command with its spliced re-read.
+    QVERIFY(EditTextLine(*p.app, v->doc(), middle, "X1 Y1 Z1").ok());
+    const qint64 core = clock.restart();
+    qInfo(
+        "lines %zu: editing on %lld ms, go to line %lld ms, a key %lld ms, pane paint %lld ms, "
+        "apply %lld ms, view redraw %lld ms, the core's text edit alone %lld ms",
+        v->doc().text.lines.Count(), open, go, key, paint, apply, redraw, core);
+  }
+
+  // The manual's picture of the editing pane, made only when TREVALON_MANUAL_PICTURES names
+  // the folder it goes to.
+  void manualPicture() {
+    const QString folder = qEnvironmentVariable("TREVALON_MANUAL_PICTURES");
+    if (folder.isEmpty()) QSKIP("TREVALON_MANUAL_PICTURES not set");
+    Program p;
+    p.window->resize(1400, 820);
+    const std::string path = p.dir.filePath("core-insert-finish.nc").toStdString();
+    std::ofstream(path, std::ios::binary)
+        << ReadAll(std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc");
+    QCOMPARE(p.window->OpenFile(path), 1);
+    ToolpathView* v = p.window->ActiveView();
+    p.window->Action("programEdit")->trigger();
+    SourcePane* pane = p.window->SourcePaneOf(v);
+    QTest::qWait(300);
+    v->Fit();
+    QVERIFY(pane->GoToLine(13));
+    QLineEdit* editor = pane->text()->lineEditor();
+    editor->selectAll();
+    QTest::keyClicks(editor, "X-39.200 Z-16.0000");
+    pane->ApplyPending();
+    pane->findField()->setText("Z-1[46]\\.0+");
+    pane->replaceField()->setText("Z-15.0000");
+    pane->regexBox()->setChecked(true);
+    QTest::qWait(100);
+    QVERIFY(p.window->grab().save(folder + "/program-editor.png"));
+  }
+};
+
+QTEST_MAIN(ProgramEditorTest)
+#include "program_editor_test.moc"

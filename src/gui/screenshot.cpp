@@ -21,12 +21,12 @@ int ViewDirectionByName(const std::string& name) {
 
 namespace {
 // "ball,6", "flat,10" or "bull,10,2".
-bool ParseToolSpec(const std::string& spec, SimTool& t) {
-  const std::size_t comma = spec.find(',');
-  if (comma == std::string::npos || !ParseSimToolKind(spec.substr(0, comma), t.kind)) return false;
+bool ParseToolWords(const std::string& words, SimTool& t) {
+  const std::size_t comma = words.find(',');
+  if (comma == std::string::npos || !ParseSimToolKind(words.substr(0, comma), t.kind)) return false;
   double d = 0, r = 0;
   char extra = 0;
-  const int n = std::sscanf(spec.c_str() + comma + 1, "%lf,%lf%c", &d, &r, &extra);
+  const int n = std::sscanf(words.c_str() + comma + 1, "%lf,%lf%c", &d, &r, &extra);
   if (n < 1 || n > 2 || (n == 2) != (t.kind == SimToolKind::Bull)) return false;
   t.diameter = d;
   t.cornerRadius = n == 2 ? r : 0.0;
@@ -65,7 +65,7 @@ std::string ParseScreenshotArgs(const std::vector<std::string>& args, Screenshot
     } else if (a == "--simulate") {
       r.simulate = true;
     } else if (a == "--sim-tool") {
-      if (!value(v) || !ParseToolSpec(v, r.tool))
+      if (!value(v) || !ParseToolWords(v, r.tool))
         return "--sim-tool takes KIND,D[,R]: flat, ball or bull, the diameter and a bull's "
                "corner radius, for example ball,6";
       r.simTool = true;

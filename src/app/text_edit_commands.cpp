@@ -122,7 +122,7 @@ Outcome ChangeProgramText(CApplication& app, CDocument& doc, std::uint64_t begin
   doc.undo.SaveUndo(doc.store, name);  // the text's version goes with it (CDocument)
   doc.undo.TagNewest(current, &setup);
   et.Apply(begin, end, with);
-  et.lines.Index(et.text);
+  et.lines.Update(et.text, begin, end, begin + with.size());
   const TextChange change{begin, end, begin + with.size()};
   SourceLines lines = current;
   bool spliced = false;

@@ -43,6 +43,52 @@ bool NcTextLines::Index(std::string_view text) {
   return true;
 }
 
+bool NcTextLines::Update(std::string_view text, std::uint64_t begin, std::uint64_t oldEnd,
+                         std::uint64_t newEnd) {
+  if (starts_.empty() || text.size() > kMaxText || begin > oldEnd || oldEnd > size_ ||
+      newEnd < begin || text.size() != size_ - (oldEnd - begin) + (newEnd - begin))
+    return Index(text);
+  const std::int64_t delta = static_cast<std::int64_t>(newEnd) - static_cast<std::int64_t>(oldEnd);
+  // The line before the one changed is read again too: a CR ending it may meet an LF the change
+  // puts (or takes) at the start of the next.
+  std::size_t k = begin < size_ ? LineOf(begin) : starts_.size() - 1;
+  if (k > 0) --k;
+  std::vector<std::uint32_t> fresh;
+  std::size_t m = starts_.size(), j = k;  // old lines from m on only move
+  std::size_t b = starts_[k];
+  while (b < text.size()) {
+    if (b >= newEnd) {
+      // From here on the text is the old one moved by delta: a line that starts where an old
+      // one started reads as that one did, and so do all after it.
+      const std::uint64_t old = static_cast<std::uint64_t>(static_cast<std::int64_t>(b) - delta);
+      while (j < starts_.size() && starts_[j] < old) ++j;
+      if (j < starts_.size() && starts_[j] == old) {
+        m = j;
+        break;
+      }
+    }
+    fresh.push_back(static_cast<std::uint32_t>(b));
+    std::size_t i = textscan::FindFirstExact(text, b, LineEndWord, LineEndByte);
+    if (i < text.size() && text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    const std::size_t next = i < text.size() ? i + 1 : i;
+    longest_ = std::max(longest_, next - b);
+    b = next;
+  }
+  const std::size_t span = m - k;
+  const auto at = starts_.begin() + static_cast<std::ptrdiff_t>(k);
+  if (fresh.size() > span)
+    starts_.insert(at + static_cast<std::ptrdiff_t>(span), fresh.size() - span, 0);
+  else if (fresh.size() < span)
+    starts_.erase(at + static_cast<std::ptrdiff_t>(fresh.size()),
+                  at + static_cast<std::ptrdiff_t>(span));
+  std::copy(fresh.begin(), fresh.end(), starts_.begin() + static_cast<std::ptrdiff_t>(k));
+  if (delta != 0)
+    for (std::size_t i = k + fresh.size(); i < starts_.size(); ++i)
+      starts_[i] = static_cast<std::uint32_t>(static_cast<std::int64_t>(starts_[i]) + delta);
+  size_ = text.size();
+  return true;
+}
+
 std::string_view NcTextLines::Line(std::string_view text, std::size_t i) const {
   const std::uint64_t b = Start(i);
   std::uint64_t e = std::min<std::uint64_t>(End(i), text.size());

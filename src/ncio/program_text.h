@@ -21,6 +21,15 @@ class NcTextLines {
   // Builds the table over `text` (4 bytes per line); false, with no lines, for a text larger
   // than kMaxText.
   bool Index(std::string_view text);
+  // After bytes [begin, oldEnd) of the indexed text became bytes [begin, newEnd) of `text`:
+  // only the lines from the one before the change are read again, up to the first line that
+  // starts where an old line started (moved by the change) beyond the new bytes; the lines
+  // after it only move. The table is then the one Index(text) makes, at the cost of the
+  // changed lines and one pass adding to the later starts, where Index reads the whole text.
+  // Longest() may overstate afterwards (a line that got shorter keeps its length there), which
+  // only widens what a pane may scroll. A change that does not fit the table indexes anew.
+  bool Update(std::string_view text, std::uint64_t begin, std::uint64_t oldEnd,
+              std::uint64_t newEnd);
   std::size_t Count() const { return starts_.size(); }
   // Where line i (from 0) starts, and where the next one starts (or the text ends).
   std::uint64_t Start(std::size_t i) const { return starts_[i]; }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,50 @@ TEST(NcTextLines, EveryLineEndAndTheLineOfEachByte) {
   EXPECT_EQ(t.LineOf(0), 0u);
   ASSERT_TRUE(t.Index("\r\n"));
   EXPECT_EQ(AllLines(t, "\r\n"), V{""});
+}
+
+// An edit's update of the table gives the table a whole index gives, for random changes over
+// texts of every kind of line end (CR and LF meeting across the change's edges included).
+TEST(NcTextLines, AnUpdateAfterAChangeIndexesAsAWholeIndex) {
+  std::mt19937 rng(7);
+  const char pieces[][4] = {"G1", "X2", "\n", "\r\n", "\r", "\n\r", " ", ""};
+  const auto pick = [&](int n) {
+    std::string out;
+    for (int i = 0; i < n; ++i) {
+      const std::size_t p = rng() % 8;
+      out += pieces[p];
+    }
+    return out;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    const int size = static_cast<int>(rng() % 40);
+    std::string text = pick(size);
+    NcTextLines t;
+    ASSERT_TRUE(t.Index(text));
+    for (int edit = 0; edit < 4; ++edit) {
+      const std::uint64_t b = text.empty() ? 0 : rng() % (text.size() + 1);
+      const std::uint64_t e = b + rng() % (text.size() - b + 1);
+      const int grow = static_cast<int>(rng() % 4);
+      const std::string with = pick(grow);
+      text.replace(b, e - b, with);
+      ASSERT_TRUE(t.Update(text, b, e, b + with.size()));
+      NcTextLines whole;
+      whole.Index(text);
+      ASSERT_EQ(t.Count(), whole.Count()) << round << "/" << edit;
+      for (std::size_t i = 0; i < whole.Count(); ++i) {
+        ASSERT_EQ(t.Start(i), whole.Start(i)) << round << "/" << edit << " line " << i;
+      }
+      if (whole.Count() != 0) {
+        EXPECT_EQ(t.End(whole.Count() - 1), text.size());
+      }
+      EXPECT_GE(t.Longest(), whole.Longest());
+    }
+  }
+  // A change the table cannot hold (sizes that do not add up) indexes the text anew.
+  NcTextLines t;
+  t.Index("A\nB\n");
+  ASSERT_TRUE(t.Update("X\nY\nZ", 0, 1, 1));
+  EXPECT_EQ(t.Count(), 3u);
 }
 
 TEST(NcLineWords, IsoAndHeidenhainWordsAndComments) {

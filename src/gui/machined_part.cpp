@@ -115,15 +115,10 @@ std::uint64_t DrawMachinedPart(QPainter& painter, const HeightField& f, const Vi
       const double x0 = f.CellX(i), y0 = f.CellY(j);
       const QPoint p[4] = {axes.Pixel(x0, y0, z00), axes.Pixel(x0 + d, y0, z10),
                            axes.Pixel(x0 + d, y0 + d, z11), axes.Pixel(x0, y0 + d, z01)};
-      const int left = std::min({p[0].x(), p[1].x(), p[2].x(), p[3].x()});
-      const int right = std::max({p[0].x(), p[1].x(), p[2].x(), p[3].x()});
-      const int upper = std::min({p[0].y(), p[1].y(), p[2].y(), p[3].y()});
-      const int lower = std::max({p[0].y(), p[1].y(), p[2].y(), p[3].y()});
-      if (right < 0 || lower < 0 || left >= view.width || upper >= view.height) continue;
+      if (QuadOutsideWindow(p, view.width, view.height)) continue;
       const double gx = ((z10 + z11) - (z00 + z01)) / (2.0 * d);
       const double gy = ((z01 + z11) - (z00 + z10)) / (2.0 * d);
-      const double lit = std::fabs(-gx * axes.w[0] - gy * axes.w[1] + axes.w[2]) /
-                         std::sqrt(gx * gx + gy * gy + 1);
+      const double lit = FacingLight(gx, gy, axes.w);
       const bool uncut = z00 >= top && z10 >= top && z01 >= top && z11 >= top;
       const int level = static_cast<int>(std::min(lit, 1.0) * (kLightLevels - 1) + 0.5);
       const std::size_t k = static_cast<std::size_t>((uncut ? kLightLevels : 0) + level);

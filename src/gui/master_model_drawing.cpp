@@ -76,7 +76,6 @@ std::uint64_t DrawMasterModel(QPainter& painter, const MasterModel& model, const
     }
   }
 
-  const QRect window(0, 0, view.width, view.height);
   const MeshCell* cells = model.Cells();
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
@@ -99,13 +98,8 @@ std::uint64_t DrawMasterModel(QPainter& painter, const MasterModel& model, const
       if (!std::isfinite(gx) || !std::isfinite(gy)) continue;
       const QPoint p[4] = {axes.Pixel(x0, y0, c00.z), axes.Pixel(x0 + d, y0, c10.z),
                            axes.Pixel(x0 + d, y0 + d, c11.z), axes.Pixel(x0, y0 + d, c01.z)};
-      const int left = std::min({p[0].x(), p[1].x(), p[2].x(), p[3].x()});
-      const int right = std::max({p[0].x(), p[1].x(), p[2].x(), p[3].x()});
-      const int top = std::min({p[0].y(), p[1].y(), p[2].y(), p[3].y()});
-      const int bottom = std::max({p[0].y(), p[1].y(), p[2].y(), p[3].y()});
-      if (right < 0 || bottom < 0 || left >= window.width() || top >= window.height()) continue;
-      const double len = std::sqrt(gx * gx + gy * gy + 1.0);
-      const double lit = std::fabs(-gx * light[0] - gy * light[1] + light[2]) / len;
+      if (QuadOutsideWindow(p, view.width, view.height)) continue;
+      const double lit = FacingLight(gx, gy, light);
       // Cells loaded from a file carry their slope; the quad's own rise counts too, so that a
       // mesh drawn with every n-th node still shows its walls.
       const int own = static_cast<int>(std::atan(std::sqrt(gx * gx + gy * gy)) * kRadToDeg);

@@ -2,6 +2,8 @@
 // The master model in the view: the mesh drawn as a shaded height map under the toolpaths.
 
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "feed/master_model.h"
@@ -27,6 +29,21 @@ struct ViewAxes {
     return QPoint(px, py);
   }
 };
+
+// Whether a quad drawn at the four pixels p lies wholly outside a window of width × height.
+inline bool QuadOutsideWindow(const QPoint p[4], int width, int height) {
+  const int left = std::min({p[0].x(), p[1].x(), p[2].x(), p[3].x()});
+  const int right = std::max({p[0].x(), p[1].x(), p[2].x(), p[3].x()});
+  const int top = std::min({p[0].y(), p[1].y(), p[2].y(), p[3].y()});
+  const int bottom = std::max({p[0].y(), p[1].y(), p[2].y(), p[3].y()});
+  return right < 0 || bottom < 0 || left >= width || top >= height;
+}
+
+// How squarely a surface with the rises gx (dz/dx) and gy (dz/dy) faces the direction `light`
+// (a unit vector in model axes): the cosine between them, either side, 0 to 1.
+inline double FacingLight(double gx, double gy, const double light[3]) {
+  return std::fabs(-gx * light[0] - gy * light[1] + light[2]) / std::sqrt(gx * gx + gy * gy + 1.0);
+}
 
 // Draws every mesh quad whose four corners have a height, in the view's projection. Returns
 // the number of quads handed to the painter (0 without a mesh).

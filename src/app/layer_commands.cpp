@@ -76,10 +76,9 @@ std::string EditSummaryLine(const CApplication& app, const CDocument& doc,
                             std::uint32_t pointsBefore) {
   const CPointStore& s = doc.store;
   unsigned arcs = 0;
-  for (std::uint32_t i = 0; i < s.count; ++i) {
-    const PointRecord* r = s.RawRecord(i);
-    if (r && IsArcType(r->type)) ++arcs;
-  }
+  s.ForEachSpan([&arcs](const PointRecord* r, std::uint32_t n) {
+    for (std::uint32_t k = 0; k < n; ++k) arcs += IsArcType(r[k].type) ? 1 : 0;
+  });
   char line[512];
   std::snprintf(line, sizeof line, app.Text(Txt::EditSummary),
                 UndoStepName(app, doc.undo.UndoName()).c_str(), static_cast<unsigned>(pointsBefore),

@@ -31,7 +31,9 @@ int CPointStore::EnterPage(std::uint32_t i) {
   cur_ = pages_[p].get();
   curBase_ = p * kPageSize;
   curSize_ = kPageSize;
-  curWriteSize_ = pages_[p].shared() ? 0 : kPageSize;
+  // A fetch does not open the page for writing: the first store into it goes through
+  // WritablePage, which gives it a new stamp.
+  curWriteSize_ = 0;
   return 1;
 }
 
@@ -58,6 +60,8 @@ RecordPage* CPointStore::WritablePage(std::uint32_t p) {
     copy->sound = ref->sound;
     std::memcpy(copy->records, ref->records, sizeof copy->records);
     ref = PageRef(copy);
+  } else {
+    ref->stamp = NextPageStamp();
   }
   cur_ = ref.get();
   curBase_ = p * kPageSize;
@@ -287,8 +291,9 @@ int CPointStore::SpliceRecords(std::uint32_t at, std::uint32_t removed, const Po
   const std::uint64_t total = std::uint64_t{count} - removed + n;
   if (total > kCapacity) return 0;
   const std::uint32_t newCount = static_cast<std::uint32_t>(total);
-  // Every page written is the store's own before anything moves.
-  const std::uint32_t lastWritten = std::max(newCount, count);
+  // Every page written is the store's own before anything moves. When as many records come
+  // as go, nothing after them moves and only their own pages are written.
+  const std::uint32_t lastWritten = removed == n ? at + n : std::max(newCount, count);
   for (std::uint32_t p = at / kPageSize; p * kPageSize < lastWritten; ++p)
     if (WritablePage(p) == nullptr) return 0;
   const auto rec = [this](std::uint32_t i) -> PointRecord& {

@@ -7,10 +7,12 @@
 // snapshot copies page references, and a write to a page that a snapshot holds as well copies
 // that one page first.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <vector>
 
 #include "model/point_record.h"
 #include "model/record_pages.h"
@@ -108,6 +110,16 @@ class CPointStore {
     const RecordPage* page = i < kCapacity ? pages_[i / kPageSize].get() : nullptr;
     return page ? page->records + i % kPageSize : nullptr;
   }
+  // Calls f(const PointRecord* first, std::uint32_t n) for the records below count, a page's
+  // run at a time and in order, as stored (no sanity test); a page never allocated is left
+  // out. For walks that only read records and need nothing of the register.
+  template <typename F>
+  void ForEachSpan(F&& f) const {
+    for (std::uint32_t base = 0; base < count && base < kCapacity; base += kPageSize) {
+      if (const RecordPage* page = pages_[base / kPageSize].get())
+        f(static_cast<const PointRecord*>(page->records), std::min(count - base, kPageSize));
+    }
+  }
   // Copies records [0, n) out page by page; unallocated pages give null records.
   void CopyRecordsOut(PointRecord* dst, std::uint32_t n) const;
   // Writes records [0, n) page by page and sets count = n. 0 (count unchanged) when n is
@@ -130,11 +142,20 @@ class CPointStore {
   // becomes 0.
   void ReleasePages();
 
+  // The stamp of page p (record_pages.h), 0 for a page never allocated.
+  std::uint64_t PageStamp(std::uint32_t p) const {
+    return p < kMaxPages && pages_[p] ? pages_[p]->stamp : 0;
+  }
+  // Ends the run of in-place writes to the current page: the next store goes through
+  // WritablePage and stamps the page anew. For a walk that keeps results by page stamp.
+  void SealPages() { curWriteSize_ = 0; }
+
   PointRegister reg;  // the current point
   std::uint32_t count = 0;
   double extentMin[3] = {9999, 9999, 9999};
   double extentMax[3] = {-9999, -9999, -9999};
   ToolpathStatistics stats;
+  std::vector<StatisticsPart> statisticsParts;  // ComputeStatistics' measures by page
 
  private:
   // The page made the current page and the store's alone: allocated on first use, copied when

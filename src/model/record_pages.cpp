@@ -1,5 +1,6 @@
 #include "model/record_pages.h"
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -10,6 +11,7 @@ namespace trevalon {
 
 namespace {
 long g_allocationsLeft = -1;
+std::atomic<std::uint64_t> g_lastStamp{0};
 
 // A block of fresh memory cut into pages: this header at its start, the pages after it. The
 // pages are handed out in the order they lie, so that a read fills the block from its start;
@@ -69,6 +71,10 @@ RecordPage* NextFree(RecordPage* page) {
 }
 
 }  // namespace
+
+std::uint64_t NextPageStamp() {
+  return g_lastStamp.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 RecordPage* NewRecordPage() {
   if (g_allocationsLeft == 0) return nullptr;

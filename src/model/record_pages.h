@@ -19,9 +19,16 @@ namespace trevalon {
 
 inline constexpr std::uint32_t kRecordsPerPage = 3270;
 
+// A number no page has had before: see RecordPage::stamp.
+std::uint64_t NextPageStamp();
+
 struct RecordPage {
   std::uint32_t refs = 1;   // owners: the store, layer snapshots, undo slots
   std::uint32_t sound = 0;  // slots [0, sound) are known to pass the store's sanity test
+  // A new one whenever the store may write the page (CPointStore::WritablePage): two looks at
+  // a page with the same stamp saw the same records, so a walk that keeps results per page
+  // (the statistics) measures again only the pages an edit touched.
+  std::uint64_t stamp = NextPageStamp();
   // Not cleared on allocation: a slot never stored holds whatever the memory held.
   PointRecord records[kRecordsPerPage];
 };

@@ -17,22 +17,41 @@ std::uint32_t NumberOf(std::uint32_t base, std::uint64_t offset) {
 
 }  // namespace
 
-SourceNumberTable::SourceNumberTable(const SourceNumberTable& o) {
-  blocks_.reserve(o.blocks_.size());
-  for (std::size_t b = 0; b < o.blocks_.size(); ++b) {
-    blocks_.emplace_back(new std::uint32_t[kBlock]);
-    const std::size_t from = b << kBlockBits;
-    std::copy_n(o.blocks_[b].get(), std::min(kBlock, o.size_ - from), blocks_.back().get());
+void SourceNumberTable::Own(Block& b) {
+  if (b.numbers.use_count() > 1) {
+    std::shared_ptr<std::uint32_t[]> mine(new std::uint32_t[kBlock]);
+    std::copy_n(b.numbers.get(), kBlock, mine.get());
+    b.numbers = std::move(mine);
   }
-  size_ = o.size_;
+  if (b.add != 0) {
+    for (std::size_t k = 0; k < kBlock; ++k)
+      if (b.numbers[k] != 0) b.numbers[k] += b.add;
+    b.add = 0;
+  }
+}
+
+void SourceNumberTable::Shift(std::size_t from, std::uint32_t shift) {
+  if (shift == 0 || from >= size_) return;
+  std::size_t b = from >> kBlockBits;
+  if ((from & (kBlock - 1)) != 0) {
+    Own(blocks_[b]);
+    const std::size_t end = std::min(size_, (b + 1) << kBlockBits);
+    std::uint32_t* numbers = blocks_[b].numbers.get();
+    for (std::size_t i = from; i < end; ++i)
+      if (numbers[i & (kBlock - 1)] != 0) numbers[i & (kBlock - 1)] += shift;
+    ++b;
+  }
+  for (; b < blocks_.size(); ++b) blocks_[b].add += shift;
 }
 
 void SourceNumberTable::Resize(std::size_t n, std::uint32_t fill) {
   // A read adds a record or two at a time, nearly always inside the last block.
   if (n > size_ && n <= (blocks_.size() << kBlockBits) &&
       (n - 1) >> kBlockBits == size_ >> kBlockBits) {
-    std::uint32_t* block = blocks_[size_ >> kBlockBits].get();
-    for (std::size_t i = size_; i < n; ++i) block[i & (kBlock - 1)] = fill;
+    Block& b = blocks_[size_ >> kBlockBits];
+    if (b.numbers.use_count() > 1 || (fill != 0 && fill == b.add)) Own(b);
+    const std::uint32_t raw = fill == 0 ? 0 : fill - b.add;
+    for (std::size_t i = size_; i < n; ++i) b.numbers[i & (kBlock - 1)] = raw;
     size_ = n;
     return;
   }
@@ -45,11 +64,14 @@ void SourceNumberTable::Resize(std::size_t n, std::uint32_t fill) {
   // The blocks first: when one cannot be had, the numbers held stay as they were.
   if (blocks_.size() < need) {
     blocks_.reserve(need);
-    while (blocks_.size() < need) blocks_.emplace_back(new std::uint32_t[kBlock]);
+    while (blocks_.size() < need)
+      blocks_.push_back(Block{std::shared_ptr<std::uint32_t[]>(new std::uint32_t[kBlock]()), 0});
   }
   for (std::size_t i = size_; i < n;) {
     const std::size_t run = std::min(n - i, kBlock - (i & (kBlock - 1)));
-    std::fill_n(&(*this)[i], run, fill);
+    Block& b = blocks_[i >> kBlockBits];
+    Own(b);
+    std::fill_n(b.numbers.get() + (i & (kBlock - 1)), run, fill);
     i += run;
   }
   size_ = n;
@@ -164,7 +186,7 @@ SourceLines SourceLines::RemappedOrThrow(const std::vector<std::uint32_t>& from)
   Data& d = out.Own();
   d.at.Resize(from.size(), kNone);
   for (std::size_t k = 0; k < from.size(); ++k)
-    if (from[k] < size) d.at[k] = data_->at[from[k]];
+    if (from[k] < size) d.at.Set(k, data_->at[from[k]]);
   return out;
 }
 
@@ -181,6 +203,20 @@ SourceLines SourceLines::WithoutRecords() const {
   return out;
 }
 
+namespace {
+// Whether moving the numbers of records [from, size) by `shift` keeps every one of them a
+// number (above 0, within 32 bits) without looking at each: the numbers of a map of one file
+// read in order rise with the records, so the first one after the change is the lowest and
+// `last` bounds the highest.
+bool ShiftKeepsRange(const SourceNumberTable& t, std::size_t from, std::uint32_t last,
+                     std::int64_t shift) {
+  if (shift > 0) return std::int64_t{last} + shift <= 0xFFFFFFFF;
+  for (std::size_t k = from; k < t.size(); ++k)
+    if (t[k] != SourceLines::kNone) return std::int64_t{t[k]} + shift > 0;
+  return true;
+}
+}  // namespace
+
 void SourceLines::Splice(std::uint32_t at, std::uint32_t removed,
                          const std::vector<std::uint32_t>& numbers, std::int64_t shift,
                          std::uint64_t size) {
@@ -191,8 +227,9 @@ void SourceLines::Splice(std::uint32_t at, std::uint32_t removed,
     return m > 0 && m <= 0xFFFFFFFF ? static_cast<std::uint32_t>(m) : kNone;
   };
   try {
-    // In place: a map shared with undo states is copied once (Own), the records after the
-    // change move only when their count changes, and their numbers only when their bytes do.
+    // In place: a map shared with undo states shares its blocks until one is written; the
+    // records after the change move only when their count changes, and their numbers only
+    // when their bytes do, a block at a time when nothing else moves.
     Data& d = Own();
     SourceNumberTable& t = d.at;
     const std::size_t old = t.size();
@@ -200,17 +237,19 @@ void SourceLines::Splice(std::uint32_t at, std::uint32_t removed,
     const std::size_t from = std::min<std::size_t>(t.size(), std::size_t{at} + removed);
     const std::size_t tail = t.size() - from;
     const std::size_t to = std::size_t{at} + numbers.size();
-    if (to > from) {
+    if (to == from && shift != 0 && ShiftKeepsRange(t, from, d.last, shift)) {
+      t.Shift(from, static_cast<std::uint32_t>(shift));
+    } else if (to > from) {
       t.Resize(to + tail, kNone);
-      for (std::size_t k = tail; k-- > 0;) t[to + k] = moved(t[from + k]);
+      for (std::size_t k = tail; k-- > 0;) t.Set(to + k, moved(t[from + k]));
     } else if (to < from || shift != 0) {
-      for (std::size_t k = 0; k < tail; ++k) t[to + k] = moved(t[from + k]);
+      for (std::size_t k = 0; k < tail; ++k) t.Set(to + k, moved(t[from + k]));
       t.Resize(to + tail, kNone);
     }
     std::uint32_t last = shift > 0 ? moved(d.last) : d.last;
     if (last == kNone) last = 0xFFFFFFFFu;
     for (std::size_t k = 0; k < numbers.size(); ++k) {
-      t[at + k] = numbers[k];
+      t.Set(at + k, numbers[k]);
       last = std::max(last, numbers[k]);
     }
     // Our rule: the highest number may stay above what the map now holds; a file appended
@@ -255,7 +294,7 @@ SourceLines SourceLines::JoinedOrThrow(const SourceLines& a, std::uint32_t aCoun
   const std::uint32_t shift = d.last;
   d.at.Resize(aCount, kNone);
   const std::uint32_t fromA = std::min(a.Size(), aCount);
-  for (std::uint32_t k = 0; k < fromA; ++k) d.at[k] = a.data_->at[k];
+  for (std::uint32_t k = 0; k < fromA; ++k) d.at.Set(k, a.data_->at[k]);
   if (!b.data_) return out;
   // b's numbers follow a's: its files' bases and its records move up by a's highest number.
   for (SourceFile f : b.data_->files) {

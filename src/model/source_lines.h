@@ -50,6 +50,11 @@ struct SourcePlace {
 // ever copying what it holds, so that a long program's read never holds the table twice (a
 // vector that doubles holds its old and new arrays at once, and its final trim copies it
 // again), and the memory it takes is its size rounded up to one block.
+//
+// Copies share their blocks until one of them writes a block, which it copies first: a map
+// kept by an undo state costs nothing until an edit. Each block adds a number of its own to
+// every number it holds but kNone, so that a text edit that moves every later line by a few
+// bytes changes one number per block (Shift) instead of every record's.
 class SourceNumberTable {
  public:
   static constexpr std::size_t kBlockBits = 16;  // 65,536 numbers, 256 KiB a block
@@ -57,23 +62,34 @@ class SourceNumberTable {
 
   std::size_t size() const { return size_; }
   std::uint32_t operator[](std::size_t i) const {
-    return blocks_[i >> kBlockBits][i & (kBlock - 1)];
+    const Block& b = blocks_[i >> kBlockBits];
+    const std::uint32_t raw = b.numbers[i & (kBlock - 1)];
+    return raw == 0 ? 0 : raw + b.add;
   }
-  std::uint32_t& operator[](std::size_t i) { return blocks_[i >> kBlockBits][i & (kBlock - 1)]; }
+  // Number i becomes v. May throw std::bad_alloc (a shared block is copied first).
+  void Set(std::size_t i, std::uint32_t v) {
+    Block& b = blocks_[i >> kBlockBits];
+    if (b.numbers.use_count() > 1 || (v != 0 && v == b.add)) Own(b);
+    b.numbers[i & (kBlock - 1)] = v == 0 ? 0 : v - b.add;
+  }
+  // Every number of [from, size) but kNone grows by `shift` (modulo 2^32: the caller keeps
+  // the results above 0 and within 32 bits). May throw std::bad_alloc.
+  void Shift(std::size_t from, std::uint32_t shift);
   // Numbers [size, n) become `fill`; a smaller n drops the numbers beyond it and gives back
   // the blocks they alone held. May throw std::bad_alloc (the table then holds what it held).
   void Resize(std::size_t n, std::uint32_t fill);
   void PushBack(std::uint32_t v) { Resize(size_ + 1, v); }
 
  private:
-  std::vector<std::unique_ptr<std::uint32_t[]>> blocks_;
-  std::size_t size_ = 0;
+  struct Block {
+    std::shared_ptr<std::uint32_t[]> numbers;
+    std::uint32_t add = 0;
+  };
+  // The block held by this table alone, its `add` folded into its numbers.
+  static void Own(Block& b);
 
- public:
-  SourceNumberTable() = default;
-  SourceNumberTable(SourceNumberTable&&) noexcept = default;
-  SourceNumberTable& operator=(SourceNumberTable&&) noexcept = default;
-  SourceNumberTable(const SourceNumberTable& o);  // may throw std::bad_alloc
+  std::vector<Block> blocks_;
+  std::size_t size_ = 0;
 };
 
 class SourceLines {

@@ -20,4 +20,16 @@ struct ToolpathStatistics {
   double arcLength = 0;
 };
 
+// One page of the store measured by the statistics' walk, kept so that the next walk measures
+// again only the pages that changed (see ComputeStatistics). The walk carries one value from
+// record to record: the end point of the last linear move or rapid, `last`.
+struct StatisticsPart {
+  std::uint64_t stamps[3] = {};  // the pages before, of and after this one when it was measured
+  std::uint32_t seen = 0;        // the store's records from the page's first on, at most a page + 1
+  bool reusable = false;         // no record before the page before was read
+  bool haveLastIn = false, haveLastOut = false;
+  double lastIn[3] = {}, lastOut[3] = {};
+  ToolpathStatistics stats;  // the page's own share, from the start values
+};
+
 }  // namespace trevalon

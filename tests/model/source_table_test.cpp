@@ -1,5 +1,6 @@
-// The table of source numbers: blocks of a fixed size that grow and shrink without copying
-// what they hold, checked against a plain vector through every kind of change.
+// The table of source numbers: blocks of a fixed size that grow, shrink, move their numbers
+// and are shared by copies without copying what they hold, checked against a plain vector
+// through every kind of change.
 
 #include <gtest/gtest.h>
 
@@ -39,13 +40,36 @@ TEST(SourceNumberTable, FollowsAPlainVectorAcrossBlocks) {
     check(t);
     if (n > 0) {
       const std::size_t k = rng() % n;
-      t[k] = want[k] = 0xABCD0000u + static_cast<std::uint32_t>(k);
+      const std::uint32_t v = 0xABCD0000u + static_cast<std::uint32_t>(k);
+      t.Set(k, v);
+      want[k] = v;
+      // A later text edit moves the numbers after a record, kNone staying kNone.
+      const std::size_t from = rng() % n;
+      const std::uint32_t shift = 1 + rng() % 1000;
+      t.Set(from, 0);
+      want[from] = 0;
+      t.Shift(from, shift);
+      for (std::size_t i = from; i < n; ++i) want[i] += want[i] == 0 ? 0 : shift;
+      check(t);
     }
     SourceNumberTable copy = t;
     check(copy);
-    if (n > 0) copy[0] = 99;
+    if (n > 0) copy.Set(0, 99);
+    if (n > 1) copy.Shift(1, 7);
     check(t);
   }
+  // A block moved whole keeps what it adds beside its numbers: a number equal to that amount
+  // must still read back as itself, not as kNone.
+  SourceNumberTable u;
+  u.Resize(3 * kBlock, 10);
+  u.Shift(kBlock, 5);
+  u.Set(kBlock + 3, 5);
+  EXPECT_EQ(u[kBlock + 3], 5u);
+  EXPECT_EQ(u[kBlock + 4], 15u);
+  EXPECT_EQ(u[kBlock - 1], 10u);
+  u.Shift(kBlock + 4, 0xFFFFFFFFu);  // minus one
+  EXPECT_EQ(u[kBlock + 3], 5u);
+  EXPECT_EQ(u[2 * kBlock], 14u);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -171,6 +172,11 @@ FileReadError ReadBoundedFile(const std::string& path, std::size_t maxBytes, std
   out.clear();
   BoundedInput in;
   FileReadError e = in.Open(path);
+  // The text is taken whole in one piece of memory: a string that doubles as it grows would
+  // copy a long program several times over and hold two copies at its peak.
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(NativePath(path), ec);
+  if (e == FileReadError::None && !ec) out.reserve(std::min<std::uintmax_t>(size, maxBytes) + 1);
   if (e == FileReadError::None) e = in.Append(maxBytes + 1, out);
   if (e == FileReadError::None && out.size() > maxBytes) e = FileReadError::TooLarge;
   if (e == FileReadError::None && text && std::memchr(out.data(), '\0', out.size()))

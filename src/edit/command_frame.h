@@ -10,16 +10,10 @@
 // place (MakeEditContext), so commands never reach for the application or the document.
 //
 // The frame also carries the document's source lines (source_lines.h) through the command.
-// Our rule: a record keeps its source line when the frame can tell which record of the
-// toolpath before the command it is, and it is still that record: the same x, y and z and
-// the same kind (rapid, cut or arc centre); a feed or a run type may change. The frame
-// follows its own steps: Append (a new record: no source), RemoveOriginal and Compact
-// (CompactStore says where each kept record came from), Regenerate (in place), the rapid
-// rebuild and the plunge clean-up (they say which record each of theirs copies), and a
-// writer of the command's own that says the same (OriginNote, then Rewritten or Appended). A
-// command that changes the count by other means has rewritten the store in a way the frame cannot
-// follow: then no record keeps its source. Records rewritten in place are caught by the position
-// test against the state SaveUndo kept. Rollback puts the lines back with the store.
+// Our rule: a record keeps its source line while the frame can tell which old record it is and
+// it is still that record (same x, y, z and kind); a command that changes the count other than
+// through the frame's steps or OriginNote leaves no record a source. Rollback restores them.
+// How: docs/design-rules.md, "Command frame: source lines".
 
 #include <cstdint>
 #include <functional>

@@ -11,8 +11,7 @@
 //
 // Our rule for type 0: every delete compacts the store before it ends (what it gave type 0,
 // and the cuts of no length that the rebuild's regeneration marks), so no walk after it ever
-// meets such a record; the toolpath is the same either way, the store stays clean and indices
-// mean what the user sees.
+// meets such a record. Why: docs/design-rules.md, "Deleting: no type 0 left behind".
 //
 // Every command ends with the frame's Finish (statistics, redraw, the view's last-operation
 // mark). Which ones record an undo snapshot is part of each command's description below; a

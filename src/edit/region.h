@@ -140,8 +140,8 @@ class Region {
 // Our rule: the file is read whole and checked before any polygon is used, and refused as a
 // whole (no polygon given) when it is larger than any real point file, holds a NUL byte (it is
 // no text), holds a vertex that is not a finite number, a polygon of more vertices than a
-// polygon may have, or more polygons or vertices in all than the limits below. A polygon with
-// more vertices used to be cut short without a word, which trimmed by another polygon.
+// polygon may have, or more polygons or vertices in all than the limits below.
+// Why: docs/design-rules.md, "Regions: a point file is refused whole".
 constexpr std::size_t kPointFileMaxVertices = 2728;
 constexpr std::size_t kPointFileMaxPolygons = 100000;
 constexpr std::size_t kPointFileMaxTotalVertices = 1000000;

@@ -40,27 +40,13 @@ inline constexpr IntRange kTransformCopiesRange{1, 1000};
 //    (a + k * angle for copy k), z unchanged.
 //  - Mirror and scale: each coordinate becomes reference + (value - reference) * factor, the
 //    reference being the centre (cx, cy, cz), which starts at the program zero; an axis whose
-//    box is not ticked keeps factor 1. Our rule: with copies, mirror and scale make one copy
-//    whatever the count, as a mirror image of a mirror image is the original again.
-// Arcs keep their centre record consistent: the centre moves as the points do and the offsets
-// are taken anew from the new start. Our rules, so that an arc is still the transformed arc:
-//  - its direction follows the orientation of its own plane: in XY a negative X factor flips
-//    it and a negative Y factor flips it again, in ZX the Z and X factors do, in YZ the Y and
-//    Z factors; a ZX or YZ arc turned by 90 or 270 degrees lies in the other of the two planes
-//    afterwards (turned by 180 degrees, in its own), in the direction the turn gives it;
-//  - an arc whose circle would become an ellipse (unequal factors in its plane, or a factor
-//    of 0) or whose plane would tilt out of the three (a ZX or YZ arc turned by an angle that
-//    is not a multiple of 90 degrees) is replaced by its chords first, close enough to stay
-//    within 0.001 of the transformed arc.
-// Our rule where moved and unmoved points meet (a selection that is not whole paths): the move
-// between a moved point and an unmoved one is made a rapid, which the rapid rebuild turns
-// into a retract, a traverse and a plunge; a cut from a point that stayed to one that moved
-// would cut where no move of the toolpath goes. Copies: each run of chosen points of a copy
-// starts with a rapid the same way.
-// Our rule for the retract height: when the transform lifts the chosen points above where
-// they were, the retract height rises so that it stands as far above their new highest point
-// as it stood above their old one (never lower than it was), so that the rapid rebuild, which
-// follows, never traverses through the moved paths.
+//    box is not ticked keeps factor 1. Our rule: with copies, mirror and scale make one copy.
+// Our rules: an arc stays the transformed arc (centre record taken anew from the new start,
+// direction after its plane's orientation; an arc that would turn into an ellipse or tilt out
+// of XY, ZX and YZ becomes chords within 0.001); the move between a moved and an unmoved
+// point, and the move into each run of a copy's points, becomes a rapid; a lift raises the
+// retract height with the chosen points' top, never lowers it.
+// Why: docs/design-rules.md, "Transform: our rules".
 // Unchanged when nothing is chosen or the transform moves nothing and makes no copy.
 Outcome TransformCommand(EditContext& ctx, const TransformOptions& options,
                          const Region* polygon = nullptr);

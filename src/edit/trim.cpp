@@ -531,23 +531,10 @@ bool Walk(EditContext& ctx, Trim& trim, bool progress, std::vector<std::uint32_t
 
 // ---- The three trims ------------------------------------------------------------------------
 
-// Polygon regions (window, polygon, box, point file): the inside and outside tables.
-//  Inside trim (removes what is inside):
-//   out -> out, a rapid: E unchanged; a cut: hops over the inside parts (I type 4, I at the
-//            retract height type 1 / I at the retract height type 1, I type 1), then E type 4
-//   out -> in:  I with E's type, I at the retract height type 1
-//   in  -> in:  E type 2
-//   in  -> out: I at the retract height type 2, I type 2, E unchanged
-//  Outside trim (removes what is outside), the mirror image:
-//   in  -> in:  E unchanged
-//   out -> out, a rapid: E type 2; a cut: the inside parts kept (I at the retract height
-//            type 1, I type 4 / I type 4, I at the retract height type 1); no crossing: E type 2
-//   in  -> out: I with E's type, I at the retract height type 1
-//   out -> in:  I at the retract height type 2, I type 2, E unchanged
-// A cut is cut at every change of side (Pieces); a rapid has only its ends decide, and where
-// they lie on different sides it changes once: our rule, at the change nearest S when it
-// leaves the kept side and at the one nearest E when it enters it, so that the kept piece lies
-// wholly on the kept side.
+// Polygon regions (window, polygon, box, point file): a cut is split at every change of side
+// (Pieces), a rapid only by its ends; what each case appends follows the inside and outside
+// tables.
+// Why: docs/design-rules.md, "Trimming: polygons".
 struct PolygonTrim {
   PolygonTest test;
   TrimSide side;
@@ -741,18 +728,9 @@ bool HoldsWholeToolpath(CPointStore& s, const Region& region) {
   return true;
 }
 
-// Which polygons of a point file can change the toolpath at all. A file of many small
-// polygons runs one trim per polygon, and a walk of the whole toolpath per polygon made such
-// files cost the product of the two. A pass over a toolpath that an earlier pass of the same
-// command has already walked (so it holds only motion records, each arc with its centre record)
-// is known to change nothing when:
-//  - an inside trim: no move reaches the polygon's bounding box. Every point then lies outside
-//    the polygon and no move crosses an edge (PolygonTest finds none outside the box), so every
-//    record is appended as it was.
-//  - an outside trim: every record is already a rapid placeholder (type 2) and no point lies in
-//    the box, so each is appended as the same placeholder.
-// Such a pass is left out; every other pass runs as it always did, so the result is the same
-// record for record.
+// Which polygons of a point file can change the toolpath at all: a later pass of the same
+// command is left out when it provably appends every record as it was.
+// Why: docs/design-rules.md, "Trimming: point files of many polygons".
 class PolygonReach {
  public:
   // The boxes of the toolpath as it stands: each motion record's move from the motion point

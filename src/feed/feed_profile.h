@@ -50,9 +50,7 @@ struct FeedProfile {
 // With a grid (a master model), each move carries the slope that the optimiser's master rule
 // meets at the move's end point: the largest slope angle of the cells within `radius` whose
 // material lies above the point (MasterGrid::MaxSlopeAbove). Our rule: the end point, not
-// the greatest along the move: the end point is where the optimiser's rule looks first and
-// the feed it sets holds up to there, so the chart shows feed and slope of the same place;
-// one query per move also keeps the profile of millions of moves quick.
+// the greatest along the move. Why: docs/design-rules.md, "Feed profile: the slope of a move".
 //
 // False (and `out` empty) when the memory for the profile cannot be had.
 bool BuildFeedProfile(CPointStore& store, FeedProfile& out, const MasterGrid* grid = nullptr,

@@ -14,16 +14,9 @@ namespace trevalon {
 // ---- The optimiser's prepared query ------------------------------------------------------
 // MasterGrid::MaxSlopeAbove for one grid and one radius, asked for a great many points in a
 // row. Its answers are those of MasterGrid::MaxSlopeAbove bit for bit, for every input.
-// - Which cells of a row lie within the radius depends only on the row's distance from the
-//   snapped node, so the half-width of every row of the circle is worked out once, with the
-//   very arithmetic of the plain query; the scan then walks only the cells of the circle.
-// - Consecutive points of a toolpath mostly snap to the same node (the points lie closer
-//   together than the cells): when a node comes twice in a row, the heights and slopes of its
-//   circle's cells are gathered into two short arrays, steep cells (slope above the floor)
-//   first and the others only when a point needs them, and the points that follow at that
-//   node scan only those, in a loop that the compiler turns into vector instructions. The
-//   circles of a few hundred nodes are kept, so that the next passes of a raster, which
-//   snap to the same nodes again, find them gathered.
+// Row half-widths of the circle are worked out once, and the cells around a node that comes
+// twice in a row are gathered for the points that follow (a few hundred nodes kept).
+// How: docs/design-rules.md, "Optimiser: the prepared slope query".
 // Grids and radii the tables do not cover (a circle wider than kMaxReach cells, an unusable
 // cell size or radius) are asked through MasterGrid::MaxSlopeAbove.
 class MasterQuery {

@@ -13,12 +13,10 @@
 //  - A move whose engagement (sim/height_field.h SweepEngagement: the axial depth of cut and
 //    the radial engagement the simulation measures) lies beyond the conditions' MaxAxialDepth
 //    or MaxRadialEngagement (our own keys, each used when set) runs at most at MaxFeed x
-//    limit / actual, the smaller of the two when both are exceeded. Our rule: the chip a
-//    tooth takes grows with the engagement, so a cut twice as deep or wide as the limit runs
-//    at half the feed; the two limits guard different things (the tool's bending, the heat
-//    in the cut) and are not multiplied. With the removal rate: the lower feed wins. Then the
-//    same floor, rounding and plunge limit as above: the floor wins over the engagement, as
-//    it does over the removal rate (the optimiser never goes below its lowest feed).
+//    limit / actual, the smaller of the two when both are exceeded (our rule: the two are not
+//    multiplied). With the removal rate the lower feed wins; then the same floor (which wins
+//    over the engagement), rounding and plunge limit as above.
+//    Why: docs/design-rules.md, "Material feeds: the engagement limits".
 //  - An air cut (a cutting move that takes no material) runs at the conditions' AirCutFeed
 //    when it is set (our own key; it may lie above MaxFeed: there is nothing to cut), else at
 //    MaxFeed.

@@ -69,16 +69,9 @@ std::optional<std::uint32_t> RecordOfMove(const MachinedPart& part, std::size_t 
   return part.result.moves[moves - 1].record;
 }
 
-// Why quads in the view's projection rather than a shaded picture of the plan view: the part
-// then turns, zooms and pans with the toolpath drawn over it in every one of the seven
-// directions, its walls read in the side and isometric views where a programmer looks for a
-// gouge or a rest, and a picture of the plan view would have to be resampled for every zoom
-// anyway. It stays fast the way the master model's drawing does: one filled quad between the
-// centres of neighbouring cells (every n-th cell when there are more than kMaxQuads, which a
-// screen cannot tell apart), handed to the painter from the far side of the grid to the near
-// side so that a rise hides what lies behind it without any depth sorting, with ready pens
-// from a small palette. The light comes from the view direction: a face turned to the viewer
-// is brightest, a wall seen edge-on darkest, so the shape reads in every direction alike.
+// Draws the part as filled quads between neighbouring cell centres in the view's projection
+// (every n-th cell beyond kMaxQuads), far side first, lit from the view direction.
+// Why: docs/design-rules.md, "Drawing: the machined part".
 std::uint64_t DrawMachinedPart(QPainter& painter, const HeightField& f, const ViewState& view) {
   if (f.nx < 2 || f.ny < 2 || f.z.size() != f.Cells()) return 0;
   const ViewAxes axes(view);

@@ -172,16 +172,9 @@ void ToolpathRenderer::DrawRecords(Pass& pass, const PointRecord* records, std::
 
 namespace {
 
-// The projection of a layer's records a page ahead of the drawing, on a second thread: the
-// drawing walk has to go record by record (each line goes on from the one before), but where a
-// record lands in the window does not depend on the walk, and it is much of the walk's work.
-// The helper projects exactly the records the walk projects (sound motion records) with the
-// same arithmetic, so the picture is the one a single thread draws, pixel for pixel. A ring of
-// pages passes between the two threads. The drawing waits for a page only while the helper is
-// projecting that very page (waiting hands the helper the core, and the page is soon done); a
-// page the helper has not reached (it started late, or the machine is busy and it got no time)
-// is projected by the walk itself, as on one thread, and the helper goes on from the page
-// after it. So a busy machine draws about as fast as one thread does, never much slower.
+// Projects a layer's records a page ahead of the drawing walk on a second thread, through a
+// ring of kRing pages, with the walk's own arithmetic; a page the helper has not reached yet
+// the walk projects itself. Why: docs/design-rules.md, "Drawing: projecting ahead".
 class ProjectAhead {
  public:
   static constexpr std::uint32_t kRing = 8;

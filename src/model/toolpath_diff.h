@@ -4,16 +4,10 @@
 // motion records (rapids, lines, arcs with their centres); arc centre records, layers and
 // everything else a program holds besides its moves are not compared.
 //
-// Alignment: the two sequences are walked together, and two moves whose end points lie within
-// the tolerance of each other are paired. Where they do not, the walk looks for the nearest
-// place where the sequences agree again: the smallest number of moves skipped on both sides
-// (at most kResyncReach together, fewest first, an equal number on both sides first) after
-// which kResyncConfirm moves in a row pair up (or both toolpaths end). The skipped moves pair
-// up in order as changed moves as far as both sides have them; the rest are removed (from the
-// first toolpath) or added (in the second). Where no such place lies within reach, the two
-// moves are paired as a moved point and the walk goes on; while nothing pairs, the searches
-// after a failed one wait 0, 1, 3, 7 ... up to kResyncReach - 1 moves, so that a toolpath that
-// moved as a whole costs linear time. The whole comparison is linear in the number of moves.
+// Alignment: moves whose end points lie within the tolerance pair up; where they stop pairing
+// the walk finds the nearest place (within kResyncReach skipped moves) where kResyncConfirm
+// pair again, and the moves skipped are changed, removed or added. Linear in the moves.
+// How: docs/design-rules.md, "Toolpath comparison: alignment".
 //
 // A pair of moves differs in:
 //  - Moved: the end points lie farther apart than the tolerance (Euclidean distance), or two

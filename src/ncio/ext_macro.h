@@ -4,30 +4,17 @@
 // macro calls, o-word subroutines and loops) and hands out the blocks that remain, with every
 // expression replaced by its number, for the ISO interpreter to move by.
 //
-// Our rules where controls differ or leave it open:
-//  - Assignments on a line take effect after the line: the words and every right-hand side
-//    read the values from before it ("#1=1 #2=[#1+1]" and "G01 X#1 #1=5" read the old #1).
-//    An ISO control only allows an assignment as a block of its own, where this is the same.
-//  - An address word whose value is vacant is left out of the block ("G90 X#1", #1 vacant,
-//    gives "G90").
-//  - M99 in the main program ends it (a control would start it again, for ever); M99 P<n>
-//    there jumps to block N<n>, as a control does. The end of a subprogram's text, or the
-//    next O-number, returns as M99 does; in the main program either ends the run.
-//  - An assignment or an address word whose expression is followed by text that cannot
-//    start the next word ("#2=#1^0.5", "#2=5 5") stops the run: the line is not what it
-//    seems, and reading a part of it would move elsewhere than the control.
-//  - System variables (#1000 up) read as a control answers them while the program runs
-//    without a machine: see the table in ext_macro.cpp. "%" lines are passed over; "/" block delete
-//    is off (the block runs).
-//  - M98, M97, M99, M30 and M02 are taken out of the block with their P, L and K words; what
-//    remains of it is handed out before the call, return or end takes effect.
-//  - The block limit counts executed blocks beyond one pass over the file: a straight program
-//    of any length runs through, a loop that never ends stops at the limit.
-//  - Calls (M98, M97, G65, o-word call) nest at most `maxCallDepth` deep.
-//  - A call of a program the file does not hold (M98, G65, o-word call) is passed over and
-//    counted in the report as "call-not-in-file"; the rest of the program is read.
-//  - Errors (an expression that cannot be read, a missing label, a #3000 alarm) stop the
-//    run: the report's stopReason says why and where.
+// Our rules where controls differ or leave it open: assignments on a line take effect after
+// it; a vacant address word is left out; M99 in the main program ends it (M99 P<n> jumps to
+// N<n>); an expression followed by text that cannot start a word stops the run; "/" block
+// delete is off; M98, M97, M99, M30 and M02 leave the block, whose rest is handed out first;
+// system variables (#1000 up) read as a control standing ready without offsets answers them.
+// Why: docs/design-rules.md, "Extended reading: the ISO program runner".
+//
+// Bounds: the block limit counts executed blocks beyond one pass over the file; calls nest at
+// most `maxCallDepth` deep; a call of a program the file does not hold is passed over and
+// counted as "call-not-in-file". Errors (an expression that cannot be read, a missing label, a
+// #3000 alarm) stop the run: the report's stopReason says why and where.
 
 #include <cstddef>
 #include <string>

@@ -3,13 +3,9 @@
 // where it changes. The record walk keeps the position, the feeds and the time around them.
 //
 // Our rule for every block here: a program written in Heidenhain form reads back through
-// Trevalon's Heidenhain reader as the toolpath it came from. That reader passes over the
-// character after an L, lets an X, Y or Z anywhere start a coordinate, passes over the two
-// characters after the sign of DR, takes a feed above 2000 as a rapid and rebuilds an arc from
-// the radius of its CC block and the shorter way between the ends. The spelling follows from
-// that: a blank after the function word and between words ("L X10.000 Y10.000 F500"), the
-// feed before DR ("C X20.000 Y5.000 F500 DR+"), and arcs cut so that the reader can rebuild
-// every piece.
+// Trevalon's Heidenhain reader as the toolpath it came from: a blank after the function word
+// and between words, the feed before DR, and arcs cut into pieces that reader rebuilds.
+// Why: docs/design-rules.md, "Writing Heidenhain: the spelling".
 #include <cmath>
 #include <vector>
 

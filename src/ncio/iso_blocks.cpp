@@ -15,16 +15,9 @@ using namespace ncwords;
 
 namespace {
 
-// Our rule for arcs by radius. The radius word is the radius plus half a thousandth, rounded
-// (up to a thousandth long), and the end points are rounded to a thousandth; a reader puts the
-// centre on the chord's normal at sqrt(R^2 - L^2/4), so a thousandth of radius moves the
-// centre by about 0.001 / cos(sweep / 2), whatever the radius, and the rounded ends turn the
-// chord's normal by up to 0.0007 / tan(sweep / 2). Measured over radii from 1 to 10000 with
-// random centres and directions, the centre a reader finds stays within 0.005 of the true one
-// for sweeps up to 147 degrees, from 214 up to 348 degrees (written with a negative R, the
-// larger arc) and not between. So an arc of at most 145 degrees is one block, one of 215 to
-// 345 degrees one block with -R, and any other (near the half circle, near or at the whole
-// circle) is cut into the fewest equal pieces of at most 145 degrees.
+// Our rule for arcs by radius: an arc of at most 145 degrees is one block, one of 215 to 345
+// degrees one block with -R, any other is cut into the fewest equal pieces of at most 145.
+// Why: docs/design-rules.md, "Writing ISO: arcs by radius".
 constexpr double kDegree = kHalfTurn / 180.0;
 constexpr double kMaxSmallerArc = 145.0 * kDegree;
 constexpr double kMinLargerArc = 215.0 * kDegree;

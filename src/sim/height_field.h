@@ -2,15 +2,9 @@
 // The material of a cutting simulation: a stock box, the tool that cuts it, and the stock as a
 // height field that the tool's swept shape lowers.
 //
-// The height field holds one Z per cell of a regular XY grid: the top of the material above
-// that cell's centre, between the stock's bottom and its top. Why a height field: a 3-axis
-// tool with its axis along Z can only take material from above, so the material left over
-// any XY point is always one column from the bottom up to some Z, and one float a cell
-// describes it exactly (at the cell's centre). It is also small and fast: 4 bytes a cell
-// (a 400 x 300 mm stock at 0.1 mm holds 12 million cells, 48 MB), rows stored one after the
-// other in X, so that a sweep walks memory in order and strips of rows can be cut on several
-// threads without sharing a cell. What it cannot hold (undercuts, material left above a
-// cell's lowest cut) a 3-axis tool cannot make either.
+// The height field holds one Z (a float) per cell of a regular XY grid: the top of the
+// material above that cell's centre, between the stock's bottom and its top; rows are stored
+// one after the other in X. Why: docs/design-rules.md, "Simulation: the height field".
 //
 // The tool's programmed point is its tip: the lowest point on its axis. Its lower surface at
 // a distance rho from the axis lies ProfileHeight(rho) above the tip: 0 for a flat end, the
@@ -115,10 +109,9 @@ inline constexpr double kHeightQuantum = 1e-7;
 //    highest offset from the tip's line (left of the move positive; for a move without XY
 //    travel, a plunge, the offset in X). The radial engagement is the band's width plus one
 //    cell (the centres of n cells in a row span n - 1 cells), at most the diameter. It is
-//    right to within a cell. Our rule: a band is counted whole, so a move that meets material
-//    on both flanks with air between, or on one flank at its start and the other at its end,
-//    counts the band from the one to the other: more than it meets at any one instant, the
-//    safe side for a feed.
+//    right to within a cell. Our rule: a band is counted whole, from its lowest to its highest
+//    offset, air between included.
+//    Why: docs/design-rules.md, "Simulation: the engagement band".
 // A sweep that lowers nothing leaves the engagement as it was; Merge gathers the sweeps of one
 // move (its chords, the rows of several threads) in any order with the same result.
 struct SweepEngagement {

@@ -92,13 +92,9 @@ struct MoveBuilder {
 };
 
 // Sweeps every segment in order. The field's rows are cut into bands of kBandRows rows, band
-// b belonging to thread b % threads; each thread sweeps every segment over its own bands only.
-// Our rule: threads split the stock, never the moves. A cell belongs to exactly one thread,
-// which lowers it move after move in program order, so every cell ends exactly as in a serial
-// run, and what each move took from it too (a cell's share of a move depends only on the
-// moves before it over that cell). The moves' volumes are integer sums (kHeightQuantum), the
-// same in any order, so they too are identical to the serial run's. Interleaved bands keep
-// both threads busy wherever the toolpath works.
+// b belonging to thread b % threads; each thread sweeps every segment over its own bands only,
+// so the field and the moves' volumes come out exactly as in a serial run.
+// Why: docs/design-rules.md, "Simulation: threads split the stock".
 // With `engaged` (not null), each move's engagement too, merged over its chords and threads
 // (SweepEngagement::Merge gives the same in any order).
 //

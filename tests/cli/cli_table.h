@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/script.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon::testing {
@@ -123,25 +124,6 @@ struct Transcript {
   std::map<std::string, std::string> files;
   std::vector<Row> rows;
 };
-
-// The C escapes of the transcripts: \n \r \t \0 \\ and \xHH.
-inline std::string Unescape(const std::string& s) {
-  std::string o;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    if (s[i] != '\\' || i + 1 == s.size()) {
-      o += s[i];
-      continue;
-    }
-    const char c = s[++i];
-    if (c == 'x' && i + 2 < s.size()) {
-      o += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      o += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c == '0' ? '\0' : c;
-    }
-  }
-  return o;
-}
 
 inline std::vector<Transcript> ReadTranscripts(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

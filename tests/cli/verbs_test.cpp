@@ -126,7 +126,7 @@ std::vector<std::string> TranscriptFiles() {
   std::vector<std::string> names;
   for (const auto& e :
        std::filesystem::directory_iterator(std::string(TREVALON_TEST_DATA) + "/cli"))
-    names.push_back(e.path().filename().string());
+    if (e.path().extension() == ".txt") names.push_back(e.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

@@ -35,6 +35,7 @@ struct DataCase {
   std::string name, file;
   int line = 0;
   std::map<std::string, std::string> fields;
+  std::vector<std::pair<std::string, std::string>> entries;  // every field in order
   std::string operator[](const std::string& key) const {
     const auto f = fields.find(key);
     return f == fields.end() ? "" : f->second;
@@ -59,17 +60,18 @@ inline std::vector<DataCase> ReadCases(const std::string& name) {
     if (line[0] == '+' && last) {
       *last += line.substr(1);
     } else if (line.rfind("@ ", 0) == 0) {
-      cases.push_back({line.substr(2), path, number, {}});
+      cases.push_back({line.substr(2), path, number, {}, {}});
       last = nullptr;
     } else if (!cases.empty()) {  // "KEY" alone: an empty value
-      last = &cases.back().fields[line.substr(0, blank)];
-      *last = blank == std::string::npos ? "" : line.substr(blank + 1);
+      cases.back().entries.emplace_back(line.substr(0, blank),
+                                        blank == std::string::npos ? "" : line.substr(blank + 1));
+      last = &cases.back().entries.back().second;
     } else {
       ADD_FAILURE_AT(path.c_str(), number) << "cannot read: " << line;
     }
   }
   for (DataCase& c : cases)
-    for (auto& [key, value] : c.fields) value = Unescape(value);
+    for (auto& [key, value] : c.entries) c.fields[key] = value = Unescape(value);
   EXPECT_FALSE(cases.empty()) << path;
   return cases;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/script.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon::testing {
@@ -55,6 +56,8 @@ struct Row {
   std::string command;
   int status;
   std::vector<std::string> expect;
+  std::string file = __FILE__;  // where the row is written, for the failure report
+  int line = 0;
   template <class... Expect>
   Row(std::string c, int s, Expect... e)
       : command(std::move(c)), status(s), expect{std::string(e)...} {}
@@ -79,7 +82,7 @@ inline void RunTable(std::vector<Row> rows, const std::map<std::string, std::str
   for (const auto& [name, bytes] : files) std::ofstream(dir.file(name), std::ios::binary) << bytes;
   for (const Row& row : rows) {
     const std::string command = Fill(row.command, dir);
-    SCOPED_TRACE(command);
+    const ::testing::ScopedTrace trace(row.file.c_str(), row.line, command);
     std::vector<std::string> args = {"--sysdir", dir.path().string(), "--lang", "en"};
     if (command.rfind("$ ", 0) == 0) {
       std::istringstream words(command.substr(2));
@@ -111,6 +114,77 @@ inline void RunTable(std::vector<Row> rows, const std::map<std::string, std::str
           << got;
     }
   }
+}
+
+// A transcript file: tables of rows written as text (the format is described at the top of
+// each file under tests/data/cli). Each row keeps the file and line it came from.
+struct Transcript {
+  std::string name;
+  bool alone = false;  // each row alone in a fresh directory (RunAlone)
+  std::map<std::string, std::string> files;
+  std::vector<Row> rows;
+};
+
+inline std::vector<Transcript> ReadTranscripts(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  EXPECT_TRUE(in) << "cannot open " << path;
+  std::vector<Transcript> tables;
+  std::vector<std::pair<std::string, std::string>> lets;
+  std::string* last = nullptr;  // the text a '+' line continues
+  const auto place = [&](const std::string& text) {
+    std::string t = text;
+    for (const auto& [key, value] : lets)
+      for (std::size_t p; (p = t.find(key)) != std::string::npos;) t.replace(p, key.size(), value);
+    return t;
+  };
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    const std::size_t start = line.find_first_not_of(' ');
+    if (start == std::string::npos || line[start] == '#') continue;
+    const std::string body = line.substr(start), rest = line.substr(line.find(' ') + 1);
+    if (body[0] == '+' && last) {
+      *last += place(body.substr(1));
+    } else if (body.rfind("@ ", 0) == 0) {
+      tables.push_back({body.substr(2), false, {}, {}});
+      if (tables.back().name.size() > 6 && tables.back().name.ends_with(" alone")) {
+        tables.back().name.resize(tables.back().name.size() - 6);
+        tables.back().alone = true;
+      }
+      lets.clear();
+      last = nullptr;
+    } else if (tables.empty()) {
+      ADD_FAILURE_AT(path.c_str(), number) << "a line before the first table: " << line;
+    } else if (body.rfind("let ", 0) == 0) {
+      const std::size_t blank = rest.find(' ');
+      lets.emplace_back("{" + rest.substr(0, blank) + "}", "");
+      last = &lets.back().second;
+      *last = place(rest.substr(blank + 1));
+    } else if (body.rfind("file ", 0) == 0) {
+      const std::size_t blank = rest.find(' ');
+      last = &tables.back().files[rest.substr(0, blank)];
+      *last = blank == std::string::npos ? "" : place(rest.substr(blank + 1));
+    } else if (body[0] == '[' && start == 0) {
+      const std::size_t close = body.find("] ");
+      tables.back().rows.push_back({place(body.substr(close + 2)), std::stoi(body.substr(1))});
+      tables.back().rows.back().file = path;
+      tables.back().rows.back().line = number;
+      last = &tables.back().rows.back().command;
+    } else if (start > 0 && !tables.back().rows.empty()) {
+      tables.back().rows.back().expect.push_back(place(body));
+      last = &tables.back().rows.back().expect.back();
+    } else {
+      ADD_FAILURE_AT(path.c_str(), number) << "cannot read: " << line;
+    }
+  }
+  for (Transcript& t : tables) {
+    for (auto& [name, bytes] : t.files) bytes = Unescape(bytes);
+    for (Row& row : t.rows) {
+      row.command = Unescape(row.command);
+      for (std::string& e : row.expect) e = Unescape(e);
+    }
+  }
+  return tables;
 }
 
 }  // namespace trevalon::testing

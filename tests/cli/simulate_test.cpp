@@ -16,48 +16,9 @@ ScriptResult Cli(const TempDir& dir, const std::string& script) {
   return RunCli({"--sysdir", dir.path().string(), "--lang", "en", "-c", script});
 }
 
-constexpr const char* kRapidIn =
-    "add 1 -20 50 -0.5 0; add 2 120 50 -0.5 0; add 1 -20 50 0.5 0; add 2 120 50 0.5 0; ";
-
-TEST(SimulateVerbs, PrintsFindingsAndKeepsItsOptions) {
+// The rows of the simulation verbs are in tests/data/cli/simulate.txt.
+TEST(SimulateVerbs, ARefusedCommandKeepsTheDocumentsOptions) {
   TempDir dir;
-  RunTable(
-      {
-          {std::string(kRapidIn) + "simulate stock=0,0,-20,100,100,0 tool=flat d=2", 0,
-           "out:\"rapid_collisions\":1,\"first_rapid_collision\":1,", "out:\"cells\":1000000,",
-           "out:\"stock\":[0.000,0.000,-20.000,100.000,100.000,0.000],\"tool\":\"flat\",\"d\":2."
-           "000"},
-          // Options given once stay for the next run; stock and tool print them.
-          {std::string(kRapidIn) + "simulate stock=0,0,-20,100,100,0 tool=bull d=8 r=2 cell=0.5; "
-                                   "stock; tool; simulate",
-           0, "out:stock: 0,0,-20,100,100,0\n", "out:tool: bull d=8 r=2\n", "out:\"cells\":40000,",
-           "out:\"tool\":\"bull\",\"d\":8.000,\"r\":2.000}"},
-          // The corners in any order; a cut in the air is an air cut.
-          {"stock 100 100 0 0 0 -20; tool ball d=6; add 1 10 50 5 0; add 3 10 50 1 400; "
-           "add 4 50 50 1 400; simulate",
-           0, "out:\"removed_volume\":0.000,\"rapid_collisions\":0,\"first_rapid_collision\":null,",
-           "out:\"air_cut_length\":44.000,\"air_cut_moves\":2,\"air_cut_time\":0.1100,"},
-          {"tool flat d=10; tool d=12; tool", 0, "out:tool: flat d=12\n"},
-          {"stock 0,0,0,10,10,5; stock auto", 0, "out:stock: auto\n"},
-          // Bad options fail and change nothing.
-          {"tool flat d=4; tool drill", 2, "err:flat, ball or bull"},
-          {"tool flat d=4; tool d=0", 2, "err:diameter"},
-          {"tool ball d=6 r=1", 2, "err:r= is the corner radius of a bull nose"},
-          {"tool bull d=6 r=3.5", 2, "err:corner radius"},
-          {"tool bull d=6", 2, "err:needs its corner radius"},
-          {"stock 1,2,3", 2, "err:six numbers"},
-          {"stock 0,0,0,10,10,0", 2, "err:Z end must lie above"},
-          {"stock 0,0,0,10,x,5", 2},
-          {std::string(kRapidIn) + "simulate cell=0", 2, "err:cell"},
-          {std::string(kRapidIn) + "simulate dogleg=2", 2},
-          {std::string(kRapidIn) + "simulate png=out.svg", 2, "err:.png"},
-          {std::string(kRapidIn) + "simulate extra", 2},
-          {"simulate", 1, "err:no toolpath"},
-          {"add 1 0 0 5 0; add 1 10 10 5 0; simulate", 1, "err:no cutting move"},
-          {std::string(kRapidIn) + "simulate stock=0,0,0,1e5,1e5,1 cell=0.001", 1,
-           "err:too many cells"},
-      },
-      {}, {}, &dir);
   // A refused command keeps what the document had: the tool, the stock, and a failed run
   // keeps the options it was given out of the document.
   std::ostringstream out, err;

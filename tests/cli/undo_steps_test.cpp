@@ -7,12 +7,12 @@
 
 #include <cstdio>
 #include <fstream>
-#include <optional>
 #include <sstream>
 
 #include "app/layer_commands.h"
 #include "app/load_commands.h"
 #include "cli/script.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon::testing {
@@ -50,77 +50,26 @@ std::string DocumentState(CDocument& d) {
   return o.str();
 }
 
-struct Step {
-  std::string command;      // run after loading the program (and `before`)
-  std::optional<Txt> name;  // what undo says it took back
-  std::string before = "";  // commands that prepare the document and are no part of the step
-};
-
 TEST(UndoSteps, EveryCommandThatChangesTheToolpathIsOneUndoStep) {
-  const std::vector<Step> steps = {
-      {"trim box -10 -10 50 50 inside", Txt::CmdTrimInside},
-      {"trim box -10 -10 50 50 outside", Txt::CmdTrimOutside},
-      {"trim circle 0 0 0 25 inside", Txt::CmdTrimInside},
-      {"trim polygon outside -60 -60 60 -60 60 60", Txt::CmdTrimOutside},
-      {"trim zband -0.5 20", std::nullopt},
-      {"trim window 0 0 200 150 inside", Txt::CmdTrimInside},
-      {"delete point 4", Txt::CmdDeletePoint},
-      {"delete path 4", Txt::CmdDeletePath},
-      {"delete alternate", Txt::CmdDeleteEverySecond},
-      {"delete window 0 0 200 150", Txt::CmdDeleteInWindows},
-      {"delete polygon 0 0 400 0 400 300", Txt::CmdDeleteInPolygon},
-      {"delete xyangle 0 10", Txt::CmdDeleteXyAngle},
-      {"delete longpoints 30", Txt::CmdDeletePointsByLength},
-      {"delete shortpaths 10", Txt::CmdDeletePathsByLength},
-      {"delete zangle 10 90 0", Txt::CmdDeleteZAngle},
-      {"delete all", Txt::CmdDeleteAll},
-      {"delete selected", Txt::CmdDeleteSelected, "select rect 0 0 400 300"},
-      {"reverse", Txt::CmdReverse},
-      {"reverse order=1 dir=0", Txt::CmdReverse},
-      {"reverse path 4", Txt::CmdReversePath},
-      {"startpoints closed 150 150", Txt::CmdStartPoints},
-      {"sort", Txt::CmdSort},
-      {"sort mode=4 height=30", Txt::CmdSort},
-      {"zupdown", Txt::CmdZUpDown},
-      {"transform move dx=5 dy=-3", Txt::CmdTransform},
-      {"transform rotate angle=90 copies=1", Txt::CmdTransform},
-      {"filter linear 0.01", Txt::CmdLinearFilter},
-      {"filter arc 5", Txt::CmdArcFilter},
-      {"subdivide 3", Txt::CmdSubdivide},
-      {"arcs tolines 0.01", Txt::CmdArcConvert},
-      {"arcs fit", Txt::CmdArcConvert},
-      {"offset box -10 -10 50 50 0 0 1", Txt::CmdOffset},
-      {"generate face", Txt::CmdFace},
-      {"generate radial", Txt::CmdRadial},
-      {"generate spiral", Txt::CmdSpiral},
-      {"rapidrebuild", Txt::CmdRapidRebuild},
-      {"regenerate", Txt::CmdRegenerate},
-      {"feed set 700", Txt::CmdFeedChange},
-      {"feed window max 500 0 0 400 300", Txt::CmdFeedChange},
-      {"feed length lmin=1 fmin=100 lmax=50 fmax=2000", Txt::CmdFeedChange},
-      {"optimize", Txt::CmdFeedOptimizer},
-      {"master create tol=1", Txt::CmdMasterModel},
-      {"clear", Txt::CmdDeleteAll},
-      {"load {data}/face_mill.nc", Txt::CmdLoad},
-  };
   TempDir dir;
   const std::string program = dir.file("paths.nc");
   std::ofstream(program) << kProgram;
-  for (const Step& step : steps) {
-    SCOPED_TRACE(step.command);
+  for (const DataCase& step : ReadCases("cli/undo_steps.cases")) {
+    const auto trace = step.Trace();
     std::ostringstream out, err;
     cli::Session s(out, err);
     ASSERT_TRUE(s.app.StartUp(StartOptions{dir.path().string(), "en", false}));
     s.app.settings.configDir = dir.path().string();
     s.platform.presetAnswer = Answer::Ok;
     InitDocument(s.app, *s.doc);
-    std::string command = step.command;
+    std::string command = step.name;
     const std::string key = "{data}";
     if (const auto at = command.find(key); at != std::string::npos)
       command.replace(at, key.size(), TestData(""));
     ASSERT_EQ(
         cli::RunScript(
-            s, "view size 400 300; view top; load " + program + "; view fit; " + step.before, true),
+            s, "view size 400 300; view top; load " + program + "; view fit; " + step["before"],
+            true),
         0)
         << err.str();
     CDocument& d = *s.doc;
@@ -139,19 +88,19 @@ TEST(UndoSteps, EveryCommandThatChangesTheToolpathIsOneUndoStep) {
     }
     // The help line says what the command did, and the command-line tool prints the same
     // line; a load keeps the reader's notices there instead.
-    const bool load = step.command.rfind("load ", 0) == 0;
+    const bool load = step.name.rfind("load ", 0) == 0;
     const std::string summary = load ? "" : EditSummaryLine(s.app, d, before_count);
     EXPECT_EQ(s.platform.helpText, load ? help_before : summary);
     if (!load) {
       EXPECT_NE(err.str().find(summary + "\n"), std::string::npos) << err.str();
     }
-    if (step.name) {
-      EXPECT_EQ(UndoLine(s.app, d),
-                std::string("Undo: ") + UserText(*step.name, Language::English));
+    if (Txt name{}; !step["undo"].empty()) {
+      ASSERT_TRUE(FindTxt(step["undo"], name)) << step["undo"];
+      EXPECT_EQ(UndoLine(s.app, d), std::string("Undo: ") + UserText(name, Language::English));
     }
     err.str("");
     ASSERT_EQ(cli::RunScript(s, "undo", true), 0);
-    if (step.command.rfind("load ", 0) == 0) {
+    if (step.name.rfind("load ", 0) == 0) {
       // A load's undo brings back the records, their lines and the setup; the layer's file
       // name, comment and numbers stay the new program's (as they always have).
       const std::string now = DocumentState(d);

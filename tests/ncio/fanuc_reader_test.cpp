@@ -1,5 +1,5 @@
-// The Fanuc-style block parser and the line-by-line read: motion types, words and their
-// numbers, arcs, the line buffer, CR LF files, the modal state and a full store.
+// The Fanuc-style block parser (its block-by-block cases: tests/data/ncio/blocks.txt) and the
+// line-by-line read: arcs, the line buffer, CR LF files, the modal state and a full store.
 
 #include <gtest/gtest.h>
 
@@ -12,47 +12,12 @@
 namespace trevalon::testing {
 namespace {
 
-TEST(FanucBlock, MotionTypesWordsAndNumbers) {
-  ReaderBench m, n, l, c;
-  ExpectBlocks(m, false,
-               {{"G0 X10. Y20.\n", 1, "type=1"},
-                {"X30.\n", 1, "type=2"},
-                {"G0 Y25.\n", 1, "type=1"},  // consecutive G00 blocks each start a run
-                {"G1 X40. F500\n", 1, "type=3 feed=500"},
-                {"Y50.\n", 1, "type=4 feed=500"},
-                {"G01 X45.\n", 1, "type=4 x=45 y=50"},  // G01 after G01 stays a continuation
-                // Blocks that do not move store nothing, but their words still count.
-                {"N10 G0\n", 0},
-                {"F800\n", 0},
-                {"M3 S1000\n", 0, "s=1000 modal=1"}});
-  ExpectBlocks(n, false,
-               {{"G1 X+10.\n", 0, "x=0"},  // "+" is no part of a number: X has none
-                {"G1 X1-2 Y-.5 Z.\n", 1, "x=1 y=-0.5 z=0"},  // as far as the text forms a number
-                {"x2.5y3.5z-1F1500.9\n", 1, "x=2.5 y=3.5 z=-1 feed=1500"},  // lower case, run on
-                {"X-0.1234 F-12.7\n", 1, "x=-0.1234 feed=-12"},             // truncated toward zero
-                // The number buffer keeps 20 characters; the rest of the run goes with the word.
-                {"X1.2345678901234567890123Y7.\n", 1, "x=1.234567890123456789 y=7"},
-                {"X12345678901234567890123 Y8.\n", 1, "x=12345678901234567890"},
-                {"X5. Y\n", 0, "y=0"}});  // a letter without a number: 0, the block invalid
-  // O, T (which sets the offset too) and H; a word without a number sets 0 (H keeps its
-  // offset) and invalidates the block, which then does not move.
-  ExpectBlocks(l, false,
-               {{"O1234\n", 0, "o=1234"},
-                {"T7 M6\n", 0, "t=7 h=7"},
-                {"G43 Z50. H17\n", 1, "h=17"},
-                {"G0 X1. H\n", 0, "h=17 mx=0"},
-                {"T\n", 0, "t=0 h=0"},
-                {"S\n", 0, "s=0"},
-                {"O\n", 0, "o=0"},
-                {"G0 X5. SPINDLE\n", 0}});  // letter by letter: S, then H, ... without numbers
-  // A lower-case c ends the block (the G word before it counted); C is skipped.
-  ExpectBlocks(c, false, {{"G1 X10. c Y5.\n", 0, "modal=3 mx=0"}, {"G1 X10. C5.\n", 1}});
-  // Thousandths scale the coordinates, not the other words.
-  ReaderBench t;
-  t.nc.intNcdataFlg = 1;
-  ExpectBlocks(t, false,
-               {{"G1 X12345 F1200\n", 1, "x=12.345 feed=1200"},
-                {"G2 X20000 Y5000 I5000 J0 S800 T3\n", 1, "i=5 s=800 t=3"}});
+// The block parsers of both dialects, block by block (tests/data/ncio/blocks.txt).
+TEST(BlockParsers, BlocksAsWorkedOutByHand) {
+  for (const DataCase& c : ReadCases("ncio/blocks.txt")) {
+    const auto trace = c.Trace();
+    RunBlockCase(c);
+  }
 }
 
 TEST(FanucBlock, CommentsAndSkippedLines) {
@@ -68,16 +33,7 @@ TEST(FanucBlock, CommentsAndSkippedLines) {
   EXPECT_EQ(b.Fanuc(std::string("G0 X5.\n\0#", 9)), 1);
 }
 
-TEST(FanucBlock, IncrementalModeArcsByRadiusAndPlanes) {
-  ReaderBench b;
-  ExpectBlocks(b, false,
-               {{"G0 X10. Y10.\n", 1},
-                {"G91 X5. Y-2.\n", 1, "x=15 y=8"},
-                {"X0 Y0\n", 0},  // no increment, no move
-                // G90 and G91 discard the coordinates read before them in the block.
-                {"X3. G90 Y1.\n", 1, "x=15 y=1"},
-                {"Y5. G91\n", 0, "inc=1"},
-                {"G2 I5. J0.\n", 1, "x=15"}});  // an arc that does not move: a full circle
+TEST(FanucBlock, ArcsByRadius) {
   ReaderBench r;
   ExpectBlocks(r, false, {{"G2 X10. Y0. R5.\n", 1, "type=8 i=~5 j=~0 radius=5"}});
   // R before X and Y: the centre is computed with the end as it stood, the block's start.
@@ -88,13 +44,6 @@ TEST(FanucBlock, IncrementalModeArcsByRadiusAndPlanes) {
   EXPECT_EQ(r.offset[0], want[0]);
   EXPECT_EQ(r.offset[1], want[1]);
   ExpectBlocks(r, false, {{"G3 X30. R\n", 0, "radius=5"}});  // R without a number keeps it
-  // A plane word clears the offset along its normal.
-  ReaderBench p;
-  ExpectBlocks(p, false, {{"G2 X10. I5. J3. K2. G18\n", 1, "plane=92 i=5 j=0 k=2"}});
-  // Incremental R: the end is the block's start plus the increments.
-  ReaderBench c;
-  ExpectBlocks(c, false,
-               {{"G0 X10. Y0.\n", 1}, {"G91 G3 X-10. Y10. R10.\n", 1, "i=~-10 j=~0 x=0 y=10"}});
 }
 
 // ---- Whole reads ---------------------------------------------------------------------------

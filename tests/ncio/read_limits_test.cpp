@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <random>
 
+#include "ncio/data_cases.h"
 #include "ncio/ext_reader.h"
 #include "ncio/nc_number.h"
 #include "ncio/nc_writer.h"
@@ -23,48 +24,20 @@ namespace {
 
 enum Reader { ClassicIso, ClassicHeidenhain, ExtendedIso, ExtendedHeidenhain };
 
-struct LimitCase {
-  const char* what;
-  Reader reader;
-  const char* program;
-  const char* records;  // as Recs reads them
-  const char* report;   // the classic read's limits or the extended read's report
-};
-
+// Values a record cannot hold and G codes not run (tests/data/ncio/read_limits.txt).
 TEST(ReadLimits, LimitedAndReported) {
-  const LimitCase cases[] = {
-      {"feeds beyond the record, classic Heidenhain: F above 2000 stays a rapid", ClassicHeidenhain,
-       "L X+10 Y+0 Z+0 F0.5\nL X+20 F40000\nL X+30 F100\n",
-       "3 10 0 0 1, 1 20 0 0 32767, 3 30 0 0 100", "feed-limited=2@1"},
-      {"feeds beyond the record, extended Heidenhain", ExtendedHeidenhain,
-       "BEGIN PGM T MM\nL X+0 Y+0 Z+1 FMAX\nL X+10 F40000\nL X+20 F0.5\nEND PGM T MM\n",
-       "1 0 0 1 0, 3 10 0 1 32767, 3 20 0 1 1", "feed-limited=2@3"},
-      {"an arc whose centre lies beyond but whose offset fits, classic ISO", ClassicIso,
-       "G1 X30000 F100\nG2 X30000 Y0 I5000\n", "3 30000 0 0 100, 8 30000 0 0 100, 91 5000 0 0 100",
-       ""},
-      {"a K beyond in the XY plane is no centre to limit, classic ISO", ClassicIso,
-       "G1 X10 F100\nG3 X0 Y10 I-10 K99999\n", "3 10 0 0 100, 6 0 10 0 100, 91 -10 0 0 100", ""},
-      {"an arc centre offset beyond, extended ISO", ExtendedIso,
-       "G1 X-30000 F100\nG2 X-30000 Y0 I40000\n",
-       "3 -30000 0 0 100, 8 -30000 0 0 100, 91 32700 0 0 100", "coord-limited=1@2"},
-      {"coordinates beyond, extended Heidenhain", ExtendedHeidenhain,
-       "BEGIN PGM T MM\nL X+0 Y+0 Z+1 FMAX\nL X+40000 F100\nL Y-50000\nEND PGM T MM\n",
-       // A straight move is held until the next block tells whether a corner
-       // follows; it is stored, and limited, while that block runs.
-       "1 0 0 1 0, 3 32700 0 1 100, 4 32700 -32700 1 100", "coord-limited=2@4"},
-      {"inverse time feed is reported, G94 is not", ExtendedIso, "G93 G1 X10 F2\nG94 G1 X20 F100\n",
-       "3 10 0 0 2, 3 20 0 0 100", "feed-inverse-time=1@1"}};
-  for (const LimitCase& c : cases) {
-    SCOPED_TRACE(c.what);
+  for (const DataCase& c : ReadCases("ncio/read_limits.txt")) {
+    const auto trace = c.Trace();
     ReaderBench b;
-    b.nc.extendedReadingChk = c.reader == ExtendedIso || c.reader == ExtendedHeidenhain;
-    b.nc.heidenhainInputChk = c.reader == ClassicHeidenhain || c.reader == ExtendedHeidenhain;
+    b.nc.extendedReadingChk = c.at("reader").starts_with("extended");
+    b.nc.heidenhainInputChk = c.at("reader").ends_with("heidenhain");
     NcReadOutcome o;
-    ASSERT_EQ(b.AppendText(c.program, &o), 1);
+    ASSERT_EQ(b.AppendText(c.at("program"), &o), 1);
     EXPECT_EQ(o, NcReadOutcome::Read);
-    ExpectRecords(b.Records(), Recs(c.records), 1e-6);
+    ExpectRecords(b.Records(), c["records"].empty() ? std::vector<Rec>{} : Recs(c["records"]),
+                  1e-6);
     const ExtReadReport& r = b.nc.extendedReadingChk ? b.state.lastReport : b.state.classicLimits;
-    EXPECT_EQ(PassedOver(r, true), c.report);
+    EXPECT_EQ(PassedOver(r, true), c["report"]);
     // Every record reads back as stored: none is unsound, none holds a wrapped feed.
     for (std::uint32_t i = 0; i < b.store->count; ++i) {
       const PointRecord* rec = b.store->RawRecord(i);
@@ -189,52 +162,6 @@ TEST(ReadLimits, RecordFeedLimitsOnlyWhatARecordCannotHold) {
 
 // G codes the extended reader does not run move nothing and are reported one kind per code;
 // the codes that only set a state keep the block's move.
-struct GCase {
-  const char* what;
-  const char* program;
-  const char* records;
-  const char* report;
-};
-
-TEST(GNotRun, NoMoveFromTheBlock) {
-  const GCase cases[] = {
-      {"engraving",
-       "G20 G90 G0 X0 Y0 Z1.\nX.01 Y-2.95\n"
-       "G47 P0 (TEXT) X.01 Y-2.95 I0. J0.1 R0.05 Z-0.005 F15. E10.\n"
-       "G0 Z1.\nM30\n",
-       "1 0 0 1 0, 2 0.01 -2.95 1 0", "g-not-run:47=1@3 inch=1@1"},
-      {"pockets, probing, threading, unknown codes, one kind each",
-       "G0 X0 Y0 Z5\nG1 Z0 F100\nG12 I5 D1 F50\nG13 I5\nG150 P1 X10 Y10 Z-1 Q1\n"
-       "G31 X50 F100\nG31 X50\nG36 X1\nG37 Z-3\nG12.1\nG113\nX1\n",
-       "1 0 0 5 0, 3 0 0 0 100, 4 1 0 0 100",
-       "g-not-run:113=1@11 g-not-run:12=1@3 g-not-run:12.1=1@10 g-not-run:13=1@4 "
-       "g-not-run:150=1@5 g-not-run:31=2@6 g-not-run:36=1@8 g-not-run:37=1@9"},
-      {"scaling, mirroring and a modal call are not run; their ends are",
-       "G51 X0 Y0 P2\nG50\nG51.1 X0\nG50.1\nG66 P9000 R1\nG67\nG1 X10 F100\n", "3 10 0 0 100",
-       "g-not-run:51=1@1 g-not-run:51.1=1@3 g-not-run:66=1@5"},
-      {"the codes that set a state keep the move",
-       "G17 G21 G40 G49 G54 G61 G64 G80 G90 G94 G98\nG15 G50 G69 G67 G97 G05.1 Q1\n"
-       "G0 X1 Y2 Z3\nG54.1 P2 G43 H1 Z50\nG09 G91.1 G1 X5 F100\nG41 D1 G61.1 X6\n"
-       "G42 G44 G62 G63 G11 G08 P1 G96 S100 X7\nG103 P0 G187 P1 G55 G56 G57 G58 G59 X8\n",
-       "1 1 2 3 0, 2 1 2 50 0, 3 5 2 50 100, 4 6 2 50 100, 4 7 2 50 100, 4 8 2 50 100", ""},
-      {"polar coordinates of G16 are not run until G15",
-       "G0 X0 Y0 Z5\nG16\nG1 X10 Y45 F100\nY90\nG15 G1 X1 Y2\n", "1 0 0 5 0, 3 1 2 5 100",
-       "g-not-run:16=3@2"},
-      {"a macro call of a program the file does not hold makes no move",
-       "G0 X0 Y0 Z5\nG1 Z0 F100\nG65 P9000 X10 Y10 Z-5\nG1 X1\nM30\n",
-       "1 0 0 5 0, 3 0 0 0 100, 3 1 0 0 100", "call-not-in-file=1@3"},
-      {"an unknown code with a motion code in the block: no move, the motion stays",
-       "G1 X1 F100\nG0 G299 X9 Y9\nX2\n", "3 1 0 0 100, 1 2 0 0 100", "g-not-run:299=1@2"}};
-  for (const GCase& c : cases) {
-    SCOPED_TRACE(c.what);
-    ReaderBench b;
-    b.nc.extendedReadingChk = 1;
-    ASSERT_EQ(b.AppendText(c.program), 1);
-    ExpectRecords(b.Records(), *c.records ? Recs(c.records) : std::vector<Rec>{}, 1e-6);
-    EXPECT_EQ(PassedOver(b.state.lastReport, true), c.report);
-  }
-}
-
 // Length of the moves from record 0 on, as a cut of the chords is long.
 double PathLength(const std::vector<Rec>& r) {
   double length = 0;

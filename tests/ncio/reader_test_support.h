@@ -17,6 +17,7 @@
 #include "model/layer_table.h"
 #include "model/point_store.h"
 #include "model/undo_ring.h"
+#include "ncio/data_cases.h"
 #include "ncio/fanuc_reader.h"
 
 namespace trevalon::testing {
@@ -138,6 +139,31 @@ inline void ExpectBlocks(ReaderBench& b, bool heidenhain, const std::vector<Bloc
       } else {
         EXPECT_EQ(got, want) << pair;
       }
+    }
+  }
+}
+
+// Runs a case of tests/data/ncio/blocks.txt on a fresh reading environment: its entries in
+// order, "parser fanuc" or "parser heidenhain", "thousandths N" (the switch from there on),
+// "radius R" (the register's radius), and "block TEXT -> STORED KEY=VALUE ..." as a Block.
+inline void RunBlockCase(const DataCase& c) {
+  ReaderBench b;
+  bool heidenhain = false;
+  for (const auto& [key, value] : c.entries) {
+    if (key == "parser") {
+      heidenhain = value == "heidenhain";
+    } else if (key == "thousandths") {
+      b.nc.intNcdataFlg = std::stoi(value);
+    } else if (key == "radius") {
+      b.store->reg.radius = std::stod(value);
+    } else {
+      ASSERT_EQ(key, "block");
+      const std::size_t arrow = value.rfind(" -> ");
+      Block block{value.substr(0, arrow), 0};
+      std::istringstream rest(value.substr(arrow + 4));
+      rest >> block.stored;
+      std::getline(rest >> std::ws, block.expect);
+      ExpectBlocks(b, heidenhain, {block});
     }
   }
 }

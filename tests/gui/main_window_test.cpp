@@ -258,8 +258,9 @@ class MainWindowTest : public QObject {
         texts << a->text() + (a->isEnabled() ? "" : " (off)");
       return texts.join('|');
     };
-    // (The summary on the help line: everyEditingCommandSaysWhatItDidOnTheHelpLine.)
     p.window->Action("deleteAll")->trigger();
+    QCOMPARE(QString::fromStdString(p.platform->helpText),
+             QString("delete all paths: %1 → 0 points, 0 arcs").arg(count));
     QCOMPARE(v->windowTitle(), file + "*");
     QCOMPARE(p.window->mdi()->activeSubWindow()->windowTitle(), file + "*");
     QCOMPARE(undoList(), QString("&1 delete all paths|&2 load NC program"));
@@ -317,9 +318,7 @@ class MainWindowTest : public QObject {
     };
     const QPoint shown = v->ClientOf(middle[0], middle[1], middle[2]);
     QVERIFY(stays(middle, QPoint(200, 150)));
-    Press(v, QPoint(120, 100));
-    DragTo(v, QPoint(180, 130));
-    Release(v, QPoint(180, 130));
+    Do(p, v, "drag:120,100:180,130");
     QVERIFY(view.Direction() != 1);  // it turned
     QVERIFY(stays(middle, shown));
     // Alt from the corner point: that point stays under the mouse.

@@ -288,30 +288,32 @@ class ProgramEditorTest : public QObject {
 
   void commandChangingTheToolpathRaisesTheBar() {
     Editing e;
-    QVERIFY(!e.pane->syncBar()->isVisible());
+    // The bar shown, and the moves to (12, 0) and (10, 10).
+    auto state = [&e] {
+      return Bits({e.pane->syncBar()->isVisible(), HasMove(e.doc().store, 12, 0),
+                   HasMove(e.doc().store, 10, 10)});
+    };
+    QCOMPARE(state(), QString("001"));
     e.p.window->Action("deleteAll")->trigger();
-    QVERIFY(e.pane->syncBar()->isVisible());
+    QCOMPARE(state(), QString("100"));
     // Keep: the bar goes; the next edit reads the text whole, the toolpath is back.
     Click(e.pane, "keepText");
-    QVERIFY(!e.pane->syncBar()->isVisible());
+    QCOMPARE(state(), QString("000"));
     e.Type(5, "N30 X12 Y0 F500");
     e.pane->ApplyPending();
-    QVERIFY(HasMove(e.doc().store, 12, 0));
-    QVERIFY(HasMove(e.doc().store, 10, 10));
-    QVERIFY(!e.pane->syncBar()->isVisible());
+    QCOMPARE(state(), QString("011"));
     // A toolpath changed again; replace with the written program: the text becomes the
     // program the writer wrote, and describes the toolpath.
     e.doc().NoteWorkLayerChanged();
     e.p.window->RefreshState();
-    QVERIFY(e.pane->syncBar()->isVisible());
+    QCOMPARE(state(), QString("111"));
     const std::string out = e.p.dir.filePath("written.nc").toStdString();
     Dialogs d({ChooseFile(out)});
     Click(e.pane, "textFromToolpath");
     QCOMPARE(d.answered, std::size_t(1));
     QCOMPARE(e.doc().text.text, ReadAll(out));
     QVERIFY(e.doc().text.Describes(e.doc().edits));
-    QVERIFY(!e.pane->syncBar()->isVisible());
-    QVERIFY(HasMove(e.doc().store, 12, 0));
+    QCOMPARE(state(), QString("011"));
   }
 
   void theUnsavedQuestionCoversTheText() {
@@ -326,8 +328,7 @@ class ProgramEditorTest : public QObject {
     e.p.platform->saveChoices = {QtPlatform::SaveChoice::Save};
     QVERIFY(e.p.window->MayCloseDocument(e.v));
     QVERIFY(ReadAll(e.path).find("N30 X20 Y0 F500\n") != std::string::npos);
-    QVERIFY(!e.doc().Modified());
-    QVERIFY(!e.v->windowTitle().endsWith('*'));
+    QVERIFY(!e.doc().Modified() && !e.v->windowTitle().endsWith('*'));
   }
 
   void saveTextWritesTheTextAsEdited() {

@@ -282,8 +282,10 @@ class EditCommandsTest : public QObject {
     for (const auto& r : picked) {
       ToolpathView* v = TwoPaths(p);
       Do(p, v, r.gestures);
-      QCOMPARE(Mode(v), QString("none"));
-      QCOMPARE(Cuts(v->doc().store), std::string(r.cuts));
+      // The row's gestures, the input left and the cuts, as one string.
+      const QString row = QString(r.gestures) + " -> ";
+      QCOMPARE(row + Mode(v) + " " + QString::fromStdString(Cuts(v->doc().store)),
+               row + "none " + r.cuts);
     }
 
     ToolpathView* v = TwoPaths(p);

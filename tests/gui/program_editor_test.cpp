@@ -226,11 +226,17 @@ class ProgramEditorTest : public QObject {
       e.pane->replaceField()->setText(r.with);
       e.pane->regexBox()->setChecked(r.regex);
       const std::size_t steps = e.doc().undo.UndoNames().size();
-      QCOMPARE(e.pane->ReplaceAll(), r.replaced);
-      QCOMPARE(Line(e.doc(), 5), std::string(r.line5));
-      QCOMPARE(FeedAt(e.doc().store, 10, r.y), r.feed);
-      // All of it one undo step.
-      QCOMPARE(e.doc().undo.UndoNames().size(), steps + (r.replaced > 0 ? 1 : 0));
+      const int replaced = e.pane->ReplaceAll();
+      // The row's pattern, the matches replaced, line 5, the feed, the undo steps it made (all
+      // of it one step).
+      auto row = [&r](int n, const std::string& line, int feed, std::size_t undo) {
+        return QString("%1 -> %2 | %3 | %4 | %5")
+            .arg(r.find, QString::number(n), QString::fromStdString(line), QString::number(feed),
+                 QString::number(undo));
+      };
+      QCOMPARE(row(replaced, Line(e.doc(), 5), FeedAt(e.doc().store, 10, r.y),
+                   e.doc().undo.UndoNames().size() - steps),
+               row(r.replaced, r.line5, r.feed, r.replaced > 0 ? 1 : 0));
     }
   }
 

@@ -63,18 +63,39 @@ struct Program {
   }
 };
 
+// Appends one record.
+inline void Put(CPointStore& s, int type, double x, double y, double z, int feed = 500,
+                int mark = 0) {
+  s.reg = PointRegister{};
+  s.reg.type = type;
+  s.reg.x = x, s.reg.y = y, s.reg.z = z;
+  s.reg.feed = feed;
+  s.reg.mark = mark;
+  s.StorePoint(s.count++);
+}
+
 // Appends records written "type x y z [feed [mark]]", separated by commas; a record without a
 // feed takes `feed`.
 inline void AddRecords(CPointStore& s, const char* records, int feed = 0) {
   std::istringstream in(records);
   for (std::string one; std::getline(in, one, ',');) {
     std::istringstream r(one);
-    s.reg = PointRegister{};
-    r >> s.reg.type >> s.reg.x >> s.reg.y >> s.reg.z;
-    if (!(r >> s.reg.feed)) s.reg.feed = feed;
-    r >> s.reg.mark;
-    s.StorePoint(s.count++);
+    int type = 0, f = feed, mark = 0;
+    double x = 0, y = 0, z = 0;
+    r >> type >> x >> y >> z;
+    if (!(r >> f)) f = feed;
+    r >> mark;
+    Put(s, type, x, y, z, f, mark);
   }
+}
+
+// The top view of a width x height window at one pixel per unit, the model origin in its
+// middle.
+inline void TopViewOf(ViewState& view, int width, int height) {
+  view.SetDirection(1);
+  view.width = width, view.height = height;
+  view.scale = 1.0;
+  view.cu = view.cv = 0;
 }
 
 // A new 400 x 300 document holding `records` ("type x y z [feed [mark]]", separated by
@@ -86,12 +107,8 @@ inline ToolpathView* TopView(Program& p, const char* records, bool showRapids = 
   CPointStore& s = v->doc().store;
   s.Init();
   AddRecords(s, records);
-  ViewState& view = v->doc().view;
-  view.SetDirection(1);
-  view.width = v->width(), view.height = v->height();
-  view.scale = 1.0;
-  view.cu = view.cv = 0;
-  view.showRapids = showRapids;
+  TopViewOf(v->doc().view, v->width(), v->height());
+  v->doc().view.showRapids = showRapids;
   return v;
 }
 

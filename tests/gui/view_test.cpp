@@ -24,24 +24,12 @@ using namespace trevalon::guitest;
 
 namespace {
 
-void Put(CPointStore& s, int type, double x, double y, double z, int feed = 500, int mark = 0) {
-  s.reg.type = type;
-  s.reg.x = x, s.reg.y = y, s.reg.z = z;
-  s.reg.feed = feed;
-  s.reg.mark = mark;
-  s.StorePoint(s.count);
-  ++s.count;
-}
-
 // Top view, one pixel per unit, model origin in the middle of a 200 x 200 image; the records
 // run at 500 unless they say otherwise.
 void TopView(CDocument& d, const char* records = "") {
   d.store.Init();
   AddRecords(d.store, records, 500);
-  d.view.SetDirection(1);
-  d.view.width = d.view.height = 200;
-  d.view.scale = 1.0;
-  d.view.cu = d.view.cv = 0;
+  TopViewOf(d.view, 200, 200);
 }
 
 QImage Draw(CDocument& d, RenderOptions o = {}, ToolpathRenderer* r = nullptr) {
@@ -94,13 +82,9 @@ struct ManyPaths {
       Put(s, k == 0 ? MOVE_LINE : MOVE_LINE_CONT, x, -60 + 12 * std::sin(x / 11.0), 0,
           800 + (k / 600) * 60, k > 2000 && k < 2600);
     }
-    doc.view.SetDirection(1);
     // Wider than the paths, so that the feed legend at the right (whose smoothed text blends
     // with what lies under it) stays clear of them.
-    doc.view.width = 320;
-    doc.view.height = 200;
-    doc.view.scale = 1.0;
-    doc.view.cu = doc.view.cv = 0;
+    TopViewOf(doc.view, 320, 200);
   }
 };
 

@@ -355,8 +355,7 @@ class ViewInputsTest : public QObject {
     QVERIFY(!png.isNull());
     QCOMPARE(png.size(), QSize(1200, 520));
     QCOMPARE(png.pixelColor(2, 2), QColor(246, 246, 246));
-    QVERIFY(dock->Export(base + ".svg"));
-    QVERIFY(ReadAll(base + ".svg").rfind("<?xml", 0) == 0);
+    // (The SVG the same call writes for a name ending in .svg: the chart files' own test.)
   }
 };
 

@@ -19,11 +19,13 @@ using namespace trevalon::guitest;
 
 namespace {
 
-// One cutting run along X: the point (x, 0) is at client (200 + x, 150).
-ToolpathView* OneRun(Program& p) {
-  ToolpathView* v = TopView(p,
-                            "1 0 0 50 500, 2 0 0 0 500, 3 10 0 0 500, 4 20 0 0 500, "
-                            "4 30 0 0 500, 4 40 0 0 500");
+// One cutting run along X: the point (x, 0) is at client (200 + x, 150); the cut to (20, 0)
+// selected if asked.
+ToolpathView* OneRun(Program& p, bool selected = false) {
+  ToolpathView* v = TopView(p, selected ? "1 0 0 50 500, 2 0 0 0 500, 3 10 0 0 500, "
+                                          "4 20 0 0 500 1, 4 30 0 0 500, 4 40 0 0 500"
+                                        : "1 0 0 50 500, 2 0 0 0 500, 3 10 0 0 500, "
+                                          "4 20 0 0 500, 4 30 0 0 500, 4 40 0 0 500");
   v->doc().retractHeight = 50;
   v->setFocus();
   return v;
@@ -51,9 +53,6 @@ ToolpathView* TwoPaths(Program& p) {
   return v;
 }
 
-int TypeAt(ToolpathView* v, std::uint32_t i) {
-  return v->doc().store.RawRecord(i)->type;
-}
 int FeedAt(ToolpathView* v, std::uint32_t i) {
   return v->doc().store.RawRecord(i)->feed;
 }
@@ -84,12 +83,6 @@ int Arcs(const CPointStore& s) {
   return n;
 }
 
-void DragWindow(QWidget* v, QPoint from, QPoint to) {
-  Press(v, from);
-  DragTo(v, to);
-  Release(v, to);
-}
-
 }  // namespace
 
 class EditCommandsTest : public QObject {
@@ -98,86 +91,69 @@ class EditCommandsTest : public QObject {
   void deleteCommandsFromTheirKeysAndItems() {
     Program p;
     ToolpathView* v = OneRun(p);
-    // Accelerators go to the active window, as the window system's key presses do.
+    // Accelerators go to the active window, as the window system's key presses do. (What a
+    // delete leaves behind: the delete commands' own tests.)
     QApplication::setActiveWindow(p.window.get());
     v->setFocus();
     QTest::keyClick(v, Qt::Key_Tab);
-    QVERIFY(dynamic_cast<PointPicker*>(v->input()));
-    Press(v, QPoint(211, 151));  // the first cut's end (10, 0)
-    Key(v, Qt::Key_Return);
+    QCOMPARE(Mode(v), QString("point"));
+    Do(p, v, "press:211,151 key:Return");  // the first cut's end (10, 0)
     QCOMPARE(v->doc().store.count, 5u);
-    QCOMPARE(TypeAt(v, 2), int(MOVE_LINE));  // (20, 0) starts the run now
     QTest::keyClick(v, Qt::Key_D, Qt::ShiftModifier);
-    QVERIFY(dynamic_cast<PathPicker*>(v->input()));
-    Key(v, Qt::Key_Escape);
-    QVERIFY(v->input() == nullptr);
+    QCOMPARE(Mode(v), QString("path"));
+    Do(p, v, "key:Escape");
+    QCOMPARE(Mode(v), QString("none"));
     QCOMPARE(v->doc().store.count, 5u);
 
     // Shift+Delete in select mode deletes the selection.
-    v = OneRun(p);
+    v = OneRun(p, true);
     v->doc().view.mouseMode = MouseMode::Select;
     CPointStore& s = v->doc().store;
-    s.FetchPoint(3);
-    s.reg.mark = 1;
-    s.StorePoint(3);
     const int ax = v->doc().view.ax;
-    Key(v, Qt::Key_Delete, Qt::ShiftModifier);
+    Do(p, v, "key:Shift+Delete");
     QCOMPARE(v->doc().view.ax, ax);  // deleted, not tilted
     QCOMPARE(s.count, 8u);           // the cut to (20, 0) made a hop
-    p.window->Action("undo")->trigger();
+    Do(p, v, "item:undo");
     QCOMPARE(s.count, 6u);
 
-    // The window delete repeats until Escape under one undo snapshot.
+    // The window delete repeats until Escape under one undo snapshot. A click on (20, 0): a
+    // window of no size still deletes, and the next window is asked for.
     v = OneRun(p);
     const std::uint32_t undoTop = v->doc().undo.undoTop;
-    p.window->Action("deleteInWindows")->trigger();
-    // A click on (20, 0): a window of no size still deletes.
-    Tap(v, QPoint(220, 150));
-    QCoreApplication::processEvents();
+    Do(p, v, "item:deleteInWindows tap:220,150 wait");
     QCOMPARE(v->doc().store.count, 7u);
-    QVERIFY(dynamic_cast<WindowInput*>(v->input()));    // the next window is asked for
-    DragWindow(v, QPoint(235, 145), QPoint(245, 155));  // round (40, 0), the last cut
-    QCoreApplication::processEvents();
-    Key(v, Qt::Key_Escape);
-    QVERIFY(v->input() == nullptr);
+    QCOMPARE(Mode(v), QString("window"));
+    Do(p, v, "drag:235,145:245,155 wait key:Escape");  // round (40, 0), the last cut
+    QCOMPARE(Mode(v), QString("none"));
     QCOMPARE(v->doc().undo.undoTop, undoTop + 1);
-    p.window->Action("undo")->trigger();
+    Do(p, v, "item:undo");
     QCOMPARE(v->doc().store.count, 6u);
-    QCOMPARE(TypeAt(v, 3), int(MOVE_LINE_CONT));
   }
 
   void feedCommandsFromTheirItems() {
     Program p;
     ToolpathView* v = StraightCut(p, true);
     Run(p, "windowMaxFeed", {FillAnd({{"value", "250"}})});
-    QVERIFY(dynamic_cast<WindowInput*>(v->input()));
-    // A window over the right half: the cut is split where it enters, and only its inside
-    // part is slowed.
-    DragWindow(v, QPoint(200, 10), QPoint(390, 290));
-    QCOMPARE(v->doc().store.count, 4u);
+    // A window over the right half: only its inside part is slowed (the cut split where the
+    // window begins: the feed changes' own test), and the next region is asked for.
+    Do(p, v, "drag:200,10:390,290 wait");
     QCOMPARE(FeedAt(v, 2), 1000);
     QCOMPARE(FeedAt(v, 3), 250);
-    QApplication::processEvents();
-    QVERIFY(dynamic_cast<WindowInput*>(v->input()));  // the next region
+    QCOMPARE(Mode(v), QString("window"));
     // Escape asks; Cancel goes on with another region, OK ends the command.
     p.platform->answers = {Answer::Cancel, Answer::Ok};
-    Key(v, Qt::Key_Escape);
-    QApplication::processEvents();
-    QCOMPARE(QString::fromStdString(p.platform->lastMessage), QString("Do you want feed chagne?"));
-    QCOMPARE(QString::fromStdString(p.platform->lastCaption), QString("Error message"));
-    QVERIFY(dynamic_cast<WindowInput*>(v->input()));
-    Key(v, Qt::Key_Escape);
-    QApplication::processEvents();
-    QVERIFY(v->input() == nullptr);
+    Do(p, v, "key:Escape wait");
+    QCOMPARE(QString::fromStdString(p.platform->lastCaption + ": " + p.platform->lastMessage),
+             QString("Error message: Do you want feed chagne?"));
+    QCOMPARE(Mode(v), QString("window"));
+    Do(p, v, "key:Escape wait");
+    QCOMPARE(Mode(v), QString("none"));
     QCOMPARE(p.platform->messageCount, 2);
     // The value dialog opens on the last value; undo brings the uncut move back.
-    QString shown;
-    Run(p, "windowMaxFeed", {ReadField("value", shown)});
-    QCOMPARE(shown, QString("250"));
-    QVERIFY(v->input() == nullptr);
-    p.window->Action("undo")->trigger();
+    QCOMPARE(FieldShown(p, "windowMaxFeed", "value"), QString("250"));
+    QCOMPARE(Mode(v), QString("none"));
+    Do(p, v, "item:undo");
     QCOMPARE(v->doc().store.count, 3u);
-    QCOMPARE(FeedAt(v, 2), 1000);
 
     // The machine feed dialog keeps its choices.
     v = StraightCut(p, true);
@@ -190,7 +166,7 @@ class EditCommandsTest : public QObject {
           Click(w, "ok");
         }});
     QCOMPARE(weightShown, QString("<< CNC 가중치(50) >>"));
-    QCOMPARE(FeedAt(v, 2), 1000);  // already at the maximum feed, one long move
+    QString shown;
     Run(p, "machineFeed", {[&](QWidget* w) {
           shown = Find<QComboBox>(w, "machine")->currentText() + " " +
                   Find<QComboBox>(w, "transferRate")->currentText() + " " +
@@ -232,14 +208,13 @@ class EditCommandsTest : public QObject {
     QCOMPARE(s.count, all);
     run("linearFilter", FillAnd({{"tolerance", "0.002"}}));
     QCOMPARE(s.count, all - 1);
-    QString shown;
-    run("linearFilter", ReadField("tolerance", shown));
-    QCOMPARE(shown, QString("0.002"));
+    QCOMPARE(FieldShown(p, "linearFilter", "tolerance"), QString("0.002"));
 
     // Lines to arcs, then arcs back to lines.
     run("arcConvert", FillAnd({{"toArcs", "1"}, {"tolerance", "0.01"}, {"xy", "1"}}));
     QCOMPARE(Arcs(s), 1);
     const std::uint32_t fitted = s.count;
+    QString shown;
     run("arcConvert", [&shown](QWidget* d) {
       shown = Find<QLineEdit>(d, "tolerance")->text();
       FillAnd({{"toLines", "1"}})(d);
@@ -254,9 +229,9 @@ class EditCommandsTest : public QObject {
     QVERIFY(s.count > lines);
     const std::uint32_t split = s.count;
     run("subdivide", FillAnd({{"onePoint", "1"}, {"step", "0.1"}}));
-    QVERIFY(dynamic_cast<PointPicker*>(v->input()) != nullptr);
-    Key(v, Qt::Key_Escape);
-    QVERIFY(v->input() == nullptr);
+    QCOMPARE(Mode(v), QString("point"));
+    Do(p, v, "key:Escape");
+    QCOMPARE(Mode(v), QString("none"));
     QCOMPARE(s.count, split);
   }
 
@@ -264,8 +239,7 @@ class EditCommandsTest : public QObject {
   // the box dialog then gives the region, and Cancel anywhere changes nothing.
   void offsetVectorFirstThenTheBoxAndTheVectorStaysWithItsWindow() {
     Program p;
-    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
-    ToolpathView* first = p.window->ActiveView();
+    ToolpathView* first = Open(p);
     CDocument& doc = first->doc();
     const double lowest = doc.store.stats.cuttingMin[2];
     // Asks the vector (seen: what it opened on), then the box; a step may cancel instead.
@@ -288,8 +262,7 @@ class EditCommandsTest : public QObject {
     QCOMPARE(doc.store.stats.cuttingMin[2], lowest - 3);
     QCOMPARE(offsetBox("0", false, false), QString("-3"));
     // Another window starts from the first values.
-    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
-    QVERIFY(p.window->ActiveView() != first);
+    QVERIFY(Open(p) != first);
     QCOMPARE(offsetBox("0", false, false), QString("5"));
   }
 
@@ -297,28 +270,25 @@ class EditCommandsTest : public QObject {
   // in its place by the path picker, the reverse dialog reopening on its last OK, the move.
   void pathOrderCommandsFromTheirItems() {
     Program p;
+    QCOMPARE(Cuts(TwoPaths(p)->doc().store), std::string("-100>-50 50>100 "));
+    const struct {
+      const char *gestures, *cuts;
+    } picked[] = {
+        // Beside the start of path 1 and beside the end of path 2.
+        {"item:startOpen tap:99,151 tap:301,149 key:Return", "-100>-50 100>50 "},
+        {"item:startBoth tap:101,150 key:Escape", "-100>-50 50>100 "},
+        {"item:reverseOne tap:101,150 key:Return", "-50>-100 50>100 "},  // path 1's start
+    };
+    for (const auto& r : picked) {
+      ToolpathView* v = TwoPaths(p);
+      Do(p, v, r.gestures);
+      // The row's gestures, the input left and the cuts, as one string.
+      const QString row = QString(r.gestures) + " -> ";
+      QCOMPARE(row + Mode(v) + " " + QString::fromStdString(Cuts(v->doc().store)),
+               row + "none " + r.cuts);
+    }
+
     ToolpathView* v = TwoPaths(p);
-    QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 50>100 "));
-    p.window->Action("startOpen")->trigger();
-    QVERIFY(v->input() != nullptr);
-    // Beside the start of path 1 and beside the end of path 2.
-    Tap(v, QPoint(99, 151));
-    Tap(v, QPoint(301, 149));
-    Key(v, Qt::Key_Return);
-    QVERIFY(v->input() == nullptr);
-    QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 100>50 "));
-    p.window->Action("startBoth")->trigger();
-    Tap(v, QPoint(101, 150));
-    Key(v, Qt::Key_Escape);
-    QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 100>50 "));
-
-    v = TwoPaths(p);
-    p.window->Action("reverseOne")->trigger();
-    Tap(v, QPoint(101, 150));  // at the start of path 1
-    Key(v, Qt::Key_Return);
-    QCOMPARE(Cuts(v->doc().store), std::string("-50>-100 50>100 "));
-
-    v = TwoPaths(p);
     QCOMPARE(Run(p, "reverse", {FillAnd({{"direction", "0"}, {"twoWay", "1"}})}), 1u);
     QCOMPARE(Cuts(v->doc().store), std::string("-100>-50 100>50 "));
     bool twoWay = false, direction = true;
@@ -338,21 +308,17 @@ class EditCommandsTest : public QObject {
   void trimCommandsFromTheirItems() {
     Program p;
     ToolpathView* v = StraightCut(p);
-    p.window->Action("trimWindowIn")->trigger();
-    QVERIFY(dynamic_cast<WindowInput*>(v->input()));
-    DragWindow(v, QPoint(180, 140), QPoint(220, 160));
+    Do(p, v, "item:trimWindowIn drag:180,140:220,160");
     QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));
     // The next window is asked for at once; Escape ends the command.
-    QCoreApplication::processEvents();
-    QVERIFY(dynamic_cast<WindowInput*>(v->input()));
-    Press(v, QPoint(240, 140));
-    Release(v, QPoint(260, 160));
+    Do(p, v, "wait");
+    QCOMPARE(Mode(v), QString("window"));
+    Do(p, v, "press:240,140 release:260,160");
     QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 40, 100}));
-    QCoreApplication::processEvents();
-    Key(v, Qt::Key_Escape);
-    QVERIFY(v->input() == nullptr);
+    Do(p, v, "wait key:Escape");
+    QCOMPARE(Mode(v), QString("none"));
     // Each window was one undo step.
-    p.window->Action("undo")->trigger();
+    Do(p, v, "item:undo");
     QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));
 
     // The box dialogs keep their own values.
@@ -361,11 +327,8 @@ class EditCommandsTest : public QObject {
     QCOMPARE(Run(p, "trimBoxIn", {FillAnd(box)}), 1u);
     QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));
     // The inside trim opens with what it took; the outside trim with its own first values.
-    QString in, out;
-    Run(p, "trimBoxIn", {ReadField("value0", in)});
-    Run(p, "trimBoxOut", {ReadField("value0", out)});
-    QCOMPARE(in.toDouble(), -20.0);
-    QCOMPARE(out.toDouble(), -50.0);
+    QCOMPARE(FieldShown(p, "trimBoxIn", "value0").toDouble(), -20.0);
+    QCOMPARE(FieldShown(p, "trimBoxOut", "value0").toDouble(), -50.0);
     QCOMPARE(CutXs(v->doc().store), (QList<double>{-100, -20, 100}));  // Cancel: no change
   }
 };

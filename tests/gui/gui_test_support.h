@@ -14,6 +14,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -62,18 +63,39 @@ struct Program {
   }
 };
 
+// Appends one record.
+inline void Put(CPointStore& s, int type, double x, double y, double z, int feed = 500,
+                int mark = 0) {
+  s.reg = PointRegister{};
+  s.reg.type = type;
+  s.reg.x = x, s.reg.y = y, s.reg.z = z;
+  s.reg.feed = feed;
+  s.reg.mark = mark;
+  s.StorePoint(s.count++);
+}
+
 // Appends records written "type x y z [feed [mark]]", separated by commas; a record without a
 // feed takes `feed`.
 inline void AddRecords(CPointStore& s, const char* records, int feed = 0) {
   std::istringstream in(records);
   for (std::string one; std::getline(in, one, ',');) {
     std::istringstream r(one);
-    s.reg = PointRegister{};
-    r >> s.reg.type >> s.reg.x >> s.reg.y >> s.reg.z;
-    if (!(r >> s.reg.feed)) s.reg.feed = feed;
-    r >> s.reg.mark;
-    s.StorePoint(s.count++);
+    int type = 0, f = feed, mark = 0;
+    double x = 0, y = 0, z = 0;
+    r >> type >> x >> y >> z;
+    if (!(r >> f)) f = feed;
+    r >> mark;
+    Put(s, type, x, y, z, f, mark);
   }
+}
+
+// The top view of a width x height window at one pixel per unit, the model origin in its
+// middle.
+inline void TopViewOf(ViewState& view, int width, int height) {
+  view.SetDirection(1);
+  view.width = width, view.height = height;
+  view.scale = 1.0;
+  view.cu = view.cv = 0;
 }
 
 // A new 400 x 300 document holding `records` ("type x y z [feed [mark]]", separated by
@@ -85,12 +107,8 @@ inline ToolpathView* TopView(Program& p, const char* records, bool showRapids = 
   CPointStore& s = v->doc().store;
   s.Init();
   AddRecords(s, records);
-  ViewState& view = v->doc().view;
-  view.SetDirection(1);
-  view.width = v->width(), view.height = v->height();
-  view.scale = 1.0;
-  view.cu = view.cv = 0;
-  view.showRapids = showRapids;
+  TopViewOf(v->doc().view, v->width(), v->height());
+  v->doc().view.showRapids = showRapids;
   return v;
 }
 
@@ -103,6 +121,20 @@ inline std::string ReadAll(const std::string& path) {
 
 inline std::string TestFile(const char* name) {
   return std::string(TREVALON_TEST_DATA) + "/" + name;
+}
+
+// Opens `path` in a new document window (a program that is not read ends the test binary) and
+// returns its view.
+inline ToolpathView* Open(Program& p, const std::string& path = TestFile("pocket_ijk.nc")) {
+  if (p.window->OpenFile(path) != 1) qFatal("%s was not read", path.c_str());
+  return p.window->ActiveView();
+}
+
+// Flags as a string of 0 and 1: several states compared at once, each failure showing all.
+inline QString Bits(std::initializer_list<bool> flags) {
+  QString s;
+  for (bool f : flags) s += f ? '1' : '0';
+  return s;
 }
 
 // Mouse events with the given buttons held, as the window system sends them.
@@ -131,6 +163,54 @@ inline void Tap(QWidget* w, QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifie
 inline void Key(QWidget* w, int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
   QKeyEvent e(QEvent::KeyPress, key, mods);
   QApplication::sendEvent(w, &e);
+}
+
+// Makes the gestures of `script` on the widget `w` in order, words separated by blanks:
+// "item:NAME" runs the menu item NAME; "tap:X,Y" clicks at a client position; "press:X,Y",
+// "move:X,Y" (the button held), "release:X,Y" and "drag:X,Y:X2,Y2" (all three) handle the
+// left button, with "+Shift" or "+Alt" after the gesture's name for a key held; "key:KEYS"
+// presses keys as Qt writes them ("Return", "Shift+Delete", "F9"); "wait" lets queued events
+// run.
+inline void Do(Program& p, QWidget* w, const char* script) {
+  for (const QString& word : QString(script).split(' ', Qt::SkipEmptyParts)) {
+    const QString gesture = word.section(':', 0, 0), arg = word.section(':', 1);
+    const QString kind = gesture.section('+', 0, 0), held = gesture.section('+', 1);
+    const Qt::KeyboardModifiers mods = held == "Shift" ? Qt::ShiftModifier
+                                       : held == "Alt" ? Qt::AltModifier
+                                                       : Qt::NoModifier;
+    const QStringList n = arg.split(QRegularExpression("[,:]"));
+    auto at = [&n](int i) { return QPoint(n.value(i).toInt(), n.value(i + 1).toInt()); };
+    if (kind == "item") {
+      p.window->Action(arg)->trigger();
+    } else if (kind == "tap") {
+      Tap(w, at(0), mods);
+    } else if (kind == "press" || kind == "drag") {
+      Press(w, at(0), mods);
+      if (kind == "drag") DragTo(w, at(2), mods), Release(w, at(2), mods);
+    } else if (kind == "move") {
+      DragTo(w, at(0), mods);
+    } else if (kind == "release") {
+      Release(w, at(0), mods);
+    } else if (kind == "key") {
+      const QKeyCombination k = QKeySequence(arg)[0];
+      Key(w, k.key(), k.keyboardModifiers());
+    } else if (kind == "wait") {
+      QCoreApplication::processEvents();
+    } else {
+      qFatal("no gesture %s", qPrintable(word));
+    }
+  }
+}
+
+// The input the view waits for: "none", "window", "polygon", "point", "path" or "other".
+inline QString Mode(ToolpathView* v) {
+  InputMode* m = v->input();
+  return !m                               ? "none"
+         : dynamic_cast<WindowInput*>(m)  ? "window"
+         : dynamic_cast<PolygonInput*>(m) ? "polygon"
+         : dynamic_cast<PointPicker*>(m)  ? "point"
+         : dynamic_cast<PathPicker*>(m)   ? "path"
+                                          : "other";
 }
 
 // Answers the modal dialogs that open while it lives, one step per dialog in order; a dialog
@@ -204,13 +284,6 @@ inline Step FillAnd(Fields fields, bool ok = true) {
     ok ? Click(d, "ok") : static_cast<QDialog*>(d)->reject();
   };
 }
-// Reads the text of the field `name` into `into`, then cancels.
-inline Step ReadField(const char* name, QString& into) {
-  return [name, &into](QWidget* d) {
-    into = Find<QLineEdit>(d, name)->text();
-    static_cast<QDialog*>(d)->reject();
-  };
-}
 // The file dialog takes `path`.
 inline Step ChooseFile(const std::string& path) {
   return [path](QWidget* w) {
@@ -229,6 +302,17 @@ inline std::size_t Run(Program& p, const char* action, std::vector<Step> steps =
   Dialogs d(std::move(steps));
   p.window->Action(action)->trigger();
   return d.answered;
+}
+
+// The text the field `name` of the dialog of the menu item `action` opens with; the dialog is
+// cancelled.
+inline QString FieldShown(Program& p, const char* action, const char* name) {
+  QString shown;
+  Run(p, action, {[name, &shown](QWidget* d) {
+        shown = Find<QLineEdit>(d, name)->text();
+        static_cast<QDialog*>(d)->reject();
+      }});
+  return shown;
 }
 
 // Every item of the menu, submenus included.

@@ -35,19 +35,15 @@ const char* kProgram =
     "M30\n"
     "%\n";
 
-// Whether the toolpath holds a move ending at (x, y).
-bool HasMove(CPointStore& s, double x, double y) {
-  for (std::uint32_t i = 0; i < s.count; ++i)
-    if (s.FetchPoint(i) && IsMotionType(s.reg.type) && s.reg.x == x && s.reg.y == y) return true;
-  return false;
-}
-
 // The feed of the move ending at (x, y); -1 without one.
 int FeedAt(CPointStore& s, double x, double y) {
   for (std::uint32_t i = 0; i < s.count; ++i)
     if (s.FetchPoint(i) && IsMotionType(s.reg.type) && s.reg.x == x && s.reg.y == y)
       return s.reg.feed;
   return -1;
+}
+bool HasMove(CPointStore& s, double x, double y) {
+  return FeedAt(s, x, y) >= 0;
 }
 
 std::string Line(const CDocument& doc, std::size_t line) {  // from 1
@@ -66,8 +62,7 @@ struct Editing {
   explicit Editing(const char* program = kProgram) {
     path = p.dir.filePath("part.nc").toStdString();
     std::ofstream(path, std::ios::binary) << program;
-    if (p.window->OpenFile(path) != 1) qFatal("the program was not read");
-    v = p.window->ActiveView();
+    v = Open(p, path);
     p.window->Action("programEdit")->trigger();
     pane = p.window->SourcePaneOf(v);
     text = pane->text();
@@ -89,18 +84,17 @@ class ProgramEditorTest : public QObject {
  private slots:
   void editingShowsTheDockAndTheLineEditor() {
     Editing e;
-    QVERIFY(!e.p.window->sourceDock()->isHidden());
-    QVERIFY(e.pane->editing());
-    QVERIFY(e.p.window->Action("programEdit")->isChecked());
-    QVERIFY(e.doc().text.open);
-    QVERIFY(e.text->holdsOther());
-    QVERIFY(e.editor->isVisible());
+    // The dock shown, the pane editing, its item ticked, the line editor shown, the text held.
+    auto state = [&e] {
+      return Bits({!e.p.window->sourceDock()->isHidden(), e.pane->editing(),
+                   e.p.window->Action("programEdit")->isChecked(), e.editor->isVisible(),
+                   e.doc().text.open && e.text->holdsOther()});
+    };
+    QCOMPARE(state(), QString("11111"));
     QCOMPARE(e.editor->text(), QString("%"));
     // Off again: the editor goes, the text stays held.
     e.p.window->Action("programEdit")->trigger();
-    QVERIFY(!e.pane->editing());
-    QVERIFY(!e.editor->isVisible());
-    QVERIFY(!e.p.window->Action("programEdit")->isChecked());
+    QCOMPARE(state(), QString("10001"));
   }
 
   void typingMovesTheToolpathAndUndoBringsBothBack() {
@@ -114,20 +108,18 @@ class ProgramEditorTest : public QObject {
     QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
     QTRY_VERIFY(!e.text->EditPending());
     QCOMPARE(Line(e.doc(), 5), std::string("N30 X20 Y0 F500"));
-    QVERIFY(HasMove(s, 20, 0));
-    QVERIFY(!HasMove(s, 10, 0));
-    QVERIFY(e.v->windowTitle().endsWith('*'));
-    QVERIFY(e.doc().text.Unsaved());
+    // The moves to (20, 0) and (10, 0), the title's mark, the text unsaved.
+    QCOMPARE(Bits({HasMove(s, 20, 0), HasMove(s, 10, 0), e.v->windowTitle().endsWith('*'),
+                   e.doc().text.Unsaved()}),
+             QString("1011"));
     // The moves the change made are highlighted for a moment.
     QVERIFY(e.v->markedPath);
     QTRY_VERIFY_WITH_TIMEOUT(!e.v->markedPath, 3000);
     // Undo: text and toolpath together, and the line editor shows the line as it was.
     e.p.window->Action("undo")->trigger();
     QCOMPARE(Line(e.doc(), 5), std::string("N30 X10 Y0 F500"));
-    QVERIFY(HasMove(s, 10, 0));
-    QVERIFY(!HasMove(s, 20, 0));
+    QCOMPARE(Bits({HasMove(s, 20, 0), HasMove(s, 10, 0), e.doc().text.Unsaved()}), QString("010"));
     QCOMPARE(e.editor->text(), QString("N30 X10 Y0 F500"));
-    QVERIFY(!e.doc().text.Unsaved());
     e.p.window->Action("redo")->trigger();
     QVERIFY(HasMove(s, 20, 0));
     QCOMPARE(e.editor->text(), QString("N30 X20 Y0 F500"));
@@ -214,55 +206,50 @@ class ProgramEditorTest : public QObject {
     QVERIFY(HasMove(e.doc().store, 10, 10));
   }
 
-  void findAndReplace_data() {
-    QTest::addColumn<QString>("find");
-    QTest::addColumn<QString>("with");
-    QTest::addColumn<bool>("regex");
-    QTest::addColumn<int>("replaced");
-    QTest::addColumn<QString>("line5");
-    QTest::addColumn<double>("y");  // the move to (10, y) after it has
-    QTest::addColumn<int>("feed");  // this feed
-    QTest::newRow("plain") << "F500"
-                           << "F800" << false << 1 << "N30 X10 Y0 F800" << 0.0 << 800;
-    QTest::newRow("plain is no pattern") << "X1."
-                                         << "X9" << false << 0 << "N30 X10 Y0 F500" << 0.0 << 500;
-    QTest::newRow("pattern with a group")
-        << "X(\\d+) Y0"
-        << "X\\1 Y5" << true << 2 << "N30 X10 Y5 F500" << 5.0 << 500;
-    QTest::newRow("anchored") << "^N(\\d+)"
-                              << "N0\\1" << true << 6 << "N030 X10 Y0 F500" << 0.0 << 500;
-  }
   void findAndReplace() {
-    QFETCH(QString, find);
-    QFETCH(QString, with);
-    QFETCH(bool, regex);
-    QFETCH(int, replaced);
-    QFETCH(QString, line5);
-    QFETCH(double, y);
-    QFETCH(int, feed);
-    Editing e;
-    e.pane->findField()->setText(find);
-    e.pane->replaceField()->setText(with);
-    e.pane->regexBox()->setChecked(regex);
-    const std::size_t steps = e.doc().undo.UndoNames().size();
-    QCOMPARE(e.pane->ReplaceAll(), replaced);
-    QCOMPARE(QString::fromStdString(Line(e.doc(), 5)), line5);
-    QCOMPARE(FeedAt(e.doc().store, 10, y), feed);
-    // All of it one undo step.
-    QCOMPARE(e.doc().undo.UndoNames().size(), steps + (replaced > 0 ? 1 : 0));
+    const struct {
+      const char *find, *with;
+      bool regex;
+      int replaced;
+      const char* line5;
+      double y;  // the move to (10, y) after it has
+      int feed;  // this feed
+    } rows[] = {
+        {"F500", "F800", false, 1, "N30 X10 Y0 F800", 0, 800},
+        {"X1.", "X9", false, 0, "N30 X10 Y0 F500", 0, 500},  // plain is no pattern
+        {"X(\\d+) Y0", "X\\1 Y5", true, 2, "N30 X10 Y5 F500", 5, 500},
+        {"^N(\\d+)", "N0\\1", true, 6, "N030 X10 Y0 F500", 0, 500},
+    };
+    for (const auto& r : rows) {
+      Editing e;
+      e.pane->findField()->setText(r.find);
+      e.pane->replaceField()->setText(r.with);
+      e.pane->regexBox()->setChecked(r.regex);
+      const std::size_t steps = e.doc().undo.UndoNames().size();
+      const int replaced = e.pane->ReplaceAll();
+      // The row's pattern, the matches replaced, line 5, the feed, the undo steps it made (all
+      // of it one step).
+      auto row = [&r](int n, const std::string& line, int feed, std::size_t undo) {
+        return QString("%1 -> %2 | %3 | %4 | %5")
+            .arg(r.find, QString::number(n), QString::fromStdString(line), QString::number(feed),
+                 QString::number(undo));
+      };
+      QCOMPARE(row(replaced, Line(e.doc(), 5), FeedAt(e.doc().store, 10, r.y),
+                   e.doc().undo.UndoNames().size() - steps),
+               row(r.replaced, r.line5, r.feed, r.replaced > 0 ? 1 : 0));
+    }
   }
 
   void findGoesFromMatchToMatchAndReplacesOne() {
     Editing e;
     e.pane->findField()->setText("X10");
     e.text->SetCurrentLine(0);
-    QVERIFY(e.pane->FindNext());
-    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(4));
+    // The lines (from 0) each Find Next goes to: the third round the end, back to the first.
+    QString went;
+    for (int k = 0; k < 3; ++k)
+      went += e.pane->FindNext() ? QString::number(e.text->currentLine().value_or(99)) : "-";
+    QCOMPARE(went, QString("454"));
     QCOMPARE(e.editor->selectedText(), QString("X10"));
-    QVERIFY(e.pane->FindNext());
-    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(5));
-    QVERIFY(e.pane->FindNext());  // round the end, back to the first
-    QCOMPARE(e.text->currentLine(), std::optional<std::size_t>(4));
     e.pane->replaceField()->setText("X15");
     QVERIFY(e.pane->ReplaceOne());
     QCOMPARE(Line(e.doc(), 5), std::string("N30 X15 Y0 F500"));
@@ -307,30 +294,32 @@ class ProgramEditorTest : public QObject {
 
   void commandChangingTheToolpathRaisesTheBar() {
     Editing e;
-    QVERIFY(!e.pane->syncBar()->isVisible());
+    // The bar shown, and the moves to (12, 0) and (10, 10).
+    auto state = [&e] {
+      return Bits({e.pane->syncBar()->isVisible(), HasMove(e.doc().store, 12, 0),
+                   HasMove(e.doc().store, 10, 10)});
+    };
+    QCOMPARE(state(), QString("001"));
     e.p.window->Action("deleteAll")->trigger();
-    QVERIFY(e.pane->syncBar()->isVisible());
+    QCOMPARE(state(), QString("100"));
     // Keep: the bar goes; the next edit reads the text whole, the toolpath is back.
     Click(e.pane, "keepText");
-    QVERIFY(!e.pane->syncBar()->isVisible());
+    QCOMPARE(state(), QString("000"));
     e.Type(5, "N30 X12 Y0 F500");
     e.pane->ApplyPending();
-    QVERIFY(HasMove(e.doc().store, 12, 0));
-    QVERIFY(HasMove(e.doc().store, 10, 10));
-    QVERIFY(!e.pane->syncBar()->isVisible());
+    QCOMPARE(state(), QString("011"));
     // A toolpath changed again; replace with the written program: the text becomes the
     // program the writer wrote, and describes the toolpath.
     e.doc().NoteWorkLayerChanged();
     e.p.window->RefreshState();
-    QVERIFY(e.pane->syncBar()->isVisible());
+    QCOMPARE(state(), QString("111"));
     const std::string out = e.p.dir.filePath("written.nc").toStdString();
     Dialogs d({ChooseFile(out)});
     Click(e.pane, "textFromToolpath");
     QCOMPARE(d.answered, std::size_t(1));
     QCOMPARE(e.doc().text.text, ReadAll(out));
     QVERIFY(e.doc().text.Describes(e.doc().edits));
-    QVERIFY(!e.pane->syncBar()->isVisible());
-    QVERIFY(HasMove(e.doc().store, 12, 0));
+    QCOMPARE(state(), QString("011"));
   }
 
   void theUnsavedQuestionCoversTheText() {
@@ -345,8 +334,7 @@ class ProgramEditorTest : public QObject {
     e.p.platform->saveChoices = {QtPlatform::SaveChoice::Save};
     QVERIFY(e.p.window->MayCloseDocument(e.v));
     QVERIFY(ReadAll(e.path).find("N30 X20 Y0 F500\n") != std::string::npos);
-    QVERIFY(!e.doc().Modified());
-    QVERIFY(!e.v->windowTitle().endsWith('*'));
+    QVERIFY(!e.doc().Modified() && !e.v->windowTitle().endsWith('*'));
   }
 
   void saveTextWritesTheTextAsEdited() {
@@ -365,8 +353,7 @@ class ProgramEditorTest : public QObject {
     const QString path = qEnvironmentVariable("TREVALON_EDITOR_LONG");
     if (path.isEmpty()) QSKIP("TREVALON_EDITOR_LONG not set");
     Program p;
-    QCOMPARE(p.window->OpenFile(path.toStdString()), 1);
-    ToolpathView* v = p.window->ActiveView();
+    ToolpathView* v = Open(p, path.toStdString());
     QElapsedTimer clock;
     clock.start();
     p.window->Action("programEdit")->trigger();
@@ -412,8 +399,7 @@ class ProgramEditorTest : public QObject {
     const std::string path = p.dir.filePath("core-insert-finish.nc").toStdString();
     std::ofstream(path, std::ios::binary)
         << ReadAll(std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc");
-    QCOMPARE(p.window->OpenFile(path), 1);
-    ToolpathView* v = p.window->ActiveView();
+    ToolpathView* v = Open(p, path);
     p.window->Action("programEdit")->trigger();
     SourcePane* pane = p.window->SourcePaneOf(v);
     QTest::qWait(300);

@@ -24,24 +24,12 @@ using namespace trevalon::guitest;
 
 namespace {
 
-void Put(CPointStore& s, int type, double x, double y, double z, int feed = 500, int mark = 0) {
-  s.reg.type = type;
-  s.reg.x = x, s.reg.y = y, s.reg.z = z;
-  s.reg.feed = feed;
-  s.reg.mark = mark;
-  s.StorePoint(s.count);
-  ++s.count;
-}
-
 // Top view, one pixel per unit, model origin in the middle of a 200 x 200 image; the records
 // run at 500 unless they say otherwise.
 void TopView(CDocument& d, const char* records = "") {
   d.store.Init();
   AddRecords(d.store, records, 500);
-  d.view.SetDirection(1);
-  d.view.width = d.view.height = 200;
-  d.view.scale = 1.0;
-  d.view.cu = d.view.cv = 0;
+  TopViewOf(d.view, 200, 200);
 }
 
 QImage Draw(CDocument& d, RenderOptions o = {}, ToolpathRenderer* r = nullptr) {
@@ -94,13 +82,9 @@ struct ManyPaths {
       Put(s, k == 0 ? MOVE_LINE : MOVE_LINE_CONT, x, -60 + 12 * std::sin(x / 11.0), 0,
           800 + (k / 600) * 60, k > 2000 && k < 2600);
     }
-    doc.view.SetDirection(1);
     // Wider than the paths, so that the feed legend at the right (whose smoothed text blends
     // with what lies under it) stays clear of them.
-    doc.view.width = 320;
-    doc.view.height = 200;
-    doc.view.scale = 1.0;
-    doc.view.cu = doc.view.cv = 0;
+    TopViewOf(doc.view, 320, 200);
   }
 };
 
@@ -167,22 +151,10 @@ QImage FullOf(ToolpathView* v) {
 class ViewTest : public QObject {
   Q_OBJECT
  private slots:
-  void fullCircleIsDrawnRoundAndItsCentreRecordNot() {
-    CDocument d;
-    TopView(d, "1 60 0 0, 3 60 0 0, 8 60 0 0, 91 -60 0 0");  // a whole circle round the origin
-    const QImage image = Draw(d);
-    for (int k = 0; k < 16; ++k) {
-      const double a = k * 3.14159265 / 8;
-      QVERIFY2(Near(image, 60 * std::cos(a), 60 * std::sin(a), kWhite),
-               qPrintable(QString::number(k)));
-    }
-    // The centre record holds an offset, not a point: nothing at (-60, 0) inside the circle's
-    // own line would show it, so look at the offset's place seen as a point from the origin.
-    QVERIFY(!Near(image, 0, 0, kWhite));
-    QVERIFY(!Near(image, 30, 0, kWhite));
-  }
-
-  void quarterArcsTurnTheRightWay() {
+  // The arcs go the way their records say, and their centre records are never drawn as
+  // points. (The sweep of an arc by direction, plane and closure, and how its points lie on
+  // the circle: the drawn arc's own tests.)
+  void arcsTurnTheRightWayAndCentreRecordsAreNoPoints() {
     CDocument d;
     // Counter-clockwise through (35, 35), then clockwise from (0, 50) round (0, 100) to
     // (-50, 100): through (-35, 65), not (35, 65).
@@ -193,6 +165,9 @@ class ViewTest : public QObject {
     QVERIFY(!Near(image, 35.36, -35.36, kWhite));
     QVERIFY(Near(image, -35.36, 64.64, kWhite));
     QVERIFY(!Near(image, 35.36, 64.64, kWhite));
+    // The first centre record's offset seen as a point, and a line from the arc's end to it.
+    QVERIFY(!Near(image, -50, 0, kWhite));
+    QVERIFY(!Near(image, -25, 25, kWhite));
   }
 
   void rapidsAppearOnlyWhenShown() {
@@ -228,8 +203,7 @@ class ViewTest : public QObject {
   }
 
   void feedsRunFromBlueToRed() {
-    QCOMPARE(ToolpathRenderer::FeedColour(100, 100, 900).rgb(), QColor(0, 0, 255).rgb());
-    QCOMPARE(ToolpathRenderer::FeedColour(900, 100, 900).rgb(), QColor(255, 0, 0).rgb());
+    // Above the highest feed the scale stays red.
     QCOMPARE(ToolpathRenderer::FeedColour(5000, 100, 900).rgb(), QColor(255, 0, 0).rgb());
     CDocument d;
     TopView(d, "1 -80 0 0, 3 0 0 0 200, 4 80 0 0 2000");
@@ -409,21 +383,29 @@ class ViewTest : public QObject {
   // edited behind the view's back is drawn from a stride copy until a new copy is ready.
   void theViewSwitchesBetweenDragAndFullFrames() {
     Program p;
-    QCOMPARE(p.window->OpenFile(TestFile("pocket_ijk.nc")), 1);
-    ToolpathView* v = p.window->ActiveView();
+    ToolpathView* v = Open(p);
     v->doc().view.haveLastOperation = false;
     const QPoint middle(v->width() / 2, v->height() / 2);
     // Below the size where drawing takes time a drag draws the full picture, as it always did,
     // and the release draws nothing more.
+    // The renders since `base`, the frames from the copy and from stride copies, and whether
+    // the view is in drag frames.
+    int base = 0;
+    auto frames = [&] {
+      return QString("%1 %2 %3 %4")
+          .arg(v->renders - base)
+          .arg(v->lodRenders)
+          .arg(v->strideRenders)
+          .arg(v->DragFrames());
+    };
     v->repaint();
-    int renders = v->renders;
+    base = v->renders;
     Press(v, middle);
     DragTo(v, middle + QPoint(40, 10));
     v->repaint();
     Release(v, middle + QPoint(40, 10));
     QApplication::processEvents();
-    QCOMPARE(v->renders, renders + 1);
-    QCOMPARE(v->lodRenders + v->strideRenders, 0);
+    QCOMPARE(frames(), QString("1 0 0 0"));
     QVERIFY(!v->Preparing() && !v->LodReady());
     QVERIFY(v->picture() == FullOf(v));
 
@@ -433,25 +415,21 @@ class ViewTest : public QObject {
     v->Redraw();
     v->repaint();
     QTRY_VERIFY(v->LodReady());
-    renders = v->renders;
+    base = v->renders;
 
     Press(v, middle);
     DragTo(v, middle + QPoint(40, 10));
-    QVERIFY(v->DragFrames());
     v->repaint();
-    QCOMPARE(v->lodRenders, 1);
-    QCOMPARE(v->renders, renders + 1);
+    QCOMPARE(frames(), QString("1 1 0 1"));
     Release(v, middle + QPoint(40, 10));
     QVERIFY(!v->DragFrames());
     v->repaint();
-    QCOMPARE(v->renders, renders + 2);
-    QCOMPARE(v->lodRenders, 1);
+    QCOMPARE(frames(), QString("2 1 0 0"));
     QVERIFY(v->picture() == FullOf(v));
 
     Wheel(v, 120);
-    QVERIFY(v->DragFrames());
     v->repaint();
-    QCOMPARE(v->lodRenders, 2);
+    QCOMPARE(frames(), QString("3 2 0 1"));
     QTRY_VERIFY(!v->DragFrames());
     v->repaint();
     QCOMPARE(v->lodRenders, 2);
@@ -463,8 +441,7 @@ class ViewTest : public QObject {
     Press(v, middle);
     DragTo(v, middle + QPoint(-40, 0));
     v->repaint();
-    QCOMPARE(v->lodRenders, 2);
-    QCOMPARE(v->strideRenders, 1);
+    QCOMPARE(frames().section(' ', 1), QString("2 1 1"));
     QVERIFY(!v->LodReady());
     // Its replacement is prepared meanwhile, and the drag goes on with it.
     QTRY_VERIFY(v->LodReady());

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <tuple>
 
 #include "app/layer_commands.h"
@@ -54,10 +53,8 @@ TEST(DocumentUndo, UndoInOneDocumentRestoresOnlyItsOwnState) {
 TEST(DocumentUndo, ANewDocumentReadsFromTheInitialModalState) {
   AppInTempDir a;
   // The first program ends at X50 Y40 Z-1 in G01; the second only names Y.
-  const std::string setUp = a.dir.file("set_up.nc");
-  const std::string onlyY = a.dir.file("only_y.nc");
-  std::ofstream(setUp) << "G0 X50. Y40. Z5.\nG1 Z-1. F200\n";
-  std::ofstream(onlyY) << "Y60.\nY70.\n";
+  const std::string setUp = a.Write("set_up.nc", "G0 X50. Y40. Z5.\nG1 Z-1. F200\n");
+  const std::string onlyY = a.Write("only_y.nc", "Y60.\nY70.\n");
 
   // What a fresh start reads from the second program alone.
   AppInTempDir fresh;

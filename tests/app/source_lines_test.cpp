@@ -35,15 +35,9 @@ std::vector<std::size_t> Lines(CDocument& d) {
 
 using L = std::vector<std::size_t>;
 
-std::string Write(const AppInTempDir& a, const std::string& name, const std::string& text) {
-  const std::string path = a.dir.file(name);
-  std::ofstream(path, std::ios::binary) << text;
-  return path;
-}
-
 // Writes the program as p.nc and loads it into the document; gives its path.
 std::string Load(AppInTempDir& a, const std::string& text) {
-  const std::string path = Write(a, "p.nc", text);
+  const std::string path = a.Write("p.nc", text);
   EXPECT_TRUE(LoadNcCommand(a.app, *a.doc, path).ok());
   return path;
 }
@@ -93,7 +87,7 @@ TEST(SourceLines, EveryReaderNotesTheBlockOfEachRecord) {
     AppInTempDir a;
     a.doc->nc.extendedReadingChk = c.extended;
     a.doc->nc.heidenhainInputChk = c.heidenhain;
-    ASSERT_TRUE(LoadNcCommand(a.app, *a.doc, Write(a, "p.nc", c.text)).ok()) << c.what;
+    ASSERT_TRUE(LoadNcCommand(a.app, *a.doc, a.Write("p.nc", c.text)).ok()) << c.what;
     EXPECT_EQ(Lines(*a.doc), c.lines) << c.what;
   }
 }
@@ -101,8 +95,8 @@ TEST(SourceLines, EveryReaderNotesTheBlockOfEachRecord) {
 TEST(SourceLines, AppendKeepsEachRecordsFileAndAChangedFileShowsNoLine) {
   AppInTempDir a;
   CDocument& d = *a.doc;
-  const std::string first = Write(a, "first.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\n");
-  const std::string second = Write(a, "second.nc", "(two)\nG0 X50 Y0 Z5\nG1 Z-1 F200\n");
+  const std::string first = a.Write("first.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\n");
+  const std::string second = a.Write("second.nc", "(two)\nG0 X50 Y0 Z5\nG1 Z-1 F200\n");
   ASSERT_TRUE(LoadNcCommand(a.app, d, first).ok());
   ASSERT_TRUE(AppendNcCommand(a.app, d, second).ok());
   EXPECT_EQ(Lines(d), (L{1, 2, 3, 2, 3}));
@@ -110,7 +104,7 @@ TEST(SourceLines, AppendKeepsEachRecordsFileAndAChangedFileShowsNoLine) {
   EXPECT_EQ(fromSecond.path, second);
   EXPECT_EQ(fromSecond.text, "G0 X50 Y0 Z5");
   // A file that is refused changes nothing, its lines neither.
-  EXPECT_FALSE(AppendNcCommand(a.app, d, Write(a, "bin.nc", std::string("G0\0X1\n", 6))).ok());
+  EXPECT_FALSE(AppendNcCommand(a.app, d, a.Write("bin.nc", std::string("G0\0X1\n", 6))).ok());
   EXPECT_EQ(Lines(d), (L{1, 2, 3, 2, 3}));
   // A program changed since it was read no longer holds the blocks: its records show none.
   std::ofstream(first, std::ios::app) << "X20\n";
@@ -226,9 +220,9 @@ TEST(SourceLines, TrimsKeepTheLinesOfTheMovesTheyKeepWhole) {
   ASSERT_TRUE(UndoCommand(a.app, d));
   EXPECT_EQ(Lines(d), (L{1, 2, 3, 4, 5, 6, 6, 7}));
 
-  const std::string poi = Write(a, "two.poi",
-                                "start\n12 -5\n18 -5\n18 5\n12 5\nend\nstart\n22 -5\n28 -5\n28 "
-                                "5\n22 5\nend\n");
+  const std::string poi = a.Write("two.poi",
+                                  "start\n12 -5\n18 -5\n18 5\n12 5\nend\nstart\n22 -5\n28 -5\n28 "
+                                  "5\n22 5\nend\n");
   ASSERT_TRUE(TrimFileCommand(ctx, poi, TrimSide::Inside).ok());
   const L lines = Lines(d);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), 5u), 1) << Records(d.store);
@@ -272,8 +266,8 @@ TEST(SourceLines, ATransformKeepsTheLinesOfThePointsItLeaves) {
 TEST(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {
   AppInTempDir a;
   CDocument& d = *a.doc;
-  const std::string first = Write(a, "first.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\n");
-  const std::string second = Write(a, "second.nc", "(two)\nG0 X50 Y0 Z5\nG1 Z-1 F200\n");
+  const std::string first = a.Write("first.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\n");
+  const std::string second = a.Write("second.nc", "(two)\nG0 X50 Y0 Z5\nG1 Z-1 F200\n");
   ASSERT_TRUE(LoadNcCommand(a.app, d, first).ok());
   ASSERT_TRUE(SwitchLayerCommand(d, 1));
   EXPECT_EQ(d.store.count, 0u);
@@ -289,8 +283,7 @@ TEST(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {
 
 TEST(SourceLines, TheSourceVerbPrintsTheLineOrWhyThereIsNone) {
   TempDir dir;
-  const std::string path = dir.file("p.nc");
-  std::ofstream(path) << "G0 X0 Y0 Z5\n\nG1 Z0 F100\n";
+  const std::string path = WriteFile(dir.file("p.nc"), "G0 X0 Y0 Z5\n\nG1 Z0 F100\n");
   const std::string script = "load " + path + "; source 1; add 1 0 0 9 0; source 2; source 3";
   const ScriptResult r = RunCli({"--sysdir", dir.path().string(), "-c", script});
   EXPECT_EQ(r.status, 1);

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <fstream>
 #include <random>
 
 #include "app/layer_commands.h"
@@ -37,29 +35,16 @@ std::string LongProgram(unsigned seed, int blocks) {
   return p + "M30\n%\n";
 }
 
-void Write(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::vector<PointRecord> RecordsOf(const CPointStore& s) {
-  std::vector<PointRecord> r(s.count);
-  s.CopyRecordsOut(r.data(), s.count);
-  return r;
-}
-
-bool SameRecords(const CPointStore& a, const CPointStore& b) {
-  const auto x = RecordsOf(a), y = RecordsOf(b);
-  return x.size() == y.size() &&
-         (x.empty() || std::memcmp(x.data(), y.data(), x.size() * sizeof(PointRecord)) == 0);
-}
-
 // The toolpath a load of `text` gives, in a document of its own.
 struct Loaded {
   AppInTempDir a;
   explicit Loaded(const std::string& text, bool extended = false) {
     a.doc->nc.extendedReadingChk = extended ? 1 : 0;
-    Write(a.dir.file("fresh.nc"), text);
-    EXPECT_TRUE(LoadNcCommand(a.app, *a.doc, a.dir.file("fresh.nc")).ok());
+    EXPECT_TRUE(LoadNcCommand(a.app, *a.doc, a.Write("fresh.nc", text)).ok());
+  }
+  // Whether the store holds this load's records, byte for byte.
+  ::testing::AssertionResult Gives(const CPointStore& s) const {
+    return HoldsRecords(s, CopyOfRecords(a.doc->store));
   }
 };
 
@@ -87,10 +72,8 @@ TEST(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
     CDocument& doc = *t.doc;
     doc.nc.extendedReadingChk = c.extended ? 1 : 0;
     const std::string program = LongProgram(11, 3000);
-    const std::string path = t.dir.file("p.nc");
-    Write(path, program);
-    ASSERT_TRUE(LoadNcCommand(t.app, doc, path).ok());
-    const std::vector<PointRecord> before = RecordsOf(doc.store);
+    ASSERT_TRUE(LoadNcCommand(t.app, doc, t.Write("p.nc", program)).ok());
+    const std::vector<PointRecord> before = CopyOfRecords(doc.store);
     EXPECT_FALSE(doc.Modified());
     Outcome o = Outcome::Done();
     if (c.what == 0) o = EditTextLine(t.app, doc, c.line, c.text);
@@ -101,7 +84,7 @@ TEST(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
     EXPECT_TRUE(doc.Modified());
     EXPECT_TRUE(doc.text.Describes(doc.edits));
     Loaded fresh(doc.text.text, c.extended);
-    EXPECT_TRUE(SameRecords(doc.store, fresh.a.doc->store));
+    EXPECT_TRUE(fresh.Gives(doc.store));
     EXPECT_EQ(doc.store.stats.cuttingLength, fresh.a.doc->store.stats.cuttingLength);
     EXPECT_EQ(doc.layers[doc.layers.workLayer].comment,
               fresh.a.doc->layers[fresh.a.doc->layers.workLayer].comment);
@@ -116,33 +99,29 @@ TEST(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
     const std::string edited = doc.text.text;
     ASSERT_EQ(1, UndoCommand(t.app, doc));
     EXPECT_EQ(doc.text.text, program);
-    EXPECT_EQ(doc.store.count, before.size());
-    EXPECT_EQ(0, std::memcmp(RecordsOf(doc.store).data(), before.data(),
-                             before.size() * sizeof(PointRecord)));
+    EXPECT_TRUE(HoldsRecords(doc.store, before));
     EXPECT_TRUE(doc.text.Describes(doc.edits));
     ASSERT_EQ(1, RedoCommand(t.app, doc));
     EXPECT_EQ(doc.text.text, edited);
-    EXPECT_TRUE(SameRecords(doc.store, fresh.a.doc->store));
+    EXPECT_TRUE(fresh.Gives(doc.store));
     // A second edit after the undo and redo still reads as a load does.
     ASSERT_TRUE(EditTextLine(t.app, doc, 20, "G1 X1. Y1. F100").ok());
-    Loaded again(doc.text.text, c.extended);
-    EXPECT_TRUE(SameRecords(doc.store, again.a.doc->store));
+    EXPECT_TRUE(Loaded(doc.text.text, c.extended).Gives(doc.store));
   }
 }
 
 TEST(TextEdit, RenumberKeepsTheToolpath) {
   AppInTempDir t;
   CDocument& doc = *t.doc;
-  Write(t.dir.file("r.nc"), "%\nO1\nN5 G0 X0 Y0 Z5.\nG1 Z0 F100\n(CUT)\nN7 X10.\nM30\n");
-  ASSERT_TRUE(LoadNcCommand(t.app, doc, t.dir.file("r.nc")).ok());
-  const std::vector<PointRecord> before = RecordsOf(doc.store);
+  const std::string r =
+      t.Write("r.nc", "%\nO1\nN5 G0 X0 Y0 Z5.\nG1 Z0 F100\n(CUT)\nN7 X10.\nM30\n");
+  ASSERT_TRUE(LoadNcCommand(t.app, doc, r).ok());
+  const std::vector<PointRecord> before = CopyOfRecords(doc.store);
   ASSERT_TRUE(RenumberBlocks(t.app, doc, RenumberOptions{10, 10, false}).ok());
   EXPECT_EQ(doc.text.text, "%\nO1\nN10 G0 X0 Y0 Z5.\nG1 Z0 F100\n(CUT)\nN20 X10.\nM30\n");
   ASSERT_TRUE(RenumberBlocks(t.app, doc, RenumberOptions{1, 1, true}).ok());
   EXPECT_EQ(doc.text.text, "%\nO1\nN1 G0 X0 Y0 Z5.\nN2 G1 Z0 F100\n(CUT)\nN3 X10.\nN4 M30\n");
-  EXPECT_EQ(doc.store.count, before.size());
-  EXPECT_EQ(0, std::memcmp(RecordsOf(doc.store).data(), before.data(),
-                           before.size() * sizeof(PointRecord)));
+  EXPECT_TRUE(HoldsRecords(doc.store, before));
   // Numbered so already: nothing to do, no undo step.
   const auto steps = doc.undo.UndoNames().size();
   EXPECT_EQ(RenumberBlocks(t.app, doc, RenumberOptions{1, 1, true}).code(), OutcomeCode::Unchanged);
@@ -153,8 +132,7 @@ TEST(TextEdit, BadEditsChangeNothing) {
   AppInTempDir t;
   CDocument& doc = *t.doc;
   EXPECT_EQ(EditTextLine(t.app, doc, 1, "G0 X0").code(), OutcomeCode::Refused);  // no program
-  Write(t.dir.file("b.nc"), "G0 X0 Y0 Z5.\nG1 X1. F100\n");
-  ASSERT_TRUE(LoadNcCommand(t.app, doc, t.dir.file("b.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(t.app, doc, t.Write("b.nc", "G0 X0 Y0 Z5.\nG1 X1. F100\n")).ok());
   const std::uint32_t count = doc.store.count;
   const std::uint64_t edits = doc.edits;
   const Outcome refused[] = {
@@ -170,8 +148,7 @@ TEST(TextEdit, BadEditsChangeNothing) {
   EXPECT_EQ(doc.store.count, count);
   EXPECT_EQ(doc.edits, edits);
   // A last line without a line end gets one before a line added behind it.
-  Write(t.dir.file("c.nc"), "G0 X0 Y0 Z5.\r\nG1 X1. F100");
-  ASSERT_TRUE(LoadNcCommand(t.app, doc, t.dir.file("c.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(t.app, doc, t.Write("c.nc", "G0 X0 Y0 Z5.\r\nG1 X1. F100")).ok());
   ASSERT_TRUE(InsertTextLine(t.app, doc, 3, "G1 X2.").ok());
   EXPECT_EQ(doc.text.text, "G0 X0 Y0 Z5.\r\nG1 X1. F100\r\nG1 X2.\r\n");
 }
@@ -179,16 +156,13 @@ TEST(TextEdit, BadEditsChangeNothing) {
 TEST(TextEdit, ACommandLeavesTheTextBehindUntilTheUserChooses) {
   AppInTempDir t;
   CDocument& doc = *t.doc;
-  const std::string program = LongProgram(5, 200);
-  Write(t.dir.file("s.nc"), program);
-  ASSERT_TRUE(LoadNcCommand(t.app, doc, t.dir.file("s.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(t.app, doc, t.Write("s.nc", LongProgram(5, 200))).ok());
   EXPECT_EQ(TextNoLongerDescribes(t.app, doc), "");
   ASSERT_EQ(1, ClearCommand(t.app, doc));
   EXPECT_NE(TextNoLongerDescribes(t.app, doc).find("delete all paths"), std::string::npos);
   // An edit then reads the whole text: the toolpath is what the text reads as again.
   ASSERT_TRUE(EditTextLine(t.app, doc, 10, "G1 X3. Y3. F300").ok());
-  Loaded fresh(doc.text.text);
-  EXPECT_TRUE(SameRecords(doc.store, fresh.a.doc->store));
+  EXPECT_TRUE(Loaded(doc.text.text).Gives(doc.store));
   EXPECT_EQ(TextNoLongerDescribes(t.app, doc), "");
   // Saving the text writes it; the work layer counts as written.
   ASSERT_TRUE(SaveProgramText(t.app, doc, t.dir.file("saved.nc")).ok());
@@ -201,8 +175,7 @@ TEST(TextEdit, ACommandLeavesTheTextBehindUntilTheUserChooses) {
   ASSERT_TRUE(TextFromToolpath(t.app, doc, t.dir.file("written.nc")).ok());
   EXPECT_EQ(doc.text.text, ReadAll(t.dir.file("written.nc")));
   EXPECT_EQ(TextNoLongerDescribes(t.app, doc), "");
-  Loaded written(doc.text.text);
-  EXPECT_TRUE(SameRecords(doc.store, written.a.doc->store));
+  EXPECT_TRUE(Loaded(doc.text.text).Gives(doc.store));
 }
 
 }  // namespace

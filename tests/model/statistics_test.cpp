@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <tuple>
 
 #include "test_support.h"
 
@@ -16,23 +17,18 @@ TEST(Statistics, OneRapidAndOneCutAndThenAnEmptyStore) {
   CPointStore s;
   AddPoints(s, "1 0 0 10, 3 3 4 10 500");
   ASSERT_EQ(ComputeStatistics(s), 1);
-  EXPECT_EQ(s.stats.rapidLength, 0);  // record 0 is its own start
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingTime, 5.0 / 500);
-  EXPECT_EQ(s.stats.cuttingMin[0], 0);  // the rapid point is the cut's start
-  EXPECT_EQ(s.stats.cuttingMax[1], 4);
-  EXPECT_EQ(s.stats.maxFeed, 500);
-  EXPECT_EQ(s.extentMax[0], 3);
+  // Record 0 is its own start; the rapid point is the cut's start.
+  EXPECT_EQ(
+      std::tuple(s.stats.rapidLength, s.stats.cuttingLength, s.stats.cuttingTime,
+                 s.stats.cuttingMin[0], s.stats.cuttingMax[1], s.stats.maxFeed, s.extentMax[0]),
+      std::tuple(0.0, 5.0, 5.0 / 500, 0.0, 4.0, 500, 3.0));
   // An empty store keeps the previous record, while what is shown is the store as it is now.
   s.count = 0;
   EXPECT_EQ(ComputeStatistics(s), 0);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
   const ToolpathStatistics now = CurrentStatistics(s);
-  EXPECT_EQ(now.cuttingLength, 0);
-  EXPECT_EQ(now.maxFeed, 0);
-  EXPECT_EQ(now.cuttingMin[0], 10000.0);
-  EXPECT_EQ(now.rapidMax[2], -10000.0);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
+  EXPECT_EQ(std::tuple(now.cuttingLength, now.maxFeed, now.cuttingMin[0], now.rapidMax[2],
+                       s.stats.cuttingLength),
+            std::tuple(0.0, 0, 10000.0, -10000.0, 5.0));
   s.count = 2;
   EXPECT_DOUBLE_EQ(CurrentStatistics(s).cuttingLength, 5);
 }
@@ -44,10 +40,9 @@ TEST(Statistics, CutsAreMeasuredFromTheLastCountedPoint) {
   CPointStore s;
   AddPoints(s, "8 10 0 0 900, 91 5 0 0 900");
   ComputeStatistics(s);
-  EXPECT_EQ(s.stats.cuttingLength, 0);
-  EXPECT_EQ(s.stats.maxFeed, 0);
-  EXPECT_EQ(s.stats.cuttingMin[0], 10000.0);
-  EXPECT_EQ(s.stats.cuttingMax[0], -10000.0);
+  EXPECT_EQ(std::tuple(s.stats.cuttingLength, s.stats.maxFeed, s.stats.cuttingMin[0],
+                       s.stats.cuttingMax[0]),
+            std::tuple(0.0, 0, 10000.0, -10000.0));
 
   CPointStore t;  // the last line is measured from the last counted line
   AddPoints(t, "1 0 0 0, 3 10 0 0 100, 6 20 0 0 100, 91 5 0 0 100, 4 20 10 0 100");
@@ -57,16 +52,15 @@ TEST(Statistics, CutsAreMeasuredFromTheLastCountedPoint) {
   CPointStore u;
   AddPoints(u, "3 0 0 0 100, 4 10 0 0 0, 4 10 0 0 100, 4 10 10 0 -5");
   ComputeStatistics(u);
-  EXPECT_DOUBLE_EQ(u.stats.cuttingLength, 20);
-  EXPECT_DOUBLE_EQ(u.stats.cuttingTime, 0);
-  EXPECT_EQ(u.stats.maxFeed, 100);
+  EXPECT_EQ(std::tuple(u.stats.cuttingLength, u.stats.cuttingTime, u.stats.maxFeed),
+            std::tuple(20.0, 0.0, 100));
 
   CPointStore v;
   AddPoints(v, "8 0 0 0 100, 91 1 0 0 100, 4 0 7 0 100, 2 0 7 9");
   ComputeStatistics(v);
-  EXPECT_DOUBLE_EQ(v.stats.cuttingLength, 7);
-  EXPECT_DOUBLE_EQ(v.stats.rapidLength, 9);
-  EXPECT_EQ(v.stats.rapidMin[2], 9);  // a continuation rapid does not take its start
+  // A continuation rapid does not take its start.
+  EXPECT_EQ(std::tuple(v.stats.cuttingLength, v.stats.rapidLength, v.stats.rapidMin[2]),
+            std::tuple(7.0, 9.0, 9.0));
 }
 
 TEST(Statistics, ArcLengthIsTheTrueLengthOfEveryArc) {
@@ -80,17 +74,16 @@ TEST(Statistics, ArcLengthIsTheTrueLengthOfEveryArc) {
   ComputeStatistics(s);
   const double helix = std::hypot(2 * pi * 3, 3.0);
   EXPECT_NEAR(s.stats.arcLength, 5 * pi + 2.5 * pi + helix, 1e-6);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 10);  // the cuts alone, as written programs say
-  EXPECT_DOUBLE_EQ(s.stats.cuttingTime, 0.1);
-  EXPECT_EQ(CurrentStatistics(s).arcLength, s.stats.arcLength);
+  // The cuts alone, as written programs say.
+  EXPECT_EQ(std::tuple(s.stats.cuttingLength, s.stats.cuttingTime, CurrentStatistics(s).arcLength),
+            std::tuple(10.0, 0.1, s.stats.arcLength));
 
   // An arc end point whose centre record is missing (the last record, or another motion
   // after it) says no circle: it adds nothing and the walk goes on.
   CPointStore t;
   AddPoints(t, "3 0 0 0 100, 8 10 0 0 100, 3 10 10 0 100, 8 0 0 0 100");
   ComputeStatistics(t);
-  EXPECT_EQ(t.stats.arcLength, 0);
-  EXPECT_DOUBLE_EQ(t.stats.cuttingLength, 10);
+  EXPECT_EQ(std::tuple(t.stats.arcLength, t.stats.cuttingLength), std::tuple(0.0, 10.0));
 }
 
 }  // namespace

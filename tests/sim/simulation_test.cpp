@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "test_support.h"
 
@@ -34,8 +35,9 @@ struct SimRun {
 };
 
 SimRun Simulated(CPointStore& store, const SimTool& tool, const StockBox& box, double cell = 0.1,
-                 bool dogleg = false, int threads = 0) {
+                 bool dogleg = false, int threads = 0, bool engagement = false) {
   SimulationOptions o;
+  o.engagement = engagement;
   o.tool = tool;
   o.autoStock = false;
   o.stock = box;
@@ -210,13 +212,18 @@ TEST(Simulation, ThreadsGiveTheSerialResult) {
   auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) % 10000 / 100.0; };
   for (int k = 0; k < 200; ++k) AddPoint(s, k % 37 == 0 ? 1 : 4, next(), next(), -next() / 20, 500);
   const StockBox box = Box(0, 0, -6, 100, 100, 0);
-  SimRun serial = Simulated(s, Tool(SimToolKind::Bull, 8, 1.5), box, 0.4, true, 1);
+  // The engagement measured too: the same depth and radial engagement on every move.
+  SimRun serial = Simulated(s, Tool(SimToolKind::Bull, 8, 1.5), box, 0.4, true, 1, true);
+  auto figures = [](const SimulatedMove& m) { return std::tuple(m.volume, m.depth, m.radial); };
+  int engaged = 0;
+  for (const SimulatedMove& m : serial.result.moves) engaged += m.radial > 0;
+  EXPECT_GT(engaged, 30);
   for (int threads : {2, 3, 8}) {
-    SimRun par = Simulated(s, Tool(SimToolKind::Bull, 8, 1.5), box, 0.4, true, threads);
+    SimRun par = Simulated(s, Tool(SimToolKind::Bull, 8, 1.5), box, 0.4, true, threads, true);
     EXPECT_EQ(par.field.z, serial.field.z) << threads;
     ASSERT_EQ(par.result.moves.size(), serial.result.moves.size());
     for (std::size_t m = 0; m < par.result.moves.size(); ++m)
-      ASSERT_EQ(par.result.moves[m].volume, serial.result.moves[m].volume) << m;
+      ASSERT_EQ(figures(par.result.moves[m]), figures(serial.result.moves[m])) << m;
     EXPECT_EQ(par.result.removedVolume, serial.result.removedVolume);
   }
 }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <tuple>
 
 #include "test_support.h"
@@ -38,20 +37,17 @@ TEST(LayerColours, FileRoundTripsAndABadFileKeepsEveryLayerOnTheList) {
   ASSERT_EQ(ReadLayerColours(d, back), 1);
   EXPECT_EQ(back.index, t.index);
   EXPECT_EQ(WriteLayerColours("/nonexistent-dir/for/colours", t), 0);
-  // Out of range: the default kept; reading stops at "blue".
-  std::ofstream(LayerColourPath(d)) << "5 99 -3 6\nblue 7 7 7\n";
-  LayerColourTable bad;
-  ASSERT_EQ(ReadLayerColours(d, bad), 1);
-  EXPECT_EQ(bad.index, (std::array<int, 11>{5, 1, 2, 6, 4, 5, 6, 7, 8, 9, 10}));
-}
-
-TEST(LayerColours, AFileWithCrLfLineEndsReadsAsTheOneWithLineFeeds) {
-  testing::TempDir dir;
-  const std::string d = dir.path().string();
-  std::ofstream(LayerColourPath(d), std::ios::binary) << "15 \r\n14 \r\n13\r\n12\r\n\r\n11 \r\n";
-  LayerColourTable t;
-  ASSERT_EQ(ReadLayerColours(d, t), 1);
-  EXPECT_EQ(t.index, (std::array<int, 11>{15, 14, 13, 12, 11, 5, 6, 7, 8, 9, 10}));
+  // Out of range: the default kept; reading stops at "blue". CR LF line ends and an empty line
+  // read as line feeds do.
+  const std::pair<const char*, std::array<int, 11>> files[] = {
+      {"5 99 -3 6\nblue 7 7 7\n", {5, 1, 2, 6, 4, 5, 6, 7, 8, 9, 10}},
+      {"15 \r\n14 \r\n13\r\n12\r\n\r\n11 \r\n", {15, 14, 13, 12, 11, 5, 6, 7, 8, 9, 10}}};
+  for (const auto& [text, index] : files) {
+    testing::WriteFile(LayerColourPath(d), text);
+    LayerColourTable read;
+    ASSERT_EQ(ReadLayerColours(d, read), 1);
+    EXPECT_EQ(read.index, index) << text;
+  }
 }
 
 }  // namespace

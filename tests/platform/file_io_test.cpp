@@ -15,6 +15,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <tuple>
 #include <vector>
 
 #include "platform/write_failure.h"
@@ -88,12 +89,11 @@ TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
   Put(locked, "keep me\n", 0444);
   std::string why;
   EXPECT_EQ(WriteFileReplacing(locked, "lost\n", &why), 0);
-  EXPECT_EQ(why, "the file is write-protected");
   ReplacingFile f;
   EXPECT_EQ(f.Open(locked), 0);
-  EXPECT_EQ(f.refusal(), "the file is write-protected");
-  EXPECT_EQ(ReadAll(locked), "keep me\n");
-  EXPECT_EQ(StatOf(locked).st_mode & 07777, 0444u);
+  EXPECT_EQ(
+      std::tuple(why, f.refusal(), ReadAll(locked), StatOf(locked).st_mode & 07777),
+      std::tuple("the file is write-protected", "the file is write-protected", "keep me\n", 0444u));
   EXPECT_EQ(Names(dir), (std::set<std::string>{"keep.nc", "fresh.nc", "locked.nc"}));
 
   if (::geteuid() != 0) return;
@@ -102,9 +102,9 @@ TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
   Put(theirs, "old\n", 0640);
   ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
   ASSERT_EQ(WriteFileReplacing(theirs, "new\n"), 1);
-  EXPECT_EQ(StatOf(theirs).st_uid, 65534u);
-  EXPECT_EQ(StatOf(theirs).st_gid, 65534u);
-  EXPECT_EQ(StatOf(theirs).st_mode & 07777, 0640u);
+  const struct stat st = StatOf(theirs);
+  EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777),
+            std::tuple(65534u, 65534u, 0640u));
   // An ordinary user may not replace a file he may not write, even in a directory where he
   // could create the new one (the rename would have let him).
   ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
@@ -129,29 +129,27 @@ TEST(FileIo, SymbolicLinksAreWrittenThrough) {
   fs::create_symlink("prog.nc", dir.path() / "real/mid");
   fs::create_symlink("real/mid", dir.path() / "top");
   ASSERT_EQ(WriteFileReplacing(dir.file("top"), "new\n"), 1);
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "top"));
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "real/mid"));
-  EXPECT_EQ(ReadAll(target), "new\n");
-  EXPECT_EQ(StatOf(target).st_mode & 07777, 0600u);
+  EXPECT_EQ(std::tuple(fs::is_symlink(dir.path() / "top"), fs::is_symlink(dir.path() / "real/mid"),
+                       ReadAll(target), StatOf(target).st_mode & 07777),
+            std::tuple(true, true, "new\n", 0600u));
   EXPECT_EQ(Names(dir), (std::set<std::string>{"real", "top"}));
 
   // A link to a file that is not there yet creates that file, as an ordinary open would.
   fs::create_symlink(dir.path() / "real/later.nc", dir.path() / "dangling");
   ASSERT_EQ(WriteFileReplacing(dir.file("dangling"), "made\n"), 1);
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling"));
-  EXPECT_EQ(ReadAll(dir.file("real/later.nc")), "made\n");
+  EXPECT_EQ(std::tuple(fs::is_symlink(dir.path() / "dangling"), ReadAll(dir.file("real/later.nc"))),
+            std::tuple(true, "made\n"));
 
   // A link to a write-protected file protects it; a loop is refused.
   ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
   std::string why;
   EXPECT_EQ(WriteFileReplacing(dir.file("top"), "lost\n", &why), 0);
-  EXPECT_EQ(why, "the file is write-protected");
-  EXPECT_EQ(ReadAll(target), "new\n");
+  EXPECT_EQ(std::tuple(why, ReadAll(target)), std::tuple("the file is write-protected", "new\n"));
   fs::create_symlink("b", dir.path() / "a");
   fs::create_symlink("a", dir.path() / "b");
   EXPECT_EQ(WriteFileReplacing(dir.file("a"), "x", &why), 0);
-  EXPECT_EQ(why, "too many symbolic links");
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "a"));
+  EXPECT_EQ(std::tuple(why, fs::is_symlink(dir.path() / "a")),
+            std::tuple("too many symbolic links", true));
 }
 
 // A write that fails (here the file-size limit with its signal ignored, as for a full disk)

@@ -114,7 +114,7 @@ TEST(View, KeysWrapAnglesAndPanInWholeUnits) {
   EXPECT_EQ(v.cu, 21);
 }
 
-TEST(View, DragRotateAccumulatesSmallMovesAndKeepsTheCentre) {
+TEST(View, DragRotateAccumulatesSmallMoves) {
   ViewState v;
   v.SetDirection(1);
   v.BeginDrag(100, 100);
@@ -125,15 +125,7 @@ TEST(View, DragRotateAccumulatesSmallMovesAndKeepsTheCentre) {
   v.BeginDrag(0, 0);
   v.DragRotate(0, -10);
   EXPECT_EQ(v.ax, 355);
-  // The point the drag turns about stays in place, to the pixel.
-  v.SetDirection(1);
-  v.scale = 4;
-  v.pivot[0] = 50, v.pivot[1] = 20;
-  WindowPoint before = v.Project(50, 20, 0);
-  v.BeginDrag(0, 0);
-  ASSERT_EQ(v.DragRotate(60, 0), 1);
-  WindowPoint after = v.Project(50, 20, 0);
-  EXPECT_TRUE(std::abs(after.x - before.x) <= 1 && std::abs(after.y - before.y) <= 1);
+  // The point the drag turns about stays in place: TurnsKeepTheirPointInTheWindow.
 }
 
 // Unproject undoes ProjectUV and Depth in every direction, and the middle point is where the

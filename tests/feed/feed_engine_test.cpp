@@ -56,24 +56,7 @@ class EngineTest : public ::testing::Test {
   void NoCorners() { c.CornerMinAngle = 90.0f; }
 };
 
-TEST_F(EngineTest, LevelsAnchorsAndStepsUseSinglePrecisionConditions) {
-  CFeedEngine e(fc, 1);
-  // ((1 - 0.1f) x 0.7f + 0.1f) x 1000 = 729.99998... truncates to 729, not 730.
-  EXPECT_EQ(std::tuple(e.Level(0.7f, 0.1f), e.Level(0.3f, 0.1f), e.Level(1.0f, 0.1f),
-                       e.Level(0.0f, 0.1f)),
-            std::tuple(729, 370, 1000, 100));
-  // 45 degrees: step (370 - 729) / 30 = -11 in integers, 729 - 11 x 15 = 564; at 90:
-  // 370 + (-9) x 30.
-  EXPECT_EQ(std::tuple(e.SlopeFeed(45.0), e.SlopeFeed(0.0), e.SlopeFeed(90.0)),
-            std::tuple(564, 1000, 100));
-  // Corner feed of the arcs: real interpolation, then rounded: 1000 - 271 x 15/30 = 864.5;
-  // 10 is not above CornerMinAngle, nor 370 once brought into 0..360; 200 is capped at 90.
-  EXPECT_EQ(
-      std::tuple(e.CornerFeed(15.0), e.CornerFeed(10.0), e.CornerFeed(370.0), e.CornerFeed(200.0)),
-      std::tuple(860, -1, -1, 100));
-  // The XY corners use whole steps: 1000 + (-9) x 15 = 865 -> 860; at 45: 729 - 11 x 15.
-  EXPECT_EQ(e.CornerFeedSteps(45.0), 560);
-}
+// The levels, anchors and steps the engine asks of its rules: FeedRules.LevelsAnchorsAndSteps.
 
 TEST_F(EngineTest, FlatMovesComeOutAtTheMaximumFeedRoundedToTheUnit) {
   c.MaxFeed = 1005;

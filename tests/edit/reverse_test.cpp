@@ -1,5 +1,6 @@
 // Reversing paths: every move keeps its kind, feed and centre and only runs the other way; the
-// scopes put the chosen paths first; one picked path keeps its place.
+// scopes put the chosen paths first; one picked path keeps its place. The commands that turn
+// paths round in their place as well: Z up to Z down and the start points.
 
 #include "edit/reverse.h"
 
@@ -11,6 +12,8 @@
 
 #include "edit/compaction.h"
 #include "edit/rapid_rebuild.h"
+#include "edit/start_points.h"
+#include "edit/z_up_down.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
 #include "test_support.h"
@@ -226,6 +229,126 @@ TEST_F(Reverse, OnePickedPathKeepsItsPlace) {
   EXPECT_EQ(ReversePathCommand(ctx, 4).code(), OutcomeCode::Unchanged);
   EXPECT_EQ(ReversePathCommand(ctx, store.count).code(), OutcomeCode::Refused);
   EXPECT_EQ(Full(store), now);
+}
+
+// ---- Z up and down -----------------------------------------------------------------------------
+
+// Z up to Z down: climbing cuts are cut downhill, as whole paths or as the climbing parts.
+
+struct ZUpDown : ::testing::Test, testing::EditParts {};
+
+// Path 1 climbs 8 and stays up; path 2 climbs 10 and comes down 8.
+constexpr const char* kTwoPaths =
+    "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 8, 4 30 0 8, 1 30 0 50, 2 40 0 50, 2 40 0 0, "
+    "3 50 0 0, 4 60 0 10, 4 70 0 2";
+
+TEST_F(ZUpDown, WholePathsTurnWhenTheyClimbMoreThanTheyDescend) {
+  AddPoints(store, kTwoPaths);
+  ZUpDownOptions o;
+  o.risingOnly = false;
+  ASSERT_TRUE(ZUpDownCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 30 0 50, 2 30 0 8, 3 20 0 8, 4 10 0 0, 4 0 0 0, 1 0 0 50, 2 40 0 50, "
+            "2 40 0 0, 3 50 0 0, 4 60 0 10, 4 70 0 2");
+  ASSERT_EQ(undo.Undo(store), 1);
+  // Steeper than the climb (38.7 and 45 degrees), or a climb above the search height: nothing.
+  o.angle = 50;
+  EXPECT_EQ(ZUpDownCommand(ctx, o).code(), OutcomeCode::Unchanged);
+  o.angle = 10, o.height = 7;
+  EXPECT_EQ(ZUpDownCommand(ctx, o).code(), OutcomeCode::Unchanged);
+}
+
+TEST_F(ZUpDown, ClimbingPartsAreCutDownhillInTheirPlace) {
+  AddPoints(store, kTwoPaths);
+  ZUpDownOptions o;  // rising parts only, climbs of 5 and more
+  ASSERT_TRUE(ZUpDownCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 20 0 50, 2 20 0 8, 3 10 0 0, 1 10 0 50, "
+            "2 20 0 50, 2 20 0 8, 3 30 0 8, 1 30 0 50, 2 40 0 50, 2 40 0 0, 3 50 0 0, "
+            "1 50 0 50, 2 60 0 50, 2 60 0 10, 3 50 0 0, 1 50 0 50, 2 60 0 50, 2 60 0 10, "
+            "3 70 0 2");
+  // Only selected paths: none is.
+  ASSERT_EQ(undo.Undo(store), 1);
+  o.selectedOnly = true;
+  EXPECT_EQ(ZUpDownCommand(ctx, o).code(), OutcomeCode::Unchanged);
+  o.selectedOnly = false, o.safe = 11;  // no climb is worth turning
+  EXPECT_EQ(ZUpDownCommand(ctx, o).code(), OutcomeCode::Unchanged);
+}
+
+// ---- Start points ------------------------------------------------------------------------------
+
+// Start points: an open path starts at its end nearer to a click; a closed loop is written
+// anew from the point nearest to a click, an arc split there about its own centre.
+
+struct StartPoints : ::testing::Test, testing::EditParts {
+  StartPoints() { TopView(400, 400); }
+  // The click that lands on model point (x, y) of the top view.
+  static ClickPosition At(double x, double y) {
+    return {static_cast<int>(x) + 200, 200 - static_cast<int>(y)};
+  }
+};
+
+TEST_F(StartPoints, OpenPathsStartAtTheEndNearerToTheirNearestClick) {
+  AddPoints(store,
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 20 0 50, 2 20 0 0, 3 30 0 0, "
+            "1 30 0 50");
+  // One click beside the first path's start, one beside the second path's end.
+  ASSERT_TRUE(StartPointsCommand(ctx, StartPointPaths::Open, {At(-1, 0), At(29, 1)}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 30 0 50, 2 30 0 0, 3 20 0 0, 1 20 0 50");
+  // Closed paths only: nothing to do for open ones.
+  EXPECT_EQ(StartPointsCommand(ctx, StartPointPaths::Closed, {At(29, 1)}).code(),
+            OutcomeCode::Unchanged);
+}
+
+TEST_F(StartPoints, AClosedLoopStartsAtTheFootPointAndUndoBringsItBack) {
+  const char* square = "1 0 0 50, 2 0 0 -1, 3 10 0 -1, 4 10 10 -1, 4 0 10 -1, 4 0 0 -1";
+  AddPoints(store, square);
+  // The click lies 1 beside the right edge, 4 up it.
+  ASSERT_TRUE(StartPointsCommand(ctx, StartPointPaths::Both, {At(11, 4)}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 10 4 50, 2 10 4 -1, 3 10 10 -1, 4 0 10 -1, 4 0 0 -1, 4 10 0 -1, "
+            "4 10 4 -1, 1 10 4 50");
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), square);
+}
+
+TEST_F(StartPoints, AWholeCircleIsSplitIntoTwoArcsAboutItsCentre) {
+  AddPoints(store, "1 10 0 50, 2 10 0 -1, 6 10 0 -1 500, 91 -10 0 0 500");
+  ASSERT_TRUE(StartPointsCommand(ctx, StartPointPaths::Closed, {At(0, 12)}).ok());
+  // The foot point is (0, 10) as the angle routines place it.
+  EXPECT_EQ(Records(store),
+            "1 10 0 50, 2 3.65002e-08 10 50, 2 3.65002e-08 10 -1, 6 10 0 -1, "
+            "91 -3.65002e-08 -10 0, 6 3.65002e-08 10 -1, 91 -10 0 0, 1 3.65002e-08 10 50");
+  for (std::uint32_t i : {3u, 5u}) {
+    StoredArc a;
+    ArcOfPoint(store, i, a);
+    EXPECT_LT(std::hypot(a.centre[0], a.centre[1]), 1e-6) << i;
+    EXPECT_NEAR(a.arc.radius, 10, 1e-5) << i;
+    if (i == 3) {
+      EXPECT_NEAR(a.arc.sweep, 270, 1e-3);
+    }
+  }
+}
+
+TEST_F(StartPoints, ALoopEnteredByACutIsEnteredTheSameWayAtItsNewStart) {
+  // A plunge at feed 50 from 5 down to the loop, which closes at the plunge's end.
+  AddPoints(store,
+            "1 0 0 5, 3 0 0 -1 50, 4 10 0 -1 500, 4 10 10 -1 500, 4 0 10 -1 500, 4 0 0 -1 500");
+  ASSERT_TRUE(StartPointsCommand(ctx, StartPointPaths::Closed, {At(5, 0)}).ok());
+  EXPECT_EQ(Records(store),
+            "1 5 0 50, 2 5 0 5, 3 5 0 -1, 4 10 0 -1, 4 10 10 -1, 4 0 10 -1, 4 0 0 -1, "
+            "4 5 0 -1, 1 5 0 50");
+  EXPECT_EQ(std::tuple(store.RawRecord(2)->feed, store.RawRecord(7)->feed), std::tuple(50, 500));
+}
+
+TEST_F(StartPoints, OutsideTheOrthographicViewsNothingChanges) {
+  AddPoints(store, "1 0 0 50, 2 0 0 0, 3 10 0 0");
+  view.SetDirection(4);
+  EXPECT_EQ(StartPointsCommand(ctx, StartPointPaths::Open, {At(9, 0)}).code(),
+            OutcomeCode::Refused);
+  EXPECT_EQ(std::tuple(Records(store), undo.undoPos),
+            std::tuple("1 0 0 50, 2 0 0 0, 3 10 0 0", 0u));
 }
 
 }  // namespace

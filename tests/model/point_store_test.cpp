@@ -5,10 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <random>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "model/source_lines.h"
 #include "model/undo_ring.h"
 #include "test_support.h"
 
@@ -231,6 +233,48 @@ TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
     EXPECT_EQ(std::tuple(float{snap[i].x}, float{snap[i].y}),
               std::tuple(static_cast<float>(i % 1000), static_cast<float>(i / 1000)))
         << i;
+  }
+}
+
+// ---- The source number table -------------------------------------------------------------------
+
+// The table of source numbers: blocks of a fixed size that grow and shrink without copying
+// what they hold, checked against a plain vector through every kind of change.
+
+TEST(SourceNumberTable, FollowsAPlainVectorAcrossBlocks) {
+  constexpr std::size_t kBlock = SourceNumberTable::kBlock;
+  SourceNumberTable t;
+  std::vector<std::uint32_t> want;
+  std::mt19937 rng(7);
+  const auto check = [&](const SourceNumberTable& got) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); i += 1 + i / 7) ASSERT_EQ(got[i], want[i]) << i;
+    if (!want.empty()) {
+      ASSERT_EQ(got[want.size() - 1], want.back());
+    }
+  };
+  // Growing by one and by runs over block edges, shrinking into a block and to nothing, and a
+  // copy that must not share what it holds.
+  const std::size_t sizes[] = {1,          2,          kBlock - 1, kBlock + 3, kBlock + 3,
+                               2 * kBlock, kBlock / 2, 0,          3 * kBlock, kBlock + 1};
+  std::uint32_t fill = 1;
+  for (const std::size_t n : sizes) {
+    ++fill;
+    while (want.size() + 1 < n && rng() % 2 == 0) {
+      t.PushBack(fill);
+      want.push_back(fill);
+    }
+    t.Resize(n, fill);
+    want.resize(n, fill);
+    check(t);
+    if (n > 0) {
+      const std::size_t k = rng() % n;
+      t[k] = want[k] = 0xABCD0000u + static_cast<std::uint32_t>(k);
+    }
+    SourceNumberTable copy = t;
+    check(copy);
+    if (n > 0) copy[0] = 99;
+    check(t);
   }
 }
 

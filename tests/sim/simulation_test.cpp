@@ -390,23 +390,6 @@ TEST(SimulationSteps, ProgressRisesAndAStopLeavesNothing) {
 // radial engagement for slots, a side step on a wall, a plunge and a move in the air, in
 // several directions, to within a cell; and nothing measured unless asked.
 
-SimulationResult Sim(CPointStore& store, SimToolKind kind, double d, double cell = 0.1,
-                     int threads = 0) {
-  SimulationOptions o;
-  o.tool.kind = kind;
-  o.tool.diameter = d;
-  o.autoStock = false;
-  o.stock.min[0] = 0, o.stock.min[1] = 0, o.stock.min[2] = -10;
-  o.stock.max[0] = 100, o.stock.max[1] = 100, o.stock.max[2] = 0;
-  o.cell = cell;
-  o.threads = threads;
-  o.engagement = true;
-  HeightField field;
-  SimulationResult r;
-  EXPECT_TRUE(Simulate(store, o, field, r).ok());
-  return r;
-}
-
 // A point `along` mm along the direction `angle` (degrees) and `side` mm to its left, from the
 // stock's middle.
 std::string At(int type, double angle, double along, double side, double z) {
@@ -465,14 +448,16 @@ TEST(Engagement, SlotsStepsPlungesAndAir) {
   for (const Case& k : cases) {
     for (double angle : {0.0, 33.0, 90.0}) {
       SCOPED_TRACE(std::string(k.what) + " at " + std::to_string(angle));
-      testing::EditParts parts;
-      parts.store.Init();
+      CPointStore store;
+      store.Init();
       std::string program;
       for (std::size_t n = 0; n < k.path.size(); ++n)
         program +=
             (n ? ", " : "") + At(n == 0 ? 1 : 4, angle, k.path[n][0], k.path[n][1], k.path[n][2]);
-      testing::AddPoints(parts.store, program);
-      const SimulationResult r = Sim(parts.store, k.kind, k.d);
+      AddPoints(store, program);
+      const SimulationResult r =
+          Simulated(store, Tool(k.kind, k.d), Box(0, 0, -10, 100, 100, 0), 0.1, false, 0, true)
+              .result;
       ASSERT_GT(r.moves.size(), k.move);
       const SimulatedMove& mv = r.moves[k.move];
       // The depth is exact at the cells' centres (a ball's lowest point may lie up to half a

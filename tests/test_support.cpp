@@ -33,6 +33,10 @@ AppInTempDir::AppInTempDir() {
   doc = &app.NewDocument();
 }
 
+std::string AppInTempDir::Write(const std::string& name, std::string_view bytes) const {
+  return WriteFile(dir.file(name), bytes);
+}
+
 std::string TestData(const std::string& name) {
   return std::string(TREVALON_TEST_DATA) + "/" + name;
 }
@@ -42,6 +46,11 @@ std::string ReadAll(const std::string& path) {
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+std::string WriteFile(const std::string& path, std::string_view bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
 }
 
 void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed, int mark) {

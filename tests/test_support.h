@@ -37,6 +37,8 @@ struct AppInTempDir {
   CApplication app{platform};
   CDocument* doc;
   AppInTempDir();
+  // Writes the file `name` in the directory and gives its path.
+  std::string Write(const std::string& name, std::string_view bytes) const;
 };
 
 // What an editing command works on, for the fixtures of the edit tests: an empty store, the
@@ -64,6 +66,8 @@ std::string TestData(const std::string& name);
 
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadAll(const std::string& path);
+// Writes the bytes as the whole file (made or replaced) and gives its path.
+std::string WriteFile(const std::string& path, std::string_view bytes);
 
 // Appends one record through the register.
 void AddPoint(CPointStore& s, int type, double x, double y, double z, int feed = 0, int mark = 0);

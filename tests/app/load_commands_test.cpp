@@ -49,8 +49,8 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   CDocument& d = *a.doc;
   d.nc.extendedReadingChk = 1;
   ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("pocket_ijk.nc")).ok());
-  const std::string alarm = a.dir.file("alarm.nc");
-  std::ofstream(alarm) << "G0 X0 Y0 Z5\nG1 X10 F100\n#3000=1 (TOOL BROKEN)\nG1 X20\n";
+  const std::string alarm =
+      a.Write("alarm.nc", "G0 X0 Y0 Z5\nG1 X10 F100\n#3000=1 (TOOL BROKEN)\nG1 X20\n");
   const Outcome o = LoadNcCommand(a.app, d, alarm);
   EXPECT_EQ(o.code(), OutcomeCode::Refused);
   EXPECT_NE(o.reason().find("TOOL BROKEN"), std::string::npos) << o.reason();
@@ -63,8 +63,8 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   EXPECT_EQ(a.platform.lastMessage,
             "Help: Extended reading stopped: The program raised alarm 1 TOOL BROKEN. (line 3)");
   // A program that runs to its end replaces the toolpath and the mark.
-  const std::string loop = a.dir.file("loop.nc");
-  std::ofstream(loop) << "#1=0\nWHILE [#1 LT 2] DO1\nG1 X[#1*5+5] F100\n#1=#1+1\nEND1\n";
+  const std::string loop =
+      a.Write("loop.nc", "#1=0\nWHILE [#1 LT 2] DO1\nG1 X[#1*5+5] F100\n#1=#1+1\nEND1\n");
   ASSERT_TRUE(LoadNcCommand(a.app, d, loop).ok());
   EXPECT_FALSE(ReadStopped(d));
   EXPECT_EQ(d.store.count, 2u);
@@ -165,8 +165,7 @@ TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
                        d.layers[0].snapshot.count(), d.retractHeight, d.maxFeed),
             std::tuple(9u + 6u, undoPos, helix, helix, 9u, 50.0, 100));
   // A program without rapid moves leaves the retract height.
-  std::ofstream(a.dir.file("cuts.nc")) << "G1 X1. Z-1. F50\nX2.\n";
-  ASSERT_TRUE(LoadNcCommand(a.app, d, a.dir.file("cuts.nc")).ok());
+  ASSERT_TRUE(LoadNcCommand(a.app, d, a.Write("cuts.nc", "G1 X1. Z-1. F50\nX2.\n")).ok());
   EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);
 }
 
@@ -213,9 +212,9 @@ TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
 TEST(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
   App a;
   CDocument& d = *a.doc;
-  const std::string path = a.dir.file("arcs.nc");
-  std::ofstream(path) << "G0 X0 Y0 Z5\nG1 Z-1 F300\nX10 Y5\nG2 X20 Y5 I5 J0\nG0 Z10\n"
-                         "X-30 Y40\nG1 Z-2 F500\nG3 X-20 Y40 R5\n";
+  const std::string path = a.Write("arcs.nc",
+                                   "G0 X0 Y0 Z5\nG1 Z-1 F300\nX10 Y5\nG2 X20 Y5 I5 J0\nG0 Z10\n"
+                                   "X-30 Y40\nG1 Z-2 F500\nG3 X-20 Y40 R5\n");
   auto walked = [&d] {
     return std::tuple(d.store.stats.cuttingLength, d.store.stats.arcLength, d.view.scale, d.view.cu,
                       d.view.cv, d.store.reg.x, d.store.reg.y, d.store.reg.type);
@@ -242,10 +241,10 @@ TEST(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
   // A file with binary data near its start is refused by the read itself, which opens it
   // once: nothing changes, as before.
   const std::uint32_t count = d.store.count;
-  std::ofstream(a.dir.file("bin.nc"), std::ios::binary) << "G0 X1\n" << std::string(1, '\0');
+  const std::string bin = a.Write("bin.nc", std::string("G0 X1\n\0", 7));
   for (const bool extended : {false, true}) {
     d.nc.extendedReadingChk = extended ? 1 : 0;
-    EXPECT_EQ(LoadNcCommand(a.app, d, a.dir.file("bin.nc")).code(), OutcomeCode::Refused);
+    EXPECT_EQ(LoadNcCommand(a.app, d, bin).code(), OutcomeCode::Refused);
     EXPECT_EQ(d.store.count, count);
   }
 }

@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <optional>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include "app/application.h"
+#include "app/help_files.h"
+#include "app/machine_settings.h"
 #include "platform/file_io.h"
 #include "test_support.h"
 
@@ -224,6 +230,123 @@ TEST(FileIo, BoundedReadingRefusesWhatIsNoFileOfItsKind) {
     EXPECT_EQ(ReadBoundedFile("/dev/zero", 1 << 16, out, false), FileReadError::TooLarge);
   }
   EXPECT_NE(DescribeReadError(FileReadError::TooLarge, "p", 9).find("'p'"), std::string::npos);
+}
+
+TEST(MachineSettings, KeysWithoutCaseUnknownKeysSkippedBadValuesRefusedWhole) {
+  MachineLimits m;
+  std::string why;
+  ASSERT_TRUE(ParseMachineSettings(
+      "# our mill\r\nrapidx 30000\r\n  ACCELY 800.5   # slower table\n\nSpindleMax 12000\n"
+      "BlockTime 0\nRapidX +36e3\n",
+      m, why))
+      << why;
+  // A later line wins.
+  EXPECT_EQ(std::tuple(m.rapid[0], m.rapid[1], m.accel[1], m.blockTime),
+            std::tuple(36000, MachineLimits{}.rapid[1], 800.5, 0));
+
+  // One bad line refuses the file: what came before it is not taken either.
+  const MachineLimits before = m;
+  for (const char* bad : {"RapidZ 5000\nAccelZ fast\n", "RapidZ 5000\nAccelZ 0\n",
+                          "JunctionDeviation -0.1\n", "BlockTime 2\n", "RapidY inf\n",
+                          "RapidY 0x100\n", "RapidY 100mm\n", "AccelX\n", "AccelX 1 2\n"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(ParseMachineSettings(bad, m, why));
+    EXPECT_EQ(std::tuple(m.rapid[2], m.accel[2]), std::tuple(before.rapid[2], before.accel[2]));
+  }
+  ParseMachineSettings("RapidZ 5000\nAccelZ fast\n", m, why);
+  EXPECT_EQ(why, "line 2: AccelZ must be a number from 1 to 100000 (mm/s^2), not 'fast'");
+}
+
+TEST(MachineSettings, TheApplicationTakesTheFileBesideKorvoPar) {
+  testing::AppInTempDir t;
+  const std::string path = MachineSettingsPath(t.app.settings.configDir);
+  // No file: the defaults, quietly.
+  const double defaultZ = MachineLimits{}.rapid[2];
+  // Braces: the file is read before the message count is (a list runs left to right).
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
+            std::tuple(defaultZ, 0));
+
+  std::ofstream(path) << "RapidZ 5000\nJunctionDeviation 0.02\n";
+  MachineLimits m = ReadMachineSettings(t.app);
+  EXPECT_EQ(std::tuple(m.rapid[2], m.junctionDeviation), std::tuple(5000, 0.02));
+
+  // A bad value: the message names the file and the line, and the defaults hold.
+  std::ofstream(path) << "RapidZ 5000\nBlockTime slow\n";
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
+            std::tuple(defaultZ, 1));
+  EXPECT_NE(t.platform.lastMessage.find(path + " line 2: BlockTime"), std::string::npos)
+      << t.platform.lastMessage;
+  EXPECT_NE(t.platform.lastMessage.find("default machine limits"), std::string::npos);
+
+  // A folder in its place is refused as the other settings files are.
+  std::filesystem::remove(path);
+  std::filesystem::create_directory(path);
+  EXPECT_EQ((std::tuple{ReadMachineSettings(t.app).rapid[2], t.platform.messageCount}),
+            std::tuple(defaultZ, 2));
+}
+
+// ---- Help files --------------------------------------------------------------------------------
+
+// Where the help finds the manual, and when a help file named in the work environment is the
+// user's own.
+
+namespace fs = std::filesystem;
+
+using Folders = std::vector<std::string>;
+
+TEST(HelpFiles, ManualFoldersComeInTheirOrder) {
+  ManualSearch s;
+  s.xdgDataDirsSet = true;
+  // Empty and relative entries are no data folders; a folder named twice is looked in once.
+  s.xdgDataDirs = "/opt/a/share::relative/share:/usr/share/:/opt/a/share";
+  s.programDir = "/opt/tv/bin";
+  s.buildDir = "/src/tv/build";
+  s.sourceManual = "/src/tv/docs/manual";
+  s.installManual = "/usr/local/share/trevalon/manual";
+  EXPECT_EQ(ManualFolders(s),
+            (Folders{"/opt/tv/share/trevalon/manual", "/opt/a/share/trevalon/manual",
+                     "/usr/share/trevalon/manual", "/usr/local/share/trevalon/manual"}));
+
+  // Run from inside its build folder (however the path is spelt), the program shows the
+  // manual of its own sources first.
+  for (const char* dir : {"/src/tv/build/src/gui/", "/src/tv/build/../build/tests/gui"}) {
+    s.programDir = dir;
+    EXPECT_EQ(ManualFolders(s).front(), "/src/tv/docs/manual") << dir;
+  }
+  // A folder whose name only begins like the build folder's is elsewhere.
+  s.programDir = "/src/tv/build-asan/src/gui";
+  const Folders elsewhere = ManualFolders(s);
+  EXPECT_EQ(std::count(elsewhere.begin(), elsewhere.end(), "/src/tv/docs/manual"), 0);
+
+  // Unset, the data folders are the usual two; the program's own share folder is one of them.
+  ManualSearch unset;
+  unset.programDir = "/usr/bin";
+  unset.installManual = "/usr/share/trevalon/manual";
+  EXPECT_EQ(ManualFolders(unset),
+            (Folders{"/usr/share/trevalon/manual", "/usr/local/share/trevalon/manual"}));
+}
+
+TEST(HelpFiles, TheFirstFolderWithTheContentsPageWinsAndOwnFilesAreRealFiles) {
+  const testing::TempDir dir;
+  const fs::path& root = dir.path();
+  // An empty manual folder first (an install that lost its pages), then a whole one.
+  fs::create_directories(root / "empty/trevalon/manual");
+  fs::create_directories(root / "whole/trevalon/manual");
+  std::ofstream(root / "whole/trevalon/manual" / kManualContents) << "<html></html>";
+  ManualSearch s;
+  s.xdgDataDirsSet = true;
+  s.xdgDataDirs = (root / "empty").string() + ":" + (root / "whole").string();
+  EXPECT_EQ(FindManual(s), (root / "whole/trevalon/manual").string());
+  s.xdgDataDirs = (root / "empty").string();
+  s.installManual = (root / "nowhere").string();
+  EXPECT_EQ(FindManual(s), "");
+
+  const fs::path own = root / "korvo.hlp";
+  std::ofstream(own) << "help";
+  // Not the fresh set-up's default (missing), a folder, or no name.
+  EXPECT_EQ(std::tuple(IsOwnHelpFile(own.string()), IsOwnHelpFile((root / "missing.hlp").string()),
+                       IsOwnHelpFile(root.string()), IsOwnHelpFile("")),
+            std::tuple(true, false, false, false));
 }
 
 }  // namespace

@@ -1,20 +1,82 @@
-// The rapid rebuild and the plunge clean-up: every rapid run becomes retract, traverse and
-// plunge at the retract height; every cutting run is entered straight down from it.
+// What stands behind every editing command: the command frame; and the tidy-up steps behind
+// every command and the optimiser run: the rapid rebuild and the plunge clean-up (every rapid
+// run becomes retract, traverse and plunge at the retract height; every cutting run is entered
+// straight down from it), compaction and regeneration, and the rebuild and regeneration as
+// commands.
 
 #include "edit/rapid_rebuild.h"
 
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
+#include "edit/cleanup_commands.h"
+#include "edit/command_frame.h"
+#include "edit/compaction.h"
+#include "edit/regenerate.h"
 #include "model/point_store.h"
 #include "test_support.h"
 
 namespace trevalon {
 namespace {
 
+using testing::AddPoint;
 using testing::AddPoints;
 using testing::Records;
+
+// ---- The command frame -------------------------------------------------------------------------
+
+// The command frame: memory is taken before anything changes, the result goes behind the old
+// points, the old points go, and the end of a command is reported once.
+
+struct FrameFixture : ::testing::Test, testing::EditParts {};
+
+TEST_F(FrameFixture, AppendsBehindRemovesTheOriginalAndFinishesOnce) {
+  testing::AddPoints(store, "1 0 0 10, 3 10 0 0 500, 4 20 0 0 500");
+  CommandFrame frame(ctx);
+  ASSERT_TRUE(frame.Reserve(store.count + 2));
+  frame.SaveUndo(Txt::CmdUnnamed);
+  // The result: the cut reversed.
+  for (std::uint32_t i = frame.originalCount(); i-- > 0;) {
+    store.FetchPoint(i);
+    ASSERT_TRUE(frame.Append());
+  }
+  frame.RemoveOriginal();
+  frame.Regenerate();
+  frame.Finish("done");
+  EXPECT_EQ(testing::Records(store), "1 20 0 0, 3 10 0 0, 1 0 0 10");
+  EXPECT_EQ(std::tuple(redraws, platform.helpText, view.haveLastOperation),
+            std::tuple(1, "done", true));
+  // One undo snapshot brings the original back.
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(testing::Records(store), "1 0 0 10, 3 10 0 0, 4 20 0 0");
+}
+
+TEST_F(FrameFixture, ReserveBeyondTheCapacityChangesNothing) {
+  AddPoint(store, 1, 1, 2, 3);
+  const PointRegister before = store.reg;
+  CommandFrame frame(ctx);
+  EXPECT_FALSE(frame.Reserve(std::uint64_t{CPointStore::kCapacity} + 1));
+  EXPECT_EQ(std::tuple(store.count, store.reg.x, store.AllocatedPages()),
+            std::tuple(1u, before.x, 1u));
+  // A full store refuses the append and keeps its count.
+  store.count = CPointStore::kCapacity;
+  EXPECT_FALSE(frame.Append());
+  EXPECT_EQ(store.count, CPointStore::kCapacity);
+  store.count = 1;
+}
+
+TEST_F(FrameFixture, ProgressEveryThousandAndOnePointsPollsEscape) {
+  platform.escapeAfterPolls = 1;
+  CommandFrame frame(ctx);
+  EXPECT_FALSE(frame.Progress(1, 5000, "%u of %u"));
+  EXPECT_FALSE(frame.Progress(1001, 5000, "%u of %u"));  // first poll: not yet
+  EXPECT_EQ(platform.helpText, "1001 of 5000");
+  EXPECT_TRUE(frame.Progress(2002, 5000, "%u of %u"));
+}
+
+// ---- The rapid rebuild -------------------------------------------------------------------------
 
 TEST(RapidRebuild, MakesEveryRunRetractTraversePlungeWithoutRepeatingAPoint) {
   CPointStore s;
@@ -74,6 +136,100 @@ TEST(RapidRebuild, AFullStoreLeavesTheToolpathAsItWas) {
   EXPECT_EQ(std::tuple(s.RawRecord(0)->type, float{s.RawRecord(0)->z},
                        s.RawRecord(CPointStore::kCapacity - 1)->type),
             std::tuple(std::int16_t{MOVE_RAPID}, 5.0f, std::int16_t{MOVE_LINE_CONT}));
+}
+
+// ---- Compaction and regeneration ---------------------------------------------------------------
+
+// Compaction and regeneration: the two tidy-up steps behind every editing command and the
+// optimiser run.
+
+std::vector<int> Types(CPointStore& s) {
+  std::vector<int> t;
+  for (std::uint32_t i = 0; i < s.count; ++i) t.push_back(s.RawRecord(i)->type);
+  return t;
+}
+
+TEST(Compaction, KeepsMotionPointsAndTheCentreRecordAfterEachArc) {
+  // Removed points (type 0) and a stray centre record after a line go; the arc's own centre
+  // record stays with its offsets.
+  CPointStore s;
+  AddPoints(s,
+            "1 0 0 5, 0 9 9 9, 3 10 0 0 100, 91 1 1 0, 6 20 10 0 100, 91 0 10 0, 0 9 9 9, "
+            "4 30 10 0 100");
+  ASSERT_EQ(CompactStore(s), 1);
+  EXPECT_EQ(Types(s), (std::vector<int>{1, 3, 6, PLANE_XY, 4}));
+  EXPECT_EQ(std::tuple(float{s.RawRecord(3)->y}, float{s.RawRecord(4)->x}),
+            std::tuple(10.0f, 30.0f));
+  // Marking a range removes exactly that range at the next compaction.
+  MarkRemoved(s, 0, 2);
+  CompactStore(s);
+  EXPECT_EQ(Types(s), (std::vector<int>{6, PLANE_XY, 4}));
+  CPointStore empty;
+  EXPECT_EQ(std::tuple(CompactStore(empty), empty.count), std::tuple(1, 0u));
+}
+
+TEST(Regenerate, RederivesRunTypesMarksCutsOfNoLengthAndMakesArcEndsPlanar) {
+  // The first motion point becomes a rapid start.
+  CPointStore s;
+  AddPoints(s, "4 0 0 5, 4 10 0 0, 4 20 0 0, 1 20 0 5, 1 30 0 5, 2 30 0 0, 4 40 0 0, 3 50 0 0");
+  ASSERT_EQ(Regenerate(s), 1);
+  EXPECT_EQ(Types(s), (std::vector<int>{1, 3, 4, 1, 2, 2, 3, 4}));
+  // A cut of no length after a cut goes, and so does the next one, compared with the cut
+  // before the removed one; a rapid of no length stays. An XY arc whose end strays from the
+  // plane by rounding noise takes the Z of the point before, a ZX arc its Y; a helix (the
+  // ZX arc climbing 0.7 along Y) keeps its climb.
+  CPointStore t;
+  AddPoints(t,
+            "1 0 0 5, 3 0 0 0, 4 10 0 0, 4 10 0 0, 4 10 0 0, 6 20 10 0.0004, 91 0 10 0, "
+            "8 30 0.7 20, 92 5 0 5, 1 30 0 5, 2 30 0 5");
+  Regenerate(t);
+  EXPECT_EQ(Types(t), (std::vector<int>{1, 3, 4, 0, 0, 6, PLANE_XY, 8, PLANE_ZX, 1, 2}));
+  EXPECT_EQ(
+      std::tuple(float{t.RawRecord(5)->z}, float{t.RawRecord(7)->y}, float{t.RawRecord(7)->z}),
+      std::tuple(0.0f, 0.7f, 20.0f));
+  CompactStore(t);
+  EXPECT_EQ(t.count, 9u);
+}
+
+// ---- The tidy-up steps as commands -------------------------------------------------------------
+
+// The rapid rebuild and the regeneration as commands: one undo step each, a change
+// that counts, a redraw; the regeneration leaves the cuts of no length it finds marked in place.
+
+TEST(CleanupCommands, AreUndoStepsAndRegenerationKeepsTheMarkedCutsUntilTheNextCompaction) {
+  HeadlessPlatform platform;
+  CPointStore store;
+  CUndoRing undo;
+  double retract = 20;
+  std::uint64_t edits = 0;
+  int redraws = 0;
+  EditContext ctx{
+      store, undo, retract, Messages(platform, Language::English), nullptr, [&] { ++redraws; },
+      &edits};
+  EXPECT_EQ(RegenerateCommand(ctx).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(RapidRebuildCommand(ctx).code(), OutcomeCode::Unchanged);
+  EXPECT_EQ(redraws, 0);
+
+  // Types out of order, a cut of no length, an arc end off its plane by rounding noise.
+  AddPoints(store, "1 0 0 5, 1 0 0 0, 4 10 0 0, 3 10 0 0, 4 20 0 0, 6 40 0 0.0003, 91 10 0 0");
+  ASSERT_TRUE(RegenerateCommand(ctx).ok());
+  EXPECT_EQ(Records(store), "1 0 0 5, 2 0 0 0, 3 10 0 0, 0 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
+  ASSERT_TRUE(RapidRebuildCommand(ctx).ok());
+  EXPECT_EQ(Records(store), "1 0 0 20, 2 0 0 0, 3 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
+  EXPECT_EQ(std::tuple(redraws, edits), std::tuple(2, 4u));  // edits: each step and each end
+  // Each is one undo step: back to the regenerated toolpath, then to the one before it.
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), "1 0 0 5, 2 0 0 0, 3 10 0 0, 0 10 0 0, 4 20 0 0, 6 40 0 0, 91 10 0 0");
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store),
+            "1 0 0 5, 1 0 0 0, 4 10 0 0, 3 10 0 0, 4 20 0 0, 6 40 0 0.0003, 91 10 0 0");
+  // A regeneration that finds everything in order takes its step back: undo after it takes
+  // back the command before, never a command that did nothing.
+  ASSERT_EQ(undo.Redo(store), 1);
+  ASSERT_EQ(undo.Redo(store), 1);
+  const std::uint32_t pos = undo.undoPos;
+  ASSERT_TRUE(RegenerateCommand(ctx).ok());
+  EXPECT_EQ(std::tuple(undo.undoPos, undo.UndoName()), std::tuple(pos, Txt::CmdRapidRebuild));
 }
 
 }  // namespace

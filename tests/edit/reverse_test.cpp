@@ -1,16 +1,25 @@
 // Reversing paths: every move keeps its kind, feed and centre and only runs the other way; the
-// scopes put the chosen paths first; one picked path keeps its place.
+// scopes put the chosen paths first; one picked path keeps its place. The commands that turn
+// paths round in their place as well (Z up to Z down, the start points), and the sort, which
+// puts them in another order.
 
 #include "edit/reverse.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
+#include <random>
 #include <tuple>
 
 #include "edit/compaction.h"
+#include "edit/path_runs.h"
 #include "edit/rapid_rebuild.h"
+#include "edit/sort_paths.h"
+#include "edit/start_points.h"
+#include "edit/z_up_down.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
 #include "test_support.h"
@@ -18,6 +27,7 @@
 namespace trevalon {
 namespace {
 
+using testing::AddPoint;
 using testing::AddPoints;
 using testing::Records;
 
@@ -226,6 +236,310 @@ TEST_F(Reverse, OnePickedPathKeepsItsPlace) {
   EXPECT_EQ(ReversePathCommand(ctx, 4).code(), OutcomeCode::Unchanged);
   EXPECT_EQ(ReversePathCommand(ctx, store.count).code(), OutcomeCode::Refused);
   EXPECT_EQ(Full(store), now);
+}
+
+// ---- Z up and down -----------------------------------------------------------------------------
+
+// Z up to Z down: climbing cuts are cut downhill, as whole paths or as the climbing parts.
+
+struct ZUpDown : ::testing::Test, testing::EditParts {};
+
+// Path 1 climbs 8 and stays up; path 2 climbs 10 and comes down 8.
+constexpr const char* kTwoPaths =
+    "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 8, 4 30 0 8, 1 30 0 50, 2 40 0 50, 2 40 0 0, "
+    "3 50 0 0, 4 60 0 10, 4 70 0 2";
+
+TEST_F(ZUpDown, WholePathsTurnWhenTheyClimbMoreThanTheyDescend) {
+  AddPoints(store, kTwoPaths);
+  ZUpDownOptions o;
+  o.risingOnly = false;
+  ASSERT_TRUE(ZUpDownCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 30 0 50, 2 30 0 8, 3 20 0 8, 4 10 0 0, 4 0 0 0, 1 0 0 50, 2 40 0 50, "
+            "2 40 0 0, 3 50 0 0, 4 60 0 10, 4 70 0 2");
+  ASSERT_EQ(undo.Undo(store), 1);
+  // Steeper than the climb (38.7 and 45 degrees), or a climb above the search height: nothing.
+  o.angle = 50;
+  EXPECT_EQ(ZUpDownCommand(ctx, o).code(), OutcomeCode::Unchanged);
+  o.angle = 10, o.height = 7;
+  EXPECT_EQ(ZUpDownCommand(ctx, o).code(), OutcomeCode::Unchanged);
+}
+
+TEST_F(ZUpDown, ClimbingPartsAreCutDownhillInTheirPlace) {
+  AddPoints(store, kTwoPaths);
+  ZUpDownOptions o;  // rising parts only, climbs of 5 and more
+  ASSERT_TRUE(ZUpDownCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 20 0 50, 2 20 0 8, 3 10 0 0, 1 10 0 50, "
+            "2 20 0 50, 2 20 0 8, 3 30 0 8, 1 30 0 50, 2 40 0 50, 2 40 0 0, 3 50 0 0, "
+            "1 50 0 50, 2 60 0 50, 2 60 0 10, 3 50 0 0, 1 50 0 50, 2 60 0 50, 2 60 0 10, "
+            "3 70 0 2");
+  // Only selected paths: none is.
+  ASSERT_EQ(undo.Undo(store), 1);
+  o.selectedOnly = true;
+  EXPECT_EQ(ZUpDownCommand(ctx, o).code(), OutcomeCode::Unchanged);
+  o.selectedOnly = false, o.safe = 11;  // no climb is worth turning
+  EXPECT_EQ(ZUpDownCommand(ctx, o).code(), OutcomeCode::Unchanged);
+}
+
+// ---- Start points ------------------------------------------------------------------------------
+
+// Start points: an open path starts at its end nearer to a click; a closed loop is written
+// anew from the point nearest to a click, an arc split there about its own centre.
+
+struct StartPoints : ::testing::Test, testing::EditParts {
+  StartPoints() { TopView(400, 400); }
+  // The click that lands on model point (x, y) of the top view.
+  static ClickPosition At(double x, double y) {
+    return {static_cast<int>(x) + 200, 200 - static_cast<int>(y)};
+  }
+};
+
+TEST_F(StartPoints, OpenPathsStartAtTheEndNearerToTheirNearestClick) {
+  AddPoints(store,
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 20 0 50, 2 20 0 0, 3 30 0 0, "
+            "1 30 0 50");
+  // One click beside the first path's start, one beside the second path's end.
+  ASSERT_TRUE(StartPointsCommand(ctx, StartPointPaths::Open, {At(-1, 0), At(29, 1)}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 30 0 50, 2 30 0 0, 3 20 0 0, 1 20 0 50");
+  // Closed paths only: nothing to do for open ones.
+  EXPECT_EQ(StartPointsCommand(ctx, StartPointPaths::Closed, {At(29, 1)}).code(),
+            OutcomeCode::Unchanged);
+}
+
+TEST_F(StartPoints, AClosedLoopStartsAtTheFootPointAndUndoBringsItBack) {
+  const char* square = "1 0 0 50, 2 0 0 -1, 3 10 0 -1, 4 10 10 -1, 4 0 10 -1, 4 0 0 -1";
+  AddPoints(store, square);
+  // The click lies 1 beside the right edge, 4 up it.
+  ASSERT_TRUE(StartPointsCommand(ctx, StartPointPaths::Both, {At(11, 4)}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 50, 2 10 4 50, 2 10 4 -1, 3 10 10 -1, 4 0 10 -1, 4 0 0 -1, 4 10 0 -1, "
+            "4 10 4 -1, 1 10 4 50");
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), square);
+}
+
+TEST_F(StartPoints, AWholeCircleIsSplitIntoTwoArcsAboutItsCentre) {
+  AddPoints(store, "1 10 0 50, 2 10 0 -1, 6 10 0 -1 500, 91 -10 0 0 500");
+  ASSERT_TRUE(StartPointsCommand(ctx, StartPointPaths::Closed, {At(0, 12)}).ok());
+  // The foot point is (0, 10) as the angle routines place it.
+  EXPECT_EQ(Records(store),
+            "1 10 0 50, 2 3.65002e-08 10 50, 2 3.65002e-08 10 -1, 6 10 0 -1, "
+            "91 -3.65002e-08 -10 0, 6 3.65002e-08 10 -1, 91 -10 0 0, 1 3.65002e-08 10 50");
+  for (std::uint32_t i : {3u, 5u}) {
+    StoredArc a;
+    ArcOfPoint(store, i, a);
+    EXPECT_LT(std::hypot(a.centre[0], a.centre[1]), 1e-6) << i;
+    EXPECT_NEAR(a.arc.radius, 10, 1e-5) << i;
+    if (i == 3) {
+      EXPECT_NEAR(a.arc.sweep, 270, 1e-3);
+    }
+  }
+}
+
+TEST_F(StartPoints, ALoopEnteredByACutIsEnteredTheSameWayAtItsNewStart) {
+  // A plunge at feed 50 from 5 down to the loop, which closes at the plunge's end.
+  AddPoints(store,
+            "1 0 0 5, 3 0 0 -1 50, 4 10 0 -1 500, 4 10 10 -1 500, 4 0 10 -1 500, 4 0 0 -1 500");
+  ASSERT_TRUE(StartPointsCommand(ctx, StartPointPaths::Closed, {At(5, 0)}).ok());
+  EXPECT_EQ(Records(store),
+            "1 5 0 50, 2 5 0 5, 3 5 0 -1, 4 10 0 -1, 4 10 10 -1, 4 0 10 -1, 4 0 0 -1, "
+            "4 5 0 -1, 1 5 0 50");
+  EXPECT_EQ(std::tuple(store.RawRecord(2)->feed, store.RawRecord(7)->feed), std::tuple(50, 500));
+}
+
+TEST_F(StartPoints, OutsideTheOrthographicViewsNothingChanges) {
+  AddPoints(store, "1 0 0 50, 2 0 0 0, 3 10 0 0");
+  view.SetDirection(4);
+  EXPECT_EQ(StartPointsCommand(ctx, StartPointPaths::Open, {At(9, 0)}).code(),
+            OutcomeCode::Refused);
+  EXPECT_EQ(std::tuple(Records(store), undo.undoPos),
+            std::tuple("1 0 0 50, 2 0 0 0, 3 10 0 0", 0u));
+}
+
+// ---- Sorting paths -----------------------------------------------------------------------------
+
+// Sorting paths: the grid search gives exactly the order of the plain nearest search, ties
+// included; the sort never loses or repeats a path and keeps the store order beyond the sort
+// distance; mode 4 lowers or joins the way between close paths.
+
+TEST(SortOrder, GridSearchGivesThePlainSearchsOrderTiesIncluded) {
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    std::mt19937 rng(seed);
+    // Points on a coarse lattice, so that many distances are equal; some seeds crowd them
+    // into a few cells, some spread them, some add points no grid holds.
+    const int n = 1 + static_cast<int>(rng() % 400);
+    const int span = seed % 3 == 0 ? 3 : 40;
+    auto lattice = [&] { return static_cast<double>(static_cast<int>(rng() % span)) * 0.5; };
+    std::vector<PathEnds> paths(n);
+    for (PathEnds& p : paths) {
+      p.start[0] = lattice(), p.start[1] = lattice(), p.start[2] = (rng() % 2) * 1.5;
+      p.end[0] = p.start[0] + lattice() / 4, p.end[1] = p.start[1] - lattice() / 4;
+      p.end[2] = p.start[2];
+    }
+    if (seed % 5 == 0) {
+      paths[rng() % n].start[1] = 5e9;
+      paths[rng() % n].end[0] = std::numeric_limits<double>::quiet_NaN();
+      paths[rng() % n].start[0] = -3e12;
+    }
+    for (int mode = 1; mode <= 3; ++mode) {
+      for (double d : {0.0, 0.5, 2.0, 5.0, 999.0, 1000.0, 5000.0}) {
+        const std::vector<SortStep> grid = SortOrder(paths, mode, d),
+                                    plain = SortOrderPlain(paths, mode, d);
+        ASSERT_EQ(grid.size(), plain.size());
+        for (std::size_t k = 0; k < grid.size(); ++k)
+          ASSERT_EQ(std::tuple(grid[k].path, grid[k].reversed),
+                    std::tuple(plain[k].path, plain[k].reversed))
+              << "seed " << seed << " mode " << mode << " d " << d << " step " << k;
+      }
+    }
+  }
+}
+
+TEST(SortOrder, FollowsTheNearestWithinTheDistanceAndStoreOrderBeyondIt) {
+  // Starts at x = 0, 30, 10, 20 (ends 1 further on): within 12 the chain is 0, 10, 20, 30;
+  // within 5 nothing is near enough and the store order stays.
+  std::vector<PathEnds> paths;
+  for (double x : {0.0, 30.0, 10.0, 20.0}) paths.push_back({{x, 0, 0}, {x + 1, 0, 0}});
+  auto order = [&](int mode, double d) {
+    std::string out;
+    for (const SortStep& s : SortOrder(paths, mode, d))
+      out += std::to_string(s.path) + (s.reversed ? "r " : " ");
+    return out;
+  };
+  EXPECT_EQ(order(1, 12) + order(1, 5) + order(2, 9.5) + order(2, 8.5),
+            "0 2 3 1 0 1 2 3 0 2 3 1 0 1 2 3 ");
+  // Direction free: nothing within 12 of x = 1, so path 1 (30 to 31) follows in store order;
+  // path 2's end (32) is nearer to 31 than its start (25), and then path 3's end (21) nearer
+  // to 25 than its start (20).
+  paths[2] = {{25, 0, 0}, {32, 0, 0}};
+  EXPECT_EQ(order(3, 12), "0 1 2r 3r ");
+  // A path whose two ends are equally near keeps its direction.
+  paths = {{{0, 0, 0}, {1, 0, 0}}, {{3, 0, 0}, {-1, 0, 0}}};
+  EXPECT_EQ(order(3, 5), "0 1 ");
+  // The height counts: a path straight below another is as far as it is deep.
+  paths = {{{0, 0, 0}, {1, 0, 0}}, {{50, 0, 0}, {51, 0, 0}}, {{0, 0, -6}, {1, 0, -6}}};
+  EXPECT_EQ(order(1, 5) + "/ " + order(1, 6), "0 1 2 / 0 2 1 ");
+}
+
+// The paths of a store as their records from the lead on (types 3 and 4 alike), each in the
+// direction that sorts first when `eitherWay`.
+std::vector<std::string> PathSet(CPointStore& s, bool eitherWay) {
+  std::vector<std::string> set;
+  for (const PathRun& run : CuttingRuns(s)) {
+    std::vector<std::string> points;
+    for (std::uint32_t i = run.lead; i < run.end; ++i) {
+      if (i != run.lead && i < run.first) continue;
+      const PointRecord* r = s.RawRecord(i);
+      char one[96];
+      std::snprintf(one, sizeof one, "%g %g %g", double{r->x}, double{r->y}, double{r->z});
+      points.push_back(one);
+    }
+    std::string forward, backward;
+    for (const std::string& p : points) forward += p + ";";
+    for (auto p = points.rbegin(); p != points.rend(); ++p) backward += *p + ";";
+    set.push_back(eitherWay ? std::min(forward, backward) : forward);
+  }
+  std::sort(set.begin(), set.end());
+  return set;
+}
+
+struct Sort : ::testing::Test, testing::EditParts {};
+
+TEST_F(Sort, NeverLosesOrRepeatsAPath) {
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    for (int mode = 1; mode <= 3; ++mode) {
+      std::mt19937 rng(seed);
+      store.count = 0;
+      const int paths = 2 + static_cast<int>(rng() % 60);
+      for (int p = 0; p < paths; ++p) {
+        const double x = rng() % 20, y = rng() % 20, z = -static_cast<double>(rng() % 3);
+        AddPoint(store, MOVE_RAPID, x, y, 5);
+        AddPoint(store, MOVE_RAPID_CONT, x, y, z);
+        const int cuts = 1 + static_cast<int>(rng() % 4);
+        for (int c = 0; c < cuts; ++c)
+          AddPoint(store, c == 0 ? MOVE_LINE : MOVE_LINE_CONT, x + c + 1, y + (c % 2), z, 300);
+      }
+      ASSERT_TRUE(RapidRebuild(store, retract));
+      const std::vector<std::string> before = PathSet(store, mode == 3);
+      SortOptions o;
+      o.mode = mode;
+      o.distance = 1 + seed % 7;
+      ASSERT_TRUE(SortCommand(ctx, o).ok());
+      EXPECT_EQ(PathSet(store, mode == 3), before) << "seed " << seed << " mode " << mode;
+    }
+  }
+}
+
+TEST_F(Sort, WritesEachPathBetweenRetractsAndCanBeUndone) {
+  // Three paths; the third starts 2 from where the first starts, the second 40 away.
+  AddPoints(store,
+            "1 0 0 5, 2 0 0 0, 3 10 0 0 100, 1 10 0 5, 2 40 0 5, 2 40 0 -1, 3 50 0 -1 200, "
+            "1 50 0 5, 2 2 0 5, 2 2 0 -2, 3 2 10 -2 300");
+  const std::string before = Records(store);
+  SortOptions o;  // mode 1, D = 5
+  ASSERT_TRUE(SortCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 5, 2 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 2 0 50, 2 2 0 -2, 3 2 10 -2, "
+            "1 2 10 50, 2 40 0 50, 2 40 0 -1, 3 50 0 -1, 1 50 0 50");
+  EXPECT_EQ(store.RawRecord(7)->feed, 300);
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), before);
+}
+
+// Paths entered straight from the retract height: the approach at the retract height and the
+// path's own lead are one spot, as are the last retract and the rapid that ended the program.
+// No rapid of no length is written for them.
+TEST_F(Sort, MakesNoRapidOfNoLength) {
+  for (int mode = 1; mode <= 3; ++mode) {
+    store.count = 0;
+    AddPoints(store,
+              "1 0 0 50, 3 0 0 0 100, 4 10 0 0 100, 1 10 0 50, 2 40 0 50, 3 40 0 -1 200, "
+              "4 50 0 -1 200, 1 50 0 50");
+    SortOptions o;
+    o.mode = mode;
+    ASSERT_TRUE(SortCommand(ctx, o).ok());
+    for (std::uint32_t i = 1; i < store.count; ++i) {
+      const PointRecord a = *store.RawRecord(i - 1), b = *store.RawRecord(i);
+      const bool same =
+          float{a.x} == float{b.x} && float{a.y} == float{b.y} && float{a.z} == float{b.z};
+      EXPECT_FALSE(IsRapidType(a.type) && IsRapidType(b.type) && same)
+          << "mode " << mode << ": " << Records(store);
+    }
+  }
+}
+
+TEST_F(Sort, ReturnHeightLowersOrJoinsTheWayBetweenClosePaths) {
+  // Path 1 ends at x = 10 (z 0); path 2 starts 3 away (z -1); path 3 starts 6 from path 2's end.
+  const char* three =
+      "1 0 0 0, 3 10 0 0 100, 1 10 0 50, 2 13 0 50, 2 13 0 -1, 3 20 0 -1 200, 1 20 0 50, "
+      "2 26 0 50, 2 26 0 0, 3 30 0 0 300";
+  AddPoints(store, three);
+  SortOptions o;
+  o.mode = 4;
+  o.height = 10;  // the way between paths 1 and 2 at 0 + 10; path 3 is too far
+  ASSERT_TRUE(SortCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 0, 3 10 0 0, 1 10 0 10, 2 13 0 10, 2 13 0 -1, 3 20 0 -1, 1 20 0 50, "
+            "2 26 0 50, 2 26 0 0, 3 30 0 0");
+  EXPECT_EQ(SortCommand(ctx, o).code(), OutcomeCode::Unchanged);  // already as low
+
+  store.count = 0;
+  AddPoints(store, three);
+  o.height = 0;  // the same way, cut
+  ASSERT_TRUE(SortCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 0, 3 10 0 0, 4 10 0 50, 4 13 0 50, 4 13 0 -1, 4 20 0 -1, 1 20 0 50, "
+            "2 26 0 50, 2 26 0 0, 3 30 0 0");
+  EXPECT_EQ(store.RawRecord(3)->feed, 100);
+
+  store.count = 0;
+  AddPoints(store, three);
+  o.height = -1;  // one cut from the end of path 1 to the start of path 2
+  ASSERT_TRUE(SortCommand(ctx, o).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 0, 3 10 0 0, 4 13 0 -1, 4 20 0 -1, 1 20 0 50, 2 26 0 50, 2 26 0 0, 3 30 0 0");
 }
 
 }  // namespace

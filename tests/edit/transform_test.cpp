@@ -1,15 +1,18 @@
 // Moving, turning, mirroring and scaling paths: every arc that stays an arc runs through the
 // transformed points of the arc it was (same circle, right plane and direction); what cannot
-// stay an arc becomes chords; copies go behind; moved and unmoved parts meet by rapids.
+// stay an arc becomes chords; copies go behind; moved and unmoved parts meet by rapids. And the
+// point offset, which moves what lies inside a region.
 
 #include "edit/transform.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <functional>
 #include <tuple>
 
+#include "edit/point_offset.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
 #include "test_support.h"
@@ -174,6 +177,211 @@ TEST_F(Transform, BeyondTheRecordsCoordinatesIsRefusedWhole) {
   o.dx = 32690;
   ASSERT_TRUE(TransformCommand(ctx, o).ok());
   EXPECT_EQ(Records(store), "1 32690 0 50, 2 32690 0 0, 3 32700 0 0, 4 32700 20 -5");
+}
+
+// ---- The point offset --------------------------------------------------------------------------
+
+// The point offset: what lies inside a region moves by the vector, with a step at each place
+// where a move crosses the boundary; arcs stay true to their centres; failures and regions that
+// hold nothing leave the toolpath as it was.
+
+struct OffsetFixture : ::testing::Test, testing::EditParts {
+  OffsetFixture() { retract = 10; }
+
+  // A rapid onto the start, a straight cut along X through 0, 20, 40, 60, 80 and a retract.
+  void StraightCut() {
+    AddPoints(store,
+              "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 40 0 0, 4 60 0 0, "
+              "4 80 0 0, 1 80 0 10");
+  }
+};
+
+TEST_F(OffsetFixture, BoxLiftsWhatIsInsideWithAVerticalStepAtEachCrossing) {
+  StraightCut();
+  // x from 30 to 60: the cut enters between 20 and 40 and leaves at 60, which lies on the edge
+  // and so counts as inside. The corners may come in either order.
+  for (const Region& box : {Region::Box(30, -5, 60, 5), Region::Box(60, 5, 30, -5)}) {
+    SCOPED_TRACE(Records(store));
+    const std::string before = Records(store);
+    ASSERT_TRUE(OffsetCommand(ctx, box, {0, 0, 5}).ok());
+    EXPECT_EQ(Records(store),
+              "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 30 0 0, 4 30 0 5, 4 40 0 5, 4 60 0 5, 4 60 0 0, "
+              "4 80 0 0, 1 80 0 10");
+    ASSERT_EQ(undo.Undo(store), 1);  // one snapshot, and it holds the toolpath exactly
+    EXPECT_EQ(Records(store), before);
+  }
+  // A cut that only runs along the box's edge is inside.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 30 0 0, 4 30 10 0, 1 30 10 10");
+  ASSERT_TRUE(OffsetCommand(ctx, Region::Box(30, -5, 60, 5), {0, 0, 5}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 10, 3 0 0 0, 4 30 0 0, 4 30 0 5, 4 30 5 5, 4 30 5 0, 4 30 10 0, 1 30 10 10");
+}
+
+TEST_F(OffsetFixture, AZeroVectorKeepsTheShapeAndAddsTheBoundaryPoints) {
+  StraightCut();
+  ASSERT_TRUE(OffsetCommand(ctx, Region::Box(30, -5, 50, 5), {0, 0, 0}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0, 4 50 0 0, 4 60 0 0, 4 80 0 0, "
+            "1 80 0 10");
+}
+
+TEST_F(OffsetFixture, NothingInsideChangesNothingAndFurtherWindowsShareOneSnapshot) {
+  StraightCut();
+  const std::string original = Records(store);
+  std::uint64_t edits = 0;
+  ctx.edits = &edits;
+  // Wholly outside (a cut through a box whose ends lie outside is not cut either), a region
+  // with too few vertices, an empty toolpath: nothing recorded, nothing changed.
+  EXPECT_EQ(OffsetCommand(ctx, Region::Box(100, -5, 120, 5), {0, 0, 5}).code(),
+            OutcomeCode::Unchanged);
+  EXPECT_EQ(OffsetCommand(ctx, Region::Box(50, -5, 55, 5), {0, 0, 5}).code(),
+            OutcomeCode::Unchanged);
+  EXPECT_EQ(OffsetCommand(ctx, Region::PointFilePolygon({{0, 0, 0}, {1, 1, 0}}), {0, 0, 5}).code(),
+            OutcomeCode::Unchanged);
+  EXPECT_EQ(std::tuple(Records(store), edits), std::tuple(original, 0u));
+  EXPECT_EQ(undo.Undo(store), 0);
+  // Two windows, the second without a snapshot of its own: one undo goes back before both.
+  ASSERT_TRUE(OffsetCommand(ctx, Region::Box(15, -5, 25, 5), {0, 0, 2}).ok());
+  ASSERT_TRUE(OffsetCommand(ctx, Region::Box(55, -5, 65, 5), {0, 0, 2}, false).ok());
+  EXPECT_NE(Records(store), original);
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), original);
+}
+
+TEST_F(OffsetFixture, APointCarriedBeyondWhatARecordHoldsRefusesTheWholeOffset) {
+  StraightCut();
+  const std::string original = Records(store);
+  for (bool saveUndo : {true, false}) {
+    const Outcome o = OffsetCommand(ctx, Region::Box(30, -5, 60, 5), {0, 0, 40000}, saveUndo);
+    EXPECT_EQ(o.code(), OutcomeCode::Refused);
+    EXPECT_EQ(Records(store), original);
+  }
+  EXPECT_EQ(undo.Undo(store), 0);  // nothing recorded
+  // The user is told why, and not that the store is full.
+  EXPECT_NE(messages.str().find("beyond the coordinates"), std::string::npos);
+  EXPECT_EQ(messages.str().find("point store"), std::string::npos);
+}
+
+TEST_F(OffsetFixture, CirclesCutMovesWhereTheyMeetTheCircleAndOnlyEndsDecide) {
+  // A cut that touches the circle at one point only stays outside.
+  AddPoints(store, "1 -20 10 10, 3 -20 10 0, 4 0 10 0, 4 20 10 0");
+  EXPECT_EQ(OffsetCommand(ctx, Region::Circle(0, 0, 0, 10), {0, 0, 5}).code(),
+            OutcomeCode::Unchanged);
+  store.count = 0;
+  // Path 1 runs through the circle point by point; path 2 is one move across it.
+  AddPoints(store,
+            "1 -20 0 10, 3 -20 0 0, 4 0 0 0, 4 20 0 0, 1 20 0 10, 2 -20 5 10, "
+            "2 -20 5 0, 3 20 5 0, 1 20 5 10");
+  ASSERT_TRUE(OffsetCommand(ctx, Region::Circle(0, 0, 99, 10), {0, 0, 5}).ok());
+  EXPECT_EQ(Records(store),
+            "1 -20 0 10, 3 -20 0 0, 4 -10 0 0, 4 -10 0 5, 4 0 0 5, 4 10 0 5, 4 10 0 0, 4 20 0 0, "
+            "1 20 0 10, 2 -20 5 10, 2 -20 5 0, 3 20 5 0, 1 20 5 10");
+  // The crossing is the first along the move: entering, and leaving from inside.
+  const auto in = CircleCrossing({0, 0, 0}, 10, {-20, 0, 0}, {20, 0, 4});
+  const auto out = CircleCrossing({0, 0, 0}, 10, {0, 0, 0}, {0, 20, 0});
+  ASSERT_TRUE(in && out);
+  EXPECT_EQ(std::tuple(in->x, in->z, out->y), std::tuple(-10.0, 1.0, 10.0));
+  EXPECT_FALSE(CircleCrossing({0, 0, 0}, 10, {-20, 11, 0}, {20, 11, 0}));
+}
+
+TEST_F(OffsetFixture, WindowRegionsCutWhereThePictureShowsTheMoveAndRebuildTheRapids) {
+  view.SetDirection(1);
+  view.width = 200, view.height = 100;  // model (x, y) shows at (x + 100, 50 - y)
+  // A second path entered by a low rapid beside it: the rebuild lifts it to the retract height.
+  AddPoints(store,
+            "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 40 0 0, 4 60 0 0, 4 80 0 0, 2 80 30 0, "
+            "3 90 30 0, 1 90 30 10");
+  ASSERT_TRUE(
+      OffsetCommand(ctx, Region::Polygon({{130, 40, 0}, {160, 40, 0}, {160, 60, 0}, {130, 60, 0}}),
+                    {0, 0, 5})
+          .ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 30 0 0, 4 30 0 5, 4 40 0 5, 4 60 0 5, 4 60 0 0, "
+            "4 80 0 0, 1 80 0 10, 2 80 30 10, 2 80 30 0, 3 90 30 0, 1 90 30 10");
+}
+
+TEST_F(OffsetFixture, ArcsStayTrueToTheirCentres) {
+  // Three half circles along X: wholly outside the box (x < 0), across its edge at x = 0, and
+  // wholly inside; then a cut.
+  AddPoints(store,
+            "1 -40 0 10, 3 -40 0 0, 6 -20 0 0, 91 10 0 0, 6 20 0 0, 91 20 0 0, "
+            "8 40 0 0, 91 10 0 0, 4 60 0 0, 1 60 0 10");
+  ASSERT_TRUE(OffsetCommand(ctx, Region::Box(0, -100, 100, 100), {1, 2, 5}).ok());
+  int arcs = 0;
+  bool acrossWasWalked = false;
+  for (std::uint32_t i = 0; i < store.count; ++i) {
+    store.FetchPoint(i);
+    const PointRegister p = store.reg;
+    if (IsArcType(p.type)) {
+      ++arcs;
+      StoredArc a;
+      ArcOfPoint(store, i, a);
+      auto radius = [&](const double q[3]) {
+        return std::hypot(q[0] - a.centre[0], q[1] - a.centre[1], q[2] - a.centre[2]);
+      };
+      EXPECT_NEAR(radius(a.start), radius(a.end), 0.001) << "arc " << i;
+    } else if (IsLinearType(p.type) && p.x > -20 && p.x < 20) {
+      // The arc across the edge: chords on its own circle outside, on the shifted one inside.
+      acrossWasWalked = true;
+      const bool shifted = p.z == 5;
+      EXPECT_TRUE(shifted || p.z == 0) << i;
+      EXPECT_NEAR(std::hypot(p.x - (shifted ? 1 : 0), p.y - (shifted ? 2 : 0)), 20, 0.0011) << i;
+      EXPECT_EQ(shifted, p.x >= 0.999) << i;
+    }
+  }
+  EXPECT_EQ(std::tuple(arcs, acrossWasWalked), std::tuple(2, true));
+  const std::string r = Records(store);
+  EXPECT_NE(r.find("6 -20 0 0, 91 10 0 0"), std::string::npos) << r;  // outside: as it was
+  EXPECT_NE(r.find("8 41 2 5, 91 10 0 0"), std::string::npos) << r;   // inside: moved whole
+}
+
+TEST_F(OffsetFixture, PointFilesOffsetPolygonByPolygonUnderOneSnapshot) {
+  testing::TempDir dir;
+  const std::string file = dir.file("two.poi");
+  std::ofstream(file) << "first\nstart\n15 -5 0\n25 -5 0\n25 5 0\n15 5 0\nend\n"
+                         "start\n0 0 0\n1 1 0\nend\n"  // too few vertices: passed over
+                         "start\n55 -5 0\n65 -5 0\n65 5 0\n55 5 0\nend\n";
+  StraightCut();
+  const std::string original = Records(store);
+  ASSERT_TRUE(OffsetFileCommand(ctx, file, {0, 0, 2}).ok());
+  EXPECT_EQ(Records(store),
+            "1 0 0 10, 3 0 0 0, 4 15 0 0, 4 15 0 2, 4 20 0 2, 4 25 0 2, 4 25 0 0, 4 40 0 0, "
+            "4 55 0 0, 4 55 0 2, 4 60 0 2, 4 65 0 2, 4 65 0 0, 4 80 0 0, 1 80 0 10");
+  ASSERT_EQ(undo.Undo(store), 1);
+  EXPECT_EQ(Records(store), original);
+  EXPECT_EQ(undo.Undo(store), 0);
+
+  // The second polygon would carry a point beyond what a record holds: the first one's
+  // offset is taken back as well.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 40 0 0, 4 60 0 32000, 4 80 0 0");
+  const std::string high = Records(store);
+  EXPECT_EQ(OffsetFileCommand(ctx, file, {0, 0, 1000}).code(), OutcomeCode::Refused);
+  EXPECT_EQ(Records(store), high);
+  EXPECT_NE(messages.str().find("beyond the coordinates"), std::string::npos);
+
+  // Many polygons that hold nothing are passed over, but a later polygon sees what an earlier
+  // one moved into it: the point at X10 is carried to X40 by the first square, into the last.
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 10 0 0, 4 20 0 0");
+  {
+    std::ofstream many(file);
+    many << "start\n9 -1 0\n11 -1 0\n11 1 0\n9 1 0\nend\n";
+    for (int k = 0; k < 40; ++k)
+      many << "start\n" << k << " 100 0\n" << k + 1 << " 100 0\n" << k << " 101 0\nend\n";
+    many << "start\n39 -1 0\n41 -1 0\n41 1 0\n39 1 0\nend\n";
+  }
+  ASSERT_TRUE(OffsetFileCommand(ctx, file, {30, 0, 0}).ok());
+  EXPECT_NE(Records(store).find(" 70 0 0"), std::string::npos) << Records(store);
+  ASSERT_EQ(undo.Undo(store), 1);
+  store.count = 0;
+  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 40 0 0, 4 60 0 32000, 4 80 0 0");
+
+  EXPECT_EQ(OffsetFileCommand(ctx, dir.file("none.poi"), {0, 0, 2}).code(),
+            OutcomeCode::CannotOpen);
+  EXPECT_NE(messages.str().find("Can not open file"), std::string::npos);
+  EXPECT_EQ(Records(store), high);
 }
 
 }  // namespace

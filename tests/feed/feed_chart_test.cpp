@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 #include <random>
 #include <tuple>
 
@@ -205,13 +204,62 @@ TEST(FeedChart, SeriesLieInThePlotAtMostTwoPointsPerColumn) {
   EXPECT_GT(c.feed.hi, 1200);
 }
 
+// ---- The removal rate in place of the slope --------------------------------------------------
+
+FeedProfile RateProfile() {
+  FeedProfile p;
+  // Moves ending at records 2, 3 and 6 (a rapid at 4 and an arc centre at 5 are no moves).
+  p.moves = {{10.0, 2, 1000, 10}, {30.0, 3, 500, 40}, {35.0, 6, 2000, 80}};
+  p.hasSlopes = true;
+  return p;
+}
+
+TEST(RemovalRateChart, RatesFollowTheRecords) {
+  FeedProfile p = RateProfile();
+  // The simulation's moves: records 1 (no profile move), 2, 3, 4 (a rapid), 6; the move of
+  // record 6 took nothing.
+  ASSERT_TRUE(AddRemovalRates(p, {1, 2, 3, 4, 6}, {5.f, 20.f, 8.f, 100.f, 0.f},
+                              {1.f, 10.f, 20.f, 3.f, 5.f}));
+  ASSERT_TRUE(p.HasRates());
+  EXPECT_EQ(p.rates, (std::vector<float>{20.f * 1000 / 10, 8.f * 500 / 20, 0.f}));
+  // A simulation without the profile's records leaves them at 0.
+  ASSERT_TRUE(AddRemovalRates(p, {7}, {1.f}, {1.f}));
+  EXPECT_EQ(p.rates, std::vector<float>(3, 0.f));
+}
+
+TEST(RemovalRateChart, SecondSeriesOnTheRightInPlaceOfTheSlope) {
+  // Whether the chart has the series, the axis titles and the lines of either.
+  auto shows = [](const FeedChart& c) {
+    auto text = [&](const std::string& t) {
+      return std::any_of(c.picture.shapes.begin(), c.picture.shapes.end(),
+                         [&](const ChartShape& s) { return s.text == t; });
+    };
+    auto line = [&](ChartColour colour) {
+      return std::any_of(
+          c.picture.shapes.begin(), c.picture.shapes.end(), [&](const ChartShape& s) {
+            return s.kind == ChartShape::Kind::Line && s.colour == colour && s.points.size() >= 2;
+          });
+    };
+    return std::tuple(c.hasSlopes, c.hasRates, text("slope (deg)"), text("removal rate (mm3/min)"),
+                      text("removal rate"), line(kChartSlopeColour), line(kChartRateColour));
+  };
+  FeedProfile p = RateProfile();
+  EXPECT_EQ(shows(LayOutFeedChart(p, nullptr, {})),
+            std::tuple(true, false, true, false, false, true, false));
+  ASSERT_TRUE(AddRemovalRates(p, {2, 3, 6}, {20.f, 8.f, 0.f}, {10.f, 20.f, 5.f}));
+  const FeedChart rated = LayOutFeedChart(p, nullptr, {});
+  EXPECT_EQ(shows(rated), std::tuple(false, true, false, true, true, false, true));
+  // The axis reaches the highest rate, 2000 mm3/min.
+  EXPECT_GE(rated.rate.hi, 2000.0);
+  EXPECT_EQ(rated.rate.lo, 0.0);
+}
+
 // ---- The document's series ---------------------------------------------------------------------
 
 TEST(FeedChartSeries, BeforeIsTheToolpathTheOptimiserFoundOrAProgramReadAside) {
   AppInTempDir t;
   CDocument& doc = *t.doc;
-  const std::string program = t.dir.file("cut.nc");
-  { std::ofstream(program) << "G00 X0 Y0 Z5\nG01 Z0 F700\nX50\nY50\nX0\nM30\n"; }
+  const std::string program = t.Write("cut.nc", "G00 X0 Y0 Z5\nG01 Z0 F700\nX50\nY50\nX0\nM30\n");
   ASSERT_TRUE(LoadNcCommand(t.app, doc, program).ok());
   FeedChartSeries series;
   ASSERT_TRUE(CollectFeedChartSeries(t.app, doc, {}, series).ok());
@@ -228,8 +276,7 @@ TEST(FeedChartSeries, BeforeIsTheToolpathTheOptimiserFoundOrAProgramReadAside) {
                           [](const ProfileMove& m) { return m.feed != 700; }));
 
   // A program read aside serves as the before series and changes nothing of the document.
-  const std::string other = t.dir.file("other.nc");
-  { std::ofstream(other) << "G00 X0 Y0 Z5\nG01 Z0 F300\nX10\nM30\n"; }
+  const std::string other = t.Write("other.nc", "G00 X0 Y0 Z5\nG01 Z0 F300\nX10\nM30\n");
   const std::string records = Records(doc.store);
   const std::uint32_t undoTop = doc.undo.undoTop;
   const std::uint64_t edits = doc.edits;

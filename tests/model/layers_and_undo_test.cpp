@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
+#include <tuple>
 #include <vector>
 
 #include "app/layer_commands.h"
@@ -41,26 +43,22 @@ TEST(Layers, Append) {
   t[3].fileName = "/nc/finish.nc";
   ASSERT_EQ(t.AppendLayer(3, 5), 1);
   ASSERT_EQ(t[5].snapshot.count(), 700u);
-  EXPECT_EQ(float{t[5].snapshot[0].x}, 5.0f);
-  EXPECT_EQ(float{t[5].snapshot[200].x}, 3.0f);
-  EXPECT_EQ(t[5].name, "roughing");
-  EXPECT_EQ(t[5].fileName, "Layer 5");
-  EXPECT_FALSE(t[CLayerTable::kScratch].snapshotAllocated);
+  EXPECT_EQ(std::tuple(float{t[5].snapshot[0].x}, float{t[5].snapshot[200].x}, t[5].name,
+                       t[5].fileName, t[CLayerTable::kScratch].snapshotAllocated),
+            std::tuple(5.0f, 3.0f, "roughing", "Layer 5", false));
 
   t[2].fileName = "empty.nc";
   t[2].toolNumber = 9;
   ASSERT_EQ(t.AppendLayer(2, 5), 1);
-  EXPECT_EQ(t[5].snapshot.count(), 0u);
-  EXPECT_EQ(t[5].fileName, "empty.nc");
-  EXPECT_EQ(t[5].toolNumber, 9);
+  EXPECT_EQ(std::tuple(t[5].snapshot.count(), t[5].fileName, t[5].toolNumber),
+            std::tuple(0u, "empty.nc", 9));
 
   Fill(s, 30, 1.0);
   t.SaveLayer(1, s);
   FailRecordAllocationsAfter(0);  // the combined array cannot be had
   EXPECT_EQ(t.AppendLayer(1, 3), 0);
   FailRecordAllocationsAfter(-1);
-  ASSERT_EQ(t[3].snapshot.count(), 500u);
-  EXPECT_EQ(float{t[3].snapshot[499].x}, 3.0f);
+  EXPECT_EQ(std::tuple(t[3].snapshot.count(), float{t[3].snapshot[499].x}), std::tuple(500u, 3.0f));
 }
 
 // Every record below count as it reads through the store or a snapshot: x, y, feed, mark and
@@ -127,7 +125,7 @@ TEST(SharedPages, SnapshotsKeepTheirRecordsWhateverTheStoreWrites) {
   const Contents c = Of(s);
 
   ASSERT_EQ(t.SwitchWorkLayer(1, s), 1);  // layer 0 takes c, layer 1 was never filled
-  EXPECT_EQ(s.count, 0u);
+  ASSERT_EQ(s.count, 0u);
   Fill(s, 50, 5.0);  // writes into pages that layer 0 holds
   const Contents d = Of(s);
   ASSERT_EQ(t.SwitchWorkLayer(0, s), 1);
@@ -166,9 +164,9 @@ TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
   ASSERT_EQ(t.SaveLayer(2, shared), 1);
   for (std::uint32_t i = 0; i < walked.count; ++i) walked.FetchPoint(i);
 
-  EXPECT_EQ(Of(shared.reg), Of(walked.reg));
-  EXPECT_EQ(shared.reg.y, -2.0 * (3 * kPage - 1));  // the last sound record, a page back
-  EXPECT_EQ(shared.AllocatedPages(), 3u);
+  // The register holds the last sound record, a page back.
+  EXPECT_EQ(std::tuple(Of(shared.reg), shared.reg.y, shared.AllocatedPages()),
+            std::tuple(Of(walked.reg), -2.0 * (3 * kPage - 1), 3u));
   for (std::uint32_t i = 0; i < walked.count; ++i) {
     const PointRecord* w = walked.RawRecord(i);
     const Contents expected = w ? Of(*w) : Contents{{32700.0, 32700.0, 300, 0, MOVE_NONE}};
@@ -250,12 +248,12 @@ TEST(UndoRing, NineUndosOneRedoAndAnEmptyStoreIsAState) {
   }
   int undone = 0;
   while (u.Undo(s)) ++undone;
-  EXPECT_EQ(undone, 9);
-  EXPECT_EQ(s.count, 3u);  // the ninth restores the state before the third edit
+  // The ninth restores the state before the third edit.
+  EXPECT_EQ(std::tuple(undone, s.count), std::tuple(9, 3u));
   int redone = 0;
   while (u.Redo(s)) ++redone;
-  EXPECT_EQ(redone, 9);  // back to the newest state, and no further
-  EXPECT_EQ(s.count, 12u);
+  // Back to the newest state, and no further.
+  EXPECT_EQ(std::tuple(redone, s.count), std::tuple(9, 12u));
 
   CUndoRing v;
   v.SaveUndo(s);
@@ -268,8 +266,7 @@ TEST(UndoRing, NineUndosOneRedoAndAnEmptyStoreIsAState) {
 TEST(UndoRing, StepsCarryTheirCommandsNames) {
   CPointStore s;
   CUndoRing u;
-  EXPECT_FALSE(u.UndoName());
-  EXPECT_TRUE(u.UndoNames().empty());
+  EXPECT_EQ(std::tuple(u.UndoName(), u.UndoNames().size()), std::tuple(std::nullopt, 0u));
   const Txt names[] = {Txt::CmdLoad, Txt::CmdSort, Txt::CmdTrimInside};
   for (int k = 0; k < 3; ++k) {
     u.SaveUndo(s, names[k]);
@@ -277,23 +274,20 @@ TEST(UndoRing, StepsCarryTheirCommandsNames) {
   }
   u.SaveUndo(s);  // a step without a name
   Fill(s, 4, 3);
-  EXPECT_FALSE(u.UndoName());
-  EXPECT_TRUE(u.CanUndo());
+  EXPECT_EQ(std::tuple(u.UndoName(), u.CanUndo()), std::tuple(std::nullopt, true));
   EXPECT_EQ(u.UndoNames(), (std::vector<std::optional<Txt>>{std::nullopt, Txt::CmdTrimInside,
                                                             Txt::CmdSort, Txt::CmdLoad}));
   ASSERT_EQ(u.Undo(s), 1);
   ASSERT_EQ(u.Undo(s), 1);  // the trim taken back
-  EXPECT_EQ(u.UndoName(), Txt::CmdSort);
-  EXPECT_EQ(u.RedoName(), Txt::CmdTrimInside);
-  EXPECT_EQ(u.UndoNames().size(), 2u);
+  EXPECT_EQ(std::tuple(u.UndoName(), u.RedoName(), u.UndoNames().size()),
+            std::tuple(Txt::CmdSort, Txt::CmdTrimInside, 2u));
   ASSERT_EQ(u.Redo(s), 1);
-  EXPECT_EQ(u.UndoName(), Txt::CmdTrimInside);
-  EXPECT_FALSE(u.RedoName());  // the unnamed step
-  EXPECT_TRUE(u.CanRedo());
+  // The step to redo is the unnamed one.
+  EXPECT_EQ(std::tuple(u.UndoName(), u.RedoName(), u.CanRedo()),
+            std::tuple(Txt::CmdTrimInside, std::nullopt, true));
   // A new command drops what could have been redone.
   u.SaveUndo(s, Txt::CmdReverse);
-  EXPECT_FALSE(u.CanRedo());
-  EXPECT_EQ(u.UndoName(), Txt::CmdReverse);
+  EXPECT_EQ(std::tuple(u.CanRedo(), u.UndoName()), std::tuple(false, Txt::CmdReverse));
 
   // Past the ring's depth the list holds exactly what undo can still reach.
   for (int edit = 0; edit < 15; ++edit) {
@@ -301,8 +295,8 @@ TEST(UndoRing, StepsCarryTheirCommandsNames) {
     Fill(s, 5 + edit, edit);
   }
   const std::size_t listed = u.UndoNames().size();
-  EXPECT_EQ(listed, CUndoRing::kSlots - 1);
-  EXPECT_EQ(u.UndoNames().front(), Txt::CmdSpiral);  // edit 14
+  EXPECT_EQ(std::tuple(listed, u.UndoNames().front()),
+            std::tuple(CUndoRing::kSlots - 1, Txt::CmdSpiral));  // edit 14
   std::size_t undone = 0;
   while (u.Undo(s)) {
     ++undone;
@@ -325,14 +319,13 @@ TEST_F(LayerCommands, CopySwitchAndEcho) {
   doc.layers[3].toolNumber = 7;
   platform.answers = {Answer::Cancel};
   EXPECT_EQ(CopyLayerCommand(app, doc, 3, 0), 0);
-  EXPECT_EQ(platform.lastCaption, "Korvo message");
-  EXPECT_EQ(doc.store.count, 10u);
+  EXPECT_EQ(std::tuple(platform.lastCaption, doc.store.count), std::tuple("Korvo message", 10u));
   platform.answers = {Answer::Ok};
   EXPECT_EQ(CopyLayerCommand(app, doc, 3, 0), 1);
   EXPECT_EQ(doc.store.count, 20u);  // the work layer got the combined points
 
   doc.layers[2].fileName = "/jobs/a.nc";
-  EXPECT_EQ(SwitchLayerCommand(doc, 2), 1);
+  ASSERT_EQ(SwitchLayerCommand(doc, 2), 1);
   EXPECT_EQ(doc.title, "/jobs/a.nc");
   EXPECT_EQ(SwitchLayerCommand(doc, 100), 0);
   EchoLayersCommand(doc, false, "0-99");

@@ -5,9 +5,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
+#include "model/source_lines.h"
 #include "model/undo_ring.h"
 #include "test_support.h"
 
@@ -33,8 +36,7 @@ TEST(PointStore, EmptyStorePagesAndTheirLimit) {
   EXPECT_EQ(s.NextMotion(0), 0u);
   double mn[3], mx[3];
   EXPECT_EQ(s.Extent(mn, mx), 0);
-  EXPECT_EQ(mn[0], 10000.0);
-  EXPECT_EQ(mx[2], -10000.0);
+  EXPECT_EQ(std::tuple(mn[0], mx[2]), std::tuple(10000.0, -10000.0));
   // A failed page allocation stores nothing; pages come on the first store into them.
   s.reg = PointRegister{};
   s.reg.type = MOVE_LINE;
@@ -44,8 +46,7 @@ TEST(PointStore, EmptyStorePagesAndTheirLimit) {
   EXPECT_EQ(s.AllocatedPages(), 0u);
   EXPECT_EQ(s.StorePoint(13'079'999), 1);  // last slot of page 3999
   EXPECT_EQ(s.StorePoint(13'080'000), 0);
-  EXPECT_EQ(s.AllocatedPages(), 1u);
-  EXPECT_EQ(s.count, 0u);  // storing never changes count
+  EXPECT_EQ(std::tuple(s.AllocatedPages(), s.count), std::tuple(1u, 0u));  // count unchanged
   EXPECT_EQ(s.StorePoint(3270), 1);
   EXPECT_EQ(s.AllocatedPages(), 2u);
   EXPECT_EQ(s.StorePoint(0), 1);
@@ -65,11 +66,8 @@ TEST(PointStore, RecordsKeepSingleFloatsAndLow16BitsAndInsaneOnesBecomeNull) {
   EXPECT_EQ(s.reg.x, static_cast<float>(1.1));
   EXPECT_EQ(s.FetchPoint(1), 0);
   const PointRecord* r = s.RawRecord(1);
-  EXPECT_EQ(float{r->x}, 32700.0f);
-  EXPECT_EQ(float{r->z}, 32700.0f);
-  EXPECT_EQ(r->feed, 300);
-  EXPECT_EQ(r->type, 0);
-  EXPECT_EQ(r->mark, 1);
+  EXPECT_EQ(std::tuple(float{r->x}, float{r->z}, int{r->feed}, int{r->type}, int{r->mark}),
+            std::tuple(32700.0f, 32700.0f, 300, 0, 1));
   EXPECT_EQ(s.FetchPoint(2), 1);
   EXPECT_EQ(s.reg.y, 40000.0);
 }
@@ -101,8 +99,7 @@ TEST(PointStore, WalksSegmentsExtentSelectionAndClear) {
   EXPECT_DOUBLE_EQ(u[1], 0.8);
   u[0] = 42;
   EXPECT_EQ(s.Segment(2, 1, d, u), 0);
-  EXPECT_EQ(d[3], 0.0);
-  EXPECT_EQ(u[0], 42);
+  EXPECT_EQ(std::tuple(d[3], u[0]), std::tuple(0.0, 42.0));
 
   // The extent counts linear moves and the start of first cuts (the rapid before it).
   s.count = 0;
@@ -159,8 +156,7 @@ TEST(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
   EXPECT_EQ(Reg(s.reg), before);
   EXPECT_EQ(float{s.RawRecord(1)->x}, 40000.0f);  // the unsound record is not rewritten
   EXPECT_EQ(results, (std::vector<int>{1, 0, 0, 1, 0, 0, 0}));
-  EXPECT_EQ(seen[4].x, -7);
-  EXPECT_EQ(seen[5].x, -7);
+  EXPECT_EQ(std::tuple(seen[4].x, seen[5].x), std::tuple(-7.0, -7.0));
 
   // A fetch gives the same result; where it loads the register, it loads what Peek read. An
   // unsound record is read by Peek as the null record a fetch turns it into.
@@ -174,9 +170,7 @@ TEST(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
     seen[k].plane = s.reg.plane, seen[k].radius = s.reg.radius;
     EXPECT_EQ(Reg(s.reg), Reg(seen[k])) << k;
   }
-  EXPECT_EQ(seen[1].mark, 1);
-  EXPECT_EQ(seen[1].feed, 300);
-  EXPECT_EQ(seen[1].y, 32700.0);
+  EXPECT_EQ(std::tuple(seen[1].mark, seen[1].feed, seen[1].y), std::tuple(1, 300, 32700.0));
 }
 
 // Pages are cut from large blocks: pages given back in any order and taken again never
@@ -187,8 +181,7 @@ TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
   for (int k = 0; k < 120; ++k) {
     RecordPage* p = NewRecordPage();
     ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->refs, 1u);
-    EXPECT_EQ(p->sound, 0u);
+    EXPECT_EQ(std::tuple(p->refs, p->sound), std::tuple(1u, 0u));
     p->records[0].x = static_cast<float>(k);
     p->records[kRecordsPerPage - 1].feed = static_cast<std::int16_t>(k);
     held.push_back(p);
@@ -211,8 +204,8 @@ TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
     for (RecordPage* q : kept) ASSERT_NE(p, q);
   for (RecordPage* p : kept) {
     const auto k = std::find(held.begin(), held.end(), p) - held.begin();
-    EXPECT_EQ(p->records[0].x, static_cast<float>(k));
-    EXPECT_EQ(p->records[kRecordsPerPage - 1].feed, k);
+    EXPECT_EQ(std::tuple(float{p->records[0].x}, long{p->records[kRecordsPerPage - 1].feed}),
+              std::tuple(static_cast<float>(k), long{k}));
   }
   for (RecordPage* p : kept) FreeRecordPage(p);
   for (RecordPage* p : again) FreeRecordPage(p);
@@ -237,10 +230,76 @@ TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
   s.ReleasePages();
   for (std::uint32_t i = 0; i < n; i += 997) {
     // Records are packed: copy the members out rather than bind a reference to them.
-    const float x = snap[i].x, y = snap[i].y;
-    EXPECT_EQ(x, static_cast<float>(i % 1000));
-    EXPECT_EQ(y, static_cast<float>(i / 1000));
+    EXPECT_EQ(std::tuple(float{snap[i].x}, float{snap[i].y}),
+              std::tuple(static_cast<float>(i % 1000), static_cast<float>(i / 1000)))
+        << i;
   }
+}
+
+// ---- The source number table -------------------------------------------------------------------
+
+// The table of source numbers: blocks of a fixed size that grow, shrink, move their numbers
+// and are shared by copies without copying what they hold, checked against a plain vector
+// through every kind of change.
+
+TEST(SourceNumberTable, FollowsAPlainVectorAcrossBlocks) {
+  constexpr std::size_t kBlock = SourceNumberTable::kBlock;
+  SourceNumberTable t;
+  std::vector<std::uint32_t> want;
+  std::mt19937 rng(7);
+  const auto check = [&](const SourceNumberTable& got) {
+    ASSERT_EQ(got.size(), want.size());
+    for (std::size_t i = 0; i < want.size(); i += 1 + i / 7) ASSERT_EQ(got[i], want[i]) << i;
+    if (!want.empty()) {
+      ASSERT_EQ(got[want.size() - 1], want.back());
+    }
+  };
+  // Growing by one and by runs over block edges, shrinking into a block and to nothing, and a
+  // copy that must not share what it holds.
+  const std::size_t sizes[] = {1,          2,          kBlock - 1, kBlock + 3, kBlock + 3,
+                               2 * kBlock, kBlock / 2, 0,          3 * kBlock, kBlock + 1};
+  std::uint32_t fill = 1;
+  for (const std::size_t n : sizes) {
+    ++fill;
+    while (want.size() + 1 < n && rng() % 2 == 0) {
+      t.PushBack(fill);
+      want.push_back(fill);
+    }
+    t.Resize(n, fill);
+    want.resize(n, fill);
+    check(t);
+    if (n > 0) {
+      const std::size_t k = rng() % n;
+      const std::uint32_t v = 0xABCD0000u + static_cast<std::uint32_t>(k);
+      t.Set(k, v);
+      want[k] = v;
+      // A later text edit moves the numbers after a record, kNone staying kNone.
+      const std::size_t from = rng() % n;
+      const std::uint32_t shift = 1 + rng() % 1000;
+      t.Set(from, 0);
+      want[from] = 0;
+      t.Shift(from, shift);
+      for (std::size_t i = from; i < n; ++i) want[i] += want[i] == 0 ? 0 : shift;
+      check(t);
+    }
+    SourceNumberTable copy = t;
+    check(copy);
+    if (n > 0) copy.Set(0, 99);
+    if (n > 1) copy.Shift(1, 7);
+    check(t);
+  }
+  // A block moved whole keeps what it adds beside its numbers: a number equal to that amount
+  // must still read back as itself, not as kNone.
+  SourceNumberTable u;
+  u.Resize(3 * kBlock, 10);
+  u.Shift(kBlock, 5);
+  u.Set(kBlock + 3, 5);
+  EXPECT_EQ(u[kBlock + 3], 5u);
+  EXPECT_EQ(u[kBlock + 4], 15u);
+  EXPECT_EQ(u[kBlock - 1], 10u);
+  u.Shift(kBlock + 4, 0xFFFFFFFFu);  // minus one
+  EXPECT_EQ(u[kBlock + 3], 5u);
+  EXPECT_EQ(u[2 * kBlock], 14u);
 }
 
 }  // namespace

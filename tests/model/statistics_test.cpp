@@ -4,7 +4,10 @@
 
 #include <cmath>
 #include <numbers>
+#include <random>
+#include <tuple>
 
+#include "model/machine_time.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -16,23 +19,18 @@ TEST(Statistics, OneRapidAndOneCutAndThenAnEmptyStore) {
   CPointStore s;
   AddPoints(s, "1 0 0 10, 3 3 4 10 500");
   ASSERT_EQ(ComputeStatistics(s), 1);
-  EXPECT_EQ(s.stats.rapidLength, 0);  // record 0 is its own start
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingTime, 5.0 / 500);
-  EXPECT_EQ(s.stats.cuttingMin[0], 0);  // the rapid point is the cut's start
-  EXPECT_EQ(s.stats.cuttingMax[1], 4);
-  EXPECT_EQ(s.stats.maxFeed, 500);
-  EXPECT_EQ(s.extentMax[0], 3);
+  // Record 0 is its own start; the rapid point is the cut's start.
+  EXPECT_EQ(
+      std::tuple(s.stats.rapidLength, s.stats.cuttingLength, s.stats.cuttingTime,
+                 s.stats.cuttingMin[0], s.stats.cuttingMax[1], s.stats.maxFeed, s.extentMax[0]),
+      std::tuple(0.0, 5.0, 5.0 / 500, 0.0, 4.0, 500, 3.0));
   // An empty store keeps the previous record, while what is shown is the store as it is now.
   s.count = 0;
   EXPECT_EQ(ComputeStatistics(s), 0);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
   const ToolpathStatistics now = CurrentStatistics(s);
-  EXPECT_EQ(now.cuttingLength, 0);
-  EXPECT_EQ(now.maxFeed, 0);
-  EXPECT_EQ(now.cuttingMin[0], 10000.0);
-  EXPECT_EQ(now.rapidMax[2], -10000.0);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 5);
+  EXPECT_EQ(std::tuple(now.cuttingLength, now.maxFeed, now.cuttingMin[0], now.rapidMax[2],
+                       s.stats.cuttingLength),
+            std::tuple(0.0, 0, 10000.0, -10000.0, 5.0));
   s.count = 2;
   EXPECT_DOUBLE_EQ(CurrentStatistics(s).cuttingLength, 5);
 }
@@ -44,10 +42,9 @@ TEST(Statistics, CutsAreMeasuredFromTheLastCountedPoint) {
   CPointStore s;
   AddPoints(s, "8 10 0 0 900, 91 5 0 0 900");
   ComputeStatistics(s);
-  EXPECT_EQ(s.stats.cuttingLength, 0);
-  EXPECT_EQ(s.stats.maxFeed, 0);
-  EXPECT_EQ(s.stats.cuttingMin[0], 10000.0);
-  EXPECT_EQ(s.stats.cuttingMax[0], -10000.0);
+  EXPECT_EQ(std::tuple(s.stats.cuttingLength, s.stats.maxFeed, s.stats.cuttingMin[0],
+                       s.stats.cuttingMax[0]),
+            std::tuple(0.0, 0, 10000.0, -10000.0));
 
   CPointStore t;  // the last line is measured from the last counted line
   AddPoints(t, "1 0 0 0, 3 10 0 0 100, 6 20 0 0 100, 91 5 0 0 100, 4 20 10 0 100");
@@ -57,16 +54,15 @@ TEST(Statistics, CutsAreMeasuredFromTheLastCountedPoint) {
   CPointStore u;
   AddPoints(u, "3 0 0 0 100, 4 10 0 0 0, 4 10 0 0 100, 4 10 10 0 -5");
   ComputeStatistics(u);
-  EXPECT_DOUBLE_EQ(u.stats.cuttingLength, 20);
-  EXPECT_DOUBLE_EQ(u.stats.cuttingTime, 0);
-  EXPECT_EQ(u.stats.maxFeed, 100);
+  EXPECT_EQ(std::tuple(u.stats.cuttingLength, u.stats.cuttingTime, u.stats.maxFeed),
+            std::tuple(20.0, 0.0, 100));
 
   CPointStore v;
   AddPoints(v, "8 0 0 0 100, 91 1 0 0 100, 4 0 7 0 100, 2 0 7 9");
   ComputeStatistics(v);
-  EXPECT_DOUBLE_EQ(v.stats.cuttingLength, 7);
-  EXPECT_DOUBLE_EQ(v.stats.rapidLength, 9);
-  EXPECT_EQ(v.stats.rapidMin[2], 9);  // a continuation rapid does not take its start
+  // A continuation rapid does not take its start.
+  EXPECT_EQ(std::tuple(v.stats.cuttingLength, v.stats.rapidLength, v.stats.rapidMin[2]),
+            std::tuple(7.0, 9.0, 9.0));
 }
 
 TEST(Statistics, ArcLengthIsTheTrueLengthOfEveryArc) {
@@ -80,17 +76,133 @@ TEST(Statistics, ArcLengthIsTheTrueLengthOfEveryArc) {
   ComputeStatistics(s);
   const double helix = std::hypot(2 * pi * 3, 3.0);
   EXPECT_NEAR(s.stats.arcLength, 5 * pi + 2.5 * pi + helix, 1e-6);
-  EXPECT_DOUBLE_EQ(s.stats.cuttingLength, 10);  // the cuts alone, as written programs say
-  EXPECT_DOUBLE_EQ(s.stats.cuttingTime, 0.1);
-  EXPECT_EQ(CurrentStatistics(s).arcLength, s.stats.arcLength);
+  // The cuts alone, as written programs say.
+  EXPECT_EQ(std::tuple(s.stats.cuttingLength, s.stats.cuttingTime, CurrentStatistics(s).arcLength),
+            std::tuple(10.0, 0.1, s.stats.arcLength));
 
   // An arc end point whose centre record is missing (the last record, or another motion
   // after it) says no circle: it adds nothing and the walk goes on.
   CPointStore t;
   AddPoints(t, "3 0 0 0 100, 8 10 0 0 100, 3 10 10 0 100, 8 0 0 0 100");
   ComputeStatistics(t);
-  EXPECT_EQ(t.stats.arcLength, 0);
-  EXPECT_DOUBLE_EQ(t.stats.cuttingLength, 10);
+  EXPECT_EQ(std::tuple(t.stats.arcLength, t.stats.cuttingLength), std::tuple(0.0, 10.0));
+}
+
+// ---- Machine time ------------------------------------------------------------------------------
+
+// A machine with round numbers: 1000 mm/s rapids and 1000 mm/s^2 on every axis, no block
+// time, so that each case below is worked out by hand.
+MachineLimits RoundMachine() {
+  MachineLimits m;
+  for (int k = 0; k < 3; ++k) m.rapid[k] = 60000, m.accel[k] = 1000;
+  m.junctionDeviation = 0.05;
+  m.blockTime = 0;
+  return m;
+}
+
+double Seconds(std::string_view records, const MachineLimits& m, double* rapidSeconds = nullptr) {
+  CPointStore s;
+  AddPoints(s, records);
+  const MachineTime t = EstimateMachineTime(s, m);
+  EXPECT_TRUE(t.complete);
+  if (rapidSeconds) *rapidSeconds = t.rapid * 60;
+  return t.total * 60;
+}
+
+// The reference: a straight move from standstill to standstill, `len` long along the
+// direction d, at no more than `speed` (mm/s): every axis's rate and acceleration taken along
+// d, then a trapezoid, or a triangle when the move is too short to reach its speed.
+double RestToRest(double len, const int d[3], double speed, const MachineLimits& m) {
+  double a = 1e300, v = speed;
+  for (int k = 0; k < 3; ++k)
+    if (d[k] != 0) {
+      const double along = std::fabs(d[k]) / std::hypot(d[0], d[1], d[2]);
+      a = std::min(a, m.accel[k] / along), v = std::min(v, m.rapid[k] / 60 / along);
+    }
+  return len >= v * v / a ? len / v + v / a : 2 * std::sqrt(len / a);
+}
+
+// Random machines and toolpaths of straight runs: a run goes on in one direction, in pieces,
+// at one feed; runs meet where the machine must stop (a reversal, or a change between rapid
+// and cut). Every run takes the time of one move from standstill to standstill, and the rapid
+// time is that of the rapid runs. The first point is where the machine stands; a lone point
+// and an empty toolpath take no time.
+TEST(MachineTime, StraightRunsTakeTheTimeOfOneMoveEach) {
+  std::mt19937 rng(5);
+  auto draw = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  for (int round = 0; round < 300; ++round) {
+    MachineLimits m;
+    m.blockTime = 0;
+    for (int k = 0; k < 3; ++k) m.rapid[k] = 1000.0 * draw(5, 60), m.accel[k] = 100.0 * draw(1, 30);
+    CPointStore s;
+    testing::AddPoint(s, MOVE_RAPID, 0, 0, 0);
+    double at[3] = {0, 0, 0}, want = 0, wantRapid = 0;
+    int d[3] = {0, 0, 0};
+    bool rapid = true;
+    for (int run = draw(0, 5); run > 0; --run) {
+      if (s.count > 1 && draw(0, 1) == 0) {
+        for (int& c : d) c = -c;  // back the way it came, the same kind of motion
+      } else {
+        rapid = !rapid;  // the other kind of motion, in a new direction
+        do
+          for (int& c : d) c = draw(-3, 3);
+        while (!d[0] && !d[1] && !d[2]);
+      }
+      const int feed = 60 * draw(1, 200);
+      double len = 0;
+      for (int k = draw(1, 4); k > 0; --k) {
+        const double step = draw(1, 80) / 8.0;  // exact in single precision
+        for (int a = 0; a < 3; ++a) at[a] += step * d[a];
+        len += step * std::hypot(d[0], d[1], d[2]);
+        testing::AddPoint(s, rapid ? MOVE_RAPID_CONT : MOVE_LINE_CONT, at[0], at[1], at[2],
+                          rapid ? 0 : feed);
+      }
+      const double t = RestToRest(len, d, rapid ? 1e300 : feed / 60.0, m);
+      want += t, wantRapid += rapid ? t : 0;
+    }
+    const MachineTime got = EstimateMachineTime(s, m);
+    EXPECT_NEAR(got.total * 60, want, 1e-5 * want) << round;
+    EXPECT_NEAR(got.rapid * 60, wantRapid, 1e-5 * wantRapid) << round;
+  }
+  EXPECT_EQ(Seconds("3 5 5 5 6000", RoundMachine()), 0.0);
+  EXPECT_EQ(Seconds("", RoundMachine()), 0.0);
+}
+
+TEST(MachineTime, CornersAndArcsLimitTheSpeed) {
+  const MachineLimits m = RoundMachine();
+  // A 90 degree corner: the speed change points along (-1, 1)/sqrt(2), where the axes allow
+  // 1000 * sqrt(2) mm/s^2, so v^2 = a * d * s / (1 - s) with s = sin 45 degrees comes to
+  // 1000 * 0.05 * (2 + sqrt(2)): 13.0656 mm/s. Each leg: up to 100 mm/s (0.1 s, 5 mm), down
+  // to 13.0656 mm/s (0.0869344 s, 4.9146 mm), 90.0854 mm cruising.
+  EXPECT_NEAR(Seconds("1 0 0 0, 3 100 0 0 6000, 4 100 100 0 6000", m), 2.1755758, 1e-6);
+  // A half circle of radius 5 (centre 5 mm along X from the start): v^2 <= a * r = 5000, so
+  // 70.71 mm/s instead of the feed's 100, reached over 2.5 mm at either end of 5 pi mm.
+  const double v = std::sqrt(5000.0);
+  const double halfCircle = 2 * v / 1000 + (5 * M_PI - 5) / v;
+  EXPECT_NEAR(Seconds("1 0 0 0, 6 10 0 0 6000, 91 5 0 0", m), halfCircle, 1e-6);
+  EXPECT_NEAR(Seconds("1 0 0 0, 8 10 0 0 6000, 91 5 0 0", m), halfCircle, 1e-6);
+  // A line that leaves the half circle along its end tangent (counter-clockwise from (0, 0)
+  // around (5, 0) it ends at (10, 0) heading +Y) is a straight continuation, while the same
+  // line after the clockwise half circle (heading -Y at its end) is a reversal.
+  const double ccw = Seconds("1 0 0 0, 6 10 0 0 6000, 91 5 0 0, 3 10 100 0 6000", m);
+  const double cw = Seconds("1 0 0 0, 8 10 0 0 6000, 91 5 0 0, 3 10 100 0 6000", m);
+  EXPECT_NEAR(cw, halfCircle + 1.1, 1e-6);
+  EXPECT_LT(ccw, cw - 0.05);
+}
+
+TEST(MachineTime, BlocksTakeAtLeastTheBlockTime) {
+  MachineLimits m = RoundMachine();
+  m.blockTime = 0.01;
+  // A hundred blocks of 0.01 mm: the block rate holds the machine to 1 mm/s, so each block
+  // takes 0.01 s, the first and last 0.0005 s more for reaching and leaving that speed; a
+  // block that does not move takes the block time alone.
+  std::string records = "1 0 0 0";
+  for (int i = 1; i <= 100; ++i) records += ", 4 " + std::to_string(i * 0.01) + " 0 0 6000";
+  EXPECT_NEAR(Seconds(records, m), 1.001, 1e-6);
+  EXPECT_NEAR(Seconds(records + ", 4 1 0 0 6000", m), 1.011, 1e-6);
+  // A long move is not slowed by it; a cut without a feed is not timed beyond it.
+  EXPECT_NEAR(Seconds("1 0 0 0, 3 100 0 0 6000", m), 1.1, 1e-6);
+  EXPECT_NEAR(Seconds("1 0 0 0, 3 100 0 0 0", m), 0.01, 1e-9);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Replacing files: what a replaced file keeps (mode, owner, being a link's target), which
-// files are not replaced, and that a save ended by a signal leaves no temporary file.
+// files are not replaced, and that a save ended by a signal leaves no temporary file; and the
+// system's paths (names carried between UTF-8 and UTF-16, the folders from the environment).
 
 #include "platform/file_io.h"
 
@@ -11,12 +12,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
+#include <optional>
 #include <set>
+#include <tuple>
 #include <vector>
 
+#include "platform/system_paths.h"
 #include "platform/write_failure.h"
 #include "test_support.h"
 
@@ -88,12 +94,11 @@ TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
   Put(locked, "keep me\n", 0444);
   std::string why;
   EXPECT_EQ(WriteFileReplacing(locked, "lost\n", &why), 0);
-  EXPECT_EQ(why, "the file is write-protected");
   ReplacingFile f;
   EXPECT_EQ(f.Open(locked), 0);
-  EXPECT_EQ(f.refusal(), "the file is write-protected");
-  EXPECT_EQ(ReadAll(locked), "keep me\n");
-  EXPECT_EQ(StatOf(locked).st_mode & 07777, 0444u);
+  EXPECT_EQ(
+      std::tuple(why, f.refusal(), ReadAll(locked), StatOf(locked).st_mode & 07777),
+      std::tuple("the file is write-protected", "the file is write-protected", "keep me\n", 0444u));
   EXPECT_EQ(Names(dir), (std::set<std::string>{"keep.nc", "fresh.nc", "locked.nc"}));
 
   if (::geteuid() != 0) return;
@@ -102,9 +107,9 @@ TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
   Put(theirs, "old\n", 0640);
   ASSERT_EQ(::chown(theirs.c_str(), 65534, 65534), 0);
   ASSERT_EQ(WriteFileReplacing(theirs, "new\n"), 1);
-  EXPECT_EQ(StatOf(theirs).st_uid, 65534u);
-  EXPECT_EQ(StatOf(theirs).st_gid, 65534u);
-  EXPECT_EQ(StatOf(theirs).st_mode & 07777, 0640u);
+  const struct stat st = StatOf(theirs);
+  EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777),
+            std::tuple(65534u, 65534u, 0640u));
   // An ordinary user may not replace a file he may not write, even in a directory where he
   // could create the new one (the rename would have let him).
   ASSERT_EQ(::chmod(dir.path().c_str(), 0777), 0);
@@ -129,29 +134,27 @@ TEST(FileIo, SymbolicLinksAreWrittenThrough) {
   fs::create_symlink("prog.nc", dir.path() / "real/mid");
   fs::create_symlink("real/mid", dir.path() / "top");
   ASSERT_EQ(WriteFileReplacing(dir.file("top"), "new\n"), 1);
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "top"));
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "real/mid"));
-  EXPECT_EQ(ReadAll(target), "new\n");
-  EXPECT_EQ(StatOf(target).st_mode & 07777, 0600u);
+  EXPECT_EQ(std::tuple(fs::is_symlink(dir.path() / "top"), fs::is_symlink(dir.path() / "real/mid"),
+                       ReadAll(target), StatOf(target).st_mode & 07777),
+            std::tuple(true, true, "new\n", 0600u));
   EXPECT_EQ(Names(dir), (std::set<std::string>{"real", "top"}));
 
   // A link to a file that is not there yet creates that file, as an ordinary open would.
   fs::create_symlink(dir.path() / "real/later.nc", dir.path() / "dangling");
   ASSERT_EQ(WriteFileReplacing(dir.file("dangling"), "made\n"), 1);
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "dangling"));
-  EXPECT_EQ(ReadAll(dir.file("real/later.nc")), "made\n");
+  EXPECT_EQ(std::tuple(fs::is_symlink(dir.path() / "dangling"), ReadAll(dir.file("real/later.nc"))),
+            std::tuple(true, "made\n"));
 
   // A link to a write-protected file protects it; a loop is refused.
   ASSERT_EQ(::chmod(target.c_str(), 0444), 0);
   std::string why;
   EXPECT_EQ(WriteFileReplacing(dir.file("top"), "lost\n", &why), 0);
-  EXPECT_EQ(why, "the file is write-protected");
-  EXPECT_EQ(ReadAll(target), "new\n");
+  EXPECT_EQ(std::tuple(why, ReadAll(target)), std::tuple("the file is write-protected", "new\n"));
   fs::create_symlink("b", dir.path() / "a");
   fs::create_symlink("a", dir.path() / "b");
   EXPECT_EQ(WriteFileReplacing(dir.file("a"), "x", &why), 0);
-  EXPECT_EQ(why, "too many symbolic links");
-  EXPECT_TRUE(fs::is_symlink(dir.path() / "a"));
+  EXPECT_EQ(std::tuple(why, fs::is_symlink(dir.path() / "a")),
+            std::tuple("too many symbolic links", true));
 }
 
 // A write that fails (here the file-size limit with its signal ignored, as for a full disk)
@@ -266,6 +269,110 @@ TEST(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
                          }),
                          0));
 }
+
+// ---- System paths ------------------------------------------------------------------------------
+
+// Paths as the system takes them: the UTF-8 / UTF-16 conversion that carries every path to
+// the Windows wide calls (pure, so tested here), and the folders the environment chooses.
+
+struct Good {
+  const char* name;
+  std::string utf8;
+  std::u16string utf16;
+};
+
+TEST(SystemPaths, Utf8AndUtf16CarryEveryNameBothWays) {
+  const Good table[] = {
+      {"empty", "", u""},
+      {"ascii path", "C:\\NC\\prog 1.nc", u"C:\\NC\\prog 1.nc"},
+      {"two-byte (Latin)", "Fr\xC3\xA4ser.nc", u"Fr\u00E4ser.nc"},
+      {"three-byte (Korean)", "\xEA\xB0\x80\xEA\xB3\xB5.nc", u"\uAC00\uACF5.nc"},
+      {"three-byte (Japanese)", "\xE5\x8A\xA0\xE5\xB7\xA5", u"\u52A0\u5DE5"},
+      {"four-byte: a surrogate pair", "a\xF0\x9F\x94\xA7z", u"a\U0001F527z"},
+      {"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
+      {"edges of each length", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80",
+       u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000"},
+      {"last before the surrogates", "\xED\x9F\xBF", u"\uD7FF"},
+      {"first after the surrogates", "\xEE\x80\x80", u"\uE000"},
+  };
+  for (const Good& g : table) {
+    std::u16string wide;
+    EXPECT_TRUE(Utf16FromUtf8(g.utf8, wide)) << g.name;
+    EXPECT_EQ(wide, g.utf16) << g.name;
+    std::string back;
+    EXPECT_TRUE(Utf8FromUtf16(g.utf16, back)) << g.name;
+    EXPECT_EQ(back, g.utf8) << g.name;
+  }
+}
+
+TEST(SystemPaths, BytesThatAreNotUtf8AreRefusedNotGuessed) {
+  const struct {
+    const char* name;
+    std::string bytes;
+  } table[] = {
+      {"a stray continuation byte", "a\x80z"},
+      {"a lead byte at the end", "abc\xC3"},
+      {"a cut three-byte sequence", "\xE5\x8A"},
+      {"a lead byte followed by ASCII",
+       "\xE5"
+       "a"
+       "b"},
+      {"overlong slash (a path trick)", "..\xC0\xAF"},
+      {"overlong three-byte", "\xE0\x80\xAF"},
+      {"overlong four-byte", "\xF0\x80\x80\xAF"},
+      {"an encoded surrogate", "\xED\xA0\x80"},
+      {"above U+10FFFF", "\xF4\x90\x80\x80"},
+      {"a five-byte lead", "\xF8\x88\x80\x80\x80"},
+      {"0xFF", "\xFF"},
+      {"Latin-1 as the local code page would write it", "Fr\xE4ser.nc"},
+  };
+  for (const auto& t : table) {
+    std::u16string wide = u"left over";
+    EXPECT_FALSE(Utf16FromUtf8(t.bytes, wide)) << t.name;
+    EXPECT_TRUE(wide.empty()) << t.name;
+  }
+  const struct {
+    const char* name;
+    std::u16string units;
+  } lone[] = {
+      {"a high surrogate at the end", u"a\xD800"},
+      {"a high surrogate before a letter", std::u16string(u"\xD83D") + u"x"},
+      {"a low surrogate alone", u"\xDC00"},
+      {"two high surrogates", u"\xD800\xD800"},
+  };
+  for (const auto& t : lone) {
+    std::string narrow = "left over";
+    EXPECT_FALSE(Utf8FromUtf16(t.units, narrow)) << t.name;
+    EXPECT_TRUE(narrow.empty()) << t.name;
+  }
+}
+
+#ifndef _WIN32
+// The POSIX folders stay what they were before the platform layer chose them.
+TEST(SystemPaths, PosixFoldersFromTheEnvironment) {
+  std::map<std::string, std::optional<std::string>> saved;
+  const char* names[] = {"HOME", "XDG_CONFIG_HOME", "VISUAL", "EDITOR"};
+  for (const char* n : names)
+    if (const char* v = std::getenv(n); v) saved[n] = v;
+  setenv("HOME", "/home/nc", 1);
+  unsetenv("XDG_CONFIG_HOME");
+  EXPECT_EQ(HomeFolder(), "/home/nc");
+  EXPECT_EQ(ConfigurationFolder(), "/home/nc/.config/trevalon");
+  setenv("XDG_CONFIG_HOME", "/cfg", 1);
+  EXPECT_EQ(ConfigurationFolder(), "/cfg/trevalon");
+  unsetenv("HOME");
+  EXPECT_EQ(HomeFolder(), "/tmp");
+  unsetenv("VISUAL");
+  unsetenv("EDITOR");
+  EXPECT_EQ(DefaultEditor(), "xdg-open");
+  setenv("EDITOR", "vi", 1);
+  EXPECT_EQ(DefaultEditor(), "vi");
+  setenv("VISUAL", "nano", 1);
+  EXPECT_EQ(DefaultEditor(), "nano");
+  EXPECT_EQ(EnvironmentValue("VISUAL"), "nano");
+  for (const char* n : names) saved[n] ? setenv(n, saved[n]->c_str(), 1) : unsetenv(n);
+}
+#endif
 
 }  // namespace
 }  // namespace trevalon

@@ -1,12 +1,17 @@
 // The cutting simulation: swept volumes against their integrals for the three tool shapes,
 // arcs in every plane, rapids through material (straight and dogleg), air cuts, the threads
-// giving the serial result, and bad input refused.
+// giving the serial result, bad input refused, and runs in steps.
 
 #include "sim/simulation.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
+#include <cstdio>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "test_support.h"
 
@@ -34,8 +39,9 @@ struct SimRun {
 };
 
 SimRun Simulated(CPointStore& store, const SimTool& tool, const StockBox& box, double cell = 0.1,
-                 bool dogleg = false, int threads = 0) {
+                 bool dogleg = false, int threads = 0, bool engagement = false) {
   SimulationOptions o;
+  o.engagement = engagement;
   o.tool = tool;
   o.autoStock = false;
   o.stock = box;
@@ -210,13 +216,18 @@ TEST(Simulation, ThreadsGiveTheSerialResult) {
   auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) % 10000 / 100.0; };
   for (int k = 0; k < 200; ++k) AddPoint(s, k % 37 == 0 ? 1 : 4, next(), next(), -next() / 20, 500);
   const StockBox box = Box(0, 0, -6, 100, 100, 0);
-  SimRun serial = Simulated(s, Tool(SimToolKind::Bull, 8, 1.5), box, 0.4, true, 1);
+  // The engagement measured too: the same depth and radial engagement on every move.
+  SimRun serial = Simulated(s, Tool(SimToolKind::Bull, 8, 1.5), box, 0.4, true, 1, true);
+  auto figures = [](const SimulatedMove& m) { return std::tuple(m.volume, m.depth, m.radial); };
+  int engaged = 0;
+  for (const SimulatedMove& m : serial.result.moves) engaged += m.radial > 0;
+  EXPECT_GT(engaged, 30);
   for (int threads : {2, 3, 8}) {
-    SimRun par = Simulated(s, Tool(SimToolKind::Bull, 8, 1.5), box, 0.4, true, threads);
+    SimRun par = Simulated(s, Tool(SimToolKind::Bull, 8, 1.5), box, 0.4, true, threads, true);
     EXPECT_EQ(par.field.z, serial.field.z) << threads;
     ASSERT_EQ(par.result.moves.size(), serial.result.moves.size());
     for (std::size_t m = 0; m < par.result.moves.size(); ++m)
-      ASSERT_EQ(par.result.moves[m].volume, serial.result.moves[m].volume) << m;
+      ASSERT_EQ(figures(par.result.moves[m]), figures(serial.result.moves[m])) << m;
     EXPECT_EQ(par.result.removedVolume, serial.result.removedVolume);
   }
 }
@@ -269,6 +280,208 @@ TEST(Simulation, AutoStockAndBadInputRefused) {
     EXPECT_TRUE(f.z.empty());
     EXPECT_TRUE(r.moves.empty());
   }
+}
+
+// ---- Runs in steps --------------------------------------------------------------------------
+
+// The simulation run in steps, as the desktop's slider and its Escape use it: a run
+// limited to the first moves leaves the material the shorter program would, on the stock of
+// the whole program, and a run its progress stops leaves nothing behind.
+
+// A rapid down, a plunge, three slots going deeper, a rapid through the stock and an air cut
+// along the stock's top.
+constexpr const char* kProgram =
+    "1 0 0 5, 1 0 0 1, 3 0 0 -1 300, 3 20 0 -1 300, 3 20 10 -2 300, 3 0 10 -3 300, "
+    "1 10 -5 -0.5, 3 10 -8 -0.5 300";
+constexpr std::size_t kMoves = 7;
+
+SimulationOptions StepOptions(int threads) {
+  SimulationOptions o;
+  o.tool.kind = SimToolKind::Flat;
+  o.tool.diameter = 4;
+  o.cell = 0.2;
+  o.threads = threads;
+  return o;
+}
+
+TEST(SimulationSteps, LimitedRunIsTheShorterProgramOnTheWholeStock) {
+  CPointStore whole;
+  whole.Init();
+  AddPoints(whole, kProgram);
+  HeightField full;
+  SimulationResult all;
+  ASSERT_TRUE(Simulate(whole, StepOptions(2), full, all).ok());
+  ASSERT_EQ(all.moves.size(), kMoves);
+  ASSERT_EQ(all.rapidCollisions, 1u);
+  for (std::size_t limit :
+       {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{5}, kMoves, kMoves + 10}) {
+    SCOPED_TRACE(limit);
+    for (int threads : {1, 2}) {
+      SimulationOptions o = StepOptions(threads);
+      o.moveLimit = limit;
+      HeightField part;
+      SimulationResult upTo;
+      ASSERT_TRUE(Simulate(whole, o, part, upTo).ok());
+      const std::size_t n = std::min(limit, kMoves);
+      ASSERT_EQ(upTo.moves.size(), n);
+      // The automatic stock of the whole program, not of the moves run.
+      for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(upTo.stock.min[k], all.stock.min[k]);
+        EXPECT_EQ(upTo.stock.max[k], all.stock.max[k]);
+      }
+      // Each move takes what it took in the whole run: nothing later changes the earlier.
+      double sum = 0;
+      for (std::size_t m = 0; m < n; ++m) {
+        EXPECT_EQ(upTo.moves[m].volume, all.moves[m].volume) << "move " << m;
+        sum += upTo.moves[m].volume;
+      }
+      EXPECT_NEAR(upTo.removedVolume, sum, 1e-3);
+      EXPECT_NEAR(part.MaterialVolume(), full.MaterialVolume() + all.removedVolume - sum, 1e-2);
+      if (n == kMoves) {
+        EXPECT_EQ(part.z, full.z);
+      }
+    }
+  }
+}
+
+TEST(SimulationSteps, ProgressRisesAndAStopLeavesNothing) {
+  CPointStore s;
+  s.Init();
+  AddPoints(s, kProgram);
+  struct Case {
+    int threads;
+    int stopAfter;  // calls answered true before the stop; -1 never stops
+  };
+  for (const Case c : {Case{1, -1}, Case{2, -1}, Case{1, 0}, Case{2, 0}, Case{2, 3}}) {
+    SCOPED_TRACE(::testing::Message() << c.threads << " threads, stop after " << c.stopAfter);
+    SimulationOptions o = StepOptions(c.threads);
+    std::vector<double> seen;
+    o.progress = [&](double done) {
+      seen.push_back(done);
+      return c.stopAfter < 0 || static_cast<int>(seen.size()) <= c.stopAfter;
+    };
+    HeightField field;
+    SimulationResult r;
+    const Outcome ran = Simulate(s, o, field, r);
+    ASSERT_FALSE(seen.empty());
+    for (std::size_t k = 0; k < seen.size(); ++k) {
+      EXPECT_GE(seen[k], 0.0);
+      EXPECT_LT(seen[k], 1.0);
+      if (k) {
+        EXPECT_GT(seen[k], seen[k - 1]);
+      }
+    }
+    if (c.stopAfter < 0) {
+      EXPECT_TRUE(ran.ok());
+      EXPECT_EQ(r.moves.size(), kMoves);
+      continue;
+    }
+    EXPECT_EQ(ran.code(), OutcomeCode::Cancelled);
+    EXPECT_EQ(static_cast<int>(seen.size()), c.stopAfter + 1);
+    EXPECT_EQ(field.Cells(), 0u);
+    EXPECT_TRUE(r.moves.empty());
+    EXPECT_EQ(r.removedVolume, 0.0);
+  }
+}
+
+// ---- Engagement --------------------------------------------------------------------------------
+
+// The engagement the cutting simulation measures per move: the axial depth of cut and the
+// radial engagement for slots, a side step on a wall, a plunge and a move in the air, in
+// several directions, to within a cell; and nothing measured unless asked.
+
+// A point `along` mm along the direction `angle` (degrees) and `side` mm to its left, from the
+// stock's middle.
+std::string At(int type, double angle, double along, double side, double z) {
+  const double a = angle * M_PI / 180.0;
+  char buf[96];
+  std::snprintf(buf, sizeof buf, "%d %.6f %.6f %.6f 1000", type,
+                50 + along * std::cos(a) - side * std::sin(a),
+                50 + along * std::sin(a) + side * std::cos(a), z);
+  return buf;
+}
+
+TEST(Engagement, SlotsStepsPlungesAndAir) {
+  // Each program: a rapid above the start, then the moves; `move` is the one measured.
+  struct Case {
+    const char* what;
+    SimToolKind kind;
+    double d;
+    std::vector<std::array<double, 3>> path;  // along, side, z; the first is the rapid's end
+    std::size_t move;                         // 0: the first move after the rapid
+    double depth, radial;
+  } cases[] = {
+      // A full-width slot 2 mm deep after its plunge: radial D, axial the depth.
+      {"flat slot", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, -2}, {25, 0, -2}}, 1, 2, 10},
+      // A ball's groove as deep as its radius meets the whole width; 1 mm deep, the chord of
+      // the sphere at that depth, 2 sqrt(3^2 - 2^2).
+      {"ball groove", SimToolKind::Ball, 6, {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}}, 1, 3, 6},
+      {"shallow ball",
+       SimToolKind::Ball,
+       6,
+       {{-25, 0, 5}, {-25, 0, -1}, {25, 0, -1}},
+       1,
+       1,
+       2 * std::sqrt(5.0)},
+      // The plunge itself: straight down into full material, the whole cross-section.
+      {"plunge", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, -2}}, 0, 2, 10},
+      // A side step of 1 mm on the wall the slot left: back along it 1 mm over, ending
+      // before the slot's end (beyond it the tool's front would meet a crescent across its
+      // whole width); then the same half as deep.
+      {"side step",
+       SimToolKind::Flat,
+       10,
+       {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}, {25, 1, -3}, {-20, 1, -3}},
+       3,
+       3,
+       1},
+      {"shallower side step",
+       SimToolKind::Flat,
+       10,
+       {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}, {25, 1, -1.5}, {-20, 1, -1.5}},
+       3,
+       1.5,
+       1},
+      // Above the stock: nothing met.
+      {"air", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, 0.5}, {25, 0, 0.5}}, 1, 0, 0},
+  };
+  for (const Case& k : cases) {
+    for (double angle : {0.0, 33.0, 90.0}) {
+      SCOPED_TRACE(std::string(k.what) + " at " + std::to_string(angle));
+      CPointStore store;
+      store.Init();
+      std::string program;
+      for (std::size_t n = 0; n < k.path.size(); ++n)
+        program +=
+            (n ? ", " : "") + At(n == 0 ? 1 : 4, angle, k.path[n][0], k.path[n][1], k.path[n][2]);
+      AddPoints(store, program);
+      const SimulationResult r =
+          Simulated(store, Tool(k.kind, k.d), Box(0, 0, -10, 100, 100, 0), 0.1, false, 0, true)
+              .result;
+      ASSERT_GT(r.moves.size(), k.move);
+      const SimulatedMove& mv = r.moves[k.move];
+      // The depth is exact at the cells' centres (a ball's lowest point may lie up to half a
+      // cell's diagonal from one), the width to within a cell.
+      EXPECT_NEAR(mv.depth, k.depth, 2e-3);
+      EXPECT_NEAR(mv.radial, k.radial, 0.1 + 1e-3);
+      EXPECT_LE(mv.radial, k.d);
+    }
+  }
+}
+
+// Measured only when asked (the same figures on any number of threads:
+// Simulation.ThreadsGiveTheSerialResult).
+TEST(Engagement, OffWhenNotAsked) {
+  CPointStore store;
+  store.Init();
+  testing::AddPoints(store, "1 20 50 5, 4 20 50 -2 800, 4 80 50 -2 800, 4 80 60 -3 800");
+  SimulationOptions o;
+  o.autoStock = true;
+  HeightField field;
+  SimulationResult plain;
+  ASSERT_TRUE(Simulate(store, o, field, plain).ok());
+  ASSERT_GT(plain.removedVolume, 0.0);
+  for (const SimulatedMove& mv : plain.moves) EXPECT_EQ(mv.depth + mv.radial, 0.0f);
 }
 
 }  // namespace

@@ -10,6 +10,8 @@
 #include "model/layer_table.h"
 #include "model/point_store.h"
 #include "test_support.h"
+#include "view/layer_colours.h"
+#include "view/status_line.h"
 
 namespace trevalon {
 namespace {
@@ -114,7 +116,7 @@ TEST(View, KeysWrapAnglesAndPanInWholeUnits) {
   EXPECT_EQ(v.cu, 21);
 }
 
-TEST(View, DragRotateAccumulatesSmallMovesAndKeepsTheCentre) {
+TEST(View, DragRotateAccumulatesSmallMoves) {
   ViewState v;
   v.SetDirection(1);
   v.BeginDrag(100, 100);
@@ -125,15 +127,7 @@ TEST(View, DragRotateAccumulatesSmallMovesAndKeepsTheCentre) {
   v.BeginDrag(0, 0);
   v.DragRotate(0, -10);
   EXPECT_EQ(v.ax, 355);
-  // The point the drag turns about stays in place, to the pixel.
-  v.SetDirection(1);
-  v.scale = 4;
-  v.pivot[0] = 50, v.pivot[1] = 20;
-  WindowPoint before = v.Project(50, 20, 0);
-  v.BeginDrag(0, 0);
-  ASSERT_EQ(v.DragRotate(60, 0), 1);
-  WindowPoint after = v.Project(50, 20, 0);
-  EXPECT_TRUE(std::abs(after.x - before.x) <= 1 && std::abs(after.y - before.y) <= 1);
+  // The point the drag turns about stays in place: TurnsKeepTheirPointInTheWindow.
 }
 
 // Unproject undoes ProjectUV and Depth in every direction, and the middle point is where the
@@ -365,6 +359,104 @@ TEST(ViewProjection, LongLinesStayStraightAtAHighZoom) {
   EXPECT_EQ(b.y, 10000000);  // +Y up the screen: -Y down
   const WindowPoint far = proj.Project(1e5, 0, 0);
   EXPECT_EQ(far.x, 1000000000);
+}
+
+// ---- The status line ---------------------------------------------------------------------------
+
+// Panes 1 to 6 joined by '|'.
+std::string Panes(const StatusPanes& p) {
+  std::string out = p.pane[1];
+  for (int i = 2; i <= 6; ++i) out += "|" + p.pane[i];
+  return out;
+}
+
+TEST(StatusLine, PanesForEachKindOfMove) {
+  // The first arc's offset has length 10; the second one's 5.
+  CPointStore s;
+  testing::AddPoints(s,
+                     "1 0 0 50, 3 10 0 50 500, 8 20 10 50 800, 91 0 6 8, "
+                     "6 1.5 -2.25 3.125 12345, 91 3 4 0");
+  StatusPanes p;
+  const char* want[] = {"G00|X:0.000|Y:0.000|Z:50.000||F:", "G01|X:10.000|Y:0.000|Z:50.000||F: 500",
+                        "G02|X:20.000|Y:10.000|Z:50.000|R:10.000|F: 800", "",
+                        "G03|X:1.500|Y:-2.250|Z:3.125|R:5.000|F:12345"};
+  for (std::uint32_t i : {0, 1, 2, 4}) {
+    ASSERT_EQ(ShowPoint(s, i, Language::English, p), 1);
+    EXPECT_EQ(Panes(p), want[i]);
+  }
+  ShowPoint(s, 2, Language::English, p);
+  EXPECT_EQ(s.reg.type, MOVE_ARC_CW);  // the register holds the point again
+  // Centre records and indices beyond the store leave the panes.
+  EXPECT_EQ(ShowPoint(s, 3, Language::English, p), 0);
+  EXPECT_EQ(ShowPoint(s, 600, Language::English, p), 0);
+  EXPECT_EQ(Panes(p), want[2]);
+}
+
+TEST(StatusLine, MouseShowsModelPositionOnlyInOrthographicViews) {
+  ViewState v;
+  v.width = 800, v.height = 600, v.scale = 2.0, v.cu = 10, v.cv = -5;
+  StatusPanes p;
+  p.pane[1] = "G01";
+  p.pane[6] = "F: 100";
+  // p = 10 + 10, q = -5 - 5; outside the orthographic views the panes show zeros.
+  for (auto [direction, panes] :
+       {std::pair(1, "|X:20.000|Y:10.000|Z:0.000||"), {3, "|X:0.000|Y:20.000|Z:10.000||"}}) {
+    v.SetDirection(direction);
+    ShowMouse(v, 420, 290, Language::English, p);
+    EXPECT_EQ(Panes(p), panes);
+  }
+  v.SetDirection(5);
+  ShowMouse(v, 420, 290, Language::English, p);
+  EXPECT_EQ(std::tuple(p.pane[2], p.pane[3]), std::tuple("X:0.000", "Y:0.000"));
+
+  EXPECT_EQ(PickedPointText(1.5, -2, 30.25, Language::English), " X 1.500 Y-2.000 Z30.250");
+  EXPECT_EQ(HelpPaneText("", Language::English), "Help:  ");
+  EXPECT_EQ(HelpPaneText("Help: Select toolpath with left mouse button.", Language::English),
+            "Help: Select toolpath with left mouse button.");
+  EXPECT_EQ(HelpPaneText("Processing", Language::English), "Help: Processing");
+}
+
+// ---- Layer colours -----------------------------------------------------------------------------
+
+TEST(LayerColours, LayersAboveTenRepeatOneToTen) {
+  LayerColourTable t;
+  t.index = {15, 4, 5, 6, 7, 8, 9, 11, 12, 13, 14};
+  for (auto [layer, same] : {std::pair(13, 3), {20, 10}, {21, 1}, {99, 9}, {255, 5}})
+    EXPECT_EQ(LayerColour(t, layer), LayerColour(t, same)) << layer;
+  EXPECT_EQ(std::tuple(LayerColour(t, 10), LayerColour(t, -1)), std::tuple(14, kColourGreen));
+  // The fixed eleventh entry continues the default sequence.
+  EXPECT_EQ(LayerColour(LayerColourTable{}, 10), 10);
+  // Reversed background swaps only white and black.
+  EXPECT_EQ(std::tuple(DrawnColour(0, true).red, DrawnColour(15, true).red,
+                       DrawnColour(4, true).red, DrawnColour(4, true).green),
+            std::tuple(0, 255, 255, 0));
+  EXPECT_STREQ(DrawnColour(99).name, "White");
+}
+
+TEST(LayerColours, FileRoundTripsAndABadFileKeepsEveryLayerOnTheList) {
+  testing::TempDir dir;
+  const std::string d = dir.path().string();
+  LayerColourTable t;
+  EXPECT_EQ(ReadLayerColours(d, t), 0);  // no file: layer number as colour
+  EXPECT_EQ(std::tuple(LayerColour(t, 3), LayerColour(t, 0)), std::tuple(3, 0));
+  t.index = {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 10};
+  ASSERT_EQ(WriteLayerColours(d, t), 1);
+  EXPECT_EQ(testing::ReadAll(LayerColourPath(d)), "15 \n14 \n13 \n12 \n11 \n10 \n9 \n8 \n7 \n6 \n");
+  LayerColourTable back;
+  ASSERT_EQ(ReadLayerColours(d, back), 1);
+  EXPECT_EQ(back.index, t.index);
+  EXPECT_EQ(WriteLayerColours("/nonexistent-dir/for/colours", t), 0);
+  // Out of range: the default kept; reading stops at "blue". CR LF line ends and an empty line
+  // read as line feeds do.
+  const std::pair<const char*, std::array<int, 11>> files[] = {
+      {"5 99 -3 6\nblue 7 7 7\n", {5, 1, 2, 6, 4, 5, 6, 7, 8, 9, 10}},
+      {"15 \r\n14 \r\n13\r\n12\r\n\r\n11 \r\n", {15, 14, 13, 12, 11, 5, 6, 7, 8, 9, 10}}};
+  for (const auto& [text, index] : files) {
+    testing::WriteFile(LayerColourPath(d), text);
+    LayerColourTable read;
+    ASSERT_EQ(ReadLayerColours(d, read), 1);
+    EXPECT_EQ(read.index, index) << text;
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 
 #include "ncio/data_cases.h"
@@ -95,22 +96,13 @@ TEST(ExtRead, FileReadInPiecesAsTheWholeText) {
 }
 
 TEST(ExtRead, DialectOfTheFileBeforeTheSwitch) {
-  struct Case {
-    const char* text;
-    NcDialect dialect;
-  } cases[] = {
-      {"0 BEGIN PGM 12 MM\n1 BLK FORM 0.1 Z X+0 Y+0 Z-20\n", NcDialect::Heidenhain},
-      {"; made by hand\n1 L X+10 Y+0 R0 FMAX\n", NcDialect::Heidenhain},
-      {"10 CC X+0 Y+0\n", NcDialect::Heidenhain},
-      {"7 LP PR+10 PA+30 F100\n", NcDialect::Heidenhain},
-      {"%\nO100 (L X+10)\nG00 X0\n", NcDialect::Iso},
-      {"N1 G90 G17\nN2 x 10.\n", NcDialect::Iso},
-      {"(nothing but a comment)\nM3\nT1\n", NcDialect::Unknown},
-      {"G17\nG90\nG54\n", NcDialect::Unknown},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(DetectNcDialect(SplitNcLines(c.text)), c.dialect);
+  // The texts of tests/data/ncio/dialects.txt.
+  const std::map<std::string, NcDialect> dialects = {{"Heidenhain", NcDialect::Heidenhain},
+                                                     {"Iso", NcDialect::Iso},
+                                                     {"Unknown", NcDialect::Unknown}};
+  for (const DataCase& c : ReadCases("ncio/dialects.txt")) {
+    const auto trace = c.Trace();
+    EXPECT_EQ(DetectNcDialect(SplitNcLines(c.at("text"))), dialects.at(c.at("dialect")));
   }
   // A file that says nothing follows the Heidenhain switch.
   ReaderBench b;

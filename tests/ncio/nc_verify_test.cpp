@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "app/output_commands.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -90,58 +91,22 @@ TEST_F(NcVerify, HandEditedProgramsAreFoundWithFirstDifferenceAndCount) {
   EXPECT_EQ(VerifyNcProgram(dir.file("v.nc"), {part}, {}).status, NcVerifyStatus::CannotRead);
 }
 
-// The closing rapids after the last move: the program's own retract and any climb pass; a
-// rapid that goes below the heights the toolpath rapids at before its first cut (an end part
-// copied from another program) takes the tool into the work and is a difference.
-TEST_F(NcVerify, ClosingRapidsStayAboveTheToolpathsRapidHeights) {
-  // Enters at Z5, cuts across at Z5 and down to Z-3: the floor is Z5.
-  AddPoints(store, "1 0 0 5, 3 10 0 5 100, 3 10 0 -3 100");
-  const std::string moves = "G90G00G17\nG00X0.000Y0.000Z5.000\nG01X10.000F100\nZ-3.000\n";
-  struct Row {
-    const char* closing;
-    bool same;
-  };
-  const Row rows[] = {
-      {"G00Z20.000\nM30\n", true},             // the own retract
-      {"G00Z20.000\nX0.Y0.\nZ50.\n", true},    // then home above the floor
-      {"G00Z0.\nZ5.\nZ30.\n", true},           // a retract in steps, straight up
-      {"G00Z4.9997\nX0.\n", true},             // the floor within the rounding
-      {"G00Z-3.\n", true},                     // a block that does not move
-      {"G00X0.Z-3.\nZ20.\n", false},           // across, still in the work
-      {"G00Z20.\nZ2.\nX0.Y0.\n", false},       // back down below the floor
-      {"G00Z20.\nX0.Y0.Z-50.\nM30\n", false},  // a copied end part that rapids deep
-      {"G91G00Z-30.\n", false},                // a step down read as such
-      {"G00Z20.\nG01Z10.F100\n", false},       // a cut is never closing
-  };
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.closing);
-    const NcVerifyResult r = Check(moves + row.closing);
-    EXPECT_EQ(r.ok(), row.same) << DescribeFirstDifference(r, Language::English);
-    EXPECT_EQ(r.movesCompared, 3u);
-    if (!row.same) {
+// The programs of tests/data/ncio/verify_programs.txt against their toolpaths: closing rapids
+// that stay above the toolpath's rapid heights or not, arcs in pieces on the same circle.
+TEST_F(NcVerify, ProgramsAgainstTheirToolpaths) {
+  for (const DataCase& c : ReadCases("ncio/verify_programs.txt")) {
+    const auto trace = c.Trace();
+    store.count = 0;
+    AddPoints(store, c.at("toolpath"));
+    const NcVerifyResult r = Check(c.at("program"));
+    EXPECT_EQ(r.ok(), c.Int("same") == 1) << DescribeFirstDifference(r, Language::English);
+    if (c.fields.count("compared")) {
+      EXPECT_EQ(r.movesCompared, static_cast<std::size_t>(c.Int("compared")));
+    }
+    if (c.fields.count("afterlast")) {
       EXPECT_FALSE(r.first.hasExpected);
     }
   }
-}
-
-TEST_F(NcVerify, ArcsInPiecesOnTheSameCircle) {
-  // A clockwise quarter circle of radius 10 about the origin, from (10, 0) to (0, -10).
-  AddPoints(store, "1 10 0 0, 8 0 -10 0 300, 91 -10 0 0 300");
-  const std::string head = "G00X10.Y0.Z0.\n";
-  EXPECT_TRUE(Check(head + "G02X0.Y-10.I-10.J0.F300\n").ok());
-  // Two pieces through 45 degrees, by radius and by centre.
-  EXPECT_TRUE(Check(head + "G02X7.071Y-7.071R10.F300\nX0.Y-10.R10.\n").ok());
-  EXPECT_TRUE(Check(head + "G02X7.071Y-7.071I-10.J0.F300\nX0.Y-10.I-7.071J7.071\n").ok());
-  // A piece on another circle (0.2 off: its middle leaves the arc by 0.015; a centre 0.02
-  // off would leave it by 0.001 only, and pass), the other direction, the long way round, a
-  // stop short.
-  EXPECT_FALSE(Check(head + "G02X7.071Y-7.071I-10.2J0.F300\nX0.Y-10.I-7.071J7.071\n").ok());
-  EXPECT_FALSE(Check(head + "G03X0.Y-10.I-10.J0.F300\n").ok());
-  EXPECT_FALSE(Check(head + "G02X7.071Y-7.071I-10.J0.F300\nX0.Y-10.I-7.071J7.071\nX0.Y-10.\n")
-                   .ok());  // and then a whole circle more
-  EXPECT_FALSE(Check(head + "G02X7.071Y-7.071I-10.J0.F300\n").ok());
-  // ISO output says every arc as an arc: straight chords are a difference.
-  EXPECT_FALSE(Check(head + "G01X7.071Y-7.071F300\nX0.Y-10.\n").ok());
 }
 
 TEST_F(NcVerify, ChordsForArcsOnlyInHeidenhainOutput) {

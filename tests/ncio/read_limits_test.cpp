@@ -133,30 +133,25 @@ TEST(ReadLimits, EveryReaderAgainstTheReferenceOfTheLimits) {
   }
 }
 
-TEST(ReadLimits, RecordFeedLimitsOnlyWhatARecordCannotHold) {
-  struct Row {
-    double value;
-    std::int32_t feed;
-    bool limited;
-  };
-  for (const Row& r :
-       {Row{0, 0, false}, Row{1, 1, false}, Row{180.18, 180, false}, Row{32767.9, 32767, false},
-        Row{32768, 32767, true}, Row{1e300, 32767, true}, Row{0.5, 1, true}, Row{0.001, 1, true},
-        Row{-5.5, -5, false}, Row{-0.5, 0, false}, Row{-40000, -32768, true}, Row{NAN, 0, true}}) {
+// The feeds and points of tests/data/ncio/record_limits.txt as a record holds them.
+TEST(ReadLimits, RecordsLimitOnlyWhatTheyCannotHold) {
+  for (const DataCase& c : ReadCases("ncio/record_limits.txt")) {
+    const auto trace = c.Trace();
+    const auto three = [](const std::string& text) {  // strtod: "nan" and "inf" too
+      std::array<double, 3> v{};
+      char* at = const_cast<char*>(text.c_str());
+      for (double& d : v) d = std::strtod(at, &at);
+      return v;
+    };
     bool limited = false;
-    EXPECT_EQ(ncnumber::RecordFeed(r.value, limited), r.feed) << r.value;
-    EXPECT_EQ(limited, r.limited) << r.value;
-  }
-  // A coordinate beyond is limited to the record's range, one that is no number becomes 0.
-  const struct {
-    std::array<double, 3> in, out;
-    bool limited;
-  } points[] = {{{32700, -32700.5, NAN}, {32700, -32700, 0}, true},
-                {{INFINITY, -INFINITY, 1}, {0, 0, 1}, true},
-                {{1, -32700, 32700}, {1, -32700, 32700}, false}};
-  for (auto [in, out, limited] : points) {
-    EXPECT_EQ(LimitToRecord(in.data()), limited) << out[0];
-    EXPECT_EQ(in, out);
+    if (c.fields.count("feed")) {
+      EXPECT_EQ(ncnumber::RecordFeed(std::stod(c.at("feed")), limited), c.Int("stored"));
+    } else {
+      std::array<double, 3> in = three(c.at("point"));
+      limited = LimitToRecord(in.data());
+      EXPECT_EQ(in, three(c.at("stored")));
+    }
+    EXPECT_EQ(limited, c.Int("limited") == 1);
   }
 }
 

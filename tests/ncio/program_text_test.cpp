@@ -1,16 +1,26 @@
-// A program's text as the text pane shows it: the line table over every kind of line end, and
-// the words a line is coloured by.
+// A program's text and settings: the line table and words of the text pane, the setup words a
+// program's blocks leave, and korvo.par.
 
 #include "ncio/program_text.h"
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
-namespace trevalon {
+#include "ncio/data_cases.h"
+#include "ncio/nc_settings.h"
+#include "ncio/setup_words.h"
+#include "test_support.h"
+
+namespace trevalon::testing {
 namespace {
+
+// A program's text as the text pane shows it: the line table over every kind of line end, and
+// the words a line is coloured by.
 
 // Every line of the text, through the table.
 std::vector<std::string> AllLines(const NcTextLines& t, std::string_view text) {
@@ -109,5 +119,93 @@ TEST(NcLineWords, IsoAndHeidenhainWordsAndComments) {
   EXPECT_EQ(words("7 * - contour"), "4:7 6:* - contour ");
 }
 
+// The setup that a program's blocks ("|" between them) leave, read as ISO or conversational.
+std::string SetupOf(bool conversational, const std::string& blocks) {
+  MachineSetup s;
+  ConversationalSetupScan scan;
+  std::istringstream in(blocks);
+  for (std::string b; std::getline(in, b, '|');)
+    conversational ? scan.Block(s, b) : NoteIsoSetupBlock(s, b);
+  return s.Describe();
+}
+
+// The blocks of tests/data/ncio/setup_words.txt against the setup they leave.
+TEST(SetupWords, IsoAndConversationalBlocks) {
+  for (const testing::DataCase& c : testing::ReadCases("ncio/setup_words.txt")) {
+    const auto trace = c.Trace();
+    const bool conversational = c.fields.count("conversational") > 0;
+    EXPECT_EQ(SetupOf(conversational, c.name), c[conversational ? "conversational" : "iso"]);
+  }
+}
+
+TEST(SetupWords, WordsAndComparison) {
+  MachineSetup s;
+  EXPECT_TRUE(s.Empty());
+  EXPECT_EQ(s.IsoUnitsWord(), "");
+  EXPECT_STREQ(s.ConversationalUnits(), "MM");
+  s.units = MachineSetup::Units::Inch;
+  s.offset = MachineSetup::Offset::Extended;
+  s.offsetNumber = 3;
+  EXPECT_EQ(s.IsoUnitsWord(), "G20");
+  EXPECT_EQ(s.IsoOffsetWord(), "G54.1P3");
+  EXPECT_STREQ(s.ConversationalUnits(), "INCH");
+  MachineSetup t = s;
+  t.coolant = 8;  // coolant and the rest do not move the tool
+  EXPECT_TRUE(s.SameUnitsAndOffset(t));
+  t.offsetNumber = 4;
+  EXPECT_FALSE(s.SameUnitsAndOffset(t));
+  t = s;
+  t.units = MachineSetup::Units::Millimetre;
+  EXPECT_FALSE(s.SameUnitsAndOffset(t));
+  // A conversational datum is no ISO offset word.
+  t.offset = MachineSetup::Offset::Datum;
+  EXPECT_EQ(t.IsoOffsetWord(), "");
+}
+
+// korvo.par: reading pairs without regard to case, values that are not numbers, and the
+// exact bytes that are written.
+
+TEST(NcSettings, ReadWithoutRegardToCaseAndWrittenAsFourLinesOrFive) {
+  TempDir dir;
+  const std::string path = NcSettingsPath(dir.path().string());
+  NcSwitches nc;
+  nc.arcToCutInputChk = 1;
+  ReadNcSettingsFile(path, nc);  // no file: the switches stay
+  EXPECT_EQ(nc.arcToCutInputChk, 1);
+  std::ofstream(path) << "heidenhaininputchk 1\nArcToCutInputChk yes\nINTNCDATAFLG 1\n"
+                         "Unknown 7 HeidenhainOutChk 1\r\nIntNcdataFlg 0 \nHeidenhainOutChk";
+  ReadNcSettingsFile(path, nc);
+  EXPECT_EQ(nc.heidenhainInputChk, 1);
+  EXPECT_EQ(nc.arcToCutInputChk, 0);  // "yes" is no number
+  EXPECT_EQ(nc.intNcdataFlg, 0);      // the later pair wins
+  EXPECT_EQ(nc.heidenhainOutChk, 1);  // a key without a value at the end is ignored
+
+  nc = NcSwitches{};
+  nc.intNcdataFlg = 1;
+  nc.heidenhainOutChk = 1;
+  ASSERT_EQ(WriteNcSettingsFile(path, nc), 1);
+  EXPECT_EQ(ReadAll(path),
+            "IntNcdataFlg 1 \nArcToCutInputChk 0 \nHeidenhainInputChk 0 \nHeidenhainOutChk 1 \n");
+  NcSwitches back;
+  ReadNcSettingsFile(path, back);
+  EXPECT_EQ(back.intNcdataFlg, 1);
+  EXPECT_EQ(back.heidenhainOutChk, 1);
+  EXPECT_EQ(WriteNcSettingsFile(dir.file("no/such/dir/korvo.par"), nc), 0);
+
+  // Extended reading is a fifth line only while it is on, so that files and listings of
+  // everyone who never turns it on keep their four lines.
+  nc = NcSwitches{};
+  nc.extendedReadingChk = 1;
+  ASSERT_EQ(WriteNcSettingsFile(path, nc), 1);
+  EXPECT_EQ(ReadAll(path),
+            "IntNcdataFlg 0 \nArcToCutInputChk 0 \nHeidenhainInputChk 0 \nHeidenhainOutChk 0 \n"
+            "ExtendedReadingChk 1 \n");
+  back = NcSwitches{};
+  ReadNcSettingsFile(path, back);
+  EXPECT_EQ(back.extendedReadingChk, 1);
+  back.extendedReadingChk = 0;
+  EXPECT_EQ(FormatNcSettings(back).find("Extended"), std::string::npos);
+}
+
 }  // namespace
-}  // namespace trevalon
+}  // namespace trevalon::testing

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -27,6 +28,7 @@
 #include "ncio/arc_pieces.h"
 #include "ncio/nc_block_words.h"
 #include "ncio/nc_number.h"
+#include "ncio/post_conversion.h"
 #include "ncio/reader_test_support.h"
 #include "ncio/start_end_parts.h"
 #include "ncio/toolpath_start.h"
@@ -110,18 +112,54 @@ class NcWriter : public ::testing::Test, public testing::AppInTempDir {
   }
 };
 
-TEST_F(NcWriter, ModalSuppressionInAbsoluteIso) {
-  // X exactly 9999 is "no change" from the start; a cut that changes only the feed gives
-  // G01F300, one that changes nothing no block, unless it starts a run (G01 alone); a rapid
-  // that changes nothing gives no block, unless it starts a run (G00 alone); a removed
-  // record gives no block of its own.
-  AddPoints(doc->store,
-            "1 9999 5 50, 3 9999 5 50 300, 4 9999 5 50 300, 3 9999 5 50 300, "
-            "4 10 5 50 400, 2 10 5 50, 1 10 5 50, 0 1 2 3");
-  std::string out = WritePlain();
-  EXPECT_EQ(out,
-            "%\nG90G00G17\nG00Y5.000Z50.000\nG01F300\nG01\nX10.000F400\nG00\n"
-            "M09\nM30\n%\n");
+// The programs of tests/data/ncio/written_programs.txt, written by the ISO and Heidenhain
+// writer or converted through a template.
+TEST_F(NcWriter, ProgramsAsWorkedOutByHand) {
+  for (const DataCase& c : ReadCases("ncio/written_programs.txt")) {
+    const auto trace = c.Trace();
+    doc->store.count = 0;
+    AddPoints(doc->store, c.at("toolpath"));
+    std::map<std::string, int> set;
+    std::istringstream words(c["set"]);
+    for (std::string key; words >> key;) {  // a switch alone is on, the rest take a number
+      int& v = set[key] = 1;
+      if (key != "incremental" && key != "heidenhain" && key != "toolchange") words >> v;
+    }
+    const auto value = [&](const char* key, int otherwise) {
+      return set.count(key) ? set[key] : otherwise;
+    };
+    std::string out;
+    if (c.fields.count("template")) {
+      CPostProcessorDlg dlg;
+      dlg.outputPath = dir.file("out.nc");
+      dlg.ppr.SetDefaults();
+      dlg.ppr.ParseTemplateText(c.at("template"));
+      dlg.toolChange = value("toolchange", 0);
+      dlg.toolNumber = value("tool", 0);
+      dlg.lengthOffset = value("offset", 0);
+      dlg.programNumber = value("program", 0);
+      dlg.spindle = value("spindle", dlg.spindle);
+      EXPECT_TRUE(PostProcessCommand(app, *doc, dlg).ok());
+      out = ReadAll(dlg.outputPath);
+    } else {
+      out = WritePlain([&](CNcOutputDlg& d) {
+        d.incremental = value("incremental", 0);
+        d.heidenhain = value("heidenhain", 0);
+        d.ijkToR = value("r", 1);
+        d.programNumber = value("program", 0);
+      });
+    }
+    for (const auto& [key, want] : c.entries) {
+      if (key == "program") {
+        EXPECT_EQ(out, want);
+      } else if (key == "starts" || key == "ends") {
+        const std::size_t at = key == "starts" ? 0 : out.size() - std::min(out.size(), want.size());
+        EXPECT_EQ(out.substr(at, want.size()), want) << out;
+      } else if (key == "contains" || key == "lacks") {
+        EXPECT_EQ(out.find(want) != std::string::npos, key == "contains") << want << "\n" << out;
+      }
+    }
+  }
 }
 
 TEST_F(NcWriter, HeaderToolChangeCommentAndFooter) {
@@ -143,51 +181,6 @@ TEST_F(NcWriter, HeaderToolChangeCommentAndFooter) {
   EXPECT_EQ(l.fileName, dlg.outputPath);
   ASSERT_EQ(platform.opened.size(), 1u);
   EXPECT_EQ(platform.opened[0], "editor " + dlg.outputPath);
-}
-
-TEST_F(NcWriter, IncrementalRoundsDeltasAndCarriesG90G91) {
-  // 1.5004 rounds to nothing: no block, no move; 1.5008 is 0.0008 from the written 1.5: .001.
-  // The rapid that changes nothing would write G90, and the skipped rapid after it passes
-  // that on. The closing retract after the incremental cut names G90 again: a bare Z20 would
-  // be a step up to Z40.
-  AddPoints(doc->store,
-            "1 0 0 10, 3 1.5 0 10 200, 4 1.5004 0 10 200, 4 1.5008 0 10 200, "
-            "1 1.5008 0 10, 2 1.5008 0 10, 2 1.5008 0 20, 3 0.25 -0.25 20 200");
-  std::string out = WritePlain([](CNcOutputDlg& d) { d.incremental = true; });
-  EXPECT_EQ(out,
-            "%\nG90G00G17\nG00X0.000Y0.000Z10.000\nG91G01X1.5F200\nX.001\nG90G00X1.501\nZ20.000\n"
-            "G91G01X-1.251Y-.25\nG90G00Z20.000\nM09\nM30\n%\n");
-}
-
-TEST_F(NcWriter, ArcsFullCircleRadiusCentreAndPlaneWords) {
-  CPointStore& s = doc->store;
-  // A full circle that climbs 3 along Z is one helical block by centre offsets, even where
-  // arcs go out by radius: a flat circle and a climb after it is a path it never had.
-  AddPoints(s, "1 0 0 0, 6 0 0 3 500, 91 5 0 0");
-  std::string withR = WritePlain();
-  EXPECT_NE(withR.find("\nG17G03Z3.000I5.000F500\nG00Z3.000\nM09"), std::string::npos) << withR;
-  s.count = 2;
-  AddPoints(s, "91 5 0.0009 0");  // J below 0.001: no J word
-  std::string withIjk = WritePlain([](CNcOutputDlg& d) { d.ijkToR = false; });
-  EXPECT_NE(withIjk.find("\nG17G03Z3.000I5.000F500\nG00Z3.000\nM09"), std::string::npos) << withIjk;
-  // (The radius rounded up by half a thousandth and a whole circle in three thirds by radius:
-  // NcReadBack.ArcsByRadiusOverAndNearAHalfCircle.)
-  // A circle too small for a radius word goes out by centre offsets.
-  s.count = 1;
-  AddPoints(s, "6 0.0004 0 0 500, 91 0.0002 0 0");
-  EXPECT_EQ(WritePlain().find('R'), std::string::npos);
-  // A continuing arc gets no G word at all, a new arc in the same plane G03 without G17, an
-  // arc in a new plane G18. (Each half circle goes out as two quarters by radius.)
-  s.count = 0;
-  AddPoints(s,
-            "1 0 0 0, 8 10 0 0 500, 91 5 0 0, 8 0 0 0 500, 91 -5 0 0, "
-            "6 10 0 0 500, 91 5 0 0, 6 10 0 10 500, 92 0 0 5");
-  std::string out = WritePlain();
-  EXPECT_NE(out.find("G17G02X5.000Y5.000R5.000F500\nX10.000Y0.000R5.000\nX5.000Y-5.000R5.000\n"
-                     "X0.000Y0.000R5.000\nG03X5.000Y-5.000R5.000\nX10.000Y0.000R5.000\n"
-                     "G18G03X5.000Z5.000R5.000\nX10.000Z10.000R5.000\n"),
-            std::string::npos)
-      << out;
 }
 
 TEST_F(NcWriter, NoBlockThatTheSuppressionRulesLeaveOut) {
@@ -234,18 +227,6 @@ TEST_F(NcWriter, NoBlockThatTheSuppressionRulesLeaveOut) {
       }
     }
   }
-}
-
-// The dialog's program number opens and closes a Heidenhain program (the blocks between:
-// HeidenhainWriter.BlocksAsTheReaderNeedsThem).
-TEST_F(NcWriter, HeidenhainProgramNumber) {
-  AddPoints(doc->store, "1 0 0 10, 3 5 0 10 300");
-  const std::string out = WritePlain([](CNcOutputDlg& d) {
-    d.heidenhain = true;
-    d.programNumber = 12;
-  });
-  EXPECT_EQ(out.rfind("1 BEGIN PGM 12 MM\n", 0), 0u) << out;
-  EXPECT_EQ(out.substr(out.size() - 15), " END PGM 12 MM\n") << out;
 }
 
 TEST_F(NcWriter, BlockNumbersWrapAfterTenThousand) {

@@ -213,32 +213,6 @@ TEST_F(PostConversion, BlockNumbersWrapDifferentlyForPlainAndBracketed) {
   EXPECT_EQ(Convert(), "N100\n");  // only a line's first key counts
 }
 
-TEST_F(PostConversion, ArcSectionsNewAndContinuing) {
-  // A CW arc, one continuing it, a line, a CCW arc (new after CW), a CW arc in ZX (new: other
-  // direction, other plane) and an arc whose centre record names no plane: nothing written.
-  AddPoints(doc->store,
-            "1 0 0 0, 8 10 0 0 100, 91 5 0 0, 8 0 0 0 100, 91 -5 0 0, 3 0 5 0 100, "
-            "6 5 5 0 100, 91 2.5 0 0, 8 5 5 5 100, 92 0 0 2.5, 8 5 9 9 100, 94 0 0 0");
-  Only(
-      "[NewXyCW]\nNEW-CW [$I]\n[End]\n[XyCW]\nCW [$I]\n[End]\n[NewXyCCW]\nNEW-CCW [$I]\n[End]\n"
-      "[NewZxCW]\nNEW-ZX-CW [$ARCPLANE][$K]$R\n[End]\n[NewCut]\nLINE [$I]\n[End]\n");
-  EXPECT_EQ(Convert(),
-            "NEW-CW I5.000\nCW I-5.000\nLINE \nNEW-CCW I2.500\nNEW-ZX-CW G18K2.5002.500\n");
-}
-
-TEST_F(PostConversion, StartSeesEveryCoordinateAsChanged) {
-  AddPoints(doc->store, "0 1 1 1, 1 999 2 3");  // not a motion: the next motion record starts
-  dlg.toolChange = true;
-  dlg.toolNumber = 4;
-  dlg.lengthOffset = 9;
-  dlg.programNumber = 77;
-  Only(
-      "[Start]\nO$O [$X][$Y][$Z]\n[End]\n[Tool]\nT$T H$H [$H]\n[End]\n[Spindle]\nS$S\n[End]\n"
-      "[NewRapid]\n[$X][$Y][$Z]\n[End]\n[Term]\nEND $X [$Z]\n[End]\n");
-  dlg.spindle = 1234;
-  EXPECT_EQ(Convert(), "O77 Y2.000Z3.000\nT4 H9 H9\nS1234\n\nEND 999.000 \n");
-}
-
 TEST_F(PostConversion, PromptsAskEveryTimeAndKeepTheValueOnCancel) {
   AddPoints(doc->store, "3 1 2 3 100, 3 4 5 6 100");
   Only("[NewCut]\n?X ?F ?N $N ?J ?R\n[End]\n");

@@ -65,16 +65,13 @@ struct ReaderBench {
 };
 
 // The store's records as they are stored.
-inline std::vector<Rec> RecsOf(const CPointStore& s) {
+inline std::vector<Rec> ReaderBench::Records() const {
   std::vector<Rec> out;
-  for (std::uint32_t i = 0; i < s.count; ++i) {
-    const PointRecord* r = s.RawRecord(i);
+  for (std::uint32_t i = 0; i < store->count; ++i) {
+    const PointRecord* r = store->RawRecord(i);
     out.push_back(Rec{r->type, r->x, r->y, r->z, r->feed});
   }
   return out;
-}
-inline std::vector<Rec> ReaderBench::Records() const {
-  return RecsOf(*store);
 }
 
 // Records written as `dump` prints them without the index and the mark, separated by commas:
@@ -391,9 +388,9 @@ inline void ExpectRecords(const std::vector<Rec>& got, const std::vector<Rec>& e
     EXPECT_EQ(got[i].feed, expected[i].feed);
     // Exactly (a distance of 0) the single-precision value, or within the tolerance.
     auto want = [&](double v) { return tolerance == 0.0 ? double(static_cast<float>(v)) : v; };
-    EXPECT_NEAR(got[i].x, want(expected[i].x), tolerance);
-    EXPECT_NEAR(got[i].y, want(expected[i].y), tolerance);
-    EXPECT_NEAR(got[i].z, want(expected[i].z), tolerance);
+    for (double Rec::*axis : {&Rec::x, &Rec::y, &Rec::z}) {
+      EXPECT_NEAR(got[i].*axis, want(expected[i].*axis), tolerance);
+    }
   }
 }
 

@@ -28,6 +28,7 @@
 #include "ncio/arc_pieces.h"
 #include "ncio/nc_block_words.h"
 #include "ncio/nc_number.h"
+#include "ncio/nc_verify.h"
 #include "ncio/post_conversion.h"
 #include "ncio/reader_test_support.h"
 #include "ncio/start_end_parts.h"
@@ -99,16 +100,18 @@ class NcWriter : public ::testing::Test, public testing::AppInTempDir {
     dlg.spindle = 0;
     dlg.openInEditor = false;
   }
-  std::string Write(CNcOutputDlg& dlg) {
+  std::string Write(CNcOutputDlg& dlg, bool verify = false) {
     int hh = 0;
-    EXPECT_TRUE(SaveNcCommand(app, *doc, dlg, hh).ok());
+    NcVerifyResult verified;  // what the command checks after writing must pass as well
+    const Outcome o = SaveNcCommand(app, *doc, dlg, hh, verify ? &verified : nullptr);
+    EXPECT_TRUE(o.ok()) << o.reason();
     return ReadAll(dlg.outputPath);
   }
-  std::string WritePlain(std::function<void(CNcOutputDlg&)> set = {}) {
+  std::string WritePlain(std::function<void(CNcOutputDlg&)> set = {}, bool verify = false) {
     CNcOutputDlg dlg;
     Plain(dlg);
     if (set) set(dlg);
-    return Write(dlg);
+    return Write(dlg, verify);
   }
 };
 
@@ -129,11 +132,15 @@ TEST_F(NcWriter, ProgramsAsWorkedOutByHand) {
       return set.count(key) ? set[key] : otherwise;
     };
     std::string out;
-    if (c.fields.count("template")) {
+    if (c.fields.count("template") || c.fields.count("ppr")) {
       CPostProcessorDlg dlg;
       dlg.outputPath = dir.file("out.nc");
       dlg.ppr.SetDefaults();
-      dlg.ppr.ParseTemplateText(c.at("template"));
+      if (c.fields.count("ppr")) {
+        EXPECT_TRUE(dlg.ppr.LoadTemplate(std::string(TREVALON_EXAMPLES) + "/" + c.at("ppr")));
+      } else {
+        dlg.ppr.ParseTemplateText(c.at("template"));
+      }
       dlg.toolChange = value("toolchange", 0);
       dlg.toolNumber = value("tool", 0);
       dlg.lengthOffset = value("offset", 0);
@@ -142,12 +149,14 @@ TEST_F(NcWriter, ProgramsAsWorkedOutByHand) {
       EXPECT_TRUE(PostProcessCommand(app, *doc, dlg).ok());
       out = ReadAll(dlg.outputPath);
     } else {
-      out = WritePlain([&](CNcOutputDlg& d) {
-        d.incremental = value("incremental", 0);
-        d.heidenhain = value("heidenhain", 0);
-        d.ijkToR = value("r", 1);
-        d.programNumber = value("program", 0);
-      });
+      out = WritePlain(
+          [&](CNcOutputDlg& d) {
+            d.incremental = value("incremental", 0);
+            d.heidenhain = value("heidenhain", 0);
+            d.ijkToR = value("r", 1);
+            d.programNumber = value("program", 0);
+          },
+          c.fields.count("verify") > 0);
     }
     for (const auto& [key, want] : c.entries) {
       if (key == "program") {

@@ -105,55 +105,7 @@ class NcReadBack : public ::testing::Test, public testing::AppInTempDir {
   std::unique_ptr<testing::ReaderBench> back;
 };
 
-// ---- A continuing move after another kind of motion names its G word -----------------------
-
-TEST_F(NcReadBack, ContinuingMovesNameTheirMotionAfterAnotherKind) {
-  // Lines of type 4 after an arc and after a rapid, a rapid of type 2 after a cut, an arc
-  // continuing after a line, a feed change alone after an arc.
-  AddPoints(doc->store,
-            "1 0 0 10, 2 0 0 5, 4 0 0 0 300, 4 10 0 0 300, 6 10 10 0 300, 91 0 5 0, "
-            "4 0 10 0 300, 2 0 10 5, 4 0 20 5 400, 6 10 20 5 400, 91 5 0 0, 4 10 20 5 500, "
-            "4 20 20 5 500");
-  // (That each form reads back as the toolpath: RoundTrip.RandomToolpathsInEveryFormat, whose
-  // toolpaths hold continuing moves after every other kind.)
-  std::string out = Save();
-  EXPECT_NE(out.find("\nG00X0.000Y0.000Z10.000\nZ5.000\nG01Z0.000F300\nX10.000\n"
-                     "G17G03X15.000Y5.000R5.000\nX10.000Y10.000R5.000\nG01X0.000\n"
-                     "G00Z5.000\nG01Y20.000F400\n"),
-            std::string::npos)
-      << out;
-  // The feed change that does not move after an arc must not read as a whole circle.
-  EXPECT_NE(out.find("\nG01F500\nX20.000\n"), std::string::npos) << out;
-
-  // The template: a continuing record after another kind is written with the new section.
-  const std::string program = Post("");
-  EXPECT_NE(program.find("\nN6G17G03Y10.000I0.000J5.000\nN7G01X0.000\nN8G00Z5.000\n"),
-            std::string::npos)
-      << program;
-  // Where no new section is defined the continuing one stays.
-  const std::string plain = Post("[Cut]\nC[$X]\n[End]\n[NewRapid]\nR[$Z]\n[End]\n");
-  EXPECT_EQ(plain, "R\nC\nCX10.000\nCX0.000\nRZ5.000\nC\nC\nCX20.000\n");
-}
-
-// ---- Arcs by radius -------------------------------------------------------------------------
-
-TEST_F(NcReadBack, ArcsByRadiusOverAndNearAHalfCircle) {
-  // 270 degrees counter-clockwise about the origin from (0, -10) to (-10, 0): one block, the
-  // larger arc by a negative R (10 + 0.0005 is written as 10.001 by the rounding up).
-  AddPoints(doc->store, "1 0 -10 0, 6 -10 0 0 200, 91 0 10 0");
-  EXPECT_NE(Save().find("\nG17G03X-10.000Y0.000R-10.001F200\n"), std::string::npos);
-  // 180 degrees: two quarters; a whole circle: three thirds, each about the same centre.
-  doc->store.count = 0;
-  AddPoints(doc->store, "1 0 -10 0, 6 0 10 0 200, 91 0 10 0, 6 0 10 0 200, 91 0 -10 0");
-  EXPECT_NE(Save().find("\nG17G03X10.000Y0.000R10.001F200\nX0.000Y10.000R10.001\n"
-                        "X-8.660Y-5.000R10.001\nX8.660Y-5.000R10.001\nX0.000Y10.000R10.001\n"),
-            std::string::npos);
-  // With centre offsets every arc stays one block, the whole circle too.
-  EXPECT_NE(Save([](CNcOutputDlg& d) {
-              d.ijkToR = false;
-            }).find("\nG17G03Y10.000J10.000F200\nJ-10.000\n"),
-            std::string::npos);
-}
+// (Continuing moves and arcs by radius as written: tests/data/ncio/written_programs.txt.)
 
 // An arc whose ends round to the same words is a whole circle to a reader: a sliver must go
 // out as the straight move it is, a whole circle (or one short of it by less than the
@@ -592,56 +544,8 @@ class NcVerify : public ::testing::Test {
   CPointStore store;
 };
 
-TEST_F(NcVerify, HandEditedProgramsAreFoundWithFirstDifferenceAndCount) {
-  // rapid, cut, two continuing cuts with a feed change, rapid up
-  AddPoints(store, "1 0 0 5, 3 10 0 5 500, 4 10 10 5 500, 4 0 10 5 800, 1 0 10 20");
-  const std::string head = "%\nG90G00G17\nG00X0.000Y0.000Z5.000\n";
-  const std::string cuts = "G01X10.000F500\nY10.000\nX0.000F800\n";
-  const std::string tail = "G00Z20.000\nM09\nM30\n%\n";
-  // As written, and with the rounding of three decimals and framing rapids at both ends.
-  EXPECT_TRUE(Check(head + cuts + tail).ok());
-  NcVerifyResult r = Check("G00Z50.\nX-5.Y-5.\n" + head + "G01X10.0004F500\nY9.9996\n" +
-                           "X0.000F800\n" + tail + "G00X100.\n");
-  EXPECT_TRUE(r.ok()) << DescribeFirstDifference(r, Language::English);
-  EXPECT_EQ(r.movesCompared, 5u);
-
-  // A changed feed: one difference, at record 2.
-  r = Check(head + "G01X10.000F500\nY10.000F550\nX0.000F800\n" + tail);
-  EXPECT_EQ(r.status, NcVerifyStatus::Different);
-  EXPECT_EQ(r.differences, 1u);
-  EXPECT_EQ(r.first.sourceIndex, 2u);
-  EXPECT_EQ(DescribeFirstDifference(r, Language::English),
-            "record 2: expected G01 X10.000 Y10.000 Z5.000 F500, read G01 X10.000 Y10.000 Z5.000 "
-            "F550");
-
-  // A dropped block: record 2 is missing, the rest still matches.
-  r = Check(head + "G01X10.000F500\nX0.000Y10.000F800\n" + tail);
-  EXPECT_EQ(r.differences, 1u);
-  EXPECT_EQ(r.first.sourceIndex, 2u);
-  EXPECT_TRUE(r.first.hasRead);  // what stood there instead: the next move
-  EXPECT_EQ(r.movesCompared, 4u);
-
-  // An extra cut in the middle, and an extra rapid in the middle: neither is framing.
-  r = Check(head + "G01X10.000F500\nX5.000Y5.000\nX10.000Y10.000\nX0.000F800\n" + tail);
-  EXPECT_EQ(r.differences, 1u);
-  EXPECT_EQ(r.first.sourceIndex, 2u);
-  EXPECT_EQ(r.first.read.position[0], 5.0);
-  r = Check(head + "G01X10.000F500\nG00Z30.\nG01Z5.\nY10.000\nX0.000F800\n" + tail);
-  EXPECT_EQ(r.status, NcVerifyStatus::Different);
-
-  // A cut after the last move is not a closing rapid; the report names the read record.
-  r = Check(head + cuts + "G00Z20.000\nG01X3.F100\n");
-  EXPECT_EQ(r.differences, 1u);
-  EXPECT_FALSE(r.first.hasExpected);
-  EXPECT_EQ(r.first.readIndex, 5u);
-  EXPECT_NE(DescribeFirstDifference(r, Language::English).find("expected nothing"),
-            std::string::npos);
-
-  // A kind read otherwise (a cut read as a rapid), and a file that is not there.
-  r = Check(head + "G01X10.000F500\nG00Y10.000\nG01X0.000F800\n" + tail);
-  EXPECT_EQ(r.differences, 1u);
-  EXPECT_EQ(Check("").differences, 5u);
-  std::remove(dir.file("v.nc").c_str());
+// A program that is not there.
+TEST_F(NcVerify, AFileThatIsNotThere) {
   NcVerifyPart part;
   part.store = &store;
   EXPECT_EQ(VerifyNcProgram(dir.file("v.nc"), {part}, {}).status, NcVerifyStatus::CannotRead);
@@ -656,12 +560,29 @@ TEST_F(NcVerify, ProgramsAgainstTheirToolpaths) {
     AddPoints(store, c.at("toolpath"));
     const NcVerifyResult r = Check(c.at("program"));
     EXPECT_EQ(r.ok(), c.Int("same") == 1) << DescribeFirstDifference(r, Language::English);
-    if (c.fields.count("compared")) {
-      EXPECT_EQ(r.movesCompared, static_cast<std::size_t>(c.Int("compared")));
-    }
+    EXPECT_EQ(r.status, c.Int("same") == 1 ? NcVerifyStatus::Same : NcVerifyStatus::Different);
     if (c.fields.count("afterlast")) {
       EXPECT_FALSE(r.first.hasExpected);
     }
+    if (c.fields.count("read")) {
+      EXPECT_TRUE(r.first.hasRead);
+    }
+    if (c.fields.count("readx")) {
+      EXPECT_EQ(r.first.read.position[0], std::stod(c.at("readx")));
+    }
+    for (const auto& [key, got] : {std::pair{"compared", r.movesCompared},
+                                   {"differences", r.differences},
+                                   {"record", std::uint64_t{r.first.sourceIndex}},
+                                   {"readrecord", std::uint64_t{r.first.readIndex}}}) {
+      if (c.fields.count(key)) {
+        EXPECT_EQ(got, std::stoull(c.at(key))) << key;
+      }
+    }
+    const std::string described = DescribeFirstDifference(r, Language::English);
+    if (c.fields.count("described")) {
+      EXPECT_EQ(described, c.at("described"));
+    }
+    EXPECT_NE(described.find(c["describes"]), std::string::npos);
   }
 }
 

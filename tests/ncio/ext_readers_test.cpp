@@ -12,6 +12,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -421,9 +422,7 @@ TEST(ExtHeidenhain, KeepsToolSpindleAndProgramAndStartsWhereTold) {
   const double start[3] = {5, 5, 20};
   Read r("BEGIN PGM 4711 MM\nTOOL CALL 12 Z S8000 F300\nL IZ-10 F300\nEND PGM 4711 MM", start);
   EXPECT_EQ(r.Records(), "3 5 5 10 300");
-  EXPECT_EQ(r.info.tool, 12);
-  EXPECT_EQ(r.info.spindle, 8000);
-  EXPECT_EQ(r.info.program, 4711);
+  EXPECT_EQ(std::tuple(r.info.tool, r.info.spindle, r.info.program), std::tuple(12, 8000, 4711));
 }
 
 TEST(ExtHeidenhain, StopsLoopsThatNeverEndAndCallsThatNestWithoutEnd) {

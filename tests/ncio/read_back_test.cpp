@@ -266,7 +266,7 @@ TEST_F(NcReadBack, TheExampleComesBackInEveryForm) {
 // move by move with the tests' own comparison (reader_test_support.h), arc centres included.
 
 // What a generated toolpath may hold. Each format runs with everything on except what its
-// writer cannot say yet (see kFormats).
+// writer cannot say yet (see Formats).
 struct Limits {
   // A continuing rapid (2) right after a cut or an arc, a continuing cut (4) right after a
   // rapid or an arc: toolpaths edited or read from programs hold them.
@@ -418,40 +418,34 @@ std::uint64_t Generate(CPointStore& s, unsigned seed, int moves, const Limits& l
   return count;
 }
 
-// One output format and what its writer cannot say yet. Each restriction is lifted by
-// setting the limit back to its default once the writer says it.
+// One output format and what its writer cannot say yet
+// (tests/data/ncio/round_trip_formats.txt).
 struct Format {
-  const char* name = "";
-  bool heidenhain = false, incremental = false, ijkToR = true, layers = false, post = false;
-  bool tnc = false;               // the TNC style of the Heidenhain output
-  const char* shipped = nullptr;  // a shipped template (ncio/shipped_templates.h) for post
+  std::string name, shipped;  // shipped: a shipped template (ncio/shipped_templates.h) for post
+  bool heidenhain, incremental, ijkToR, layers, post, tnc;
   Limits limits;
 };
 
 std::vector<Format> Formats() {
-  std::vector<Format> f(11);
-  f[0].name = "ISO absolute, R";
-  f[1].name = "ISO absolute, IJK", f[1].ijkToR = false;
-  f[2].name = "ISO incremental, R", f[2].incremental = true;
-  f[3].name = "ISO incremental, IJK", f[3].incremental = true, f[3].ijkToR = false;
-  f[4].name = "ISO layer output", f[4].layers = true;
-  f[5].name = "default template", f[5].post = true;
-  f[6].name = "Heidenhain", f[6].heidenhain = true;
-  // Limits of the default template itself, not of the conversion: its arc sections write no
-  // feed word (an arc runs at the feed written last), and its [Term] says M09 right after
-  // the last block, which a reader takes as a whole circle while an arc is in force.
-  f[5].limits.feedsOnArcs = false;
-  f[5].limits.endOnArc = false;
-  // A limit of the Heidenhain reader: it takes any feed above 2000 for a rapid, so no
-  // program can say a faster cut to it.
-  f[6].limits.maxFeed = 2000;
-  // The shipped templates, each read back by the reader of its dialect.
-  f[7].name = "fanuc-haas template", f[7].post = true, f[7].shipped = "fanuc-haas.ppr";
-  f[8].name = "linuxcnc template", f[8].post = true, f[8].shipped = "linuxcnc.ppr";
-  f[9].name = "heidenhain template", f[9].post = true, f[9].shipped = "heidenhain.ppr";
-  // Read back by the extended reader, which takes FMAX for a rapid and any feed for a cut.
-  f[10].name = "Heidenhain TNC style", f[10].heidenhain = true, f[10].tnc = true;
-  return f;
+  std::vector<Format> out;
+  for (const DataCase& c : ReadCases("ncio/round_trip_formats.txt")) {
+    const auto on = [&](const char* key) { return c.fields.count(key) > 0; };
+    for (const auto& [key, value] : c.entries) {  // a word misspelt would pass for "off"
+      EXPECT_NE(std::string(" shipped heidenhain incremental ijk layers post tnc maxfeed "
+                            "nofeedsonarcs noendonarc ")
+                    .find(" " + key + " "),
+                std::string::npos)
+          << c.file << ":" << c.line << " " << key;
+    }
+    Format f{c.name,     c["shipped"], on("heidenhain"), on("incremental"),
+             !on("ijk"), on("layers"), on("post"),       on("tnc"),
+             {}};
+    f.limits.maxFeed = on("maxfeed") ? c.Int("maxfeed") : f.limits.maxFeed;
+    f.limits.feedsOnArcs = !on("nofeedsonarcs");
+    f.limits.endOnArc = !on("noendonarc");
+    out.push_back(f);
+  }
+  return out;
 }
 
 class RoundTrip : public ::testing::Test, public testing::AppInTempDir {
@@ -467,7 +461,7 @@ class RoundTrip : public ::testing::Test, public testing::AppInTempDir {
     if (f.post) {
       CPostProcessorDlg dlg;
       dlg.outputPath = path;
-      if (f.shipped) {
+      if (!f.shipped.empty()) {
         const ShippedTemplate* t = FindShippedTemplate(f.shipped);
         EXPECT_NE(t, nullptr);
         if (t) dlg.ppr.ParseTemplateText(t->text);

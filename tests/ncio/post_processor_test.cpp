@@ -67,17 +67,19 @@ TEST(PostTemplate, ReadingSectionsTrimmingAndEnd) {
       "junk before any section\r\n[Cut]\r\n   G01 X1 \t\r\n[End]\r\n[Rapid]\nA\n"
       "(a note on [End] ends it)\nB\n[NewCut][End]\n[End]\n"
       "[Term]\n1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12\n[End]\n[Rapid]\nC\n");
-  EXPECT_TRUE(t[kSecCut].defined);
-  EXPECT_EQ(t[kSecCut].Text(), "G01 X1\r\n");
-  EXPECT_TRUE(t[kSecRapid].defined);
-  EXPECT_EQ(t[kSecRapid].Text(), "C\r\n");
-  EXPECT_FALSE(t[kSecNewCut].defined);
-  EXPECT_EQ(t[kSecNewCut].lineCount, 0);
-  EXPECT_EQ(t[kSecTerm].lineCount, 10);  // lines beyond the tenth are dropped
-  EXPECT_EQ(t[kSecTerm].lines[9], "10\r\n");
+  // A section as "defined lines: text".
+  const auto section = [&](int id) {
+    return std::to_string(t[id].defined) + " " + std::to_string(t[id].lineCount) + ": " +
+           t[id].Text();
+  };
+  EXPECT_EQ(section(kSecCut), "1 1: G01 X1\r\n");
+  EXPECT_EQ(section(kSecRapid), "1 1: C\r\n");
+  EXPECT_EQ(section(kSecNewCut), "0 0: ");
+  // Lines beyond the tenth are dropped.
+  EXPECT_EQ(section(kSecTerm), "1 10: 1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n");
   // Untouched sections keep their default lines and write nothing.
-  EXPECT_FALSE(t[kSecStart].defined);
-  EXPECT_EQ(t[kSecStart].Text(), defaults[kSecStart].Text());
+  EXPECT_EQ(section(kSecStart), "0 " + std::to_string(defaults[kSecStart].lineCount) + ": " +
+                                    defaults[kSecStart].Text());
   // Long lines are read in pieces.
   t.ParseTemplateText("[Cut]\n" + std::string(150, 'A') + "\n[End]\n");
   ASSERT_EQ(t[kSecCut].lineCount, 2);

@@ -142,7 +142,8 @@ inline void ExpectBlocks(ReaderBench& b, bool heidenhain, const std::vector<Bloc
 
 // Runs a case of tests/data/ncio/blocks.txt on a fresh reading environment: its entries in
 // order, "parser fanuc" or "parser heidenhain", "thousandths N" (the switch from there on),
-// "radius R" (the register's radius), and "block TEXT -> STORED KEY=VALUE ..." as a Block.
+// "radius R" (the register's radius), "comment TEXT" (the work layer's comment so far), and
+// "block TEXT -> STORED KEY=VALUE ..." as a Block.
 inline void RunBlockCase(const DataCase& c) {
   ReaderBench b;
   bool heidenhain = false;
@@ -153,6 +154,8 @@ inline void RunBlockCase(const DataCase& c) {
       b.nc.intNcdataFlg = std::stoi(value);
     } else if (key == "radius") {
       b.store->reg.radius = std::stod(value);
+    } else if (key == "comment") {
+      EXPECT_EQ(b.layers[b.layers.workLayer].comment, value);
     } else {
       ASSERT_EQ(key, "block");
       const std::size_t arrow = value.rfind(" -> ");

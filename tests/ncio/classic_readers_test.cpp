@@ -478,31 +478,18 @@ void ExpectSameRead(ReadDoc& spliced, ReadDoc& whole, const std::string& what) {
   EXPECT_EQ(after(spliced), after(whole)) << what;
 }
 
-struct SpliceCase {
-  const char* name;
-  int arcsAsChords;
-  int thousandths;
-  int blocks;
-  unsigned seed;
-};
-
 // Random single-block edits (replace, delete, insert), one after another on the same
 // document, each compared with a whole read of the text as it then stands.
 TEST(ClassicSplice, RandomEditsReadAsAWholeReadDoes) {
-  const SpliceCase cases[] = {
-      {"plain", 0, 0, 2500, 1},
-      {"arcs as chords", 1, 0, 1800, 2},
-      {"thousandths", 0, 1, 1800, 3},
-      {"short program", 0, 0, 40, 4},
-  };
-  for (const SpliceCase& c : cases) {
-    std::mt19937 rng(c.seed);
-    std::vector<std::string> prog = RandomProgram(rng, c.blocks);
+  for (const DataCase& c : ReadCases("ncio/splice_programs.txt")) {
+    const auto trace = c.Trace();
+    std::mt19937 rng(static_cast<unsigned>(c.Int("seed")));
+    std::vector<std::string> prog = RandomProgram(rng, c.Int("blocks"));
     NcReaderState initial;
     initial.fanuc.modalPosition[2] = 25.0;  // a read carries the modal state of the last
     ReadDoc doc;
-    doc.nc.arcToCutInputChk = c.arcsAsChords;
-    doc.nc.intNcdataFlg = c.thousandths;
+    doc.nc.arcToCutInputChk = c.Int("chords");
+    doc.nc.intNcdataFlg = c.Int("thousandths");
     ASSERT_EQ(1, doc.FullRead(Join(prog), initial, true)) << c.name;
     ASSERT_TRUE(doc.index.Valid()) << c.name;
     int spliced = 0;
@@ -512,7 +499,7 @@ TEST(ClassicSplice, RandomEditsReadAsAWholeReadDoes) {
       TextChange ch;
       ch.begin = OffsetOf(prog, i);
       ch.oldEnd = ch.begin + (what == 2 ? 0 : prog[i].size());
-      std::string label = std::string(c.name) + ", edit " + std::to_string(edit);
+      std::string label = c.name + ", edit " + std::to_string(edit);
       if (what == 0) {
         prog[i] = RandomBlock(rng) + LineEnd(rng);
         label += " replace line " + std::to_string(i + 1);
@@ -536,7 +523,7 @@ TEST(ClassicSplice, RandomEditsReadAsAWholeReadDoes) {
       if (HasFatalFailure()) return;
     }
     // Most edits meet the old read again well before the end of the program.
-    if (c.blocks > 1000) {
+    if (c.Int("blocks") > 1000) {
       EXPECT_GT(spliced, 30) << c.name;
     }
   }

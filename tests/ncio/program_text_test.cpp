@@ -110,13 +110,11 @@ TEST(NcLineWords, IsoAndHeidenhainWordsAndComments) {
              std::string(line.substr(s.begin, s.length)) + " ";
     return out;
   };
-  // G 0, M 1, coordinate 2, feed 3, block number 4, other word 5, comment 6.
-  EXPECT_EQ(words("N10 G01 X-1.5 y 2. F300 S1200 M03 (ROUGH (A)) ; rest"),
-            "4:N10 0:G01 2:X-1.5 2:y 2. 3:F300 5:S1200 1:M03 6:(ROUGH (A) 6:; rest ");
-  EXPECT_EQ(words("G1X#1Z[#2+1]"), "0:G1 2:X#1 ");
-  EXPECT_EQ(words("12 L X+10 Y-5 R0 FMAX M3 ; cut"), "4:12 2:X+10 2:Y-5 2:R0 1:M3 6:; cut ");
-  EXPECT_EQ(words("3 TOOL CALL 5 Z S2000"), "4:3 5:S2000 ");
-  EXPECT_EQ(words("7 * - contour"), "4:7 6:* - contour ");
+  // The lines of tests/data/ncio/line_words.txt.
+  for (const DataCase& c : ReadCases("ncio/line_words.txt")) {
+    const auto trace = c.Trace();
+    EXPECT_EQ(words(c.at("line")), c.at("words") + " ");
+  }
 }
 
 // The setup that a program's blocks ("|" between them) leave, read as ISO or conversational.

@@ -14,13 +14,13 @@
 #include "app/load_commands.h"
 #include "app/source_commands.h"
 #include "app/text_edit_commands.h"
-#include "cli/cli_table.h"
 #include "edit/cleanup_commands.h"
 #include "edit/command_frame.h"
 #include "edit/compaction.h"
 #include "edit/reverse.h"
 #include "edit/transform.h"
 #include "edit/trim.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon::testing {
@@ -45,53 +45,18 @@ std::string Load(AppInTempDir& a, const std::string& text) {
   return path;
 }
 
+// The rows are in tests/data/app/source_lines.txt.
 TEST(SourceLines, EveryReaderNotesTheBlockOfEachRecord) {
-  struct Case {
-    const char* what;
-    int extended, heidenhain;
-    std::string text;
-    L lines;
-  };
-  const Case cases[] = {
-      // CR LF ends; a line the classic reader cuts after 79 characters, whose tail is the block;
-      // an arc end with its centre record; a last line without a line end is no block.
-      {"classic ISO",
-       0,
-       0,
-       "G00 X0 Y0 Z10\r\nG01 Z0 F100\r\n(comment)\r\n" + std::string(85, ' ') +
-           "X10 Y5\nG02 X20 Y5 I5 J0\nG00 Z10",
-       {1, 2, 4, 5, 5}},
-      {"extended plain ISO",
-       1,
-       0,
-       "G00 X0 Y0 Z10\r\nG01 Z0 F100\r\n(c)\r\nX10 Y5\rG02 X20 Y5 I5 J0\nG00 Z10",
-       {1, 2, 4, 5, 5, 6}},
-      // A move held back for a corner is the block's that asked for it, whether the corner
-      // is made or not; every turn of a loop is the loop's block.
-      {"extended ISO with program flow",
-       1,
-       0,
-       "G00 X0 Y0 Z10\nG01 Z0 F100\nX10 Y0 ,R2\nX10 Y10\n#1=0\nWHILE[#1LT2]DO1\nG01 X[#1*5] "
-       "Y20\n#1=#1+1\nEND1\nG01 X20 ,R1\nG00 Z10\n",
-       {1, 2, 3, 3, 3, 4, 7, 7, 10, 11}},
-      {"classic Heidenhain",
-       0,
-       1,
-       "BEGIN PGM 1 MM\nL X+0 Y+0 Z+10 R0 FMAX\nL Z+0 F100\nL X+10\nRND R2\nL Y+10\nEND PGM 1 MM\n",
-       {2, 3, 4, 6}},
-      // Every straight cut waits for the next block; the rounding is the RND block's.
-      {"extended Heidenhain",
-       1,
-       0,
-       "BEGIN PGM 1 MM\nL X+0 Y+0 Z+10 R0 FMAX\nL Z+0 F100\nL X+10\nRND R2\nL Y+10\nEND PGM 1 MM\n",
-       {2, 3, 4, 5, 5, 6}},
-  };
-  for (const Case& c : cases) {
+  for (const DataCase& c : ReadCases("app/source_lines.txt")) {
+    const auto trace = c.Trace();
     AppInTempDir a;
-    a.doc->nc.extendedReadingChk = c.extended;
-    a.doc->nc.heidenhainInputChk = c.heidenhain;
-    ASSERT_TRUE(LoadNcCommand(a.app, *a.doc, a.Write("p.nc", c.text)).ok()) << c.what;
-    EXPECT_EQ(Lines(*a.doc), c.lines) << c.what;
+    a.doc->nc.extendedReadingChk = c.Int("extended");
+    a.doc->nc.heidenhainInputChk = c.Int("heidenhain");
+    ASSERT_TRUE(LoadNcCommand(a.app, *a.doc, a.Write("p.nc", c["text"])).ok());
+    L lines;
+    std::istringstream in(c["lines"]);
+    for (std::size_t n = 0; in >> n;) lines.push_back(n);
+    EXPECT_EQ(Lines(*a.doc), lines);
   }
 }
 
@@ -282,16 +247,6 @@ TEST(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {
   EXPECT_EQ(FindSourceLine(d, 4).path, second);
   ASSERT_TRUE(SwitchLayerCommand(d, 1));
   EXPECT_EQ(Lines(d), (L{2, 3}));
-}
-
-TEST(SourceLines, TheSourceVerbPrintsTheLineOrWhyThereIsNone) {
-  TempDir dir;
-  const std::string path = WriteFile(dir.file("p.nc"), "G0 X0 Y0 Z5\n\nG1 Z0 F100\n");
-  const std::string script = "load " + path + "; source 1; add 1 0 0 9 0; source 2; source 3";
-  const ScriptResult r = RunCli({"--sysdir", dir.path().string(), "-c", script});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, path + ":3: G1 Z0 F100\nno source line: made by an edit\n");
-  EXPECT_EQ(r.err, "line 5: source: no record 3 (the toolpath has 3)\n");
 }
 
 // ---- Editing the program text ------------------------------------------------------------------

@@ -1,23 +1,74 @@
 // The frame: opening programs (command line, the file picker, the recent list), the menu
 // items wired to their registered commands, one render per command, the status panes and
 // the layer list.
+//
+// The keys of the frame: every action with a shortcut (the menus, and what Qt adds to the
+// document windows) has keys no other action and none of the view's own keys take, runs a
+// command, and a key press reaches exactly that action (an ambiguous key runs nothing). The Qt
+// platform layer: Escape polling with the busy indication, and input dropped during a long
+// operation.
+//
+// The desktop's command line, the --screenshot mode: arguments, and a PNG of the requested size
+// from programs or with the master model built from one.
 
 #include <QComboBox>
+#include <QImage>
+#include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
+#include <QProgressBar>
+#include <QStatusBar>
+#include <QTemporaryDir>
 #include <QToolBar>
 #include <QtTest>
+#include <filesystem>
 #include <fstream>
+#include <map>
 
 #include "app/layer_commands.h"
+#include "gui/command_line.h"
 #include "gui/command_registry.h"
 #include "gui/point_search.h"
+#include "gui/screenshot.h"
 #include "gui_test_support.h"
 #include "view/status_line.h"
 
 using namespace trevalon;
 using namespace trevalon::guitest;
+
+namespace {
+
+// The keys the toolpath view reads itself (ToolpathView::keyPressEvent): a window shortcut on
+// one of them would take it from the view.
+const std::vector<QKeySequence>& ViewKeys() {
+  static const std::vector<QKeySequence> keys = [] {
+    std::vector<QKeySequence> k;
+    for (int f = Qt::Key_F1; f <= Qt::Key_F10; ++f) k.emplace_back(f);
+    for (int key : {Qt::Key_Space, Qt::Key_Backspace, Qt::Key_Up, Qt::Key_Down, Qt::Key_Left,
+                    Qt::Key_Right, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End,
+                    Qt::Key_Insert, Qt::Key_Delete})
+      k.emplace_back(key);
+    k.emplace_back(QKeyCombination(Qt::ShiftModifier, Qt::Key_Delete));
+    return k;
+  }();
+  return keys;
+}
+
+// Every action of the frame that answers a key, with a name for the messages.
+std::vector<QAction*> KeyedActions(MainWindow& w) {
+  std::vector<QAction*> out;
+  for (QAction* a : w.findChildren<QAction*>())
+    if (!a->shortcuts().isEmpty()) out.push_back(a);
+  return out;
+}
+
+QString NameOf(QAction* a) {
+  return a->objectName().isEmpty() ? a->text() : a->objectName();
+}
+
+}  // namespace
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -395,6 +446,177 @@ class MainWindowTest : public QObject {
     // already and the move of 0 moves nothing, and they say so.
     QVERIFY2(changed >= 15, std::to_string(changed).c_str());
     QVERIFY2(unchanged >= 2, std::to_string(unchanged).c_str());
+  }
+
+  void everyKeyIsUniqueAndRunsACommand() {
+    Program p;
+    // Two document windows and the program pane: whatever they add to the frame counts.
+    p.window->NewDocument();
+    p.window->NewDocument();
+    p.window->Action("sourcePane")->trigger();
+    std::map<QString, QString> taken;  // key text -> action
+    const std::vector<QAction*> keyed = KeyedActions(*p.window);
+    QVERIFY(keyed.size() >= 10);
+    for (QAction* a : keyed) {
+      for (const QKeySequence& k : a->shortcuts()) {
+        const QString key = k.toString();
+        const auto [at, fresh] = taken.emplace(key, NameOf(a));
+        QVERIFY2(fresh, qPrintable(key + " is taken by " + at->second + " and " + NameOf(a)));
+        for (const QKeySequence& own : ViewKeys())
+          QVERIFY2(k != own, qPrintable(key + " of " + NameOf(a) + " is the view's own key"));
+      }
+      // A key runs a registered command.
+      QVERIFY2(FindCommand(a->objectName().toStdString()), qPrintable(NameOf(a)));
+    }
+    // The keys the menus promise.
+    for (const QString& promise :
+         QString("Ctrl+N=load Ctrl+O=load Ctrl+D=append Ctrl+C=saveNc Ctrl+S=saveNc "
+                 "Ctrl+Shift+S=saveNc Ctrl+Q=exit Ctrl+F4=closeWindow Ctrl+Z=undo Ctrl+Y=redo "
+                 "Ctrl+W=trimWindowIn Tab=deletePoint Shift+D=deletePath Ctrl+F6=nextWindow")
+             .split(' ')) {
+      const QString key = promise.section('=', 0, 0);
+      QVERIFY2(taken.count(key) && taken[key] == promise.section('=', 1), qPrintable(promise));
+    }
+    // The menu shows every key of its item.
+    const QString load = p.window->Action("load")->text();
+    QVERIFY2(load.endsWith("\tCtrl+N, Ctrl+O"), qPrintable(load));
+  }
+
+  // A key press in the view reaches its action once: Qt runs nothing for a key that two
+  // actions claim.
+  void keysReachTheirActionFromTheView() {
+    Program p;
+    ToolpathView* v = p.window->NewDocument();
+    p.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(p.window.get()));
+    v->setFocus();
+    for (QAction* a : KeyedActions(*p.window)) {
+      if (!a->isEnabled()) continue;
+      // Counted instead of run: the commands themselves have their own tests.
+      QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
+      int runs = 0;
+      QObject::connect(a, &QAction::triggered, [&runs] { ++runs; });
+      for (const QKeySequence& k : a->shortcuts()) {
+        runs = 0;
+        QTest::keySequence(v, k);
+        QVERIFY2(runs == 1, qPrintable(k.toString() + " of " + NameOf(a)));
+      }
+      QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
+    }
+  }
+
+  void escapeIsSeenAndOtherInputDroppedDuringAnOperation() {
+    Program p;
+    ToolpathView* v = p.window->NewDocument();
+    QtPlatform& platform = *p.platform;
+    QVERIFY(!platform.EscapePressed());  // the first poll starts the operation
+    auto* busy = p.window->statusBar()->findChild<QProgressBar*>();
+    QVERIFY(busy && busy->isVisibleTo(p.window.get()));
+    // A key that arrives while the operation runs never reaches the view.
+    const int az = v->doc().view.az;
+    QCoreApplication::postEvent(v, new QKeyEvent(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier));
+    QCoreApplication::postEvent(v, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QVERIFY(platform.EscapePressed());
+    QVERIFY(!platform.EscapePressed());  // each press is reported once
+    QCOMPARE(v->doc().view.az, az);
+    // Once the polls stop, the indication goes away and input flows again.
+    QTRY_VERIFY_WITH_TIMEOUT(!busy->isVisibleTo(p.window.get()), 3000);
+  }
+
+  void argumentsAreCheckedBeforeAnythingOpens() {
+    ScreenshotRequest r;
+    bool shot = false;
+    QCOMPARE(ParseScreenshotArgs({"a.nc", "b.nc"}, r, shot), std::string());
+    QVERIFY(!shot);
+    QCOMPARE(r.files.size(), std::size_t(2));
+    r = {};
+    QCOMPARE(ParseScreenshotArgs({"--screenshot", "o.png", "--size", "640x480", "--view", "side",
+                                  "--feed-colours", "x.nc"},
+                                 r, shot),
+             std::string());
+    QCOMPARE(QString::asprintf("%d %s %dx%d %d %d", shot, r.output.c_str(), r.width, r.height,
+                               r.direction, r.feedColours),
+             QString("1 o.png 640x480 3 1"));
+    for (std::vector<std::string> bad :
+         {std::vector<std::string>{"--screenshot", "o.png", "--size", "640"},
+          {"--screenshot", "o.png", "--view", "iso9"},
+          {"--screenshot"},
+          {"--screenshot", "o.png", "--master"}})
+      QVERIFY(!ParseScreenshotArgs(bad, r, shot).empty());
+    QCOMPARE(ViewDirectionByName("iso4"), 7);
+  }
+
+  // The command line is read in the folder the program started in: files, the PNG, the
+  // master program and the system directory become absolute there; values that are no paths
+  // stay; --help, --version and mistakes end the start.
+  void commandLinePathsAreTakenFromTheStartFolder() {
+    using Action = CommandLine::Action;
+    const std::filesystem::path start = "/home/u/jobs";
+    CommandLine c = ReadCommandLine(
+        {"--screenshot", "out.png", "--size", "640x480", "--view", "top", "--master", "m.nc",
+         "--sysdir", "cfg", "part.nc", "/abs/b.nc", "--", "-odd.nc"},
+        start);
+    QCOMPARE(int(c.action), int(Action::Run));
+    QString args;  // none holds a blank
+    for (const std::string& a : c.args) args += QString::fromStdString(a) + " ";
+    QCOMPARE(args, QString("--screenshot /home/u/jobs/out.png --size 640x480 --view top --master "
+                           "/home/u/jobs/m.nc --sysdir /home/u/jobs/cfg /home/u/jobs/part.nc "
+                           "/abs/b.nc /home/u/jobs/-odd.nc "));
+    ScreenshotRequest r;
+    bool shot = false;
+    QCOMPARE(ParseScreenshotArgs(c.args, r, shot), std::string());
+    QCOMPARE(r.files, (std::vector<std::string>{"/home/u/jobs/part.nc", "/abs/b.nc",
+                                                "/home/u/jobs/-odd.nc"}));
+    QCOMPARE(int(ReadCommandLine({"a.nc", "--help"}, start).action), int(Action::Help));
+    QCOMPARE(int(ReadCommandLine({"-h"}, start).action), int(Action::Help));
+    QCOMPARE(int(ReadCommandLine({"--version"}, start).action), int(Action::Version));
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--bogus"},
+                                         {"a.nc", "-"},
+                                         {"-platform", "offscreen"},
+                                         {"--lang"}}) {
+      c = ReadCommandLine(bad, start);
+      QCOMPARE(int(c.action), int(Action::Error));
+      QVERIFY(!c.error.empty());
+    }
+    QCOMPARE(ReadCommandLine({"--bogus"}, start).error, std::string("unknown option --bogus"));
+  }
+
+  void programsBecomeAPngOfTheRequestedSize() {
+    Program p;
+    ScreenshotRequest r;
+    r.output = p.dir.filePath("shot.png").toStdString();
+    r.width = 320;
+    r.height = 200;
+    r.direction = 1;
+    r.files = {TestFile("pocket_ijk.nc"), TestFile("face_mill.nc")};
+    std::string error;
+    QCOMPARE(TakeScreenshot(*p.app, r, error), 0);
+    QImage image(QString::fromStdString(r.output));
+    QCOMPARE(image.size(), QSize(320, 200));
+    // Something was drawn: not every pixel has the background's colour.
+    const QRgb background = image.pixel(160, 2);
+    bool drawn = false;
+    for (int y = 0; y < image.height() && !drawn; ++y)
+      for (int x = 0; x < image.width() && !drawn; ++x) drawn = image.pixel(x, y) != background;
+    QVERIFY(drawn);
+    QVERIFY(p.app->documents.empty());  // the document is gone again
+
+    r.files = {"/no/such/program.nc"};
+    QCOMPARE(TakeScreenshot(*p.app, r, error), 1);
+    QVERIFY(error.find("/no/such/program.nc") != std::string::npos);
+
+    // --master: the mesh built from a program covers the middle of the picture.
+    const std::string example = std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc";
+    const std::string png = p.dir.filePath("master.png").toStdString();
+    r = {};
+    bool shot = false;
+    QCOMPARE(ParseScreenshotArgs({"--screenshot", png, "--size", "320x200", "--master", example}, r,
+                                 shot),
+             std::string());
+    QCOMPARE(TakeScreenshot(*p.app, r, error), 0);
+    QVERIFY(QImage(QString::fromStdString(png)).pixelColor(160, 100) != QColor(12, 16, 22));
+    r.master = p.dir.filePath("missing.nc").toStdString();
+    QCOMPARE(TakeScreenshot(*p.app, r, error), 1);
   }
 };
 

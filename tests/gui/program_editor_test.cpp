@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QDockWidget>
-#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,7 +12,6 @@
 #include <QtTest>
 #include <fstream>
 
-#include "app/text_edit_commands.h"
 #include "gui/source_pane.h"
 #include "gui/source_text_view.h"
 #include "gui_test_support.h"
@@ -345,75 +343,6 @@ class ProgramEditorTest : public QObject {
     expected.replace(expected.find("N40 X10 Y10"), 11, "N40 X10 Y12");
     QCOMPARE(ReadAll(e.path), expected);
     QVERIFY(!e.doc().Modified());
-  }
-
-  // What typing and applying a line cost on a long program (TREVALON_EDITOR_LONG names one;
-  // the measures are printed, not judged: the machine's load decides them).
-  void longProgramTimes() {
-    const QString path = qEnvironmentVariable("TREVALON_EDITOR_LONG");
-    if (path.isEmpty()) QSKIP("TREVALON_EDITOR_LONG not set");
-    Program p;
-    ToolpathView* v = Open(p, path.toStdString());
-    QElapsedTimer clock;
-    clock.start();
-    p.window->Action("programEdit")->trigger();
-    const qint64 open = clock.restart();
-    SourcePane* pane = p.window->SourcePaneOf(v);
-    const std::size_t middle = v->doc().text.lines.Count() / 2;
-    QVERIFY(pane->GoToLine(middle));
-    const qint64 go = clock.restart();
-    QLineEdit* editor = pane->text()->lineEditor();
-    qint64 key = 0, paint = 0, apply = 0;
-    for (int round = 0; round < 2; ++round) {  // the second, when the fonts are cached
-      clock.restart();
-      editor->end(false);
-      QTest::keyClicks(editor, "0");
-      key = clock.restart();
-      // The first paint after a change also renders the view the change asked to redraw; the
-      // second is the pane's own.
-      pane->text()->viewport()->repaint();
-      clock.restart();
-      pane->text()->viewport()->repaint();
-      paint = clock.restart();
-      pane->ApplyPending();
-      apply = clock.restart();
-    }
-    v->repaint();
-    const qint64 redraw = clock.restart();
-    // The core's part of an apply alone: the text edit command with its spliced re-read.
-    QVERIFY(EditTextLine(*p.app, v->doc(), middle, "X1 Y1 Z1").ok());
-    const qint64 core = clock.restart();
-    qInfo(
-        "lines %zu: editing on %lld ms, go to line %lld ms, a key %lld ms, pane paint %lld ms, "
-        "apply %lld ms, view redraw %lld ms, the core's text edit alone %lld ms",
-        v->doc().text.lines.Count(), open, go, key, paint, apply, redraw, core);
-  }
-
-  // The manual's picture of the editing pane, made only when TREVALON_MANUAL_PICTURES names
-  // the folder it goes to.
-  void manualPicture() {
-    const QString folder = qEnvironmentVariable("TREVALON_MANUAL_PICTURES");
-    if (folder.isEmpty()) QSKIP("TREVALON_MANUAL_PICTURES not set");
-    Program p;
-    p.window->resize(1400, 820);
-    const std::string path = p.dir.filePath("core-insert-finish.nc").toStdString();
-    std::ofstream(path, std::ios::binary)
-        << ReadAll(std::string(TREVALON_EXAMPLES) + "/core-insert-finish.nc");
-    ToolpathView* v = Open(p, path);
-    p.window->Action("programEdit")->trigger();
-    SourcePane* pane = p.window->SourcePaneOf(v);
-    QTest::qWait(300);
-    v->Fit();
-    QVERIFY(pane->GoToLine(13));
-    QLineEdit* editor = pane->text()->lineEditor();
-    editor->selectAll();
-    QTest::keyClicks(editor, "X-39.200 Z-16.0000");
-    pane->ApplyPending();
-    pane->findField()->setText("Z-1[46]\\.0+");
-    pane->replaceField()->setText("Z-15.0000");
-    pane->regexBox()->setChecked(true);
-    QTest::qWait(100);
-    QVERIFY(p.window->grab().save(folder + "/program-editor.png"));
   }
 };
 

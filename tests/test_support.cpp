@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -39,6 +40,18 @@ std::string AppInTempDir::Write(const std::string& name, std::string_view bytes)
 
 std::string TestData(const std::string& name) {
   return std::string(TREVALON_TEST_DATA) + "/" + name;
+}
+
+std::vector<double> Numbers(const std::string& text) {
+  std::vector<double> out;
+  const char* p = text.c_str();
+  for (char* end;; p = end) {
+    const double v = std::strtod(p, &end);
+    if (end == p) break;
+    out.push_back(v);
+  }
+  if (p[std::strspn(p, " ")] != '\0') ADD_FAILURE() << "no number at \"" << p << "\"";
+  return out;
 }
 
 std::string ReadAll(const std::string& path) {

@@ -64,6 +64,10 @@ struct EditParts {
 // A file of the tests' data folder.
 std::string TestData(const std::string& name);
 
+// The numbers of a data-table field separated by blanks, as strtod reads them ("inf", "nan" and
+// "-inf" included); an unreadable word fails the test and ends the list.
+std::vector<double> Numbers(const std::string& text);
+
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadAll(const std::string& path);
 // Writes the bytes as the whole file (made or replaced) and gives its path.

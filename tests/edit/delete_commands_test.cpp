@@ -12,6 +12,7 @@
 #include <set>
 #include <tuple>
 
+#include "ncio/data_cases.h"
 #include "test_support.h"
 #include "toolpath_shape.h"
 
@@ -39,35 +40,15 @@ struct DeleteFixture : ::testing::Test, testing::EditParts {
 // ---- Picked point and path -------------------------------------------------------------------
 
 TEST_F(DeleteFixture, DeletingAPointJoinsTheToolpathWhereItWasAndRefusesOtherRecords) {
-  const struct {
-    const char *records, *why;
-    std::uint32_t index;
-    const char* expected;
-  } cases[] = {
-      {"1 0 0 10, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0", "the first cut of a run", 2,
-       "1 0 0 10, 2 0 0 0, 3 20 0 0, 4 30 0 0"},
-      {"1 0 0 10, 2 0 0 0, 3 10 0 0, 1 10 0 10, 2 20 0 10, 2 20 0 0, 3 30 0 0",
-       "the first rapid of a run", 3, "1 0 0 10, 2 0 0 0, 3 10 0 0, 1 20 0 10, 2 20 0 0, 3 30 0 0"},
-      {"1 0 0 10, 3 10 0 0, 4 20 0 0, 1 30 0 0, 3 40 0 0", "the only rapid between two runs", 3,
-       "1 0 0 10, 3 10 0 0, 4 20 0 0, 4 40 0 0"},
-      {"1 0 0 10, 3 10 0 0, 1 10 0 10, 2 20 0 10", "the only cut between two rapid runs", 1,
-       "1 0 0 10, 2 10 0 10, 2 20 0 10"},
-      {"1 0 0 10, 3 10 0 0, 4 20 0 0, 4 30 0 0", "the toolpath's first point", 0,
-       "1 10 0 0, 3 20 0 0, 4 30 0 0"},
-      // The arc from (10, 0) round (15, 0) keeps that centre when it starts from (0, 0).
-      {"1 0 0 10, 3 0 0 0, 4 10 0 0, 6 20 0 0, 91 5 0 0", "the start of an arc", 2,
-       "1 0 0 10, 3 0 0 0, 6 20 0 0, 91 15 0 0"},
-      {"1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0, 3 30 0 0", "an arc with its centre", 2,
-       "1 0 0 10, 3 0 0 0, 4 30 0 0"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.why);
-    Load(c.records);
-    EXPECT_TRUE(DeletePoint(ctx, c.index).ok());
-    EXPECT_EQ(Records(store), c.expected);
+  const std::vector<testing::DataCase> cases = testing::ReadCases("edit/delete_point.txt");
+  for (const testing::DataCase& c : cases) {
+    const auto trace = c.Trace();
+    Load(c["records"]);
+    EXPECT_TRUE(DeletePoint(ctx, static_cast<std::uint32_t>(c.Int("index"))).ok());
+    EXPECT_EQ(Records(store), c["after"]);
   }
   ASSERT_EQ(undo.Undo(store), 1);  // the point delete is one undo step
-  EXPECT_EQ(Records(store), std::string(std::end(cases)[-1].records));
+  EXPECT_EQ(Records(store), cases.back()["records"]);
   // A pick that is no motion point is refused and changes nothing.
   Load("1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0");
   for (std::uint32_t bad : {3u, 4u, 1000u}) {

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -160,34 +161,16 @@ TEST(Simulation, FullCirclePocketAndArcPlanes) {
 }
 
 TEST(Simulation, RapidsThroughMaterialStraightAndDogleg) {
-  struct Case {
-    const char* records;
-    bool dogleg;
-    std::uint32_t collisions;
-    std::int64_t first;
-  } cases[] = {
-      // Across the stock 0.5 mm into its top, and 0.5 mm above it.
-      {"1 -20 50 -0.5, 2 120 50 -0.5", false, 1, 1},
-      {"1 -20 50 0.5, 2 120 50 0.5", false, 0, -1},
-      // A cut first, then the rapid (its approach stays above the top): the record index of
-      // the first collision.
-      {"1 10 10 5, 3 10 10 -1 300, 4 20 10 -1 300, 1 20 10 5, 2 -20 50 -0.5, 2 120 50 -0.5", false,
-       1, 5},
-      // From above the stock down to its left: straight it clears the top; a machine moving
-      // each axis at its own rate has Z down first and crosses the material at Z-5.
-      {"1 50 50 20, 2 -20 50 -5", false, 0, -1},
-      {"1 50 50 20, 2 -20 50 -5", true, 1, 1},
-      // Upwards the axes clear the stock on either path.
-      {"1 -20 50 -5, 2 50 50 20", true, 0, -1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.records) + (c.dogleg ? " dogleg" : ""));
+  for (const testing::DataCase& c : testing::ReadCases("sim/rapid_collisions.txt")) {
+    const auto trace = c.Trace();
     CPointStore s;
     s.Init();
-    AddPoints(s, c.records);
-    SimRun r = Simulated(s, Tool(SimToolKind::Flat, 2), Box(0, 0, -20, 100, 100, 0), 0.1, c.dogleg);
-    EXPECT_EQ(r.result.rapidCollisions, c.collisions);
-    EXPECT_EQ(r.result.firstRapidCollision, c.first);
+    AddPoints(s, c["records"]);
+    SimRun r = Simulated(s, Tool(SimToolKind::Flat, 2), Box(0, 0, -20, 100, 100, 0), 0.1,
+                         c.Int("dogleg") != 0);
+    EXPECT_EQ(std::tuple(r.result.rapidCollisions, r.result.firstRapidCollision),
+              std::tuple(static_cast<std::uint32_t>(c.Int("collisions")),
+                         static_cast<std::int64_t>(c.Int("first"))));
   }
 }
 
@@ -402,69 +385,32 @@ std::string At(int type, double angle, double along, double side, double z) {
 }
 
 TEST(Engagement, SlotsStepsPlungesAndAir) {
-  // Each program: a rapid above the start, then the moves; `move` is the one measured.
-  struct Case {
-    const char* what;
-    SimToolKind kind;
-    double d;
-    std::vector<std::array<double, 3>> path;  // along, side, z; the first is the rapid's end
-    std::size_t move;                         // 0: the first move after the rapid
-    double depth, radial;
-  } cases[] = {
-      // A full-width slot 2 mm deep after its plunge: radial D, axial the depth.
-      {"flat slot", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, -2}, {25, 0, -2}}, 1, 2, 10},
-      // A ball's groove as deep as its radius meets the whole width; 1 mm deep, the chord of
-      // the sphere at that depth, 2 sqrt(3^2 - 2^2).
-      {"ball groove", SimToolKind::Ball, 6, {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}}, 1, 3, 6},
-      {"shallow ball",
-       SimToolKind::Ball,
-       6,
-       {{-25, 0, 5}, {-25, 0, -1}, {25, 0, -1}},
-       1,
-       1,
-       2 * std::sqrt(5.0)},
-      // The plunge itself: straight down into full material, the whole cross-section.
-      {"plunge", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, -2}}, 0, 2, 10},
-      // A side step of 1 mm on the wall the slot left: back along it 1 mm over, ending
-      // before the slot's end (beyond it the tool's front would meet a crescent across its
-      // whole width); then the same half as deep.
-      {"side step",
-       SimToolKind::Flat,
-       10,
-       {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}, {25, 1, -3}, {-20, 1, -3}},
-       3,
-       3,
-       1},
-      {"shallower side step",
-       SimToolKind::Flat,
-       10,
-       {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}, {25, 1, -1.5}, {-20, 1, -1.5}},
-       3,
-       1.5,
-       1},
-      // Above the stock: nothing met.
-      {"air", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, 0.5}, {25, 0, 0.5}}, 1, 0, 0},
-  };
-  for (const Case& k : cases) {
+  for (const testing::DataCase& k : testing::ReadCases("sim/engagement.txt")) {
+    const auto trace = k.Trace();
+    const std::string tool = k["tool"];
+    const SimToolKind kind = tool.rfind("ball", 0) == 0 ? SimToolKind::Ball : SimToolKind::Flat;
+    const double d = std::stod(tool.substr(tool.find(' ')));
+    const std::vector<double> path = testing::Numbers(k["path"]);
+    const std::size_t move = static_cast<std::size_t>(k.Int("move"));
+    const double depth = std::stod(k["depth"]), radial = std::stod(k["radial"]);
+    ASSERT_EQ(path.size() % 3, 0u);
     for (double angle : {0.0, 33.0, 90.0}) {
-      SCOPED_TRACE(std::string(k.what) + " at " + std::to_string(angle));
+      SCOPED_TRACE(angle);
       CPointStore store;
       store.Init();
       std::string program;
-      for (std::size_t n = 0; n < k.path.size(); ++n)
-        program +=
-            (n ? ", " : "") + At(n == 0 ? 1 : 4, angle, k.path[n][0], k.path[n][1], k.path[n][2]);
+      for (std::size_t n = 0; n < path.size(); n += 3)
+        program += (n ? ", " : "") + At(n == 0 ? 1 : 4, angle, path[n], path[n + 1], path[n + 2]);
       AddPoints(store, program);
       const SimulationResult r =
-          Simulated(store, Tool(k.kind, k.d), Box(0, 0, -10, 100, 100, 0), 0.1, false, 0, true)
-              .result;
-      ASSERT_GT(r.moves.size(), k.move);
-      const SimulatedMove& mv = r.moves[k.move];
+          Simulated(store, Tool(kind, d), Box(0, 0, -10, 100, 100, 0), 0.1, false, 0, true).result;
+      ASSERT_GT(r.moves.size(), move);
+      const SimulatedMove& mv = r.moves[move];
       // The depth is exact at the cells' centres (a ball's lowest point may lie up to half a
       // cell's diagonal from one), the width to within a cell.
-      EXPECT_NEAR(mv.depth, k.depth, 2e-3);
-      EXPECT_NEAR(mv.radial, k.radial, 0.1 + 1e-3);
-      EXPECT_LE(mv.radial, k.d);
+      EXPECT_NEAR(mv.depth, depth, 2e-3);
+      EXPECT_NEAR(mv.radial, radial, 0.1 + 1e-3);
+      EXPECT_LE(mv.radial, d);
     }
   }
 }

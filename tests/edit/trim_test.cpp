@@ -173,17 +173,7 @@ struct TrimFixture : ::testing::Test, testing::EditParts {
 TEST_F(TrimFixture, TrimsCutAtTheBoundary) {
   for (const testing::DataCase& c : testing::ReadCases("edit/trims.txt")) {
     const auto trace = c.Trace();
-    const std::string region = c["region"], kind = region.substr(0, region.find(' '));
-    const std::vector<double> v = testing::Numbers(region.substr(kind.size()));
-    std::vector<RegionPoint> vertices;
-    for (std::size_t i = 0; i + 1 < v.size(); i += 2) vertices.push_back({v[i], v[i + 1], 0});
-    const std::size_t want = kind == "polygon" ? v.size() : kind == "zband" ? 2 : 4;
-    ASSERT_EQ(v.size(), want);
-    const Region r = kind == "window"   ? TopWindow(int(v[0]), int(v[1]), int(v[2]), int(v[3]))
-                     : kind == "box"    ? Region::Box(v[0], v[1], v[2], v[3])
-                     : kind == "zband"  ? Region::ZBand(v[0], v[1])
-                     : kind == "circle" ? Region::Circle(v[0], v[1], v[2], v[3])
-                                        : Region::PointFilePolygon(vertices);
+    const Region r = testing::RegionOf(c["region"], view);
     EXPECT_EQ(
         Trimmed(c["records"], r, c["side"] == "outside" ? TrimSide::Outside : TrimSide::Inside),
         c["after"]);

@@ -300,7 +300,6 @@ struct Job {
   testing::EditParts parts;
   SimulationOptions sim;
   explicit Job(std::string_view records) {
-    parts.store.Init();
     testing::AddPoints(parts.store, records);
     sim.tool.kind = SimToolKind::Flat;
     sim.tool.diameter = 10;

@@ -86,7 +86,6 @@ TEST(Simulation, StraightSlotsTakeTheirIntegralVolume) {
       const double a = angle * M_PI / 180.0;
       const double x0 = 50 - c.length / 2 * std::cos(a), y0 = 50 - c.length / 2 * std::sin(a);
       CPointStore s;
-      s.Init();
       AddPoint(s, 1, x0, y0, 5);
       AddPoint(s, 3, x0, y0, -c.depth, 300);
       AddPoint(s, 4, x0 + c.length * std::cos(a), y0 + c.length * std::sin(a), -c.depth, 300);
@@ -110,7 +109,6 @@ TEST(Simulation, StraightSlotsTakeTheirIntegralVolume) {
 TEST(Simulation, FullCirclePocketAndArcPlanes) {
   // A flat D10 plunged at the centre, then one full circle of radius 3: a disc of radius 8.
   CPointStore s;
-  s.Init();
   AddPoints(s, "1 50 50 5, 3 50 50 -3 300, 4 53 50 -3 300, 6 53 50 -3 300, 91 -3 0 0");
   SimRun r = Simulated(s, Tool(SimToolKind::Flat, 10), Box(0, 0, -20, 100, 100, 0));
   const double disc = M_PI * 64 * 3;
@@ -134,7 +132,6 @@ TEST(Simulation, FullCirclePocketAndArcPlanes) {
       std::snprintf(text, sizeof text, p.records, type);
       SCOPED_TRACE(text);
       CPointStore arc;
-      arc.Init();
       AddPoints(arc, text);
       SimRun a = Simulated(arc, Tool(SimToolKind::Ball, 2), Box(0, 0, -20, 100, 100, 0));
       deepest[k] = a.field.z[static_cast<std::size_t>(p.deepJ) * a.field.nx + p.deepI];
@@ -149,7 +146,6 @@ TEST(Simulation, FullCirclePocketAndArcPlanes) {
   // by 2 asin(1/8) (14.4 degrees): its floor lies at -2 (90 + 14.4) / 360, three quarters in
   // at -2 (270 + 14.4) / 360.
   CPointStore h;
-  h.Init();
   AddPoints(h, "1 54 50 5, 3 54 50 0 300, 6 54 50 -2 300, 91 -4 0 0");
   SimRun hr = Simulated(h, Tool(SimToolKind::Flat, 2), Box(0, 0, -20, 100, 100, 0));
   auto at = [&](double x, double y) {
@@ -164,7 +160,6 @@ TEST(Simulation, RapidsThroughMaterialStraightAndDogleg) {
   for (const testing::DataCase& c : testing::ReadCases("sim/rapid_collisions.txt")) {
     const auto trace = c.Trace();
     CPointStore s;
-    s.Init();
     AddPoints(s, c["records"]);
     SimRun r = Simulated(s, Tool(SimToolKind::Flat, 2), Box(0, 0, -20, 100, 100, 0), 0.1,
                          c.Int("dogleg") != 0);
@@ -176,7 +171,6 @@ TEST(Simulation, RapidsThroughMaterialStraightAndDogleg) {
 
 TEST(Simulation, AirCutsAreCuttingMovesThatTakeNothing) {
   CPointStore s;
-  s.Init();
   // A cut 1 mm above the stock (40 mm at F400), a plunge into it, a cut along the floor, and
   // the same cut again, which finds nothing left.
   AddPoints(s,
@@ -193,7 +187,6 @@ TEST(Simulation, AirCutsAreCuttingMovesThatTakeNothing) {
 TEST(Simulation, ThreadsGiveTheSerialResult) {
   // Moves everywhere over the stock, cutting each other's material, in both directions.
   CPointStore s;
-  s.Init();
   AddPoint(s, 1, 0, 0, 10);
   unsigned seed = 12345;
   auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) % 10000 / 100.0; };
@@ -219,7 +212,6 @@ TEST(Simulation, BullNoseBetweenFlatAndBallOnRamps) {
   // On a ramp the bull nose's lowest point is searched for; with a corner of nearly the whole
   // radius it cuts as the ball does, with a vanishing one as the flat end.
   CPointStore s;
-  s.Init();
   AddPoints(s, "1 20 50 5, 3 20 50 0 300, 4 60 53 -4 300, 4 80 40 -1 300");
   const StockBox box = Box(0, 0, -20, 100, 100, 0);
   const double ball = Simulated(s, Tool(SimToolKind::Ball, 8), box).result.removedVolume;
@@ -235,7 +227,6 @@ TEST(Simulation, BullNoseBetweenFlatAndBallOnRamps) {
 
 TEST(Simulation, AutoStockAndBadInputRefused) {
   CPointStore s;
-  s.Init();
   AddPoints(s, "1 0 0 50, 3 10 20 -3 300, 4 40 25 -1 300, 1 40 25 50");
   StockBox b;
   ASSERT_TRUE(AutoStock(s, Tool(SimToolKind::Ball, 6), b).ok());
@@ -245,7 +236,6 @@ TEST(Simulation, AutoStockAndBadInputRefused) {
   EXPECT_DOUBLE_EQ(b.max[2], -1);
 
   CPointStore rapids;
-  rapids.Init();
   AddPoints(rapids, "1 0 0 50, 1 10 10 5");
   EXPECT_FALSE(AutoStock(rapids, Tool(SimToolKind::Ball, 6), b).ok());
 
@@ -289,7 +279,6 @@ SimulationOptions StepOptions(int threads) {
 
 TEST(SimulationSteps, LimitedRunIsTheShorterProgramOnTheWholeStock) {
   CPointStore whole;
-  whole.Init();
   AddPoints(whole, kProgram);
   HeightField full;
   SimulationResult all;
@@ -329,7 +318,6 @@ TEST(SimulationSteps, LimitedRunIsTheShorterProgramOnTheWholeStock) {
 
 TEST(SimulationSteps, ProgressRisesAndAStopLeavesNothing) {
   CPointStore s;
-  s.Init();
   AddPoints(s, kProgram);
   struct Case {
     int threads;
@@ -397,7 +385,6 @@ TEST(Engagement, SlotsStepsPlungesAndAir) {
     for (double angle : {0.0, 33.0, 90.0}) {
       SCOPED_TRACE(angle);
       CPointStore store;
-      store.Init();
       std::string program;
       for (std::size_t n = 0; n < path.size(); n += 3)
         program += (n ? ", " : "") + At(n == 0 ? 1 : 4, angle, path[n], path[n + 1], path[n + 2]);
@@ -419,7 +406,6 @@ TEST(Engagement, SlotsStepsPlungesAndAir) {
 // Simulation.ThreadsGiveTheSerialResult).
 TEST(Engagement, OffWhenNotAsked) {
   CPointStore store;
-  store.Init();
   testing::AddPoints(store, "1 20 50 5, 4 20 50 -2 800, 4 80 50 -2 800, 4 80 60 -3 800");
   SimulationOptions o;
   o.autoStock = true;

@@ -604,7 +604,6 @@ TEST(ToolpathLod, EveryLevelStaysWithinItsToleranceAndKeepsEveryRun) {
 TEST(ToolpathLod, DamagedRecordsAreWalkedWithoutHarm) {
   CPointStore store;
   CLayerTable layers;
-  store.Init();
   AddPoint(store, MOVE_RAPID, 0, 0, 0);
   AddPoint(store, MOVE_LINE, 1, std::nan(""), 0, 100);
   // An unsound ZX centre (the arc is drawn straight), a YZ centre without its arc, an arc

@@ -174,6 +174,7 @@ TEST_F(TrimFixture, TrimsCutAtTheBoundary) {
   for (const testing::DataCase& c : testing::ReadCases("edit/trims.txt")) {
     const auto trace = c.Trace();
     const Region r = testing::RegionOf(c["region"], view);
+    ASSERT_TRUE(c["side"] == "inside" || c["side"] == "outside") << c["side"];
     EXPECT_EQ(
         Trimmed(c["records"], r, c["side"] == "outside" ? TrimSide::Outside : TrimSide::Inside),
         c["after"]);

@@ -1,6 +1,7 @@
 #include "test_support.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
@@ -39,6 +40,47 @@ std::string AppInTempDir::Write(const std::string& name, std::string_view bytes)
 
 std::string TestData(const std::string& name) {
   return std::string(TREVALON_TEST_DATA) + "/" + name;
+}
+
+std::vector<double> Numbers(const std::string& text) {
+  std::vector<double> out;
+  const char* p = text.c_str();
+  for (char* end;; p = end) {
+    const double v = std::strtod(p, &end);
+    if (end == p) break;
+    out.push_back(v);
+  }
+  if (p[std::strspn(p, " ")] != '\0') ADD_FAILURE() << "no number at \"" << p << "\"";
+  return out;
+}
+
+Region RegionOf(const std::string& text, const ViewState& view) {
+  const std::string kind = text.substr(0, text.find(' '));
+  const std::vector<double> v = Numbers(text.substr(kind.size()));
+  std::vector<RegionPoint> vertices;
+  for (std::size_t i = 0; i + 1 < v.size(); i += 2) vertices.push_back({v[i], v[i + 1], 0});
+  const std::size_t want = kind == "zband"                                         ? 2
+                           : kind == "box" || kind == "circle" || kind == "window" ? 4
+                                                                                   : v.size();
+  if (v.size() != want || v.size() % 2 != 0) {
+    ADD_FAILURE() << "cannot read the region \"" << text << "\"";
+  } else if (kind == "box") {
+    return Region::Box(v[0], v[1], v[2], v[3]);
+  } else if (kind == "zband") {
+    return Region::ZBand(v[0], v[1]);
+  } else if (kind == "circle") {
+    return Region::Circle(v[0], v[1], v[2], v[3]);
+  } else if (kind == "window") {
+    const int w = view.width / 2, h = view.height / 2;
+    return Region::Window(w + int(v[0]), h - int(v[1]), w + int(v[2]), h - int(v[3]), view);
+  } else if (kind == "polygon") {
+    return Region::PointFilePolygon(vertices);
+  } else if (kind == "window-polygon") {
+    return Region::Polygon(vertices);
+  } else {
+    ADD_FAILURE() << "no region kind \"" << kind << "\"";
+  }
+  return Region::PointFilePolygon({});
 }
 
 std::string ReadAll(const std::string& path) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/application.h"
+#include "edit/region.h"
 #include "model/point_store.h"
 
 namespace trevalon::testing {
@@ -63,6 +64,17 @@ struct EditParts {
 
 // A file of the tests' data folder.
 std::string TestData(const std::string& name);
+
+// The numbers of a data-table field separated by blanks, as strtod reads them ("inf", "nan" and
+// "-inf" included); an unreadable word fails the test and ends the list.
+std::vector<double> Numbers(const std::string& text);
+
+// A region as the data tables write it: "box XMIN YMIN XMAX YMAX", "zband ZMIN ZMAX", "circle CX
+// CY CZ R", "polygon X Y X Y ..." (a point-file polygon at z 0), "window-polygon X Y ..." (window
+// positions) or "window X1 Y1 X2 Y2" (the window between those model corners in the top view at
+// one pixel per unit, the model origin in the window's middle). A wrong count of numbers or an
+// unknown kind fails the test and gives an empty polygon.
+Region RegionOf(const std::string& text, const ViewState& view);
 
 // The whole file as bytes ("" when it cannot be read).
 std::string ReadAll(const std::string& path);

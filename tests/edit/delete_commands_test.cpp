@@ -12,6 +12,7 @@
 #include <set>
 #include <tuple>
 
+#include "ncio/data_cases.h"
 #include "test_support.h"
 #include "toolpath_shape.h"
 
@@ -34,40 +35,43 @@ struct DeleteFixture : ::testing::Test, testing::EditParts {
     store.count = 0;
     AddPoints(store, records);
   }
+  // Runs the delete command as the data tables name it (tests/data/edit/deletes.txt).
+  Outcome Delete(const std::string& command) {
+    const std::string verb = command.substr(0, command.find(' '));
+    const std::vector<double> v = testing::Numbers(command.substr(verb.size()));
+    const auto at = [&](std::size_t k) { return k < v.size() ? v[k] : -1.0; };
+    if (verb == "point") return DeletePoint(ctx, static_cast<std::uint32_t>(at(0)));
+    if (verb == "path") return DeletePath(ctx, static_cast<std::uint32_t>(at(0)));
+    if (verb == "every-second") return DeleteEverySecondPath(ctx);
+    if (verb == "window")
+      return DeleteInsideWindow(ctx, int(at(0)), int(at(1)), int(at(2)), int(at(3)), true);
+    if (verb == "polygon")
+      return DeleteInsidePolygon(
+          ctx, testing::RegionOf("window-polygon" + command.substr(verb.size()), view));
+    if (verb == "xy-angle") return DeleteByXyAngle(ctx, XyAngleOptions{at(0), at(1)});
+    if (verb == "point-length") return DeletePointsByLength(ctx, at(0));
+    if (verb == "path-length") return DeletePathsByLength(ctx, at(0));
+    if (verb == "z-angle") return DeleteByZAngle(ctx, ZAngleOptions{at(0), at(1), at(2)});
+    ADD_FAILURE() << "no delete command " << verb;
+    return Outcome::Unchanged();
+  }
 };
 
 // ---- Picked point and path -------------------------------------------------------------------
 
-TEST_F(DeleteFixture, DeletingAPointJoinsTheToolpathWhereItWasAndRefusesOtherRecords) {
-  const struct {
-    const char *records, *why;
-    std::uint32_t index;
-    const char* expected;
-  } cases[] = {
-      {"1 0 0 10, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0", "the first cut of a run", 2,
-       "1 0 0 10, 2 0 0 0, 3 20 0 0, 4 30 0 0"},
-      {"1 0 0 10, 2 0 0 0, 3 10 0 0, 1 10 0 10, 2 20 0 10, 2 20 0 0, 3 30 0 0",
-       "the first rapid of a run", 3, "1 0 0 10, 2 0 0 0, 3 10 0 0, 1 20 0 10, 2 20 0 0, 3 30 0 0"},
-      {"1 0 0 10, 3 10 0 0, 4 20 0 0, 1 30 0 0, 3 40 0 0", "the only rapid between two runs", 3,
-       "1 0 0 10, 3 10 0 0, 4 20 0 0, 4 40 0 0"},
-      {"1 0 0 10, 3 10 0 0, 1 10 0 10, 2 20 0 10", "the only cut between two rapid runs", 1,
-       "1 0 0 10, 2 10 0 10, 2 20 0 10"},
-      {"1 0 0 10, 3 10 0 0, 4 20 0 0, 4 30 0 0", "the toolpath's first point", 0,
-       "1 10 0 0, 3 20 0 0, 4 30 0 0"},
-      // The arc from (10, 0) round (15, 0) keeps that centre when it starts from (0, 0).
-      {"1 0 0 10, 3 0 0 0, 4 10 0 0, 6 20 0 0, 91 5 0 0", "the start of an arc", 2,
-       "1 0 0 10, 3 0 0 0, 6 20 0 0, 91 15 0 0"},
-      {"1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0, 3 30 0 0", "an arc with its centre", 2,
-       "1 0 0 10, 3 0 0 0, 4 30 0 0"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.why);
-    Load(c.records);
-    EXPECT_TRUE(DeletePoint(ctx, c.index).ok());
-    EXPECT_EQ(Records(store), c.expected);
+TEST_F(DeleteFixture, DeletesJoinTheToolpathWhereItWas) {
+  for (const testing::DataCase& c : testing::ReadCases("edit/deletes.txt")) {
+    const auto trace = c.Trace();
+    Load(c["records"]);
+    const std::string before = Records(store);
+    EXPECT_TRUE(Delete(c["delete"]).ok());
+    EXPECT_EQ(Records(store), c["after"]);
+    ASSERT_EQ(undo.Undo(store), 1);
+    EXPECT_EQ(Records(store), before);
   }
-  ASSERT_EQ(undo.Undo(store), 1);  // the point delete is one undo step
-  EXPECT_EQ(Records(store), std::string(std::end(cases)[-1].records));
+}
+
+TEST_F(DeleteFixture, APickThatIsNoMotionPointIsRefused) {
   // A pick that is no motion point is refused and changes nothing.
   Load("1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0");
   for (std::uint32_t bad : {3u, 4u, 1000u}) {
@@ -77,52 +81,9 @@ TEST_F(DeleteFixture, DeletingAPointJoinsTheToolpathWhereItWasAndRefusesOtherRec
   EXPECT_EQ(Records(store), "1 0 0 10, 3 0 0 0, 6 20 0 0, 91 10 0 0");
 }
 
-TEST_F(DeleteFixture, DeletingAPathKeepsTheRetractsAndJoinsTheRapids) {
-  // A rebuilt toolpath: retract, traverse, plunge before each run. The middle path goes from
-  // its plunge on; its traverse stays and the next retract continues the rapids before it.
-  Load(
-      "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 1 20 0 50, 2 30 0 50, 2 30 0 0, 3 40 0 0, "
-      "4 50 0 0, 1 50 0 50, 2 60 0 50, 2 60 0 0, 3 70 0 0");
-  ASSERT_TRUE(DeletePath(ctx, 7).ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 1 20 0 50, 2 30 0 50, 2 50 0 50, "
-            "2 60 0 50, 2 60 0 0, 3 70 0 0");
-  // A program that names G00 on every rapid: the type-1 rapids before the path go with it,
-  // but not the retract straight up out of the cut before them.
-  Load(
-      "1 0 0 50, 1 0 0 0, 3 10 0 0, 1 10 0 50, 1 30 0 50, 1 30 0 0, 3 40 0 0, 1 40 0 50, "
-      "1 60 0 50, 1 60 0 0, 3 70 0 0");
-  ASSERT_TRUE(DeletePath(ctx, 6).ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 1 0 0 0, 3 10 0 0, 1 10 0 50, 2 40 0 50, 1 60 0 50, 1 60 0 0, 3 70 0 0");
-  // The last path of a program that ends with a cut goes to the end.
-  ASSERT_TRUE(DeletePath(ctx, 7).ok());
-  EXPECT_EQ(Records(store), "1 0 0 50, 1 0 0 0, 3 10 0 0, 1 10 0 50, 2 40 0 50");
-}
-
 // ---- Every second path -------------------------------------------------------------------------
 
-TEST_F(DeleteFixture, EverySecondPathOfFiveKeepsTheFirstThirdAndFifth) {
-  Load(
-      "1 0 0 50, 2 0 0 0, 3 5 0 0, "
-      "1 5 0 50, 2 10 0 50, 2 10 0 0, 3 15 0 0, "
-      "1 15 0 50, 2 20 0 50, 2 20 0 0, 3 25 0 0, "
-      "1 25 0 50, 2 30 0 50, 2 30 0 0, 3 35 0 0, "
-      "1 35 0 50, 2 40 0 50, 2 40 0 0, 3 45 0 0");
-  const std::string before = Records(store);
-  ASSERT_TRUE(DeleteEverySecondPath(ctx).ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 2 0 0 0, 3 5 0 0, 1 5 0 50, 2 20 0 50, 2 20 0 0, 3 25 0 0, "
-            "1 25 0 50, 2 40 0 50, 2 40 0 0, 3 45 0 0");
-  ASSERT_EQ(undo.Undo(store), 1);  // one snapshot, exactly the toolpath before
-  EXPECT_EQ(Records(store), before);
-
-  // Paths led in by one rapid each: the rapid in front of the third path is its only way in
-  // and stays, so its cut does not start from the second path's approach.
-  Load("1 0 0 5, 3 5 0 0, 1 10 0 5, 3 15 0 0, 1 20 0 5, 3 25 0 0");
-  ASSERT_TRUE(DeleteEverySecondPath(ctx).ok());
-  EXPECT_EQ(Records(store), "1 0 0 5, 3 5 0 0, 1 10 0 5, 2 20 0 5, 3 25 0 0");
-
+TEST_F(DeleteFixture, EverySecondPathOfOneChangesNothing) {
   Load("1 0 0 5, 3 5 0 0, 4 10 0 0, 1 10 0 50");  // one path and its retract
   EXPECT_EQ(DeleteEverySecondPath(ctx).code(), OutcomeCode::Unchanged);
   EXPECT_EQ(Records(store), "1 0 0 5, 3 5 0 0, 4 10 0 0, 1 10 0 50");
@@ -130,13 +91,7 @@ TEST_F(DeleteFixture, EverySecondPathOfFiveKeepsTheFirstThirdAndFifth) {
 
 // ---- Regions ----------------------------------------------------------------------------------
 
-// Which cuts a window takes: EveryCommandLeavesEveryToolpathWellFormed, against the reference.
-TEST_F(DeleteFixture, WindowsOfAnySizeButNotStartingOutsideTheView) {
-  // A one-pixel window on the point (20, 0): the cut into it and the cut out of it go.
-  Load("1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0");
-  ASSERT_TRUE(DeleteInsideWindow(ctx, 120, 100, 120, 100, true).ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 30 0 50, 2 30 0 0, 3 40 0 0");
+TEST_F(DeleteFixture, WindowsOutsideTheToolpathOrStartingOutsideTheViewChangeNothing) {
   Load("1 0 0 50, 2 0 0 0, 3 10 0 0");
   EXPECT_EQ(DeleteInsideWindow(ctx, 150, 150, 160, 160, true).code(), OutcomeCode::Unchanged);
   EXPECT_EQ(DeleteInsideWindow(ctx, -1, 0, 199, 199, true).code(), OutcomeCode::Unchanged);
@@ -154,19 +109,8 @@ TEST_F(DeleteFixture, RepeatedWindowsAreUndoneByTheOneSnapshotBeforeThem) {
   EXPECT_EQ(Records(store), before);
 }
 
-TEST_F(DeleteFixture, PolygonDeletesTheCutsAtAndAfterItsInsideButNeverTheFirstCut) {
-  auto square = [](double left, double top) {
-    return Region::Polygon(
-        {{left, top, 0}, {left + 10, top, 0}, {left + 10, top + 10, 0}, {left, top + 10, 0}});
-  };
+TEST_F(DeleteFixture, PolygonsOfTooFewOrTooManyVerticesChangeNothing) {
   Load("1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0");
-  ASSERT_TRUE(DeleteInsidePolygon(ctx, square(115, 95)).ok());  // holds (20, 0)
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 30 0 50, 2 30 0 0, 3 40 0 0");
-  Load("1 0 0 50, 2 0 0 0, 3 10 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0");
-  ASSERT_TRUE(DeleteInsidePolygon(ctx, square(105, 95)).ok());  // holds the first cut (10, 0)
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 20 0 50, 2 20 0 0, 3 30 0 0, 4 40 0 0");
   const std::string after = Records(store);
   EXPECT_EQ(DeleteInsidePolygon(ctx, Region::Polygon({{0, 0, 0}, {199, 199, 0}})).code(),
             OutcomeCode::Unchanged);
@@ -175,52 +119,6 @@ TEST_F(DeleteFixture, PolygonDeletesTheCutsAtAndAfterItsInsideButNeverTheFirstCu
     many.push_back({100 + 90 * std::cos(k * 0.0628), 100 + 90 * std::sin(k * 0.0628), 0});
   EXPECT_EQ(DeleteInsidePolygon(ctx, Region::Polygon(many)).code(), OutcomeCode::Unchanged);
   EXPECT_EQ(Records(store), after);
-}
-
-// ---- Direction, length and slope ---------------------------------------------------------------
-
-TEST_F(DeleteFixture, XyAngleRemovesBothWaysOfTheDirectionButNeverAPlunge) {
-  Load(
-      "1 0 0 50, 2 0 0 0, 3 10 0 0, "  // +X: stays
-      "4 10 10 0, 4 10 0 0, "          // +Y and -Y: go
-      "4 10 0 -5, "                    // straight down: stays
-      "4 20 0 -5, 4 22 10 -5, "        // +X, then 11.3 degrees off +Y: stay
-      "4 23 20 -5, 4 33 20 -5");       // 5.7 degrees off +Y: goes; +X stays
-  ASSERT_TRUE(DeleteByXyAngle(ctx, XyAngleOptions{90, 10}).ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 2 0 0 0, 3 10 0 0, 1 10 0 50, 2 10 0 0, 3 10 0 -5, 4 20 0 -5, "
-            "4 22 10 -5, 1 22 10 50, 2 23 20 50, 2 23 20 -5, 3 33 20 -5");
-}
-
-TEST_F(DeleteFixture, LengthsDecideAtTheirBoundary) {
-  // Points: a cut of 50.0 becomes a rapid, one of 49.9 stays; 50.0 again goes.
-  Load("1 0 0 50, 2 0 0 0, 3 50 0 0, 4 99.9 0 0, 4 99.9 50 0");
-  ASSERT_TRUE(DeletePointsByLength(ctx, 50).ok());
-  EXPECT_EQ(Records(store), "1 0 0 50, 2 50 0 50, 2 50 0 0, 3 99.9 0 0, 1 99.9 0 50");
-  // Paths: one of 49.9 goes, one of 50 stays.
-  Load(
-      "1 0 0 50, 2 0 0 0, 3 49.9 0 0, 1 49.9 0 50, 2 0 10 50, 2 0 10 0, 3 50 10 0, "
-      "1 50 10 50");
-  ASSERT_TRUE(DeletePathsByLength(ctx, 50).ok());
-  EXPECT_EQ(Records(store), "1 0 0 50, 2 0 10 50, 2 0 10 0, 3 50 10 0, 1 50 10 50");
-  ASSERT_EQ(undo.Undo(store), 1);  // each is one undo step
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 2 0 0 0, 3 49.9 0 0, 1 49.9 0 50, 2 0 10 50, 2 0 10 0, 3 50 10 0, "
-            "1 50 10 50");
-}
-
-TEST_F(DeleteFixture, ZAngleTurnsLongRunsOfTheSlopeBandIntoRapids) {
-  Load(
-      "1 0 0 50 0, 2 0 0 0 0, 3 0 0 -5 500, "
-      "4 10 0 -5 500, 4 10 0 -10 500, "   // horizontal, 10 long: goes
-      "4 13 0 -10 500, "                  // horizontal, 3 long: stays
-      "4 23 0 -20 500, "                  // a 45-degree ramp: stays
-      "4 33 0 -23 500, 4 33 0 -30 500");  // a 16.7-degree descent, 10.4 long: goes
-  ASSERT_TRUE(DeleteByZAngle(ctx, ZAngleOptions{0, 30, 4}).ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 50, 2 0 0 0, 3 0 0 -5, 1 0 0 50, 2 10 0 50, 2 10 0 -5, 3 10 0 -10, "
-            "4 13 0 -10, 4 23 0 -20, 1 23 0 50, 2 33 0 50, 2 33 0 -23, 3 33 0 -30");
-  // The one feed it sets: EveryCommandLeavesEveryToolpathWellFormed.
 }
 
 // ---- Selection --------------------------------------------------------------------------------

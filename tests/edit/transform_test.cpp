@@ -15,6 +15,7 @@
 #include "edit/point_offset.h"
 #include "model/geometry.h"
 #include "model/point_store.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -196,34 +197,20 @@ struct OffsetFixture : ::testing::Test, testing::EditParts {
   }
 };
 
-TEST_F(OffsetFixture, BoxLiftsWhatIsInsideWithAVerticalStepAtEachCrossing) {
-  StraightCut();
-  // x from 30 to 60: the cut enters between 20 and 40 and leaves at 60, which lies on the edge
-  // and so counts as inside. The corners may come in either order.
-  for (const Region& box : {Region::Box(30, -5, 60, 5), Region::Box(60, 5, 30, -5)}) {
-    SCOPED_TRACE(Records(store));
-    const std::string before = Records(store);
-    ASSERT_TRUE(OffsetCommand(ctx, box, {0, 0, 5}).ok());
-    EXPECT_EQ(Records(store),
-              "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 30 0 0, 4 30 0 5, 4 40 0 5, 4 60 0 5, 4 60 0 0, "
-              "4 80 0 0, 1 80 0 10");
+TEST_F(OffsetFixture, WhatLiesInsideMovesByTheVector) {
+  view.SetDirection(1);
+  view.width = 200, view.height = 100;
+  for (const testing::DataCase& c : testing::ReadCases("edit/offsets.txt")) {
+    const auto trace = c.Trace();
+    store.count = 0;
+    AddPoints(store, c["records"]);
+    const std::vector<double> v = testing::Numbers(c["by"]);
+    ASSERT_EQ(v.size(), 3u);
+    ASSERT_TRUE(OffsetCommand(ctx, testing::RegionOf(c["region"], view), {v[0], v[1], v[2]}).ok());
+    EXPECT_EQ(Records(store), c["after"]);
     ASSERT_EQ(undo.Undo(store), 1);  // one snapshot, and it holds the toolpath exactly
-    EXPECT_EQ(Records(store), before);
+    EXPECT_EQ(Records(store), c["records"]);
   }
-  // A cut that only runs along the box's edge is inside.
-  store.count = 0;
-  AddPoints(store, "1 0 0 10, 3 0 0 0, 4 30 0 0, 4 30 10 0, 1 30 10 10");
-  ASSERT_TRUE(OffsetCommand(ctx, Region::Box(30, -5, 60, 5), {0, 0, 5}).ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 10, 3 0 0 0, 4 30 0 0, 4 30 0 5, 4 30 5 5, 4 30 5 0, 4 30 10 0, 1 30 10 10");
-}
-
-TEST_F(OffsetFixture, AZeroVectorKeepsTheShapeAndAddsTheBoundaryPoints) {
-  StraightCut();
-  ASSERT_TRUE(OffsetCommand(ctx, Region::Box(30, -5, 50, 5), {0, 0, 0}).ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 30 0 0, 4 40 0 0, 4 50 0 0, 4 60 0 0, 4 80 0 0, "
-            "1 80 0 10");
 }
 
 TEST_F(OffsetFixture, NothingInsideChangesNothingAndFurtherWindowsShareOneSnapshot) {
@@ -263,42 +250,17 @@ TEST_F(OffsetFixture, APointCarriedBeyondWhatARecordHoldsRefusesTheWholeOffset) 
   EXPECT_EQ(messages.str().find("point store"), std::string::npos);
 }
 
-TEST_F(OffsetFixture, CirclesCutMovesWhereTheyMeetTheCircleAndOnlyEndsDecide) {
+TEST_F(OffsetFixture, ACircleOnlyTouchedTakesNothingAndCrossingsComeFirstAlongTheMove) {
   // A cut that touches the circle at one point only stays outside.
   AddPoints(store, "1 -20 10 10, 3 -20 10 0, 4 0 10 0, 4 20 10 0");
   EXPECT_EQ(OffsetCommand(ctx, Region::Circle(0, 0, 0, 10), {0, 0, 5}).code(),
             OutcomeCode::Unchanged);
-  store.count = 0;
-  // Path 1 runs through the circle point by point; path 2 is one move across it.
-  AddPoints(store,
-            "1 -20 0 10, 3 -20 0 0, 4 0 0 0, 4 20 0 0, 1 20 0 10, 2 -20 5 10, "
-            "2 -20 5 0, 3 20 5 0, 1 20 5 10");
-  ASSERT_TRUE(OffsetCommand(ctx, Region::Circle(0, 0, 99, 10), {0, 0, 5}).ok());
-  EXPECT_EQ(Records(store),
-            "1 -20 0 10, 3 -20 0 0, 4 -10 0 0, 4 -10 0 5, 4 0 0 5, 4 10 0 5, 4 10 0 0, 4 20 0 0, "
-            "1 20 0 10, 2 -20 5 10, 2 -20 5 0, 3 20 5 0, 1 20 5 10");
   // The crossing is the first along the move: entering, and leaving from inside.
   const auto in = CircleCrossing({0, 0, 0}, 10, {-20, 0, 0}, {20, 0, 4});
   const auto out = CircleCrossing({0, 0, 0}, 10, {0, 0, 0}, {0, 20, 0});
   ASSERT_TRUE(in && out);
   EXPECT_EQ(std::tuple(in->x, in->z, out->y), std::tuple(-10.0, 1.0, 10.0));
   EXPECT_FALSE(CircleCrossing({0, 0, 0}, 10, {-20, 11, 0}, {20, 11, 0}));
-}
-
-TEST_F(OffsetFixture, WindowRegionsCutWhereThePictureShowsTheMoveAndRebuildTheRapids) {
-  view.SetDirection(1);
-  view.width = 200, view.height = 100;  // model (x, y) shows at (x + 100, 50 - y)
-  // A second path entered by a low rapid beside it: the rebuild lifts it to the retract height.
-  AddPoints(store,
-            "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 40 0 0, 4 60 0 0, 4 80 0 0, 2 80 30 0, "
-            "3 90 30 0, 1 90 30 10");
-  ASSERT_TRUE(
-      OffsetCommand(ctx, Region::Polygon({{130, 40, 0}, {160, 40, 0}, {160, 60, 0}, {130, 60, 0}}),
-                    {0, 0, 5})
-          .ok());
-  EXPECT_EQ(Records(store),
-            "1 0 0 10, 3 0 0 0, 4 20 0 0, 4 30 0 0, 4 30 0 5, 4 40 0 5, 4 60 0 5, 4 60 0 0, "
-            "4 80 0 0, 1 80 0 10, 2 80 30 10, 2 80 30 0, 3 90 30 0, 1 90 30 10");
 }
 
 TEST_F(OffsetFixture, ArcsStayTrueToTheirCentres) {

@@ -1,5 +1,7 @@
-// Trims: what is cut where, the joins at the boundary, arcs shortened on their own circle,
-// and the invariants every trim leaves on any toolpath.
+// Regions: the parity test and the segment crossing every region command shares, the kinds of
+// region and their planes, and point files. Then the trims at them: what is cut where, the joins
+// at the boundary, arcs shortened on their own circle, and the invariants every trim leaves on
+// any toolpath.
 
 #include "edit/trim.h"
 
@@ -16,6 +18,7 @@
 #include "edit/compaction.h"
 #include "model/geometry.h"
 #include "model/record_pages.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 #include "toolpath_shape.h"
 
@@ -25,6 +28,129 @@ namespace {
 using testing::AddPoints;
 using testing::Records;
 
+TEST(SegmentCrossing, FindsTheCrossingAndCarriesZAlongTheSegment) {
+  auto i = SegmentCrossing({0, -10, 0}, {0, 10, 0}, {-10, 0, 0}, {10, 0, 20});
+  ASSERT_TRUE(i);
+  EXPECT_EQ(std::tuple(i->x, i->y, i->z), std::tuple(0.0, 0.0, 10.0));  // z halfway from C to D
+  // Parallel, degenerate edge, and a crossing beyond the end of a segment: none.
+  EXPECT_FALSE(SegmentCrossing({0, 0, 0}, {10, 0, 0}, {0, 1, 0}, {10, 1, 0}));
+  EXPECT_FALSE(SegmentCrossing({1, 1, 0}, {1, 1, 0}, {0, 0, 0}, {5, 5, 0}));
+  EXPECT_FALSE(SegmentCrossing({0, -10, 0}, {0, 10, 0}, {1, 0, 0}, {10, 0, 0}));
+  // The ends belong to the segments.
+  EXPECT_TRUE(SegmentCrossing({0, 0, 0}, {0, 10, 0}, {0, 5, 0}, {10, 5, 0}));
+}
+
+TEST(InsideRegion, VerticesOnTheRayCollinearVerticesAndFarRegions) {
+  for (const testing::DataCase& c : testing::ReadCases("edit/inside_region.txt")) {
+    const auto trace = c.Trace();
+    const std::vector<double> xy = testing::Numbers(c["polygon"]), q = testing::Numbers(c["point"]);
+    std::vector<RegionPoint> vertices;
+    for (std::size_t i = 0; i + 1 < xy.size(); i += 2) vertices.push_back({xy[i], xy[i + 1], 0});
+    ASSERT_EQ(q.size(), 2u);
+    EXPECT_EQ(InsideRegion(RegionPolygon(vertices), {q[0], q[1], 0}), c.Int("inside") != 0);
+  }
+  EXPECT_FALSE(RegionPolygon({{0, 0, 0}, {1, 1, 0}}).usable());
+}
+
+TEST(Region, EachKindTestsInItsOwnPlane) {
+  ViewState view;
+  const Region circle = Region::Circle(0, 0, 50, 10);
+  EXPECT_FALSE(circle.Contains(6, 8, 0, view));  // on the circle: outside
+  EXPECT_TRUE(circle.Contains(6, 7.9, -100, view));
+  const Region band = Region::ZBand(-10, 10);
+  EXPECT_TRUE(band.Contains(1e6, 0, 10, view));
+  EXPECT_FALSE(band.Contains(0, 0, 10.001, view));
+  const Region box = Region::Box(-50, -50, 0, 0);
+  EXPECT_TRUE(box.Contains(-1, -1, 99, view));
+  EXPECT_FALSE(box.Contains(1, -1, 0, view));
+
+  // A window in the top view is a model-XY polygon; in another view it is tested on the
+  // point's window position.
+  view.width = 200, view.height = 100;
+  view.SetDirection(1);
+  const Region top = Region::Window(90, 40, 110, 60, view);
+  EXPECT_EQ(top.plane(), RegionPlane::ModelXY);
+  EXPECT_TRUE(top.Contains(0, 0, 0, view));
+  view.SetDirection(2);
+  const Region front = Region::Window(90, 40, 110, 60, view);
+  EXPECT_EQ(front.plane(), RegionPlane::Window);
+  const WindowPoint w = view.Project(0, 0, 0);
+  EXPECT_EQ(front.Contains(0, 0, 0, view), w.x + 100 > 90 && w.x + 100 < 110);
+  EXPECT_FALSE(Region::Polygon({{1, 1, 0}, {5, 5, 0}}).usable());
+}
+
+std::vector<std::size_t> Sizes(const std::vector<RegionPolygon>& polygons) {
+  std::vector<std::size_t> sizes;
+  for (const RegionPolygon& p : polygons) sizes.push_back(p.size());
+  return sizes;
+}
+
+TEST(PointFile, GivesEachClosedPolygonAndDropsAnOpenOne) {
+  testing::TempDir dir;
+  const std::string path = dir.file("a.poi");
+  std::ofstream(path) << "header text\nstart\n0 0 0\n100 0 0\n100 50 0\n0 50 0\nend\nbetween\n"
+                         "start\n1 2 3\n4 5 6\n7 8 9\nend\nstart\n1 1 1\n";
+  std::vector<RegionPolygon> polygons;
+  ASSERT_TRUE(ReadPointFile(path, polygons).ok());
+  EXPECT_EQ(Sizes(polygons), (std::vector<std::size_t>{4, 3}));
+  EXPECT_EQ(polygons[1][2].z, 9);
+  EXPECT_EQ(ReadPointFile(dir.file("missing.poi"), polygons).error, FileReadError::Missing);
+  EXPECT_TRUE(polygons.empty());
+}
+
+// Files refused as a whole: no polygon is given, and the reason names the line.
+TEST(PointFile, RefusesWhatNoRealPointFileHolds) {
+  testing::TempDir dir;
+  auto polygon = [](int vertices) {
+    std::string s = "start\n";
+    for (int i = 0; i < vertices; ++i)
+      s += std::to_string(i % 7) + " " + std::to_string(i) + " 0\n";
+    return s + "end\n";
+  };
+  std::string many;
+  for (std::size_t i = 0; i <= kPointFileMaxPolygons; ++i) many += "start\n0 0\n1 0\n0 1\nend\n";
+  struct Case {
+    const char* name;
+    std::string text;
+    PointFileProblem problem;
+    FileReadError error;
+    std::size_t line;
+  };
+  const std::vector<Case> cases = {
+      {"nan", "start\n0 0 0\nnan 5 0\n5 5 0\nend\n", PointFileProblem::BadVertex,
+       FileReadError::None, 3},
+      {"inf", polygon(3) + "start\n1 1 0\n2 2 inf\n", PointFileProblem::BadVertex,
+       FileReadError::None, 8},
+      {"vertices", polygon(int(kPointFileMaxVertices) + 1), PointFileProblem::TooManyVertices,
+       FileReadError::None, kPointFileMaxVertices + 2},
+      {"polygons", many, PointFileProblem::TooManyPolygons, FileReadError::None,
+       5 * (kPointFileMaxPolygons + 1)},
+      {"binary", polygon(3) + std::string("start\n\0\0\0\n", 10), PointFileProblem::None,
+       FileReadError::NotText, 0},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.file(std::string(c.name) + ".poi");
+    std::ofstream(path, std::ios::binary) << c.text;
+    std::vector<RegionPolygon> polygons;
+    const PointFileResult r = ReadPointFile(path, polygons);
+    EXPECT_EQ(std::tuple(r.ok(), r.problem, r.error, c.line ? r.line : 0, polygons.empty()),
+              std::tuple(false, c.problem, c.error, c.line, true))
+        << c.name << ": " << r.reason;
+  }
+  // A device that never ends is refused at once.
+  std::vector<RegionPolygon> none;
+  EXPECT_EQ(ReadPointFile("/dev/zero", none).error, FileReadError::NotText);
+  EXPECT_TRUE(none.empty());
+  // A polygon of exactly the limit is taken whole.
+  const std::string path = dir.file("limit.poi");
+  std::ofstream(path) << polygon(int(kPointFileMaxVertices));
+  std::vector<RegionPolygon> polygons;
+  ASSERT_TRUE(ReadPointFile(path, polygons).ok());
+  EXPECT_EQ(Sizes(polygons), (std::vector<std::size_t>{kPointFileMaxVertices}));
+}
+
+// ---- Trims -------------------------------------------------------------------------------------
+
 struct TrimFixture : ::testing::Test, testing::EditParts {
   TrimFixture() {
     TopView(800, 600);  // the model origin at (400, 300)
@@ -33,7 +159,7 @@ struct TrimFixture : ::testing::Test, testing::EditParts {
 
   Outcome Trim(const Region& r, TrimSide side) { return TrimCommand(ctx, r, side); }
   // The toolpath of these records trimmed ("failed" when the trim fails).
-  std::string Trimmed(const char* records, const Region& r, TrimSide side) {
+  std::string Trimmed(const std::string& records, const Region& r, TrimSide side) {
     store.count = 0;
     AddPoints(store, records);
     return Trim(r, side) ? Records(store) : "failed";
@@ -44,50 +170,15 @@ struct TrimFixture : ::testing::Test, testing::EditParts {
   }
 };
 
-TEST_F(TrimFixture, InsideWindowCutsStraightMovesAtTheBoundary) {
-  // A straight cut through the middle of the window: cut, retract, traverse, plunge, cut.
-  EXPECT_EQ(Trimmed("1 0 0 10, 3 0 0 -1, 4 100 0 -1", TopWindow(40, 10, 60, -10), TrimSide::Inside),
-            "1 0 0 10, 3 0 0 -1, 4 40 0 -1, 1 40 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
-
-  // A move wholly inside leaves no cut between the retract and the plunge around it.
-  EXPECT_EQ(Trimmed("1 0 0 10, 3 0 0 -1, 4 45 0 -1, 4 55 0 -1, 4 100 0 -1",
-                    TopWindow(40, 10, 60, -10), TrimSide::Inside),
-            "1 0 0 10, 3 0 0 -1, 4 40 0 -1, 1 40 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
-
-  // A move that starts inside: the plunge at the crossing, then the cut to its end.
-  EXPECT_EQ(
-      Trimmed("1 50 0 10, 3 50 0 -1, 4 100 0 -1", TopWindow(40, 10, 60, -10), TrimSide::Inside),
-      "1 50 0 10, 2 60 0 10, 2 60 0 -1, 3 100 0 -1");
-
-  // The outside trim keeps only the piece inside: from the start over to it at the retract
-  // height, down into it (a feed move, as its table has it) and up again at its end.
-  EXPECT_EQ(
-      Trimmed("1 0 0 10, 3 0 0 -1, 4 100 0 -1", Region::Box(40, -10, 60, 10), TrimSide::Outside),
-      "1 0 0 10, 2 40 0 10, 3 40 0 -1, 4 60 0 -1, 1 60 0 10");
-}
-
-TEST_F(TrimFixture, ConcavePolygonHopsInMoveOrder) {
-  // A U open to the top: the line y = 10 crosses it at x = 0, 10, 20 and 30.
-  const Region u = Region::PointFilePolygon({{0, 0, 0},
-                                             {30, 0, 0},
-                                             {30, 20, 0},
-                                             {20, 20, 0},
-                                             {20, 5, 0},
-                                             {10, 5, 0},
-                                             {10, 20, 0},
-                                             {0, 20, 0}});
-  EXPECT_EQ(Trimmed("1 -10 10 10, 3 -10 10 0, 4 40 10 0", u, TrimSide::Inside),
-            "1 -10 10 10, 3 -10 10 0, 4 0 10 0, 1 0 10 10, 2 10 10 10, 2 10 10 0, 3 20 10 0, "
-            "1 20 10 10, 2 30 10 10, 2 30 10 0, 3 40 10 0");
-  // The same move the other way round hops in its own order.
-  EXPECT_EQ(Trimmed("1 40 10 10, 3 40 10 0, 4 -10 10 0", u, TrimSide::Inside),
-            "1 40 10 10, 3 40 10 0, 4 30 10 0, 1 30 10 10, 2 20 10 10, 2 20 10 0, 3 10 10 0, "
-            "1 10 10 10, 2 0 10 10, 2 0 10 0, 3 -10 10 0");
-  // A move through a corner only touches the region (both edges there meet it at one
-  // point): it stays whole.
-  EXPECT_EQ(
-      Trimmed("1 -10 10 10, 3 -10 10 0, 4 10 -10 0", Region::Box(0, 0, 20, 20), TrimSide::Inside),
-      "1 -10 10 10, 3 -10 10 0, 4 10 -10 0");
+TEST_F(TrimFixture, TrimsCutAtTheBoundary) {
+  for (const testing::DataCase& c : testing::ReadCases("edit/trims.txt")) {
+    const auto trace = c.Trace();
+    const Region r = testing::RegionOf(c["region"], view);
+    ASSERT_TRUE(c["side"] == "inside" || c["side"] == "outside") << c["side"];
+    EXPECT_EQ(
+        Trimmed(c["records"], r, c["side"] == "outside" ? TrimSide::Outside : TrimSide::Inside),
+        c["after"]);
+  }
 }
 
 TEST_F(TrimFixture, AWindowInTheFrontViewCutsInItsOwnPlane) {
@@ -168,24 +259,7 @@ TEST_F(TrimFixture, ArcsKeepTheirCentreAndDirectionAndEndAtTheBoundary) {
   EXPECT_LT(store.count, 10u) << Records(store);
 }
 
-TEST_F(TrimFixture, ZBandKeepsTheBandAndDropsMovesThroughIt) {
-  EXPECT_EQ(Trimmed("1 0 0 2, 3 10 0 -2", Region::ZBand(-5, 0), TrimSide::Outside),
-            "1 5 0 10, 2 5 0 0, 3 10 0 -2");
-  // Both ends of 5 -> -5 lie outside -1 .. 1: the move goes although it passes the band.
-  EXPECT_EQ(
-      Trimmed("1 0 0 10, 3 0 0 5, 4 10 0 -5, 4 20 0 0", Region::ZBand(-1, 1), TrimSide::Outside),
-      "1 18 0 10, 2 18 0 -1, 3 20 0 0");
-}
-
-TEST_F(TrimFixture, CircleBoundaryRules) {
-  // Entering and leaving: the cut stops at the circle and starts again beyond it.
-  EXPECT_EQ(Trimmed("1 -20 0 10, 3 -20 0 0, 4 0 0 0, 4 20 0 0", Region::Circle(0, 0, 50, 10),
-                    TrimSide::Inside),
-            "1 -20 0 10, 3 -20 0 0, 4 -10 0 0, 1 -10 0 10, 2 10 0 10, 2 10 0 0, 3 20 0 0");
-  // Only the ends decide: a cut through the circle with both ends outside stays whole.
-  EXPECT_EQ(
-      Trimmed("1 -20 0 10, 3 -20 0 0, 4 20 0 0", Region::Circle(0, 0, 0, 10), TrimSide::Inside),
-      "1 -20 0 10, 3 -20 0 0, 4 20 0 0");
+TEST_F(TrimFixture, APointOnTheCircleSurvivesBothTrims) {
   // A point at the radius is outside for the inside trim and inside for the outside trim: it
   // survives both.
   for (TrimSide side : {TrimSide::Inside, TrimSide::Outside}) {

@@ -13,12 +13,14 @@
 
 #include "app/application.h"
 #include "feed/material_feeds.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon {
 namespace {
 
 using testing::ReadAll;
+using testing::WriteFile;
 
 // Every field away from its default, in the order of the structure.
 const CuttingConditions kUnusual{6.35f, 2.5f,  15.0f, 0.15f, 12.5f, 0.3f, 0,    0,
@@ -152,38 +154,19 @@ TEST(ConditionFile, ValuesOutsideTheirRangeRefuseTheFile) {
   HeadlessPlatform platform;
   CApplication app(platform);
   const std::string good = ConditionsFileText(kUnusual, Language::English);
-  auto with = [&](const std::string& line, const std::string& replacement) {
-    std::string t = good;
-    const std::size_t at = t.find(line);
-    EXPECT_NE(at, std::string::npos) << line;
-    return t.replace(at, line.size(), replacement);
-  };
-  struct Case {
-    std::string text;
-    const char* field;
-  };
-  const std::vector<Case> cases = {
-      {with("공구직경 6.350000", "공구직경 -5"), "ToolDiameter -5.000000 lies outside"},
-      {with("공구직경 6.350000", "공구직경 0"), "ToolDiameter 0.000000 lies outside"},
-      {with("공구직경 6.350000", "공구직경 nan"), "ToolDiameter is not a number"},
-      {with("CorWeight0 0.900000", "CorWeight0 inf"), "CorWeight0 is not a number"},
-      {with("SideCorRat 1.500000", "SideCorRat junk"), "SideCorRat is not a number"},
-      {with("최대피드 1200", "최대피드 99999999999"), "MaxFeed 2147483647 lies outside"},
-      {with("ConCorChk 0", "ConCorChk 2"), "ConCorChk 2 lies outside"},
-      {with("경사최소각도 12.500000", "경사최소각도 270"), "SlopeMinAngle 270.000000 lies"},
-  };
-  for (const Case& c : cases) {
-    const std::string path = dir.file("bad.lmx");
-    {
-      std::ofstream f(path, std::ios::binary);
-      f << c.text;
-    }
+  for (const testing::DataCase& c : testing::ReadCases("feed/condition_values_refused.txt")) {
+    const auto trace = c.Trace();
+    std::string text = good;
+    const std::size_t at = text.find(c["line"]);
+    ASSERT_NE(at, std::string::npos);
+    const std::string path =
+        WriteFile(dir.file("bad.lmx"), text.replace(at, c["line"].size(), c["with"]));
     CuttingConditions read = kUnusual;
     read.Material = "KEPT";
     const Outcome o = ReadConditionsFile(app.Msg(), path, read);
-    EXPECT_EQ(o.code(), OutcomeCode::Refused) << c.field;
-    EXPECT_NE(o.reason().find(c.field), std::string::npos) << o.reason();
-    EXPECT_EQ(read.Material, "KEPT") << c.field;
+    EXPECT_EQ(o.code(), OutcomeCode::Refused);
+    EXPECT_NE(o.reason().find(c["reason"]), std::string::npos) << o.reason();
+    EXPECT_EQ(read.Material, "KEPT");
   }
 }
 
@@ -302,43 +285,13 @@ CuttingConditions Conditions(float rate = 10000.0f, float axial = 0.0f, float ra
 }
 
 TEST(MaterialFeeds, FeedOfOneMove) {
-  // Moves of 10 mm; a depth and width of 0 are no engagement to limit.
-  struct Case {
-    float rate, axial, radial;
-    double volume, depth, width;
-    bool plunge;
-    std::int32_t airCutFeed, expected;
-  } cases[] = {
-      {10000, 0, 0, 0.0, 0, 0, false, 0, 2000},     // nothing to cut: MaxFeed
-      {10000, 0, 0, 0.0, 0, 0, false, 5000, 5000},  // or the air-cut feed, above MaxFeed too
-      {10000, 0, 0, 0.0005, 0, 0, false, 0, 2000},  // a tiny volume is nothing
-      {10000, 0, 0, 10.0, 0, 0, false, 0, 2000},    // 10000 mm3/min allows 10000: capped
-      {10000, 0, 0, 87.0, 0, 0, false, 0, 1140},    // 10000 x 10 / 87 = 1149.4, to a unit of 10
-      {10000, 0, 0, 1000.0, 0, 0, false, 0, 600},   // 100 mm/min is below the lowest feed
-      {10000, 0, 0, 20.0, 0, 0, true, 0, 300},      // a plunge takes at most PlungeFeed
-      {10000, 0, 0, 500.0, 0, 0, true, 0, 300},     // ... also when its floor lies above
-      // The engagement limits without a removal rate.
-      {0, 2, 5, 100, 2, 5, false, 0, 2000},       // at the limits: the full feed
-      {0, 2, 5, 100, 4, 5, false, 0, 1000},       // twice the depth: half the feed
-      {0, 2, 5, 100, 2, 10, false, 0, 1000},      // twice the width: half the feed
-      {0, 2, 5, 100, 3, 10, false, 0, 1000},      // both beyond: the smaller ratio, not the product
-      {0, 2, 5, 100, 3, 6, false, 0, 1330},       // 2000 x 2 / 3 = 1333.3, down to a unit of 10
-      {0, 2, 0, 100, 1, 10, false, 0, 2000},      // a limit not set limits nothing
-      {0, 0, 5, 100, 20, 4, false, 0, 2000},      //
-      {0, 2, 5, 100, 40, 10, false, 0, 600},      // never below the lowest feed
-      {0, 2, 5, 0.0005, 40, 10, false, 0, 2000},  // an air cut is no cut (engagement or not)
-      {0, 2, 5, 100, 4, 5, true, 0, 300},         // a plunge at most PlungeFeed
-      // Both: the lower feed wins.
-      {10000, 2, 5, 100, 4, 5, false, 0, 1000},  // the rate allows 1000, the depth 1000
-      {10000, 2, 5, 80, 4, 5, false, 0, 1000},   // the rate allows 1250: the depth's 1000
-      {10000, 2, 5, 150, 2, 5, false, 0, 660},   // within the limits: the rate's 666.7
-  };
-  for (const Case& k : cases) {
-    CuttingConditions c = Conditions(k.rate, k.axial, k.radial);
-    c.AirCutFeed = k.airCutFeed;
-    EXPECT_EQ(MaterialFeed(c, k.volume, 10.0, k.plunge, k.depth, k.width), k.expected)
-        << k.rate << " " << k.axial << " " << k.radial << " " << k.volume << " " << k.depth << " "
-        << k.width << " " << k.plunge;
+  for (const testing::DataCase& k : testing::ReadCases("feed/material_feeds.txt")) {
+    const auto trace = k.Trace();
+    const std::vector<double> l = testing::Numbers(k["limits"]), m = testing::Numbers(k["move"]);
+    ASSERT_EQ(std::tuple(l.size(), m.size()), std::tuple(3u, 5u));
+    CuttingConditions c = Conditions(float(l[0]), float(l[1]), float(l[2]));
+    c.AirCutFeed = static_cast<std::int32_t>(m[4]);
+    EXPECT_EQ(MaterialFeed(c, m[0], 10.0, m[3] != 0, m[1], m[2]), k.Int("feed"));
   }
 }
 
@@ -347,7 +300,6 @@ struct Job {
   testing::EditParts parts;
   SimulationOptions sim;
   explicit Job(std::string_view records) {
-    parts.store.Init();
     testing::AddPoints(parts.store, records);
     sim.tool.kind = SimToolKind::Flat;
     sim.tool.diameter = 10;

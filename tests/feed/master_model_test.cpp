@@ -19,6 +19,7 @@
 #include "feed/master_query.h"
 #include "model/point_store.h"
 #include "model/undo_ring.h"
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -162,50 +163,21 @@ TEST(MasterFile, LoadSaveAndDeleteThroughTheDocument) {
   EXPECT_EQ(doc.master.shown, 0);
 }
 
-// A 6 x 5 grid of cell size 2 at origin (10, 20), all cells at height 5 and slope 0 except
-// the ones given as {column, row, height, slope}; and queries {x, y, z, radius, answer}.
-struct Query {
-  double x, y, z, radius;
-  int slope;
-};
-void ExpectQueries(std::initializer_list<std::array<double, 4>> set,
-                   std::initializer_list<Query> queries) {
-  std::vector<TestCell> cells(30, TestCell{5.0f, 0});
-  for (auto [i, j, z, slope] : set)
-    cells[static_cast<std::size_t>(j * 6 + i)] = {float(z), std::int16_t(slope)};
-  MasterModel m;
-  ASSERT_EQ(m.ReadBytes(MmaBytes(10, 20, 2.0, 30, 6, 5, cells)), 1);
-  for (const Query& q : queries)
-    EXPECT_EQ(m.MaxSlopeAbove(q.x, q.y, q.z, q.radius), q.slope)
-        << q.x << " " << q.y << " " << q.z << " " << q.radius;
-}
-
 TEST(MasterQuery, HandWorkedAnswers) {
-  // x = 10 + 5 lies half-way between nodes 2 and 3: the tie goes to node 2; a hair past the
-  // middle snaps to node 3, where column 1 is 4 away. The diagonal of node (2, 2), 2.83 away,
-  // counts once the radius reaches it.
-  ExpectQueries(
-      {{1, 2, 5, 60}, {3, 2, 5, 30}, {3, 3, 5, 80}},
-      {{15, 24, 0, 2, 60}, {15.01, 24, 0, 2, 80}, {15.01, 24, 0, 1.9, 30}, {14, 24, 0, 2.82, 60}});
-  ExpectQueries({{3, 2, 5, 30}, {3, 3, 5, 80}}, {{14, 24, 0, 2.9, 80}});
-  // Only material above the tool counts, and column 0 and row 0 are never looked at: node
-  // (1, 2) sees no column 0, node (2, 1) no row 0; node (0, 0)'s only candidate, cell (1, 1),
-  // lies 2.83 away.
-  ExpectQueries({{0, 2, 50, 70}, {2, 0, 50, 70}, {2, 2, 5, 40}, {1, 1, 6, 20}},
-                {{12, 24, 0, 2, 40},
-                 {12, 24, 5, 2, 20},
-                 {12, 24, 6, 2, 0},
-                 {14, 22, 0, 2, 40},
-                 {10, 20, 0, 2, 0},
-                 {10, 20, 0, 3, 20}});
-  // Far away or degenerate queries find nothing; radius 0 sees the snapped node itself; a
-  // huge radius is clamped to the grid.
-  ExpectQueries({{5, 4, 5, 33}}, {{1e9, 1e9, 0, 3, 0},
-                                  {-1e9, 24, 0, 3, 0},
-                                  {1e300, std::nan(""), 0, 3, 0},
-                                  {20, 28, 0, -1, 0},
-                                  {20, 28, 0, 0, 33},
-                                  {100, 100, 0, 1e6, 33}});
+  for (const testing::DataCase& c : testing::ReadCases("feed/master_queries.txt")) {
+    const auto trace = c.Trace();
+    std::string set = c["cells"];
+    std::replace(set.begin(), set.end(), ',', ' ');
+    const std::vector<double> cell = testing::Numbers(set), q = testing::Numbers(c["query"]);
+    ASSERT_EQ(std::tuple(cell.size() % 4, q.size()), std::tuple(0u, 4u));
+    std::vector<TestCell> cells(30, TestCell{5.0f, 0});
+    for (std::size_t k = 0; k < cell.size(); k += 4)
+      cells[static_cast<std::size_t>(cell[k + 1] * 6 + cell[k])] = {float(cell[k + 2]),
+                                                                    std::int16_t(cell[k + 3])};
+    MasterModel m;
+    ASSERT_EQ(m.ReadBytes(MmaBytes(10, 20, 2.0, 30, 6, 5, cells)), 1);
+    EXPECT_EQ(m.MaxSlopeAbove(q[0], q[1], q[2], q[3]), c.Int("slope"));
+  }
   EXPECT_EQ(MasterModel{}.MaxSlopeAbove(0, 0, 0, 10), 0);
 }
 

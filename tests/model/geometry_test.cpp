@@ -85,20 +85,14 @@ TEST(Geometry, FullCirclesAndPlanes) {
 // too short for the chord gives the chord's middle; a negative one the larger arc.
 TEST(Geometry, CentreFromRadius) {
   const double s[3] = {0, 0, 0}, e[3] = {10, 0, 0}, h = std::sqrt(75.0);
-  const struct {
-    double r;
-    int type;
-    double i, j;
-  } rows[] = {{5, MOVE_ARC_CW, 5, 0},
-              {5, MOVE_ARC_CCW, 5, 0},
-              {10, MOVE_ARC_CCW, 5, h},
-              {-10, MOVE_ARC_CCW, 5, -h},
-              {2, MOVE_ARC_CCW, 5, 0}};
   double ijk[3];
-  for (const auto& row : rows) {
-    ArcCentreFromRadius(PLANE_XY, s, e, row.r, row.type, ijk);
-    EXPECT_NEAR(ijk[0], row.i, 1e-9) << row.r;
-    EXPECT_NEAR(ijk[1], row.j, 1e-9) << row.r;
+  for (auto [r, type, i, j] : {std::tuple(5.0, MOVE_ARC_CW, 5.0, 0.0),
+                               {5.0, MOVE_ARC_CCW, 5.0, 0.0},
+                               {10.0, MOVE_ARC_CCW, 5.0, h},
+                               {-10.0, MOVE_ARC_CCW, 5.0, -h},
+                               {2.0, MOVE_ARC_CCW, 5.0, 0.0}}) {
+    ArcCentreFromRadius(PLANE_XY, s, e, r, type, ijk);
+    EXPECT_LT(std::hypot(ijk[0] - i, ijk[1] - j), 1e-9) << r;
   }
   // ZX plane: a = z, b = x; the offset comes back as I (x) and K (z).
   const double ze[3] = {0, 0, 10};

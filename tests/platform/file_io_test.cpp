@@ -22,6 +22,7 @@
 #include <tuple>
 #include <vector>
 
+#include "ncio/data_cases.h"
 #include "platform/system_paths.h"
 #include "platform/write_failure.h"
 #include "test_support.h"
@@ -275,75 +276,27 @@ TEST(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
 // Paths as the system takes them: the UTF-8 / UTF-16 conversion that carries every path to
 // the Windows wide calls (pure, so tested here), and the folders the environment chooses.
 
-struct Good {
-  const char* name;
-  std::string utf8;
-  std::u16string utf16;
-};
-
-TEST(SystemPaths, Utf8AndUtf16CarryEveryNameBothWays) {
-  const Good table[] = {
-      {"empty", "", u""},
-      {"ascii path", "C:\\NC\\prog 1.nc", u"C:\\NC\\prog 1.nc"},
-      {"two-byte (Latin)", "Fr\xC3\xA4ser.nc", u"Fr\u00E4ser.nc"},
-      {"three-byte (Korean)", "\xEA\xB0\x80\xEA\xB3\xB5.nc", u"\uAC00\uACF5.nc"},
-      {"three-byte (Japanese)", "\xE5\x8A\xA0\xE5\xB7\xA5", u"\u52A0\u5DE5"},
-      {"four-byte: a surrogate pair", "a\xF0\x9F\x94\xA7z", u"a\U0001F527z"},
-      {"highest code point", "\xF4\x8F\xBF\xBF", u"\U0010FFFF"},
-      {"edges of each length", "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80",
-       u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000"},
-      {"last before the surrogates", "\xED\x9F\xBF", u"\uD7FF"},
-      {"first after the surrogates", "\xEE\x80\x80", u"\uE000"},
-  };
-  for (const Good& g : table) {
-    std::u16string wide;
-    EXPECT_TRUE(Utf16FromUtf8(g.utf8, wide)) << g.name;
-    EXPECT_EQ(wide, g.utf16) << g.name;
-    std::string back;
-    EXPECT_TRUE(Utf8FromUtf16(g.utf16, back)) << g.name;
-    EXPECT_EQ(back, g.utf8) << g.name;
-  }
-}
-
-TEST(SystemPaths, BytesThatAreNotUtf8AreRefusedNotGuessed) {
-  const struct {
-    const char* name;
-    std::string bytes;
-  } table[] = {
-      {"a stray continuation byte", "a\x80z"},
-      {"a lead byte at the end", "abc\xC3"},
-      {"a cut three-byte sequence", "\xE5\x8A"},
-      {"a lead byte followed by ASCII",
-       "\xE5"
-       "a"
-       "b"},
-      {"overlong slash (a path trick)", "..\xC0\xAF"},
-      {"overlong three-byte", "\xE0\x80\xAF"},
-      {"overlong four-byte", "\xF0\x80\x80\xAF"},
-      {"an encoded surrogate", "\xED\xA0\x80"},
-      {"above U+10FFFF", "\xF4\x90\x80\x80"},
-      {"a five-byte lead", "\xF8\x88\x80\x80\x80"},
-      {"0xFF", "\xFF"},
-      {"Latin-1 as the local code page would write it", "Fr\xE4ser.nc"},
-  };
-  for (const auto& t : table) {
-    std::u16string wide = u"left over";
-    EXPECT_FALSE(Utf16FromUtf8(t.bytes, wide)) << t.name;
-    EXPECT_TRUE(wide.empty()) << t.name;
-  }
-  const struct {
-    const char* name;
+TEST(SystemPaths, Utf8AndUtf16BothWaysOrRefused) {
+  for (const testing::DataCase& c : testing::ReadCases("platform/utf.txt")) {
+    const auto trace = c.Trace();
+    const std::string hex = c["utf16"];
     std::u16string units;
-  } lone[] = {
-      {"a high surrogate at the end", u"a\xD800"},
-      {"a high surrogate before a letter", std::u16string(u"\xD83D") + u"x"},
-      {"a low surrogate alone", u"\xDC00"},
-      {"two high surrogates", u"\xD800\xD800"},
-  };
-  for (const auto& t : lone) {
+    for (const char* p = hex.c_str(); *p;) {
+      char* end = nullptr;
+      units += static_cast<char16_t>(std::strtoul(p, &end, 16));
+      p = *end ? end + 1 : end;
+    }
+    const bool utf8 = c.fields.count("utf8") > 0, utf16 = c.fields.count("utf16") > 0;
+    std::u16string wide = u"left over";
     std::string narrow = "left over";
-    EXPECT_FALSE(Utf8FromUtf16(t.units, narrow)) << t.name;
-    EXPECT_TRUE(narrow.empty()) << t.name;
+    if (utf8) {
+      EXPECT_EQ(Utf16FromUtf8(c["utf8"], wide), utf16);
+      EXPECT_EQ(wide, utf16 ? units : u"");
+    }
+    if (utf16) {
+      EXPECT_EQ(Utf8FromUtf16(units, narrow), utf8);
+      EXPECT_EQ(narrow, c["utf8"]);
+    }
   }
 }
 

@@ -13,6 +13,7 @@
 #include <tuple>
 #include <vector>
 
+#include "ncio/data_cases.h"
 #include "test_support.h"
 
 namespace trevalon {
@@ -85,7 +86,6 @@ TEST(Simulation, StraightSlotsTakeTheirIntegralVolume) {
       const double a = angle * M_PI / 180.0;
       const double x0 = 50 - c.length / 2 * std::cos(a), y0 = 50 - c.length / 2 * std::sin(a);
       CPointStore s;
-      s.Init();
       AddPoint(s, 1, x0, y0, 5);
       AddPoint(s, 3, x0, y0, -c.depth, 300);
       AddPoint(s, 4, x0 + c.length * std::cos(a), y0 + c.length * std::sin(a), -c.depth, 300);
@@ -109,7 +109,6 @@ TEST(Simulation, StraightSlotsTakeTheirIntegralVolume) {
 TEST(Simulation, FullCirclePocketAndArcPlanes) {
   // A flat D10 plunged at the centre, then one full circle of radius 3: a disc of radius 8.
   CPointStore s;
-  s.Init();
   AddPoints(s, "1 50 50 5, 3 50 50 -3 300, 4 53 50 -3 300, 6 53 50 -3 300, 91 -3 0 0");
   SimRun r = Simulated(s, Tool(SimToolKind::Flat, 10), Box(0, 0, -20, 100, 100, 0));
   const double disc = M_PI * 64 * 3;
@@ -133,7 +132,6 @@ TEST(Simulation, FullCirclePocketAndArcPlanes) {
       std::snprintf(text, sizeof text, p.records, type);
       SCOPED_TRACE(text);
       CPointStore arc;
-      arc.Init();
       AddPoints(arc, text);
       SimRun a = Simulated(arc, Tool(SimToolKind::Ball, 2), Box(0, 0, -20, 100, 100, 0));
       deepest[k] = a.field.z[static_cast<std::size_t>(p.deepJ) * a.field.nx + p.deepI];
@@ -148,7 +146,6 @@ TEST(Simulation, FullCirclePocketAndArcPlanes) {
   // by 2 asin(1/8) (14.4 degrees): its floor lies at -2 (90 + 14.4) / 360, three quarters in
   // at -2 (270 + 14.4) / 360.
   CPointStore h;
-  h.Init();
   AddPoints(h, "1 54 50 5, 3 54 50 0 300, 6 54 50 -2 300, 91 -4 0 0");
   SimRun hr = Simulated(h, Tool(SimToolKind::Flat, 2), Box(0, 0, -20, 100, 100, 0));
   auto at = [&](double x, double y) {
@@ -160,40 +157,20 @@ TEST(Simulation, FullCirclePocketAndArcPlanes) {
 }
 
 TEST(Simulation, RapidsThroughMaterialStraightAndDogleg) {
-  struct Case {
-    const char* records;
-    bool dogleg;
-    std::uint32_t collisions;
-    std::int64_t first;
-  } cases[] = {
-      // Across the stock 0.5 mm into its top, and 0.5 mm above it.
-      {"1 -20 50 -0.5, 2 120 50 -0.5", false, 1, 1},
-      {"1 -20 50 0.5, 2 120 50 0.5", false, 0, -1},
-      // A cut first, then the rapid (its approach stays above the top): the record index of
-      // the first collision.
-      {"1 10 10 5, 3 10 10 -1 300, 4 20 10 -1 300, 1 20 10 5, 2 -20 50 -0.5, 2 120 50 -0.5", false,
-       1, 5},
-      // From above the stock down to its left: straight it clears the top; a machine moving
-      // each axis at its own rate has Z down first and crosses the material at Z-5.
-      {"1 50 50 20, 2 -20 50 -5", false, 0, -1},
-      {"1 50 50 20, 2 -20 50 -5", true, 1, 1},
-      // Upwards the axes clear the stock on either path.
-      {"1 -20 50 -5, 2 50 50 20", true, 0, -1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(std::string(c.records) + (c.dogleg ? " dogleg" : ""));
+  for (const testing::DataCase& c : testing::ReadCases("sim/rapid_collisions.txt")) {
+    const auto trace = c.Trace();
     CPointStore s;
-    s.Init();
-    AddPoints(s, c.records);
-    SimRun r = Simulated(s, Tool(SimToolKind::Flat, 2), Box(0, 0, -20, 100, 100, 0), 0.1, c.dogleg);
-    EXPECT_EQ(r.result.rapidCollisions, c.collisions);
-    EXPECT_EQ(r.result.firstRapidCollision, c.first);
+    AddPoints(s, c["records"]);
+    SimRun r = Simulated(s, Tool(SimToolKind::Flat, 2), Box(0, 0, -20, 100, 100, 0), 0.1,
+                         c.Int("dogleg") != 0);
+    EXPECT_EQ(std::tuple(r.result.rapidCollisions, r.result.firstRapidCollision),
+              std::tuple(static_cast<std::uint32_t>(c.Int("collisions")),
+                         static_cast<std::int64_t>(c.Int("first"))));
   }
 }
 
 TEST(Simulation, AirCutsAreCuttingMovesThatTakeNothing) {
   CPointStore s;
-  s.Init();
   // A cut 1 mm above the stock (40 mm at F400), a plunge into it, a cut along the floor, and
   // the same cut again, which finds nothing left.
   AddPoints(s,
@@ -210,7 +187,6 @@ TEST(Simulation, AirCutsAreCuttingMovesThatTakeNothing) {
 TEST(Simulation, ThreadsGiveTheSerialResult) {
   // Moves everywhere over the stock, cutting each other's material, in both directions.
   CPointStore s;
-  s.Init();
   AddPoint(s, 1, 0, 0, 10);
   unsigned seed = 12345;
   auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) % 10000 / 100.0; };
@@ -236,7 +212,6 @@ TEST(Simulation, BullNoseBetweenFlatAndBallOnRamps) {
   // On a ramp the bull nose's lowest point is searched for; with a corner of nearly the whole
   // radius it cuts as the ball does, with a vanishing one as the flat end.
   CPointStore s;
-  s.Init();
   AddPoints(s, "1 20 50 5, 3 20 50 0 300, 4 60 53 -4 300, 4 80 40 -1 300");
   const StockBox box = Box(0, 0, -20, 100, 100, 0);
   const double ball = Simulated(s, Tool(SimToolKind::Ball, 8), box).result.removedVolume;
@@ -252,7 +227,6 @@ TEST(Simulation, BullNoseBetweenFlatAndBallOnRamps) {
 
 TEST(Simulation, AutoStockAndBadInputRefused) {
   CPointStore s;
-  s.Init();
   AddPoints(s, "1 0 0 50, 3 10 20 -3 300, 4 40 25 -1 300, 1 40 25 50");
   StockBox b;
   ASSERT_TRUE(AutoStock(s, Tool(SimToolKind::Ball, 6), b).ok());
@@ -262,7 +236,6 @@ TEST(Simulation, AutoStockAndBadInputRefused) {
   EXPECT_DOUBLE_EQ(b.max[2], -1);
 
   CPointStore rapids;
-  rapids.Init();
   AddPoints(rapids, "1 0 0 50, 1 10 10 5");
   EXPECT_FALSE(AutoStock(rapids, Tool(SimToolKind::Ball, 6), b).ok());
 
@@ -306,7 +279,6 @@ SimulationOptions StepOptions(int threads) {
 
 TEST(SimulationSteps, LimitedRunIsTheShorterProgramOnTheWholeStock) {
   CPointStore whole;
-  whole.Init();
   AddPoints(whole, kProgram);
   HeightField full;
   SimulationResult all;
@@ -346,7 +318,6 @@ TEST(SimulationSteps, LimitedRunIsTheShorterProgramOnTheWholeStock) {
 
 TEST(SimulationSteps, ProgressRisesAndAStopLeavesNothing) {
   CPointStore s;
-  s.Init();
   AddPoints(s, kProgram);
   struct Case {
     int threads;
@@ -402,69 +373,31 @@ std::string At(int type, double angle, double along, double side, double z) {
 }
 
 TEST(Engagement, SlotsStepsPlungesAndAir) {
-  // Each program: a rapid above the start, then the moves; `move` is the one measured.
-  struct Case {
-    const char* what;
-    SimToolKind kind;
-    double d;
-    std::vector<std::array<double, 3>> path;  // along, side, z; the first is the rapid's end
-    std::size_t move;                         // 0: the first move after the rapid
-    double depth, radial;
-  } cases[] = {
-      // A full-width slot 2 mm deep after its plunge: radial D, axial the depth.
-      {"flat slot", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, -2}, {25, 0, -2}}, 1, 2, 10},
-      // A ball's groove as deep as its radius meets the whole width; 1 mm deep, the chord of
-      // the sphere at that depth, 2 sqrt(3^2 - 2^2).
-      {"ball groove", SimToolKind::Ball, 6, {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}}, 1, 3, 6},
-      {"shallow ball",
-       SimToolKind::Ball,
-       6,
-       {{-25, 0, 5}, {-25, 0, -1}, {25, 0, -1}},
-       1,
-       1,
-       2 * std::sqrt(5.0)},
-      // The plunge itself: straight down into full material, the whole cross-section.
-      {"plunge", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, -2}}, 0, 2, 10},
-      // A side step of 1 mm on the wall the slot left: back along it 1 mm over, ending
-      // before the slot's end (beyond it the tool's front would meet a crescent across its
-      // whole width); then the same half as deep.
-      {"side step",
-       SimToolKind::Flat,
-       10,
-       {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}, {25, 1, -3}, {-20, 1, -3}},
-       3,
-       3,
-       1},
-      {"shallower side step",
-       SimToolKind::Flat,
-       10,
-       {{-25, 0, 5}, {-25, 0, -3}, {25, 0, -3}, {25, 1, -1.5}, {-20, 1, -1.5}},
-       3,
-       1.5,
-       1},
-      // Above the stock: nothing met.
-      {"air", SimToolKind::Flat, 10, {{-25, 0, 5}, {-25, 0, 0.5}, {25, 0, 0.5}}, 1, 0, 0},
-  };
-  for (const Case& k : cases) {
+  for (const testing::DataCase& k : testing::ReadCases("sim/engagement.txt")) {
+    const auto trace = k.Trace();
+    const std::string tool = k["tool"];
+    const SimToolKind kind = tool.rfind("ball", 0) == 0 ? SimToolKind::Ball : SimToolKind::Flat;
+    const double d = std::stod(tool.substr(tool.find(' ')));
+    const std::vector<double> path = testing::Numbers(k["path"]);
+    const std::size_t move = static_cast<std::size_t>(k.Int("move"));
+    const double depth = std::stod(k["depth"]), radial = std::stod(k["radial"]);
+    ASSERT_EQ(path.size() % 3, 0u);
     for (double angle : {0.0, 33.0, 90.0}) {
-      SCOPED_TRACE(std::string(k.what) + " at " + std::to_string(angle));
+      SCOPED_TRACE(angle);
       CPointStore store;
-      store.Init();
       std::string program;
-      for (std::size_t n = 0; n < k.path.size(); ++n)
-        program +=
-            (n ? ", " : "") + At(n == 0 ? 1 : 4, angle, k.path[n][0], k.path[n][1], k.path[n][2]);
+      for (std::size_t n = 0; n < path.size(); n += 3)
+        program += (n ? ", " : "") + At(n == 0 ? 1 : 4, angle, path[n], path[n + 1], path[n + 2]);
       AddPoints(store, program);
       const SimulationResult r =
-          Simulated(store, Tool(k.kind, k.d), Box(0, 0, -10, 100, 100, 0), 0.1, false, 0, true)
-              .result;
-      ASSERT_GT(r.moves.size(), k.move);
-      const SimulatedMove& mv = r.moves[k.move];
+          Simulated(store, Tool(kind, d), Box(0, 0, -10, 100, 100, 0), 0.1, false, 0, true).result;
+      ASSERT_GT(r.moves.size(), move);
+      const SimulatedMove& mv = r.moves[move];
       // The depth is exact at the cells' centres (a ball's lowest point may lie up to half a
       // cell's diagonal from one), the width to within a cell.
-      EXPECT_NEAR(mv.depth, k.depth, 2e-3);
-      EXPECT_NEAR(mv.radial, k.radial, 0.1 + 1e-3);
-      EXPECT_LE(mv.radial, k.d);
+      EXPECT_NEAR(mv.depth, depth, 2e-3);
+      EXPECT_NEAR(mv.radial, radial, 0.1 + 1e-3);
+      EXPECT_LE(mv.radial, d);
     }
   }
 }
@@ -473,7 +406,6 @@ TEST(Engagement, SlotsStepsPlungesAndAir) {
 // Simulation.ThreadsGiveTheSerialResult).
 TEST(Engagement, OffWhenNotAsked) {
   CPointStore store;
-  store.Init();
   testing::AddPoints(store, "1 20 50 5, 4 20 50 -2 800, 4 80 50 -2 800, 4 80 60 -3 800");
   SimulationOptions o;
   o.autoStock = true;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ncio/data_cases.h"
 #include "platform/system_paths.h"
 
 namespace trevalon {
@@ -90,35 +91,28 @@ TEST(UserTexts, EveryEntryInAllThreeLanguages) {
   EXPECT_GE(koreanOnly, 10);
 }
 
-// Texts that users and files see byte for byte.
+// Texts that users and files see byte for byte, and the condition-file labels.
 TEST(UserTexts, QuotedTextsAreExact) {
-  EXPECT_STREQ(UserText(Txt::CannotOpenFile, Language::English), " Can not open file !!.\n");
-  EXPECT_STREQ(UserText(Txt::NotExistMasterModel, Language::English),
-               " Not exist master model.\r\n Create or load master model");
-  EXPECT_TRUE(HasJapanese(UserText(Txt::NotExistMasterModel, Language::Japanese)));
-  EXPECT_STREQ(UserText(Txt::LayerToolMismatch, Language::Korean),
-               " Source layer와 target layer의 공구가 같지않습니다. \n 작업을 진행하겠습니까!!!");
-  EXPECT_STREQ(UserText(Txt::EnterValue, Language::English), "값을   입력하시요 !!");
-  EXPECT_STREQ(UserText(Txt::ProcessingProgress, Language::Japanese), " %s(%.2f%).");
-  // A condition file is read by skipping one token before each value, so every label is one
-  // token ending in a single blank; the Japanese labels are fixed so that files written under
-  // one language read under any other.
-  const std::pair<Txt, const char*> labels[] = {{Txt::LmxToolDiameter, "工具直径 "},
-                                                {Txt::LmxSafetyDistance, "安全距離 "},
-                                                {Txt::LmxCornerMinAngle, "コーナー最小角度 "},
-                                                {Txt::LmxCornerMaxReduction, "コーナー最大減速比 "},
-                                                {Txt::LmxSlopeMinAngle, "傾斜最小角度 "},
-                                                {Txt::LmxSlopeMaxReduction, "傾斜最大減速比 "},
-                                                {Txt::LmxMaxFeed, "最大Feed "},
-                                                {Txt::LmxMaterial, "加工素材 "}};
-  for (const auto& [id, japanese] : labels) {
-    EXPECT_STREQ(UserText(id, Language::Japanese), japanese);
+  const std::pair<const char*, Language> keys[] = {{"english", Language::English},
+                                                   {"korean", Language::Korean},
+                                                   {"japanese", Language::Japanese}};
+  for (const testing::DataCase& c : testing::ReadCases("texts/quoted_texts.txt")) {
+    const auto trace = c.Trace();
+    Txt id = Txt::Count;
+    ASSERT_TRUE(FindTxt(c["text"], id));
+    for (const auto& [key, lang] : keys) {
+      if (c.fields.count(key)) {
+        EXPECT_EQ(UserText(id, lang), c.at(key)) << key;
+      }
+    }
     for (Language lang : kLanguages) {
       const std::string text = UserText(id, lang);
-      EXPECT_EQ(text.find(' '), text.size() - 1) << TxtName(id);
+      if (c.Int("label")) {
+        EXPECT_EQ(text.find(' '), text.size() - 1);
+      }
     }
   }
-  EXPECT_STREQ(UserText(Txt::LmxToolDiameter, Language::English), "공구직경 ");
+  EXPECT_TRUE(HasJapanese(UserText(Txt::NotExistMasterModel, Language::Japanese)));
 }
 
 TEST(UserTexts, NamesNumbersAndWhatIsNoEntry) {

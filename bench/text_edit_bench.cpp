@@ -1,7 +1,8 @@
 // A one-line edit in the middle of the 2-million-block program (gen_gcode.py 2000000 --seed 1):
 // the spliced re-read (classic_splice.h) against a whole classic read of the edited text, in
-// the same run, both from the text in memory with the source-line map. CPU time of the thread:
-// the machines these run on are shared.
+// the same run, both from the text in memory with the source-line map; and the document's
+// whole edit path against a load. CPU time of the thread: the machines these run on are
+// shared.
 
 #include <benchmark/benchmark.h>
 
@@ -11,19 +12,26 @@
 #include <string>
 #include <vector>
 
+#include "app/application.h"
+#include "app/load_commands.h"
+#include "app/text_edit_commands.h"
 #include "bench_support.h"
 #include "ncio/classic_splice.h"
 #include "platform/file_io.h"
+#include "platform/platform.h"
 
 using namespace trevalon;
 
 namespace {
 
 // The program, made once by the generator beside this file.
+std::string ProgramPath() {
+  return (std::filesystem::temp_directory_path() / "trevalon-text-edit-bench.nc").string();
+}
+
 const std::string& ProgramText() {
   static const std::string text = [] {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / "trevalon-text-edit-bench.nc").string();
+    const std::string path = ProgramPath();
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
       const std::string gen = std::string(TREVALON_BENCH_DIR) + "/gen_gcode.py";
@@ -132,7 +140,59 @@ void BM_OneLineEditSplicedVsWhole(benchmark::State& st) {
   }
 }
 
+// The whole document path of one line typed over in the middle of the program, as the
+// desktop and `edit LINE "TEXT"` take it (the undo step, the spliced read, the source lines,
+// the statistics), against loading the program, in the same run. The text is taken up for
+// editing before the first edit and not timed.
+void BM_OneLineEditDocumentVsLoad(benchmark::State& st) {
+  if (ProgramText().empty()) {
+    st.SkipWithError("the program could not be made (python3, gen_gcode.py)");
+    return;
+  }
+  HeadlessPlatform platform;
+  CApplication app(platform);
+  CDocument& doc = app.NewDocument();
+  double t0 = ThreadSeconds();
+  if (!LoadNcCommand(app, doc, ProgramPath()).ok()) {
+    st.SkipWithError("the program could not be loaded");
+    return;
+  }
+  const double load = ThreadSeconds() - t0;
+  if (!OpenProgramText(app, doc).ok()) {
+    st.SkipWithError("the text could not be taken up");
+    return;
+  }
+  const std::size_t line = doc.text.lines.Count() / 2;
+  const std::string original(doc.text.lines.Line(doc.text.text, line - 1));
+  double edits = 0;
+  long n = 0;
+  for (auto _ : st) {
+    // Alternately the line with one more digit and the line as it was.
+    const std::string with = n % 2 == 0 ? original + "1" : original;
+    t0 = ThreadSeconds();
+    if (!EditTextLine(app, doc, line, with).ok()) {
+      st.SkipWithError("the edit was refused");
+      return;
+    }
+    const double e = ThreadSeconds() - t0;
+    st.SetIterationTime(e);
+    edits += e;
+    ++n;
+  }
+  if (n > 0) {
+    st.counters["edit_ms"] = edits / n * 1e3;
+    st.counters["load_ms"] = load * 1e3;
+    st.counters["percent_of_load"] = 100.0 * edits / n / load;
+    st.counters["records"] = doc.store.count;
+  }
+}
+
 }  // namespace
+
+BENCHMARK(BM_OneLineEditDocumentVsLoad)
+    ->UseManualTime()
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 
 BENCHMARK(BM_OneLineEditSplicedVsWhole)
     ->Arg(0)

@@ -17,6 +17,10 @@ namespace trevalon {
 
 namespace {
 
+// The bytes a text taken up for editing can grow by before it moves (a string that outgrows
+// its memory copies itself whole).
+constexpr std::size_t kEditRoom = std::size_t{4} << 20;
+
 std::string NoText() {
   return "no program text: load a program first";
 }
@@ -90,7 +94,9 @@ Outcome OpenProgramText(CApplication&, CDocument& doc) {
   if (et.open) return Outcome::Done();
   if (et.path.empty()) return Outcome::Failed(OutcomeCode::Refused, NoText());
   std::string text;
-  if (ReadBoundedFile(et.path, NcTextLines::kMaxText, text, false) != FileReadError::None)
+  // Room for the edits to come, so that typing does not move the whole text to new memory.
+  if (ReadBoundedFile(et.path, NcTextLines::kMaxText, text, false, kEditRoom) !=
+      FileReadError::None)
     return Outcome::CannotOpen(et.path);
   // Our rule: a file changed since it was read no longer holds the program the toolpath was
   // read from: its text is taken, but as one that no longer describes the toolpath.

@@ -83,7 +83,7 @@ ToolpathView* MainWindow::NewDocument() {
   auto* view = new ToolpathView(app_, doc);
   view->options = startOptions;
   InitDocument(app_, doc);
-  auto* pane = new SourcePane(*view, sourceStack_);
+  auto* pane = new SourcePane(*view, memory_, sourceStack_);
   sourceStack_->addWidget(pane);
   connect(view, &ToolpathView::pointShown, pane, [this, pane](std::uint32_t record) {
     if (!sourceDock_->isHidden()) pane->ShowRecord(record);

@@ -29,8 +29,12 @@ bool SameFile(const SourceFile& a, const SourceFile& b) {
 
 }  // namespace
 
-SourcePane::SourcePane(ToolpathView& view, QWidget* parent)
-    : QWidget(parent), view_(view), text_(new SourceTextView(this)), info_(new QLabel(this)) {
+SourcePane::SourcePane(ToolpathView& view, DialogMemory& memory, QWidget* parent)
+    : QWidget(parent),
+      view_(view),
+      memory_(memory),
+      text_(new SourceTextView(this)),
+      info_(new QLabel(this)) {
   setObjectName("sourcePane");
   text_->setObjectName("sourceText");
   info_->setObjectName("sourceInfo");
@@ -614,7 +618,8 @@ void SourcePane::AskRenumber() {
   if (!held_ && !SetEditing(true)) return;
   ApplyPending();
   CApplication& app = view_.app();
-  static RenumberOptions remembered;  // the dialog opens on the values used last
+  // The dialog opens on the values its last OK used.
+  RenumberOptions& remembered = memory_.Get<RenumberOptions>("programRenumber");
   std::int32_t start = static_cast<std::int32_t>(remembered.start);
   std::int32_t step = static_cast<std::int32_t>(remembered.step);
   bool every = remembered.every;

@@ -40,13 +40,15 @@ class QToolButton;
 
 namespace trevalon {
 
+class DialogMemory;
 class SourceTextView;
 class ToolpathView;
 
 class SourcePane : public QWidget {
   Q_OBJECT
  public:
-  explicit SourcePane(ToolpathView& view, QWidget* parent = nullptr);
+  // `memory`: the dialogs' remembered values (the renumber dialog's among them).
+  SourcePane(ToolpathView& view, DialogMemory& memory, QWidget* parent = nullptr);
 
   ToolpathView& view() const { return view_; }
   SourceTextView* text() const { return text_; }
@@ -115,6 +117,7 @@ class SourcePane : public QWidget {
   void BuildTools();
 
   ToolpathView& view_;
+  DialogMemory& memory_;
   SourceTextView* text_;
   QLabel* info_;
   std::optional<SourceFile> shown_;

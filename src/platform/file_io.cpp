@@ -168,7 +168,7 @@ FileReadError BoundedInput::Append(std::size_t count, std::string& out) {
 }
 
 FileReadError ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::string& out,
-                              bool text) {
+                              bool text, std::size_t spare) {
   out.clear();
   BoundedInput in;
   FileReadError e = in.Open(path);
@@ -176,7 +176,8 @@ FileReadError ReadBoundedFile(const std::string& path, std::size_t maxBytes, std
   // copy a long program several times over and hold two copies at its peak.
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(NativePath(path), ec);
-  if (e == FileReadError::None && !ec) out.reserve(std::min<std::uintmax_t>(size, maxBytes) + 1);
+  if (e == FileReadError::None && !ec)
+    out.reserve(std::min<std::uintmax_t>(size, maxBytes) + 1 + spare);
   if (e == FileReadError::None) e = in.Append(maxBytes + 1, out);
   if (e == FileReadError::None && out.size() > maxBytes) e = FileReadError::TooLarge;
   if (e == FileReadError::None && text && std::memchr(out.data(), '\0', out.size()))

@@ -89,8 +89,9 @@ class BoundedInput {
 
 // The whole file into out, when it holds at most maxBytes (TooLarge otherwise; out is then
 // empty). With `text`, a NUL byte makes it NotText: no text file of the program holds one.
+// `spare`: room kept beyond the file's bytes, for a text that is going to grow.
 FileReadError ReadBoundedFile(const std::string& path, std::size_t maxBytes, std::string& out,
-                              bool text);
+                              bool text, std::size_t spare = 0);
 
 // What went wrong, for a programmer reading a script's log: "'PATH' is a folder", "'PATH' is
 // larger than N bytes" and so on; "" for None.

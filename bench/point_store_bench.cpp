@@ -101,11 +101,9 @@ void WalkVector() {
 
 // The same loop over the store's own pages: the same memory as the FetchPoint walk.
 void WalkPageSpans() {
-  CPointStore& s = SharedStore();
+  const CPointStore& s = SharedStore();
   WalkSum w;
-  for (std::uint32_t base = 0; base < s.count; base += CPointStore::kPageSize) {
-    WalkRecords(s.RawRecord(base), std::min(CPointStore::kPageSize, s.count - base), w);
-  }
+  s.ForEachSpan([&w](const PointRecord* r, std::uint32_t n) { WalkRecords(r, n, w); });
   benchmark::DoNotOptimize(w);
 }
 
@@ -181,10 +179,36 @@ BENCHMARK(BM_AppendStorePoint)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_ComputeStatistics(benchmark::State& state) {
   CPointStore& s = SharedStore();
-  for (auto _ : state) benchmark::DoNotOptimize(ComputeStatistics(s));
+  for (auto _ : state) {
+    s.statisticsParts.clear();  // a walk from scratch
+    benchmark::DoNotOptimize(ComputeStatistics(s));
+  }
   state.SetItemsProcessed(state.iterations() * kRecords);
 }
 BENCHMARK(BM_ComputeStatistics)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// After one record in the middle changed: the walk measures the pages around it again and
+// takes the others' shares, against a walk from scratch.
+void BM_StatisticsAfterOneEditVsScratch(benchmark::State& state) {
+  CPointStore& s = SharedStore();
+  const std::uint32_t middle = s.count / 2;
+  Compare(
+      state,
+      [&s] {
+        s.statisticsParts.clear();
+        benchmark::DoNotOptimize(ComputeStatistics(s));
+      },
+      [&s, middle] {
+        s.FetchPoint(middle);
+        s.StorePoint(middle);
+        benchmark::DoNotOptimize(ComputeStatistics(s));
+      },
+      "statistics after a one-record edit / from scratch");
+}
+BENCHMARK(BM_StatisticsAfterOneEditVsScratch)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
 
 // ---- Snapshots against memcpy of the same bytes ----------------------------------------
 

@@ -97,7 +97,7 @@ TEST(NcRead, LineBufferAndCrLf) {
   // lengths included; a lone CR is an ordinary character.
   for (const char* name : {"face_mill.nc", "pocket_ijk.nc", "long_lines.tap", "contour_r.nc"}) {
     SCOPED_TRACE(name);
-    std::ifstream in(Data(name), std::ios::binary);
+    std::ifstream in(TestData(name), std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), {}), crlf;
     for (char ch : text) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
     ReaderBench lf, cr;
@@ -242,7 +242,7 @@ TEST(ReaderPrograms, RecordsAsWorkedOutByHand) {
     b.nc.heidenhainInputChk = p.Int("heidenhain");
     b.nc.intNcdataFlg = p.Int("thousandths");
     NcReadOutcome o;
-    ASSERT_EQ(b.Load(Data(p.name), &o), 1);
+    ASSERT_EQ(b.Load(TestData(p.name), &o), 1);
     EXPECT_EQ(o, NcReadOutcome::Read);
     ExpectRecords(b.Records(), Recs(p.at("records")),
                   p.fields.count("tolerance") ? std::stod(p.at("tolerance")) : 0.0);
@@ -260,7 +260,7 @@ TEST(ReaderPrograms, RecordsAsWorkedOutByHand) {
 
 TEST(ReaderProgramsLayer, Statistics) {
   ReaderBench b;
-  ASSERT_EQ(b.Load(Data("face_mill.nc")), 1);
+  ASSERT_EQ(b.Load(TestData("face_mill.nc")), 1);
   ASSERT_EQ(ComputeStatistics(*b.store), 1);
   const ToolpathStatistics& s = b.store->stats;
   EXPECT_DOUBLE_EQ(s.rapidLength, 50 + 48 + 50);

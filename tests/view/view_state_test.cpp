@@ -509,16 +509,6 @@ std::vector<LodRun> Runs(const LodLevel& level) {
   return runs;
 }
 
-double Distance(const LodVertex& p, const LodVertex& a, const LodVertex& b) {
-  const double d[3] = {b.x - a.x, b.y - a.y, b.z - a.z}, w[3] = {p.x - a.x, p.y - a.y, p.z - a.z};
-  const double len2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-  const double t =
-      len2 > 0 ? std::clamp((w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / len2, 0.0, 1.0) : 0.0;
-  double e2 = 0;
-  for (int k = 0; k < 3; ++k) e2 += (w[k] - t * d[k]) * (w[k] - t * d[k]);
-  return std::sqrt(e2);
-}
-
 bool Same(const LodVertex& a, const LodVertex& b) {
   return a.x == b.x && a.y == b.y && a.z == b.z;
 }
@@ -578,7 +568,8 @@ TEST(ToolpathLod, EveryLevelStaysWithinItsToleranceAndKeepsEveryRun) {
               continue;
             }
             ASSERT_LT(j + 1, k.v.size());
-            ASSERT_LE(Distance(w.v[i], k.v[j], k.v[j + 1]), level.tolerance * 1.0001 + 1e-5)
+            ASSERT_LE(testing::SegmentDistance(w.v[i], k.v[j], k.v[j + 1]),
+                      level.tolerance * 1.0001 + 1e-5)
                 << "run " << r << " vertex " << i;
           }
           ASSERT_EQ(j + 1, k.v.size()) << "kept vertices out of the walk's order, run " << r;

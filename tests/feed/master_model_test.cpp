@@ -186,9 +186,13 @@ void TwoRamps(CPointStore& s) {
   testing::AddPoints(s, "1 0 0 10, 3 0 0 0 500, 4 4 0 4 500, 1 0 2 10, 3 0 2 0 500, 4 4 2 4 500");
 }
 
-TEST(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
+// A store and its undo ring for the mesh to be made from.
+struct MasterCreate : ::testing::Test {
   CPointStore s;
   CUndoRing undo;
+};
+
+TEST_F(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
   TwoRamps(s);
   MasterModel m;
   ASSERT_EQ(m.Create(s, undo), 1);
@@ -215,9 +219,7 @@ TEST(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
   EXPECT_EQ(s.reg.x, 4.0);  // as the user had it, not shifted
 }
 
-TEST(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
-  CPointStore s;
-  CUndoRing undo;
+TEST_F(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
   // A plunge marks its end point, not the start at Z 10; a lift its start point; the last
   // plunge lies on the last fine column, beyond the coarse grid.
   testing::AddPoints(s, "1 0 0 10, 3 0 0 0 300, 1 3 3 0, 3 3 3 10 300, 1 6 6 10, 3 6 6 0 300");
@@ -233,9 +235,7 @@ TEST(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
             std::tuple(0.0f, 0.0f, std::int16_t{0}));
 }
 
-TEST(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
-  CPointStore s;
-  CUndoRing undo;
+TEST_F(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
   TwoRamps(s);
   // An arc end far out in Y (the store does not range-check Y) followed by a cut from it.
   testing::AddPoints(s, "8 2 1e30 0 500, 91 0 0 0 500, 4 2 1 0 500");
@@ -244,9 +244,7 @@ TEST(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
   EXPECT_EQ(m.header.rows, 3u);
 }
 
-TEST(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
-  CPointStore s;
-  CUndoRing undo;
+TEST_F(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
   MasterModel m;
   ASSERT_EQ(m.ReadBytes(MmaBytes(0, 0, 1.0, 4, 2, 2, Ramp(4))), 1);
   const std::string before = m.FileBytes();

@@ -391,8 +391,9 @@ std::size_t DistinctPages(const CPointStore& s, const CUndoRing& u, const CLayer
   return tally.Pages();
 }
 
+constexpr std::uint32_t kPage = CPointStore::kPageSize;
+
 TEST(SharedPages, SnapshotsKeepTheirRecordsWhateverTheStoreWrites) {
-  constexpr std::uint32_t kPage = CPointStore::kPageSize;
   CPointStore s;
   CUndoRing u;
   CLayerTable t;
@@ -442,7 +443,6 @@ TEST(SharedPages, SnapshotsKeepTheirRecordsWhateverTheStoreWrites) {
 // SaveLayer must leave the store, the register and the snapshot exactly as a walk of
 // FetchPoint over every record would, pages shared with an undo slot or never allocated too.
 TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
-  constexpr std::uint32_t kPage = CPointStore::kPageSize;
   CPointStore shared, walked;
   CUndoRing u;
   CLayerTable t;
@@ -484,7 +484,6 @@ TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
 }
 
 TEST(SharedPages, AppendAcrossPagesCopiesOnlyWhatFollowsTheLastWholePage) {
-  constexpr std::uint32_t kPage = CPointStore::kPageSize;
   CPointStore s;
   CUndoRing u;
   CLayerTable t;

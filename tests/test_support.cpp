@@ -129,6 +129,12 @@ std::string Records(const CPointStore& s) {
   return out;
 }
 
+std::string Marks(const CPointStore& s) {
+  std::string m;
+  for (std::uint32_t i = 0; i < s.count; ++i) m += char('0' + s.RawRecord(i)->mark);
+  return m;
+}
+
 std::vector<PointRecord> CopyOfRecords(const CPointStore& s) {
   std::vector<PointRecord> records(s.count);
   s.CopyRecordsOut(records.data(), s.count);

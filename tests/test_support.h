@@ -97,6 +97,8 @@ void AddPoints(CPointStore& s, std::string_view records);
 // The store's records as AddPoints takes them ("type x y z" with %g, feed and mark left out),
 // for comparing a whole toolpath in one line.
 std::string Records(const CPointStore& s);
+// The marks of the store's records, one digit each.
+std::string Marks(const CPointStore& s);
 // Every record of the store, byte for byte, to check later that nothing of it changed.
 std::vector<PointRecord> CopyOfRecords(const CPointStore& s);
 // Whether the store holds exactly these records, byte for byte (names the first difference).

@@ -31,8 +31,12 @@ namespace {
 using testing::AddPoint;
 using testing::AddPoints;
 
-TEST(View, DirectionsAndProjection) {
+// A view of its own for each test.
+struct View : ::testing::Test {
   ViewState v;
+};
+
+TEST_F(View, DirectionsAndProjection) {
   EXPECT_EQ(v.Direction(), 4);  // starts as the first isometric view
   // +Y points up the screen in the top view, +Z in the front view.
   v.scale = 2;
@@ -46,8 +50,7 @@ TEST(View, DirectionsAndProjection) {
   EXPECT_EQ(v.scale, 1e-5);
 }
 
-TEST(View, WindowToModelOnlyInOrthographicViews) {
-  ViewState v;
+TEST_F(View, WindowToModelOnlyInOrthographicViews) {
   v.width = 600, v.height = 400, v.scale = 2, v.cu = 10, v.cv = -5;
   double m[3];
   // (320 - 300) / 2 + 10 = 20 and -((180 - 200) / 2 - 5) = 15.
@@ -67,9 +70,8 @@ TEST(View, WindowToModelOnlyInOrthographicViews) {
   EXPECT_EQ(std::tuple(m[0], m[1]), std::tuple(42.0, -17.0));
 }
 
-TEST(View, FitRules) {
+TEST_F(View, FitRules) {
   CPointStore s;
-  ViewState v;
   v.width = 600, v.height = 600;
   v.SetDirection(1);
   v.Fit(s, nullptr);  // empty: the box -20..20
@@ -90,10 +92,9 @@ TEST(View, FitRules) {
   EXPECT_DOUBLE_EQ(v.scale, 0.6);
 }
 
-TEST(View, FitIncludesVisibleLayersButNotArcCentres) {
+TEST_F(View, FitIncludesVisibleLayersButNotArcCentres) {
   CPointStore s;
   CLayerTable layers;
-  ViewState v;
   v.width = 100, v.height = 100;
   v.SetDirection(1);
   AddPoints(s, "3 0 0 0 1, 8 10 0 0 1, 91 500 500 0 1");  // an offset is no point to fit
@@ -111,8 +112,7 @@ TEST(View, FitIncludesVisibleLayersButNotArcCentres) {
   EXPECT_DOUBLE_EQ(v.scale, 2);
 }
 
-TEST(View, KeysWrapAnglesAndPanInWholeUnits) {
-  ViewState v;
+TEST_F(View, KeysWrapAnglesAndPanInWholeUnits) {
   for (int i = 0; i < 36; ++i) v.Key(ViewKey::PageUp);
   EXPECT_EQ(v.az, 330);
   // Only angles above 360 wrap.
@@ -129,8 +129,7 @@ TEST(View, KeysWrapAnglesAndPanInWholeUnits) {
   EXPECT_EQ(v.cu, 21);
 }
 
-TEST(View, DragRotateAccumulatesSmallMoves) {
-  ViewState v;
+TEST_F(View, DragRotateAccumulatesSmallMoves) {
   v.SetDirection(1);
   v.BeginDrag(100, 100);
   EXPECT_EQ(v.DragRotate(103, 100), 0);  // 1.5 degrees: nothing
@@ -145,8 +144,7 @@ TEST(View, DragRotateAccumulatesSmallMoves) {
 
 // Unproject undoes ProjectUV and Depth in every direction, and the middle point is where the
 // window's middle is, as deep as asked.
-TEST(View, UnprojectAndTheMiddlePoint) {
-  ViewState v;
+TEST_F(View, UnprojectAndTheMiddlePoint) {
   v.scale = 3, v.cu = 17, v.cv = -4;
   for (int n = 1; n <= 7; ++n) {
     SCOPED_TRACE(n);
@@ -169,7 +167,7 @@ TEST(View, UnprojectAndTheMiddlePoint) {
 // The property of a turn about a point: whatever the angles, scale, centre and point, and
 // whichever way the turn comes (a drag, the keys, the wheel), the point keeps its window
 // position; the classic turns without a point keep the whole-unit centre.
-TEST(View, TurnsKeepTheirPointInTheWindow) {
+TEST_F(View, TurnsKeepTheirPointInTheWindow) {
   std::uint32_t seed = 12345;
   auto next = [&seed](double lo, double hi) {
     seed = seed * 1664525u + 1013904223u;
@@ -217,7 +215,6 @@ TEST(View, TurnsKeepTheirPointInTheWindow) {
     EXPECT_TRUE(std::abs(now.x - at.x) <= 1 && std::abs(now.y - at.y) <= 1);
   }
   // Without a point the keys and the wheel turn about the origin, the centre kept whole.
-  ViewState v;
   v.cu = 10, v.cv = -3;
   v.Key(ViewKey::PageUp);
   v.Wheel(240);
@@ -231,10 +228,9 @@ TEST(View, TurnsKeepTheirPointInTheWindow) {
 
 // The fit with a margin frames the same middle a tenth smaller than the described fit, and
 // records the middle of what it fitted for the turns.
-TEST(View, FitWithMarginAndTheFittedCentre) {
+TEST_F(View, FitWithMarginAndTheFittedCentre) {
   CPointStore s;
   AddPoints(s, "3 0 0 0 1, 4 100 50 -20 1");
-  ViewState v;
   v.width = 600, v.height = 600;
   v.SetDirection(1);
   v.Fit(s, nullptr);
@@ -246,8 +242,7 @@ TEST(View, FitWithMarginAndTheFittedCentre) {
   EXPECT_EQ(std::tuple(v.cu, v.cv), std::tuple(cu, cv));
 }
 
-TEST(View, WheelPanAndQuietTime) {
-  ViewState v;
+TEST_F(View, WheelPanAndQuietTime) {
   v.Wheel(240);
   EXPECT_EQ(v.az, 340);
   v.Wheel(-119);  // less than a notch: nothing
@@ -276,12 +271,6 @@ class RectanglePick : public ::testing::Test {
               "1 -50 0 10, 3 -50 0 0 100, 4 50 0 0 100, 1 -50 50 10, 3 -50 50 0 100, "
               "4 50 50 0 100");
   }
-  // The marks of the records, one digit each.
-  std::string Marks() const {
-    std::string m;
-    for (std::uint32_t i = 0; i < s.count; ++i) m += char('0' + s.RawRecord(i)->mark);
-    return m;
-  }
   CPointStore s;
   ViewState v;
 };
@@ -289,15 +278,15 @@ class RectanglePick : public ::testing::Test {
 TEST_F(RectanglePick, ToggleWholePathsAndShiftSelectsMoves) {
   // Around model (0, 0): client (100, 100). A 2-pixel box grows to 12 pixels.
   TogglePathsInRectangle(s, v, {99, 99, 101, 101});
-  EXPECT_EQ(Marks(), "111000");
+  EXPECT_EQ(testing::Marks(s), "111000");
   TogglePathsInRectangle(s, v, {99, 99, 101, 101});
-  EXPECT_EQ(Marks(), "000000");
+  EXPECT_EQ(testing::Marks(s), "000000");
   // The last path runs to the end.
   TogglePathsInRectangle(s, v, {140, 45, 145, 55});  // model (40..45, 50..55)
-  EXPECT_EQ(Marks(), "000111");
+  EXPECT_EQ(testing::Marks(s), "000111");
   s.ClearSelection();
   SelectInRectangle(s, v, {140, 95, 145, 105});
-  EXPECT_EQ(Marks(), "001000");  // a point move at (-50, 0) does not pass through
+  EXPECT_EQ(testing::Marks(s), "001000");  // a point move at (-50, 0) does not pass through
 }
 
 TEST_F(RectanglePick, ArcsAreSampledAlongTheirLength) {
@@ -708,19 +697,17 @@ constexpr double kPi = 3.141592653589793;
 TEST(DrawnArc, SweepFollowsDirectionPlaneAndClosure) {
   const double s[3] = {10, 0, 0};
   // From (10,0) round the origin to (0,10): a quarter counter-clockwise, three quarters
-  // clockwise.
-  DrawnArc d = DrawnArcOf(s, Rec(MOVE_ARC_CCW, 0, 10, 0), Rec(PLANE_XY, -10, 0, 0));
-  EXPECT_LT(std::hypot(d.sweep - kPi / 2, d.r - 10, d.start), 1e-9);
-  d = DrawnArcOf(s, Rec(MOVE_ARC_CW, 0, 10, 0), Rec(PLANE_XY, -10, 0, 0));
-  EXPECT_NEAR(d.sweep, -3 * kPi / 2, 1e-9);
-  // An arc that ends where it starts is a whole turn, either way.
-  EXPECT_NEAR(DrawnArcOf(s, Rec(MOVE_ARC_CCW, 10, 0, 0), Rec(PLANE_XY, -10, 0, 0)).sweep, 2 * kPi,
-              1e-9);
-  EXPECT_NEAR(DrawnArcOf(s, Rec(MOVE_ARC_CW, 10, 0, 0), Rec(PLANE_XY, -10, 0, 0)).sweep, -2 * kPi,
-              1e-9);
+  // clockwise; an arc that ends where it starts is a whole turn, either way.
+  for (auto [type, endY, sweep] : {std::tuple(MOVE_ARC_CCW, 10.0f, kPi / 2),
+                                   {MOVE_ARC_CW, 10.0f, -1.5 * kPi},
+                                   {MOVE_ARC_CCW, 0.0f, 2 * kPi},
+                                   {MOVE_ARC_CW, 0.0f, -2 * kPi}}) {
+    const DrawnArc d = DrawnArcOf(s, Rec(type, 10 - endY, endY, 0), Rec(PLANE_XY, -10, 0, 0));
+    EXPECT_LT(std::hypot(d.sweep - sweep, d.r - 10, d.start), 1e-9) << type << " " << endY;
+  }
   // G18: angles from +Z towards +X, Y the normal.
   const double t[3] = {0, 5, 10};
-  d = DrawnArcOf(t, Rec(MOVE_ARC_CCW, 10, 5, 0), Rec(PLANE_ZX, 0, 0, -10));
+  const DrawnArc d = DrawnArcOf(t, Rec(MOVE_ARC_CCW, 10, 5, 0), Rec(PLANE_ZX, 0, 0, -10));
   EXPECT_EQ(std::tuple(d.a, d.b, d.n), std::tuple(2, 0, 1));
   EXPECT_NEAR(d.sweep, kPi / 2, 1e-9);
 }

@@ -8,7 +8,6 @@
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <tuple>
 
 #include "app/layer_commands.h"

@@ -30,10 +30,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::Records;
-using testing::TempDir;
+using namespace testing;
 
 double Round3(double v) {
   return std::nearbyint(v * 1000.0) / 1000.0;

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <tuple>
@@ -25,8 +24,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoints;
-using testing::Records;
+using namespace testing;
 
 TEST(SegmentCrossing, FindsTheCrossingAndCarriesZAlongTheSegment) {
   auto i = SegmentCrossing({0, -10, 0}, {0, 10, 0}, {-10, 0, 0}, {10, 0, 20});

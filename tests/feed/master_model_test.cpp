@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -25,8 +24,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::TempDir;
+using namespace testing;
 
 struct TestCell {
   float z;

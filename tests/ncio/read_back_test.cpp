@@ -9,7 +9,6 @@
 #include <fstream>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 

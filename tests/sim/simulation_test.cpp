@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -19,8 +18,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
+using namespace testing;
 
 StockBox Box(double x0, double y0, double z0, double x1, double y1, double z1) {
   StockBox b;

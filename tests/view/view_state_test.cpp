@@ -28,8 +28,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
+using namespace testing;
 
 // A view of its own for each test.
 struct View : ::testing::Test {

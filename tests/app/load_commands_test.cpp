@@ -26,7 +26,6 @@ using NcSettingsCommands = DocumentTest;
 using OutputRefusals = DocumentTest;
 using UnwrittenChanges = DocumentTest;
 
-
 // What a refused load or append must leave as it was.
 auto Kept(const CDocument& d) {
   return std::tuple(d.store.count, d.title, d.layers[0].fileName, d.layers[0].comment,

@@ -274,6 +274,12 @@ struct Loaded {
   }
 };
 
+// A document of its own for each text test.
+struct TextEdit : ::testing::Test {
+  AppInTempDir t;
+  CDocument& doc = *t.doc;
+};
+
 struct EditCase {
   const char* name;
   bool extended;
@@ -282,7 +288,7 @@ struct EditCase {
   const char* text;
 };
 
-TEST(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
+TEST_F(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
   const EditCase cases[] = {
       {"a feed in the middle", false, 0, 1500, "N1493 G1 X10. Y20. F777"},
       {"an arc made a line", false, 0, 900, "G1 X5. Y5."},
@@ -336,9 +342,7 @@ TEST(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
   }
 }
 
-TEST(TextEdit, RenumberKeepsTheToolpath) {
-  AppInTempDir t;
-  CDocument& doc = *t.doc;
+TEST_F(TextEdit, RenumberKeepsTheToolpath) {
   const std::string r =
       t.Write("r.nc", "%\nO1\nN5 G0 X0 Y0 Z5.\nG1 Z0 F100\n(CUT)\nN7 X10.\nM30\n");
   ASSERT_TRUE(LoadNcCommand(t.app, doc, r).ok());
@@ -354,9 +358,7 @@ TEST(TextEdit, RenumberKeepsTheToolpath) {
   EXPECT_EQ(doc.undo.UndoNames().size(), steps);
 }
 
-TEST(TextEdit, BadEditsChangeNothing) {
-  AppInTempDir t;
-  CDocument& doc = *t.doc;
+TEST_F(TextEdit, BadEditsChangeNothing) {
   EXPECT_EQ(EditTextLine(t.app, doc, 1, "G0 X0").code(), OutcomeCode::Refused);  // no program
   ASSERT_TRUE(LoadNcCommand(t.app, doc, t.Write("b.nc", "G0 X0 Y0 Z5.\nG1 X1. F100\n")).ok());
   const std::uint32_t count = doc.store.count;
@@ -379,9 +381,7 @@ TEST(TextEdit, BadEditsChangeNothing) {
   EXPECT_EQ(doc.text.text, "G0 X0 Y0 Z5.\r\nG1 X1. F100\r\nG1 X2.\r\n");
 }
 
-TEST(TextEdit, ACommandLeavesTheTextBehindUntilTheUserChooses) {
-  AppInTempDir t;
-  CDocument& doc = *t.doc;
+TEST_F(TextEdit, ACommandLeavesTheTextBehindUntilTheUserChooses) {
   ASSERT_TRUE(LoadNcCommand(t.app, doc, t.Write("s.nc", LongProgram(5, 200))).ok());
   EXPECT_EQ(TextNoLongerDescribes(t.app, doc), "");
   ASSERT_EQ(1, ClearCommand(t.app, doc));

@@ -186,13 +186,13 @@ void TwoRamps(CPointStore& s) {
 
 // A store and its undo ring for the mesh to be made from.
 struct MasterCreate : ::testing::Test {
+  MasterModel m;
   CPointStore s;
   CUndoRing undo;
 };
 
 TEST_F(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
   TwoRamps(s);
-  MasterModel m;
   ASSERT_EQ(m.Create(s, undo), 1);
   // Origin one tolerance below the lowest X and Y; the cell size is the tolerance.
   // Fine spacing 0.2: 26 x 16 fine cells, every fifth kept: 5 x 3.
@@ -221,7 +221,6 @@ TEST_F(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
   // A plunge marks its end point, not the start at Z 10; a lift its start point; the last
   // plunge lies on the last fine column, beyond the coarse grid.
   testing::AddPoints(s, "1 0 0 10, 3 0 0 0 300, 1 3 3 0, 3 3 3 10 300, 1 6 6 10, 3 6 6 0 300");
-  MasterModel m;
   ASSERT_EQ(m.Create(s, undo), 1);
   ASSERT_EQ(m.header.columns, 7u);  // 36 fine columns / 5
   int filled = 0;
@@ -237,13 +236,11 @@ TEST_F(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
   TwoRamps(s);
   // An arc end far out in Y (the store does not range-check Y) followed by a cut from it.
   testing::AddPoints(s, "8 2 1e30 0 500, 91 0 0 0 500, 4 2 1 0 500");
-  MasterModel m;
   EXPECT_EQ(m.Create(s, undo), 1);
   EXPECT_EQ(m.header.rows, 3u);
 }
 
 TEST_F(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
-  MasterModel m;
   ASSERT_EQ(m.ReadBytes(MmaBytes(0, 0, 1.0, 4, 2, 2, Ramp(4))), 1);
   const std::string before = m.FileBytes();
   testing::AddPoints(s, "1 0 0 10, 3 0 0 0 300, 4 10 0 0 300, 4 10 10 0 300");

@@ -30,8 +30,9 @@ namespace {
 
 using namespace testing;
 
-// A view of its own for each test.
+// A view and a store of their own for each test.
 struct View : ::testing::Test {
+  CPointStore s;
   ViewState v;
 };
 
@@ -70,7 +71,6 @@ TEST_F(View, WindowToModelOnlyInOrthographicViews) {
 }
 
 TEST_F(View, FitRules) {
-  CPointStore s;
   v.width = 600, v.height = 600;
   v.SetDirection(1);
   v.Fit(s, nullptr);  // empty: the box -20..20
@@ -92,7 +92,6 @@ TEST_F(View, FitRules) {
 }
 
 TEST_F(View, FitIncludesVisibleLayersButNotArcCentres) {
-  CPointStore s;
   CLayerTable layers;
   v.width = 100, v.height = 100;
   v.SetDirection(1);
@@ -228,7 +227,6 @@ TEST_F(View, TurnsKeepTheirPointInTheWindow) {
 // The fit with a margin frames the same middle a tenth smaller than the described fit, and
 // records the middle of what it fitted for the turns.
 TEST_F(View, FitWithMarginAndTheFittedCentre) {
-  CPointStore s;
   AddPoints(s, "3 0 0 0 1, 4 100 50 -20 1");
   v.width = 600, v.height = 600;
   v.SetDirection(1);

@@ -27,6 +27,11 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// A test with a temporary directory of its own.
+struct TempDirTest : ::testing::Test {
+  TempDir dir;
+};
+
 // Starts the application in English with korvo.cfg in dir, never in the user's home.
 int StartInTempDir(CApplication& app, const TempDir& dir);
 

@@ -258,7 +258,7 @@ TEST_F(View, WheelPanAndQuietTime) {
   EXPECT_TRUE(v.InputAllowed(11'000));
 }
 
-class RectanglePick : public ::testing::Test {
+class RectanglePick : public View {
  protected:
   void SetUp() override {
     v.width = 200, v.height = 200, v.scale = 1;
@@ -268,8 +268,6 @@ class RectanglePick : public ::testing::Test {
               "1 -50 0 10, 3 -50 0 0 100, 4 50 0 0 100, 1 -50 50 10, 3 -50 50 0 100, "
               "4 50 50 0 100");
   }
-  CPointStore s;
-  ViewState v;
 };
 
 TEST_F(RectanglePick, ToggleWholePathsAndShiftSelectsMoves) {
@@ -351,6 +349,8 @@ TEST(ViewProjection, LongLinesStayStraightAtAHighZoom) {
 
 // ---- The status line ---------------------------------------------------------------------------
 
+using StatusLine = View;
+
 // Panes 1 to 6 joined by '|'.
 std::string Panes(const StatusPanes& p) {
   std::string out = p.pane[1];
@@ -358,9 +358,8 @@ std::string Panes(const StatusPanes& p) {
   return out;
 }
 
-TEST(StatusLine, PanesForEachKindOfMove) {
+TEST_F(StatusLine, PanesForEachKindOfMove) {
   // The first arc's offset has length 10; the second one's 5.
-  CPointStore s;
   testing::AddPoints(s,
                      "1 0 0 50, 3 10 0 50 500, 8 20 10 50 800, 91 0 6 8, "
                      "6 1.5 -2.25 3.125 12345, 91 3 4 0");
@@ -380,8 +379,7 @@ TEST(StatusLine, PanesForEachKindOfMove) {
   EXPECT_EQ(Panes(p), want[2]);
 }
 
-TEST(StatusLine, MouseShowsModelPositionOnlyInOrthographicViews) {
-  ViewState v;
+TEST_F(StatusLine, MouseShowsModelPositionOnlyInOrthographicViews) {
   v.width = 800, v.height = 600, v.scale = 2.0, v.cu = 10, v.cv = -5;
   StatusPanes p;
   p.pane[1] = "G01";

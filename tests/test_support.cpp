@@ -1,5 +1,7 @@
 #include "test_support.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -127,6 +129,12 @@ std::string Records(const CPointStore& s) {
   return out;
 }
 
+std::string Marks(const CPointStore& s) {
+  std::string m;
+  for (std::uint32_t i = 0; i < s.count; ++i) m += char('0' + s.RawRecord(i)->mark);
+  return m;
+}
+
 std::vector<PointRecord> CopyOfRecords(const CPointStore& s) {
   std::vector<PointRecord> records(s.count);
   s.CopyRecordsOut(records.data(), s.count);
@@ -141,6 +149,16 @@ std::vector<PointRecord> CopyOfRecords(const CPointStore& s) {
     if (std::memcmp(s.RawRecord(i), &records[i], sizeof(PointRecord)) != 0)
       return ::testing::AssertionFailure() << "record " << i << " differs";
   return ::testing::AssertionSuccess();
+}
+
+double SegmentDistance(const double p[3], const double a[3], const double b[3], double shortest2) {
+  const double d[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+  const double w[3] = {p[0] - a[0], p[1] - a[1], p[2] - a[2]};
+  const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+  const double t = dd > 0 && dd >= shortest2
+                       ? std::clamp((w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / dd, 0.0, 1.0)
+                       : 0.0;
+  return std::hypot(w[0] - t * d[0], w[1] - t * d[1], w[2] - t * d[2]);
 }
 
 }  // namespace trevalon::testing

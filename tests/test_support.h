@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "app/application.h"
@@ -26,6 +27,11 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+// A test with a temporary directory of its own.
+struct TempDirTest : ::testing::Test {
+  TempDir dir;
+};
+
 // Starts the application in English with korvo.cfg in dir, never in the user's home.
 int StartInTempDir(CApplication& app, const TempDir& dir);
 
@@ -40,6 +46,13 @@ struct AppInTempDir {
   AppInTempDir();
   // Writes the file `name` in the directory and gives its path.
   std::string Write(const std::string& name, std::string_view bytes) const;
+};
+
+// A test of one document: `a` the application started in a temporary directory, `d` its
+// document.
+struct DocumentTest : ::testing::Test {
+  AppInTempDir a;
+  CDocument& d = *a.doc;
 };
 
 // What an editing command works on, for the fixtures of the edit tests: an empty store, the
@@ -89,10 +102,24 @@ void AddPoints(CPointStore& s, std::string_view records);
 // The store's records as AddPoints takes them ("type x y z" with %g, feed and mark left out),
 // for comparing a whole toolpath in one line.
 std::string Records(const CPointStore& s);
+// The marks of the store's records, one digit each.
+std::string Marks(const CPointStore& s);
 // Every record of the store, byte for byte, to check later that nothing of it changed.
 std::vector<PointRecord> CopyOfRecords(const CPointStore& s);
 // Whether the store holds exactly these records, byte for byte (names the first difference).
 ::testing::AssertionResult HoldsRecords(const CPointStore& s,
                                         const std::vector<PointRecord>& records);
+
+// The distance of p from the segment a-b: from the nearer end for a point beyond it, from a
+// alone for a segment whose squared length is below `shortest2` (or zero).
+double SegmentDistance(const double p[3], const double a[3], const double b[3],
+                       double shortest2 = 0);
+// The same for points, records and vertices that name their coordinates x, y and z.
+template <class P>
+requires(!std::is_array_v<P>) double SegmentDistance(const P& p, const P& a, const P& b,
+                                                     double shortest2 = 0) {
+  const double q[3] = {p.x, p.y, p.z}, s[3] = {a.x, a.y, a.z}, e[3] = {b.x, b.y, b.z};
+  return SegmentDistance(q, s, e, shortest2);
+}
 
 }  // namespace trevalon::testing

@@ -8,7 +8,6 @@
 
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <tuple>
 
 #include "app/layer_commands.h"
@@ -20,7 +19,12 @@
 namespace trevalon::testing {
 namespace {
 
-using App = AppInTempDir;
+using AppendCommand = DocumentTest;
+using DocumentUndo = DocumentTest;
+using LoadCommand = DocumentTest;
+using NcSettingsCommands = DocumentTest;
+using OutputRefusals = DocumentTest;
+using UnwrittenChanges = DocumentTest;
 
 // What a refused load or append must leave as it was.
 auto Kept(const CDocument& d) {
@@ -28,9 +32,7 @@ auto Kept(const CDocument& d) {
                     d.layers[0].spindle, d.undo.undoPos, d.Modified());
 }
 
-TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
-  App a;
-  CDocument& d = *a.doc;
+TEST_F(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
   const std::string pocket = TestData("pocket_ijk.nc");
   ASSERT_TRUE(LoadNcCommand(a.app, d, pocket).ok());
   EXPECT_EQ(std::tuple(d.title, d.layers[0].fileName, d.layers[0].snapshot.count(), d.store.count,
@@ -47,9 +49,7 @@ TEST(LoadCommand, ReplacesTheWorkLayerAndRefreshesTheDocument) {
 // Extended reading: a program whose run stops (here an alarm) is loaded up to the stop with
 // the steps of any load (undo, title, statistics), said, and the work layer marked; a later
 // load that runs to its end clears the mark, an append that stops sets it.
-TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
-  App a;
-  CDocument& d = *a.doc;
+TEST_F(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
   d.nc.extendedReadingChk = 1;
   ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("pocket_ijk.nc")).ok());
   const std::string alarm =
@@ -87,9 +87,7 @@ TEST(LoadCommand, ExtendedReadThatStopsKeepsWhatWasReadAndMarksTheLayer) {
 // A file that cannot be opened, or one with a NUL byte in its first 4096 bytes (no NC
 // program), is refused by load and append before anything changes. A NUL further in is the
 // reader's business (it ends that line).
-TEST(LoadCommand, UnopenableOrBinaryFileIsRefusedBeforeAnythingChanges) {
-  App a;
-  CDocument& d = *a.doc;
+TEST_F(LoadCommand, UnopenableOrBinaryFileIsRefusedBeforeAnythingChanges) {
   ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("helix.nc")).ok());
   const auto before = Kept(d);
   ASSERT_EQ(std::get<0>(before), 9u);
@@ -136,9 +134,7 @@ TEST(LoadCommand, UnopenableOrBinaryFileIsRefusedBeforeAnythingChanges) {
   EXPECT_EQ(d.store.count, 1u);
 }
 
-TEST(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {
-  App a;
-  CDocument& d = *a.doc;
+TEST_F(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {
   {
     std::ofstream f(a.dir.file("long.nc"));
     f << "G0 X0 Y0 Z7.\n";
@@ -155,9 +151,7 @@ TEST(LoadCommand, FullStoreKeepsThePointsAndTellsTheUser) {
             std::tuple(CPointStore::kPageSize, a.dir.file("long.nc"), 7.0, 100 + 3268));
 }
 
-TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
-  App a;
-  CDocument& d = *a.doc;
+TEST_F(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
   const std::string helix = TestData("helix.nc");
   ASSERT_TRUE(LoadNcCommand(a.app, d, helix).ok());
   const std::uint32_t undoPos = d.undo.undoPos;
@@ -172,8 +166,7 @@ TEST(AppendCommand, AddsBehindWithoutSnapshotOrLayerSave) {
   EXPECT_DOUBLE_EQ(d.retractHeight, 50.0);
 }
 
-TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
-  App a;
+TEST_F(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
   NcSwitches chosen;
   chosen.heidenhainInputChk = 1;
   ASSERT_EQ(NcSettingsCommand(a.app, *a.doc, chosen, false), 1);  // OK: this document only
@@ -212,13 +205,11 @@ TEST(NcSettingsCommands, DocumentsStartFromTheFileAndOkChangesOnlyOne) {
 // A load measures the toolpath and fits the view in one walk of the store: the statistics,
 // the extent, the view and the register are those of the separate walks (the store's extent,
 // a fit of its own), also for a program that ends in an arc.
-TEST(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
-  App a;
-  CDocument& d = *a.doc;
+TEST_F(LoadCommand, OneWalkMeasuresAndFitsAsSeparateWalksDo) {
   const std::string path = a.Write("arcs.nc",
                                    "G0 X0 Y0 Z5\nG1 Z-1 F300\nX10 Y5\nG2 X20 Y5 I5 J0\nG0 Z10\n"
                                    "X-30 Y40\nG1 Z-2 F500\nG3 X-20 Y40 R5\n");
-  auto walked = [&d] {
+  auto walked = [this] {
     return std::tuple(d.store.stats.cuttingLength, d.store.stats.arcLength, d.view.scale, d.view.cu,
                       d.view.cv, d.store.reg.x, d.store.reg.y, d.store.reg.type);
   };
@@ -264,9 +255,7 @@ Outcome SaveTo(AppInTempDir& a, const std::string& path) {
   return SaveNcCommand(a.app, *a.doc, dlg, a.doc->nc.heidenhainOutChk);
 }
 
-TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
+TEST_F(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
   EXPECT_FALSE(d.Modified());
   ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("pocket_ijk.nc")).ok());
   EXPECT_FALSE(d.Modified());
@@ -308,9 +297,7 @@ TEST(UnwrittenChanges, EveryChangeCountsUntilTheWorkLayerIsWritten) {
   EXPECT_FALSE(d.Modified());
 }
 
-TEST(UnwrittenChanges, EachLayerKeepsItsOwnUntilAnOutputHoldsIt) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
+TEST_F(UnwrittenChanges, EachLayerKeepsItsOwnUntilAnOutputHoldsIt) {
   ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("pocket_ijk.nc")).ok());
   ASSERT_EQ(SwitchLayerCommand(d, 1), 1);
   EXPECT_FALSE(d.Modified());
@@ -339,7 +326,7 @@ TEST(UnwrittenChanges, EachLayerKeepsItsOwnUntilAnOutputHoldsIt) {
 }
 
 // When neither the editor nor the desktop's own program starts, the help pane says so.
-TEST(UnwrittenChanges, EditorThatDoesNotStartIsReported) {
+TEST_F(UnwrittenChanges, EditorThatDoesNotStartIsReported) {
   struct NoEditor : HeadlessPlatform {
     bool OpenInEditor(const std::string&, const std::string&) override { return false; }
   } platform;
@@ -358,7 +345,7 @@ TEST(UnwrittenChanges, EditorThatDoesNotStartIsReported) {
 
 const std::string kOldProgram = "%\nO1\nG00X0Y0Z5\nM30\n%\n";
 
-TEST(OutputRefusals, EmptyToolpathIsRefusedWithAMessageAndTheFileKept) {
+TEST_F(OutputRefusals, EmptyToolpathIsRefusedWithAMessageAndTheFileKept) {
   struct Case {
     const char* name;
     std::function<Outcome(AppInTempDir&, const std::string&)> write;
@@ -392,9 +379,7 @@ TEST(OutputRefusals, EmptyToolpathIsRefusedWithAMessageAndTheFileKept) {
 
 // An empty file would silently empty the work layer: refused with the file named, and the
 // toolpath, its title and the undo ring stay as they were.
-TEST(OutputRefusals, EmptyFileAtLoadIsSaidAndTheLayerKept) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
+TEST_F(OutputRefusals, EmptyFileAtLoadIsSaidAndTheLayerKept) {
   ASSERT_TRUE(LoadNcCommand(a.app, d, TestData("helix.nc")).ok());
   const std::uint32_t undoPos = d.undo.undoPos;
   const int shownBefore = a.platform.messageCount;
@@ -413,8 +398,7 @@ TEST(OutputRefusals, EmptyFileAtLoadIsSaidAndTheLayerKept) {
 // window never brings back a state another window recorded, and a new document reads as a
 // fresh start does while a document's later reads carry the modal state over.
 
-TEST(DocumentUndo, UndoInOneDocumentRestoresOnlyItsOwnState) {
-  AppInTempDir a;
+TEST_F(DocumentUndo, UndoInOneDocumentRestoresOnlyItsOwnState) {
   CDocument& first = *a.doc;
   CDocument& second = a.app.NewDocument();
   InitDocument(a.app, second);
@@ -450,8 +434,7 @@ TEST(DocumentUndo, UndoInOneDocumentRestoresOnlyItsOwnState) {
   EXPECT_EQ(Records(second.store), secondProgram);
 }
 
-TEST(DocumentUndo, ANewDocumentReadsFromTheInitialModalState) {
-  AppInTempDir a;
+TEST_F(DocumentUndo, ANewDocumentReadsFromTheInitialModalState) {
   // The first program ends at X50 Y40 Z-1 in G01; the second only names Y.
   const std::string setUp = a.Write("set_up.nc", "G0 X50. Y40. Z5.\nG1 Z-1. F200\n");
   const std::string onlyY = a.Write("only_y.nc", "Y60.\nY70.\n");
@@ -462,7 +445,6 @@ TEST(DocumentUndo, ANewDocumentReadsFromTheInitialModalState) {
   const std::string alone = Records(fresh.doc->store);
 
   // Within one document the modal state of the read before carries over.
-  CDocument& d = *a.doc;
   ASSERT_TRUE(LoadNcCommand(a.app, d, setUp).ok());
   ASSERT_TRUE(LoadNcCommand(a.app, d, onlyY).ok());
   const std::string carried = Records(d.store);

@@ -23,8 +23,10 @@ namespace {
 
 using testing::ReadAll;
 
-TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
-  testing::TempDir dir;
+using Settings = testing::TempDirTest;
+using FileIo = testing::TempDirTest;
+
+TEST_F(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
   // A missing file is not created (reading creates nothing) and the defaults stay.
   AppSettings s = DefaultSettings();
   EXPECT_EQ(ReadSettingsFile(dir.file("sub/korvo.cfg"), s), FileReadError::Missing);
@@ -77,8 +79,7 @@ TEST(Settings, FileReadWithoutCaseLaterLinesWinAndWrittenAsEightLines) {
 
 // Start-up only reads: a fresh system directory stays as it was; one that is a file is no
 // place for settings; korvo.cfg of the wrong kind is said and the defaults stay.
-TEST(Settings, StartUpCreatesNothingAndRefusesASystemDirectoryThatIsAFile) {
-  testing::TempDir dir;
+TEST_F(Settings, StartUpCreatesNothingAndRefusesASystemDirectoryThatIsAFile) {
   HeadlessPlatform platform;
   CApplication app(platform);
   std::string why;
@@ -96,8 +97,7 @@ TEST(Settings, StartUpCreatesNothingAndRefusesASystemDirectoryThatIsAFile) {
 
 // The program's own folders appear when a file is first written into one; other folders
 // are never made, and a folder that cannot be made is named.
-TEST(Settings, OwnFoldersAreMadeOnTheFirstWrite) {
-  testing::TempDir dir;
+TEST_F(Settings, OwnFoldersAreMadeOnTheFirstWrite) {
   AppSettings s = DefaultSettings();
   s.configDir = dir.file("korvo");
   s.postDir = dir.file("korvo/post/");
@@ -117,8 +117,7 @@ TEST(Settings, OwnFoldersAreMadeOnTheFirstWrite) {
   EXPECT_EQ(failed, dir.file("file"));
 }
 
-TEST(Settings, UnwritableFileShowsTheFileErrorButTheValuesApply) {
-  testing::TempDir dir;
+TEST_F(Settings, UnwritableFileShowsTheFileErrorButTheValuesApply) {
   std::filesystem::create_directories(dir.path() / "korvo.cfg");  // a directory: cannot write
   HeadlessPlatform platform;
   CApplication app(platform);
@@ -130,7 +129,7 @@ TEST(Settings, UnwritableFileShowsTheFileErrorButTheValuesApply) {
             std::tuple("Error message", " Can not open file !!.\n", "nano"));
 }
 
-TEST(Settings, LanguageAndSystemDirectoryFromTheEnvironment) {
+TEST_F(Settings, LanguageAndSystemDirectoryFromTheEnvironment) {
   std::map<std::string, std::optional<std::string>> saved;
   for (const char* n : {"LC_ALL", "LC_MESSAGES", "LANG", "TREVALON_SYSDIR"})
     if (const char* v = std::getenv(n); v) saved[n] = v;
@@ -152,7 +151,7 @@ TEST(Settings, LanguageAndSystemDirectoryFromTheEnvironment) {
 
 // The language line of korvo.cfg: a known code is kept and written back, anything else reads
 // as no line (the system's language); start-up takes it unless the command line names one.
-TEST(Settings, LanguageLineChoosesTheLanguageUnlessTheCommandLineDoes) {
+TEST_F(Settings, LanguageLineChoosesTheLanguageUnlessTheCommandLineDoes) {
   std::map<std::string, std::optional<std::string>> saved;
   for (const char* n : {"LC_ALL", "LC_MESSAGES", "LANG"})
     if (const char* v = std::getenv(n); v) saved[n] = v;
@@ -197,8 +196,7 @@ TEST(Settings, LanguageLineChoosesTheLanguageUnlessTheCommandLineDoes) {
     saved[n] ? setenv(n, saved[n]->c_str(), 1) : unsetenv(n);
 }
 
-TEST(FileIo, NothingHalfWrittenReplacesAFile) {
-  testing::TempDir dir;
+TEST_F(FileIo, NothingHalfWrittenReplacesAFile) {
   std::string path = dir.file("prog.nc");
   ASSERT_EQ(WriteFileReplacing(path, "good\n"), 1);
   {
@@ -215,8 +213,7 @@ TEST(FileIo, NothingHalfWrittenReplacesAFile) {
 
 // Reading is bounded while it goes on, so a device that never ends is refused like a file
 // that is too large; a folder is refused before it is read.
-TEST(FileIo, BoundedReadingRefusesWhatIsNoFileOfItsKind) {
-  testing::TempDir dir;
+TEST_F(FileIo, BoundedReadingRefusesWhatIsNoFileOfItsKind) {
   std::string out;
   std::ofstream(dir.file("ten"), std::ios::binary) << std::string(9, 'a') << '\0';
   EXPECT_EQ(ReadBoundedFile(dir.file("ten"), 10, out, false), FileReadError::None);

@@ -26,6 +26,8 @@
 namespace trevalon::testing {
 namespace {
 
+using SourceLines = DocumentTest;
+
 // Per record: the line (from 1) of its block, 0 when it has none.
 std::vector<std::size_t> Lines(CDocument& d) {
   std::vector<std::size_t> out;
@@ -46,7 +48,7 @@ std::string Load(AppInTempDir& a, const std::string& text) {
 }
 
 // The rows are in tests/data/app/source_lines.txt.
-TEST(SourceLines, EveryReaderNotesTheBlockOfEachRecord) {
+TEST_F(SourceLines, EveryReaderNotesTheBlockOfEachRecord) {
   for (const DataCase& c : ReadCases("app/source_lines.txt")) {
     const auto trace = c.Trace();
     AppInTempDir a;
@@ -60,9 +62,7 @@ TEST(SourceLines, EveryReaderNotesTheBlockOfEachRecord) {
   }
 }
 
-TEST(SourceLines, AppendKeepsEachRecordsFileAndAChangedFileShowsNoLine) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
+TEST_F(SourceLines, AppendKeepsEachRecordsFileAndAChangedFileShowsNoLine) {
   const std::string first = a.Write("first.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\n");
   const std::string second = a.Write("second.nc", "(two)\nG0 X50 Y0 Z5\nG1 Z-1 F200\n");
   ASSERT_TRUE(LoadNcCommand(a.app, d, first).ok());
@@ -97,9 +97,7 @@ void DropAndAdd(EditContext& ctx) {
   frame.Finish();
 }
 
-TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
+TEST_F(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
   Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nX30\n(end)\nX40\n");
   const L read{1, 2, 3, 4, 5, 7};
   ASSERT_EQ(Lines(d), read);
@@ -153,9 +151,7 @@ TEST(SourceLines, EditsKeepTheLinesOfTheRecordsTheyKeepAndUndoBringsThemBack) {
 
 // The rapid rebuild and the plunge clean-up copy the cuts and the rapids they keep: those keep
 // their lines; the retracts, traverses and approaches they make have none.
-TEST(SourceLines, RebuildsKeepTheLinesOfTheMovesTheyCopy) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
+TEST_F(SourceLines, RebuildsKeepTheLinesOfTheMovesTheyCopy) {
   const std::string path =
       Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z2\nX30\nG1 Z0\nX40\nX50\n");
   EditContext ctx = MakeEditContext(a.app, d);
@@ -176,10 +172,7 @@ TEST(SourceLines, RebuildsKeepTheLinesOfTheMovesTheyCopy) {
 // arc with its centre record too) keep their blocks; the points it makes at the boundary and
 // the retracts and plunges around them have none. A point-file trim runs several passes, and
 // the lines follow each.
-TEST(SourceLines, TrimsKeepTheLinesOfTheMovesTheyKeepWhole) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
-
+TEST_F(SourceLines, TrimsKeepTheLinesOfTheMovesTheyKeepWhole) {
   Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nX30\nG2 X40 Y0 I5 J0\nG0 Z5\n");
   ASSERT_EQ(Lines(d), (L{1, 2, 3, 4, 5, 6, 6, 7}));
   EditContext ctx = MakeEditContext(a.app, d);
@@ -201,10 +194,7 @@ TEST(SourceLines, TrimsKeepTheLinesOfTheMovesTheyKeepWhole) {
 // Reversing a path runs its points the other way: each keeps the block that made it, and the
 // new lead above the old last point has none (reversal records no undo state, so the frame
 // has only the writer's word to go by).
-TEST(SourceLines, AReversedPathKeepsTheBlockOfEachPoint) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
-
+TEST_F(SourceLines, AReversedPathKeepsTheBlockOfEachPoint) {
   Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z5\nX50\nG1 Z0\nX60\nX70\nG0 Z5\n");
   EditContext ctx = MakeEditContext(a.app, d);
   ASSERT_TRUE(ReversePathCommand(ctx, 2).ok());
@@ -213,9 +203,7 @@ TEST(SourceLines, AReversedPathKeepsTheBlockOfEachPoint) {
 
 // A transform: the points it leaves where they are keep their blocks, moved points and copies
 // have none.
-TEST(SourceLines, ATransformKeepsTheLinesOfThePointsItLeaves) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
+TEST_F(SourceLines, ATransformKeepsTheLinesOfThePointsItLeaves) {
   Load(a, "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\nX20\nG0 Z5\n");
   EditContext ctx = MakeEditContext(a.app, d);
   TransformOptions o;
@@ -231,9 +219,7 @@ TEST(SourceLines, ATransformKeepsTheLinesOfThePointsItLeaves) {
   EXPECT_EQ(Lines(d), L(Lines(d).size(), 0));
 }
 
-TEST(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {
-  AppInTempDir a;
-  CDocument& d = *a.doc;
+TEST_F(SourceLines, LayersKeepTheirLinesAndACopiedLayerBringsItsOwn) {
   const std::string first = a.Write("first.nc", "G0 X0 Y0 Z5\nG1 Z0 F100\nX10\n");
   const std::string second = a.Write("second.nc", "(two)\nG0 X50 Y0 Z5\nG1 Z-1 F200\n");
   ASSERT_TRUE(LoadNcCommand(a.app, d, first).ok());
@@ -288,6 +274,12 @@ struct Loaded {
   }
 };
 
+// A document of its own for each text test.
+struct TextEdit : ::testing::Test {
+  AppInTempDir t;
+  CDocument& doc = *t.doc;
+};
+
 struct EditCase {
   const char* name;
   bool extended;
@@ -296,7 +288,7 @@ struct EditCase {
   const char* text;
 };
 
-TEST(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
+TEST_F(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
   const EditCase cases[] = {
       {"a feed in the middle", false, 0, 1500, "N1493 G1 X10. Y20. F777"},
       {"an arc made a line", false, 0, 900, "G1 X5. Y5."},
@@ -350,9 +342,7 @@ TEST(TextEdit, EditsGiveTheToolpathALoadOfTheEditedTextGives) {
   }
 }
 
-TEST(TextEdit, RenumberKeepsTheToolpath) {
-  AppInTempDir t;
-  CDocument& doc = *t.doc;
+TEST_F(TextEdit, RenumberKeepsTheToolpath) {
   const std::string r =
       t.Write("r.nc", "%\nO1\nN5 G0 X0 Y0 Z5.\nG1 Z0 F100\n(CUT)\nN7 X10.\nM30\n");
   ASSERT_TRUE(LoadNcCommand(t.app, doc, r).ok());
@@ -368,9 +358,7 @@ TEST(TextEdit, RenumberKeepsTheToolpath) {
   EXPECT_EQ(doc.undo.UndoNames().size(), steps);
 }
 
-TEST(TextEdit, BadEditsChangeNothing) {
-  AppInTempDir t;
-  CDocument& doc = *t.doc;
+TEST_F(TextEdit, BadEditsChangeNothing) {
   EXPECT_EQ(EditTextLine(t.app, doc, 1, "G0 X0").code(), OutcomeCode::Refused);  // no program
   ASSERT_TRUE(LoadNcCommand(t.app, doc, t.Write("b.nc", "G0 X0 Y0 Z5.\nG1 X1. F100\n")).ok());
   const std::uint32_t count = doc.store.count;
@@ -393,9 +381,7 @@ TEST(TextEdit, BadEditsChangeNothing) {
   EXPECT_EQ(doc.text.text, "G0 X0 Y0 Z5.\r\nG1 X1. F100\r\nG1 X2.\r\n");
 }
 
-TEST(TextEdit, ACommandLeavesTheTextBehindUntilTheUserChooses) {
-  AppInTempDir t;
-  CDocument& doc = *t.doc;
+TEST_F(TextEdit, ACommandLeavesTheTextBehindUntilTheUserChooses) {
   ASSERT_TRUE(LoadNcCommand(t.app, doc, t.Write("s.nc", LongProgram(5, 200))).ok());
   EXPECT_EQ(TextNoLongerDescribes(t.app, doc), "");
   ASSERT_EQ(1, ClearCommand(t.app, doc));

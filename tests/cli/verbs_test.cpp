@@ -272,8 +272,9 @@ ScriptResult Cli(const TempDir& dir, const std::string& script) {
   return RunCli({"--sysdir", dir.path().string(), "--lang", "en", "-c", script});
 }
 
-TEST(SimulateVerbs, ARefusedCommandKeepsTheDocumentsOptions) {
-  TempDir dir;
+using SimulateVerbs = testing::TempDirTest;
+
+TEST_F(SimulateVerbs, ARefusedCommandKeepsTheDocumentsOptions) {
   // A refused command keeps what the document had: the tool, the stock, and a failed run
   // keeps the options it was given out of the document.
   std::ostringstream out, err;
@@ -299,8 +300,7 @@ TEST(SimulateVerbs, ARefusedCommandKeepsTheDocumentsOptions) {
 
 // The dogleg follows the rapid rates of machine.par: with the defaults Z arrives first and the
 // rapid crosses the stock low; with a slow Z the tool is beside the stock before it comes down.
-TEST(SimulateVerbs, DoglegTakesTheRapidRatesOfMachinePar) {
-  TempDir dir;
+TEST_F(SimulateVerbs, DoglegTakesTheRapidRatesOfMachinePar) {
   const std::string run = "settings ConfigDir=" + dir.path().string() +
                           "; add 1 50 50 20 0; add 2 -20 50 -5 0; simulate "
                           "stock=0,0,-20,100,100,0 tool=flat d=2 dogleg=";
@@ -311,8 +311,7 @@ TEST(SimulateVerbs, DoglegTakesTheRapidRatesOfMachinePar) {
   EXPECT_NE(slowZ.out.find("\"rapid_collisions\":0,"), std::string::npos) << slowZ.out << slowZ.err;
 }
 
-TEST(SimulateVerbs, ExampleWithPngAndDogleg) {
-  TempDir dir;
+TEST_F(SimulateVerbs, ExampleWithPngAndDogleg) {
   const std::string png = dir.file("part.png");
   const ScriptResult r =
       Cli(dir, "load " + std::string(TREVALON_EXAMPLES) +

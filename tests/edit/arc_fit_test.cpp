@@ -30,10 +30,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::Records;
-using testing::TempDir;
+using namespace testing;
 
 double Round3(double v) {
   return std::nearbyint(v * 1000.0) / 1000.0;
@@ -565,16 +562,6 @@ TEST_F(FilterFixture, LinearFilterDropsPointsOnALineButNotCornersOrFeedChanges) 
             "1 0 0 5, 3 0 0 0, 4 2 0 0");
 }
 
-// The distance of p from the cut a-b as the filter measures it: from the nearer end for a
-// point beyond the cut, from a alone for a cut shorter than a thousandth.
-double OffCut(const PointRecord& p, const PointRecord& a, const PointRecord& b) {
-  const double d[3] = {b.x - a.x, b.y - a.y, b.z - a.z}, w[3] = {p.x - a.x, p.y - a.y, p.z - a.z};
-  const double dd = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-  const double u =
-      dd >= 1e-6 ? std::clamp((w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / dd, 0.0, 1.0) : 0.0;
-  return std::hypot(w[0] - u * d[0], w[1] - u * d[1], w[2] - u * d[2]);
-}
-
 // The reference walk over a rapid and one run of cuts at one feed, measuring every point for
 // every end: from the anchor, the first end that leaves a point between beyond the tolerance
 // makes the point before it the next anchor, and the points strictly between go. Every point
@@ -585,7 +572,10 @@ std::vector<std::uint32_t> ReferenceRemovals(const CPointStore& s, double t) {
   std::uint32_t anchor = 0;
   for (std::uint32_t e = 2; e < s.count; ++e) {
     for (std::uint32_t j = anchor + 1; j < e; ++j) {
-      if (OffCut(*s.RawRecord(j), *s.RawRecord(anchor), *s.RawRecord(e)) > t) {
+      // As the filter measures: a cut shorter than a thousandth from its start alone.
+      const double off =
+          testing::SegmentDistance(*s.RawRecord(j), *s.RawRecord(anchor), *s.RawRecord(e), 1e-6);
+      if (off > t) {
         for (std::uint32_t r = anchor + 1; r + 1 < e; ++r) out.push_back(r);
         anchor = e - 1;
         break;

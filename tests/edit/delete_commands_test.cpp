@@ -19,9 +19,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoints;
-using testing::Records;
-using testing::WellFormed;
+using namespace testing;
 
 struct DeleteFixture : ::testing::Test, testing::EditParts {
   std::int32_t cuttingFeed = 800;

@@ -25,9 +25,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::Records;
+using namespace testing;
 
 // ---- The command frame -------------------------------------------------------------------------
 

@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <tuple>
@@ -27,9 +26,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
-using testing::Records;
+using namespace testing;
 
 // Every field of every record, for comparisons that include feeds and marks.
 std::string Full(const CPointStore& s) {

@@ -21,8 +21,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoints;
-using testing::Records;
+using namespace testing;
 
 struct Transform : ::testing::Test, testing::EditParts {};
 

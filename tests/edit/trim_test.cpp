@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <fstream>
 #include <random>
 #include <tuple>
@@ -25,8 +24,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoints;
-using testing::Records;
+using namespace testing;
 
 TEST(SegmentCrossing, FindsTheCrossingAndCarriesZAlongTheSegment) {
   auto i = SegmentCrossing({0, -10, 0}, {0, 10, 0}, {-10, 0, 0}, {10, 0, 20});
@@ -427,16 +425,6 @@ std::vector<Cut> CutsOf(CPointStore& s) {
   return cuts;
 }
 
-double DistanceToSegment(const double p[3], const Cut& c) {
-  double d[3], w[3], dd = 0, t = 0;
-  for (int k = 0; k < 3; ++k) d[k] = c.b[k] - c.a[k], w[k] = p[k] - c.a[k], dd += d[k] * d[k];
-  for (int k = 0; k < 3; ++k) t += dd > 0 ? w[k] * d[k] / dd : 0;
-  t = std::clamp(t, 0.0, 1.0);
-  double sq = 0;
-  for (int k = 0; k < 3; ++k) sq += (w[k] - t * d[k]) * (w[k] - t * d[k]);
-  return std::sqrt(sq);
-}
-
 // What every trim leaves: a well-formed toolpath, every cut of it on a cut of the
 // original (a straight cut with the point before it on one original move, an arc on an
 // original arc's circle about the same centre, in the same direction). For a box region the
@@ -458,9 +446,9 @@ void CheckTrimmed(const CPointStore& s, const std::vector<Cut>& original, const 
       bool on = false, both = !cutting;
       for (const Cut& c : original) {
         if (c.arc) continue;
-        const bool here = DistanceToSegment(p, c) < tol;
+        const bool here = testing::SegmentDistance(p, c.a, c.b) < tol;
         on |= here;
-        both |= here && DistanceToSegment(q, c) < tol;
+        both |= here && testing::SegmentDistance(q, c.a, c.b) < tol;
       }
       EXPECT_TRUE(on) << "cut point off the toolpath at " << i;
       EXPECT_TRUE(both) << "cut across the toolpath to " << i;

@@ -19,8 +19,7 @@
 namespace trevalon {
 namespace {
 
-using testing::ReadAll;
-using testing::WriteFile;
+using namespace testing;
 
 // Every field away from its default, in the order of the structure.
 const CuttingConditions kUnusual{6.35f, 2.5f,  15.0f, 0.15f, 12.5f, 0.3f, 0,    0,

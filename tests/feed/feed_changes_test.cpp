@@ -17,8 +17,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoints;
-using testing::Records;
+using namespace testing;
 
 struct FeedChangeFixture : ::testing::Test, testing::EditParts {
   std::uint64_t edits = 0;

@@ -9,7 +9,6 @@
 
 #include <cmath>
 #include <functional>
-#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -25,8 +24,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::TempDir;
+using namespace testing;
 
 struct P {
   int type;

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <cstring>
 #include <fstream>
@@ -25,8 +24,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::TempDir;
+using namespace testing;
 
 struct TestCell {
   float z;
@@ -186,11 +184,15 @@ void TwoRamps(CPointStore& s) {
   testing::AddPoints(s, "1 0 0 10, 3 0 0 0 500, 4 4 0 4 500, 1 0 2 10, 3 0 2 0 500, 4 4 2 4 500");
 }
 
-TEST(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
+// A store and its undo ring for the mesh to be made from.
+struct MasterCreate : ::testing::Test {
+  MasterModel m;
   CPointStore s;
   CUndoRing undo;
+};
+
+TEST_F(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
   TwoRamps(s);
-  MasterModel m;
   ASSERT_EQ(m.Create(s, undo), 1);
   // Origin one tolerance below the lowest X and Y; the cell size is the tolerance.
   // Fine spacing 0.2: 26 x 16 fine cells, every fifth kept: 5 x 3.
@@ -215,13 +217,10 @@ TEST(MasterCreate, RampsGiveHeightsOnTheNodesAndFortyFiveDegrees) {
   EXPECT_EQ(s.reg.x, 4.0);  // as the user had it, not shifted
 }
 
-TEST(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
-  CPointStore s;
-  CUndoRing undo;
+TEST_F(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
   // A plunge marks its end point, not the start at Z 10; a lift its start point; the last
   // plunge lies on the last fine column, beyond the coarse grid.
   testing::AddPoints(s, "1 0 0 10, 3 0 0 0 300, 1 3 3 0, 3 3 3 10 300, 1 6 6 10, 3 6 6 0 300");
-  MasterModel m;
   ASSERT_EQ(m.Create(s, undo), 1);
   ASSERT_EQ(m.header.columns, 7u);  // 36 fine columns / 5
   int filled = 0;
@@ -233,21 +232,15 @@ TEST(MasterCreate, VerticalMovesMarkOnlyTheirLowerEnd) {
             std::tuple(0.0f, 0.0f, std::int16_t{0}));
 }
 
-TEST(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
-  CPointStore s;
-  CUndoRing undo;
+TEST_F(MasterCreate, DamagedRecordsDoNotHangOrCrash) {
   TwoRamps(s);
   // An arc end far out in Y (the store does not range-check Y) followed by a cut from it.
   testing::AddPoints(s, "8 2 1e30 0 500, 91 0 0 0 500, 4 2 1 0 500");
-  MasterModel m;
   EXPECT_EQ(m.Create(s, undo), 1);
   EXPECT_EQ(m.header.rows, 3u);
 }
 
-TEST(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
-  CPointStore s;
-  CUndoRing undo;
-  MasterModel m;
+TEST_F(MasterCreate, TooFewPointsOrNoCutsOrNoMemory) {
   ASSERT_EQ(m.ReadBytes(MmaBytes(0, 0, 1.0, 4, 2, 2, Ramp(4))), 1);
   const std::string before = m.FileBytes();
   testing::AddPoints(s, "1 0 0 10, 3 0 0 0 300, 4 10 0 0 300, 4 10 10 0 300");

@@ -26,6 +26,17 @@ namespace {
 
 using namespace testing;
 
+// A store, its undo ring and its layers, fresh for each test.
+struct StoreTest : ::testing::Test {
+  CPointStore s;
+  CUndoRing u;
+  CLayerTable t;
+};
+using PointStore = StoreTest;
+using Layers = StoreTest;
+using SharedPages = StoreTest;
+using UndoRing = StoreTest;
+
 // The register as one line: type x y z feed mark plane radius.
 std::string Reg(const PointRegister& r) {
   char buf[256];
@@ -34,8 +45,7 @@ std::string Reg(const PointRegister& r) {
   return buf;
 }
 
-TEST(PointStore, EmptyStorePagesAndTheirLimit) {
-  CPointStore s;
+TEST_F(PointStore, EmptyStorePagesAndTheirLimit) {
   s.reg.x = 7;
   EXPECT_EQ(s.FetchPoint(0), 0);
   EXPECT_EQ(s.reg.x, 7);  // register untouched
@@ -62,8 +72,7 @@ TEST(PointStore, EmptyStorePagesAndTheirLimit) {
 // Single floats, the low 16 bits of the feed (sign-extended); an insane record becomes the
 // null record on a fetch (y is not tested), its mark unchanged, the register keeping the
 // previous point.
-TEST(PointStore, RecordsKeepSingleFloatsAndLow16BitsAndInsaneOnesBecomeNull) {
-  CPointStore s;
+TEST_F(PointStore, RecordsKeepSingleFloatsAndLow16BitsAndInsaneOnesBecomeNull) {
   AddPoint(s, MOVE_LINE, 1.1, -2.2, 3.3, 40000, -1);
   AddPoints(s, "3 40000 0 0 100 1, 3 0 40000 0 100");
   ASSERT_EQ(s.FetchPoint(0), 1);
@@ -79,8 +88,7 @@ TEST(PointStore, RecordsKeepSingleFloatsAndLow16BitsAndInsaneOnesBecomeNull) {
   EXPECT_EQ(s.reg.y, 40000.0);
 }
 
-TEST(PointStore, WalksSegmentsExtentSelectionAndClear) {
-  CPointStore s;
+TEST_F(PointStore, WalksSegmentsExtentSelectionAndClear) {
   // The walk helpers skip centre records and leave the register as their last fetch.
   AddPoints(s, "1 0 0 5, 3 0 0 0 100, 6 10 0 0 100, 91 5 0 0 100, 4 10 10 0 100");
   EXPECT_EQ(s.PrevMotion(4), 2u);
@@ -119,18 +127,13 @@ TEST(PointStore, WalksSegmentsExtentSelectionAndClear) {
   // Selection operations touch motion points only: -1 becomes 1, centre records stay.
   s.count = 0;
   AddPoints(s, "3 0 0 0 1 -1, 4 1 0 0 1 1, 8 2 0 0 1 0, 91 1 0 0 1 0");
-  auto marks = [&] {
-    std::string m;
-    for (std::uint32_t i = 0; i < s.count; ++i) m += std::to_string(s.RawRecord(i)->mark) + " ";
-    return m;
-  };
   s.InvertSelection();
-  EXPECT_EQ(marks(), "1 0 1 0 ");
+  EXPECT_EQ(Marks(s), "1010");
   s.ClearSelection();
-  EXPECT_EQ(marks(), "0 0 0 0 ");
+  EXPECT_EQ(Marks(s), "0000");
   AddPoint(s, MOVE_LINE, 0, 0, 0, 1, -1);
   s.ClearMarks();
-  EXPECT_EQ(marks(), "0 0 0 0 0 ");
+  EXPECT_EQ(Marks(s), "00000");
 
   // Clear takes an undo snapshot.
   CUndoRing undo;
@@ -142,8 +145,7 @@ TEST(PointStore, WalksSegmentsExtentSelectionAndClear) {
   EXPECT_EQ(s.reg.x, 1.0);
 }
 
-TEST(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
-  CPointStore s;
+TEST_F(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
   AddPoint(s, MOVE_LINE, 1.1, -2.2, 3.3, 40000, -1);
   // An unsound record, a sound one of no motion, an arc.
   AddPoints(s, "3 40000 0 0 100 1, 0 4 5 6 7, 8 8 9 10 11");
@@ -183,7 +185,7 @@ TEST(PointStore, PeekReadsWhatAFetchLoadsAndChangesNothing) {
 // Pages are cut from large blocks: pages given back in any order and taken again never
 // disturb the records of the pages still held, across many blocks, and a store filled past
 // several blocks reads back what it was given, walked backward, copied out or snapshotted.
-TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
+TEST_F(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
   std::vector<RecordPage*> held;
   for (int k = 0; k < 120; ++k) {
     RecordPage* p = NewRecordPage();
@@ -217,7 +219,6 @@ TEST(PointStore, PagesFromSharedBlocksKeepTheirRecords) {
   for (RecordPage* p : kept) FreeRecordPage(p);
   for (RecordPage* p : again) FreeRecordPage(p);
 
-  CPointStore s;
   const std::uint32_t n = CPointStore::kPageSize * 80 + 7;
   for (std::uint32_t i = 0; i < n; ++i) {
     s.reg.x = i % 1000, s.reg.y = i / 1000, s.reg.z = 0;
@@ -318,9 +319,7 @@ void Fill(CPointStore& s, int n, double tag) {
 
 // Switching to the work layer itself does nothing. (What a switch saves and restores, and
 // that a snapshot carries no broken record: the SharedPages tests below.)
-TEST(Layers, SwitchingToTheWorkLayerDoesNothing) {
-  CPointStore s;
-  CLayerTable t;
+TEST_F(Layers, SwitchingToTheWorkLayerDoesNothing) {
   Fill(s, 10, 1.0);
   EXPECT_EQ(t.SwitchWorkLayer(0, s), 0);
   EXPECT_EQ(s.count, 10u);
@@ -328,9 +327,7 @@ TEST(Layers, SwitchingToTheWorkLayerDoesNothing) {
 
 // Appending puts the source behind the destination and keeps the destination's attributes;
 // an empty source layer is copied whole; a failed append leaves the destination as it was.
-TEST(Layers, Append) {
-  CPointStore s;
-  CLayerTable t;
+TEST_F(Layers, Append) {
   Fill(s, 500, 3.0);
   t.SaveLayer(3, s);
   Fill(s, 200, 5.0);
@@ -391,11 +388,9 @@ std::size_t DistinctPages(const CPointStore& s, const CUndoRing& u, const CLayer
   return tally.Pages();
 }
 
-TEST(SharedPages, SnapshotsKeepTheirRecordsWhateverTheStoreWrites) {
-  constexpr std::uint32_t kPage = CPointStore::kPageSize;
-  CPointStore s;
-  CUndoRing u;
-  CLayerTable t;
+constexpr std::uint32_t kPage = CPointStore::kPageSize;
+
+TEST_F(SharedPages, SnapshotsKeepTheirRecordsWhateverTheStoreWrites) {
   Fill(s, 2 * kPage + 100, 1.0);
   const Contents a = Of(s);
   u.SaveUndo(s);
@@ -441,11 +436,8 @@ TEST(SharedPages, SnapshotsKeepTheirRecordsWhateverTheStoreWrites) {
 
 // SaveLayer must leave the store, the register and the snapshot exactly as a walk of
 // FetchPoint over every record would, pages shared with an undo slot or never allocated too.
-TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
-  constexpr std::uint32_t kPage = CPointStore::kPageSize;
+TEST_F(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
   CPointStore shared, walked;
-  CUndoRing u;
-  CLayerTable t;
   for (CPointStore* s : {&shared, &walked}) {
     for (std::uint32_t i = 0; i < 3 * kPage + 40; ++i) {
       s->count = i;
@@ -483,11 +475,7 @@ TEST(SharedPages, SavingALayerActsAsAFetchOfEveryRecord) {
   EXPECT_EQ(float{shared.RawRecord(3)->z}, -50000.0f);
 }
 
-TEST(SharedPages, AppendAcrossPagesCopiesOnlyWhatFollowsTheLastWholePage) {
-  constexpr std::uint32_t kPage = CPointStore::kPageSize;
-  CPointStore s;
-  CUndoRing u;
-  CLayerTable t;
+TEST_F(SharedPages, AppendAcrossPagesCopiesOnlyWhatFollowsTheLastWholePage) {
   Fill(s, kPage + 10, 3.0);
   t.SaveLayer(3, s);
   Fill(s, 2 * kPage + 7, 5.0);
@@ -517,7 +505,7 @@ TEST(SharedPages, AppendAcrossPagesCopiesOnlyWhatFollowsTheLastWholePage) {
   EXPECT_EQ(Of(t[6].snapshot), joined);
 }
 
-TEST(Layers, ListParserTakesNumbersAndRanges) {
+TEST_F(Layers, ListParserTakesNumbersAndRanges) {
   EXPECT_EQ(ParseLayerList("3 7-9 20"), (std::vector<int>{3, 7, 8, 9, 20}));
   EXPECT_TRUE(ParseLayerList("5-2").empty());
   EXPECT_EQ(ParseLayerList("0-99").size(), 100u);
@@ -528,9 +516,8 @@ TEST(Layers, ListParserTakesNumbersAndRanges) {
 
 // Eleven edits allow nine undos; redo returns to the newest state once; an empty store is
 // recorded as any other, so undo after a command on an empty toolpath empties it again.
-TEST(UndoRing, NineUndosOneRedoAndAnEmptyStoreIsAState) {
-  CPointStore s, other;
-  CUndoRing u;
+TEST_F(UndoRing, NineUndosOneRedoAndAnEmptyStoreIsAState) {
+  CPointStore other;
   EXPECT_EQ(u.Undo(s), 0);  // nothing recorded yet
   u.SaveUndo(s, Txt::CmdFace);
   Fill(s, 1, 0);  // the state before edit k has k points
@@ -559,9 +546,7 @@ TEST(UndoRing, NineUndosOneRedoAndAnEmptyStoreIsAState) {
 
 // Each step carries the name of its command: the next undo and redo name theirs, and the
 // list names every step undo can still reach, the newest first, up to the ring's depth.
-TEST(UndoRing, StepsCarryTheirCommandsNames) {
-  CPointStore s;
-  CUndoRing u;
+TEST_F(UndoRing, StepsCarryTheirCommandsNames) {
   EXPECT_EQ(std::tuple(u.UndoName(), u.UndoNames().size()), std::tuple(std::nullopt, 0u));
   const Txt names[] = {Txt::CmdLoad, Txt::CmdSort, Txt::CmdTrimInside};
   for (int k = 0; k < 3; ++k) {

@@ -50,8 +50,12 @@ TEST(FanucBlock, ArcsByRadius) {
 
 // ---- Whole reads ---------------------------------------------------------------------------
 
-TEST(NcRead, ArcsStoreEndPointAndCentreRecordOrChords) {
+// A reader bench of its own for each read.
+struct NcRead : ::testing::Test {
   ReaderBench b;
+};
+
+TEST_F(NcRead, ArcsStoreEndPointAndCentreRecordOrChords) {
   // A block in arc mode without coordinates is a full circle with no offset; K is no XY word.
   ASSERT_EQ(b.AppendText("G1 X0. Y0. F100\nG2 X10. Y0. R5.\nG3 X0. Y0. I-5. J0.\nM5\n"
                          "G17 G3 X-10. Y0. I-5. J0. K3.\n"),
@@ -77,8 +81,7 @@ TEST(NcRead, ArcsStoreEndPointAndCentreRecordOrChords) {
   EXPECT_EQ(recs.back().type, MOVE_LINE);  // the G01 after the arc
 }
 
-TEST(NcRead, LineBufferAndCrLf) {
-  ReaderBench b;
+TEST_F(NcRead, LineBufferAndCrLf) {
   // 100 characters: a first read of 79 (no line feed, dropped) and a tail of 21. The head's
   // G1 and F counted (modal), its coordinates did not; the last line has no line feed and is
   // lost, but its G0 still counted.
@@ -97,7 +100,7 @@ TEST(NcRead, LineBufferAndCrLf) {
   // lengths included; a lone CR is an ordinary character.
   for (const char* name : {"face_mill.nc", "pocket_ijk.nc", "long_lines.tap", "contour_r.nc"}) {
     SCOPED_TRACE(name);
-    std::ifstream in(Data(name), std::ios::binary);
+    std::ifstream in(TestData(name), std::ios::binary);
     std::string text((std::istreambuf_iterator<char>(in)), {}), crlf;
     for (char ch : text) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
     ReaderBench lf, cr;
@@ -111,8 +114,7 @@ TEST(NcRead, LineBufferAndCrLf) {
   ExpectRecords(d.Records(), Recs("1 1 0 0 0, 1 2 3 0 0"));
 }
 
-TEST(NcRead, ModalStateCarriesOverFromReadToRead) {
-  ReaderBench b;
+TEST_F(NcRead, ModalStateCarriesOverFromReadToRead) {
   ASSERT_EQ(b.AppendText("G91 G1 X5. Y5. F200\nG17 G18\n"), 1);
   EXPECT_EQ(b.state.incremental, 1);
   EXPECT_EQ(b.store->reg.plane, PLANE_ZX);
@@ -138,11 +140,10 @@ TEST(NcRead, ModalStateCarriesOverFromReadToRead) {
   EXPECT_EQ(c.nc.heidenhainInputChk, 0);
 }
 
-TEST(NcRead, FullStoreStopsWithThePointsStored) {
+TEST_F(NcRead, FullStoreStopsWithThePointsStored) {
   // Pages of 3270 records: after two pages no more memory can be had.
   std::string text;
   for (int i = 0; i < 7000; ++i) text += "G1 X" + std::to_string(i % 100) + ".5\n";
-  ReaderBench b;
   FailRecordAllocationsAfter(2);
   NcReadOutcome o;
   const int r = b.AppendText(text, &o);
@@ -189,7 +190,7 @@ TEST(NcRead, FullStoreStopsWithThePointsStored) {
 // Bytes no program holds: NUL bytes, a line of 100 000 characters, a number of 500 digits,
 // huge values, stray Heidenhain words. Nothing crashes or hangs. Inputs that a fuzzing run
 // finds troublesome are added here.
-TEST(NcRead, HostileInputs) {
+TEST_F(NcRead, HostileInputs) {
   const std::string huge(100000, '9');
   const std::string inputs[] = {std::string("G1 X1.\0\0\0\nG2 X5. R\0 9\n", 22),
                                 "X" + huge + "\n",
@@ -242,7 +243,7 @@ TEST(ReaderPrograms, RecordsAsWorkedOutByHand) {
     b.nc.heidenhainInputChk = p.Int("heidenhain");
     b.nc.intNcdataFlg = p.Int("thousandths");
     NcReadOutcome o;
-    ASSERT_EQ(b.Load(Data(p.name), &o), 1);
+    ASSERT_EQ(b.Load(TestData(p.name), &o), 1);
     EXPECT_EQ(o, NcReadOutcome::Read);
     ExpectRecords(b.Records(), Recs(p.at("records")),
                   p.fields.count("tolerance") ? std::stod(p.at("tolerance")) : 0.0);
@@ -260,7 +261,7 @@ TEST(ReaderPrograms, RecordsAsWorkedOutByHand) {
 
 TEST(ReaderProgramsLayer, Statistics) {
   ReaderBench b;
-  ASSERT_EQ(b.Load(Data("face_mill.nc")), 1);
+  ASSERT_EQ(b.Load(TestData("face_mill.nc")), 1);
   ASSERT_EQ(ComputeStatistics(*b.store), 1);
   const ToolpathStatistics& s = b.store->stats;
   EXPECT_DOUBLE_EQ(s.rapidLength, 50 + 48 + 50);

@@ -9,7 +9,6 @@
 #include <fstream>
 #include <memory>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -606,23 +605,19 @@ TEST_F(NcVerify, ChordsForArcsOnlyInHeidenhainOutput) {
   EXPECT_FALSE(Check(chords(4), true).ok());
 }
 
-TEST(NcVerifyCommands, FailedVerifyKeepsTheFileAndTheReaderState) {
-  TempDir dir;
-  std::ostringstream messages;
-  HeadlessPlatform platform{&messages};
-  CApplication app{platform};
-  testing::StartInTempDir(app, dir);
-  CDocument& doc = app.NewDocument();
+using NcVerifyCommands = DocumentTest;
+
+TEST_F(NcVerifyCommands, FailedVerifyKeepsTheFileAndTheReaderState) {
   // A template whose cuts leave Y out: the program reads back otherwise.
-  AddPoints(doc.store, "1 0 0 5, 3 10 0 5 100, 4 10 10 5 100, 1 10 10 20");
-  const NcReaderState before = doc.ncReader;
+  AddPoints(d.store, "1 0 0 5, 3 10 0 5 100, 4 10 10 5 100, 1 10 10 20");
+  const NcReaderState before = d.ncReader;
   CPostProcessorDlg dlg;
-  dlg.outputPath = dir.file("p.nc");
+  dlg.outputPath = a.dir.file("p.nc");
   dlg.ppr.ParseTemplateText(
       "[Start]\nG00X$XY$YZ$Z\n[End]\n[NewCut]\nG01X$XF$F\n[End]\n[Cut]\nX$X\n[End]\n"
       "[NewRapid]\nG00X$XY$YZ$Z\n[End]\n");
   NcVerifyResult r;
-  const Outcome o = PostProcessCommand(app, doc, dlg, &r);
+  const Outcome o = PostProcessCommand(a.app, d, dlg, &r);
   EXPECT_EQ(o.code(), OutcomeCode::Refused);
   // Record 2 goes to Y10, the program stays at Y0 (what is read there is the closing rapid,
   // which then stands where it should).
@@ -636,7 +631,7 @@ TEST(NcVerifyCommands, FailedVerifyKeepsTheFileAndTheReaderState) {
   EXPECT_EQ(testing::ReadAll(dlg.outputPath),
             "G00X0.000Y0.000Z5.000\nG00X0.000Y0.000Z5.000\nG01X10.000F100\nX10.000\n"
             "G00X10.000Y10.000Z20.000\n");
-  EXPECT_EQ(std::memcmp(&before.fanuc, &doc.ncReader.fanuc, sizeof before.fanuc), 0);
+  EXPECT_EQ(std::memcmp(&before.fanuc, &d.ncReader.fanuc, sizeof before.fanuc), 0);
   // The desktop's message in the user's language holds the same.
   EXPECT_NE(DescribeVerifyFailure(r, dlg.outputPath, Language::Korean).find("레코드 2"),
             std::string::npos);

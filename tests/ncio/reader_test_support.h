@@ -377,10 +377,6 @@ inline std::string LayerWords(const LayerSlot& l) {
   return out.str();
 }
 
-inline std::string Data(const std::string& name) {
-  return std::string(TREVALON_TEST_DATA) + "/" + name;
-}
-
 // Records compared as stored: coordinates as single-precision values of the expected ones.
 inline void ExpectRecords(const std::vector<Rec>& got, const std::vector<Rec>& expected,
                           double tolerance = 0.0) {

@@ -75,8 +75,9 @@ bool ExitedWith(int status, int code) {
   return WIFEXITED(status) && WEXITSTATUS(status) == code;
 }
 
-TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
-  TempDir dir;
+using FileIo = testing::TempDirTest;
+
+TEST_F(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
   for (mode_t mode : {0600, 0640, 0755, 0604}) {
     const std::string path = dir.file("keep.nc");
     Put(path, "old\n", mode);
@@ -126,8 +127,7 @@ TEST(FileIo, ReplacedFileKeepsModeAndOwnerAndWriteProtectedFilesStay) {
   EXPECT_EQ(ReadAll(rootOwned), "root's\n");
 }
 
-TEST(FileIo, SymbolicLinksAreWrittenThrough) {
-  TempDir dir;
+TEST_F(FileIo, SymbolicLinksAreWrittenThrough) {
   fs::create_directory(dir.path() / "real");
   const std::string target = dir.file("real/prog.nc");
   Put(target, "old\n", 0600);
@@ -160,8 +160,7 @@ TEST(FileIo, SymbolicLinksAreWrittenThrough) {
 
 // A write that fails (here the file-size limit with its signal ignored, as for a full disk)
 // removes the temporary file, keeps the target and says why in the system's words.
-TEST(FileIo, FailedWriteKeepsTheTargetAndSaysWhy) {
-  TempDir dir;
+TEST_F(FileIo, FailedWriteKeepsTheTargetAndSaysWhy) {
   const std::string path = dir.file("prog.nc");
   Put(path, "good\n", 0644);
   const int status = InChild([&](int) {
@@ -181,8 +180,7 @@ TEST(FileIo, FailedWriteKeepsTheTargetAndSaysWhy) {
 
 // Only regular files are replaced: a pipe, a device node, a folder, also at the end of a
 // link, stay what they are.
-TEST(FileIo, SpecialFilesAreNotReplaced) {
-  TempDir dir;
+TEST_F(FileIo, SpecialFilesAreNotReplaced) {
   ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0644), 0);
   fs::create_symlink("fifo", dir.path() / "to-fifo");
   fs::create_directory(dir.path() / "folder");
@@ -211,7 +209,7 @@ TEST(FileIo, SpecialFilesAreNotReplaced) {
 
 // A child process saves over a good file, stops half-way and is sent the signal; it must
 // end by that signal, with the good file intact and no temporary file beside it.
-TEST(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
+TEST_F(FileIo, SignalDuringASaveRemovesTheTemporaryFile) {
   for (int sig :
        {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGUSR1, SIGUSR2, SIGALRM, SIGXCPU, SIGABRT}) {
     SCOPED_TRACE(sig);

@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -19,8 +18,7 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
+using namespace testing;
 
 StockBox Box(double x0, double y0, double z0, double x1, double y1, double z1) {
   StockBox b;
@@ -68,7 +66,12 @@ void ToolSections(const SimTool& t, double d, double& across, double& revolved) 
   }
 }
 
-TEST(Simulation, StraightSlotsTakeTheirIntegralVolume) {
+// A store of its own for each simulation.
+struct Simulation : ::testing::Test {
+  CPointStore s;
+};
+
+TEST_F(Simulation, StraightSlotsTakeTheirIntegralVolume) {
   struct Case {
     SimToolKind kind;
     double d, r, depth, length;
@@ -106,9 +109,8 @@ TEST(Simulation, StraightSlotsTakeTheirIntegralVolume) {
   }
 }
 
-TEST(Simulation, FullCirclePocketAndArcPlanes) {
+TEST_F(Simulation, FullCirclePocketAndArcPlanes) {
   // A flat D10 plunged at the centre, then one full circle of radius 3: a disc of radius 8.
-  CPointStore s;
   AddPoints(s, "1 50 50 5, 3 50 50 -3 300, 4 53 50 -3 300, 6 53 50 -3 300, 91 -3 0 0");
   SimRun r = Simulated(s, Tool(SimToolKind::Flat, 10), Box(0, 0, -20, 100, 100, 0));
   const double disc = M_PI * 64 * 3;
@@ -156,7 +158,7 @@ TEST(Simulation, FullCirclePocketAndArcPlanes) {
   EXPECT_NEAR(at(50.05, 45.95), -1.58, 0.02);
 }
 
-TEST(Simulation, RapidsThroughMaterialStraightAndDogleg) {
+TEST_F(Simulation, RapidsThroughMaterialStraightAndDogleg) {
   for (const testing::DataCase& c : testing::ReadCases("sim/rapid_collisions.txt")) {
     const auto trace = c.Trace();
     CPointStore s;
@@ -169,8 +171,7 @@ TEST(Simulation, RapidsThroughMaterialStraightAndDogleg) {
   }
 }
 
-TEST(Simulation, AirCutsAreCuttingMovesThatTakeNothing) {
-  CPointStore s;
+TEST_F(Simulation, AirCutsAreCuttingMovesThatTakeNothing) {
   // A cut 1 mm above the stock (40 mm at F400), a plunge into it, a cut along the floor, and
   // the same cut again, which finds nothing left.
   AddPoints(s,
@@ -184,9 +185,8 @@ TEST(Simulation, AirCutsAreCuttingMovesThatTakeNothing) {
   EXPECT_TRUE(r.result.moves[2].Cut() && r.result.moves[3].Cut());
 }
 
-TEST(Simulation, ThreadsGiveTheSerialResult) {
+TEST_F(Simulation, ThreadsGiveTheSerialResult) {
   // Moves everywhere over the stock, cutting each other's material, in both directions.
-  CPointStore s;
   AddPoint(s, 1, 0, 0, 10);
   unsigned seed = 12345;
   auto next = [&seed] { return (seed = seed * 1103515245u + 12345u) % 10000 / 100.0; };
@@ -208,10 +208,9 @@ TEST(Simulation, ThreadsGiveTheSerialResult) {
   }
 }
 
-TEST(Simulation, BullNoseBetweenFlatAndBallOnRamps) {
+TEST_F(Simulation, BullNoseBetweenFlatAndBallOnRamps) {
   // On a ramp the bull nose's lowest point is searched for; with a corner of nearly the whole
   // radius it cuts as the ball does, with a vanishing one as the flat end.
-  CPointStore s;
   AddPoints(s, "1 20 50 5, 3 20 50 0 300, 4 60 53 -4 300, 4 80 40 -1 300");
   const StockBox box = Box(0, 0, -20, 100, 100, 0);
   const double ball = Simulated(s, Tool(SimToolKind::Ball, 8), box).result.removedVolume;
@@ -225,8 +224,7 @@ TEST(Simulation, BullNoseBetweenFlatAndBallOnRamps) {
   EXPECT_LT(mid, flat);
 }
 
-TEST(Simulation, AutoStockAndBadInputRefused) {
-  CPointStore s;
+TEST_F(Simulation, AutoStockAndBadInputRefused) {
   AddPoints(s, "1 0 0 50, 3 10 20 -3 300, 4 40 25 -1 300, 1 40 25 50");
   StockBox b;
   ASSERT_TRUE(AutoStock(s, Tool(SimToolKind::Ball, 6), b).ok());

@@ -28,11 +28,15 @@
 namespace trevalon {
 namespace {
 
-using testing::AddPoint;
-using testing::AddPoints;
+using namespace testing;
 
-TEST(View, DirectionsAndProjection) {
+// A view and a store of their own for each test.
+struct View : ::testing::Test {
+  CPointStore s;
   ViewState v;
+};
+
+TEST_F(View, DirectionsAndProjection) {
   EXPECT_EQ(v.Direction(), 4);  // starts as the first isometric view
   // +Y points up the screen in the top view, +Z in the front view.
   v.scale = 2;
@@ -46,8 +50,7 @@ TEST(View, DirectionsAndProjection) {
   EXPECT_EQ(v.scale, 1e-5);
 }
 
-TEST(View, WindowToModelOnlyInOrthographicViews) {
-  ViewState v;
+TEST_F(View, WindowToModelOnlyInOrthographicViews) {
   v.width = 600, v.height = 400, v.scale = 2, v.cu = 10, v.cv = -5;
   double m[3];
   // (320 - 300) / 2 + 10 = 20 and -((180 - 200) / 2 - 5) = 15.
@@ -67,9 +70,7 @@ TEST(View, WindowToModelOnlyInOrthographicViews) {
   EXPECT_EQ(std::tuple(m[0], m[1]), std::tuple(42.0, -17.0));
 }
 
-TEST(View, FitRules) {
-  CPointStore s;
-  ViewState v;
+TEST_F(View, FitRules) {
   v.width = 600, v.height = 600;
   v.SetDirection(1);
   v.Fit(s, nullptr);  // empty: the box -20..20
@@ -90,10 +91,8 @@ TEST(View, FitRules) {
   EXPECT_DOUBLE_EQ(v.scale, 0.6);
 }
 
-TEST(View, FitIncludesVisibleLayersButNotArcCentres) {
-  CPointStore s;
+TEST_F(View, FitIncludesVisibleLayersButNotArcCentres) {
   CLayerTable layers;
-  ViewState v;
   v.width = 100, v.height = 100;
   v.SetDirection(1);
   AddPoints(s, "3 0 0 0 1, 8 10 0 0 1, 91 500 500 0 1");  // an offset is no point to fit
@@ -111,8 +110,7 @@ TEST(View, FitIncludesVisibleLayersButNotArcCentres) {
   EXPECT_DOUBLE_EQ(v.scale, 2);
 }
 
-TEST(View, KeysWrapAnglesAndPanInWholeUnits) {
-  ViewState v;
+TEST_F(View, KeysWrapAnglesAndPanInWholeUnits) {
   for (int i = 0; i < 36; ++i) v.Key(ViewKey::PageUp);
   EXPECT_EQ(v.az, 330);
   // Only angles above 360 wrap.
@@ -129,8 +127,7 @@ TEST(View, KeysWrapAnglesAndPanInWholeUnits) {
   EXPECT_EQ(v.cu, 21);
 }
 
-TEST(View, DragRotateAccumulatesSmallMoves) {
-  ViewState v;
+TEST_F(View, DragRotateAccumulatesSmallMoves) {
   v.SetDirection(1);
   v.BeginDrag(100, 100);
   EXPECT_EQ(v.DragRotate(103, 100), 0);  // 1.5 degrees: nothing
@@ -145,8 +142,7 @@ TEST(View, DragRotateAccumulatesSmallMoves) {
 
 // Unproject undoes ProjectUV and Depth in every direction, and the middle point is where the
 // window's middle is, as deep as asked.
-TEST(View, UnprojectAndTheMiddlePoint) {
-  ViewState v;
+TEST_F(View, UnprojectAndTheMiddlePoint) {
   v.scale = 3, v.cu = 17, v.cv = -4;
   for (int n = 1; n <= 7; ++n) {
     SCOPED_TRACE(n);
@@ -169,7 +165,7 @@ TEST(View, UnprojectAndTheMiddlePoint) {
 // The property of a turn about a point: whatever the angles, scale, centre and point, and
 // whichever way the turn comes (a drag, the keys, the wheel), the point keeps its window
 // position; the classic turns without a point keep the whole-unit centre.
-TEST(View, TurnsKeepTheirPointInTheWindow) {
+TEST_F(View, TurnsKeepTheirPointInTheWindow) {
   std::uint32_t seed = 12345;
   auto next = [&seed](double lo, double hi) {
     seed = seed * 1664525u + 1013904223u;
@@ -217,7 +213,6 @@ TEST(View, TurnsKeepTheirPointInTheWindow) {
     EXPECT_TRUE(std::abs(now.x - at.x) <= 1 && std::abs(now.y - at.y) <= 1);
   }
   // Without a point the keys and the wheel turn about the origin, the centre kept whole.
-  ViewState v;
   v.cu = 10, v.cv = -3;
   v.Key(ViewKey::PageUp);
   v.Wheel(240);
@@ -231,10 +226,8 @@ TEST(View, TurnsKeepTheirPointInTheWindow) {
 
 // The fit with a margin frames the same middle a tenth smaller than the described fit, and
 // records the middle of what it fitted for the turns.
-TEST(View, FitWithMarginAndTheFittedCentre) {
-  CPointStore s;
+TEST_F(View, FitWithMarginAndTheFittedCentre) {
   AddPoints(s, "3 0 0 0 1, 4 100 50 -20 1");
-  ViewState v;
   v.width = 600, v.height = 600;
   v.SetDirection(1);
   v.Fit(s, nullptr);
@@ -246,8 +239,7 @@ TEST(View, FitWithMarginAndTheFittedCentre) {
   EXPECT_EQ(std::tuple(v.cu, v.cv), std::tuple(cu, cv));
 }
 
-TEST(View, WheelPanAndQuietTime) {
-  ViewState v;
+TEST_F(View, WheelPanAndQuietTime) {
   v.Wheel(240);
   EXPECT_EQ(v.az, 340);
   v.Wheel(-119);  // less than a notch: nothing
@@ -266,7 +258,7 @@ TEST(View, WheelPanAndQuietTime) {
   EXPECT_TRUE(v.InputAllowed(11'000));
 }
 
-class RectanglePick : public ::testing::Test {
+class RectanglePick : public View {
  protected:
   void SetUp() override {
     v.width = 200, v.height = 200, v.scale = 1;
@@ -276,28 +268,20 @@ class RectanglePick : public ::testing::Test {
               "1 -50 0 10, 3 -50 0 0 100, 4 50 0 0 100, 1 -50 50 10, 3 -50 50 0 100, "
               "4 50 50 0 100");
   }
-  // The marks of the records, one digit each.
-  std::string Marks() const {
-    std::string m;
-    for (std::uint32_t i = 0; i < s.count; ++i) m += char('0' + s.RawRecord(i)->mark);
-    return m;
-  }
-  CPointStore s;
-  ViewState v;
 };
 
 TEST_F(RectanglePick, ToggleWholePathsAndShiftSelectsMoves) {
   // Around model (0, 0): client (100, 100). A 2-pixel box grows to 12 pixels.
   TogglePathsInRectangle(s, v, {99, 99, 101, 101});
-  EXPECT_EQ(Marks(), "111000");
+  EXPECT_EQ(testing::Marks(s), "111000");
   TogglePathsInRectangle(s, v, {99, 99, 101, 101});
-  EXPECT_EQ(Marks(), "000000");
+  EXPECT_EQ(testing::Marks(s), "000000");
   // The last path runs to the end.
   TogglePathsInRectangle(s, v, {140, 45, 145, 55});  // model (40..45, 50..55)
-  EXPECT_EQ(Marks(), "000111");
+  EXPECT_EQ(testing::Marks(s), "000111");
   s.ClearSelection();
   SelectInRectangle(s, v, {140, 95, 145, 105});
-  EXPECT_EQ(Marks(), "001000");  // a point move at (-50, 0) does not pass through
+  EXPECT_EQ(testing::Marks(s), "001000");  // a point move at (-50, 0) does not pass through
 }
 
 TEST_F(RectanglePick, ArcsAreSampledAlongTheirLength) {
@@ -365,6 +349,8 @@ TEST(ViewProjection, LongLinesStayStraightAtAHighZoom) {
 
 // ---- The status line ---------------------------------------------------------------------------
 
+using StatusLine = View;
+
 // Panes 1 to 6 joined by '|'.
 std::string Panes(const StatusPanes& p) {
   std::string out = p.pane[1];
@@ -372,9 +358,8 @@ std::string Panes(const StatusPanes& p) {
   return out;
 }
 
-TEST(StatusLine, PanesForEachKindOfMove) {
+TEST_F(StatusLine, PanesForEachKindOfMove) {
   // The first arc's offset has length 10; the second one's 5.
-  CPointStore s;
   testing::AddPoints(s,
                      "1 0 0 50, 3 10 0 50 500, 8 20 10 50 800, 91 0 6 8, "
                      "6 1.5 -2.25 3.125 12345, 91 3 4 0");
@@ -394,8 +379,7 @@ TEST(StatusLine, PanesForEachKindOfMove) {
   EXPECT_EQ(Panes(p), want[2]);
 }
 
-TEST(StatusLine, MouseShowsModelPositionOnlyInOrthographicViews) {
-  ViewState v;
+TEST_F(StatusLine, MouseShowsModelPositionOnlyInOrthographicViews) {
   v.width = 800, v.height = 600, v.scale = 2.0, v.cu = 10, v.cv = -5;
   StatusPanes p;
   p.pane[1] = "G01";
@@ -509,16 +493,6 @@ std::vector<LodRun> Runs(const LodLevel& level) {
   return runs;
 }
 
-double Distance(const LodVertex& p, const LodVertex& a, const LodVertex& b) {
-  const double d[3] = {b.x - a.x, b.y - a.y, b.z - a.z}, w[3] = {p.x - a.x, p.y - a.y, p.z - a.z};
-  const double len2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
-  const double t =
-      len2 > 0 ? std::clamp((w[0] * d[0] + w[1] * d[1] + w[2] * d[2]) / len2, 0.0, 1.0) : 0.0;
-  double e2 = 0;
-  for (int k = 0; k < 3; ++k) e2 += (w[k] - t * d[k]) * (w[k] - t * d[k]);
-  return std::sqrt(e2);
-}
-
 bool Same(const LodVertex& a, const LodVertex& b) {
   return a.x == b.x && a.y == b.y && a.z == b.z;
 }
@@ -578,7 +552,8 @@ TEST(ToolpathLod, EveryLevelStaysWithinItsToleranceAndKeepsEveryRun) {
               continue;
             }
             ASSERT_LT(j + 1, k.v.size());
-            ASSERT_LE(Distance(w.v[i], k.v[j], k.v[j + 1]), level.tolerance * 1.0001 + 1e-5)
+            ASSERT_LE(testing::SegmentDistance(w.v[i], k.v[j], k.v[j + 1]),
+                      level.tolerance * 1.0001 + 1e-5)
                 << "run " << r << " vertex " << i;
           }
           ASSERT_EQ(j + 1, k.v.size()) << "kept vertices out of the walk's order, run " << r;
@@ -717,19 +692,17 @@ constexpr double kPi = 3.141592653589793;
 TEST(DrawnArc, SweepFollowsDirectionPlaneAndClosure) {
   const double s[3] = {10, 0, 0};
   // From (10,0) round the origin to (0,10): a quarter counter-clockwise, three quarters
-  // clockwise.
-  DrawnArc d = DrawnArcOf(s, Rec(MOVE_ARC_CCW, 0, 10, 0), Rec(PLANE_XY, -10, 0, 0));
-  EXPECT_LT(std::hypot(d.sweep - kPi / 2, d.r - 10, d.start), 1e-9);
-  d = DrawnArcOf(s, Rec(MOVE_ARC_CW, 0, 10, 0), Rec(PLANE_XY, -10, 0, 0));
-  EXPECT_NEAR(d.sweep, -3 * kPi / 2, 1e-9);
-  // An arc that ends where it starts is a whole turn, either way.
-  EXPECT_NEAR(DrawnArcOf(s, Rec(MOVE_ARC_CCW, 10, 0, 0), Rec(PLANE_XY, -10, 0, 0)).sweep, 2 * kPi,
-              1e-9);
-  EXPECT_NEAR(DrawnArcOf(s, Rec(MOVE_ARC_CW, 10, 0, 0), Rec(PLANE_XY, -10, 0, 0)).sweep, -2 * kPi,
-              1e-9);
+  // clockwise; an arc that ends where it starts is a whole turn, either way.
+  for (auto [type, endY, sweep] : {std::tuple(MOVE_ARC_CCW, 10.0f, kPi / 2),
+                                   {MOVE_ARC_CW, 10.0f, -1.5 * kPi},
+                                   {MOVE_ARC_CCW, 0.0f, 2 * kPi},
+                                   {MOVE_ARC_CW, 0.0f, -2 * kPi}}) {
+    const DrawnArc d = DrawnArcOf(s, Rec(type, 10 - endY, endY, 0), Rec(PLANE_XY, -10, 0, 0));
+    EXPECT_LT(std::hypot(d.sweep - sweep, d.r - 10, d.start), 1e-9) << type << " " << endY;
+  }
   // G18: angles from +Z towards +X, Y the normal.
   const double t[3] = {0, 5, 10};
-  d = DrawnArcOf(t, Rec(MOVE_ARC_CCW, 10, 5, 0), Rec(PLANE_ZX, 0, 0, -10));
+  const DrawnArc d = DrawnArcOf(t, Rec(MOVE_ARC_CCW, 10, 5, 0), Rec(PLANE_ZX, 0, 0, -10));
   EXPECT_EQ(std::tuple(d.a, d.b, d.n), std::tuple(2, 0, 1));
   EXPECT_NEAR(d.sweep, kPi / 2, 1e-9);
 }

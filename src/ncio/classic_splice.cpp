@@ -161,7 +161,7 @@ void ClassicIndexer::Begin(ClassicLiveState& s) {
 }
 
 bool ClassicIndexer::Line(ClassicLiveState& s) {
-  if (s.lineNumber - openLine_ < ClassicReadIndex::kLinesPerCheckpoint) return true;
+  if (s.lineNumber - openLine_ < long{ClassicReadIndex::kLinesPerCheckpoint}) return true;
   try {
     CloseStretch(open_, s, s.offset, openOffset_, openCount_, openComment_, openLine_,
                  openDiffLine_);
@@ -243,7 +243,7 @@ class SpliceReader final : public ClassicReadObserver {
         return false;
       }
     }
-    if (s.lineNumber - openLine_ >= ClassicReadIndex::kLinesPerCheckpoint) {
+    if (s.lineNumber - openLine_ >= long{ClassicReadIndex::kLinesPerCheckpoint}) {
       Close(s);
       open_ = Capture(s);
       Open(s, s.offset);

@@ -49,8 +49,7 @@ void SourceNumberTable::Resize(std::size_t n, std::uint32_t fill) {
   if (n > size_ && n <= (blocks_.size() << kBlockBits) &&
       (n - 1) >> kBlockBits == size_ >> kBlockBits) {
     Block& b = blocks_[size_ >> kBlockBits];
-    if (b.numbers.use_count() > 1 || (fill != 0 && fill == b.add)) Own(b);
-    const std::uint32_t raw = fill == 0 ? 0 : fill - b.add;
+    const std::uint32_t raw = StoredForm(b, fill);
     for (std::size_t i = size_; i < n; ++i) b.numbers[i & (kBlock - 1)] = raw;
     size_ = n;
     return;

@@ -69,8 +69,8 @@ class SourceNumberTable {
   // Number i becomes v. May throw std::bad_alloc (a shared block is copied first).
   void Set(std::size_t i, std::uint32_t v) {
     Block& b = blocks_[i >> kBlockBits];
-    if (b.numbers.use_count() > 1 || (v != 0 && v == b.add)) Own(b);
-    b.numbers[i & (kBlock - 1)] = v == 0 ? 0 : v - b.add;
+    const std::uint32_t raw = StoredForm(b, v);  // may give the block new memory
+    b.numbers[i & (kBlock - 1)] = raw;
   }
   // Every number of [from, size) but kNone grows by `shift` (modulo 2^32: the caller keeps
   // the results above 0 and within 32 bits). May throw std::bad_alloc.
@@ -87,6 +87,12 @@ class SourceNumberTable {
   };
   // The block held by this table alone, its `add` folded into its numbers.
   static void Own(Block& b);
+  // What block b stores for the number v, the block made writable first (and its `add`
+  // folded in when v would otherwise be stored as kNone).
+  static std::uint32_t StoredForm(Block& b, std::uint32_t v) {
+    if (b.numbers.use_count() > 1 || (v != 0 && v == b.add)) Own(b);
+    return v == 0 ? 0 : v - b.add;
+  }
 
   std::vector<Block> blocks_;
   std::size_t size_ = 0;
